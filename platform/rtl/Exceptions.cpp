@@ -1,0 +1,7 @@
+#include "platform/rtl/Exceptions.h"
+
+namespace qor {
+
+void Abort() { throw EAbort(); }
+
+} // namespace qor

@@ -1,0 +1,36 @@
+// qor: opens, prints and renders page files.
+#include "runtime/Version.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void PrintUsage(FILE* out)
+{
+    std::fprintf(out,
+        "usage: qor [--version | --help]\n"
+        "\n"
+        "  --version   print the library version\n"
+        "  --help      print this text\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("qor %s\n", qor::QorLibraryVersion());
+        return 0;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (argc == 1) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    std::fprintf(stderr, "qor: unknown option '%s' (try --help)\n", argv[1]);
+    return 2;
+}
