@@ -1,0 +1,18 @@
+#pragma once
+// The Qt application object behind fonts, painting, widgets and SQL drivers.
+
+namespace qor {
+
+// Creates the process's Qt application object on first use (a widgets application).
+// With no display (neither DISPLAY nor WAYLAND_DISPLAY set) and no QT_QPA_PLATFORM chosen,
+// the offscreen platform is used, so everything but showing windows works headless.
+// Must be called from the thread that runs the GUI. Safe to call any number of times.
+void EnsureQtApplication();
+
+// True once a Qt application object exists.
+bool QtApplicationExists();
+
+// True when windows can really be shown (a display platform, not offscreen or minimal).
+bool QtCanShowWindows();
+
+} // namespace qor
