@@ -78,13 +78,15 @@ public:
     String Text() const;
     virtual void SetText(const String& Value);
 
-    // Items separated by Delimiter; an item is quoted with QuoteChar when it is empty or contains
-    // the delimiter, the quote character, a blank or a control character (StrictDelimiter: only the
-    // delimiter and quote character count). Reading: unless StrictDelimiter, blanks and control
-    // characters also separate items outside quotes.
+    // Items separated by Delimiter; an item is quoted with QuoteChar (doubling the quote
+    // characters inside) when it contains the delimiter, the quote character, a blank or a control
+    // character (StrictDelimiter: only the delimiter and quote character count). A list of one
+    // empty string is two quote characters. Reading: unless StrictDelimiter, blanks and control
+    // characters also separate items outside quotes; a final delimiter adds an empty item.
     String DelimitedText() const;
     void SetDelimitedText(const String& Value);
-    // DelimitedText with ',' and '"' whatever Delimiter and QuoteChar are.
+    // DelimitedText with ',', '"' and blanks separating, whatever Delimiter, QuoteChar and
+    // StrictDelimiter are.
     String CommaText() const;
     void SetCommaText(const String& Value);
     char Delimiter() const { return FDelimiter; }
@@ -96,9 +98,10 @@ public:
 
     virtual bool CaseSensitive() const { return false; }
 
-    // Reading honours a byte-order mark; with none, valid UTF-8 is UTF-8, anything else
-    // Windows-1252 (unless Encoding names one). Writing writes a byte-order mark only when
-    // WriteBOM is set (UTF-16 always gets one).
+    // Reading takes the bytes from the stream's position to its end and honours a byte-order
+    // mark; with none, Encoding decides, and teDefault takes valid UTF-8 as UTF-8 and anything
+    // else as Windows-1252. Writing with teDefault uses the encoding the last load found (UTF-8
+    // when none) and writes a byte-order mark only when WriteBOM is set (UTF-16 always gets one).
     void LoadFromStream(TStream* Stream, TTextEncoding Encoding = TTextEncoding::teDefault);
     void SaveToStream(TStream* Stream, TTextEncoding Encoding = TTextEncoding::teDefault) const;
     void LoadFromFile(const String& FileName, TTextEncoding Encoding = TTextEncoding::teDefault);
@@ -170,9 +173,6 @@ public:
     void SetDuplicates(TDuplicates Value) { FDuplicates = Value; }
     bool CaseSensitive() const override { return FCaseSensitive; }
     void SetCaseSensitive(bool Value);
-    // With OwnsObjects the list deletes the objects of the lines it loses.
-    bool OwnsObjects() const { return FOwnsObjects; }
-    void SetOwnsObjects(bool Value) { FOwnsObjects = Value; }
 
     std::function<void(TObject*)> OnChange;
     std::function<void(TObject*)> OnChanging;
@@ -188,13 +188,11 @@ private:
         TObject* Obj = nullptr;
     };
     void InsertItem(Integer Index, const String& S, TObject* AObject);
-    void FreeObject(TObject* AObject);
     void CheckIndex(Integer Index) const;
 
     std::vector<TItem> FItems;
     bool FSorted = false;
     bool FCaseSensitive = false;
-    bool FOwnsObjects = false;
     TDuplicates FDuplicates = dupIgnore;
 };
 

@@ -4,7 +4,9 @@
 
 #include "platform/rtl/Types.h"
 
-#include <utility>
+#include <map>
+#include <string_view>
+#include <vector>
 
 namespace qor {
 
@@ -13,5 +15,11 @@ String LoadStr(Integer Ident);
 
 // True when the table has a text numbered Ident.
 bool HasStr(Integer Ident);
+
+// Reads a table in the strings.txt format. Blank and comment lines are skipped; a line that is
+// not NUMBER=text is skipped too and its 1-based line number added to BadLines when given.
+// When a number appears twice the first text stands and the second line counts as bad.
+std::map<Integer, String> ParseStringTable(std::string_view Text,
+                                           std::vector<Integer>* BadLines = nullptr);
 
 } // namespace qor
