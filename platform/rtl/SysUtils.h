@@ -49,8 +49,8 @@ struct TFormatSettings {
     std::array<String, 7> ShortDayNames{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     std::array<String, 7> LongDayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                        "Thursday", "Friday", "Saturday"};
-    // Two-digit years are placed within the hundred years ending this many years after the
-    // current year; 0 means "the current century".
+    // Two-digit years read by StrToDate fall within the hundred years starting this many years
+    // before the current year; 0 means "in the current century".
     Word TwoDigitYearCenturyWindow = 50;
 };
 
@@ -164,8 +164,9 @@ bool TryStrToDateTime(std::string_view S, TDateTime& Value, const TFormatSetting
 // A (letter or digit, required) a (letter or digit) C (any character, required) c (any character)
 // > (upper case from here) < (lower case from here) <> (case as typed) \ (next character literal)
 // ! (fill from the right); any other character is a literal, ':' and '/' are the time and date
-// separators. With save-literals 1 Value holds the literals too; with 0 it holds only the
-// characters typed. Positions with nothing to show get the blank character ('_' by default).
+// separators. With save-literals 1 (the default) Value holds the literals too; with 0 it holds
+// only the characters typed. Positions with nothing to show get the mask's blank character, or a
+// space when the mask has no blank-character field.
 String FormatMaskText(std::string_view EditMask, std::string_view Value);
 
 // ---- Format -------------------------------------------------------------------------------------
@@ -175,10 +176,10 @@ class TVarRec {
 public:
     enum TKind : Byte { vtInt64, vtUInt64, vtExtended, vtString, vtChar, vtPointer, vtCurrency };
 
-    TVarRec(int Value) : FKind(vtInt64), FInt(Value) {}
+    TVarRec(int Value) : FKind(vtInt64), FIs32(true), FInt(Value) {}
     TVarRec(long Value) : FKind(vtInt64), FInt(Value) {}
     TVarRec(long long Value) : FKind(vtInt64), FInt(Value) {}
-    TVarRec(unsigned Value) : FKind(vtUInt64), FUInt(Value) {}
+    TVarRec(unsigned Value) : FKind(vtUInt64), FIs32(true), FUInt(Value) {}
     TVarRec(unsigned long Value) : FKind(vtUInt64), FUInt(Value) {}
     TVarRec(unsigned long long Value) : FKind(vtUInt64), FUInt(Value) {}
     TVarRec(double Value) : FKind(vtExtended), FFloat(Value) {}
@@ -191,6 +192,8 @@ public:
     TVarRec(Currency Value) : FKind(vtCurrency), FInt(Value.Raw()) {}
 
     TKind Kind() const { return FKind; }
+    // True for a 32-bit integer argument (%u and %x show negative ones in 32 bits).
+    bool Is32Bit() const { return FIs32; }
     Int64 AsInt64() const { return FInt; }
     UInt64 AsUInt64() const { return FUInt; }
     Extended AsExtended() const { return FFloat; }
@@ -201,6 +204,7 @@ public:
 
 private:
     TKind FKind;
+    bool FIs32 = false;
     union {
         Int64 FInt;
         UInt64 FUInt;
