@@ -1,0 +1,248 @@
+#include "platform/rtl/Component.h"
+
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StrUtils.h"
+
+#include <algorithm>
+
+namespace qor {
+
+QOR_PUBLISH(TComponent)
+{
+    b.Property("Name", &TComponent::Name, &TComponent::SetName).Stored(false);
+    b.Property("Tag", &TComponent::Tag, &TComponent::SetTag).Default(0);
+}
+
+bool IsValidComponentName(const String& Name) { return IsValidIdent(Name); }
+
+TComponent::TComponent(TComponent* AOwner)
+{
+    if (AOwner)
+        AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent()
+{
+    Destroying();
+    // Tell everyone who asked to know, then forget them.
+    while (!FFreeNotifies.empty()) {
+        TComponent* c = FFreeNotifies.back();
+        FFreeNotifies.pop_back();
+        c->RemoveNotification(this);
+        c->Notification(this, opRemove);
+    }
+    DestroyComponents();
+    RemoveModule(this);
+    if (FOwner)
+        FOwner->RemoveComponent(this);
+}
+
+void TComponent::BeforeDestruction()
+{
+    Destroying();
+    DestroyComponents();
+}
+
+void TComponent::Destroying()
+{
+    if (FComponentState.Contains(csDestroying))
+        return;
+    FComponentState.Include(csDestroying);
+    for (TComponent* c : FComponents)
+        c->Destroying();
+}
+
+TComponent* TComponent::Components(Integer Index) const
+{
+    if (Index < 0 || Index >= ComponentCount())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    return FComponents[static_cast<size_t>(Index)];
+}
+
+Integer TComponent::ComponentIndex() const
+{
+    if (!FOwner)
+        return -1;
+    auto& v = FOwner->FComponents;
+    auto it = std::find(v.begin(), v.end(), this);
+    return it == v.end() ? -1 : static_cast<Integer>(it - v.begin());
+}
+
+void TComponent::SetComponentIndex(Integer Value)
+{
+    if (!FOwner)
+        return;
+    auto& v = FOwner->FComponents;
+    Integer i = ComponentIndex();
+    if (i < 0)
+        return;
+    Value = std::clamp<Integer>(Value, 0, static_cast<Integer>(v.size()) - 1);
+    v.erase(v.begin() + i);
+    v.insert(v.begin() + Value, this);
+}
+
+TComponent* TComponent::FindComponent(const String& AName) const
+{
+    if (AName.empty())
+        return nullptr;
+    for (TComponent* c : FComponents)
+        if (SameText(c->FName, AName))
+            return c;
+    return nullptr;
+}
+
+void TComponent::SetName(const String& NewName)
+{
+    if (FName == NewName)
+        return;
+    if (!NewName.empty() && !IsValidComponentName(NewName))
+        throw EComponentError("'" + NewName + "' is not a valid component name");
+    if (FOwner)
+        FOwner->ValidateRename(this, FName, NewName);
+    else
+        ValidateRename(nullptr, FName, NewName);
+    FName = NewName;
+}
+
+void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName)
+{
+    if (AComponent && !SameText(CurName, NewName) && !NewName.empty()) {
+        TComponent* other = FindComponent(NewName);
+        if (other && other != AComponent)
+            throw EComponentError("A component named " + NewName + " already exists");
+    }
+}
+
+void TComponent::ValidateInsert(TComponent*) {}
+
+void TComponent::InsertComponent(TComponent* AComponent)
+{
+    if (!AComponent || AComponent->FOwner == this)
+        return;
+    ValidateInsert(AComponent);
+    if (!AComponent->FName.empty())
+        ValidateRename(AComponent, String(), AComponent->FName);
+    if (AComponent->FOwner)
+        AComponent->FOwner->RemoveComponent(AComponent);
+    Insert(AComponent);
+    if (FComponentState.Contains(csDesigning))
+        AComponent->SetDesigning(true);
+    Notification(AComponent, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent)
+{
+    if (!AComponent || AComponent->FOwner != this)
+        return;
+    Notification(AComponent, opRemove);
+    Remove(AComponent);
+}
+
+void TComponent::Insert(TComponent* AComponent)
+{
+    FComponents.push_back(AComponent);
+    AComponent->FOwner = this;
+}
+
+void TComponent::Remove(TComponent* AComponent)
+{
+    auto it = std::find(FComponents.begin(), FComponents.end(), AComponent);
+    if (it != FComponents.end())
+        FComponents.erase(it);
+    AComponent->FOwner = nullptr;
+}
+
+void TComponent::DestroyComponents()
+{
+    while (!FComponents.empty()) {
+        TComponent* c = FComponents.back();
+        c->Destroying();
+        RemoveComponent(c); // the rest of the family lets go of references to it
+        delete c;
+    }
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == opRemove && AComponent)
+        RemoveFreeNotification(AComponent);
+    // Tell the owned family; copy first, since handlers may change the list.
+    std::vector<TComponent*> family = FComponents;
+    for (TComponent* c : family)
+        if (c != AComponent || Operation == opInsert)
+            c->Notification(AComponent, Operation);
+}
+
+void TComponent::FreeNotification(TComponent* AComponent)
+{
+    if (!AComponent || AComponent == this)
+        return;
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end())
+        FFreeNotifies.push_back(AComponent);
+    if (std::find(AComponent->FFreeNotifies.begin(), AComponent->FFreeNotifies.end(), this) ==
+        AComponent->FFreeNotifies.end())
+        AComponent->FFreeNotifies.push_back(this);
+    FComponentState.Include(csFreeNotification);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* AComponent)
+{
+    RemoveNotification(AComponent);
+    if (AComponent)
+        AComponent->RemoveNotification(this);
+}
+
+void TComponent::RemoveNotification(TComponent* AComponent)
+{
+    auto it = std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent);
+    if (it != FFreeNotifies.end())
+        FFreeNotifies.erase(it);
+}
+
+void TComponent::SetDesigning(bool Value, bool SetChildren)
+{
+    SetComponentStateFlag(csDesigning, Value);
+    if (SetChildren)
+        for (TComponent* c : FComponents)
+            c->SetDesigning(Value, true);
+}
+
+void TComponent::SetInline(bool Value) { SetComponentStateFlag(csInline, Value); }
+
+void TComponent::SetAncestor(bool Value)
+{
+    SetComponentStateFlag(csAncestor, Value);
+    for (TComponent* c : FComponents)
+        c->SetAncestor(Value);
+}
+
+void TComponent::SetComponentStateFlag(TComponentStateItem Item, bool Value)
+{
+    if (Value)
+        FComponentState.Include(Item);
+    else
+        FComponentState.Exclude(Item);
+}
+
+void TComponent::GetChildren(const TGetChildProc& Proc, TComponent* Root)
+{
+    if (this != Root)
+        return;
+    for (TComponent* c : FComponents)
+        if (!c->HasParent())
+            Proc(c);
+}
+
+void TComponent::ReadState(TReader& Reader) { Reader.ReadData(this); }
+
+void TComponent::WriteState(TWriter& Writer) { Writer.WriteData(this); }
+
+String TComponent::GetNamePath() const { return FName; }
+
+void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+
+void TComponent::Updating() { FComponentState.Include(csUpdating); }
+
+void TComponent::Updated() { FComponentState.Exclude(csUpdating); }
+
+} // namespace qor

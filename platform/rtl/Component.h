@@ -1,0 +1,124 @@
+#pragma once
+// TComponent: named objects with an owner that frees them, notifications and streaming.
+
+#include "platform/rtl/Persistent.h"
+
+#include <functional>
+#include <vector>
+
+namespace qor {
+
+class TReader;
+class TWriter;
+
+enum TComponentStateItem : Byte {
+    csLoading,
+    csReading,
+    csWriting,
+    csDestroying,
+    csDesigning,
+    csAncestor,
+    csUpdating,
+    csFixups,
+    csFreeNotification,
+    csInline,
+    csDesignInstance
+};
+QOR_ENUM_NAMES(TComponentStateItem, "csLoading", "csReading", "csWriting", "csDestroying", "csDesigning",
+               "csAncestor", "csUpdating", "csFixups", "csFreeNotification", "csInline", "csDesignInstance");
+using TComponentState = TSet<TComponentStateItem>;
+
+enum TOperation : Byte { opInsert, opRemove };
+
+using TGetChildProc = std::function<void(TComponent* Child)>;
+
+class TComponent : public TPersistent {
+    QOR_CLASS(TComponent, TPersistent)
+public:
+    explicit TComponent(TComponent* AOwner);
+    ~TComponent() override;
+
+    // Marks the component as going away, then frees its owned components while it is still whole.
+    // Overrides that refuse a deletion throw before calling this.
+    void BeforeDestruction() override;
+
+    TComponent* Owner() const { return FOwner; }
+    const String& Name() const { return FName; }
+    // Raises EComponentError "'X' is not a valid component name" or "A component named X already
+    // exists" (names are unique within the owner, ignoring case).
+    virtual void SetName(const String& NewName);
+    Int64 Tag() const { return FTag; }
+    void SetTag(Int64 Value) { FTag = Value; }
+
+    Integer ComponentCount() const { return static_cast<Integer>(FComponents.size()); }
+    // Raises EListError "List index out of bounds (N)".
+    TComponent* Components(Integer Index) const;
+    Integer ComponentIndex() const;
+    void SetComponentIndex(Integer Value);
+    // The owned component of that name, ignoring case; null when none.
+    TComponent* FindComponent(const String& AName) const;
+
+    void InsertComponent(TComponent* AComponent);
+    void RemoveComponent(TComponent* AComponent);
+    // Frees every owned component.
+    void DestroyComponents();
+    // Sets csDestroying on this component and everything it owns.
+    void Destroying();
+
+    const TComponentState& ComponentState() const { return FComponentState; }
+    void SetDesigning(bool Value, bool SetChildren = true);
+    void SetInline(bool Value);
+    void SetAncestor(bool Value);
+    // For the form reader and writer: include or exclude one state flag.
+    void SetComponentStateFlag(TComponentStateItem Item, bool Value);
+
+    // AComponent will tell this one (Notification opRemove) when it is freed.
+    void FreeNotification(TComponent* AComponent);
+    void RemoveFreeNotification(TComponent* AComponent);
+
+    // Children streamed inside this component, in order. The default: when this is Root, the
+    // components it owns that have no parent component.
+    virtual void GetChildren(const TGetChildProc& Proc, TComponent* Root);
+    virtual TComponent* GetParentComponent() const { return nullptr; }
+    virtual void SetParentComponent(TComponent* /*Value*/) {}
+    virtual bool HasParent() const { return false; }
+
+    virtual void ReadState(TReader& Reader);
+    virtual void WriteState(TWriter& Writer);
+
+    String GetNamePath() const override;
+
+    // Called on every component of a root once the root has been read and every reference and
+    // event resolved. Clears csLoading.
+    virtual void Loaded();
+    virtual void Updating();
+    virtual void Updated();
+
+protected:
+    // Told of components inserted into and removed from the owner's family, and of components this
+    // one asked FreeNotification of. Overrides clear references to a removed component and call
+    // the inherited version.
+    virtual void Notification(TComponent* AComponent, TOperation Operation);
+    virtual void ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName);
+    virtual void ValidateInsert(TComponent* AComponent);
+    virtual void SetChildOrder(TComponent* /*Child*/, Integer /*Order*/) {}
+
+    TComponentState FComponentState;
+
+private:
+    friend class TReader;
+    void Insert(TComponent* AComponent);
+    void Remove(TComponent* AComponent);
+    void RemoveNotification(TComponent* AComponent);
+
+    TComponent* FOwner = nullptr;
+    String FName;
+    Int64 FTag = 0;
+    std::vector<TComponent*> FComponents;
+    std::vector<TComponent*> FFreeNotifies;
+};
+
+// Checks a component name: a valid identifier.
+bool IsValidComponentName(const String& Name);
+
+} // namespace qor

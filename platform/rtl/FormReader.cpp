@@ -1,0 +1,627 @@
+#include "platform/rtl/Collection.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/FormText.h"
+#include "platform/rtl/Resources.h"
+#include "platform/rtl/StrUtils.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/Streams.h"
+
+#include <algorithm>
+
+namespace qor {
+
+// ---------------------------------------------------------------------------------------------
+// Modules: roots that Module.Name references may point into
+
+namespace {
+
+std::vector<TComponent*>& Modules()
+{
+    static std::vector<TComponent*> modules;
+    return modules;
+}
+
+} // namespace
+
+void AddModule(TComponent* Module)
+{
+    auto& m = Modules();
+    if (Module && std::find(m.begin(), m.end(), Module) == m.end())
+        m.push_back(Module);
+}
+
+void RemoveModule(TComponent* Module)
+{
+    auto& m = Modules();
+    auto it = std::find(m.begin(), m.end(), Module);
+    if (it != m.end())
+        m.erase(it);
+}
+
+TComponent* FindModule(const String& Name)
+{
+    for (TComponent* c : Modules())
+        if (SameText(c->Name(), Name))
+            return c;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The loader: maps a parsed form file onto components
+
+class TFormLoader {
+public:
+    explicit TFormLoader(const String& SourceName)
+    {
+        FReader.FLoader = this;
+        FReader.FSourceName = SourceName;
+    }
+
+    TComponent* Load(const TFormObject& Tree, TComponent* ExistingRoot, TComponent* Owner)
+    {
+        TComponent* root = ExistingRoot;
+        std::vector<TComponent*> existing;
+        try {
+            FLine = Tree.Line;
+            if (root) {
+                CheckRootClass(Tree, root);
+                for (Integer i = 0; i < root->ComponentCount(); ++i)
+                    existing.push_back(root->Components(i));
+                if (Tree.Inherited) {
+                    root->SetComponentStateFlag(csAncestor, true);
+                    for (TComponent* c : existing)
+                        c->SetComponentStateFlag(csAncestor, true);
+                }
+            } else {
+                root = NewComponent(Tree, Owner);
+                FCreatedRoot = root;
+            }
+            FRoot = root;
+            FReader.FRoot = root;
+            BeginReading(root);
+            if (!Tree.Name.empty() && root->Name() != Tree.Name)
+                root->SetName(Tree.Name);
+            AddModule(root);
+            FObjects.push_back(&Tree);
+            root->ReadState(FReader);
+            FObjects.pop_back();
+            ResolveFixups();
+        } catch (...) {
+            Abandon(existing);
+            Rethrow();
+        }
+        for (TComponent* c : FRead)
+            c->SetComponentStateFlag(csReading, false);
+        for (TComponent* c : FRead)
+            c->Loaded();
+        return root;
+    }
+
+    // The properties and children of the object being read, applied to Instance.
+    void ReadData(TComponent* Instance)
+    {
+        const TFormObject& obj = *FObjects.back();
+        for (const auto& p : obj.Properties)
+            ApplyProperty(Instance, p);
+        for (const auto& child : obj.Children)
+            ReadChild(Instance, child);
+    }
+
+    TReader FReader;
+
+private:
+    struct TFixup {
+        TObject* Instance;
+        const TPropInfo* Prop;
+        String Name;
+        Integer Line;
+    };
+
+    [[noreturn]] void Error(const String& Message) const { FormError(FReader.FSourceName, FLine, Message); }
+
+    void CheckRootClass(const TFormObject& Tree, TComponent* Root)
+    {
+        for (TClass c = Root->ClassType(); c; c = c->Parent)
+            if (SameText(c->Name, Tree.ClassName))
+                return;
+        Error("Class " + Tree.ClassName + " does not match the root's class " + Root->ClassName());
+    }
+
+    TComponent* NewComponent(const TFormObject& Obj, TComponent* Owner)
+    {
+        TClass cls = GetClass(Obj.ClassName);
+        if (!cls)
+            Error("Class " + Obj.ClassName + " not found");
+        if (!cls->NewComponent)
+            Error("Class " + Obj.ClassName + " is not a component that can be created by name");
+        TComponent* c = cls->NewComponent(Owner);
+        FCreated.push_back(c);
+        return c;
+    }
+
+    void BeginReading(TComponent* C)
+    {
+        C->SetComponentStateFlag(csLoading, true);
+        C->SetComponentStateFlag(csReading, true);
+        FRead.push_back(C);
+    }
+
+    void ReadChild(TComponent* Parent, const TFormObject& Obj)
+    {
+        FLine = Obj.Line;
+        TComponent* child = nullptr;
+        if (Obj.Inherited) {
+            child = SameText(FRoot->Name(), Obj.Name) ? FRoot : FRoot->FindComponent(Obj.Name);
+            if (!child)
+                Error("Ancestor component " + Obj.Name + " not found");
+            if (!SameText(child->ClassName(), Obj.ClassName))
+                Error("Ancestor component " + Obj.Name + " is a " + child->ClassName() + ", not a " + Obj.ClassName);
+            BeginReading(child);
+        } else {
+            child = NewComponent(Obj, FRoot);
+            BeginReading(child);
+            if (!Obj.Name.empty())
+                child->SetName(Obj.Name);
+            child->SetParentComponent(Parent);
+        }
+        FObjects.push_back(&Obj);
+        child->ReadState(FReader);
+        FObjects.pop_back();
+    }
+
+    // Walks a dotted path through sub-objects; answers the object that holds the last name.
+    TObject* WalkPath(TObject* Instance, const String& Path, String& Last)
+    {
+        TObject* obj = Instance;
+        size_t start = 0;
+        for (;;) {
+            size_t dot = Path.find('.', start);
+            if (dot == String::npos) {
+                Last = Path.substr(start);
+                return obj;
+            }
+            String seg = Path.substr(start, dot - start);
+            const TPropInfo* p = obj->ClassType()->FindProperty(seg);
+            if (p && p->Kind == TPropKind::Strings && SameText(Path.substr(dot + 1), "Strings")) {
+                Last = seg;
+                return obj;
+            }
+            if (!p || p->Kind != TPropKind::SubObject)
+                Error("Property " + seg + " does not exist in " + obj->ClassName());
+            TObject* sub = detail::ValueAsObject(p->GetValue(obj));
+            if (!sub)
+                Error("Property " + seg + " of " + obj->ClassName() + " has no object");
+            obj = sub;
+            start = dot + 1;
+        }
+    }
+
+    void ApplyProperty(TObject* Instance, const TFormProperty& P)
+    {
+        FLine = P.Line;
+        String last;
+        TObject* obj = WalkPath(Instance, P.Path, last);
+        const TPropInfo* prop = obj->ClassType()->FindProperty(last);
+        if (prop) {
+            try {
+                SetValue(obj, prop, P.Value);
+            } catch (const EReadError&) {
+                throw;
+            } catch (const Exception& e) {
+                FLine = P.Line;
+                Error("Error reading " + P.Path + ": " + e.Message());
+            }
+            return;
+        }
+        auto* persistent = dynamic_cast<TPersistent*>(obj);
+        if (persistent) {
+            FReader.FPropName = last;
+            FReader.FValue = &P.Value;
+            FReader.FHandled = false;
+            FReader.FCursor.clear();
+            FReader.FTopTaken = false;
+            try {
+                persistent->DefineProperties(FReader);
+            } catch (const EReadError&) {
+                throw;
+            } catch (const Exception& e) {
+                FLine = P.Line;
+                Error("Error reading " + P.Path + ": " + e.Message());
+            }
+            const bool handled = FReader.FHandled;
+            FReader.FValue = nullptr;
+            FReader.FPropName.clear();
+            if (handled)
+                return;
+        }
+        Error("Property " + last + " does not exist in " + obj->ClassName());
+    }
+
+    [[noreturn]] void BadValue(const TPropInfo* Prop, const TFormValue& V)
+    {
+        FLine = V.Line;
+        String shown = V.Kind == TValueType::vaIdent || V.Kind == TValueType::vaInteger ||
+                               V.Kind == TValueType::vaFloat
+                           ? " '" + V.Text + (V.Kind == TValueType::vaInteger && V.Text.empty() ? std::to_string(V.Int) : "") + "'"
+                           : String();
+        Error("Invalid value" + shown + " for property " + Prop->Name);
+    }
+
+    void SetValue(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        switch (Prop->Kind) {
+        case TPropKind::Integer:
+        case TPropKind::Int64: {
+            Int64 value = 0;
+            if (V.Kind == TValueType::vaInteger) {
+                value = V.Int;
+            } else if (V.Kind == TValueType::vaIdent && Prop->Idents) {
+                auto it = std::find_if(Prop->Idents->begin(), Prop->Idents->end(),
+                                       [&](const TIntIdent& id) { return SameText(id.Name, V.Text); });
+                if (it == Prop->Idents->end())
+                    BadValue(Prop, V);
+                value = it->Value;
+            } else {
+                BadValue(Prop, V);
+            }
+            if (Prop->Kind == TPropKind::Integer && (value < INT32_MIN || value > INT32_MAX))
+                BadValue(Prop, V);
+            Prop->SetValue(Obj, value);
+            break;
+        }
+        case TPropKind::Float:
+            if (V.Kind == TValueType::vaFloat)
+                Prop->SetValue(Obj, V.Float);
+            else if (V.Kind == TValueType::vaInteger)
+                Prop->SetValue(Obj, static_cast<Double>(V.Int));
+            else
+                BadValue(Prop, V);
+            break;
+        case TPropKind::Currency:
+            if (V.Kind != TValueType::vaFloat && V.Kind != TValueType::vaInteger)
+                BadValue(Prop, V);
+            Prop->SetValue(Obj, ParseCurrencyRaw(V.Text.empty() ? std::to_string(V.Int) : V.Text));
+            break;
+        case TPropKind::String:
+            if (V.Kind != TValueType::vaString)
+                BadValue(Prop, V);
+            Prop->SetValue(Obj, V.Text);
+            break;
+        case TPropKind::Boolean:
+        case TPropKind::Enumeration: {
+            Integer o = V.Kind == TValueType::vaIdent ? Prop->EnumType->Ordinal(V.Text) : -1;
+            if (o < 0)
+                BadValue(Prop, V);
+            Prop->SetValue(Obj, static_cast<Int64>(o));
+            break;
+        }
+        case TPropKind::Set: {
+            if (V.Kind != TValueType::vaSet)
+                BadValue(Prop, V);
+            UInt64 bits = 0;
+            for (const auto& n : V.Names) {
+                Integer o = Prop->EnumType->Ordinal(n);
+                if (o < 0 || o >= 64) {
+                    FLine = V.Line;
+                    Error("Invalid value '" + n + "' in set property " + Prop->Name);
+                }
+                bits |= UInt64(1) << o;
+            }
+            Prop->SetValue(Obj, static_cast<Int64>(bits));
+            break;
+        }
+        case TPropKind::Char: {
+            WideString w = V.Kind == TValueType::vaString ? Utf8ToUtf16(V.Text) : WideString();
+            if (w.size() != 1)
+                BadValue(Prop, V);
+            Prop->SetValue(Obj, static_cast<Int64>(w[0]));
+            break;
+        }
+        case TPropKind::Component:
+            if (V.Kind != TValueType::vaIdent)
+                BadValue(Prop, V);
+            if (SameText(V.Text, "nil"))
+                Prop->SetValue(Obj, static_cast<TObject*>(nullptr));
+            else
+                FFixups.push_back({Obj, Prop, V.Text, V.Line});
+            break;
+        case TPropKind::Method: {
+            if (V.Kind != TValueType::vaIdent)
+                BadValue(Prop, V);
+            const TMethodInfo* m = FRoot->ClassType()->FindMethod(V.Text);
+            if (!m) {
+                FLine = V.Line;
+                Error("Event handler " + V.Text + " not found in " + FRoot->ClassName());
+            }
+            Prop->SetHandler(Obj, m, FRoot);
+            break;
+        }
+        case TPropKind::Strings: {
+            if (V.Kind != TValueType::vaList)
+                BadValue(Prop, V);
+            auto value = Prop->GetValue(Obj);
+            TStrings* list = std::get_if<TStrings*>(&value) ? std::get<TStrings*>(value) : nullptr;
+            if (!list)
+                BadValue(Prop, V);
+            list->BeginUpdate();
+            list->Clear();
+            for (const auto& item : V.Items) {
+                if (item.Kind != TValueType::vaString) {
+                    list->EndUpdate();
+                    FLine = item.Line;
+                    Error("String expected in " + Prop->Name);
+                }
+                list->Add(item.Text);
+            }
+            list->EndUpdate();
+            break;
+        }
+        case TPropKind::SubObject: {
+            auto* coll = dynamic_cast<TCollection*>(detail::ValueAsObject(Prop->GetValue(Obj)));
+            if (!coll || V.Kind != TValueType::vaCollection)
+                BadValue(Prop, V);
+            coll->BeginUpdate();
+            try {
+                coll->Clear();
+                for (const auto& props : V.CollectionItems) {
+                    TCollectionItem* item = coll->Add();
+                    for (const auto& p : props)
+                        ApplyProperty(item, p);
+                }
+            } catch (...) {
+                coll->EndUpdate();
+                throw;
+            }
+            coll->EndUpdate();
+            break;
+        }
+        }
+    }
+
+    void ResolveFixups()
+    {
+        for (const auto& f : FFixups) {
+            FLine = f.Line;
+            TComponent* target = nullptr;
+            size_t dot = f.Name.find('.');
+            if (dot != String::npos) {
+                if (TComponent* module = FindModule(f.Name.substr(0, dot)))
+                    target = module->FindComponent(f.Name.substr(dot + 1));
+            } else {
+                target = SameText(FRoot->Name(), f.Name) ? FRoot : FRoot->FindComponent(f.Name);
+            }
+            if (!target)
+                Error("Component " + f.Name + " not found (property " + f.Prop->Name + ")");
+            if (f.Prop->ObjectClass() && !target->InheritsFrom(f.Prop->ObjectClass()))
+                Error("Component " + f.Name + " is a " + target->ClassName() + ", not a " + f.Prop->ObjectClass()->Name);
+            f.Prop->SetValue(f.Instance, static_cast<TObject*>(target));
+        }
+    }
+
+    // Undoes a failed read: frees what it created, leaves what already was.
+    void Abandon(const std::vector<TComponent*>& Existing)
+    {
+        if (FCreatedRoot) {
+            RemoveModule(FCreatedRoot);
+            delete FCreatedRoot; // owns everything else created
+        } else {
+            for (auto it = FCreated.rbegin(); it != FCreated.rend(); ++it)
+                delete *it;
+            for (TComponent* c : Existing) {
+                c->SetComponentStateFlag(csReading, false);
+                c->SetComponentStateFlag(csLoading, false);
+            }
+            if (FRoot) {
+                FRoot->SetComponentStateFlag(csReading, false);
+                FRoot->SetComponentStateFlag(csLoading, false);
+            }
+        }
+    }
+
+    void Rethrow()
+    {
+        try {
+            throw;
+        } catch (const EReadError&) {
+            throw;
+        } catch (const Exception& e) {
+            FormError(FReader.FSourceName, FLine, e.Message());
+        }
+    }
+
+    TComponent* FRoot = nullptr;
+    TComponent* FCreatedRoot = nullptr;
+    Integer FLine = 0;
+    std::vector<const TFormObject*> FObjects;
+    std::vector<TComponent*> FCreated;
+    std::vector<TComponent*> FRead;
+    std::vector<TFixup> FFixups;
+};
+
+// ---------------------------------------------------------------------------------------------
+// TReader
+
+TReader::~TReader() = default;
+
+void TReader::DefineProperty(const String& Name, const TReaderProc& ReadData, const TWriterProc&, bool)
+{
+    if (FHandled || !FValue || !ReadData || !SameText(Name, FPropName))
+        return;
+    FHandled = true;
+    ReadData(*this);
+    if (!FTopTaken || !FCursor.empty())
+        Error("Property " + Name + " was not read completely");
+}
+
+void TReader::DefineBinaryProperty(const String& Name, const TStreamProc& ReadData, const TStreamProc&, bool)
+{
+    if (FHandled || !FValue || !ReadData || !SameText(Name, FPropName))
+        return;
+    FHandled = true;
+    if (FValue->Kind != TValueType::vaBinary)
+        Error("Binary data expected for property " + Name);
+    TMemoryStream stream;
+    if (!FValue->Bytes.empty())
+        stream.WriteBuffer(FValue->Bytes.data(), static_cast<Int64>(FValue->Bytes.size()));
+    stream.SetPosition(0);
+    ReadData(stream);
+}
+
+const TFormValue& TReader::Current() const
+{
+    static const TFormValue none;
+    if (!FValue)
+        return none;
+    if (FCursor.empty())
+        return FTopTaken ? none : *FValue;
+    const auto& [list, index] = FCursor.back();
+    return index < list->Items.size() ? list->Items[index] : none;
+}
+
+const TFormValue& TReader::Take()
+{
+    const TFormValue& v = Current();
+    if (v.Kind == TValueType::vaNull)
+        Error("More values expected");
+    if (FCursor.empty())
+        FTopTaken = true;
+    else
+        ++FCursor.back().second;
+    return v;
+}
+
+TValueType TReader::NextValue() const { return Current().Kind; }
+
+Integer TReader::Line() const { return FValue ? Current().Line : 0; }
+
+void TReader::Error(const String& Message) const
+{
+    FormError(FSourceName, FValue ? (Current().Line ? Current().Line : FValue->Line) : 0, Message);
+}
+
+Int64 TReader::ReadInt64()
+{
+    const TFormValue& v = Take();
+    if (v.Kind != TValueType::vaInteger)
+        Error("Integer expected");
+    return v.Int;
+}
+
+Integer TReader::ReadInteger()
+{
+    Int64 v = ReadInt64();
+    if (v < INT32_MIN || v > INT32_MAX)
+        Error("Integer out of range");
+    return static_cast<Integer>(v);
+}
+
+Double TReader::ReadFloat()
+{
+    const TFormValue& v = Take();
+    if (v.Kind == TValueType::vaFloat)
+        return v.Float;
+    if (v.Kind == TValueType::vaInteger)
+        return static_cast<Double>(v.Int);
+    Error("Number expected");
+}
+
+Currency TReader::ReadCurrency()
+{
+    const TFormValue& v = Take();
+    if (v.Kind != TValueType::vaFloat && v.Kind != TValueType::vaInteger)
+        Error("Number expected");
+    return Currency::FromRaw(ParseCurrencyRaw(v.Text.empty() ? std::to_string(v.Int) : v.Text));
+}
+
+String TReader::ReadString()
+{
+    const TFormValue& v = Take();
+    if (v.Kind != TValueType::vaString)
+        Error("String expected");
+    return v.Text;
+}
+
+String TReader::ReadIdent()
+{
+    const TFormValue& v = Take();
+    if (v.Kind != TValueType::vaIdent)
+        Error("Identifier expected");
+    return v.Text;
+}
+
+bool TReader::ReadBoolean()
+{
+    String s = ReadIdent();
+    if (SameText(s, "True"))
+        return true;
+    if (SameText(s, "False"))
+        return false;
+    Error("True or False expected");
+}
+
+void TReader::ReadListBegin()
+{
+    const TFormValue& v = Take();
+    if (v.Kind != TValueType::vaList)
+        Error("List expected");
+    FCursor.emplace_back(&v, 0);
+}
+
+bool TReader::EndOfList() const
+{
+    if (FCursor.empty())
+        return true;
+    const auto& [list, index] = FCursor.back();
+    return index >= list->Items.size();
+}
+
+void TReader::ReadListEnd()
+{
+    if (FCursor.empty())
+        Error("No list to end");
+    if (!EndOfList())
+        Error("List has more values than were read");
+    FCursor.pop_back();
+}
+
+void TReader::ReadData(TComponent* Instance) { FLoader->ReadData(Instance); }
+
+// ---------------------------------------------------------------------------------------------
+// Entry points
+
+TComponent* ReadComponentFromText(const String& Text, TComponent* Owner, const String& SourceName)
+{
+    TFormObject tree = ParseFormText(Text, SourceName);
+    TFormLoader loader(SourceName);
+    return loader.Load(tree, nullptr, Owner);
+}
+
+void ReadComponentIntoRoot(TComponent* Root, const String& Text, const String& SourceName)
+{
+    TFormObject tree = ParseFormText(Text, SourceName);
+    TFormLoader loader(SourceName);
+    loader.Load(tree, Root, nullptr);
+}
+
+void ReadFormResource(TComponent* Root, const String& ResourceName)
+{
+    auto bytes = FindResource(ResourceName);
+    if (!bytes)
+        throw EReadError("Resource " + ResourceName + " not found");
+    ReadComponentIntoRoot(Root, String(reinterpret_cast<const char*>(bytes->data()), bytes->size()), ResourceName);
+}
+
+TComponent* ReadComponent(TStream& Stream, TComponent* Instance, TComponent* Owner)
+{
+    const Int64 size = Stream.Size() - Stream.Position();
+    String text(static_cast<size_t>(std::max<Int64>(size, 0)), '\0');
+    if (size > 0)
+        Stream.ReadBuffer(text.data(), size);
+    if (Instance) {
+        ReadComponentIntoRoot(Instance, text);
+        return Instance;
+    }
+    return ReadComponentFromText(text, Owner);
+}
+
+} // namespace qor

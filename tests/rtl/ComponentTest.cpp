@@ -1,0 +1,203 @@
+#include "TestComponents.h"
+
+#include <gtest/gtest.h>
+
+using namespace qor;
+
+TEST(Component, OwnerFreesWhatItOwnsAndKeepsNamesUnique)
+{
+    auto* owner = new TTestForm(nullptr);
+    auto* a = new TTestNode(owner);
+    a->SetName("Alpha");
+    auto* b = new TTestNode(owner);
+    EXPECT_EQ(owner->ComponentCount(), 2);
+    EXPECT_EQ(owner->Components(1), b);
+    EXPECT_EQ(b->ComponentIndex(), 1);
+    EXPECT_EQ(owner->FindComponent("ALPHA"), a);
+
+    try {
+        b->SetName("alpha");
+        FAIL();
+    } catch (const EComponentError& e) {
+        EXPECT_EQ(e.Message(), "A component named alpha already exists");
+    }
+    try {
+        b->SetName("1st");
+        FAIL();
+    } catch (const EComponentError& e) {
+        EXPECT_EQ(e.Message(), "'1st' is not a valid component name");
+    }
+    EXPECT_THROW(owner->Components(2), EListError);
+
+    // Moving a component to another owner takes it out of the first.
+    TTestForm other(nullptr);
+    other.InsertComponent(a);
+    EXPECT_EQ(owner->ComponentCount(), 1);
+    EXPECT_EQ(a->Owner(), &other);
+
+    Free(owner); // frees b; a is no longer its
+    EXPECT_EQ(other.ComponentCount(), 1);
+}
+
+TEST(Component, FreeingAReferencedComponentClearsTheReferences)
+{
+    TTestForm form(nullptr);
+    auto* target = new TTestNode(&form);
+    auto* holder = new TTestNode(&form);
+    holder->SetLink(target);
+
+    // A component in another family asks to be told.
+    TTestForm elsewhere(nullptr);
+    auto* remote = new TTestNode(&elsewhere);
+    remote->SetLink(target);
+
+    Free(target);
+    EXPECT_EQ(holder->GetLink(), nullptr);
+    EXPECT_EQ(remote->GetLink(), nullptr);
+    EXPECT_EQ(form.ComponentCount(), 1);
+}
+
+TEST(Component, ARefusalInBeforeDestructionLeavesTheComponentAliveAndUsable)
+{
+    TTestForm form(nullptr);
+    auto* node = new TTestNode(&form);
+    node->SetName("Stubborn");
+    auto* child = new TTestNode(&form);
+    child->SetParentNode(node);
+    node->RefuseFree = true;
+
+    EXPECT_THROW(Free(node), EInvalidOperation);
+    EXPECT_EQ(form.FindComponent("Stubborn"), node);
+    EXPECT_FALSE(node->ComponentState().Contains(csDestroying));
+    node->Caption = "still here";
+    EXPECT_EQ(GetPropText(node, "Caption"), "still here");
+
+    node->RefuseFree = false;
+    Free(node);
+    EXPECT_EQ(form.FindComponent("Stubborn"), nullptr);
+    EXPECT_EQ(child->ParentNode(), nullptr);
+}
+
+TEST(Component, NotificationsReachTheOwnersFamily)
+{
+    struct Watcher : TTestNode {
+        using TTestNode::TTestNode;
+        std::vector<std::pair<TComponent*, TOperation>> Seen;
+        void Notification(TComponent* C, TOperation Op) override
+        {
+            TTestNode::Notification(C, Op);
+            Seen.emplace_back(C, Op);
+        }
+    };
+    TTestForm form(nullptr);
+    auto* watcher = new Watcher(&form);
+    auto* added = new TTestNode(&form);
+    Free(added);
+    ASSERT_EQ(watcher->Seen.size(), 2u);
+    EXPECT_EQ(watcher->Seen[0], std::make_pair(static_cast<TComponent*>(added), opInsert));
+    EXPECT_EQ(watcher->Seen[1], std::make_pair(static_cast<TComponent*>(added), opRemove));
+}
+
+TEST(ClassRegistry, FindsClassesByNameAndKnowsTheirAncestry)
+{
+    EXPECT_EQ(FindClass("ttestnode"), TTestNode::StaticClass());
+    EXPECT_EQ(GetClass("TNoSuchThing"), nullptr);
+    try {
+        FindClass("TNoSuchThing");
+        FAIL();
+    } catch (const EClassNotFound& e) {
+        EXPECT_EQ(e.Message(), "Class TNoSuchThing not found");
+    }
+    EXPECT_TRUE(TTestForm::StaticClass()->InheritsFrom(TComponent::StaticClass()));
+    EXPECT_FALSE(TTestFont::StaticClass()->InheritsFrom(TComponent::StaticClass()));
+
+    TTestForm owner(nullptr);
+    TComponent* made = CreateComponent("TTestNode", &owner);
+    EXPECT_EQ(made->ClassName(), "TTestNode");
+    EXPECT_EQ(made->Owner(), &owner);
+    EXPECT_TRUE(made->Is<TComponent>());
+    EXPECT_THROW(CreateComponent("TTestFont", &owner), EComponentError);
+
+    // Published properties come ancestors first, in declaration order.
+    auto props = TTestForm::StaticClass()->AllProperties();
+    ASSERT_GE(props.size(), 3u);
+    EXPECT_EQ(props[0]->Name, "Name");
+    EXPECT_EQ(props[1]->Name, "Tag");
+    EXPECT_EQ(props[2]->Name, "Caption");
+}
+
+TEST(PropertyText, ReadsAndWritesEveryKindByName)
+{
+    TTestForm form(nullptr);
+    form.SetName("Form1");
+    auto* node = new TTestNode(&form);
+    node->SetName("Node1");
+
+    SetPropText(node, "Count", "17");
+    SetPropText(node, "Ratio", "2.5");
+    SetPropText(node, "Price", "3.14159");
+    SetPropText(node, "Kind", "skbox");
+    SetPropText(node, "Options", "[toTwo, toThree]");
+    SetPropText(node, "Enabled", "false");
+    SetPropText(node, "Color", "clRed");
+    SetPropText(node, "Font.Name", "Courier New");
+    SetPropText(node, "Link", "Form1");
+    SetPropText(node, "OnClick", "OtherClick");
+    SetPropText(node, "Lines", "a\nb");
+
+    EXPECT_EQ(GetPropText(node, "Count"), "17");
+    EXPECT_EQ(GetPropText(node, "Ratio"), "2.5");
+    EXPECT_EQ(GetPropText(node, "Price"), "3.1416"); // kept to four places
+    EXPECT_EQ(GetPropText(node, "Kind"), "skBox");
+    EXPECT_EQ(GetPropText(node, "Options"), "[toTwo, toThree]");
+    EXPECT_EQ(GetPropText(node, "Enabled"), "False");
+    EXPECT_EQ(GetPropText(node, "Color"), "clRed");
+    EXPECT_EQ(GetPropText(node, "font.name"), "Courier New");
+    EXPECT_EQ(GetPropText(node, "Link"), "Form1");
+    EXPECT_EQ(GetPropText(node, "OnClick"), "OtherClick");
+    EXPECT_EQ(node->GetLines()->Count(), 2);
+    node->OnClick(node);
+    EXPECT_EQ(form.OtherClicks, 1);
+
+    EXPECT_THROW(SetPropText(node, "Count", "abc"), EConvertError);
+    EXPECT_THROW(SetPropText(node, "Kind", "skHexagon"), EConvertError);
+    EXPECT_THROW(SetPropText(node, "Options", "[toNine]"), EConvertError);
+    EXPECT_THROW(SetPropText(node, "Nothing", "1"), EPropertyError);
+    EXPECT_THROW(SetPropText(node, "Link", "Ghost"), EPropertyError);
+    EXPECT_THROW(SetPropText(node, "OnClick", "WrongSignature"), EPropertyError);
+}
+
+TEST(Persistent, AssignNamesBothClassesWhenItCannotCopy)
+{
+    TTestFont a, b;
+    a.SetSize(20);
+    b.Assign(&a);
+    EXPECT_EQ(b.GetSize(), 20);
+
+    TCollection coll(TTestItem::StaticClass());
+    try {
+        a.Assign(&coll);
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a TCollection to a TTestFont");
+    }
+}
+
+TEST(Events, RememberTheirHandlersName)
+{
+    TTestForm form(nullptr);
+    TNotifyEvent ev;
+    EXPECT_FALSE(ev);
+    ev(&form); // an empty event does nothing
+    ev.Bind(&form, &TTestForm::OtherClick, "OtherClick");
+    EXPECT_EQ(ev.Name(), "OtherClick");
+    ev(&form);
+    EXPECT_EQ(form.OtherClicks, 1);
+    ev = [](TObject*) {};
+    EXPECT_TRUE(ev.Name().empty()); // a handler set in code has no stored name
+
+    // Events answering through a Boolean are called with the answer false first.
+    TEvent<TObject*, bool&> ask = [](TObject*, bool& Answer) { EXPECT_FALSE(Answer); };
+    bool answer = false;
+    ask(nullptr, answer);
+}

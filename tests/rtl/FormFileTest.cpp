@@ -1,0 +1,291 @@
+#include "TestComponents.h"
+
+#include "platform/rtl/Streams.h"
+
+#include <gtest/gtest.h>
+
+using namespace qor;
+
+namespace {
+
+struct FormDeleter {
+    void operator()(TComponent* C) const { delete C; }
+};
+using FormPtr = std::unique_ptr<TComponent, FormDeleter>;
+
+TTestNode* Node(TComponent* Root, const char* Name) { return dynamic_cast<TTestNode*>(Root->FindComponent(Name)); }
+
+// A tree with every kind of value: nested children, references forward and backward, sub-objects,
+// defined properties, events, string lists, binary data and a collection.
+FormPtr BuildSample()
+{
+    auto* form = new TTestForm(nullptr);
+    form->SetName("Form1");
+    form->Caption = "It's a form";
+    form->Count = -42;
+    form->Big = 1234567890123LL;
+    form->Ratio = 0.1;
+    form->Price = Currency::FromRaw(123456789); // 12345.6789
+    form->Kind = skCircle;
+    form->Options = {toOne, toThree};
+    form->Enabled = false;
+    form->Letter = u'Z';
+    form->Color = 0xFFFFFF;
+    form->GetFont()->SetName("Times New Roman");
+    form->GetFont()->SetColor(0x0000FF);
+    form->GetLines()->Add("first");
+    form->GetLines()->Add("second line\twith tab");
+    form->GetLines()->Add("");
+    form->Data = {0x00, 0x01, 0xFE, 0xFF, 0x42};
+    form->Points = {{1, "one"}, {-2, "two 'quoted'"}};
+
+    auto* a = new TTestNode(form);
+    a->SetName("NodeA");
+    auto* b = new TTestNode(form);
+    b->SetName("NodeB");
+    b->SetParentNode(a);
+    auto* c = new TTestNode(form);
+    c->SetName("NodeC");
+    c->Caption = "Ünïcödé ✓";
+    a->SetLink(c);    // forward: NodeC is written after NodeA
+    c->SetLink(a);    // backward
+    b->SetLink(form); // the root itself
+    a->OnClick.Bind(form, &TTestForm::NodeClick, "NodeClick");
+    auto* item = static_cast<TTestItem*>(c->GetItems()->Add());
+    item->Caption = "item 1";
+    item->Value = 7;
+    c->GetItems()->Add();
+    return FormPtr(form);
+}
+
+const char* kExpectedHead = R"(object Form1: TTestForm
+  Caption = 'It''s a form'
+  Count = -42
+  Big = 1234567890123
+  Ratio = 0.1
+  Price = 12345.6789
+  Kind = skCircle
+  Options = [toOne, toThree]
+  Enabled = False
+  Letter = 'Z'
+  Color = clWhite
+  Font.Name = 'Times New Roman'
+  Font.Color = clRed
+  Lines.Strings = (
+    'first'
+    'second line'#9'with tab'
+    '')
+  Link = nil
+)";
+
+} // namespace
+
+TEST(FormFile, WritesTheCanonicalLayout)
+{
+    FormPtr form = BuildSample();
+    const String text = WriteComponentToText(form.get());
+    // A reference to nothing is not written; the head up to the references is fixed text.
+    String head = kExpectedHead;
+    head = head.substr(0, head.find("  Link = nil\n"));
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    EXPECT_NE(text.find("  Data = {\n    0001FEFF42}\n"), String::npos) << text;
+    EXPECT_NE(text.find("  Points = (\n    (1 'one')\n    (-2 'two ''quoted''')"), String::npos) << text;
+    EXPECT_NE(text.find("  object NodeA: TTestNode\n    Link = NodeC\n    OnClick = NodeClick\n"
+                        "    object NodeB: TTestNode\n      Link = Form1\n    end\n  end\n"),
+              String::npos)
+        << text;
+    EXPECT_NE(text.find("    Items = <\n      item\n        Caption = 'item 1'\n        Value = 7\n      end\n"
+                        "      item\n      end>\n"),
+              String::npos)
+        << text;
+}
+
+TEST(FormFile, WriteReadWriteGivesIdenticalText)
+{
+    FormPtr form = BuildSample();
+    const String first = WriteComponentToText(form.get());
+    form.reset();
+
+    FormPtr copy(ReadComponentFromText(first));
+    ASSERT_TRUE(copy);
+    const String second = WriteComponentToText(copy.get());
+    EXPECT_EQ(first, second);
+
+    auto* root = dynamic_cast<TTestForm*>(copy.get());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->Caption, "It's a form");
+    EXPECT_EQ(root->Price.Raw(), 123456789);
+    EXPECT_EQ(root->Options, (TTestOptions{toOne, toThree}));
+    EXPECT_EQ(root->Letter, u'Z');
+    EXPECT_EQ(root->GetLines()->Count(), 3);
+    EXPECT_EQ(root->GetLines()->Get(1), "second line\twith tab");
+    EXPECT_EQ(root->Data, (std::vector<Byte>{0x00, 0x01, 0xFE, 0xFF, 0x42}));
+    ASSERT_EQ(root->Points.size(), 2u);
+    EXPECT_EQ(root->Points[1].second, "two 'quoted'");
+
+    TTestNode* a = Node(root, "NodeA");
+    TTestNode* b = Node(root, "NodeB");
+    TTestNode* c = Node(root, "NodeC");
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(a->GetLink(), c);
+    EXPECT_EQ(c->GetLink(), a);
+    EXPECT_EQ(b->GetLink(), root);
+    EXPECT_EQ(b->ParentNode(), a);
+    EXPECT_EQ(c->Caption, "Ünïcödé ✓");
+    ASSERT_EQ(c->GetItems()->Count(), 2);
+    EXPECT_EQ(static_cast<TTestItem*>(c->GetItems()->Items(0))->Value, 7);
+
+    // The event is bound to the root's published method.
+    EXPECT_EQ(a->OnClick.Name(), "NodeClick");
+    a->OnClick(a);
+    EXPECT_EQ(root->LastClicked, a);
+}
+
+TEST(FormFile, LoadedRunsOnceOnEveryComponentAfterReferencesAreFixed)
+{
+    FormPtr form(ReadComponentFromText("object F: TTestForm\n"
+                                       "  object A: TTestNode\n    Link = B\n  end\n"
+                                       "  object B: TTestNode\n    Link = A\n  end\nend\n"));
+    for (const char* n : {"A", "B"}) {
+        EXPECT_EQ(Node(form.get(), n)->LoadedCalls, 1);
+        EXPECT_TRUE(Node(form.get(), n)->LinkResolvedAtLoaded);
+        EXPECT_FALSE(Node(form.get(), n)->ComponentState().Contains(csLoading));
+        EXPECT_FALSE(Node(form.get(), n)->ComponentState().Contains(csReading));
+    }
+}
+
+TEST(FormFile, AcceptsTheLooserSpellingsOfValues)
+{
+    FormPtr form(ReadComponentFromText("object F: TTestForm\n"
+                                       "  // a comment\n"
+                                       "  caption = 'ab' +\n    'cd'#13#10'e'#$41\n"
+                                       "  COUNT = $1F\n"
+                                       "  Ratio = 3\n"
+                                       "  Price = -0.5\n"
+                                       "  kind = SKBOX\n"
+                                       "  Options = []\n"
+                                       "  Lines.Strings = ('x' 'y')\n"
+                                       "  Color = 255\n"
+                                       "end"));
+    auto* f = dynamic_cast<TTestForm*>(form.get());
+    EXPECT_EQ(f->Caption, "abcd\r\neA");
+    EXPECT_EQ(f->Count, 31);
+    EXPECT_EQ(f->Ratio, 3.0);
+    EXPECT_EQ(f->Price.Raw(), -5000);
+    EXPECT_EQ(f->Kind, skBox);
+    EXPECT_EQ(f->GetLines()->Count(), 2);
+    EXPECT_EQ(f->Color, 255);
+}
+
+namespace {
+
+void ExpectReadError(const String& Text, const String& LinePart, const String& Problem)
+{
+    try {
+        delete ReadComponentFromText(Text, nullptr, "test.qfm");
+        FAIL() << "no error for:\n" << Text;
+    } catch (const EReadError& e) {
+        EXPECT_NE(e.Message().find("test.qfm: " + LinePart + ":"), String::npos) << e.Message();
+        EXPECT_NE(e.Message().find(Problem), String::npos) << e.Message();
+    }
+}
+
+} // namespace
+
+TEST(FormFile, BadInputIsAnEReadErrorNamingTheLineAndFreesWhatWasMade)
+{
+    const String head = "object F: TTestForm\n  object A: TTestNode\n    Caption = 'ok'\n  end\n";
+    ExpectReadError(head + "  object B: TNoSuchClass\n  end\nend\n", "Line 5", "Class TNoSuchClass not found");
+    ExpectReadError(head + "  Colour = 1\nend\n", "Line 5", "Property Colour does not exist in TTestForm");
+    ExpectReadError(head + "  Font.Style = 1\nend\n", "Line 5", "Property Style does not exist in TTestFont");
+    ExpectReadError(head + "  Kind = skTriangle\nend\n", "Line 5", "Invalid value 'skTriangle' for property Kind");
+    ExpectReadError(head + "  Count = 'ten'\nend\n", "Line 5", "Invalid value for property Count");
+    ExpectReadError(head + "  Count = 99999999999\nend\n", "Line 5", "for property Count");
+    ExpectReadError(head + "  Options = [toOne, toNine]\nend\n", "Line 5", "toNine");
+    ExpectReadError(head + "  Caption = 'open\nend\n", "Line 5", "Unterminated string");
+    ExpectReadError(head + "  Data = {ABC}\nend\n", "Line 5", "odd number");
+    ExpectReadError(head + "  Link = Nobody\nend\n", "Line 5", "Component Nobody not found");
+    ExpectReadError(head + "  OnClick = Missing\nend\n", "Line 5", "Event handler Missing not found in TTestForm");
+    ExpectReadError(head + "  OnClick = WrongSignature\nend\n", "Line 5", "does not match event OnClick");
+    ExpectReadError(head + "  object A: TTestNode\n  end\nend\n", "Line 5", "A component named A already exists");
+    ExpectReadError(head + "  object 9x: TTestNode\n  end\nend\n", "Line 5", "Identifier expected");
+    ExpectReadError(head + "  Points = (1 2)\nend\n", "Line 5", "List expected");
+    ExpectReadError(head, "Line 5", "'end' expected for object F");
+    ExpectReadError("object F: TTestForm\nend\nobject G: TTestForm\nend\n", "Line 3", "Text after the end");
+    ExpectReadError(String(300, ' ') + "object F: TTestForm\n  Points = " + String(1000, '(') + "\nend\n", "Line 2",
+                    "nested too deeply");
+}
+
+TEST(FormFile, ReadsIntoAnExistingRootAndKeepsItOnError)
+{
+    TTestForm form(nullptr);
+    ReadComponentIntoRoot(&form, "object Main: TTestForm\n  Caption = 'x'\n  object A: TTestNode\n  end\nend\n");
+    EXPECT_EQ(form.Name(), "Main");
+    EXPECT_EQ(form.Caption, "x");
+    EXPECT_EQ(form.ComponentCount(), 1);
+
+    // A failed read frees only what it made.
+    EXPECT_THROW(ReadComponentIntoRoot(&form, "object Main: TTestForm\n  object B: TTestNode\n  end\n  Bad = 1\nend\n"),
+                 EReadError);
+    EXPECT_EQ(form.ComponentCount(), 1);
+    EXPECT_NE(form.FindComponent("A"), nullptr);
+    EXPECT_EQ(form.FindComponent("B"), nullptr);
+
+    // The file's root class must be the root's own class or an ancestor of it.
+    EXPECT_THROW(ReadComponentIntoRoot(&form, "object Main: TTestItem\nend\n"), EReadError);
+}
+
+TEST(FormFile, InheritedFormsChangeAndExtendTheAncestorsComponents)
+{
+    TTestForm form(nullptr);
+    ReadComponentIntoRoot(&form, "object Base: TTestForm\n  Caption = 'base'\n"
+                                 "  object A: TTestNode\n    Count = 1\n  end\nend\n");
+    const String derived = "inherited Base: TTestForm\n"
+                           "  Caption = 'derived'\n"
+                           "  inherited A: TTestNode\n"
+                           "    Count = 2\n"
+                           "  end\n"
+                           "  object B: TTestNode\n"
+                           "    Link = A\n"
+                           "  end\n"
+                           "end\n";
+    ReadComponentIntoRoot(&form, derived);
+    EXPECT_EQ(form.Caption, "derived");
+    EXPECT_EQ(Node(&form, "A")->Count, 2);
+    EXPECT_TRUE(Node(&form, "A")->ComponentState().Contains(csAncestor));
+    EXPECT_FALSE(Node(&form, "B")->ComponentState().Contains(csAncestor));
+    EXPECT_EQ(WriteComponentToText(&form), derived);
+
+    EXPECT_THROW(ReadComponentIntoRoot(&form, "inherited Base: TTestForm\n  inherited Z: TTestNode\n  end\nend\n"),
+                 EReadError);
+}
+
+TEST(FormFile, ReferencesReachIntoOtherModules)
+{
+    FormPtr data(ReadComponentFromText("object DataModule1: TTestForm\n  object Source: TTestNode\n  end\nend\n"));
+    FormPtr form(ReadComponentFromText("object Form2: TTestForm\n  Link = DataModule1.Source\nend\n"));
+    auto* f = dynamic_cast<TTestForm*>(form.get());
+    EXPECT_EQ(f->GetLink(), data->FindComponent("Source"));
+    EXPECT_NE(WriteComponentToText(f).find("Link = DataModule1.Source"), String::npos);
+
+    // Freeing the other module clears the reference.
+    data.reset();
+    EXPECT_EQ(f->GetLink(), nullptr);
+    EXPECT_EQ(FindModule("DataModule1"), nullptr);
+    EXPECT_THROW(delete ReadComponentFromText("object Form3: TTestForm\n  Link = DataModule1.Source\nend\n"), EReadError);
+}
+
+TEST(FormFile, StreamsCarryTheSameText)
+{
+    FormPtr form = BuildSample();
+    TMemoryStream stream;
+    WriteComponent(stream, form.get());
+    stream.SetPosition(0);
+    FormPtr copy(ReadComponent(stream));
+    EXPECT_EQ(WriteComponentToText(copy.get()), WriteComponentToText(form.get()));
+
+    TTestForm into(nullptr);
+    stream.SetPosition(0);
+    EXPECT_EQ(ReadComponent(stream, &into), &into);
+    EXPECT_EQ(into.Caption, "It's a form");
+}
