@@ -289,3 +289,36 @@ TEST(FormFile, StreamsCarryTheSameText)
     EXPECT_EQ(ReadComponent(stream, &into), &into);
     EXPECT_EQ(into.Caption, "It's a form");
 }
+
+namespace qor {
+
+// A form class that reads its own form file when it is made.
+class TTestSettingsForm : public TTestForm {
+    QOR_CLASS(TTestSettingsForm, TTestForm)
+public:
+    explicit TTestSettingsForm(TComponent* AOwner) : TTestForm(AOwner) { ReadFormResource(this, "forms/testsettings.qfm"); }
+    void SettingsClick(TObject* Sender) { LastClicked = Sender; }
+};
+
+QOR_PUBLISH(TTestSettingsForm) { b.Method("SettingsClick", &TTestSettingsForm::SettingsClick); }
+
+} // namespace qor
+
+TEST(FormFile, AFormClassReadsItsOwnFormFileFromTheResources)
+{
+    TTestSettingsForm form(nullptr);
+    EXPECT_EQ(form.Name(), "SettingsForm");
+    EXPECT_EQ(form.Caption, "Settings");
+    TTestNode* ok = Node(&form, "OkNode");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->GetLink(), &form);
+    form.OnClick(ok);
+    EXPECT_EQ(form.LastClicked, ok);
+
+    try {
+        ReadFormResource(&form, "forms/missing.qfm");
+        FAIL();
+    } catch (const EReadError& e) {
+        EXPECT_EQ(e.Message(), "Resource forms/missing.qfm not found");
+    }
+}
