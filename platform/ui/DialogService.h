@@ -13,7 +13,7 @@
 
 namespace qor {
 
-class TForm;
+class TCustomForm;
 class TCommonDialog;
 
 QOR_DECLARE_EXCEPTION(EDialogUnanswered, Exception);
@@ -30,7 +30,7 @@ struct TDialogRequest {
     String ClassName; // class of the form or dialog (empty for message boxes)
     String Name;      // component name of the form or dialog
     Integer Buttons = 0;                // MB_* flags (message boxes)
-    TForm* Form = nullptr;              // the form being shown modally
+    TCustomForm* Form = nullptr;        // the form being shown modally
     TCommonDialog* Dialog = nullptr;    // the common dialog being run
 };
 

@@ -1,0 +1,1005 @@
+#include "platform/ui/Controls.h"
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/NativeBridge.h"
+#include "platform/rtl/List.h"
+
+#if __has_include("platform/graphics/Font.h")
+#include "platform/graphics/Font.h"
+#define QOR_UI_HAVE_FONT 1
+#endif
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace qor {
+
+// ---- Publishing --------------------------------------------------------------------------------
+
+QOR_PUBLISH(TControl)
+{
+    b.Property("Left", &TControl::Left, &TControl::SetLeft).NoDefault();
+    b.Property("Top", &TControl::Top, &TControl::SetTop).NoDefault();
+    b.Property("Width", &TControl::Width, &TControl::SetWidth).NoDefault();
+    b.Property("Height", &TControl::Height, &TControl::SetHeight).NoDefault();
+    b.Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    b.Property("Caption", &TControl::Caption, &TControl::SetCaption).Default(String());
+    b.Property("Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::ColorStored);
+    b.Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+#ifdef QOR_UI_HAVE_FONT
+    b.SubObject("Font", &TControl::Font).Stored(&TControl::FontStored);
+#endif
+    b.Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    b.Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    b.Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    b.Property("Hint", &TControl::Hint, &TControl::SetHint).Default(String());
+    b.Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    b.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+    b.Property("Cursor", &TControl::Cursor, &TControl::SetCursor).Default(crDefault);
+    b.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
+    b.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).Default(crDrag);
+    b.Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+    b.Event("OnClick", &TControl::OnClick);
+    b.Event("OnDblClick", &TControl::OnDblClick);
+    b.Event("OnMouseDown", &TControl::OnMouseDown);
+    b.Event("OnMouseMove", &TControl::OnMouseMove);
+    b.Event("OnMouseUp", &TControl::OnMouseUp);
+    b.Event("OnDragOver", &TControl::OnDragOver);
+    b.Event("OnDragDrop", &TControl::OnDragDrop);
+    b.Event("OnEndDrag", &TControl::OnEndDrag);
+    b.Event("OnStartDrag", &TControl::OnStartDrag);
+    b.Event("OnResize", &TControl::OnResize);
+}
+
+QOR_PUBLISH(TWinControl)
+{
+    b.Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    b.Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
+    b.Event("OnKeyDown", &TWinControl::OnKeyDown);
+    b.Event("OnKeyPress", &TWinControl::OnKeyPress);
+    b.Event("OnKeyUp", &TWinControl::OnKeyUp);
+    b.Event("OnEnter", &TWinControl::OnEnter);
+    b.Event("OnExit", &TWinControl::OnExit);
+}
+
+QOR_PUBLISH(TGraphicControl) {}
+QOR_PUBLISH(TCustomControl) {}
+
+QOR_MESSAGE(WM_LBUTTONDOWN, &TControl::WMLButtonDown);
+QOR_MESSAGE(WM_LBUTTONUP, &TControl::WMLButtonUp);
+QOR_MESSAGE(WM_LBUTTONDBLCLK, &TControl::WMLButtonDblClk);
+QOR_MESSAGE(WM_RBUTTONDOWN, &TControl::WMRButtonDown);
+QOR_MESSAGE(WM_RBUTTONUP, &TControl::WMRButtonUp);
+QOR_MESSAGE(WM_MOUSEMOVE, &TControl::WMMouseMove);
+QOR_MESSAGE(CM_DRAG, &TControl::CMDrag);
+QOR_MESSAGE(CM_PARENTFONTCHANGED, &TControl::CMParentFontChanged);
+QOR_MESSAGE(CM_PARENTCOLORCHANGED, &TControl::CMParentColorChanged);
+QOR_MESSAGE(CM_PARENTSHOWHINTCHANGED, &TControl::CMParentShowHintChanged);
+QOR_MESSAGE(CM_HITTEST, &TControl::CMHitTest);
+QOR_MESSAGE(WM_KEYDOWN, &TWinControl::WMKeyDown);
+QOR_MESSAGE(WM_KEYUP, &TWinControl::WMKeyUp);
+QOR_MESSAGE(WM_CHAR, &TWinControl::WMChar);
+
+// ---- Helpers -----------------------------------------------------------------------------------
+
+namespace {
+
+TShiftState gKeyboardShift;
+
+Integer MouseX(LPARAM L) { return static_cast<SmallInt>(LOWORD(static_cast<std::uintptr_t>(L))); }
+Integer MouseY(LPARAM L) { return static_cast<SmallInt>(HIWORD(static_cast<std::uintptr_t>(L))); }
+
+struct DragState {
+    TControl* Source = nullptr;
+    bool Active = false;       // false while waiting for the mouse to pass the threshold
+    TPoint StartPos;           // screen position where the drag was asked for
+    Integer Threshold = 5;
+    TControl* Target = nullptr;
+    bool Accepted = false;
+    TPoint LastPos;
+};
+DragState gDrag;
+
+TControl* FindControlAt(const TPoint& ScreenPos)
+{
+    // the most recently shown visible form that holds the point
+    for (Integer i = FormCount() - 1; i >= 0; --i) {
+        TCustomForm* f = Forms(i);
+        if (!f->Visible())
+            continue;
+        const TPoint o = f->ClientOrigin();
+        TPoint p = ScreenPos - o;
+        if (!f->ClientRect().Contains(p))
+            continue;
+        TControl* current = f;
+        for (;;) {
+            auto* w = dynamic_cast<TWinControl*>(current);
+            if (!w)
+                break;
+            TControl* child = w->ControlAtPos(p, true);
+            if (!child)
+                break;
+            p = p - child->BoundsRect().TopLeft();
+            current = child;
+        }
+        return current;
+    }
+    return nullptr;
+}
+
+LRESULT SendDrag(TControl* Target, TDragMessage Kind, const TPoint& Pos)
+{
+    TDragRec rec{Pos, gDrag.Source, Target};
+    return Target->Perform(CM_DRAG, Kind, reinterpret_cast<LPARAM>(&rec));
+}
+
+} // namespace
+
+TShiftState KeysToShiftState(WPARAM Keys)
+{
+    TShiftState s;
+    if (Keys & MK_SHIFT)
+        s += ssShift;
+    if (Keys & MK_CONTROL)
+        s += ssCtrl;
+    if (Keys & MK_LBUTTON)
+        s += ssLeft;
+    if (Keys & MK_RBUTTON)
+        s += ssRight;
+    if (Keys & MK_MBUTTON)
+        s += ssMiddle;
+    return s;
+}
+
+TShiftState KeyboardShiftState() { return gKeyboardShift; }
+void SetKeyboardShiftState(TShiftState Value) { gKeyboardShift = Value; }
+
+TControl* DragControl() { return gDrag.Active ? gDrag.Source : nullptr; }
+
+void DragMoveTo(const TPoint& ScreenPos)
+{
+    if (!gDrag.Source)
+        return;
+    if (!gDrag.Active) {
+        if (std::abs(ScreenPos.X - gDrag.StartPos.X) < gDrag.Threshold &&
+            std::abs(ScreenPos.Y - gDrag.StartPos.Y) < gDrag.Threshold)
+            return;
+        gDrag.Active = true;
+        gDrag.Source->OnStartDrag(gDrag.Source);
+    }
+    gDrag.LastPos = ScreenPos;
+    TControl* target = FindControlAt(ScreenPos);
+    if (target != gDrag.Target) {
+        if (gDrag.Target)
+            SendDrag(gDrag.Target, dmDragLeave, ScreenPos);
+        gDrag.Target = target;
+        gDrag.Accepted = target && SendDrag(target, dmDragEnter, ScreenPos) != 0;
+    } else if (target) {
+        gDrag.Accepted = SendDrag(target, dmDragMove, ScreenPos) != 0;
+    }
+}
+
+void DragFinish(bool Drop)
+{
+    if (!gDrag.Source)
+        return;
+    DragState d = gDrag;
+    gDrag = DragState();
+    if (!d.Active)
+        return; // the mouse never moved far enough: it was a click, not a drag
+    TControl* dropTarget = nullptr;
+    TPoint local;
+    if (d.Target) {
+        if (Drop && d.Accepted) {
+            gDrag.Source = d.Source; // visible to the target during the drop
+            SendDrag(d.Target, dmDragDrop, d.LastPos);
+            gDrag = DragState();
+            dropTarget = d.Target;
+            local = d.Target->ScreenToClient(d.LastPos);
+        } else {
+            gDrag.Source = d.Source;
+            SendDrag(d.Target, dmDragLeave, d.LastPos);
+            gDrag = DragState();
+        }
+    }
+    d.Source->DoEndDrag(dropTarget, local.X, local.Y);
+}
+
+// ---- TControl ----------------------------------------------------------------------------------
+
+void TControl::TFontDeleter::operator()(TFont* F) const
+{
+#ifdef QOR_UI_HAVE_FONT
+    delete F;
+#else
+    (void)F;
+#endif
+}
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner)
+{
+#ifdef QOR_UI_HAVE_FONT
+    FFont.reset(new TFont());
+    FFont->OnChange = [this](TObject*) { FontChanged(); };
+#endif
+}
+
+TControl::~TControl()
+{
+    if (gDrag.Source == this || gDrag.Target == this)
+        gDrag = DragState();
+    FNative.reset();
+    if (FParent)
+        FParent->RemoveControl(this);
+}
+
+void TControl::BeforeDestruction()
+{
+    TComponent::BeforeDestruction();
+}
+
+bool TControl::ColorStored() const { return !FParentColor; }
+bool TControl::FontStored() const { return !FParentFont; }
+
+void TControl::SetParent(TWinControl* AParent)
+{
+    if (AParent == FParent)
+        return;
+    if (AParent == this)
+        throw EInvalidOperation("A control cannot have itself as its parent");
+    if (auto* self = dynamic_cast<TWinControl*>(this)) {
+        for (TWinControl* p = AParent; p; p = p->Parent())
+            if (p == self)
+                throw EInvalidOperation("A control cannot have one of its children as its parent");
+    }
+    if (FParent)
+        FParent->RemoveControl(this);
+    if (AParent) {
+        AParent->InsertControl(this);
+        if (FParentFont || FParentColor)
+            AParent->ParentFontOrColorTo(this);
+    }
+}
+
+TComponent* TControl::GetParentComponent() const { return FParent; }
+
+void TControl::SetParentComponent(TComponent* Value)
+{
+    if (auto* w = dynamic_cast<TWinControl*>(Value))
+        SetParent(w);
+}
+
+void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
+{
+    if (AWidth < 0)
+        AWidth = 0;
+    if (AHeight < 0)
+        AHeight = 0;
+    const bool moved = ALeft != FLeft || ATop != FTop;
+    const bool sized = AWidth != FWidth || AHeight != FHeight;
+    if (!moved && !sized)
+        return;
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    if (moved)
+        Perform(WM_MOVE, 0, MAKELPARAM(static_cast<Word>(FLeft), static_cast<Word>(FTop)));
+    if (sized) {
+        Perform(WM_SIZE, 0, MAKELPARAM(static_cast<Word>(FWidth), static_cast<Word>(FHeight)));
+        Resize();
+    }
+    if (sized)
+        if (auto* self = dynamic_cast<TWinControl*>(this))
+            self->Realign();
+    if (FParent && !FParent->FAligning)
+        FParent->Realign();
+    UpdateNative();
+}
+
+void TControl::Resize() { OnResize(this); }
+
+void TControl::SetClientWidth(Integer Value) { SetWidth(FWidth - ClientWidth() + Value); }
+void TControl::SetClientHeight(Integer Value) { SetHeight(FHeight - ClientHeight() + Value); }
+
+TPoint TControl::ClientOrigin() const
+{
+    if (!FParent)
+        return Point(FLeft, FTop);
+    const TPoint p = FParent->ClientOrigin();
+    return Point(p.X + FLeft, p.Y + FTop);
+}
+
+TPoint TControl::ClientToScreen(const TPoint& P) const { return P + ClientOrigin(); }
+TPoint TControl::ScreenToClient(const TPoint& P) const { return P - ClientOrigin(); }
+
+void TControl::SetAlign(TAlign Value)
+{
+    if (Value == FAlign)
+        return;
+    FAlign = Value;
+    if (FParent)
+        FParent->Realign();
+}
+
+void TControl::SetVisible(bool Value)
+{
+    if (Value == FVisible)
+        return;
+    FVisible = Value;
+    Perform(CM_VISIBLECHANGED, Value ? 1 : 0);
+    if (FParent)
+        FParent->Realign();
+    UpdateNative();
+}
+
+bool TControl::Showing() const
+{
+    if (!FVisible)
+        return false;
+    return FParent ? FParent->Showing() : dynamic_cast<const TCustomForm*>(this) != nullptr;
+}
+
+void TControl::SetEnabled(bool Value)
+{
+    if (Value == FEnabled)
+        return;
+    FEnabled = Value;
+    Perform(CM_ENABLEDCHANGED);
+    UpdateNative();
+}
+
+void TControl::SetText(const String& Value)
+{
+    if (Value == GetText())
+        return;
+    FText = Value;
+    TextChanged();
+}
+
+void TControl::TextChanged()
+{
+    Perform(CM_TEXTCHANGED);
+    UpdateNative();
+}
+
+void TControl::SetFont(TFont* Value)
+{
+#ifdef QOR_UI_HAVE_FONT
+    if (Value && FFont)
+        FFont->Assign(Value);
+#else
+    (void)Value;
+#endif
+}
+
+void TControl::FontChanged()
+{
+    if (FUpdatingFont)
+        return;
+    FParentFont = false;
+    Perform(CM_FONTCHANGED);
+    if (auto* w = dynamic_cast<TWinControl*>(this))
+        for (TControl* c : w->FControls)
+            c->Perform(CM_PARENTFONTCHANGED);
+    UpdateNative();
+}
+
+void TControl::SetParentFont(bool Value)
+{
+    if (Value == FParentFont)
+        return;
+    FParentFont = Value;
+    if (Value && FParent)
+        FParent->ParentFontOrColorTo(this);
+}
+
+void TControl::SetColor(TColor Value)
+{
+    if (Value == FColor)
+        return;
+    FColor = Value;
+    FParentColor = false;
+    Perform(CM_COLORCHANGED);
+    if (auto* w = dynamic_cast<TWinControl*>(this))
+        for (TControl* c : w->FControls)
+            c->Perform(CM_PARENTCOLORCHANGED);
+    UpdateNative();
+}
+
+void TControl::SetParentColor(bool Value)
+{
+    if (Value == FParentColor)
+        return;
+    FParentColor = Value;
+    if (Value && FParent)
+        FParent->ParentFontOrColorTo(this);
+}
+
+void TControl::ParentFontOrColorTo(TControl* Child)
+{
+    if (Child->FParentFont) {
+#ifdef QOR_UI_HAVE_FONT
+        if (FFont && Child->FFont) {
+            Child->FUpdatingFont = true;
+            Child->FFont->Assign(FFont.get());
+            Child->FUpdatingFont = false;
+            Child->Perform(CM_FONTCHANGED);
+            if (auto* w = dynamic_cast<TWinControl*>(Child))
+                for (TControl* c : w->FControls)
+                    c->Perform(CM_PARENTFONTCHANGED);
+        }
+#endif
+    }
+    if (Child->FParentColor && Child->FColor != FColor) {
+        Child->FColor = FColor;
+        Child->Perform(CM_COLORCHANGED);
+        if (auto* w = dynamic_cast<TWinControl*>(Child))
+            for (TControl* c : w->FControls)
+                c->Perform(CM_PARENTCOLORCHANGED);
+    }
+    Child->UpdateNative();
+}
+
+void TControl::CMParentFontChanged(TMessage&)
+{
+    if (FParentFont && FParent)
+        FParent->ParentFontOrColorTo(this);
+}
+
+void TControl::CMParentColorChanged(TMessage&)
+{
+    if (FParentColor && FParent)
+        FParent->ParentFontOrColorTo(this);
+}
+
+void TControl::SetShowHint(bool Value)
+{
+    FShowHint = Value;
+    FParentShowHint = false;
+    if (auto* w = dynamic_cast<TWinControl*>(this))
+        for (TControl* c : w->FControls)
+            c->Perform(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TControl::SetParentShowHint(bool Value)
+{
+    FParentShowHint = Value;
+    if (Value && FParent)
+        FShowHint = FParent->ShowHint();
+}
+
+void TControl::CMParentShowHintChanged(TMessage&)
+{
+    if (FParentShowHint && FParent) {
+        FShowHint = FParent->ShowHint();
+        if (auto* w = dynamic_cast<TWinControl*>(this))
+            for (TControl* c : w->FControls)
+                c->Perform(CM_PARENTSHOWHINTCHANGED);
+    }
+}
+
+void TControl::CMHitTest(TMessage& M) { M.Result = 1; }
+
+void TControl::SetCursor(TCursor Value)
+{
+    if (Value == FCursor)
+        return;
+    FCursor = Value;
+    Perform(CM_CURSORCHANGED);
+    UpdateNative();
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value)
+{
+    FPopupMenu = Value;
+    if (Value)
+        FreeNotification(static_cast<TComponent*>(Value));
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == static_cast<TComponent*>(FPopupMenu))
+        FPopupMenu = nullptr;
+}
+
+void TControl::Invalidate() { NativeInvalidate(this); }
+void TControl::Repaint() { NativeRepaint(this); }
+void TControl::Update() { NativeRepaint(this); }
+
+void TControl::BringToFront()
+{
+    if (!FParent)
+        return;
+    auto& v = FParent->FControls;
+    v.erase(std::find(v.begin(), v.end(), this));
+    v.push_back(this);
+    FParent->UpdateNative();
+}
+
+void TControl::SendToBack()
+{
+    if (!FParent)
+        return;
+    auto& v = FParent->FControls;
+    v.erase(std::find(v.begin(), v.end(), this));
+    v.insert(v.begin(), this);
+    FParent->UpdateNative();
+}
+
+void TControl::Click() { OnClick(this); }
+void TControl::DblClick() { OnDblClick(this); }
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+{
+    OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, Integer X, Integer Y) { OnMouseMove(this, Shift, X, Y); }
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+{
+    OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::WndProc(TMessage& Message)
+{
+    if (ComponentState().Contains(csDesigning)) {
+        if (TCustomForm* form = GetParentForm())
+            if (TFormDesigner* d = form->Designer())
+                if (d->IsDesignMsg(this, Message))
+                    return;
+    }
+    TMessageTarget::WndProc(Message);
+}
+
+void TControl::WMLButtonDown(TMessage& M)
+{
+    FMouseDown = true;
+    const Integer x = MouseX(M.LParam), y = MouseY(M.LParam);
+    if (FDragMode == dmAutomatic && !ComponentState().Contains(csDesigning))
+        BeginDrag(false);
+    MouseDown(mbLeft, KeysToShiftState(M.WParam) + ssLeft, x, y);
+}
+
+void TControl::WMLButtonUp(TMessage& M)
+{
+    const Integer x = MouseX(M.LParam), y = MouseY(M.LParam);
+    if (gDrag.Source == this) {
+        const bool wasActive = gDrag.Active;
+        DragFinish(true);
+        if (wasActive) {
+            FMouseDown = false;
+            MouseUp(mbLeft, KeysToShiftState(M.WParam), x, y);
+            return;
+        }
+    }
+    const bool wasDown = FMouseDown;
+    FMouseDown = false;
+    if (wasDown && FControlStyle.Contains(csClickEvents) && ClientRect().Contains(Point(x, y)))
+        Click();
+    MouseUp(mbLeft, KeysToShiftState(M.WParam), x, y);
+}
+
+void TControl::WMLButtonDblClk(TMessage& M)
+{
+    if (FControlStyle.Contains(csDoubleClicks))
+        DblClick();
+    MouseDown(mbLeft, KeysToShiftState(M.WParam) + ssLeft + ssDouble, MouseX(M.LParam), MouseY(M.LParam));
+}
+
+void TControl::WMRButtonDown(TMessage& M)
+{
+    MouseDown(mbRight, KeysToShiftState(M.WParam) + ssRight, MouseX(M.LParam), MouseY(M.LParam));
+}
+
+void TControl::WMRButtonUp(TMessage& M)
+{
+    MouseUp(mbRight, KeysToShiftState(M.WParam), MouseX(M.LParam), MouseY(M.LParam));
+}
+
+void TControl::WMMouseMove(TMessage& M)
+{
+    const Integer x = MouseX(M.LParam), y = MouseY(M.LParam);
+    if (gDrag.Source == this)
+        DragMoveTo(ClientToScreen(Point(x, y)));
+    MouseMove(KeysToShiftState(M.WParam), x, y);
+}
+
+void TControl::BeginDrag(bool Immediate, Integer Threshold)
+{
+    if (gDrag.Source && gDrag.Source != this)
+        DragFinish(false);
+    gDrag = DragState();
+    gDrag.Source = this;
+    gDrag.StartPos = ClientToScreen(Point(0, 0));
+    gDrag.Threshold = Threshold < 0 ? 5 : Threshold;
+    if (Immediate) {
+        gDrag.Active = true;
+        OnStartDrag(this);
+    }
+}
+
+bool TControl::Dragging() const { return gDrag.Source == this && gDrag.Active; }
+
+void TControl::EndDrag(bool Drop)
+{
+    if (gDrag.Source == this)
+        DragFinish(Drop);
+}
+
+void TControl::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)
+{
+    Accept = false;
+    OnDragOver(this, Source, X, Y, State, Accept);
+}
+
+void TControl::DragDrop(TObject* Source, Integer X, Integer Y) { OnDragDrop(this, Source, X, Y); }
+
+void TControl::DoEndDrag(TObject* Target, Integer X, Integer Y) { OnEndDrag(this, Target, X, Y); }
+
+void TControl::CMDrag(TMessage& M)
+{
+    auto* rec = reinterpret_cast<TDragRec*>(M.LParam);
+    if (!rec)
+        return;
+    const TPoint p = ScreenToClient(rec->Pos);
+    switch (static_cast<TDragMessage>(M.WParam)) {
+    case dmDragEnter:
+    case dmDragLeave:
+    case dmDragMove: {
+        bool accept = false;
+        const TDragState state = M.WParam == dmDragEnter ? dsDragEnter
+                                 : M.WParam == dmDragLeave ? dsDragLeave
+                                                           : dsDragMove;
+        DragOver(rec->Source, p.X, p.Y, state, accept);
+        M.Result = accept ? 1 : 0;
+        break;
+    }
+    case dmDragDrop:
+        DragDrop(rec->Source, p.X, p.Y);
+        break;
+    default:
+        break;
+    }
+}
+
+TCustomForm* TControl::GetParentForm() const
+{
+    const TControl* c = this;
+    while (c->FParent)
+        c = c->FParent;
+    return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
+}
+
+void TControl::SetNativeWidget(TNativePtr W) { FNative = std::move(W); }
+
+void TControl::TNativeDeleter::operator()(TNativeWidget* W) const { NativeFree(W); }
+
+void TControl::UpdateNative()
+{
+    if (FNative)
+        NativeControlChanged(this);
+}
+
+// ---- TWinControl -------------------------------------------------------------------------------
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl()
+{
+    // children that are not owned by anything still go with their parent window's list
+    while (!FControls.empty()) {
+        TControl* c = FControls.back();
+        RemoveControl(c);
+    }
+}
+
+HWND TWinControl::Handle() { return AllocateHandle(); }
+
+void TWinControl::DestroyHandle() { ReleaseHandle(); }
+
+void TWinControl::HandleCreated() {}
+
+TControl* TWinControl::Controls(Integer Index) const
+{
+    if (Index < 0 || Index >= ControlCount())
+        ListIndexError(Index);
+    return FControls[static_cast<size_t>(Index)];
+}
+
+void TWinControl::InsertControl(TControl* AControl)
+{
+    if (!AControl || ContainsControl(AControl))
+        return;
+    FControls.push_back(AControl);
+    AControl->FParent = this;
+    Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
+    Realign();
+    UpdateNative();
+}
+
+void TWinControl::RemoveControl(TControl* AControl)
+{
+    auto it = std::find(FControls.begin(), FControls.end(), AControl);
+    if (it == FControls.end())
+        return;
+    if (TCustomForm* form = GetParentForm()) {
+        if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
+            TWinControl* active = form->ActiveControl();
+            for (TWinControl* a = active; a; a = a->Parent())
+                if (a == w) {
+                    form->SetActiveControl(nullptr);
+                    break;
+                }
+        }
+    }
+    FControls.erase(it);
+    AControl->FParent = nullptr;
+    if (!ComponentState().Contains(csDestroying)) {
+        Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
+        Realign();
+        UpdateNative();
+    }
+}
+
+bool TWinControl::ContainsControl(const TControl* AControl) const
+{
+    return std::find(FControls.begin(), FControls.end(), AControl) != FControls.end();
+}
+
+TControl* TWinControl::ControlAtPos(const TPoint& P, bool AllowDisabled) const
+{
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+        TControl* c = *it;
+        if (c->Visible() && (AllowDisabled || c->Enabled()) && c->BoundsRect().Contains(P))
+            return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root)
+{
+    for (TControl* c : FControls)
+        if (c->Owner() == Root)
+            Proc(c);
+}
+
+void TWinControl::SetChildOrder(TComponent* Child, Integer Order)
+{
+    auto* c = dynamic_cast<TControl*>(Child);
+    auto it = std::find(FControls.begin(), FControls.end(), c);
+    if (it == FControls.end())
+        return;
+    FControls.erase(it);
+    Order = std::clamp<Integer>(Order, 0, ControlCount());
+    FControls.insert(FControls.begin() + Order, c);
+}
+
+void TWinControl::DisableAlign() { ++FAlignLevel; }
+
+void TWinControl::EnableAlign()
+{
+    if (FAlignLevel > 0 && --FAlignLevel == 0 && FRealignPending)
+        Realign();
+}
+
+void TWinControl::Realign()
+{
+    if (FAlignLevel > 0 || ComponentState().Contains(csLoading)) {
+        FRealignPending = true;
+        return;
+    }
+    if (FAligning)
+        return;
+    FRealignPending = false;
+    FAligning = true;
+    try {
+        TRect r = AlignRect();
+        AlignControls(r);
+    } catch (...) {
+        FAligning = false;
+        throw;
+    }
+    FAligning = false;
+}
+
+void TWinControl::AlignControls(TRect& R)
+{
+    const bool designing = ComponentState().Contains(csDesigning);
+    auto take = [&](TAlign A) {
+        std::vector<TControl*> list;
+        for (TControl* c : FControls)
+            if (c->Align() == A && (c->Visible() || designing))
+                list.push_back(c);
+        std::stable_sort(list.begin(), list.end(), [A](TControl* x, TControl* y) {
+            switch (A) {
+            case alTop: return x->Top() < y->Top();
+            case alBottom: return x->Top() + x->Height() > y->Top() + y->Height();
+            case alLeft: return x->Left() < y->Left();
+            case alRight: return x->Left() + x->Width() > y->Left() + y->Width();
+            default: return false;
+            }
+        });
+        return list;
+    };
+    for (TControl* c : take(alTop)) {
+        c->SetBounds(R.Left, R.Top, R.Width(), c->Height());
+        R.Top += c->Height();
+    }
+    for (TControl* c : take(alBottom)) {
+        c->SetBounds(R.Left, R.Bottom - c->Height(), R.Width(), c->Height());
+        R.Bottom -= c->Height();
+    }
+    for (TControl* c : take(alLeft)) {
+        c->SetBounds(R.Left, R.Top, c->Width(), std::max(0, R.Height()));
+        R.Left += c->Width();
+    }
+    for (TControl* c : take(alRight)) {
+        c->SetBounds(R.Right - c->Width(), R.Top, c->Width(), std::max(0, R.Height()));
+        R.Right -= c->Width();
+    }
+    for (TControl* c : take(alClient))
+        c->SetBounds(R.Left, R.Top, std::max(0, R.Width()), std::max(0, R.Height()));
+}
+
+void TWinControl::WMSize(TMessage&) {}
+
+Integer TWinControl::TabOrder() const
+{
+    if (!Parent())
+        return -1;
+    const auto list = Parent()->TabList();
+    auto it = std::find(list.begin(), list.end(), this);
+    return it == list.end() ? -1 : static_cast<Integer>(it - list.begin());
+}
+
+std::vector<TWinControl*> TWinControl::TabList() const
+{
+    std::vector<TWinControl*> list;
+    for (TControl* c : FControls)
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            list.push_back(w);
+    return list;
+}
+
+void TWinControl::SetTabOrder(Integer Value)
+{
+    if (!Parent() || Value < 0)
+        return;
+    // the tab order is the order of the windowed children in the parent's control list
+    auto& v = Parent()->FControls;
+    auto list = Parent()->TabList();
+    Value = std::min<Integer>(Value, static_cast<Integer>(list.size()) - 1);
+    if (list[static_cast<size_t>(Value)] == this)
+        return;
+    TControl* anchor = list[static_cast<size_t>(Value)];
+    const Integer cur = TabOrder();
+    v.erase(std::find(v.begin(), v.end(), this));
+    auto at = std::find(v.begin(), v.end(), anchor);
+    if (cur < Value)
+        ++at;
+    v.insert(at, this);
+}
+
+void TWinControl::SetTabStop(bool Value)
+{
+    if (Value == FTabStop)
+        return;
+    FTabStop = Value;
+    Perform(CM_TABSTOPCHANGED);
+}
+
+bool TWinControl::CanFocus() const
+{
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled())
+            return false;
+    return GetParentForm() != nullptr;
+}
+
+bool TWinControl::Focused() const
+{
+    TCustomForm* f = GetParentForm();
+    return f && f->ActiveControl() == this;
+}
+
+void TWinControl::SetFocus()
+{
+    TCustomForm* form = GetParentForm();
+    if (form == this)
+        return;
+    if (!CanFocus())
+        throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    form->SetActiveControl(this);
+    NativeSetFocus(this);
+}
+
+bool TWinControl::DoKeyDown(Word& Key, TShiftState Shift)
+{
+    TCustomForm* form = GetParentForm();
+    if (form && form != this && form->KeyPreview() && form->PreviewKeyDown(Key, Shift))
+        return true;
+    OnKeyDown(this, Key, Shift);
+    return Key == 0;
+}
+
+bool TWinControl::DoKeyPress(char& Key)
+{
+    TCustomForm* form = GetParentForm();
+    if (form && form != this && form->KeyPreview() && form->PreviewKeyPress(Key))
+        return true;
+    OnKeyPress(this, Key);
+    return Key == 0;
+}
+
+bool TWinControl::DoKeyUp(Word& Key, TShiftState Shift)
+{
+    TCustomForm* form = GetParentForm();
+    if (form && form != this && form->KeyPreview() && form->PreviewKeyUp(Key, Shift))
+        return true;
+    OnKeyUp(this, Key, Shift);
+    return Key == 0;
+}
+
+void TWinControl::WMKeyDown(TMessage& M)
+{
+    Word key = static_cast<Word>(M.WParam);
+    if (DoKeyDown(key, KeyboardShiftState()))
+        M.Result = 0;
+    M.WParam = key;
+}
+
+void TWinControl::WMKeyUp(TMessage& M)
+{
+    Word key = static_cast<Word>(M.WParam);
+    DoKeyUp(key, KeyboardShiftState());
+    M.WParam = key;
+}
+
+void TWinControl::WMChar(TMessage& M)
+{
+    char key = static_cast<char>(M.WParam);
+    DoKeyPress(key);
+    M.WParam = static_cast<unsigned char>(key);
+}
+
+// ---- TGraphicControl / TCustomControl ----------------------------------------------------------
+
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner)
+{
+    FControlStyle += csOpaque;
+}
+
+TGraphicControl::~TGraphicControl() = default;
+
+void TGraphicControl::PaintTo(TCanvas* ACanvas)
+{
+    FCanvas = ACanvas;
+    try {
+        Paint();
+    } catch (...) {
+        FCanvas = nullptr;
+        throw;
+    }
+    FCanvas = nullptr;
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
+TCustomControl::~TCustomControl() = default;
+
+void TCustomControl::PaintTo(TCanvas* ACanvas)
+{
+    FCanvas = ACanvas;
+    try {
+        Paint();
+    } catch (...) {
+        FCanvas = nullptr;
+        throw;
+    }
+    FCanvas = nullptr;
+}
+
+} // namespace qor
