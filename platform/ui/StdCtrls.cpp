@@ -1,0 +1,439 @@
+#include "platform/ui/StdCtrls.h"
+
+#include "platform/rtl/List.h"
+
+#include <algorithm>
+
+namespace qor {
+
+QOR_PUBLISH(TCustomPanel) {}
+QOR_PUBLISH(TPanel)
+{
+    b.Property("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).Default(bvNone);
+    b.Property("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).Default(bvRaised);
+    b.Property("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).Default(1);
+    b.Property("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).Default(0);
+    b.Property("Alignment", &TPanel::Alignment, &TPanel::SetAlignment).Default(taCenter);
+}
+QOR_PUBLISH(TPaintBox) { b.Event("OnPaint", &TPaintBox::OnPaint); }
+QOR_PUBLISH(TLabel)
+{
+    b.Property("Alignment", &TLabel::Alignment, &TLabel::SetAlignment).Default(taLeftJustify);
+    b.Property("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize).Default(true);
+    b.Property("Transparent", &TLabel::Transparent, &TLabel::SetTransparent).Default(false);
+    b.Property("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).Default(false);
+    b.Property("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
+}
+QOR_PUBLISH(TButtonControl) {}
+QOR_PUBLISH(TButton)
+{
+    b.Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Default(mrNone);
+    b.Property("Default", &TButton::Default, &TButton::SetDefault).Default(false);
+    b.Property("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
+}
+QOR_PUBLISH(TCheckBox) { b.Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Default(false); }
+QOR_PUBLISH(TRadioButton)
+{
+    b.Property("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).Default(false);
+}
+QOR_PUBLISH(TGroupBox) {}
+QOR_PUBLISH(TCustomEdit)
+{
+    b.Property("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength).Default(0);
+    b.Property("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly).Default(false);
+    b.Property("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle).Default(bsSingle);
+    b.Property("Text", &TCustomEdit::Caption, &TCustomEdit::SetText).Default(String());
+    b.Event("OnChange", &TCustomEdit::OnChange);
+}
+QOR_PUBLISH(TEdit) {}
+QOR_PUBLISH(TMaskEdit) { b.Property("EditMask", &TMaskEdit::EditMask, &TMaskEdit::SetEditMask).Default(String()); }
+QOR_PUBLISH(TMemo)
+{
+    b.SubObject("Lines", &TMemo::Lines);
+    b.Property("WordWrap", &TMemo::WordWrap, &TMemo::SetWordWrap).Default(true);
+    b.Property("ScrollBars", &TMemo::ScrollBars, &TMemo::SetScrollBars).Default(ssNone);
+}
+QOR_PUBLISH(TListBox)
+{
+    b.SubObject("Items", &TListBox::Items);
+    b.Property("MultiSelect", &TListBox::MultiSelect, &TListBox::SetMultiSelect).Default(false);
+    b.Property("Style", &TListBox::Style, &TListBox::SetStyle).Default(lbStandard);
+    b.Property("ItemHeight", &TListBox::ItemHeight, &TListBox::SetItemHeight).Default(16);
+    b.Property("Columns", &TListBox::Columns, &TListBox::SetColumns).Default(0);
+    b.Event("OnDrawItem", &TListBox::OnDrawItem);
+}
+QOR_PUBLISH(TComboBox)
+{
+    b.SubObject("Items", &TComboBox::Items);
+    b.Property("Style", &TComboBox::Style, &TComboBox::SetStyle).Default(csDropDown);
+    b.Property("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount).Default(8);
+    b.Property("Text", &TComboBox::Caption, &TComboBox::SetText).Default(String());
+    b.Event("OnChange", &TComboBox::OnChange);
+    b.Event("OnDropDown", &TComboBox::OnDropDown);
+}
+
+QOR_MESSAGE(WM_LBUTTONDOWN, &TListBox::WMLButtonDown);
+
+// ---- Panels, paint boxes, labels ---------------------------------------------------------------
+
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    FControlStyle += csAcceptsControls;
+    FControlStyle += csOpaque;
+    SetColor(clBtnFace);
+    SetBounds(0, 0, 185, 41);
+}
+
+void TCustomPanel::SetBevelInner(TBevelCut Value) { FBevelInner = Value; Realign(); Invalidate(); }
+void TCustomPanel::SetBevelOuter(TBevelCut Value) { FBevelOuter = Value; Realign(); Invalidate(); }
+void TCustomPanel::SetBevelWidth(Integer Value) { FBevelWidth = std::max(1, Value); Realign(); Invalidate(); }
+void TCustomPanel::SetBorderWidth(Integer Value) { FBorderWidth = std::max(0, Value); Realign(); Invalidate(); }
+void TCustomPanel::SetAlignment(TAlignment Value) { FAlignment = Value; Invalidate(); }
+
+TRect TCustomPanel::AlignRect() const
+{
+    TRect r = ClientRect();
+    Integer inset = FBorderWidth;
+    if (FBevelOuter != bvNone)
+        inset += FBevelWidth;
+    if (FBevelInner != bvNone)
+        inset += FBevelWidth;
+    r.Left += inset;
+    r.Top += inset;
+    r.Right = std::max(r.Left, r.Right - inset);
+    r.Bottom = std::max(r.Top, r.Bottom - inset);
+    return r;
+}
+
+TPanel::TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
+
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 105, 105); }
+
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner)
+{
+    SetBounds(0, 0, 65, 17);
+    FControlStyle += csOpaque;
+}
+
+void TLabel::SetAlignment(TAlignment Value) { FAlignment = Value; Invalidate(); }
+
+void TLabel::SetTransparent(bool Value)
+{
+    if (Value)
+        FControlStyle -= csOpaque;
+    else
+        FControlStyle += csOpaque;
+    Invalidate();
+}
+
+void TLabel::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TGraphicControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FFocusControl)
+        FFocusControl = nullptr;
+}
+
+// ---- Buttons -----------------------------------------------------------------------------------
+
+TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) { SetTabStop(true); }
+
+TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) { SetBounds(0, 0, 75, 25); }
+
+void TButton::SetDefault(bool Value)
+{
+    FDefault = Value;
+    UpdateNative();
+}
+
+void TButton::Click()
+{
+    if (FModalResult != mrNone)
+        if (TCustomForm* f = GetParentForm())
+            f->SetModalResult(FModalResult);
+    TButtonControl::Click();
+}
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TButtonControl(AOwner) { SetBounds(0, 0, 97, 17); }
+
+void TCheckBox::SetChecked(bool Value)
+{
+    if (Value == FChecked)
+        return;
+    FChecked = Value;
+    UpdateNative();
+}
+
+void TCheckBox::Click()
+{
+    SetChecked(!FChecked);
+    TButtonControl::Click();
+}
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) { SetBounds(0, 0, 113, 17); }
+
+void TRadioButton::SetChecked(bool Value)
+{
+    if (Value == FChecked)
+        return;
+    FChecked = Value;
+    if (Value) {
+        if (Parent())
+            for (Integer i = 0; i < Parent()->ControlCount(); ++i)
+                if (auto* r = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); r && r != this)
+                    r->SetChecked(false);
+        TButtonControl::Click();
+    }
+    UpdateNative();
+}
+
+void TRadioButton::Click() { SetChecked(true); }
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    FControlStyle += csAcceptsControls;
+    SetBounds(0, 0, 185, 105);
+}
+
+TRect TGroupBox::AlignRect() const
+{
+    TRect r = ClientRect();
+    r.Left += 2;
+    r.Top += 15;
+    r.Right = std::max(r.Left, r.Right - 2);
+    r.Bottom = std::max(r.Top, r.Bottom - 2);
+    return r;
+}
+
+// ---- Edits -------------------------------------------------------------------------------------
+
+TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FControlStyle -= csSetCaption;
+    SetTabStop(true);
+    SetBounds(0, 0, 121, 21);
+}
+
+void TCustomEdit::SetReadOnly(bool Value) { FReadOnly = Value; UpdateNative(); }
+void TCustomEdit::SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; UpdateNative(); }
+
+void TCustomEdit::TextChanged()
+{
+    TWinControl::TextChanged();
+    OnChange(this);
+}
+
+TEdit::TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+TMaskEdit::TMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+
+TMemo::TMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TStringList>())
+{
+    SetBounds(0, 0, 185, 89);
+    FLines->OnChange = [this](TObject*) {
+        if (FSyncing)
+            return;
+        FSyncing = true;
+        FText = FLines->Text();
+        if (!FText.empty() && FText.back() == '\n')
+            FText.pop_back();
+        if (!FText.empty() && FText.back() == '\r')
+            FText.pop_back();
+        FSyncing = false;
+        TCustomEdit::TextChanged();
+    };
+}
+
+TMemo::~TMemo() = default;
+
+void TMemo::SetLines(TStrings* Value) { FLines->Assign(Value); }
+
+const String& TMemo::GetText() const { return FText; }
+
+void TMemo::TextChanged()
+{
+    if (!FSyncing) {
+        FSyncing = true;
+        FLines->SetText(FText);
+        FSyncing = false;
+    }
+    TCustomEdit::TextChanged();
+}
+
+std::vector<String> TMemo::DisplayLines(const TTextWidthFn& TextWidth) const
+{
+    if (!FWordWrap)
+        return SplitLines(FText);
+    return WrapText(FText, ClientWidth(), TextWidth);
+}
+
+// ---- List and combo boxes ----------------------------------------------------------------------
+
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make_unique<TStringList>())
+{
+    SetTabStop(true);
+    SetBounds(0, 0, 121, 97);
+    FItems->OnChange = [this](TObject*) {
+        FSelected.assign(static_cast<size_t>(FItems->Count()), false);
+        if (FItemIndex >= FItems->Count())
+            FItemIndex = -1;
+        if (FItemIndex >= 0)
+            FSelected[static_cast<size_t>(FItemIndex)] = true;
+        Invalidate();
+        UpdateNative();
+    };
+}
+
+TListBox::~TListBox() = default;
+
+void TListBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
+
+void TListBox::SetItemIndex(Integer Value)
+{
+    if (Value < -1 || Value >= Count())
+        ListIndexError(Value);
+    FItemIndex = Value;
+    if (!FMultiSelect)
+        FSelected.assign(static_cast<size_t>(Count()), false);
+    if (Value >= 0)
+        FSelected[static_cast<size_t>(Value)] = true;
+    UpdateNative();
+}
+
+void TListBox::SetMultiSelect(bool Value)
+{
+    FMultiSelect = Value;
+    if (!Value) {
+        FSelected.assign(static_cast<size_t>(Count()), false);
+        if (FItemIndex >= 0)
+            FSelected[static_cast<size_t>(FItemIndex)] = true;
+    }
+}
+
+bool TListBox::Selected(Integer Index) const
+{
+    if (Index < 0 || Index >= Count())
+        ListIndexError(Index);
+    return Index < static_cast<Integer>(FSelected.size()) && FSelected[static_cast<size_t>(Index)];
+}
+
+void TListBox::SetSelected(Integer Index, bool Value)
+{
+    if (Index < 0 || Index >= Count())
+        ListIndexError(Index);
+    FSelected.resize(static_cast<size_t>(Count()), false);
+    if (!FMultiSelect) {
+        if (Value)
+            SetItemIndex(Index);
+        else if (FItemIndex == Index)
+            SetItemIndex(-1);
+        return;
+    }
+    FSelected[static_cast<size_t>(Index)] = Value;
+    UpdateNative();
+}
+
+Integer TListBox::SelCount() const
+{
+    if (!FMultiSelect)
+        return -1;
+    return static_cast<Integer>(std::count(FSelected.begin(), FSelected.end(), true));
+}
+
+void TListBox::ClearSelection()
+{
+    FSelected.assign(static_cast<size_t>(Count()), false);
+    FItemIndex = -1;
+    UpdateNative();
+}
+
+void TListBox::SetStyle(TListBoxStyle Value) { FStyle = Value; UpdateNative(); }
+void TListBox::SetItemHeight(Integer Value) { FItemHeight = std::max(1, Value); Invalidate(); }
+void TListBox::SetColumns(Integer Value) { FColumns = std::max(0, Value); Invalidate(); }
+void TListBox::SetTopIndex(Integer Value) { FTopIndex = std::clamp(Value, 0, std::max(0, Count() - 1)); Invalidate(); }
+
+TRect TListBox::ItemRect(Integer Index) const
+{
+    const TRect c = ClientRect();
+    const Integer rows = std::max(1, c.Height() / FItemHeight);
+    const Integer rel = Index - FTopIndex;
+    if (FColumns > 0) {
+        const Integer colWidth = std::max(1, c.Width() / FColumns);
+        const Integer col = rel >= 0 ? rel / rows : -1 - (-rel - 1) / rows;
+        const Integer row = rel - col * rows;
+        return Bounds(col * colWidth, row * FItemHeight, colWidth, FItemHeight);
+    }
+    return Bounds(0, rel * FItemHeight, c.Width(), FItemHeight);
+}
+
+Integer TListBox::ItemAtPos(const TPoint& P, bool Existing) const
+{
+    const TRect c = ClientRect();
+    if (P.X < 0 || P.Y < 0 || P.X >= c.Width() || P.Y >= c.Height())
+        return Existing ? -1 : Count();
+    const Integer rows = std::max(1, c.Height() / FItemHeight);
+    Integer index;
+    if (FColumns > 0) {
+        const Integer colWidth = std::max(1, c.Width() / FColumns);
+        index = FTopIndex + (P.X / colWidth) * rows + std::min(P.Y / FItemHeight, rows - 1);
+    } else {
+        index = FTopIndex + P.Y / FItemHeight;
+    }
+    if (index < Count())
+        return index;
+    return Existing ? -1 : Count();
+}
+
+void TListBox::Clear()
+{
+    FItems->Clear();
+    FItemIndex = -1;
+}
+
+void TListBox::Click() { TWinControl::Click(); }
+
+void TListBox::WMLButtonDown(TMessage& M)
+{
+    const TPoint p(static_cast<SmallInt>(LOWORD(M.LParam)), static_cast<SmallInt>(HIWORD(M.LParam)));
+    const Integer i = ItemAtPos(p, true);
+    if (i >= 0) {
+        if (FMultiSelect && (M.WParam & MK_CONTROL))
+            SetSelected(i, !Selected(i));
+        else {
+            if (FMultiSelect)
+                FSelected.assign(static_cast<size_t>(Count()), false);
+            SetItemIndex(i);
+        }
+    }
+    TControl::WMLButtonDown(M);
+}
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make_unique<TStringList>())
+{
+    SetTabStop(true);
+    SetBounds(0, 0, 145, 21);
+    FItems->OnChange = [this](TObject*) {
+        if (FItemIndex >= FItems->Count())
+            FItemIndex = -1;
+        UpdateNative();
+    };
+}
+
+TComboBox::~TComboBox() = default;
+
+void TComboBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
+
+void TComboBox::SetItemIndex(Integer Value)
+{
+    if (Value < -1 || Value >= FItems->Count())
+        ListIndexError(Value);
+    FItemIndex = Value;
+    FText = Value >= 0 ? FItems->Get(Value) : String();
+    UpdateNative();
+}
+
+void TComboBox::UserSelect(Integer Index)
+{
+    SetItemIndex(Index);
+    OnChange(this);
+}
+
+} // namespace qor

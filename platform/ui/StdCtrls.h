@@ -1,0 +1,294 @@
+#pragma once
+// Standard controls: panels, labels, buttons, edits, memos, check boxes, radio buttons, group
+// boxes, list boxes and combo boxes, plus the paint box.
+
+#include "platform/rtl/StringList.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/MemoWrap.h"
+
+namespace qor {
+
+enum TBevelCut : Byte { bvNone, bvLowered, bvRaised, bvSpace };
+QOR_ENUM_NAMES(TBevelCut, "bvNone", "bvLowered", "bvRaised", "bvSpace");
+enum TAlignment : Byte { taLeftJustify, taRightJustify, taCenter };
+QOR_ENUM_NAMES(TAlignment, "taLeftJustify", "taRightJustify", "taCenter");
+
+class TCustomPanel : public TCustomControl {
+    QOR_CLASS(TCustomPanel, TCustomControl)
+public:
+    explicit TCustomPanel(TComponent* AOwner);
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut Value);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut Value);
+    Integer BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(Integer Value);
+    Integer BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(Integer Value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    // The client area less the bevels and the border: where aligned children go.
+    TRect AlignRect() const override;
+
+private:
+    TBevelCut FBevelInner = bvNone;
+    TBevelCut FBevelOuter = bvRaised;
+    Integer FBevelWidth = 1;
+    Integer FBorderWidth = 0;
+    TAlignment FAlignment = taCenter;
+};
+
+class TPanel : public TCustomPanel {
+    QOR_CLASS(TPanel, TCustomPanel)
+public:
+    explicit TPanel(TComponent* AOwner);
+};
+
+class TPaintBox : public TGraphicControl {
+    QOR_CLASS(TPaintBox, TGraphicControl)
+public:
+    explicit TPaintBox(TComponent* AOwner);
+    TNotifyEvent OnPaint;
+
+protected:
+    void Paint() override { OnPaint(this); }
+};
+
+class TLabel : public TGraphicControl {
+    QOR_CLASS(TLabel, TGraphicControl)
+public:
+    explicit TLabel(TComponent* AOwner);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    bool Transparent() const { return !FControlStyle.Contains(csOpaque); }
+    void SetTransparent(bool Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    TWinControl* FocusControl() const { return FFocusControl; }
+    void SetFocusControl(TWinControl* Value) { FFocusControl = Value; }
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TAlignment FAlignment = taLeftJustify;
+    bool FAutoSize = true;
+    bool FWordWrap = false;
+    TWinControl* FFocusControl = nullptr;
+};
+
+class TButtonControl : public TWinControl {
+    QOR_CLASS(TButtonControl, TWinControl)
+public:
+    explicit TButtonControl(TComponent* AOwner);
+};
+
+class TButton : public TButtonControl {
+    QOR_CLASS(TButton, TButtonControl)
+public:
+    explicit TButton(TComponent* AOwner);
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult Value) { FModalResult = Value; }
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool Value) { FCancel = Value; }
+    // Sets the form's ModalResult (when this button has one), then OnClick.
+    void Click() override;
+
+private:
+    TModalResult FModalResult = mrNone;
+    bool FDefault = false;
+    bool FCancel = false;
+};
+
+class TCheckBox : public TButtonControl {
+    QOR_CLASS(TCheckBox, TButtonControl)
+public:
+    explicit TCheckBox(TComponent* AOwner);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool Value);
+    // Toggles the check, then OnClick.
+    void Click() override;
+
+private:
+    bool FChecked = false;
+};
+
+class TRadioButton : public TButtonControl {
+    QOR_CLASS(TRadioButton, TButtonControl)
+public:
+    explicit TRadioButton(TComponent* AOwner);
+    bool Checked() const { return FChecked; }
+    // Checking one radio button unchecks the others with the same parent; OnClick runs on check.
+    void SetChecked(bool Value);
+    void Click() override;
+
+private:
+    bool FChecked = false;
+};
+
+class TGroupBox : public TCustomControl {
+    QOR_CLASS(TGroupBox, TCustomControl)
+public:
+    explicit TGroupBox(TComponent* AOwner);
+    TRect AlignRect() const override;
+};
+
+class TCustomEdit : public TWinControl {
+    QOR_CLASS(TCustomEdit, TWinControl)
+public:
+    explicit TCustomEdit(TComponent* AOwner);
+    Integer MaxLength() const { return FMaxLength; }
+    void SetMaxLength(Integer Value) { FMaxLength = Value; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    TNotifyEvent OnChange;
+
+protected:
+    void TextChanged() override;
+
+private:
+    Integer FMaxLength = 0;
+    bool FReadOnly = false;
+    TBorderStyle FBorderStyle = bsSingle;
+};
+
+class TEdit : public TCustomEdit {
+    QOR_CLASS(TEdit, TCustomEdit)
+public:
+    explicit TEdit(TComponent* AOwner);
+};
+
+// An edit with an input mask; the mask's first section ("999999;0") is kept for the native
+// widget, the text is whatever was typed.
+class TMaskEdit : public TCustomEdit {
+    QOR_CLASS(TMaskEdit, TCustomEdit)
+public:
+    explicit TMaskEdit(TComponent* AOwner);
+    const String& EditMask() const { return FEditMask; }
+    void SetEditMask(const String& Value) { FEditMask = Value; }
+
+private:
+    String FEditMask;
+};
+
+enum TScrollStyle : Byte { ssNone, ssHorizontal, ssVertical, ssBoth };
+QOR_ENUM_NAMES(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth");
+
+class TMemo : public TCustomEdit {
+    QOR_CLASS(TMemo, TCustomEdit)
+public:
+    explicit TMemo(TComponent* AOwner);
+    ~TMemo() override;
+    // The paragraphs as given (the text split at line breaks).
+    TStringList* Lines() const { return FLines.get(); }
+    void SetLines(TStrings* Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value) { FScrollBars = Value; }
+    // The lines the control shows: the paragraphs wrapped at the client width as TextWidth
+    // measures them (with word wrap off, the paragraphs themselves).
+    std::vector<String> DisplayLines(const TTextWidthFn& TextWidth) const;
+
+protected:
+    const String& GetText() const override;
+    void TextChanged() override;
+
+private:
+    std::unique_ptr<TStringList> FLines;
+    bool FWordWrap = true;
+    TScrollStyle FScrollBars = ssNone;
+    mutable String FTextCache;
+    bool FSyncing = false;
+};
+
+enum TListBoxStyle : Byte { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+QOR_ENUM_NAMES(TListBoxStyle, "lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable");
+enum TOwnerDrawStateItem : Byte { odSelected, odGrayed, odDisabled, odChecked, odFocused };
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+using TDrawItemEvent = TEvent<TWinControl* /*Control*/, Integer /*Index*/, TRect, TOwnerDrawState>;
+
+class TListBox : public TWinControl {
+    QOR_CLASS(TListBox, TWinControl)
+public:
+    explicit TListBox(TComponent* AOwner);
+    ~TListBox() override;
+    TStringList* Items() const { return FItems.get(); }
+    void SetItems(TStrings* Value);
+    Integer ItemIndex() const { return FItemIndex; }
+    // -1 clears the selection; out of range raises EListError.
+    void SetItemIndex(Integer Value);
+    Integer Count() const { return FItems->Count(); }
+    bool MultiSelect() const { return FMultiSelect; }
+    void SetMultiSelect(bool Value);
+    bool Selected(Integer Index) const;
+    void SetSelected(Integer Index, bool Value);
+    Integer SelCount() const;
+    void ClearSelection();
+    TListBoxStyle Style() const { return FStyle; }
+    void SetStyle(TListBoxStyle Value);
+    Integer ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(Integer Value);
+    Integer Columns() const { return FColumns; }
+    void SetColumns(Integer Value);
+    Integer TopIndex() const { return FTopIndex; }
+    void SetTopIndex(Integer Value);
+    // The rectangle of item Index in client coordinates (columns run top to bottom, then across).
+    TRect ItemRect(Integer Index) const;
+    // The item at client point P; -1 (or, with Existing false, the index the point would have)
+    // when no item is there.
+    Integer ItemAtPos(const TPoint& P, bool Existing) const;
+    void Clear();
+    void Click() override;
+    void WMLButtonDown(TMessage& M);
+
+    TDrawItemEvent OnDrawItem;
+
+private:
+    std::unique_ptr<TStringList> FItems;
+    std::vector<bool> FSelected;
+    Integer FItemIndex = -1;
+    bool FMultiSelect = false;
+    TListBoxStyle FStyle = lbStandard;
+    Integer FItemHeight = 16;
+    Integer FColumns = 0;
+    Integer FTopIndex = 0;
+};
+
+enum TComboBoxStyle : Byte { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+QOR_ENUM_NAMES(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable");
+
+class TComboBox : public TWinControl {
+    QOR_CLASS(TComboBox, TWinControl)
+public:
+    explicit TComboBox(TComponent* AOwner);
+    ~TComboBox() override;
+    TStringList* Items() const { return FItems.get(); }
+    void SetItems(TStrings* Value);
+    Integer ItemIndex() const { return FItemIndex; }
+    // Selects item Value (its text becomes the combo's text); -1 clears; out of range raises.
+    void SetItemIndex(Integer Value);
+    TComboBoxStyle Style() const { return FStyle; }
+    void SetStyle(TComboBoxStyle Value) { FStyle = Value; }
+    Integer DropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(Integer Value) { FDropDownCount = Value; }
+    // The user picked an item: select it and fire OnChange (what the native widget calls).
+    void UserSelect(Integer Index);
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnDropDown;
+
+private:
+    std::unique_ptr<TStringList> FItems;
+    Integer FItemIndex = -1;
+    TComboBoxStyle FStyle = csDropDown;
+    Integer FDropDownCount = 8;
+};
+
+} // namespace qor

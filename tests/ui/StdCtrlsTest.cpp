@@ -1,0 +1,116 @@
+#include "platform/rtl/QtHost.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/DialogService.h"
+#include "platform/ui/StdCtrls.h"
+
+#include <gtest/gtest.h>
+
+using namespace qor;
+
+TEST(StdCtrls, ButtonWithModalResultEndsAScriptedModalRun)
+{
+    EnsureQtApplication();
+    DialogService().Reset();
+    TForm f(nullptr);
+    auto* go = new TButton(&f);
+    go->SetParent(&f);
+    go->SetModalResult(mrOk);
+    auto* page = new TMaskEdit(&f);
+    page->SetParent(&f);
+    DialogService().Expect(TDialogKind::dkModalForm, [&](const TDialogRequest&) {
+        page->SetText("12");
+        go->Click();
+        return mrNone;
+    });
+    EXPECT_EQ(f.ShowModal(), mrOk);
+    EXPECT_EQ(page->Text(), "12");
+    DialogService().Reset();
+}
+
+TEST(StdCtrls, MemoLinesAndTextStayInStepAndWrapAtTheClientWidth)
+{
+    TMemo m(nullptr);
+    m.SetBounds(0, 0, 60, 50);
+    m.Lines()->Add("hello world");
+    m.Lines()->Add("x");
+    EXPECT_EQ(m.Text(), "hello world\nx");
+    auto w = [](std::string_view s) { return static_cast<Integer>(s.size()) * 10; };
+    EXPECT_EQ(m.DisplayLines(w), (std::vector<String>{"hello ", "world", "x"}));
+    m.SetText("a\r\nb");
+    EXPECT_EQ(m.Lines()->Count(), 2);
+    m.SetWordWrap(false);
+    EXPECT_EQ(m.DisplayLines(w), (std::vector<String>{"a", "b"}));
+}
+
+TEST(StdCtrls, ListBoxFindsItemsByPositionAndSelects)
+{
+    TListBox lb(nullptr);
+    lb.SetBounds(0, 0, 100, 56);
+    lb.SetItemHeight(14);
+    for (const char* s : {"a", "b", "c", "d", "e", "f"})
+        lb.Items()->Add(s);
+    EXPECT_EQ(lb.ItemAtPos(Point(5, 15), true), 1);
+    EXPECT_EQ(lb.ItemAtPos(Point(5, 200), true), -1);
+    EXPECT_EQ(lb.ItemAtPos(Point(5, 200), false), 6);
+    lb.SetColumns(2); // four rows a column
+    EXPECT_EQ(lb.ItemAtPos(Point(60, 15), true), 5);
+    EXPECT_EQ(lb.ItemRect(5), Rect(50, 14, 100, 28));
+    lb.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 30));
+    EXPECT_EQ(lb.ItemIndex(), 2);
+    EXPECT_THROW(lb.SetItemIndex(6), EListError);
+    lb.SetMultiSelect(true);
+    lb.Perform(WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(5, 0));
+    EXPECT_EQ(lb.SelCount(), 2);
+    lb.Items()->Delete(0);
+    EXPECT_EQ(lb.Count(), 5);
+}
+
+TEST(StdCtrls, RadioButtonsOfOneParentExcludeEachOther)
+{
+    TPanel p(nullptr);
+    auto* a = new TRadioButton(&p);
+    auto* b = new TRadioButton(&p);
+    a->SetParent(&p);
+    b->SetParent(&p);
+    int clicks = 0;
+    b->OnClick = [&](TObject*) { ++clicks; };
+    a->SetChecked(true);
+    b->Click();
+    EXPECT_FALSE(a->Checked());
+    EXPECT_TRUE(b->Checked());
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(StdCtrls, PanelBevelsInsetAlignedChildren)
+{
+    TPanel p(nullptr);
+    p.SetBounds(0, 0, 200, 100);
+    p.SetBevelInner(bvLowered);
+    auto* c = new TPanel(&p);
+    c->SetParent(&p);
+    c->SetAlign(alClient);
+    EXPECT_EQ(c->BoundsRect(), Rect(2, 2, 198, 98));
+}
+
+TEST(StdCtrls, ComboSelectionSetsTheText)
+{
+    TComboBox cb(nullptr);
+    cb.Items()->Add("200%");
+    cb.Items()->Add("Whole Page");
+    int changes = 0;
+    cb.OnChange = [&](TObject*) { ++changes; };
+    cb.UserSelect(1);
+    EXPECT_EQ(cb.Text(), "Whole Page");
+    EXPECT_EQ(changes, 1);
+    EXPECT_THROW(cb.SetItemIndex(2), EListError);
+}
+
+TEST(StdCtrls, ClipboardKeepsTextHeadless)
+{
+    EnsureQtApplication();
+    Clipboard()->SetAsText("object KivReport1: TKivReport");
+    EXPECT_TRUE(Clipboard()->HasText());
+    EXPECT_EQ(Clipboard()->AsText(), "object KivReport1: TKivReport");
+    Clipboard()->Clear();
+    EXPECT_FALSE(Clipboard()->HasText());
+}
