@@ -490,8 +490,32 @@ bool TryStrToFloat(std::string_view S, Extended& Value, const TFormatSettings& S
     double v = 0;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
     if (r.ec == std::errc::result_out_of_range) {
-        // Underflow is zero; overflow is an error.
-        if (std::fabs(v) > 1.0)
+        // Underflow is zero; overflow is an error. Which one it is shows in the decimal
+        // exponent of the first significant digit.
+        const std::size_t ePos = text.find('e');
+        long long exp10 = 0;
+        if (ePos != String::npos) {
+            const char* first = text.data() + ePos + 1;
+            if (*first == '+')
+                ++first;
+            std::from_chars(first, text.data() + text.size(), exp10);
+        }
+        long long lead = 0; // decimal exponent contributed by the digits themselves
+        bool seenPoint = false, seenDigit = false;
+        for (std::size_t k = 0; k < std::min(ePos, text.size()); ++k) {
+            const char ch = text[k];
+            if (ch == '.')
+                seenPoint = true;
+            else if (ch >= '1' && ch <= '9')
+                seenDigit = true;
+            if (ch >= '0' && ch <= '9') {
+                if (!seenPoint && seenDigit)
+                    ++lead;
+                else if (seenPoint && !seenDigit)
+                    --lead;
+            }
+        }
+        if (exp10 + lead > 0)
             return false;
         v = 0;
     } else if (r.ec != std::errc() || r.ptr != text.data() + text.size()) {
