@@ -402,10 +402,10 @@ public:
     TPropBuilder& Default(const V& Value)
     {
         FInfo.HasDefault = true;
-        if constexpr (std::is_convertible_v<V, String> && !std::is_arithmetic_v<V>)
-            FInfo.DefaultValue = String(Value);
-        else if constexpr (std::is_same_v<V, std::nullptr_t>)
+        if constexpr (std::is_same_v<V, std::nullptr_t>)
             FInfo.DefaultValue = static_cast<TObject*>(nullptr);
+        else if constexpr (std::is_convertible_v<V, String> && !std::is_arithmetic_v<V>)
+            FInfo.DefaultValue = String(Value);
         else if constexpr (std::is_floating_point_v<V>)
             FInfo.DefaultValue = static_cast<Double>(Value);
         else if constexpr (std::is_same_v<V, Currency>)
