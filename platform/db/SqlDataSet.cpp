@@ -1,0 +1,775 @@
+#include "platform/db/SqlDataSet.h"
+
+#include "platform/db/ValueText.h"
+#include "platform/rtl/QtHost.h"
+#include "platform/rtl/StrUtils.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <charconv>
+
+namespace qor {
+
+namespace {
+
+QString ToQ(const String& S) { return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())); }
+
+String FromQ(const QString& S)
+{
+    const QByteArray B = S.toUtf8();
+    return String(B.constData(), static_cast<std::size_t>(B.size()));
+}
+
+// ---- parameters ----------------------------------------------------------------------------
+
+bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Walks a statement: copies it to Out with every ":Name" replaced by '?', and lists the names in
+// order of appearance (with repeats).
+void ScanSql(const String& Sql, String* Out, std::vector<String>& Names)
+{
+    const std::size_t n = Sql.size();
+    std::size_t i = 0;
+    auto Copy = [&](std::size_t From, std::size_t To) {
+        if (Out)
+            Out->append(Sql, From, To - From);
+    };
+    while (i < n) {
+        const char c = Sql[i];
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            const char Close = c == '[' ? ']' : c;
+            std::size_t j = i + 1;
+            while (j < n) {
+                if (Sql[j] == Close) {
+                    if (Close != ']' && j + 1 < n && Sql[j + 1] == Close) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            j = std::min(j + 1, n);
+            Copy(i, j);
+            i = j;
+        } else if (c == '-' && i + 1 < n && Sql[i + 1] == '-') {
+            std::size_t j = Sql.find('\n', i);
+            j = j == String::npos ? n : j;
+            Copy(i, j);
+            i = j;
+        } else if (c == '/' && i + 1 < n && Sql[i + 1] == '*') {
+            std::size_t j = Sql.find("*/", i + 2);
+            j = j == String::npos ? n : j + 2;
+            Copy(i, j);
+            i = j;
+        } else if (c == ':' && i + 1 < n && Sql[i + 1] == ':') {
+            Copy(i, i + 2);
+            i += 2;
+        } else if (c == ':' && i + 1 < n && IsIdentChar(Sql[i + 1]) &&
+                   !std::isdigit(static_cast<unsigned char>(Sql[i + 1]))) {
+            std::size_t j = i + 1;
+            while (j < n && IsIdentChar(Sql[j]))
+                ++j;
+            Names.push_back(Sql.substr(i + 1, j - i - 1));
+            if (Out)
+                *Out += '?';
+            i = j;
+        } else {
+            Copy(i, i + 1);
+            ++i;
+        }
+    }
+}
+
+QVariant ParamToQ(const TFieldValue& V)
+{
+    switch (V.Kind()) {
+    case TValueKind::Null:
+        return QVariant();
+    case TValueKind::Boolean:
+        return QVariant(V.IntValue() != 0);
+    case TValueKind::Integer:
+        return QVariant(static_cast<qlonglong>(V.IntValue()));
+    case TValueKind::Float:
+        return QVariant(V.FloatValue());
+    case TValueKind::Currency:
+        return QVariant(ToQ(FormatInvariantCurrency(V.IntValue())));
+    case TValueKind::DateTime: {
+        const Double D = V.FloatValue();
+        return QVariant(ToQ(D == static_cast<Double>(static_cast<Int64>(D)) ? FormatIsoDate(D) : FormatIsoDateTime(D)));
+    }
+    case TValueKind::String:
+        return QVariant(ToQ(V.Text()));
+    case TValueKind::Bytes:
+        return QVariant(QByteArray(V.Text().data(), static_cast<qsizetype>(V.Text().size())));
+    }
+    return QVariant();
+}
+
+// ---- declared column types of SQLite results ---------------------------------------------------
+// Qt reports SQLite columns by storage class only, so DATE, DECIMAL(p,s) or VARCHAR(n) would be
+// lost; the declared types are read from the statement through the library the driver itself uses.
+
+struct TSqliteApi {
+    using TPrepare = int (*)(void*, const char*, int, void**, const char**);
+    using TColumnCount = int (*)(void*);
+    using TDeclType = const char* (*)(void*, int);
+    using TFinalize = int (*)(void*);
+    TPrepare Prepare = nullptr;
+    TColumnCount ColumnCount = nullptr;
+    TDeclType DeclType = nullptr;
+    TFinalize Finalize = nullptr;
+    bool Ok = false;
+};
+
+const TSqliteApi& SqliteApi()
+{
+    static const TSqliteApi Api = [] {
+        TSqliteApi A;
+        void* Lib = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_NOLOAD);
+        if (!Lib)
+            return A;
+        A.Prepare = reinterpret_cast<TSqliteApi::TPrepare>(dlsym(Lib, "sqlite3_prepare_v2"));
+        A.ColumnCount = reinterpret_cast<TSqliteApi::TColumnCount>(dlsym(Lib, "sqlite3_column_count"));
+        A.DeclType = reinterpret_cast<TSqliteApi::TDeclType>(dlsym(Lib, "sqlite3_column_decltype"));
+        A.Finalize = reinterpret_cast<TSqliteApi::TFinalize>(dlsym(Lib, "sqlite3_finalize"));
+        A.Ok = A.Prepare && A.ColumnCount && A.DeclType && A.Finalize;
+        return A;
+    }();
+    return Api;
+}
+
+std::vector<String> SqliteDeclaredTypes(const QSqlDatabase& Db, const String& Sql)
+{
+    std::vector<String> Result;
+    const QVariant H = Db.driver()->handle();
+    if (!H.isValid() || qstrcmp(H.typeName(), "sqlite3*") != 0)
+        return Result;
+    void* Handle = *static_cast<void* const*>(H.constData());
+    const TSqliteApi& Api = SqliteApi();
+    if (!Handle || !Api.Ok)
+        return Result;
+    void* Stmt = nullptr;
+    if (Api.Prepare(Handle, Sql.c_str(), static_cast<int>(Sql.size()), &Stmt, nullptr) != 0 || !Stmt)
+        return Result;
+    const int Count = Api.ColumnCount(Stmt);
+    for (int i = 0; i < Count; ++i) {
+        const char* T = Api.DeclType(Stmt, i);
+        Result.push_back(T ? T : "");
+    }
+    Api.Finalize(Stmt);
+    return Result;
+}
+
+TFieldType FieldTypeOfMetaType(const QMetaType& Type)
+{
+    switch (Type.id()) {
+    case QMetaType::Bool:
+        return ftBoolean;
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return ftSmallint;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return ftInteger;
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return ftLargeint;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return ftFloat;
+    case QMetaType::QDate:
+        return ftDate;
+    case QMetaType::QTime:
+        return ftTime;
+    case QMetaType::QDateTime:
+        return ftDateTime;
+    case QMetaType::QByteArray:
+        return ftBlob;
+    default:
+        return ftString;
+    }
+}
+
+std::atomic<int> GConnectionCounter{0};
+
+} // namespace
+
+std::vector<String> FindSqlParams(const String& Sql)
+{
+    std::vector<String> All, Unique;
+    ScanSql(Sql, nullptr, All);
+    for (const String& N : All) {
+        bool Seen = false;
+        for (const String& U : Unique)
+            Seen = Seen || SameText(U, N);
+        if (!Seen)
+            Unique.push_back(N);
+    }
+    return Unique;
+}
+
+TFieldType FieldTypeOfDeclaredType(const String& Declared, Integer& Size, Integer& Precision)
+{
+    Size = 0;
+    Precision = 0;
+    String T = UpperCase(Trim(Declared));
+    Integer Args[2] = {-1, -1};
+    const std::size_t Open = T.find('(');
+    if (Open != String::npos) {
+        const std::size_t Close = T.find(')', Open);
+        const String Inside = T.substr(Open + 1, Close == String::npos ? String::npos : Close - Open - 1);
+        const std::size_t Comma = Inside.find(',');
+        TryStrToInt(Trim(Inside.substr(0, Comma)), Args[0]);
+        if (Comma != String::npos)
+            TryStrToInt(Trim(Inside.substr(Comma + 1)), Args[1]);
+        T = Trim(T.substr(0, Open));
+    }
+    auto Has = [&](const char* Word) { return T.find(Word) != String::npos; };
+    auto Is = [&](const char* Word) { return T == Word; };
+
+    if (T.empty())
+        return ftUnknown;
+    if (Is("BOOLEAN") || Is("BOOL") || Is("BIT"))
+        return ftBoolean;
+    if (Is("SMALLINT") || Is("TINYINT") || Is("INT2"))
+        return ftSmallint;
+    if (Is("BIGINT") || Is("INT8") || Is("UNSIGNED BIG INT"))
+        return ftLargeint;
+    if (Has("INT"))
+        return ftInteger;
+    if (Is("DATE"))
+        return ftDate;
+    if (Is("TIME"))
+        return ftTime;
+    if (Has("DATETIME") || Has("TIMESTAMP"))
+        return ftDateTime;
+    if (Has("MONEY") || Is("CURRENCY"))
+        return ftCurrency;
+    if (Has("DEC") || Has("NUMERIC") || Is("NUMBER")) {
+        if (Args[0] > 0) {
+            Precision = Args[0];
+            Size = Args[1] > 0 ? Args[1] : 0;
+            return Size <= 4 && Precision <= 18 ? ftBCD : ftFMTBcd;
+        }
+        return ftFMTBcd;
+    }
+    if (Has("REAL") || Has("FLOA") || Has("DOUB"))
+        return ftFloat;
+    if (Has("CLOB") || Is("MEMO") || Is("LONGTEXT") || Is("MEDIUMTEXT"))
+        return ftMemo;
+    if (Is("IMAGE") || Is("GRAPHIC"))
+        return ftGraphic;
+    if (Has("BLOB") || Is("BYTEA") || Has("BINARY"))
+        return ftBlob;
+    if (Is("NCHAR") || Is("NATIONAL CHAR")) {
+        Size = Args[0] > 0 ? Args[0] : 1;
+        return ftFixedWideChar;
+    }
+    if (Is("CHAR") || Is("CHARACTER")) {
+        Size = Args[0] > 0 ? Args[0] : 1;
+        return ftFixedChar;
+    }
+    if (Has("CHAR") || Has("TEXT") || Has("STRING")) {
+        Size = Args[0] > 0 ? Args[0] : 0;
+        return Has("NVARCHAR") || Has("NCHAR") ? ftWideString : ftString;
+    }
+    return ftUnknown;
+}
+
+// ---- TDatabase ------------------------------------------------------------------------------------
+
+struct TDatabase::TImpl {
+    QString ConnectionName;
+    bool Open = false;
+
+    QSqlDatabase Db() const { return QSqlDatabase::database(ConnectionName, false); }
+};
+
+TDatabase::TDatabase(TComponent* AOwner) : TComponent(AOwner), FImpl(std::make_unique<TImpl>()) {}
+
+TDatabase::~TDatabase()
+{
+    for (TQuery* Q : std::vector<TQuery*>(FQueries))
+        Q->SetDatabase(nullptr);
+    try {
+        SetConnected(false);
+    } catch (...) {
+    }
+}
+
+void TDatabase::CheckDisconnected() const
+{
+    if (Connected())
+        DatabaseError("Cannot perform this operation on a connected database", this);
+}
+
+void TDatabase::SetDriverName(const String& Value)
+{
+    CheckDisconnected();
+    FDriverName = Value;
+}
+
+void TDatabase::SetDatabaseName(const String& Value)
+{
+    CheckDisconnected();
+    FDatabaseName = Value;
+}
+
+void TDatabase::SetHostName(const String& Value)
+{
+    CheckDisconnected();
+    FHostName = Value;
+}
+
+void TDatabase::SetUserName(const String& Value)
+{
+    CheckDisconnected();
+    FUserName = Value;
+}
+
+void TDatabase::SetPassword(const String& Value)
+{
+    CheckDisconnected();
+    FPassword = Value;
+}
+
+bool TDatabase::Connected() const { return FImpl->Open; }
+
+void TDatabase::Loaded()
+{
+    TComponent::Loaded();
+    if (FStreamedConnected) {
+        FStreamedConnected = false;
+        SetConnected(true);
+    }
+}
+
+void TDatabase::SetConnected(bool Value)
+{
+    if (ComponentState().Contains(csReading) || ComponentState().Contains(csLoading)) {
+        FStreamedConnected = Value;
+        return;
+    }
+    if (Value == FImpl->Open)
+        return;
+    if (!Value) {
+        for (TQuery* Q : std::vector<TQuery*>(FQueries))
+            Q->Close();
+        const QString Name = FImpl->ConnectionName;
+        {
+            QSqlDatabase Db = FImpl->Db();
+            if (Db.isValid())
+                Db.close();
+        }
+        QSqlDatabase::removeDatabase(Name);
+        FImpl->Open = false;
+        FImpl->ConnectionName.clear();
+        return;
+    }
+
+    EnsureQtApplication();
+    if (!QSqlDatabase::isDriverAvailable(ToQ(FDriverName)))
+        DatabaseError("The database driver '" + FDriverName + "' is not installed", this);
+    if (FDriverName == "QSQLITE" && FDatabaseName.empty())
+        DatabaseError("No database name given", this);
+    const QString Name = QString("qor_db_%1").arg(++GConnectionCounter);
+    String Failure;
+    {
+        QSqlDatabase Db = QSqlDatabase::addDatabase(ToQ(FDriverName), Name);
+        Db.setDatabaseName(ToQ(FDatabaseName));
+        if (!FHostName.empty())
+            Db.setHostName(ToQ(FHostName));
+        if (!FUserName.empty())
+            Db.setUserName(ToQ(FUserName));
+        if (!FPassword.empty())
+            Db.setPassword(ToQ(FPassword));
+        if (FDriverName == "QSQLITE") {
+            // Never create a database file by accident: a missing file is an error.
+            Db.setConnectOptions(FDatabaseName == ":memory:" ? QString() : QString("QSQLITE_OPEN_READWRITE_IF_EXISTS"));
+        }
+        if (!Db.open())
+            Failure = FromQ(Db.lastError().text());
+    }
+    if (!Failure.empty()) {
+        QSqlDatabase::removeDatabase(Name);
+        DatabaseError("Cannot connect to '" + FDatabaseName + "': " + Failure, this);
+    }
+    FImpl->ConnectionName = Name;
+    FImpl->Open = true;
+}
+
+Int64 TDatabase::ExecSQL(const String& Sql)
+{
+    SetConnected(true);
+    QSqlQuery Q(FImpl->Db());
+    if (!Q.exec(ToQ(Sql)))
+        DatabaseError("SQL error: " + FromQ(Q.lastError().text()), this);
+    return Q.numRowsAffected();
+}
+
+void TDatabase::AddQuery(TQuery* Query)
+{
+    if (std::find(FQueries.begin(), FQueries.end(), Query) == FQueries.end())
+        FQueries.push_back(Query);
+}
+
+void TDatabase::RemoveQuery(TQuery* Query)
+{
+    FQueries.erase(std::remove(FQueries.begin(), FQueries.end(), Query), FQueries.end());
+}
+
+// ---- TParams --------------------------------------------------------------------------------------
+
+TParam* TParams::Items(Integer Index) const
+{
+    if (Index < 0 || Index >= Count())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    return FItems[static_cast<std::size_t>(Index)].get();
+}
+
+TParam* TParams::FindParam(const String& Name) const
+{
+    for (const auto& P : FItems)
+        if (SameText(P->Name(), Name))
+            return P.get();
+    return nullptr;
+}
+
+TParam* TParams::ParamByName(const String& Name) const
+{
+    TParam* P = FindParam(Name);
+    if (!P)
+        DatabaseError("Parameter '" + Name + "' not found");
+    return P;
+}
+
+void TParams::Rebuild(const std::vector<String>& Names)
+{
+    std::vector<std::unique_ptr<TParam>> Items;
+    for (const String& N : Names) {
+        auto P = std::make_unique<TParam>(N);
+        if (TParam* Old = FindParam(N))
+            P->SetValue(Old->Value());
+        Items.push_back(std::move(P));
+    }
+    FItems = std::move(Items);
+}
+
+// ---- TQuery ---------------------------------------------------------------------------------------
+
+TQuery::TQuery(TComponent* AOwner)
+    : TDataSet(AOwner), FSQL(std::make_unique<TStringList>()), FParams(std::make_unique<TParams>())
+{
+    FSQL->OnChanging = [this](TObject*) {
+        if (Active())
+            Close();
+    };
+    FSQL->OnChange = [this](TObject*) { SqlChanged(); };
+}
+
+TQuery::~TQuery()
+{
+    if (FDatabase) {
+        FDatabase->RemoveQuery(this);
+        FDatabase->RemoveFreeNotification(this);
+    }
+}
+
+TStrings* TQuery::SQL() const { return FSQL.get(); }
+
+void TQuery::SqlChanged() { FParams->Rebuild(FindSqlParams(FSQL->Text())); }
+
+void TQuery::SetDatabase(TDatabase* Value)
+{
+    if (Value == FDatabase)
+        return;
+    if (Active())
+        Close();
+    if (FDatabase) {
+        FDatabase->RemoveQuery(this);
+        FDatabase->RemoveFreeNotification(this);
+    }
+    FDatabase = Value;
+    if (FDatabase) {
+        FDatabase->AddQuery(this);
+        FDatabase->FreeNotification(this);
+    }
+}
+
+void TQuery::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TDataSet::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FDatabase) {
+        if (Active())
+            Close();
+        FDatabase = nullptr;
+    }
+}
+
+TDatabase* TQuery::CheckDatabase() const
+{
+    if (!FDatabase)
+        Error("No database given");
+    return FDatabase;
+}
+
+Int64 TQuery::ExecSQL()
+{
+    TDatabase* Db = CheckDatabase();
+    Db->SetConnected(true);
+    String Sql;
+    std::vector<String> Names;
+    ScanSql(FSQL->Text(), &Sql, Names);
+    QSqlQuery Q(Db->Impl()->Db());
+    if (!Q.prepare(ToQ(Sql)))
+        Error("SQL error: " + FromQ(Q.lastError().text()));
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
+    if (!Q.exec())
+        Error("SQL error: " + FromQ(Q.lastError().text()));
+    return Q.numRowsAffected();
+}
+
+namespace {
+
+[[noreturn]] void BadValue(const TDataSet* DataSet, const TFieldDef* Def, Int64 Row, const QVariant& V)
+{
+    DatabaseError("row " + std::to_string(Row + 1) + ": '" + FromQ(V.toString()) + "' is not a valid " +
+                      (FieldTypeName(Def->DataType()) + 2) + " value for field '" + Def->Name() + "'",
+                  DataSet);
+}
+
+void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, const QVariant& V,
+                const TDataSet* DataSet)
+{
+    if (V.isNull()) {
+        S.SetNull(Row, Col);
+        return;
+    }
+    const TFieldType Type = Def->DataType();
+    const int Id = V.typeId();
+    switch (StorageKindOf(Type)) {
+    case TStorageKind::Integer: {
+        if (Id == QMetaType::LongLong || Id == QMetaType::Int || Id == QMetaType::Bool || Id == QMetaType::ULongLong ||
+            Id == QMetaType::UInt) {
+            S.SetInt(Row, Col, V.toLongLong());
+            return;
+        }
+        if (Id == QMetaType::Double) {
+            const Double D = V.toDouble();
+            if (D == static_cast<Double>(static_cast<Int64>(D))) {
+                S.SetInt(Row, Col, static_cast<Int64>(D));
+                return;
+            }
+        } else if (StoreInvariantText(S, Row, Col, Type, FromQ(V.toString()))) {
+            return;
+        }
+        BadValue(DataSet, Def, Row, V);
+    }
+    case TStorageKind::Float:
+        if (Type == ftFloat || Type == ftSingle || Type == ftCurrency || Type == ftExtended) {
+            bool Ok = false;
+            const Double D = V.toDouble(&Ok);
+            if (Ok) {
+                S.SetFloat(Row, Col, D);
+                return;
+            }
+        } else if (Id == QMetaType::QDate) {
+            const QDate D = V.toDate();
+            TDateTime T;
+            if (TryEncodeDate(static_cast<Word>(D.year()), static_cast<Word>(D.month()), static_cast<Word>(D.day()), T)) {
+                S.SetFloat(Row, Col, T);
+                return;
+            }
+        } else if (Id == QMetaType::QDateTime || Id == QMetaType::QTime) {
+            const String Iso = Id == QMetaType::QTime ? FromQ(V.toTime().toString("HH:mm:ss.zzz"))
+                                                      : FromQ(V.toDateTime().toString("yyyy-MM-dd HH:mm:ss.zzz"));
+            if (StoreInvariantText(S, Row, Col, Type == ftTime && Id != QMetaType::QTime ? ftDateTime : Type, Iso)) {
+                if (Type == ftTime)
+                    S.SetFloat(Row, Col, TimeOf(S.Float(Row, Col)));
+                return;
+            }
+        } else if (Id == QMetaType::QString || Id == QMetaType::QByteArray) {
+            const String Text = FromQ(V.toString());
+            if (StoreInvariantText(S, Row, Col, Type, Text))
+                return;
+            // A time of day stored with its date.
+            Double D;
+            if (Type == ftDate && ParseIsoDateTime(Text, D)) {
+                S.SetFloat(Row, Col, DateOf(D));
+                return;
+            }
+            if (Type == ftTime && ParseIsoDateTime(Text, D)) {
+                S.SetFloat(Row, Col, TimeOf(D));
+                return;
+            }
+        }
+        BadValue(DataSet, Def, Row, V);
+    case TStorageKind::Currency: {
+        Int64 C;
+        const String Text = Id == QMetaType::Double ? FormatInvariantFloat(V.toDouble()) : FromQ(V.toString());
+        if (ParseInvariantCurrency(Text, C)) {
+            S.SetInt(Row, Col, C);
+            return;
+        }
+        Double D;
+        if (ParseInvariantFloat(Text, D) && D > -9.2e14 && D < 9.2e14) {
+            S.SetInt(Row, Col, static_cast<Int64>(Round(D * 10000)));
+            return;
+        }
+        BadValue(DataSet, Def, Row, V);
+    }
+    case TStorageKind::Text:
+        if (Id == QMetaType::QByteArray) {
+            const QByteArray B = V.toByteArray();
+            S.SetText(Row, Col, String(B.constData(), static_cast<std::size_t>(B.size())));
+            return;
+        }
+        if (Type == ftFMTBcd) {
+            String D;
+            if (Id == QMetaType::Double) {
+                char Buf[400];
+                auto [p, ec] = std::to_chars(Buf, Buf + sizeof Buf, V.toDouble(), std::chars_format::fixed);
+                if (ec == std::errc() && NormaliseDecimal(std::string_view(Buf, static_cast<std::size_t>(p - Buf)), D)) {
+                    S.SetText(Row, Col, std::move(D));
+                    return;
+                }
+            } else if (NormaliseDecimal(FromQ(V.toString()), D)) {
+                S.SetText(Row, Col, std::move(D));
+                return;
+            }
+            BadValue(DataSet, Def, Row, V);
+        }
+        S.SetText(Row, Col, FromQ(V.toString()));
+        return;
+    }
+}
+
+} // namespace
+
+void TQuery::InternalOpen()
+{
+    TDatabase* Database = CheckDatabase();
+    Database->SetConnected(true);
+    const String Text = Trim(FSQL->Text());
+    if (Text.empty())
+        Error("No SQL statement given");
+    String Sql;
+    std::vector<String> Names;
+    ScanSql(Text, &Sql, Names);
+
+    const QSqlDatabase Db = Database->Impl()->Db();
+    QSqlQuery Q(Db);
+    Q.setForwardOnly(true);
+    if (!Q.prepare(ToQ(Sql)))
+        Error("SQL error: " + FromQ(Q.lastError().text()));
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
+    if (!Q.exec())
+        Error("SQL error: " + FromQ(Q.lastError().text()));
+    if (!Q.isSelect())
+        Error("The statement returns no rows (use ExecSQL)");
+
+    const QSqlRecord Rec = Q.record();
+    const std::vector<String> Declared = SqliteDeclaredTypes(Db, Sql);
+    FieldDefs()->Clear();
+    std::vector<bool> SizeFromData;
+    for (int i = 0; i < Rec.count(); ++i) {
+        const QSqlField F = Rec.field(i);
+        Integer Size = 0, Precision = 0;
+        TFieldType Type = ftUnknown;
+        if (static_cast<std::size_t>(i) < Declared.size())
+            Type = FieldTypeOfDeclaredType(Declared[static_cast<std::size_t>(i)], Size, Precision);
+        if (Type == ftUnknown) {
+            Type = FieldTypeOfMetaType(F.metaType());
+            if (F.length() > 0 && (Type == ftString))
+                Size = F.length();
+        }
+        String Name = FromQ(F.name());
+        for (Integer n = 2; FieldDefs()->IndexOf(Name) >= 0; ++n)
+            Name = FromQ(F.name()) + "_" + std::to_string(n);
+        TFieldDef* D = FieldDefs()->Add(Name, Type, Size);
+        D->SetPrecision(Precision);
+        if (static_cast<std::size_t>(i) < Declared.size())
+            D->SetSourceType(Declared[static_cast<std::size_t>(i)]);
+        SizeFromData.push_back((Type == ftString || Type == ftWideString) && Size == 0);
+    }
+
+    PrepareStore();
+    TRecordStore& S = Store();
+    const Integer Cols = Rec.count();
+    std::vector<const TFieldDef*> Defs;
+    for (Integer c = 0; c < Cols; ++c)
+        Defs.push_back(FieldDefs()->Items(c));
+    std::vector<std::size_t> Longest(static_cast<std::size_t>(Cols), 0);
+    while (Q.next()) {
+        const Int64 Row = S.AppendRow();
+        for (Integer c = 0; c < Cols; ++c) {
+            StoreValue(S, Row, c, Defs[static_cast<std::size_t>(c)], Q.value(c), this);
+            if (SizeFromData[static_cast<std::size_t>(c)] && !S.IsNull(Row, c))
+                Longest[static_cast<std::size_t>(c)] = std::max(Longest[static_cast<std::size_t>(c)], S.Text(Row, c).size());
+        }
+    }
+    if (Q.lastError().isValid())
+        Error("SQL error: " + FromQ(Q.lastError().text()));
+
+    // Text columns of unknown width take the width of their longest value.
+    bool Resize = false;
+    for (Integer c = 0; c < Cols; ++c)
+        Resize = Resize || SizeFromData[static_cast<std::size_t>(c)];
+    if (Resize) {
+        std::vector<std::tuple<String, TFieldType, Integer, Integer, String>> Saved;
+        for (Integer c = 0; c < Cols; ++c) {
+            const TFieldDef* D = FieldDefs()->Items(c);
+            const Integer Size = SizeFromData[static_cast<std::size_t>(c)]
+                                     ? std::max<Integer>(1, static_cast<Integer>(Longest[static_cast<std::size_t>(c)]))
+                                     : D->Size();
+            Saved.emplace_back(D->Name(), D->DataType(), Size, D->Precision(), D->SourceType());
+        }
+        FieldDefs()->Clear();
+        for (auto& [N, T, Sz, P, Src] : Saved) {
+            TFieldDef* D = FieldDefs()->Add(N, T, Sz);
+            D->SetPrecision(P);
+            D->SetSourceType(Src);
+        }
+    }
+}
+
+void TQuery::InternalClose() { Store().Clear(); }
+
+QOR_PUBLISH(TDatabase)
+{
+    b.Property("Connected", &TDatabase::Connected, &TDatabase::SetConnected).Default(false);
+    b.Property("DatabaseName", &TDatabase::DatabaseName, &TDatabase::SetDatabaseName).Default("");
+    b.Property("DriverName", &TDatabase::DriverName, &TDatabase::SetDriverName).Default("QSQLITE");
+    b.Property("HostName", &TDatabase::HostName, &TDatabase::SetHostName).Default("");
+    b.Property("UserName", &TDatabase::UserName, &TDatabase::SetUserName).Default("");
+    b.Property("Password", &TDatabase::Password, &TDatabase::SetPassword).Default("");
+}
+
+QOR_PUBLISH(TQuery)
+{
+    b.Property("Database", &TQuery::Database, &TQuery::SetDatabase).Default(nullptr);
+    b.SubObject("SQL", &TQuery::SQL);
+}
+
+} // namespace qor

@@ -1,0 +1,140 @@
+#pragma once
+// SQL data: TDatabase, a connection through one of the installed drivers (SQLite by default), and
+// TQuery, the rows of a SELECT statement with named parameters, read whole when the query opens.
+
+#include "platform/db/DataSet.h"
+
+#include <memory>
+#include <vector>
+
+namespace qor {
+
+class TStringList;
+class TQuery;
+
+class TDatabase : public TComponent {
+    QOR_CLASS(TDatabase, TComponent)
+public:
+    explicit TDatabase(TComponent* AOwner);
+    ~TDatabase() override;
+
+    // "QSQLITE" unless set; other installed drivers by their names ("QPSQL", "QMYSQL", ...).
+    const String& DriverName() const { return FDriverName; }
+    void SetDriverName(const String& Value);
+    // For SQLite the file name (":memory:" for a private database in memory).
+    const String& DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const String& Value);
+    const String& HostName() const { return FHostName; }
+    void SetHostName(const String& Value);
+    const String& UserName() const { return FUserName; }
+    void SetUserName(const String& Value);
+    const String& Password() const { return FPassword; }
+    void SetPassword(const String& Value);
+
+    bool Connected() const;
+    // Connecting raises EDatabaseError with the driver's message when it fails.
+    void SetConnected(bool Value);
+    void Open() { SetConnected(true); }
+    void Close() { SetConnected(false); }
+
+    // Runs a statement that returns no rows; answers the rows affected (-1 when unknown).
+    Int64 ExecSQL(const String& Sql);
+
+    void Loaded() override;
+
+    struct TImpl;
+    TImpl* Impl() const { return FImpl.get(); }
+
+private:
+    friend class TQuery;
+    void CheckDisconnected() const;
+    void AddQuery(TQuery* Query);
+    void RemoveQuery(TQuery* Query);
+
+    std::unique_ptr<TImpl> FImpl;
+    String FDriverName = "QSQLITE";
+    String FDatabaseName;
+    String FHostName;
+    String FUserName;
+    String FPassword;
+    bool FStreamedConnected = false;
+    std::vector<TQuery*> FQueries;
+};
+
+// One named parameter of a query (":Name" in its text).
+class TParam {
+public:
+    explicit TParam(String Name) : FName(std::move(Name)) {}
+    const String& Name() const { return FName; }
+    const TFieldValue& Value() const { return FValue; }
+    void SetValue(const TFieldValue& Value) { FValue = Value; }
+    bool IsNull() const { return FValue.IsNull(); }
+    void Clear() { FValue = TFieldValue(); }
+    void SetAsString(const String& Value) { FValue = TFieldValue(Value); }
+    void SetAsInteger(Int64 Value) { FValue = TFieldValue(Value); }
+    void SetAsFloat(Double Value) { FValue = TFieldValue(Value); }
+    void SetAsBoolean(bool Value) { FValue = TFieldValue(Value); }
+    void SetAsCurrency(Currency Value) { FValue = TFieldValue::FromCurrency(Value.Raw()); }
+    void SetAsDateTime(TDateTime Value) { FValue = TFieldValue::FromDateTime(Value); }
+
+private:
+    String FName;
+    TFieldValue FValue;
+};
+
+class TParams {
+public:
+    Integer Count() const { return static_cast<Integer>(FItems.size()); }
+    TParam* Items(Integer Index) const;
+    TParam* operator[](Integer Index) const { return Items(Index); }
+    // Case-insensitive; null when absent.
+    TParam* FindParam(const String& Name) const;
+    // Raises EDatabaseError "Parameter 'X' not found".
+    TParam* ParamByName(const String& Name) const;
+    // Keeps the values of parameters whose names stay.
+    void Rebuild(const std::vector<String>& Names);
+
+private:
+    std::vector<std::unique_ptr<TParam>> FItems;
+};
+
+class TQuery : public TDataSet {
+    QOR_CLASS(TQuery, TDataSet)
+public:
+    explicit TQuery(TComponent* AOwner);
+    ~TQuery() override;
+
+    TDatabase* Database() const { return FDatabase; }
+    void SetDatabase(TDatabase* Value);
+    // The statement; changing it closes the query and finds its parameters again.
+    TStrings* SQL() const;
+    TParams* Params() const { return FParams.get(); }
+    TParam* ParamByName(const String& Name) const { return FParams->ParamByName(Name); }
+
+    // Runs the statement without reading rows (INSERT, UPDATE, CREATE ...).
+    Int64 ExecSQL();
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void SqlChanged();
+    TDatabase* CheckDatabase() const;
+
+    TDatabase* FDatabase = nullptr;
+    std::unique_ptr<TStringList> FSQL;
+    std::unique_ptr<TParams> FParams;
+};
+
+// The field type for a column's declared SQL type ("INTEGER", "VARCHAR(30)", "DECIMAL(10,2)",
+// "DATE", ...), with its size (text length or decimals) and precision; ftUnknown when the
+// declaration says nothing known.
+TFieldType FieldTypeOfDeclaredType(const String& Declared, Integer& Size, Integer& Precision);
+
+// The names of the ":Name" parameters of a statement, in order of first use; quoted text, quoted
+// names and comments are skipped, "::" is not a parameter.
+std::vector<String> FindSqlParams(const String& Sql);
+
+} // namespace qor
