@@ -1,0 +1,614 @@
+#include "platform/ui/RichLayout.h"
+
+#include "platform/graphics/Gdi.h"
+#include "platform/rtl/Streams.h"
+#include "platform/ui/RtfReader.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace qor {
+
+namespace {
+
+// The font a character is drawn with, independent of any device.
+struct TFontKey {
+    String Face;
+    Integer Size = 200;   // twips
+    Byte Styles = 0;
+    Byte Charset = 1;
+    auto operator<=>(const TFontKey&) const = default;
+};
+
+struct TCharStyle {
+    TFontKey Font;
+    TColor Color = clDefault;
+    TColor Back = clNone;
+    auto operator<=>(const TCharStyle&) const = default;
+};
+
+// A font created with its em height in twips, so that its metrics read as twips.
+struct TMeasureFont {
+    HFONT Handle;
+    Integer Ascent = 0;
+    Integer Descent = 0;
+};
+
+// One paragraph's characters with their advances (twips) and styles.
+struct TParaCache {
+    WideString Text;
+    std::vector<Integer> Advance;
+    std::vector<Integer> Style;   // index into TImpl::FStyles, per unit
+    Integer EndStyle = 0;
+};
+
+// One laid-out line. Offsets are within the paragraph; X holds the left edge of every unit from
+// Start to End and the right edge of the last, in twips from the rectangle's left edge.
+struct TLine {
+    Integer Start = 0;
+    Integer End = 0;
+    bool Last = false;        // the paragraph's last line
+    bool PageBreak = false;
+    Integer Ascent = 0;
+    Integer Descent = 0;
+    Integer Height = 0;       // the line itself
+    Integer Before = 0;       // paragraph spacing above
+    Integer After = 0;        // paragraph spacing below
+    std::vector<Integer> X;
+
+    Integer Slot() const { return Before + Height + After; }
+};
+
+bool IsZeroWidth(char16_t C)
+{
+    return C < 0x20 || C == 0x00AD;
+}
+
+bool IsHighSurrogate(char16_t C) { return C >= 0xD800 && C <= 0xDBFF; }
+bool IsLowSurrogate(char16_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
+
+// Twips to logical units at Dpi, rounding half away from zero.
+Integer TwipsTo(Integer Twips, Integer Dpi)
+{
+    const Int64 N = Int64(Twips) * Dpi;
+    const Int64 R = N >= 0 ? (N + 720) / 1440 : -((-N + 720) / 1440);
+    return static_cast<Integer>(std::clamp<Int64>(R, INT_MIN / 2, INT_MAX / 2));
+}
+
+LOGFONT MakeLogFont(const TFontKey& Key, Integer Height)
+{
+    LOGFONT Lf;
+    Lf.lfHeight = -std::max(1, Height);
+    Lf.lfWeight = (Key.Styles & rsBold) ? FW_BOLD : FW_NORMAL;
+    Lf.lfItalic = (Key.Styles & rsItalic) ? 1 : 0;
+    Lf.lfUnderline = (Key.Styles & rsUnderline) ? 1 : 0;
+    Lf.lfStrikeOut = (Key.Styles & rsStrikeOut) ? 1 : 0;
+    Lf.lfCharSet = Key.Charset;
+    const QString Face = QString::fromStdString(Key.Face);
+    const qsizetype N = std::min<qsizetype>(Face.size(), LF_FACESIZE - 1);
+    for (qsizetype I = 0; I < N; ++I)
+        Lf.lfFaceName[I] = Face.at(I).unicode();
+    return Lf;
+}
+
+} // namespace
+
+struct TRichTextEngine::TImpl {
+    TRichDocument Doc;
+    TRichDefaultFont Default;
+
+    // Measurements, valid for FMeasureDC.
+    HDC MeasureDC;
+    HDC OwnScreenDC;
+    std::vector<TCharStyle> Styles;
+    std::map<TCharStyle, Integer> StyleIndex;
+    std::map<TFontKey, TMeasureFont> Fonts;
+    std::vector<std::optional<TParaCache>> Paras;
+    std::vector<const TMeasureFont*> StyleFonts;   // by style index
+
+    ~TImpl()
+    {
+        ClearCache();
+        if (OwnScreenDC)
+            DeleteDC(OwnScreenDC);
+    }
+
+    void ClearCache()
+    {
+        for (auto& [Key, Font] : Fonts)
+            DeleteObject(Font.Handle);
+        Fonts.clear();
+        Styles.clear();
+        StyleIndex.clear();
+        StyleFonts.clear();
+        Paras.clear();
+        MeasureDC = HDC();
+    }
+
+    // ---- styles and measuring
+
+    Integer StyleOf(const TRichCharFormat& F)
+    {
+        TCharStyle S;
+        S.Font.Face = F.FontName.empty() ? Default.Name : F.FontName;
+        S.Font.Size = F.Size > 0 ? F.Size : Default.Size;
+        S.Font.Size = std::clamp(S.Font.Size, 1, RichMaxFontSize);
+        for (TRichStyle Bit : {rsBold, rsItalic, rsUnderline, rsStrikeOut})
+            if (F.Style(Bit, (Default.Styles & Bit) != 0))
+                S.Font.Styles |= Bit;
+        if (F.Charset >= 0)
+            S.Font.Charset = static_cast<Byte>(F.Charset);
+        else
+            S.Font.Charset = F.FontName.empty() ? Default.Charset : DEFAULT_CHARSET;
+        S.Color = F.Color == clDefault ? Default.Color : F.Color;
+        S.Back = F.BackColor;
+        auto It = StyleIndex.find(S);
+        if (It != StyleIndex.end())
+            return It->second;
+        const Integer Index = static_cast<Integer>(Styles.size());
+        Styles.push_back(S);
+        StyleIndex.emplace(S, Index);
+        return Index;
+    }
+
+    const TMeasureFont& MeasureFont(const TFontKey& Key)
+    {
+        auto It = Fonts.find(Key);
+        if (It != Fonts.end())
+            return It->second;
+        TMeasureFont F;
+        F.Handle = CreateFontIndirect(MakeLogFont(Key, Key.Size));
+        const HGDIOBJ Old = SelectObject(MeasureDC, F.Handle);
+        TEXTMETRIC Tm;
+        if (GetTextMetrics(MeasureDC, Tm)) {
+            F.Ascent = Tm.tmAscent;
+            F.Descent = Tm.tmDescent;
+        } else {
+            F.Ascent = Key.Size * 4 / 5;
+            F.Descent = Key.Size - F.Ascent;
+        }
+        SelectObject(MeasureDC, Old);
+        return Fonts.emplace(Key, F).first->second;
+    }
+
+    const TMeasureFont& FontOfStyle(Integer Style)
+    {
+        const std::size_t I = static_cast<std::size_t>(Style);
+        if (StyleFonts.size() <= I)
+            StyleFonts.resize(I + 1, nullptr);
+        if (!StyleFonts[I])
+            StyleFonts[I] = &MeasureFont(Styles[I].Font);
+        return *StyleFonts[I];
+    }
+
+    void UseMeasureDC(HDC DC)
+    {
+        if (!DC) {
+            if (!OwnScreenDC)
+                OwnScreenDC = CreateScreenDC();
+            DC = OwnScreenDC;
+        }
+        if (DC != MeasureDC) {
+            ClearCache();
+            MeasureDC = DC;
+        }
+    }
+
+    const TParaCache& Para(Integer Index)
+    {
+        if (Paras.size() != static_cast<std::size_t>(Doc.ParagraphCount()))
+            Paras.assign(static_cast<std::size_t>(Doc.ParagraphCount()), std::nullopt);
+        std::optional<TParaCache>& Slot = Paras[static_cast<std::size_t>(Index)];
+        if (Slot)
+            return *Slot;
+        const TRichParagraph& P = Doc.Paragraph(Index);
+        TParaCache C;
+        C.EndStyle = StyleOf(P.EndFormat);
+        std::vector<Integer> Extents;
+        for (const TRichRun& Run : P.Runs) {
+            const Integer Style = StyleOf(Run.Format);
+            const TFontKey& Key = Styles[static_cast<std::size_t>(Style)].Font;
+            const TMeasureFont& Font = MeasureFont(Key);
+            const Integer N = static_cast<Integer>(Run.Text.size());
+            Extents.assign(static_cast<std::size_t>(N), 0);
+            const HGDIOBJ Old = SelectObject(MeasureDC, Font.Handle);
+            TSize Size;
+            const bool Ok = GetTextExtentExPoint(MeasureDC, Run.Text.data(), N, INT_MAX, nullptr, Extents.data(), Size);
+            SelectObject(MeasureDC, Old);
+            Integer Prev = 0;
+            for (Integer I = 0; I < N; ++I) {
+                const char16_t Ch = Run.Text[static_cast<std::size_t>(I)];
+                Integer W = Ok ? Extents[static_cast<std::size_t>(I)] - Prev : Key.Size / 2;
+                if (Ok)
+                    Prev = Extents[static_cast<std::size_t>(I)];
+                if (IsZeroWidth(Ch) || W < 0)
+                    W = 0;
+                C.Advance.push_back(W);
+                C.Style.push_back(Style);
+            }
+            C.Text += Run.Text;
+        }
+        Slot = std::move(C);
+        return *Slot;
+    }
+
+    // ---- line breaking
+
+    Integer NextTab(Integer X, const TRichParaFormat& F) const
+    {
+        for (Integer Stop : F.Tabs)
+            if (Stop > X)
+                return Stop;
+        if (F.LeftIndent > X)
+            return F.LeftIndent;   // a hanging indent is a stop of its own
+        const Integer Step = std::max(1, Doc.DefaultTab());
+        const Integer Base = F.Tabs.empty() ? 0 : F.Tabs.back();
+        if (X < Base)
+            return Base;
+        return Base + ((X - Base) / Step + 1) * Step;
+    }
+
+    // The line starting at offset Start of paragraph Index, in a column Width twips wide.
+    TLine BreakLine(Integer Index, Integer Start, Integer Width)
+    {
+        const TRichParagraph& P = Doc.Paragraph(Index);
+        const TRichParaFormat& F = P.Format;
+        const TParaCache& C = Para(Index);
+        const Integer N = static_cast<Integer>(C.Text.size());
+
+        TLine L;
+        L.Start = Start;
+        const Integer Left = std::max(0, F.LeftIndent + (Start == 0 ? F.FirstIndent : 0));
+        const Integer Right = Width - std::max(0, F.RightIndent);
+
+        // Pass 1: how far the line goes, and each unit's width.
+        std::vector<Integer> W;
+        Integer X = Left;
+        Integer I = Start;
+        Integer BreakAt = -1, BreakRight = Left, BreakContentEnd = Start;
+        Integer ContentRight = Left, ContentEnd = Start;
+        Integer LastTabEnd = Start;
+        bool Hard = false;
+        Integer End = N;
+        while (I < N) {
+            const char16_t Ch = C.Text[static_cast<std::size_t>(I)];
+            if (Ch == RichLineBreak || Ch == RichPageBreak) {
+                W.push_back(0);
+                End = I + 1;
+                Hard = true;
+                L.PageBreak = Ch == RichPageBreak;
+                break;
+            }
+            if (Ch == ' ') {
+                if (BreakAt != I) {
+                    BreakRight = ContentRight;
+                    BreakContentEnd = ContentEnd;
+                }
+                const Integer Adv = C.Advance[static_cast<std::size_t>(I)];
+                W.push_back(Adv);
+                X += Adv;
+                BreakAt = ++I;
+                continue;
+            }
+            Integer Units = 1;
+            Integer Adv = Ch == RichTab ? NextTab(X, F) - X : C.Advance[static_cast<std::size_t>(I)];
+            if (IsHighSurrogate(Ch) && I + 1 < N && IsLowSurrogate(C.Text[static_cast<std::size_t>(I) + 1])) {
+                Units = 2;
+                Adv += C.Advance[static_cast<std::size_t>(I) + 1];
+            }
+            if (X + Adv > Right && I > Start) {
+                if (BreakAt > Start) {
+                    End = BreakAt;
+                    ContentRight = BreakRight;
+                    ContentEnd = BreakContentEnd;
+                    W.resize(static_cast<std::size_t>(End - Start));
+                } else {
+                    End = I;
+                }
+                break;
+            }
+            W.push_back(Adv);
+            if (Units == 2)
+                W.push_back(0);
+            X += Adv;
+            I += Units;
+            ContentRight = X;
+            ContentEnd = I;
+            if (Ch == RichTab) {
+                BreakAt = I;
+                BreakRight = X;
+                BreakContentEnd = I;
+                LastTabEnd = I;
+            }
+        }
+        L.End = End;
+        // A line break closing the paragraph's text still opens a line, which holds the mark.
+        L.Last = End >= N && !(Hard && !L.PageBreak);
+
+        // Pass 2: alignment and justification.
+        const Integer Avail = Right - Left;
+        const Integer Used = ContentRight - Left;
+        Integer Shift = 0;
+        switch (F.Alignment) {
+        case TRichAlignment::Right: Shift = Avail - Used; break;
+        case TRichAlignment::Center: Shift = (Avail - Used) / 2; break;
+        default: break;
+        }
+        Shift = std::max(0, Shift);
+        Integer Spaces = 0;
+        Integer Extra = 0;
+        if (F.Alignment == TRichAlignment::Justify && !L.Last && !Hard && Avail > Used) {
+            for (Integer J = std::max(LastTabEnd, Start); J < ContentEnd; ++J)
+                if (C.Text[static_cast<std::size_t>(J)] == ' ')
+                    ++Spaces;
+            Extra = Avail - Used;
+        }
+        L.X.resize(static_cast<std::size_t>(End - Start) + 1);
+        X = Left + Shift;
+        Integer SpaceNo = 0;
+        for (Integer J = Start; J < End; ++J) {
+            L.X[static_cast<std::size_t>(J - Start)] = X;
+            Integer Adv = W[static_cast<std::size_t>(J - Start)];
+            if (Spaces > 0 && J >= LastTabEnd && J < ContentEnd && C.Text[static_cast<std::size_t>(J)] == ' ') {
+                Adv += Extra / Spaces + (SpaceNo < Extra % Spaces ? 1 : 0);
+                ++SpaceNo;
+            }
+            X += Adv;
+        }
+        L.X.back() = X;
+
+        // Height: the tallest font on the line; an empty line takes the paragraph mark's.
+        for (Integer J = Start; J < End; ++J) {
+            const TMeasureFont& Font = FontOfStyle(C.Style[static_cast<std::size_t>(J)]);
+            L.Ascent = std::max(L.Ascent, Font.Ascent);
+            L.Descent = std::max(L.Descent, Font.Descent);
+        }
+        if (End == Start) {
+            const TMeasureFont& Font = FontOfStyle(C.EndStyle);
+            L.Ascent = Font.Ascent;
+            L.Descent = Font.Descent;
+        }
+        const Integer Natural = L.Ascent + L.Descent;
+        if (F.LineSpacingMultiple)
+            L.Height = F.LineSpacing > 0 ? static_cast<Integer>(Int64(Natural) * F.LineSpacing / 240) : Natural;
+        else if (F.LineSpacing > 0)
+            L.Height = std::max(Natural, F.LineSpacing);
+        else if (F.LineSpacing < 0)
+            L.Height = -F.LineSpacing;
+        else
+            L.Height = Natural;
+        L.Before = Start == 0 ? F.SpaceBefore : 0;
+        L.After = L.Last ? F.SpaceAfter : 0;
+        return L;
+    }
+
+    // ---- drawing
+
+    struct TDrawContext {
+        HDC DC;
+        Integer DpiX = 96;
+        Integer DpiY = 96;
+        Integer Left = 0;               // rc.Left, twips
+        COLORREF AutoColor = 0;
+        std::map<TFontKey, HFONT> Fonts;
+    };
+
+    HFONT DrawFont(TDrawContext& D, const TFontKey& Key)
+    {
+        auto It = D.Fonts.find(Key);
+        if (It != D.Fonts.end())
+            return It->second;
+        const HFONT F = CreateFontIndirect(MakeLogFont(Key, TwipsTo(Key.Size, D.DpiY)));
+        D.Fonts.emplace(Key, F);
+        return F;
+    }
+
+    // Draws units [L.Start, Limit) of the line whose box starts at Top (twips, below the spacing).
+    void DrawLine(TDrawContext& D, Integer Index, const TLine& L, Integer Top, Integer Limit)
+    {
+        const TParaCache& C = Para(Index);
+        const Integer Baseline = Top + L.Height - L.Descent;
+        const Integer BoxTop = TwipsTo(Top, D.DpiY);
+        const Integer BoxBottom = TwipsTo(Top + L.Height, D.DpiY);
+        std::vector<Integer> Dx;
+        Integer S = L.Start;
+        while (S < Limit) {
+            const char16_t Ch = C.Text[static_cast<std::size_t>(S)];
+            if (IsZeroWidth(Ch)) {
+                ++S;
+                continue;
+            }
+            const Integer Style = C.Style[static_cast<std::size_t>(S)];
+            Integer E = S + 1;
+            while (E < Limit && C.Style[static_cast<std::size_t>(E)] == Style && !IsZeroWidth(C.Text[static_cast<std::size_t>(E)]))
+                ++E;
+            const TCharStyle& St = Styles[static_cast<std::size_t>(Style)];
+            auto XAt = [&](Integer Unit) { return TwipsTo(D.Left + L.X[static_cast<std::size_t>(Unit - L.Start)], D.DpiX); };
+            Dx.resize(static_cast<std::size_t>(E - S));
+            for (Integer J = S; J < E; ++J)
+                Dx[static_cast<std::size_t>(J - S)] = XAt(J + 1) - XAt(J);
+            SelectObject(D.DC, DrawFont(D, St.Font));
+            const bool Auto = St.Color == clDefault || St.Color == clNone;
+            SetTextColor(D.DC, Auto ? D.AutoColor : static_cast<COLORREF>(ColorToRGB(St.Color)));
+            Cardinal Options = 0;
+            TRect Box(XAt(S), BoxTop, XAt(E), BoxBottom);
+            if (St.Back != clNone && St.Back != clDefault) {
+                SetBkColor(D.DC, static_cast<COLORREF>(ColorToRGB(St.Back)));
+                Options |= ETO_OPAQUE;
+            }
+            ExtTextOut(D.DC, XAt(S), TwipsTo(Baseline, D.DpiY), Options, Options ? &Box : nullptr,
+                       C.Text.data() + S, E - S, Dx.data());
+            S = E;
+        }
+    }
+
+    // ---- the request
+
+    Integer Format(TFormatRange& R, bool Render)
+    {
+        UseMeasureDC(R.hdcTarget ? R.hdcTarget : R.hdc);
+        const Integer Length = Doc.TextLength();
+        const Integer CpMin = std::clamp(R.cpMin, 0, Length);
+        const Integer CpMax = R.cpMax < 0 ? Length : std::clamp(R.cpMax, CpMin, Length);
+        const Integer Top = R.rc.Top;
+        const Integer Bottom = R.rc.Bottom;
+        const Integer Width = R.rc.Right - R.rc.Left;
+        R.rc.Bottom = Top;
+        if (CpMin >= CpMax)
+            return CpMin;
+
+        std::optional<TDrawContext> D;
+        Integer Saved = 0;
+        if (Render && R.hdc) {
+            D.emplace();
+            D->DC = R.hdc;
+            D->DpiX = GetDeviceCaps(R.hdc, LOGPIXELSX);
+            D->DpiY = GetDeviceCaps(R.hdc, LOGPIXELSY);
+            if (D->DpiX <= 0)
+                D->DpiX = 96;
+            if (D->DpiY <= 0)
+                D->DpiY = 96;
+            D->Left = R.rc.Left;
+            D->AutoColor = Default.Color == clDefault || Default.Color == clNone
+                               ? GetTextColor(R.hdc)
+                               : static_cast<COLORREF>(ColorToRGB(Default.Color));
+            Saved = SaveDC(R.hdc);
+            SetTextAlign(R.hdc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+            SetBkMode(R.hdc, TRANSPARENT);
+            IntersectClipRect(R.hdc, TwipsTo(R.rc.Left, D->DpiX), TwipsTo(Top, D->DpiY), TwipsTo(R.rc.Right, D->DpiX),
+                              TwipsTo(Bottom, D->DpiY));
+        }
+
+        Integer Y = Top;
+        Integer Result = CpMin;
+        bool Stop = false;
+        for (Integer P = Doc.ParagraphAt(CpMin); P < Doc.ParagraphCount() && !Stop; ++P) {
+            const Integer ParaStart = Doc.ParagraphStart(P);
+            const TRichParagraph& Para = Doc.Paragraph(P);
+            Integer Offset = P == Doc.ParagraphAt(CpMin) ? CpMin - ParaStart : 0;
+            const Integer TextLen = Para.TextLength();
+            Offset = std::min(Offset, TextLen);
+            do {
+                if (ParaStart + Offset >= CpMax) {
+                    Stop = true;
+                    break;
+                }
+                const TLine L = BreakLine(P, Offset, Width);
+                if (Y + L.Slot() > Bottom && Result > CpMin) {
+                    Stop = true;
+                    break;
+                }
+                const Integer LineEnd = ParaStart + L.End + (L.Last && Para.HasEnd ? 1 : 0);
+                if (D)
+                    DrawLine(*D, P, L, Y + L.Before, std::min(L.End, CpMax - ParaStart));
+                Y += L.Slot();
+                Result = std::min(LineEnd, CpMax);
+                Offset = L.End;
+                if (L.PageBreak)
+                    Stop = true;
+                if (L.Last || Stop)
+                    break;
+            } while (true);
+        }
+
+        if (D) {
+            RestoreDC(R.hdc, Saved);
+            for (auto& [Key, Font] : D->Fonts)
+                DeleteObject(Font);
+        }
+        R.rc.Bottom = Y;
+        return Result;
+    }
+};
+
+TRichTextEngine::TRichTextEngine() : FImpl(std::make_unique<TImpl>()) {}
+
+TRichTextEngine::~TRichTextEngine() = default;
+
+void TRichTextEngine::LoadRtf(std::span<const Byte> Data)
+{
+    FImpl->ClearCache();
+    ReadRichText(Data, FImpl->Doc);
+}
+
+void TRichTextEngine::LoadText(const String& Text)
+{
+    FImpl->ClearCache();
+    ReadPlainText(Text, FImpl->Doc);
+}
+
+void TRichTextEngine::LoadFromStream(TStream& Stream)
+{
+    std::vector<Byte> Data;
+    Stream.Seek(0, TSeekOrigin::soBeginning);
+    Byte Buffer[65536];
+    for (;;) {
+        const Int64 N = Stream.Read(Buffer, sizeof(Buffer));
+        if (N <= 0)
+            break;
+        Data.insert(Data.end(), Buffer, Buffer + N);
+    }
+    LoadRtf(Data);
+}
+
+void TRichTextEngine::Clear()
+{
+    FImpl->ClearCache();
+    FImpl->Doc.Clear();
+}
+
+const TRichDocument& TRichTextEngine::Document() const
+{
+    return FImpl->Doc;
+}
+
+Integer TRichTextEngine::TextLength() const
+{
+    return FImpl->Doc.TextLength();
+}
+
+WideString TRichTextEngine::Text() const
+{
+    return FImpl->Doc.Text();
+}
+
+void TRichTextEngine::SetDefaultFont(const TRichDefaultFont& Font)
+{
+    TRichDefaultFont F = Font;
+    F.Size = std::clamp(F.Size, 1, RichMaxFontSize);
+    if (F == FImpl->Default)
+        return;
+    FImpl->ClearCache();
+    FImpl->Default = F;
+}
+
+void TRichTextEngine::SetDefaultFont(const String& Name, Integer Size, Byte Styles, TColor Color)
+{
+    TRichDefaultFont F;
+    F.Name = Name;
+    F.Size = static_cast<Integer>(std::clamp<Int64>(Int64(Size) * 20, 1, RichMaxFontSize));
+    F.Styles = Styles;
+    F.Color = Color;
+    SetDefaultFont(F);
+}
+
+const TRichDefaultFont& TRichTextEngine::DefaultFont() const
+{
+    return FImpl->Default;
+}
+
+Integer TRichTextEngine::FormatRange(TFormatRange* Range, bool Render)
+{
+    if (!Range) {
+        FImpl->ClearCache();
+        return 0;
+    }
+    return FImpl->Format(*Range, Render);
+}
+
+} // namespace qor

@@ -1,0 +1,186 @@
+#include "platform/graphics/Gdi.h"
+#include "platform/ui/RichLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qor;
+
+namespace {
+
+// The recording context's fonts: every character half the em wide, ascent 0.8 em, descent 0.2 em.
+// With the default 10-point font a character is 100 twips wide and a line 200 twips high.
+class RecordingLayout : public ::testing::Test {
+protected:
+    void SetUp() override { FDC = CreateRecordingDC(816, 1056, 96, true); }
+    void TearDown() override { DeleteDC(FDC); }
+
+    void Load(const std::string& Text)
+    {
+        FEngine.LoadRtf(std::span<const Byte>(reinterpret_cast<const Byte*>(Text.data()), Text.size()));
+    }
+
+    // Lays out from CpMin into a column Width x Height twips at (0, 0); Bottom gets the bottom used.
+    Integer Format(Integer CpMin, Integer Width, Integer Height, Integer* Bottom = nullptr, Integer CpMax = -1,
+                   bool Render = false)
+    {
+        TFormatRange R{FDC, FDC, TRect(0, 0, Width, Height), TRect(0, 0, 12240, 15840), CpMin, CpMax};
+        const Integer Next = FEngine.FormatRange(&R, Render);
+        if (Bottom)
+            *Bottom = R.rc.Bottom;
+        return Next;
+    }
+
+    // Height of the whole text in a column Width twips wide.
+    Integer Height(Integer Width)
+    {
+        Integer Bottom = 0;
+        EXPECT_EQ(Format(0, Width, 1 << 28, &Bottom), FEngine.TextLength());
+        return Bottom;
+    }
+
+    HDC FDC;
+    TRichTextEngine FEngine;
+};
+
+} // namespace
+
+TEST_F(RecordingLayout, BreaksAtBlanksAndInsideWordsWiderThanTheLine)
+{
+    Load("aaaa bbbb cccc");
+    EXPECT_EQ(Height(1000), 400);
+    EXPECT_EQ(Format(0, 1000, 200), 10);   // "aaaa bbbb " on the first line
+    EXPECT_EQ(Format(10, 1000, 200), 14);
+    // Trailing blanks hang past the edge instead of wrapping alone.
+    Load("aaaa     bbbb");
+    EXPECT_EQ(Format(0, 500, 200), 9);
+    // A word wider than the line is broken between characters.
+    Load("abcdefghijklmnop");
+    EXPECT_EQ(Height(500), 800);
+    EXPECT_EQ(Format(0, 500, 200), 5);
+    // Even a column narrower than one character takes one per line.
+    Load("abc");
+    EXPECT_EQ(Height(10), 600);
+}
+
+TEST_F(RecordingLayout, SuccessiveCallsCoverEveryCharacterOnceAndHeightsAddUp)
+{
+    std::string Rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}\\f0 ";
+    for (int I = 0; I < 40; ++I) {
+        Rtf += I % 3 == 0 ? "\\pard\\sb120\\sa60\\fs" + std::to_string(16 + I % 20) : "\\pard\\qj\\fs20";
+        Rtf += " Paragraph " + std::to_string(I) + " has {\\f1\\b some words} that wrap over a few lines of the column\\par ";
+    }
+    Rtf += "end}";
+    Load(Rtf);
+    const Integer Total = Height(3000);
+    const Integer Length = FEngine.TextLength();
+    Integer Pos = 0;
+    Integer Sum = 0;
+    int Pages = 0;
+    while (Pos < Length) {
+        Integer Bottom = 0;
+        const Integer Next = Format(Pos, 3000, 2000, &Bottom);
+        ASSERT_GT(Next, Pos);
+        EXPECT_LE(Bottom, 2000);
+        Sum += Bottom;
+        Pos = Next;
+        ++Pages;
+    }
+    EXPECT_EQ(Pos, Length);
+    EXPECT_EQ(Sum, Total);
+    EXPECT_GT(Pages, 3);
+}
+
+TEST_F(RecordingLayout, RangeLimitsAndEmptyRanges)
+{
+    Load("aaaa bbbb cccc");
+    Integer Bottom = -1;
+    EXPECT_EQ(Format(0, 1000, 5000, &Bottom, 7), 7);
+    EXPECT_EQ(Bottom, 200);
+    EXPECT_EQ(Format(14, 1000, 5000, &Bottom), 14);
+    EXPECT_EQ(Bottom, 0);
+    EXPECT_EQ(Format(99, 1000, 5000, &Bottom), 14);
+    // A rectangle lower than one line still takes a line, so that callers move on.
+    EXPECT_EQ(Format(0, 1000, 50, &Bottom), 10);
+    EXPECT_EQ(Bottom, 200);
+}
+
+TEST_F(RecordingLayout, PageBreakEndsTheCall)
+{
+    Load("{\\rtf1 one\\page two\\par three}");
+    Integer Bottom = 0;
+    EXPECT_EQ(Format(0, 5000, 5000, &Bottom), 4);
+    EXPECT_EQ(Bottom, 200);
+    EXPECT_EQ(Format(4, 5000, 5000, &Bottom), FEngine.TextLength());
+    EXPECT_EQ(Bottom, 400);
+    // A line break at a paragraph's end opens an empty line that holds the paragraph mark.
+    Load("{\\rtf1 a\\line\\par b}");
+    EXPECT_EQ(Height(5000), 600);
+    EXPECT_EQ(Format(0, 5000, 200), 2);
+}
+
+TEST_F(RecordingLayout, ParagraphSpacingAndLineSpacing)
+{
+    Load("{\\rtf1\\sb100\\sa50 a\\par\\pard b}");
+    EXPECT_EQ(Height(5000), 100 + 200 + 50 + 200);
+    Load("{\\rtf1\\sl-300 a\\line b}");
+    EXPECT_EQ(Height(5000), 600);
+    Load("{\\rtf1\\sl360\\slmult1 a\\line b}");
+    EXPECT_EQ(Height(5000), 600);
+    Load("{\\rtf1\\sl100 a\\line b}");   // "at least" below the natural height
+    EXPECT_EQ(Height(5000), 400);
+    // The tallest font on a line sets its height; an empty paragraph takes its mark's font. The
+    // empty paragraph after the last mark holds no character and takes no room.
+    Load("{\\rtf1 a{\\fs40 b}c\\par\\fs60\\par}");
+    EXPECT_EQ(Height(5000), 400 + 600);
+}
+
+TEST_F(RecordingLayout, IndentsAndTabsNarrowTheLine)
+{
+    // 1000 twips less 200 left and 300 right leave five characters.
+    Load("{\\rtf1\\li200\\ri300 abcdefghij}");
+    EXPECT_EQ(Height(1000), 400);
+    // A first-line indent only narrows the first line.
+    Load("{\\rtf1\\fi400 abcdefghijklmn}");
+    EXPECT_EQ(Format(0, 1000, 200), 6);
+    EXPECT_EQ(Format(6, 1000, 200), 14);
+    // A tab jumps to the next half inch (720 twips); "bcdefg" then no longer fits and moves on.
+    Load("{\\rtf1 a\\tab bc}");
+    EXPECT_EQ(Format(0, 1000, 200), 4);
+    Load("{\\rtf1 a\\tab bcdefg}");
+    EXPECT_EQ(Format(0, 1000, 200), 2);
+    // A set stop replaces the default ones.
+    Load("{\\rtf1\\tx300 a\\tab bcdefg}");
+    EXPECT_EQ(Format(0, 1000, 200), 8);
+}
+
+TEST_F(RecordingLayout, DefaultFontAppliesWhereTextSetsNone)
+{
+    Load("{\\rtf1 abc\\par{\\fs40 def}}");
+    EXPECT_EQ(Height(5000), 200 + 400);
+    FEngine.SetDefaultFont("Arial", 20, 0, clBlack);
+    EXPECT_EQ(Height(5000), 400 + 400);
+    FEngine.SetDefaultFont("Arial", 5, 0, clBlack);
+    EXPECT_EQ(Height(5000), 100 + 400);
+    // Plain text is all default.
+    FEngine.LoadText("x\ny");
+    EXPECT_EQ(Height(5000), 200);
+}
+
+TEST_F(RecordingLayout, DrawingPlacesTextByTwipsAtTheDeviceResolution)
+{
+    Load("{\\rtf1\\qr ab}");
+    ClearRecordedCalls(FDC);
+    Format(0, 1440, 1440, nullptr, -1, true);
+    const std::vector<String> Calls = GetRecordedCalls(FDC);
+    String TextCall;
+    for (const String& C : Calls)
+        if (C.rfind("ExtTextOut", 0) == 0)
+            TextCall = C;
+    ASSERT_FALSE(TextCall.empty());
+    // Right-aligned in one inch (96 pixels): "ab" is 200 twips, so it starts at 1240 twips, 83 pixels;
+    // the baseline is 160 twips down, 11 pixels (rounded).
+    EXPECT_NE(TextCall.find("(83,11,"), String::npos) << TextCall;
+}
