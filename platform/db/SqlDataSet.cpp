@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cctype>
 #include <charconv>
+#include <optional>
 
 namespace qor {
 
@@ -157,19 +158,21 @@ const TSqliteApi& SqliteApi()
     return Api;
 }
 
-std::vector<String> SqliteDeclaredTypes(const QSqlDatabase& Db, const String& Sql)
+// Null when the connection is not SQLite or the statement cannot be examined; else one entry per
+// result column (none for a statement that returns no rows).
+std::optional<std::vector<String>> SqliteDeclaredTypes(const QSqlDatabase& Db, const String& Sql)
 {
     std::vector<String> Result;
     const QVariant H = Db.driver()->handle();
     if (!H.isValid() || qstrcmp(H.typeName(), "sqlite3*") != 0)
-        return Result;
+        return std::nullopt;
     void* Handle = *static_cast<void* const*>(H.constData());
     const TSqliteApi& Api = SqliteApi();
     if (!Handle || !Api.Ok)
-        return Result;
+        return std::nullopt;
     void* Stmt = nullptr;
     if (Api.Prepare(Handle, Sql.c_str(), static_cast<int>(Sql.size()), &Stmt, nullptr) != 0 || !Stmt)
-        return Result;
+        return std::nullopt;
     const int Count = Api.ColumnCount(Stmt);
     for (int i = 0; i < Count; ++i) {
         const char* T = Api.DeclType(Stmt, i);
@@ -682,6 +685,12 @@ void TQuery::InternalOpen()
     Q.setForwardOnly(true);
     if (!Q.prepare(ToQ(Sql)))
         Error("SQL error: " + FromQ(Q.lastError().text()));
+    // Known before running it, where the driver allows: a statement that returns no rows must
+    // not be run by opening.
+    const std::optional<std::vector<String>> DeclaredTypes = SqliteDeclaredTypes(Db, Sql);
+    if (DeclaredTypes && DeclaredTypes->empty())
+        Error("The statement returns no rows (use ExecSQL)");
+    const std::vector<String> Declared = DeclaredTypes.value_or(std::vector<String>());
     for (std::size_t i = 0; i < Names.size(); ++i)
         Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
     if (!Q.exec())
@@ -690,7 +699,6 @@ void TQuery::InternalOpen()
         Error("The statement returns no rows (use ExecSQL)");
 
     const QSqlRecord Rec = Q.record();
-    const std::vector<String> Declared = SqliteDeclaredTypes(Db, Sql);
     FieldDefs()->Clear();
     std::vector<bool> SizeFromData;
     for (int i = 0; i < Rec.count(); ++i) {
