@@ -704,7 +704,7 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
         for (int k = 0; k < Count && nextInt < intCount; ++k, ++nextInt) {
             out += intDigits[static_cast<std::size_t>(nextInt)];
             const int left = intCount - 1 - nextInt;
-            if (Sec.Thousands && left > 0 && left % 3 == 0)
+            if (Sec.Thousands && left > 0 && left % 3 == 0 && S.ThousandSeparator != '\0')
                 out += S.ThousandSeparator;
         }
     };
