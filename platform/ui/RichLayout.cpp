@@ -96,6 +96,27 @@ LOGFONT MakeLogFont(const TFontKey& Key, Integer Height)
     return Lf;
 }
 
+// Measuring happens in MM_TEXT whatever mapping the target context has, so that fonts sized in
+// twips report twips; the context's state is given back afterwards.
+class TMeasureScope {
+public:
+    explicit TMeasureScope(HDC DC) : FDC(DC), FLevel(SaveDC(DC))
+    {
+        SetMapMode(DC, MM_TEXT);
+    }
+    ~TMeasureScope()
+    {
+        if (FLevel > 0)
+            RestoreDC(FDC, FLevel);
+    }
+    TMeasureScope(const TMeasureScope&) = delete;
+    TMeasureScope& operator=(const TMeasureScope&) = delete;
+
+private:
+    HDC FDC;
+    Integer FLevel;
+};
+
 } // namespace
 
 struct TRichTextEngine::TImpl {
@@ -161,6 +182,7 @@ struct TRichTextEngine::TImpl {
         auto It = Fonts.find(Key);
         if (It != Fonts.end())
             return It->second;
+        TMeasureScope Scope(MeasureDC);
         TMeasureFont F;
         F.Handle = CreateFontIndirect(MakeLogFont(Key, Key.Size));
         const HGDIOBJ Old = SelectObject(MeasureDC, F.Handle);
@@ -216,6 +238,7 @@ struct TRichTextEngine::TImpl {
             const TMeasureFont& Font = MeasureFont(Key);
             const Integer N = static_cast<Integer>(Run.Text.size());
             Extents.assign(static_cast<std::size_t>(N), 0);
+            TMeasureScope Scope(MeasureDC);
             const HGDIOBJ Old = SelectObject(MeasureDC, Font.Handle);
             TSize Size;
             const bool Ok = GetTextExtentExPoint(MeasureDC, Run.Text.data(), N, INT_MAX, nullptr, Extents.data(), Size);

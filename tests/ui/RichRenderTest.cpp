@@ -93,6 +93,15 @@ TEST(RichRender, LayoutAgreesAt96And600PixelsPerInch)
     // Within one line of the smallest font (8 points).
     EXPECT_NEAR(H96, H600, 160);
     EXPECT_GE(B96.size(), 3u);
+    // A mapping on the target context does not change the measuring.
+    SetMapMode(Printer, MM_ANISOTROPIC);
+    SetWindowExtEx(Printer, 3, 3);
+    SetViewportExtEx(Printer, 1, 1);
+    Integer HMapped = 0;
+    Engine.FormatRange(nullptr, false);
+    EXPECT_EQ(Breaks(Engine, Printer, 4 * 1440, 1440, HMapped), B600);
+    EXPECT_EQ(HMapped, H600);
+    EXPECT_EQ(GetMapMode(Printer), MM_ANISOTROPIC);
     DeleteDC(Screen);
     DeleteDC(Printer);
 }
