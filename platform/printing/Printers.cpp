@@ -1,5 +1,7 @@
 #include "platform/printing/Printers.h"
 
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/rtl/Exceptions.h"
@@ -94,6 +96,25 @@ private:
     bool FPageOpen = false;
 };
 
+// A canvas on the printer's context; fonts keep their point size at the printer's resolution.
+class TPrinterCanvas : public TCanvas {
+public:
+    explicit TPrinterCanvas(TPrinter* Printer) : FPrinter(Printer) {}
+
+protected:
+    void CreateHandle() override
+    {
+        HDC DC = FPrinter->Handle();
+        const Integer Size = Font()->Size();
+        Font()->SetPixelsPerInch(GetDeviceCaps(DC, LOGPIXELSY));
+        Font()->SetSize(Size);
+        SetHandle(DC);
+    }
+
+private:
+    TPrinter* FPrinter;
+};
+
 std::unique_ptr<TPrinter>& GlobalPrinter()
 {
     static std::unique_ptr<TPrinter> P;
@@ -112,12 +133,20 @@ TPrinter::TPrinter() : FPrinters(std::make_unique<TStringList>()) {}
 
 TPrinter::~TPrinter()
 {
+    DetachCanvas();
     if (FJob) {
         if (FJob->DC)
             DeleteDC(FJob->DC);
         FJob->Job->Cancel();
     }
     FreeInfoContext();
+    delete FCanvas;
+}
+
+void TPrinter::DetachCanvas()
+{
+    if (FCanvas)
+        FCanvas->SetHandle(HDC());
 }
 
 void TPrinter::CheckPrinting(bool Value) const
@@ -182,6 +211,7 @@ void TPrinter::EnsureDevMode()
 void TPrinter::FreeInfoContext()
 {
     if (FInfoDC) {
+        DetachCanvas();
         DeleteDC(FInfoDC);
         FInfoDC = HDC();
     }
@@ -206,6 +236,8 @@ HDC TPrinter::Handle()
 
 TCanvas* TPrinter::Canvas()
 {
+    if (!FCanvas)
+        FCanvas = new TPrinterCanvas(this);
     return FCanvas;
 }
 
@@ -246,6 +278,7 @@ void TPrinter::BeginDoc()
         State->Job->Cancel();
         throw EPrinter("Printer " + D.Name() + " cannot start the job");
     }
+    DetachCanvas();
     FJob = std::move(State);
     FPrinting = true;
     FAborted = false;
@@ -257,12 +290,15 @@ void TPrinter::NewPage()
     CheckPrinting(true);
     EndPage(FJob->DC);
     StartPage(FJob->DC);
+    if (FCanvas)
+        FCanvas->Refresh(); // a new page starts with a fresh device state
     ++FPageNumber;
 }
 
 void TPrinter::EndDoc()
 {
     CheckPrinting(true);
+    DetachCanvas();
     std::unique_ptr<TJobState> State = std::move(FJob);
     if (State->Sink->PageOpen())
         ::qor::EndPage(State->DC);
@@ -281,6 +317,7 @@ void TPrinter::EndDoc()
 void TPrinter::Abort()
 {
     CheckPrinting(true);
+    DetachCanvas();
     std::unique_ptr<TJobState> State = std::move(FJob);
     AbortDoc(State->DC);
     DeleteDC(State->DC);

@@ -75,6 +75,7 @@ private:
     const TPrinterDriver& SelectedDriver();
     void EnsureDevMode();
     void FreeInfoContext();
+    void DetachCanvas();
     void CheckPrinting(bool Value) const;
 
     std::unique_ptr<TStrings> FPrinters;

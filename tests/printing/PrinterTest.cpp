@@ -1,5 +1,7 @@
 #include "PrintTestSupport.h"
 
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/Capabilities.h"
 #include "platform/rtl/Exceptions.h"
@@ -331,6 +333,28 @@ TEST_F(PrinterTest, ExtraPageBeginsAndEndsAreIgnored)
     Rectangle(DC, 0, 0, 10, 10);
     P->EndDoc();
     EXPECT_EQ(test::PdfPageCount(File), 2);
+}
+
+TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
+{
+    TPrinter* P = Printer();
+    TCanvas* C = P->Canvas();
+    C->Font()->SetSize(12);
+    EXPECT_EQ(C->Handle(), P->Handle()); // the information context outside a job
+    const String File = (Dir / "canvas.pdf").string();
+    P->SetNextOutputFile(File);
+    P->BeginDoc();
+    EXPECT_EQ(C->Handle(), P->Handle());
+    EXPECT_EQ(C->Font()->PixelsPerInch(), 600);
+    EXPECT_EQ(C->Font()->Size(), 12); // the point size is kept at the printer's resolution
+    C->TextOut(100, 100, "Page one");
+    P->NewPage();
+    C->Rectangle(100, 100, 600, 600);
+    P->EndDoc();
+    EXPECT_EQ(test::PdfPageCount(File), 2);
+    EXPECT_NE(test::RunCommand("pdftotext -f 1 -l 1 '" + File + "' - 2>/dev/null").find("Page one"),
+              std::string::npos);
+    EXPECT_EQ(C->Handle(), P->Handle()); // back on the information context
 }
 
 TEST_F(PrinterTest, RefreshKeepsTheSelectedPrinter)
