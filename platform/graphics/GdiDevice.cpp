@@ -2556,3 +2556,22 @@ bool DrawPixels(HDC DC, Integer X, Integer Y, Integer Width, Integer Height, con
 }
 
 } // namespace qor
+
+namespace qor {
+
+HBITMAP CreateCompatibleBitmap(HDC DC, Integer Width, Integer Height)
+{
+    TDc* dc = FindDc(DC);
+    if (!dc || Width < 0 || Height < 0 || Int64(Width) * Height > (Int64(1) << 28))
+        return HBITMAP();
+    const bool mono = dc->Kind == TDcKind::Raster && dc->S.Bitmap && dc->S.Bitmap->Monochrome;
+    std::uint32_t* bits = nullptr;
+    if (mono)
+        return CreateBitmap(Width, Height, 1, 1, nullptr);
+    HBITMAP b = CreateDIBSection32(std::max<Integer>(Width, 1), std::max<Integer>(Height, 1), &bits);
+    if (auto obj = Find<TBitmapObject>(b.Value(), OBJ_BITMAP))
+        obj->DibSection = false;
+    return b;
+}
+
+} // namespace qor
