@@ -12,7 +12,7 @@ namespace {
 
 // The recording context's fonts: every character half the em wide, ascent 0.8 em, descent 0.2 em.
 // With the default 10-point font a character is 100 twips wide and a line 200 twips high.
-class RecordingLayout : public ::testing::Test {
+class RichLayout : public ::testing::Test {
 protected:
     void SetUp() override { FDC = CreateRecordingDC(816, 1056, 96, true); }
     void TearDown() override { DeleteDC(FDC); }
@@ -47,7 +47,7 @@ protected:
 
 } // namespace
 
-TEST_F(RecordingLayout, BreaksAtBlanksAndInsideWordsWiderThanTheLine)
+TEST_F(RichLayout, BreaksAtBlanksAndInsideWordsWiderThanTheLine)
 {
     Load("aaaa bbbb cccc");
     EXPECT_EQ(Height(1000), 400);
@@ -65,7 +65,7 @@ TEST_F(RecordingLayout, BreaksAtBlanksAndInsideWordsWiderThanTheLine)
     EXPECT_EQ(Height(10), 600);
 }
 
-TEST_F(RecordingLayout, SuccessiveCallsCoverEveryCharacterOnceAndHeightsAddUp)
+TEST_F(RichLayout, SuccessiveCallsCoverEveryCharacterOnceAndHeightsAddUp)
 {
     std::string Rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}\\f0 ";
     for (int I = 0; I < 40; ++I) {
@@ -93,7 +93,7 @@ TEST_F(RecordingLayout, SuccessiveCallsCoverEveryCharacterOnceAndHeightsAddUp)
     EXPECT_GT(Pages, 3);
 }
 
-TEST_F(RecordingLayout, RangeLimitsAndEmptyRanges)
+TEST_F(RichLayout, RangeLimitsAndEmptyRanges)
 {
     Load("aaaa bbbb cccc");
     Integer Bottom = -1;
@@ -107,7 +107,7 @@ TEST_F(RecordingLayout, RangeLimitsAndEmptyRanges)
     EXPECT_EQ(Bottom, 200);
 }
 
-TEST_F(RecordingLayout, PageBreakEndsTheCall)
+TEST_F(RichLayout, PageBreakEndsTheCall)
 {
     Load("{\\rtf1 one\\page two\\par three}");
     Integer Bottom = 0;
@@ -121,7 +121,7 @@ TEST_F(RecordingLayout, PageBreakEndsTheCall)
     EXPECT_EQ(Format(0, 5000, 200), 2);
 }
 
-TEST_F(RecordingLayout, ParagraphSpacingAndLineSpacing)
+TEST_F(RichLayout, ParagraphSpacingAndLineSpacing)
 {
     Load("{\\rtf1\\sb100\\sa50 a\\par\\pard b}");
     EXPECT_EQ(Height(5000), 100 + 200 + 50 + 200);
@@ -137,7 +137,7 @@ TEST_F(RecordingLayout, ParagraphSpacingAndLineSpacing)
     EXPECT_EQ(Height(5000), 400 + 600);
 }
 
-TEST_F(RecordingLayout, IndentsAndTabsNarrowTheLine)
+TEST_F(RichLayout, IndentsAndTabsNarrowTheLine)
 {
     // 1000 twips less 200 left and 300 right leave five characters.
     Load("{\\rtf1\\li200\\ri300 abcdefghij}");
@@ -156,7 +156,7 @@ TEST_F(RecordingLayout, IndentsAndTabsNarrowTheLine)
     EXPECT_EQ(Format(0, 1000, 200), 8);
 }
 
-TEST_F(RecordingLayout, DefaultFontAppliesWhereTextSetsNone)
+TEST_F(RichLayout, DefaultFontAppliesWhereTextSetsNone)
 {
     Load("{\\rtf1 abc\\par{\\fs40 def}}");
     EXPECT_EQ(Height(5000), 200 + 400);
@@ -169,7 +169,7 @@ TEST_F(RecordingLayout, DefaultFontAppliesWhereTextSetsNone)
     EXPECT_EQ(Height(5000), 200);
 }
 
-TEST_F(RecordingLayout, DrawingPlacesTextByTwipsAtTheDeviceResolution)
+TEST_F(RichLayout, DrawingPlacesTextByTwipsAtTheDeviceResolution)
 {
     Load("{\\rtf1\\qr ab}");
     ClearRecordedCalls(FDC);
