@@ -1,0 +1,236 @@
+// The same drawing on the raster and PDF backends; the recording backend; printer driver hooks.
+
+#include "platform/graphics/Gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+using namespace qor;
+
+namespace {
+
+String Shell(const String& Command)
+{
+    String out;
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(Command.c_str(), "r"), pclose);
+    if (!p)
+        return out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p.get())) > 0)
+        out.append(buf, n);
+    // runs of blanks become one, so tool output can be matched simply
+    String squeezed;
+    for (char c : out)
+        if (!(c == ' ' && !squeezed.empty() && squeezed.back() == ' '))
+            squeezed += c;
+    return squeezed;
+}
+
+// Reads a binary PPM written by pdftoppm.
+bool ReadPpm(const String& File, Integer& W, Integer& H, std::vector<Byte>& Rgb)
+{
+    std::ifstream in(File, std::ios::binary);
+    String magic;
+    Integer maxv = 0;
+    in >> magic >> W >> H >> maxv;
+    in.get();
+    if (magic != "P6" || W <= 0 || H <= 0 || maxv != 255)
+        return false;
+    Rgb.resize(std::size_t(W) * std::size_t(H) * 3);
+    in.read(reinterpret_cast<char*>(Rgb.data()), std::streamsize(Rgb.size()));
+    return bool(in);
+}
+
+// A small report-like page: a frame, a shaded box, a line and some text.
+void DrawSample(HDC DC)
+{
+    HFONT font = CreateFont(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    HGDIOBJ oldFont = SelectObject(DC, font);
+    HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+    HGDIOBJ oldBrush = SelectObject(DC, GetStockObject(NULL_BRUSH));
+    Rectangle(DC, 20, 20, 380, 280);
+    FillRect(DC, TRect(40, 150, 200, 250), grey);
+    MoveToEx(DC, 40, 130);
+    LineTo(DC, 360, 130);
+    SetBkMode(DC, TRANSPARENT);
+    SetTextAlign(DC, TA_LEFT | TA_TOP);
+    TextOut(DC, 100, 60, "Invoice");
+    SelectObject(DC, oldBrush);
+    SelectObject(DC, oldFont);
+    DeleteObject(grey);
+    DeleteObject(font);
+}
+
+TEST(PdfBackend, SameTextAndGeometryAsTheRasterBackend)
+{
+    const String dir = testing::TempDir();
+    const String pdfFile = dir + "sample.pdf", pngFile = dir + "sample.png";
+    TPdfPageFormat fmt;
+    fmt.PaperWidthPoints = 288; // 4 x 3 inches at 100 pixels per inch: 400 x 300
+    fmt.PaperHeightPoints = 216;
+    fmt.Resolution = 100;
+    HDC pdf = CreatePdfDC(pdfFile, fmt);
+    ASSERT_TRUE(pdf);
+    EXPECT_EQ(GetDeviceCaps(pdf, HORZRES), 400);
+    EXPECT_EQ(GetDeviceCaps(pdf, PHYSICALHEIGHT), 300);
+    EXPECT_EQ(GetDeviceCaps(pdf, TECHNOLOGY), DT_RASPRINTER);
+    DOCINFO di;
+    di.lpszDocName = "Sample";
+    EXPECT_GT(StartDoc(pdf, di), 0);
+    EXPECT_GT(StartPage(pdf), 0);
+    DrawSample(pdf);
+    EXPECT_GT(EndPage(pdf), 0);
+    EXPECT_GT(EndDoc(pdf), 0);
+    DeleteDC(pdf);
+
+    HDC ras = CreateRasterDC(400, 300, 100);
+    DrawSample(ras);
+    ASSERT_TRUE(SaveDCToPng(ras, pngFile));
+
+    String info = Shell("pdfinfo '" + pdfFile + "' 2>&1");
+    EXPECT_NE(info.find("Pages: 1"), String::npos) << info;
+    EXPECT_NE(info.find("288 x 216 pts"), String::npos) << info;
+    String text = Shell("pdftotext -layout '" + pdfFile + "' - 2>&1");
+    EXPECT_NE(text.find("Invoice"), String::npos) << text;
+
+    // Rasterize the PDF at the same resolution and compare with the raster backend.
+    Shell("pdftoppm -r 100 -aa no -aaVector no -singlefile '" + pdfFile + "' '" + dir + "sample_pdf'");
+    Integer w = 0, h = 0;
+    std::vector<Byte> rgb;
+    ASSERT_TRUE(ReadPpm(dir + "sample_pdf.ppm", w, h, rgb));
+    ASSERT_EQ(w, 400);
+    ASSERT_EQ(h, 300);
+    auto pdfDark = [&](Integer X, Integer Y) { return rgb[(std::size_t(Y) * 400 + X) * 3] < 200; };
+    auto rasDark = [&](Integer X, Integer Y) { return (GetPixel(ras, X, Y) & 0xFF) < 200; };
+    // geometry: frame edges, the shaded box, the rule
+    for (TPoint p : {TPoint(20, 100), TPoint(379, 100), TPoint(200, 20), TPoint(200, 279), TPoint(100, 200),
+                     TPoint(41, 151), TPoint(199, 249), TPoint(300, 130)}) {
+        EXPECT_TRUE(pdfDark(p.X, p.Y)) << p.X << "," << p.Y;
+        EXPECT_TRUE(rasDark(p.X, p.Y)) << p.X << "," << p.Y;
+    }
+    for (TPoint p : {TPoint(19, 100), TPoint(381, 100), TPoint(100, 260), TPoint(201, 200), TPoint(300, 132)}) {
+        EXPECT_FALSE(pdfDark(p.X, p.Y)) << p.X << "," << p.Y;
+        EXPECT_FALSE(rasDark(p.X, p.Y)) << p.X << "," << p.Y;
+    }
+    // text: the ink of the word covers the same box within a pixel or two
+    TRect a(1000, 1000, 0, 0), b(1000, 1000, 0, 0);
+    for (Integer y = 40; y < 125; ++y)
+        for (Integer x = 60; x < 370; ++x) {
+            if (pdfDark(x, y))
+                a = TRect(std::min(a.Left, x), std::min(a.Top, y), std::max(a.Right, x + 1), std::max(a.Bottom, y + 1));
+            if (rasDark(x, y))
+                b = TRect(std::min(b.Left, x), std::min(b.Top, y), std::max(b.Right, x + 1), std::max(b.Bottom, y + 1));
+        }
+    EXPECT_NEAR(a.Left, b.Left, 2);
+    EXPECT_NEAR(a.Right, b.Right, 2);
+    EXPECT_NEAR(a.Top, b.Top, 2);
+    EXPECT_NEAR(a.Bottom, b.Bottom, 2);
+    DeleteDC(ras);
+}
+
+TEST(PdfBackend, PagesTakeTheFormatInForceWhenTheyBegin)
+{
+    const String file = testing::TempDir() + "formats.pdf";
+    TPdfPageFormat portrait;
+    portrait.PaperWidthPoints = 595;
+    portrait.PaperHeightPoints = 842;
+    portrait.Resolution = 300;
+    portrait.OffsetX = 50;
+    portrait.OffsetY = 60;
+    HDC pdf = CreatePdfDC(file, portrait);
+    ASSERT_TRUE(pdf);
+    EXPECT_EQ(GetDeviceCaps(pdf, PHYSICALOFFSETX), 50);
+    EXPECT_EQ(GetDeviceCaps(pdf, HORZRES), GetDeviceCaps(pdf, PHYSICALWIDTH) - 100);
+    StartDoc(pdf, DOCINFO());
+    StartPage(pdf);
+    TPdfPageFormat landscape = portrait;
+    std::swap(landscape.PaperWidthPoints, landscape.PaperHeightPoints);
+    landscape.Resolution = 600;
+    SetPdfPageFormat(pdf, landscape);
+    EXPECT_EQ(GetDeviceCaps(pdf, LOGPIXELSX), 300); // the open page keeps its format
+    EndPage(pdf);
+    StartPage(pdf);
+    EXPECT_EQ(GetDeviceCaps(pdf, LOGPIXELSX), 600);
+    EndPage(pdf);
+    EndDoc(pdf);
+    DeleteDC(pdf);
+    String info = Shell("pdfinfo -f 1 -l 2 '" + file + "' 2>&1");
+    EXPECT_NE(info.find("Page 1 size: 595 x 842"), String::npos) << info;
+    EXPECT_NE(info.find("Page 2 size: 842 x 595"), String::npos) << info;
+    EXPECT_FALSE(CreatePdfDC("/no/such/dir/x.pdf", portrait));
+}
+
+TEST(RecordingBackend, LogsOneReadableLinePerCall)
+{
+    HDC rec = CreateRecordingDC(816, 1056, 96, true);
+    EXPECT_EQ(GetDeviceCaps(rec, TECHNOLOGY), DT_RASPRINTER);
+    HFONT f = CreateFont(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    SelectObject(rec, f);
+    SetTextAlign(rec, TA_RIGHT | TA_UPDATECP);
+    MoveToEx(rec, 100, 10);
+    TextOut(rec, 0, 0, "Total");
+    TPoint p;
+    GetCurrentPositionEx(rec, p);
+    EXPECT_EQ(p, TPoint(100 - 5 * 7, 10)); // five characters of half an em (13 / 2 rounded up)
+    Rectangle(rec, 0, 0, 10, 10);
+    TRect r(1, 2, 3, 4);
+    ExtTextOut(rec, 5, 6, ETO_CLIPPED | ETO_OPAQUE, &r, "a\"b");
+    std::vector<String> calls = GetRecordedCalls(rec);
+    std::vector<String> expected = {
+        "SelectObject(Font \"Arial\" h=-13 w=700 esc=0 i=0 u=0 s=0)",
+        "SetTextAlign(3)",
+        "MoveToEx(100,10)",
+        "TextOut(0,0,\"Total\")",
+        "Rectangle(0,0,10,10)",
+        "ExtTextOut(5,6,6,1,2,3,4,\"a\\\"b\")",
+    };
+    EXPECT_EQ(calls, expected);
+    ClearRecordedCalls(rec);
+    EXPECT_TRUE(GetRecordedCalls(rec).empty());
+    DeleteDC(rec);
+    DeleteObject(f);
+}
+
+struct TLogSink : IPrinterDriverSink {
+    std::vector<String>* Log;
+    bool RefusePage = false;
+    explicit TLogSink(std::vector<String>* L) : Log(L) {}
+    bool StartDoc(HDC, const DOCINFO& I) override { Log->push_back("StartDoc " + I.lpszDocName); return true; }
+    bool StartPage(HDC) override { Log->push_back("StartPage"); return !RefusePage; }
+    bool EndPage(HDC) override { Log->push_back("EndPage"); return true; }
+    bool EndDoc(HDC) override { Log->push_back("EndDoc"); return true; }
+    bool AbortDoc(HDC) override { Log->push_back("AbortDoc"); return true; }
+    bool ResetDC(HDC, const TDeviceMode*) override { Log->push_back("ResetDC"); return true; }
+    void Detached(HDC) override { Log->push_back("Detached"); }
+};
+
+TEST(PrinterSink, DriverSeesEveryPageCall)
+{
+    std::vector<String> log;
+    auto sink = std::make_shared<TLogSink>(&log);
+    HDC dc = CreateRasterDC(10, 10);
+    EXPECT_EQ(GetDeviceCaps(dc, TECHNOLOGY), DT_RASDISPLAY);
+    SetPrinterDriverSink(dc, sink);
+    EXPECT_EQ(GetDeviceCaps(dc, TECHNOLOGY), DT_RASPRINTER);
+    EXPECT_EQ(GetPrinterDriverSink(dc), sink.get());
+    DOCINFO di;
+    di.lpszDocName = "Job";
+    EXPECT_GT(StartDoc(dc, di), 0);
+    EXPECT_GT(StartPage(dc), 0);
+    EXPECT_GT(EndPage(dc), 0);
+    EXPECT_EQ(ResetDC(dc, nullptr), dc);
+    sink->RefusePage = true;
+    EXPECT_LE(StartPage(dc), 0);
+    EXPECT_GT(AbortDoc(dc), 0);
+    DeleteDC(dc);
+    std::vector<String> expected = {"StartDoc Job", "StartPage", "EndPage", "ResetDC", "StartPage", "AbortDoc",
+                                    "Detached"};
+    EXPECT_EQ(log, expected);
+}
+
+} // namespace
