@@ -23,8 +23,16 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <numbers>
+
+// Logs a call on recording contexts; the text is only built for them.
+#define QOR_REC(dc, ...)                        \
+    do {                                        \
+        if ((dc)->Recording())                  \
+            (dc)->Log.push_back(__VA_ARGS__);   \
+    } while (0)
 
 namespace qor {
 
@@ -169,11 +177,6 @@ struct TDc {
     }
 
     bool Recording() const { return Kind == TDcKind::Recording; }
-    void Rec(const String& Line)
-    {
-        if (Kind == TDcKind::Recording)
-            Log.push_back(Line);
-    }
 
     // ---- coordinates ----
     Double ScaleX() const { return Double(S.VpExt.cx) / Double(S.WinExt.cx); }
@@ -484,6 +487,18 @@ public:
         return false;
     }
     std::uint32_t& At(Integer X, Integer Y) { return FBmp->Pixels[std::size_t(Y) * std::size_t(FBmp->Width) + X]; }
+    const std::vector<TRect>& Rects() const { return FRects; }
+    // Fills the pixels of R that are visible.
+    void Fill(const TRect& R, std::uint32_t Value)
+    {
+        for (const TRect& v : FRects) {
+            TRect x;
+            if (!IntersectRect(x, v, R))
+                continue;
+            for (Integer y = x.Top; y < x.Bottom; ++y)
+                std::fill_n(&At(x.Left, y), x.Width(), Value);
+        }
+    }
 
 private:
     TBitmapObject* FBmp;
@@ -514,6 +529,13 @@ void RasterLine(TDc& Dc, TPixelWriter& W, TPoint A, TPoint B, COLORREF Color, Ca
     const std::uint32_t pen = ToPixel(Color), bk = ToPixel(Dc.S.BkColor);
     const bool opaqueGaps = Dc.S.BkMode == OPAQUE;
     const Integer rop = Dc.S.Rop2;
+    if (period == 0 && rop == R2_COPYPEN && (A.X == B.X || A.Y == B.Y)) {
+        // Solid horizontal and vertical lines: the start point in, the end point out.
+        TRect span = A.Y == B.Y ? (A.X < B.X ? TRect(A.X, A.Y, B.X, A.Y + 1) : TRect(B.X + 1, A.Y, A.X + 1, A.Y + 1))
+                                : (A.Y < B.Y ? TRect(A.X, A.Y, A.X + 1, B.Y) : TRect(A.X, B.Y + 1, A.X + 1, A.Y + 1));
+        W.Fill(span, pen);
+        return;
+    }
     Integer dx = std::abs(B.X - A.X), dy = -std::abs(B.Y - A.Y);
     Integer sx = A.X < B.X ? 1 : -1, sy = A.Y < B.Y ? 1 : -1;
     Integer err = dx + dy;
@@ -738,7 +760,7 @@ bool DrawArcShape(HDC DC, TArcKind Kind, Integer L, Integer T, Integer R, Intege
     if (!dc)
         return false;
     static const char* names[] = {"Arc", "Chord", "Pie"};
-    dc->Rec(Fmt("%s(%d,%d,%d,%d,%d,%d,%d,%d)", names[int(Kind)], L, T, R, B, X1, Y1, X2, Y2));
+    QOR_REC(dc, Fmt("%s(%d,%d,%d,%d,%d,%d,%d,%d)", names[int(Kind)], L, T, R, B, X1, Y1, X2, Y2));
     if (dc->Recording())
         return true;
     TRect box = dc->ToDevice(TRect(L, T, R, B));
@@ -807,7 +829,7 @@ TTextRun MeasureRun(TDc& Dc, std::u32string Cps, const Integer* Dx, const WideCh
 bool DrawTextRun(TDc& Dc, Integer X, Integer Y, Cardinal Options, const TRect* Rect, TTextRun& Run,
                  const String& Logged)
 {
-    Dc.Rec(Logged);
+    QOR_REC(&Dc, Logged);
     TFontInstance& font = Dc.Font();
     const TEXTMETRIC& tm = font.Metrics();
     const Cardinal align = Dc.S.TextAlign;
@@ -988,45 +1010,69 @@ bool BlitPixels(TDc& Dc, Integer DX, Integer DY, Integer DW, Integer DH, const T
         QPainter* p = Dc.Paint();
         if (!p)
             return false;
-        TPixelWriter w(Dc);
         const TBrushObject* brush = Dc.S.Brush.get();
         QImage pattern;
         if (RopUsesPattern(Rop) && brush && brush->Log.lbStyle != BS_SOLID && brush->Log.lbStyle != BS_NULL)
             pattern = PatternImage(Dc, *brush);
-        const bool destMono = Dc.S.Bitmap->Monochrome;
-        for (Integer y = 0; y < DH; ++y)
-            for (Integer x = 0; x < DW; ++x) {
-                Integer px = DX + x, py = DY + y;
-                if (!w.Visible(px, py))
+        TBitmapObject& bmp = *Dc.S.Bitmap;
+        const bool destMono = bmp.Monochrome;
+        const TRect dest(DX, DY, DX + DW, DY + DH);
+        // A constant result (solid fills, blackness, whiteness) fills whole rows.
+        bool constant = false;
+        std::uint32_t constValue = 0;
+        if (Rop == BLACKNESS || Rop == WHITENESS) {
+            constant = true;
+            constValue = Rop == BLACKNESS ? 0xFF000000u : 0xFFFFFFFFu;
+        } else if (Rop == PATCOPY && brush && brush->Log.lbStyle == BS_SOLID) {
+            constant = true;
+            constValue = ToPixel(brush->UsesDCColor ? Dc.S.DCBrushColor : brush->Log.lbColor);
+        }
+        if (constant && destMono)
+            constValue = (constValue & 0xFFFFFF) == 0xFFFFFF ? 0xFFFFFFFFu : 0xFF000000u;
+        for (const TRect& vis : Dc.VisibleRects()) {
+            TRect area;
+            if (!IntersectRect(area, vis, dest))
+                continue;
+            for (Integer py = area.Top; py < area.Bottom; ++py) {
+                std::uint32_t* row = bmp.Pixels.data() + std::size_t(py) * std::size_t(bmp.Width);
+                if (constant) {
+                    if (constValue == 0xFFFFFFFFu)
+                        std::memset(row + area.Left, 0xFF, std::size_t(area.Width()) * 4);
+                    else
+                        std::fill(row + area.Left, row + area.Right, constValue);
                     continue;
-                std::uint32_t s = 0, pat = 0;
-                if (useSrc) {
-                    if (!srcAt(x, y, s))
-                        continue;
-                    if (Src.Alpha && Rop == SRCCOPY) {
-                        std::uint32_t a = s >> 24;
-                        if (a == 0)
+                }
+                for (Integer px = area.Left; px < area.Right; ++px) {
+                    std::uint32_t s = 0, pat = 0;
+                    if (useSrc) {
+                        if (!srcAt(px - DX, py - DY, s))
                             continue;
-                        if (a != 255) {
-                            std::uint32_t d = w.At(px, py);
-                            auto mix = [&](int sh) {
-                                return ((((s >> sh) & 0xFF) * a + ((d >> sh) & 0xFF) * (255 - a) + 127) / 255) << sh;
-                            };
-                            s = mix(16) | mix(8) | mix(0);
+                        if (Src.Alpha && Rop == SRCCOPY) {
+                            std::uint32_t a = s >> 24;
+                            if (a == 0)
+                                continue;
+                            if (a != 255) {
+                                std::uint32_t d = row[px];
+                                auto mix = [&](int sh) {
+                                    return ((((s >> sh) & 0xFF) * a + ((d >> sh) & 0xFF) * (255 - a) + 127) / 255)
+                                           << sh;
+                                };
+                                s = mix(16) | mix(8) | mix(0);
+                            }
                         }
                     }
+                    bool hasPat = RopUsesPattern(Rop) && BrushPixel(Dc, brush, &pattern, px, py, pat);
+                    if (RopUsesPattern(Rop) && !hasPat)
+                        continue;
+                    std::uint32_t out;
+                    RopApply(Rop, useSrc, s, hasPat, pat, row[px], out);
+                    if (destMono)
+                        out = (out & 0xFFFFFF) == (bkPx & 0xFFFFFF) || (out & 0xFFFFFF) == 0xFFFFFF ? 0xFFFFFFFFu
+                                                                                                  : 0xFF000000u;
+                    row[px] = out;
                 }
-                bool hasPat = RopUsesPattern(Rop) && BrushPixel(Dc, brush, &pattern, px, py, pat);
-                if (RopUsesPattern(Rop) && !hasPat)
-                    continue;
-                std::uint32_t& d = w.At(px, py);
-                std::uint32_t out;
-                RopApply(Rop, useSrc, s, hasPat, pat, d, out);
-                if (destMono)
-                    out = (out & 0xFFFFFF) == (bkPx & 0xFFFFFF) || (out & 0xFFFFFF) == 0xFFFFFF ? 0xFFFFFFFFu
-                                                                                              : 0xFF000000u;
-                d = out;
             }
+        }
         return true;
     }
     // PDF: images and fills through the painter; logical raster operations fall back to copies.
@@ -1341,7 +1387,7 @@ Integer StartDoc(HDC DC, const DOCINFO& Info)
     TDc* dc = FindDc(DC);
     if (!dc)
         return 0;
-    dc->Rec("StartDoc(" + Quote(ToCodePoints(Info.lpszDocName)) + ")");
+    QOR_REC(dc, "StartDoc(" + Quote(ToCodePoints(Info.lpszDocName)) + ")");
     if (dc->Sink && !dc->Sink->StartDoc(DC, Info))
         return 0;
     return NextJobId++;
@@ -1352,7 +1398,7 @@ Integer StartPage(HDC DC)
     TDc* dc = FindDc(DC);
     if (!dc)
         return 0;
-    dc->Rec("StartPage()");
+    QOR_REC(dc, "StartPage()");
     if (dc->Sink && !dc->Sink->StartPage(DC))
         return 0;
     if (dc->Kind == TDcKind::Pdf) {
@@ -1369,7 +1415,7 @@ Integer EndPage(HDC DC)
     TDc* dc = FindDc(DC);
     if (!dc)
         return 0;
-    dc->Rec("EndPage()");
+    QOR_REC(dc, "EndPage()");
     if (dc->Kind == TDcKind::Pdf)
         dc->EndPdfPage();
     if (dc->Sink && !dc->Sink->EndPage(DC))
@@ -1382,7 +1428,7 @@ Integer EndDoc(HDC DC)
     TDc* dc = FindDc(DC);
     if (!dc)
         return 0;
-    dc->Rec("EndDoc()");
+    QOR_REC(dc, "EndDoc()");
     if (dc->Kind == TDcKind::Pdf) {
         dc->EndPdfPage();
         if (dc->PdfBegun && dc->Painter)
@@ -1400,7 +1446,7 @@ Integer AbortDoc(HDC DC)
     TDc* dc = FindDc(DC);
     if (!dc)
         return 0;
-    dc->Rec("AbortDoc()");
+    QOR_REC(dc, "AbortDoc()");
     if (dc->Kind == TDcKind::Pdf) {
         dc->EndPdfPage();
         if (dc->PdfBegun && dc->Painter)
@@ -1419,7 +1465,7 @@ HDC ResetDC(HDC DC, const TDeviceMode* DevMode)
     TDc* dc = FindDc(DC);
     if (!dc)
         return HDC();
-    dc->Rec("ResetDC()");
+    QOR_REC(dc, "ResetDC()");
     if (dc->Sink && !dc->Sink->ResetDC(DC, DevMode))
         return HDC();
     return DC;
@@ -1435,7 +1481,7 @@ HDC ResetDC(HDC DC, const TDeviceMode* DevMode)
 COLORREF SetTextColor(HDC DC, COLORREF Color)
 {
     QOR_DC_OR(CLR_INVALID);
-    dc->Rec(Fmt("SetTextColor($%06X)", Color & 0xFFFFFF));
+    QOR_REC(dc, Fmt("SetTextColor($%06X)", Color & 0xFFFFFF));
     COLORREF old = dc->S.TextColor;
     dc->S.TextColor = Color & 0xFFFFFF;
     return old;
@@ -1448,7 +1494,7 @@ COLORREF GetTextColor(HDC DC)
 COLORREF SetBkColor(HDC DC, COLORREF Color)
 {
     QOR_DC_OR(CLR_INVALID);
-    dc->Rec(Fmt("SetBkColor($%06X)", Color & 0xFFFFFF));
+    QOR_REC(dc, Fmt("SetBkColor($%06X)", Color & 0xFFFFFF));
     COLORREF old = dc->S.BkColor;
     dc->S.BkColor = Color & 0xFFFFFF;
     return old;
@@ -1463,7 +1509,7 @@ Integer SetBkMode(HDC DC, Integer Mode)
     QOR_DC_OR(0);
     if (Mode != TRANSPARENT && Mode != OPAQUE)
         return 0;
-    dc->Rec(Fmt("SetBkMode(%s)", Mode == TRANSPARENT ? "TRANSPARENT" : "OPAQUE"));
+    QOR_REC(dc, Fmt("SetBkMode(%s)", Mode == TRANSPARENT ? "TRANSPARENT" : "OPAQUE"));
     Integer old = dc->S.BkMode;
     dc->S.BkMode = Mode;
     return old;
@@ -1476,7 +1522,7 @@ Integer GetBkMode(HDC DC)
 Cardinal SetTextAlign(HDC DC, Cardinal Flags)
 {
     QOR_DC_OR(GDI_ERROR);
-    dc->Rec(Fmt("SetTextAlign(%u)", Flags));
+    QOR_REC(dc, Fmt("SetTextAlign(%u)", Flags));
     Cardinal old = dc->S.TextAlign;
     dc->S.TextAlign = Flags & TA_MASK;
     return old;
@@ -1491,7 +1537,7 @@ Integer SetROP2(HDC DC, Integer Mode)
     QOR_DC_OR(0);
     if (Mode < R2_BLACK || Mode > R2_WHITE)
         return 0;
-    dc->Rec(Fmt("SetROP2(%d)", Mode));
+    QOR_REC(dc, Fmt("SetROP2(%d)", Mode));
     Integer old = dc->S.Rop2;
     dc->S.Rop2 = Mode;
     return old;
@@ -1506,7 +1552,7 @@ Integer SetStretchBltMode(HDC DC, Integer Mode)
     QOR_DC_OR(0);
     if (Mode < BLACKONWHITE || Mode > HALFTONE)
         return 0;
-    dc->Rec(Fmt("SetStretchBltMode(%d)", Mode));
+    QOR_REC(dc, Fmt("SetStretchBltMode(%d)", Mode));
     Integer old = dc->S.StretchMode;
     dc->S.StretchMode = Mode;
     return old;
@@ -1519,7 +1565,7 @@ Integer GetStretchBltMode(HDC DC)
 Integer SetTextCharacterExtra(HDC DC, Integer Extra)
 {
     QOR_DC_OR(0x80000000);
-    dc->Rec(Fmt("SetTextCharacterExtra(%d)", Extra));
+    QOR_REC(dc, Fmt("SetTextCharacterExtra(%d)", Extra));
     Integer old = dc->S.CharExtra;
     dc->S.CharExtra = Extra;
     return old;
@@ -1547,7 +1593,7 @@ COLORREF SetDCPenColor(HDC DC, COLORREF Color)
 Integer SaveDC(HDC DC)
 {
     QOR_DC_OR(0);
-    dc->Rec("SaveDC()");
+    QOR_REC(dc, "SaveDC()");
     dc->Saved.push_back(dc->S);
     return Integer(dc->Saved.size());
 }
@@ -1555,7 +1601,7 @@ Integer SaveDC(HDC DC)
 bool RestoreDC(HDC DC, Integer Level)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("RestoreDC(%d)", Level));
+    QOR_REC(dc, Fmt("RestoreDC(%d)", Level));
     Integer n = Integer(dc->Saved.size());
     Integer target = Level > 0 ? Level : n + Level + 1;
     if (Level == 0 || target < 1 || target > n)
@@ -1573,7 +1619,7 @@ HGDIOBJ SelectObject(HDC DC, HGDIOBJ Object)
     PObject o = FindObject(Object.Value());
     if (!o)
         return HGDIOBJ();
-    dc->Rec("SelectObject(" + DescribeObject(*o) + ")");
+    QOR_REC(dc, "SelectObject(" + DescribeObject(*o) + ")");
     std::uintptr_t old = 0;
     switch (o->Type) {
     case OBJ_FONT:
@@ -1630,7 +1676,7 @@ HPALETTE SelectPalette(HDC DC, HPALETTE Palette, bool ForceBackground)
     auto p = Find<TPaletteObject>(Palette.Value(), OBJ_PAL);
     if (!p)
         return HPALETTE();
-    dc->Rec("SelectPalette()");
+    QOR_REC(dc, "SelectPalette()");
     HPALETTE old(dc->S.PaletteHandle);
     dc->S.Palette = p;
     dc->S.PaletteHandle = Palette.Value();
@@ -1640,7 +1686,7 @@ HPALETTE SelectPalette(HDC DC, HPALETTE Palette, bool ForceBackground)
 Cardinal RealizePalette(HDC DC)
 {
     QOR_DC_OR(GDI_ERROR);
-    dc->Rec("RealizePalette()");
+    QOR_REC(dc, "RealizePalette()");
     return 0;
 }
 
@@ -1660,7 +1706,7 @@ Integer SetMapMode(HDC DC, Integer Mode)
     QOR_DC_OR(0);
     if (Mode < MM_TEXT || Mode > MM_ANISOTROPIC)
         return 0;
-    dc->Rec(Fmt("SetMapMode(%d)", Mode));
+    QOR_REC(dc, Fmt("SetMapMode(%d)", Mode));
     Integer old = dc->S.MapMode;
     dc->S.MapMode = Mode;
     if (Mode == MM_TEXT) {
@@ -1681,7 +1727,7 @@ Integer GetMapMode(HDC DC)
 bool SetWindowOrgEx(HDC DC, Integer X, Integer Y, TPoint* Old)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("SetWindowOrgEx(%d,%d)", X, Y));
+    QOR_REC(dc, Fmt("SetWindowOrgEx(%d,%d)", X, Y));
     if (Old)
         *Old = dc->S.WinOrg;
     dc->S.WinOrg = TPoint(X, Y);
@@ -1696,7 +1742,7 @@ bool GetWindowOrgEx(HDC DC, TPoint& P)
 bool SetViewportOrgEx(HDC DC, Integer X, Integer Y, TPoint* Old)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("SetViewportOrgEx(%d,%d)", X, Y));
+    QOR_REC(dc, Fmt("SetViewportOrgEx(%d,%d)", X, Y));
     if (Old)
         *Old = dc->S.VpOrg;
     dc->S.VpOrg = TPoint(X, Y);
@@ -1727,7 +1773,7 @@ bool SetWindowExtEx(HDC DC, Integer X, Integer Y, TSize* Old)
         return true; // ignored in the fixed modes
     if (X == 0 || Y == 0)
         return false;
-    dc->Rec(Fmt("SetWindowExtEx(%d,%d)", X, Y));
+    QOR_REC(dc, Fmt("SetWindowExtEx(%d,%d)", X, Y));
     dc->S.WinExt = TSize(X, Y);
     dc->AdjustIsotropic();
     return true;
@@ -1747,7 +1793,7 @@ bool SetViewportExtEx(HDC DC, Integer X, Integer Y, TSize* Old)
         return true;
     if (X == 0 || Y == 0)
         return false;
-    dc->Rec(Fmt("SetViewportExtEx(%d,%d)", X, Y));
+    QOR_REC(dc, Fmt("SetViewportExtEx(%d,%d)", X, Y));
     dc->S.VpExt = TSize(X, Y);
     dc->AdjustIsotropic();
     return true;
@@ -1782,14 +1828,14 @@ Integer ExtSelectClipRgn(HDC DC, HRGN Region, Integer Mode)
     if (!Region) {
         if (Mode != RGN_COPY)
             return RGN_ERROR;
-        dc->Rec("SelectClipRgn(0)");
+        QOR_REC(dc, "SelectClipRgn(0)");
         dc->S.HasClip = false;
         dc->S.Clip.clear();
         return SIMPLEREGION;
     }
     if (!r)
         return RGN_ERROR;
-    dc->Rec("SelectClipRgn(" + [&] {
+    QOR_REC(dc, "SelectClipRgn(" + [&] {
         String s;
         for (const TRect& rc : r->Rects)
             s += (s.empty() ? "" : ";") + RectText(rc);
@@ -1810,7 +1856,7 @@ Integer SelectClipRgn(HDC DC, HRGN Region) { return ExtSelectClipRgn(DC, Region,
 Integer IntersectClipRect(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom)
 {
     QOR_DC_OR(RGN_ERROR);
-    dc->Rec(Fmt("IntersectClipRect(%d,%d,%d,%d)", Left, Top, Right, Bottom));
+    QOR_REC(dc, Fmt("IntersectClipRect(%d,%d,%d,%d)", Left, Top, Right, Bottom));
     TRect r = dc->ToDevice(TRect(Left, Top, Right, Bottom));
     std::vector<TRect> cur;
     if (dc->S.HasClip)
@@ -1827,7 +1873,7 @@ Integer IntersectClipRect(HDC DC, Integer Left, Integer Top, Integer Right, Inte
 Integer ExcludeClipRect(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom)
 {
     QOR_DC_OR(RGN_ERROR);
-    dc->Rec(Fmt("ExcludeClipRect(%d,%d,%d,%d)", Left, Top, Right, Bottom));
+    QOR_REC(dc, Fmt("ExcludeClipRect(%d,%d,%d,%d)", Left, Top, Right, Bottom));
     TRect r = dc->ToDevice(TRect(Left, Top, Right, Bottom));
     std::vector<TRect> cur;
     if (dc->S.HasClip)
@@ -1868,7 +1914,7 @@ Integer GetClipRgn(HDC DC, HRGN Region)
 bool MoveToEx(HDC DC, Integer X, Integer Y, TPoint* Old)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("MoveToEx(%d,%d)", X, Y));
+    QOR_REC(dc, Fmt("MoveToEx(%d,%d)", X, Y));
     if (Old)
         *Old = dc->S.Pos;
     dc->S.Pos = TPoint(X, Y);
@@ -1949,7 +1995,7 @@ String PointsText(const TPoint* Pts, Integer Count)
 bool LineTo(HDC DC, Integer X, Integer Y)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("LineTo(%d,%d)", X, Y));
+    QOR_REC(dc, Fmt("LineTo(%d,%d)", X, Y));
     std::vector<TPoint> dev{dc->ToDevice(dc->S.Pos.X, dc->S.Pos.Y), dc->ToDevice(X, Y)};
     dc->S.Pos = TPoint(X, Y);
     if (dev[0] == dev[1])
@@ -1962,7 +2008,7 @@ bool Polyline(HDC DC, const TPoint* Points, Integer Count)
     QOR_DC_OR(false);
     if (!Points || Count < 2)
         return false;
-    dc->Rec("Polyline(" + PointsText(Points, Count) + ")");
+    QOR_REC(dc, "Polyline(" + PointsText(Points, Count) + ")");
     return StrokePolyline(*dc, ToDevicePoints(*dc, Points, Count), false);
 }
 
@@ -1971,7 +2017,7 @@ bool PolylineTo(HDC DC, const TPoint* Points, Integer Count)
     QOR_DC_OR(false);
     if (!Points || Count < 1)
         return false;
-    dc->Rec("PolylineTo(" + PointsText(Points, Count) + ")");
+    QOR_REC(dc, "PolylineTo(" + PointsText(Points, Count) + ")");
     std::vector<TPoint> dev{dc->ToDevice(dc->S.Pos.X, dc->S.Pos.Y)};
     for (Integer i = 0; i < Count; ++i)
         dev.push_back(dc->ToDevice(Points[i].X, Points[i].Y));
@@ -1990,7 +2036,7 @@ bool PolyPolygon(HDC DC, const TPoint* Points, const Integer* Counts, Integer Po
             return false;
         total += Counts[i];
     }
-    dc->Rec(Fmt("PolyPolygon(%d,", PolygonCount) + PointsText(Points, total) + ")");
+    QOR_REC(dc, Fmt("PolyPolygon(%d,", PolygonCount) + PointsText(Points, total) + ")");
     if (dc->Recording())
         return true;
     std::vector<TPoint> dev = ToDevicePoints(*dc, Points, total);
@@ -2016,7 +2062,7 @@ bool Polygon(HDC DC, const TPoint* Points, Integer Count)
     QOR_DC_OR(false);
     if (!Points || Count < 2)
         return false;
-    dc->Rec("Polygon(" + PointsText(Points, Count) + ")");
+    QOR_REC(dc, "Polygon(" + PointsText(Points, Count) + ")");
     if (dc->Recording())
         return true;
     std::vector<TPoint> dev = ToDevicePoints(*dc, Points, Count);
@@ -2031,7 +2077,7 @@ bool Polygon(HDC DC, const TPoint* Points, Integer Count)
 bool Rectangle(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("Rectangle(%d,%d,%d,%d)", Left, Top, Right, Bottom));
+    QOR_REC(dc, Fmt("Rectangle(%d,%d,%d,%d)", Left, Top, Right, Bottom));
     if (dc->Recording())
         return true;
     TRect r = dc->ToDevice(TRect(Left, Top, Right, Bottom));
@@ -2057,7 +2103,7 @@ bool Rectangle(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom)
 bool RoundRect(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom, Integer Width, Integer Height)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("RoundRect(%d,%d,%d,%d,%d,%d)", Left, Top, Right, Bottom, Width, Height));
+    QOR_REC(dc, Fmt("RoundRect(%d,%d,%d,%d,%d,%d)", Left, Top, Right, Bottom, Width, Height));
     if (dc->Recording())
         return true;
     TRect r = dc->ToDevice(TRect(Left, Top, Right, Bottom));
@@ -2072,7 +2118,7 @@ bool RoundRect(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom,
 bool Ellipse(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("Ellipse(%d,%d,%d,%d)", Left, Top, Right, Bottom));
+    QOR_REC(dc, Fmt("Ellipse(%d,%d,%d,%d)", Left, Top, Right, Bottom));
     if (dc->Recording())
         return true;
     TRect r = dc->ToDevice(TRect(Left, Top, Right, Bottom));
@@ -2135,7 +2181,7 @@ Integer FillRect(HDC DC, const TRect& R, HBRUSH Brush)
     auto b = BrushArg(Brush);
     if (!b)
         return 0;
-    dc->Rec("FillRect(" + RectText(R) + "," + DescribeObject(*b) + ")");
+    QOR_REC(dc, "FillRect(" + RectText(R) + "," + DescribeObject(*b) + ")");
     return FillDeviceRect(*dc, dc->ToDevice(R), b.get()) ? 1 : 0;
 }
 
@@ -2145,7 +2191,7 @@ Integer FrameRect(HDC DC, const TRect& R, HBRUSH Brush)
     auto b = BrushArg(Brush);
     if (!b)
         return 0;
-    dc->Rec("FrameRect(" + RectText(R) + "," + DescribeObject(*b) + ")");
+    QOR_REC(dc, "FrameRect(" + RectText(R) + "," + DescribeObject(*b) + ")");
     TRect d = dc->ToDevice(R);
     if (d.IsEmpty())
         return 1;
@@ -2160,7 +2206,7 @@ Integer FrameRect(HDC DC, const TRect& R, HBRUSH Brush)
 bool InvertRect(HDC DC, const TRect& R)
 {
     QOR_DC_OR(false);
-    dc->Rec("InvertRect(" + RectText(R) + ")");
+    QOR_REC(dc, "InvertRect(" + RectText(R) + ")");
     TRect d = dc->ToDevice(R);
     return BlitPixels(*dc, d.Left, d.Top, d.Width(), d.Height(), TSourcePixels(), 0, 0, 0, 0, DSTINVERT);
 }
@@ -2172,7 +2218,7 @@ bool FillRgn(HDC DC, HRGN Region, HBRUSH Brush)
     auto b = BrushArg(Brush);
     if (!r || !b)
         return false;
-    dc->Rec("FillRgn()");
+    QOR_REC(dc, "FillRgn()");
     for (const TRect& rc : r->Rects)
         if (!FillDeviceRect(*dc, rc, b.get()))
             return false;
@@ -2182,7 +2228,7 @@ bool FillRgn(HDC DC, HRGN Region, HBRUSH Brush)
 bool PatBlt(HDC DC, Integer X, Integer Y, Integer Width, Integer Height, Cardinal Rop)
 {
     QOR_DC_OR(false);
-    dc->Rec(Fmt("PatBlt(%d,%d,%d,%d,$%08X)", X, Y, Width, Height, Rop));
+    QOR_REC(dc, Fmt("PatBlt(%d,%d,%d,%d,$%08X)", X, Y, Width, Height, Rop));
     if (RopUsesSource(Rop))
         return false;
     TRect d = dc->ToDevice(TRect(X, Y, X + Width, Y + Height));
@@ -2192,7 +2238,7 @@ bool PatBlt(HDC DC, Integer X, Integer Y, Integer Width, Integer Height, Cardina
 COLORREF SetPixel(HDC DC, Integer X, Integer Y, COLORREF Color)
 {
     QOR_DC_OR(CLR_INVALID);
-    dc->Rec(Fmt("SetPixel(%d,%d,$%06X)", X, Y, Color & 0xFFFFFF));
+    QOR_REC(dc, Fmt("SetPixel(%d,%d,$%06X)", X, Y, Color & 0xFFFFFF));
     if (dc->Recording())
         return Color & 0xFFFFFF;
     TPoint d = dc->ToDevice(X, Y);
@@ -2234,14 +2280,17 @@ bool ExtTextOut(HDC DC, Integer X, Integer Y, Cardinal Options, const TRect* Rec
     if (Count < 0 || (Count > 0 && !Text))
         return false;
     std::u32string cps = ToCodePoints(Text, Count);
-    String line = Fmt("ExtTextOut(%d,%d,%u,", X, Y, Options) + (Rect ? RectText(*Rect) : String("nil")) + "," +
-                  Quote(cps);
-    if (Dx) {
+    String line;
+    if (dc->Recording())
+        line = Fmt("ExtTextOut(%d,%d,%u,", X, Y, Options) + (Rect ? RectText(*Rect) : String("nil")) + "," +
+               Quote(cps);
+    if (Dx && dc->Recording()) {
         line += ",dx=";
         for (Integer i = 0; i < Count; ++i)
             line += Fmt("%s%d", i ? ";" : "", Dx[i]);
     }
-    line += ")";
+    if (dc->Recording())
+        line += ")";
     TTextRun run = MeasureRun(*dc, std::move(cps), Dx, Text, Count);
     return DrawTextRun(*dc, X, Y, Options, Rect, run, line);
 }
@@ -2267,7 +2316,7 @@ bool TextOut(HDC DC, Integer X, Integer Y, const WideChar* Text, Integer Count)
     if (Count < 0 || (Count > 0 && !Text))
         return false;
     std::u32string cps = ToCodePoints(Text, Count);
-    String line = Fmt("TextOut(%d,%d,", X, Y) + Quote(cps) + ")";
+    String line = dc->Recording() ? Fmt("TextOut(%d,%d,", X, Y) + Quote(cps) + ")" : String();
     TTextRun run = MeasureRun(*dc, std::move(cps), nullptr, Text, Count);
     return DrawTextRun(*dc, X, Y, 0, nullptr, run, line);
 }
@@ -2276,7 +2325,7 @@ bool TextOut(HDC DC, Integer X, Integer Y, const String& Text)
 {
     QOR_DC_OR(false);
     std::u32string cps = ToCodePoints(Text);
-    String line = Fmt("TextOut(%d,%d,", X, Y) + Quote(cps) + ")";
+    String line = dc->Recording() ? Fmt("TextOut(%d,%d,", X, Y) + Quote(cps) + ")" : String();
     TTextRun run = MeasureRun(*dc, std::move(cps), nullptr, nullptr, 0);
     return DrawTextRun(*dc, X, Y, 0, nullptr, run, line);
 }
@@ -2480,7 +2529,7 @@ bool StretchBlt(HDC Dest, Integer X, Integer Y, Integer Width, Integer Height, H
     TDc* dc = FindDc(Dest);
     if (!dc)
         return false;
-    dc->Rec(Fmt("StretchBlt(%d,%d,%d,%d,src,%d,%d,%d,%d,$%08X)", X, Y, Width, Height, XSrc, YSrc, WidthSrc, HeightSrc,
+    QOR_REC(dc, Fmt("StretchBlt(%d,%d,%d,%d,src,%d,%d,%d,%d,$%08X)", X, Y, Width, Height, XSrc, YSrc, WidthSrc, HeightSrc,
                 Rop));
     TSourcePixels src;
     Integer sx = 0, sy = 0, sw = 0, sh = 0;
@@ -2524,7 +2573,7 @@ Integer StretchDIBits(HDC DC, Integer XDest, Integer YDest, Integer DestWidth, I
         bits = std::span<const Byte>(static_cast<const Byte*>(Bits), BitsSize);
     if (!DecodeDib(info, bits, ColorUse, img) || img.Empty())
         return 0;
-    dc->Rec(Fmt("StretchDIBits(%d,%d,%d,%d,%d,%d,%d,%d,%dx%d,$%08X)", XDest, YDest, DestWidth, DestHeight, XSrc, YSrc,
+    QOR_REC(dc, Fmt("StretchDIBits(%d,%d,%d,%d,%d,%d,%d,%d,%dx%d,$%08X)", XDest, YDest, DestWidth, DestHeight, XSrc, YSrc,
                 SrcWidth, SrcHeight, img.Width, img.Height, Rop));
     // Source rectangles of DIBs count rows from the bottom.
     Integer top = img.Height - YSrc - SrcHeight;
@@ -2545,7 +2594,7 @@ bool DrawPixels(HDC DC, Integer X, Integer Y, Integer Width, Integer Height, con
     QOR_DC_OR(false);
     if (!Pixels || SrcWidth <= 0 || SrcHeight <= 0)
         return false;
-    dc->Rec(Fmt("DrawPixels(%d,%d,%d,%d,%dx%d)", X, Y, Width, Height, SrcWidth, SrcHeight));
+    QOR_REC(dc, Fmt("DrawPixels(%d,%d,%d,%d,%dx%d)", X, Y, Width, Height, SrcWidth, SrcHeight));
     TSourcePixels src;
     src.Pixels = Pixels;
     src.Width = SrcWidth;
