@@ -162,7 +162,7 @@ struct TDc {
     // raster
     std::unique_ptr<QImage> Image;
     std::unique_ptr<QPainter> Painter;
-    const TBitmapObject* PainterBitmap = nullptr;
+    std::shared_ptr<TBitmapObject> PainterBitmap; // kept alive while the painter draws into it
     // pdf
     String FileName;
     TPdfPageFormat NextFormat, PageFormat;
@@ -357,7 +357,7 @@ QPainter* TDc::Paint()
         TBitmapObject* bmp = S.Bitmap.get();
         if (!bmp || bmp->Pixels.empty())
             return nullptr;
-        if (Painter && PainterBitmap == bmp && Painter->isActive())
+        if (Painter && PainterBitmap.get() == bmp && Painter->isActive())
             return Painter.get();
         if (Painter && Painter->isActive())
             Painter->end();
@@ -369,7 +369,7 @@ QPainter* TDc::Paint()
         Painter->begin(Image.get());
         Painter->setRenderHint(QPainter::Antialiasing, false);
         Painter->setRenderHint(QPainter::TextAntialiasing, true);
-        PainterBitmap = bmp;
+        PainterBitmap = S.Bitmap;
         return Painter.get();
     }
     if (Kind == TDcKind::Pdf) {
