@@ -5,10 +5,6 @@
 #include "platform/ui/NativeBridge.h"
 #include "platform/rtl/List.h"
 
-#if __has_include("platform/graphics/Font.h")
-#include "platform/graphics/Font.h"
-#define QOR_UI_HAVE_FONT 1
-#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,9 +23,7 @@ QOR_PUBLISH(TControl)
     b.Property("Caption", &TControl::Caption, &TControl::SetCaption).Default(String());
     b.Property("Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::ColorStored);
     b.Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
-#ifdef QOR_UI_HAVE_FONT
     b.SubObject("Font", &TControl::Font).Stored(&TControl::FontStored);
-#endif
     b.Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
     b.Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     b.Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
@@ -63,6 +57,7 @@ QOR_PUBLISH(TWinControl)
     b.Event("OnExit", &TWinControl::OnExit);
 }
 
+QOR_PUBLISH(TControlCanvas) {}
 QOR_PUBLISH(TGraphicControl) {}
 QOR_PUBLISH(TCustomControl) {}
 
@@ -120,7 +115,7 @@ TControl* FindControlAt(const TPoint& ScreenPos)
             TControl* child = w->ControlAtPos(p, true);
             if (!child)
                 break;
-            p = p - child->BoundsRect().TopLeft();
+            p = p - child->BoundsRect().TopLeft() - child->ClientOffset();
             current = child;
         }
         return current;
@@ -208,21 +203,29 @@ void DragFinish(bool Drop)
 
 // ---- TControl ----------------------------------------------------------------------------------
 
-void TControl::TFontDeleter::operator()(TFont* F) const
+// ---- TControlCanvas ----------------------------------------------------------------------------
+
+TControlCanvas::TControlCanvas(TControl* AControl) : FControl(AControl) {}
+
+TControlCanvas::~TControlCanvas()
 {
-#ifdef QOR_UI_HAVE_FONT
-    delete F;
-#else
-    (void)F;
-#endif
+    SetHandle(HDC());
+    if (FScreenDC)
+        DeleteDC(FScreenDC);
 }
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner)
+void TControlCanvas::CreateHandle()
 {
-#ifdef QOR_UI_HAVE_FONT
-    FFont.reset(new TFont());
+    if (!FScreenDC)
+        FScreenDC = CreateScreenDC();
+    SetHandle(FScreenDC);
+}
+
+// ---- TControl ----------------------------------------------------------------------------------
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>())
+{
     FFont->OnChange = [this](TObject*) { FontChanged(); };
-#endif
 }
 
 TControl::~TControl()
@@ -232,6 +235,7 @@ TControl::~TControl()
     FNative.reset();
     if (FParent)
         FParent->RemoveControl(this);
+    FFont->OnChange = nullptr;
 }
 
 void TControl::BeforeDestruction()
@@ -305,10 +309,11 @@ void TControl::SetClientHeight(Integer Value) { SetHeight(FHeight - ClientHeight
 
 TPoint TControl::ClientOrigin() const
 {
+    const TPoint o = ClientOffset();
     if (!FParent)
-        return Point(FLeft, FTop);
+        return Point(FLeft + o.X, FTop + o.Y);
     const TPoint p = FParent->ClientOrigin();
-    return Point(p.X + FLeft, p.Y + FTop);
+    return Point(p.X + FLeft + o.X, p.Y + FTop + o.Y);
 }
 
 TPoint TControl::ClientToScreen(const TPoint& P) const { return P + ClientOrigin(); }
@@ -366,12 +371,8 @@ void TControl::TextChanged()
 
 void TControl::SetFont(TFont* Value)
 {
-#ifdef QOR_UI_HAVE_FONT
-    if (Value && FFont)
+    if (Value)
         FFont->Assign(Value);
-#else
-    (void)Value;
-#endif
 }
 
 void TControl::FontChanged()
@@ -420,17 +421,18 @@ void TControl::SetParentColor(bool Value)
 void TControl::ParentFontOrColorTo(TControl* Child)
 {
     if (Child->FParentFont) {
-#ifdef QOR_UI_HAVE_FONT
-        if (FFont && Child->FFont) {
-            Child->FUpdatingFont = true;
+        Child->FUpdatingFont = true;
+        try {
             Child->FFont->Assign(FFont.get());
+        } catch (...) {
             Child->FUpdatingFont = false;
-            Child->Perform(CM_FONTCHANGED);
-            if (auto* w = dynamic_cast<TWinControl*>(Child))
-                for (TControl* c : w->FControls)
-                    c->Perform(CM_PARENTFONTCHANGED);
+            throw;
         }
-#endif
+        Child->FUpdatingFont = false;
+        Child->Perform(CM_FONTCHANGED);
+        if (auto* w = dynamic_cast<TWinControl*>(Child))
+            for (TControl* c : w->FControls)
+                c->Perform(CM_PARENTFONTCHANGED);
     }
     if (Child->FParentColor && Child->FColor != FColor) {
         Child->FColor = FColor;
@@ -508,6 +510,58 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation)
 void TControl::Invalidate() { NativeInvalidate(this); }
 void TControl::Repaint() { NativeRepaint(this); }
 void TControl::Update() { NativeRepaint(this); }
+
+void TControl::PaintControl(TCanvas*) {}
+
+void TControl::PaintTo(HDC DC, Integer X, Integer Y, bool Children)
+{
+    struct Restore {
+        HDC DC;
+        Integer Level;
+        ~Restore() { RestoreDC(DC, Level); }
+    } restore{DC, SaveDC(DC)};
+    OffsetViewportOrgEx(DC, X, Y);
+    IntersectClipRect(DC, 0, 0, FWidth, FHeight);
+
+    std::unique_ptr<TCanvas> temporary;
+    TCanvas* canvas = PaintCanvas();
+    if (!canvas) {
+        temporary = std::make_unique<TCanvas>();
+        canvas = temporary.get();
+    }
+    struct Detach {
+        TCanvas* Canvas;
+        ~Detach() { Canvas->SetHandle(HDC()); }
+    } detach{canvas};
+    auto prepare = [&] {
+        canvas->SetHandle(DC);
+        canvas->Refresh();
+        canvas->Font()->Assign(FFont.get());
+        canvas->Brush()->SetBitmap(nullptr);
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(FColor);
+        canvas->Pen()->SetStyle(psSolid);
+        canvas->Pen()->SetColor(clBlack);
+        canvas->Pen()->SetWidth(1);
+        canvas->Pen()->SetMode(pmCopy);
+    };
+    prepare();
+    PaintFrame(canvas);
+    const TPoint offset = ClientOffset();
+    const TRect client = ClientRect();
+    OffsetViewportOrgEx(DC, offset.X, offset.Y);
+    IntersectClipRect(DC, 0, 0, client.Width(), client.Height());
+    prepare();
+    PaintControl(canvas);
+    canvas->SetHandle(HDC());
+
+    if (!Children)
+        return;
+    if (auto* w = dynamic_cast<TWinControl*>(this))
+        for (TControl* c : w->FControls)
+            if (c->Visible() || c->ComponentState().Contains(csDesigning))
+                c->PaintTo(DC, c->Left(), c->Top(), true);
+}
 
 void TControl::BringToFront()
 {
@@ -847,6 +901,8 @@ void TWinControl::AlignControls(TRect& R)
 
 void TWinControl::WMSize(TMessage&) {}
 
+void TWinControl::PaintControl(TCanvas* ACanvas) { ACanvas->FillRect(ClientRect()); }
+
 Integer TWinControl::TabOrder() const
 {
     if (!Parent())
@@ -968,38 +1024,19 @@ void TWinControl::WMChar(TMessage& M)
 
 // ---- TGraphicControl / TCustomControl ----------------------------------------------------------
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner)
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), FCanvas(std::make_unique<TControlCanvas>(this))
 {
     FControlStyle += csOpaque;
 }
 
 TGraphicControl::~TGraphicControl() = default;
 
-void TGraphicControl::PaintTo(TCanvas* ACanvas)
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>(this))
 {
-    FCanvas = ACanvas;
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas = nullptr;
-        throw;
-    }
-    FCanvas = nullptr;
 }
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
 TCustomControl::~TCustomControl() = default;
-
-void TCustomControl::PaintTo(TCanvas* ACanvas)
-{
-    FCanvas = ACanvas;
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas = nullptr;
-        throw;
-    }
-    FCanvas = nullptr;
-}
 
 } // namespace qor

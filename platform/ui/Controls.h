@@ -3,6 +3,7 @@
 // alignment, visibility, caption, colours, events); a windowed control gets a window handle on
 // demand and a native widget only when its form is shown or rendered.
 
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/rtl/Component.h"
@@ -19,8 +20,6 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
-class TFont;
-class TCanvas;
 struct TNativeWidget;
 
 enum TAlign : Byte { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -110,6 +109,24 @@ TShiftState KeysToShiftState(WPARAM Keys);
 TShiftState KeyboardShiftState();
 void SetKeyboardShiftState(TShiftState Value);
 
+// The canvas of a control. While the control paints it draws on the painting context; at other
+// times it measures on a screen context of its own (text widths, heights).
+class TControlCanvas : public TCanvas {
+    QOR_CLASS(TControlCanvas, TCanvas)
+public:
+    explicit TControlCanvas(TControl* AControl = nullptr);
+    ~TControlCanvas() override;
+    TControl* Control() const { return FControl; }
+    void SetControl(TControl* Value) { FControl = Value; }
+
+protected:
+    void CreateHandle() override;
+
+private:
+    TControl* FControl;
+    HDC FScreenDC;
+};
+
 class TControl : public TComponent, public TMessageTarget {
     QOR_CLASS(TControl, TComponent)
 public:
@@ -138,6 +155,8 @@ public:
     void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
     // The area inside the control's frame, in its own coordinates.
     virtual TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
+    // Where the client area starts inside the control (the frame's left and top width).
+    virtual TPoint ClientOffset() const { return TPoint(); }
     Integer ClientWidth() const { return ClientRect().Width(); }
     Integer ClientHeight() const { return ClientRect().Height(); }
     void SetClientWidth(Integer Value);
@@ -194,6 +213,9 @@ public:
     virtual void Repaint();
     void Refresh() { Repaint(); }
     void Update();
+    // Draws the control on DC with its top-left corner at (X, Y) of DC's current coordinates, and
+    // with Children, its visible children on top (windowed controls). The context is left as it was.
+    void PaintTo(HDC DC, Integer X, Integer Y, bool Children = true);
     // Brings the control to the front / sends it to the back of its parent's controls.
     void BringToFront();
     void SendToBack();
@@ -259,6 +281,14 @@ public:
     TNotifyEvent OnResize;
 
 protected:
+    // The canvas painting uses: the control's own (custom-painted controls), or nullptr for a
+    // temporary one.
+    virtual TCanvas* PaintCanvas() { return nullptr; }
+    // Draws the control's face on ACanvas (origin at the control's top-left corner, clipped to
+    // it; font and brush already the control's). Standard controls draw their usual look.
+    virtual void PaintControl(TCanvas* ACanvas);
+    // Draws the frame around the client area (in the control's own coordinates, unclipped).
+    virtual void PaintFrame(TCanvas*) {}
     virtual const String& GetText() const { return FText; }
     // Called after the text has changed (the default sends CM_TEXTCHANGED).
     virtual void TextChanged();
@@ -280,10 +310,7 @@ private:
     TAlign FAlign = alNone;
     bool FVisible = true;
     bool FEnabled = true;
-    struct TFontDeleter {
-        void operator()(TFont* F) const;
-    };
-    std::unique_ptr<TFont, TFontDeleter> FFont;
+    std::unique_ptr<TFont> FFont;
     bool FParentFont = true;
     bool FUpdatingFont = false;
     TColor FColor = clWindow;
@@ -353,6 +380,8 @@ public:
     TNotifyEvent OnExit;
 
 protected:
+    // Fills the control with its colour.
+    void PaintControl(TCanvas* ACanvas) override;
     virtual void AlignControls(TRect& R);
     void SetChildOrder(TComponent* Child, Integer Order) override;
     void HandleCreated() override;
@@ -373,16 +402,16 @@ class TGraphicControl : public TControl {
 public:
     explicit TGraphicControl(TComponent* AOwner);
     ~TGraphicControl() override;
-    // The canvas the control paints on while Paint runs (nullptr otherwise).
-    TCanvas* Canvas() const { return FCanvas; }
-    // Paints the control onto Canvas, whose origin is the control's top-left corner.
-    void PaintTo(TCanvas* ACanvas);
+    // The control's canvas: the painting context while Paint runs, a measuring context otherwise.
+    TCanvas* Canvas() const { return FCanvas.get(); }
 
 protected:
     virtual void Paint() {}
+    TCanvas* PaintCanvas() override { return FCanvas.get(); }
+    void PaintControl(TCanvas*) override { Paint(); }
 
 private:
-    TCanvas* FCanvas = nullptr;
+    std::unique_ptr<TControlCanvas> FCanvas;
 };
 
 // A windowed control that paints itself through a canvas.
@@ -391,14 +420,15 @@ class TCustomControl : public TWinControl {
 public:
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
-    TCanvas* Canvas() const { return FCanvas; }
-    void PaintTo(TCanvas* ACanvas);
+    TCanvas* Canvas() const { return FCanvas.get(); }
 
 protected:
     virtual void Paint() {}
+    TCanvas* PaintCanvas() override { return FCanvas.get(); }
+    void PaintControl(TCanvas*) override { Paint(); }
 
 private:
-    TCanvas* FCanvas = nullptr;
+    std::unique_ptr<TControlCanvas> FCanvas;
 };
 
 // The object being dragged and where it is (one drag at a time).

@@ -1,6 +1,7 @@
 #include "platform/ui/StdCtrls.h"
 
 #include "platform/rtl/List.h"
+#include "platform/ui/ControlPaint.h"
 
 #include <algorithm>
 
@@ -60,6 +61,7 @@ QOR_PUBLISH(TListBox)
     b.Property("Style", &TListBox::Style, &TListBox::SetStyle).Default(lbStandard);
     b.Property("ItemHeight", &TListBox::ItemHeight, &TListBox::SetItemHeight).Default(16);
     b.Property("Columns", &TListBox::Columns, &TListBox::SetColumns).Default(0);
+    b.Property("BorderStyle", &TListBox::BorderStyle, &TListBox::SetBorderStyle).Default(bsSingle);
     b.Event("OnDrawItem", &TListBox::OnDrawItem);
 }
 QOR_PUBLISH(TComboBox)
@@ -105,6 +107,27 @@ TRect TCustomPanel::AlignRect() const
     return r;
 }
 
+void TCustomPanel::Paint()
+{
+    TCanvas* c = Canvas();
+    TRect r = ClientRect();
+    auto bevel = [&](TBevelCut Cut) {
+        if (Cut == bvRaised)
+            Frame3D(c, r, clBtnHighlight, clBtnShadow, FBevelWidth);
+        else if (Cut == bvLowered)
+            Frame3D(c, r, clBtnShadow, clBtnHighlight, FBevelWidth);
+        else if (Cut == bvSpace)
+            Frame3D(c, r, Color(), Color(), FBevelWidth);
+    };
+    bevel(FBevelOuter);
+    Frame3D(c, r, Color(), Color(), FBorderWidth);
+    bevel(FBevelInner);
+    c->Brush()->SetColor(Color());
+    c->FillRect(r);
+    const Cardinal align = FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT;
+    DrawCaption(c, r, Caption(), align | DT_VCENTER);
+}
+
 TPanel::TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 
 TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 105, 105); }
@@ -124,6 +147,30 @@ void TLabel::SetTransparent(bool Value)
     else
         FControlStyle += csOpaque;
     Invalidate();
+}
+
+void TLabel::Paint()
+{
+    TCanvas* c = Canvas();
+    const TRect r = ClientRect();
+    if (!Transparent()) {
+        c->Brush()->SetColor(Color());
+        c->FillRect(r);
+    }
+    if (!Enabled())
+        c->Font()->SetColor(clGrayText);
+    const Cardinal align = FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT;
+    const String text = StripAccelerator(Caption());
+    if (!FWordWrap) {
+        DrawCaption(c, r, text, align, true);
+        return;
+    }
+    const Integer lineHeight = c->TextHeight("Wg");
+    Integer y = r.Top;
+    for (const String& line : WrapText(text, r.Width(), [c](std::string_view s) { return c->TextWidth(String(s)); })) {
+        DrawCaption(c, Rect(r.Left, y, r.Right, y + lineHeight), line, align, true);
+        y += lineHeight;
+    }
 }
 
 void TLabel::Notification(TComponent* AComponent, TOperation Operation)
@@ -151,6 +198,55 @@ void TButton::Click()
         if (TCustomForm* f = GetParentForm())
             f->SetModalResult(FModalResult);
     TButtonControl::Click();
+}
+
+void TButton::PaintControl(TCanvas* ACanvas)
+{
+    TRect r = ClientRect();
+    DrawButtonFace(ACanvas, r, false, FDefault);
+    if (!Enabled())
+        ACanvas->Font()->SetColor(clGrayText);
+    DrawCaption(ACanvas, r, Caption(), DT_CENTER | DT_VCENTER);
+}
+
+namespace {
+
+// The 13 x 13 box of check boxes and radio buttons at the left, then the caption.
+TRect CheckMarkBox(const TRect& Client)
+{
+    const Integer size = 13;
+    const Integer top = Client.Top + (Client.Height() - size) / 2;
+    return Bounds(Client.Left, top, size, size);
+}
+
+void PaintCheckCaption(TControl* Control, TCanvas* ACanvas, const TRect& Client)
+{
+    if (!Control->Enabled())
+        ACanvas->Font()->SetColor(clGrayText);
+    DrawCaption(ACanvas, Rect(Client.Left + 17, Client.Top, Client.Right, Client.Bottom), Control->Caption(),
+                DT_LEFT | DT_VCENTER);
+}
+
+} // namespace
+
+void TCheckBox::PaintControl(TCanvas* ACanvas)
+{
+    const TRect client = ClientRect();
+    ACanvas->FillRect(client);
+    TRect box = CheckMarkBox(client);
+    DrawSunkenFrame(ACanvas, box);
+    ACanvas->Brush()->SetColor(Enabled() ? clWindow : clBtnFace);
+    ACanvas->FillRect(box);
+    if (FChecked) {
+        ACanvas->Pen()->SetColor(clWindowText);
+        for (Integer i = 0; i < 3; ++i) {
+            ACanvas->MoveTo(box.Left + 1, box.Top + 3 + i);
+            ACanvas->LineTo(box.Left + 3, box.Top + 5 + i);
+            ACanvas->LineTo(box.Left + 8, box.Top + i);
+        }
+    }
+    ACanvas->Brush()->SetColor(Color());
+    PaintCheckCaption(this, ACanvas, client);
 }
 
 TCheckBox::TCheckBox(TComponent* AOwner) : TButtonControl(AOwner) { SetBounds(0, 0, 97, 17); }
@@ -188,6 +284,23 @@ void TRadioButton::SetChecked(bool Value)
 
 void TRadioButton::Click() { SetChecked(true); }
 
+void TRadioButton::PaintControl(TCanvas* ACanvas)
+{
+    const TRect client = ClientRect();
+    ACanvas->FillRect(client);
+    const TRect box = CheckMarkBox(client);
+    ACanvas->Pen()->SetColor(clBtnShadow);
+    ACanvas->Brush()->SetColor(Enabled() ? clWindow : clBtnFace);
+    ACanvas->Ellipse(box);
+    if (FChecked) {
+        ACanvas->Pen()->SetColor(clWindowText);
+        ACanvas->Brush()->SetColor(clWindowText);
+        ACanvas->Ellipse(box.Left + 4, box.Top + 4, box.Right - 4, box.Bottom - 4);
+    }
+    ACanvas->Brush()->SetColor(Color());
+    PaintCheckCaption(this, ACanvas, client);
+}
+
 TGroupBox::TGroupBox(TComponent* AOwner) : TCustomControl(AOwner)
 {
     FControlStyle += csAcceptsControls;
@@ -204,6 +317,24 @@ TRect TGroupBox::AlignRect() const
     return r;
 }
 
+void TGroupBox::Paint()
+{
+    TCanvas* c = Canvas();
+    const TRect client = ClientRect();
+    c->FillRect(client);
+    const String text = StripAccelerator(Caption());
+    const Integer textHeight = c->TextHeight("Wg");
+    TRect frame = Rect(client.Left, client.Top + textHeight / 2, client.Right, client.Bottom);
+    Frame3D(c, frame, clBtnShadow, clBtnHighlight, 1);
+    Frame3D(c, frame, clBtnHighlight, clBtnShadow, 1);
+    if (!text.empty()) {
+        c->Brush()->SetColor(Color());
+        const Integer w = c->TextWidth(text);
+        c->FillRect(Rect(6, client.Top, 8 + w + 2, client.Top + textHeight));
+        DrawCaption(c, Rect(8, client.Top, 8 + w, client.Top + textHeight), text, DT_LEFT, true);
+    }
+}
+
 // ---- Edits -------------------------------------------------------------------------------------
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner)
@@ -215,6 +346,32 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner)
 
 void TCustomEdit::SetReadOnly(bool Value) { FReadOnly = Value; UpdateNative(); }
 void TCustomEdit::SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; UpdateNative(); }
+
+TRect TCustomEdit::ClientRect() const
+{
+    const Integer b = FBorderStyle == bsSingle ? 2 : 0;
+    return Rect(0, 0, std::max(0, Width() - 2 * b), std::max(0, Height() - 2 * b));
+}
+
+TPoint TCustomEdit::ClientOffset() const { return FBorderStyle == bsSingle ? Point(2, 2) : Point(0, 0); }
+
+void TCustomEdit::PaintFrame(TCanvas* ACanvas)
+{
+    if (FBorderStyle != bsSingle)
+        return;
+    TRect r = Rect(0, 0, Width(), Height());
+    DrawSunkenFrame(ACanvas, r);
+}
+
+void TCustomEdit::PaintControl(TCanvas* ACanvas)
+{
+    const TRect r = ClientRect();
+    ACanvas->Brush()->SetColor(Enabled() ? Color() : clBtnFace);
+    ACanvas->FillRect(r);
+    if (!Enabled())
+        ACanvas->Font()->SetColor(clGrayText);
+    DrawCaption(ACanvas, Rect(r.Left + 1, r.Top, r.Right, r.Bottom), Text(), DT_LEFT | DT_VCENTER, true);
+}
 
 void TCustomEdit::TextChanged()
 {
@@ -258,6 +415,23 @@ void TMemo::TextChanged()
     TCustomEdit::TextChanged();
 }
 
+void TMemo::PaintControl(TCanvas* ACanvas)
+{
+    const TRect r = ClientRect();
+    ACanvas->Brush()->SetColor(Enabled() ? Color() : clBtnFace);
+    ACanvas->FillRect(r);
+    const Integer lineHeight = std::max(1, ACanvas->TextHeight("Wg"));
+    Integer y = r.Top + 1;
+    ACanvas->Brush()->SetStyle(bsClear);
+    for (const String& line : DisplayLines([ACanvas](std::string_view s) { return ACanvas->TextWidth(String(s)); })) {
+        if (y >= r.Bottom)
+            break;
+        ACanvas->TextOut(r.Left + 1, y, line);
+        y += lineHeight;
+    }
+    ACanvas->Brush()->SetStyle(bsSolid);
+}
+
 std::vector<String> TMemo::DisplayLines(const TTextWidthFn& TextWidth) const
 {
     if (!FWordWrap)
@@ -267,7 +441,8 @@ std::vector<String> TMemo::DisplayLines(const TTextWidthFn& TextWidth) const
 
 // ---- List and combo boxes ----------------------------------------------------------------------
 
-TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make_unique<TStringList>())
+TListBox::TListBox(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(std::make_unique<TStringList>()), FCanvas(std::make_unique<TControlCanvas>(this))
 {
     SetTabStop(true);
     SetBounds(0, 0, 121, 97);
@@ -283,6 +458,64 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make_u
 }
 
 TListBox::~TListBox() = default;
+
+void TListBox::SetBorderStyle(TBorderStyle Value)
+{
+    FBorderStyle = Value;
+    Invalidate();
+    UpdateNative();
+}
+
+TRect TListBox::ClientRect() const
+{
+    const Integer b = FBorderStyle == bsSingle ? 2 : 0;
+    return Rect(0, 0, std::max(0, Width() - 2 * b), std::max(0, Height() - 2 * b));
+}
+
+TPoint TListBox::ClientOffset() const { return FBorderStyle == bsSingle ? Point(2, 2) : Point(0, 0); }
+
+void TListBox::PaintFrame(TCanvas* ACanvas)
+{
+    if (FBorderStyle != bsSingle)
+        return;
+    TRect r = Rect(0, 0, Width(), Height());
+    DrawSunkenFrame(ACanvas, r);
+}
+
+void TListBox::PaintControl(TCanvas* ACanvas)
+{
+    const TRect client = ClientRect();
+    ACanvas->FillRect(client);
+    const TColor textColor = Font()->Color();
+    for (Integer i = FTopIndex; i < Count(); ++i) {
+        const TRect r = ItemRect(i);
+        if (r.Top >= client.Bottom || r.Left >= client.Right)
+            break;
+        TOwnerDrawState state;
+        if (Selected(i))
+            state += odSelected;
+        if (i == FItemIndex && Focused())
+            state += odFocused;
+        if (!Enabled())
+            state += odDisabled;
+        ACanvas->Brush()->SetStyle(bsSolid);
+        ACanvas->Brush()->SetColor(state.Contains(odSelected) ? clHighlight : Color());
+        ACanvas->Font()->SetColor(state.Contains(odSelected) ? clHighlightText : textColor);
+        DrawItem(i, r, state);
+    }
+}
+
+void TListBox::DrawItem(Integer Index, const TRect& R, TOwnerDrawState State)
+{
+    if (FStyle != lbStandard && OnDrawItem) {
+        OnDrawItem(this, Index, R, State);
+        return;
+    }
+    FCanvas->FillRect(R);
+    FCanvas->Brush()->SetStyle(bsClear);
+    FCanvas->TextOut(R.Left + 2, R.Top + (R.Height() - FCanvas->TextHeight("Wg")) / 2, FItems->Get(Index));
+    FCanvas->Brush()->SetStyle(bsSolid);
+}
 
 void TListBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
 
@@ -418,6 +651,26 @@ TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make
 }
 
 TComboBox::~TComboBox() = default;
+
+void TComboBox::PaintControl(TCanvas* ACanvas)
+{
+    TRect r = ClientRect();
+    DrawSunkenFrame(ACanvas, r);
+    ACanvas->Brush()->SetColor(Enabled() ? Color() : clBtnFace);
+    ACanvas->FillRect(r);
+    const Integer buttonWidth = std::min(r.Width(), 17);
+    TRect button = Rect(r.Right - buttonWidth, r.Top, r.Right, r.Bottom);
+    DrawButtonFace(ACanvas, button, false);
+    const Integer cx = (button.Left + button.Right) / 2, cy = (button.Top + button.Bottom) / 2;
+    ACanvas->Pen()->SetColor(clBtnText);
+    ACanvas->Brush()->SetColor(clBtnText);
+    const TPoint arrow[] = {Point(cx - 3, cy - 1), Point(cx + 3, cy - 1), Point(cx, cy + 2)};
+    ACanvas->Polygon(arrow);
+    ACanvas->Brush()->SetColor(Color());
+    if (!Enabled())
+        ACanvas->Font()->SetColor(clGrayText);
+    DrawCaption(ACanvas, Rect(r.Left + 2, r.Top, r.Right - buttonWidth, r.Bottom), Text(), DT_LEFT | DT_VCENTER, true);
+}
 
 void TComboBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
 

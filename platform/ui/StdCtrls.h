@@ -30,6 +30,10 @@ public:
     // The client area less the bevels and the border: where aligned children go.
     TRect AlignRect() const override;
 
+protected:
+    // Bevels, then the caption.
+    void Paint() override;
+
 private:
     TBevelCut FBevelInner = bvNone;
     TBevelCut FBevelOuter = bvRaised;
@@ -71,6 +75,7 @@ public:
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Paint() override;
 
 private:
     TAlignment FAlignment = taLeftJustify;
@@ -98,6 +103,9 @@ public:
     // Sets the form's ModalResult (when this button has one), then OnClick.
     void Click() override;
 
+protected:
+    void PaintControl(TCanvas* ACanvas) override;
+
 private:
     TModalResult FModalResult = mrNone;
     bool FDefault = false;
@@ -113,6 +121,9 @@ public:
     // Toggles the check, then OnClick.
     void Click() override;
 
+protected:
+    void PaintControl(TCanvas* ACanvas) override;
+
 private:
     bool FChecked = false;
 };
@@ -126,6 +137,9 @@ public:
     void SetChecked(bool Value);
     void Click() override;
 
+protected:
+    void PaintControl(TCanvas* ACanvas) override;
+
 private:
     bool FChecked = false;
 };
@@ -135,6 +149,9 @@ class TGroupBox : public TCustomControl {
 public:
     explicit TGroupBox(TComponent* AOwner);
     TRect AlignRect() const override;
+
+protected:
+    void Paint() override;
 };
 
 class TCustomEdit : public TWinControl {
@@ -148,9 +165,14 @@ public:
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle Value);
     TNotifyEvent OnChange;
+    // Inside the sunken frame when BorderStyle is bsSingle.
+    TRect ClientRect() const override;
+    TPoint ClientOffset() const override;
 
 protected:
     void TextChanged() override;
+    void PaintFrame(TCanvas* ACanvas) override;
+    void PaintControl(TCanvas* ACanvas) override;
 
 private:
     Integer FMaxLength = 0;
@@ -199,6 +221,7 @@ public:
 protected:
     const String& GetText() const override;
     void TextChanged() override;
+    void PaintControl(TCanvas* ACanvas) override;
 
 private:
     std::unique_ptr<TStringList> FLines;
@@ -247,8 +270,23 @@ public:
     void Clear();
     void Click() override;
     void WMLButtonDown(TMessage& M);
+    // The canvas OnDrawItem draws on.
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    // Inside the sunken frame when BorderStyle is bsSingle.
+    TRect ClientRect() const override;
+    TPoint ClientOffset() const override;
 
     TDrawItemEvent OnDrawItem;
+
+protected:
+    TCanvas* PaintCanvas() override { return FCanvas.get(); }
+    void PaintFrame(TCanvas* ACanvas) override;
+    // Each item shown: owner-drawn styles through OnDrawItem, with the canvas's brush and font set
+    // for the item's state; otherwise (or with no handler) its text.
+    void PaintControl(TCanvas* ACanvas) override;
+    virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
 
 private:
     std::unique_ptr<TStringList> FItems;
@@ -259,6 +297,8 @@ private:
     Integer FItemHeight = 16;
     Integer FColumns = 0;
     Integer FTopIndex = 0;
+    std::unique_ptr<TControlCanvas> FCanvas;
+    TBorderStyle FBorderStyle = bsSingle;
 };
 
 enum TComboBoxStyle : Byte { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
@@ -283,6 +323,9 @@ public:
 
     TNotifyEvent OnChange;
     TNotifyEvent OnDropDown;
+
+protected:
+    void PaintControl(TCanvas* ACanvas) override;
 
 private:
     std::unique_ptr<TStringList> FItems;

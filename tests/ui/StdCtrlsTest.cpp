@@ -45,7 +45,7 @@ TEST(StdCtrls, MemoLinesAndTextStayInStepAndWrapAtTheClientWidth)
 TEST(StdCtrls, ListBoxFindsItemsByPositionAndSelects)
 {
     TListBox lb(nullptr);
-    lb.SetBounds(0, 0, 100, 56);
+    lb.SetBounds(0, 0, 104, 60); // a client area of 100 x 56 inside the frame
     lb.SetItemHeight(14);
     for (const char* s : {"a", "b", "c", "d", "e", "f"})
         lb.Items()->Add(s);

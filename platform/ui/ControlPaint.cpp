@@ -1,0 +1,87 @@
+#include "platform/ui/ControlPaint.h"
+
+#include <algorithm>
+
+namespace qor {
+
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopLeft, TColor BottomRight, Integer Width)
+{
+    TBrush* brush = Canvas->Brush();
+    const TColor oldColor = brush->Color();
+    const TBrushStyle oldStyle = brush->Style();
+    brush->SetStyle(bsSolid);
+    for (Integer i = 0; i < Width && Rect.Width() > 0 && Rect.Height() > 0; ++i) {
+        brush->SetColor(TopLeft);
+        Canvas->FillRect(qor::Rect(Rect.Left, Rect.Top, Rect.Right, Rect.Top + 1));
+        Canvas->FillRect(qor::Rect(Rect.Left, Rect.Top, Rect.Left + 1, Rect.Bottom));
+        brush->SetColor(BottomRight);
+        Canvas->FillRect(qor::Rect(Rect.Left, Rect.Bottom - 1, Rect.Right, Rect.Bottom));
+        Canvas->FillRect(qor::Rect(Rect.Right - 1, Rect.Top, Rect.Right, Rect.Bottom));
+        Rect.Left += 1;
+        Rect.Top += 1;
+        Rect.Right = std::max(Rect.Left, Rect.Right - 1);
+        Rect.Bottom = std::max(Rect.Top, Rect.Bottom - 1);
+    }
+    brush->SetColor(oldColor);
+    brush->SetStyle(oldStyle);
+}
+
+void DrawButtonFace(TCanvas* Canvas, TRect& Rect, bool Down, bool IsDefault)
+{
+    if (IsDefault)
+        Frame3D(Canvas, Rect, clWindowFrame, clWindowFrame, 1);
+    if (Down) {
+        Frame3D(Canvas, Rect, clBtnShadow, clBtnShadow, 1);
+    } else {
+        Frame3D(Canvas, Rect, clBtnHighlight, cl3DDkShadow, 1);
+        Frame3D(Canvas, Rect, clBtnFace, clBtnShadow, 1);
+    }
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(clBtnFace);
+    Canvas->FillRect(Rect);
+}
+
+void DrawSunkenFrame(TCanvas* Canvas, TRect& Rect)
+{
+    Frame3D(Canvas, Rect, clBtnShadow, clBtnHighlight, 1);
+    Frame3D(Canvas, Rect, cl3DDkShadow, clBtnFace, 1);
+}
+
+String StripAccelerator(const String& Caption)
+{
+    String out;
+    out.reserve(Caption.size());
+    for (size_t i = 0; i < Caption.size(); ++i) {
+        if (Caption[i] == '&') {
+            if (i + 1 < Caption.size() && Caption[i + 1] == '&') {
+                out += '&';
+                ++i;
+            }
+            continue;
+        }
+        out += Caption[i];
+    }
+    return out;
+}
+
+void DrawCaption(TCanvas* Canvas, const TRect& Rect, const String& Text, Cardinal Flags, bool NoPrefix)
+{
+    const String shown = NoPrefix ? Text : StripAccelerator(Text);
+    if (shown.empty())
+        return;
+    const TSize size = Canvas->TextExtent(shown);
+    Integer x = Rect.Left;
+    if (Flags & DT_CENTER)
+        x = Rect.Left + (Rect.Width() - size.cx) / 2;
+    else if (Flags & DT_RIGHT)
+        x = Rect.Right - size.cx;
+    Integer y = Rect.Top;
+    if (Flags & DT_VCENTER)
+        y = Rect.Top + (Rect.Height() - size.cy) / 2;
+    const TBrushStyle oldStyle = Canvas->Brush()->Style();
+    Canvas->Brush()->SetStyle(bsClear);
+    Canvas->TextRect(Rect, x, y, shown);
+    Canvas->Brush()->SetStyle(oldStyle);
+}
+
+} // namespace qor
