@@ -42,6 +42,10 @@ namespace {
 
 enum class TDcKind { Raster, Pdf, Recording };
 
+// Device coordinates are kept well inside 32 bits, so sums and sizes of them cannot overflow.
+constexpr Double CoordLimit = 1 << 28;
+Integer ClampCoord(Double V) { return Integer(std::floor(std::clamp(V, -CoordLimit, CoordLimit) + 0.5)); }
+
 constexpr Integer PdfWriterResolution = 1200;
 
 std::uint32_t ToPixel(COLORREF C)
@@ -185,26 +189,26 @@ struct TDc {
     TPoint ToDevice(Integer X, Integer Y) const
     {
         if (Identity())
-            return {X - S.WinOrg.X + S.VpOrg.X, Y - S.WinOrg.Y + S.VpOrg.Y};
-        return {Integer(std::floor((X - S.WinOrg.X) * ScaleX() + 0.5)) + S.VpOrg.X,
-                Integer(std::floor((Y - S.WinOrg.Y) * ScaleY() + 0.5)) + S.VpOrg.Y};
+            return {ClampCoord(Double(X) - S.WinOrg.X + S.VpOrg.X), ClampCoord(Double(Y) - S.WinOrg.Y + S.VpOrg.Y)};
+        return {ClampCoord((Double(X) - S.WinOrg.X) * ScaleX() + S.VpOrg.X),
+                ClampCoord((Double(Y) - S.WinOrg.Y) * ScaleY() + S.VpOrg.Y)};
     }
     TPoint ToLogical(Integer X, Integer Y) const
     {
         if (Identity())
-            return {X - S.VpOrg.X + S.WinOrg.X, Y - S.VpOrg.Y + S.WinOrg.Y};
-        return {Integer(std::floor((X - S.VpOrg.X) / ScaleX() + 0.5)) + S.WinOrg.X,
-                Integer(std::floor((Y - S.VpOrg.Y) / ScaleY() + 0.5)) + S.WinOrg.Y};
+            return {ClampCoord(Double(X) - S.VpOrg.X + S.WinOrg.X), ClampCoord(Double(Y) - S.VpOrg.Y + S.WinOrg.Y)};
+        return {ClampCoord((Double(X) - S.VpOrg.X) / ScaleX() + S.WinOrg.X),
+                ClampCoord((Double(Y) - S.VpOrg.Y) / ScaleY() + S.WinOrg.Y)};
     }
     TRect ToDevice(const TRect& R) const
     {
         TPoint a = ToDevice(R.Left, R.Top), b = ToDevice(R.Right, R.Bottom);
         return TRect(a, b).Normalized();
     }
-    Integer LengthX(Integer L) const { return Identity() ? L : Integer(std::floor(std::abs(L * ScaleX()) + 0.5)); }
-    Integer LengthY(Integer L) const { return Identity() ? L : Integer(std::floor(std::abs(L * ScaleY()) + 0.5)); }
-    Integer ToLogicalX(Integer L) const { return Identity() ? L : Integer(std::floor(std::abs(L / ScaleX()) + 0.5)); }
-    Integer ToLogicalY(Integer L) const { return Identity() ? L : Integer(std::floor(std::abs(L / ScaleY()) + 0.5)); }
+    Integer LengthX(Integer L) const { return Identity() ? L : ClampCoord(std::abs(L * ScaleX())); }
+    Integer LengthY(Integer L) const { return Identity() ? L : ClampCoord(std::abs(L * ScaleY())); }
+    Integer ToLogicalX(Integer L) const { return Identity() ? L : ClampCoord(std::abs(L / ScaleX())); }
+    Integer ToLogicalY(Integer L) const { return Identity() ? L : ClampCoord(std::abs(L / ScaleY())); }
 
     void SetFixedMapping()
     {
@@ -488,6 +492,7 @@ public:
     }
     std::uint32_t& At(Integer X, Integer Y) { return FBmp->Pixels[std::size_t(Y) * std::size_t(FBmp->Width) + X]; }
     const std::vector<TRect>& Rects() const { return FRects; }
+    const TRect& Box() const { return FBox; }
     // Fills the pixels of R that are visible.
     void Fill(const TRect& R, std::uint32_t Value)
     {
@@ -529,6 +534,36 @@ void RasterLine(TDc& Dc, TPixelWriter& W, TPoint A, TPoint B, COLORREF Color, Ca
     const std::uint32_t pen = ToPixel(Color), bk = ToPixel(Dc.S.BkColor);
     const bool opaqueGaps = Dc.S.BkMode == OPAQUE;
     const Integer rop = Dc.S.Rop2;
+    if (std::max<Int64>(std::abs(Int64(B.X) - A.X), std::abs(Int64(B.Y) - A.Y)) > 4096) {
+        // A very long line: walk only the part near the visible area.
+        TRect box = W.Box();
+        InflateRect(box, 2, 2);
+        Double t0 = 0, t1 = 1;
+        const Double dx = Double(B.X) - A.X, dy = Double(B.Y) - A.Y;
+        auto clip = [&](Double P, Double Q) {
+            if (P == 0)
+                return Q >= 0;
+            Double r = Q / P;
+            if (P < 0) {
+                if (r > t1)
+                    return false;
+                t0 = std::max(t0, r);
+            } else {
+                if (r < t0)
+                    return false;
+                t1 = std::min(t1, r);
+            }
+            return true;
+        };
+        if (!(clip(-dx, A.X - box.Left) && clip(dx, box.Right - A.X) && clip(-dy, A.Y - box.Top) &&
+              clip(dy, box.Bottom - A.Y)))
+            return;
+        const TPoint a0 = A;
+        A = TPoint(ClampCoord(a0.X + t0 * dx), ClampCoord(a0.Y + t0 * dy));
+        B = TPoint(ClampCoord(a0.X + t1 * dx), ClampCoord(a0.Y + t1 * dy));
+        if (A == B)
+            return;
+    }
     if (period == 0 && rop == R2_COPYPEN && (A.X == B.X || A.Y == B.Y)) {
         // Solid horizontal and vertical lines: the start point in, the end point out.
         TRect span = A.Y == B.Y ? (A.X < B.X ? TRect(A.X, A.Y, B.X, A.Y + 1) : TRect(B.X + 1, A.Y, A.X + 1, A.Y + 1))
@@ -880,6 +915,7 @@ bool DrawTextRun(TDc& Dc, Integer X, Integer Y, Cardinal Options, const TRect* R
         p->fillRect(QRect(clipRect.Left, clipRect.Top, clipRect.Width(), clipRect.Height()), ToQColor(Dc.S.BkColor));
     }
     p->save();
+    p->setRenderHint(QPainter::TextAntialiasing, Dc.S.Font->Log.lfQuality != NONANTIALIASED_QUALITY);
     p->translate(ref.X, ref.Y);
     if (esc != 0)
         p->rotate(-angle);

@@ -209,3 +209,24 @@ TEST(PublishedProperties, FontAndPenStreamAsFormFilesExpect)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Robustness, HugeCoordinatesAreClippedNotWalked)
+{
+    HDC dc = CreateRasterDC(50, 50);
+    MoveToEx(dc, -2000000000, 10);
+    EXPECT_TRUE(LineTo(dc, 2000000000, 10)); // returns at once, draws the visible part
+    EXPECT_NE(GetPixel(dc, 25, 10), White);
+    MoveToEx(dc, -1000000000, -1000000000);
+    EXPECT_TRUE(LineTo(dc, 1000000000, 1000000000));
+    EXPECT_NE(GetPixel(dc, 30, 30), White);
+    EXPECT_TRUE(Rectangle(dc, -2147483647, -2147483647, 2147483647, 2147483647));
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 1, 1);
+    SetViewportExtEx(dc, 1000000, 1000000);
+    EXPECT_TRUE(Ellipse(dc, -5000, -5000, 5000, 5000));
+    DeleteDC(dc);
+}
+
+} // namespace
