@@ -651,7 +651,18 @@ void TControl::WMRButtonDown(TMessage& M)
 
 void TControl::WMRButtonUp(TMessage& M)
 {
-    MouseUp(mbRight, KeysToShiftState(M.WParam), MouseX(M.LParam), MouseY(M.LParam));
+    const Integer x = MouseX(M.LParam), y = MouseY(M.LParam);
+    MouseUp(mbRight, KeysToShiftState(M.WParam), x, y);
+    // the pop-up menu of the control, or of the nearest parent that has one
+    for (TControl* c = this; c; c = c->FParent)
+        if (c->FPopupMenu) {
+            if (c->FPopupMenu->AutoPopup() && !ComponentState().Contains(csDesigning)) {
+                c->FPopupMenu->SetPopupComponent(this);
+                const TPoint p = ClientToScreen(Point(x, y));
+                c->FPopupMenu->Popup(p.X, p.Y);
+            }
+            break;
+        }
 }
 
 void TControl::WMMouseMove(TMessage& M)
@@ -792,6 +803,7 @@ void TWinControl::RemoveControl(TControl* AControl)
     }
     FControls.erase(it);
     AControl->FParent = nullptr;
+    AControl->FNative.reset(); // its widget lived inside this control's
     if (!ComponentState().Contains(csDestroying)) {
         Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
         Realign();

@@ -1,4 +1,5 @@
 #include "platform/ui/Menus.h"
+#include "platform/ui/NativeBridge.h"
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/List.h"
@@ -216,7 +217,6 @@ TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
-void NativePopupMenu(TPopupMenu* Menu, Integer X, Integer Y);
 
 void TPopupMenu::Popup(Integer X, Integer Y)
 {

@@ -1,43 +1,531 @@
 // The native widgets behind shown forms.
+//
+// A shown form is a top-level window holding its menu bar and a client widget; every control on
+// it gets a widget of its own inside its parent's. Buttons, check and radio buttons, edits, memos,
+// combo boxes and standard list boxes are Qt's widgets mirrored from the controls; everything else
+// (panels, labels, paint boxes, grids, owner-drawn lists, custom controls) is a painted widget
+// whose picture the control draws through our canvas on a raster context. What the user does
+// comes back as the controls' own calls and messages (Click, SetText, WM_LBUTTONDOWN, ...).
 #include "platform/ui/NativeBridge.h"
 
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/Screen.h"
 #include "platform/rtl/QtHost.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/Render.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
 #include <QEventLoop>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QWidget>
+
+#include <cstdlib>
 
 namespace qor {
 
 struct TNativeWidget {
-    QPointer<QWidget> Widget;
-    bool Owned = true; // a top-level widget is deleted with the control
+    QPointer<QWidget> Widget; // the control's widget (a form's top-level window)
+    QPointer<QWidget> Client; // where the children's widgets go (a form's client widget)
 };
 
 void NativeFree(TNativeWidget* W)
 {
     if (!W)
         return;
-    if (W->Owned && W->Widget)
+    if (W->Widget)
         delete W->Widget.data();
     delete W;
 }
 
 namespace {
 
+// Set while the widgets are being brought up to date, so their change signals do not echo back.
+int gMirroring = 0;
+struct Mirroring {
+    Mirroring() { ++gMirroring; }
+    ~Mirroring() { --gMirroring; }
+};
+
+QString Q(const String& S) { return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())); }
+String S(const QString& Q) { return Q.toUtf8().toStdString(); }
+
 QWidget* WidgetOf(TControl* C) { return C && C->NativeWidget() ? C->NativeWidget()->Widget.data() : nullptr; }
+
+QWidget* ClientOf(TControl* C)
+{
+    if (!C || !C->NativeWidget())
+        return nullptr;
+    QWidget* client = C->NativeWidget()->Client.data();
+    return client ? client : C->NativeWidget()->Widget.data();
+}
+
+// Runs a handler of the control's world; its exceptions go to the application, never into Qt.
+template <class F>
+void Guard(TObject* Sender, F&& Fn)
+{
+    try {
+        Fn();
+    } catch (...) {
+        Application()->HandleException(Sender);
+    }
+}
+
+Qt::CursorShape CursorShape(SmallInt C)
+{
+    switch (C) {
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
+    case crHourGlass:
+    case crSQLWait: return Qt::WaitCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crDrag:
+    case crMultiDrag: return Qt::DragMoveCursor;
+    case crNoDrop:
+    case crNo: return Qt::ForbiddenCursor;
+    case crHSplit: return Qt::SplitHCursor;
+    case crVSplit: return Qt::SplitVCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    case crNone: return Qt::BlankCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+QFont QtFont(TFont* F)
+{
+    QFont f(Q(ResolveFontFamily(F->Name())));
+    const Integer h = F->Height();
+    // a negative height is the em height; a positive one the cell height, about 1.2 em
+    f.setPixelSize(std::max(1, h < 0 ? -h : h * 5 / 6));
+    const TFontStyles st = F->Style();
+    f.setBold(st.Contains(fsBold));
+    f.setItalic(st.Contains(fsItalic));
+    f.setUnderline(st.Contains(fsUnderline));
+    f.setStrikeOut(st.Contains(fsStrikeOut));
+    return f;
+}
+
+Word VirtualKey(int Key)
+{
+    if (Key >= Qt::Key_A && Key <= Qt::Key_Z)
+        return static_cast<Word>('A' + (Key - Qt::Key_A));
+    if (Key >= Qt::Key_0 && Key <= Qt::Key_9)
+        return static_cast<Word>('0' + (Key - Qt::Key_0));
+    if (Key >= Qt::Key_F1 && Key <= Qt::Key_F12)
+        return static_cast<Word>(VK_F1 + (Key - Qt::Key_F1));
+    switch (Key) {
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab: return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
+    }
+}
+
+TShiftState ShiftOf(Qt::KeyboardModifiers M)
+{
+    TShiftState s;
+    if (M & Qt::ShiftModifier)
+        s += ssShift;
+    if (M & Qt::ControlModifier)
+        s += ssCtrl;
+    if (M & Qt::AltModifier)
+        s += ssAlt;
+    return s;
+}
+
+WPARAM MouseKeys(const QMouseEvent* E)
+{
+    WPARAM k = 0;
+    if (E->buttons() & Qt::LeftButton)
+        k |= MK_LBUTTON;
+    if (E->buttons() & Qt::RightButton)
+        k |= MK_RBUTTON;
+    if (E->buttons() & Qt::MiddleButton)
+        k |= MK_MBUTTON;
+    if (E->modifiers() & Qt::ShiftModifier)
+        k |= MK_SHIFT;
+    if (E->modifiers() & Qt::ControlModifier)
+        k |= MK_CONTROL;
+    return k;
+}
+
+// A widget whose picture the control paints through our canvas.
+class TPaintedWidget : public QWidget {
+public:
+    TPaintedWidget(TControl* C, QWidget* Parent) : QWidget(Parent), FControl(C)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setMouseTracking(true);
+        setFocusPolicy(dynamic_cast<TWinControl*>(C) ? Qt::StrongFocus : Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const int w = width(), h = height();
+        if (w <= 0 || h <= 0)
+            return;
+        // a memory context over a bitmap of the widget's size, read back after the control painted
+        HDC dc = CreateCompatibleDC(HDC());
+        std::uint32_t* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection32(w, h, &bits);
+        if (!dc || !bitmap) {
+            if (dc)
+                DeleteDC(dc);
+            return;
+        }
+        const HGDIOBJ old = SelectObject(dc, bitmap);
+        Guard(FControl, [&] {
+            // what shows through controls that leave their background alone is the parent's colour
+            TCanvas c;
+            c.SetHandle(dc);
+            c.Brush()->SetColor(FControl->Parent() ? FControl->Parent()->Color() : FControl->Color());
+            c.FillRect(Rect(0, 0, w, h));
+            c.SetHandle(HDC());
+            FControl->PaintTo(dc, 0, 0, false);
+        });
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        TSize size;
+        std::vector<std::uint32_t> pixels;
+        if (GetBitmapPixels(bitmap, size, pixels) && size.cx > 0 && size.cy > 0) {
+            QImage image(reinterpret_cast<const uchar*>(pixels.data()), size.cx, size.cy, size.cx * 4,
+                         QImage::Format_RGB32);
+            QPainter p(this);
+            p.drawImage(0, 0, image);
+        }
+        DeleteObject(bitmap);
+    }
+
+    void Send(UINT Msg, const QMouseEvent* E)
+    {
+        const TPoint o = FControl->ClientOffset();
+        const QPoint p = E->position().toPoint();
+        SetKeyboardShiftState(ShiftOf(E->modifiers()));
+        const LPARAM pos = MAKELPARAM(static_cast<Word>(p.x() - o.X), static_cast<Word>(p.y() - o.Y));
+        Guard(FControl, [&] { FControl->Perform(Msg, MouseKeys(E), pos); });
+    }
+    void mousePressEvent(QMouseEvent* E) override
+    {
+        if (E->button() == Qt::LeftButton)
+            Send(WM_LBUTTONDOWN, E);
+        else if (E->button() == Qt::RightButton)
+            Send(WM_RBUTTONDOWN, E);
+    }
+    void mouseReleaseEvent(QMouseEvent* E) override
+    {
+        if (E->button() == Qt::LeftButton)
+            Send(WM_LBUTTONUP, E);
+        else if (E->button() == Qt::RightButton)
+            Send(WM_RBUTTONUP, E);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* E) override
+    {
+        if (E->button() == Qt::LeftButton)
+            Send(WM_LBUTTONDBLCLK, E);
+    }
+    void mouseMoveEvent(QMouseEvent* E) override { Send(WM_MOUSEMOVE, E); }
+    void keyPressEvent(QKeyEvent* E) override
+    {
+        SetKeyboardShiftState(ShiftOf(E->modifiers()));
+        const Word vk = VirtualKey(E->key());
+        Guard(FControl, [&] {
+            if (vk)
+                FControl->Perform(WM_KEYDOWN, vk);
+            const QByteArray text = E->text().toUtf8();
+            if (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 0x20)
+                FControl->Perform(WM_CHAR, static_cast<unsigned char>(text[0]));
+        });
+    }
+    void keyReleaseEvent(QKeyEvent* E) override
+    {
+        if (const Word vk = VirtualKey(E->key()))
+            Guard(FControl, [&] { FControl->Perform(WM_KEYUP, vk); });
+    }
+
+private:
+    TControl* FControl;
+};
+
+// A form's top-level window: its menu bar above the client widget.
+class TFormWindow : public QWidget {
+public:
+    explicit TFormWindow(TCustomForm* F) : QWidget(nullptr), FForm(F)
+    {
+        FClient = new TPaintedWidget(F, this);
+    }
+    TPaintedWidget* Client() const { return FClient; }
+    QMenuBar* MenuBar() const { return FMenuBar; }
+
+    void SetMenu(TMainMenu* Menu)
+    {
+        delete FMenuBar;
+        FMenuBar = nullptr;
+        if (Menu) {
+            FMenuBar = new QMenuBar(this);
+            AddItems(FMenuBar, nullptr, Menu->Items());
+            FMenuBar->show();
+        }
+        Arrange();
+    }
+    static void AddItems(QMenuBar* Bar, QMenu* Menu, TMenuItem* Parent)
+    {
+        for (Integer i = 0; i < Parent->Count(); ++i) {
+            TMenuItem* item = Parent->Items(i);
+            if (!item->Visible())
+                continue;
+            if (item->IsLine()) {
+                if (Menu)
+                    Menu->addSeparator();
+                continue;
+            }
+            if (item->Count() > 0) {
+                QMenu* sub = Bar ? Bar->addMenu(Q(item->Caption())) : Menu->addMenu(Q(item->Caption()));
+                sub->setEnabled(item->Enabled());
+                AddItems(nullptr, sub, item);
+                continue;
+            }
+            QAction* a = Bar ? Bar->addAction(Q(item->Caption())) : Menu->addAction(Q(item->Caption()));
+            a->setEnabled(item->Enabled());
+            a->setCheckable(item->Checked() || item->AutoCheck() || item->RadioItem());
+            a->setChecked(item->Checked());
+            QObject::connect(a, &QAction::triggered, [item] { Guard(item, [item] { item->Click(); }); });
+        }
+    }
+    Integer MenuHeight() const { return FMenuBar ? FMenuBar->sizeHint().height() : 0; }
+    void Arrange()
+    {
+        const int m = MenuHeight();
+        if (FMenuBar)
+            FMenuBar->setGeometry(0, 0, width(), m);
+        FClient->setGeometry(0, m, width(), std::max(0, height() - m));
+    }
+
+protected:
+    void closeEvent(QCloseEvent* E) override
+    {
+        // the form decides (OnCloseQuery, OnClose); it hides the window itself when it closes
+        E->ignore();
+        Guard(FForm, [this] { FForm->Close(); });
+    }
+    void resizeEvent(QResizeEvent*) override
+    {
+        Arrange();
+        if (gMirroring)
+            return;
+        const int h = std::max(0, height() - MenuHeight());
+        if (width() != FForm->Width() || h != FForm->Height())
+            Guard(FForm, [&] { FForm->SetBounds(FForm->Left(), FForm->Top(), width(), h); });
+    }
+
+private:
+    TCustomForm* FForm;
+    TPaintedWidget* FClient;
+    QMenuBar* FMenuBar = nullptr;
+};
+
+TFormWindow* FormWindowOf(TControl* C) { return dynamic_cast<TFormWindow*>(WidgetOf(C)); }
+
+bool SameItems(const TStrings* Items, QStringList Current)
+{
+    if (Items->Count() != Current.size())
+        return false;
+    for (Integer i = 0; i < Items->Count(); ++i)
+        if (Q(Items->Get(i)) != Current[i])
+            return false;
+    return true;
+}
+
+QWidget* CreateWidget(TControl* C, QWidget* Parent)
+{
+    if (auto* b = dynamic_cast<TButton*>(C)) {
+        auto* w = new QPushButton(Parent);
+        QObject::connect(w, &QPushButton::clicked, [b] { Guard(b, [b] { b->Click(); }); });
+        return w;
+    }
+    if (auto* b = dynamic_cast<TCheckBox*>(C)) {
+        auto* w = new QCheckBox(Parent);
+        QObject::connect(w, &QCheckBox::clicked, [b] { Guard(b, [b] { b->Click(); }); });
+        return w;
+    }
+    if (auto* b = dynamic_cast<TRadioButton*>(C)) {
+        auto* w = new QRadioButton(Parent);
+        w->setAutoExclusive(false); // the controls keep one checked per parent themselves
+        QObject::connect(w, &QRadioButton::clicked, [b] { Guard(b, [b] { b->Click(); }); });
+        return w;
+    }
+    if (auto* m = dynamic_cast<TMemo*>(C)) {
+        auto* w = new QPlainTextEdit(Parent);
+        QObject::connect(w, &QPlainTextEdit::textChanged, [m, w] {
+            if (!gMirroring)
+                Guard(m, [&] { m->SetText(S(w->toPlainText())); });
+        });
+        return w;
+    }
+    if (auto* e = dynamic_cast<TCustomEdit*>(C)) {
+        auto* w = new QLineEdit(Parent);
+        QObject::connect(w, &QLineEdit::textChanged, [e](const QString& T) {
+            if (!gMirroring)
+                Guard(e, [&] { e->SetText(S(T)); });
+        });
+        return w;
+    }
+    if (auto* cb = dynamic_cast<TComboBox*>(C)) {
+        auto* w = new QComboBox(Parent);
+        QObject::connect(w, &QComboBox::activated, [cb](int Index) {
+            if (!gMirroring)
+                Guard(cb, [&] { cb->UserSelect(Index); });
+        });
+        QObject::connect(w, &QComboBox::editTextChanged, [cb](const QString& T) {
+            if (!gMirroring && cb->Style() != csDropDownList)
+                Guard(cb, [&] { cb->SetText(S(T)); });
+        });
+        return w;
+    }
+    if (auto* lb = dynamic_cast<TListBox*>(C); lb && lb->Style() == lbStandard) {
+        auto* w = new QListWidget(Parent);
+        QObject::connect(w, &QListWidget::itemSelectionChanged, [lb, w] {
+            if (gMirroring)
+                return;
+            Guard(lb, [&] {
+                if (lb->MultiSelect())
+                    for (Integer i = 0; i < lb->Count() && i < w->count(); ++i)
+                        lb->SetSelected(i, w->item(i)->isSelected());
+                const int row = w->currentRow();
+                if (row >= -1 && row < lb->Count() && row != lb->ItemIndex())
+                    lb->SetItemIndex(row);
+                lb->Click();
+            });
+        });
+        return w;
+    }
+    return new TPaintedWidget(C, Parent);
+}
+
+void MirrorSpecific(TControl* C, QWidget* W)
+{
+    if (auto* b = dynamic_cast<QPushButton*>(W)) {
+        b->setText(Q(C->Caption()));
+        if (auto* tb = dynamic_cast<TButton*>(C))
+            b->setDefault(tb->Default());
+    } else if (auto* b = dynamic_cast<QCheckBox*>(W)) {
+        b->setText(Q(C->Caption()));
+        b->setChecked(static_cast<TCheckBox*>(C)->Checked());
+    } else if (auto* b = dynamic_cast<QRadioButton*>(W)) {
+        b->setText(Q(C->Caption()));
+        b->setChecked(static_cast<TRadioButton*>(C)->Checked());
+    } else if (auto* e = dynamic_cast<QPlainTextEdit*>(W)) {
+        auto* m = static_cast<TMemo*>(C);
+        if (e->toPlainText() != Q(m->Text()))
+            e->setPlainText(Q(m->Text()));
+        e->setReadOnly(m->ReadOnly());
+        e->setLineWrapMode(m->WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    } else if (auto* e = dynamic_cast<QLineEdit*>(W)) {
+        auto* ce = static_cast<TCustomEdit*>(C);
+        if (e->text() != Q(ce->Text()))
+            e->setText(Q(ce->Text()));
+        e->setReadOnly(ce->ReadOnly());
+        e->setMaxLength(ce->MaxLength() > 0 ? ce->MaxLength() : 32767);
+        e->setFrame(ce->BorderStyle() == bsSingle);
+    } else if (auto* w = dynamic_cast<QComboBox*>(W)) {
+        auto* cb = static_cast<TComboBox*>(C);
+        QStringList current;
+        for (int i = 0; i < w->count(); ++i)
+            current << w->itemText(i);
+        if (!SameItems(cb->Items(), current)) {
+            w->clear();
+            for (Integer i = 0; i < cb->Items()->Count(); ++i)
+                w->addItem(Q(cb->Items()->Get(i)));
+        }
+        w->setEditable(cb->Style() == csDropDown || cb->Style() == csSimple);
+        w->setMaxVisibleItems(std::max(1, cb->DropDownCount()));
+        w->setCurrentIndex(cb->ItemIndex());
+        if (w->isEditable() && w->currentText() != Q(cb->Text()))
+            w->setEditText(Q(cb->Text()));
+    } else if (auto* w = dynamic_cast<QListWidget*>(W)) {
+        auto* lb = static_cast<TListBox*>(C);
+        QStringList current;
+        for (int i = 0; i < w->count(); ++i)
+            current << w->item(i)->text();
+        if (!SameItems(lb->Items(), current)) {
+            w->clear();
+            for (Integer i = 0; i < lb->Count(); ++i)
+                w->addItem(Q(lb->Items()->Get(i)));
+        }
+        w->setSelectionMode(lb->MultiSelect() ? QAbstractItemView::ExtendedSelection
+                                              : QAbstractItemView::SingleSelection);
+        w->setCurrentRow(lb->ItemIndex());
+        if (lb->MultiSelect())
+            for (Integer i = 0; i < lb->Count() && i < w->count(); ++i)
+                w->item(i)->setSelected(lb->Selected(i));
+    } else {
+        W->update();
+    }
+}
 
 void Mirror(TControl* C, QWidget* W)
 {
     W->setGeometry(C->Left(), C->Top(), C->Width(), C->Height());
-    W->setVisible(C->Visible());
     W->setEnabled(C->Enabled());
-    if (!C->Hint().empty() && C->ShowHint())
-        W->setToolTip(QString::fromStdString(C->Hint()));
+    W->setToolTip(C->ShowHint() ? Q(C->Hint()) : QString());
+    if (C->Cursor() == crDefault)
+        W->unsetCursor();
+    else
+        W->setCursor(CursorShape(C->Cursor()));
+    const QFont f = QtFont(C->Font());
+    if (W->font() != f)
+        W->setFont(f);
+    MirrorSpecific(C, W);
+    W->setVisible(C->Visible());
+}
+
+// A list box that changed between standard and owner-drawn needs the other kind of widget.
+bool WidgetFits(TControl* C, QWidget* W)
+{
+    auto* lb = dynamic_cast<TListBox*>(C);
+    return !lb || (lb->Style() == lbStandard) == (dynamic_cast<QListWidget*>(W) != nullptr);
 }
 
 void BuildChildren(TWinControl* Parent, QWidget* ParentWidget)
@@ -45,42 +533,66 @@ void BuildChildren(TWinControl* Parent, QWidget* ParentWidget)
     for (Integer i = 0; i < Parent->ControlCount(); ++i) {
         TControl* c = Parent->Controls(i);
         QWidget* w = WidgetOf(c);
+        if (w && w->parentWidget() != ParentWidget) {
+            c->SetNativeWidget(TControl::TNativePtr());
+            w = nullptr;
+        }
+        if (w && !WidgetFits(c, w)) {
+            c->SetNativeWidget(TControl::TNativePtr());
+            w = nullptr;
+        }
         if (!w) {
-            w = new QWidget(ParentWidget);
-            auto nw = TControl::TNativePtr(new TNativeWidget{w, false});
-            c->SetNativeWidget(std::move(nw));
+            w = CreateWidget(c, ParentWidget);
+            c->SetNativeWidget(TControl::TNativePtr(new TNativeWidget{w, nullptr}));
         }
         Mirror(c, w);
+        w->raise(); // the control list's order is the stacking order
         if (auto* wc = dynamic_cast<TWinControl*>(c))
             BuildChildren(wc, w);
     }
+}
+
+void MirrorForm(TCustomForm* Form, TFormWindow* Top)
+{
+    Top->setWindowTitle(Q(Form->Caption()));
+    Top->setEnabled(Form->Enabled());
+    Top->setFont(QtFont(Form->Font()));
+    Top->setWindowFlag(Qt::WindowStaysOnTopHint, Form->FormStyle() == fsStayOnTop);
+    Top->SetMenu(Form->Menu());
+    Top->resize(Form->Width(), Form->Height() + Top->MenuHeight());
+    Top->Arrange();
+    Top->Client()->update();
 }
 
 } // namespace
 
 void NativeControlChanged(TControl* C)
 {
-    if (QWidget* w = WidgetOf(C)) {
-        if (dynamic_cast<TCustomForm*>(C) && !C->Parent()) {
-            w->setWindowTitle(QString::fromStdString(C->Caption()));
-            w->resize(C->Width(), C->Height());
-        } else {
-            Mirror(C, w);
-        }
-        if (auto* wc = dynamic_cast<TWinControl*>(C))
-            BuildChildren(wc, w);
+    QWidget* w = WidgetOf(C);
+    if (!w)
+        return;
+    Mirroring m;
+    if (!WidgetFits(C, w) && C->Parent() && ClientOf(C->Parent())) {
+        BuildChildren(C->Parent(), ClientOf(C->Parent()));
+        return;
     }
+    if (auto* top = dynamic_cast<TFormWindow*>(w))
+        MirrorForm(static_cast<TCustomForm*>(C), top);
+    else
+        Mirror(C, w);
+    if (auto* wc = dynamic_cast<TWinControl*>(C))
+        BuildChildren(wc, ClientOf(C));
 }
 
 void NativeInvalidate(TControl* C)
 {
-    if (QWidget* w = WidgetOf(C))
+    if (QWidget* w = ClientOf(C))
         w->update();
 }
 
 void NativeRepaint(TControl* C)
 {
-    if (QWidget* w = WidgetOf(C))
+    if (QWidget* w = ClientOf(C))
         w->repaint();
 }
 
@@ -93,25 +605,35 @@ void NativeSetFocus(TControl* C)
 void NativeBuildForm(TCustomForm* Form)
 {
     EnsureQtApplication();
-    QWidget* top = WidgetOf(Form);
+    auto* top = FormWindowOf(Form);
     if (!top) {
-        top = new QWidget(nullptr);
-        Form->SetNativeWidget(TControl::TNativePtr(new TNativeWidget{top, true}));
+        top = new TFormWindow(Form);
+        Form->SetNativeWidget(TControl::TNativePtr(new TNativeWidget{top, top->Client()}));
     }
-    top->setWindowTitle(QString::fromStdString(Form->Caption()));
-    top->resize(Form->Width(), Form->Height());
-    if (Form->FormStyle() == fsStayOnTop)
-        top->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    BuildChildren(Form, top);
+    Mirroring m;
+    MirrorForm(Form, top);
+    BuildChildren(Form, top->Client());
 }
 
 void NativeShowForm(TCustomForm* Form, bool Modal)
 {
     NativeBuildForm(Form);
     QWidget* top = WidgetOf(Form);
+    Mirroring m;
     top->setWindowModality(Modal ? Qt::ApplicationModal : Qt::NonModal);
-    top->move(Form->Left(), Form->Top());
-    top->show();
+    if (Form->Position() == poScreenCenter || Form->Position() == poDesktopCenter) {
+        const TSize screen = ScreenSizeInPixels();
+        top->move((screen.cx - top->width()) / 2, (screen.cy - top->height()) / 2);
+    } else {
+        top->move(Form->Left(), Form->Top());
+    }
+    if (Form->WindowState() == wsMaximized)
+        top->showMaximized();
+    else if (Form->WindowState() == wsMinimized)
+        top->showMinimized();
+    else
+        top->show();
+    top->raise();
 }
 
 void NativeHideForm(TCustomForm* Form)
@@ -123,7 +645,7 @@ void NativeHideForm(TCustomForm* Form)
 int NativeRunModal(TCustomForm* Form)
 {
     NativeShowForm(Form, true);
-    QWidget* top = WidgetOf(Form);
+    QPointer<QWidget> top = WidgetOf(Form);
     while (Form->ModalResult() == mrNone && top && top->isVisible()) {
         DeliverPostedMessages();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -131,6 +653,123 @@ int NativeRunModal(TCustomForm* Form)
     return Form->ModalResult() == mrNone ? mrCancel : Form->ModalResult();
 }
 
-void NativePopupMenu(TPopupMenu*, Integer, Integer) {}
+void NativePopupMenu(TPopupMenu* Menu, Integer X, Integer Y)
+{
+    if (!Menu || !QtCanShowWindows())
+        return;
+    QMenu menu;
+    TFormWindow::AddItems(nullptr, &menu, Menu->Items());
+    menu.exec(QPoint(X, Y));
+}
+
+void NativeSetScreenCursor(SmallInt Cursor)
+{
+    if (!QtApplicationExists())
+        return;
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (Cursor != crDefault)
+        QApplication::setOverrideCursor(QCursor(CursorShape(Cursor)));
+}
+
+// ---- Inspection and user actions ---------------------------------------------------------------
+
+TNativeState NativeStateOf(TControl* C)
+{
+    TNativeState s;
+    QWidget* w = WidgetOf(C);
+    if (!w)
+        return s;
+    s.Exists = true;
+    s.Visible = w->isVisible();
+    s.Enabled = w->isEnabled();
+    const QRect g = w->geometry();
+    s.Bounds = Bounds(g.x(), g.y(), g.width(), g.height());
+    if (auto* top = dynamic_cast<TFormWindow*>(w)) {
+        s.Kind = "window";
+        s.Text = S(top->windowTitle());
+        if (QMenuBar* bar = top->MenuBar())
+            for (QAction* a : bar->actions())
+                s.MenuItems.push_back(S(a->text()));
+    } else if (auto* b = dynamic_cast<QPushButton*>(w)) {
+        s.Kind = "button";
+        s.Text = S(b->text());
+    } else if (auto* b = dynamic_cast<QCheckBox*>(w)) {
+        s.Kind = "check";
+        s.Text = S(b->text());
+        s.Checked = b->isChecked();
+    } else if (auto* b = dynamic_cast<QRadioButton*>(w)) {
+        s.Kind = "radio";
+        s.Text = S(b->text());
+        s.Checked = b->isChecked();
+    } else if (auto* e = dynamic_cast<QPlainTextEdit*>(w)) {
+        s.Kind = "memo";
+        s.Text = S(e->toPlainText());
+    } else if (auto* e = dynamic_cast<QLineEdit*>(w)) {
+        s.Kind = "edit";
+        s.Text = S(e->text());
+    } else if (auto* cb = dynamic_cast<QComboBox*>(w)) {
+        s.Kind = "combo";
+        s.Text = S(cb->currentText());
+        s.ItemCount = cb->count();
+        s.ItemIndex = cb->currentIndex();
+    } else if (auto* lb = dynamic_cast<QListWidget*>(w)) {
+        s.Kind = "list";
+        s.ItemCount = lb->count();
+        s.ItemIndex = lb->currentRow();
+    } else {
+        s.Kind = "painted";
+        s.Text = C->Caption();
+    }
+    return s;
+}
+
+void NativeClick(TControl* C)
+{
+    QWidget* w = WidgetOf(C);
+    if (auto* b = dynamic_cast<QAbstractButton*>(w)) {
+        b->click();
+        return;
+    }
+    if (auto* p = dynamic_cast<TPaintedWidget*>(w)) {
+        const QPointF at(p->width() / 2.0, p->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, at, p->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(p, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, p->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(p, &release);
+    }
+}
+
+void NativeSetText(TControl* C, const String& Text)
+{
+    QWidget* w = WidgetOf(C);
+    if (auto* e = dynamic_cast<QLineEdit*>(w))
+        e->setText(Q(Text));
+    else if (auto* m = dynamic_cast<QPlainTextEdit*>(w))
+        m->setPlainText(Q(Text));
+    else if (auto* cb = dynamic_cast<QComboBox*>(w); cb && cb->isEditable())
+        cb->setEditText(Q(Text));
+}
+
+void NativeSelectItem(TControl* C, Integer Index)
+{
+    QWidget* w = WidgetOf(C);
+    if (auto* lb = dynamic_cast<QListWidget*>(w))
+        lb->setCurrentRow(Index);
+    else if (auto* cb = dynamic_cast<QComboBox*>(w)) {
+        cb->setCurrentIndex(Index);
+        Q_EMIT cb->activated(Index);
+    }
+}
+
+bool NativeGrabToPng(TCustomForm* Form, const String& FileName)
+{
+    QWidget* w = WidgetOf(Form);
+    if (!w)
+        return false;
+    return w->grab().save(Q(FileName), "PNG");
+}
 
 } // namespace qor

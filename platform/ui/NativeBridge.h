@@ -1,10 +1,16 @@
 #pragma once
 // Between the controls and their native widgets (platform internals; Qt stays in the .cpp).
 
+#include "platform/graphics/Geometry.h"
+#include "platform/rtl/Types.h"
+
+#include <vector>
+
 namespace qor {
 
 class TControl;
 class TCustomForm;
+class TPopupMenu;
 struct TNativeWidget;
 
 // The control's state changed: its widget, when it has one, mirrors it again.
@@ -21,7 +27,32 @@ void NativeShowForm(TCustomForm* Form, bool Modal);
 void NativeHideForm(TCustomForm* Form);
 // Runs the form's window modally until its ModalResult is set; answers the modal result.
 int NativeRunModal(TCustomForm* Form);
-// Frees a widget.
+// Frees a widget (and with it the widgets inside it).
 void NativeFree(TNativeWidget* Widget);
+// Shows the menu at screen point (X, Y) and clicks the item chosen; nothing without a display.
+void NativePopupMenu(TPopupMenu* Menu, Integer X, Integer Y);
+// The cursor over every window while it is not crDefault (0).
+void NativeSetScreenCursor(SmallInt Cursor);
+
+// What a control's widget shows, for tests and diagnostics.
+struct TNativeState {
+    bool Exists = false;
+    bool Visible = false;    // shown on screen (the widget and all its parents)
+    bool Enabled = false;
+    TRect Bounds;            // in the parent widget's coordinates (top-level: the window's frame-less geometry)
+    String Kind;             // "window", "button", "check", "radio", "edit", "memo", "combo", "list", "painted"
+    String Text;             // caption, text or window title
+    Integer ItemCount = 0;   // list and combo boxes
+    Integer ItemIndex = -1;
+    bool Checked = false;
+    std::vector<String> MenuItems; // a window's menu bar
+};
+TNativeState NativeStateOf(TControl* Control);
+// What a person does to a widget: clicks it, types its text (replacing it), picks an item.
+void NativeClick(TControl* Control);
+void NativeSetText(TControl* Control, const String& Text);
+void NativeSelectItem(TControl* Control, Integer Index);
+// A picture of the form's window as it is on screen; false when the form has no window.
+bool NativeGrabToPng(TCustomForm* Form, const String& FileName);
 
 } // namespace qor

@@ -1,0 +1,190 @@
+// Real windows: these tests need a display. Without one they skip; XvfbRun runs them under a
+// virtual X server when xvfb-run is installed (scripts/xvfb-ui-tests.sh does the same by hand).
+#include "DemoForm.h"
+
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/QtHost.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/DialogService.h"
+#include "platform/ui/NativeBridge.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+using namespace qor;
+using namespace qor::test;
+
+namespace {
+
+#define REQUIRE_DISPLAY()                                                                                  \
+    do {                                                                                                   \
+        if (!std::getenv("DISPLAY"))                                                                       \
+            GTEST_SKIP() << "no DISPLAY: this test opens real windows (run scripts/xvfb-ui-tests.sh)";      \
+        EnsureQtApplication();                                                                             \
+        if (!QtCanShowWindows())                                                                           \
+            GTEST_SKIP() << "Qt cannot show windows here (QT_QPA_PLATFORM=offscreen?); set it to xcb";     \
+    } while (0)
+
+// Lets events run until Done answers true or two seconds have passed.
+bool PumpUntil(const std::function<bool()>& Done)
+{
+    for (int i = 0; i < 200; ++i) {
+        Application()->ProcessMessages();
+        if (Done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return Done();
+}
+
+// A demo form that clicks its own OK button natively when it gets WM_USER + 5.
+class TSelfClosing : public TForm {
+public:
+    using TForm::TForm;
+    TButton* Target = nullptr;
+    void ClickTarget(TMessage&) { NativeClick(Target); }
+};
+
+} // namespace
+
+QOR_MESSAGE(WM_USER + 5, &TSelfClosing::ClickTarget);
+
+TEST(NativeWindow, DemoFormOpensAsARealWindowMirroringItsControls)
+{
+    REQUIRE_DISPLAY();
+    TDemoForm demo;
+    std::unique_ptr<TForm> owner(demo.Form);
+    bool cancelled = false;
+    demo.Cancel->OnClick = [&](TObject*) { cancelled = true; };
+    Integer changes = 0;
+    demo.Edit->OnChange = [&](TObject*) { ++changes; };
+
+    demo.Form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(demo.Form).Visible; }));
+    const TNativeState window = NativeStateOf(demo.Form);
+    EXPECT_EQ(window.Kind, "window");
+    EXPECT_EQ(window.Text, "Demo");
+    EXPECT_EQ(window.MenuItems, (std::vector<String>{"&File", "&Edit", "&Help"}));
+
+    const TNativeState ok = NativeStateOf(demo.Ok);
+    EXPECT_EQ(ok.Kind, "button");
+    EXPECT_EQ(ok.Text, "&OK");
+    EXPECT_EQ(ok.Bounds, Rect(8, 8, 83, 33));
+    EXPECT_TRUE(ok.Visible);
+    EXPECT_EQ(NativeStateOf(demo.Edit).Text, "Edit text");
+    EXPECT_EQ(NativeStateOf(demo.Panel).Kind, "painted");
+    EXPECT_EQ(NativeStateOf(demo.Grid).Kind, "painted");
+    EXPECT_EQ(NativeStateOf(demo.List).Kind, "painted"); // owner-drawn
+    // owner drawing happens when the window paints
+    EXPECT_TRUE(PumpUntil([&] { return !demo.DrawnItems.empty(); }));
+
+    // the control's changes show in the widget ...
+    demo.Edit->SetText("changed");
+    demo.Ok->SetEnabled(false);
+    demo.Cancel->SetCaption("Stop");
+    EXPECT_EQ(NativeStateOf(demo.Edit).Text, "changed");
+    EXPECT_FALSE(NativeStateOf(demo.Ok).Enabled);
+    EXPECT_EQ(NativeStateOf(demo.Cancel).Text, "Stop");
+    // ... and what the user does reaches the control
+    changes = 0;
+    NativeSetText(demo.Edit, "typed");
+    EXPECT_EQ(demo.Edit->Text(), "typed");
+    EXPECT_EQ(changes, 1);
+    NativeClick(demo.Cancel);
+    EXPECT_TRUE(cancelled);
+
+    const char* keep = std::getenv("QOR_KEEP_GRAB");
+    const String path = keep && *keep ? String(keep) : CreateTempFile("qor-grab") + ".png";
+    EXPECT_TRUE(NativeGrabToPng(demo.Form, path));
+    EXPECT_TRUE(FileExists(path));
+    if (!(keep && *keep))
+        std::remove(path.c_str());
+
+    demo.Form->Hide();
+    EXPECT_FALSE(NativeStateOf(demo.Form).Visible);
+}
+
+TEST(NativeWindow, ModalWindowEndsWithTheButtonsModalResult)
+{
+    REQUIRE_DISPLAY();
+    DialogService().Reset();
+    TSelfClosing form(nullptr);
+    form.SetBounds(100, 100, 200, 100);
+    auto* ok = new TButton(&form);
+    ok->SetParent(&form);
+    ok->SetCaption("OK");
+    ok->SetModalResult(mrOk);
+    form.Target = ok;
+    PostMessage(form.Handle(), WM_USER + 5);
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(NativeStateOf(&form).Visible);
+}
+
+TEST(NativeWindow, ListAndCheckWidgetsFollowTheControls)
+{
+    REQUIRE_DISPLAY();
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* list = new TListBox(&form);
+    list->SetParent(&form);
+    list->Items()->Add("one");
+    list->Items()->Add("two");
+    auto* check = new TCheckBox(&form);
+    check->SetParent(&form);
+    check->SetTop(120);
+    check->SetCaption("Check");
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(&form).Visible; }));
+    EXPECT_EQ(NativeStateOf(list).Kind, "list");
+    EXPECT_EQ(NativeStateOf(list).ItemCount, 2);
+    list->Items()->Add("three");
+    list->SetItemIndex(2);
+    EXPECT_EQ(NativeStateOf(list).ItemCount, 3);
+    EXPECT_EQ(NativeStateOf(list).ItemIndex, 2);
+    NativeSelectItem(list, 0);
+    EXPECT_EQ(list->ItemIndex(), 0);
+    NativeClick(check);
+    EXPECT_TRUE(check->Checked());
+    EXPECT_TRUE(NativeStateOf(check).Checked);
+    // switching to owner drawing swaps the widget for a painted one
+    list->SetStyle(lbOwnerDrawFixed);
+    form.Invalidate();
+    EXPECT_EQ(NativeStateOf(list).Kind, "painted");
+    form.Hide();
+}
+
+// Runs the window tests above under a virtual X server, so plain ctest runs them too.
+TEST(XvfbRun, WindowTestsPassUnderAVirtualDisplay)
+{
+    if (std::getenv("QOR_UNDER_XVFB"))
+        GTEST_SKIP() << "already under xvfb-run";
+    if (std::getenv("DISPLAY"))
+        GTEST_SKIP() << "a display is present: NativeWindow tests run directly";
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed (scripts/install-deps.sh installs it)";
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = 0;
+    const String log = CreateTempFile("qor-xvfb") + ".log";
+    const String cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' env QOR_UNDER_XVFB=1 QT_QPA_PLATFORM=xcb '" +
+                       String(self) + "' --gtest_filter='NativeWindow.*' > '" + log + "' 2>&1";
+    const int rc = std::system(cmd.c_str());
+    std::ifstream in(log);
+    std::stringstream out;
+    out << in.rdbuf();
+    std::remove(log.c_str());
+    EXPECT_EQ(rc, 0) << out.str();
+    EXPECT_NE(out.str().find("[  PASSED  ] 3 tests"), String::npos) << out.str();
+    EXPECT_EQ(out.str().find("SKIPPED"), String::npos) << out.str();
+}
