@@ -1,0 +1,204 @@
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/rtl/Streams.h"
+
+#include <gtest/gtest.h>
+
+using namespace qor;
+
+namespace {
+
+TDibImage Image(Integer W, Integer H, std::vector<std::uint32_t> Pixels)
+{
+    TDibImage I;
+    I.Width = W;
+    I.Height = H;
+    I.Pixels = std::move(Pixels);
+    return I;
+}
+
+void LoadBmp(TBitmap& B, const std::vector<Byte>& File)
+{
+    TBytesStream S(File);
+    B.LoadFromStream(&S);
+}
+
+std::vector<Byte> Saved(TBitmap& B)
+{
+    TBytesStream S;
+    B.SaveToStream(&S);
+    return S.Bytes();
+}
+
+// A 2 x 1 monochrome bitmap: 0 bit then 1 bit.
+std::vector<Byte> MonoBmp()
+{
+    TDibImage I = Image(2, 1, {0xFF000000, 0xFFFFFFFF});
+    return EncodeBmpFile(I, 1);
+}
+
+} // namespace
+
+TEST(Bitmap, LoadsBmpAndReportsItsFormat)
+{
+    TBitmap B;
+    LoadBmp(B, EncodeBmpFile(Image(3, 2, {1, 2, 3, 4, 5, 6}), 24));
+    EXPECT_EQ(B.Width(), 3);
+    EXPECT_EQ(B.Height(), 2);
+    EXPECT_EQ(B.PixelFormat(), pf24bit);
+    EXPECT_FALSE(B.Monochrome());
+    EXPECT_EQ(B.Pixel(2, 0), TColor(0x030000));  // 0x000003 blue byte becomes the TColor's high byte
+    EXPECT_EQ(B.Pixel(5, 5), clNone);
+
+    LoadBmp(B, MonoBmp());
+    EXPECT_TRUE(B.Monochrome());
+    EXPECT_EQ(B.PixelFormat(), pf1bit);
+}
+
+TEST(Bitmap, BadDataRaisesAndEmpties)
+{
+    TBitmap B;
+    LoadBmp(B, MonoBmp());
+    auto Lie = EncodeBmpFile(Image(4, 4, std::vector<std::uint32_t>(16, 0xFF000000u)), 24);
+    Lie[14 + 4] = 0xFF; Lie[14 + 5] = 0xFF; Lie[14 + 6] = 0x7F; // width 8 million
+    for (const auto& D : {Lie, std::vector<Byte>{'B', 'M', 1, 2}, std::vector<Byte>(100, 'x')}) {
+        TBytesStream S(D);
+        EXPECT_THROW(B.LoadFromStream(&S), EInvalidGraphic);
+        EXPECT_TRUE(B.Empty());
+    }
+}
+
+TEST(Bitmap, ReadsOnlyItsOwnBytesFromALongerStream)
+{
+    auto File = EncodeBmpFile(Image(1, 1, {0xFF112233}), 24);
+    auto Stream = File;
+    Stream.insert(Stream.end(), {9, 9, 9});
+    TBitmap B;
+    TBytesStream S(Stream);
+    B.LoadFromStream(&S);
+    EXPECT_EQ(S.Position(), Int64(File.size()));
+}
+
+TEST(Bitmap, SavesMonochromeAsOneBitAndOthersAs24Or32)
+{
+    TBitmap B;
+    LoadBmp(B, MonoBmp());
+    EXPECT_EQ(Saved(B), MonoBmp());
+
+    B.LoadFromImage(Image(2, 2, {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0}));
+    auto Bytes = Saved(B);
+    EXPECT_EQ(Bytes[28], 24);
+    B.SetPixelFormat(pf32bit);
+    Bytes = Saved(B);
+    EXPECT_EQ(Bytes[28], 32);
+    TBitmap Back;
+    LoadBmp(Back, Bytes);
+    EXPECT_EQ(Back.Image().Pixels, B.Image().Pixels);
+}
+
+TEST(Bitmap, MonochromeDrawsInTextAndBackgroundColours)
+{
+    TBitmap B;
+    LoadBmp(B, MonoBmp());
+    HDC DC = CreateRasterDC(4, 2);
+    SetTextColor(DC, RGB(255, 0, 0));
+    SetBkColor(DC, RGB(0, 0, 255));
+    B.DrawTo(DC, TRect(0, 0, 4, 2));
+    EXPECT_EQ(GetPixel(DC, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(DC, 3, 1), RGB(0, 0, 255));
+    DeleteDC(DC);
+}
+
+TEST(Bitmap, TransparentColourIsLeftUndrawn)
+{
+    TBitmap B;
+    // Bottom-left pixel (green) is the automatic transparent colour.
+    B.LoadFromImage(Image(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF00FF00, 0xFF0000FF}));
+    EXPECT_EQ(B.TransparentColor() & 0xFFFFFF, TColor(0x00FF00));
+    B.SetTransparent(true);
+    HDC DC = CreateRasterDC(2, 2);
+    B.DrawTo(DC, TRect(0, 0, 2, 2));
+    EXPECT_EQ(GetPixel(DC, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(DC, 1, 0), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(DC, 1, 1), RGB(0, 0, 255));
+    B.SetTransparentColor(clRed);
+    EXPECT_EQ(B.TransparentMode(), tmFixed);
+    DeleteDC(DC);
+}
+
+TEST(Bitmap, ResizingKeepsTheTopLeftAndRefusesHugeSizes)
+{
+    TBitmap B;
+    B.LoadFromImage(Image(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
+    B.SetSize(3, 1);
+    EXPECT_EQ(B.Pixel(0, 0), clRed);
+    EXPECT_EQ(B.Pixel(1, 0), clLime);
+    EXPECT_EQ(B.Pixel(2, 0), clBlack);
+    EXPECT_THROW(B.SetSize(40000, 40000), EInvalidGraphicOperation);
+    EXPECT_EQ(B.Width(), 3);
+}
+
+TEST(Bitmap, HandleCarriesThePixelsAndChangesComeBack)
+{
+    TBitmap B;
+    B.LoadFromImage(Image(2, 1, {0xFF0000FF, 0xFFFF0000}));
+    HBITMAP H = B.Handle();
+    ASSERT_TRUE(H);
+    TSize Size;
+    std::vector<std::uint32_t> Px;
+    ASSERT_TRUE(GetBitmapPixels(H, Size, Px));
+    EXPECT_EQ(Size, TSize(2, 1));
+    EXPECT_EQ(Px[1] & 0xFFFFFF, 0xFF0000u);
+    B.SetPixel(0, 0, clLime);
+    ASSERT_TRUE(GetBitmapPixels(B.Handle(), Size, Px));
+    EXPECT_EQ(Px[0] & 0xFFFFFF, 0x00FF00u);
+}
+
+TEST(Bitmap, FormDataIsCountedBmpAndAssignCopies)
+{
+    TBitmap A;
+    A.LoadFromImage(Image(1, 2, {0xFF010203, 0xFF040506}));
+    TBytesStream S;
+    A.WriteData(&S);
+    const auto Bytes = S.Bytes();
+    EXPECT_EQ(Integer(Bytes[0] | Bytes[1] << 8), Integer(Bytes.size() - 4));
+    S.SetPosition(0);
+    TBitmap B;
+    B.ReadData(&S);
+    EXPECT_TRUE(A.Equals(&B));
+    TBitmap C;
+    C.Assign(&A);
+    EXPECT_EQ(C.Image().Pixels, A.Image().Pixels);
+    // A count larger than what follows is refused.
+    std::vector<Byte> Bad = Bytes;
+    Bad[2] = 0x10;
+    TBytesStream BS(Bad);
+    EXPECT_THROW(B.ReadData(&BS), EInvalidGraphic);
+}
+
+TEST(Bitmap, CanvasDrawsIntoThePixels)
+{
+    TBitmap B;
+    B.SetSize(4, 4);
+    HBRUSH Red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(B.Canvas()->Handle(), TRect(1, 1, 3, 3), Red);
+    DeleteObject(Red);
+    EXPECT_EQ(B.Pixel(1, 1), clRed);
+    EXPECT_EQ(B.Pixel(3, 3), clBlack);
+    TBytesStream S;
+    B.SaveToStream(&S);
+    TBitmap Back;
+    S.SetPosition(0);
+    Back.LoadFromStream(&S);
+    EXPECT_EQ(Back.Pixel(2, 2), clRed);
+    // Drawing the bitmap through another canvas.
+    TCanvas Target;
+    HDC DC = CreateRasterDC(8, 8);
+    Target.SetHandle(DC);
+    Target.StretchDraw(TRect(0, 0, 8, 8), &B);
+    EXPECT_EQ(GetPixel(DC, 4, 4), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(DC, 7, 0), RGB(0, 0, 0));
+    Target.SetHandle(HDC());
+    DeleteDC(DC);
+}
