@@ -56,3 +56,16 @@ void NativeSelectItem(TControl* Control, Integer Index);
 bool NativeGrabToPng(TCustomForm* Form, const String& FileName);
 
 } // namespace qor
+
+namespace qor {
+
+class TOpenDialog;
+class TPrintDialog;
+class TPrinterSetupDialog;
+
+// The common dialogs on screen; 1 when confirmed, 0 when cancelled.
+Integer NativeRunFileDialog(TOpenDialog* Dialog, bool Save);
+Integer NativeRunPrintDialog(TPrintDialog* Dialog);
+Integer NativeRunPrinterSetupDialog(TPrinterSetupDialog* Dialog);
+
+} // namespace qor
