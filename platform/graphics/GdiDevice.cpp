@@ -922,25 +922,29 @@ bool DrawTextRun(TDc& Dc, Integer X, Integer Y, Cardinal Options, const TRect* R
     if (Dc.S.BkMode == OPAQUE && Run.Width > 0)
         p->fillRect(QRect(startX, baseY - tm.tmAscent, Run.Width, tm.tmHeight), ToQColor(Dc.S.BkColor));
     if (!Run.Cps.empty() && font.Raw()) {
-        QList<quint32> glyphs;
-        QList<QPointF> positions;
-        glyphs.reserve(qsizetype(Run.Cps.size()));
-        positions.reserve(qsizetype(Run.Cps.size()));
+        // One run per face: the font's own and the fallback for characters it lacks.
+        QList<quint32> glyphs[2];
+        QList<QPointF> positions[2];
         Integer x = startX;
         for (std::size_t i = 0; i < Run.Cps.size(); ++i) {
             char32_t c = Run.Cps[i];
             if (c != U' ' && c != U'\t' && c >= 0x20) {
-                glyphs.push_back(font.Glyph(c));
-                positions.push_back(QPointF(x, baseY));
+                bool fallback = false;
+                std::uint32_t g = font.Glyph(c, &fallback);
+                glyphs[fallback].push_back(g);
+                positions[fallback].push_back(QPointF(x, baseY));
             }
             x += Run.Adv[i];
         }
-        if (!glyphs.isEmpty()) {
+        p->setPen(ToQColor(Dc.S.TextColor));
+        for (int k = 0; k < 2; ++k) {
+            QRawFont* face = k == 0 ? font.Raw() : font.Fallback();
+            if (glyphs[k].isEmpty() || !face)
+                continue;
             QGlyphRun gr;
-            gr.setRawFont(*font.Raw());
-            gr.setGlyphIndexes(glyphs);
-            gr.setPositions(positions);
-            p->setPen(ToQColor(Dc.S.TextColor));
+            gr.setRawFont(*face);
+            gr.setGlyphIndexes(glyphs[k]);
+            gr.setPositions(positions[k]);
             p->drawGlyphRun(QPointF(0, 0), gr);
         }
     }

@@ -145,7 +145,7 @@ Integer EmPixelsFor(const LOGFONT& Log, Integer DeviceHeight, bool FakeMetrics)
 }
 
 TFontInstance::TFontInstance(const LOGFONT& Log, Integer EmPixels, bool FakeMetrics)
-    : FEm(std::max<Integer>(EmPixels, 1)), FFake(FakeMetrics), FLatin(0x250)
+    : FEm(std::max<Integer>(EmPixels, 1)), FFake(FakeMetrics), FLog(Log), FLatin(0x250)
 {
     TEXTMETRIC& m = FMetrics;
     m.tmWeight = Log.lfWeight <= 0 ? FW_NORMAL : Log.lfWeight;
@@ -206,16 +206,34 @@ TFontInstance::TCharInfo& TFontInstance::Info(char32_t C)
         info->Glyph = C;
         return *info;
     }
-    QList<quint32> glyphs = FRaw->glyphIndexesForString(QString::fromUcs4(&C, 1));
+    const QString text = QString::fromUcs4(&C, 1);
+    QList<quint32> glyphs = FRaw->glyphIndexesForString(text);
     info->Glyph = glyphs.isEmpty() ? 0 : glyphs.first();
-    QList<QPointF> adv = FRaw->advancesForGlyphIndexes(QList<quint32>{info->Glyph});
+    QRawFont* face = FRaw.get();
+    if (info->Glyph == 0 && C >= 0x20 && FFamily != "DejaVu Sans") {
+        if (!FFallback)
+            FFallback = std::make_unique<QRawFont>(MakeRaw("DejaVu Sans", FEm, FLog));
+        QList<quint32> fb = FFallback->isValid() ? FFallback->glyphIndexesForString(text) : QList<quint32>();
+        if (!fb.isEmpty() && fb.first() != 0) {
+            info->Glyph = fb.first();
+            info->Fallback = true;
+            face = FFallback.get();
+        }
+    }
+    QList<QPointF> adv = face->advancesForGlyphIndexes(QList<quint32>{info->Glyph});
     info->Advance = adv.isEmpty() ? 0 : std::max<Integer>(0, Integer(Round(adv.first().x())));
     return *info;
 }
 
 Integer TFontInstance::Advance(char32_t C) { return Info(C).Advance; }
 
-std::uint32_t TFontInstance::Glyph(char32_t C) { return Info(C).Glyph; }
+std::uint32_t TFontInstance::Glyph(char32_t C, bool* FromFallback)
+{
+    TCharInfo& info = Info(C);
+    if (FromFallback)
+        *FromFallback = info.Fallback;
+    return info.Glyph;
+}
 
 std::shared_ptr<TFontInstance> RealizeFont(const LOGFONT& Log, Integer EmPixels, bool FakeMetrics)
 {

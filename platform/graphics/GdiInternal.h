@@ -105,14 +105,17 @@ public:
 
     // Advance of one code point, pixels.
     Integer Advance(char32_t C);
-    // The glyph index (0 when the face has none) of one code point.
-    std::uint32_t Glyph(char32_t C);
+    // The glyph index of one code point, and the face it comes from: characters the face lacks
+    // are taken from the fallback face (DejaVu Sans) when that has them.
+    std::uint32_t Glyph(char32_t C, bool* FromFallback = nullptr);
     QRawFont* Raw() { return FRaw.get(); }
+    QRawFont* Fallback() { return FFallback.get(); }
 
 private:
     struct TCharInfo {
         Integer Advance = -1;
         std::uint32_t Glyph = 0;
+        bool Fallback = false;
     };
     TCharInfo& Info(char32_t C);
 
@@ -124,6 +127,8 @@ private:
     Integer FStrikePos = 1;
     Integer FLineThickness = 1;
     std::unique_ptr<QRawFont> FRaw;
+    std::unique_ptr<QRawFont> FFallback;
+    LOGFONT FLog;
     std::vector<TCharInfo> FLatin; // code points below 0x250
     std::unordered_map<char32_t, TCharInfo> FOther;
 };

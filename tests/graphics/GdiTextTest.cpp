@@ -260,3 +260,33 @@ TEST(Fonts, RecordingContextHasFixedMetrics)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Fonts, CharactersMissingFromTheFaceComeFromTheFallback)
+{
+    // U+2654 (a chess king) is not in the mono face but is in DejaVu Sans: both draw the same.
+    const std::u16string king = u"\u2654";
+    auto render = [&](const char* Face) {
+        HDC dc = CreateRasterDC(80, 60);
+        HFONT f = CreateFont(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, Face);
+        SelectObject(dc, f);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextAlign(dc, TA_BASELINE); // the faces' ascents differ
+        TextOut(dc, 10, 45, king.data(), 1);
+        std::vector<COLORREF> px;
+        Integer ink = 0;
+        for (Integer y = 0; y < 60; ++y)
+            for (Integer x = 0; x < 80; ++x) {
+                px.push_back(GetPixel(dc, x, y));
+                ink += px.back() != RGB(255, 255, 255);
+            }
+        EXPECT_GT(ink, 20) << Face;
+        DeleteDC(dc);
+        DeleteObject(f);
+        return px;
+    };
+    EXPECT_EQ(render("Courier New"), render("DejaVu Sans"));
+}
+
+} // namespace
