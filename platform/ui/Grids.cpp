@@ -1,5 +1,6 @@
 #include "platform/ui/Grids.h"
 
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/List.h"
 #include "platform/ui/ControlPaint.h"
 
@@ -466,6 +467,35 @@ void TCustomGrid::Paint()
         }
     }
     c->Font()->SetColor(textColor);
+}
+
+void TCustomGrid::DefineProperties(TFiler& Filer)
+{
+    TCustomControl::DefineProperties(Filer);
+    auto sizes = [&](const char* Name, std::vector<Integer>& Sizes, const Integer& Default) {
+        const bool custom = std::any_of(Sizes.begin(), Sizes.end(), [&](Integer v) { return v != Default; });
+        Filer.DefineProperty(
+            Name,
+            [&Sizes](TReader& R) {
+                R.ReadListBegin();
+                // a list longer than the grid is read to its end but only the grid's part is kept
+                for (size_t i = 0; !R.EndOfList(); ++i) {
+                    const Integer v = R.ReadInteger();
+                    if (i < Sizes.size())
+                        Sizes[i] = std::max(0, v);
+                }
+                R.ReadListEnd();
+            },
+            [&Sizes](TWriter& W) {
+                W.WriteListBegin();
+                for (Integer v : Sizes)
+                    W.WriteInteger(v);
+                W.WriteListEnd();
+            },
+            custom);
+    };
+    sizes("ColWidths", FColWidths, FDefaultColWidth);
+    sizes("RowHeights", FRowHeights, FDefaultRowHeight);
 }
 
 // ---- TDrawGrid / TStringGrid -------------------------------------------------------------------

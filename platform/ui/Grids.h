@@ -118,6 +118,9 @@ public:
 
     bool DoKeyDown(Word& Key, TShiftState Shift) override;
     void WMLButtonDown(TMessage& M);
+    // Column widths and row heights that differ from the defaults are stored as "ColWidths" and
+    // "RowHeights" lists.
+    void DefineProperties(TFiler& Filer) override;
 
     TSelectCellEvent OnSelectCell;
     TDrawCellEvent OnDrawCell;
