@@ -233,7 +233,8 @@ bool Chord(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom, Int
            Integer XEnd, Integer YEnd);
 bool Pie(HDC DC, Integer Left, Integer Top, Integer Right, Integer Bottom, Integer XStart, Integer YStart,
          Integer XEnd, Integer YEnd);
-// Return 1 on success, 0 on failure.
+// Return 1 on success, 0 on failure. Brush may also be a system colour index + 1:
+// HBRUSH(std::uintptr_t(COLOR_WINDOW + 1)).
 Integer FillRect(HDC DC, const TRect& R, HBRUSH Brush);
 Integer FrameRect(HDC DC, const TRect& R, HBRUSH Brush);
 bool InvertRect(HDC DC, const TRect& R);

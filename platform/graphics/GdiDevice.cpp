@@ -327,27 +327,20 @@ TDc* FindDc(HDC DC)
 
 std::shared_ptr<TBitmapObject> OneByOneMono()
 {
-    static std::shared_ptr<TBitmapObject> b = [] {
-        auto bmp = std::make_shared<TBitmapObject>();
-        bmp->Width = bmp->Height = 1;
-        bmp->Monochrome = true;
-        bmp->Pixels.assign(1, 0xFF000000u);
-        return bmp;
-    }();
-    return b;
+    return Find<TBitmapObject>(StockHandle(DEFAULT_BITMAP), OBJ_BITMAP);
 }
 
 HDC AddDc(std::unique_ptr<TDc> Dc)
 {
     TDcState& s = Dc->S;
-    s.Font = Find<TFontObject>(std::uintptr_t(SYSTEM_FONT) + 1, OBJ_FONT);
-    s.FontHandle = std::uintptr_t(SYSTEM_FONT) + 1;
-    s.Pen = Find<TPenObject>(std::uintptr_t(BLACK_PEN) + 1, OBJ_PEN);
-    s.PenHandle = std::uintptr_t(BLACK_PEN) + 1;
-    s.Brush = Find<TBrushObject>(std::uintptr_t(WHITE_BRUSH) + 1, OBJ_BRUSH);
-    s.BrushHandle = std::uintptr_t(WHITE_BRUSH) + 1;
-    s.Palette = Find<TPaletteObject>(std::uintptr_t(DEFAULT_PALETTE) + 1, OBJ_PAL);
-    s.PaletteHandle = std::uintptr_t(DEFAULT_PALETTE) + 1;
+    s.Font = Find<TFontObject>(StockHandle(SYSTEM_FONT), OBJ_FONT);
+    s.FontHandle = StockHandle(SYSTEM_FONT);
+    s.Pen = Find<TPenObject>(StockHandle(BLACK_PEN), OBJ_PEN);
+    s.PenHandle = StockHandle(BLACK_PEN);
+    s.Brush = Find<TBrushObject>(StockHandle(WHITE_BRUSH), OBJ_BRUSH);
+    s.BrushHandle = StockHandle(WHITE_BRUSH);
+    s.Palette = Find<TPaletteObject>(StockHandle(DEFAULT_PALETTE), OBJ_PAL);
+    s.PaletteHandle = StockHandle(DEFAULT_PALETTE);
     std::uintptr_t h = NewHandleValue();
     TDcTable& t = Dcs();
     std::lock_guard<std::mutex> g(t.Lock);
@@ -1204,6 +1197,7 @@ HDC CreateCompatibleDC(HDC DC)
     if (dc->Ppi <= 0)
         dc->Ppi = ScreenPixelsPerInch();
     dc->S.Bitmap = OneByOneMono();
+    dc->S.BitmapHandle = StockHandle(DEFAULT_BITMAP);
     dc->Width = dc->Height = 1;
     return AddDc(std::move(dc));
 }
@@ -1681,8 +1675,6 @@ HGDIOBJ SelectObject(HDC DC, HGDIOBJ Object)
         if (!dc->Memory)
             return HGDIOBJ();
         old = dc->S.BitmapHandle;
-        if (old == 0)
-            old = 0; // the initial 1 x 1 bitmap has no handle of its own
         dc->S.Bitmap = std::static_pointer_cast<TBitmapObject>(o);
         dc->S.BitmapHandle = Object.Value();
         dc->Width = dc->S.Bitmap->Width;
@@ -2207,9 +2199,13 @@ bool FillDeviceRect(TDc& Dc, const TRect& R, const TBrushObject* B)
 
 std::shared_ptr<TBrushObject> BrushArg(HBRUSH Brush)
 {
-    // Brush handles; the classic interface also accepts a system colour index + 1.
-    if (Brush.Value() > 0 && Brush.Value() <= std::uintptr_t(COLOR_ENDCOLORS) + 1 && !IsStockHandle(Brush.Value()))
-        return nullptr;
+    // Besides brush handles, the classic interface takes a system colour index + 1.
+    if (Brush.Value() >= 1 && Brush.Value() <= std::uintptr_t(COLOR_ENDCOLORS) + 1) {
+        auto b = std::make_shared<TBrushObject>();
+        b->Log.lbStyle = BS_SOLID;
+        b->Log.lbColor = GetSysColor(Integer(Brush.Value()) - 1);
+        return b;
+    }
     return Find<TBrushObject>(Brush.Value(), OBJ_BRUSH);
 }
 

@@ -65,7 +65,7 @@ struct TPaletteObject final : TObjectBase {
 
 using PObject = std::shared_ptr<TObjectBase>;
 
-// Handle table. Handles are never reused. Stock objects have the handle values 1 + index.
+// Handle table. Handles are never reused. Stock objects have fixed handles (StockHandle).
 std::uintptr_t AddObject(PObject Object);
 PObject FindObject(std::uintptr_t Handle);
 template <class T>
@@ -78,6 +78,7 @@ std::shared_ptr<T> Find(std::uintptr_t Handle, Integer Type)
 }
 bool RemoveObject(std::uintptr_t Handle); // false for stock or unknown handles
 bool IsStockHandle(std::uintptr_t Handle);
+std::uintptr_t StockHandle(Integer Index);
 std::uintptr_t NewHandleValue();
 
 // Region helpers (device units).

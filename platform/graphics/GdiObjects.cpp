@@ -13,8 +13,10 @@ namespace gdi {
 
 namespace {
 
-constexpr std::uintptr_t StockCount = 20;
+constexpr std::uintptr_t StockCount = 22; // with the 1 x 1 monochrome bitmap of new memory contexts
 constexpr std::uintptr_t FirstDynamicHandle = 0x1000;
+// Stock handles stay clear of 1 .. 31, which brush arguments use for system colours.
+constexpr std::uintptr_t StockBase = 0x100;
 
 struct TTable {
     std::mutex Lock;
@@ -50,7 +52,7 @@ std::shared_ptr<TPenObject> MakePen(Cardinal Style, COLORREF Color)
 
 void AddStock(TTable& T)
 {
-    auto put = [&](Integer Index, PObject O) { T.Objects[std::uintptr_t(Index) + 1] = std::move(O); };
+    auto put = [&](Integer Index, PObject O) { T.Objects[StockHandle(Index)] = std::move(O); };
     put(WHITE_BRUSH, MakeBrush(BS_SOLID, RGB(255, 255, 255)));
     put(LTGRAY_BRUSH, MakeBrush(BS_SOLID, RGB(192, 192, 192)));
     put(GRAY_BRUSH, MakeBrush(BS_SOLID, RGB(128, 128, 128)));
@@ -80,6 +82,11 @@ void AddStock(TTable& T)
     auto dcPen = MakePen(PS_SOLID, 0);
     dcPen->UsesDCColor = true;
     put(DC_PEN, dcPen);
+    auto mono = std::make_shared<TBitmapObject>();
+    mono->Width = mono->Height = 1;
+    mono->Monochrome = true;
+    mono->Pixels.assign(1, 0xFF000000u);
+    put(DEFAULT_BITMAP, mono);
 }
 
 TTable& Table()
@@ -120,7 +127,9 @@ PObject FindObject(std::uintptr_t Handle)
     return it == t.Objects.end() ? nullptr : it->second;
 }
 
-bool IsStockHandle(std::uintptr_t Handle) { return Handle >= 1 && Handle <= StockCount; }
+bool IsStockHandle(std::uintptr_t Handle) { return Handle >= StockBase && Handle < StockBase + StockCount; }
+
+std::uintptr_t StockHandle(Integer Index) { return StockBase + std::uintptr_t(Index); }
 
 bool RemoveObject(std::uintptr_t Handle)
 {
@@ -533,9 +542,9 @@ HPALETTE CreatePalette(const LOGPALETTE& LogPalette)
 
 HGDIOBJ GetStockObject(Integer Index)
 {
-    if (Index < 0 || Index >= Integer(StockCount) || Index == 9)
+    if (Index < 0 || Index >= Integer(StockCount) || Index == 9 || Index == 20)
         return HGDIOBJ();
-    return HGDIOBJ(std::uintptr_t(Index) + 1);
+    return HGDIOBJ(StockHandle(Index));
 }
 
 Integer GetObjectType(HGDIOBJ Object)

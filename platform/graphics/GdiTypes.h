@@ -179,6 +179,7 @@ inline constexpr Integer SYSTEM_FIXED_FONT = 16;
 inline constexpr Integer DEFAULT_GUI_FONT = 17;
 inline constexpr Integer DC_BRUSH = 18;
 inline constexpr Integer DC_PEN = 19;
+inline constexpr Integer DEFAULT_BITMAP = 21; // the 1 x 1 monochrome bitmap of new memory contexts
 
 // Object types (GetObjectType)
 inline constexpr Integer OBJ_PEN = 1;

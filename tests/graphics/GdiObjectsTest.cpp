@@ -64,6 +64,8 @@ TEST(GdiObjects, DeletedAndUnknownHandlesFailQuietly)
     EXPECT_FALSE(SelectObject(dc, HGDIOBJ(std::uintptr_t(0xDEADBEEF))));
     EXPECT_FALSE(SelectObject(HDC(std::uintptr_t(0xDEADBEEF)), GetStockObject(BLACK_PEN)));
     EXPECT_EQ(FillRect(dc, TRect(0, 0, 5, 5), HBRUSH(std::uintptr_t(0xDEADBEEF))), 0);
+    EXPECT_EQ(FillRect(dc, TRect(0, 0, 5, 5), HBRUSH(std::uintptr_t(COLOR_HIGHLIGHT + 1))), 1); // a system colour
+    EXPECT_EQ(GetPixel(dc, 2, 2), GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_EQ(GetStockObject(9), HGDIOBJ());
     EXPECT_EQ(GetStockObject(999), HGDIOBJ());
     // stock objects cannot be deleted

@@ -285,7 +285,8 @@ TEST_F(RasterTest, MixModesAndBlits)
     EXPECT_EQ(GetPixel(DC, 50, 50), RGB(0, 128, 0));
     EXPECT_EQ(GetPixel(DC, 51, 50), RGB(200, 200, 200));
 
-    SelectObject(mem, old);
+    EXPECT_EQ(old, GetStockObject(DEFAULT_BITMAP)); // a new memory context holds the 1 x 1 bitmap
+    EXPECT_EQ(HBITMAP(SelectObject(mem, old)), bmp);
     DeleteDC(mono);
     DeleteDC(mem);
     DeleteObject(bmp);
