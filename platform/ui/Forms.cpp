@@ -1,6 +1,7 @@
 #include "platform/ui/Forms.h"
 
 #include "platform/ui/Application.h"
+#include "platform/ui/ControlPaint.h"
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/NativeBridge.h"
@@ -262,6 +263,16 @@ void TScrollBox::SetBorderStyle(TBorderStyle Value)
     FBorderStyle = Value;
     Realign();
     UpdateNative();
+}
+
+TPoint TScrollBox::ClientOffset() const { return FBorderStyle == bsSingle ? Point(2, 2) : Point(0, 0); }
+
+void TScrollBox::PaintFrame(TCanvas* ACanvas)
+{
+    if (FBorderStyle != bsSingle)
+        return;
+    TRect r = Rect(0, 0, Width(), Height());
+    DrawSunkenFrame(ACanvas, r);
 }
 
 TRect TScrollBox::ClientRect() const

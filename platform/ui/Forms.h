@@ -103,6 +103,10 @@ public:
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle Value);
     TRect ClientRect() const override;
+    TPoint ClientOffset() const override;
+
+protected:
+    void PaintFrame(TCanvas* ACanvas) override;
 
 private:
     TBorderStyle FBorderStyle = bsSingle;

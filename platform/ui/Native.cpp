@@ -12,6 +12,7 @@
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/QtHost.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Buttons.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
@@ -23,6 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QIcon>
 #include <QEventLoop>
 #include <QImage>
 #include <QKeyEvent>
@@ -444,12 +446,35 @@ QWidget* CreateWidget(TControl* C, QWidget* Parent)
     return new TPaintedWidget(C, Parent);
 }
 
+// The first picture of a glyph strip, its bottom-left colour transparent.
+QIcon GlyphIcon(TBitmap* Glyph, Integer NumGlyphs)
+{
+    if (!Glyph || Glyph->Empty())
+        return QIcon();
+    const Integer w = Glyph->Width() / std::max(1, NumGlyphs), h = Glyph->Height();
+    if (w <= 0 || h <= 0)
+        return QIcon();
+    QImage image(w, h, QImage::Format_ARGB32);
+    const TColor transparent = Glyph->Pixel(0, h - 1);
+    for (Integer y = 0; y < h; ++y)
+        for (Integer x = 0; x < w; ++x) {
+            const TColor c = Glyph->Pixel(x, y);
+            const Integer rgb = ColorToRGB(c);
+            image.setPixel(x, y, c == transparent ? 0u
+                                                  : 0xFF000000u | (Cardinal(rgb & 0xFF) << 16) |
+                                                        (Cardinal(rgb & 0xFF00)) | Cardinal((rgb >> 16) & 0xFF));
+        }
+    return QIcon(QPixmap::fromImage(image));
+}
+
 void MirrorSpecific(TControl* C, QWidget* W)
 {
     if (auto* b = dynamic_cast<QPushButton*>(W)) {
         b->setText(Q(C->Caption()));
         if (auto* tb = dynamic_cast<TButton*>(C))
             b->setDefault(tb->Default());
+        if (auto* bb = dynamic_cast<TBitBtn*>(C))
+            b->setIcon(GlyphIcon(bb->Glyph(), bb->NumGlyphs()));
     } else if (auto* b = dynamic_cast<QCheckBox*>(W)) {
         b->setText(Q(C->Caption()));
         b->setChecked(static_cast<TCheckBox*>(C)->Checked());

@@ -166,3 +166,25 @@ TEST_F(RenderTest, UnwritablePngIsAnError)
     TForm form(nullptr);
     EXPECT_THROW(RenderToPng(&form, "/nonexistent-dir/x/form.png"), EFCreateError);
 }
+
+TEST_F(RenderTest, ScrollBoxChildrenSitInsideItsFrame)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 200);
+    auto* box = new TScrollBox(&form);
+    box->SetParent(&form);
+    box->SetBounds(10, 10, 100, 100);
+    auto* child = new TPanel(&form);
+    child->SetParent(box);
+    child->SetBounds(0, 0, 20, 20);
+    child->SetBevelOuter(bvNone);
+    child->SetColor(clRed);
+    EXPECT_EQ(child->ClientToScreen(Point(0, 0)), Point(12, 12));
+    Picture pic(&form);
+    EXPECT_EQ(pic.At(10, 10), Rgb(clBtnShadow)); // the sunken frame
+    EXPECT_EQ(pic.At(12, 12), Rgb(clRed));
+    EXPECT_EQ(pic.At(31, 31), Rgb(clRed));
+    EXPECT_NE(pic.At(32, 32), Rgb(clRed));
+    box->SetBorderStyle(bsNone);
+    EXPECT_EQ(child->ClientToScreen(Point(0, 0)), Point(10, 10));
+}
