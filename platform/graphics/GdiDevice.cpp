@@ -74,21 +74,8 @@ String Quote(const std::u32string& Cps)
             s += char(c);
         } else if (c < 0x20)
             s += Fmt("\\x%02X", unsigned(c));
-        else if (c < 0x80)
-            s += char(c);
-        else if (c < 0x800) {
-            s += char(0xC0 | (c >> 6));
-            s += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            s += char(0xE0 | (c >> 12));
-            s += char(0x80 | ((c >> 6) & 0x3F));
-            s += char(0x80 | (c & 0x3F));
-        } else {
-            s += char(0xF0 | (c >> 18));
-            s += char(0x80 | ((c >> 12) & 0x3F));
-            s += char(0x80 | ((c >> 6) & 0x3F));
-            s += char(0x80 | (c & 0x3F));
-        }
+        else
+            s += FromCodePoints(std::u32string(1, c));
     }
     return s + "\"";
 }
@@ -2475,7 +2462,10 @@ Integer DrawText(HDC DC, const String& Text, TRect& R, Cardinal Format)
                 text += '&', ++i;
             continue;
         }
-        text += Text[i];
+        if (Text[i] == '\t' && (Format & DT_EXPANDTABS))
+            text += String(8 - text.size() % 8, ' '); // tab stops every eight characters
+        else
+            text += Text[i];
     }
     TEXTMETRIC tm;
     GetTextMetrics(DC, tm);
@@ -2524,6 +2514,22 @@ Integer DrawText(HDC DC, const String& Text, TRect& R, Cardinal Format)
                 wrapped.push_back(line);
             }
             lines = std::move(wrapped);
+        }
+    }
+    if (Format & DT_END_ELLIPSIS) {
+        // Lines wider than the rectangle lose characters at the end for "...".
+        for (String& l : lines) {
+            if (width(l) <= R.Width())
+                continue;
+            std::u32string cps = ToCodePoints(l);
+            String cut;
+            while (!cps.empty()) {
+                cps.pop_back();
+                cut = FromCodePoints(cps);
+                if (width(cut + "...") <= R.Width())
+                    break;
+            }
+            l = cut + "...";
         }
     }
     const Integer total = lineHeight * Integer(lines.size());

@@ -146,5 +146,7 @@ void SetFaceName(LOGFONT& Log, const String& Face);
 // UTF-8 -> code points, UTF-16 -> code points (unpaired surrogates become U+FFFD).
 std::u32string ToCodePoints(const String& S);
 std::u32string ToCodePoints(const WideChar* S, Integer Count);
+// Code points -> UTF-8.
+String FromCodePoints(const std::u32string& Cps);
 
 } // namespace qor::gdi

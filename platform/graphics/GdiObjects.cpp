@@ -227,15 +227,10 @@ Integer RegionComplexity(const std::vector<TRect>& Rects)
 
 // ---- text helpers ------------------------------------------------------------------------------
 
-String FaceNameOf(const LOGFONT& Log)
+String FromCodePoints(const std::u32string& Cps)
 {
-    std::u32string cps;
-    Integer n = 0;
-    while (n < LF_FACESIZE && Log.lfFaceName[n])
-        ++n;
-    cps = ToCodePoints(Log.lfFaceName, n);
     String out;
-    for (char32_t c : cps) {
+    for (char32_t c : Cps) {
         if (c < 0x80)
             out += char(c);
         else if (c < 0x800) {
@@ -253,6 +248,14 @@ String FaceNameOf(const LOGFONT& Log)
         }
     }
     return out;
+}
+
+String FaceNameOf(const LOGFONT& Log)
+{
+    Integer n = 0;
+    while (n < LF_FACESIZE && Log.lfFaceName[n])
+        ++n;
+    return FromCodePoints(ToCodePoints(Log.lfFaceName, n));
 }
 
 void SetFaceName(LOGFONT& Log, const String& Face)

@@ -80,6 +80,19 @@ TEST(TextLayout, DrawTextAlignsWrapsAndMeasures)
     GetTextExtentPoint32(dc, "a&b c", plain);
     EXPECT_EQ(calc2.Right, plain.cx); // prefix characters are not drawn
 
+    TSize dots, al;
+    GetTextExtentPoint32(dc, "...", dots);
+    GetTextExtentPoint32(dc, "al", al);
+    TRect shortBox(0, 0, al.cx + dots.cx, 0);
+    DrawText(dc, "alpha beta", shortBox, DT_CALCRECT | DT_SINGLELINE | DT_END_ELLIPSIS);
+    EXPECT_EQ(shortBox.Right, al.cx + dots.cx); // "al..."
+
+    TRect tabs(0, 0, 0, 0);
+    DrawText(dc, "ab\tc", tabs, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+    TSize spaced;
+    GetTextExtentPoint32(dc, "ab      c", spaced);
+    EXPECT_EQ(tabs.Right, spaced.cx);
+
     TRect box(0, 0, 300, 100);
     SetBkMode(dc, TRANSPARENT);
     DrawText(dc, "alpha beta", box, DT_RIGHT | DT_SINGLELINE | DT_BOTTOM);
