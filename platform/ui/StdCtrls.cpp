@@ -75,6 +75,7 @@ QOR_PUBLISH(TComboBox)
 }
 
 QOR_MESSAGE(WM_LBUTTONDOWN, &TListBox::WMLButtonDown);
+QOR_MESSAGE(CM_FONTCHANGED, &TLabel::CMFontChanged);
 
 // ---- Panels, paint boxes, labels ---------------------------------------------------------------
 
@@ -147,6 +148,52 @@ void TLabel::SetTransparent(bool Value)
     else
         FControlStyle += csOpaque;
     Invalidate();
+}
+
+void TLabel::SetAutoSize(bool Value)
+{
+    FAutoSize = Value;
+    AdjustBounds();
+}
+
+void TLabel::SetWordWrap(bool Value)
+{
+    FWordWrap = Value;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TLabel::TextChanged()
+{
+    TGraphicControl::TextChanged();
+    AdjustBounds();
+}
+
+void TLabel::CMFontChanged(TMessage&) { AdjustBounds(); }
+
+void TLabel::Loaded()
+{
+    TGraphicControl::Loaded();
+    AdjustBounds();
+}
+
+void TLabel::AdjustBounds()
+{
+    if (!FAutoSize || ComponentState().Contains(csLoading) || ComponentState().Contains(csReading))
+        return;
+    TCanvas* c = Canvas();
+    c->Font()->Assign(Font());
+    const String text = StripAccelerator(Caption());
+    const Integer lineHeight = c->TextHeight("Wg");
+    if (FWordWrap) {
+        const auto lines = WrapText(text, Width(), [c](std::string_view s) { return c->TextWidth(String(s)); });
+        SetBounds(Left(), Top(), Width(), std::max<Integer>(1, static_cast<Integer>(lines.size())) * lineHeight);
+        return;
+    }
+    const Integer w = text.empty() ? 0 : c->TextWidth(text);
+    // a right-justified label keeps its right edge
+    const Integer left = FAlignment == taRightJustify ? Left() + Width() - w : Left();
+    SetBounds(left, Top(), w, lineHeight);
 }
 
 void TLabel::Paint()

@@ -64,20 +64,26 @@ public:
     explicit TLabel(TComponent* AOwner);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
+    // With AutoSize the label takes the size of its text in its font (with WordWrap, its width
+    // stays and its height fits the wrapped lines).
     bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    void SetAutoSize(bool Value);
     bool Transparent() const { return !FControlStyle.Contains(csOpaque); }
     void SetTransparent(bool Value);
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    void SetWordWrap(bool Value);
     TWinControl* FocusControl() const { return FFocusControl; }
+    void CMFontChanged(TMessage& M);
+    void Loaded() override;
     void SetFocusControl(TWinControl* Value) { FFocusControl = Value; }
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Paint() override;
+    void TextChanged() override;
 
 private:
+    void AdjustBounds();
     TAlignment FAlignment = taLeftJustify;
     bool FAutoSize = true;
     bool FWordWrap = false;

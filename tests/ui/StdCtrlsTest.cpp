@@ -114,3 +114,34 @@ TEST(StdCtrls, ClipboardKeepsTextHeadless)
     Clipboard()->Clear();
     EXPECT_FALSE(Clipboard()->HasText());
 }
+
+TEST(StdCtrls, AutoSizeLabelsFitTheirText)
+{
+    EnsureQtApplication();
+    TLabel label(nullptr);
+    label.SetBounds(100, 10, 65, 17);
+    label.SetCaption("&Hello");
+    const Integer oneWord = label.Width();
+    EXPECT_GT(oneWord, 10);
+    label.SetCaption("Hello Hello");
+    EXPECT_GT(label.Width(), oneWord * 3 / 2);
+    const Integer height = label.Height();
+    label.Font()->SetSize(label.Font()->Size() * 2);
+    EXPECT_GT(label.Height(), height * 3 / 2);
+    // right-justified: the right edge stays where it was
+    label.SetAlignment(taRightJustify);
+    const Integer right = label.Left() + label.Width();
+    label.SetCaption("Hi");
+    EXPECT_EQ(label.Left() + label.Width(), right);
+    // word wrap keeps the width and grows downwards
+    label.SetWordWrap(true);
+    label.SetWidth(oneWord + 4);
+    label.SetCaption("Hello Hello Hello");
+    EXPECT_EQ(label.Width(), oneWord + 4);
+    EXPECT_GE(label.Height(), 3 * height);
+    // without AutoSize nothing moves
+    label.SetAutoSize(false);
+    label.SetBounds(0, 0, 40, 40);
+    label.SetCaption("A much longer caption than before");
+    EXPECT_EQ(label.BoundsRect(), Rect(0, 0, 40, 40));
+}
