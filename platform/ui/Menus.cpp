@@ -1,4 +1,5 @@
 #include "platform/ui/Menus.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/NativeBridge.h"
 
 #include "platform/rtl/Exceptions.h"
@@ -43,7 +44,18 @@ TMenuItem::~TMenuItem()
         FParent->Remove(this);
 }
 
-void TMenuItem::Changed() {}
+void TMenuItem::Changed()
+{
+    // the menu bar of a form showing this menu follows
+    const TMenuItem* root = this;
+    while (root->FParent)
+        root = root->FParent;
+    for (Integer i = 0; i < FormCount(); ++i) {
+        TCustomForm* f = Forms(i);
+        if (f->Menu() && f->Menu()->Items() == root)
+            NativeMenuChanged(f);
+    }
+}
 
 void TMenuItem::SetCaption(const String& Value)
 {

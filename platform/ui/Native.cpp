@@ -303,7 +303,11 @@ public:
 
     void SetMenu(TMainMenu* Menu)
     {
-        delete FMenuBar;
+        // the old bar may be the one whose action is running now: it goes once that is over
+        if (FMenuBar) {
+            FMenuBar->hide();
+            FMenuBar->deleteLater();
+        }
         FMenuBar = nullptr;
         if (Menu) {
             FMenuBar = new QMenuBar(this);
@@ -582,7 +586,13 @@ void MirrorForm(TCustomForm* Form, TFormWindow* Top)
     Top->setWindowTitle(Q(Form->Caption()));
     Top->setEnabled(Form->Enabled());
     Top->setFont(QtFont(Form->Font()));
-    Top->setWindowFlag(Qt::WindowStaysOnTopHint, Form->FormStyle() == fsStayOnTop);
+    const bool onTop = Form->FormStyle() == fsStayOnTop;
+    if (Top->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        const bool shown = Top->isVisible(); // changing window flags hides a window
+        Top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        if (shown)
+            Top->show();
+    }
     Top->SetMenu(Form->Menu());
     Top->resize(Form->Width(), Form->Height() + Top->MenuHeight());
     Top->Arrange();
@@ -607,6 +617,14 @@ void NativeControlChanged(TControl* C)
         Mirror(C, w);
     if (auto* wc = dynamic_cast<TWinControl*>(C))
         BuildChildren(wc, ClientOf(C));
+}
+
+void NativeMenuChanged(TCustomForm* Form)
+{
+    if (auto* top = FormWindowOf(Form)) {
+        Mirroring m;
+        MirrorForm(Form, top);
+    }
 }
 
 void NativeInvalidate(TControl* C)

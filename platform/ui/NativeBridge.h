@@ -27,6 +27,8 @@ void NativeShowForm(TCustomForm* Form, bool Modal);
 void NativeHideForm(TCustomForm* Form);
 // Runs the form's window modally until its ModalResult is set; answers the modal result.
 int NativeRunModal(TCustomForm* Form);
+// The items of the form's main menu changed: its menu bar, when it has one, is made again.
+void NativeMenuChanged(TCustomForm* Form);
 // Frees a widget (and with it the widgets inside it).
 void NativeFree(TNativeWidget* Widget);
 // Shows the menu at screen point (X, Y) and clicks the item chosen; nothing without a display.

@@ -109,6 +109,15 @@ TEST(NativeWindow, DemoFormOpensAsARealWindowMirroringItsControls)
     if (!(keep && *keep))
         std::remove(path.c_str());
 
+    // the menu bar follows its items; a freed item leaves the bar
+    demo.Menu->Items()->Items(1)->SetCaption("&Change");
+    EXPECT_EQ(NativeStateOf(demo.Form).MenuItems, (std::vector<String>{"&File", "&Change", "&Help"}));
+    Free(demo.Menu->Items()->Items(2));
+    EXPECT_EQ(NativeStateOf(demo.Form).MenuItems, (std::vector<String>{"&File", "&Change"}));
+    // staying on top does not lose the window
+    demo.Form->SetFormStyle(fsStayOnTop);
+    EXPECT_TRUE(PumpUntil([&] { return NativeStateOf(demo.Form).Visible; }));
+
     demo.Form->Hide();
     EXPECT_FALSE(NativeStateOf(demo.Form).Visible);
 }
