@@ -4,6 +4,7 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace qor {
@@ -65,16 +66,24 @@ bool ReadEmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
     if (!Ended)
         return Fail(Error, "Enhanced metafile is truncated");
     Info.Enhanced = true;
+    // Sizes from the header are untrusted: work in 64 bits and keep the results in range.
+    const auto Span = [](Integer From, Integer To, Int64 Extra) {
+        return std::clamp<Int64>(Int64(To) - From + Extra, 0, INT32_MAX);
+    };
+    const auto Scaled = [](Int64 Pixels, Integer Millimetres, Integer Devices) {
+        const double v = double(Pixels) * Millimetres * 100.0 / Devices;
+        return static_cast<Integer>(std::clamp(std::round(v), 0.0, double(INT32_MAX)));
+    };
     const Integer FL = I32(D, 24), FT = I32(D, 28), FR = I32(D, 32), FB = I32(D, 36);
-    Info.MMWidth = std::max(0, FR - FL);
-    Info.MMHeight = std::max(0, FB - FT);
+    Info.MMWidth = static_cast<Integer>(Span(FL, FR, 0));
+    Info.MMHeight = static_cast<Integer>(Span(FT, FB, 0));
     if (Info.MMWidth == 0 || Info.MMHeight == 0) {
         // No frame: the bounds in reference-device pixels, converted through its size.
         const Integer BL = I32(D, 8), BT = I32(D, 12), BR = I32(D, 16), BB = I32(D, 20);
         const Integer DevX = I32(D, 72), DevY = I32(D, 76), MmX = I32(D, 80), MmY = I32(D, 84);
         if (DevX > 0 && DevY > 0 && MmX > 0 && MmY > 0) {
-            Info.MMWidth = MulDiv(std::max(0, BR - BL + 1), MmX * 100, DevX);
-            Info.MMHeight = MulDiv(std::max(0, BB - BT + 1), MmY * 100, DevY);
+            Info.MMWidth = Scaled(Span(BL, BR, 1), MmX, DevX);
+            Info.MMHeight = Scaled(Span(BT, BB, 1), MmY, DevY);
         }
     }
     return true;

@@ -107,6 +107,33 @@ TEST(Metafile, EnhancedSizeComesFromTheFrame)
     EXPECT_EQ(M.Width(), 94);   // 25 mm at 96 pixels per inch
 }
 
+TEST(Metafile, HeaderSizesAtTheEdgesOfTheirRangeStayInRange)
+{
+    // A frame from the most negative to the most positive coordinate, and, with no frame, bounds
+    // and a reference device whose product does not fit in 32 bits.
+    TEmfBuilder E(100, 50);
+    E.B.Put32(24, 0x80000000u);
+    E.B.Put32(32, 0x7FFFFFFFu);
+    std::vector<Byte> wide = E.Finish();
+    TMetafile M;
+    TBytesStream S(wide);
+    M.LoadFromStream(&S);
+    EXPECT_EQ(M.MMWidth(), 0x7FFFFFFF);
+
+    TEmfBuilder F(100, 50);
+    for (std::size_t at : {24u, 28u, 32u, 36u})
+        F.B.Put32(at, 0);                               // no frame
+    F.B.Put32(8, 0x80000001u);                          // bounds left
+    F.B.Put32(16, 0x7FFFFFFFu);                         // bounds right
+    F.B.Put32(80, 0x7FFFFFFFu);                         // reference width in millimetres
+    std::vector<Byte> huge = F.Finish();
+    TMetafile N;
+    TBytesStream T(huge);
+    N.LoadFromStream(&T);
+    EXPECT_EQ(N.MMWidth(), 0x7FFFFFFF);
+    EXPECT_GE(N.MMHeight(), 0);
+}
+
 TEST(Metafile, PlaceableSizeComesFromBoxAndInch)
 {
     TMetafile M;
