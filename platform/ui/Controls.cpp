@@ -1015,8 +1015,12 @@ bool TWinControl::DoKeyUp(Word& Key, TShiftState Shift)
 void TWinControl::WMKeyDown(TMessage& M)
 {
     Word key = static_cast<Word>(M.WParam);
-    if (DoKeyDown(key, KeyboardShiftState()))
+    const TShiftState shift = KeyboardShiftState();
+    if (DoKeyDown(key, shift))
         M.Result = 0;
+    else if (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB)
+        if (TCustomForm* form = GetParentForm(); form && form->DialogKey(key, shift, this))
+            key = 0;
     M.WParam = key;
 }
 

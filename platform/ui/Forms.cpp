@@ -5,6 +5,7 @@
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/NativeBridge.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/QtHost.h"
@@ -283,7 +284,8 @@ TRect TScrollBox::ClientRect() const
 
 // ---- TCustomForm -------------------------------------------------------------------------------
 
-TCustomForm::TCustomForm(TComponent* AOwner) : TScrollingWinControl(AOwner)
+TCustomForm::TCustomForm(TComponent* AOwner)
+    : TScrollingWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>(this))
 {
     FControlStyle += csAcceptsControls;
     SetColor(clBtnFace);
@@ -528,6 +530,88 @@ bool TCustomForm::PreviewKeyUp(Word& Key, TShiftState Shift)
 {
     OnKeyUp(this, Key, Shift);
     return Key == 0;
+}
+
+void TCustomForm::PaintControl(TCanvas* ACanvas)
+{
+    TScrollingWinControl::PaintControl(ACanvas);
+    OnPaint(this);
+}
+
+namespace {
+
+// The windowed controls of Parent and their children, depth first, in tab order.
+void CollectTabOrder(TWinControl* Parent, std::vector<TWinControl*>& Out)
+{
+    for (TWinControl* c : Parent->TabList()) {
+        Out.push_back(c);
+        CollectTabOrder(c, Out);
+    }
+}
+
+// The first visible, enabled button of the form with Default (or Cancel) set.
+TButton* FindRoleButton(TWinControl* Parent, bool Default)
+{
+    for (Integer i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* c = Parent->Controls(i);
+        if (!c->Visible() || !c->Enabled())
+            continue;
+        if (auto* b = dynamic_cast<TButton*>(c); b && (Default ? b->Default() : b->Cancel()))
+            return b;
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            if (TButton* found = FindRoleButton(w, Default))
+                return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TCustomForm::SelectNext(TWinControl* Current, bool Forward)
+{
+    std::vector<TWinControl*> order;
+    CollectTabOrder(this, order);
+    const Integer n = static_cast<Integer>(order.size());
+    if (n == 0)
+        return;
+    auto it = std::find(order.begin(), order.end(), Current);
+    Integer start = it == order.end() ? (Forward ? -1 : n) : static_cast<Integer>(it - order.begin());
+    for (Integer step = 1; step <= n; ++step) {
+        const Integer i = ((start + (Forward ? step : -step)) % n + n) % n;
+        TWinControl* c = order[static_cast<size_t>(i)];
+        if (c != Current && c->TabStop() && c->CanFocus()) {
+            c->SetFocus();
+            return;
+        }
+    }
+}
+
+bool TCustomForm::DialogKey(Word Key, TShiftState Shift, TWinControl* From)
+{
+    switch (Key) {
+    case VK_RETURN: {
+        if (dynamic_cast<TMemo*>(From))
+            return false; // a new line
+        TButton* b = dynamic_cast<TButton*>(From);
+        if (!b)
+            b = FindRoleButton(this, true);
+        if (!b)
+            return false;
+        b->Click();
+        return true;
+    }
+    case VK_ESCAPE:
+        if (TButton* b = FindRoleButton(this, false)) {
+            b->Click();
+            return true;
+        }
+        return false;
+    case VK_TAB:
+        SelectNext(From == this ? nullptr : From, !Shift.Contains(ssShift));
+        return true;
+    default:
+        return false;
+    }
 }
 
 TForm::TForm(TComponent* AOwner) : TCustomForm(AOwner) {}

@@ -239,7 +239,20 @@ public:
 
     void Loaded() override;
 
+    // The form's canvas: OnPaint draws on it.
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    // A key the focused control From left alone: Return clicks the focused button or else the
+    // default button, Escape the cancel button, Tab (Shift+Tab) moves the focus to the next
+    // (previous) control with TabStop. True when the key was used.
+    bool DialogKey(Word Key, TShiftState Shift, TWinControl* From);
+    // Moves the focus from Current to the next (or previous) focusable control with TabStop, in
+    // tab order through the whole form, wrapping around.
+    void SelectNext(TWinControl* Current, bool Forward);
+
 protected:
+    TCanvas* PaintCanvas() override { return FCanvas.get(); }
+    // Fills the form, then OnPaint.
+    void PaintControl(TCanvas* ACanvas) override;
     virtual void DoCreate();
     virtual void DoShow();
     virtual void DoHide();
@@ -263,6 +276,7 @@ private:
     bool FCreated = false;
     bool FReleasing = false;
     TFormDesigner* FDesigner = nullptr;
+    std::unique_ptr<TControlCanvas> FCanvas;
 };
 
 class TForm : public TCustomForm {

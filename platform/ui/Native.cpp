@@ -39,6 +39,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVariant>
 #include <QWidget>
 
 #include <cstdlib>
@@ -550,6 +551,34 @@ void Mirror(TControl* C, QWidget* W)
     W->setVisible(C->Visible());
 }
 
+// Widgets know their control, so focus moves made on screen reach the form's ActiveControl.
+void MarkWidget(QWidget* W, TControl* C)
+{
+    W->setProperty("qorControl", QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(C)));
+}
+
+void TrackFocus()
+{
+    static bool connected = false;
+    if (connected)
+        return;
+    connected = true;
+    QObject::connect(qApp, &QApplication::focusChanged, [](QWidget*, QWidget* Now) {
+        if (gMirroring)
+            return;
+        for (QWidget* w = Now; w; w = w->parentWidget()) {
+            const QVariant v = w->property("qorControl");
+            if (!v.isValid())
+                continue;
+            auto* c = dynamic_cast<TWinControl*>(reinterpret_cast<TControl*>(v.value<quintptr>()));
+            TCustomForm* form = c ? c->GetParentForm() : nullptr;
+            if (form && form != c && form->ActiveControl() != c)
+                Guard(c, [&] { form->SetActiveControl(c); });
+            return;
+        }
+    });
+}
+
 // A list box that changed between standard and owner-drawn needs the other kind of widget.
 bool WidgetFits(TControl* C, QWidget* W)
 {
@@ -572,6 +601,7 @@ void BuildChildren(TWinControl* Parent, QWidget* ParentWidget)
         }
         if (!w) {
             w = CreateWidget(c, ParentWidget);
+            MarkWidget(w, c);
             c->SetNativeWidget(TControl::TNativePtr(new TNativeWidget{w, nullptr}));
         }
         Mirror(c, w);
@@ -651,7 +681,9 @@ void NativeBuildForm(TCustomForm* Form)
     auto* top = FormWindowOf(Form);
     if (!top) {
         top = new TFormWindow(Form);
+        MarkWidget(top->Client(), Form);
         Form->SetNativeWidget(TControl::TNativePtr(new TNativeWidget{top, top->Client()}));
+        TrackFocus();
     }
     Mirroring m;
     MirrorForm(Form, top);
@@ -677,6 +709,7 @@ void NativeShowForm(TCustomForm* Form, bool Modal)
     else
         top->show();
     top->raise();
+    top->activateWindow();
 }
 
 void NativeHideForm(TCustomForm* Form)

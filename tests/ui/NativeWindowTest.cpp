@@ -101,6 +101,9 @@ TEST(NativeWindow, DemoFormOpensAsARealWindowMirroringItsControls)
     EXPECT_EQ(changes, 1);
     NativeClick(demo.Cancel);
     EXPECT_TRUE(cancelled);
+    // focus moved on screen becomes the form's active control
+    NativeSetFocus(demo.Edit);
+    EXPECT_TRUE(PumpUntil([&] { return demo.Form->ActiveControl() == demo.Edit; }));
 
     const char* keep = std::getenv("QOR_KEEP_GRAB");
     const String path = keep && *keep ? String(keep) : CreateTempFile("qor-grab") + ".png";
