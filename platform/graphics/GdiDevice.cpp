@@ -1420,14 +1420,13 @@ Integer StartPage(HDC DC)
     if (!dc)
         return 0;
     QOR_REC(dc, "StartPage()");
+    // A page context whose page is already open ignores a second begin.
+    if (dc->Kind == TDcKind::Pdf && dc->PageOpen)
+        return 1;
     if (dc->Sink && !dc->Sink->StartPage(DC))
         return 0;
-    if (dc->Kind == TDcKind::Pdf) {
-        if (dc->PageOpen)
-            dc->EndPdfPage();
-        if (!dc->BeginPdfPage())
-            return 0;
-    }
+    if (dc->Kind == TDcKind::Pdf && !dc->BeginPdfPage())
+        return 0;
     return 1;
 }
 
@@ -1437,8 +1436,11 @@ Integer EndPage(HDC DC)
     if (!dc)
         return 0;
     QOR_REC(dc, "EndPage()");
-    if (dc->Kind == TDcKind::Pdf)
+    if (dc->Kind == TDcKind::Pdf) {
+        if (!dc->PageOpen)
+            return 1; // no page to end: ignored
         dc->EndPdfPage();
+    }
     if (dc->Sink && !dc->Sink->EndPage(DC))
         return 0;
     return 1;

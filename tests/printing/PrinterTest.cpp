@@ -325,10 +325,10 @@ TEST_F(PrinterTest, ExtraPageBeginsAndEndsAreIgnored)
     P->SetNextOutputFile(File);
     P->BeginDoc();
     HDC DC = P->Handle();
-    EXPECT_LE(StartPage(DC), 0); // page 1 is already open: refused, nothing changes
+    EXPECT_EQ(StartPage(DC), 1); // page 1 is already open: ignored, nothing changes
     Rectangle(DC, 0, 0, 10, 10);
     EndPage(DC);
-    EndPage(DC); // no page open
+    EXPECT_EQ(EndPage(DC), 1); // no page open: ignored
     StartPage(DC);
     Rectangle(DC, 0, 0, 10, 10);
     P->EndDoc();
