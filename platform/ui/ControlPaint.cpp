@@ -47,6 +47,43 @@ void DrawSunkenFrame(TCanvas* Canvas, TRect& Rect)
     Frame3D(Canvas, Rect, cl3DDkShadow, clBtnFace, 1);
 }
 
+void DrawScrollBar(TCanvas* Canvas, const TRect& R, bool Horizontal, Integer Position, Integer Max, Integer Page)
+{
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(cl3DLight);
+    Canvas->FillRect(R);
+    const Integer length = Horizontal ? R.Width() : R.Height();
+    const Integer thick = Horizontal ? R.Height() : R.Width();
+    const Integer button = std::min(thick, length / 2);
+    auto part = [&](Integer From, Integer Size) {
+        return Horizontal ? Bounds(R.Left + From, R.Top, Size, R.Height()) : Bounds(R.Left, R.Top + From, R.Width(), Size);
+    };
+    auto arrow = [&](TRect B, bool Forward) {
+        DrawButtonFace(Canvas, B, false);
+        const Integer cx = (B.Left + B.Right) / 2, cy = (B.Top + B.Bottom) / 2;
+        Canvas->Pen()->SetColor(clBtnText);
+        Canvas->Brush()->SetColor(clBtnText);
+        if (Horizontal) {
+            const Integer d = Forward ? 2 : -2;
+            const TPoint p[] = {Point(cx - d, cy - 4), Point(cx - d, cy + 4), Point(cx + d, cy)};
+            Canvas->Polygon(p);
+        } else {
+            const Integer d = Forward ? 2 : -2;
+            const TPoint p[] = {Point(cx - 4, cy - d), Point(cx + 4, cy - d), Point(cx, cy + d)};
+            Canvas->Polygon(p);
+        }
+    };
+    arrow(part(0, button), false);
+    arrow(part(length - button, button), true);
+    const Integer track = length - 2 * button;
+    if (track <= 0 || Max <= 0)
+        return;
+    const Integer thumb = std::clamp(static_cast<Integer>(static_cast<Int64>(track) * Page / (Max + Page)), 8, track);
+    const Integer at = static_cast<Integer>(static_cast<Int64>(track - thumb) * std::clamp(Position, 0, Max) / Max);
+    TRect t = part(button + at, thumb);
+    DrawButtonFace(Canvas, t, false);
+}
+
 String StripAccelerator(const String& Caption)
 {
     String out;

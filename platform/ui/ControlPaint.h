@@ -16,6 +16,9 @@ void DrawSunkenFrame(TCanvas* Canvas, TRect& Rect);
 // Single-line text in Rect with the canvas font, aligned by DT_* flags (DT_LEFT, DT_CENTER,
 // DT_RIGHT, DT_VCENTER); "&" marks are removed and "&&" stands for "&" unless NoPrefix.
 void DrawCaption(TCanvas* Canvas, const TRect& Rect, const String& Text, Cardinal Flags, bool NoPrefix = false);
+// A scroll bar in Rect: arrow buttons at both ends and a thumb for Position in 0..Max with a page
+// of Page units.
+void DrawScrollBar(TCanvas* Canvas, const TRect& Rect, bool Horizontal, Integer Position, Integer Max, Integer Page);
 // The text of a caption as drawn: "&File" gives "File", "a && b" gives "a & b".
 String StripAccelerator(const String& Caption);
 

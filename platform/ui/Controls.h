@@ -268,6 +268,8 @@ public:
     using TNativePtr = std::unique_ptr<TNativeWidget, TNativeDeleter>;
     TNativeWidget* NativeWidget() const { return FNative.get(); }
     void SetNativeWidget(TNativePtr W);
+    // The native widget, when there is one, mirrors the control's state again.
+    void UpdateNative();
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -293,8 +295,6 @@ protected:
     // Called after the text has changed (the default sends CM_TEXTCHANGED).
     virtual void TextChanged();
     virtual void Resize();
-    // The native widget mirrors the control's state again.
-    void UpdateNative();
     void FontChanged();
     void Notification(TComponent* AComponent, TOperation Operation) override;
 

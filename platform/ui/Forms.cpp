@@ -168,12 +168,14 @@ void TControlScrollBar::SetRange(Integer Value)
     FRange = std::max(0, Value);
     SetPosition(FPosition); // keep within the new range
     FControl->Invalidate();
+    FControl->UpdateNative();
 }
 
 void TControlScrollBar::SetVisible(bool Value)
 {
     FVisible = Value;
     FControl->Invalidate();
+    FControl->UpdateNative();
 }
 
 void TControlScrollBar::ScrollMessage(Word Code, Integer Pos)
@@ -218,6 +220,7 @@ void TScrollingWinControl::ScrollBy(Integer DeltaX, Integer DeltaY)
     }
     EnableAlign();
     Invalidate();
+    UpdateNative();
 }
 
 void TScrollingWinControl::ScrollInView(TControl* AControl)
@@ -241,6 +244,7 @@ void TScrollingWinControl::AlignControls(TRect& R)
     // a smaller content or a larger window may leave the position past its end
     FHorzScrollBar->SetPosition(FHorzScrollBar->Position());
     FVertScrollBar->SetPosition(FVertScrollBar->Position());
+    NativeScrollBarsChanged(this);
 }
 
 void TScrollingWinControl::WMHScroll(TMessage& M)
@@ -270,16 +274,46 @@ TPoint TScrollBox::ClientOffset() const { return FBorderStyle == bsSingle ? Poin
 
 void TScrollBox::PaintFrame(TCanvas* ACanvas)
 {
-    if (FBorderStyle != bsSingle)
-        return;
     TRect r = Rect(0, 0, Width(), Height());
-    DrawSunkenFrame(ACanvas, r);
+    if (FBorderStyle == bsSingle)
+        DrawSunkenFrame(ACanvas, r);
+    bool h = false, v = false;
+    ScrollBarsShown(h, v);
+    const TRect client = ClientRect();
+    if (h)
+        DrawScrollBar(ACanvas, Bounds(r.Left, r.Top + client.Height(), client.Width(), ScrollBarSize), true,
+                      HorzScrollBar()->Position(), HorzScrollBar()->MaxPosition(), client.Width());
+    if (v)
+        DrawScrollBar(ACanvas, Bounds(r.Left + client.Width(), r.Top, ScrollBarSize, client.Height()), false,
+                      VertScrollBar()->Position(), VertScrollBar()->MaxPosition(), client.Height());
+    if (h && v) {
+        ACanvas->Brush()->SetColor(clBtnFace);
+        ACanvas->FillRect(Bounds(r.Left + client.Width(), r.Top + client.Height(), ScrollBarSize, ScrollBarSize));
+    }
+}
+
+void TScrollBox::ScrollBarsShown(bool& Horizontal, bool& Vertical) const
+{
+    const Integer b = FBorderStyle == bsSingle ? 2 : 0;
+    const Integer w = Width() - 2 * b, h = Height() - 2 * b;
+    TControlScrollBar* hs = HorzScrollBar();
+    TControlScrollBar* vs = VertScrollBar();
+    // the content's extent does not depend on the client area, so this does not go round
+    Horizontal = hs->Visible() && hs->ContentExtent() > w;
+    Vertical = vs->Visible() && vs->ContentExtent() > h;
+    if (Horizontal && !Vertical)
+        Vertical = vs->Visible() && vs->ContentExtent() > h - ScrollBarSize;
+    if (Vertical && !Horizontal)
+        Horizontal = hs->Visible() && hs->ContentExtent() > w - ScrollBarSize;
 }
 
 TRect TScrollBox::ClientRect() const
 {
     const Integer b = FBorderStyle == bsSingle ? 2 : 0;
-    return Rect(0, 0, std::max(0, Width() - 2 * b), std::max(0, Height() - 2 * b));
+    bool h = false, v = false;
+    ScrollBarsShown(h, v);
+    return Rect(0, 0, std::max(0, Width() - 2 * b - (v ? ScrollBarSize : 0)),
+                std::max(0, Height() - 2 * b - (h ? ScrollBarSize : 0)));
 }
 
 // ---- TCustomForm -------------------------------------------------------------------------------

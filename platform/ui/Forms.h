@@ -11,6 +11,9 @@ class TMainMenu;
 
 // ---- Scroll bars -------------------------------------------------------------------------------
 
+// Thickness of a scroll bar in pixels.
+constexpr Integer ScrollBarSize = 16;
+
 enum TScrollBarKind : Byte { sbHorizontal, sbVertical };
 QOR_ENUM_NAMES(TScrollBarKind, "sbHorizontal", "sbVertical");
 
@@ -102,10 +105,15 @@ public:
     explicit TScrollBox(TComponent* AOwner);
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle Value);
+    // Inside the frame, less the scroll bars that show.
     TRect ClientRect() const override;
     TPoint ClientOffset() const override;
+    // Which scroll bars show: visible ones whose content does not fit (one bar can make the
+    // other necessary).
+    void ScrollBarsShown(bool& Horizontal, bool& Vertical) const;
 
 protected:
+    // The frame and the scroll bars.
     void PaintFrame(TCanvas* ACanvas) override;
 
 private:

@@ -39,6 +39,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QVariant>
 #include <QWidget>
 
@@ -551,6 +552,53 @@ void Mirror(TControl* C, QWidget* W)
     W->setVisible(C->Visible());
 }
 
+// A scroll box's scroll bars: Qt's, over its painted widget, sending WM_HSCROLL / WM_VSCROLL.
+QScrollBar* ScrollBarOf(QWidget* W, bool Horizontal)
+{
+    return W ? W->findChild<QScrollBar*>(Horizontal ? "qorHScroll" : "qorVScroll", Qt::FindDirectChildrenOnly)
+             : nullptr;
+}
+
+void MirrorScrollBars(TControl* C, QWidget* W)
+{
+    auto* box = dynamic_cast<TScrollBox*>(C);
+    if (!box)
+        return;
+    bool h = false, v = false;
+    box->ScrollBarsShown(h, v);
+    const TPoint o = box->ClientOffset();
+    const TRect client = box->ClientRect();
+    auto sync = [&](bool Horizontal, bool Show) {
+        QScrollBar* sb = ScrollBarOf(W, Horizontal);
+        if (!sb) {
+            if (!Show)
+                return;
+            sb = new QScrollBar(Horizontal ? Qt::Horizontal : Qt::Vertical, W);
+            sb->setObjectName(Horizontal ? "qorHScroll" : "qorVScroll");
+            const UINT msg = Horizontal ? WM_HSCROLL : WM_VSCROLL;
+            QObject::connect(sb, &QScrollBar::valueChanged, [box, msg](int Value) {
+                if (!gMirroring)
+                    Guard(box, [&] { box->Perform(msg, MAKEWPARAM(SB_THUMBPOSITION, static_cast<Word>(Value))); });
+            });
+        }
+        sb->setVisible(Show);
+        if (!Show)
+            return;
+        TControlScrollBar* bar = Horizontal ? box->HorzScrollBar() : box->VertScrollBar();
+        if (Horizontal)
+            sb->setGeometry(o.X, o.Y + client.Height(), client.Width(), ScrollBarSize);
+        else
+            sb->setGeometry(o.X + client.Width(), o.Y, ScrollBarSize, client.Height());
+        sb->setRange(0, std::min<Integer>(bar->MaxPosition(), 32767));
+        sb->setPageStep(std::max(1, Horizontal ? client.Width() : client.Height()));
+        sb->setSingleStep(bar->Increment());
+        sb->setValue(bar->Position());
+        sb->raise();
+    };
+    sync(true, h);
+    sync(false, v);
+}
+
 // Widgets know their control, so focus moves made on screen reach the form's ActiveControl.
 void MarkWidget(QWidget* W, TControl* C)
 {
@@ -608,6 +656,7 @@ void BuildChildren(TWinControl* Parent, QWidget* ParentWidget)
         w->raise(); // the control list's order is the stacking order
         if (auto* wc = dynamic_cast<TWinControl*>(c))
             BuildChildren(wc, w);
+        MirrorScrollBars(c, w);
     }
 }
 
@@ -647,6 +696,15 @@ void NativeControlChanged(TControl* C)
         Mirror(C, w);
     if (auto* wc = dynamic_cast<TWinControl*>(C))
         BuildChildren(wc, ClientOf(C));
+    MirrorScrollBars(C, w);
+}
+
+void NativeScrollBarsChanged(TControl* C)
+{
+    if (QWidget* w = WidgetOf(C)) {
+        Mirroring m;
+        MirrorScrollBars(C, w);
+    }
 }
 
 void NativeMenuChanged(TCustomForm* Form)
@@ -797,6 +855,14 @@ TNativeState NativeStateOf(TControl* C)
         s.Kind = "painted";
         s.Text = C->Caption();
     }
+    if (QScrollBar* sb = ScrollBarOf(w, true); sb && sb->isVisible()) {
+        s.HorzBar = true;
+        s.HorzPos = sb->value();
+    }
+    if (QScrollBar* sb = ScrollBarOf(w, false); sb && sb->isVisible()) {
+        s.VertBar = true;
+        s.VertPos = sb->value();
+    }
     return s;
 }
 
@@ -838,6 +904,12 @@ void NativeSelectItem(TControl* C, Integer Index)
         cb->setCurrentIndex(Index);
         Q_EMIT cb->activated(Index);
     }
+}
+
+void NativeScroll(TControl* C, bool Horizontal, Integer Position)
+{
+    if (QScrollBar* sb = ScrollBarOf(WidgetOf(C), Horizontal))
+        sb->setValue(Position);
 }
 
 bool NativeGrabToPng(TCustomForm* Form, const String& FileName)

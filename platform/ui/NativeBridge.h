@@ -27,6 +27,8 @@ void NativeShowForm(TCustomForm* Form, bool Modal);
 void NativeHideForm(TCustomForm* Form);
 // Runs the form's window modally until its ModalResult is set; answers the modal result.
 int NativeRunModal(TCustomForm* Form);
+// A scroll box's content or size changed: its scroll bars on screen follow.
+void NativeScrollBarsChanged(TControl* Control);
 // The items of the form's main menu changed: its menu bar, when it has one, is made again.
 void NativeMenuChanged(TCustomForm* Form);
 // Frees a widget (and with it the widgets inside it).
@@ -48,12 +50,18 @@ struct TNativeState {
     Integer ItemIndex = -1;
     bool Checked = false;
     std::vector<String> MenuItems; // a window's menu bar
+    bool HorzBar = false;          // scroll boxes: which scroll bars show, and their positions
+    bool VertBar = false;
+    Integer HorzPos = 0;
+    Integer VertPos = 0;
 };
 TNativeState NativeStateOf(TControl* Control);
 // What a person does to a widget: clicks it, types its text (replacing it), picks an item.
 void NativeClick(TControl* Control);
 void NativeSetText(TControl* Control, const String& Text);
 void NativeSelectItem(TControl* Control, Integer Index);
+// Drags a scroll box's scroll bar to Position.
+void NativeScroll(TControl* Control, bool Horizontal, Integer Position);
 // A picture of the form's window as it is on screen; false when the form has no window.
 bool NativeGrabToPng(TCustomForm* Form, const String& FileName);
 

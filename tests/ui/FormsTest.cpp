@@ -100,22 +100,32 @@ TEST_F(UiTest, ScrollBoxScrollsItsChildrenWithinTheRange)
     child->SetParent(&box);
     auto* vs = box.VertScrollBar();
     vs->SetIncrement(24);
-    EXPECT_EQ(vs->MaxPosition(), 150);
+    // both bars show and take their 16 pixels: the client area is 84 x 84
+    EXPECT_EQ(box.ClientRect(), Rect(0, 0, 84, 84));
+    EXPECT_EQ(vs->MaxPosition(), 250 - 84);
     box.Perform(WM_VSCROLL, SB_LINEDOWN);
     EXPECT_EQ(vs->Position(), 24);
     EXPECT_EQ(child->Top(), -24);
     box.Perform(WM_VSCROLL, SB_BOTTOM);
-    EXPECT_EQ(vs->Position(), 150);
+    EXPECT_EQ(vs->Position(), 166);
     box.Perform(WM_VSCROLL, SB_LINEDOWN);
-    EXPECT_EQ(vs->Position(), 150); // never past the end
+    EXPECT_EQ(vs->Position(), 166); // never past the end
     box.Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 2000));
-    EXPECT_EQ(box.HorzScrollBar()->Position(), 200);
-    EXPECT_EQ(child->Left(), -200);
+    EXPECT_EQ(box.HorzScrollBar()->Position(), 300 - 84);
+    EXPECT_EQ(child->Left(), -216);
     box.Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0));
     EXPECT_EQ(child->Left(), 0);
     // a fixed range wins over the children's extent
     vs->SetRange(120);
-    EXPECT_EQ(vs->Position(), 20);
+    EXPECT_EQ(vs->Position(), 120 - 84);
+    // content that fits needs no bars: the whole box is client area
+    child->SetBounds(0, 0, 50, 50);
+    vs->SetRange(0);
+    box.HorzScrollBar()->SetRange(0);
+    EXPECT_EQ(box.ClientRect(), Rect(0, 0, 100, 100));
+    // content a little wider than the box: the horizontal bar makes the vertical one needed
+    child->SetBounds(0, 0, 120, 90);
+    EXPECT_EQ(box.ClientRect(), Rect(0, 0, 84, 84));
 }
 
 TEST_F(UiTest, ModalFormAnsweredByAScriptReturnsItsModalResult)

@@ -175,6 +175,33 @@ TEST(NativeWindow, ListAndCheckWidgetsFollowTheControls)
     form.Hide();
 }
 
+TEST(NativeWindow, ScrollBoxShowsScrollBarsThatScrollIt)
+{
+    REQUIRE_DISPLAY();
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 300);
+    auto* box = new TScrollBox(&form);
+    box->SetParent(&form);
+    box->SetBounds(10, 10, 200, 200);
+    auto* page = new TPanel(&form);
+    page->SetParent(box);
+    page->SetBounds(0, 0, 150, 600); // taller than the box only
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(&form).Visible; }));
+    TNativeState s = NativeStateOf(box);
+    EXPECT_TRUE(s.VertBar);
+    EXPECT_FALSE(s.HorzBar);
+    NativeScroll(box, false, 100); // the user drags the thumb
+    EXPECT_EQ(box->VertScrollBar()->Position(), 100);
+    EXPECT_EQ(page->Top(), -100);
+    EXPECT_EQ(NativeStateOf(page).Bounds.Top, -100);
+    box->Perform(WM_VSCROLL, SB_TOP); // and the program scrolls back
+    EXPECT_EQ(NativeStateOf(box).VertPos, 0);
+    page->SetHeight(100); // fits now: the bar goes
+    EXPECT_FALSE(NativeStateOf(box).VertBar);
+    form.Hide();
+}
+
 // Runs the window tests above under a virtual X server, so plain ctest runs them too.
 TEST(XvfbRun, WindowTestsPassUnderAVirtualDisplay)
 {
@@ -197,6 +224,6 @@ TEST(XvfbRun, WindowTestsPassUnderAVirtualDisplay)
     out << in.rdbuf();
     std::remove(log.c_str());
     EXPECT_EQ(rc, 0) << out.str();
-    EXPECT_NE(out.str().find("[  PASSED  ] 3 tests"), String::npos) << out.str();
+    EXPECT_NE(out.str().find("[  PASSED  ] 4 tests"), String::npos) << out.str();
     EXPECT_EQ(out.str().find("SKIPPED"), String::npos) << out.str();
 }

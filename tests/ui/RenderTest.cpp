@@ -187,4 +187,13 @@ TEST_F(RenderTest, ScrollBoxChildrenSitInsideItsFrame)
     EXPECT_NE(pic.At(32, 32), Rgb(clRed));
     box->SetBorderStyle(bsNone);
     EXPECT_EQ(child->ClientToScreen(Point(0, 0)), Point(10, 10));
+
+    // content taller than the box: a vertical scroll bar along its right edge, thumb at the top
+    box->SetBorderStyle(bsSingle);
+    child->SetHeight(300);
+    Picture scrolled(&form);
+    const Integer barLeft = 10 + 2 + 96 - ScrollBarSize;
+    EXPECT_EQ(scrolled.At(barLeft, 12 + ScrollBarSize), Rgb(clBtnHighlight)); // the thumb's light edge
+    EXPECT_EQ(scrolled.At(barLeft + 8, 12 + 60), Rgb(cl3DLight));          // the track below it
+    EXPECT_EQ(box->ClientRect(), Rect(0, 0, 96 - ScrollBarSize, 96));
 }
