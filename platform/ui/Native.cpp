@@ -33,6 +33,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -358,8 +359,17 @@ protected:
         E->ignore();
         Guard(FForm, [this] { FForm->Close(); });
     }
+    void moveEvent(QMoveEvent*) override
+    {
+        if (gMirroring || !isVisible())
+            return;
+        const QPoint p = geometry().topLeft();
+        if (p.x() != FForm->Left() || p.y() != FForm->Top())
+            Guard(FForm, [&] { FForm->SetBounds(p.x(), p.y(), FForm->Width(), FForm->Height()); });
+    }
     void resizeEvent(QResizeEvent*) override
     {
+
         Arrange();
         if (gMirroring)
             return;
