@@ -1,8 +1,12 @@
 #include "platform/rtl/List.h"
 
+#include "platform/rtl/TypeInfo.h"
+
 #include <algorithm>
 
 namespace qor {
+
+QOR_PUBLISH(TList) {}
 
 void ListIndexError(Integer Index)
 {

@@ -3,6 +3,7 @@
 // the objects it holds.
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
 #include <functional>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace qor {
-
-class TObject;
 
 // Negative when Item1 sorts before Item2, zero when equal, positive when after.
 using TListSortCompare = std::function<int(void* Item1, void* Item2)>;
@@ -21,12 +20,11 @@ enum TListNotification : Byte { lnAdded, lnExtracted, lnDeleted };
 // Raises EListError "List index out of bounds (N)".
 [[noreturn]] void ListIndexError(Integer Index);
 
-class TList {
+class TList : public TObject {
+    QOR_CLASS(TList, TObject)
 public:
     TList() = default;
-    virtual ~TList();
-    TList(const TList&) = delete;
-    TList& operator=(const TList&) = delete;
+    ~TList() override;
 
     // Appends Item and answers its index.
     Integer Add(void* Item);
@@ -83,8 +81,9 @@ private:
     std::vector<void*> FItems;
 };
 
-// A typed list of pointers. With OwnsObjects the list deletes the objects that leave it through
-// Delete, Remove, Clear, SetCount or its own destruction (Extract hands the object back instead).
+// A typed list of pointers. With OwnsObjects the list frees the objects that leave it through
+// Delete, Remove, Put, Clear, SetCount or its own destruction (Extract hands the object back
+// instead). Objects of TObject descendants are freed with Free, others deleted.
 template <class T>
 class TListOf : public TList {
     static_assert(std::is_pointer_v<T>, "TListOf holds pointers: TListOf<TFoo*>");
@@ -92,7 +91,16 @@ class TListOf : public TList {
 
 public:
     explicit TListOf(bool AOwnsObjects = false) : FOwnsObjects(AOwnsObjects) {}
-    ~TListOf() override { Clear(); }
+    // An object that refuses to be freed here stays alive, out of the list (destructors never throw).
+    ~TListOf() override
+    {
+        while (Count() > 0) {
+            try {
+                Clear();
+            } catch (...) {
+            }
+        }
+    }
 
     bool OwnsObjects() const { return FOwnsObjects; }
     void SetOwnsObjects(bool Value) { FOwnsObjects = Value; }
@@ -134,8 +142,12 @@ public:
 protected:
     void Notify(void* Ptr, TListNotification Action) override
     {
-        if (FOwnsObjects && Action == lnDeleted && Ptr)
-            delete static_cast<T>(Ptr);
+        if (FOwnsObjects && Action == lnDeleted && Ptr) {
+            if constexpr (std::is_base_of_v<TObject, Pointee>)
+                Free(static_cast<T>(Ptr));
+            else
+                delete static_cast<T>(Ptr);
+        }
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "platform/rtl/Streams.h"
 
+#include "platform/rtl/TypeInfo.h"
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -85,6 +87,14 @@ String OsReason(int Err)
 }
 
 } // namespace
+
+QOR_PUBLISH(TStream) {}
+QOR_PUBLISH(TCustomMemoryStream) {}
+QOR_PUBLISH(TSpanStream) {}
+QOR_PUBLISH(TMemoryStream) {}
+QOR_PUBLISH(TBytesStream) {}
+QOR_PUBLISH(TStringStream) {}
+QOR_PUBLISH(TFileStream) {}
 
 // ---- TStream ------------------------------------------------------------------------------------
 

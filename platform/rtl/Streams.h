@@ -3,6 +3,7 @@
 // streams (growing, over a byte vector, over a read-only span), string streams and file streams.
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
 #include <cstdio>
@@ -20,12 +21,11 @@ inline constexpr TSeekOrigin soFromBeginning = TSeekOrigin::soBeginning;
 inline constexpr TSeekOrigin soFromCurrent = TSeekOrigin::soCurrent;
 inline constexpr TSeekOrigin soFromEnd = TSeekOrigin::soEnd;
 
-class TStream {
+class TStream : public TObject {
+    QOR_CLASS(TStream, TObject)
 public:
     TStream() = default;
-    virtual ~TStream();
-    TStream(const TStream&) = delete;
-    TStream& operator=(const TStream&) = delete;
+    ~TStream() override;
 
     // Transfer up to Count bytes; answer how many were transferred (0 at the end, never negative).
     virtual Int64 Read(void* Buffer, Int64 Count) = 0;
@@ -76,6 +76,7 @@ public:
 // A stream over a block of memory it does not manage; reads and seeks only. Base of the memory
 // streams below.
 class TCustomMemoryStream : public TStream {
+    QOR_CLASS(TCustomMemoryStream, TStream)
 public:
     Int64 Read(void* Buffer, Int64 Count) override;
     Int64 Write(const void* Buffer, Int64 Count) override;   // writes nothing: answers 0
@@ -97,6 +98,7 @@ protected:
 
 // A read-only stream over bytes owned by someone else (embedded resources). Writes fail.
 class TSpanStream : public TCustomMemoryStream {
+    QOR_CLASS(TSpanStream, TCustomMemoryStream)
 public:
     explicit TSpanStream(std::span<const Byte> Bytes);
     TSpanStream(const void* Data, Int64 Size);
@@ -105,6 +107,7 @@ public:
 // A growing stream in memory. Writing past the end grows it geometrically; seeking past the end is
 // allowed and a later write fills the gap with zeros.
 class TMemoryStream : public TCustomMemoryStream {
+    QOR_CLASS(TMemoryStream, TCustomMemoryStream)
 public:
     TMemoryStream() = default;
     ~TMemoryStream() override;
@@ -132,6 +135,7 @@ protected:
 
 // A memory stream whose contents are handed over as a byte vector.
 class TBytesStream : public TMemoryStream {
+    QOR_CLASS(TBytesStream, TMemoryStream)
 public:
     TBytesStream() = default;
     explicit TBytesStream(std::vector<Byte> Bytes);
@@ -141,6 +145,7 @@ public:
 
 // A memory stream holding text; DataString is its whole contents.
 class TStringStream : public TMemoryStream {
+    QOR_CLASS(TStringStream, TMemoryStream)
 public:
     TStringStream() = default;
     explicit TStringStream(const String& AString);
@@ -166,6 +171,7 @@ inline constexpr Word fmShareDenyNone = 0x0040;
 // Failures raise EFCreateError `Cannot create file "NAME". reason` or
 // EFOpenError `Cannot open file "NAME". reason`.
 class TFileStream : public TStream {
+    QOR_CLASS(TFileStream, TStream)
 public:
     TFileStream(const String& FileName, Word Mode);
     // Flushes; a failure there cannot be reported, so call Flush first when it matters.

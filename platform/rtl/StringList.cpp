@@ -8,6 +8,9 @@
 
 namespace qor {
 
+QOR_PUBLISH(TStrings) {}
+QOR_PUBLISH(TStringList) {}
+
 namespace {
 
 bool IsBlank(char C)
@@ -141,14 +144,19 @@ void TStrings::AddStrings(const std::vector<String>& Strings)
     EndUpdate();
 }
 
-void TStrings::Assign(const TStrings* Source)
+void TStrings::Assign(TPersistent* Source)
 {
-    if (Source == this)
+    auto* Strings = dynamic_cast<TStrings*>(Source);
+    if (!Strings) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    if (Strings == this)
         return;
     BeginUpdate();
     try {
         Clear();
-        AddStrings(Source);
+        AddStrings(Strings);
     } catch (...) {
         EndUpdate();
         throw;
@@ -526,13 +534,13 @@ void TStringList::CheckIndex(Integer Index) const
 void TStringList::Changing()
 {
     if (UpdateCount() == 0 && OnChanging)
-        OnChanging(reinterpret_cast<TObject*>(this));
+        OnChanging(this);
 }
 
 void TStringList::Changed()
 {
     if (UpdateCount() == 0 && OnChange)
-        OnChange(reinterpret_cast<TObject*>(this));
+        OnChange(this);
 }
 
 void TStringList::SetUpdateState(bool Updating)

@@ -2,7 +2,9 @@
 // TStrings, the abstract list of strings with an object per string, and TStringList, the
 // ordinary one (optionally sorted, with a duplicates rule).
 
+#include "platform/rtl/Events.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Persistent.h"
 #include "platform/rtl/Types.h"
 
 #include <functional>
@@ -10,7 +12,6 @@
 
 namespace qor {
 
-class TObject;
 class TStream;
 
 enum TDuplicates : Byte { dupIgnore, dupAccept, dupError };
@@ -24,12 +25,11 @@ enum class TTextEncoding : Byte {
     teAnsi       // Windows-1252
 };
 
-class TStrings {
+class TStrings : public TPersistent {
+    QOR_CLASS(TStrings, TPersistent)
 public:
     TStrings() = default;
-    virtual ~TStrings();
-    TStrings(const TStrings&) = delete;
-    TStrings& operator=(const TStrings&) = delete;
+    ~TStrings() override;
 
     // The storage every descendant provides.
     virtual Integer Count() const = 0;
@@ -50,8 +50,8 @@ public:
     void InsertObject(Integer Index, const String& S, TObject* AObject);
     void AddStrings(const TStrings* Strings);
     void AddStrings(const std::vector<String>& Strings);
-    // Replaces the contents (strings and objects) with Source's.
-    virtual void Assign(const TStrings* Source);
+    // From another TStrings: replaces the contents (strings and objects) with Source's.
+    void Assign(TPersistent* Source) override;
     // Same strings in the same order (compared exactly; objects are not compared).
     bool Equals(const TStrings* Other) const;
     virtual void Exchange(Integer Index1, Integer Index2);
@@ -143,6 +143,7 @@ class TStringList;
 using TStringListSortCompare = std::function<int(TStringList* List, Integer Index1, Integer Index2)>;
 
 class TStringList : public TStrings {
+    QOR_CLASS(TStringList, TStrings)
 public:
     TStringList() = default;
     ~TStringList() override;
@@ -174,8 +175,8 @@ public:
     bool CaseSensitive() const override { return FCaseSensitive; }
     void SetCaseSensitive(bool Value);
 
-    std::function<void(TObject*)> OnChange;
-    std::function<void(TObject*)> OnChanging;
+    TNotifyEvent OnChange;
+    TNotifyEvent OnChanging;
 
 protected:
     void SetUpdateState(bool Updating) override;

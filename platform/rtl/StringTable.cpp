@@ -98,6 +98,11 @@ String LoadStr(Integer Ident)
     return It == T.end() ? String() : It->second;
 }
 
+String FmtLoadStr(Integer Ident, std::initializer_list<TVarRec> Args)
+{
+    return Format(LoadStr(Ident), Args);
+}
+
 bool HasStr(Integer Ident)
 {
     return Table().count(Ident) != 0;

@@ -2,8 +2,10 @@
 // The string table: numbered texts compiled into the library from resources/strings.txt
 // (one "NUMBER=text" per line, '#' starts a comment line, UTF-8, escapes \n \t \\).
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Types.h"
 
+#include <initializer_list>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,9 @@ namespace qor {
 
 // The text numbered Ident, or an empty string when there is none.
 String LoadStr(Integer Ident);
+
+// The text numbered Ident with Args put in by Format.
+String FmtLoadStr(Integer Ident, std::initializer_list<TVarRec> Args);
 
 // True when the table has a text numbered Ident.
 bool HasStr(Integer Ident);

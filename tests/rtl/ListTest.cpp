@@ -174,6 +174,52 @@ TEST(ListOf, OwningListDeletesWhatLeavesButNotWhatIsExtracted)
     EXPECT_EQ(TCounted::Alive, 0);
 }
 
+namespace {
+// An object that may refuse to be freed.
+class TGuarded : public TObject {
+public:
+    static inline int Alive = 0;
+    TGuarded() { ++Alive; }
+    ~TGuarded() override { --Alive; }
+    void BeforeDestruction() override
+    {
+        if (Refuse)
+            throw EInvalidOperation("refused");
+    }
+    bool Refuse = false;
+};
+} // namespace
+
+TEST(ListOf, OwningListFreesObjectsThroughFree)
+{
+    TGuarded::Alive = 0;
+    auto* Stubborn = new TGuarded;
+    {
+        TListOf<TGuarded*> L(true);
+        L.Add(new TGuarded);
+        L.Add(Stubborn);
+        Stubborn->Refuse = true;
+        EXPECT_THROW(L.Delete(1), EInvalidOperation);
+        EXPECT_EQ(L.Count(), 1);   // out of the list, but alive
+        EXPECT_EQ(TGuarded::Alive, 2);
+    }
+    EXPECT_EQ(TGuarded::Alive, 1);
+    {
+        TListOf<TGuarded*> L(true);
+        L.Add(Stubborn);
+        L.Add(new TGuarded);
+    }   // the refusal is swallowed by the destructor; the other object is still freed
+    EXPECT_EQ(TGuarded::Alive, 1);
+    Stubborn->Refuse = false;
+    Free(Stubborn);
+    EXPECT_EQ(TGuarded::Alive, 0);
+
+    TList* Plain = new TList;
+    EXPECT_EQ(Plain->ClassName(), "TList");
+    FreeAndNil(Plain);
+    EXPECT_EQ(Plain, nullptr);
+}
+
 TEST(ListOf, NonOwningListLeavesObjectsAlone)
 {
     TCounted::Alive = 0;

@@ -240,11 +240,25 @@ TEST(StringList, NamesAndValues)
     EXPECT_EQ(L.Values("key"), "v");
 }
 
+TEST(StringList, AssignTakesOnlyStringLists)
+{
+    TStringList L;
+    L.Add("kept");
+    TPersistent Other;
+    EXPECT_THROW(L.Assign(&Other), EConvertError);
+    EXPECT_EQ(Joined(L), "kept");
+    EXPECT_EQ(L.ClassName(), "TStringList");
+    EXPECT_TRUE(L.Is<TStrings>());
+}
+
 TEST(StringList, ChangeEventsFireOncePerUpdate)
 {
     TStringList L;
     int Changing = 0, Changed = 0;
-    L.OnChanging = [&](TObject*) { ++Changing; };
+    L.OnChanging = [&](TObject* Sender) {
+        ++Changing;
+        EXPECT_EQ(Sender, &L);
+    };
     L.OnChange = [&](TObject*) {
         ++Changed;
         EXPECT_EQ(Changing, Changed);

@@ -16,6 +16,11 @@ TEST(StringTable, LooksUpCompiledInTexts)
     EXPECT_EQ(LoadStr(-1), "");
 }
 
+TEST(StringTable, FmtLoadStrFillsInArguments)
+{
+    EXPECT_EQ(FmtLoadStr(4, {"Band", 3}), "Band has 3 items");
+}
+
 TEST(StringTable, TheShippedTableHasNoMalformedLines)
 {
     auto Bytes = FindResource("strings.txt");
