@@ -118,6 +118,9 @@ struct TKind {
     TMaker Make;
 };
 
+// Test names and failure messages show the kind by name.
+void PrintTo(const TKind& Kind, std::ostream* Out) { *Out << Kind.Name; }
+
 class DataSetBehaviour : public ::testing::TestWithParam<TKind> {
 protected:
     void SetUp() override
