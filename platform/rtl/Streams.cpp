@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -282,7 +284,13 @@ void TMemoryStream::Reserve(Int64 Needed)
     Int64 Cap = Capacity();
     Int64 NewCap = std::max<Int64>({Needed, Cap + Cap / 2, 256});
     NewCap = (NewCap + 255) & ~Int64(255);
-    FData.resize(static_cast<std::size_t>(NewCap));
+    try {
+        FData.resize(static_cast<std::size_t>(NewCap));
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources("Out of memory while expanding memory stream");
+    } catch (const std::length_error&) {
+        throw EOutOfResources("Out of memory while expanding memory stream");
+    }
     FMemory = FData.data();
 }
 
