@@ -215,7 +215,9 @@ TEST(XvfbRun, WindowTestsPassUnderAVirtualDisplay)
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     ASSERT_GT(n, 0);
     self[n] = 0;
-    const String log = CreateTempFile("qor-xvfb") + ".log";
+    const String base = CreateTempFile("qor-xvfb");
+    const String log = base + ".log";
+    std::remove(base.c_str());
     const String cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' env QOR_UNDER_XVFB=1 QT_QPA_PLATFORM=xcb '" +
                        String(self) + "' --gtest_filter='NativeWindow.*' > '" + log + "' 2>&1";
     const int rc = std::system(cmd.c_str());
