@@ -3,6 +3,7 @@
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageCodecs.h"
+#include "platform/rtl/Endian.h"
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
@@ -238,7 +239,7 @@ void TBitmap::LoadFromStream(TStream* Stream)
     }
     std::vector<Byte> Head = Stream->ReadBytes(14);
     Int64 Take = Left;
-    const Int64 Declared = Int64(Head[2]) | (Int64(Head[3]) << 8) | (Int64(Head[4]) << 16) | (Int64(Head[5]) << 24);
+    const Int64 Declared = GetLE32(Head, 2);
     if (Declared >= 14 + 12 && Declared <= Left)
         Take = Declared;
     std::vector<Byte> Data = std::move(Head);

@@ -1,5 +1,7 @@
 #include "platform/graphics/Dib.h"
 
+#include "platform/rtl/Endian.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -16,33 +18,6 @@ constexpr std::uint32_t DefaultPalette[20] = {
 };
 
 constexpr std::uint32_t OpaqueBlack = 0xFF000000;
-
-Word ReadU16(std::span<const Byte> D, std::size_t At)
-{
-    return Word(D[At] | (D[At + 1] << 8));
-}
-
-Cardinal ReadU32(std::span<const Byte> D, std::size_t At)
-{
-    return Cardinal(D[At]) | (Cardinal(D[At + 1]) << 8) | (Cardinal(D[At + 2]) << 16) | (Cardinal(D[At + 3]) << 24);
-}
-
-Integer ReadI32(std::span<const Byte> D, std::size_t At)
-{
-    return static_cast<Integer>(ReadU32(D, At));
-}
-
-void PutU16(std::vector<Byte>& D, Word V)
-{
-    D.push_back(Byte(V));
-    D.push_back(Byte(V >> 8));
-}
-
-void PutU32(std::vector<Byte>& D, Cardinal V)
-{
-    for (int i = 0; i < 4; ++i)
-        D.push_back(Byte(V >> (8 * i)));
-}
 
 bool Fail(String* Error, const char* Why)
 {
@@ -87,7 +62,7 @@ std::vector<std::uint32_t> ReadPalette(std::span<const Byte> Info, const TDibHea
     for (std::size_t i = 0; i < N; ++i) {
         const std::size_t At = H.ColorTableOffset + i * H.ColorEntrySize;
         if (ColorUse == DibPalColors && H.HeaderSize != DibCoreHeaderSize) {
-            const Word Index = ReadU16(Info, At);
+            const Word Index = GetLE16(Info, At);
             Pal[i] = Index < 20 ? DefaultPalette[Index] : OpaqueBlack;
         } else {
             // Stored blue, green, red (and a reserved byte).
@@ -230,7 +205,7 @@ bool ReadDibHeader(std::span<const Byte> Info, Cardinal ColorUse, TDibHeader& Ou
     Out = TDibHeader{};
     if (Info.size() < 4)
         return Fail(Error, "Bitmap header is truncated");
-    const Cardinal Size = ReadU32(Info, 0);
+    const Cardinal Size = GetLE32(Info, 0);
     if (Size != DibCoreHeaderSize && Size < DibInfoHeaderSize)
         return Fail(Error, "Unknown bitmap header size");
     if (Size > 1024)
@@ -241,21 +216,21 @@ bool ReadDibHeader(std::span<const Byte> Info, Cardinal ColorUse, TDibHeader& Ou
 
     Int64 Width = 0, Height = 0;
     if (Size == DibCoreHeaderSize) {
-        Width = ReadU16(Info, 4);
-        Height = ReadU16(Info, 6);
-        Out.Planes = ReadU16(Info, 8);
-        Out.BitCount = ReadU16(Info, 10);
+        Width = GetLE16(Info, 4);
+        Height = GetLE16(Info, 6);
+        Out.Planes = GetLE16(Info, 8);
+        Out.BitCount = GetLE16(Info, 10);
         Out.ColorEntrySize = 3;
     } else {
-        Width = ReadI32(Info, 4);
-        Height = ReadI32(Info, 8);
-        Out.Planes = ReadU16(Info, 12);
-        Out.BitCount = ReadU16(Info, 14);
-        Out.Compression = ReadU32(Info, 16);
-        Out.SizeImage = ReadU32(Info, 20);
-        Out.XPelsPerMeter = ReadI32(Info, 24);
-        Out.YPelsPerMeter = ReadI32(Info, 28);
-        Out.ClrUsed = ReadU32(Info, 32);
+        Width = GetLE32s(Info, 4);
+        Height = GetLE32s(Info, 8);
+        Out.Planes = GetLE16(Info, 12);
+        Out.BitCount = GetLE16(Info, 14);
+        Out.Compression = GetLE32(Info, 16);
+        Out.SizeImage = GetLE32(Info, 20);
+        Out.XPelsPerMeter = GetLE32s(Info, 24);
+        Out.YPelsPerMeter = GetLE32s(Info, 28);
+        Out.ClrUsed = GetLE32(Info, 32);
         Out.ColorEntrySize = ColorUse == DibPalColors ? 2 : 4;
     }
     Out.TopDown = Height < 0;
@@ -292,18 +267,18 @@ bool ReadDibHeader(std::span<const Byte> Info, Cardinal ColorUse, TDibHeader& Ou
         const int Count = Out.Compression == DibCompressionAlphaBitfields ? 4 : 3;
         if (Size >= DibV4HeaderSize) {
             for (int i = 0; i < 4; ++i)
-                Out.Masks[i] = ReadU32(Info, 40 + 4 * std::size_t(i));
+                Out.Masks[i] = GetLE32(Info, 40 + 4 * std::size_t(i));
         } else {
             // Masks follow a plain info header (the 52/56-byte variants hold them inside).
             for (int i = 0; i < Count; ++i) {
                 const std::size_t At = 40 + 4 * std::size_t(i);
                 if (At + 4 <= Size) {
-                    Out.Masks[i] = ReadU32(Info, At);
+                    Out.Masks[i] = GetLE32(Info, At);
                     continue;
                 }
                 if (Info.size() < Pos + 4)
                     return Fail(Error, "Bitmap colour masks are truncated");
-                Out.Masks[i] = ReadU32(Info, Pos);
+                Out.Masks[i] = GetLE32(Info, Pos);
                 Pos += 4;
             }
         }
@@ -383,7 +358,7 @@ bool DecodeBmpFile(std::span<const Byte> Data, TDibImage& Out, String* Error)
         return Fail(Error, "Bitmap file is truncated");
     if (Data[0] != 'B' || Data[1] != 'M')
         return Fail(Error, "Not a bitmap file");
-    const Cardinal OffBits = ReadU32(Data, 10);
+    const Cardinal OffBits = GetLE32(Data, 10);
     const std::span<const Byte> Info = Data.subspan(14);
     TDibHeader H;
     if (!ReadDibHeader(Info, DibRgbColors, H, Error))
@@ -411,29 +386,25 @@ std::vector<Byte> EncodeDib(const TDibImage& Image, Word BitCount)
     const std::size_t TableBytes = BitCount == 1 ? 8 : 0;
     D.reserve(DibInfoHeaderSize + TableBytes + Stride * std::size_t(Ht));
 
-    PutU32(D, DibInfoHeaderSize);
-    PutU32(D, Cardinal(W));
-    PutU32(D, Cardinal(Ht));
-    PutU16(D, 1);
-    PutU16(D, BitCount);
-    PutU32(D, DibCompressionRgb);
-    PutU32(D, Cardinal(Stride * std::size_t(Ht)));
-    PutU32(D, Cardinal(Image.XPelsPerMeter));
-    PutU32(D, Cardinal(Image.YPelsPerMeter));
-    PutU32(D, BitCount == 1 ? 2 : 0);
-    PutU32(D, 0);
+    PutLE32(D, DibInfoHeaderSize);
+    PutLE32(D, Cardinal(W));
+    PutLE32(D, Cardinal(Ht));
+    PutLE16(D, 1);
+    PutLE16(D, BitCount);
+    PutLE32(D, DibCompressionRgb);
+    PutLE32(D, Cardinal(Stride * std::size_t(Ht)));
+    PutLE32(D, Cardinal(Image.XPelsPerMeter));
+    PutLE32(D, Cardinal(Image.YPelsPerMeter));
+    PutLE32(D, BitCount == 1 ? 2 : 0);
+    PutLE32(D, 0);
 
     const bool HaveIndices = Image.Indices.size() == Image.Pixels.size() && Image.Palette.size() >= 2 &&
                              Image.BitCount == 1;
     if (BitCount == 1) {
         const std::uint32_t Pal[2] = {HaveIndices ? Image.Palette[0] : OpaqueBlack,
                                       HaveIndices ? Image.Palette[1] : 0xFFFFFFFFu};
-        for (std::uint32_t C : Pal) {
-            D.push_back(Byte(C));
-            D.push_back(Byte(C >> 8));
-            D.push_back(Byte(C >> 16));
-            D.push_back(0);
-        }
+        for (std::uint32_t C : Pal)
+            PutLE32(D, C & 0x00FFFFFFu); // blue, green, red, reserved
     }
 
     const std::size_t Base = D.size();
@@ -475,14 +446,14 @@ std::vector<Byte> EncodeDib(const TDibImage& Image, Word BitCount)
 std::vector<Byte> EncodeBmpFile(const TDibImage& Image, Word BitCount)
 {
     std::vector<Byte> Dib = EncodeDib(Image, BitCount);
-    const Cardinal HeaderAndTable = DibInfoHeaderSize + (ReadU16(Dib, 14) == 1 ? 8 : 0);
+    const Cardinal HeaderAndTable = DibInfoHeaderSize + (GetLE16(Dib, 14) == 1 ? 8 : 0);
     std::vector<Byte> F;
     F.reserve(14 + Dib.size());
     F.push_back('B');
     F.push_back('M');
-    PutU32(F, Cardinal(14 + Dib.size()));
-    PutU32(F, 0);
-    PutU32(F, 14 + HeaderAndTable);
+    PutLE32(F, Cardinal(14 + Dib.size()));
+    PutLE32(F, 0);
+    PutLE32(F, 14 + HeaderAndTable);
     F.insert(F.end(), Dib.begin(), Dib.end());
     return F;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/ImageCodecs.h"
+#include "platform/rtl/Endian.h"
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
@@ -21,16 +22,6 @@ bool Fail(String* Error, const char* Why)
     return false;
 }
 
-Word U16(std::span<const Byte> D, std::size_t At)
-{
-    return Word(D[At] | (D[At + 1] << 8));
-}
-
-Cardinal U32(std::span<const Byte> D, std::size_t At)
-{
-    return Cardinal(D[At]) | (Cardinal(D[At + 1]) << 8) | (Cardinal(D[At + 2]) << 16) | (Cardinal(D[At + 3]) << 24);
-}
-
 struct TEntry {
     Integer Width, Height, Bits;
     std::span<const Byte> Data;
@@ -48,12 +39,9 @@ bool DecodeIconDib(std::span<const Byte> D, TDibImage& Out, String* Error)
     const Integer Rows = H.Height >= 2 ? H.Height / 2 : H.Height;
     std::vector<Byte> Info(D.begin(), D.begin() + std::ptrdiff_t(H.InfoSize));
     if (H.HeaderSize == DibCoreHeaderSize) {
-        Info[6] = Byte(Rows);
-        Info[7] = Byte(Rows >> 8);
+        SetLE16(Info, 6, Word(Rows));
     } else {
-        const Cardinal V = Cardinal(H.TopDown ? -Rows : Rows);
-        for (int i = 0; i < 4; ++i)
-            Info[8 + std::size_t(i)] = Byte(V >> (8 * i));
+        SetLE32(Info, 8, Cardinal(H.TopDown ? -Rows : Rows));
     }
     const std::span<const Byte> Bits = D.subspan(H.InfoSize);
     TDibImage Img;
@@ -100,9 +88,9 @@ bool DecodeIconDib(std::span<const Byte> D, TDibImage& Out, String* Error)
 bool DecodeIconFile(std::span<const Byte> D, TDibImage& Out, String* Error)
 {
     Out = TDibImage{};
-    if (D.size() < 6 || U16(D, 0) != 0 || (U16(D, 2) != 1 && U16(D, 2) != 2))
+    if (D.size() < 6 || GetLE16(D, 0) != 0 || (GetLE16(D, 2) != 1 && GetLE16(D, 2) != 2))
         return Fail(Error, "Not an icon file");
-    const std::size_t Count = U16(D, 4);
+    const std::size_t Count = GetLE16(D, 4);
     if (Count == 0)
         return Fail(Error, "Icon file holds no images");
     if (D.size() < 6 + 16 * Count)
@@ -110,13 +98,13 @@ bool DecodeIconFile(std::span<const Byte> D, TDibImage& Out, String* Error)
     std::vector<TEntry> Entries;
     for (std::size_t i = 0; i < Count; ++i) {
         const std::size_t At = 6 + 16 * i;
-        const Cardinal Size = U32(D, At + 8), Offset = U32(D, At + 12);
+        const Cardinal Size = GetLE32(D, At + 8), Offset = GetLE32(D, At + 12);
         if (Offset >= D.size() || Size == 0 || Size > D.size() - Offset)
             continue;
         TEntry E;
         E.Width = D[At] ? D[At] : 256;
         E.Height = D[At + 1] ? D[At + 1] : 256;
-        E.Bits = U16(D, At + 6);
+        E.Bits = GetLE16(D, At + 6);
         E.Data = D.subspan(Offset, Size);
         Entries.push_back(E);
     }

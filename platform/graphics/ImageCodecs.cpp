@@ -1,5 +1,6 @@
 #include "platform/graphics/ImageCodecs.h"
 
+#include "platform/rtl/Endian.h"
 #include "platform/rtl/QtHost.h"
 
 #include <QBuffer>
@@ -22,21 +23,6 @@ bool Fail(String* Error, const char* Why)
     return false;
 }
 
-Cardinal BigU32(std::span<const Byte> D, std::size_t At)
-{
-    return (Cardinal(D[At]) << 24) | (Cardinal(D[At + 1]) << 16) | (Cardinal(D[At + 2]) << 8) | D[At + 3];
-}
-
-Cardinal LittleU32(std::span<const Byte> D, std::size_t At)
-{
-    return Cardinal(D[At]) | (Cardinal(D[At + 1]) << 8) | (Cardinal(D[At + 2]) << 16) | (Cardinal(D[At + 3]) << 24);
-}
-
-Word LittleU16(std::span<const Byte> D, std::size_t At)
-{
-    return Word(D[At] | (D[At + 1] << 8));
-}
-
 bool StartsWith(std::span<const Byte> D, const char* Sig, std::size_t N)
 {
     return D.size() >= N && std::memcmp(D.data(), Sig, N) == 0;
@@ -50,7 +36,7 @@ bool CheckPng(std::span<const Byte> D, String* Error)
     while (true) {
         if (D.size() - At < 12)
             return Fail(Error, "PNG data is truncated");
-        const Cardinal Len = BigU32(D, At);
+        const Cardinal Len = GetBE32(D, At);
         const bool IsHeader = std::memcmp(D.data() + At + 4, "IHDR", 4) == 0;
         const bool IsEnd = std::memcmp(D.data() + At + 4, "IEND", 4) == 0;
         if (First && !IsHeader)
@@ -144,12 +130,12 @@ TImageFormat DetectImageFormat(std::span<const Byte> D)
         return TImageFormat::Jpeg;
     if (StartsWith(D, "GIF87a", 6) || StartsWith(D, "GIF89a", 6))
         return TImageFormat::Gif;
-    if (D.size() >= 44 && LittleU32(D, 0) == 1 && LittleU32(D, 40) == 0x464D4520)
+    if (D.size() >= 44 && GetLE32(D, 0) == 1 && GetLE32(D, 40) == 0x464D4520)
         return TImageFormat::Emf;
-    if (D.size() >= 4 && LittleU32(D, 0) == 0x9AC6CDD7)
+    if (D.size() >= 4 && GetLE32(D, 0) == 0x9AC6CDD7)
         return TImageFormat::Wmf;
     if (D.size() >= 6) {
-        const Word Type = LittleU16(D, 0), HeaderWords = LittleU16(D, 2), Version = LittleU16(D, 4);
+        const Word Type = GetLE16(D, 0), HeaderWords = GetLE16(D, 2), Version = GetLE16(D, 4);
         if ((Type == 1 || Type == 2) && HeaderWords == 9 && (Version == 0x300 || Version == 0x100))
             return TImageFormat::Wmf;
         if (Type == 0 && (HeaderWords == 1 || HeaderWords == 2) && Version > 0)

@@ -1,6 +1,7 @@
 #include "platform/graphics/Metafile.h"
 
 #include "platform/graphics/Screen.h"
+#include "platform/rtl/Endian.h"
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
@@ -22,31 +23,11 @@ bool Fail(String* Error, const char* Why)
     return false;
 }
 
-Word U16(std::span<const Byte> D, std::size_t At)
-{
-    return Word(D[At] | (D[At + 1] << 8));
-}
-
-Cardinal U32(std::span<const Byte> D, std::size_t At)
-{
-    return Cardinal(D[At]) | (Cardinal(D[At + 1]) << 8) | (Cardinal(D[At + 2]) << 16) | (Cardinal(D[At + 3]) << 24);
-}
-
-Integer I32(std::span<const Byte> D, std::size_t At)
-{
-    return Integer(U32(D, At));
-}
-
-SmallInt I16(std::span<const Byte> D, std::size_t At)
-{
-    return SmallInt(U16(D, At));
-}
-
 bool ReadEmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
 {
-    if (D.size() < 88 || U32(D, 0) != 1 || U32(D, 40) != 0x464D4520)
+    if (D.size() < 88 || GetLE32(D, 0) != 1 || GetLE32(D, 40) != 0x464D4520)
         return Fail(Error, "Not an enhanced metafile");
-    const Cardinal HeaderSize = U32(D, 4);
+    const Cardinal HeaderSize = GetLE32(D, 4);
     if (HeaderSize < 88 || HeaderSize > D.size())
         return Fail(Error, "Enhanced metafile header is damaged");
     std::size_t At = 0;
@@ -54,7 +35,7 @@ bool ReadEmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
     while (At < D.size()) {
         if (D.size() - At < 8)
             return Fail(Error, "Enhanced metafile is truncated");
-        const Cardinal Type = U32(D, At), Size = U32(D, At + 4);
+        const Cardinal Type = GetLE32(D, At), Size = GetLE32(D, At + 4);
         if (Size < 8 || Size > D.size() - At)
             return Fail(Error, "Enhanced metafile record lies outside the data");
         At += Size;
@@ -74,13 +55,13 @@ bool ReadEmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
         const double v = double(Pixels) * Millimetres * 100.0 / Devices;
         return static_cast<Integer>(std::clamp(std::round(v), 0.0, double(INT32_MAX)));
     };
-    const Integer FL = I32(D, 24), FT = I32(D, 28), FR = I32(D, 32), FB = I32(D, 36);
+    const Integer FL = GetLE32s(D, 24), FT = GetLE32s(D, 28), FR = GetLE32s(D, 32), FB = GetLE32s(D, 36);
     Info.MMWidth = static_cast<Integer>(Span(FL, FR, 0));
     Info.MMHeight = static_cast<Integer>(Span(FT, FB, 0));
     if (Info.MMWidth == 0 || Info.MMHeight == 0) {
         // No frame: the bounds in reference-device pixels, converted through its size.
-        const Integer BL = I32(D, 8), BT = I32(D, 12), BR = I32(D, 16), BB = I32(D, 20);
-        const Integer DevX = I32(D, 72), DevY = I32(D, 76), MmX = I32(D, 80), MmY = I32(D, 84);
+        const Integer BL = GetLE32s(D, 8), BT = GetLE32s(D, 12), BR = GetLE32s(D, 16), BB = GetLE32s(D, 20);
+        const Integer DevX = GetLE32s(D, 72), DevY = GetLE32s(D, 76), MmX = GetLE32s(D, 80), MmY = GetLE32s(D, 84);
         if (DevX > 0 && DevY > 0 && MmX > 0 && MmY > 0) {
             Info.MMWidth = Scaled(Span(BL, BR, 1), MmX, DevX);
             Info.MMHeight = Scaled(Span(BT, BB, 1), MmY, DevY);
@@ -92,12 +73,12 @@ bool ReadEmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
 bool ReadWmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
 {
     std::size_t At = 0;
-    if (D.size() >= 4 && U32(D, 0) == PlaceableMetafileKey) {
+    if (D.size() >= 4 && GetLE32(D, 0) == PlaceableMetafileKey) {
         if (D.size() < 22)
             return Fail(Error, "Metafile header is truncated");
         Info.Placeable = true;
-        Info.Bounds = TRect(I16(D, 6), I16(D, 8), I16(D, 10), I16(D, 12));
-        Info.Inch = U16(D, 14);
+        Info.Bounds = TRect(GetLE16s(D, 6), GetLE16s(D, 8), GetLE16s(D, 10), GetLE16s(D, 12));
+        Info.Inch = GetLE16(D, 14);
         if (Info.Inch == 0)
             return Fail(Error, "Metafile header gives no units per inch");
         Info.MMWidth = MulDiv(std::abs(Info.Bounds.Right - Info.Bounds.Left), 2540, Info.Inch);
@@ -106,7 +87,7 @@ bool ReadWmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
     }
     if (D.size() - At < 18)
         return Fail(Error, "Metafile header is truncated");
-    const Word Type = U16(D, At), HeaderWords = U16(D, At + 2);
+    const Word Type = GetLE16(D, At), HeaderWords = GetLE16(D, At + 2);
     if ((Type != 1 && Type != 2) || HeaderWords != 9)
         return Fail(Error, "Not a metafile");
     At += 18;
@@ -115,8 +96,8 @@ bool ReadWmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
     while (At < D.size()) {
         if (D.size() - At < 6)
             return Fail(Error, "Metafile is truncated");
-        const std::size_t Size = std::size_t(U32(D, At)) * 2;
-        const Word Function = U16(D, At + 4);
+        const std::size_t Size = std::size_t(GetLE32(D, At)) * 2;
+        const Word Function = GetLE16(D, At + 4);
         if (Size < 6 || Size > D.size() - At)
             return Fail(Error, "Metafile record lies outside the data");
         if (Function == 0) {
@@ -126,8 +107,8 @@ bool ReadWmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
         if (Function == 0x020C && Size >= 10 && !HaveExt && !Info.Placeable) {
             // A plain metafile's size: its window extent, taken at screen resolution.
             HaveExt = true;
-            Info.MMWidth = MulDiv(std::abs(I16(D, At + 8)), 2540, ScreenPixelsPerInch());
-            Info.MMHeight = MulDiv(std::abs(I16(D, At + 6)), 2540, ScreenPixelsPerInch());
+            Info.MMWidth = MulDiv(std::abs(GetLE16s(D, At + 8)), 2540, ScreenPixelsPerInch());
+            Info.MMHeight = MulDiv(std::abs(GetLE16s(D, At + 6)), 2540, ScreenPixelsPerInch());
         }
         At += Size;
     }
@@ -142,7 +123,7 @@ bool ReadWmfInfo(std::span<const Byte> D, TMetafileInfo& Info, String* Error)
 bool ReadMetafileInfo(std::span<const Byte> Data, TMetafileInfo& Info, String* Error)
 {
     Info = TMetafileInfo{};
-    if (Data.size() >= 44 && U32(Data, 0) == 1 && U32(Data, 40) == 0x464D4520)
+    if (Data.size() >= 44 && GetLE32(Data, 0) == 1 && GetLE32(Data, 40) == 0x464D4520)
         return ReadEmfInfo(Data, Info, Error);
     return ReadWmfInfo(Data, Info, Error);
 }

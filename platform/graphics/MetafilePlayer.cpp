@@ -7,6 +7,7 @@
 #include "platform/graphics/Dib.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/rtl/Endian.h"
 #include "platform/rtl/StrUtils.h"
 
 #include <algorithm>
@@ -24,15 +25,10 @@ public:
     TRecord(std::span<const Byte> Bytes) : FBytes(Bytes) {}
     std::size_t Size() const { return FBytes.size(); }
     bool Has(std::size_t At, std::size_t Count) const { return At <= FBytes.size() && Count <= FBytes.size() - At; }
-    Cardinal U32(std::size_t At) const
-    {
-        return Has(At, 4) ? Cardinal(FBytes[At]) | (Cardinal(FBytes[At + 1]) << 8) | (Cardinal(FBytes[At + 2]) << 16) |
-                                (Cardinal(FBytes[At + 3]) << 24)
-                          : 0;
-    }
-    Integer I32(std::size_t At) const { return Integer(U32(At)); }
-    Word U16(std::size_t At) const { return Has(At, 2) ? Word(FBytes[At] | (FBytes[At + 1] << 8)) : 0; }
-    SmallInt I16(std::size_t At) const { return SmallInt(U16(At)); }
+    Cardinal U32(std::size_t At) const { return Has(At, 4) ? GetLE32(FBytes, At) : 0; }
+    Integer I32(std::size_t At) const { return Has(At, 4) ? GetLE32s(FBytes, At) : 0; }
+    Word U16(std::size_t At) const { return Has(At, 2) ? GetLE16(FBytes, At) : 0; }
+    SmallInt I16(std::size_t At) const { return Has(At, 2) ? GetLE16s(FBytes, At) : 0; }
     Byte U8(std::size_t At) const { return Has(At, 1) ? FBytes[At] : 0; }
     std::span<const Byte> Bytes(std::size_t At, std::size_t Count) const
     {
