@@ -1,3 +1,5 @@
+#include "ByteTestSupport.h"
+
 #include "platform/graphics/Dib.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +12,7 @@ using namespace qor;
 
 namespace {
 
-struct TDibBuilder {
-    std::vector<Byte> D;
-    void U16(Word V) { D.push_back(Byte(V)); D.push_back(Byte(V >> 8)); }
-    void U32(Cardinal V) { for (int i = 0; i < 4; ++i) D.push_back(Byte(V >> (8 * i))); }
+struct TDibBuilder : test::TBytes {
     void Header(Integer W, Integer H, Word Bpp, Cardinal Comp = 0, Cardinal ClrUsed = 0, Cardinal Size = 40)
     {
         U32(Size); U32(Cardinal(W)); U32(Cardinal(H)); U16(1); U16(Bpp); U32(Comp); U32(0); U32(0); U32(0);

@@ -1,3 +1,5 @@
+#include "ByteTestSupport.h"
+
 #include "platform/graphics/ImageCodecs.h"
 
 #include <gtest/gtest.h>
@@ -107,20 +109,7 @@ TEST(ImageCodecsFuzz, MutatedSeedsNeverCrash)
     std::mt19937 Rng(777);
     for (int Iter = 0; Iter < 1500; ++Iter) {
         std::vector<Byte> D = Seeds[Iter % Seeds.size()];
-        switch (Rng() % 3) {
-        case 0:
-            for (int k = 0, n = 1 + int(Rng() % 3); k < n; ++k)
-                D[Rng() % D.size()] ^= Byte(1u << (Rng() % 8));
-            break;
-        case 1:
-            D.resize(Rng() % D.size());
-            break;
-        default: {
-            const std::size_t At = Rng() % D.size();
-            for (std::size_t b = At; b < std::min(D.size(), At + 4); ++b)
-                D[b] = Byte(Rng());
-        }
-        }
+        test::MutateBytes(D, Rng, 3);
         TDibImage Img;
         if (DecodeCodecImage(D, TImageFormat::Unknown, Img)) {
             ASSERT_EQ(Img.Pixels.size(), std::size_t(Img.Width) * std::size_t(Img.Height));

@@ -1,6 +1,7 @@
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageCodecs.h"
+#include "platform/rtl/Endian.h"
 #include "platform/rtl/Streams.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +20,9 @@ struct TIconBuilder {
     void AddDib(Byte W, Byte H, Word Bits, const std::vector<Byte>& Pixels, const std::vector<Byte>& Mask)
     {
         std::vector<Byte> D;
-        auto U32 = [&](Cardinal V) { for (int i = 0; i < 4; ++i) D.push_back(Byte(V >> (8 * i))); };
-        U32(40); U32(W); U32(Cardinal(H) * 2);
-        D.push_back(1); D.push_back(0); D.push_back(Byte(Bits)); D.push_back(0);
-        for (int i = 0; i < 6; ++i) U32(0);
+        PutLE32(D, 40); PutLE32(D, W); PutLE32(D, Cardinal(H) * 2);
+        PutLE16(D, 1); PutLE16(D, Bits);
+        for (int i = 0; i < 6; ++i) PutLE32(D, 0);
         D.insert(D.end(), Pixels.begin(), Pixels.end());
         D.insert(D.end(), Mask.begin(), Mask.end());
         Images.push_back({W, H, Bits, D});
@@ -35,8 +35,8 @@ struct TIconBuilder {
         for (const auto& I : Images) {
             const Cardinal Size = Cardinal(I.Data.size()), Off = Cardinal(Offset);
             F.insert(F.end(), {I.W, I.H, 0, 0, 1, 0, Byte(I.Bits), 0});
-            for (int i = 0; i < 4; ++i) F.push_back(Byte(Size >> (8 * i)));
-            for (int i = 0; i < 4; ++i) F.push_back(Byte(Off >> (8 * i)));
+            PutLE32(F, Size);
+            PutLE32(F, Off);
             Offset += I.Data.size();
         }
         for (const auto& I : Images)

@@ -1,3 +1,5 @@
+#include "ByteTestSupport.h"
+
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/Streams.h"
@@ -10,12 +12,7 @@ using namespace qor;
 
 namespace {
 
-struct TBytes {
-    std::vector<Byte> D;
-    void U16(Word V) { D.push_back(Byte(V)); D.push_back(Byte(V >> 8)); }
-    void U32(Cardinal V) { for (int i = 0; i < 4; ++i) D.push_back(Byte(V >> (8 * i))); }
-    void Put32(std::size_t At, Cardinal V) { for (int i = 0; i < 4; ++i) D[At + i] = Byte(V >> (8 * i)); }
-};
+using test::TBytes;
 
 // An enhanced metafile whose reference device has 4 pixels per millimetre; its frame is
 // Width x Height reference pixels.
@@ -57,7 +54,7 @@ struct TWmfBuilder {
         B.U16(0); B.U16(0); B.U16(Word(W)); B.U16(Word(H));
         B.U16(Inch); B.U32(0);
         Word Sum = 0;
-        for (int i = 0; i < 10; ++i) Sum ^= Word(B.D[2 * i] | (B.D[2 * i + 1] << 8));
+        for (int i = 0; i < 10; ++i) Sum ^= GetLE16(B.D, 2 * i);
         B.U16(Sum);
         B.U16(1); B.U16(9); B.U16(0x300); B.U32(0); B.U16(2); B.U32(0); B.U16(0);
     }
@@ -248,20 +245,7 @@ TEST(MetafileFuzz, MutatedMetafilesLoadOrRaiseAndPlaySafely)
     int Played = 0;
     for (int Iter = 0; Iter < 3000; ++Iter) {
         std::vector<Byte> D = Seeds[Iter % 2];
-        switch (Rng() % 3) {
-        case 0:
-            for (int k = 0, n = 1 + int(Rng() % 4); k < n; ++k)
-                D[Rng() % D.size()] ^= Byte(1u << (Rng() % 8));
-            break;
-        case 1:
-            D.resize(Rng() % D.size());
-            break;
-        default: {
-            const std::size_t At = (Rng() % (D.size() / 4)) * 4;
-            for (std::size_t b = At; b < std::min(D.size(), At + 4); ++b)
-                D[b] = Byte(Rng());
-        }
-        }
+        test::MutateBytes(D, Rng, 4, 4);
         TMetafile M;
         TBytesStream S(D);
         try {
