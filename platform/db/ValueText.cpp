@@ -1,6 +1,7 @@
 #include "platform/db/ValueText.h"
 
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/StrUtils.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,25 +14,6 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNoCase(std::string_view A, std::string_view B)
-{
-    if (A.size() != B.size())
-        return false;
-    for (std::size_t i = 0; i < A.size(); ++i)
-        if (Lower(A[i]) != Lower(B[i]))
-            return false;
-    return true;
-}
-
-std::string_view TrimBlanks(std::string_view S)
-{
-    while (!S.empty() && (S.front() == ' ' || S.front() == '\t'))
-        S.remove_prefix(1);
-    while (!S.empty() && (S.back() == ' ' || S.back() == '\t'))
-        S.remove_suffix(1);
-    return S;
-}
 
 // Exactly Count digits at S[Pos].
 bool ReadDigits(std::string_view S, std::size_t Pos, std::size_t Count, Integer& Value)
@@ -143,12 +125,12 @@ bool ParseInvariantBoolean(std::string_view S, bool& Value)
 {
     S = TrimBlanks(S);
     for (const char* T : {"true", "yes", "t", "y", "1"})
-        if (SameNoCase(S, T)) {
+        if (SameText(S, T)) {
             Value = true;
             return true;
         }
     for (const char* F : {"false", "no", "f", "n", "0"})
-        if (SameNoCase(S, F)) {
+        if (SameText(S, F)) {
             Value = false;
             return true;
         }

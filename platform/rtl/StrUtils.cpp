@@ -312,6 +312,15 @@ String TrimRight(std::string_view S)
     return String(S.substr(0, e));
 }
 
+std::string_view TrimBlanks(std::string_view S)
+{
+    while (!S.empty() && (S.front() == ' ' || S.front() == '\t'))
+        S.remove_prefix(1);
+    while (!S.empty() && (S.back() == ' ' || S.back() == '\t'))
+        S.remove_suffix(1);
+    return S;
+}
+
 // ---- Positions and pieces -----------------------------------------------------------------------
 
 Integer Pos(std::string_view SubStr, std::string_view S) { return PosEx(SubStr, S, 1); }

@@ -58,6 +58,9 @@ Integer AnsiCompareStr(std::string_view S1, std::string_view S2);
 String Trim(std::string_view S);
 String TrimLeft(std::string_view S);
 String TrimRight(std::string_view S);
+// Removes only spaces and tabs at both ends (what line-oriented text files count as blanks);
+// returns a view into S.
+std::string_view TrimBlanks(std::string_view S);
 
 // ---- Positions and pieces (1-based) -------------------------------------------------------------
 

@@ -75,6 +75,13 @@ TEST(StrUtils, Trimming)
     EXPECT_EQ(Trim(""), "");
 }
 
+TEST(StrUtils, TrimBlanksKeepsOtherControlCharacters)
+{
+    EXPECT_EQ(TrimBlanks(" \t x y\t "), "x y");
+    EXPECT_EQ(TrimBlanks("\r x \n"), "\r x \n");
+    EXPECT_EQ(TrimBlanks(" \t "), "");
+}
+
 TEST(StrUtils, PositionsAreOneBasedAndClipped)
 {
     EXPECT_EQ(Pos("lo", "hello"), 4);
