@@ -43,20 +43,36 @@ QString NameFilter(const TFilterEntry& E)
     return (desc.isEmpty() ? QStringLiteral("Files") : desc) + " (" + masks.join(' ') + ")";
 }
 
-void AddPrinterChoice(QFormLayout* Form, QComboBox*& Combo)
+// What both printer dialogs start with: their title, and a form whose first row chooses the
+// printer.
+QFormLayout* StartPrinterForm(QDialog& Dlg, const String& Title, const QString& DefaultTitle, QComboBox*& Combo)
 {
+    Dlg.setWindowTitle(Title.empty() ? DefaultTitle : Q(Title));
+    auto* form = new QFormLayout;
     Combo = new QComboBox;
     TStrings* printers = Printer()->Printers();
     for (Integer i = 0; i < printers->Count(); ++i)
         Combo->addItem(Q(printers->Get(i)));
     Combo->setCurrentIndex(Printer()->PrinterIndex());
-    Form->addRow(QStringLiteral("Printer:"), Combo);
+    form->addRow(QStringLiteral("Printer:"), Combo);
+    return form;
 }
 
-void SelectPrinter(QComboBox* Combo)
+// Puts OK and Cancel under the form and runs the dialog. On OK the chosen printer becomes the
+// current one and true is returned.
+bool RunPrinterForm(QDialog& Dlg, QFormLayout* Form, QComboBox* Combo)
 {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &Dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &Dlg, &QDialog::reject);
+    auto* box = new QVBoxLayout(&Dlg);
+    box->addLayout(Form);
+    box->addWidget(buttons);
+    if (Dlg.exec() != QDialog::Accepted)
+        return false;
     if (Combo->currentIndex() >= 0 && Combo->currentIndex() != Printer()->PrinterIndex())
         Printer()->SetPrinterIndex(Combo->currentIndex());
+    return true;
 }
 
 } // namespace
@@ -120,10 +136,8 @@ Integer NativeRunPrintDialog(TPrintDialog* D)
 {
     EnsureQtApplication();
     QDialog dlg;
-    dlg.setWindowTitle(D->Title().empty() ? QStringLiteral("Print") : Q(D->Title()));
-    auto* form = new QFormLayout;
     QComboBox* printer = nullptr;
-    AddPrinterChoice(form, printer);
+    QFormLayout* form = StartPrinterForm(dlg, D->Title(), QStringLiteral("Print"), printer);
     auto* copies = new QSpinBox;
     copies->setRange(1, 9999);
     copies->setValue(std::max(1, D->Copies()));
@@ -155,15 +169,8 @@ Integer NativeRunPrintDialog(TPrintDialog* D)
         toFile->setEnabled(!D->Options().Contains(poDisablePrintToFile));
         form->addRow(QString(), toFile);
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    auto* box = new QVBoxLayout(&dlg);
-    box->addLayout(form);
-    box->addWidget(buttons);
-    if (dlg.exec() != QDialog::Accepted)
+    if (!RunPrinterForm(dlg, form, printer))
         return 0;
-    SelectPrinter(printer);
     D->SetCopies(copies->value());
     D->SetCollate(collate->isChecked());
     D->SetPrintRange(pages->isChecked() ? prPageNums : prAllPages);
@@ -178,10 +185,8 @@ Integer NativeRunPrinterSetupDialog(TPrinterSetupDialog* D)
 {
     EnsureQtApplication();
     QDialog dlg;
-    dlg.setWindowTitle(D->Title().empty() ? QStringLiteral("Printer Setup") : Q(D->Title()));
-    auto* form = new QFormLayout;
     QComboBox* printer = nullptr;
-    AddPrinterChoice(form, printer);
+    QFormLayout* form = StartPrinterForm(dlg, D->Title(), QStringLiteral("Printer Setup"), printer);
     auto* portrait = new QRadioButton(QStringLiteral("Portrait"));
     auto* landscape = new QRadioButton(QStringLiteral("Landscape"));
     String device, driver, port;
@@ -197,15 +202,8 @@ Integer NativeRunPrinterSetupDialog(TPrinterSetupDialog* D)
     orientation->addWidget(portrait);
     orientation->addWidget(landscape);
     form->addRow(QStringLiteral("Orientation:"), orientation);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    auto* box = new QVBoxLayout(&dlg);
-    box->addLayout(form);
-    box->addWidget(buttons);
-    if (dlg.exec() != QDialog::Accepted)
+    if (!RunPrinterForm(dlg, form, printer))
         return 0;
-    SelectPrinter(printer);
     Printer()->GetPrinter(device, driver, port, mode);
     if (PDeviceMode dm = GlobalLock(mode)) {
         dm->dmOrientation = landscape->isChecked() ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
