@@ -626,14 +626,22 @@ void TDataSet::InternalDelete(Int64 Row) { FStore.DeleteRow(Row); }
 
 namespace {
 
-void SetFieldsFrom(TFields* Fields, const TFieldValues& Values, const TDataSet* DataSet)
+// Fills the record just appended or inserted from Values, in field order, and posts it; any
+// failure cancels the new record before it is passed on.
+void PostNewRecord(TDataSet* DataSet, TFields* Fields, const TFieldValues& Values)
 {
-    if (static_cast<Integer>(Values.size()) > Fields->Count())
-        DatabaseError("Too many values: " + std::to_string(Values.size()) + " for " +
-                          std::to_string(Fields->Count()) + " fields",
-                      DataSet);
-    for (std::size_t i = 0; i < Values.size(); ++i)
-        Fields->Fields(static_cast<Integer>(i))->SetAsVariant(Values[i]);
+    try {
+        if (static_cast<Integer>(Values.size()) > Fields->Count())
+            DatabaseError("Too many values: " + std::to_string(Values.size()) + " for " +
+                              std::to_string(Fields->Count()) + " fields",
+                          DataSet);
+        for (std::size_t i = 0; i < Values.size(); ++i)
+            Fields->Fields(static_cast<Integer>(i))->SetAsVariant(Values[i]);
+        DataSet->Post();
+    } catch (...) {
+        DataSet->Cancel();
+        throw;
+    }
 }
 
 } // namespace
@@ -641,25 +649,13 @@ void SetFieldsFrom(TFields* Fields, const TFieldValues& Values, const TDataSet* 
 void TDataSet::AppendRecord(const TFieldValues& Values)
 {
     Append();
-    try {
-        SetFieldsFrom(FFields.get(), Values, this);
-        Post();
-    } catch (...) {
-        Cancel();
-        throw;
-    }
+    PostNewRecord(this, FFields.get(), Values);
 }
 
 void TDataSet::InsertRecord(const TFieldValues& Values)
 {
     Insert();
-    try {
-        SetFieldsFrom(FFields.get(), Values, this);
-        Post();
-    } catch (...) {
-        Cancel();
-        throw;
-    }
+    PostNewRecord(this, FFields.get(), Values);
 }
 
 // ---- controls and notifications -------------------------------------------------------------------
