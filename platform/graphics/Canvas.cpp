@@ -80,6 +80,13 @@ void TCanvas::RequireBrush()
     FBrushValid = true;
 }
 
+void TCanvas::StartShape()
+{
+    Changing();
+    RequirePen();
+    RequireBrush();
+}
+
 void TCanvas::Changing()
 {
     if (OnChanging)
@@ -103,81 +110,63 @@ void TCanvas::MoveTo(Integer X, Integer Y) { MoveToEx(Handle(), X, Y, nullptr); 
 
 void TCanvas::LineTo(Integer X, Integer Y)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::LineTo(Handle(), X, Y);
     Changed();
 }
 
 void TCanvas::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::Rectangle(Handle(), X1, Y1, X2, Y2);
     Changed();
 }
 
 void TCanvas::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::RoundRect(Handle(), X1, Y1, X2, Y2, X3, Y3);
     Changed();
 }
 
 void TCanvas::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::Ellipse(Handle(), X1, Y1, X2, Y2);
     Changed();
 }
 
 void TCanvas::Arc(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::Arc(Handle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
     Changed();
 }
 
 void TCanvas::Chord(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::Chord(Handle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
     Changed();
 }
 
 void TCanvas::Pie(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::Pie(Handle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
     Changed();
 }
 
 void TCanvas::Polygon(std::span<const TPoint> Points)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::Polygon(Handle(), Points.data(), Integer(Points.size()));
     Changed();
 }
 
 void TCanvas::Polyline(std::span<const TPoint> Points)
 {
-    Changing();
-    RequirePen();
-    RequireBrush();
+    StartShape();
     qor::Polyline(Handle(), Points.data(), Integer(Points.size()));
     Changed();
 }

@@ -93,6 +93,8 @@ private:
     void RequireFont();
     void RequirePen();
     void RequireBrush();
+    // Changing, then pen and brush made current: what every line and shape starts with.
+    void StartShape();
     void DeselectHandles();
 
     HDC FHandle;
