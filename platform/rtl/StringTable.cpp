@@ -1,5 +1,7 @@
 #include "platform/rtl/StringTable.h"
 
+#include "platform/rtl/StrUtils.h"
+
 #include "platform/rtl/Resources.h"
 
 #include <charconv>
@@ -24,15 +26,6 @@ String Unescape(std::string_view S)
         Result += C;
     }
     return Result;
-}
-
-std::string_view TrimBlanks(std::string_view S)
-{
-    while (!S.empty() && (S.front() == ' ' || S.front() == '\t'))
-        S.remove_prefix(1);
-    while (!S.empty() && (S.back() == ' ' || S.back() == '\t'))
-        S.remove_suffix(1);
-    return S;
 }
 
 const std::map<Integer, String>& Table()
