@@ -1,8 +1,7 @@
 #include "platform/rtl/StringTable.h"
 
-#include "platform/rtl/StrUtils.h"
-
 #include "platform/rtl/Resources.h"
+#include "platform/rtl/StrUtils.h"
 
 #include <charconv>
 
