@@ -700,10 +700,13 @@ void NativeControlChanged(TControl* C)
         BuildChildren(C->Parent(), ClientOf(C->Parent()));
         return;
     }
-    if (auto* top = dynamic_cast<TFormWindow*>(w))
-        MirrorForm(static_cast<TCustomForm*>(C), top);
-    else
+    if (auto* top = dynamic_cast<TFormWindow*>(w)) {
+        // While a form is being taken apart its window may still be there: leave it alone.
+        if (auto* form = dynamic_cast<TCustomForm*>(C))
+            MirrorForm(form, top);
+    } else {
         Mirror(C, w);
+    }
     if (auto* wc = dynamic_cast<TWinControl*>(C))
         BuildChildren(wc, ClientOf(C));
     MirrorScrollBars(C, w);
