@@ -2576,6 +2576,7 @@ bool StretchBlt(HDC Dest, Integer X, Integer Y, Integer Width, Integer Height, H
     QOR_REC(dc, Fmt("StretchBlt(%d,%d,%d,%d,src,%d,%d,%d,%d,$%08X)", X, Y, Width, Height, XSrc, YSrc, WidthSrc, HeightSrc,
                 Rop));
     TSourcePixels src;
+    std::vector<std::uint32_t> snapshot; // the source as it was, when it is also the destination
     Integer sx = 0, sy = 0, sw = 0, sh = 0;
     if (RopUsesSource(Rop)) {
         TDc* s = FindDc(Src);
@@ -2584,6 +2585,10 @@ bool StretchBlt(HDC Dest, Integer X, Integer Y, Integer Width, Integer Height, H
         if (s->Kind != TDcKind::Raster || !s->S.Bitmap)
             return dc->Recording();
         src.Pixels = s->S.Bitmap->Pixels.data();
+        if (s->S.Bitmap == dc->S.Bitmap && !dc->Recording()) {
+            snapshot = s->S.Bitmap->Pixels;
+            src.Pixels = snapshot.data();
+        }
         src.Width = s->S.Bitmap->Width;
         src.Height = s->S.Bitmap->Height;
         src.Monochrome = s->S.Bitmap->Monochrome;

@@ -95,9 +95,12 @@ HFONT TFont::Handle()
 void TFont::SetHandle(HFONT Value)
 {
     LOGFONT lf;
-    if (!GetObject(Value, lf))
+    if (Value == FHandle || !GetObject(Value, lf))
         return;
     ReleaseHandle();
+    // The given object is the handle from now on, also for change handlers that read it.
+    FHandle = Value;
+    FOwnsHandle = false;
     FName = gdi::FaceNameOf(lf);
     FHeight = lf.lfHeight;
     FOrientation = lf.lfEscapement;
@@ -115,8 +118,6 @@ void TFont::SetHandle(HFONT Value)
     Byte pitch = lf.lfPitchAndFamily & 0x03;
     FPitch = pitch == FIXED_PITCH ? fpFixed : pitch == VARIABLE_PITCH ? fpVariable : fpDefault;
     TGraphicsObject::Changed();
-    FHandle = Value;
-    FOwnsHandle = false;
 }
 
 void TFont::Assign(TPersistent* Source)
@@ -266,15 +267,16 @@ HPEN TPen::Handle()
 void TPen::SetHandle(HPEN Value)
 {
     LOGPEN lp;
-    if (!GetObject(Value, lp))
+    if (Value == FHandle || !GetObject(Value, lp))
         return;
     ReleaseHandle();
+    // The given object is the handle from now on, also for change handlers that read it.
+    FHandle = Value;
+    FOwnsHandle = false;
     FColor = TColor(lp.lopnColor);
     FWidth = lp.lopnWidth.X;
     FStyle = lp.lopnStyle <= PS_INSIDEFRAME ? TPenStyle(lp.lopnStyle) : psSolid;
     TGraphicsObject::Changed();
-    FHandle = Value;
-    FOwnsHandle = false;
 }
 
 void TPen::Assign(TPersistent* Source)
@@ -382,9 +384,12 @@ HBRUSH TBrush::Handle()
 void TBrush::SetHandle(HBRUSH Value)
 {
     LOGBRUSH lb;
-    if (!GetObject(Value, lb))
+    if (Value == FHandle || !GetObject(Value, lb))
         return;
     ReleaseHandle();
+    // The given object is the handle from now on, also for change handlers that read it.
+    FHandle = Value;
+    FOwnsHandle = false;
     FBitmap = nullptr;
     FColor = TColor(lb.lbColor);
     if (lb.lbStyle == BS_NULL)
@@ -394,8 +399,6 @@ void TBrush::SetHandle(HBRUSH Value)
     else
         FStyle = bsSolid;
     TGraphicsObject::Changed();
-    FHandle = Value;
-    FOwnsHandle = false;
 }
 
 void TBrush::Assign(TPersistent* Source)

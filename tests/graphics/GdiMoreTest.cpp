@@ -243,3 +243,77 @@ TEST(Robustness, HugeCoordinatesAreClippedNotWalked)
 }
 
 } // namespace
+
+namespace {
+
+// A page made at 600 pixels per inch played onto a 96 pixels-per-inch device through a window of
+// 600 and a viewport of 96 units per inch draws exactly what the same calls give in device units:
+// the font's em height, pen widths, text positions and per-character advances all scale.
+TEST(Mapping, PageAtAnotherResolutionDrawsAsInDeviceUnits)
+{
+    struct TScene {
+        Integer Unit;           // logical units per 4 device pixels
+        Integer FontHeight;     // -em
+        Integer WidePen, ThinPen;
+    };
+    auto render = [](const TScene& S, bool Scaled, TSize* Extent, TPoint* AfterText) {
+        HDC dc = CreateRasterDC(160, 160, 96);
+        if (Scaled) {
+            SetMapMode(dc, MM_ANISOTROPIC);
+            SetWindowExtEx(dc, 600, 600);
+            SetViewportExtEx(dc, 96, 96);
+        }
+        auto u = [&](Integer DevicePixels) { return DevicePixels / 4 * S.Unit; };
+        HFONT font = CreateFont(S.FontHeight, 0, 0, 0, FW_NORMAL, 0, 1, 0, 0, 0, 0, 0, 0, "Arial");
+        SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        TextOut(dc, u(16), u(16), "Total 123");
+        GetTextExtentPoint32(dc, "Total 123", *Extent);
+        SetTextAlign(dc, TA_BASELINE | TA_UPDATECP);
+        MoveToEx(dc, u(8), u(140));
+        TextOut(dc, 0, 0, "Sum");
+        GetCurrentPositionEx(dc, *AfterText);
+        SetTextAlign(dc, TA_CENTER | TA_BOTTOM);
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, RGB(200, 200, 200));
+        const Integer dx[3] = {u(12), u(12), u(12)};
+        TRect box(u(100), u(124), u(156), u(156));
+        ExtTextOut(dc, u(128), u(152), ETO_OPAQUE | ETO_CLIPPED, &box, String("abc"), dx);
+        HPEN wide = CreatePen(PS_SOLID, S.WidePen, RGB(0, 0, 255));
+        HPEN dashed = CreatePen(PS_DASH, S.ThinPen, RGB(255, 0, 0));
+        SelectObject(dc, GetStockObject(NULL_BRUSH));
+        SelectObject(dc, wide);
+        MoveToEx(dc, u(12), u(60));
+        LineTo(dc, u(152), u(60));
+        Rectangle(dc, u(12), u(68), u(100), u(108));
+        SelectObject(dc, dashed);
+        MoveToEx(dc, u(12), u(116));
+        LineTo(dc, u(152), u(116));
+        SetMapMode(dc, MM_TEXT); // read back in device pixels
+        std::vector<COLORREF> px;
+        for (Integer y = 0; y < 160; ++y)
+            for (Integer x = 0; x < 160; ++x)
+                px.push_back(GetPixel(dc, x, y));
+        DeleteDC(dc);
+        DeleteObject(font);
+        DeleteObject(wide);
+        DeleteObject(dashed);
+        return px;
+    };
+    TSize devExtent, pageExtent;
+    TPoint devAfter, pageAfter;
+    // 10 points: 13 pixels at 96 per inch, 83 at 600; pens of 2 and 1 pixels are 12 and 6 page units.
+    auto direct = render({4, -13, 2, 1}, false, &devExtent, &devAfter);
+    auto played = render({25, -83, 12, 6}, true, &pageExtent, &pageAfter);
+    Integer differing = 0;
+    for (std::size_t i = 0; i < direct.size(); ++i)
+        differing += direct[i] != played[i];
+    EXPECT_EQ(differing, 0);
+    // Measurements come back in page units.
+    EXPECT_NEAR(pageExtent.cx, MulDiv(devExtent.cx, 600, 96), 1);
+    EXPECT_NEAR(pageExtent.cy, MulDiv(devExtent.cy, 600, 96), 1);
+    EXPECT_NEAR(pageAfter.X, MulDiv(devAfter.X, 600, 96), 1);
+    EXPECT_EQ(pageAfter.Y, 140 / 4 * 25);
+}
+
+} // namespace

@@ -205,3 +205,51 @@ TEST(GraphicsObjects, PensAndBrushesKeepTheirOrdinals)
 }
 
 } // namespace
+
+namespace {
+
+// A change handler that reads the handle (as a canvas does to learn the new description) must see
+// the handle just given, not a fresh object made from the description and then dropped unowned.
+TEST(GraphicsObjects, SetHandleAnnouncesTheGivenHandle)
+{
+    HFONT font = CreateFont(-40, 0, 0, 0, 550, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "Arial");
+    TFont f;
+    HFONT seenFont;
+    f.OnChange = [&](TObject*) { seenFont = f.Handle(); };
+    f.SetHandle(font);
+    EXPECT_EQ(seenFont, font);
+    EXPECT_EQ(f.Handle(), font);
+    LOGFONT lf;
+    ASSERT_TRUE(GetObject(f.Handle(), lf));
+    EXPECT_EQ(lf.lfWeight, 550); // the object's own description, not one rebuilt from the properties
+    TFont g;
+    HFONT own = g.Handle();
+    g.SetHandle(own); // taking its own handle again keeps it alive
+    EXPECT_EQ(GetObjectType(own), OBJ_FONT);
+    EXPECT_EQ(g.Handle(), own);
+
+    HPEN pen = CreatePen(PS_DASH, 1, RGB(1, 2, 3));
+    TPen p;
+    HPEN seenPen;
+    p.OnChange = [&](TObject*) { seenPen = p.Handle(); };
+    p.SetHandle(pen);
+    EXPECT_EQ(seenPen, pen);
+
+    HBRUSH brush = CreateHatchBrush(HS_CROSS, RGB(4, 5, 6));
+    TBrush b;
+    HBRUSH seenBrush;
+    b.OnChange = [&](TObject*) { seenBrush = b.Handle(); };
+    b.SetHandle(brush);
+    EXPECT_EQ(seenBrush, brush);
+
+    f.OnChange = nullptr;
+    p.OnChange = nullptr;
+    b.OnChange = nullptr;
+    f.SetSize(20); // the font lets go of the object it did not make without deleting it
+    EXPECT_EQ(GetObjectType(font), OBJ_FONT);
+    DeleteObject(font);
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+} // namespace

@@ -357,3 +357,23 @@ TEST(RasterDevice, CapsAndPng)
 }
 
 } // namespace
+
+namespace {
+
+// Copying part of a context onto itself reads the source as it was before the copy began.
+TEST_F(RasterTest, OverlappingBlitWithinOneContext)
+{
+    for (Integer y = 0; y < 8; ++y)
+        for (Integer x = 0; x < 8; ++x)
+            SetPixel(DC, x, y, RGB(Byte(x * 10), Byte(y * 10), 0));
+    EXPECT_TRUE(BitBlt(DC, 1, 1, 8, 8, DC, 0, 0, SRCCOPY)); // down and right by one
+    for (Integer y = 0; y < 8; ++y)
+        for (Integer x = 0; x < 8; ++x)
+            ASSERT_EQ(GetPixel(DC, x + 1, y + 1), RGB(Byte(x * 10), Byte(y * 10), 0)) << x << "," << y;
+    EXPECT_TRUE(BitBlt(DC, 0, 0, 8, 8, DC, 1, 1, SRCCOPY)); // and back
+    for (Integer y = 0; y < 8; ++y)
+        for (Integer x = 0; x < 8; ++x)
+            ASSERT_EQ(GetPixel(DC, x, y), RGB(Byte(x * 10), Byte(y * 10), 0)) << x << "," << y;
+}
+
+} // namespace
