@@ -755,10 +755,16 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl()
 {
-    // children that are not owned by anything still go with their parent window's list
+    // Child controls go with their parent window, whoever owns them: a control made with no
+    // owner and given this parent is freed here (its owner, if any, hears of it as usual).
     while (!FControls.empty()) {
         TControl* c = FControls.back();
         RemoveControl(c);
+        try {
+            Free(c);
+        } catch (...) {
+            // a control that refuses to go stays alive, without a parent
+        }
     }
 }
 

@@ -416,19 +416,28 @@ TModalResult TCustomForm::ShowModal()
         FModalResult = result;
         TCloseAction action = caHide;
         DoClose(action);
+        if (action == caFree)
+            Release();
     } catch (...) {
-        FModal = false;
-        TControl::SetVisible(false);
-        if (NativeWidget())
-            NativeHideForm(this);
+        EndModal();
         throw;
     }
+    EndModal();
+    DoHide();
+    return result;
+}
+
+void TCustomForm::EndModal()
+{
     FModal = false;
     TControl::SetVisible(false);
     if (NativeWidget())
         NativeHideForm(this);
-    DoHide();
-    return result;
+    if (FReleaseAfterModal) {
+        // a Release that arrived while the modal run was on the stack is carried out now
+        FReleaseAfterModal = false;
+        PostMessageTo(this, CM_RELEASE);
+    }
 }
 
 void TCustomForm::SetModalResult(TModalResult Value) { FModalResult = Value; }
@@ -476,7 +485,16 @@ void TCustomForm::Release()
     Handle(); // so the queue can deliver it
 }
 
-void TCustomForm::CMRelease(TMessage&) { Free(this); }
+void TCustomForm::CMRelease(TMessage&)
+{
+    if (FModal) {
+        // ShowModal is still running on this form: freeing it now would pull the form from
+        // under it, so the release waits until the modal run has ended.
+        FReleaseAfterModal = true;
+        return;
+    }
+    Free(this);
+}
 
 void TCustomForm::SetFormStyle(TFormStyle Value)
 {

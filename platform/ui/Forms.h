@@ -183,14 +183,16 @@ public:
     void Hide();
     // Runs the form modally and answers its ModalResult: through the dialog service, which answers
     // from a script, a driver or, with a display, the window itself; headless and unanswered it
-    // raises EDialogUnanswered. A visible form cannot be made modal (EInvalidOperation).
+    // raises EDialogUnanswered. A visible form cannot be made modal (EInvalidOperation). OnClose
+    // runs at the end; an action of caFree releases the form after ShowModal has returned.
     virtual TModalResult ShowModal();
     // Closes the form: a modal form ends with mrCancel; otherwise OnCloseQuery, then OnClose with
     // the default action (caHide; caMinimize for MDI children) decides. Closing the main form
     // terminates the application.
     void Close();
     bool CloseQuery();
-    // Frees the form once the messages now waiting have been handled.
+    // Frees the form once the messages now waiting have been handled (when the form is running
+    // modally, once ShowModal has returned). Safe to call from the form's own event handlers.
     void Release();
     void CMRelease(TMessage& M);
     void WMClose(TMessage& M);
@@ -265,6 +267,8 @@ protected:
     virtual void DoShow();
     virtual void DoHide();
     virtual void DoClose(TCloseAction& Action);
+    // Leaves the modal state: hides the form and carries out a release that had to wait.
+    void EndModal();
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
@@ -283,6 +287,7 @@ private:
     bool FModal = false;
     bool FCreated = false;
     bool FReleasing = false;
+    bool FReleaseAfterModal = false;
     TFormDesigner* FDesigner = nullptr;
     std::unique_ptr<TControlCanvas> FCanvas;
 };

@@ -1,5 +1,7 @@
 #include "platform/ui/MemoWrap.h"
 
+#include <algorithm>
+
 namespace qor {
 
 namespace {
@@ -25,31 +27,50 @@ size_t CharLength(std::string_view S, size_t I)
 }
 
 // The longest prefix of Word (at least one character) that TextWidth keeps within Width,
-// appended to Prefix (blanks already on the line). Answers its length in bytes.
+// appended to Prefix (blanks already on the line). Answers its length in bytes. The search
+// gallops from the start, so a very long word costs about the length of the piece taken, not
+// the length of the whole word.
 size_t FittingPrefix(std::string_view Prefix, std::string_view Word, Integer Width, const TTextWidthFn& TextWidth)
 {
-    std::vector<size_t> ends; // byte ends of each character
-    for (size_t i = 0; i < Word.size(); i += CharLength(Word, i))
-        ends.push_back(i + CharLength(Word, i));
     String probe;
     auto fits = [&](size_t End) {
         probe.assign(Prefix);
         probe.append(Word.substr(0, End));
         return TextWidth(probe) <= Width;
     };
-    // binary search for the last character end that still fits
-    size_t lo = 0, hi = ends.size(); // ends[0..lo) known to fit
-    while (lo < hi) {
-        const size_t mid = (lo + hi) / 2;
-        if (fits(ends[mid]))
-            lo = mid + 1;
-        else
-            hi = mid;
+    // the end of the n-th character (n from 1), or Word.size() when the word is shorter
+    std::vector<size_t> ends; // byte ends of the characters looked at so far
+    auto endOf = [&](size_t n) {
+        size_t i = ends.empty() ? 0 : ends.back();
+        while (ends.size() < n && i < Word.size()) {
+            i += CharLength(Word, i);
+            ends.push_back(i);
+        }
+        return ends[std::min(n, ends.size()) - 1];
+    };
+    size_t good = 0; // characters known to fit
+    size_t bad = 0;  // characters known not to fit (0: none found yet)
+    for (size_t n = 1;; n *= 2) {
+        const size_t end = endOf(n);
+        if (!fits(end)) {
+            bad = std::min(n, ends.size());
+            break;
+        }
+        good = std::min(n, ends.size());
+        if (end == Word.size())
+            return end; // the whole word fits
     }
-    return lo == 0 ? ends[0] : ends[lo - 1];
+    while (bad - good > 1) {
+        const size_t mid = good + (bad - good) / 2;
+        if (fits(endOf(mid)))
+            good = mid;
+        else
+            bad = mid;
+    }
+    return endOf(good == 0 ? 1 : good);
 }
 
-void WrapParagraph(std::string_view P, Integer Width, const TTextWidthFn& TextWidth, std::vector<String>& Out)
+void WrapInto(std::string_view P, Integer Width, const TTextWidthFn& TextWidth, std::vector<String>& Out)
 {
     if (P.empty()) {
         Out.emplace_back();
@@ -66,38 +87,40 @@ void WrapParagraph(std::string_view P, Integer Width, const TTextWidthFn& TextWi
         Out.push_back(line); // a line of blanks is a line
         return;
     }
+    size_t w = 0, b = 0; // end of the current word and of the blanks after it
     while (i < P.size()) {
-        size_t w = i;
-        while (w < P.size() && !IsBlank(P[w]))
-            ++w;
-        size_t b = w;
-        while (b < P.size() && IsBlank(P[b]))
-            ++b;
+        if (i >= w) {
+            w = i;
+            while (w < P.size() && !IsBlank(P[w]))
+                ++w;
+            b = w;
+            while (b < P.size() && IsBlank(P[b]))
+                ++b;
+        }
         std::string_view word = P.substr(i, w - i);
         std::string_view blanks = P.substr(w, b - w);
 
-        String candidate = line + String(word);
-        if (TextWidth(candidate) <= Width) {
-            line = std::move(candidate);
-            line.append(blanks);
-            lineHasWord = true;
-            i = b;
-            continue;
-        }
         if (lineHasWord) {
+            String candidate = line + String(word);
+            if (TextWidth(candidate) <= Width) {
+                line = std::move(candidate);
+                line.append(blanks);
+                i = b;
+                continue;
+            }
             // the word goes to the next line
             Out.push_back(line);
             line.clear();
-                    lineHasWord = false;
+            lineHasWord = false;
             continue;
         }
-        // the word alone is wider than the line: break it between characters
+        // the first word of the line: a word wider than the line is broken between characters
         const size_t take = FittingPrefix(line, word, Width, TextWidth);
         if (take < word.size()) {
             line.append(word.substr(0, take));
             Out.push_back(line);
             line.clear();
-                    i += take;
+            i += take;
             continue;
         }
         line.append(word);
@@ -136,7 +159,14 @@ std::vector<String> WrapText(std::string_view Text, Integer Width, const TTextWi
 {
     std::vector<String> out;
     for (const String& p : SplitLines(Text))
-        WrapParagraph(p, Width, TextWidth, out);
+        WrapInto(p, Width, TextWidth, out);
+    return out;
+}
+
+std::vector<String> WrapParagraph(std::string_view Paragraph, Integer Width, const TTextWidthFn& TextWidth)
+{
+    std::vector<String> out;
+    WrapInto(Paragraph, Width, TextWidth, out);
     return out;
 }
 

@@ -21,6 +21,9 @@ namespace qor {
 using TTextWidthFn = std::function<Integer(std::string_view)>;
 
 std::vector<String> WrapText(std::string_view Text, Integer Width, const TTextWidthFn& TextWidth);
+// One paragraph (a text without line breaks) broken into lines; an empty one is one empty line.
+// The lines put together again give the paragraph.
+std::vector<String> WrapParagraph(std::string_view Paragraph, Integer Width, const TTextWidthFn& TextWidth);
 
 // The paragraphs of Text, split at CR LF, LF or CR, without the final empty one.
 std::vector<String> SplitLines(std::string_view Text);

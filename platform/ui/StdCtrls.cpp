@@ -429,37 +429,95 @@ void TCustomEdit::TextChanged()
 TEdit::TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 TMaskEdit::TMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 
-TMemo::TMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TStringList>())
+TMemo::TMemo(TComponent* AOwner)
+    : TCustomEdit(AOwner), FLines(std::make_unique<TMemoStrings>(this)),
+      FMeasure(std::make_unique<TControlCanvas>(this))
 {
     SetBounds(0, 0, 185, 89);
-    FLines->OnChange = [this](TObject*) {
-        if (FSyncing)
-            return;
-        FSyncing = true;
-        FText = FLines->Text();
-        if (!FText.empty() && FText.back() == '\n')
-            FText.pop_back();
-        if (!FText.empty() && FText.back() == '\r')
-            FText.pop_back();
-        FSyncing = false;
-        TCustomEdit::TextChanged();
-    };
 }
 
 TMemo::~TMemo() = default;
 
 void TMemo::SetLines(TStrings* Value) { FLines->Assign(Value); }
 
-const String& TMemo::GetText() const { return FText; }
+void TMemo::SetWordWrap(bool Value)
+{
+    if (Value == FWordWrap)
+        return;
+    FWordWrap = Value;
+    UpdateNative();
+}
 
 void TMemo::TextChanged()
 {
-    if (!FSyncing) {
-        FSyncing = true;
-        FLines->SetText(FText);
-        FSyncing = false;
-    }
+    ++FTextVersion;
     TCustomEdit::TextChanged();
+}
+
+void TMemo::ReplaceText(const String& Value)
+{
+    if (Value == FText)
+        return;
+    FText = Value;
+    TextChanged();
+}
+
+namespace {
+
+bool IsLineBreak(char C) { return C == '\r' || C == '\n'; }
+
+// Bytes of the line break at Text[At] (CR LF, LF or CR), 0 when there is none.
+size_t LineBreakAt(const String& Text, size_t At)
+{
+    if (At >= Text.size() || !IsLineBreak(Text[At]))
+        return 0;
+    return Text[At] == '\r' && At + 1 < Text.size() && Text[At + 1] == '\n' ? 2 : 1;
+}
+
+} // namespace
+
+const std::vector<TMemo::TLineSpan>& TMemo::LineSpans() const
+{
+    TFont* font = Font();
+    TLayoutKey key{FTextVersion, ClientWidth(), FWordWrap, font->Name(), font->Height(), font->Style().bits()};
+    if (key == FSpansKey)
+        return FSpans;
+    const bool sameLook = key.Width == FSpansKey.Width && key.WordWrap == FSpansKey.WordWrap &&
+                          key.FontName == FSpansKey.FontName && key.FontHeight == FSpansKey.FontHeight &&
+                          key.FontStyle == FSpansKey.FontStyle;
+    if (!sameLook || FWrapCache.size() > 4096)
+        FWrapCache.clear();
+    FSpans.clear();
+    TCanvas* c = FMeasure.get();
+    c->Font()->Assign(font);
+    const TTextWidthFn width = [c](std::string_view s) { return c->TextWidth(String(s)); };
+    // the paragraphs, each broken into lines (an empty paragraph is one empty line)
+    size_t start = 0;
+    while (start < FText.size()) {
+        size_t end = start;
+        while (end < FText.size() && !IsLineBreak(FText[end]))
+            ++end;
+        const std::string_view para(FText.data() + start, end - start);
+        if (!FWordWrap || para.empty()) {
+            FSpans.push_back(TLineSpan{start, para.size()});
+        } else {
+            auto it = FWrapCache.find(String(para));
+            if (it == FWrapCache.end()) {
+                std::vector<size_t> lengths;
+                for (const String& line : WrapParagraph(para, key.Width, width))
+                    lengths.push_back(line.size());
+                it = FWrapCache.emplace(String(para), std::move(lengths)).first;
+            }
+            size_t at = start;
+            for (size_t len : it->second) {
+                FSpans.push_back(TLineSpan{at, len});
+                at += len;
+            }
+        }
+        start = end + LineBreakAt(FText, end);
+    }
+    FSpansKey = std::move(key);
+    return FSpans;
 }
 
 void TMemo::PaintControl(TCanvas* ACanvas)
@@ -484,6 +542,93 @@ std::vector<String> TMemo::DisplayLines(const TTextWidthFn& TextWidth) const
     if (!FWordWrap)
         return SplitLines(FText);
     return WrapText(FText, ClientWidth(), TextWidth);
+}
+
+// ---- TMemoStrings ------------------------------------------------------------------------------
+
+Integer TMemoStrings::Count() const { return static_cast<Integer>(FMemo->LineSpans().size()); }
+
+String TMemoStrings::Get(Integer Index) const
+{
+    const auto& spans = FMemo->LineSpans();
+    if (Index < 0 || Index >= static_cast<Integer>(spans.size()))
+        IndexError(Index);
+    const auto& s = spans[static_cast<size_t>(Index)];
+    return FMemo->FText.substr(s.Start, s.Length);
+}
+
+void TMemoStrings::Put(Integer Index, const String& S)
+{
+    const auto& spans = FMemo->LineSpans();
+    if (Index < 0 || Index >= static_cast<Integer>(spans.size()))
+        IndexError(Index);
+    const auto s = spans[static_cast<size_t>(Index)];
+    String text = FMemo->FText;
+    text.replace(s.Start, s.Length, S);
+    FMemo->ReplaceText(text);
+}
+
+void TMemoStrings::Insert(Integer Index, const String& S)
+{
+    const auto& spans = FMemo->LineSpans();
+    const Integer count = static_cast<Integer>(spans.size());
+    if (Index < 0 || Index > count)
+        IndexError(Index);
+    String text = FMemo->FText;
+    if (Index < count) {
+        text.insert(spans[static_cast<size_t>(Index)].Start, S + "\n");
+    } else {
+        // after the last line; an empty line needs the break after it to count as a line
+        if (!text.empty() && !IsLineBreak(text.back()))
+            text += '\n';
+        text += S;
+        if (S.empty())
+            text += '\n';
+    }
+    FMemo->ReplaceText(text);
+}
+
+void TMemoStrings::Delete(Integer Index)
+{
+    const auto& spans = FMemo->LineSpans();
+    if (Index < 0 || Index >= static_cast<Integer>(spans.size()))
+        IndexError(Index);
+    const auto s = spans[static_cast<size_t>(Index)];
+    String text = FMemo->FText;
+    size_t from = s.Start;
+    size_t to = s.Start + s.Length;
+    if (const size_t br = LineBreakAt(text, to)) {
+        to += br; // the line and the break that ends it
+    } else if (Index > 0 && from > 0 && IsLineBreak(text[from - 1])) {
+        // the last line: the break before it goes, so no empty line is left in its place
+        from -= from >= 2 && text[from - 2] == '\r' && text[from - 1] == '\n' ? 2 : 1;
+    }
+    text.erase(from, to - from);
+    FMemo->ReplaceText(text);
+}
+
+void TMemoStrings::Clear() { FMemo->ReplaceText(String()); }
+
+void TMemoStrings::SetText(const String& Value) { FMemo->ReplaceText(Value); }
+
+void TMemoStrings::Assign(TPersistent* Source)
+{
+    auto* source = dynamic_cast<TStrings*>(Source);
+    if (!source || source == this) {
+        TStrings::Assign(Source);
+        return;
+    }
+    // the lines joined by breaks, with a final break only to keep an empty last line
+    String text;
+    const Integer n = source->Count();
+    for (Integer i = 0; i < n; ++i) {
+        if (i > 0)
+            text += '\n';
+        text += source->Get(i);
+    }
+    if (n > 0 && source->Get(n - 1).empty())
+        text += '\n';
+    FMemo->ReplaceText(text);
 }
 
 // ---- List and combo boxes ----------------------------------------------------------------------

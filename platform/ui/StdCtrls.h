@@ -6,6 +6,8 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/MemoWrap.h"
 
+#include <unordered_map>
+
 namespace qor {
 
 enum TBevelCut : Byte { bvNone, bvLowered, bvRaised, bvSpace };
@@ -208,33 +210,81 @@ private:
 enum TScrollStyle : Byte { ssNone, ssHorizontal, ssVertical, ssBoth };
 QOR_ENUM_NAMES(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth");
 
+class TMemo;
+
+// The lines of a memo as the control holds them. With WordWrap they are the text wrapped at the
+// memo's client width in its font (measured at the font's pixels per inch), the way the
+// platform's edit control breaks it; without, the paragraphs. As in that control, a line break
+// at the very end of the text starts no line of its own ("a\n" is one line, "a\n\n" two).
+// Reading gives those lines; writing edits the text: Put replaces a line's text, Insert puts a
+// new paragraph before a line (Add after the last), Delete takes a line out with the line break
+// that ends it, and SetText, Assign and LoadFromStream replace the whole text.
+class TMemoStrings : public TStrings {
+public:
+    explicit TMemoStrings(TMemo* AMemo) : FMemo(AMemo) {}
+    Integer Count() const override;
+    String Get(Integer Index) const override;
+    void Put(Integer Index, const String& S) override;
+    void Insert(Integer Index, const String& S) override;
+    void Delete(Integer Index) override;
+    void Clear() override;
+    void SetText(const String& Value) override;
+    void Assign(TPersistent* Source) override;
+
+private:
+    TMemo* FMemo;
+};
+
 class TMemo : public TCustomEdit {
     QOR_CLASS(TMemo, TCustomEdit)
 public:
     explicit TMemo(TComponent* AOwner);
     ~TMemo() override;
-    // The paragraphs as given (the text split at line breaks).
-    TStringList* Lines() const { return FLines.get(); }
+    // The lines the control holds (see TMemoStrings).
+    TStrings* Lines() const { return FLines.get(); }
     void SetLines(TStrings* Value);
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    void SetWordWrap(bool Value);
     TScrollStyle ScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle Value) { FScrollBars = Value; }
-    // The lines the control shows: the paragraphs wrapped at the client width as TextWidth
-    // measures them (with word wrap off, the paragraphs themselves).
+    // The lines the control shows when TextWidth measures them: the text wrapped at the client
+    // width (with word wrap off, the paragraphs themselves).
     std::vector<String> DisplayLines(const TTextWidthFn& TextWidth) const;
 
 protected:
-    const String& GetText() const override;
     void TextChanged() override;
     void PaintControl(TCanvas* ACanvas) override;
 
 private:
-    std::unique_ptr<TStringList> FLines;
+    friend class TMemoStrings;
+    // Where one line lies in the text (bytes).
+    struct TLineSpan {
+        size_t Start;
+        size_t Length;
+    };
+    // The lines in the memo's own font, worked out again only when the text, the client width,
+    // the font or the word wrap has changed.
+    const std::vector<TLineSpan>& LineSpans() const;
+    void ReplaceText(const String& Value);
+
+    std::unique_ptr<TMemoStrings> FLines;
+    std::unique_ptr<TControlCanvas> FMeasure; // measures text in the memo's font
     bool FWordWrap = true;
     TScrollStyle FScrollBars = ssNone;
-    mutable String FTextCache;
-    bool FSyncing = false;
+    Int64 FTextVersion = 0;
+    struct TLayoutKey {
+        Int64 TextVersion = -1;
+        Integer Width = 0;
+        bool WordWrap = false;
+        String FontName;
+        Integer FontHeight = 0;
+        std::uint64_t FontStyle = 0;
+        bool operator==(const TLayoutKey&) const = default;
+    };
+    mutable TLayoutKey FSpansKey;
+    mutable std::vector<TLineSpan> FSpans;
+    // Line lengths of paragraphs already wrapped at the current width and font, by paragraph.
+    mutable std::unordered_map<String, std::vector<size_t>> FWrapCache;
 };
 
 enum TListBoxStyle : Byte { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };

@@ -349,3 +349,65 @@ TEST_F(UiTest, MenuItemsFormATreeWithRadioGroups)
     Free(menu);
     EXPECT_EQ(f.Menu(), nullptr);
 }
+
+namespace {
+// A windowed control that reports its own end.
+class TTracedControl : public TWinControl {
+public:
+    TTracedControl(TComponent* AOwner, bool* Gone) : TWinControl(AOwner), FGone(Gone) {}
+    ~TTracedControl() override { *FGone = true; }
+
+private:
+    bool* FGone;
+};
+} // namespace
+
+TEST_F(UiTest, ChildControlsGoWithTheirParentWhoeverOwnsThem)
+{
+    bool strip = false, check = false, owned = false;
+    auto* f = new TForm(nullptr);
+    auto* page = new TWinControl(f);
+    page->SetParent(f);
+    // a strip made with no owner, its own child also unowned, and one owned by the form
+    auto* s = new TTracedControl(nullptr, &strip);
+    s->SetParent(page);
+    (new TTracedControl(nullptr, &check))->SetParent(s);
+    auto* o = new TTracedControl(f, &owned);
+    o->SetParent(s);
+    const Integer components = f->ComponentCount();
+    Free(page);
+    EXPECT_TRUE(strip);
+    EXPECT_TRUE(check);
+    EXPECT_TRUE(owned);
+    EXPECT_EQ(f->ComponentCount(), components - 2); // the page and the owned child left the owner
+    EXPECT_EQ(f->ControlCount(), 0);
+    Free(f);
+}
+
+TEST_F(UiTest, ReleaseDuringAModalRunWaitsUntilShowModalReturns)
+{
+    bool destroyed = false;
+    auto* f = new TForm(nullptr);
+    f->OnDestroy = [&](TObject*) { destroyed = true; };
+    DialogService().Expect(TDialogKind::dkModalForm, [&](const TDialogRequest&) {
+        f->Release(); // as a handler on the form might
+        Application()->ProcessMessages();
+        EXPECT_FALSE(destroyed);
+        return mrOk;
+    });
+    EXPECT_EQ(f->ShowModal(), mrOk);
+    EXPECT_FALSE(destroyed);
+    Application()->ProcessMessages();
+    EXPECT_TRUE(destroyed);
+
+    // a modal form that closes with caFree is released once ShowModal has returned
+    destroyed = false;
+    auto* g = new TForm(nullptr);
+    g->OnDestroy = [&](TObject*) { destroyed = true; };
+    g->OnClose = [](TObject*, TCloseAction& A) { A = caFree; };
+    DialogService().ScriptResult(mrCancel);
+    EXPECT_EQ(g->ShowModal(), mrCancel);
+    EXPECT_FALSE(destroyed);
+    Application()->ProcessMessages();
+    EXPECT_TRUE(destroyed);
+}

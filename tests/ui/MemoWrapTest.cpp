@@ -69,3 +69,32 @@ TEST(MemoWrap, ProportionalWidthsDecideTheBreak)
     EXPECT_EQ(WrapText("iiii iiii mmmm", 50, widths), (Lines{"iiii iiii ", "mmmm"}));
     EXPECT_EQ(WrapText("mmmm iiii", 50, widths), (Lines{"mmmm ", "iiii"}));
 }
+
+TEST(MemoWrap, AVeryLongWordCostsAboutItsLengthToBreak)
+{
+    // an unbroken run of 20000 characters at ten a line: the measuring must not go over the
+    // whole rest of the word for every line it takes off
+    const String word(20000, 'x');
+    Int64 measured = 0;
+    auto counting = [&](std::string_view S) {
+        measured += static_cast<Int64>(S.size());
+        return static_cast<Integer>(S.size()) * 10;
+    };
+    const Lines got = WrapText("ab " + word + " cd", 100, counting);
+    ASSERT_EQ(got.size(), 2002u);
+    EXPECT_EQ(got.front(), "ab ");
+    EXPECT_EQ(got[1], String(10, 'x'));
+    EXPECT_EQ(got[2000], String(10, 'x') + " ");
+    EXPECT_EQ(got.back(), "cd");
+    EXPECT_LT(measured, 1000000);
+}
+
+TEST(MemoWrap, ParagraphLinesPutTogetherGiveTheParagraph)
+{
+    const String p = "  lead blanks, a verylongwordthatbreaks and   runs   of blanks";
+    String joined;
+    for (const String& l : WrapParagraph(p, 70, Fixed10))
+        joined += l;
+    EXPECT_EQ(joined, p);
+    EXPECT_EQ(WrapParagraph("", 70, Fixed10), Lines{""});
+}

@@ -145,3 +145,71 @@ TEST(StdCtrls, AutoSizeLabelsFitTheirText)
     label.SetCaption("A much longer caption than before");
     EXPECT_EQ(label.BoundsRect(), Rect(0, 0, 40, 40));
 }
+
+TEST(StdCtrls, MemoLinesAreTheTextWrappedInItsFontAtItsResolution)
+{
+    EnsureQtApplication();
+    TForm form(nullptr);
+    auto* m = new TMemo(&form);
+    m->SetParent(&form);
+    m->SetBorderStyle(bsNone);
+    m->Font()->SetName("DejaVu Sans");
+    m->Font()->SetSize(10);
+    TControlCanvas measure;
+    measure.Font()->Assign(m->Font());
+    // room for "the quick" and a little more, not for "the quick brown"
+    const Integer room = measure.TextWidth("the quick") + 2;
+    ASSERT_GT(measure.TextWidth("the quick brown"), room);
+    m->SetWidth(room);
+    m->Lines()->SetText("the quick brown\r\n\r\nend");
+    EXPECT_EQ(m->Lines()->ToVector(), (std::vector<String>{"the quick ", "brown", "", "end"}));
+    EXPECT_EQ(m->Lines()->Count(), 4);
+
+    // the same point size at twice the resolution is twice as many pixels: more lines, each
+    // within the width unless it is a single character
+    m->Font()->SetPixelsPerInch(192);
+    m->Font()->SetSize(10);
+    measure.Font()->Assign(m->Font());
+    const auto lines = m->Lines()->ToVector();
+    EXPECT_GT(lines.size(), 4u);
+    String joined;
+    for (const String& l : lines) {
+        joined += l;
+        String ink = l;
+        while (!ink.empty() && ink.back() == ' ')
+            ink.pop_back();
+        if (ink.size() > 1)
+            EXPECT_LE(measure.TextWidth(ink), room) << l;
+    }
+    EXPECT_EQ(joined, "the quick brownend");
+
+    // the paragraph loaded alone: the final line break starts no line of its own
+    m->Lines()->SetText("end\r\n");
+    EXPECT_EQ(m->Lines()->Count(), 1);
+    m->Lines()->Clear();
+    EXPECT_EQ(m->Lines()->Count(), 0);
+}
+
+TEST(StdCtrls, MemoLinesEditTheText)
+{
+    TMemo m(nullptr);
+    m.SetWordWrap(false);
+    TStrings* l = m.Lines();
+    l->Add("a");
+    l->Add("");
+    EXPECT_EQ(l->Count(), 2); // an empty last line is kept
+    l->Add("c");
+    EXPECT_EQ(m.Text(), "a\n\nc");
+    l->Insert(1, "b");
+    l->Put(2, "-");
+    EXPECT_EQ(l->ToVector(), (std::vector<String>{"a", "b", "-", "c"}));
+    l->Delete(3);
+    l->Delete(0);
+    EXPECT_EQ(m.Text(), "b\n-");
+    EXPECT_THROW(l->Delete(2), EListError);
+    TStringList other;
+    other.Add("x");
+    other.Add("");
+    m.SetLines(&other);
+    EXPECT_EQ(l->ToVector(), (std::vector<String>{"x", ""}));
+}
