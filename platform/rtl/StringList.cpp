@@ -648,6 +648,23 @@ void TStringList::Exchange(Integer Index1, Integer Index2)
     Changed();
 }
 
+void TStringList::Move(Integer CurIndex, Integer NewIndex)
+{
+    if (CurIndex == NewIndex)
+        return;
+    if (FSorted)
+        throw EStringListError("Operation not allowed on sorted list");
+    CheckIndex(CurIndex);
+    CheckIndex(NewIndex);
+    Changing();
+    auto First = FItems.begin();
+    if (CurIndex < NewIndex)
+        std::rotate(First + CurIndex, First + CurIndex + 1, First + NewIndex + 1);
+    else
+        std::rotate(First + NewIndex, First + CurIndex, First + CurIndex + 1);
+    Changed();
+}
+
 bool TStringList::Find(const String& S, Integer& Index) const
 {
     // Lower bound, so with duplicates the first equal one is found.

@@ -161,6 +161,8 @@ public:
     Integer Add(const String& S) override;
     Integer AddObject(const String& S, TObject* AObject) override;
     void Exchange(Integer Index1, Integer Index2) override;
+    // A sorted list raises EStringListError and keeps its items.
+    void Move(Integer CurIndex, Integer NewIndex) override;
     Integer IndexOf(const String& S) const override;   // binary search when sorted
 
     // Binary search of a sorted list: true with the index of S, or false with where it would go.

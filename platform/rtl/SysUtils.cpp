@@ -475,6 +475,21 @@ bool NormalizeFloatText(std::string_view S, char DecimalSep, String& Out)
     return i == e;
 }
 
+// The exponent digits of a normalized float text (after 'e', with an optional sign). Exponents
+// too large for a long long are clamped: far beyond any double or currency either way.
+long long ReadExponent(const char* First, const char* Last)
+{
+    const bool negative = First < Last && *First == '-';
+    if (First < Last && (*First == '+' || *First == '-'))
+        ++First;
+    constexpr long long Far = 1000000000;
+    long long exp = 0;
+    const auto r = std::from_chars(First, Last, exp);
+    if (r.ec == std::errc::result_out_of_range || exp > Far)
+        exp = Far;
+    return negative ? -exp : exp;
+}
+
 [[noreturn]] void RaiseInvalidFloat(std::string_view S)
 {
     throw EConvertError("'" + String(S) + "' is not a valid floating point value");
@@ -493,13 +508,8 @@ bool TryStrToFloat(std::string_view S, Extended& Value, const TFormatSettings& S
         // Underflow is zero; overflow is an error. Which one it is shows in the decimal
         // exponent of the first significant digit.
         const std::size_t ePos = text.find('e');
-        long long exp10 = 0;
-        if (ePos != String::npos) {
-            const char* first = text.data() + ePos + 1;
-            if (*first == '+')
-                ++first;
-            std::from_chars(first, text.data() + text.size(), exp10);
-        }
+        const long long exp10 =
+            ePos == String::npos ? 0 : ReadExponent(text.data() + ePos + 1, text.data() + text.size());
         long long lead = 0; // decimal exponent contributed by the digits themselves
         bool seenPoint = false, seenDigit = false;
         for (std::size_t k = 0; k < std::min(ePos, text.size()); ++k) {
@@ -799,15 +809,22 @@ String FormatWithMask(std::string_view Format, const TDecimal& Value, const TFor
     for (int i = 0; i < n; ++i)
         secs[i] = ScanSection(parts[i]);
 
+    const bool negative = Value.Negative && Value.Count > 0;
+    const bool useNegative = negative && n >= 2 && !parts[1].empty();
+    if (Value.Exponent > 18 && !secs[useNegative ? 1 : 0].Scientific) {
+        // Too large for digit placeholders to mean anything: the general form.
+        String out;
+        AppendGeneral(out, Value, 15, 0, S.DecimalSeparator);
+        return out;
+    }
     TDecimal d = Value;
     RoundForSection(secs[0], d);
     const bool zero = d.Count == 0;
-    const bool negative = Value.Negative && Value.Count > 0;
     if (zero && n == 3 && !parts[2].empty()) {
         TDecimal z;
         return ApplySection(secs[2], z, false, S);
     }
-    if (!zero && negative && n >= 2 && !parts[1].empty()) {
+    if (!zero && useNegative) {
         TDecimal m = Value;
         m.Negative = false;
         RoundForSection(secs[1], m);
@@ -829,10 +846,6 @@ String FormatFloat(std::string_view Format, Extended Value, const TFormatSetting
         return FloatToStr(Value, Settings);
     TDecimal d;
     DecimalFromDouble(Value, 15, d);
-    if (d.Exponent > 18) {
-        // Too large for placeholders to mean anything: the general form.
-        return FloatToStr(Value, Settings);
-    }
     return FormatWithMask(Format, d, Settings);
 }
 
@@ -903,16 +916,9 @@ bool TryStrToCurr(std::string_view S, Currency& Value, const TFormatSettings& Se
         if (point)
             ++scale;
     }
-    int exp = 0;
-    if (i < text.size()) {
-        const char* first = text.data() + i + 1;
-        if (*first == '+')
-            ++first;
-        if (std::from_chars(first, text.data() + text.size(), exp).ec != std::errc())
-            return false;
-    }
+    const long long exp = i < text.size() ? ReadExponent(text.data() + i + 1, text.data() + text.size()) : 0;
     // Value = mantissa * 10^(exp - scale); raw = mantissa * 10^(exp - scale + 4).
-    const long long shift = static_cast<long long>(exp) - scale + 4;
+    const long long shift = exp - scale + 4;
     const __int128 limit = static_cast<__int128>(std::numeric_limits<Int64>::max()) + 1;
     __int128 raw;
     if (mantissa == 0) {

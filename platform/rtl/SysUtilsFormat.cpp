@@ -77,7 +77,9 @@ String Format(std::string_view Fmt, std::span<const TVarRec> Args, const TFormat
             RaiseNoArgument(Fmt);
         return Args[argIndex++];
     };
-    // A number or '*' (taken from the next argument, which must be an integer); -1 when absent.
+    // Widths and precisions beyond this are mistakes, not requests for gigabytes of padding.
+    constexpr Int64 MaxNumber = 1000000;
+    // A number or '*' (taken from the next argument, which must be an integer); false when absent.
     auto readNumber = [&](Int64& Value) -> bool {
         if (i < Fmt.size() && Fmt[i] == '*') {
             ++i;
@@ -85,13 +87,15 @@ String Format(std::string_view Fmt, std::span<const TVarRec> Args, const TFormat
             if (a.Kind() != TVarRec::vtInt64)
                 RaiseInvalid(Fmt);
             Value = a.AsInt64();
+            if (Value > MaxNumber || Value < -MaxNumber)
+                RaiseInvalid(Fmt);
             return true;
         }
         const std::size_t start = i;
         Value = 0;
         while (i < Fmt.size() && Fmt[i] >= '0' && Fmt[i] <= '9') {
             Value = Value * 10 + (Fmt[i] - '0');
-            if (Value > 1000000)
+            if (Value > MaxNumber)
                 RaiseInvalid(Fmt);
             ++i;
         }
@@ -190,20 +194,21 @@ String Format(std::string_view Fmt, std::span<const TVarRec> Args, const TFormat
             if (!isCurr && arg.Kind() != TVarRec::vtExtended)
                 RaiseInvalid(Fmt);
             const Integer prec = static_cast<Integer>(std::min<Int64>(precision, 18));
+            // e and g: the precision is significant digits; f, n and m: it is decimals, shown
+            // from 15 significant digits.
             TFloatFormat ff;
-            Integer p, d;
+            Integer p = 15, d;
             switch (type) {
             case 'e': ff = ffExponent; p = prec < 0 ? 15 : prec; d = 3; break;
-            case 'f': ff = ffFixed; p = 18; d = prec < 0 ? 2 : prec; break;
+            case 'f': ff = ffFixed; d = prec < 0 ? 2 : prec; break;
             case 'g': ff = ffGeneral; p = prec < 0 ? 15 : prec; d = 0; break;
-            case 'n': ff = ffNumber; p = 18; d = prec < 0 ? 2 : prec; break;
-            default: ff = ffCurrency; p = 18; d = prec < 0 ? Settings.CurrencyDecimals : prec; break;
+            case 'n': ff = ffNumber; d = prec < 0 ? 2 : prec; break;
+            default: ff = ffCurrency; d = prec < 0 ? Settings.CurrencyDecimals : prec; break;
             }
             if (isCurr && ff != ffExponent && ff != ffGeneral)
                 text = CurrToStrF(arg.AsCurrency(), ff, d, Settings);
             else
-                text = FloatToStrF(isCurr ? arg.AsCurrency().ToDouble() : arg.AsExtended(), ff,
-                                   ff == ffFixed || ff == ffNumber || ff == ffCurrency ? 15 : p, d, Settings);
+                text = FloatToStrF(isCurr ? arg.AsCurrency().ToDouble() : arg.AsExtended(), ff, p, d, Settings);
             break;
         }
         case 'p':

@@ -88,6 +88,11 @@ TEST(FormatFloat, SettingsAndSpecials)
     EXPECT_EQ(FormatFloat("0.00", -std::numeric_limits<double>::infinity()), "-INF");
     // Huge values do not produce runaway digit strings.
     EXPECT_EQ(FormatFloat("0.00", 1e300), "1E300");
+    EXPECT_EQ(FormatFloat("0.00;(0.00)", -1e300), "-1E300");
+    // ... but scientific masks show any magnitude.
+    EXPECT_EQ(FormatFloat("0.00E+00", 1e300), "1.00E+300");
+    EXPECT_EQ(FormatFloat("0.00E+00", 1.7976931348623157e308), "1.80E+308");
+    EXPECT_EQ(FormatFloat("0;0.0E+0", -2.5e20), "2.5E+20");
 }
 
 TEST(FormatCurr, ExactDecimalDigits)

@@ -126,6 +126,23 @@ TEST(StringList, SortedListsInsertInPlaceAndApplyTheDuplicatesRule)
 
     EXPECT_THROW(L.Insert(0, "x"), EStringListError);
     EXPECT_THROW(L.Put(0, "x"), EStringListError);
+    // Moving would break the order: refused, and the item stays with its object.
+    EXPECT_THROW(L.Move(3, 0), EStringListError);
+    EXPECT_EQ(Joined(L), "Apple|banana|fig|FIG|pear");
+    EXPECT_EQ(L.Objects(3), Obj(5));
+}
+
+TEST(StringList, MoveBackwardsAndForwardsFiresOneChange)
+{
+    TStringList L;
+    L.SetCommaText("a,b,c,d");
+    int Changes = 0;
+    L.OnChange = [&](TObject*) { ++Changes; };
+    L.Move(3, 1);
+    EXPECT_EQ(Joined(L), "a|d|b|c");
+    L.Move(0, 3);
+    EXPECT_EQ(Joined(L), "d|b|c|a");
+    EXPECT_EQ(Changes, 2);
 }
 
 TEST(StringList, CaseSensitiveSortedListResorts)

@@ -74,6 +74,10 @@ TEST(SysUtils, TextToFloats)
     EXPECT_THROW(StrToFloat("-999e306"), EConvertError);
     EXPECT_DOUBLE_EQ(StrToFloat("0.000123e-320"), 0);
     EXPECT_DOUBLE_EQ(StrToFloat("0e999"), 0);
+    // Exponents beyond any integer type: underflow is still zero, overflow still an error.
+    EXPECT_DOUBLE_EQ(StrToFloat("1e-99999999999999999999"), 0);
+    EXPECT_DOUBLE_EQ(StrToFloat("0e99999999999999999999"), 0);
+    EXPECT_THROW(StrToFloat("1e99999999999999999999"), EConvertError);
     EXPECT_THROW(StrToFloat("nan"), EConvertError);
     EXPECT_THROW(StrToFloat("1.2.3"), EConvertError);
     EXPECT_THROW(StrToFloat(""), EConvertError);
@@ -100,6 +104,9 @@ TEST(SysUtils, TextToCurrencyIsExact)
     EXPECT_THROW(StrToCurr("$5"), EConvertError);
     EXPECT_EQ(StrToCurr("0.000000000000000000000000000000000000001").Raw(), 0);
     EXPECT_EQ(StrToCurrDef("bad", Currency(4)), Currency(4));
+    EXPECT_EQ(StrToCurr("1e-99999999999").Raw(), 0);
+    EXPECT_EQ(StrToCurr("0e99999999999").Raw(), 0);
+    EXPECT_THROW(StrToCurr("1e99999999999"), EConvertError);
     EXPECT_EQ(StrToCurr(CurrToStr(Currency::FromRaw(-98765))).Raw(), -98765);
 }
 
@@ -154,6 +161,11 @@ TEST(Format, BadFormatsRaiseClearErrors)
     EXPECT_THROW(Format("%5:d", {1}), EConvertError);
     EXPECT_THROW(Format("%99999999d", {1}), EConvertError);
     EXPECT_THROW(Format("%*d", {"x", 1}), EConvertError);
+    // Widths and precisions from the arguments obey the same limit as written ones.
+    EXPECT_THROW(Format("%*d", {2000000000, 1}), EConvertError);
+    EXPECT_THROW(Format("%*d", {std::numeric_limits<Int64>::min(), 1}), EConvertError);
+    EXPECT_THROW(Format("%.*d", {2000000000, 1}), EConvertError);
+    EXPECT_EQ(Format("%*d|", {-3, 1}), "1  |");
 }
 
 TEST(FormatMaskText, SaveLiteralsAndBlanks)
