@@ -45,7 +45,8 @@ void BM_ReadRtf(benchmark::State& State)
 }
 BENCHMARK(BM_ReadRtf);
 
-// Every page measured afresh, as a label splitting the text over pages does.
+// Every page measured afresh, as a label splitting the text over pages does: the cached layout is
+// dropped before each page.
 void BM_PaginateColdCache(benchmark::State& State)
 {
     TRichTextEngine Engine;
@@ -53,8 +54,8 @@ void BM_PaginateColdCache(benchmark::State& State)
     const HDC Printer = CreateRasterDC(10, 10, 600);
     for (auto _ : State) {
         Integer Pos = 0;
-        Engine.FormatRange(nullptr, false);
         while (Pos < Engine.TextLength()) {
+            Engine.FormatRange(nullptr, false);
             TFormatRange R{Printer, Printer, TRect(0, 0, 6 * 1440, 9 * 1440), TRect(0, 0, 12240, 15840), Pos, -1};
             Pos = Engine.FormatRange(&R, false);
         }
@@ -62,6 +63,28 @@ void BM_PaginateColdCache(benchmark::State& State)
     DeleteDC(Printer);
 }
 BENCHMARK(BM_PaginateColdCache)->Unit(benchmark::kMillisecond);
+
+// Many short paragraphs over many pages, each page measured afresh.
+void BM_PaginateManyParagraphs(benchmark::State& State)
+{
+    std::string S = "{\\rtf1 ";
+    for (int I = 0; I < 50000; ++I)
+        S += "Line " + std::to_string(I) + "\\par ";
+    S += "}";
+    TRichTextEngine Engine;
+    Engine.LoadRtf(Bytes(S));
+    const HDC Printer = CreateRasterDC(10, 10, 600);
+    for (auto _ : State) {
+        Integer Pos = 0;
+        while (Pos < Engine.TextLength()) {
+            Engine.FormatRange(nullptr, false);
+            TFormatRange R{Printer, Printer, TRect(0, 0, 6 * 1440, 9 * 1440), TRect(0, 0, 12240, 15840), Pos, -1};
+            Pos = Engine.FormatRange(&R, false);
+        }
+    }
+    DeleteDC(Printer);
+}
+BENCHMARK(BM_PaginateManyParagraphs)->Unit(benchmark::kMillisecond);
 
 void BM_RenderPage(benchmark::State& State)
 {

@@ -72,6 +72,11 @@ bool IsZeroWidth(char16_t C)
 bool IsHighSurrogate(char16_t C) { return C >= 0xD800 && C <= 0xDBFF; }
 bool IsLowSurrogate(char16_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
 
+Integer ClampInt(Int64 V)
+{
+    return static_cast<Integer>(std::clamp<Int64>(V, INT_MIN, INT_MAX));
+}
+
 // Twips to logical units at Dpi, rounding half away from zero.
 Integer TwipsTo(Integer Twips, Integer Dpi)
 {
@@ -480,8 +485,10 @@ struct TRichTextEngine::TImpl {
         const Integer CpMax = R.cpMax < 0 ? Length : std::clamp(R.cpMax, CpMin, Length);
         const Integer Top = R.rc.Top;
         const Integer Bottom = R.rc.Bottom;
-        const Integer Width = R.rc.Right - R.rc.Left;
-        R.rc.Bottom = Top;
+        const Integer Width = ClampInt(Int64(R.rc.Right) - R.rc.Left);
+        // Nothing laid out: the bottom used is the top, but never below the rectangle's own bottom,
+        // so that a caller stepping the bottom up until the answer is inside its rectangle stops.
+        R.rc.Bottom = std::min(Top, Bottom);
         if (CpMin >= CpMax)
             return CpMin;
 
@@ -522,7 +529,7 @@ struct TRichTextEngine::TImpl {
                     break;
                 }
                 const TLine L = BreakLine(P, Offset, Width);
-                if (Y + L.Slot() > Bottom && Result > CpMin) {
+                if (Int64(Y) + L.Slot() > Bottom) {
                     Stop = true;
                     break;
                 }
@@ -544,7 +551,8 @@ struct TRichTextEngine::TImpl {
             for (auto& [Key, Font] : D->Fonts)
                 DeleteObject(Font);
         }
-        R.rc.Bottom = Y;
+        if (Result > CpMin)
+            R.rc.Bottom = Y;
         return Result;
     }
 };

@@ -69,11 +69,13 @@ public:
     void SetDefaultFont(const String& Name, Integer Size, Byte Styles, TColor Color);
     const TRichDefaultFont& DefaultFont() const;
 
-    // Lays out the characters [cpMin, cpMax) into Range->rc from its top: whole lines while they
-    // fit, but always at least one line so that callers splitting text over pages move on; a page
-    // break ends the call. Draws them on Range->hdc when Render. Writes the bottom of the last line
-    // laid out into Range->rc.Bottom (rc.Top when nothing was laid out) and answers the first
-    // character not laid out (cpMax when all fit). A null Range only drops cached measurements.
+    // Lays out the characters [cpMin, cpMax) into Range->rc from its top, whole lines while they
+    // fit; a page break ends the call. Draws them on Range->hdc when Render. Writes the bottom of
+    // the last line laid out into Range->rc.Bottom, which never exceeds the bottom given, and
+    // answers the first character not laid out (cpMax when all fit). When not even the first line
+    // fits, nothing is laid out or drawn: the answer is cpMin and the bottom written back is rc.Top
+    // (the given bottom when that is above the top); callers move on to a fresh page and try again.
+    // A null Range only drops cached measurements.
     Integer FormatRange(TFormatRange* Range, bool Render);
 
 private:

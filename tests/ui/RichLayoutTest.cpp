@@ -102,9 +102,74 @@ TEST_F(RichLayout, RangeLimitsAndEmptyRanges)
     EXPECT_EQ(Format(14, 1000, 5000, &Bottom), 14);
     EXPECT_EQ(Bottom, 0);
     EXPECT_EQ(Format(99, 1000, 5000, &Bottom), 14);
-    // A rectangle lower than one line still takes a line, so that callers move on.
-    EXPECT_EQ(Format(0, 1000, 50, &Bottom), 10);
-    EXPECT_EQ(Bottom, 200);
+}
+
+TEST_F(RichLayout, NothingIsLaidOutWhenTheFirstLineDoesNotFit)
+{
+    Load("aaaa bbbb cccc");
+    Integer Bottom = -1;
+    EXPECT_EQ(Format(0, 1000, 150, &Bottom), 0);
+    EXPECT_EQ(Bottom, 0);
+    EXPECT_EQ(Format(10, 1000, 199, &Bottom), 10);
+    EXPECT_EQ(Bottom, 0);
+    // A rectangle whose bottom is above its top: nothing, and the bottom written back stays inside.
+    TFormatRange R{FDC, FDC, TRect(0, 500, 1000, 300), TRect(0, 0, 12240, 15840), 0, -1};
+    EXPECT_EQ(FEngine.FormatRange(&R, true), 0);
+    EXPECT_EQ(R.rc.Bottom, 300);
+    // Nothing is drawn either.
+    ClearRecordedCalls(FDC);
+    Format(0, 1000, 150, nullptr, -1, true);
+    for (const String& C : GetRecordedCalls(FDC))
+        EXPECT_NE(C.rfind("ExtTextOut", 0), 0u) << C;
+}
+
+// How a rich-text label splits a document over pages: each page is measured into its rectangle,
+// stepping the bottom up by 140 twips while the answer reaches below the available bottom, then
+// exactly the measured range is drawn into the rectangle made 5000 twips taller.
+TEST_F(RichLayout, LabelStyleMeasureThenDrawCoversTheDocument)
+{
+    std::string Rtf = "{\\rtf1 ";
+    for (int I = 0; I < 12; ++I)
+        Rtf += "\\pard" + std::string(I % 2 ? "\\qc\\sa100" : "\\qj") + (I == 5 ? "\\fs60" : "\\fs20") +
+               " words in paragraph " + std::to_string(I) + " that wrap over lines\\par ";
+    Rtf += "tail}";
+    Load(Rtf);
+    const Integer Length = FEngine.TextLength();
+    // The first piece has room for less than one line (the big line cannot fit 150 twips), then pages.
+    const Integer Rooms[] = {150, 900, 700, 1300};
+    Integer Pos = 0;
+    int Page = 0;
+    int Empty = 0;
+    while (Pos < Length) {
+        ASSERT_LT(Page, 200);
+        const Integer Top = 100;
+        const Integer A = Top + Rooms[std::min(Page, 3)] - 1;
+        TFormatRange R{FDC, FDC, TRect(0, Top, 2500, A), TRect(0, Top, 2500, A), Pos, -1};
+        Integer Next = FEngine.FormatRange(&R, false);
+        Integer B = R.rc.Bottom;
+        int Steps = 0;
+        while (B > A) {
+            ASSERT_LT(++Steps, 100) << "the bottom never came inside the rectangle";
+            B -= 140;
+            R.rc.Bottom = B;
+            Next = FEngine.FormatRange(&R, false);
+            B = R.rc.Bottom;
+        }
+        EXPECT_EQ(Steps, 0);
+        EXPECT_GE(B, Top);
+        const Integer Count = Next - Pos;
+        ASSERT_GE(Count, 0);
+        if (Count == 0)
+            ++Empty;
+        // Drawing exactly the measured range answers its end and stays above the measured bottom.
+        TFormatRange D{FDC, FDC, TRect(0, Top, 2500, A + 5000), TRect(0, Top, 2500, A), Pos, Pos + Count};
+        EXPECT_EQ(FEngine.FormatRange(&D, true), Pos + Count);
+        EXPECT_EQ(D.rc.Bottom, B);
+        Pos += Count;
+        ++Page;
+    }
+    EXPECT_EQ(Pos, Length);
+    EXPECT_EQ(Empty, 1);
 }
 
 TEST_F(RichLayout, PageBreakEndsTheCall)

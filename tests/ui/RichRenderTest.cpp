@@ -154,15 +154,17 @@ TEST(RichRender, CentredTitleIsCentred)
 TEST(RichRender, DrawingIsClippedToTheRectangle)
 {
     TRichTextEngine Engine;
-    Engine.LoadRtf(Bytes("{\\rtf1\\fs48 Tall}"));
+    // Lines of exactly 200 twips in a 24-point font: the glyphs reach above their line's box.
+    Engine.LoadRtf(Bytes("{\\rtf1\\sl-200\\fs48 Tall\\line Tall}"));
     const HDC DC = CreateRasterDC(200, 200, 96);
-    // 300 twips (20 pixels) high: less than the line, which is laid out all the same.
-    TFormatRange R{DC, DC, TRect(0, 0, 3000, 300), TRect(0, 0, 3000, 3000), 0, -1};
-    EXPECT_EQ(Engine.FormatRange(&R, true), 4);
-    EXPECT_GT(R.rc.Bottom, 300);
+    // From 1500 twips (100 pixels) down, 300 twips high: the first line only.
+    TFormatRange R{DC, DC, TRect(0, 1500, 3000, 1800), TRect(0, 0, 3000, 3000), 0, -1};
+    EXPECT_EQ(Engine.FormatRange(&R, true), 5);
+    EXPECT_EQ(R.rc.Bottom, 1700);
     const TInk Drawn = Ink(DC, NotWhite);
     ASSERT_GT(Drawn.Count, 0);
-    EXPECT_LT(Drawn.Bottom, 20);
+    EXPECT_GE(Drawn.Top, 100);
+    EXPECT_LT(Drawn.Bottom, 120);
     DeleteDC(DC);
 }
 
