@@ -29,6 +29,13 @@ TRadioGroup::~TRadioGroup()
         b->OnClick = nullptr;
 }
 
+void TRadioGroup::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TGroupBox::Notification(AComponent, Operation);
+    if (Operation == opRemove)
+        std::erase_if(FButtons, [AComponent](TRadioButton* B) { return static_cast<TComponent*>(B) == AComponent; });
+}
+
 void TRadioGroup::SetItems(TStrings* Value) { FItems->Assign(Value); }
 
 void TRadioGroup::SetItemIndex(Integer Value)

@@ -27,6 +27,8 @@ public:
 protected:
     void Resize() override;
     void Loaded() override;
+    // A button that goes (freed on its own, or with the group) leaves the group's list.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     void UpdateButtons();

@@ -157,6 +157,12 @@ TEST_F(ControlsTest, RadioGroupMakesAButtonPerItemAndTracksTheChoice)
     EXPECT_EQ(group->ControlCount(), 2);
     // its buttons are its own, not the form's: they are not written into form files
     EXPECT_EQ(WriteComponentToText(&form).find("TRadioButton"), String::npos);
+    // a button freed on its own leaves the group; freeing the group frees the rest once
+    Free(group->Buttons(0));
+    EXPECT_EQ(group->ControlCount(), 1);
+    group->SetItemIndex(0);
+    Free(group);
+    EXPECT_EQ(form.ControlCount(), 0);
 }
 
 TEST_F(ControlsTest, ChildrenFollowTheirParentsFontUntilGivenTheirOwn)

@@ -178,8 +178,9 @@ TEST(StdCtrls, MemoLinesAreTheTextWrappedInItsFontAtItsResolution)
         String ink = l;
         while (!ink.empty() && ink.back() == ' ')
             ink.pop_back();
-        if (ink.size() > 1)
+        if (ink.size() > 1) {
             EXPECT_LE(measure.TextWidth(ink), room) << l;
+        }
     }
     EXPECT_EQ(joined, "the quick brownend");
 
