@@ -237,6 +237,15 @@ void TDataSet::Open()
     if (BeforeOpen)
         BeforeOpen(this);
     FState = dsOpening;
+    // A failed open leaves the data set as it was before: closed, without the fields it made.
+    auto Abandon = [this] {
+        FState = dsInactive;
+        try {
+            InternalClose();
+        } catch (...) {
+        }
+        DestroyDefaultFields();
+    };
     try {
         InternalOpen();
         if (FStore.ColumnCount() != FFieldDefs->Count())
@@ -246,28 +255,16 @@ void TDataSet::Open()
         else
             BindFields();
     } catch (const EDatabaseError& E) {
-        FState = dsInactive;
-        try {
-            InternalClose();
-        } catch (...) {
-        }
+        Abandon();
         const String Prefix = Name().empty() ? String() : Name() + ": ";
         if (Prefix.empty() || E.Message().rfind(Prefix, 0) == 0)
             throw;
         throw EDatabaseError(Prefix + E.Message());
     } catch (const Exception& E) {
-        FState = dsInactive;
-        try {
-            InternalClose();
-        } catch (...) {
-        }
+        Abandon();
         Error(E.Message());
     } catch (...) {
-        FState = dsInactive;
-        try {
-            InternalClose();
-        } catch (...) {
-        }
+        Abandon();
         throw;
     }
     FState = dsBrowse;
@@ -685,8 +682,14 @@ void TDataSet::EnableControls()
 void TDataSet::DataEvent(TDataEvent Event, TField* Field, Integer Info)
 {
     if (FDisableCount > 0) {
-        FChangedWhileDisabled = true;
-        return;
+        // Closing frees the data set's own fields, so the links hear of it at once rather than
+        // keeping those fields until controls come back; they hear of the reopening then.
+        const bool Closing = Event == deUpdateState && FState == dsInactive && FStateWhenDisabled != dsInactive;
+        if (!Closing) {
+            FChangedWhileDisabled = true;
+            return;
+        }
+        FStateWhenDisabled = dsInactive;
     }
     for (TDataSource* S : std::vector<TDataSource*>(FDataSources))
         S->DataEvent(Event, Field, Info);

@@ -82,6 +82,12 @@ Int64 CheckedRound(Double Value, const TField* Field)
     return Round(Value);
 }
 
+void WriteBytes(TStream* Stream, const String& Bytes)
+{
+    if (!Bytes.empty())
+        Stream->WriteBuffer(Bytes.data(), static_cast<Int64>(Bytes.size()));
+}
+
 } // namespace
 
 // ---- TField -------------------------------------------------------------------------------------
@@ -92,8 +98,17 @@ TField::TField(TComponent* AOwner, TFieldType Type) : TComponent(AOwner), FDataT
 
 TField::~TField()
 {
-    if (FDataSet)
-        FDataSet->RemoveField(this);
+    if (TDataSet* D = FDataSet) {
+        D->RemoveField(this);
+        // Taking a field away closes its data set, so that the links following the field let go
+        // of it before it is gone.
+        if (D->Active()) {
+            try {
+                D->Close();
+            } catch (...) {
+            }
+        }
+    }
 }
 
 void TField::SetDataSet(TDataSet* Value)
@@ -831,6 +846,8 @@ String TBinaryField::GetText(bool) const
 
 void TBinaryField::SetAsStringValue(const String& Value) { RawSetText(Value); }
 
+void TBinaryField::SaveToStream(TStream* Stream) const { WriteBytes(Stream, RawText()); }
+
 TBytesField::TBytesField(TComponent* AOwner) : TBinaryField(AOwner, ftBytes) {}
 TVarBytesField::TVarBytesField(TComponent* AOwner) : TBinaryField(AOwner, ftVarBytes) {}
 
@@ -873,12 +890,7 @@ void TBlobField::SetAsStringValue(const String& Value)
         RawSetText(Value);
 }
 
-void TBlobField::SaveToStream(TStream* Stream) const
-{
-    const String& S = RawText();
-    if (!S.empty())
-        Stream->WriteBuffer(S.data(), static_cast<Int64>(S.size()));
-}
+void TBlobField::SaveToStream(TStream* Stream) const { WriteBytes(Stream, RawText()); }
 
 void TBlobField::LoadFromStream(TStream* Stream)
 {

@@ -435,6 +435,10 @@ public:
 
 class TBinaryField : public TField {
     QOR_CLASS(TBinaryField, TField)
+public:
+    // Writes the value's bytes at the stream's position, as a blob field does.
+    void SaveToStream(TStream* Stream) const;
+
 protected:
     TBinaryField(TComponent* AOwner, TFieldType Type);
     String GetAsString() const override;

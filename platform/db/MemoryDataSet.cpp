@@ -115,10 +115,11 @@ void TMemoryDataSet::LoadRows()
 
 void TMemoryDataSet::EmptyDataSet()
 {
+    // A record being edited or inserted goes with the rest.
+    Cancel();
     Store().Clear();
-    if (Active()) {
+    if (Active())
         First();
-    }
 }
 
 QOR_PUBLISH(TMemoryDataSet)

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace qor {
@@ -528,6 +529,14 @@ void TQuery::Notification(TComponent* AComponent, TOperation Operation)
     }
 }
 
+TParam* TQuery::ParamByName(const String& Name) const
+{
+    TParam* P = FParams->FindParam(Name);
+    if (!P)
+        Error("Parameter '" + Name + "' not found");
+    return P;
+}
+
 TDatabase* TQuery::CheckDatabase() const
 {
     if (!FDatabase)
@@ -578,8 +587,9 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
             return;
         }
         if (Id == QMetaType::Double) {
+            // Whole numbers within the 64-bit range only (converting any other is undefined).
             const Double D = V.toDouble();
-            if (D == static_cast<Double>(static_cast<Int64>(D))) {
+            if (D >= -9.2233720368547758e18 && D < 9.2233720368547758e18 && D == std::trunc(D)) {
                 S.SetInt(Row, Col, static_cast<Int64>(D));
                 return;
             }

@@ -109,7 +109,8 @@ public:
     // The statement; changing it closes the query and finds its parameters again.
     TStrings* SQL() const;
     TParams* Params() const { return FParams.get(); }
-    TParam* ParamByName(const String& Name) const { return FParams->ParamByName(Name); }
+    // Raises EDatabaseError "Parameter 'X' not found", naming the query.
+    TParam* ParamByName(const String& Name) const;
 
     // Runs the statement without reading rows (INSERT, UPDATE, CREATE ...).
     Int64 ExecSQL();

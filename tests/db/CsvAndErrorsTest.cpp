@@ -209,7 +209,7 @@ TEST(DataSetErrors, SqlProblemsCarryTheDatabaseMessage)
     Q.SQL()->SetText("SELECT * FROM missing_table");
     EXPECT_NE(ErrorOf([&] { Q.Open(); }).find("no such table"), String::npos);
     Q.SQL()->SetText("SELECT a FROM t WHERE a = :Wanted");
-    EXPECT_EQ(ErrorOf([&] { Q.ParamByName("Other"); }), "Parameter 'Other' not found");
+    EXPECT_EQ(ErrorOf([&] { Q.ParamByName("Other"); }), "Q: Parameter 'Other' not found");
     Q.ParamByName("wanted")->SetAsInteger(2);
     Q.Open();
     EXPECT_EQ(Q.RecordCount(), 1);

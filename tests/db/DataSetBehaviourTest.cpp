@@ -165,6 +165,24 @@ TEST_P(DataSetBehaviour, FieldsAndTypes)
     EXPECT_EQ(DS->FieldDefs()->Find("Price")->DataType(), ftBCD);
 }
 
+TEST_P(DataSetBehaviour, FieldDefinitionsOfAClosedDataSet)
+{
+    DS->Close();
+    Integer Opened = 0;
+    DS->AfterOpen = [&](TDataSet*) { ++Opened; };
+    DS->FieldDefs()->Update();
+    EXPECT_FALSE(DS->Active());
+    EXPECT_EQ(Opened, 0);
+    ASSERT_EQ(DS->FieldDefs()->Count(), 8);
+    EXPECT_EQ(DS->FieldDefs()->Find("price")->DataType(), ftBCD);
+    EXPECT_EQ(DS->FieldDefs()->Items(1)->Size(), 30);
+    EXPECT_THROW(DS->FieldDefs()->Find("Nope"), EDatabaseError);
+    TStringList Names;
+    DS->GetFieldNames(&Names);
+    EXPECT_EQ(Names.CommaText(), "Id,Name,Amount,Price,Born,Stamp,Active,Notes");
+    EXPECT_FALSE(DS->Active());
+}
+
 TEST_P(DataSetBehaviour, NavigationAndEof)
 {
     EXPECT_EQ(DS->State(), dsBrowse);

@@ -71,6 +71,26 @@ TEST_F(FieldConversions, FieldClassesFollowTheTypes)
     EXPECT_THROW(CreateFieldOfType(ftADT, nullptr), EDatabaseError);
 }
 
+TEST_F(FieldConversions, EveryKindStartsNull)
+{
+    ASSERT_EQ(DS.FieldCount(), 21);
+    for (Integer i = 0; i < DS.FieldCount(); ++i) {
+        TField* Fld = DS.Fields()->Fields(i);
+        EXPECT_TRUE(Fld->IsNull()) << Fld->FieldName();
+        EXPECT_EQ(Fld->AsString(), "") << Fld->FieldName();
+        EXPECT_EQ(Fld->DisplayText(), "") << Fld->FieldName();
+        EXPECT_TRUE(Fld->AsVariant().IsNull()) << Fld->FieldName();
+    }
+    // Numbers read from a null are zero.
+    for (const char* N : {"Sm", "W", "I", "L", "F", "Sg", "C", "Bcd", "Fmt"})
+        EXPECT_EQ(F(N)->AsFloat(), 0.0) << N;
+    EXPECT_EQ(F("Fmt")->AsCurrency(), Currency());
+    EXPECT_EQ(F("T")->AsDateTime(), 0.0);
+    TMemoryStream Out;
+    static_cast<TBlobField*>(F("G"))->SaveToStream(&Out);
+    EXPECT_EQ(Out.Size(), 0);
+}
+
 TEST_F(FieldConversions, IntegerRangesAndTextInput)
 {
     F("Sm")->SetAsString(" -32768 ");
@@ -170,6 +190,12 @@ TEST_F(FieldConversions, BlobStreamsAndDisplayTexts)
     F("Bl")->SetAsString("x");
     EXPECT_EQ(F("Bl")->DisplayText(), "(BLOB)");
     EXPECT_EQ(F("Bl")->AsVariant().Kind(), TValueKind::Bytes);
+    // Fixed-size bytes are saved the way blobs are.
+    F("By")->SetAsString(String("\x01\x00\x02", 3));
+    TMemoryStream ByOut;
+    static_cast<TBinaryField*>(F("By"))->SaveToStream(&ByOut);
+    EXPECT_EQ(String(static_cast<const char*>(ByOut.Memory()), static_cast<std::size_t>(ByOut.Size())),
+              String("\x01\x00\x02", 3));
     DS.Post();
     DS.First();
     TMemoryStream Again;
