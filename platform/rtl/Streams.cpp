@@ -278,14 +278,28 @@ void TMemoryStream::Reserve(Int64 Needed)
 {
     if (Needed <= Capacity())
         return;
-    if (Needed > static_cast<Int64>(FData.max_size()))
+    // Grow by half again (at least 256 bytes, a multiple of 256) so that many small writes stay
+    // amortised O(1); near the largest possible size, exactly what is needed.
+    const Int64 Max = MaxCapacity();
+    const Int64 Cap = Capacity();
+    Int64 NewCap = std::max<Int64>({Needed, Cap <= Max / 3 ? Cap + Cap / 2 : Needed, 256});
+    if (NewCap <= Max - 255)
+        NewCap = (NewCap + 255) & ~Int64(255);
+    Resize(NewCap);
+}
+
+Int64 TMemoryStream::MaxCapacity() const
+{
+    // No allocation beyond the 47-bit user address space can succeed: refuse it without trying.
+    return std::min(static_cast<Int64>(FData.max_size()), Int64(1) << 47);
+}
+
+void TMemoryStream::Resize(Int64 NewCapacity)
+{
+    if (NewCapacity > MaxCapacity())
         throw EOutOfResources("Out of memory while expanding memory stream");
-    // Grow by half again (at least 256 bytes) so that many small writes stay amortised O(1).
-    Int64 Cap = Capacity();
-    Int64 NewCap = std::max<Int64>({Needed, Cap + Cap / 2, 256});
-    NewCap = (NewCap + 255) & ~Int64(255);
     try {
-        FData.resize(static_cast<std::size_t>(NewCap));
+        FData.resize(static_cast<std::size_t>(NewCapacity));
     } catch (const std::bad_alloc&) {
         throw EOutOfResources("Out of memory while expanding memory stream");
     } catch (const std::length_error&) {
@@ -330,13 +344,12 @@ void TMemoryStream::SetSize(Int64 NewSize)
 void TMemoryStream::SetCapacity(Int64 NewCapacity)
 {
     NewCapacity = std::max(NewCapacity, FSize);
-    if (NewCapacity > Capacity()) {
-        FData.resize(static_cast<std::size_t>(NewCapacity));
-    } else {
-        FData.resize(static_cast<std::size_t>(NewCapacity));
+    const bool Shrinking = NewCapacity < Capacity();
+    Resize(NewCapacity);
+    if (Shrinking) {
         FData.shrink_to_fit();
+        FMemory = FData.data();
     }
-    FMemory = FData.data();
 }
 
 void TMemoryStream::Clear()

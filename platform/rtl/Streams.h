@@ -130,6 +130,9 @@ public:
 protected:
     // Ensures room for at least Needed bytes, growing geometrically.
     void Reserve(Int64 Needed);
+    // Sets the capacity; exhausted memory raises EOutOfResources.
+    void Resize(Int64 NewCapacity);
+    Int64 MaxCapacity() const;
     std::vector<Byte> FData;   // capacity; FSize bytes of it are in use
 };
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <unistd.h>
 
@@ -103,6 +104,20 @@ TEST(MemoryStream, SizeChangesZeroFillAndClampThePosition)
     M.Clear();
     EXPECT_EQ(M.Size(), 0);
     EXPECT_EQ(M.Position(), 0);
+}
+
+TEST(MemoryStream, ImpossibleSizesRaiseOutOfResources)
+{
+    TMemoryStream M;
+    M.WriteString("abc");
+    Byte B[4] = {1, 2, 3, 4};
+    M.Seek(std::numeric_limits<Int64>::max() - 100, soBeginning);
+    EXPECT_THROW(M.Write(B, 4), EOutOfResources);
+    EXPECT_THROW(M.SetSize(std::numeric_limits<Int64>::max()), EOutOfResources);
+    EXPECT_THROW(M.SetCapacity(std::numeric_limits<Int64>::max()), EOutOfResources);
+    EXPECT_EQ(M.Size(), 3);   // nothing lost
+    M.SetPosition(0);
+    EXPECT_EQ(M.ReadByte(), 'a');
 }
 
 TEST(MemoryStream, ManySmallWritesGrowGeometrically)
