@@ -87,12 +87,14 @@ void TBitmap::FreeHandle()
     DeleteObject(FHandle);
     FHandle = HBITMAP();
     FHandleDirty = false;
+    FImageDirty = false;
 }
 
 void TBitmap::SyncFromHandle() const
 {
     if (!FHandle || !FHandleDirty)
         return;
+    FHandleDirty = false;
     TSize Size;
     std::vector<std::uint32_t> Pixels;
     if (!GetBitmapPixels(FHandle, Size, Pixels) || Size.cx != FImage.Width || Size.cy != FImage.Height)
@@ -120,24 +122,27 @@ const TDibImage& TBitmap::Image() const
     return FImage;
 }
 
+void TBitmap::SyncToHandle()
+{
+    if (!FHandle || !FImageDirty)
+        return;
+    FImageDirty = false;
+    std::vector<std::uint32_t> Pixels = FImage.Pixels;
+    for (auto& P : Pixels)
+        P &= 0x00FFFFFFu;
+    SetBitmapPixels(FHandle, Pixels);
+}
+
 void TBitmap::PixelsChanged()
 {
-    if (FHandle) {
-        if (!FCanvasDC) {
-            FreeHandle();
-        } else {
-            std::vector<std::uint32_t> Pixels = FImage.Pixels;
-            for (auto& P : Pixels)
-                P &= 0x00FFFFFFu;
-            SetBitmapPixels(FHandle, Pixels);
-        }
-    }
+    if (FHandle)
+        FImageDirty = true;
     Changed(this);
 }
 
 void TBitmap::UseImage(TDibImage&& Image)
 {
-    const bool HadCanvas = FCanvasDC && FHandle;
+    const bool HadCanvas = bool(FCanvasDC);
     FreeHandle();
     FImage = std::move(Image);
     if (IsBlackWhite(FImage)) {
@@ -350,7 +355,13 @@ void TBitmap::Assign(TPersistent* Source)
 
 HBITMAP TBitmap::Handle()
 {
-    if (FHandle || FImage.Empty())
+    if (FHandle) {
+        // Whoever asks may draw into it.
+        SyncToHandle();
+        FHandleDirty = true;
+        return FHandle;
+    }
+    if (FImage.Empty())
         return FHandle;
     if (FMonochrome) {
         // Rows padded to 16 bits, 1 bits white.
@@ -380,6 +391,7 @@ HBITMAP TBitmap::ReleaseHandle()
     SyncFromHandle();
     FHandle = HBITMAP();
     FHandleDirty = false;
+    FImageDirty = false;
     return H;
 }
 

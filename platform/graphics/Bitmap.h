@@ -76,15 +76,21 @@ public:
     void SetPixel(Integer X, Integer Y, TColor Color);
 
 private:
+    friend class TBitmapCanvas;
+
     void Clear();
     void FreeHandle();
     void SyncFromHandle() const;
+    void SyncToHandle();
     void PixelsChanged();
     void UseImage(TDibImage&& Image);
 
+    // The pixels live in FImage and, once a handle exists, in FHandle too; each side says when
+    // it holds changes the other lacks, and they are copied across only when next needed.
     mutable TDibImage FImage;
     mutable HBITMAP FHandle;
-    mutable bool FHandleDirty = false;  // the canvas may have drawn into FHandle since FImage was synced
+    mutable bool FHandleDirty = false;  // FHandle may have been drawn into since FImage was synced
+    bool FImageDirty = false;           // FImage has pixels set since FHandle was synced
     HDC FCanvasDC;
     std::unique_ptr<TCanvas, void (*)(TCanvas*)> FCanvas{nullptr, nullptr};
     TPixelFormat FPixelFormat = pfDevice;

@@ -59,6 +59,7 @@ public:
     std::vector<TMapping> Saved;
     std::vector<HGDIOBJ> Objects;
     std::vector<bool> Used;
+    std::size_t FirstFree = 0;
 
     void Apply()
     {
@@ -141,11 +142,14 @@ public:
         Objects[Index] = Obj;
         Used[Index] = true;
     }
+    // Slots below FirstFree are all in use, so the search for the lowest free one starts there
+    // (a metafile creating many objects never deleted stays linear).
     void StoreNext(HGDIOBJ Obj)
     {
-        std::size_t I = 0;
+        std::size_t I = FirstFree;
         while (I < Used.size() && Used[I])
             ++I;
+        FirstFree = I + 1;
         Store(I, Obj);
     }
     void Select(std::size_t Index)
@@ -160,6 +164,7 @@ public:
                 DeleteObject(Objects[Index]);
             Objects[Index] = HGDIOBJ();
             Used[Index] = false;
+            FirstFree = std::min(FirstFree, Index);
         }
     }
     void Finish()
@@ -270,11 +275,13 @@ void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
         P.Store(R.U32(8), CreatePenIndirect(L));
         break;
     }
-    case 95: {                                                                       // ExtCreatePen: solid style and width
+    case 95: {                                                                       // ExtCreatePen: style, width, colour
+        // Slot, offset and size of a brush bitmap and of its bits, then the extended pen:
+        // style 28, width 32, brush style 36, colour 40.
         LOGPEN L;
-        L.lopnStyle = R.U32(24) & PS_STYLE_MASK;
-        L.lopnWidth = TPoint(R.I32(28), 0);
-        L.lopnColor = R.U32(36);
+        L.lopnStyle = R.U32(36) == BS_NULL ? PS_NULL : (R.U32(28) & PS_STYLE_MASK);
+        L.lopnWidth = TPoint(R.I32(32), 0);
+        L.lopnColor = R.U32(40);
         P.Store(R.U32(8), CreatePenIndirect(L));
         break;
     }

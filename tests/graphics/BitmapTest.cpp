@@ -202,3 +202,51 @@ TEST(Bitmap, CanvasDrawsIntoThePixels)
     Target.SetHandle(HDC());
     DeleteDC(DC);
 }
+
+TEST(Bitmap, PixelsAndCanvasDrawingStayInStepBothWays)
+{
+    TBitmap B;
+    B.SetSize(64, 64);
+    TCanvas* C = B.Canvas();
+    C->Brush()->SetColor(clRed);
+    C->FillRect(TRect(0, 0, 8, 8));
+    EXPECT_EQ(B.Pixel(4, 4), clRed);
+    // The canvas keeps drawing after a read, and the next read sees it.
+    C->Brush()->SetColor(clBlue);
+    C->FillRect(TRect(8, 8, 16, 16));
+    EXPECT_EQ(B.Pixel(10, 10), clBlue);
+    // A pixel set directly is under what the canvas draws next, and both show.
+    B.SetPixel(40, 40, clLime);
+    C->Brush()->SetColor(clYellow);
+    C->FillRect(TRect(20, 20, 24, 24));
+    EXPECT_EQ(B.Pixel(40, 40), clLime);
+    EXPECT_EQ(B.Pixel(21, 21), clYellow);
+    // The handle handed out carries pixels set directly.
+    B.SetPixel(50, 50, clAqua);
+    TSize Size;
+    std::vector<std::uint32_t> Px;
+    ASSERT_TRUE(GetBitmapPixels(B.Handle(), Size, Px));
+    EXPECT_EQ(Px[50 * 64 + 50] & 0xFFFFFF, 0x00FFFFu);
+    // Reading or writing every pixel of a bitmap with a canvas costs one copy, not one per pixel.
+    B.SetSize(512, 512);
+    B.Canvas()->FillRect(TRect(0, 0, 1, 1));
+    Int64 Yellow = 0;
+    for (Integer Y = 0; Y < 512; ++Y)
+        for (Integer X = 0; X < 512; ++X) {
+            Yellow += B.Pixel(X, Y) == clYellow;
+            B.SetPixel(X, Y, clWhite);
+        }
+    EXPECT_EQ(Yellow, 16 + 1); // the square kept from before the resize, and the new pixel
+    EXPECT_EQ(B.Pixel(0, 0), clWhite);
+}
+
+TEST(Bitmap, CanvasTakenBeforeTheBitmapHasASizeDrawsOnceItHasOne)
+{
+    TBitmap B;
+    TCanvas* C = B.Canvas();
+    B.SetSize(8, 8);
+    C->Brush()->SetColor(clRed);
+    C->FillRect(TRect(0, 0, 4, 4));
+    EXPECT_EQ(B.Pixel(2, 2), clRed);
+    EXPECT_EQ(B.Pixel(6, 6), clBlack);
+}
