@@ -91,6 +91,11 @@ String FromQ(const QString& S)
     return String(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
+bool IsAscii(std::string_view S)
+{
+    return std::all_of(S.begin(), S.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 inline Integer Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
 std::size_t FindIgnoreCase(std::string_view S, std::string_view Sub, std::size_t From)
@@ -236,14 +241,14 @@ String LowerCase(std::string_view S)
 
 String AnsiUpperCase(std::string_view S)
 {
-    if (std::all_of(S.begin(), S.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (IsAscii(S))
         return UpperCase(S);
     return FromQ(ToQ(S).toUpper());
 }
 
 String AnsiLowerCase(std::string_view S)
 {
-    if (std::all_of(S.begin(), S.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (IsAscii(S))
         return LowerCase(S);
     return FromQ(ToQ(S).toLower());
 }
@@ -273,6 +278,9 @@ bool SameText(std::string_view S1, std::string_view S2)
 
 Integer AnsiCompareText(std::string_view S1, std::string_view S2)
 {
+    // Case folding of ASCII text is ASCII lower-casing: the same order without converting.
+    if (IsAscii(S1) && IsAscii(S2))
+        return CompareText(S1, S2);
     return Sign(QString::compare(ToQ(S1), ToQ(S2), Qt::CaseInsensitive));
 }
 

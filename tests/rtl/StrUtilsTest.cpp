@@ -66,6 +66,19 @@ TEST(StrUtils, Comparison)
     EXPECT_NE(AnsiCompareStr("a", "b"), 0);
 }
 
+TEST(StrUtils, AnsiCompareTextOrdersAsciiAndOtherTextAlike)
+{
+    // Sorted lists mix pure ASCII comparisons with Unicode ones: both must agree on one order.
+    for (char C1 = ' '; C1 < 0x7F; ++C1)
+        for (char C2 = ' '; C2 < 0x7F; ++C2) {
+            const String A(1, C1), B(1, C2);
+            const String Suffix = "\xC3\xA9";
+            ASSERT_EQ(AnsiCompareText(A, B), AnsiCompareText(A + Suffix, B + Suffix)) << A << " " << B;
+        }
+    EXPECT_LT(AnsiCompareText("abc", "abc\xC3\xA9"), 0);
+    EXPECT_GT(AnsiCompareText("\xC3\xA9", "Z"), 0);
+}
+
 TEST(StrUtils, Trimming)
 {
     EXPECT_EQ(Trim(" \t\r\n x y \x01"), "x y");
