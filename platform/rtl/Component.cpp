@@ -150,6 +150,7 @@ void TComponent::Remove(TComponent* AComponent)
     if (it != FComponents.end())
         FComponents.erase(it);
     AComponent->FOwner = nullptr;
+    ++FRemovals;
 }
 
 void TComponent::DestroyComponents()
@@ -166,11 +167,16 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation)
 {
     if (Operation == opRemove && AComponent)
         RemoveFreeNotification(AComponent);
-    // Tell the owned family; copy first, since handlers may change the list.
-    std::vector<TComponent*> family = FComponents;
-    for (TComponent* c : family)
+    // Tell the owned family. Handlers may change the list, even free other members of it: walk a
+    // copy, and once anything has left the family, tell only those still in it.
+    const std::vector<TComponent*> family = FComponents;
+    const UInt64 removals = FRemovals;
+    for (TComponent* c : family) {
+        if (FRemovals != removals && std::find(FComponents.begin(), FComponents.end(), c) == FComponents.end())
+            continue;
         if (c != AComponent || Operation == opInsert)
             c->Notification(AComponent, Operation);
+    }
 }
 
 void TComponent::FreeNotification(TComponent* AComponent)

@@ -115,6 +115,7 @@ private:
     String FName;
     Int64 FTag = 0;
     std::vector<TComponent*> FComponents;
+    UInt64 FRemovals = 0; // components that have left FComponents, for Notification's walk
     std::vector<TComponent*> FFreeNotifies;
 };
 

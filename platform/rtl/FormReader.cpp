@@ -90,10 +90,15 @@ public:
             Abandon(existing);
             Rethrow();
         }
-        for (TComponent* c : FRead)
-            c->SetComponentStateFlag(csReading, false);
-        for (TComponent* c : FRead)
-            c->Loaded();
+        try {
+            for (TComponent* c : FRead)
+                c->SetComponentStateFlag(csReading, false);
+            for (TComponent* c : FRead)
+                c->Loaded();
+        } catch (...) {
+            Abandon(existing); // a component that cannot finish loading fails the whole read
+            throw;
+        }
         return root;
     }
 
@@ -115,6 +120,7 @@ private:
         const TPropInfo* Prop;
         String Name;
         Integer Line;
+        std::vector<TCollection*> Within; // collections whose items hold Instance
     };
 
     [[noreturn]] void Error(const String& Message) const { FormError(FReader.FSourceName, FLine, Message); }
@@ -323,7 +329,7 @@ private:
             if (SameText(V.Text, "nil"))
                 Prop->SetValue(Obj, static_cast<TObject*>(nullptr));
             else
-                FFixups.push_back({Obj, Prop, V.Text, V.Line});
+                FFixups.push_back({Obj, Prop, V.Text, V.Line, FFilling});
             break;
         case TPropKind::Method: {
             if (V.Kind != TValueType::vaIdent)
@@ -360,7 +366,12 @@ private:
             auto* coll = dynamic_cast<TCollection*>(detail::ValueAsObject(Prop->GetValue(Obj)));
             if (!coll || V.Kind != TValueType::vaCollection)
                 BadValue(Prop, V);
+            // Clearing frees the items of an earlier value: forget the references read into them.
+            std::erase_if(FFixups, [coll](const TFixup& f) {
+                return std::find(f.Within.begin(), f.Within.end(), coll) != f.Within.end();
+            });
             coll->BeginUpdate();
+            FFilling.push_back(coll);
             try {
                 coll->Clear();
                 for (const auto& props : V.CollectionItems) {
@@ -369,9 +380,11 @@ private:
                         ApplyProperty(item, p);
                 }
             } catch (...) {
+                FFilling.pop_back();
                 coll->EndUpdate();
                 throw;
             }
+            FFilling.pop_back();
             coll->EndUpdate();
             break;
         }
@@ -436,6 +449,7 @@ private:
     std::vector<TComponent*> FCreated;
     std::vector<TComponent*> FRead;
     std::vector<TFixup> FFixups;
+    std::vector<TCollection*> FFilling; // collections whose items are being read, outermost first
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -544,6 +558,8 @@ String TReader::ReadString()
 String TReader::ReadIdent()
 {
     const TFormValue& v = Take();
+    if (v.Kind == TValueType::vaString && v.Text.empty())
+        return {}; // an empty identifier is written ''
     if (v.Kind != TValueType::vaIdent)
         Error("Identifier expected");
     return v.Text;

@@ -243,7 +243,7 @@ private:
             if (FPos == hs)
                 Error("Hexadecimal digits expected");
             v.Kind = TValueType::vaInteger;
-            v.Int = neg ? -static_cast<Int64>(value) : static_cast<Int64>(value);
+            v.Int = static_cast<Int64>(neg ? UInt64(0) - value : value); // -$8000000000000000 is the least
             v.Text = FText.substr(start, FPos - start);
             return;
         }
@@ -275,36 +275,47 @@ private:
         } else {
             v.Kind = TValueType::vaInteger;
             auto r = std::from_chars(b, e, v.Int);
+            if (r.ec == std::errc::result_out_of_range && r.ptr == e) {
+                // Beyond 64 bits: a float written without a fraction (12345678901234567168).
+                v.Kind = TValueType::vaFloat;
+                r = std::from_chars(b, e, v.Float);
+            }
             if (r.ec != std::errc() || r.ptr != e)
                 Error("Invalid number '" + v.Text + "'");
         }
     }
 
+    // Quoted text is taken byte for byte; #nnn is a character code (UTF-16 units in a row, so a
+    // surrogate pair written as two codes joins into one character).
     String ParseString()
     {
-        WideString text;
+        String text;
+        WideString codes; // #nnn read since the last quoted piece
+        auto flushCodes = [&] {
+            text += Utf16ToUtf8(codes);
+            codes.clear();
+        };
         // Pieces join when they touch ('a'#13'b') or across a '+'.
         SkipBlanks();
         for (;;) {
             char c = Peek();
             if (c == '\'') {
                 ++FPos;
-                String piece;
+                flushCodes();
                 for (;;) {
                     if (AtEnd() || FText[FPos] == '\n')
                         Error("Unterminated string");
                     char d = FText[FPos++];
                     if (d == '\'') {
                         if (Peek() == '\'') {
-                            piece += '\'';
+                            text += '\'';
                             ++FPos;
                             continue;
                         }
                         break;
                     }
-                    piece += d;
+                    text += d;
                 }
-                text += Utf8ToUtf16(piece);
             } else if (c == '#') {
                 ++FPos;
                 UInt64 code = 0;
@@ -322,10 +333,10 @@ private:
                     Error("Invalid character code in string");
                 if (code > 0xFFFF) {
                     code -= 0x10000;
-                    text += static_cast<WideChar>(0xD800 + (code >> 10));
-                    text += static_cast<WideChar>(0xDC00 + (code & 0x3FF));
+                    codes += static_cast<WideChar>(0xD800 + (code >> 10));
+                    codes += static_cast<WideChar>(0xDC00 + (code & 0x3FF));
                 } else {
-                    text += static_cast<WideChar>(code);
+                    codes += static_cast<WideChar>(code);
                 }
             } else if (c == '+') {
                 // A string continued on the next line: 'abc' + 'def'.
@@ -351,7 +362,8 @@ private:
                 break;
             }
         }
-        return Utf16ToUtf8(text);
+        flushCodes();
+        return text;
     }
 
     void ParseBinary(std::vector<Byte>& Out)
@@ -459,7 +471,7 @@ private:
             Result += QuoteString(V.Text);
             break;
         case TValueType::vaIdent:
-            Result += V.Text;
+            Result += V.Text.empty() ? "''" : V.Text; // an empty identifier reads back as ''
             break;
         case TValueType::vaSet:
             Result += "[";
@@ -531,6 +543,17 @@ private:
 };
 
 } // namespace
+
+bool IsFormIdent(const String& S)
+{
+    bool atStart = true;
+    for (char c : S) {
+        if (atStart ? !IsIdentStart(c) : !(IsIdentChar(c) || c == '.'))
+            return false;
+        atStart = c == '.';
+    }
+    return !S.empty() && !atStart;
+}
 
 TFormObject ParseFormText(const String& Text, const String& SourceName)
 {

@@ -42,6 +42,9 @@ TFormObject ParseFormText(const String& Text, const String& SourceName);
 // Prints a tree in the canonical layout (two spaces per level).
 String PrintFormText(const TFormObject& Root);
 
+// Whether S can stand as an identifier value: names joined by dots (Module.Name).
+bool IsFormIdent(const String& S);
+
 // Raises EReadError with the line and source named.
 [[noreturn]] void FormError(const String& SourceName, Integer Line, const String& Message);
 

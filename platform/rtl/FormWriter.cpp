@@ -5,6 +5,7 @@
 #include "platform/rtl/Streams.h"
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace qor {
@@ -42,7 +43,12 @@ public:
                 TFormObject childNode = Header(Child);
                 FCurrent = &childNode;
                 Child->SetComponentStateFlag(csWriting, true);
-                Child->WriteState(FWriter);
+                try {
+                    Child->WriteState(FWriter);
+                } catch (...) {
+                    Child->SetComponentStateFlag(csWriting, false);
+                    throw;
+                }
                 Child->SetComponentStateFlag(csWriting, false);
                 FCurrent = node;
                 node->Children.push_back(std::move(childNode));
@@ -143,6 +149,10 @@ private:
             return v;
         }
         case TPropKind::Float:
+            if (!std::isfinite(detail::ValueAsFloat(value)))
+                throw EWriteError("Property " + P->Name + " of " + Obj->ClassName() + " has the value " +
+                                  PropValueText(P, Obj, FRoot) + ", which cannot be stored");
+            [[fallthrough]];
         case TPropKind::Currency:
             v.Kind = TValueType::vaFloat;
             v.Text = PropValueText(P, Obj, FRoot);
@@ -241,6 +251,8 @@ void TWriter::WriteFloat(Double Value)
 {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, Value);
+    if (!std::isfinite(Value))
+        throw EWriteError("The value " + String(buf, r.ptr) + " cannot be stored");
     TFormValue v;
     v.Kind = TValueType::vaFloat;
     v.Float = Value;
@@ -267,6 +279,8 @@ void TWriter::WriteString(const String& Value)
 
 void TWriter::WriteIdent(const String& Value)
 {
+    if (!Value.empty() && !IsFormIdent(Value))
+        throw EWriteError("'" + Value + "' is not an identifier");
     TFormValue v;
     v.Kind = TValueType::vaIdent;
     v.Text = Value;

@@ -269,10 +269,11 @@ Int64 ParseCurrencyRaw(const String& Text)
     bool digits = false;
     int firstDropped = -1;     // the first digit past the fourth place
     bool laterDropped = false; // any non-zero digit after it
+    const auto invalid = [&] { return EConvertError("'" + Text + "' is not a valid currency value"); };
     for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, digits = true) {
-        if (whole > (UInt64(922337203685477) - 9) / 10)
-            throw EConvertError("'" + Text + "' is not a valid currency value");
         whole = whole * 10 + UInt64(t[i] - '0');
+        if (whole > UInt64(922337203685477))
+            throw invalid();
     }
     if (i < t.size() && t[i] == '.') {
         for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, digits = true) {
@@ -287,15 +288,18 @@ Int64 ParseCurrencyRaw(const String& Text)
         }
     }
     if (!digits || i != t.size())
-        throw EConvertError("'" + Text + "' is not a valid currency value");
+        throw invalid();
     while (fracDigits++ < 4)
         frac *= 10;
     UInt64 units = whole * 10000 + frac;
     // Round the dropped digits to the nearest ten-thousandth, halves to even.
     if (firstDropped > 5 || (firstDropped == 5 && (laterDropped || (units & 1))))
         ++units;
-    const Int64 raw = static_cast<Int64>(units);
-    return neg ? -raw : raw;
+    // From -922337203685477.5808 to 922337203685477.5807.
+    const UInt64 limit = UInt64(INT64_MAX) + (neg ? 1 : 0);
+    if (units > limit)
+        throw invalid();
+    return static_cast<Int64>(neg ? UInt64(0) - units : units);
 }
 
 String PropValueText(const TPropInfo* P, const TObject* Instance, const TComponent* Root)

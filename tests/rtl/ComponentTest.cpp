@@ -201,3 +201,92 @@ TEST(Events, RememberTheirHandlersName)
     bool answer = false;
     ask(nullptr, answer);
 }
+
+TEST(Component, ANotificationHandlerMayFreeOtherComponentsOfTheFamily)
+{
+    // When its partner goes, a component frees a companion it keeps in the same owner (as a
+    // designer drops the strips of a deleted band).
+    struct Keeper : TTestNode {
+        using TTestNode::TTestNode;
+        TComponent* Partner = nullptr;
+        TComponent* Companion = nullptr;
+        void Notification(TComponent* C, TOperation Op) override
+        {
+            TTestNode::Notification(C, Op);
+            if (Op == opRemove && C == Partner && Companion) {
+                TComponent* c = Companion;
+                Companion = nullptr;
+                Free(c);
+            }
+            if (Op == opRemove && C == Companion)
+                Companion = nullptr;
+        }
+    };
+    const Integer alive = TTestNode::Alive;
+    {
+        TTestForm form(nullptr);
+        auto* partner = new TTestNode(&form);
+        auto* keeper = new Keeper(&form);
+        auto* companion = new TTestNode(&form); // after the keeper: told after it
+        auto* last = new TTestNode(&form);
+        keeper->Partner = partner;
+        keeper->Companion = companion;
+        Free(partner);
+        EXPECT_EQ(form.ComponentCount(), 2);
+        EXPECT_EQ(form.Components(0), keeper);
+        EXPECT_EQ(form.Components(1), last);
+    }
+    EXPECT_EQ(TTestNode::Alive, alive);
+}
+
+TEST(Component, OwnersParentsAndReferencesMayDieInAnyOrder)
+{
+    const Integer alive = TTestNode::Alive;
+    // 0: the holder's form goes first, 1: the target's form goes first, 2: the holder alone,
+    // 3: the target alone, then the forms.
+    for (int order = 0; order < 4; ++order) {
+        auto* formA = new TTestForm(nullptr);
+        auto* formB = new TTestForm(nullptr);
+        auto* target = new TTestNode(formA);
+        auto* child = new TTestNode(formA);
+        child->SetParentNode(target);
+        auto* holder = new TTestNode(formB);
+        holder->SetLink(target);
+        target->SetLink(holder); // both ways
+        child->SetLink(holder);
+        formB->SetLink(child);
+        switch (order) {
+        case 0:
+            Free(formB);
+            EXPECT_EQ(target->GetLink(), nullptr);
+            EXPECT_EQ(child->GetLink(), nullptr);
+            Free(formA);
+            break;
+        case 1:
+            Free(formA);
+            EXPECT_EQ(holder->GetLink(), nullptr);
+            EXPECT_EQ(formB->GetLink(), nullptr);
+            Free(formB);
+            break;
+        case 2:
+            Free(holder);
+            EXPECT_EQ(target->GetLink(), nullptr);
+            Free(target);
+            EXPECT_EQ(child->ParentNode(), nullptr);
+            EXPECT_EQ(formB->GetLink(), child);
+            delete formA; // without Free: the destructor alone must do it
+            EXPECT_EQ(formB->GetLink(), nullptr);
+            delete formB;
+            break;
+        default:
+            Free(target);
+            EXPECT_EQ(holder->GetLink(), nullptr);
+            EXPECT_EQ(child->ParentNode(), nullptr);
+            Free(holder);
+            Free(formB);
+            Free(formA);
+            break;
+        }
+        EXPECT_EQ(TTestNode::Alive, alive) << "order " << order;
+    }
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+
 using namespace qor;
 
 namespace {
@@ -181,6 +183,7 @@ namespace {
 
 void ExpectReadError(const String& Text, const String& LinePart, const String& Problem)
 {
+    const Integer alive = TTestNode::Alive;
     try {
         delete ReadComponentFromText(Text, nullptr, "test.qfm");
         FAIL() << "no error for:\n" << Text;
@@ -188,6 +191,7 @@ void ExpectReadError(const String& Text, const String& LinePart, const String& P
         EXPECT_NE(e.Message().find("test.qfm: " + LinePart + ":"), String::npos) << e.Message();
         EXPECT_NE(e.Message().find(Problem), String::npos) << e.Message();
     }
+    EXPECT_EQ(TTestNode::Alive, alive) << "a failed read left components behind:\n" << Text;
 }
 
 } // namespace
@@ -321,4 +325,208 @@ TEST(FormFile, AFormClassReadsItsOwnFormFileFromTheResources)
     } catch (const EReadError& e) {
         EXPECT_EQ(e.Message(), "Resource forms/missing.qfm not found");
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Exact round trips of every kind of value
+
+namespace {
+
+// Writes Root, reads the text back, writes the copy: both texts must be the same.
+FormPtr RoundTrip(TComponent* Root, String* Text = nullptr)
+{
+    const String first = WriteComponentToText(Root);
+    FormPtr copy(ReadComponentFromText(first));
+    EXPECT_EQ(WriteComponentToText(copy.get()), first);
+    if (Text)
+        *Text = first;
+    return copy;
+}
+
+TTestForm* AsForm(const FormPtr& P) { return dynamic_cast<TTestForm*>(P.get()); }
+
+} // namespace
+
+TEST(FormFileValues, StringsWithAnyCharactersComeBackUnchanged)
+{
+    String controls;
+    for (int c = 1; c < 32; ++c)
+        controls += static_cast<char>(c);
+    const String samples[] = {String(),
+                              "'",
+                              "''",
+                              "a'b''c'",
+                              String("nul\0inside", 10),
+                              String(1, '\0'),
+                              controls,
+                              "\x7f#13+'x'",
+                              "é ✓ 😀 \u2028",
+                              "\xff\xfe broken \xc3 utf-8 \xed\xa0\x80",
+                              String(5000, 'x') + "'" + String(5000, '#')};
+    for (const String& s : samples) {
+        TTestForm form(nullptr);
+        form.Caption = s;
+        form.GetLines()->Add(s);
+        form.GetLines()->Add("second");
+        FormPtr copy = RoundTrip(&form);
+        EXPECT_EQ(AsForm(copy)->Caption, s);
+        ASSERT_EQ(AsForm(copy)->GetLines()->Count(), 2);
+        EXPECT_EQ(AsForm(copy)->GetLines()->Get(0), s);
+    }
+}
+
+TEST(FormFileValues, NumbersComeBackExactly)
+{
+    const Double floats[] = {0.1, -1.5e-10, 2.5, 1e300, -1e-300, 5e-324, DBL_MAX, -DBL_MAX, DBL_MIN,
+                             123456789.0, 1.2345678901234567e19, -9.999999999999999e22, 1e22};
+    for (Double d : floats) {
+        TTestForm form(nullptr);
+        form.Ratio = d;
+        FormPtr copy = RoundTrip(&form);
+        EXPECT_EQ(AsForm(copy)->Ratio, d);
+    }
+    const Int64 raws[] = {1, -1, 10000, -123456789, INT64_MAX, INT64_MIN, INT64_MAX - 5000};
+    for (Int64 raw : raws) {
+        TTestForm form(nullptr);
+        form.Price = Currency::FromRaw(raw);
+        FormPtr copy = RoundTrip(&form);
+        EXPECT_EQ(AsForm(copy)->Price.Raw(), raw);
+    }
+    for (Int64 big : {INT64_MIN, INT64_MAX, Int64(-1)}) {
+        TTestForm form(nullptr);
+        form.Big = big;
+        FormPtr copy = RoundTrip(&form);
+        EXPECT_EQ(AsForm(copy)->Big, big);
+    }
+    FormPtr hex(ReadComponentFromText("object F: TTestForm\n  Big = -$8000000000000000\nend\n"));
+    EXPECT_EQ(AsForm(hex)->Big, INT64_MIN);
+    EXPECT_THROW(delete ReadComponentFromText("object F: TTestForm\n  Price = 922337203685477.5808\nend\n"),
+                 EReadError);
+    EXPECT_THROW(delete ReadComponentFromText("object F: TTestForm\n  Price = -922337203685477.58086\nend\n"),
+                 EReadError);
+}
+
+namespace qor {
+
+// Stores values of its own through the filer: an identifier that may be empty, a list that may be
+// empty, a currency and a float.
+class TTestVersioned : public TTestForm {
+    QOR_CLASS(TTestVersioned, TTestForm)
+public:
+    using TTestForm::TTestForm;
+    String Version;
+    std::vector<String> Tags;
+    Currency Amount;
+    Double Scale = 0;
+
+    void DefineProperties(TFiler& Filer) override
+    {
+        TTestForm::DefineProperties(Filer);
+        Filer.DefineProperty("Version", [this](TReader& R) { Version = R.ReadIdent(); },
+                             [this](TWriter& W) { W.WriteIdent(Version); }, true);
+        Filer.DefineProperty(
+            "Tags",
+            [this](TReader& R) {
+                Tags.clear();
+                R.ReadListBegin();
+                while (!R.EndOfList())
+                    Tags.push_back(R.ReadString());
+                R.ReadListEnd();
+            },
+            [this](TWriter& W) {
+                W.WriteListBegin();
+                for (const String& t : Tags)
+                    W.WriteString(t);
+                W.WriteListEnd();
+            },
+            true);
+        Filer.DefineProperty("Amount", [this](TReader& R) { Amount = R.ReadCurrency(); },
+                             [this](TWriter& W) { W.WriteCurrency(Amount); }, true);
+        Filer.DefineProperty("Scale", [this](TReader& R) { Scale = R.ReadFloat(); },
+                             [this](TWriter& W) { W.WriteFloat(Scale); }, true);
+    }
+};
+
+QOR_PUBLISH(TTestVersioned) {}
+
+} // namespace qor
+
+TEST(FormFileValues, DefinedPropertiesKeepEmptyIdentifiersAndEmptyLists)
+{
+    TTestVersioned form(nullptr);
+    String text;
+    FormPtr copy = RoundTrip(&form, &text);
+    auto* v = dynamic_cast<TTestVersioned*>(copy.get());
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->Version, "");
+    EXPECT_TRUE(v->Tags.empty());
+    EXPECT_NE(text.find("  Tags = ()\n"), String::npos) << text;
+
+    form.Version = "vQor1_0";
+    form.Tags = {"", "a'b"};
+    form.Amount = Currency::FromRaw(INT64_MIN);
+    form.Scale = 1.2345678901234567e19;
+    copy = RoundTrip(&form);
+    v = dynamic_cast<TTestVersioned*>(copy.get());
+    EXPECT_EQ(v->Version, "vQor1_0");
+    EXPECT_EQ(v->Tags, form.Tags);
+    EXPECT_EQ(v->Amount.Raw(), INT64_MIN);
+    EXPECT_EQ(v->Scale, form.Scale);
+
+    // Only identifiers can be written as identifiers.
+    form.Version = "not an identifier";
+    EXPECT_THROW(WriteComponentToText(&form), EWriteError);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error paths that must leave nothing behind
+
+namespace qor {
+
+class TTestFailingNode : public TTestNode {
+    QOR_CLASS(TTestFailingNode, TTestNode)
+public:
+    using TTestNode::TTestNode;
+    void Loaded() override
+    {
+        TTestNode::Loaded();
+        throw EInvalidOperation("Node " + Name() + " refuses to load");
+    }
+};
+
+QOR_PUBLISH(TTestFailingNode) {}
+
+} // namespace qor
+
+TEST(FormFile, AFailingLoadedFreesEverythingTheReadMade)
+{
+    const Integer alive = TTestNode::Alive;
+    const String text = "object F: TTestForm\n  object A: TTestNode\n  end\n  object B: TTestFailingNode\n  end\nend\n";
+    EXPECT_THROW(delete ReadComponentFromText(text), EInvalidOperation);
+    EXPECT_EQ(TTestNode::Alive, alive);
+    EXPECT_EQ(FindModule("F"), nullptr);
+
+    TTestForm form(nullptr);
+    EXPECT_THROW(ReadComponentIntoRoot(&form, text), EInvalidOperation);
+    EXPECT_EQ(form.ComponentCount(), 0);
+    EXPECT_FALSE(form.ComponentState().Contains(csLoading));
+}
+
+TEST(FormFile, ACollectionGivenTwiceDropsTheReferencesOfItsFirstItems)
+{
+    // The second value replaces the first; the references read for the first items must not be
+    // resolved into items that no longer exist.
+    FormPtr form(ReadComponentFromText("object F: TTestForm\n"
+                                       "  Items = <\n    item\n      Target = F\n    end\n    item\n      Target = F\n    end>\n"
+                                       "  Items = <\n    item\n      Caption = 'kept'\n    end>\n"
+                                       "end\n"));
+    auto* f = AsForm(form);
+    ASSERT_EQ(f->GetItems()->Count(), 1);
+    auto* item = static_cast<TTestItem*>(f->GetItems()->Items(0));
+    EXPECT_EQ(item->Caption, "kept");
+    EXPECT_EQ(item->Target, nullptr);
+
+    // A reference of a kept item is resolved as usual.
+    form.reset(ReadComponentFromText("object F: TTestForm\n  Items = <\n    item\n      Target = F\n    end>\nend\n"));
+    EXPECT_EQ(static_cast<TTestItem*>(AsForm(form)->GetItems()->Items(0))->Target, form.get());
 }

@@ -30,6 +30,7 @@ QOR_PUBLISH(TTestItem)
 {
     b.Property("Caption", &TTestItem::Caption);
     b.Property("Value", &TTestItem::Value).Default(0);
+    b.Property("Target", &TTestItem::Target);
 }
 
 QOR_PUBLISH(TTestNode)
@@ -61,10 +62,12 @@ QOR_PUBLISH(TTestForm)
 TTestNode::TTestNode(TComponent* AOwner) : TComponent(AOwner)
 {
     FItems = std::make_unique<TCollection>(TTestItem::StaticClass(), this);
+    ++Alive;
 }
 
 TTestNode::~TTestNode()
 {
+    --Alive;
     SetParentNode(nullptr);
     for (TTestNode* c : FChildren)
         c->FParent = nullptr;

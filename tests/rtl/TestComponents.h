@@ -20,6 +20,8 @@ using TTestOptions = TSet<TTestOption>;
 
 extern const TIntIdentMap TestColorIdents;
 
+class TTestNode;
+
 class TTestFont : public TPersistent {
     QOR_CLASS(TTestFont, TPersistent)
 public:
@@ -44,6 +46,7 @@ public:
     explicit TTestItem(TCollection* C) : TCollectionItem(C) {}
     String Caption;
     Integer Value = 0;
+    TTestNode* Target = nullptr; // a reference from inside a collection
 };
 
 class TTestNode : public TComponent {
@@ -51,6 +54,9 @@ class TTestNode : public TComponent {
 public:
     explicit TTestNode(TComponent* AOwner);
     ~TTestNode() override;
+
+    // How many nodes exist: error paths of the reader must leave this where it was.
+    static inline Integer Alive = 0;
 
     String Caption;
     Integer Count = 0;
