@@ -283,8 +283,7 @@ void TDataSet::Close()
         return;
     if (BeforeClose)
         BeforeClose(this);
-    if (FState == dsEdit || FState == dsInsert)
-        FState = dsBrowse;
+    // A record being edited is dropped.
     FState = dsInactive;
     FActiveStore = nullptr;
     FCurrent = -1;
@@ -614,8 +613,7 @@ void TDataSet::Delete()
     InternalDelete(FCurrent);
     const Int64 Count = FStore.RowCount();
     SetCurrent(FCurrent >= Count ? Count - 1 : FCurrent);
-    FEof = Count == 0 || FCurrent == Count - 1 ? Count == 0 : false;
-    FBof = Count == 0;
+    FEof = FBof = Count == 0;
     DataEvent(deDataSetChange);
 }
 

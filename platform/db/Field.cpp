@@ -115,9 +115,8 @@ void TField::SetDataSet(TDataSet* Value)
 {
     if (Value == FDataSet)
         return;
-    if (FDataSet) {
+    if (FDataSet)
         FDataSet->CheckInactive();
-    }
     if (Value)
         Value->CheckInactive();
     if (FDataSet)
@@ -128,7 +127,7 @@ void TField::SetDataSet(TDataSet* Value)
 
 void TField::SetFieldName(const String& Value)
 {
-    if (FDataSet && FDataSet->Active())
+    if (FDataSet)
         FDataSet->CheckInactive();
     FFieldName = Value;
 }
