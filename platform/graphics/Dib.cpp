@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 namespace qor {
 
@@ -337,11 +338,15 @@ bool DecodeDib(std::span<const Byte> Info, std::span<const Byte> Bits, Cardinal 
     Img.YPelsPerMeter = H.YPelsPerMeter;
     Img.Palette = ReadPalette(Info, H, ColorUse);
     const std::size_t Count = std::size_t(H.Width) * std::size_t(H.Height);
-    if (H.BitCount <= 8) {
-        Img.Indices.assign(Count, 0);
-        Img.Pixels.assign(Count, Img.Palette[0]);
-    } else {
-        Img.Pixels.assign(Count, OpaqueBlack);
+    try {
+        if (H.BitCount <= 8) {
+            Img.Indices.assign(Count, 0);
+            Img.Pixels.assign(Count, Img.Palette[0]);
+        } else {
+            Img.Pixels.assign(Count, OpaqueBlack);
+        }
+    } catch (const std::bad_alloc&) {
+        return Fail(Error, "Bitmap is too large for the memory available");
     }
 
     const bool Ok = Rle ? DecodeRle(Bits, H, Img, Error) : DecodeUncompressed(Bits, H, Img, Error);

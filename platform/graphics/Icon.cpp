@@ -6,6 +6,7 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <map>
 
 namespace qor {
 
@@ -96,11 +97,20 @@ bool DecodeIconFile(std::span<const Byte> D, TDibImage& Out, String* Error)
     if (D.size() < 6 + 16 * Count)
         return Fail(Error, "Icon directory is truncated");
     std::vector<TEntry> Entries;
+    // A directory may point many entries at one image: it is tried once, with the most data.
+    std::map<Cardinal, std::size_t> ByOffset;
     for (std::size_t i = 0; i < Count; ++i) {
         const std::size_t At = 6 + 16 * i;
         const Cardinal Size = GetLE32(D, At + 8), Offset = GetLE32(D, At + 12);
         if (Offset >= D.size() || Size == 0 || Size > D.size() - Offset)
             continue;
+        if (const auto Seen = ByOffset.find(Offset); Seen != ByOffset.end()) {
+            TEntry& Known = Entries[Seen->second];
+            if (Size > Known.Data.size())
+                Known.Data = D.subspan(Offset, Size);
+            continue;
+        }
+        ByOffset.emplace(Offset, Entries.size());
         TEntry E;
         E.Width = D[At] ? D[At] : 256;
         E.Height = D[At + 1] ? D[At + 1] : 256;

@@ -60,15 +60,14 @@ TGraphic* LoadGraphicFromStream(TStream* Stream)
     const TGraphicClass Class = ClassForFormat(DetectImageFormat(Head));
     if (!Class)
         return nullptr;
-    TGraphic* G = NewGraphic(Class);
+    std::unique_ptr<TGraphic> G(NewGraphic(Class));
     try {
         G->LoadFromStream(Stream);
     } catch (const Exception&) {
-        delete G;
         Stream->SetPosition(Start);
         return nullptr;
     }
-    return G;
+    return G.release();
 }
 
 TPicture::~TPicture()

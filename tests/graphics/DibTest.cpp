@@ -245,10 +245,45 @@ TEST(DibFuzz, MutatedSeedsNeverCrash)
     Rle.Rgbq(0); Rle.Rgbq(0xFFFFFF);
     Rle.Bytes({2, 1, 0, 3, 1, 0, 1, 0, 0, 0, 0, 2, 1, 0, 1, 1, 0, 1});
     Seeds.push_back(Rle.D);
+    // The other layouts: 4-bit RLE, 16-bit bit fields after an info header, a V5 header with
+    // an alpha mask (top-down), and a core header with colour triples.
+    const std::vector<Byte> FileHeader = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    TDibBuilder Rle4;
+    Rle4.D = FileHeader;
+    Rle4.Header(5, 2, 4, DibCompressionRle4, 3);
+    Rle4.Rgbq(0); Rle4.Rgbq(0xFF0000); Rle4.Rgbq(0x00FF00);
+    Rle4.Bytes({3, 0x12, 0, 3, 0x21, 0x20, 0, 0, 0, 2, 1, 0, 2, 0x11, 0, 1});
+    Seeds.push_back(Rle4.D);
+    TDibBuilder Fields16;
+    Fields16.D = FileHeader;
+    Fields16.Header(3, 2, 16, DibCompressionBitfields);
+    Fields16.U32(0xF800); Fields16.U32(0x07E0); Fields16.U32(0x001F);
+    Fields16.Bytes({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0, 0xFF, 0xFF, 0x00, 0x00, 0x12, 0x34, 0, 0});
+    Seeds.push_back(Fields16.D);
+    TDibBuilder V5;
+    V5.D = FileHeader;
+    V5.Header(2, -2, 32, DibCompressionBitfields, 0, DibV5HeaderSize);
+    V5.D.resize(14 + DibV5HeaderSize, 0);               // Header pads counting from the file header
+    const Cardinal Masks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    for (int i = 0; i < 4; ++i)
+        V5.Put32(14 + 40 + 4 * std::size_t(i), Masks[i]);
+    for (int i = 0; i < 4; ++i) V5.Bytes({i, 2 * i, 3 * i, 0x40 * i});
+    Seeds.push_back(V5.D);
+    TDibBuilder Core;
+    Core.D = FileHeader;
+    Core.U32(12); Core.U16(3); Core.U16(2); Core.U16(1); Core.U16(4);
+    for (int i = 0; i < 16; ++i) Core.Bytes({i * 16, 255 - i * 16, i});
+    Core.Bytes({0x01, 0x20, 0, 0, 0xFE, 0xD0, 0, 0});
+    Seeds.push_back(Core.D);
+    for (auto& Seed : Seeds) {
+        TDibImage Check;
+        String Why;
+        ASSERT_TRUE(DecodeBmpFile(Seed, Check, &Why)) << Why; // every seed is valid before it is mutated
+    }
 
     std::mt19937 Rng(12345);
     int Decoded = 0;
-    for (int Iter = 0; Iter < 4000; ++Iter) {
+    for (int Iter = 0; Iter < 6000; ++Iter) {
         std::vector<Byte> D = Seeds[Iter % Seeds.size()];
         switch (Rng() % 4) {
         case 0:
@@ -275,6 +310,13 @@ TEST(DibFuzz, MutatedSeedsNeverCrash)
             ASSERT_EQ(Img.Pixels.size(), std::size_t(Img.Width) * std::size_t(Img.Height));
             ASSERT_LE(Int64(Img.Width) * Img.Height, MaxDibPixels);
         }
+        // The same bytes as a packed DIB whose colour table holds palette indices.
+        if (D.size() > 14) {
+            TDibImage Pal;
+            if (DecodeDib(std::span<const Byte>(D).subspan(14), {}, DibPalColors, Pal)) {
+                ASSERT_EQ(Pal.Pixels.size(), std::size_t(Pal.Width) * std::size_t(Pal.Height));
+            }
+        }
     }
-    EXPECT_GT(Decoded, 0);
+    EXPECT_GT(Decoded, 1000);
 }

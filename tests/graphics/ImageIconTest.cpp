@@ -141,3 +141,42 @@ TEST(ImageIconFuzz, MutatedIconsNeverCrash)
         }
     }
 }
+
+TEST(ImageIcon, EntriesSharingOneImageTryItOnceWithTheMostData)
+{
+    // One 2 x 2 DIB behind two directory entries: the first is cut short, the second whole.
+    TIconBuilder B;
+    AddSmall(B);
+    const auto One = B.File();
+    const std::vector<Byte> Dib(One.begin() + 22, One.end());
+    std::vector<Byte> F = {0, 0, 1, 0, 2, 0};
+    for (Cardinal Size : {Cardinal(Dib.size() - 9), Cardinal(Dib.size())}) {
+        F.insert(F.end(), {2, 2, 0, 0, 1, 0, 24, 0});
+        PutLE32(F, Size);
+        PutLE32(F, 38);
+    }
+    F.insert(F.end(), Dib.begin(), Dib.end());
+    TDibImage I;
+    String Why;
+    ASSERT_TRUE(DecodeIconFile(F, I, &Why)) << Why;
+    EXPECT_EQ(I.Width, 2);
+
+    // A damaged PNG behind thousands of entries is decoded once, and the file is refused.
+    TDibImage Big;
+    Big.Width = Big.Height = 256;
+    Big.Pixels.assign(std::size_t(256) * 256, 0xFF336699u);
+    std::vector<Byte> Png = EncodeCodecImage(Big, TImageFormat::Png);
+    ASSERT_GT(Png.size(), 60u);
+    Png[Png.size() - 20] ^= 0xFF;                        // inside the last data chunk or its check
+    const std::size_t Count = 4000;
+    std::vector<Byte> G = {0, 0, 1, 0, Byte(Count & 0xFF), Byte(Count >> 8)};
+    for (std::size_t i = 0; i < Count; ++i) {
+        G.insert(G.end(), {0, 0, 0, 0, 1, 0, 32, 0});
+        PutLE32(G, Cardinal(Png.size()));
+        PutLE32(G, Cardinal(6 + 16 * Count));
+    }
+    G.insert(G.end(), Png.begin(), Png.end());
+    TIcon Icon;
+    TBytesStream S(G);
+    EXPECT_THROW(Icon.LoadFromStream(&S), EInvalidGraphic);
+}
