@@ -1,3 +1,5 @@
+#include "ByteTestSupport.h"
+
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageCodecs.h"
@@ -106,4 +108,89 @@ TEST(Picture, AssignCopiesAndAccessorsReplaceOtherClasses)
     B.Assign(nullptr);
     EXPECT_EQ(B.Graphic(), nullptr);
     EXPECT_EQ(B.Width(), 0);
+}
+
+namespace {
+
+// The smallest whole files of the formats that cannot be written from pixels.
+std::vector<Byte> TinyEmf()
+{
+    test::TBytes B;
+    B.U32(1); B.U32(108);
+    for (Cardinal V : {0u, 0u, 9u, 9u, 0u, 0u, 254u, 254u}) B.U32(V); // bounds, frame (0.01 mm)
+    B.U32(0x464D4520); B.U32(0x10000); B.U32(108 + 20); B.U32(2);
+    B.U16(1); B.U16(0); B.U32(0); B.U32(0); B.U32(0);
+    B.U32(960); B.U32(960); B.U32(254); B.U32(254);
+    while (B.D.size() < 108) B.D.push_back(0);
+    for (Cardinal V : {14u, 20u, 0u, 16u, 20u}) B.U32(V); // end record
+    return B.D;
+}
+
+std::vector<Byte> TinyPlaceableWmf()
+{
+    test::TBytes B;
+    B.U32(PlaceableMetafileKey); B.U16(0);
+    B.U16(0); B.U16(0); B.U16(96); B.U16(48); B.U16(96); B.U32(0);
+    Word Sum = 0;
+    for (int i = 0; i < 10; ++i) Sum ^= GetLE16(B.D, 2 * std::size_t(i));
+    B.U16(Sum);
+    B.U16(1); B.U16(9); B.U16(0x300); B.U32(9 + 3); B.U16(0); B.U32(3); B.U16(0);
+    B.U32(3); B.U16(0);                                   // end record
+    return B.D;
+}
+
+std::vector<Byte> TinyIcon()
+{
+    test::TBytes B;
+    B.U16(0); B.U16(1); B.U16(1);
+    B.D.insert(B.D.end(), {1, 1, 0, 0, 1, 0, 24, 0});
+    B.U32(40 + 4 + 4); B.U32(22);
+    B.U32(40); B.U32(1); B.U32(2); B.U16(1); B.U16(24);
+    for (int i = 0; i < 6; ++i) B.U32(0);
+    B.D.insert(B.D.end(), {0x10, 0x20, 0x30, 0, 0, 0, 0, 0}); // one pixel, then its mask row
+    return B.D;
+}
+
+} // namespace
+
+TEST(Picture, EveryClassLoadsFromTheStreamPositionAfterAStoredBlobPrefix)
+{
+    // Pictures kept in data set fields start after an 8-byte prefix; each class, and the
+    // recognition by signature, reads from where the stream stands to its end.
+    struct TCase { std::vector<Byte> Data; TClass Class; Integer Width; };
+    const TCase Cases[] = {
+        {EncodeBmpFile(Dot(0xFF112233), 24), TBitmap::StaticClass(), 2},
+        {EncodeCodecImage(Dot(0xFF112233), TImageFormat::Png), TPngImage::StaticClass(), 2},
+        {EncodeCodecImage(Dot(0xFF112233), TImageFormat::Jpeg), TJPEGImage::StaticClass(), 2},
+        {TinyEmf(), TMetafile::StaticClass(), 10},
+        {TinyPlaceableWmf(), TMetafile::StaticClass(), 96},
+        {TinyIcon(), TIcon::StaticClass(), 1},
+    };
+    for (const auto& C : Cases) {
+        test::TBytes Blob;
+        Blob.U16(1); Blob.U16(256); Blob.U32(Cardinal(C.Data.size()));
+        Blob.D.insert(Blob.D.end(), C.Data.begin(), C.Data.end());
+        TBytesStream S(Blob.D);
+        S.SetPosition(8);
+        std::unique_ptr<TGraphic> G(LoadGraphicFromStream(&S));
+        ASSERT_NE(G, nullptr) << C.Class->Name;
+        EXPECT_EQ(G->ClassType(), C.Class);
+        EXPECT_EQ(G->Width(), C.Width) << C.Class->Name;
+        // Saved as loaded (or, for bitmaps, as an equal BMP), so a page file can carry it.
+        TBytesStream Out;
+        G->SaveToStream(&Out);
+        if (C.Class != TBitmap::StaticClass()) {
+            EXPECT_EQ(Out.Bytes(), C.Data) << C.Class->Name;
+        }
+        // A class that is not the data's refuses it and leaves nothing loaded.
+        for (TClass Other : {TBitmap::StaticClass(), TIcon::StaticClass(), TMetafile::StaticClass(),
+                             TPngImage::StaticClass(), TJPEGImage::StaticClass(), TGIFImage::StaticClass()}) {
+            if (Other == C.Class)
+                continue;
+            std::unique_ptr<TGraphic> Wrong(NewGraphic(Other));
+            S.SetPosition(8);
+            EXPECT_THROW(Wrong->LoadFromStream(&S), EInvalidGraphic) << Other->Name << " took " << C.Class->Name;
+            EXPECT_TRUE(Wrong->Empty());
+        }
+    }
 }
