@@ -243,13 +243,14 @@ String CurrencyRawToText(Int64 Raw)
 
 namespace {
 
-String ComponentRefText(const TComponent* C, const TComponent* Root)
+// Holder: the object whose property refers to C.
+String ComponentRefText(const TComponent* C, const TComponent* Root, const TObject* Holder)
 {
     if (!C)
         return {};
-    // A component in another module is named Module.Name.
+    // A component in another module is named Module.Name, whoever owns that module.
     const TComponent* module = C->Owner();
-    if (module && module != Root && Root && !module->Name().empty() && module->Owner() == nullptr)
+    if (module && module != Root && module != Holder && Root && !module->Name().empty())
         return module->Name() + "." + C->Name();
     return C->Name();
 }
@@ -325,7 +326,7 @@ String PropValueText(const TPropInfo* P, const TObject* Instance, const TCompone
         return Utf16ToUtf8(w);
     }
     case TPropKind::Component:
-        return ComponentRefText(dynamic_cast<const TComponent*>(detail::ValueAsObject(v)), Root);
+        return ComponentRefText(dynamic_cast<const TComponent*>(detail::ValueAsObject(v)), Root, Instance);
     case TPropKind::Method:
         return P->GetHandlerName(Instance);
     case TPropKind::Strings: {

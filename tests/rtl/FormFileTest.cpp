@@ -530,3 +530,23 @@ TEST(FormFile, ACollectionGivenTwiceDropsTheReferencesOfItsFirstItems)
     form.reset(ReadComponentFromText("object F: TTestForm\n  Items = <\n    item\n      Target = F\n    end>\nend\n"));
     EXPECT_EQ(static_cast<TTestItem*>(AsForm(form)->GetItems()->Items(0))->Target, form.get());
 }
+
+TEST(FormFile, ReferencesIntoModulesThatHaveAnOwnerNameTheModule)
+{
+    // Forms and data modules usually belong to the application object.
+    TTestForm application(nullptr);
+    TComponent* data = ReadComponentFromText("object DataModule2: TTestForm\n  object Table1: TTestNode\n  end\nend\n",
+                                             &application);
+    TComponent* form = ReadComponentFromText("object Form4: TTestForm\n  Link = DataModule2.Table1\nend\n", &application);
+    EXPECT_EQ(dynamic_cast<TTestForm*>(form)->GetLink(), data->FindComponent("Table1"));
+    const String text = WriteComponentToText(form);
+    EXPECT_NE(text.find("  Link = DataModule2.Table1\n"), String::npos) << text;
+    EXPECT_EQ(GetPropText(form, "Link"), "DataModule2.Table1");
+
+    // A module's own components keep their plain names.
+    auto* own = new TTestNode(form);
+    own->SetName("Own");
+    dynamic_cast<TTestForm*>(form)->SetLink(own);
+    EXPECT_EQ(GetPropText(form, "Link"), "Own");
+    EXPECT_NE(WriteComponentToText(form).find("  Link = Own\n"), String::npos);
+}
