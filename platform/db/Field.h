@@ -4,6 +4,7 @@
 
 #include "platform/db/FieldTypes.h"
 #include "platform/db/FieldValue.h"
+#include "platform/rtl/Alignment.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/DateTime.h"
@@ -22,7 +23,6 @@ QOR_ENUM_NAMES(TFieldType, "ftUnknown", "ftString", "ftSmallint", "ftInteger", "
                "ftGuid", "ftTimeStamp", "ftFMTBcd", "ftFixedWideChar", "ftWideMemo", "ftOraTimeStamp",
                "ftOraInterval", "ftLongWord", "ftShortint", "ftByte", "ftExtended", "ftConnection", "ftParams",
                "ftStream", "ftTimeStampOffset", "ftObject", "ftSingle");
-QOR_ENUM_NAMES(TAlignment, "taLeftJustify", "taRightJustify", "taCenter");
 
 class TField : public TComponent {
     QOR_CLASS(TField, TComponent)

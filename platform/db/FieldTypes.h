@@ -87,8 +87,6 @@ enum TDataSetState : Integer {
     dsOpening,
 };
 
-enum TAlignment : Integer { taLeftJustify, taRightJustify, taCenter };
-
 enum TDataEvent : Integer {
     deFieldChange,
     deRecordChange,

@@ -2,6 +2,7 @@
 // Standard controls: panels, labels, buttons, edits, memos, check boxes, radio buttons, group
 // boxes, list boxes and combo boxes, plus the paint box.
 
+#include "platform/rtl/Alignment.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/MemoWrap.h"
@@ -12,8 +13,6 @@ namespace qor {
 
 enum TBevelCut : Byte { bvNone, bvLowered, bvRaised, bvSpace };
 QOR_ENUM_NAMES(TBevelCut, "bvNone", "bvLowered", "bvRaised", "bvSpace");
-enum TAlignment : Byte { taLeftJustify, taRightJustify, taCenter };
-QOR_ENUM_NAMES(TAlignment, "taLeftJustify", "taRightJustify", "taCenter");
 
 class TCustomPanel : public TCustomControl {
     QOR_CLASS(TCustomPanel, TCustomControl)
