@@ -1,0 +1,103 @@
+#pragma once
+// A printing environment for the output tests: a private output folder, the described printers of
+// tests/data/output/printers.json, no reachable print server and a fresh printer object. Every
+// printer's capabilities are taken into the process-wide cache while its settings are the
+// driver's defaults, so the defaults the cache keeps do not depend on the order tests run in.
+
+#include "platform/printing/PrinterDriver.h"
+#include "platform/printing/Printers.h"
+#include "platform/rtl/StringList.h"
+#include "printing/PrintTestSupport.h"
+#include "runtime/output/QorPSet.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace qor::test {
+
+inline std::string OutputDataFile(const std::string& Name)
+{
+    return std::string(QOR_TEST_DATA_DIR) + "/output/" + Name;
+}
+
+class DescribedPrinterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dir = std::filesystem::temp_directory_path() /
+              ("qor-out-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(Dir);
+        std::filesystem::create_directories(Dir);
+        setenv("QOR_PDF_DIR", Dir.c_str(), 1);
+        setenv("QOR_PRINTERS", OutputDataFile("printers.json").c_str(), 1);
+        setenv("CUPS_SERVER", "127.0.0.1:9", 1);
+        unsetenv("QOR_NO_PRINTERS");
+        RefreshPrinterDrivers();
+        delete ::qor::SetPrinter(nullptr);
+        TPrinter* P = Printer();
+        for (Integer I = 0; I < P->Printers()->Count(); ++I) {
+            P->SetPrinterIndex(I);
+            TQorPrinterInfo Warm;
+        }
+        delete ::qor::SetPrinter(nullptr);
+    }
+
+    void TearDown() override
+    {
+        delete ::qor::SetPrinter(nullptr);
+        std::error_code Ec;
+        std::filesystem::remove_all(Dir, Ec);
+    }
+
+    // Selects a printer by name with its driver's default settings.
+    void Select(const String& Name)
+    {
+        TPrinter* P = Printer();
+        const Integer Index = P->Printers()->IndexOf(Name);
+        ASSERT_GE(Index, 0) << Name;
+        P->SetPrinterIndex(Index);
+    }
+
+    // A copy of the selected printer's settings record.
+    TDeviceMode CurrentDevMode()
+    {
+        String Device, Driver, Port;
+        HDEVMODE H;
+        Printer()->GetPrinter(Device, Driver, Port, H);
+        TDeviceMode D = *GlobalLock(H);
+        GlobalUnlock(H);
+        return D;
+    }
+
+    // The driver's default record of the selected printer.
+    TDeviceMode DefaultDevMode()
+    {
+        String Device, Driver, Port;
+        HDEVMODE H;
+        Printer()->GetPrinter(Device, Driver, Port, H);
+        return FindPrinterDriver(Device)->DefaultDevMode();
+    }
+
+    // Prints one page per call of Draw on the selected printer into File (PDF and job log).
+    template <class F>
+    void PrintJob(const std::string& File, int Pages, F&& BetweenPages)
+    {
+        TPrinter* P = Printer();
+        P->SetNextOutputFile(File);
+        P->SetTitle("Output test");
+        P->BeginDoc();
+        for (int I = 1; I < Pages; ++I) {
+            BetweenPages(I);
+            P->NewPage();
+        }
+        P->EndDoc();
+    }
+
+    std::filesystem::path Dir;
+};
+
+} // namespace qor::test
