@@ -1,5 +1,6 @@
-// qor: opens, prints and renders page files.
+// qor: opens, prints and renders page files, and lists the printers.
 #include "runtime/Version.h"
+#include "tools/qor/PrintersVerb.h"
 
 #include <cstdio>
 #include <cstring>
@@ -9,8 +10,10 @@ namespace {
 void PrintUsage(FILE* out)
 {
     std::fprintf(out,
-        "usage: qor [--version | --help]\n"
+        "usage: qor printers\n"
+        "       qor [--version | --help]\n"
         "\n"
+        "  printers    list the printers with their papers, bins, resolutions, copies and duplex\n"
         "  --version   print the library version\n"
         "  --help      print this text\n");
 }
@@ -31,6 +34,8 @@ int main(int argc, char** argv)
         PrintUsage(stderr);
         return 2;
     }
+    if (std::strcmp(argv[1], "printers") == 0)
+        return qor::tool::RunPrinters(argc - 2, argv + 2);
     std::fprintf(stderr, "qor: unknown option '%s' (try --help)\n", argv[1]);
     return 2;
 }
