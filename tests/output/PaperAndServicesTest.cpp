@@ -2,6 +2,7 @@
 // files, the abort question, the version.
 
 #include "platform/printing/DevMode.h"
+#include "platform/rtl/Component.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/DialogService.h"
@@ -198,6 +199,15 @@ TEST(SmallServices, AbortQuestionOffersDiscardRetainAndContinue)
                       "Cancel - Continue generating report");
     EXPECT_EQ(R.Buttons & 0xF, MB_YESNOCANCEL);
     DialogService().Reset();
+}
+
+TEST(SmallServices, AncestorComponentsAreRecognised)
+{
+    EXPECT_FALSE(QorIsAncestor(nullptr));
+    TComponent C(nullptr);
+    EXPECT_FALSE(QorIsAncestor(&C));
+    C.SetAncestor(true);
+    EXPECT_TRUE(QorIsAncestor(&C));
 }
 
 // ---- standard names --------------------------------------------------------------------------------
