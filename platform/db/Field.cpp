@@ -928,78 +928,78 @@ TField* CreateFieldOfType(TFieldType Type, TComponent* AOwner)
     case ftString:
     case ftFixedChar:
     case ftGuid:
-        F = new TStringField(AOwner);
+        F = Create<TStringField>(AOwner);
         break;
     case ftWideString:
     case ftFixedWideChar:
-        F = new TWideStringField(AOwner);
+        F = Create<TWideStringField>(AOwner);
         break;
     case ftSmallint:
-        F = new TSmallintField(AOwner);
+        F = Create<TSmallintField>(AOwner);
         break;
     case ftInteger:
     case ftShortint:
     case ftByte:
-        F = new TIntegerField(AOwner);
+        F = Create<TIntegerField>(AOwner);
         break;
     case ftWord:
-        F = new TWordField(AOwner);
+        F = Create<TWordField>(AOwner);
         break;
     case ftAutoInc:
-        F = new TAutoIncField(AOwner);
+        F = Create<TAutoIncField>(AOwner);
         break;
     case ftLargeint:
     case ftLongWord:
-        F = new TLargeintField(AOwner);
+        F = Create<TLargeintField>(AOwner);
         break;
     case ftBoolean:
-        F = new TBooleanField(AOwner);
+        F = Create<TBooleanField>(AOwner);
         break;
     case ftFloat:
     case ftExtended:
-        F = new TFloatField(AOwner);
+        F = Create<TFloatField>(AOwner);
         break;
     case ftSingle:
-        F = new TSingleField(AOwner);
+        F = Create<TSingleField>(AOwner);
         break;
     case ftCurrency:
-        F = new TCurrencyField(AOwner);
+        F = Create<TCurrencyField>(AOwner);
         break;
     case ftBCD:
-        F = new TBCDField(AOwner);
+        F = Create<TBCDField>(AOwner);
         break;
     case ftFMTBcd:
-        F = new TFMTBCDField(AOwner);
+        F = Create<TFMTBCDField>(AOwner);
         break;
     case ftDate:
-        F = new TDateField(AOwner);
+        F = Create<TDateField>(AOwner);
         break;
     case ftTime:
-        F = new TTimeField(AOwner);
+        F = Create<TTimeField>(AOwner);
         break;
     case ftDateTime:
-        F = new TDateTimeField(AOwner);
+        F = Create<TDateTimeField>(AOwner);
         break;
     case ftTimeStamp:
     case ftOraTimeStamp:
-        F = new TSQLTimeStampField(AOwner);
+        F = Create<TSQLTimeStampField>(AOwner);
         break;
     case ftBytes:
-        F = new TBytesField(AOwner);
+        F = Create<TBytesField>(AOwner);
         break;
     case ftVarBytes:
-        F = new TVarBytesField(AOwner);
+        F = Create<TVarBytesField>(AOwner);
         break;
     case ftMemo:
     case ftFmtMemo:
     case ftOraClob:
-        F = new TMemoField(AOwner);
+        F = Create<TMemoField>(AOwner);
         break;
     case ftWideMemo:
-        F = new TWideMemoField(AOwner);
+        F = Create<TWideMemoField>(AOwner);
         break;
     case ftGraphic:
-        F = new TGraphicField(AOwner);
+        F = Create<TGraphicField>(AOwner);
         break;
     case ftBlob:
     case ftParadoxOle:
@@ -1007,7 +1007,7 @@ TField* CreateFieldOfType(TFieldType Type, TComponent* AOwner)
     case ftTypedBinary:
     case ftOraBlob:
     case ftStream:
-        F = new TBlobField(AOwner);
+        F = Create<TBlobField>(AOwner);
         break;
     default:
         DatabaseError(String("Field type ") + FieldTypeName(Type) + " is not supported");

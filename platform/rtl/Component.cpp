@@ -18,12 +18,37 @@ bool IsValidComponentName(const String& Name) { return IsValidIdent(Name); }
 TComponent::TComponent(TComponent* AOwner)
 {
     if (AOwner)
-        AOwner->InsertComponent(this);
+        AOwner->Adopt(this, false); // announced by AfterConstruction, once this is whole
 }
 
 TComponent::~TComponent()
 {
     Destroying();
+    NotifyFreeNotifies();
+    DestroyComponents();
+    RemoveModule(this);
+    LeaveOwner();
+}
+
+void TComponent::AfterConstruction()
+{
+    if (FInsertPending) {
+        FInsertPending = false;
+        if (FOwner)
+            FOwner->Notification(this, opInsert);
+    }
+}
+
+void TComponent::BeforeDestruction()
+{
+    Destroying();
+    NotifyFreeNotifies();
+    DestroyComponents();
+    LeaveOwner();
+}
+
+void TComponent::NotifyFreeNotifies()
+{
     // Tell everyone who asked to know, then forget them.
     while (!FFreeNotifies.empty()) {
         TComponent* c = FFreeNotifies.back();
@@ -31,16 +56,12 @@ TComponent::~TComponent()
         c->RemoveNotification(this);
         c->Notification(this, opRemove);
     }
-    DestroyComponents();
-    RemoveModule(this);
-    if (FOwner)
-        FOwner->RemoveComponent(this);
 }
 
-void TComponent::BeforeDestruction()
+void TComponent::LeaveOwner()
 {
-    Destroying();
-    DestroyComponents();
+    if (FOwner)
+        FOwner->RemoveComponent(this);
 }
 
 void TComponent::Destroying()
@@ -115,7 +136,9 @@ void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, c
 
 void TComponent::ValidateInsert(TComponent*) {}
 
-void TComponent::InsertComponent(TComponent* AComponent)
+void TComponent::InsertComponent(TComponent* AComponent) { Adopt(AComponent, true); }
+
+void TComponent::Adopt(TComponent* AComponent, bool Announce)
 {
     if (!AComponent || AComponent->FOwner == this)
         return;
@@ -127,7 +150,9 @@ void TComponent::InsertComponent(TComponent* AComponent)
     Insert(AComponent);
     if (FComponentState.Contains(csDesigning))
         AComponent->SetDesigning(true);
-    Notification(AComponent, opInsert);
+    AComponent->FInsertPending = !Announce;
+    if (Announce)
+        Notification(AComponent, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* AComponent)
@@ -158,7 +183,12 @@ void TComponent::DestroyComponents()
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
         c->Destroying();
-        RemoveComponent(c); // the rest of the family lets go of references to it
+        try {
+            c->BeforeDestruction(); // whole, it tells its watchers and the family of its going
+        } catch (...) {
+            // An owner that goes takes its components with it: a refusal cannot hold.
+        }
+        RemoveComponent(c); // when a refusal kept it from leaving
         delete c;
     }
 }

@@ -35,11 +35,17 @@ using TGetChildProc = std::function<void(TComponent* Child)>;
 class TComponent : public TPersistent {
     QOR_CLASS(TComponent, TPersistent)
 public:
+    // Joins AOwner's list at once (so constructors see its csDesigning); the owner's family is told
+    // (opInsert) by AfterConstruction, which Create calls once the object is whole. A component
+    // made with plain new is listed but not announced.
     explicit TComponent(TComponent* AOwner);
     ~TComponent() override;
 
-    // Marks the component as going away, then frees its owned components while it is still whole.
-    // Overrides that refuse a deletion throw before calling this.
+    void AfterConstruction() override;
+    // Marks the component as going away and, while it is still whole, tells those who asked
+    // (FreeNotification), frees its owned components and leaves its owner, whose family is told
+    // (opRemove). Overrides that refuse a deletion throw before calling this. A component deleted
+    // without Free does the same from its destructor, when only the TComponent part is left.
     void BeforeDestruction() override;
 
     TComponent* Owner() const { return FOwner; }
@@ -60,7 +66,7 @@ public:
 
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
-    // Frees every owned component.
+    // Frees every owned component, each through its BeforeDestruction (a refusal is overruled).
     void DestroyComponents();
     // Sets csDestroying on this component and everything it owns.
     void Destroying();
@@ -110,8 +116,12 @@ private:
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
     void RemoveNotification(TComponent* AComponent);
+    void Adopt(TComponent* AComponent, bool Announce);
+    void NotifyFreeNotifies();
+    void LeaveOwner();
 
     TComponent* FOwner = nullptr;
+    bool FInsertPending = false; // made with an owner whose family is not told yet
     String FName;
     Int64 FTag = 0;
     std::vector<TComponent*> FComponents;

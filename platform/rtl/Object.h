@@ -3,6 +3,8 @@
 
 #include "platform/rtl/Types.h"
 
+#include <utility>
+
 namespace qor {
 
 struct TClassInfo;
@@ -33,10 +35,22 @@ public:
     template <class T>
     bool Is() const { return InheritsFrom(T::StaticClass()); }
 
+    // Called by Create once the most derived constructor has finished: the object is whole.
+    virtual void AfterConstruction() {}
     // Called by Free before the object is deleted. Throwing refuses the deletion and leaves
     // the object alive and usable. Overrides refuse first, then call the inherited version.
     virtual void BeforeDestruction() {}
 };
+
+// Makes a T and calls its AfterConstruction. Components are made this way: their owner is told
+// of them (Notification opInsert) only once they are whole, so it sees their real class.
+template <class T, class... Args>
+T* Create(Args&&... args)
+{
+    T* Obj = new T(std::forward<Args>(args)...);
+    Obj->AfterConstruction();
+    return Obj;
+}
 
 // Frees Obj (nothing for null): BeforeDestruction, which may throw to refuse, then delete.
 void Free(TObject* Obj);

@@ -540,7 +540,7 @@ TClassInfo* MakeClassInfo(const char* Name, TClass Parent, void (*Publish)(TClas
     info->Parent = Parent;
     if constexpr (!std::is_abstract_v<C>) {
         if constexpr (std::is_base_of_v<TComponent, C> && std::is_constructible_v<C, TComponent*>)
-            info->NewComponent = [](TComponent* Owner) -> TComponent* { return new C(Owner); };
+            info->NewComponent = [](TComponent* Owner) -> TComponent* { return Create<C>(Owner); };
         if constexpr (std::is_default_constructible_v<C>)
             info->NewObject = []() -> TObject* { return new C(); };
         if constexpr (std::is_constructible_v<C, TCollection*>)

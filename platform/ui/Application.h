@@ -46,7 +46,7 @@ public:
     template <class T>
     T* CreateForm()
     {
-        T* f = new T(this);
+        T* f = Create<T>(this);
         if (!FMainForm)
             SetMainForm(f);
         return f;

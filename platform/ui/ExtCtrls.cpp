@@ -76,7 +76,7 @@ void TRadioGroup::UpdateButtons()
         Free(b);
     }
     while (static_cast<Integer>(FButtons.size()) < count) {
-        auto* b = new TRadioButton(this);
+        auto* b = Create<TRadioButton>(this);
         b->SetParent(this);
         b->OnClick = [this](TObject* Sender) { ButtonClick(Sender); };
         FButtons.push_back(b);

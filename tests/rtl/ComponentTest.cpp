@@ -78,24 +78,95 @@ TEST(Component, ARefusalInBeforeDestructionLeavesTheComponentAliveAndUsable)
     EXPECT_EQ(child->ParentNode(), nullptr);
 }
 
-TEST(Component, NotificationsReachTheOwnersFamily)
+namespace {
+
+// A component with more than the base parts, and watchers that check what they are told of is
+// whole: the real class, not a TComponent half made or half gone.
+struct TPart : TTestNode {
+    using TTestNode::TTestNode;
+    std::string Label = "part";
+};
+
+struct TSeen {
+    TOperation Op;
+    String ClassName;
+    std::string Label; // read through the real class; empty when the cast fails
+};
+
+template <class Base>
+struct TWatching : Base {
+    using Base::Base;
+    std::vector<TSeen> Seen;
+    void Notification(TComponent* C, TOperation Op) override
+    {
+        Base::Notification(C, Op);
+        auto* part = dynamic_cast<TPart*>(C);
+        Seen.push_back({Op, C->ClassName(), part ? part->Label : std::string()});
+    }
+};
+
+} // namespace
+
+TEST(Component, NotificationsReachTheOwnersFamilyWithTheRealClass)
 {
-    struct Watcher : TTestNode {
-        using TTestNode::TTestNode;
-        std::vector<std::pair<TComponent*, TOperation>> Seen;
-        void Notification(TComponent* C, TOperation Op) override
-        {
-            TTestNode::Notification(C, Op);
-            Seen.emplace_back(C, Op);
-        }
-    };
-    TTestForm form(nullptr);
-    auto* watcher = new Watcher(&form);
-    auto* added = new TTestNode(&form);
-    Free(added);
+    TWatching<TTestForm> form(nullptr);
+    auto* sibling = Create<TWatching<TTestNode>>(&form);
+    ASSERT_EQ(form.Seen.size(), 1u); // the sibling itself, announced once it was whole
+    EXPECT_EQ(form.Seen[0].ClassName, "TTestNode");
+
+    auto* part = Create<TPart>(&form);
+    Free(part);
+    for (const auto* seen : {&form.Seen, &sibling->Seen}) {
+        ASSERT_EQ(seen->size(), 3u);
+        const TSeen& ins = (*seen)[seen->size() - 2];
+        const TSeen& rem = (*seen)[seen->size() - 1];
+        EXPECT_EQ(ins.Op, opInsert);
+        EXPECT_EQ(ins.Label, "part");
+        EXPECT_EQ(rem.Op, opRemove);
+        EXPECT_EQ(rem.ClassName, "TTestNode");
+        EXPECT_EQ(rem.Label, "part");
+    }
+}
+
+TEST(Component, ComponentsFreedByTheirOwnerAreWholeWhenTheirWatchersHear)
+{
+    TTestForm elsewhere(nullptr);
+    auto* watcher = Create<TWatching<TTestNode>>(&elsewhere);
+    watcher->Seen.clear(); // told of its own arrival
+    {
+        TTestForm form(nullptr);
+        auto* holder = Create<TTestNode>(&form);
+        auto* part = Create<TPart>(holder); // freed by its owner, itself freed by Free
+        part->FreeNotification(watcher);
+        auto* last = Create<TPart>(&form); // freed by a form that goes out of scope
+        last->Label = "last";
+        last->FreeNotification(watcher);
+        Free(holder);
+        ASSERT_EQ(watcher->Seen.size(), 1u);
+        EXPECT_EQ(watcher->Seen[0].Op, opRemove);
+        EXPECT_EQ(watcher->Seen[0].Label, "part");
+    }
     ASSERT_EQ(watcher->Seen.size(), 2u);
-    EXPECT_EQ(watcher->Seen[0], std::make_pair(static_cast<TComponent*>(added), opInsert));
-    EXPECT_EQ(watcher->Seen[1], std::make_pair(static_cast<TComponent*>(added), opRemove));
+    EXPECT_EQ(watcher->Seen[1].Label, "last");
+}
+
+TEST(Component, AComponentMadeWithNewIsListedButAnnouncedOnlyAfterConstruction)
+{
+    TWatching<TTestForm> form(nullptr);
+    auto* plain = new TPart(&form);
+    EXPECT_EQ(plain->Owner(), &form);
+    EXPECT_EQ(form.Seen.size(), 0u);
+    plain->AfterConstruction();
+    plain->AfterConstruction(); // once only
+    ASSERT_EQ(form.Seen.size(), 1u);
+    EXPECT_EQ(form.Seen[0].Label, "part");
+
+    TWatching<TTestForm> other(nullptr);
+    other.InsertComponent(plain); // a move to another owner is announced on both sides at once
+    ASSERT_EQ(other.Seen.size(), 1u);
+    EXPECT_EQ(other.Seen[0].Op, opInsert);
+    ASSERT_EQ(form.Seen.size(), 2u);
+    EXPECT_EQ(form.Seen[1].Op, opRemove);
 }
 
 TEST(ClassRegistry, FindsClassesByNameAndKnowsTheirAncestry)
