@@ -40,6 +40,14 @@ void TCanvas::SetHandle(HDC Value)
 
 HDC TCanvas::Handle()
 {
+    RequireFont();
+    RequirePen();
+    RequireBrush();
+    return FHandle;
+}
+
+HDC TCanvas::RequireHandle()
+{
     if (!FHandle)
         CreateHandle();
     if (!FHandle)
@@ -51,7 +59,7 @@ void TCanvas::Refresh() { DeselectHandles(); }
 
 void TCanvas::RequireFont()
 {
-    HDC dc = Handle();
+    HDC dc = RequireHandle();
     if (FFontValid)
         return;
     SelectObject(dc, FFont->Handle());
@@ -61,7 +69,7 @@ void TCanvas::RequireFont()
 
 void TCanvas::RequirePen()
 {
-    HDC dc = Handle();
+    HDC dc = RequireHandle();
     if (FPenValid)
         return;
     SelectObject(dc, FPen->Handle());
@@ -71,7 +79,7 @@ void TCanvas::RequirePen()
 
 void TCanvas::RequireBrush()
 {
-    HDC dc = Handle();
+    HDC dc = RequireHandle();
     if (FBrushValid)
         return;
     SelectObject(dc, FBrush->Handle());
@@ -102,72 +110,72 @@ void TCanvas::Changed()
 TPoint TCanvas::PenPos()
 {
     TPoint p;
-    GetCurrentPositionEx(Handle(), p);
+    GetCurrentPositionEx(RequireHandle(), p);
     return p;
 }
 
-void TCanvas::MoveTo(Integer X, Integer Y) { MoveToEx(Handle(), X, Y, nullptr); }
+void TCanvas::MoveTo(Integer X, Integer Y) { MoveToEx(RequireHandle(), X, Y, nullptr); }
 
 void TCanvas::LineTo(Integer X, Integer Y)
 {
     StartShape();
-    qor::LineTo(Handle(), X, Y);
+    qor::LineTo(RequireHandle(), X, Y);
     Changed();
 }
 
 void TCanvas::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     StartShape();
-    qor::Rectangle(Handle(), X1, Y1, X2, Y2);
+    qor::Rectangle(RequireHandle(), X1, Y1, X2, Y2);
     Changed();
 }
 
 void TCanvas::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3)
 {
     StartShape();
-    qor::RoundRect(Handle(), X1, Y1, X2, Y2, X3, Y3);
+    qor::RoundRect(RequireHandle(), X1, Y1, X2, Y2, X3, Y3);
     Changed();
 }
 
 void TCanvas::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     StartShape();
-    qor::Ellipse(Handle(), X1, Y1, X2, Y2);
+    qor::Ellipse(RequireHandle(), X1, Y1, X2, Y2);
     Changed();
 }
 
 void TCanvas::Arc(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
 {
     StartShape();
-    qor::Arc(Handle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+    qor::Arc(RequireHandle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
     Changed();
 }
 
 void TCanvas::Chord(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
 {
     StartShape();
-    qor::Chord(Handle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+    qor::Chord(RequireHandle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
     Changed();
 }
 
 void TCanvas::Pie(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
 {
     StartShape();
-    qor::Pie(Handle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+    qor::Pie(RequireHandle(), X1, Y1, X2, Y2, X3, Y3, X4, Y4);
     Changed();
 }
 
 void TCanvas::Polygon(std::span<const TPoint> Points)
 {
     StartShape();
-    qor::Polygon(Handle(), Points.data(), Integer(Points.size()));
+    qor::Polygon(RequireHandle(), Points.data(), Integer(Points.size()));
     Changed();
 }
 
 void TCanvas::Polyline(std::span<const TPoint> Points)
 {
     StartShape();
-    qor::Polyline(Handle(), Points.data(), Integer(Points.size()));
+    qor::Polyline(RequireHandle(), Points.data(), Integer(Points.size()));
     Changed();
 }
 
@@ -175,7 +183,7 @@ void TCanvas::FillRect(const TRect& R)
 {
     Changing();
     RequireBrush();
-    qor::FillRect(Handle(), R, FBrush->Handle());
+    qor::FillRect(RequireHandle(), R, FBrush->Handle());
     Changed();
 }
 
@@ -183,7 +191,7 @@ void TCanvas::FrameRect(const TRect& R)
 {
     Changing();
     RequireBrush();
-    qor::FrameRect(Handle(), R, FBrush->Handle());
+    qor::FrameRect(RequireHandle(), R, FBrush->Handle());
     Changed();
 }
 
@@ -192,7 +200,7 @@ void TCanvas::TextOut(Integer X, Integer Y, const String& Text)
     Changing();
     RequireFont();
     RequireBrush();
-    qor::TextOut(Handle(), X, Y, Text);
+    qor::TextOut(RequireHandle(), X, Y, Text);
     Changed();
 }
 
@@ -204,7 +212,7 @@ void TCanvas::TextRect(const TRect& R, Integer X, Integer Y, const String& Text)
     Cardinal options = ETO_CLIPPED;
     if (FBrush->Style() != bsClear)
         options |= ETO_OPAQUE;
-    ExtTextOut(Handle(), X, Y, options, &R, Text);
+    ExtTextOut(RequireHandle(), X, Y, options, &R, Text);
     Changed();
 }
 
@@ -212,7 +220,7 @@ TSize TCanvas::TextExtent(const String& Text)
 {
     RequireFont();
     TSize s;
-    GetTextExtentPoint32(Handle(), Text, s);
+    GetTextExtentPoint32(RequireHandle(), Text, s);
     return s;
 }
 
@@ -223,7 +231,7 @@ void TCanvas::Draw(Integer X, Integer Y, TGraphic* Graphic)
     Changing();
     RequireFont();
     RequireBrush();
-    Graphic->DrawTo(Handle(), Rect(X, Y, X + Graphic->Width(), Y + Graphic->Height()));
+    Graphic->DrawTo(RequireHandle(), Rect(X, Y, X + Graphic->Width(), Y + Graphic->Height()));
     Changed();
 }
 
@@ -234,7 +242,7 @@ void TCanvas::StretchDraw(const TRect& R, TGraphic* Graphic)
     Changing();
     RequireFont();
     RequireBrush();
-    Graphic->DrawTo(Handle(), R);
+    Graphic->DrawTo(RequireHandle(), R);
     Changed();
 }
 
@@ -246,28 +254,28 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
     RequireBrush();
     Source->RequireFont();
     Source->RequireBrush();
-    StretchBlt(Handle(), Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), Source->Handle(), SourceRect.Left,
+    StretchBlt(RequireHandle(), Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), Source->Handle(), SourceRect.Left,
                SourceRect.Top, SourceRect.Width(), SourceRect.Height(), FCopyMode);
     Changed();
 }
 
 TColor TCanvas::Pixel(Integer X, Integer Y)
 {
-    COLORREF c = GetPixel(Handle(), X, Y);
+    COLORREF c = GetPixel(RequireHandle(), X, Y);
     return c == CLR_INVALID ? clNone : TColor(c);
 }
 
 void TCanvas::SetPixel(Integer X, Integer Y, TColor Color)
 {
     Changing();
-    qor::SetPixel(Handle(), X, Y, COLORREF(ColorToRGB(Color)));
+    qor::SetPixel(RequireHandle(), X, Y, COLORREF(ColorToRGB(Color)));
     Changed();
 }
 
 TRect TCanvas::ClipRect()
 {
     TRect r;
-    GetClipBox(Handle(), r);
+    GetClipBox(RequireHandle(), r);
     return r;
 }
 

@@ -20,8 +20,9 @@ public:
     TCanvas();
     ~TCanvas() override;
 
-    // The device context; a canvas without one asks CreateHandle, and raises EInvalidOperation
-    // "Canvas does not allow drawing" when there is still none.
+    // The device context with the canvas's font, pen and brush made current, ready for drawing
+    // calls made on it directly. A canvas without one asks CreateHandle, and raises
+    // EInvalidOperation "Canvas does not allow drawing" when there is still none.
     HDC Handle();
     // Attaches a context (0 detaches). The canvas does not own it; it deselects its objects first.
     void SetHandle(HDC Value);
@@ -89,7 +90,8 @@ protected:
     virtual void Changed();
 
 private:
-    enum TState : Byte { csHandleValid, csFontValid, csPenValid, csBrushValid };
+    // The context as it is, made by CreateHandle when there is none.
+    HDC RequireHandle();
     void RequireFont();
     void RequirePen();
     void RequireBrush();

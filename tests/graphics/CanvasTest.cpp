@@ -48,6 +48,33 @@ TEST_F(CanvasTest, SelectsItsObjectsBeforeDrawing)
     EXPECT_EQ(Canvas.ClipRect(), TRect(0, 0, 100, 100));
 }
 
+TEST_F(CanvasTest, TheHandleCarriesTheCanvasObjectsForDirectCalls)
+{
+    Canvas.Font()->SetName("DejaVu Serif");
+    Canvas.Font()->SetColor(clRed);
+    Canvas.Pen()->SetColor(clBlue);
+    Canvas.Brush()->SetColor(clLime);
+    HDC dc = Canvas.Handle();
+    String face;
+    GetTextFace(dc, face);
+    EXPECT_EQ(face, "DejaVu Serif");
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), Canvas.Font()->Handle());
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), Canvas.Pen()->Handle());
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), Canvas.Brush()->Handle());
+    EXPECT_EQ(GetTextColor(dc), COLORREF(ColorToRGB(clRed)));
+
+    // drawn straight on the context: in the canvas's font and brush
+    TRect r(0, 0, 100, 100);
+    DrawText(dc, "Wg", r, DT_LEFT | DT_TOP);
+    bool red = false;
+    for (Integer y = 0; y < 30 && !red; ++y)
+        for (Integer x = 0; x < 40 && !red; ++x)
+            red = Canvas.Pixel(x, y) == clRed;
+    EXPECT_TRUE(red);
+    qor::FillRect(dc, TRect(50, 50, 60, 60), HBRUSH(GetCurrentObject(dc, OBJ_BRUSH)));
+    EXPECT_EQ(Canvas.Pixel(55, 55), clLime);
+}
+
 TEST_F(CanvasTest, TextRectFillsUnlessTheBrushIsClear)
 {
     Canvas.Font()->SetName("Arial");
