@@ -75,6 +75,7 @@ QOR_MESSAGE(CM_HITTEST, &TControl::CMHitTest);
 QOR_MESSAGE(WM_KEYDOWN, &TWinControl::WMKeyDown);
 QOR_MESSAGE(WM_KEYUP, &TWinControl::WMKeyUp);
 QOR_MESSAGE(WM_CHAR, &TWinControl::WMChar);
+QOR_MESSAGE(WM_SIZE, &TWinControl::WMSize);
 
 // ---- Helpers -----------------------------------------------------------------------------------
 
@@ -294,9 +295,6 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
         Perform(WM_SIZE, 0, MAKELPARAM(static_cast<Word>(FWidth), static_cast<Word>(FHeight)));
         Resize();
     }
-    if (sized)
-        if (auto* self = dynamic_cast<TWinControl*>(this))
-            self->Realign();
     if (FParent && !FParent->FAligning)
         FParent->Realign();
     UpdateNative();
@@ -917,7 +915,8 @@ void TWinControl::AlignControls(TRect& R)
         c->SetBounds(R.Left, R.Top, std::max(0, R.Width()), std::max(0, R.Height()));
 }
 
-void TWinControl::WMSize(TMessage&) {}
+// A new size re-aligns the children; derived handlers call this as their inherited part.
+void TWinControl::WMSize(TMessage&) { Realign(); }
 
 void TWinControl::PaintControl(TCanvas* ACanvas) { ACanvas->FillRect(ClientRect()); }
 

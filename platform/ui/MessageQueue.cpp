@@ -29,6 +29,7 @@ struct HandlerRegistry {
     std::map<HandlerKey, TMessageHandlerFn> Handlers;
     // (dynamic class, message) -> resolved handler or nullptr; cleared on every registration.
     std::map<HandlerKey, const TMessageHandlerFn*> Resolved;
+    std::map<HandlerKey, const TMessageHandlerFn*> ResolvedAbove; // passing over the class itself
 };
 
 HandlerRegistry& Registry()
@@ -80,26 +81,28 @@ void RegisterMessageHandler(const std::type_info& Class, UINT Msg, TMessageHandl
     std::lock_guard<std::mutex> guard(R.Lock);
     R.Handlers[HandlerKey{std::type_index(Class), Msg}] = std::move(Handler);
     R.Resolved.clear();
+    R.ResolvedAbove.clear();
 }
 
-const TMessageHandlerFn* FindMessageHandler(const std::type_info& Class, UINT Msg)
+const TMessageHandlerFn* FindMessageHandler(const std::type_info& Class, UINT Msg, bool BasesOnly)
 {
     auto& R = Registry();
     std::lock_guard<std::mutex> guard(R.Lock);
     const HandlerKey key{std::type_index(Class), Msg};
-    if (auto it = R.Resolved.find(key); it != R.Resolved.end())
+    auto& cache = BasesOnly ? R.ResolvedAbove : R.Resolved;
+    if (auto it = cache.find(key); it != cache.end())
         return it->second;
     std::vector<const std::type_info*> chain;
     CollectClassChain(Class, chain);
     const TMessageHandlerFn* found = nullptr;
-    for (const std::type_info* c : chain) {
-        auto it = R.Handlers.find(HandlerKey{std::type_index(*c), Msg});
+    for (size_t i = BasesOnly ? 1 : 0; i < chain.size(); ++i) {
+        auto it = R.Handlers.find(HandlerKey{std::type_index(*chain[i]), Msg});
         if (it != R.Handlers.end()) {
             found = &it->second;
             break;
         }
     }
-    R.Resolved[key] = found;
+    cache[key] = found;
     return found;
 }
 
@@ -120,6 +123,14 @@ void TMessageTarget::WndProc(TMessage& Message) { Dispatch(Message); }
 void TMessageTarget::Dispatch(TMessage& Message)
 {
     if (const TMessageHandlerFn* handler = FindMessageHandler(typeid(*this), Message.Msg))
+        (*handler)(this, Message);
+    else
+        DefaultHandler(Message);
+}
+
+void TMessageTarget::DispatchAbove(const std::type_info& Class, TMessage& Message)
+{
+    if (const TMessageHandlerFn* handler = FindMessageHandler(Class, Message.Msg, true))
         (*handler)(this, Message);
     else
         DefaultHandler(Message);

@@ -11,6 +11,7 @@
 //     QOR_MESSAGE(WM_USER + 1, &TKivPageManager::UpdateForm);   // void UpdateForm(TMessage&)
 //
 // The method has to be accessible there (public). A class may instead override Dispatch.
+// A handler passes the message on to its bases' handling with InheritedMessage<ItsClass>(M).
 
 #include "platform/ui/Messages.h"
 
@@ -45,6 +46,14 @@ public:
     bool HandleAllocated() const { return FHandle != nullptr; }
 
 protected:
+    // For a handler registered on class Self: hands Message to the handler the nearest base of Self
+    // has for it, else to DefaultHandler. Called first or last, it is the handler's inherited part.
+    template <class Self>
+    void InheritedMessage(TMessage& Message)
+    {
+        static_assert(std::is_base_of_v<TMessageTarget, Self>, "message handlers belong to message targets");
+        DispatchAbove(typeid(Self), Message);
+    }
     // Makes the handle when there is none; messages posted while the target had no handle are
     // from now on delivered by the queue.
     HWND AllocateHandle();
@@ -56,6 +65,8 @@ protected:
     virtual void HandleDestroying() {}
 
 private:
+    void DispatchAbove(const std::type_info& Class, TMessage& Message);
+
     HWND FHandle = nullptr;
 };
 
@@ -75,8 +86,9 @@ bool RegisterMessageMethod(UINT Msg, void (T::*Method)(TMessage&))
     return true;
 }
 
-// Finds the handler a target of dynamic type Class has for Msg (nullptr when none).
-const TMessageHandlerFn* FindMessageHandler(const std::type_info& Class, UINT Msg);
+// Finds the handler a target of dynamic type Class has for Msg (nullptr when none). With
+// BasesOnly, Class's own registration is passed over: what its bases have.
+const TMessageHandlerFn* FindMessageHandler(const std::type_info& Class, UINT Msg, bool BasesOnly = false);
 
 #define QOR_MESSAGE_CAT2(a, b) a##b
 #define QOR_MESSAGE_CAT(a, b) QOR_MESSAGE_CAT2(a, b)

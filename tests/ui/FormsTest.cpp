@@ -43,6 +43,21 @@ public:
 QOR_MESSAGE(WM_USER + 1, &TManagerForm::UpdateForm);
 QOR_MESSAGE(WM_USER + 2, &TManagerForm::SetDataLists);
 
+// A window that handles its own size change and then does what every window does with it.
+class TFittingForm : public TForm {
+public:
+    using TForm::TForm;
+    void WMSize(TMessage& M)
+    {
+        Widths.push_back(LOWORD(static_cast<std::uintptr_t>(M.LParam)));
+        if (HandOn)
+            InheritedMessage<TFittingForm>(M);
+    }
+    std::vector<Integer> Widths;
+    bool HandOn = true;
+};
+QOR_MESSAGE(WM_SIZE, &TFittingForm::WMSize);
+
 TControl* NewControl(TWinControl* Parent, TAlign A, Integer W, Integer H)
 {
     auto* c = new TWinControl(Parent);
@@ -88,6 +103,21 @@ TEST_F(UiTest, AlignedChildrenShareTheClientArea)
     top2->SetTop(-1);
     EXPECT_EQ(top2->Top(), 0);
     EXPECT_EQ(top->Top(), 10);
+}
+
+TEST_F(UiTest, ASizeHandlerHandingOnKeepsTheChildrenAligned)
+{
+    TFittingForm f(nullptr);
+    f.SetBounds(0, 0, 400, 300);
+    TControl* client = NewControl(&f, alClient, 1, 1);
+    f.SetWidth(500);
+    EXPECT_EQ(f.Widths, (std::vector<Integer>{400, 500}));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 0, f.ClientWidth(), f.ClientHeight()));
+    // a handler that keeps the message to itself replaces the alignment
+    f.HandOn = false;
+    const Integer before = client->Width();
+    f.SetWidth(300);
+    EXPECT_EQ(client->Width(), before);
 }
 
 TEST_F(UiTest, ScrollBoxScrollsItsChildrenWithinTheRange)

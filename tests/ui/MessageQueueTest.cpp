@@ -42,6 +42,17 @@ public:
     }
 };
 
+// Handlers that hand on to what their bases do, without naming them.
+class TThirdTarget : public TDerivedTarget {
+public:
+    using TDerivedTarget::TDerivedTarget;
+    void OnAny(TMessage& M)
+    {
+        gLog.push_back(FName + ":third" + std::to_string(M.Msg - WM_USER));
+        InheritedMessage<TThirdTarget>(M);
+    }
+};
+
 // A target that reposts to itself every time: delivery must still come to an end.
 class TEchoTarget : public TBaseTarget {
 public:
@@ -64,6 +75,9 @@ QOR_MESSAGE(WM_USER + 1, &TBaseTarget::OnUser1);
 QOR_MESSAGE(WM_USER + 2, &TBaseTarget::OnUser2);
 QOR_MESSAGE(WM_USER + 1, &TDerivedTarget::OnUser1);
 QOR_MESSAGE(WM_USER + 7, &TEchoTarget::OnEcho);
+QOR_MESSAGE(WM_USER + 1, &TThirdTarget::OnAny);
+QOR_MESSAGE(WM_USER + 2, &TThirdTarget::OnAny);
+QOR_MESSAGE(WM_USER + 3, &TThirdTarget::OnAny);
 QOR_MESSAGE(WM_USER + 9, &TThrowingTarget::OnThrow);
 
 class MessageQueueTest : public ::testing::Test {
@@ -89,6 +103,16 @@ TEST_F(MessageQueueTest, HandlersAreFoundByNumberOnTheMostDerivedClass)
     // and a message nobody handles goes to the default handler
     EXPECT_EQ(derived.Perform(WM_USER + 3), -1);
     EXPECT_EQ(gLog, (std::vector<std::string>{"b:base1:5", "d:derived1", "d:base1:6", "d:base2:42", "d:default:3"}));
+}
+
+TEST_F(MessageQueueTest, AHandlerHandsOnToTheNearestBaseHandlingOrTheDefault)
+{
+    TThirdTarget third("t");
+    EXPECT_EQ(third.Perform(WM_USER + 1, 7), 22);   // the next class up
+    third.Perform(WM_USER + 2, 0, 8);               // passes over a class without a handler
+    EXPECT_EQ(third.Perform(WM_USER + 3), -1);      // no base handles it: the default
+    EXPECT_EQ(gLog, (std::vector<std::string>{"t:third1", "t:derived1", "t:base1:7", "t:third2", "t:base2:8",
+                                              "t:third3", "t:default:3"}));
 }
 
 TEST_F(MessageQueueTest, PostedMessagesWaitAndRunInOrderSentMessagesRunAtOnce)
