@@ -506,6 +506,7 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation)
 }
 
 void TControl::Invalidate() { NativeInvalidate(this); }
+void TControl::InvalidateRect(const TRect& R, bool Erase) { NativeInvalidateRect(this, R, Erase); }
 void TControl::Repaint() { NativeRepaint(this); }
 void TControl::Update() { NativeRepaint(this); }
 

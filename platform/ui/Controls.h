@@ -209,6 +209,9 @@ public:
     // ---- Painting --------------------------------------------------------------------------
     // Marks the control for repainting; a native widget repaints at the next event processing.
     virtual void Invalidate();
+    // Marks part R of the client area for repainting. Without Erase the background is not laid
+    // again: the control paints over what it showed, and pixels it leaves alone keep their colours.
+    void InvalidateRect(const TRect& R, bool Erase);
     // Repaints now when there is a native widget.
     virtual void Repaint();
     void Refresh() { Repaint(); }

@@ -499,7 +499,16 @@ void TCustomForm::CMRelease(TMessage&)
 void TCustomForm::SetFormStyle(TFormStyle Value)
 {
     FFormStyle = Value;
+    FTopmost = Value == fsStayOnTop;
     UpdateNative();
+}
+
+void TCustomForm::SetTopmost(bool Value)
+{
+    if (FTopmost == Value)
+        return;
+    FTopmost = Value;
+    NativeSetTopmost(this);
 }
 
 void TCustomForm::SetWindowState(TWindowState Value)

@@ -203,7 +203,12 @@ public:
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value);
     TFormStyle FormStyle() const { return FFormStyle; }
+    // fsStayOnTop also puts the window on top (Topmost).
     void SetFormStyle(TFormStyle Value);
+    // Whether the window stays above the others. SetTopmost puts it there or back among them
+    // without activating, moving or sizing it, and leaves FormStyle as it is.
+    bool Topmost() const { return FTopmost; }
+    void SetTopmost(bool Value);
     TWindowState WindowState() const { return FWindowState; }
     void SetWindowState(TWindowState Value);
     TPosition Position() const { return FPosition; }
@@ -274,6 +279,7 @@ protected:
 private:
     TModalResult FModalResult = mrNone;
     TFormStyle FFormStyle = fsNormal;
+    bool FTopmost = false;
     TWindowState FWindowState = wsNormal;
     TPosition FPosition = poDesigned;
     TFormBorderStyle FBorderStyle = bsSizeable;

@@ -206,8 +206,21 @@ public:
         setFocusPolicy(dynamic_cast<TWinControl*>(C) ? Qt::StrongFocus : Qt::NoFocus);
     }
 
+    // Paints R again. Without Erase the control paints over what it showed last: pixels it leaves
+    // alone keep their colours. With it, the background is laid first, as for a whole repaint.
+    void InvalidatePart(const QRect& R, bool Erase)
+    {
+        FErase = FErase || Erase;
+        update(R);
+    }
+    void InvalidateAll()
+    {
+        FErase = true;
+        update();
+    }
+
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* E) override
     {
         const int w = width(), h = height();
         if (w <= 0 || h <= 0)
@@ -221,14 +234,23 @@ protected:
                 DeleteDC(dc);
             return;
         }
+        const bool erase = FErase || FLastSize != QSize(w, h);
+        FErase = false;
+        if (!erase)
+            for (size_t i = 0; i < FLast.size(); ++i)
+                bits[i] = FLast[i] & 0x00FFFFFFu;
         const HGDIOBJ old = SelectObject(dc, bitmap);
+        const QRect part = E->rect();
         Guard(FControl, [&] {
-            // what shows through controls that leave their background alone is the parent's colour
-            TCanvas c;
-            c.SetHandle(dc);
-            c.Brush()->SetColor(FControl->Parent() ? FControl->Parent()->Color() : FControl->Color());
-            c.FillRect(Rect(0, 0, w, h));
-            c.SetHandle(HDC());
+            if (erase) {
+                // what shows through controls that leave their background alone is the parent's colour
+                TCanvas c;
+                c.SetHandle(dc);
+                c.Brush()->SetColor(FControl->Parent() ? FControl->Parent()->Color() : FControl->Color());
+                c.FillRect(Rect(0, 0, w, h));
+                c.SetHandle(HDC());
+            }
+            IntersectClipRect(dc, part.left(), part.top(), part.right() + 1, part.bottom() + 1);
             FControl->PaintTo(dc, 0, 0, false);
         });
         SelectObject(dc, old);
@@ -240,6 +262,8 @@ protected:
                          QImage::Format_RGB32);
             QPainter p(this);
             p.drawImage(0, 0, image);
+            FLast = std::move(pixels);
+            FLastSize = QSize(size.cx, size.cy);
         }
         DeleteObject(bitmap);
     }
@@ -292,6 +316,9 @@ protected:
 
 private:
     TControl* FControl;
+    std::vector<std::uint32_t> FLast; // the last picture shown, for repaints that do not erase
+    QSize FLastSize;
+    bool FErase = true;
 };
 
 // A form's top-level window: its menu bar above the client widget.
@@ -670,18 +697,31 @@ void BuildChildren(TWinControl* Parent, QWidget* ParentWidget)
     }
 }
 
+// The window's stay-on-top flag from the form. Changing window flags hides a window: a shown one is
+// shown again where it was, without taking the keyboard.
+void ApplyTopmost(TCustomForm* Form, QWidget* Top)
+{
+    const bool onTop = Form->Topmost();
+    if (Top->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const bool shown = Top->isVisible();
+    const QRect where = Top->geometry();
+    const bool quiet = Top->testAttribute(Qt::WA_ShowWithoutActivating);
+    Top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (shown) {
+        Top->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        Top->setGeometry(where);
+        Top->show();
+        Top->setAttribute(Qt::WA_ShowWithoutActivating, quiet);
+    }
+}
+
 void MirrorForm(TCustomForm* Form, TFormWindow* Top)
 {
     Top->setWindowTitle(Q(Form->Caption()));
     Top->setEnabled(Form->Enabled());
     Top->setFont(QtFont(Form->Font()));
-    const bool onTop = Form->FormStyle() == fsStayOnTop;
-    if (Top->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
-        const bool shown = Top->isVisible(); // changing window flags hides a window
-        Top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-        if (shown)
-            Top->show();
-    }
+    ApplyTopmost(Form, Top);
     Top->SetMenu(Form->Menu());
     Top->resize(Form->Width(), Form->Height() + Top->MenuHeight());
     Top->Arrange();
@@ -730,8 +770,20 @@ void NativeMenuChanged(TCustomForm* Form)
 
 void NativeInvalidate(TControl* C)
 {
-    if (QWidget* w = ClientOf(C))
+    if (auto* painted = dynamic_cast<TPaintedWidget*>(ClientOf(C)))
+        painted->InvalidateAll();
+    else if (QWidget* w = ClientOf(C))
         w->update();
+}
+
+void NativeInvalidateRect(TControl* C, const TRect& R, bool Erase)
+{
+    const TPoint o = C->ClientOffset(); // client coordinates to the widget's, as for the mouse
+    const QRect part(R.Left + o.X, R.Top + o.Y, R.Width(), R.Height());
+    if (auto* painted = dynamic_cast<TPaintedWidget*>(ClientOf(C)))
+        painted->InvalidatePart(part, Erase);
+    else if (QWidget* w = ClientOf(C))
+        w->update(part);
 }
 
 void NativeRepaint(TControl* C)
@@ -781,6 +833,12 @@ void NativeShowForm(TCustomForm* Form, bool Modal)
         top->show();
     top->raise();
     top->activateWindow();
+}
+
+void NativeSetTopmost(TCustomForm* Form)
+{
+    if (QWidget* w = WidgetOf(Form))
+        ApplyTopmost(Form, w);
 }
 
 void NativeHideForm(TCustomForm* Form)
@@ -834,6 +892,8 @@ TNativeState NativeStateOf(TControl* C)
     s.Bounds = Bounds(g.x(), g.y(), g.width(), g.height());
     if (auto* top = dynamic_cast<TFormWindow*>(w)) {
         s.Kind = "window";
+        s.Topmost = top->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        s.ActiveWindow = top->isActiveWindow();
         s.Text = S(top->windowTitle());
         if (QMenuBar* bar = top->MenuBar())
             for (QAction* a : bar->actions())

@@ -17,6 +17,7 @@ struct TNativeWidget;
 void NativeControlChanged(TControl* Control);
 // The control's widget, when it has one, repaints later / now.
 void NativeInvalidate(TControl* Control);
+void NativeInvalidateRect(TControl* Control, const TRect& R, bool Erase);
 void NativeRepaint(TControl* Control);
 // Gives the widget focus, when there is one.
 void NativeSetFocus(TControl* Control);
@@ -25,6 +26,9 @@ void NativeBuildForm(TCustomForm* Form);
 // Shows / hides the form's top-level window.
 void NativeShowForm(TCustomForm* Form, bool Modal);
 void NativeHideForm(TCustomForm* Form);
+// Puts the form's window above the others or back among them (its Topmost), without activating,
+// moving or sizing it.
+void NativeSetTopmost(TCustomForm* Form);
 // Runs the form's window modally until its ModalResult is set; answers the modal result.
 int NativeRunModal(TCustomForm* Form);
 // A scroll box's content or size changed: its scroll bars on screen follow.
@@ -44,6 +48,8 @@ struct TNativeState {
     bool Visible = false;    // shown on screen (the widget and all its parents)
     bool Enabled = false;
     TRect Bounds;            // in the parent widget's coordinates (top-level: the window's frame-less geometry)
+    bool Topmost = false;    // a window that stays above the others
+    bool ActiveWindow = false; // the window that has the keyboard
     String Kind;             // "window", "button", "check", "radio", "edit", "memo", "combo", "list", "painted"
     String Text;             // caption, text or window title
     Integer ItemCount = 0;   // list and combo boxes

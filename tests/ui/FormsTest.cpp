@@ -120,6 +120,23 @@ TEST_F(UiTest, ASizeHandlerHandingOnKeepsTheChildrenAligned)
     EXPECT_EQ(client->Width(), before);
 }
 
+TEST_F(UiTest, TopmostFollowsTheStyleAndChangesAloneWithoutMovingOrActivating)
+{
+    TForm f(nullptr);
+    f.SetBounds(10, 20, 300, 200);
+    EXPECT_FALSE(f.Topmost());
+    f.SetFormStyle(fsStayOnTop);
+    EXPECT_TRUE(f.Topmost());
+    TCustomForm* active = ActiveForm();
+    f.SetTopmost(false);
+    EXPECT_FALSE(f.Topmost());
+    EXPECT_EQ(f.FormStyle(), fsStayOnTop);
+    EXPECT_EQ(f.BoundsRect(), Rect(10, 20, 310, 220));
+    EXPECT_EQ(ActiveForm(), active);
+    f.SetFormStyle(fsNormal);
+    EXPECT_FALSE(f.Topmost());
+}
+
 TEST_F(UiTest, ScrollBoxScrollsItsChildrenWithinTheRange)
 {
     TScrollBox box(nullptr);

@@ -54,6 +54,24 @@ public:
     void ClickTarget(TMessage&) { NativeClick(Target); }
 };
 
+// Paints itself in one colour, and notes what was under a point when each paint began.
+class TSwatch : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    TColor Fill = clRed;
+    std::vector<TColor> Under;
+    std::vector<TRect> Clips;
+
+protected:
+    void Paint() override
+    {
+        Under.push_back(Canvas()->Pixel(15, 15));
+        Clips.push_back(Canvas()->ClipRect());
+        Canvas()->Brush()->SetColor(Fill);
+        Canvas()->FillRect(ClientRect());
+    }
+};
+
 } // namespace
 
 QOR_MESSAGE(WM_USER + 5, &TSelfClosing::ClickTarget);
@@ -123,6 +141,64 @@ TEST(NativeWindow, DemoFormOpensAsARealWindowMirroringItsControls)
 
     demo.Form->Hide();
     EXPECT_FALSE(NativeStateOf(demo.Form).Visible);
+}
+
+TEST(NativeWindow, PartOfAControlRepaintsWithOrWithoutErasing)
+{
+    REQUIRE_DISPLAY();
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 200, 150);
+    form.SetColor(clBlue);
+    auto* swatch = new TSwatch(&form);
+    swatch->SetBounds(0, 0, 100, 100);
+    swatch->SetParent(&form);
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return !swatch->Under.empty(); }));
+    EXPECT_EQ(swatch->Under.back(), clBlue); // a whole repaint lays the background first
+
+    swatch->Under.clear();
+    swatch->Clips.clear();
+    swatch->InvalidateRect(Rect(10, 10, 20, 20), false);
+    ASSERT_TRUE(PumpUntil([&] { return !swatch->Under.empty(); }));
+    EXPECT_EQ(swatch->Under.back(), clRed); // what it showed is still there
+    EXPECT_EQ(swatch->Clips.back(), Rect(10, 10, 20, 20));
+
+    swatch->Under.clear();
+    swatch->InvalidateRect(Rect(10, 10, 20, 20), true);
+    ASSERT_TRUE(PumpUntil([&] { return !swatch->Under.empty(); }));
+    EXPECT_EQ(swatch->Under.back(), clBlue);
+    form.Hide();
+}
+
+TEST(NativeWindow, AWindowGoesOnTopAndBackWithoutMovingOrTakingTheKeyboard)
+{
+    REQUIRE_DISPLAY();
+    TForm viewer(nullptr);
+    viewer.SetBounds(120, 110, 220, 140);
+    viewer.SetFormStyle(fsStayOnTop);
+    viewer.Show();
+    TForm dialog(nullptr);
+    dialog.SetBounds(200, 200, 150, 100);
+    dialog.Show();
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(&viewer).Visible && NativeStateOf(&dialog).Visible; }));
+    ASSERT_TRUE(NativeStateOf(&viewer).Topmost);
+    const TRect where = NativeStateOf(&viewer).Bounds;
+    const bool viewerHadKeyboard = NativeStateOf(&viewer).ActiveWindow;
+
+    viewer.SetTopmost(false);
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(&viewer).Visible; }));
+    EXPECT_FALSE(NativeStateOf(&viewer).Topmost);
+    EXPECT_EQ(viewer.FormStyle(), fsStayOnTop);
+    EXPECT_EQ(NativeStateOf(&viewer).Bounds, where);
+    EXPECT_EQ(NativeStateOf(&viewer).ActiveWindow, viewerHadKeyboard);
+
+    viewer.SetTopmost(true);
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(&viewer).Visible; }));
+    EXPECT_TRUE(NativeStateOf(&viewer).Topmost);
+    EXPECT_EQ(NativeStateOf(&viewer).Bounds, where);
+    EXPECT_EQ(NativeStateOf(&viewer).ActiveWindow, viewerHadKeyboard);
+    dialog.Hide();
+    viewer.Hide();
 }
 
 TEST(NativeWindow, ModalWindowEndsWithTheButtonsModalResult)
