@@ -168,6 +168,13 @@ bool TryStrToDateTime(std::string_view S, TDateTime& Value, const TFormatSetting
 // only the characters typed. Positions with nothing to show get the mask's blank character, or a
 // space when the mask has no blank-character field.
 String FormatMaskText(std::string_view EditMask, std::string_view Value);
+// What an edit with EditMask keeps of Typed, read as characters typed in order from the start:
+// each goes to the next position of the mask; a literal of the mask typed where it stands is
+// taken as that literal, any other character the position does not accept is refused, and what
+// goes past the mask's last position is dropped. The result is the edit's text as the mask saves
+// it (with the literals before each kept character when save-literals is 1), cased as the mask
+// says. An empty mask keeps everything.
+String ConformToMask(std::string_view EditMask, std::string_view Typed);
 
 // ---- Format -------------------------------------------------------------------------------------
 

@@ -13,6 +13,7 @@ enum class TCaseMode { None, Upper, Lower };
 
 struct TMaskElem {
     bool Input = false;
+    char Kind = 0;           // for inputs: the mask character
     String Literal;          // for literals
     TCaseMode Case = TCaseMode::None;
 };
@@ -98,6 +99,7 @@ TParsedMask ParseMask(std::string_view EditMask)
             i += n;
         } else if (IsInputChar(c)) {
             e.Input = true;
+            e.Kind = c;
             ++m.Inputs;
         } else if (c == ':') {
             e.Literal = String(1, fs.TimeSeparator);
@@ -113,6 +115,23 @@ TParsedMask ParseMask(std::string_view EditMask)
         m.Elems.push_back(std::move(e));
     }
     return m;
+}
+
+// Whether an input position of mask character Kind takes the code point Ch.
+bool Accepts(char Kind, std::string_view Ch)
+{
+    const bool ascii = Ch.size() == 1;
+    const char c = Ch.empty() ? '\0' : Ch[0];
+    const bool digit = ascii && c >= '0' && c <= '9';
+    // letters: ASCII ones, and every non-ASCII code point (accented and other scripts' letters)
+    const bool letter = ascii ? ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) : !Ch.empty();
+    switch (Kind) {
+    case '0': case '9': return digit;
+    case '#': return digit || (ascii && (c == '+' || c == '-'));
+    case 'L': case 'l': return letter;
+    case 'A': case 'a': return letter || digit;
+    default: return !Ch.empty() && !(ascii && static_cast<unsigned char>(c) < 0x20);
+    }
 }
 
 String ApplyCase(std::string_view Ch, TCaseMode Mode)
@@ -170,6 +189,39 @@ String FormatMaskText(std::string_view EditMask, std::string_view Value)
         } else {
             out += m.Blank;
         }
+    }
+    return out;
+}
+
+String ConformToMask(std::string_view EditMask, std::string_view Typed)
+{
+    const TParsedMask m = ParseMask(EditMask);
+    if (m.Elems.empty())
+        return String(Typed);
+    String out, literals; // literals passed since the last kept character
+    std::size_t ei = 0;
+    for (std::size_t i = 0; i < Typed.size() && ei < m.Elems.size();) {
+        const std::size_t n = SeqLen(Typed, i);
+        const std::string_view ch = Typed.substr(i, n);
+        i += n;
+        // literals up to the next input position; one typed where it stands is taken as itself
+        bool typedLiteral = false;
+        while (ei < m.Elems.size() && !m.Elems[ei].Input) {
+            literals += m.Elems[ei].Literal;
+            typedLiteral = typedLiteral || m.Elems[ei].Literal == ch;
+            ++ei;
+            if (typedLiteral)
+                break;
+        }
+        if (typedLiteral || ei >= m.Elems.size())
+            continue;
+        if (!Accepts(m.Elems[ei].Kind, ch))
+            continue; // refused: the position waits for a character it takes
+        if (m.SaveLiterals)
+            out += literals;
+        literals.clear();
+        out += ApplyCase(ch, m.Elems[ei].Case);
+        ++ei;
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "platform/ui/StdCtrls.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include "platform/rtl/List.h"
 #include "platform/ui/ControlPaint.h"
 
@@ -428,6 +430,28 @@ void TCustomEdit::TextChanged()
 
 TEdit::TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 TMaskEdit::TMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+
+void TMaskEdit::SetEditMask(const String& Value)
+{
+    if (Value == FEditMask)
+        return;
+    FEditMask = Value;
+    SetText(ConformToMask(FEditMask, Text()));
+    UpdateNative();
+}
+
+String TMaskEdit::EditText() const { return FEditMask.empty() ? Text() : FormatMaskText(FEditMask, Text()); }
+
+void TMaskEdit::TextChanged()
+{
+    // What the mask refuses goes at once: the control, and its widget, show only what it keeps.
+    const String kept = ConformToMask(FEditMask, Text());
+    if (kept != Text()) {
+        SetText(kept); // comes back here with text that fits
+        return;
+    }
+    TCustomEdit::TextChanged();
+}
 
 TMemo::TMemo(TComponent* AOwner)
     : TCustomEdit(AOwner), FLines(std::make_unique<TMemoStrings>(this)),

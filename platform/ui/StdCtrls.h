@@ -193,14 +193,21 @@ public:
     explicit TEdit(TComponent* AOwner);
 };
 
-// An edit with an input mask; the mask's first section ("999999;0") is kept for the native
-// widget, the text is whatever was typed.
+// An edit with an input mask ("999999;0": up to six digits, literals not saved). The mask holds
+// while the user types: a character its position does not take is refused, and nothing goes past
+// the mask's end (ConformToMask); Text is what the mask saves.
 class TMaskEdit : public TCustomEdit {
     QOR_CLASS(TMaskEdit, TCustomEdit)
 public:
     explicit TMaskEdit(TComponent* AOwner);
     const String& EditMask() const { return FEditMask; }
-    void SetEditMask(const String& Value) { FEditMask = Value; }
+    // The text already there is made to fit the new mask.
+    void SetEditMask(const String& Value);
+    // The text as the mask shows it, with literals and blanks (FormatMaskText).
+    String EditText() const;
+
+protected:
+    void TextChanged() override;
 
 private:
     String FEditMask;

@@ -179,6 +179,26 @@ TEST(FormatMaskText, SaveLiteralsAndBlanks)
     EXPECT_EQ(FormatMaskText("!999;0;*", "5"), "**5");
 }
 
+TEST(ConformToMask, KeepsWhatEachPositionTakesAndNothingPastTheEnd)
+{
+    EXPECT_EQ(ConformToMask("999999;0", "12a3"), "123");
+    EXPECT_EQ(ConformToMask("999999;0", "1234567"), "123456");
+    EXPECT_EQ(ConformToMask("999999;0", "-5"), "5");
+    EXPECT_EQ(ConformToMask("#99;0", "-5x"), "-5");
+    EXPECT_EQ(ConformToMask(">LL<ll;0", "a1bCD"), "ABcd");
+    EXPECT_EQ(ConformToMask("AA;0", "\xC3\xA9!7"), "\xC3\xA9" "7");
+    // literals: typed where they stand or passed over; saved only when the mask says so
+    EXPECT_EQ(ConformToMask("(999) 000;0", "(555) 12"), "55512");
+    EXPECT_EQ(ConformToMask("(999) 000;1", "55512"), "(555) 12");
+    EXPECT_EQ(ConformToMask("(999) 000;1", "(555) 123"), "(555) 123");
+    EXPECT_EQ(ConformToMask("", "as is"), "as is");
+    // what the mask keeps it keeps again: the edit settles at once
+    for (const char* mask : {"999999;0", "(999) 000;1", ">LL<ll;0"}) {
+        const String once = ConformToMask(mask, "(12) ab34CDxyz");
+        EXPECT_EQ(ConformToMask(mask, once), once) << mask;
+    }
+}
+
 TEST(FormatMaskText, CaseAndEscapes)
 {
     EXPECT_EQ(FormatMaskText(">LL<ll;0;_", "abCD"), "ABcd");

@@ -201,6 +201,24 @@ TEST(NativeWindow, AWindowGoesOnTopAndBackWithoutMovingOrTakingTheKeyboard)
     viewer.Hide();
 }
 
+TEST(NativeWindow, TypingIntoAMaskedEditKeepsOnlyWhatTheMaskTakes)
+{
+    REQUIRE_DISPLAY();
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 200, 80);
+    auto* page = new TMaskEdit(&form);
+    page->SetParent(&form);
+    page->SetEditMask("999999;0");
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(page).Visible; }));
+    NativeSetText(page, "4x2");
+    EXPECT_EQ(page->Text(), "42");
+    EXPECT_EQ(NativeStateOf(page).Text, "42");
+    NativeSetText(page, "99999999");
+    EXPECT_EQ(NativeStateOf(page).Text, "999999");
+    form.Hide();
+}
+
 TEST(NativeWindow, ModalWindowEndsWithTheButtonsModalResult)
 {
     REQUIRE_DISPLAY();

@@ -27,6 +27,27 @@ TEST(StdCtrls, ButtonWithModalResultEndsAScriptedModalRun)
     DialogService().Reset();
 }
 
+TEST(StdCtrls, AMaskedEditRefusesWhatItsMaskDoesNotTake)
+{
+    TForm f(nullptr);
+    auto* page = new TMaskEdit(&f);
+    page->SetParent(&f);
+    std::vector<String> changes;
+    page->OnChange = [&](TObject*) { changes.push_back(page->Text()); };
+    page->SetEditMask("999999;0");
+    page->SetText("12x");
+    EXPECT_EQ(page->Text(), "12");
+    page->SetText("12345678");
+    EXPECT_EQ(page->Text(), "123456");
+    EXPECT_EQ(changes, (std::vector<String>{"12", "123456"})); // refused text is never announced
+
+    page->SetEditMask("(999) 000;0;_");
+    EXPECT_EQ(page->Text(), "123456");
+    EXPECT_EQ(page->EditText(), "(123) 456");
+    page->SetEditMask("999;0"); // a shorter mask cuts what no longer fits
+    EXPECT_EQ(page->Text(), "123");
+}
+
 TEST(StdCtrls, MemoLinesAndTextStayInStepAndWrapAtTheClientWidth)
 {
     TMemo m(nullptr);
