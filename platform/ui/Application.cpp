@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace qor {
 
@@ -90,6 +91,11 @@ void TApplication::ShowException(const Exception& E)
     String msg = E.Message();
     if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.')
         msg += '.';
+    if (!DialogService().CanAnswer()) {
+        // Nobody could close a box: one line on stderr, and the run goes on.
+        std::fprintf(stderr, "%s%s\n", FTitle.empty() ? "" : (FTitle + ": ").c_str(), msg.c_str());
+        return;
+    }
     MessageBox(msg, FTitle, MB_OK | MB_ICONSTOP);
 }
 

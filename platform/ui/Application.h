@@ -32,8 +32,10 @@ public:
     void Terminate();
     bool Terminated() const { return FTerminated; }
 
-    // Shows an exception: OnException when assigned, else its message in an error box. EAbort is
-    // silent. Any other exception (not of our classes) is shown by its what().
+    // Shows an exception: OnException when assigned, else its message in an error box; with no
+    // display and no scripted answer, one line on stderr instead. EAbort is silent. Any other
+    // exception (not of our classes) is shown by its what(). Messages and events delivered by
+    // ProcessMessages and Run come here when their handlers throw, and the run goes on.
     void HandleException(TObject* Sender);
     void ShowException(const Exception& E);
 

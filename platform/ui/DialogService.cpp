@@ -88,6 +88,8 @@ Integer TDialogService::Execute(const TDialogRequest& Request, const std::functi
                             ": there is no display and no scripted answer");
 }
 
+bool TDialogService::CanAnswer() const { return !FScript.empty() || FDriver || QtCanShowWindows(); }
+
 TDialogService& DialogService()
 {
     static TDialogService S;

@@ -66,6 +66,9 @@ public:
     bool HasDriver() const { return static_cast<bool>(FDriver); }
     // Scripted answers not used yet.
     Integer PendingAnswers() const { return static_cast<Integer>(FScript.size()); }
+    // Whether a dialog asked for now would get an answer: a scripted one, the driver's, or a
+    // person's on a display.
+    bool CanAnswer() const;
     // Every dialog asked so far, oldest first.
     const std::vector<TDialogRecord>& History() const { return FHistory; }
     // Forgets the script, the driver and the history.

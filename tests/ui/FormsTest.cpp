@@ -43,6 +43,17 @@ public:
 QOR_MESSAGE(WM_USER + 1, &TManagerForm::UpdateForm);
 QOR_MESSAGE(WM_USER + 2, &TManagerForm::SetDataLists);
 
+// A form whose handler fails, the way a user's event handler can.
+class TFailingForm : public TForm {
+public:
+    using TForm::TForm;
+    void Fail(TMessage&) { throw EConvertError("'x' is not a valid integer value"); }
+    void Count(TMessage&) { ++Counted; }
+    int Counted = 0;
+};
+QOR_MESSAGE(WM_USER + 3, &TFailingForm::Fail);
+QOR_MESSAGE(WM_USER + 4, &TFailingForm::Count);
+
 // A window that handles its own size change and then does what every window does with it.
 class TFittingForm : public TForm {
 public:
@@ -238,6 +249,32 @@ TEST_F(UiTest, HandleExceptionShowsTheMessageAndIgnoresAbort)
     }
     Application()->OnException = nullptr;
     EXPECT_EQ(seen, "plain");
+}
+
+TEST_F(UiTest, AHeadlessRunSurvivesAFailingHandler)
+{
+    if (QtCanShowWindows())
+        GTEST_SKIP() << "a display is present: the error would be shown in a box";
+    TFailingForm f(nullptr);
+    const String title = Application()->Title();
+    Application()->SetTitle("Reports");
+    PostMessage(f.Handle(), WM_USER + 3);
+    PostMessage(f.Handle(), WM_USER + 4);
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(Application()->ProcessMessages());
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "Reports: 'x' is not a valid integer value.\n");
+    EXPECT_EQ(f.Counted, 1); // the run went on
+
+    String seen;
+    Application()->OnException = [&](TObject*, const Exception& E) { seen = E.Message(); };
+    PostMessage(f.Handle(), WM_USER + 3);
+    testing::internal::CaptureStderr();
+    Application()->ProcessMessages();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    Application()->OnException = nullptr;
+    Application()->SetTitle(title);
+    EXPECT_EQ(seen, "'x' is not a valid integer value");
 }
 
 TEST_F(UiTest, MessageDlgAnswersTheButtonPressed)
