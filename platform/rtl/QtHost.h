@@ -7,6 +7,8 @@ namespace qor {
 // With no display (neither DISPLAY nor WAYLAND_DISPLAY set) and no QT_QPA_PLATFORM chosen,
 // the offscreen platform is used, so everything but showing windows works headless.
 // Must be called from the thread that runs the GUI. Safe to call any number of times.
+// Never from static initialisation: objects that need Qt (fonts, forms, hidden helper windows)
+// are made on first use, once main has begun.
 void EnsureQtApplication();
 
 // True once a Qt application object exists.
