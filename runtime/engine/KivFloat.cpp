@@ -1,0 +1,71 @@
+#include "runtime/engine/KivFloat.h"
+
+#include <cmath>
+
+namespace qor {
+
+Int64 KivTruncToInt64(Double Value)
+{
+    const Double T = std::trunc(Value);
+    if (!(T >= -9223372036854775808.0 && T < 9223372036854775808.0))
+        throw EConvertError(FloatToStr(Value) + " is not a valid integer value");
+    return static_cast<Int64>(T);
+}
+
+TKivFloat::TKivFloat() { FDataType = dtypeFloat; }
+
+Double TKivFloat::GetValueFloat() const
+{
+    switch (FTotalType) {
+    case ttSum:
+        return FCalc.Sum();
+    case ttCount:
+        return FCalc.Count();
+    case ttMax:
+        return FCalc.Max();
+    case ttMin:
+        return FCalc.Min();
+    case ttAverage:
+        return FCalc.Average();
+    case ttValue:
+        return FCalc.Value();
+    }
+    return 0;
+}
+
+String TKivFloat::GetAsString() const { return FloatToStr(GetValueFloat()); }
+
+Int64 TKivFloat::GetAsInteger() const { return KivTruncToInt64(GetValueFloat()); }
+
+TStream* TKivFloat::GetAsStream() { AbstractError(); }
+
+TStrings* TKivFloat::GetAsStrings() { AbstractError(); }
+
+void TKivFloat::SetAsString(const String& Value) { SetValueFloat(static_cast<Double>(StrToFloat(Value))); }
+
+void TKivFloat::SetValue(const TKivRawValue& Raw)
+{
+    const Double* V = std::get_if<Double>(&Raw);
+    if (!V)
+        RawError();
+    FCalc.NewVal(*V);
+}
+
+void TKivFloat::SetData(TKivData* D)
+{
+    auto* Source = dynamic_cast<TKivFloat*>(D);
+    if (!Source)
+        throw EConvertError("Cannot take a " + D->ClassName() + " into a " + ClassName());
+    FCalc.Assign(Source->FCalc);
+    FIsNull = Source->IsNull();
+}
+
+void TKivFloat::Reset()
+{
+    TKivData::Reset();
+    FCalc.Reset();
+}
+
+QOR_PUBLISH(TKivFloat) {}
+
+} // namespace qor

@@ -1,0 +1,228 @@
+#include "runtime/engine/KivFormat.h"
+
+#include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Streams.h"
+#include "platform/ui/Controls.h"
+#include "runtime/engine/KivData.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace qor {
+
+namespace {
+
+const char* const HoursFormat = "HH:MM";
+
+// At most Count characters (not bytes) from the start of Text.
+String Utf8Prefix(std::string_view Text, std::size_t Count)
+{
+    std::size_t I = 0;
+    for (std::size_t N = 0; I < Text.size() && N < Count; ++N) {
+        ++I;
+        while (I < Text.size() && (static_cast<Byte>(Text[I]) & 0xC0) == 0x80)
+            ++I;
+    }
+    return String(Text.substr(0, I));
+}
+
+// Whole minutes as hours and minutes, "###00:00", with one sign in front of a negative count.
+String HoursText(Int64 Minutes, bool AsCurrency)
+{
+    const bool Negative = Minutes < 0;
+    const UInt64 M = Negative ? 0 - static_cast<UInt64>(Minutes) : static_cast<UInt64>(Minutes);
+    const UInt64 Hours = M / 60;
+    const UInt64 Rest = M % 60;
+    String Text;
+    if (AsCurrency)
+        Text = FormatCurr("###00", Currency::FromRaw(static_cast<Int64>(Hours) * Currency::Scale)) + ":" +
+               FormatCurr("00", Currency::FromRaw(static_cast<Int64>(Rest) * Currency::Scale));
+    else
+        Text = FormatFloat("###00", static_cast<Extended>(Hours)) + ":" + FormatFloat("00", static_cast<Extended>(Rest));
+    return Negative ? "-" + Text : Text;
+}
+
+// round(Days × 1440) as whole minutes, halves to even; out-of-range values raise EConvertError.
+Int64 MinutesOfDays(Double Days)
+{
+    const Double M = std::nearbyint(Days * 1440.0);
+    if (!(M >= -9223372036854775808.0 && M < 9223372036854775808.0))
+        throw EConvertError(FloatToStr(Days) + " is not a valid number of days");
+    return static_cast<Int64>(M);
+}
+
+// round(Raw × 1440 / 10000) for a count of ten-thousandths of days, halves to even.
+Int64 MinutesOfCurrency(Int64 Raw)
+{
+    const __int128 N = static_cast<__int128>(Raw) * 36;
+    const __int128 D = 250;
+    __int128 Q = N / D;
+    const __int128 R = N % D;
+    const __int128 Twice = (R < 0 ? -R : R) * 2;
+    if (Twice > D || (Twice == D && (Q % 2 != 0)))
+        Q += (N < 0) ? -1 : 1;
+    return static_cast<Int64>(Q);
+}
+
+} // namespace
+
+TKivRootFormat::TKivRootFormat() = default;
+TKivRootFormat::~TKivRootFormat() = default;
+
+void TKivRootFormat::Changed()
+{
+    if (FKivLabel)
+        FKivLabel->Invalidate();
+}
+
+template <class T>
+static bool Store(T& Field, const T& Value)
+{
+    if (Field == Value)
+        return false;
+    Field = Value;
+    return true;
+}
+
+void TKivRootFormat::SetDisplayFormat(const String& Value)
+{
+    if (Store(FDisplayFormat, Value))
+        Changed();
+}
+
+void TKivRootFormat::SetTextCase(TKivTextCase Value)
+{
+    if (Store(FTextCase, Value))
+        Changed();
+}
+
+void TKivRootFormat::SetFloatFormat(TFloatFormat Value)
+{
+    if (Store(FFloatFormat, Value))
+        Changed();
+}
+
+void TKivRootFormat::SetWidth(Integer Value)
+{
+    if (Store(FWidth, Value))
+        Changed();
+}
+
+void TKivRootFormat::SetDigits(Integer Value)
+{
+    if (Store(FDigits, Value))
+        Changed();
+}
+
+void TKivRootFormat::SetSuppressNulls(bool Value)
+{
+    if (Store(FSuppressNulls, Value))
+        Changed();
+}
+
+void TKivRootFormat::SetUseCurrencyDecimals(bool Value)
+{
+    if (Store(FUseCurrencyDecimals, Value))
+        Changed();
+}
+
+String TKivRootFormat::FormatAsString(TKivData* Value) const
+{
+    const bool NoFormat = TrimBlanks(FDisplayFormat).empty();
+    if (FSuppressNulls && Value->IsNull())
+        return String();
+    const Integer Digits = (FFloatFormat == ffCurrency && FUseCurrencyDecimals)
+                               ? static_cast<Integer>(FormatSettings().CurrencyDecimals)
+                               : FDigits;
+    String Text;
+    switch (Value->DataType()) {
+    case dtypeString:
+        Text = NoFormat ? Value->AsString() : FormatMaskText(FDisplayFormat, Value->AsString());
+        break;
+    case dtypeFloat:
+    case dtypeInteger:
+        if (NoFormat)
+            Text = FloatToStrF(Value->AsFloat(), FFloatFormat, FWidth, Digits);
+        else if (FDisplayFormat == HoursFormat)
+            Text = HoursText(MinutesOfDays(Value->AsFloat()), false);
+        else
+            Text = FormatFloat(FDisplayFormat, Value->AsFloat());
+        break;
+    case dtypeCurrency:
+        if (NoFormat)
+            Text = CurrToStrF(Value->AsCurrency(), FFloatFormat, Digits);
+        else if (FDisplayFormat == HoursFormat)
+            Text = HoursText(MinutesOfCurrency(Value->AsCurrency().Raw()), true);
+        else
+            Text = FormatCurr(FDisplayFormat, Value->AsCurrency());
+        break;
+    case dtypeBoolean:
+        if (NoFormat)
+            Text = Value->AsString();
+        else {
+            const std::size_t P = FDisplayFormat.find(';');
+            if (Value->AsBoolean())
+                Text = Utf8Prefix(std::string_view(FDisplayFormat).substr(0, P), 255);
+            else if (P != String::npos)
+                Text = Utf8Prefix(std::string_view(FDisplayFormat).substr(P + 1), 255);
+        }
+        break;
+    case dtypeDateTime:
+        Text = NoFormat ? Value->AsString() : FormatDateTime(FDisplayFormat, Value->AsDateTime());
+        break;
+    default:
+        Text = Value->AsString();
+        break;
+    }
+    switch (FTextCase) {
+    case tcUpper:
+        return UpperCase(Text);
+    case tcLower:
+        return LowerCase(Text);
+    default:
+        return Text;
+    }
+}
+
+TStream* TKivRootFormat::FormatAsStream(TKivData* Value)
+{
+    const String Text = FormatAsString(Value);
+    if (!FReturnStream)
+        FReturnStream = std::make_unique<TMemoryStream>();
+    FReturnStream->Clear();
+    const Byte Bom[2] = {0xFF, 0xFE};
+    FReturnStream->WriteBuffer(Bom, 2);
+    KivWriteUtf16(FReturnStream.get(), Text);
+    FReturnStream->SetPosition(0);
+    return FReturnStream.get();
+}
+
+TKivFloatFormat::TKivFloatFormat()
+{
+    FFloatFormat = ffNumber;
+    FDigits = 2;
+}
+
+QOR_PUBLISH(TKivRootFormat)
+{
+    b.Property("DisplayFormat", &TKivRootFormat::DisplayFormat, &TKivRootFormat::SetDisplayFormat).Default("");
+    b.Property("Width", &TKivRootFormat::Width, &TKivRootFormat::SetWidth).Default(15);
+    b.Property("TextCase", &TKivRootFormat::TextCase, &TKivRootFormat::SetTextCase).Default(tcNone);
+    b.Property("SuppressNulls", &TKivRootFormat::SuppressNulls, &TKivRootFormat::SetSuppressNulls).Default(false);
+    b.Property("UseCurrencyDecimals", &TKivRootFormat::UseCurrencyDecimals, &TKivRootFormat::SetUseCurrencyDecimals)
+        .Default(false);
+}
+
+QOR_PUBLISH(TKivFormat)
+{
+    b.Property("FloatFormat", &TKivFormat::FloatFormat, &TKivFormat::SetFloatFormat).Default(ffGeneral);
+    b.Property("Digits", &TKivFormat::Digits, &TKivFormat::SetDigits).Default(0);
+}
+
+QOR_PUBLISH(TKivFloatFormat)
+{
+    b.Property("FloatFormat", &TKivFloatFormat::FloatFormat, &TKivFloatFormat::SetFloatFormat).Default(ffNumber);
+    b.Property("Digits", &TKivFloatFormat::Digits, &TKivFloatFormat::SetDigits).Default(2);
+}
+
+} // namespace qor

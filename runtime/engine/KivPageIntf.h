@@ -1,0 +1,70 @@
+#pragma once
+// What the parts placed on a report page (levels, variables, totals, data-source guides, rulers)
+// ask of the page, and what a ruler container asks of its report. The page and the report
+// implement these; parts find them by looking at their parent control.
+
+#include "platform/rtl/Types.h"
+
+namespace qor {
+
+class TControl;
+class TKivDSGuide;
+class TKivLevel;
+class TKivVar;
+class TQorDataSourceManager;
+class TWinControl;
+
+class TKivPageIntf {
+public:
+    virtual ~TKivPageIntf() = default;
+
+    // A group page (levels of its main bands, data-source guides) rather than a plain page.
+    virtual bool IsGroupPage() const = 0;
+    // The page is being destroyed.
+    virtual bool PageDestroying() const = 0;
+
+    // Levels, in the order the page numbers them.
+    virtual void InsertLevel(TKivLevel* Level) = 0;
+    virtual void RemoveLevel(TKivLevel* Level) = 0;
+    virtual Integer LevelCount() const = 0;
+    virtual TKivLevel* Levels(Integer Index) const = 0;
+
+    // Variables (totals are also kept in the page's total list).
+    virtual void InsertVar(TKivVar* Var) = 0;
+    virtual void RemoveVar(TKivVar* Var) = 0;
+    // A variable's type or level changed: the designer's lists follow.
+    virtual void VarChanged() = 0;
+    // Names changed: the band and group manager refreshes.
+    virtual void UpdatePageManager() = 0;
+    virtual void PostUpdateVarlist() = 0;
+    // Opens and closes the data sets of a run.
+    virtual TQorDataSourceManager* DataSourceManager() = 0;
+
+    // Update levels of the main bands (null when the band is missing).
+    virtual TKivLevel* DetailLevel() const = 0;
+    virtual TKivLevel* HeadLevel() const = 0;
+    virtual TKivLevel* PageHeadLevel() const = 0;
+
+    // Data-source guides of a group page.
+    virtual void InsertDataSourceGuide(TKivDSGuide* Guide) = 0;
+    virtual void RemoveDataSourceGuide(TKivDSGuide* Guide) = 0;
+    virtual void Redraw() = 0;
+
+    // Bands in print order, for the rulers; HasBandList false before the page has one.
+    virtual bool HasBandList() const = 0;
+    virtual Integer BandCount() const = 0;
+    virtual TControl* Bands(Integer Index) const = 0;
+    // The page draws a border (its BorderStyle is not bsNone).
+    virtual bool HasBorder() const = 0;
+    // The page as a control.
+    virtual TWinControl* PageControl() = 0;
+};
+
+class TKivReportIntf {
+public:
+    virtual ~TKivReportIntf() = default;
+    // The report's first page; null when it has none.
+    virtual TKivPageIntf* FirstPage() const = 0;
+};
+
+} // namespace qor

@@ -1,0 +1,308 @@
+#include "runtime/engine/KivVarBase.h"
+
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StringTable.h"
+#include "runtime/engine/KivCurr.h"
+#include "runtime/engine/KivFloat.h"
+
+namespace qor {
+
+// ---- TKivLevel ---------------------------------------------------------------------------------
+
+TKivLevel::TKivLevel(TComponent* AOwner) : TControl(AOwner) {}
+
+TKivLevel::~TKivLevel()
+{
+    if (TKivPageIntf* P = GetPage())
+        P->RemoveLevel(this);
+}
+
+TKivPageIntf* TKivLevel::GetPage() const { return dynamic_cast<TKivPageIntf*>(Parent()); }
+
+void TKivLevel::SetParent(TWinControl* AParent)
+{
+    if (AParent == Parent())
+        return;
+    TKivPageIntf* NewPage = nullptr;
+    if (AParent) {
+        NewPage = dynamic_cast<TKivPageIntf*>(AParent);
+        if (!NewPage)
+            Abort();
+    }
+    if (TKivPageIntf* Old = GetPage())
+        Old->RemoveLevel(this);
+    if (NewPage)
+        NewPage->InsertLevel(this);
+    TControl::SetParent(AParent);
+}
+
+void TKivLevel::DefineProperties(TFiler& Filer)
+{
+    TControl::DefineProperties(Filer);
+    Filer.DefineProperty(
+        "IsHeader", [this](TReader& R) { FIsHeader = R.ReadBoolean(); },
+        [this](TWriter& W) { W.WriteBoolean(FIsHeader); }, FIsHeader);
+}
+
+// ---- TKivVar -----------------------------------------------------------------------------------
+
+std::unique_ptr<TKivData> KivNewData(TKivDataTypes Type)
+{
+    switch (Type) {
+    case dtypeString:
+        return std::make_unique<TKivString>();
+    case dtypeFloat:
+        return std::make_unique<TKivFloat>();
+    case dtypeInteger:
+        return std::make_unique<TKivInteger>();
+    case dtypeBoolean:
+        return std::make_unique<TKivBoolean>();
+    case dtypeDateTime:
+        return std::make_unique<TKivDateTime>();
+    case dtypeBlob:
+        return std::make_unique<TKivBlob>();
+    case dtypeMemo:
+        return std::make_unique<TKivMemo>();
+    case dtypeGraphic:
+        return std::make_unique<TKivGraphic>();
+    case dtypeCurrency:
+        return std::make_unique<TKivCurrency>();
+    default:
+        return std::make_unique<TKivUnknown>();
+    }
+}
+
+TKivVar::TKivVar(TComponent* AOwner) : TControl(AOwner) { SetVisible(false); }
+
+TKivVar::~TKivVar()
+{
+    if (TKivPageIntf* P = Page())
+        P->RemoveVar(this);
+}
+
+TKivPageIntf* TKivVar::Page() const { return dynamic_cast<TKivPageIntf*>(Parent()); }
+
+TKivData* TKivVar::GetDataNow()
+{
+    if (FUpdateMode == umNeedUpdate)
+        UpdateData();
+    return FDataNow.get();
+}
+
+TKivData* TKivVar::CheckedData()
+{
+    TKivData* D = GetData();
+    if (!D)
+        throw Exception(FmtLoadStr(56414, {Name()}));
+    return D;
+}
+
+void TKivVar::CircularError() const { throw Exception(FmtLoadStr(56413, {Name()})); }
+
+String TKivVar::GetAsString() { return CheckedData()->AsString(); }
+Int64 TKivVar::GetAsInteger() { return CheckedData()->AsInteger(); }
+Double TKivVar::GetAsFloat() { return CheckedData()->AsFloat(); }
+Currency TKivVar::GetAsCurrency() { return CheckedData()->AsCurrency(); }
+TDateTime TKivVar::GetAsDateTime() { return CheckedData()->AsDateTime(); }
+bool TKivVar::GetAsBoolean() { return CheckedData()->AsBoolean(); }
+TStream* TKivVar::GetAsStream() { return CheckedData()->AsStream(); }
+TStrings* TKivVar::GetAsStrings() { return CheckedData()->AsStrings(); }
+void TKivVar::SetAsString(const String& Value) { CheckedData()->SetAsString(Value); }
+void TKivVar::SetAsInteger(Int64 Value) { CheckedData()->SetAsInteger(Value); }
+void TKivVar::SetAsFloat(Double Value) { CheckedData()->SetAsFloat(Value); }
+void TKivVar::SetAsCurrency(Currency Value) { CheckedData()->SetAsCurrency(Value); }
+void TKivVar::SetAsDateTime(TDateTime Value) { CheckedData()->SetAsDateTime(Value); }
+void TKivVar::SetAsBoolean(bool Value) { CheckedData()->SetAsBoolean(Value); }
+void TKivVar::SetAsStream(TStream* Value) { CheckedData()->SetAsStream(Value); }
+void TKivVar::SetAsStrings(TStrings* Value) { CheckedData()->SetAsStrings(Value); }
+bool TKivVar::IsNull() { return CheckedData()->IsNull(); }
+void TKivVar::SetIsNull(bool Value) { CheckedData()->SetIsNull(Value); }
+
+void TKivVar::UpdateData()
+{
+    if (FUpdateMode != umNeedUpdate)
+        return;
+    TKivUpdateScope Scope(FUpdateMode);
+}
+
+void TKivVar::UpdateLast()
+{
+    TKivData* Now = GetDataNow();
+    if (Now && FDataLast)
+        FDataLast->SetData(Now);
+}
+
+void TKivVar::ReverseUpdate()
+{
+    TKivData* Now = GetDataNow();
+    if (Now && FDataLast)
+        Now->SetData(FDataLast.get());
+}
+
+void TKivVar::Initialize()
+{
+    FDataNow.reset();
+    FDataLast.reset();
+    FInitialized = true;
+    const TKivDataTypes Type = GetDataType();
+    FDataNow = KivNewData(Type);
+    FDataLast = KivNewData(Type);
+    if (Type == dtypeUnknown)
+        FInitialized = false;
+    if (ComponentState().Contains(csDesigning) && !FRunning)
+        FUpdateMode = umNeedUpdate;
+}
+
+void TKivVar::Reset()
+{
+    if (TKivData* D = GetDataNow())
+        D->Reset();
+}
+
+void TKivVar::ResetData()
+{
+    if (FUpdateMode != umNeedUpdate)
+        return;
+    TKivUpdateScope Scope(FUpdateMode);
+    if (FDataNow) {
+        FDataNow->Reset();
+        FDataNow->SetIsNull(true);
+    }
+}
+
+void TKivVar::SetRunning(bool Value)
+{
+    if (Value == FRunning)
+        return;
+    FRunning = Value;
+    if (!Value)
+        Initialize();
+}
+
+void TKivVar::SetUpdateLevel(TKivLevel* Value)
+{
+    if (Value == FUpdateLevel)
+        return;
+    if (FUpdateLevel)
+        FUpdateLevel->RemoveFreeNotification(this);
+    FUpdateLevel = Value;
+    if (FUpdateLevel)
+        FUpdateLevel->FreeNotification(this);
+    if (TKivPageIntf* P = Page())
+        P->VarChanged();
+}
+
+void TKivVar::SetDataType(TKivDataTypes Value)
+{
+    if (Value == FDataType)
+        return;
+    FDataType = Value;
+    if (TKivPageIntf* P = Page())
+        P->VarChanged();
+}
+
+void TKivVar::SetName(const String& NewName)
+{
+    TControl::SetName(NewName);
+    if (TKivPageIntf* P = Page())
+        P->UpdatePageManager();
+}
+
+void TKivVar::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FUpdateLevel)
+        FUpdateLevel = nullptr;
+}
+
+void TKivVar::SetParent(TWinControl* AParent)
+{
+    if (AParent == Parent())
+        return;
+    if (TKivPageIntf* Old = Page())
+        Old->RemoveVar(this);
+    TControl::SetParent(AParent);
+    if (TKivPageIntf* New = Page())
+        New->InsertVar(this);
+}
+
+TKivLevel* TKivVar::DefaultLevel(TKivPageIntf* P) const { return P->DetailLevel(); }
+
+void TKivVar::Loaded()
+{
+    TKivPageIntf* P = Page();
+    if (!FUpdateLevel && P && P->IsGroupPage())
+        SetUpdateLevel(DefaultLevel(P));
+    TControl::Loaded();
+}
+
+void TKivVar::DefineProperties(TFiler& Filer)
+{
+    TControl::DefineProperties(Filer);
+    Filer.DefineProperty(
+        "AutoVar", [this](TReader& R) { FAutovar = R.ReadBoolean(); },
+        [this](TWriter& W) { W.WriteBoolean(FAutovar); }, true);
+    Filer.DefineProperty(
+        "ID",
+        [this](TReader& R) {
+            const String Ident = R.ReadIdent();
+            const Integer V = TEnumTraits<TKivVarId>::Info()->Ordinal(Ident);
+            if (V < 0)
+                throw Exception("Cannot find " + Ident + " in TKivVarId");
+            FId = static_cast<TKivVarId>(V);
+        },
+        [this](TWriter& W) { W.WriteIdent(EnumName(FId)); }, true);
+}
+
+// ---- level operations --------------------------------------------------------------------------
+
+void KivUpdateVars(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
+{
+    for (TKivVar* V : Vars)
+        if (V->UpdateLevel() == Level)
+            V->UpdateLast();
+}
+
+void KivUpdateDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
+{
+    KivUpdateVars(Vars, Level);
+    for (TKivVar* V : Vars)
+        if (V->UpdateLevel() == Level)
+            V->SetUpdateMode(umNeedUpdate);
+    for (TKivVar* V : Vars)
+        if (V->UpdateLevel() == Level)
+            V->UpdateData();
+}
+
+void KivResetDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
+{
+    KivUpdateVars(Vars, Level);
+    for (TKivVar* V : Vars)
+        if (V->UpdateLevel() == Level)
+            V->SetUpdateMode(umNeedUpdate);
+    for (TKivVar* V : Vars)
+        if (V->UpdateLevel() == Level)
+            V->ResetData();
+}
+
+void KivReverseUpdateDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
+{
+    for (TKivVar* V : Vars)
+        if (V->UpdateLevel() == Level)
+            V->ReverseUpdate();
+}
+
+void KivUpdateAllData(const std::vector<TKivVar*>& Vars)
+{
+    for (TKivVar* V : Vars)
+        V->UpdateData();
+}
+
+QOR_PUBLISH(TKivLevel) {}
+
+QOR_PUBLISH(TKivVar)
+{
+    b.Property("UpdateLevel", &TKivVar::UpdateLevel, &TKivVar::SetUpdateLevel).Default(nullptr);
+}
+
+} // namespace qor
