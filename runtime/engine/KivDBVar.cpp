@@ -1,0 +1,302 @@
+#include "runtime/engine/KivDBVar.h"
+
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/Streams.h"
+#include "runtime/engine/QorDS.h"
+
+namespace qor {
+
+bool kivvarFmtBCDUseCurrency = false;
+
+TKivDataTypes GetQorDataType(TFieldType FieldType)
+{
+    switch (static_cast<TFieldType>(static_cast<Integer>(FieldType) & 0x7F)) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftWideMemo:
+        return dtypeString;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftLargeint:
+    case ftLongWord:
+    case ftShortint:
+    case ftByte:
+    case ftAutoInc:
+        return dtypeInteger;
+    case ftBoolean:
+        return dtypeBoolean;
+    case ftFloat:
+    case ftBCD:
+    case ftSingle:
+        return dtypeFloat;
+    case ftCurrency:
+        return dtypeCurrency;
+    case ftFMTBcd:
+        return kivvarFmtBCDUseCurrency ? dtypeCurrency : dtypeFloat;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftOraTimeStamp:
+        return dtypeDateTime;
+    case ftMemo:
+        return dtypeMemo;
+    case ftGraphic:
+        return dtypeGraphic;
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftFmtMemo:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftCursor:
+    case ftADT:
+    case ftArray:
+    case ftReference:
+    case ftDataSet:
+    case ftOraBlob:
+    case ftOraClob:
+    case ftVariant:
+    case ftInterface:
+    case ftIDispatch:
+    case ftGuid:
+    case ftConnection:
+    case ftParams:
+    case ftStream:
+    case ftObject:
+        return dtypeBlob;
+    default:
+        return dtypeUnknown;
+    }
+}
+
+TKivDBVar::TKivDBVar(TComponent* AOwner) : TKivVar(AOwner), FDataLink(std::make_unique<TFieldDataLink>())
+{
+    FId = vidDBVar;
+    FActive = false;
+    FDataLink->SetControl(this);
+    FDataLink->OnActiveChange = [this](TObject* Sender) { ActiveChange(Sender); };
+}
+
+TKivDBVar::~TKivDBVar()
+{
+    FDataLink->OnActiveChange = nullptr;
+    FDataLink->SetDataSource(nullptr);
+}
+
+void TKivDBVar::SetDataSource(TDataSource* Value)
+{
+    TDataSource* Old = FDataLink->DataSource();
+    if (Value == Old)
+        return;
+    if (Old)
+        Old->RemoveFreeNotification(this);
+    FDataLink->SetDataSource(Value);
+    if (Value)
+        Value->FreeNotification(this);
+}
+
+void TKivDBVar::SetDataField(const String& Value)
+{
+    FDataField = Value;
+    FDataLink->SetFieldName(Value);
+}
+
+TField* TKivDBVar::Field() const { return FFieldNo < 0 ? nullptr : FDataLink->Field(); }
+
+TFieldType TKivDBVar::GetFieldDataType() const
+{
+    if (TField* F = Field())
+        return F->DataType();
+    TDataSet* DataSet = FDataLink->DataSet();
+    if (FDataField.empty() || !DataSet)
+        return ftUnknown;
+    try {
+        if (const TFieldDef* Def = DataSet->FieldDefs()->FindDef(FDataField))
+            return Def->DataType();
+        DataSet->FieldDefs()->Update();
+        if (const TFieldDef* Def = DataSet->FieldDefs()->FindDef(FDataField))
+            return Def->DataType();
+    } catch (const Exception&) {
+        // a lookup that fails counts as not found
+    }
+    return ftUnknown;
+}
+
+TKivDataTypes TKivDBVar::GetDataType() const
+{
+    TField* F = Field();
+    return F ? GetQorDataType(F->DataType()) : dtypeUnknown;
+}
+
+void TKivDBVar::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TKivVar::Notification(AComponent, Operation);
+    if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource())
+        FDataLink->SetDataSource(nullptr);
+}
+
+void TKivDBVar::ActiveChange(TObject*)
+{
+    // Opening the data set from Initialize reaches here too; Initialize sets the state itself.
+    if (FInitializing)
+        return;
+    const bool Now = FDataLink->Active();
+    if (Now == FActive)
+        return;
+    FActive = Now;
+    if (Now)
+        Initialize();
+    else {
+        FFieldNo = -1;
+        if (FDataNow)
+            FDataNow->Reset();
+    }
+}
+
+void TKivDBVar::Initialize()
+{
+    FActive = false;
+    FFieldNo = -1;
+    TDataSource* DS = FDataLink->DataSource();
+    if (DS && DS->DataSet()) {
+        FInitializing = true;
+        try {
+            TKivPageIntf* P = Page();
+            if (FRunning && P && P->DataSourceManager())
+                FActive = P->DataSourceManager()->ActivateDataSource(DS);
+            else
+                FActive = DS->DataSet()->Active();
+            if (FActive)
+                if (TField* F = DS->DataSet()->FindField(FDataField))
+                    FFieldNo = DS->DataSet()->Fields()->IndexOf(F);
+        } catch (const Exception&) {
+            // a data set that cannot be opened leaves the variable inactive
+        }
+        FInitializing = false;
+    }
+    TKivVar::Initialize();
+}
+
+bool TKivDBVar::IgnoresNulls(const TField* F) const
+{
+    // An ASCII table reads its empty fields as values.
+    const TDataSet* DataSet = F->DataSet();
+    if (!DataSet || DataSet->ClassName() != "TTable")
+        return false;
+    const TPropInfo* Info = DataSet->ClassType()->FindProperty("TableType");
+    if (!Info)
+        return false;
+    const TPropValue V = Info->GetValue(DataSet);
+    const Int64* Ordinal = std::get_if<Int64>(&V);
+    return Ordinal && *Ordinal == 4;
+}
+
+void TKivDBVar::ReadField(TField* F, TKivData* D)
+{
+    switch (static_cast<TFieldType>(static_cast<Integer>(F->DataType()) & 0x7F)) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftWideMemo:
+        D->SetAsString(F->AsString());
+        break;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftLargeint:
+    case ftLongWord:
+    case ftShortint:
+    case ftByte:
+    case ftAutoInc:
+        D->SetAsInteger(F->AsLargeInt());
+        break;
+    case ftBoolean:
+        D->SetAsBoolean(F->AsBoolean());
+        break;
+    case ftFloat:
+    case ftBCD:
+    case ftSingle:
+    case ftCurrency:
+    case ftFMTBcd:
+        // currency values are taken exactly
+        if (D->DataType() == dtypeCurrency)
+            D->SetAsCurrency(F->IsNull() ? Currency() : F->AsCurrency());
+        else
+            D->SetAsFloat(F->IsNull() ? 0.0 : F->AsFloat());
+        break;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftOraTimeStamp:
+        D->SetAsDateTime(F->IsNull() ? 0.0 : F->AsDateTime());
+        break;
+    case ftMemo: {
+        D->Reset();
+        TStringList Lines;
+        Lines.SetText(F->AsString());
+        D->SetAsStrings(&Lines);
+        break;
+    }
+    case ftUnknown:
+        D->Reset();
+        break;
+    default:
+        if (GetQorDataType(F->DataType()) != dtypeBlob && F->DataType() != ftGraphic)
+            break;
+        D->Reset();
+        TStream* S = D->AsStream();
+        if (auto* Blob = dynamic_cast<TBlobField*>(F))
+            Blob->SaveToStream(S);
+        else if (auto* Binary = dynamic_cast<TBinaryField*>(F))
+            Binary->SaveToStream(S);
+        else {
+            const String Bytes = F->AsString();
+            if (!Bytes.empty())
+                S->WriteBuffer(Bytes.data(), static_cast<Int64>(Bytes.size()));
+        }
+        S->SetPosition(0);
+        break;
+    }
+}
+
+void TKivDBVar::UpdateData()
+{
+    if (FUpdateMode != umNeedUpdate)
+        return;
+    TKivUpdateScope Scope(FUpdateMode);
+    TKivData* D = FDataNow.get();
+    if (!D)
+        return;
+    TField* F = Field();
+    if (!F) {
+        D->Reset();
+        return;
+    }
+    try {
+        FDisplayText = F->DisplayText();
+        if (F->IsNull() && !IgnoresNulls(F)) {
+            D->Reset();
+            D->SetIsNull(true);
+            return;
+        }
+        D->SetIsNull(false);
+        ReadField(F, D);
+    } catch (const Exception&) {
+        D->Reset();
+    }
+}
+
+QOR_PUBLISH(TKivDBVar)
+{
+    b.Property("DataSource", &TKivDBVar::DataSource, &TKivDBVar::SetDataSource).Default(nullptr);
+    b.Property("DataField", &TKivDBVar::DataField, &TKivDBVar::SetDataField).Default("");
+}
+
+} // namespace qor

@@ -1,0 +1,234 @@
+#include "runtime/engine/KivTotalvar.h"
+
+#include "platform/rtl/StringTable.h"
+#include "runtime/engine/KivCurr.h"
+#include "runtime/engine/KivFloat.h"
+
+namespace qor {
+
+namespace {
+
+void SetTotalTypeOf(TKivData* D, TKivTotalType T)
+{
+    if (auto* F = dynamic_cast<TKivFloat*>(D))
+        F->SetTotalType(T);
+    else if (auto* C = dynamic_cast<TKivCurrency*>(D))
+        C->SetTotalType(T);
+}
+
+} // namespace
+
+TKivTotalvar::TKivTotalvar(TComponent* AOwner) : TKivVar(AOwner) { FId = vidTotalVar; }
+
+TKivTotalvar::~TKivTotalvar() = default;
+
+void TKivTotalvar::SetVariable(TKivVar* Value)
+{
+    if (Value == FVariable)
+        return;
+    if (FVariable)
+        FVariable->RemoveFreeNotification(this);
+    FVariable = Value;
+    if (FVariable)
+        FVariable->FreeNotification(this);
+    if (TKivPageIntf* P = Page())
+        P->VarChanged();
+}
+
+void TKivTotalvar::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TKivVar::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FVariable)
+        SetVariable(nullptr);
+}
+
+TKivDataTypes TKivTotalvar::GetDataType() const
+{
+    if (!FInitialized && FVariable)
+        FIsCurrency = FVariable->DataType() == dtypeCurrency;
+    return FIsCurrency ? dtypeCurrency : dtypeFloat;
+}
+
+bool TKivTotalvar::GetActive() const { return FVariable && FVariable->Active(); }
+
+TKivData* TKivTotalvar::GetDataNow() { throw Exception(FmtLoadStr(56415, {Name()})); }
+
+std::size_t TKivTotalvar::CheckLevel(Integer Level) const
+{
+    if (Level < 0 || Level >= LevelCount())
+        throw Exception("Total variable " + Name() + " has no level " + IntToStr(Level) +
+                        (LevelCount() == 0 ? String(" (it has no levels; is it initialized?)")
+                                           : " (levels 0 to " + IntToStr(LevelCount() - 1) + ")"));
+    return static_cast<std::size_t>(Level);
+}
+
+TKivData* TKivTotalvar::GetLevelNow(Integer Level, TKivTotalType TotalType)
+{
+    if (FUpdateMode == umNeedUpdate)
+        UpdateData();
+    TKivData* D = FDataNowList[CheckLevel(Level)].get();
+    SetTotalTypeOf(D, TotalType);
+    return D;
+}
+
+TKivData* TKivTotalvar::GetLevelLast(Integer Level, TKivTotalType TotalType)
+{
+    TKivData* D = FDataLastList[CheckLevel(Level)].get();
+    SetTotalTypeOf(D, TotalType);
+    return D;
+}
+
+bool TKivTotalvar::LevelMarked(Integer Level) const { return FResetNowList[CheckLevel(Level)] != 0; }
+
+void TKivTotalvar::ResetLevel(Integer Level) { FResetNowList[CheckLevel(Level)] = 1; }
+
+void TKivTotalvar::ResetMarkedLevel(Integer Level)
+{
+    const std::size_t I = CheckLevel(Level);
+    if (FResetNowList[I]) {
+        FDataNowList[I]->Reset();
+        FResetNowList[I] = 0;
+    }
+}
+
+void TKivTotalvar::ResetAtlevel(Integer Level) { FDataNowList[CheckLevel(Level)]->Reset(); }
+
+void TKivTotalvar::UpdateAtlevel(Integer Level)
+{
+    const std::size_t I = CheckLevel(Level);
+    FDataLastList[I]->SetData(FDataNowList[I].get());
+}
+
+void TKivTotalvar::UpdateLast()
+{
+    for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
+        FDataLastList[I]->SetData(FDataNowList[I].get());
+        FResetLastList[I] = FResetNowList[I];
+    }
+}
+
+void TKivTotalvar::ReverseUpdate()
+{
+    for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
+        FDataNowList[I]->SetData(FDataLastList[I].get());
+        FResetNowList[I] = FResetLastList[I];
+    }
+}
+
+void TKivTotalvar::ResetData()
+{
+    if (FUpdateMode != umNeedUpdate)
+        return;
+    TKivUpdateScope Scope(FUpdateMode);
+    for (std::size_t I = 0; I < FDataNowList.size(); ++I)
+        if (FResetNowList[I]) {
+            FDataNowList[I]->Reset();
+            FResetNowList[I] = 0;
+        }
+}
+
+void TKivTotalvar::DeleteLevels()
+{
+    FDataNowList.clear();
+    FDataLastList.clear();
+    FResetNowList.clear();
+    FResetLastList.clear();
+    FIsCurrency = false;
+}
+
+void TKivTotalvar::AddLevels()
+{
+    DeleteLevels();
+    FIsCurrency = FVariable && FVariable->DataType() == dtypeCurrency;
+    TKivPageIntf* P = Page();
+    const Integer Count = P ? P->LevelCount() : 0;
+    for (Integer I = 0; I < Count; ++I) {
+        FDataNowList.push_back(KivNewData(FIsCurrency ? dtypeCurrency : dtypeFloat));
+        FDataLastList.push_back(KivNewData(FIsCurrency ? dtypeCurrency : dtypeFloat));
+        FResetNowList.push_back(0);
+        FResetLastList.push_back(0);
+    }
+}
+
+void TKivTotalvar::Initialize()
+{
+    AddLevels();
+    for (auto& D : FDataNowList)
+        D->Reset();
+    for (auto& D : FDataLastList)
+        D->Reset();
+    if (ComponentState().Contains(csDesigning) && !FRunning)
+        FUpdateMode = umNeedUpdate;
+    FInitialized = true;
+}
+
+void TKivTotalvar::TakeIn(Double F, Currency C, bool Null)
+{
+    TKivPageIntf* P = Page();
+    const Integer PageLevels = P ? P->LevelCount() : 0;
+    for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
+        if (FResetNowList[I]) {
+            FDataNowList[I]->Reset();
+            FResetNowList[I] = 0;
+        }
+        const Integer Index = static_cast<Integer>(I);
+        const bool Header = Index < PageLevels && P->Levels(Index) && P->Levels(Index)->IsHeader();
+        if (Header || (FIgnoreNulls && Null))
+            continue;
+        if (FIsCurrency)
+            static_cast<TKivCurrency*>(FDataNowList[I].get())->SetValueCurrency(C);
+        else
+            static_cast<TKivFloat*>(FDataNowList[I].get())->SetValueFloat(F);
+    }
+}
+
+void TKivTotalvar::UpdateData()
+{
+    if (FUpdateMode == umUpdating)
+        CircularError();
+    if (FUpdateMode != umNeedUpdate)
+        return;
+    TKivUpdateScope Scope(FUpdateMode);
+    Double F = 0;
+    Currency C;
+    bool Null = false;
+    bool Read = FVariable != nullptr;
+    if (Read && ComponentState().Contains(csDesigning)) {
+        if (!FVariable->Initialized())
+            FVariable->Initialize();
+        Read = FVariable->Active();
+    }
+    if (Read && FVariable->Data()) {
+        Null = FVariable->IsNull();
+        switch (FVariable->DataType()) {
+        case dtypeFloat:
+        case dtypeInteger:
+        case dtypeCurrency:
+            F = FVariable->AsFloat();
+            C = FVariable->AsCurrency();
+            break;
+        case dtypeBoolean:
+            F = FVariable->AsBoolean() ? 1 : 0;
+            break;
+        default:
+            break;
+        }
+    }
+    TakeIn(F, C, Null);
+}
+
+void KivResetTotalLevel(const std::vector<TKivTotalvar*>& Totals, TKivLevel* Level)
+{
+    if (!Level)
+        throw Exception("No level given for the totals to reset");
+    for (TKivTotalvar* T : Totals)
+        T->ResetLevel(Level->Level());
+}
+
+QOR_PUBLISH(TKivTotalvar)
+{
+    b.Property("Variable", &TKivTotalvar::Variable, &TKivTotalvar::SetVariable).Default(nullptr);
+    b.Property("IgnoreNulls", &TKivTotalvar::IgnoreNulls, &TKivTotalvar::SetIgnoreNulls).Default(false);
+}
+
+} // namespace qor

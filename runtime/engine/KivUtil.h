@@ -1,0 +1,117 @@
+#pragma once
+// Small services of the report engine and the designer: blank tests and trimming, names for new
+// report components, conversion between inches, millimetres and centimetres, and the designer's
+// measuring rulers.
+
+#include "platform/ui/StdCtrls.h"
+#include "runtime/engine/KivPageIntf.h"
+
+#include <memory>
+#include <vector>
+
+namespace qor {
+
+enum TKivUnits : Byte { unitInches, unitMiliMeters, unitCentiMeters };
+QOR_ENUM_NAMES(TKivUnits, "unitInches", "unitMiliMeters", "unitCentiMeters");
+
+// True when every character is a blank (also for empty text).
+bool KivEmpty(const String& Text);
+// Text without its trailing blanks.
+String KivRightTrim(const String& Text);
+// "TKivBand" gives "Band", "Title" gives "itle"; other text is unchanged.
+String KivStripFirst(const String& Text);
+// An identifier made of Text: the first character a letter or "_", the others letters, digits or
+// "_"; every other character (accented letters too) becomes one "_".
+String KivMakeValidIDent(const String& Text, bool StripFirst);
+// Names Component Ident: false for a blank or invalid identifier or a name already taken.
+bool KivSetComponentName(TComponent* Component, const String& Ident);
+// Names Component after Text, then Text1, Text2 ... until a name is free; false when Text makes
+// no valid identifier.
+bool KivAutoSetComponentName(TComponent* Component, const String& Text, bool StripFirst);
+
+// Conversions between units; an unknown unit gives 0.
+class TKivUnitMaster : public TObject {
+    QOR_CLASS(TKivUnitMaster, TObject)
+public:
+    TKivUnitMaster() = default;
+    Double ToIn(TKivUnits From, Double Value) const;
+    Double ToMM(TKivUnits From, Double Value) const;
+    Double ToCM(TKivUnits From, Double Value) const;
+    Double InTo(TKivUnits UTo, Double Value) const;
+    Double MMTo(TKivUnits UTo, Double Value) const;
+    Double CMTo(TKivUnits UTo, Double Value) const;
+    Double UnitToUnit(TKivUnits From, TKivUnits UTo, Double Value) const;
+};
+
+// A measuring ruler beside a band (vertical) or above the page (horizontal), with a cross-hair at
+// the mouse position.
+class TKivRuler : public TCustomPanel {
+    QOR_CLASS(TKivRuler, TCustomPanel)
+public:
+    explicit TKivRuler(TComponent* AOwner);
+
+    bool Vertical() const { return FVertical; }
+    void SetVertical(bool Value);
+    Integer PixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(Integer Value);
+    TKivUnits Units() const { return FUnits; }
+    void SetUnits(TKivUnits Value);
+    // Scroll offset of the object being measured.
+    Integer StartPixels() const { return FStartPixels; }
+    void SetStartPixels(Integer Value);
+    bool ShowCrossHair() const { return FShowCrossHair; }
+    void SetShowCrossHair(bool Value);
+    Integer CrossHairPosition() const { return FCrossHairPosition; }
+    void SetCrossHairPosition(Integer Value) { FCrossHairPosition = Value; }
+    TKivUnitMaster* UnitMaster() const { return FUnitMaster.get(); }
+
+    // Moves the cross-hair to Position (along the ruler).
+    void UpdateHair(Integer Position);
+    // The one-pixel strip the cross-hair at Position covers.
+    TRect HairRect(Integer Position) const;
+
+protected:
+    void Paint() override;
+
+private:
+    bool FVertical = false;
+    Integer FPixelsPerInch;
+    TKivUnits FUnits = unitInches;
+    Integer FStartPixels = 0;
+    bool FShowCrossHair = true;
+    Integer FCrossHairPosition = 0;
+    std::unique_ptr<TKivUnitMaster> FUnitMaster;
+};
+
+// The rulers of a page's bands, standing just left of the page.
+class TKivRulerContainer : public TCustomPanel {
+    QOR_CLASS(TKivRulerContainer, TCustomPanel)
+public:
+    explicit TKivRulerContainer(TComponent* AOwner);
+    ~TKivRulerContainer() override;
+
+    Integer RulerCount() const { return static_cast<Integer>(FRulers.size()); }
+    TKivRuler* Rulers(Integer Index) const { return FRulers.at(static_cast<std::size_t>(Index)); }
+    bool ShowCrossHair() const { return FShowCrossHair; }
+    void SetShowCrossHair(bool Value) { FShowCrossHair = Value; }
+    Integer CrossHairPosition() const { return FCrossHairPosition; }
+    // Copied to every ruler.
+    void SetPixelsPerInch(Integer Value);
+    void SetUnits(TKivUnits Value);
+
+    // The report's first page when the container stands on a report.
+    TKivPageIntf* GetPage() const;
+    // One ruler per band of the page, placed beside it.
+    void UpdateRulers();
+    // Moves the cross-hair to Position (container coordinates) across the rulers.
+    void UpdateHair(Integer Position);
+
+private:
+    TKivRuler* RulerAt(Integer Y) const;
+
+    std::vector<TKivRuler*> FRulers;
+    bool FShowCrossHair = true;
+    Integer FCrossHairPosition = 0;
+};
+
+} // namespace qor
