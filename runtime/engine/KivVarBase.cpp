@@ -84,8 +84,20 @@ TKivPageIntf* TKivVar::Page() const { return dynamic_cast<TKivPageIntf*>(Parent(
 
 TKivData* TKivVar::GetDataNow()
 {
+    // A read during the variable's own refresh enters UpdateData again, so kinds that read other
+    // variables report the circle instead of reading a half-made value.
+    if (FUpdateMode != umNoUpdate)
+        UpdateData();
+    return FDataNow.get();
+}
+
+TKivData* TKivVar::SettableData()
+{
+    // Setting during the variable's own refresh (its OnGetData) stores into the value being made.
     if (FUpdateMode == umNeedUpdate)
         UpdateData();
+    if (!FDataNow)
+        throw Exception(FmtLoadStr(56414, {Name()}));
     return FDataNow.get();
 }
 
@@ -107,16 +119,16 @@ TDateTime TKivVar::GetAsDateTime() { return CheckedData()->AsDateTime(); }
 bool TKivVar::GetAsBoolean() { return CheckedData()->AsBoolean(); }
 TStream* TKivVar::GetAsStream() { return CheckedData()->AsStream(); }
 TStrings* TKivVar::GetAsStrings() { return CheckedData()->AsStrings(); }
-void TKivVar::SetAsString(const String& Value) { CheckedData()->SetAsString(Value); }
-void TKivVar::SetAsInteger(Int64 Value) { CheckedData()->SetAsInteger(Value); }
-void TKivVar::SetAsFloat(Double Value) { CheckedData()->SetAsFloat(Value); }
-void TKivVar::SetAsCurrency(Currency Value) { CheckedData()->SetAsCurrency(Value); }
-void TKivVar::SetAsDateTime(TDateTime Value) { CheckedData()->SetAsDateTime(Value); }
-void TKivVar::SetAsBoolean(bool Value) { CheckedData()->SetAsBoolean(Value); }
-void TKivVar::SetAsStream(TStream* Value) { CheckedData()->SetAsStream(Value); }
-void TKivVar::SetAsStrings(TStrings* Value) { CheckedData()->SetAsStrings(Value); }
+void TKivVar::SetAsString(const String& Value) { SettableData()->SetAsString(Value); }
+void TKivVar::SetAsInteger(Int64 Value) { SettableData()->SetAsInteger(Value); }
+void TKivVar::SetAsFloat(Double Value) { SettableData()->SetAsFloat(Value); }
+void TKivVar::SetAsCurrency(Currency Value) { SettableData()->SetAsCurrency(Value); }
+void TKivVar::SetAsDateTime(TDateTime Value) { SettableData()->SetAsDateTime(Value); }
+void TKivVar::SetAsBoolean(bool Value) { SettableData()->SetAsBoolean(Value); }
+void TKivVar::SetAsStream(TStream* Value) { SettableData()->SetAsStream(Value); }
+void TKivVar::SetAsStrings(TStrings* Value) { SettableData()->SetAsStrings(Value); }
 bool TKivVar::IsNull() { return CheckedData()->IsNull(); }
-void TKivVar::SetIsNull(bool Value) { CheckedData()->SetIsNull(Value); }
+void TKivVar::SetIsNull(bool Value) { SettableData()->SetIsNull(Value); }
 
 void TKivVar::UpdateData()
 {

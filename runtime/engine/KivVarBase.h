@@ -79,7 +79,8 @@ public:
     TKivPageIntf* Page() const;
 
     // The current value, refreshed first when stale. Reading a variable that has no value yet
-    // raises "Datatype is bad for variable: %s".
+    // raises "Datatype is bad for variable: %s"; reading an expression variable or a total during
+    // its own refresh raises "Circular variable reference for variable: %s".
     String AsString() { return GetAsString(); }
     Int64 AsInteger() { return GetAsInteger(); }
     Double AsFloat() { return GetAsFloat(); }
@@ -132,6 +133,8 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // The current value; raises "Datatype is bad for variable: %s" when there is none.
     TKivData* CheckedData();
+    // The current value for a setter: refreshed first when stale, not while being refreshed.
+    TKivData* SettableData();
     [[noreturn]] void CircularError() const;
     // The level a variable without one takes when loaded on a group page.
     virtual TKivLevel* DefaultLevel(TKivPageIntf* Page) const;
