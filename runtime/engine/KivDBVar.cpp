@@ -146,8 +146,6 @@ void TKivDBVar::ActiveChange(TObject*)
     if (FInitializing)
         return;
     const bool Now = FDataLink->Active();
-    if (Now == FActive)
-        return;
     FActive = Now;
     if (Now)
         Initialize();
