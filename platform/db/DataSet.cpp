@@ -10,8 +10,9 @@ namespace qor {
 
 void DatabaseError(const String& Message, const TComponent* Component)
 {
-    if (Component && !Component->Name().empty())
-        throw EDatabaseError(Component->Name() + ": " + Message);
+    if (Component)
+        throw EDatabaseError((Component->Name().empty() ? Component->ClassName() : Component->Name()) + ": " +
+                             Message);
     throw EDatabaseError(Message);
 }
 

@@ -23,7 +23,8 @@ QOR_ENUM_NAMES(TDataSetState, "dsInactive", "dsBrowse", "dsEdit", "dsInsert", "d
 
 using TDataSetNotifyEvent = TEvent<TDataSet*>;
 
-// Raises EDatabaseError with Message, prefixed by "Name: " of Component when it has a name.
+// Raises EDatabaseError with Message, prefixed by "Name: " of Component (its class name when it has
+// no name), so every message says which data set, field or database it is about.
 [[noreturn]] void DatabaseError(const String& Message, const TComponent* Component = nullptr);
 
 // ---- field definitions -----------------------------------------------------------------------

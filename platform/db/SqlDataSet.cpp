@@ -40,6 +40,21 @@ String FromQ(const QString& S)
     return String(B.constData(), static_cast<std::size_t>(B.size()));
 }
 
+// One message for a failure: the database's own words when it gave some (the driver's words,
+// "Unable to execute statement", only when it did not), on one line.
+String ErrorText(const QSqlError& E)
+{
+    String Text = Trim(FromQ(E.databaseText()));
+    if (Text.empty())
+        Text = Trim(FromQ(E.driverText()));
+    if (Text.empty())
+        Text = Trim(FromQ(E.text()));
+    for (char& C : Text)
+        if (C == '\n' || C == '\r')
+            C = ' ';
+    return Text;
+}
+
 // ---- parameters ----------------------------------------------------------------------------
 
 bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
@@ -411,7 +426,7 @@ void TDatabase::SetConnected(bool Value)
             Db.setConnectOptions(FDatabaseName == ":memory:" ? QString() : QString("QSQLITE_OPEN_READWRITE_IF_EXISTS"));
         }
         if (!Db.open())
-            Failure = FromQ(Db.lastError().text());
+            Failure = ErrorText(Db.lastError());
     }
     if (!Failure.empty()) {
         QSqlDatabase::removeDatabase(Name);
@@ -426,7 +441,7 @@ Int64 TDatabase::ExecSQL(const String& Sql)
     SetConnected(true);
     QSqlQuery Q(FImpl->Db());
     if (!Q.exec(ToQ(Sql)))
-        DatabaseError("SQL error: " + FromQ(Q.lastError().text()), this);
+        DatabaseError("SQL error: " + ErrorText(Q.lastError()), this);
     return Q.numRowsAffected();
 }
 
@@ -553,11 +568,11 @@ Int64 TQuery::ExecSQL()
     ScanSql(FSQL->Text(), &Sql, Names);
     QSqlQuery Q(Db->Impl()->Db());
     if (!Q.prepare(ToQ(Sql)))
-        Error("SQL error: " + FromQ(Q.lastError().text()));
+        Error("SQL error: " + ErrorText(Q.lastError()));
     for (std::size_t i = 0; i < Names.size(); ++i)
         Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
     if (!Q.exec())
-        Error("SQL error: " + FromQ(Q.lastError().text()));
+        Error("SQL error: " + ErrorText(Q.lastError()));
     return Q.numRowsAffected();
 }
 
@@ -694,7 +709,7 @@ void TQuery::InternalOpen()
     QSqlQuery Q(Db);
     Q.setForwardOnly(true);
     if (!Q.prepare(ToQ(Sql)))
-        Error("SQL error: " + FromQ(Q.lastError().text()));
+        Error("SQL error: " + ErrorText(Q.lastError()));
     // Known before running it, where the driver allows: a statement that returns no rows must
     // not be run by opening.
     const std::optional<std::vector<String>> DeclaredTypes = SqliteDeclaredTypes(Db, Sql);
@@ -704,7 +719,7 @@ void TQuery::InternalOpen()
     for (std::size_t i = 0; i < Names.size(); ++i)
         Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
     if (!Q.exec())
-        Error("SQL error: " + FromQ(Q.lastError().text()));
+        Error("SQL error: " + ErrorText(Q.lastError()));
     if (!Q.isSelect())
         Error("The statement returns no rows (use ExecSQL)");
 
@@ -748,7 +763,7 @@ void TQuery::InternalOpen()
         }
     }
     if (Q.lastError().isValid())
-        Error("SQL error: " + FromQ(Q.lastError().text()));
+        Error("SQL error: " + ErrorText(Q.lastError()));
 
     // Text columns of unknown width take the width of their longest value.
     bool Resize = false;

@@ -225,6 +225,25 @@ TEST(DataSetErrors, SqlProblemsCarryTheDatabaseMessage)
     EXPECT_EQ(Q.ExecSQL(), 2);
 }
 
+TEST(DataSetErrors, AFailingQuerySaysOneThingAndNamesItsQuery)
+{
+    TDatabase Db(nullptr);
+    Db.SetDatabaseName(":memory:");
+    Db.ExecSQL("CREATE TABLE t (a INTEGER)");
+    TQuery Q(nullptr);
+    Q.SetDatabase(&Db);
+    Q.SQL()->SetText("SELECT nope FROM t");
+    // the database's message alone, not run together with the driver's "Unable to execute statement"
+    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "TQuery: SQL error: no such column: nope");
+    Q.SetName("Orders");
+    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "Orders: SQL error: no such column: nope");
+    EXPECT_EQ(ErrorOf([&] { Q.ExecSQL(); }), "Orders: SQL error: no such column: nope");
+    EXPECT_EQ(ErrorOf([&] { Db.ExecSQL("UPDATE t SET nope = 1"); }), "TDatabase: SQL error: no such column: nope");
+    TCsvDataSet Csv(nullptr);
+    Csv.SetCsvText("");
+    EXPECT_EQ(ErrorOf([&] { Csv.Open(); }), "TCsvDataSet: CSV text is empty: the header line is missing");
+}
+
 TEST(SqlQuery, DeclaredTypesAndParameters)
 {
     Integer Size, Precision;

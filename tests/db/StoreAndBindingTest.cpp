@@ -128,9 +128,9 @@ TEST(CsvInference, HeaderProblems)
 {
     TCsvDataSet DS(nullptr);
     DS.SetCsvText("A,,C\n1,2,3\n");
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }), "column 2 of the header in CSV text has no name");
+    EXPECT_EQ(ErrorOf([&] { DS.Open(); }), "TCsvDataSet: column 2 of the header in CSV text has no name");
     DS.SetCsvText("A,a\n1,2\n");
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }), "the header in CSV text names column 'a' twice");
+    EXPECT_EQ(ErrorOf([&] { DS.Open(); }), "TCsvDataSet: the header in CSV text names column 'a' twice");
     DS.SetCsvText("Name\n\xC3\x84rger\n");
     DS.Open();
     EXPECT_EQ(DS.FieldByName("Name")->AsString(), "\xC3\x84rger");
