@@ -48,6 +48,13 @@ Currency::Currency(Double Value)
         FValue = 0;
         return;
     }
+    // Quick way for values that are whole ten-thousandths once scaled (most amounts): below 10^15
+    // the scaled Double is then the 15-digit decimal value, so the result is the same.
+    const Double Scaled = Value * Scale;
+    if (std::fabs(Scaled) < 1e15 && std::nearbyint(Scaled) == Scaled) {
+        FValue = static_cast<Int64>(Scaled);
+        return;
+    }
     // The decimal expansion to 15 significant digits: Value = Digits * 10^(Exp - 14).
     char buf[40];
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, 14);

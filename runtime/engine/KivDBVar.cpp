@@ -106,6 +106,20 @@ void TKivDBVar::SetDataField(const String& Value)
     FDataLink->SetFieldName(Value);
 }
 
+const String& TKivDBVar::DisplayText() const
+{
+    if (FDisplayPending) {
+        FDisplayPending = false;
+        try {
+            TField* F = Field();
+            FDisplayText = F ? F->DisplayText() : String();
+        } catch (const Exception&) {
+            FDisplayText.clear();
+        }
+    }
+    return FDisplayText;
+}
+
 TField* TKivDBVar::Field() const { return FFieldNo < 0 ? nullptr : FDataLink->Field(); }
 
 TFieldType TKivDBVar::GetFieldDataType() const
@@ -273,12 +287,14 @@ void TKivDBVar::UpdateData()
     if (!D)
         return;
     TField* F = Field();
+    FDisplayPending = false;
+    FDisplayText.clear();
     if (!F) {
         D->Reset();
         return;
     }
     try {
-        FDisplayText = F->DisplayText();
+        FDisplayPending = true;
         if (F->IsNull() && !IgnoresNulls(F)) {
             D->Reset();
             D->SetIsNull(true);

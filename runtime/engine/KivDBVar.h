@@ -28,8 +28,10 @@ public:
     // The field read; null while the field is not found or its data set is closed.
     TField* Field() const;
     TFieldType FieldDataType() const { return GetFieldDataType(); }
-    // The field's display text as of the last refresh.
-    const String& DisplayText() const { return FDisplayText; }
+    // The field's display text for the record of the last refresh. It is made when first asked
+    // for (formatting every field of every record would cost more than reading them); should the
+    // data set have moved on since without a refresh, it is the text of the record it is on.
+    const String& DisplayText() const;
     Integer FieldNo() const { return FFieldNo; }
 
     virtual TFieldType GetFieldDataType() const;
@@ -49,7 +51,8 @@ private:
     Integer FFieldNo = -1;
     String FDataField;
     std::unique_ptr<TFieldDataLink> FDataLink;
-    String FDisplayText;
+    mutable String FDisplayText;
+    mutable bool FDisplayPending = false; // the text is still to be made from the field
     bool FInitializing = false;
 };
 

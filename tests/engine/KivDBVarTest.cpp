@@ -227,6 +227,23 @@ TEST_F(KivDBVarFields, EveryFieldTypeIsReadWithItsValueAndItsNull)
     EXPECT_EQ(Vars[0]->DisplayText(), "");
 }
 
+TEST_F(KivDBVarFields, DisplayTextIsTheFieldsTextForTheRefreshedRecord)
+{
+    TKivDBVar* Money = Vars[18];
+    ASSERT_EQ(Money->DataField(), "FMoney");
+    Page->StartRun();
+    Data->First();
+    Page->UpdateDataLevel(Detail);
+    Page->ReverseUpdateDataLevel(Detail); // looking back does not change the text
+    EXPECT_EQ(Money->DisplayText(), "$1,234.57");
+    EXPECT_EQ(Money->DisplayText(), "$1,234.57");
+    Data->Next();
+    Page->UpdateDataLevel(Detail);
+    EXPECT_EQ(Money->DisplayText(), "");
+    Page->EndRun();
+    EXPECT_EQ(Money->DisplayText(), "");
+}
+
 TEST_F(KivDBVarFields, FmtBcdReadsAsCurrencyWhenAsked)
 {
     kivvarFmtBCDUseCurrency = true;

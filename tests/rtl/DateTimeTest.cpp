@@ -143,6 +143,18 @@ TEST(DateTime, IncMonthClipsTheDay)
 
 // ---- Currency --------------------------------------------------------------------------------
 
+TEST(Currency, WholeTenThousandthsConvertExactlyAtEveryMagnitude)
+{
+    for (Int64 K : {1LL, -1LL, 3LL, 12500LL, 99999LL, 123456789LL, -987654321012LL, 12345678901234LL,
+                    999999999999999LL, -999999999999999LL}) {
+        EXPECT_EQ(Currency(static_cast<Double>(K) / 10000).Raw(), K) << K;
+    }
+    // beyond 15 digits the decimal value to 15 significant digits decides
+    EXPECT_EQ(Currency(1234567890123.45678).Raw(), 12345678901234600LL);
+    EXPECT_EQ(Currency(0.30000000000000004).Raw(), 3000);
+    EXPECT_EQ(Currency(-2.675).Raw(), -26750);
+}
+
 TEST(Currency, FromDoubleRoundsHalvesToEvenOnTheDecimalValue)
 {
     EXPECT_EQ(Currency(1.5).Raw(), 15000);
