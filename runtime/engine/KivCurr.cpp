@@ -8,21 +8,7 @@ TKivCurrency::TKivCurrency() { FDataType = dtypeCurrency; }
 
 Currency TKivCurrency::GetValueCurrency() const
 {
-    switch (FTotalType) {
-    case ttSum:
-        return FCalc.Sum();
-    case ttCount:
-        return Currency(FCalc.Count());
-    case ttMax:
-        return FCalc.Max();
-    case ttMin:
-        return FCalc.Min();
-    case ttAverage:
-        return FCalc.Average();
-    case ttValue:
-        return FCalc.Value();
-    }
-    return Currency();
+    return KivPickTotal(FCalc, FTotalType, Currency(FCalc.Count()));
 }
 
 Double TKivCurrency::GetValueFloat() const

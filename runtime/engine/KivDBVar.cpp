@@ -88,17 +88,7 @@ TKivDBVar::~TKivDBVar()
     FDataLink->SetDataSource(nullptr);
 }
 
-void TKivDBVar::SetDataSource(TDataSource* Value)
-{
-    TDataSource* Old = FDataLink->DataSource();
-    if (Value == Old)
-        return;
-    if (Old)
-        Old->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
-}
+void TKivDBVar::SetDataSource(TDataSource* Value) { KivSetLinkSource(FDataLink.get(), this, Value); }
 
 void TKivDBVar::SetDataField(const String& Value)
 {
@@ -210,58 +200,36 @@ bool TKivDBVar::IgnoresNulls(const TField* F) const
 
 void TKivDBVar::ReadField(TField* F, TKivData* D)
 {
-    switch (static_cast<TFieldType>(static_cast<Integer>(F->DataType()) & 0x7F)) {
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
-    case ftFixedWideChar:
-    case ftWideMemo:
+    switch (GetQorDataType(F->DataType())) {
+    case dtypeString:
         D->SetAsString(F->AsString());
         break;
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftLargeint:
-    case ftLongWord:
-    case ftShortint:
-    case ftByte:
-    case ftAutoInc:
-        D->SetAsInteger(F->AsLargeInt());
+    case dtypeInteger:
+        D->SetAsInteger(F->AsLargeInt()); // all 64 bits
         break;
-    case ftBoolean:
+    case dtypeBoolean:
         D->SetAsBoolean(F->AsBoolean());
         break;
-    case ftFloat:
-    case ftBCD:
-    case ftSingle:
-    case ftCurrency:
-    case ftFMTBcd:
+    case dtypeFloat:
+    case dtypeCurrency:
         // currency values are taken exactly
         if (D->DataType() == dtypeCurrency)
             D->SetAsCurrency(F->IsNull() ? Currency() : F->AsCurrency());
         else
             D->SetAsFloat(F->IsNull() ? 0.0 : F->AsFloat());
         break;
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-    case ftTimeStamp:
-    case ftOraTimeStamp:
+    case dtypeDateTime:
         D->SetAsDateTime(F->IsNull() ? 0.0 : F->AsDateTime());
         break;
-    case ftMemo: {
+    case dtypeMemo: {
         D->Reset();
         TStringList Lines;
         Lines.SetText(F->AsString());
         D->SetAsStrings(&Lines);
         break;
     }
-    case ftUnknown:
-        D->Reset();
-        break;
-    default:
-        if (GetQorDataType(F->DataType()) != dtypeBlob && F->DataType() != ftGraphic)
-            break;
+    case dtypeBlob:
+    case dtypeGraphic: {
         D->Reset();
         TStream* S = D->AsStream();
         if (auto* Blob = dynamic_cast<TBlobField*>(F))
@@ -274,6 +242,11 @@ void TKivDBVar::ReadField(TField* F, TKivData* D)
                 S->WriteBuffer(Bytes.data(), static_cast<Int64>(Bytes.size()));
         }
         S->SetPosition(0);
+        break;
+    }
+    case dtypeUnknown:
+        if (F->DataType() == ftUnknown)
+            D->Reset();
         break;
     }
 }

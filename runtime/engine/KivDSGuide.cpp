@@ -1,6 +1,7 @@
 #include "runtime/engine/KivDSGuide.h"
 
 #include "runtime/engine/KivVarBase.h"
+#include "runtime/engine/QorDS.h"
 
 namespace qor {
 
@@ -28,17 +29,7 @@ TKivDSGuide::~TKivDSGuide()
 
 TDataSource* TKivDSGuide::GetDataSource() const { return FDataLink->DataSource(); }
 
-void TKivDSGuide::SetDataSource(TDataSource* Value)
-{
-    TDataSource* Old = FDataLink->DataSource();
-    if (Value == Old)
-        return;
-    if (Old)
-        Old->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(this);
-}
+void TKivDSGuide::SetDataSource(TDataSource* Value) { KivSetLinkSource(FDataLink.get(), this, Value); }
 
 void TKivDSGuide::SetUpdateLevel(TKivLevel* Level)
 {

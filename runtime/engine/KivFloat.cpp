@@ -16,21 +16,7 @@ TKivFloat::TKivFloat() { FDataType = dtypeFloat; }
 
 Double TKivFloat::GetValueFloat() const
 {
-    switch (FTotalType) {
-    case ttSum:
-        return FCalc.Sum();
-    case ttCount:
-        return FCalc.Count();
-    case ttMax:
-        return FCalc.Max();
-    case ttMin:
-        return FCalc.Min();
-    case ttAverage:
-        return FCalc.Average();
-    case ttValue:
-        return FCalc.Value();
-    }
-    return 0;
+    return KivPickTotal(FCalc, FTotalType, static_cast<Double>(FCalc.Count()));
 }
 
 String TKivFloat::GetAsString() const { return FloatToStr(GetValueFloat()); }

@@ -275,7 +275,10 @@ void KivUpdateVars(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
             V->UpdateLast();
 }
 
-void KivUpdateDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
+namespace {
+
+// UpdateLast of each variable of Level, then each is marked stale, then Refresh of each.
+void MoveLevelOn(const std::vector<TKivVar*>& Vars, TKivLevel* Level, void (TKivVar::*Refresh)())
 {
     KivUpdateVars(Vars, Level);
     for (TKivVar* V : Vars)
@@ -283,18 +286,19 @@ void KivUpdateDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
             V->SetUpdateMode(umNeedUpdate);
     for (TKivVar* V : Vars)
         if (V->UpdateLevel() == Level)
-            V->UpdateData();
+            (V->*Refresh)();
+}
+
+} // namespace
+
+void KivUpdateDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
+{
+    MoveLevelOn(Vars, Level, &TKivVar::UpdateData);
 }
 
 void KivResetDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)
 {
-    KivUpdateVars(Vars, Level);
-    for (TKivVar* V : Vars)
-        if (V->UpdateLevel() == Level)
-            V->SetUpdateMode(umNeedUpdate);
-    for (TKivVar* V : Vars)
-        if (V->UpdateLevel() == Level)
-            V->ResetData();
+    MoveLevelOn(Vars, Level, &TKivVar::ResetData);
 }
 
 void KivReverseUpdateDataLevel(const std::vector<TKivVar*>& Vars, TKivLevel* Level)

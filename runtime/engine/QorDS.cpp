@@ -4,6 +4,18 @@
 
 namespace qor {
 
+void KivSetLinkSource(TDataLink* Link, TComponent* Owner, TDataSource* Value)
+{
+    TDataSource* Old = Link->DataSource();
+    if (Value == Old)
+        return;
+    if (Old)
+        Old->RemoveFreeNotification(Owner);
+    Link->SetDataSource(Value);
+    if (Value)
+        Value->FreeNotification(Owner);
+}
+
 TQorDataSource::~TQorDataSource()
 {
     try {

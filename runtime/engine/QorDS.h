@@ -10,8 +10,13 @@
 namespace qor {
 
 class TComponent;
+class TDataLink;
 class TDataSet;
 class TDataSource;
+
+// Points Link at Value; Owner hears when the data source is freed (its Notification must let
+// go of it) and stops hearing of the previous one.
+void KivSetLinkSource(TDataLink* Link, TComponent* Owner, TDataSource* Value);
 
 class TQorDataSource {
 public:
