@@ -343,7 +343,7 @@ void TKivRulerContainer::UpdateRulers()
     SetBounds(PageControl->Left() - Width(), PageControl->Top(), Width(), PageControl->Height());
     const std::size_t Bands = static_cast<std::size_t>(std::max(0, Page->BandCount()));
     while (FRulers.size() < Bands) {
-        auto* R = new TKivRuler(this);
+        auto* R = Create<TKivRuler>(this);
         R->SetParent(this);
         FRulers.push_back(R);
     }
