@@ -82,97 +82,43 @@ constexpr Double MMPerInch = 25.4;
 constexpr Double CMPerInch = 2.54;
 constexpr Double MMPerCM = 10.0;
 
+// How many of the unit make an inch.
+Double PerInch(TKivUnits Unit)
+{
+    switch (Unit) {
+    case unitMiliMeters:
+        return MMPerInch;
+    case unitCentiMeters:
+        return CMPerInch;
+    default:
+        return 1;
+    }
+}
+
+Double Convert(TKivUnits From, TKivUnits To, Double Value)
+{
+    if (From == To)
+        return Value;
+    // between the metric units by their own factor, so whole numbers stay whole
+    if (From == unitMiliMeters && To == unitCentiMeters)
+        return Value / MMPerCM;
+    if (From == unitCentiMeters && To == unitMiliMeters)
+        return Value * MMPerCM;
+    return Value / PerInch(From) * PerInch(To);
+}
+
 } // namespace
 
-Double TKivUnitMaster::ToIn(TKivUnits From, Double Value) const
-{
-    switch (From) {
-    case unitInches:
-        return Value;
-    case unitMiliMeters:
-        return Value / MMPerInch;
-    case unitCentiMeters:
-        return Value / CMPerInch;
-    }
-    return 0;
-}
-
-Double TKivUnitMaster::ToMM(TKivUnits From, Double Value) const
-{
-    switch (From) {
-    case unitInches:
-        return Value * MMPerInch;
-    case unitMiliMeters:
-        return Value;
-    case unitCentiMeters:
-        return Value * MMPerCM;
-    }
-    return 0;
-}
-
-Double TKivUnitMaster::ToCM(TKivUnits From, Double Value) const
-{
-    switch (From) {
-    case unitInches:
-        return Value * CMPerInch;
-    case unitMiliMeters:
-        return Value / MMPerCM;
-    case unitCentiMeters:
-        return Value;
-    }
-    return 0;
-}
-
-Double TKivUnitMaster::InTo(TKivUnits UTo, Double Value) const
-{
-    switch (UTo) {
-    case unitInches:
-        return Value;
-    case unitMiliMeters:
-        return Value * MMPerInch;
-    case unitCentiMeters:
-        return Value * CMPerInch;
-    }
-    return 0;
-}
-
-Double TKivUnitMaster::MMTo(TKivUnits UTo, Double Value) const
-{
-    switch (UTo) {
-    case unitInches:
-        return Value / MMPerInch;
-    case unitMiliMeters:
-        return Value;
-    case unitCentiMeters:
-        return Value / MMPerCM;
-    }
-    return 0;
-}
-
-Double TKivUnitMaster::CMTo(TKivUnits UTo, Double Value) const
-{
-    switch (UTo) {
-    case unitInches:
-        return Value / CMPerInch;
-    case unitMiliMeters:
-        return Value * MMPerCM;
-    case unitCentiMeters:
-        return Value;
-    }
-    return 0;
-}
+Double TKivUnitMaster::ToIn(TKivUnits From, Double Value) const { return Convert(From, unitInches, Value); }
+Double TKivUnitMaster::ToMM(TKivUnits From, Double Value) const { return Convert(From, unitMiliMeters, Value); }
+Double TKivUnitMaster::ToCM(TKivUnits From, Double Value) const { return Convert(From, unitCentiMeters, Value); }
+Double TKivUnitMaster::InTo(TKivUnits UTo, Double Value) const { return Convert(unitInches, UTo, Value); }
+Double TKivUnitMaster::MMTo(TKivUnits UTo, Double Value) const { return Convert(unitMiliMeters, UTo, Value); }
+Double TKivUnitMaster::CMTo(TKivUnits UTo, Double Value) const { return Convert(unitCentiMeters, UTo, Value); }
 
 Double TKivUnitMaster::UnitToUnit(TKivUnits From, TKivUnits UTo, Double Value) const
 {
-    switch (From) {
-    case unitInches:
-        return InTo(UTo, Value);
-    case unitMiliMeters:
-        return MMTo(UTo, Value);
-    case unitCentiMeters:
-        return CMTo(UTo, Value);
-    }
-    return 0;
+    return Convert(From, UTo, Value);
 }
 
 // ---- rulers ------------------------------------------------------------------------------------
