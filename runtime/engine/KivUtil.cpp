@@ -82,21 +82,25 @@ constexpr Double MMPerInch = 25.4;
 constexpr Double CMPerInch = 2.54;
 constexpr Double MMPerCM = 10.0;
 
-// How many of the unit make an inch.
+// How many of the unit make an inch; 0 for a value that is no unit.
 Double PerInch(TKivUnits Unit)
 {
     switch (Unit) {
+    case unitInches:
+        return 1;
     case unitMiliMeters:
         return MMPerInch;
     case unitCentiMeters:
         return CMPerInch;
-    default:
-        return 1;
     }
+    return 0;
 }
 
+// A value that is no unit converts to 0, either way.
 Double Convert(TKivUnits From, TKivUnits To, Double Value)
 {
+    if (PerInch(From) == 0 || PerInch(To) == 0)
+        return 0;
     if (From == To)
         return Value;
     // between the metric units by their own factor, so whole numbers stay whole
