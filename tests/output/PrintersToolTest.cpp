@@ -90,3 +90,13 @@ TEST_F(PrintersToolTest, BadUsageAndHelp)
 }
 
 } // namespace
+
+TEST_F(PrintersToolTest, PrintsNoLineOfQtsOwn)
+{
+    // With XDG_RUNTIME_DIR empty Qt warns as it starts; qor keeps that off the terminal.
+    for (const char* Args : {"printers", "--version", "--help"}) {
+        const TRun R = RunQor("XDG_RUNTIME_DIR= " + Described(), Args, Dir);
+        EXPECT_EQ(R.Exit, 0) << Args;
+        EXPECT_EQ(R.Err, "") << Args;
+    }
+}
