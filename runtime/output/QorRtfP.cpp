@@ -142,13 +142,7 @@ void TQorRtfDraw::SetFont(TFont* Value) { FFont->Assign(Value); }
 
 TRect TQorRtfDraw::ScaleRect(const TRect& Rect) const
 {
-    const Integer x = FPixelsPerInchX, y = FPixelsPerInchY;
-    TRect r;
-    r.Left = MulDiv(Rect.Left, TwipsPerInch, x);
-    r.Top = MulDiv(Rect.Top, TwipsPerInch, y);
-    r.Right = r.Left + MulDiv(Rect.Right - Rect.Left + 1, TwipsPerInch, x) - 1;
-    r.Bottom = r.Top + MulDiv(Rect.Bottom - Rect.Top + 1, TwipsPerInch, y) - 1;
-    return r;
+    return QorMulDivRect(Rect, TwipsPerInch, FPixelsPerInchX, TwipsPerInch, FPixelsPerInchY);
 }
 
 TRect TQorRtfDraw::PScaleRect(const TRect& Rect, HDC DC) const

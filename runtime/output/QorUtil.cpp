@@ -246,17 +246,22 @@ void QorSetOrigin(HDC DC, Integer PixelsPerInchX, Integer PixelsPerInchY, Intege
                      MulDiv(Y, GetDeviceCaps(DC, LOGPIXELSY), PixelsPerInchY));
 }
 
+TRect QorMulDivRect(const TRect& Rect, Integer NumeratorX, Integer DenominatorX, Integer NumeratorY,
+                    Integer DenominatorY)
+{
+    TRect R;
+    R.Left = MulDiv(Rect.Left, NumeratorX, DenominatorX);
+    R.Top = MulDiv(Rect.Top, NumeratorY, DenominatorY);
+    R.Right = R.Left + MulDiv(Rect.Right - Rect.Left + 1, NumeratorX, DenominatorX) - 1;
+    R.Bottom = R.Top + MulDiv(Rect.Bottom - Rect.Top + 1, NumeratorY, DenominatorY) - 1;
+    return R;
+}
+
 TRect QorScaleRect(HDC DC, Integer PixelsPerInchX, Integer PixelsPerInchY, const TRect& Rect, Integer ScaleX,
                    Integer ScaleY)
 {
-    const Integer RX = MulDiv(GetDeviceCaps(DC, LOGPIXELSX), ScaleX, 100);
-    const Integer RY = MulDiv(GetDeviceCaps(DC, LOGPIXELSY), ScaleY, 100);
-    TRect R;
-    R.Left = MulDiv(Rect.Left, RX, PixelsPerInchX);
-    R.Top = MulDiv(Rect.Top, RY, PixelsPerInchY);
-    R.Right = R.Left + MulDiv(Rect.Right - Rect.Left + 1, RX, PixelsPerInchX) - 1;
-    R.Bottom = R.Top + MulDiv(Rect.Bottom - Rect.Top + 1, RY, PixelsPerInchY) - 1;
-    return R;
+    return QorMulDivRect(Rect, MulDiv(GetDeviceCaps(DC, LOGPIXELSX), ScaleX, 100), PixelsPerInchX,
+                         MulDiv(GetDeviceCaps(DC, LOGPIXELSY), ScaleY, 100), PixelsPerInchY);
 }
 
 bool QorIsScreen(HDC DC)

@@ -58,6 +58,10 @@ void QorScale(HDC DC, Integer WindowX, Integer WindowY, Integer ViewportX, Integ
               Integer ScaleY);
 // Viewport origin from a position in page pixels (PixelsPerInchX/Y) to device pixels.
 void QorSetOrigin(HDC DC, Integer PixelsPerInchX, Integer PixelsPerInchY, Integer X, Integer Y);
+// An inclusive rectangle scaled by NumeratorX/DenominatorX across and NumeratorY/DenominatorY down:
+// the corner is scaled, and the extent (right - left + 1) apart from it, so both edges stay in.
+TRect QorMulDivRect(const TRect& Rect, Integer NumeratorX, Integer DenominatorX, Integer NumeratorY,
+                    Integer DenominatorY);
 // A page rectangle (page pixels, inclusive) in device pixels at ScaleX/ScaleY percent.
 TRect QorScaleRect(HDC DC, Integer PixelsPerInchX, Integer PixelsPerInchY, const TRect& Rect, Integer ScaleX,
                    Integer ScaleY);
