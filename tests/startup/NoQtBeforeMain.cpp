@@ -4,9 +4,11 @@
 // object existing here was made by one of them.
 
 #include "platform/rtl/QtHost.h"
+#include "platform/rtl/Streams.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/Version.h"
+#include "runtime/output/QorMemoU.h"
 
 #include <cstdio>
 
@@ -26,6 +28,18 @@ int main()
     memo->SetText("several words that cannot fit on one narrow line");
     if (memo->Lines()->Count() < 2) {
         std::fprintf(stderr, "the memo did not wrap its text\n");
+        return 1;
+    }
+    // The shared hidden form of the memo layout is made when a memo first lays text out.
+    qor::TQorMemo layout;
+    layout.SetWidth(60);
+    qor::TMemoryStream text;
+    const char words[] = "several words that cannot fit on one narrow line";
+    text.Write(words, sizeof(words) - 1);
+    layout.SetMemoStream(&text);
+    layout.UpdateMemo();
+    if (layout.MemoLines() < 2 || qor::GForm()->Name() != "QOR_Invisible_Form") {
+        std::fprintf(stderr, "the memo layout did not wrap its text\n");
         return 1;
     }
     std::printf("no Qt before main (%s)\n", qor::QorLibraryVersion());

@@ -94,3 +94,30 @@ TEST(RichEdit, FormatRangeMeasuresAndDefaultAttributesApply)
         EXPECT_EQ(Call.find("TextOut"), String::npos) << Call;
     DeleteDC(DC);
 }
+
+TEST(RichEdit, PaintsItsTextInsideItsFrame)
+{
+    std::unique_ptr<TRichEdit> E(Create<TRichEdit>(nullptr));
+    auto S = StreamOf("{\\rtf1\\ansi{\\colortbl ;\\red0\\green0\\blue255;}\\fs24 Top line\\par\\cf1 Blue line\\par}");
+    E->Lines()->LoadFromStream(S.get());
+    E->SetBounds(0, 0, 150, 60);
+    const HDC DC = CreateRasterDC(200, 100, 96);
+    E->PaintTo(DC, 10, 10);
+    Integer Blue = 0, Dark = 0;
+    for (Integer Y = 0; Y < 100; ++Y)
+        for (Integer X = 0; X < 200; ++X) {
+            const COLORREF C = GetPixel(DC, X, Y);
+            const bool Inside = X >= 10 && X < 160 && Y >= 10 && Y < 70;
+            if (!Inside) {
+                ASSERT_EQ(C, RGB(255, 255, 255)) << X << "," << Y;
+                continue;
+            }
+            if (GetBValue(C) > 150 && GetRValue(C) < 100)
+                ++Blue;
+            if (GetRValue(C) < 100 && GetBValue(C) < 100)
+                ++Dark;
+        }
+    EXPECT_GT(Blue, 20);
+    EXPECT_GT(Dark, 20);
+    DeleteDC(DC);
+}
