@@ -126,37 +126,32 @@ void TQorMemo::UpdateMemo()
     FindCarriageReturns(paragraphs.ToVector());
     memo->Lines()->Assign(&paragraphs);
 
-    TStrings* lines = memo->Lines();
+    // Only whole empty paragraphs are ever dropped, so the rest wraps as the control wrapped it.
+    TStringList* lines = FMemoStrings.get();
+    lines->Assign(memo->Lines());
     if (FSuppressBlankLines) {
         Integer i = 0;
         while (i < lines->Count()) {
-            if (lines->Get(i).empty()) {
-                lines->Delete(i);
+            if (lines->Get(i).empty())
                 DeleteLine(i);
-            } else {
+            else
                 ++i;
-            }
         }
     }
     if (FSuppressWhiteSpace) {
-        while (lines->Count() > 0 && lines->Get(0).empty()) {
-            lines->Delete(0);
+        while (lines->Count() > 0 && lines->Get(0).empty())
             DeleteLine(0);
-        }
-        while (lines->Count() > 0 && lines->Get(lines->Count() - 1).empty()) {
-            const Integer last = lines->Count() - 1;
-            lines->Delete(last);
-            DeleteLine(last);
-        }
+        while (lines->Count() > 0 && lines->Get(lines->Count() - 1).empty())
+            DeleteLine(lines->Count() - 1);
     }
     FMemoLines = lines->Count();
     if (FMemoLines > 0 && !FWrapText)
         FMemoLines = 1;
-    FMemoStrings->Assign(lines);
 }
 
 void TQorMemo::DeleteLine(Integer Index)
 {
+    FMemoStrings->Delete(Index);
     auto it = std::lower_bound(FCarriageReturnList.begin(), FCarriageReturnList.end(), Index);
     if (it != FCarriageReturnList.end() && *it == Index)
         it = FCarriageReturnList.erase(it);

@@ -119,7 +119,7 @@ private:
     Integer FirstLine() const { return FRangeBegin < 0 ? 0 : FRangeBegin; }
     // Sets the hidden form, its canvas and the memo to the font at this resolution.
     void PrepareHiddenControls();
-    // Drops wrapped line Index and keeps the paragraph ends in step.
+    // Drops wrapped line Index from MemoStrings and keeps the paragraph ends in step.
     void DeleteLine(Integer Index);
     bool JustifyLine(Integer Spot) const;
     Integer MeasureText(const String& Text) const;
