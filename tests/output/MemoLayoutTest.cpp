@@ -146,19 +146,6 @@ TEST(MemoHiddenControls, MadeOnFirstUseHiddenAndShared)
     EXPECT_FALSE(M->Visible());
 }
 
-TEST(MemoDefaults, AsConstructed)
-{
-    TQorMemo M;
-    EXPECT_EQ(M.Width(), M.PixelsPerInch());
-    EXPECT_EQ(M.WrapHeightPercent(), 100);
-    EXPECT_TRUE(M.WrapText());
-    EXPECT_EQ(M.LineHeight(), 10);
-    EXPECT_EQ(M.RangeBegin(), -1);
-    EXPECT_EQ(M.RangeEnd(), -1);
-    EXPECT_EQ(M.MemoAlignment(), maLeft);
-    EXPECT_EQ(M.MemoLines(), 0);
-}
-
 TEST_F(MemoLayout, EmptyTextHasNoLinesDrawsNothingAndNoHeight)
 {
     SetText(Memo, "");
@@ -271,16 +258,6 @@ TEST_F(MemoLayout, UtfSixteenTextSplitsIntoParagraphsOnlyBetweenCharacters)
     EXPECT_EQ(Memo.CarriageReturns(), (std::vector<Integer>{0, 1}));
 }
 
-TEST_F(MemoLayout, PlainUtf8TextIsReadToo)
-{
-    TMemoryStream S;
-    const std::string T = "caf\xC3\xA9\nna\xC3\xAFve";
-    S.Write(T.data(), static_cast<Int64>(T.size()));
-    Memo.SetMemoStream(&S);
-    Memo.UpdateMemo();
-    EXPECT_EQ(Lines(Memo), (std::vector<std::string>{"caf\xC3\xA9", "na\xC3\xAFve"}));
-}
-
 TEST_F(MemoLayout, TabsStopEveryHalfInch)
 {
     Memo.UpdateMemo();
@@ -300,10 +277,6 @@ TEST_F(MemoLayout, TabsStopEveryHalfInch)
     Memo.ParseString("");
     EXPECT_TRUE(Memo.Parts().empty());
     EXPECT_EQ(Memo.TextLen(), 0);
-    // Two tabs in a row: an empty part, then the next stop.
-    Memo.ParseString("\t\tx");
-    ASSERT_EQ(Memo.Parts().size(), 3u);
-    EXPECT_EQ(Memo.Parts()[2]->Position, 96);
 }
 
 TEST_F(MemoLayout, AlignmentPlacesEachLineInTheWidth)

@@ -89,28 +89,6 @@ protected:
 
 } // namespace
 
-TEST_F(RtfDraw, ResetState)
-{
-    TQorRtfDraw D;
-    EXPECT_EQ(D.RichEdit()->Parent(), GForm());
-    EXPECT_FALSE(D.RichEdit()->Visible());
-    EXPECT_EQ(D.RichEdit()->Width(), 500);
-    EXPECT_EQ(D.RichEdit()->Height(), 500);
-    Load(D, Letter);
-    D.SetPosition(5);
-    D.SetRangeStart(3);
-    D.SetDefaultFont = true;
-    D.Reset();
-    EXPECT_EQ(D.Position(), 0);
-    EXPECT_FALSE(D.Handle());
-    EXPECT_EQ(D.PixelsPerInchX(), 0);
-    EXPECT_EQ(D.RangeStart(), -1);
-    EXPECT_EQ(D.RangeEnd(), -1);
-    EXPECT_FALSE(D.SetDefaultFont);
-    EXPECT_EQ(D.RichEdit()->Lines()->Count(), 0);
-    EXPECT_EQ(D.TextLength(), 0);
-}
-
 TEST_F(RtfDraw, AtTheEndNothingIsMeasuredOrDrawn)
 {
     TQorRtfDraw D;
@@ -285,6 +263,8 @@ TEST_F(RtfDraw, DefaultFontSizesPlainText)
 TEST_F(RtfDraw, AParentThatGoesFirstTakesTheControlAlong)
 {
     auto D = std::make_unique<TQorRtfDraw>();
+    EXPECT_EQ(D->RichEdit()->Parent(), GForm());
+    EXPECT_FALSE(D->RichEdit()->Visible());
     TForm* Form = Create<TForm>(nullptr);
     D->RichEdit()->SetParent(Form);
     Free(Form);

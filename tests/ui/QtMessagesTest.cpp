@@ -38,12 +38,3 @@ TEST(QtMessages, ShownWithQorDebug)
                 "^Qt: QStandardPaths: XDG_RUNTIME_DIR not set.*started$");
 }
 
-TEST(QtMessages, DebugSwitchIsYesInAnyCase)
-{
-    setenv("QORDEBUG", "Yes", 1);
-    EXPECT_TRUE(qor::QtMessagesShown());
-    setenv("QORDEBUG", "no", 1);
-    EXPECT_FALSE(qor::QtMessagesShown());
-    unsetenv("QORDEBUG");
-    EXPECT_FALSE(qor::QtMessagesShown());
-}

@@ -52,21 +52,6 @@ TEST(RichEdit, LoadsRtfThroughItsLinesAndAnswersItsLength)
     EXPECT_EQ(E->Text(), "");
 }
 
-TEST(RichEdit, PlainTextEditsThroughTextAndLines)
-{
-    std::unique_ptr<TRichEdit> E(Create<TRichEdit>(nullptr));
-    E->SetText("one\r\nthree");
-    EXPECT_EQ(E->Lines()->Count(), 2);
-    E->Lines()->Insert(1, "two");
-    E->Lines()->Add("four");
-    EXPECT_EQ(E->Text(), "one\r\ntwo\r\nthree\r\nfour");
-    E->Lines()->Delete(0);
-    E->Lines()->Put(0, "2");
-    EXPECT_EQ(E->Text(), "2\r\nthree\r\nfour");
-    EXPECT_EQ(Length(*E, GTL_PRECISE), 12);
-    EXPECT_THROW(E->Lines()->Delete(5), Exception);
-}
-
 TEST(RichEdit, FormatRangeMeasuresAndDefaultAttributesApply)
 {
     std::unique_ptr<TRichEdit> E(Create<TRichEdit>(nullptr));
@@ -120,4 +105,16 @@ TEST(RichEdit, PaintsItsTextInsideItsFrame)
     EXPECT_GT(Blue, 20);
     EXPECT_GT(Dark, 20);
     DeleteDC(DC);
+}
+
+TEST(RichEdit, LinesEditThePlainText)
+{
+    std::unique_ptr<TRichEdit> E(Create<TRichEdit>(nullptr));
+    E->SetText("one\r\nthree");
+    E->Lines()->Insert(1, "two");
+    E->Lines()->Delete(0);
+    E->Lines()->Put(1, "3");
+    EXPECT_EQ(E->Text(), "two\r\n3");
+    EXPECT_EQ(Length(*E, GTL_PRECISE), 5);
+    EXPECT_THROW(E->Lines()->Delete(5), Exception);
 }
