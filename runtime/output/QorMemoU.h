@@ -40,7 +40,7 @@ public:
                              const TRect& FullRect) = 0;
 };
 
-// One piece of a line between tabs: where it starts (pixels from the line's left edge), its text
+// One part of a line between tabs: where it starts (pixels from the line's left edge), its text
 // and its width.
 class TQorTabStringPos : public TObject {
     QOR_CLASS(TQorTabStringPos, TObject)

@@ -146,9 +146,9 @@ TEST_F(RtfDraw, TextThatDoesNotFitGoesOverSeveralRectangles)
     const TRect Out(10, 10, 300, 60);
     D.SetOutRect(Out);
     std::string All;
-    Integer Pieces = 0;
+    Integer Rects = 0;
     while (D.Position() < D.TextLength()) {
-        ASSERT_LT(++Pieces, 20);
+        ASSERT_LT(++Rects, 20);
         D.SetRangeEnd(-1);
         const Integer Count = D.PrintCount();
         ASSERT_GT(Count, 0);
@@ -163,7 +163,7 @@ TEST_F(RtfDraw, TextThatDoesNotFitGoesOverSeveralRectangles)
         All += DrawnText(DC);
         DeleteDC(DC);
     }
-    EXPECT_GE(Pieces, 3);
+    EXPECT_GE(Rects, 3);
     for (const char* Word : {"Notice", "Thursday", "quarterly", "complete.", "Regards"})
         EXPECT_NE(All.find(Word), std::string::npos) << Word;
     EXPECT_LT(All.find("Notice"), All.find("Regards"));
