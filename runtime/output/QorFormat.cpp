@@ -1,0 +1,724 @@
+#include "runtime/output/QorFormat.h"
+
+#include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Streams.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qor {
+
+
+const char* QorRecordName(Word Code)
+{
+    switch (Code) {
+    case rcSelectObject: return "SelectObject";
+    case rcPageBegin: return "PageBegin";
+    case rcPageEnd: return "PageEnd";
+    case rcSetTextAlign: return "SetTextAlign";
+    case rcTextout: return "TextOut";
+    case rcMoveTo: return "MoveTo";
+    case rcLineTo: return "LineTo";
+    case rcPTextout: return "PTextOut";
+    case rcExtTextout: return "ExtTextOut";
+    case rcTextRect: return "TextRect";
+    case rcFillRect: return "FillRect";
+    case rcRectangle: return "Rectangle";
+    case rcRoundRect: return "RoundRect";
+    case rcEllipse: return "Ellipse";
+    case rcDraw: return "Draw";
+    case rcStretchDraw: return "StretchDraw";
+    case rcShadeRect: return "ShadeRect";
+    case rcSetBkColor: return "SetBkColor";
+    case rcTextJustify: return "TextJustify";
+    case rcDrawBitmap: return "DrawBitmap";
+    case rcStretchDrawBitmap: return "StretchDrawBitmap";
+    case rcRtfDraw: return "RtfDraw";
+    case rcDrawCheckBox: return "DrawCheckBox";
+    case rcDrawShapeType: return "DrawShapeType";
+    case rcPolyDrawType: return "PolyDrawType";
+    case rcPrint3of9Barcode: return "Print3of9Barcode";
+    case rcPrint2of5Barcode: return "Print2of5Barcode";
+    case rcPrinterInfo: return "PrinterInfo";
+    case rcPrinterSetup: return "PrinterSetup";
+    default: return "";
+    }
+}
+
+// ---- TQorReader ----------------------------------------------------------------------------------
+
+TQorReader::TQorReader(TStream& Stream, Single Version) : FStream(Stream), FVersion(Version) {}
+
+Int64 TQorReader::Remaining() const { return std::max<Int64>(FStream.Size() - FStream.Position(), 0); }
+
+void TQorReader::Damaged(const String& What) const
+{
+    throw EQorFileError("The page file is damaged: " + What + " at offset " + std::to_string(FStream.Position()));
+}
+
+void TQorReader::ReadBytes(void* Buffer, Int64 Count)
+{
+    if (Count < 0 || Count > Remaining())
+        Damaged("it ends in the middle of a record");
+    if (Count > 0 && FStream.Read(Buffer, Count) != Count)
+        Damaged("it ends in the middle of a record");
+}
+
+Int64 TQorReader::CheckedCount(Int64 Count, Int64 Unit, const char* What)
+{
+    if (Count < 0)
+        Damaged(String("a negative ") + What);
+    if (Count > Remaining() / Unit)
+        Damaged(String("a ") + What + " longer than the rest of the file");
+    return Count;
+}
+
+Byte TQorReader::ReadByte()
+{
+    Byte B = 0;
+    ReadBytes(&B, 1);
+    return B;
+}
+
+Word TQorReader::ReadWord()
+{
+    Byte B[2];
+    ReadBytes(B, 2);
+    return static_cast<Word>(B[0] | (B[1] << 8));
+}
+
+Word TQorReader::ReadType() { return ReadWord(); }
+
+SmallInt TQorReader::ReadSmallInt() { return static_cast<SmallInt>(ReadWord()); }
+
+Integer TQorReader::ReadLongInt()
+{
+    Byte B[4];
+    ReadBytes(B, 4);
+    return static_cast<Integer>(static_cast<Cardinal>(B[0]) | (static_cast<Cardinal>(B[1]) << 8) |
+                                (static_cast<Cardinal>(B[2]) << 16) | (static_cast<Cardinal>(B[3]) << 24));
+}
+
+bool TQorReader::ReadBoolean() { return ReadByte() != 0; }
+
+TRect TQorReader::ReadRect()
+{
+    TRect R;
+    R.Left = ReadSmallInt();
+    R.Top = ReadSmallInt();
+    R.Right = ReadSmallInt();
+    R.Bottom = ReadSmallInt();
+    return R;
+}
+
+String TQorReader::ReadString()
+{
+    if (FVersion < 5) {
+        const Int64 Count = CheckedCount(FVersion < 4 ? ReadWord() : ReadLongInt(), 1, "text length");
+        std::string Bytes(static_cast<size_t>(Count), '\0');
+        ReadBytes(Bytes.data(), Count);
+        return AnsiToUtf8(Bytes);
+    }
+    const Int64 Count = CheckedCount(ReadLongInt(), 1, "text length");
+    if (Count % 2 != 0)
+        Damaged("a text of an odd number of bytes");
+    std::u16string Units(static_cast<size_t>(Count / 2), u'\0');
+    for (char16_t& U : Units)
+        U = ReadWord();
+    return Utf16ToUtf8(Units);
+}
+
+String TQorReader::ReadPChar()
+{
+    const Int64 Count = CheckedCount(ReadLongInt(), 2, "text length");
+    std::u16string Units(static_cast<size_t>(Count), u'\0');
+    for (char16_t& U : Units)
+        U = ReadWord();
+    return Utf16ToUtf8(Units);
+}
+
+void TQorReader::ReadStream(std::vector<Byte>& Dest)
+{
+    const Int64 Count = CheckedCount(ReadLongInt(), 1, "stream length");
+    const size_t At = Dest.size();
+    Dest.resize(At + static_cast<size_t>(Count));
+    ReadBytes(Dest.data() + At, Count);
+}
+
+TQorFilePrinterInfo TQorReader::ReadPrinterInfo(bool WithCollate)
+{
+    if (Remaining() < (WithCollate ? QorFilePrinterInfoSize : QorFilePrinterInfoShortSize))
+        Damaged("it ends in the middle of the printer information");
+    return ReadQorFilePrinterInfo(FStream, WithCollate);
+}
+
+// ---- TQorWriter ----------------------------------------------------------------------------------
+
+void TQorWriter::WriteWord(Word Value)
+{
+    const Byte B[2] = {static_cast<Byte>(Value), static_cast<Byte>(Value >> 8)};
+    FStream.WriteBuffer(B, 2);
+}
+
+void TQorWriter::WriteType(Word Code) { WriteWord(Code); }
+
+void TQorWriter::WriteSmallInt(Integer Value)
+{
+    WriteWord(static_cast<Word>(static_cast<SmallInt>(std::clamp<Integer>(Value, -32768, 32767))));
+}
+
+void TQorWriter::WriteLongInt(Integer Value)
+{
+    const Cardinal V = static_cast<Cardinal>(Value);
+    const Byte B[4] = {static_cast<Byte>(V), static_cast<Byte>(V >> 8), static_cast<Byte>(V >> 16),
+                       static_cast<Byte>(V >> 24)};
+    FStream.WriteBuffer(B, 4);
+}
+
+void TQorWriter::WriteByte(Byte Value) { FStream.WriteBuffer(&Value, 1); }
+
+void TQorWriter::WriteBoolean(bool Value) { WriteByte(Value ? 1 : 0); }
+
+void TQorWriter::WriteRect(const TRect& R)
+{
+    WriteSmallInt(R.Left);
+    WriteSmallInt(R.Top);
+    WriteSmallInt(R.Right);
+    WriteSmallInt(R.Bottom);
+}
+
+namespace {
+
+void WriteUnits(TQorWriter& W, std::u16string_view Units)
+{
+    for (char16_t U : Units)
+        W.WriteWord(U);
+}
+
+} // namespace
+
+void TQorWriter::WriteString(const String& Text)
+{
+    const WideString Units = Utf8ToUtf16(Text);
+    WriteLongInt(static_cast<Integer>(Units.size() * 2));
+    WriteUnits(*this, Units);
+}
+
+void TQorWriter::WritePChar(std::u16string_view Text)
+{
+    WriteLongInt(static_cast<Integer>(Text.size()));
+    WriteUnits(*this, Text);
+}
+
+void TQorWriter::WriteStream(const void* Data, Int64 Count)
+{
+    WriteLongInt(static_cast<Integer>(Count));
+    if (Count > 0)
+        FStream.WriteBuffer(Data, Count);
+}
+
+void TQorWriter::WritePrinterInfo(const TQorFilePrinterInfo& Info) { WriteQorFilePrinterInfo(FStream, Info); }
+
+// ---- blocks --------------------------------------------------------------------------------------
+
+namespace {
+
+// Text in a fixed field of Units UTF-16 units: at most Units - 1 of them, then zeros.
+void WriteFixedUnits(TQorWriter& W, const WideString& Text, size_t Units)
+{
+    const size_t N = std::min(Text.size(), Units - 1);
+    WriteUnits(W, std::u16string_view(Text).substr(0, N));
+    for (size_t i = N; i < Units; ++i)
+        W.WriteWord(0);
+}
+
+// A fixed field: text up to the first zero.
+WideString ReadFixedUnits(TQorReader& R, size_t Units)
+{
+    WideString Text;
+    bool Ended = false;
+    for (size_t i = 0; i < Units; ++i) {
+        const char16_t U = R.ReadWord();
+        Ended = Ended || U == 0;
+        if (!Ended)
+            Text += U;
+    }
+    return Text;
+}
+
+WideString ReadFixedAnsi(TQorReader& R, size_t Bytes)
+{
+    std::string Raw(Bytes, '\0');
+    R.ReadBytes(Raw.data(), static_cast<Int64>(Bytes));
+    Raw.resize(std::strlen(Raw.c_str()));
+    return Utf8ToUtf16(AnsiToUtf8(Raw));
+}
+
+} // namespace
+
+void WriteQorFileHeader(TStream& Stream, const TQorFileHeader& Header)
+{
+    TQorWriter W(Stream);
+    Stream.WriteBuffer(Header.Name.data(), 3);
+    W.WriteLongInt(Header.Key);
+    Stream.WriteSingle(Header.Version);
+    W.WriteLongInt(Header.HeaderLen);
+    WriteFixedUnits(W, Header.Description, 101);
+}
+
+TQorFileHeader ReadQorFileHeader(TStream& Stream)
+{
+    TQorReader R(Stream);
+    TQorFileHeader H;
+    // Too short to hold the fields every version has: it cannot be a page file.
+    if (R.Remaining() < 15)
+        throw Exception("ERROR: not an QOR file");
+    R.ReadBytes(H.Name.data(), 3);
+    H.Key = R.ReadLongInt();
+    if (H.Key != QorFileKey)
+        throw Exception("ERROR: not an QOR file");
+    H.Version = Stream.ReadSingle();
+    if (!(H.Version <= QorFileVersion)) // NaN is above every version too
+        throw Exception("This QOR File Version is not supported");
+    H.HeaderLen = R.ReadLongInt();
+    H.Description = H.Version < 5 ? ReadFixedAnsi(R, 101) : ReadFixedUnits(R, 101);
+    return H;
+}
+
+void WriteQorFileInfo(TStream& Stream, const TQorFileInfo& Info)
+{
+    TQorWriter W(Stream);
+    W.WriteLongInt(Info.Pages);
+    W.WriteWord(Info.Objects);
+    W.WriteWord(Info.PixelsPerInchX);
+    W.WriteWord(Info.PixelsPerInchY);
+}
+
+TQorFileInfo ReadQorFileInfo(TQorReader& R)
+{
+    TQorFileInfo Info;
+    Info.Pages = R.ReadLongInt();
+    if (Info.Pages < 0)
+        R.Damaged("a negative page count");
+    Info.Objects = R.ReadWord();
+    Info.PixelsPerInchX = R.ReadWord();
+    Info.PixelsPerInchY = R.ReadWord();
+    return Info;
+}
+
+namespace {
+
+constexpr Word DiskFont = 1, DiskPen = 2, DiskBrush = 3;
+
+void WriteLogFont(TQorWriter& W, const TQorLogFont& F)
+{
+    W.WriteLongInt(F.Color);
+    W.WriteWord(F.Size);
+    W.WriteByte(F.Italic);
+    W.WriteByte(F.Underline);
+    W.WriteByte(F.StrikeOut);
+    W.WriteWord(F.Escapement);
+    W.WriteWord(F.Weight);
+    W.WriteByte(F.CharSet);
+    W.WriteByte(F.OutPrecision);
+    W.WriteByte(F.ClipPrecision);
+    W.WriteByte(F.Quality);
+    W.WriteByte(F.PitchAndFamily);
+    WriteFixedUnits(W, F.Name, 32);
+}
+
+TQorLogFont ReadLogFont(TQorReader& R)
+{
+    TQorLogFont F;
+    F.Color = R.ReadLongInt();
+    F.Size = R.ReadWord();
+    F.Italic = R.ReadByte();
+    F.Underline = R.ReadByte();
+    F.StrikeOut = R.ReadByte();
+    F.Escapement = R.ReadWord();
+    F.Weight = R.ReadWord();
+    F.CharSet = R.ReadByte();
+    F.OutPrecision = R.ReadByte();
+    F.ClipPrecision = R.ReadByte();
+    F.Quality = R.ReadByte();
+    F.PitchAndFamily = R.ReadByte();
+    F.Name = R.Version() < 5 ? ReadFixedAnsi(R, 32) : ReadFixedUnits(R, 32);
+    return F;
+}
+
+} // namespace
+
+void WriteQorObject(TStream& Stream, const TQorObjectRecord& Object)
+{
+    TQorWriter W(Stream);
+    switch (Object.ObjectType) {
+    case qotFont:
+        W.WriteWord(DiskFont);
+        WriteLogFont(W, Object.LogFont);
+        break;
+    case qotPen:
+        W.WriteWord(DiskPen);
+        W.WriteLongInt(Object.LogPen.Color);
+        W.WriteByte(Object.LogPen.Style);
+        W.WriteWord(Object.LogPen.Width);
+        W.WriteByte(Object.LogPen.Mode);
+        break;
+    case qotBrush:
+        W.WriteWord(DiskBrush);
+        W.WriteLongInt(Object.LogBrush.Color);
+        W.WriteByte(Object.LogBrush.Style);
+        break;
+    case qotNone:
+        W.WriteWord(0);
+        break;
+    }
+}
+
+TQorObjectRecord ReadQorObject(TQorReader& R)
+{
+    TQorObjectRecord O;
+    switch (R.ReadWord()) {
+    case DiskFont:
+        O.ObjectType = qotFont;
+        O.LogFont = ReadLogFont(R);
+        break;
+    case DiskPen:
+        O.ObjectType = qotPen;
+        O.LogPen.Color = R.ReadLongInt();
+        O.LogPen.Style = R.ReadByte();
+        O.LogPen.Width = R.ReadWord();
+        O.LogPen.Mode = R.ReadByte();
+        break;
+    case DiskBrush:
+        O.ObjectType = qotBrush;
+        O.LogBrush.Color = R.ReadLongInt();
+        O.LogBrush.Style = R.ReadByte();
+        break;
+    default:
+        break; // kept as an empty entry
+    }
+    return O;
+}
+
+// ---- drawing records -----------------------------------------------------------------------------
+
+namespace {
+
+// The bytes a rich-text record's length field counts besides the text: the field itself, the
+// rectangle, the flag, the two positions and the text's own count.
+constexpr Integer RtfFixedPart = 25;
+
+void ReadXY(TQorReader& R, TQorRecord& Rec)
+{
+    Rec.X = R.ReadSmallInt();
+    Rec.Y = R.ReadSmallInt();
+}
+
+void WriteXY(TQorWriter& W, const TQorRecord& Rec)
+{
+    W.WriteSmallInt(Rec.X);
+    W.WriteSmallInt(Rec.Y);
+}
+
+void ReadSmallInts(TQorReader& R, TQorRecord& Rec, size_t Count)
+{
+    for (size_t i = 0; i < Count; ++i)
+        Rec.N[i] = R.ReadSmallInt();
+}
+
+void WriteSmallInts(TQorWriter& W, const TQorRecord& Rec, size_t Count)
+{
+    for (size_t i = 0; i < Count; ++i)
+        W.WriteSmallInt(Rec.N[i]);
+}
+
+void ReadPrinterSetupBody(TQorReader& R, TQorRecord& Rec)
+{
+    const Integer Length = R.ReadLongInt();
+    const Cardinal L = static_cast<Cardinal>(Length);
+    Rec.Data = {static_cast<Byte>(L), static_cast<Byte>(L >> 8), static_cast<Byte>(L >> 16),
+                static_cast<Byte>(L >> 24)};
+    if (Length <= 0)
+        return;
+    if (Length > R.Remaining())
+        R.Damaged("a printer setup longer than the rest of the file");
+    Rec.Data.resize(4 + static_cast<size_t>(Length));
+    R.ReadBytes(Rec.Data.data() + 4, Length);
+}
+
+} // namespace
+
+void ReadQorRecord(TQorReader& R, TQorRecord& Rec)
+{
+    const Word Code = Rec.Code;
+    Rec = TQorRecord();
+    Rec.Code = Code;
+    switch (Code) {
+    case rcSelectObject:
+        Rec.N[0] = R.ReadSmallInt();
+        break;
+    case rcPageBegin:
+    case rcPageEnd:
+        break;
+    case rcSetTextAlign:
+        Rec.N[0] = R.ReadWord();
+        break;
+    case rcTextout:
+        ReadXY(R, Rec);
+        Rec.Text = R.ReadString();
+        break;
+    case rcMoveTo:
+    case rcLineTo:
+        ReadXY(R, Rec);
+        break;
+    case rcPTextout:
+        ReadXY(R, Rec);
+        Rec.Text = R.ReadPChar();
+        break;
+    case rcExtTextout:
+        ReadXY(R, Rec);
+        Rec.N[0] = R.ReadWord();
+        Rec.Rect = R.ReadRect();
+        Rec.Text = R.ReadPChar();
+        break;
+    case rcTextRect:
+        Rec.Rect = R.ReadRect();
+        ReadXY(R, Rec);
+        Rec.Text = R.ReadString();
+        break;
+    case rcFillRect:
+        Rec.Rect = R.ReadRect();
+        break;
+    case rcRectangle:
+    case rcEllipse:
+        ReadSmallInts(R, Rec, 4);
+        break;
+    case rcRoundRect:
+        ReadSmallInts(R, Rec, 6);
+        break;
+    case rcDraw:
+        ReadXY(R, Rec);
+        Rec.N[0] = R.ReadWord();
+        R.ReadStream(Rec.Data);
+        break;
+    case rcStretchDraw:
+        Rec.Rect = R.ReadRect();
+        Rec.N[0] = R.ReadWord();
+        R.ReadStream(Rec.Data);
+        break;
+    case rcShadeRect:
+        Rec.Rect = R.ReadRect();
+        Rec.N[0] = R.ReadSmallInt();
+        break;
+    case rcSetBkColor:
+        Rec.N[0] = R.ReadLongInt();
+        break;
+    case rcTextJustify:
+        Rec.Rect = R.ReadRect();
+        ReadXY(R, Rec);
+        Rec.Text = R.ReadString();
+        Rec.Flag = R.ReadBoolean();
+        Rec.FullRect = R.Version() <= 1 ? Rec.Rect : R.ReadRect();
+        break;
+    case rcDrawBitmap:
+        ReadXY(R, Rec);
+        R.ReadStream(Rec.Data);
+        break;
+    case rcStretchDrawBitmap:
+        Rec.Rect = R.ReadRect();
+        R.ReadStream(Rec.Data);
+        break;
+    case rcRtfDraw:
+        Rec.N[0] = R.ReadLongInt();
+        Rec.Rect = R.ReadRect();
+        Rec.Flag = R.ReadBoolean();
+        Rec.N[1] = R.ReadLongInt();
+        Rec.N[2] = R.ReadLongInt();
+        R.ReadStream(Rec.Data);
+        if (static_cast<Int64>(Rec.N[0]) != static_cast<Int64>(Rec.Data.size()) + RtfFixedPart)
+            R.Damaged("a rich-text record whose length does not match its text");
+        break;
+    case rcDrawCheckBox:
+        Rec.Rect = R.ReadRect();
+        Rec.N[0] = R.ReadSmallInt();
+        Rec.N[1] = R.ReadLongInt();
+        Rec.N[2] = R.ReadSmallInt();
+        break;
+    case rcDrawShapeType:
+        Rec.N[0] = R.ReadSmallInt();
+        for (size_t i = 1; i <= 8; ++i)
+            Rec.N[i] = R.ReadLongInt();
+        break;
+    case rcPolyDrawType: {
+        Rec.N[0] = R.ReadSmallInt();
+        const SmallInt Count = R.ReadSmallInt();
+        if (Count < 0)
+            R.Damaged("a negative point count");
+        if (Count > R.Remaining() / 8)
+            R.Damaged("a point count longer than the rest of the file");
+        Rec.Points.resize(static_cast<size_t>(Count));
+        for (TPoint& P : Rec.Points) {
+            P.X = R.ReadLongInt();
+            P.Y = R.ReadLongInt();
+        }
+        break;
+    }
+    case rcPrint3of9Barcode:
+    case rcPrint2of5Barcode:
+        ReadXY(R, Rec);
+        ReadSmallInts(R, Rec, 4);
+        Rec.Flag = R.ReadBoolean();
+        Rec.Flag2 = R.ReadBoolean();
+        Rec.Text = R.ReadString();
+        break;
+    case rcPrinterInfo:
+        Rec.PrinterInfo = R.ReadPrinterInfo();
+        break;
+    case rcPrinterSetup:
+        ReadPrinterSetupBody(R, Rec);
+        break;
+    default:
+        R.Damaged("unknown record code " + std::to_string(Code));
+    }
+}
+
+bool ReadNextQorRecord(TQorReader& R, TQorRecord& Rec)
+{
+    if (R.Remaining() == 0)
+        return false;
+    Rec.Code = R.ReadType();
+    ReadQorRecord(R, Rec);
+    return true;
+}
+
+void WriteQorRecord(TQorWriter& W, const TQorRecord& Rec)
+{
+    W.WriteType(Rec.Code);
+    switch (Rec.Code) {
+    case rcSelectObject:
+        W.WriteSmallInt(Rec.N[0]);
+        break;
+    case rcPageBegin:
+    case rcPageEnd:
+        break;
+    case rcSetTextAlign:
+        W.WriteWord(static_cast<Word>(Rec.N[0]));
+        break;
+    case rcTextout:
+        WriteXY(W, Rec);
+        W.WriteString(Rec.Text);
+        break;
+    case rcMoveTo:
+    case rcLineTo:
+        WriteXY(W, Rec);
+        break;
+    case rcPTextout:
+        WriteXY(W, Rec);
+        W.WritePChar(Utf8ToUtf16(Rec.Text));
+        break;
+    case rcExtTextout:
+        WriteXY(W, Rec);
+        W.WriteWord(static_cast<Word>(Rec.N[0]));
+        W.WriteRect(Rec.Rect);
+        W.WritePChar(Utf8ToUtf16(Rec.Text));
+        break;
+    case rcTextRect:
+        W.WriteRect(Rec.Rect);
+        WriteXY(W, Rec);
+        W.WriteString(Rec.Text);
+        break;
+    case rcFillRect:
+        W.WriteRect(Rec.Rect);
+        break;
+    case rcRectangle:
+    case rcEllipse:
+        WriteSmallInts(W, Rec, 4);
+        break;
+    case rcRoundRect:
+        WriteSmallInts(W, Rec, 6);
+        break;
+    case rcDraw:
+        WriteXY(W, Rec);
+        W.WriteWord(static_cast<Word>(Rec.N[0]));
+        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
+        break;
+    case rcStretchDraw:
+        W.WriteRect(Rec.Rect);
+        W.WriteWord(static_cast<Word>(Rec.N[0]));
+        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
+        break;
+    case rcShadeRect:
+        W.WriteRect(Rec.Rect);
+        W.WriteSmallInt(Rec.N[0]);
+        break;
+    case rcSetBkColor:
+        W.WriteLongInt(Rec.N[0]);
+        break;
+    case rcTextJustify:
+        W.WriteRect(Rec.Rect);
+        WriteXY(W, Rec);
+        W.WriteString(Rec.Text);
+        W.WriteBoolean(Rec.Flag);
+        W.WriteRect(Rec.FullRect);
+        break;
+    case rcDrawBitmap:
+        WriteXY(W, Rec);
+        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
+        break;
+    case rcStretchDrawBitmap:
+        W.WriteRect(Rec.Rect);
+        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
+        break;
+    case rcRtfDraw:
+        W.WriteLongInt(static_cast<Integer>(Rec.Data.size()) + RtfFixedPart);
+        W.WriteRect(Rec.Rect);
+        W.WriteBoolean(Rec.Flag);
+        W.WriteLongInt(Rec.N[1]);
+        W.WriteLongInt(Rec.N[2]);
+        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
+        break;
+    case rcDrawCheckBox:
+        W.WriteRect(Rec.Rect);
+        W.WriteSmallInt(Rec.N[0]);
+        W.WriteLongInt(Rec.N[1]);
+        W.WriteSmallInt(Rec.N[2]);
+        break;
+    case rcDrawShapeType:
+        W.WriteSmallInt(Rec.N[0]);
+        for (size_t i = 1; i <= 8; ++i)
+            W.WriteLongInt(Rec.N[i]);
+        break;
+    case rcPolyDrawType: {
+        // A count is a SmallInt: more points than it can say are not stored.
+        const size_t Count = std::min<size_t>(Rec.Points.size(), 32767);
+        W.WriteSmallInt(Rec.N[0]);
+        W.WriteSmallInt(static_cast<Integer>(Count));
+        for (size_t i = 0; i < Count; ++i) {
+            W.WriteLongInt(Rec.Points[i].X);
+            W.WriteLongInt(Rec.Points[i].Y);
+        }
+        break;
+    }
+    case rcPrint3of9Barcode:
+    case rcPrint2of5Barcode:
+        WriteXY(W, Rec);
+        WriteSmallInts(W, Rec, 4);
+        W.WriteBoolean(Rec.Flag);
+        W.WriteBoolean(Rec.Flag2);
+        W.WriteString(Rec.Text);
+        break;
+    case rcPrinterInfo:
+        W.WritePrinterInfo(Rec.PrinterInfo);
+        break;
+    case rcPrinterSetup:
+        if (!Rec.Data.empty())
+            W.Stream().WriteBuffer(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
+        else
+            W.WriteLongInt(0);
+        break;
+    default:
+        throw EQorFileError("Cannot write record code " + std::to_string(Rec.Code) + ": it is not a page-file record");
+    }
+}
+
+} // namespace qor
