@@ -168,6 +168,12 @@ Int64 TQorStream::ReadFilePart(void* Buffer, Int64 Count)
 
 Int64 TQorStream::Read(void* Buffer, Int64 Count)
 {
+    // The common case during playback of spilled pages: the bytes are in the read buffer.
+    if (Count > 0 && FStreamPos >= FBufferStart && FStreamPos + Count <= FBufferEnd) {
+        std::memcpy(Buffer, FBuffer.get() + (FStreamPos - FBufferStart), static_cast<std::size_t>(Count));
+        FStreamPos += Count;
+        return Count;
+    }
     if (Count <= 0 || FStreamPos >= FStreamSize)
         return 0;
     if (FFileStream && FStreamPos < FFileStreamSize) {
