@@ -1,0 +1,980 @@
+#include "runtime/output/QorFile.h"
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Brush.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/Graphic.h"
+#include "platform/graphics/Icon.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/graphics/Pen.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/StrUtils.h"
+#include "runtime/output/QorSetup.h"
+#include "runtime/output/QorStr.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+namespace qor {
+
+QOR_PUBLISH(TQorPagePosition) {}
+QOR_PUBLISH(TQorFile) {}
+QOR_PUBLISH(TQorQorFileObject) {}
+QOR_PUBLISH(TQorQorFile) {}
+QOR_PUBLISH(TQorDeviceContext) {}
+QOR_PUBLISH(TQorFiler) {}
+
+// ---- TQorFile ------------------------------------------------------------------------------------
+
+TQorFile::TQorFile() : FPages(std::make_unique<TQorList>()), FQorPrinterSetup(std::make_unique<TQorPrinterSetup>())
+{
+}
+
+TQorFile::~TQorFile() { ClearPages(); }
+
+void TQorFile::AbstractError() const { throw EAbstractError("Abstract Error"); }
+
+void TQorFile::LoadQorFile(TQorFile*) { AbstractError(); }
+void TQorFile::LoadPage(TQorFile*, Integer) { AbstractError(); }
+void TQorFile::LoadPages(TQorFile*, Integer, Integer) { AbstractError(); }
+void TQorFile::LoadFromFile(const String&) { AbstractError(); }
+void TQorFile::LoadFromStream(TStream*) { AbstractError(); }
+void TQorFile::Send(TQorFile*) { AbstractError(); }
+void TQorFile::SendPage(TQorFile*, Integer) { AbstractError(); }
+void TQorFile::SendPages(TQorFile*, Integer, Integer) { AbstractError(); }
+void TQorFile::SaveToFile(const String&) { AbstractError(); }
+void TQorFile::SaveToStream(TStream*) { AbstractError(); }
+void TQorFile::PlayPage(HDC, Integer) { AbstractError(); }
+
+void TQorFile::Clear()
+{
+    FStream.reset();
+    ClearPages();
+}
+
+void TQorFile::ClearPages()
+{
+    for (Integer I = 0; I < FPages->Count(); ++I)
+        delete static_cast<TQorPagePosition*>(FPages->Items(I));
+    FPages->Clear();
+}
+
+void TQorFile::AddPage(Integer Position) { FPages->Add(new TQorPagePosition(Position)); }
+
+Integer TQorFile::PagePosition(Integer Page) const
+{
+    return static_cast<TQorPagePosition*>(FPages->Items(Page - 1))->Position;
+}
+
+void TQorFile::SetQorPrinterSetup(const TQorPrinterSetup* Value)
+{
+    if (Value && Value != FQorPrinterSetup.get())
+        FQorPrinterSetup->Assign(*Value);
+}
+
+Integer TQorFile::PageInRange(const TQorFile* QorFile, Integer Page)
+{
+    const Integer Count = QorFile->PageCount();
+    if (QorFile->IsRunning()) {
+        if (Page >= Count)
+            Page = Count - 1;
+    } else if (Page > Count) {
+        Page = Count;
+    }
+    return Page < 1 ? 1 : Page;
+}
+
+// ---- TQorQorFileObject ---------------------------------------------------------------------------
+
+TQorQorFileObject::TQorQorFileObject(const TQorObjectRecord& Record)
+    : ObjectType(Record.ObjectType), LogFont(Record.LogFont), LogPen(Record.LogPen), LogBrush(Record.LogBrush)
+{
+}
+
+TQorQorFileObject::~TQorQorFileObject() { DeleteObject(); }
+
+TQorObjectRecord TQorQorFileObject::Record() const
+{
+    TQorObjectRecord R;
+    R.ObjectType = ObjectType;
+    R.LogFont = LogFont;
+    R.LogPen = LogPen;
+    R.LogBrush = LogBrush;
+    return R;
+}
+
+void TQorQorFileObject::Write(TStream& Stream) const { WriteQorObject(Stream, Record()); }
+
+void TQorQorFileObject::Read(TQorReader& Reader)
+{
+    const TQorObjectRecord R = ReadQorObject(Reader);
+    ObjectType = R.ObjectType;
+    LogFont = R.LogFont;
+    LogPen = R.LogPen;
+    LogBrush = R.LogBrush;
+}
+
+void TQorQorFileObject::DeleteObject()
+{
+    Font.reset();
+    Pen.reset();
+    Brush.reset();
+    if (SelectFont)
+        ::qor::DeleteObject(SelectFont);
+    if (SelectPen)
+        ::qor::DeleteObject(SelectPen);
+    if (SelectBrush)
+        ::qor::DeleteObject(SelectBrush);
+    SelectFont = HFONT();
+    SelectPen = HPEN();
+    SelectBrush = HBRUSH();
+}
+
+// ---- TQorQorFile: recording ------------------------------------------------------------------------
+
+TQorQorFile::TQorQorFile() : FUserStream(std::make_unique<TMemoryStream>()) {}
+
+TQorQorFile::~TQorQorFile() = default;
+
+void TQorQorFile::CheckRecording() const
+{
+    if (!FRunning)
+        throw EInvalidOperation("The page file is not recording: no document has begun");
+}
+
+void TQorQorFile::Put(const TQorRecord& Record)
+{
+    TQorWriter W(*FStream);
+    WriteQorRecord(W, Record);
+}
+
+void TQorQorFile::PutSelect(Integer Index)
+{
+    FRecord.Code = rcSelectObject;
+    FRecord.N[0] = Index;
+    Put(FRecord);
+}
+
+void TQorQorFile::PutPageStart()
+{
+    FQorPrinterSetup->WriteToStream(*FStream);
+    FRecord.Code = rcPageBegin;
+    Put(FRecord);
+}
+
+void TQorQorFile::BeginDoc()
+{
+    FPercentDone = 0;
+    QorFileHeader = TQorFileHeader();
+    Clear();
+    FStream = std::make_unique<TQorStream>();
+    FQorStartPrinterSetup = std::make_unique<TQorPrinterSetup>();
+    FQorStartPrinterSetup->Assign(*FQorPrinterSetup);
+    AddPage(0);
+    PutPageStart();
+    FRunning = true;
+}
+
+void TQorQorFile::NewPage()
+{
+    CheckRecording();
+    FRecord.Code = rcPageEnd;
+    Put(FRecord);
+    const Int64 Position = FStream->Position();
+    if (Position > INT32_MAX)
+        throw EInvalidOperation("The page file has grown past the 2 GB its page index can address");
+    AddPage(static_cast<Integer>(Position));
+    PutPageStart();
+    for (const Integer Index : {FCurrFont, FCurrPen, FCurrBrush})
+        if (Index != -1)
+            PutSelect(Index);
+}
+
+void TQorQorFile::EndDoc() { FinishDoc(FCreateFile); }
+
+void TQorQorFile::AbortDoc() { FinishDoc(false); }
+
+void TQorQorFile::FinishDoc(bool WriteFile)
+{
+    if (!FRunning)
+        return;
+    FRecord.Code = rcPageEnd;
+    Put(FRecord);
+    QorFileInfo.Pages = PageCount();
+    QorFileInfo.Objects = static_cast<Word>(FObjects.size());
+    QorFileHeader.Description = Utf8ToUtf16(FDescription);
+    const auto Finish = [this] {
+        FQorStartPrinterSetup.reset();
+        FRunning = false;
+        FPercentDone = 100.0f;
+    };
+    if (!WriteFile) {
+        FQorPrinterSetup->Assign(*FQorStartPrinterSetup);
+        Finish();
+        return;
+    }
+    // The pages are complete in memory whether or not the file could be written.
+    try {
+        WriteFileSafely(FFileName, *FQorStartPrinterSetup);
+    } catch (...) {
+        Finish();
+        throw;
+    }
+    Finish();
+}
+
+void TQorQorFile::SetFont(TFont* Font)
+{
+    LOGFONT Lf;
+    QorGetObject(Font->Handle(), sizeof(LOGFONT), &Lf);
+    SetLogFont(Font, Lf);
+}
+
+void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
+{
+    CheckRecording();
+    TQorObjectRecord R;
+    R.ObjectType = qotFont;
+    TQorLogFont& F = R.LogFont;
+    F.Color = Font->Color();
+    F.Size = static_cast<Word>(Font->Size());
+    F.Italic = Lf.lfItalic;
+    F.Underline = Lf.lfUnderline;
+    F.StrikeOut = Lf.lfStrikeOut;
+    F.Escapement = static_cast<Word>(Lf.lfEscapement);
+    F.Weight = static_cast<Word>(Lf.lfWeight);
+    F.CharSet = Lf.lfCharSet;
+    F.OutPrecision = Lf.lfOutPrecision;
+    F.ClipPrecision = Lf.lfClipPrecision;
+    F.Quality = Lf.lfQuality;
+    F.PitchAndFamily = Lf.lfPitchAndFamily;
+    // Compared as it is stored: at most 31 units.
+    F.Name = Utf8ToUtf16(Font->Name()).substr(0, 31);
+    FCurrFont = ShareObject(R);
+    PutSelect(FCurrFont);
+}
+
+void TQorQorFile::SetPen(TPen* Pen)
+{
+    CheckRecording();
+    TQorObjectRecord R;
+    R.ObjectType = qotPen;
+    R.LogPen.Color = Pen->Color();
+    R.LogPen.Style = Pen->Style();
+    R.LogPen.Width = static_cast<Word>(Pen->Width());
+    R.LogPen.Mode = Pen->Mode();
+    FCurrPen = ShareObject(R);
+    PutSelect(FCurrPen);
+}
+
+void TQorQorFile::SetBrush(TBrush* Brush)
+{
+    CheckRecording();
+    TQorObjectRecord R;
+    R.ObjectType = qotBrush;
+    R.LogBrush.Color = Brush->Color();
+    R.LogBrush.Style = Brush->Style();
+    FCurrBrush = ShareObject(R);
+    PutSelect(FCurrBrush);
+}
+
+namespace {
+
+std::string ObjectKey(const TQorObjectRecord& Record)
+{
+    TMemoryStream S;
+    WriteQorObject(S, Record);
+    return std::string(static_cast<const char*>(S.Memory()), static_cast<size_t>(S.Size()));
+}
+
+} // namespace
+
+Integer TQorQorFile::ShareObject(const TQorObjectRecord& Record)
+{
+    const std::string Key = ObjectKey(Record);
+    if (const auto It = FObjectIndex.find(Key); It != FObjectIndex.end())
+        return It->second;
+    if (static_cast<Integer>(FObjects.size()) >= QorMaxObjects)
+        throw EInvalidOperation("A page file holds at most 32767 different fonts, pens and brushes");
+    FObjects.push_back(std::make_unique<TQorQorFileObject>(Record));
+    const Integer Index = static_cast<Integer>(FObjects.size()) - 1;
+    FObjectIndex.emplace(Key, Index);
+    return Index;
+}
+
+void TQorQorFile::IndexObject(Integer Index)
+{
+    FObjectIndex.emplace(ObjectKey(FObjects[static_cast<size_t>(Index)]->Record()), Index);
+}
+
+void TQorQorFile::SetTextAlign(Word Flags)
+{
+    CheckRecording();
+    FRecord.Code = rcSetTextAlign;
+    FRecord.N[0] = Flags;
+    Put(FRecord);
+}
+
+void TQorQorFile::Textout(Integer X, Integer Y, const String& Text)
+{
+    CheckRecording();
+    FRecord.Code = rcTextout;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    FRecord.Text = Text;
+    Put(FRecord);
+}
+
+void TQorQorFile::MoveTo(Integer X, Integer Y)
+{
+    CheckRecording();
+    FRecord.Code = rcMoveTo;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    Put(FRecord);
+}
+
+void TQorQorFile::LineTo(Integer X, Integer Y)
+{
+    CheckRecording();
+    FRecord.Code = rcLineTo;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    Put(FRecord);
+}
+
+void TQorQorFile::PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count)
+{
+    CheckRecording();
+    FRecord.Code = rcPTextout;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    FRecord.Text = Utf16ToUtf8(std::u16string_view(Text, Text && Count > 0 ? static_cast<size_t>(Count) : 0));
+    Put(FRecord);
+}
+
+void TQorQorFile::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text,
+                             Word Count)
+{
+    CheckRecording();
+    FRecord.Code = rcExtTextout;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    FRecord.N[0] = Options;
+    FRecord.Rect = Rect;
+    FRecord.Text = Utf16ToUtf8(std::u16string_view(Text, Text ? Count : 0));
+    Put(FRecord);
+}
+
+void TQorQorFile::TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text)
+{
+    CheckRecording();
+    FRecord.Code = rcTextRect;
+    FRecord.Rect = Rect;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    FRecord.Text = Text;
+    Put(FRecord);
+}
+
+void TQorQorFile::FillRect(const TRect& Rect)
+{
+    CheckRecording();
+    FRecord.Code = rcFillRect;
+    FRecord.Rect = Rect;
+    Put(FRecord);
+}
+
+void TQorQorFile::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
+{
+    CheckRecording();
+    FRecord.Code = rcRectangle;
+    FRecord.N = {X1, Y1, X2, Y2};
+    Put(FRecord);
+}
+
+void TQorQorFile::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3)
+{
+    CheckRecording();
+    FRecord.Code = rcRoundRect;
+    FRecord.N = {X1, Y1, X2, Y2, X3, Y3};
+    Put(FRecord);
+}
+
+void TQorQorFile::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
+{
+    CheckRecording();
+    FRecord.Code = rcEllipse;
+    FRecord.N = {X1, Y1, X2, Y2};
+    Put(FRecord);
+}
+
+namespace {
+
+// The graphic kind of records 32 and 33: 1 bitmap, 0 icon, 2 metafile, 3 any other class.
+Word GraphicKind(const TGraphic* Graphic)
+{
+    if (Graphic->Is<TBitmap>())
+        return 1;
+    if (Graphic->Is<TIcon>())
+        return 0;
+    if (Graphic->Is<TMetafile>())
+        return 2;
+    return 3;
+}
+
+} // namespace
+
+void TQorQorFile::Draw(Integer X, Integer Y, TGraphic* Graphic)
+{
+    CheckRecording();
+    if (!Graphic || Graphic->Empty())
+        return;
+    TBytesStream Saved;
+    Graphic->SaveToStream(&Saved);
+    if (Saved.Size() == 0)
+        return;
+    FRecord.Code = rcDraw;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    FRecord.N[0] = GraphicKind(Graphic);
+    FRecord.Data = Saved.Bytes();
+    Put(FRecord);
+}
+
+void TQorQorFile::StretchDraw(const TRect& Rect, TGraphic* Graphic)
+{
+    CheckRecording();
+    if (!Graphic || Graphic->Empty())
+        return;
+    TBytesStream Saved;
+    Graphic->SaveToStream(&Saved);
+    if (Saved.Size() == 0)
+        return;
+    FRecord.Code = rcStretchDraw;
+    FRecord.Rect = Rect;
+    FRecord.N[0] = GraphicKind(Graphic);
+    FRecord.Data = Saved.Bytes();
+    Put(FRecord);
+}
+
+void TQorQorFile::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
+{
+    CheckRecording();
+    FRecord.Code = rcShadeRect;
+    FRecord.Rect = Rect;
+    FRecord.N[0] = Shade;
+    Put(FRecord);
+}
+
+void TQorQorFile::SetBkColor(Integer Color)
+{
+    CheckRecording();
+    FRecord.Code = rcSetBkColor;
+    FRecord.N[0] = Color;
+    Put(FRecord);
+}
+
+void TQorQorFile::TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
+                              const TRect& FullRect)
+{
+    CheckRecording();
+    FRecord.Code = rcTextJustify;
+    FRecord.Rect = Rect;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    FRecord.Text = Text;
+    FRecord.Flag = EndParagraph;
+    FRecord.FullRect = FullRect;
+    Put(FRecord);
+}
+
+// The whole of Stream, from its start, as the Data of a record.
+void TQorQorFile::PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect)
+{
+    FRecord.Code = Code;
+    FRecord.X = X;
+    FRecord.Y = Y;
+    FRecord.Rect = Rect;
+    FRecord.Data.resize(static_cast<size_t>(Stream->Size()));
+    Stream->SetPosition(0);
+    Stream->ReadBuffer(FRecord.Data.data(), Stream->Size());
+    Put(FRecord);
+}
+
+void TQorQorFile::DrawBitmap(Integer X, Integer Y, TStream* Stream)
+{
+    CheckRecording();
+    if (Stream && Stream->Size() > 0)
+        PutStream(rcDrawBitmap, Stream, X, Y, TRect());
+}
+
+void TQorQorFile::StretchDrawBitmap(const TRect& Rect, TStream* Stream)
+{
+    CheckRecording();
+    if (Stream && Stream->Size() > 0)
+        PutStream(rcStretchDrawBitmap, Stream, 0, 0, Rect);
+}
+
+void TQorQorFile::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont)
+{
+    CheckRecording();
+    if (!Stream || Stream->Size() == 0)
+        return;
+    FRecord.Flag = SetDefFont;
+    FRecord.N[1] = StartPos;
+    FRecord.N[2] = EndPos;
+    PutStream(rcRtfDraw, Stream, 0, 0, Rect);
+}
+
+void TQorQorFile::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness)
+{
+    CheckRecording();
+    FRecord.Code = rcDrawCheckBox;
+    FRecord.Rect = Rect;
+    FRecord.N[0] = CheckStyle;
+    FRecord.N[1] = Color;
+    FRecord.N[2] = Thickness;
+    Put(FRecord);
+}
+
+void TQorQorFile::DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
+                                Integer Y3, Integer X4, Integer Y4)
+{
+    CheckRecording();
+    FRecord.Code = rcDrawShapeType;
+    FRecord.N = {DrawType, X1, X2, X3, X4, Y1, Y2, Y3, Y4};
+    Put(FRecord);
+}
+
+void TQorQorFile::PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integer LastIndex)
+{
+    CheckRecording();
+    const Integer Count = Points && LastIndex >= 0 ? LastIndex + 1 : 0;
+    if (Count > 32767)
+        throw EInvalidOperation("A polygon in a page file has at most 32767 points");
+    FRecord.Code = rcPolyDrawType;
+    FRecord.N[0] = PolyType;
+    FRecord.Points.assign(Points, Points + Count);
+    Put(FRecord);
+}
+
+void TQorQorFile::PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height,
+                             Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical,
+                             const String& BarData)
+{
+    CheckRecording();
+    FRecord.Code = Code;
+    FRecord.X = Left;
+    FRecord.Y = Top;
+    FRecord.N = {Width, Height, NarrowWidth, WideWidth};
+    FRecord.Flag = Inches;
+    FRecord.Flag2 = Vertical;
+    FRecord.Text = BarData;
+    Put(FRecord);
+}
+
+void TQorQorFile::Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                                   Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
+{
+    PutBarcode(rcPrint3of9Barcode, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+}
+
+void TQorQorFile::Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                                   Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
+{
+    PutBarcode(rcPrint2of5Barcode, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+}
+
+void TQorQorFile::WritePrinterInfo(const TQorFilePrinterInfo& Info)
+{
+    CheckRecording();
+    FRecord.Code = rcPrinterInfo;
+    FRecord.PrinterInfo = Info;
+    Put(FRecord);
+}
+
+TQorWriter TQorQorFile::Writer() const
+{
+    if (!FStream)
+        throw EInvalidOperation("The page file has no record stream");
+    return TQorWriter(*FStream);
+}
+
+TQorReader TQorQorFile::Reader() const
+{
+    if (!FStream)
+        throw EInvalidOperation("The page file has no record stream");
+    return TQorReader(*FStream, QorFileHeader.Version);
+}
+
+Integer TQorQorFile::PageWidth() const
+{
+    return static_cast<Integer>(Round(PixelsPerInchX() * FQorPrinterSetup->Width()));
+}
+
+Integer TQorQorFile::PageHeight() const
+{
+    return static_cast<Integer>(Round(PixelsPerInchY() * FQorPrinterSetup->Length()));
+}
+
+// ---- TQorQorFile: containers -----------------------------------------------------------------------
+
+void TQorQorFile::LoadQorFile(TQorFile*) {}
+void TQorQorFile::LoadPage(TQorFile*, Integer) {}
+void TQorQorFile::LoadPages(TQorFile*, Integer, Integer) {}
+
+void TQorQorFile::Send(TQorFile* QorFile) { QorFile->LoadQorFile(this); }
+void TQorQorFile::SendPage(TQorFile* QorFile, Integer Page) { QorFile->LoadPage(this, Page); }
+void TQorQorFile::SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage)
+{
+    QorFile->LoadPages(this, StartPage, EndPage);
+}
+
+void TQorQorFile::PlayPage(HDC, Integer)
+{
+    throw EInvalidOperation("Page playback is not available in this version of the library");
+}
+
+void TQorQorFile::Clear()
+{
+    TQorFile::Clear();
+    FLastFont = FLastPen = FLastBrush = -1;
+    FCurrFont = FCurrPen = FCurrBrush = -1;
+    FObjects.clear();
+    FObjectIndex.clear();
+    FUserStream->Clear();
+}
+
+void TQorQorFile::SetUserStream(TStream* Value)
+{
+    FUserStream->Clear();
+    if (!Value)
+        return;
+    const Int64 Count = Value->Size() - Value->Position();
+    if (Count > 0)
+        FUserStream->CopyFrom(Value, Count);
+}
+
+bool TQorQorFile::GetPagePrinterInfo(TQorPrinterSetup* Setup, Integer Page)
+{
+    const Integer Count = PageCount();
+    if (Count == 0 || !FStream || (FRunning && Count < 2)) {
+        Setup->Assign(*FQorPrinterSetup);
+        return false;
+    }
+    if (Page < 1)
+        Page = 1;
+    if (FRunning && Page > Count - 1)
+        Page = Count - 1;
+    else if (Page > Count)
+        Page = Count;
+    const Int64 Saved = FStream->Position();
+    struct TRestore {
+        TQorStream& S;
+        Int64 At;
+        ~TRestore() { S.SetPosition(At); }
+    } Restore{*FStream, Saved};
+    FStream->SetPosition(PagePosition(Page));
+    TQorReader R(*FStream, QorFileHeader.Version);
+    switch (R.ReadType()) {
+    case rcPrinterInfo:
+        Setup->SetPrintInfo(R.ReadPrinterInfo());
+        return true;
+    case rcPrinterSetup:
+        return Setup->ReadFromStream(*FStream);
+    default:
+        return false;
+    }
+}
+
+// ---- saving ------------------------------------------------------------------------------------------
+
+void TQorQorFile::WriteDocument(TStream& Stream, const TQorPrinterSetup& Setup)
+{
+    const Int64 Start = Stream.Position();
+    TQorFileHeader Header = QorFileHeader;
+    Header.Name = {'Q', 'O', 'R'};
+    Header.Key = QorFileKey;
+    Header.Version = QorFileVersion;
+    Header.HeaderLen = 0;
+    Header.Description = Utf8ToUtf16(FDescription);
+    QorFileInfo.Pages = PageCount();
+    QorFileInfo.Objects = static_cast<Word>(FObjects.size());
+
+    WriteQorFileHeader(Stream, Header);
+    WriteQorFileInfo(Stream, QorFileInfo);
+    Setup.WriteToStream(Stream);
+    TQorWriter W(Stream);
+    W.WriteLongInt(static_cast<Integer>(FUserStream->Size()));
+    if (FUserStream->Size() > 0)
+        Stream.WriteBuffer(FUserStream->Memory(), FUserStream->Size());
+    for (Integer I = 1; I <= PageCount(); ++I)
+        W.WriteLongInt(PagePosition(I));
+    for (const auto& Object : FObjects)
+        Object->Write(Stream);
+
+    // The header is rewritten at the start of this document, not of the stream.
+    Header.HeaderLen = static_cast<Integer>(Stream.Position() - Start);
+    Stream.SetPosition(Start);
+    WriteQorFileHeader(Stream, Header);
+    Stream.SetPosition(Start + Header.HeaderLen);
+    QorFileHeader.HeaderLen = Header.HeaderLen;
+    QorFileHeader.Description = Header.Description;
+
+    if (!FStream || FStream->Size() == 0)
+        return;
+    const Int64 Saved = FStream->Position();
+    FStream->SetPosition(0);
+    try {
+        Stream.CopyFrom(FStream.get(), FStream->Size());
+    } catch (...) {
+        FStream->SetPosition(Saved);
+        throw;
+    }
+    FStream->SetPosition(Saved);
+}
+
+namespace {
+
+// A new file beside FileName, for writing FileName's new contents.
+String MakeSiblingTempFile(const String& FileName)
+{
+    String Pattern = ExtractFilePath(FileName) + "." + ExtractFileName(FileName) + ".XXXXXX";
+    std::vector<char> Name(Pattern.begin(), Pattern.end());
+    Name.push_back('\0');
+    const int Fd = ::mkstemp(Name.data());
+    if (Fd < 0)
+        throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
+    // The new file takes the mode of the file it replaces, or the usual mode of a new file.
+    struct stat Old {};
+    mode_t Mode;
+    if (::stat(FileName.c_str(), &Old) == 0) {
+        Mode = Old.st_mode & 07777;
+    } else {
+        const mode_t Mask = ::umask(0);
+        ::umask(Mask);
+        Mode = 0666 & ~Mask;
+    }
+    ::fchmod(Fd, Mode);
+    ::close(Fd);
+    return String(Name.data());
+}
+
+} // namespace
+
+void TQorQorFile::WriteFileSafely(const String& FileName, const TQorPrinterSetup& Setup)
+{
+    const String Temp = MakeSiblingTempFile(FileName);
+    try {
+        {
+            TFileStream File(Temp, fmCreate);
+            WriteDocument(File, Setup);
+            File.Flush();
+        }
+        if (std::rename(Temp.c_str(), FileName.c_str()) != 0)
+            throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
+    } catch (...) {
+        DeleteFile(Temp);
+        throw;
+    }
+}
+
+void TQorQorFile::SaveToFile(const String& FileName)
+{
+    if (FRunning)
+        return;
+    WriteFileSafely(FileName, *FQorPrinterSetup);
+}
+
+void TQorQorFile::SaveToStream(TStream* SaveStream)
+{
+    if (FRunning || !SaveStream)
+        return;
+    WriteDocument(*SaveStream, *FQorPrinterSetup);
+}
+
+// ---- loading -----------------------------------------------------------------------------------------
+
+void TQorQorFile::LoadDocument(TStream& Stream)
+{
+    FStream = std::make_unique<TQorStream>();
+    QorFileHeader = ReadQorFileHeader(Stream);
+    TQorReader R(Stream, QorFileHeader.Version);
+    QorFileInfo = ReadQorFileInfo(R);
+    if (QorFileInfo.PixelsPerInchX == 0 || QorFileInfo.PixelsPerInchY == 0)
+        R.Damaged("a resolution of 0 pixels per inch");
+
+    if (QorFileHeader.Version < 4) {
+        QorFilePrinterInfo = R.ReadPrinterInfo(QorFileHeader.Version >= 3);
+        FQorPrinterSetup->SetPrintInfo(QorFilePrinterInfo);
+    } else {
+        if (R.ReadType() != rcPrinterSetup)
+            R.Damaged("no printer setup after the file information");
+        try {
+            FQorPrinterSetup->ReadFromStream(Stream);
+        } catch (const EReadError&) {
+            R.Damaged("a printer setup longer than the rest of the file");
+        }
+    }
+
+    const Integer UserSize = R.ReadLongInt();
+    if (UserSize < 0 || UserSize > R.Remaining())
+        R.Damaged("a user stream longer than the rest of the file");
+    if (UserSize > 0)
+        FUserStream->CopyFrom(&Stream, UserSize);
+
+    if (QorFileInfo.Pages > R.Remaining() / 4)
+        R.Damaged("a page index longer than the rest of the file");
+    std::vector<Integer> Positions(static_cast<size_t>(QorFileInfo.Pages));
+    for (Integer& P : Positions)
+        P = R.ReadLongInt();
+
+    for (Word I = 0; I < QorFileInfo.Objects; ++I) {
+        auto Object = std::make_unique<TQorQorFileObject>();
+        Object->Read(R);
+        FObjects.push_back(std::move(Object));
+        IndexObject(static_cast<Integer>(FObjects.size()) - 1);
+    }
+
+    const Int64 RecordSize = R.Remaining();
+    Integer Previous = 0;
+    for (const Integer P : Positions) {
+        if (P < Previous || P >= RecordSize)
+            R.Damaged("a page index entry outside the record stream");
+        Previous = P;
+        AddPage(P);
+    }
+    if (RecordSize > 0)
+        FStream->CopyFrom(&Stream, RecordSize);
+    FStream->SetPosition(0);
+    FDescription = Utf16ToUtf8(QorFileHeader.Description);
+    FPercentDone = 100.0f;
+    FRunning = false;
+}
+
+void TQorQorFile::SwapDocument(TQorQorFile& Other)
+{
+    std::swap(FStream, Other.FStream);
+    std::swap(FPages, Other.FPages);
+    std::swap(FQorPrinterSetup, Other.FQorPrinterSetup);
+    std::swap(FObjects, Other.FObjects);
+    std::swap(FObjectIndex, Other.FObjectIndex);
+    std::swap(FUserStream, Other.FUserStream);
+    std::swap(FDescription, Other.FDescription);
+    std::swap(FPercentDone, Other.FPercentDone);
+    std::swap(FRunning, Other.FRunning);
+    std::swap(FLastFont, Other.FLastFont);
+    std::swap(FLastPen, Other.FLastPen);
+    std::swap(FLastBrush, Other.FLastBrush);
+    std::swap(FCurrFont, Other.FCurrFont);
+    std::swap(FCurrPen, Other.FCurrPen);
+    std::swap(FCurrBrush, Other.FCurrBrush);
+    std::swap(QorFileHeader, Other.QorFileHeader);
+    std::swap(QorFileInfo, Other.QorFileInfo);
+    std::swap(QorFilePrinterInfo, Other.QorFilePrinterInfo);
+}
+
+void TQorQorFile::LoadFromStream(TStream* LoadStream)
+{
+    TQorQorFile Fresh;
+    Fresh.LoadDocument(*LoadStream);
+    SwapDocument(Fresh);
+}
+
+void TQorQorFile::LoadFromFile(const String& FileName)
+{
+    TFileStream File(FileName, fmOpenRead);
+    LoadFromStream(&File);
+}
+
+// ---- TQorDeviceContext -------------------------------------------------------------------------------
+
+void TQorDeviceContext::LoadQorFile(TQorFile*) {}
+
+void TQorDeviceContext::LoadPage(TQorFile* QorFile, Integer Page)
+{
+    QorFile->PlayPage(FDC, PageInRange(QorFile, Page));
+}
+
+void TQorDeviceContext::LoadPages(TQorFile*, Integer, Integer) {}
+
+void TQorDeviceContext::LoadFromFile(const String& FileName)
+{
+    TFileStream File(FileName, fmOpenRead);
+    LoadFromStream(&File);
+}
+
+void TQorDeviceContext::LoadFromStream(TStream*) {}
+void TQorDeviceContext::Send(TQorFile*) {}
+void TQorDeviceContext::SendPage(TQorFile*, Integer) {}
+void TQorDeviceContext::SendPages(TQorFile*, Integer, Integer) {}
+void TQorDeviceContext::SaveToFile(const String&) {}
+void TQorDeviceContext::SaveToStream(TStream*) {}
+void TQorDeviceContext::PlayPage(HDC, Integer) {}
+
+// ---- TQorFiler ---------------------------------------------------------------------------------------
+
+TQorFiler::TQorFiler() = default;
+
+TQorFiler::~TQorFiler() { delete FQorFile; }
+
+void TQorFiler::SetQorFile(TQorFile* Value)
+{
+    if (Value == FQorFile)
+        return;
+    if (Value)
+        delete FQorFile;
+    FQorFile = Value;
+}
+
+void TQorFiler::LoadFromStream(TStream* Stream)
+{
+    auto Loaded = std::make_unique<TQorQorFile>();
+    Loaded->LoadFromStream(Stream);
+    SetQorFile(Loaded.release());
+}
+
+void TQorFiler::LoadFromFile(const String& FileName)
+{
+    TFileStream File(FileName, fmOpenRead);
+    LoadFromStream(&File);
+}
+
+void TQorFiler::SaveToFile(const String& FileName)
+{
+    if (FQorFile)
+        FQorFile->SaveToFile(FileName);
+}
+
+void TQorFiler::SaveToStream(TStream* Stream)
+{
+    if (FQorFile)
+        FQorFile->SaveToStream(Stream);
+}
+
+void TQorFiler::Send(TQorFile* QorFile)
+{
+    if (FQorFile)
+        FQorFile->Send(QorFile);
+}
+
+void TQorFiler::SendPage(TQorFile* QorFile, Integer Page)
+{
+    if (FQorFile)
+        FQorFile->SendPage(QorFile, Page);
+}
+
+void TQorFiler::SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage)
+{
+    if (FQorFile)
+        FQorFile->SendPages(QorFile, StartPage, EndPage);
+}
+
+} // namespace qor

@@ -1,0 +1,336 @@
+#pragma once
+// Page containers and the page file in memory.
+//
+// Pages move between containers through one protocol: a source sends pages to a target, and the
+// target's load decides what loading means (a page file takes nothing, a device context draws the
+// page it is given). TQorQorFile records canvas calls as page-file records, shares fonts, pens and
+// brushes in an object table, keeps a page index, and saves and loads ".qor" files. TQorFiler
+// holds one container.
+
+#include "platform/graphics/GdiTypes.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/rtl/Persistent.h"
+#include "platform/rtl/Streams.h"
+#include "runtime/output/QorFormat.h"
+#include "runtime/output/QorUtil.h"
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace qor {
+
+class TBrush;
+class TFont;
+class TGraphic;
+class TPen;
+class TQorPrinterSetup;
+class TQorStream;
+
+// The offset of one page in the record stream.
+class TQorPagePosition : public TObject {
+    QOR_CLASS(TQorPagePosition, TObject)
+public:
+    explicit TQorPagePosition(Integer APosition = 0) : Position(APosition) {}
+    Integer Position;
+};
+
+// The abstract page container: a record stream, a page index and a printer setup.
+class TQorFile : public TPersistent {
+    QOR_CLASS(TQorFile, TPersistent)
+public:
+    TQorFile();
+    ~TQorFile() override;
+
+    // Abstract here: each raises EAbstractError.
+    virtual void LoadQorFile(TQorFile* QorFile);
+    virtual void LoadPage(TQorFile* QorFile, Integer Page);
+    virtual void LoadPages(TQorFile* QorFile, Integer StartPage, Integer EndPage);
+    virtual void LoadFromFile(const String& FileName);
+    virtual void LoadFromStream(TStream* LoadStream);
+    virtual void Send(TQorFile* QorFile);
+    virtual void SendPage(TQorFile* QorFile, Integer Page);
+    virtual void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage);
+    virtual void SaveToFile(const String& FileName);
+    virtual void SaveToStream(TStream* SaveStream);
+    virtual void PlayPage(HDC DC, Integer Page);
+    // Frees the record stream and empties the page index.
+    virtual void Clear();
+
+    // True while the last page is still being recorded (page files only).
+    virtual bool IsRunning() const { return false; }
+
+    TQorStream* Stream() const { return FStream.get(); }
+    TQorList* Pages() const { return FPages.get(); }
+    Integer PageCount() const { return FPages->Count(); }
+    // The record-stream offset of page Page (1-based); EListError outside the index.
+    Integer PagePosition(Integer Page) const;
+    TQorPrinterSetup* QorPrinterSetup() const { return FQorPrinterSetup.get(); }
+    // Copies Value into the container's own setup.
+    void SetQorPrinterSetup(const TQorPrinterSetup* Value);
+
+    Integer HorzScale() const { return FHorzScale; }
+    void SetHorzScale(Integer Value) { FHorzScale = Value; }
+    Integer VertScale() const { return FVertScale; }
+    void SetVertScale(Integer Value) { FVertScale = Value; }
+    Integer OrgX() const { return FOrgX; }
+    void SetOrgX(Integer Value) { FOrgX = Value; }
+    Integer OrgY() const { return FOrgY; }
+    void SetOrgY(Integer Value) { FOrgY = Value; }
+    bool SetOrigin() const { return FSetOrigin; }
+    void SetSetOrigin(bool Value) { FSetOrigin = Value; }
+    bool IgnorePrinterSettings() const { return FIgnorePrinterSettings; }
+    void SetIgnorePrinterSettings(bool Value) { FIgnorePrinterSettings = Value; }
+    const String& ExceptionText() const { return FExceptionText; }
+
+protected:
+    [[noreturn]] void AbstractError() const;
+    // Appends a page at Position to the index.
+    void AddPage(Integer Position);
+    // Frees every page-index entry and empties the index.
+    void ClearPages();
+    // The page a printer or device context takes for a request of Page from QorFile: while it is
+    // still recording, at most its last complete page; otherwise at most its last page; at least 1.
+    static Integer PageInRange(const TQorFile* QorFile, Integer Page);
+
+    std::unique_ptr<TQorStream> FStream;
+    std::unique_ptr<TQorList> FPages;
+    std::unique_ptr<TQorPrinterSetup> FQorPrinterSetup;
+    Integer FHorzScale = 100;
+    Integer FVertScale = 100;
+    Integer FOrgX = 0;
+    Integer FOrgY = 0;
+    bool FSetOrigin = false;
+    bool FIgnorePrinterSettings = false;
+    String FExceptionText;
+};
+
+// One object-table entry. Only the record of its type is meaningful. Font, Pen, Brush and the
+// Select handles are the objects playback makes from it.
+class TQorQorFileObject : public TObject {
+    QOR_CLASS(TQorQorFileObject, TObject)
+public:
+    TQorQorFileObject() = default;
+    explicit TQorQorFileObject(const TQorObjectRecord& Record);
+    ~TQorQorFileObject() override;
+
+    TQorQorFileObjectTypes ObjectType = qotNone;
+    TQorLogFont LogFont;
+    TQorLogPen LogPen;
+    TQorLogBrush LogBrush;
+
+    std::unique_ptr<TFont> Font;
+    std::unique_ptr<TPen> Pen;
+    std::unique_ptr<TBrush> Brush;
+    HFONT SelectFont;
+    HPEN SelectPen;
+    HBRUSH SelectBrush;
+
+    // Same type and the same record (font names compared exactly).
+    bool FontSame(const TQorLogFont& Value) const { return ObjectType == qotFont && LogFont == Value; }
+    bool PenSame(const TQorLogPen& Value) const { return ObjectType == qotPen && LogPen == Value; }
+    bool BrushSame(const TQorLogBrush& Value) const { return ObjectType == qotBrush && LogBrush == Value; }
+
+    TQorObjectRecord Record() const;
+    void Write(TStream& Stream) const;
+    void Read(TQorReader& Reader);
+    // Frees the play-time objects of the entry and deletes its handles.
+    void DeleteObject();
+};
+
+// The page file in memory: recorder, loader and saver.
+class TQorQorFile : public TQorFile {
+    QOR_CLASS(TQorQorFile, TQorFile)
+public:
+    TQorQorFile();
+    ~TQorQorFile() override;
+
+    // ---- recording ----
+    void BeginDoc();
+    void NewPage();
+    void EndDoc();
+    // Ends the document like EndDoc, but writes no file whatever CreateFile says.
+    void AbortDoc();
+
+    void SetFont(TFont* Font);
+    void SetLogFont(TFont* Font, const LOGFONT& LogFont);
+    void SetPen(TPen* Pen);
+    void SetBrush(TBrush* Brush);
+
+    void SetTextAlign(Word Flags);
+    void Textout(Integer X, Integer Y, const String& Text);
+    void MoveTo(Integer X, Integer Y);
+    void LineTo(Integer X, Integer Y);
+    void PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count);
+    void ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count);
+    void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text);
+    void FillRect(const TRect& Rect);
+    void Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2);
+    void RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3);
+    void Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2);
+    void Draw(Integer X, Integer Y, TGraphic* Graphic);
+    void StretchDraw(const TRect& Rect, TGraphic* Graphic);
+    void ShadeRect(const TRect& Rect, TQorShadePercent Shade);
+    void SetBkColor(Integer Color);
+    void TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
+                     const TRect& FullRect);
+    void DrawBitmap(Integer X, Integer Y, TStream* Stream);
+    void StretchDrawBitmap(const TRect& Rect, TStream* Stream);
+    void RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont);
+    void DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness);
+    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
+                       Integer Y3, Integer X4, Integer Y4);
+    void PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integer LastIndex);
+    void Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+    void Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+    void WritePrinterInfo(const TQorFilePrinterInfo& Info);
+
+    // Primitive encodings on the record stream (for records of an application's own kinds).
+    // Reading follows the file's version.
+    TQorWriter Writer() const;
+    TQorReader Reader() const;
+
+    // ---- containers ----
+    void LoadQorFile(TQorFile* QorFile) override;
+    void LoadPage(TQorFile* QorFile, Integer Page) override;
+    void LoadPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    // Loads a page file. A file that cannot be read raises and leaves this object as it was.
+    void LoadFromFile(const String& FileName) override;
+    // The page file starts at the stream's position.
+    void LoadFromStream(TStream* LoadStream) override;
+    void Send(TQorFile* QorFile) override;
+    void SendPage(TQorFile* QorFile, Integer Page) override;
+    void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    // Nothing while recording. Writes a temporary file next to FileName and renames it over
+    // FileName only when complete, so a failed save leaves any earlier file as it was.
+    void SaveToFile(const String& FileName) override;
+    // Nothing while recording. Writes from the stream's position, leaving what lies before it.
+    void SaveToStream(TStream* SaveStream) override;
+    void PlayPage(HDC DC, Integer Page) override;
+    void Clear() override;
+    bool IsRunning() const override { return FRunning; }
+
+    // Reads the printer setup stored at the start of Page into Setup.
+    bool GetPagePrinterInfo(TQorPrinterSetup* Setup, Integer Page);
+    // Empties UserStream and copies Value from its position to its end into it.
+    void SetUserStream(TStream* Value);
+
+    const std::vector<std::unique_ptr<TQorQorFileObject>>& Objects() const { return FObjects; }
+    Integer ObjectCount() const { return static_cast<Integer>(FObjects.size()); }
+    const String& FileName() const { return FFileName; }
+    void SetFileName(const String& Value) { FFileName = Value; }
+    const String& Description() const { return FDescription; }
+    void SetDescription(const String& Value) { FDescription = Value; }
+    bool CreateFile() const { return FCreateFile; }
+    void SetCreateFile(bool Value) { FCreateFile = Value; }
+    bool Running() const { return FRunning; }
+    Single PercentDone() const { return FPercentDone; }
+    void SetPercentDone(Single Value) { FPercentDone = Value; }
+    TMemoryStream* UserStream() const { return FUserStream.get(); }
+    Integer LastFont() const { return FLastFont; }
+    Integer LastPen() const { return FLastPen; }
+    Integer LastBrush() const { return FLastBrush; }
+    Integer CurrFont() const { return FCurrFont; }
+    Integer CurrPen() const { return FCurrPen; }
+    Integer CurrBrush() const { return FCurrBrush; }
+    Word PixelsPerInchX() const { return QorFileInfo.PixelsPerInchX; }
+    void SetPixelsPerInchX(Word Value) { QorFileInfo.PixelsPerInchX = Value; }
+    Word PixelsPerInchY() const { return QorFileInfo.PixelsPerInchY; }
+    void SetPixelsPerInchY(Word Value) { QorFileInfo.PixelsPerInchY = Value; }
+    Integer PageWidth() const;
+    Integer PageHeight() const;
+
+    TQorFileHeader QorFileHeader;
+    TQorFileInfo QorFileInfo;
+    TQorFilePrinterInfo QorFilePrinterInfo;
+
+private:
+    void CheckRecording() const;
+    void Put(const TQorRecord& Record);
+    void PutSelect(Integer Index);
+    void PutPageStart();
+    void PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                    Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+    void PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect);
+    // The index of an entry equal to Record, appended when there is none.
+    Integer ShareObject(const TQorObjectRecord& Record);
+    void IndexObject(Integer Index);
+    void FinishDoc(bool WriteFile);
+    // Blocks 1 to 7 from Stream's position; the header is rewritten at that position.
+    void WriteDocument(TStream& Stream, const TQorPrinterSetup& Setup);
+    // Writes the document through a temporary file beside FileName, renamed over it at the end.
+    void WriteFileSafely(const String& FileName, const TQorPrinterSetup& Setup);
+    void LoadDocument(TStream& Stream);
+    void SwapDocument(TQorQorFile& Other);
+
+    std::vector<std::unique_ptr<TQorQorFileObject>> FObjects;
+    // Encoded entry -> its first index, so sharing costs no scan of the table.
+    std::unordered_map<std::string, Integer> FObjectIndex;
+    String FFileName;
+    Integer FLastFont = -1;
+    Integer FLastPen = -1;
+    Integer FLastBrush = -1;
+    Integer FCurrFont = -1;
+    Integer FCurrPen = -1;
+    Integer FCurrBrush = -1;
+    bool FRunning = false;
+    Single FPercentDone = 0;
+    String FDescription;
+    std::unique_ptr<TMemoryStream> FUserStream;
+    bool FCreateFile = false;
+    std::unique_ptr<TQorPrinterSetup> FQorStartPrinterSetup;
+    TQorRecord FRecord; // reused by the writers
+};
+
+// A container that draws the one page it is given on a device context.
+class TQorDeviceContext : public TQorFile {
+    QOR_CLASS(TQorDeviceContext, TQorFile)
+public:
+    TQorDeviceContext() = default;
+
+    HDC DC() const { return FDC; }
+    void SetDC(HDC Value) { FDC = Value; }
+
+    void LoadQorFile(TQorFile* QorFile) override;
+    // Plays Page of QorFile on the device context, brought into QorFile's range first.
+    void LoadPage(TQorFile* QorFile, Integer Page) override;
+    void LoadPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    void LoadFromFile(const String& FileName) override;
+    void LoadFromStream(TStream* LoadStream) override;
+    void Send(TQorFile* QorFile) override;
+    void SendPage(TQorFile* QorFile, Integer Page) override;
+    void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    void SaveToFile(const String& FileName) override;
+    void SaveToStream(TStream* SaveStream) override;
+    void PlayPage(HDC DC, Integer Page) override;
+
+private:
+    HDC FDC;
+};
+
+// Holds one container, frees it when done with it, and forwards to it.
+class TQorFiler : public TObject {
+    QOR_CLASS(TQorFiler, TObject)
+public:
+    TQorFiler();
+    ~TQorFiler() override;
+
+    TQorFile* QorFile() const { return FQorFile; }
+    // Another container replaces (and frees) the held one; none lets go without freeing.
+    virtual void SetQorFile(TQorFile* Value);
+    // Loads a page file into a new container, which replaces the held one only when it loaded.
+    virtual void LoadFromStream(TStream* Stream);
+    virtual void LoadFromFile(const String& FileName);
+    virtual void SaveToFile(const String& FileName);
+    virtual void SaveToStream(TStream* Stream);
+    virtual void Send(TQorFile* QorFile);
+    virtual void SendPage(TQorFile* QorFile, Integer Page);
+    virtual void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage);
+
+private:
+    TQorFile* FQorFile = nullptr;
+};
+
+} // namespace qor
