@@ -1,5 +1,6 @@
 // qor: opens, prints and renders page files, and lists the printers.
 #include "runtime/Version.h"
+#include "tools/qor/DumpVerb.h"
 #include "tools/qor/PrintersVerb.h"
 
 #include <cstdio>
@@ -10,9 +11,11 @@ namespace {
 void PrintUsage(FILE* out)
 {
     std::fprintf(out,
-        "usage: qor printers\n"
+        "usage: qor dump FILE.qor [--pages A-B]\n"
+        "       qor printers\n"
         "       qor [--version | --help]\n"
         "\n"
+        "  dump        print every block and record of a page file, one line each\n"
         "  printers    list the printers with their papers, bins, resolutions, copies and duplex\n"
         "  --version   print the library version\n"
         "  --help      print this text\n");
@@ -34,6 +37,8 @@ int main(int argc, char** argv)
         PrintUsage(stderr);
         return 2;
     }
+    if (std::strcmp(argv[1], "dump") == 0)
+        return qor::tool::RunDump(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "printers") == 0)
         return qor::tool::RunPrinters(argc - 2, argv + 2);
     std::fprintf(stderr, "qor: unknown option '%s' (try --help)\n", argv[1]);

@@ -1,0 +1,73 @@
+#include "tools/qor/DumpVerb.h"
+
+#include "runtime/output/QorDump.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+namespace qor::tool {
+
+namespace {
+
+// "A-B" with 1 <= A <= B, or "A" alone.
+bool ParseRange(const std::string& Text, int& First, int& Last)
+{
+    const auto Number = [](const std::string& S, int& Out) {
+        if (S.empty() || S.size() > 9 || S.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        Out = std::stoi(S);
+        return true;
+    };
+    const size_t Dash = Text.find('-');
+    if (Dash == std::string::npos) {
+        if (!Number(Text, First))
+            return false;
+        Last = First;
+    } else if (!Number(Text.substr(0, Dash), First) || !Number(Text.substr(Dash + 1), Last)) {
+        return false;
+    }
+    return First >= 1 && Last >= First;
+}
+
+} // namespace
+
+int RunDump(int argc, char** argv)
+{
+    std::string File;
+    int First = 0, Last = 0;
+    for (int I = 0; I < argc; ++I) {
+        const std::string Arg = argv[I];
+        if (Arg == "--pages") {
+            if (I + 1 >= argc || !ParseRange(argv[I + 1], First, Last)) {
+                std::fprintf(stderr, "qor: dump: --pages wants a range A-B of pages from 1 on, as in --pages 2-5\n");
+                return 2;
+            }
+            ++I;
+        } else if (!Arg.empty() && Arg[0] == '-') {
+            std::fprintf(stderr, "qor: dump: unknown option '%s' (try --help)\n", Arg.c_str());
+            return 2;
+        } else if (File.empty()) {
+            File = Arg;
+        } else {
+            std::fprintf(stderr, "qor: dump: one page file only, got '%s' as well (try --help)\n", Arg.c_str());
+            return 2;
+        }
+    }
+    if (File.empty()) {
+        std::fprintf(stderr, "qor: dump: which page file? usage: qor dump FILE.qor [--pages A-B]\n");
+        return 2;
+    }
+    try {
+        const std::string Text = QorDumpPageFile(File, First, Last);
+        std::fwrite(Text.data(), 1, Text.size(), stdout);
+        std::fflush(stdout);
+        return 0;
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "qor: dump: %s: %s\n", File.c_str(), E.what());
+        return 1;
+    }
+}
+
+} // namespace qor::tool
