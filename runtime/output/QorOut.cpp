@@ -1,0 +1,680 @@
+#include "runtime/output/QorOut.h"
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Brush.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/Graphic.h"
+#include "platform/graphics/Pen.h"
+#include "platform/graphics/Screen.h"
+#include "platform/printing/Printers.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorRtfP.h"
+#include "runtime/output/QorSetup.h"
+
+namespace qor {
+
+QOR_PUBLISH(TQorCanvas) {}
+QOR_PUBLISH(TQorOutput) {}
+
+std::function<IQorViewer*()> QorCreateViewer;
+Integer PrintOffsetX = 0;
+Integer PrintOffsetY = 0;
+TQorPrintOffsetEvent OnPrintOffset;
+
+// ---- TQorCanvas: attributes ------------------------------------------------------------------------
+
+TQorCanvas::TQorCanvas()
+    : FFont(std::make_unique<TFont>()), FBrush(std::make_unique<TBrush>()), FPen(std::make_unique<TPen>()),
+      FPixelsPerInchX(ScreenPixelsPerInch()), FPixelsPerInchY(ScreenPixelsPerInch())
+{
+    BindNotifications(true);
+}
+
+TQorCanvas::~TQorCanvas()
+{
+    SetHandle(HDC());
+    BindNotifications(false);
+    if (FSelectFont)
+        DeleteObject(FSelectFont);
+    if (FSelectBrush)
+        DeleteObject(FSelectBrush);
+    if (FSelectPen)
+        DeleteObject(FSelectPen);
+}
+
+void TQorCanvas::BindNotifications(bool Bound)
+{
+    if (Bound) {
+        FFont->OnChange = [this](TObject*) { UpdateFont(); };
+        FPen->OnChange = [this](TObject*) { UpdatePen(); };
+        FBrush->OnChange = [this](TObject*) { UpdateBrush(); };
+    } else {
+        FFont->OnChange = nullptr;
+        FPen->OnChange = nullptr;
+        FBrush->OnChange = nullptr;
+    }
+}
+
+TQorQorFile* TQorCanvas::Recorder() const
+{
+    if (FDestination != qdQorFile && FDestination != qdPreview)
+        return nullptr;
+    TQorQorFile* File = FQorOutput ? FQorOutput->QorFile() : nullptr;
+    if (!File || !File->Running())
+        throw EInvalidOperation("The canvas has no open document to record into");
+    return File;
+}
+
+void TQorCanvas::SetFont(TFont* Value)
+{
+    BindNotifications(false);
+    FFont->Assign(Value);
+    BindNotifications(true);
+    UpdateFont();
+}
+
+void TQorCanvas::SetPen(TPen* Value)
+{
+    BindNotifications(false);
+    FPen->Assign(Value);
+    BindNotifications(true);
+    UpdatePen();
+}
+
+void TQorCanvas::SetBrush(TBrush* Value)
+{
+    BindNotifications(false);
+    FBrush->Assign(Value);
+    BindNotifications(true);
+    UpdateBrush();
+}
+
+void TQorCanvas::UpdateFont()
+{
+    if (FDestination == qdNoWhere)
+        return;
+    LOGFONT Lf;
+    QorGetObject(FFont->Handle(), sizeof(LOGFONT), &Lf);
+    SetLogFont(Lf);
+}
+
+void TQorCanvas::SetLogFont(const LOGFONT& Value)
+{
+    FLogFont = Value;
+    FLogFont.lfHeight = -MulDiv(FFont->Size(), FPixelsPerInchY, 72);
+    SetSelectFont(HFONT());
+    FontChanged();
+}
+
+void TQorCanvas::FontChanged()
+{
+    if (OnPrinter()) {
+        SelectObject(FHandle, SelectFont());
+        ::qor::SetTextColor(FHandle, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
+    } else if (TQorQorFile* File = Recorder()) {
+        File->SetLogFont(FFont.get(), FLogFont);
+    }
+}
+
+void TQorCanvas::SetFontAngle(Integer Angle)
+{
+    FLogFont.lfEscapement = static_cast<Integer>(Round(Angle * 10.0));
+    SetLogFont(FLogFont);
+}
+
+void TQorCanvas::SetLogPen(const LOGPEN& Value)
+{
+    FLogPen = Value;
+    SetSelectPen(HPEN());
+}
+
+void TQorCanvas::UpdatePen()
+{
+    if (FDestination == qdNoWhere)
+        return;
+    LOGPEN Lp;
+    QorGetObject(FPen->Handle(), sizeof(LOGPEN), &Lp);
+    SetLogPen(Lp);
+    if (OnPrinter())
+        SelectObject(FHandle, SelectPen());
+    else if (TQorQorFile* File = Recorder())
+        File->SetPen(FPen.get());
+}
+
+void TQorCanvas::SetLogBrush(const LOGBRUSH& Value)
+{
+    FLogBrush = Value;
+    SetSelectBrush(HBRUSH());
+}
+
+void TQorCanvas::UpdateBrush()
+{
+    if (FDestination == qdNoWhere)
+        return;
+    LOGBRUSH Lb;
+    QorGetObject(FBrush->Handle(), sizeof(LOGBRUSH), &Lb);
+    SetLogBrush(Lb);
+    if (OnPrinter()) {
+        SelectObject(FHandle, SelectBrush());
+        ::qor::SetBkColor(FHandle, FLogBrush.lbColor);
+        SetBkMode(FHandle, FLogBrush.lbStyle == BS_SOLID ? OPAQUE : TRANSPARENT);
+    } else if (TQorQorFile* File = Recorder()) {
+        File->SetBrush(FBrush.get());
+    }
+}
+
+void TQorCanvas::SetHandle(HDC DC)
+{
+    BindNotifications(false);
+    SetSelectFont(HFONT());
+    SetSelectPen(HPEN());
+    SetSelectBrush(HBRUSH());
+    FFont->SetHandle(HFONT(GetStockObject(SYSTEM_FONT)));
+    FPen->SetHandle(HPEN(GetStockObject(BLACK_PEN)));
+    FBrush->SetHandle(HBRUSH(GetStockObject(NULL_BRUSH)));
+    BindNotifications(true);
+    FHandle = DC;
+}
+
+HFONT TQorCanvas::SelectFont()
+{
+    if (!FSelectFont)
+        FSelectFont = CreateFontIndirect(FLogFont);
+    return FSelectFont;
+}
+
+HBRUSH TQorCanvas::SelectBrush()
+{
+    if (!FSelectBrush)
+        FSelectBrush = CreateBrushIndirect(FLogBrush);
+    return FSelectBrush;
+}
+
+HPEN TQorCanvas::SelectPen()
+{
+    if (!FSelectPen)
+        FSelectPen = CreatePenIndirect(FLogPen);
+    return FSelectPen;
+}
+
+void TQorCanvas::SetSelectFont(HFONT Value)
+{
+    if (FHandle)
+        SelectObject(FHandle, GetStockObject(SYSTEM_FONT));
+    if (FSelectFont)
+        DeleteObject(FSelectFont);
+    FSelectFont = Value;
+}
+
+void TQorCanvas::SetSelectBrush(HBRUSH Value)
+{
+    if (FHandle)
+        SelectObject(FHandle, GetStockObject(NULL_BRUSH));
+    if (FSelectBrush)
+        DeleteObject(FSelectBrush);
+    FSelectBrush = Value;
+}
+
+void TQorCanvas::SetSelectPen(HPEN Value)
+{
+    if (FHandle)
+        SelectObject(FHandle, GetStockObject(BLACK_PEN));
+    if (FSelectPen)
+        DeleteObject(FSelectPen);
+    FSelectPen = Value;
+}
+
+// ---- TQorCanvas: drawing -----------------------------------------------------------------------------
+
+void TQorCanvas::SetTextAlign(Word Flags)
+{
+    if (OnPrinter())
+        ::qor::SetTextAlign(FHandle, Flags);
+    else if (TQorQorFile* File = Recorder())
+        File->SetTextAlign(Flags);
+}
+
+void TQorCanvas::Textout(Integer X, Integer Y, const String& Text)
+{
+    if (OnPrinter()) {
+        if (!Text.empty())
+            TextOut(FHandle, X, Y, Text);
+    } else if (TQorQorFile* File = Recorder()) {
+        File->Textout(X, Y, Text);
+    }
+}
+
+void TQorCanvas::MoveTo(Integer X, Integer Y)
+{
+    if (OnPrinter())
+        MoveToEx(FHandle, X, Y);
+    else if (TQorQorFile* File = Recorder())
+        File->MoveTo(X, Y);
+}
+
+void TQorCanvas::LineTo(Integer X, Integer Y)
+{
+    if (OnPrinter())
+        ::qor::LineTo(FHandle, X, Y);
+    else if (TQorQorFile* File = Recorder())
+        File->LineTo(X, Y);
+}
+
+void TQorCanvas::PTextOut(Integer X, Integer Y, const WideChar* Text, Integer Count)
+{
+    if (OnPrinter())
+        TextOut(FHandle, X, Y, Text, Count);
+    else if (TQorQorFile* File = Recorder())
+        File->PTextout(X, Y, Text, Count);
+}
+
+void TQorCanvas::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count)
+{
+    if (OnPrinter())
+        ExtTextOut(FHandle, X, Y, Options, &Rect, Text, Count);
+    else if (TQorQorFile* File = Recorder())
+        File->ExtTextout(X, Y, Options, Rect, Text, Count);
+}
+
+void TQorCanvas::TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text)
+{
+    if (OnPrinter()) {
+        const Cardinal Options = FBrush->Style() == bsClear ? ETO_CLIPPED : ETO_CLIPPED | ETO_OPAQUE;
+        ExtTextOut(FHandle, X, Y, Options, &Rect, Text);
+    } else if (TQorQorFile* File = Recorder()) {
+        File->TextRect(Rect, X, Y, Text);
+    }
+}
+
+void TQorCanvas::FillRect(const TRect& Rect)
+{
+    if (OnPrinter())
+        ::qor::FillRect(FHandle, Rect, SelectBrush());
+    else if (TQorQorFile* File = Recorder())
+        File->FillRect(Rect);
+}
+
+void TQorCanvas::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
+{
+    if (OnPrinter())
+        ::qor::Rectangle(FHandle, X1, Y1, X2, Y2);
+    else if (TQorQorFile* File = Recorder())
+        File->Rectangle(X1, Y1, X2, Y2);
+}
+
+void TQorCanvas::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3)
+{
+    if (OnPrinter())
+        ::qor::RoundRect(FHandle, X1, Y1, X2, Y2, X3, Y3);
+    else if (TQorQorFile* File = Recorder())
+        File->RoundRect(X1, Y1, X2, Y2, X3, Y3);
+}
+
+void TQorCanvas::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
+{
+    if (OnPrinter())
+        ::qor::Ellipse(FHandle, X1, Y1, X2, Y2);
+    else if (TQorQorFile* File = Recorder())
+        File->Ellipse(X1, Y1, X2, Y2);
+}
+
+void TQorCanvas::SetImageColors()
+{
+    ::qor::SetBkColor(FHandle, static_cast<COLORREF>(ColorToRGB(FBrush->Color())));
+    ::qor::SetTextColor(FHandle, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
+}
+
+void TQorCanvas::Draw(Integer X, Integer Y, TGraphic* Graphic)
+{
+    if (!Graphic || Graphic->Empty())
+        return;
+    if (OnPrinter()) {
+        SetImageColors();
+        Graphic->DrawTo(FHandle, TRect(X, Y, X + Graphic->Width(), Y + Graphic->Height()));
+    } else if (TQorQorFile* File = Recorder()) {
+        File->Draw(X, Y, Graphic);
+    }
+}
+
+void TQorCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic)
+{
+    if (!Graphic || Graphic->Empty())
+        return;
+    if (OnPrinter()) {
+        SetImageColors();
+        Graphic->DrawTo(FHandle, Rect);
+    } else if (TQorQorFile* File = Recorder()) {
+        File->StretchDraw(Rect, Graphic);
+    }
+}
+
+void TQorCanvas::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
+{
+    if (OnPrinter())
+        QorShadeRect(FHandle, Rect, Shade);
+    else if (TQorQorFile* File = Recorder())
+        File->ShadeRect(Rect, Shade);
+}
+
+void TQorCanvas::SetBkColor(Integer Color)
+{
+    if (OnPrinter())
+        ::qor::SetBkColor(FHandle, static_cast<COLORREF>(Color));
+    else if (TQorQorFile* File = Recorder())
+        File->SetBkColor(Color);
+}
+
+void TQorCanvas::TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
+                             const TRect& FullRect)
+{
+    if (OnPrinter())
+        QorTextJustify(FHandle, Rect, X, Y, Text, EndParagraph, FullRect);
+    else if (TQorQorFile* File = Recorder())
+        File->TextJustify(Rect, X, Y, Text, EndParagraph, FullRect);
+}
+
+void TQorCanvas::DrawBitmap(Integer X, Integer Y, TStream* Stream)
+{
+    if (!Stream || Stream->Size() == 0)
+        return;
+    if (OnPrinter()) {
+        SetImageColors();
+        TBitmap Bitmap;
+        Stream->SetPosition(0);
+        Bitmap.LoadFromStream(Stream);
+        Bitmap.DrawTo(FHandle, TRect(X, Y, X + Bitmap.Width(), Y + Bitmap.Height()));
+    } else if (TQorQorFile* File = Recorder()) {
+        File->DrawBitmap(X, Y, Stream);
+    }
+}
+
+void TQorCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream)
+{
+    if (!Stream || Stream->Size() == 0)
+        return;
+    if (OnPrinter()) {
+        SetImageColors();
+        TBitmap Bitmap;
+        Stream->SetPosition(0);
+        Bitmap.LoadFromStream(Stream);
+        Bitmap.DrawTo(FHandle, Rect);
+    } else if (TQorQorFile* File = Recorder()) {
+        File->StretchDrawBitmap(Rect, Stream);
+    }
+}
+
+void TQorCanvas::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont)
+{
+    if (!Stream || Stream->Size() == 0)
+        return;
+    if (OnPrinter()) {
+        TQorRtfDraw Rtf;
+        Rtf.SetFont(FFont.get());
+        Rtf.SetDefaultFont = SetDefFont;
+        Rtf.SetRangeStart(StartPos);
+        Rtf.SetRangeEnd(EndPos);
+        Rtf.SetPixelsPerInchX(FPixelsPerInchX);
+        Rtf.SetPixelsPerInchY(FPixelsPerInchY);
+        Rtf.SetOutRect(Rect);
+        Rtf.SetHandle(FHandle);
+        Stream->SetPosition(0);
+        Rtf.LoadFromStream(Stream);
+        SetImageColors();
+        Rtf.Print();
+    } else if (TQorQorFile* File = Recorder()) {
+        File->RtfDraw(Rect, Stream, StartPos, EndPos, SetDefFont);
+    }
+}
+
+void TQorCanvas::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness)
+{
+    if (OnPrinter())
+        QorDrawCheckBox(FHandle, Rect, CheckStyle, Color, Thickness);
+    else if (TQorQorFile* File = Recorder())
+        File->DrawCheckBox(Rect, CheckStyle, Color, Thickness);
+}
+
+void TQorCanvas::Arc(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
+{
+    DrawShapeType(dtArc, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TQorCanvas::Chord(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
+{
+    DrawShapeType(dtChord, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TQorCanvas::Pie(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
+{
+    DrawShapeType(dtPie, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TQorCanvas::DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
+                               Integer Y3, Integer X4, Integer Y4)
+{
+    if (OnPrinter())
+        QorDrawShapeType(FHandle, DrawType, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+    else if (TQorQorFile* File = Recorder())
+        File->DrawShapeType(DrawType, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TQorCanvas::Polygon(const TPoint* Points, Integer LastIndex) { PolyDrawType(ptPolygon, Points, LastIndex); }
+
+void TQorCanvas::Polyline(const TPoint* Points, Integer LastIndex) { PolyDrawType(ptPolyLine, Points, LastIndex); }
+
+void TQorCanvas::PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integer LastIndex)
+{
+    if (OnPrinter())
+        QorPolyDrawType(FHandle, PolyType, Points, LastIndex + 1);
+    else if (TQorQorFile* File = Recorder())
+        File->PolyDrawType(PolyType, Points, LastIndex);
+}
+
+void TQorCanvas::PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,
+                              Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical,
+                              const String& BarData)
+{
+    if (OnPrinter())
+        throw EInvalidOperation("Bar codes cannot be printed directly yet: record them into a page file");
+    if (TQorQorFile* File = Recorder()) {
+        if (ThreeOfNine)
+            File->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+        else
+            File->Print2of5Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+    }
+}
+
+void TQorCanvas::Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                                  Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
+{
+    PrintBarcode(true, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+}
+
+void TQorCanvas::Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                                  Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
+{
+    PrintBarcode(false, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+}
+
+// ---- TQorOutput ----------------------------------------------------------------------------------------
+
+TQorOutput::TQorOutput()
+    : FQorCanvas(std::make_unique<TQorCanvas>()), FQorPrinterSetup(std::make_unique<TQorPrinterSetup>()),
+      FPixelsPerInchX(ScreenPixelsPerInch()), FPixelsPerInchY(ScreenPixelsPerInch())
+{
+}
+
+TQorOutput::~TQorOutput() = default;
+
+TPrinter* TQorOutput::Printer() const { return ::qor::Printer(); }
+
+void TQorOutput::SetDestination(TQorDestination Value)
+{
+    if (Value == FDestination)
+        return;
+    FDestination = Value;
+    FQorCanvas->SetDestination(Value);
+}
+
+HDC TQorOutput::Handle() const
+{
+    if (FDestination == qdPrinter && Printer()->Printing())
+        return Printer()->Handle();
+    return HDC();
+}
+
+void TQorOutput::SetQorPrinterSetup(const TQorPrinterSetup* Value)
+{
+    if (Value && Value != FQorPrinterSetup.get())
+        FQorPrinterSetup->Assign(*Value);
+}
+
+void TQorOutput::BeginFileDoc()
+{
+    if (FDestination == qdPreview && !QorCreateViewer)
+        throw EInvalidOperation("No viewer is available to preview the report");
+    FQorFile.reset();
+    FQorFile = std::make_unique<TQorQorFile>();
+    FQorFile->SetCreateFile(FDestination == qdQorFile && !FFileName.empty() ? FCreateFile : false);
+    FQorFile->SetFileName(FFileName);
+    FQorFile->SetDescription(FDescription);
+    FQorPrinterSetup->SetData();
+    FQorPrinterSetup->GetData();
+    FQorFile->SetQorPrinterSetup(FQorPrinterSetup.get());
+    FQorFile->SetPixelsPerInchX(static_cast<Word>(FPixelsPerInchX));
+    FQorFile->SetPixelsPerInchY(static_cast<Word>(FPixelsPerInchY));
+    FQorFile->BeginDoc();
+    if (FDestination == qdPreview) {
+        FQorViewer = QorCreateViewer();
+        FQorViewer->SetGenerating(true);
+        FQorViewer->SetQorFile(FQorFile.get());
+        FQorViewer->Show();
+    }
+}
+
+void TQorOutput::BeginDoc()
+{
+    FLoadPercent = 0;
+    FQorViewer = nullptr;
+    FExceptionText.clear();
+    switch (FDestination) {
+    case qdPrinter:
+        FQorPrinterSetup->SetData();
+        FQorPrinterSetup->GetData();
+        Printer()->SetTitle(FDescription.empty() ? String("Untitled Report") : FDescription);
+        Printer()->BeginDoc();
+        FixupPage();
+        break;
+    case qdQorFile:
+    case qdPreview:
+        BeginFileDoc();
+        break;
+    case qdNoWhere:
+        break;
+    }
+    FQorCanvas->SetQorOutput(this);
+    FQorCanvas->SetDestination(FDestination);
+    FQorCanvas->SetHandle(Handle());
+    FQorCanvas->SetPixelsPerInchX(FPixelsPerInchX);
+    FQorCanvas->SetPixelsPerInchY(FPixelsPerInchY);
+}
+
+void TQorOutput::FixupPage()
+{
+    if (FDestination != qdPrinter)
+        return;
+    const HDC DC = Handle();
+    FPixelsPerInchX = GetDeviceCaps(DC, LOGPIXELSX);
+    FPixelsPerInchY = GetDeviceCaps(DC, LOGPIXELSY);
+    SetMapMode(DC, MM_ANISOTROPIC);
+    if (OnPrintOffset)
+        OnPrintOffset();
+    const TPoint Res = QorGetResolution(DC);
+    SetViewportOrgEx(
+        DC, MulDiv(PrintOffsetX, Res.X, 300) - static_cast<Integer>(Round(FPixelsPerInchX * FQorPrinterSetup->LeftPrintArea())),
+        MulDiv(PrintOffsetY, Res.Y, 300) - static_cast<Integer>(Round(FPixelsPerInchY * FQorPrinterSetup->TopPrintArea())));
+}
+
+void TQorOutput::StartPage()
+{
+    switch (FDestination) {
+    case qdPrinter:
+        ::qor::StartPage(Handle());
+        FixupPage();
+        FQorCanvas->FontChanged();
+        break;
+    case qdQorFile:
+    case qdPreview:
+        FQorFile->SetQorPrinterSetup(FQorPrinterSetup.get());
+        FQorFile->NewPage();
+        FQorFile->SetPercentDone(FLoadPercent);
+        break;
+    case qdNoWhere:
+        break;
+    }
+}
+
+void TQorOutput::EndPage()
+{
+    if (FDestination == qdPrinter)
+        ::qor::EndPage(Handle());
+}
+
+void TQorOutput::NewPage()
+{
+    EndPage();
+    StartPage();
+}
+
+void TQorOutput::EndDoc()
+{
+    FLoadPercent = 100.0f;
+    FQorCanvas->SetHandle(HDC());
+    switch (FDestination) {
+    case qdPrinter:
+        try {
+            Printer()->EndDoc();
+        } catch (const Exception& E) {
+            FExceptionText = E.Message();
+        }
+        break;
+    case qdQorFile:
+    case qdPreview:
+        if (FQorFile) {
+            FQorFile->EndDoc();
+            FQorFile->SetPercentDone(100.0f);
+            if (FDestination == qdPreview) {
+                FQorFile.release(); // the viewer owns it now
+                if (FQorViewer)
+                    FQorViewer->SetGenerating(false);
+            }
+        }
+        break;
+    case qdNoWhere:
+        break;
+    }
+}
+
+void TQorOutput::Abort()
+{
+    FQorCanvas->SetHandle(HDC());
+    switch (FDestination) {
+    case qdPrinter:
+        if (Printer()->Printing())
+            Printer()->Abort();
+        break;
+    case qdQorFile:
+        if (FQorFile)
+            FQorFile->AbortDoc();
+        break;
+    case qdPreview:
+        EndDoc();
+        break;
+    case qdNoWhere:
+        break;
+    }
+}
+
+} // namespace qor

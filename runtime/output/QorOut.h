@@ -1,0 +1,227 @@
+#pragma once
+// The output job and its page canvas: the one drawing surface every printing part draws on. The
+// job's destination decides where each drawing call goes: drawn at once on the printer, recorded
+// into a page file (saved to disk, or shown in the viewer while it grows), or dropped.
+//
+// Coordinates are device units of the target: printer pixels, or pixels of the page file's
+// resolution. The canvas does no scaling of its own.
+
+#include "platform/graphics/GdiTypes.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/rtl/Object.h"
+#include "runtime/output/QorMemoU.h"
+#include "runtime/output/QorUtil.h"
+
+#include <functional>
+#include <memory>
+
+namespace qor {
+
+class TBrush;
+class TFont;
+class TGraphic;
+class TPen;
+class TPrinter;
+class TQorOutput;
+class TQorPrinterSetup;
+class TQorQorFile;
+class TStream;
+
+enum TQorDestination : Byte { qdPrinter, qdQorFile, qdPreview, qdNoWhere };
+
+class TQorCanvas : public TObject, public TQorMemoCanvas {
+    QOR_CLASS(TQorCanvas, TObject)
+public:
+    TQorCanvas();
+    ~TQorCanvas() override;
+
+    TQorOutput* QorOutput() const { return FQorOutput; }
+    void SetQorOutput(TQorOutput* Value) { FQorOutput = Value; }
+    TQorDestination Destination() const { return FDestination; }
+    void SetDestination(TQorDestination Value) { FDestination = Value; }
+    Integer PixelsPerInchX() const { return FPixelsPerInchX; }
+    void SetPixelsPerInchX(Integer Value) { FPixelsPerInchX = Value; }
+    Integer PixelsPerInchY() const { return FPixelsPerInchY; }
+    void SetPixelsPerInchY(Integer Value) { FPixelsPerInchY = Value; }
+
+    TFont* Font() const { return FFont.get(); }
+    TPen* Pen() const { return FPen.get(); }
+    TBrush* Brush() const { return FBrush.get(); }
+    // Copy the given object into the canvas's own; the change then takes effect once.
+    void SetFont(TFont* Value) override;
+    void SetPen(TPen* Value);
+    void SetBrush(TBrush* Value);
+
+    const LOGFONT& LogFont() const { return FLogFont; }
+    // Takes LogFont with its height replaced by the canvas font's size at PixelsPerInchY.
+    void SetLogFont(const LOGFONT& Value);
+    const LOGPEN& LogPen() const { return FLogPen; }
+    void SetLogPen(const LOGPEN& Value);
+    const LOGBRUSH& LogBrush() const { return FLogBrush; }
+    void SetLogBrush(const LOGBRUSH& Value);
+    // Angle in degrees (counter-clockwise); the next font change returns to 0.
+    void SetFontAngle(Integer Angle);
+
+    HDC Handle() const { return FHandle; }
+    // Releases the selected objects, resets font, pen and brush to the stock ones and takes DC;
+    // nothing is selected into DC or recorded until the next change.
+    void SetHandle(HDC DC);
+
+    // The GDI objects of the current descriptions, made on first reading.
+    HFONT SelectFont();
+    HBRUSH SelectBrush();
+    HPEN SelectPen();
+    // Replaces a selected object: the stock one is selected first and the old one deleted.
+    void SetSelectFont(HFONT Value);
+    void SetSelectBrush(HBRUSH Value);
+    void SetSelectPen(HPEN Value);
+
+    void UpdateFont();
+    void UpdatePen();
+    void UpdateBrush();
+    void FontChanged();
+
+    // ---- drawing ----
+    void SetTextAlign(Word Flags) override;
+    void Textout(Integer X, Integer Y, const String& Text) override;
+    void MoveTo(Integer X, Integer Y);
+    void LineTo(Integer X, Integer Y);
+    void PTextOut(Integer X, Integer Y, const WideChar* Text, Integer Count);
+    void ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count);
+    void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text);
+    void FillRect(const TRect& Rect);
+    void Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2);
+    void RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3);
+    void Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2);
+    void Draw(Integer X, Integer Y, TGraphic* Graphic);
+    void StretchDraw(const TRect& Rect, TGraphic* Graphic);
+    void ShadeRect(const TRect& Rect, TQorShadePercent Shade);
+    void SetBkColor(Integer Color);
+    void TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
+                     const TRect& FullRect) override;
+    void DrawBitmap(Integer X, Integer Y, TStream* Stream);
+    void StretchDrawBitmap(const TRect& Rect, TStream* Stream);
+    void RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont);
+    void DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness);
+    void Arc(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4);
+    void Chord(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4);
+    void Pie(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4);
+    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
+                       Integer Y3, Integer X4, Integer Y4);
+    void Polygon(const TPoint* Points, Integer LastIndex);
+    void Polyline(const TPoint* Points, Integer LastIndex);
+    // Draws LastIndex + 1 points.
+    void PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integer LastIndex);
+    void Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+    void Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+
+private:
+    bool OnPrinter() const { return FDestination == qdPrinter; }
+    // The recorder of a file route; null on the printer and nowhere. A file route with no page
+    // file (no document open) raises EInvalidOperation.
+    TQorQorFile* Recorder() const;
+    void BindNotifications(bool Bound);
+    // Background and text colours from brush and font, for images and rich text on the printer.
+    void SetImageColors();
+    void PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,
+                      Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+
+    TQorOutput* FQorOutput = nullptr;
+    std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TBrush> FBrush;
+    std::unique_ptr<TPen> FPen;
+    HDC FHandle;
+    TQorDestination FDestination = qdPrinter;
+    Integer FPixelsPerInchX;
+    Integer FPixelsPerInchY;
+    LOGFONT FLogFont;
+    LOGPEN FLogPen;
+    LOGBRUSH FLogBrush;
+    HFONT FSelectFont;
+    HBRUSH FSelectBrush;
+    HPEN FSelectPen;
+};
+
+// What the output job needs of the viewer that shows a preview job while it grows.
+class IQorViewer {
+public:
+    virtual ~IQorViewer() = default;
+    virtual void SetGenerating(bool Value) = 0;
+    // Hands the page file over: the viewer owns it from the end of the document on.
+    virtual void SetQorFile(TQorQorFile* Value) = 0;
+    virtual void Show() = 0;
+};
+
+// Makes the viewer of a preview job (owned by the application, not the job). Installed by the
+// viewer; without one a preview job cannot begin.
+extern std::function<IQorViewer*()> QorCreateViewer;
+
+// Extra shift of the printed page in 1/300 inch (positive: right and down), and a hook called at
+// every printer page set-up before they are read.
+extern Integer PrintOffsetX;
+extern Integer PrintOffsetY;
+using TQorPrintOffsetEvent = std::function<void()>;
+extern TQorPrintOffsetEvent OnPrintOffset;
+
+class TQorOutput : public TObject {
+    QOR_CLASS(TQorOutput, TObject)
+public:
+    TQorOutput();
+    ~TQorOutput() override;
+
+    TPrinter* Printer() const;
+    TQorDestination Destination() const { return FDestination; }
+    void SetDestination(TQorDestination Value);
+    TQorCanvas* QorCanvas() const { return FQorCanvas.get(); }
+    // The printer's device context for a printer job; none otherwise.
+    HDC Handle() const;
+    const String& FileName() const { return FFileName; }
+    void SetFileName(const String& Value) { FFileName = Value; }
+    TQorQorFile* QorFile() const { return FQorFile.get(); }
+    TQorPrinterSetup* QorPrinterSetup() const { return FQorPrinterSetup.get(); }
+    void SetQorPrinterSetup(const TQorPrinterSetup* Value);
+    Integer PixelsPerInchX() const { return FPixelsPerInchX; }
+    void SetPixelsPerInchX(Integer Value) { FPixelsPerInchX = Value; }
+    Integer PixelsPerInchY() const { return FPixelsPerInchY; }
+    void SetPixelsPerInchY(Integer Value) { FPixelsPerInchY = Value; }
+    Single LoadPercent() const { return FLoadPercent; }
+    void SetLoadPercent(Single Value) { FLoadPercent = Value; }
+    IQorViewer* QorViewer() const { return FQorViewer; }
+    const String& Description() const { return FDescription; }
+    void SetDescription(const String& Value) { FDescription = Value; }
+    bool CreateFile() const { return FCreateFile; }
+    void SetCreateFile(bool Value) { FCreateFile = Value; }
+    const String& ExceptionText() const { return FExceptionText; }
+
+    // Begins the document and its first page.
+    void BeginDoc();
+    void StartPage();
+    void EndPage();
+    void NewPage();
+    void EndDoc();
+    // Ends the document without delivering it: nothing printed, no file written.
+    void Abort();
+    // The printer page set-up: resolution, mapping mode and the page origin with the print offset.
+    void FixupPage();
+
+private:
+    bool FileRoute() const { return FDestination == qdQorFile || FDestination == qdPreview; }
+    void BeginFileDoc();
+
+    TQorDestination FDestination = qdPrinter;
+    std::unique_ptr<TQorCanvas> FQorCanvas;
+    String FFileName;
+    std::unique_ptr<TQorQorFile> FQorFile;
+    std::unique_ptr<TQorPrinterSetup> FQorPrinterSetup;
+    Integer FPixelsPerInchX;
+    Integer FPixelsPerInchY;
+    Single FLoadPercent = 0;
+    IQorViewer* FQorViewer = nullptr;
+    String FDescription;
+    bool FCreateFile = true;
+    String FExceptionText;
+};
+
+} // namespace qor
