@@ -147,7 +147,8 @@ struct TDc {
     std::shared_ptr<IPrinterDriverSink> Sink;
     std::vector<String> Log;
     // font realized for the current font and mapping
-    const TFontObject* RealizedFor = nullptr;
+    // Held, not just pointed at: a font freed and another made at its address must not pass for it.
+    std::shared_ptr<const TFontObject> RealizedFor;
     Integer RealizedHeight = 0;
     std::shared_ptr<TFontInstance> Realized;
     // raster
@@ -275,10 +276,10 @@ struct TDc {
         const TFontObject* f = S.Font.get();
         Integer h = f->Log.lfHeight;
         Integer devH = Identity() ? h : (h < 0 ? -LengthY(-h) : LengthY(h));
-        if (!Realized || RealizedFor != f || RealizedHeight != devH) {
+        if (!Realized || RealizedFor.get() != f || RealizedHeight != devH) {
             Integer em = EmPixelsFor(f->Log, devH, Recording());
             Realized = RealizeFont(f->Log, em, Recording());
-            RealizedFor = f;
+            RealizedFor = S.Font;
             RealizedHeight = devH;
         }
         return *Realized;
