@@ -1,0 +1,439 @@
+// The output job and its canvas: the three-page sample document into a page file, onto the PDF
+// printer and nowhere; aborting; the preview route with a stand-in viewer; the canvas's printer
+// route on a recording device context; golden page files.
+
+#include "examples/SampleDocument.h"
+#include "output/OutputTestSupport.h"
+#include "output/PageFileTestSupport.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/printing/Printers.h"
+#include "runtime/output/QorDump.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorOut.h"
+#include "runtime/output/QorSetup.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace qor;
+using namespace qor::test;
+
+namespace {
+
+// Compares Text with the golden file Name under tests/data/output; QOR_UPDATE_GOLDEN=1 rewrites it.
+void ExpectGolden(const std::string& Name, const std::string& Text)
+{
+    const std::string Path = OutputDataFile(Name);
+    if (const char* U = std::getenv("QOR_UPDATE_GOLDEN"); U && std::string(U) == "1")
+        WriteWholeFile(Path, Text);
+    EXPECT_EQ(Text, ReadWholeFile(Path)) << "golden file " << Path;
+}
+
+class OutputJobTest : public DescribedPrinterTest {
+protected:
+    void SetUp() override
+    {
+        DescribedPrinterTest::SetUp();
+        Select("Plain Printer");
+        PrintOffsetX = PrintOffsetY = 0;
+        OnPrintOffset = nullptr;
+    }
+    void TearDown() override
+    {
+        PrintOffsetX = PrintOffsetY = 0;
+        OnPrintOffset = nullptr;
+        QorCreateViewer = nullptr;
+        DescribedPrinterTest::TearDown();
+    }
+
+    void DrawSample(TQorOutput& Job)
+    {
+        Job.SetDescription("Sample document");
+        Job.BeginDoc();
+        sample::DrawSampleDocument(Job);
+    }
+};
+
+TEST_F(OutputJobTest, ThreePagesIntoAPageFileLoadBackUnchanged)
+{
+    const std::string Name = (Dir / "sample.qor").string();
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Job.SetFileName(Name);
+    DrawSample(Job);
+    EXPECT_FALSE(std::filesystem::exists(Name)) << "the file is written at the end";
+    Job.EndDoc();
+    ASSERT_TRUE(std::filesystem::exists(Name));
+
+    TQorQorFile* Recorded = Job.QorFile();
+    ASSERT_NE(Recorded, nullptr);
+    EXPECT_EQ(Recorded->PageCount(), 3);
+    EXPECT_FALSE(Recorded->Running());
+    EXPECT_EQ(Job.LoadPercent(), 100.0f);
+
+    TQorQorFile Loaded;
+    Loaded.LoadFromFile(Name);
+    const std::string Dump = QorDumpQorFile(Loaded);
+    // Records, pages and objects as recorded; the setup as the setup record stores it (the values
+    // chosen, not those merely read back from the printer).
+    const auto WithoutSetupLine = [](std::string D) { return D.erase(D.find("\nsetup "), D.find("\nuserstream") - D.find("\nsetup ")); };
+    EXPECT_EQ(WithoutSetupLine(Dump), WithoutSetupLine(QorDumpQorFile(*Recorded)));
+    TBytesStream Stored;
+    Recorded->QorPrinterSetup()->WriteToStream(Stored);
+    const std::vector<Byte> FileBytes = ReadBytes(Name);
+    const std::vector<Byte> SetupBytes = Stored.Bytes();
+    EXPECT_TRUE(std::equal(SetupBytes.begin(), SetupBytes.end(), FileBytes.begin() + 227));
+    EXPECT_EQ(SavedBytes(Loaded), ReadBytes(Name));
+    ExpectGolden("sample-document.dump", Dump);
+
+    // Every canvas operation left its record.
+    for (const char* Kind : {"SetTextAlign", "TextOut", "MoveTo", "LineTo", "PTextOut", "ExtTextOut", "TextRect",
+                             "FillRect", "Rectangle", "RoundRect", "Ellipse", "  Draw ", "StretchDraw ", "ShadeRect",
+                             "SetBkColor", "TextJustify", "DrawBitmap", "StretchDrawBitmap", "RtfDraw",
+                             "DrawCheckBox", "DrawShapeType arc", "DrawShapeType chord", "DrawShapeType pie",
+                             "PolyDrawType polygon 3 points", "PolyDrawType polyline 4 points",
+                             "Print3of9Barcode", "Print2of5Barcode", "escapement 900"})
+        EXPECT_NE(Dump.find(Kind), std::string::npos) << Kind;
+}
+
+TEST_F(OutputJobTest, TheFileRecordsTheEffectiveSetupOfTheSelectedPrinter)
+{
+    Select("Works Laser");
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Job.QorPrinterSetup()->SetPaperSize(9); // A4
+    Job.BeginDoc();
+    Job.QorPrinterSetup()->SetOrientation(2);
+    Job.NewPage();
+    Job.EndDoc();
+    TQorQorFile& F = *Job.QorFile();
+    EXPECT_EQ(F.QorPrinterSetup()->PaperSize(), 9);
+    EXPECT_NEAR(F.QorPrinterSetup()->Width(), 210 / 25.4, 0.01);
+    TQorPrinterSetup Page2;
+    ASSERT_TRUE(F.GetPagePrinterInfo(&Page2, 2));
+    EXPECT_EQ(Page2.Orientation(), 2) << "a setup changed between pages goes with the new page";
+    EXPECT_EQ(F.PageWidth(), static_cast<Integer>(Round(96 * F.QorPrinterSetup()->Width())));
+}
+
+TEST_F(OutputJobTest, NoFileNameRecordsButWritesNothing)
+{
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    DrawSample(Job);
+    Job.EndDoc();
+    EXPECT_EQ(Job.QorFile()->PageCount(), 3);
+    EXPECT_FALSE(Job.QorFile()->CreateFile());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 0);
+}
+
+TEST_F(OutputJobTest, AbortWritesNoFileAndLeavesAnExistingOneAlone)
+{
+    const std::string Name = (Dir / "kept.qor").string();
+    WriteWholeFile(Name, "an earlier report");
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Job.SetFileName(Name);
+    DrawSample(Job);
+    Job.Abort();
+    EXPECT_EQ(ReadWholeFile(Name), "an earlier report");
+    ASSERT_NE(Job.QorFile(), nullptr);
+    EXPECT_EQ(Job.QorFile()->PageCount(), 3) << "the pages drawn so far stay with the job";
+    EXPECT_FALSE(Job.QorFile()->Running());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 1);
+}
+
+TEST_F(OutputJobTest, NoWhereDrawsAndRecordsNothing)
+{
+    TQorOutput Job;
+    Job.SetDestination(qdNoWhere);
+    DrawSample(Job);
+    Job.NewPage();
+    Job.EndDoc();
+    EXPECT_EQ(Job.QorFile(), nullptr);
+    EXPECT_FALSE(Printer()->Printing());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 0);
+    const TQorCanvas& C = *Job.QorCanvas();
+    EXPECT_EQ(C.LogFont().lfFaceName[0], 0) << "no font was ever taken";
+    EXPECT_EQ(C.LogPen().lopnWidth.X, 0);
+}
+
+TEST_F(OutputJobTest, DrawingAfterTheDocumentOnAFileRouteIsRefused)
+{
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    EXPECT_THROW(Job.QorCanvas()->Textout(0, 0, "x"), EInvalidOperation);
+    Job.BeginDoc();
+    Job.EndDoc();
+    EXPECT_THROW(Job.QorCanvas()->Rectangle(0, 0, 1, 1), EInvalidOperation);
+}
+
+// A viewer that logs what the job asks of it and owns the file it is handed.
+class TStandInViewer : public IQorViewer {
+public:
+    void SetGenerating(bool Value) override { Log.push_back(Value ? "generating" : "generated"); }
+    void SetQorFile(TQorQorFile* Value) override
+    {
+        File.reset(Value);
+        Log.push_back("file");
+    }
+    void Show() override { Log.push_back("show"); }
+    std::vector<std::string> Log;
+    std::unique_ptr<TQorQorFile> File;
+};
+
+TEST_F(OutputJobTest, PreviewHandsTheGrowingFileToTheViewer)
+{
+    TStandInViewer Viewer;
+    QorCreateViewer = [&Viewer] { return &Viewer; };
+    {
+        TQorOutput Job;
+        Job.SetDestination(qdPreview);
+        Job.SetFileName((Dir / "never.qor").string());
+        DrawSample(Job);
+        EXPECT_EQ(Job.QorViewer(), &Viewer);
+        EXPECT_EQ(Viewer.File.get(), Job.QorFile());
+        EXPECT_TRUE(Viewer.File->Running()) << "the viewer sees pages while they are recorded";
+        EXPECT_EQ(Viewer.File->PageCount(), 3);
+        Job.EndDoc();
+        EXPECT_EQ(Job.QorFile(), nullptr);
+    }
+    EXPECT_EQ(Viewer.Log, (std::vector<std::string>{"generating", "file", "show", "generated"}));
+    ASSERT_NE(Viewer.File, nullptr);
+    EXPECT_EQ(Viewer.File->PageCount(), 3);
+    EXPECT_FALSE(Viewer.File->CreateFile());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 0);
+}
+
+TEST_F(OutputJobTest, PreviewWithoutAViewerCannotBegin)
+{
+    TQorOutput Job;
+    Job.SetDestination(qdPreview);
+    EXPECT_THROW(Job.BeginDoc(), EInvalidOperation);
+    EXPECT_EQ(Job.QorFile(), nullptr);
+}
+
+TEST_F(OutputJobTest, ThreePagesOnThePdfPrinter)
+{
+    Select("PDF");
+    const std::string Pdf = (Dir / "sample.pdf").string();
+    Printer()->SetNextOutputFile(Pdf);
+    TQorOutput Job;
+    Job.SetDestination(qdPrinter);
+    DrawSample(Job);
+    EXPECT_EQ(Printer()->Title(), "Sample document");
+    EXPECT_EQ(Job.QorFile(), nullptr);
+    Job.EndDoc();
+    EXPECT_EQ(Job.ExceptionText(), "");
+    ASSERT_EQ(PdfPageCount(Pdf), 3);
+    const std::string Text = RunCommand("pdftotext -layout '" + Pdf + "' -");
+    for (const char* Line : {"Sample document, page 1", "Counted text from a character buffer",
+                             "Text in a rectangle", "Rich text with", "bold", "Images and bar codes"})
+        EXPECT_NE(Text.find(Line), std::string::npos) << Line << "\n" << Text;
+    if (const char* Keep = std::getenv("QOR_KEEP_PNG"))
+        RunCommand("pdftoppm -png -r 120 -W 800 -H 700 '" + Pdf + "' '" + std::string(Keep) + "/sample'");
+}
+
+TEST_F(OutputJobTest, AnEmptyDescriptionPrintsAsUntitled)
+{
+    Select("PDF");
+    Printer()->SetNextOutputFile((Dir / "untitled.pdf").string());
+    TQorOutput Job;
+    Job.BeginDoc();
+    EXPECT_EQ(Printer()->Title(), "Untitled Report");
+    Job.Abort();
+    EXPECT_FALSE(Printer()->Printing());
+    EXPECT_FALSE(std::filesystem::exists(Dir / "untitled.pdf"));
+}
+
+TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
+{
+    Select("Works Laser"); // 600 dpi
+    Printer()->SetNextOutputFile((Dir / "offset.pdf").string());
+    int Calls = 0;
+    OnPrintOffset = [&Calls] {
+        ++Calls;
+        PrintOffsetX = 300;
+        PrintOffsetY = 150;
+    };
+    TQorOutput Job;
+    Job.BeginDoc();
+    EXPECT_EQ(Job.PixelsPerInchX(), 600);
+    const Double Left = Job.QorPrinterSetup()->LeftPrintArea();
+    const Double Top = Job.QorPrinterSetup()->TopPrintArea();
+    EXPECT_GT(Left, 0);
+    TPoint Origin;
+    GetViewportOrgEx(Job.Handle(), Origin);
+    EXPECT_EQ(Origin.X, 600 - static_cast<Integer>(Round(600 * Left)));
+    EXPECT_EQ(Origin.Y, 300 - static_cast<Integer>(Round(600 * Top)));
+    Job.NewPage();
+    GetViewportOrgEx(Job.Handle(), Origin);
+    EXPECT_EQ(Origin.X, 600 - static_cast<Integer>(Round(600 * Left)));
+    EXPECT_EQ(Calls, 2);
+    Job.EndDoc();
+}
+
+// The plain-text line of a one-page print, as pixels: drawn after an italic font of the same face
+// and size was used and released, or drawn with the plain font alone.
+std::string PlainLinePixels(const std::filesystem::path& Dir, bool ItalicFirst)
+{
+    const std::string Pdf = (Dir / (ItalicFirst ? "after-italic.pdf" : "plain.pdf")).string();
+    Printer()->SetNextOutputFile(Pdf);
+    TQorOutput Job;
+    Job.BeginDoc();
+    TQorCanvas& C = *Job.QorCanvas();
+    const Integer Inch = Job.PixelsPerInchY();
+    TFont Font;
+    Font.SetName("Arial");
+    Font.SetSize(12);
+    C.SetFont(&Font);
+    C.Textout(Inch, Inch / 4, "Heading");
+    Font.SetSize(10);
+    if (ItalicFirst) {
+        Font.SetStyle(TFontStyles{fsItalic});
+        C.SetFont(&Font);
+        C.Textout(Inch, Inch / 2, "Italic words");
+        TBrush Brush;
+        Brush.SetColor(clSilver);
+        C.SetBrush(&Brush);
+        C.TextRect(TRect(Inch, Inch, 3 * Inch, Inch * 5 / 4), Inch, Inch, "More italic words");
+        Brush.SetStyle(bsClear);
+        C.SetBrush(&Brush);
+        Font.SetStyle(TFontStyles{});
+    }
+    C.SetFont(&Font);
+    C.Textout(Inch, 2 * Inch, "Plain words");
+    Job.EndDoc();
+    const std::string Png = (Dir / (ItalicFirst ? "after" : "plain")).string();
+    RunCommand("pdftoppm -gray -r 100 -x 0 -y 180 -W 600 -H 60 -singlefile '" + Pdf + "' '" + Png + "'");
+    return ReadWholeFile(Png + ".pgm");
+}
+
+TEST_F(OutputJobTest, AFontChangeOnThePrinterDrawsWithTheNewFont)
+{
+    Select("PDF");
+    const std::string Plain = PlainLinePixels(Dir, false);
+    ASSERT_GT(std::count_if(Plain.begin() + 20, Plain.end(), [](char P) { return static_cast<unsigned char>(P) < 128; }), 50)
+        << "the crop holds the line";
+    EXPECT_TRUE(Plain == PlainLinePixels(Dir, true)) << "the line is drawn in the font selected for it";
+}
+
+// ---- the canvas's printer route, on a recording device context ----
+
+class CanvasPrinterRoute : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DC = CreateRecordingDC(5100, 6600, 600, true);
+        C.SetPixelsPerInchX(600);
+        C.SetPixelsPerInchY(600);
+        C.SetHandle(DC);
+    }
+    void TearDown() override
+    {
+        C.SetHandle(HDC());
+        DeleteDC(DC);
+    }
+    std::vector<std::string> Calls()
+    {
+        std::vector<std::string> Out;
+        for (const String& S : GetRecordedCalls(DC))
+            Out.push_back(S);
+        ClearRecordedCalls(DC);
+        return Out;
+    }
+    bool Called(const std::string& Prefix)
+    {
+        const auto L = Calls();
+        return std::any_of(L.begin(), L.end(), [&](const std::string& S) { return S.rfind(Prefix, 0) == 0; });
+    }
+
+    HDC DC;
+    TQorCanvas C;
+};
+
+TEST_F(CanvasPrinterRoute, FontHeightFollowsTheResolutionAndAngleIsTenthsOfADegree)
+{
+    TFont Font;
+    Font.SetName("Arial");
+    Font.SetSize(10);
+    C.SetFont(&Font);
+    EXPECT_EQ(C.LogFont().lfHeight, -83);
+    C.SetFontAngle(90);
+    EXPECT_EQ(C.LogFont().lfEscapement, 900);
+    C.SetFont(&Font);
+    EXPECT_EQ(C.LogFont().lfEscapement, 0);
+    EXPECT_EQ(C.LogFont().lfHeight, -83);
+}
+
+TEST_F(CanvasPrinterRoute, EmptyTextDrawsNothingAndTextRectIsOpaqueUnlessTheBrushIsClear)
+{
+    Calls();
+    C.Textout(10, 10, "");
+    EXPECT_FALSE(Called("TextOut"));
+    C.Textout(10, 10, "x");
+    EXPECT_TRUE(Called("TextOut"));
+    TBrush Brush;
+    Brush.SetStyle(bsClear);
+    C.SetBrush(&Brush);
+    Calls();
+    C.TextRect(TRect(0, 0, 100, 20), 2, 2, "clear");
+    const auto Clear = Calls();
+    ASSERT_EQ(Clear.size(), 1u);
+    EXPECT_NE(Clear[0].find(",4,"), std::string::npos) << Clear[0];
+    Brush.SetStyle(bsSolid);
+    C.SetBrush(&Brush);
+    Calls();
+    C.TextRect(TRect(0, 0, 100, 20), 2, 2, "opaque");
+    const auto Opaque = Calls();
+    ASSERT_EQ(Opaque.size(), 1u);
+    EXPECT_NE(Opaque[0].find(",6,"), std::string::npos) << Opaque[0];
+}
+
+TEST_F(CanvasPrinterRoute, ObjectsAreMadeOnceAndReleasedOnDetach)
+{
+    TPen Pen;
+    Pen.SetWidth(3);
+    C.SetPen(&Pen);
+    const HPEN First = C.SelectPen();
+    C.Rectangle(0, 0, 10, 10);
+    C.LineTo(5, 5);
+    EXPECT_EQ(C.SelectPen(), First) << "a run of calls with the same pen makes no new pen";
+    LOGPEN L;
+    ASSERT_TRUE(GetObject(First, L));
+    EXPECT_EQ(L.lopnWidth.X, 3);
+    C.SetHandle(HDC());
+    EXPECT_FALSE(GetObject(First, L)) << "detaching deletes the selected pen";
+    EXPECT_EQ(C.Pen()->Width(), 0) << "and the canvas pen is the stock black pen again";
+    EXPECT_EQ(C.Pen()->Color(), clBlack);
+}
+
+TEST_F(CanvasPrinterRoute, EmptyImagesAndStreamsDrawNothing)
+{
+    Calls();
+    TBitmap Empty;
+    C.Draw(0, 0, &Empty);
+    C.StretchDraw(TRect(0, 0, 10, 10), nullptr);
+    TMemoryStream Nothing;
+    C.DrawBitmap(0, 0, &Nothing);
+    C.RtfDraw(TRect(0, 0, 10, 10), &Nothing, 0, -1, false);
+    EXPECT_TRUE(Calls().empty());
+}
+
+// ---- golden page files ----
+
+TEST(GoldenPageFile, SmallDocumentBytesAndDump)
+{
+    TQorQorFile F;
+    RecordMixedDocument(F);
+    const std::vector<Byte> Bytes = SavedBytes(F);
+    const std::string Path = OutputDataFile("mixed-document.qor");
+    if (const char* U = std::getenv("QOR_UPDATE_GOLDEN"); U && std::string(U) == "1")
+        WriteWholeFile(Path, std::string(Bytes.begin(), Bytes.end()));
+    EXPECT_EQ(Bytes, ReadBytes(Path));
+    ExpectGolden("mixed-document.dump", QorDumpQorFile(F));
+    EXPECT_EQ(QorDumpPageFile(Path), QorDumpQorFile(F));
+}
+
+} // namespace
