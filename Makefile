@@ -8,6 +8,7 @@ CMAKE_ARGS ?=
 
 demo: build
 	./$(BUILD)/tools/qor --version
+	./$(BUILD)/examples/sample_document $(BUILD)/demo
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
