@@ -431,7 +431,9 @@ Word GraphicKind(const TGraphic* Graphic)
 
 } // namespace
 
-void TQorQorFile::Draw(Integer X, Integer Y, TGraphic* Graphic)
+// A graphic as records 32 and 33 store it: its kind and what its own save writes; nothing for
+// an empty graphic or one that saves nothing.
+void TQorQorFile::PutGraphic(Word Code, TGraphic* Graphic, Integer X, Integer Y, const TRect& Rect)
 {
     CheckRecording();
     if (!Graphic || Graphic->Empty())
@@ -440,29 +442,18 @@ void TQorQorFile::Draw(Integer X, Integer Y, TGraphic* Graphic)
     Graphic->SaveToStream(&Saved);
     if (Saved.Size() == 0)
         return;
-    FRecord.Code = rcDraw;
+    FRecord.Code = Code;
     FRecord.X = X;
     FRecord.Y = Y;
-    FRecord.N[0] = GraphicKind(Graphic);
-    FRecord.Data = Saved.Bytes();
-    Put(FRecord);
-}
-
-void TQorQorFile::StretchDraw(const TRect& Rect, TGraphic* Graphic)
-{
-    CheckRecording();
-    if (!Graphic || Graphic->Empty())
-        return;
-    TBytesStream Saved;
-    Graphic->SaveToStream(&Saved);
-    if (Saved.Size() == 0)
-        return;
-    FRecord.Code = rcStretchDraw;
     FRecord.Rect = Rect;
     FRecord.N[0] = GraphicKind(Graphic);
     FRecord.Data = Saved.Bytes();
     Put(FRecord);
 }
+
+void TQorQorFile::Draw(Integer X, Integer Y, TGraphic* Graphic) { PutGraphic(rcDraw, Graphic, X, Y, TRect()); }
+
+void TQorQorFile::StretchDraw(const TRect& Rect, TGraphic* Graphic) { PutGraphic(rcStretchDraw, Graphic, 0, 0, Rect); }
 
 void TQorQorFile::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
 {

@@ -254,6 +254,7 @@ private:
     void PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
                     Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
     void PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect);
+    void PutGraphic(Word Code, TGraphic* Graphic, Integer X, Integer Y, const TRect& Rect);
     // The index of an entry equal to Record, appended when there is none.
     Integer ShareObject(const TQorObjectRecord& Record);
     void IndexObject(Integer Index);

@@ -199,32 +199,24 @@ HPEN TQorCanvas::SelectPen()
     return FSelectPen;
 }
 
-void TQorCanvas::SetSelectFont(HFONT Value)
+namespace {
+
+// Selects the stock object into DC (when there is one), deletes the held object and holds Value.
+template <class THandleType>
+void ReplaceSelected(HDC DC, Integer Stock, THandleType& Held, THandleType Value)
 {
-    if (FHandle)
-        SelectObject(FHandle, GetStockObject(SYSTEM_FONT));
-    if (FSelectFont)
-        DeleteObject(FSelectFont);
-    FSelectFont = Value;
+    if (DC)
+        SelectObject(DC, GetStockObject(Stock));
+    if (Held)
+        DeleteObject(Held);
+    Held = Value;
 }
 
-void TQorCanvas::SetSelectBrush(HBRUSH Value)
-{
-    if (FHandle)
-        SelectObject(FHandle, GetStockObject(NULL_BRUSH));
-    if (FSelectBrush)
-        DeleteObject(FSelectBrush);
-    FSelectBrush = Value;
-}
+} // namespace
 
-void TQorCanvas::SetSelectPen(HPEN Value)
-{
-    if (FHandle)
-        SelectObject(FHandle, GetStockObject(BLACK_PEN));
-    if (FSelectPen)
-        DeleteObject(FSelectPen);
-    FSelectPen = Value;
-}
+void TQorCanvas::SetSelectFont(HFONT Value) { ReplaceSelected(FHandle, SYSTEM_FONT, FSelectFont, Value); }
+void TQorCanvas::SetSelectBrush(HBRUSH Value) { ReplaceSelected(FHandle, NULL_BRUSH, FSelectBrush, Value); }
+void TQorCanvas::SetSelectPen(HPEN Value) { ReplaceSelected(FHandle, BLACK_PEN, FSelectPen, Value); }
 
 // ---- TQorCanvas: drawing -----------------------------------------------------------------------------
 
