@@ -169,6 +169,26 @@ TEST_F(OutputJobTest, DrawingAfterTheDocumentOnAFileRouteIsRefused)
     EXPECT_THROW(Job.QorCanvas()->Rectangle(0, 0, 1, 1), EInvalidOperation);
 }
 
+TEST_F(OutputJobTest, FileRouteRecordsEmptyTextButNoEmptyImage)
+{
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Job.BeginDoc();
+    TQorCanvas& C = *Job.QorCanvas();
+    C.Textout(5, 6, "");
+    TBitmap Empty;
+    C.Draw(0, 0, &Empty);
+    C.StretchDraw(TRect(0, 0, 5, 5), nullptr);
+    TMemoryStream Nothing;
+    C.DrawBitmap(0, 0, &Nothing);
+    C.StretchDrawBitmap(TRect(0, 0, 5, 5), nullptr);
+    C.RtfDraw(TRect(0, 0, 5, 5), &Nothing, 0, -1, false);
+    Job.EndDoc();
+    const std::string Dump = QorDumpQorFile(*Job.QorFile());
+    const std::string Records = Dump.substr(Dump.find("  PageBegin\n"));
+    EXPECT_EQ(Records, "  PageBegin\n  TextOut 5 6 \"\"\n  PageEnd\n");
+}
+
 // A viewer that logs what the job asks of it and owns the file it is handed.
 class TStandInViewer : public IQorViewer {
 public:
