@@ -1,4 +1,5 @@
 #include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Utf16.h"
 
 #include <QString>
 
@@ -124,13 +125,7 @@ WideString Utf8ToUtf16(std::string_view S)
     auto p = reinterpret_cast<const unsigned char*>(S.data());
     const auto end = p + S.size();
     while (p < end) {
-        const char32_t cp = DecodeUtf8(p, end);
-        if (cp >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
+        AppendUtf16(out, DecodeUtf8(p, end));
     }
     return out;
 }
@@ -139,20 +134,8 @@ String Utf16ToUtf8(std::u16string_view S)
 {
     String out;
     out.reserve(S.size());
-    for (std::size_t i = 0; i < S.size(); ++i) {
-        char32_t c = S[i];
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 < S.size() && S[i + 1] >= 0xDC00 && S[i + 1] <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (S[i + 1] - 0xDC00);
-                ++i;
-            } else {
-                c = Replacement;
-            }
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            c = Replacement;
-        }
-        AppendUtf8(out, c);
-    }
+    for (std::size_t i = 0; i < S.size();)
+        AppendUtf8(out, NextCodePoint(S.data(), S.size(), i));
     return out;
 }
 
