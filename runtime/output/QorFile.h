@@ -14,6 +14,7 @@
 #include "runtime/output/QorFormat.h"
 #include "runtime/output/QorUtil.h"
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -24,7 +25,9 @@ class TBrush;
 class TFont;
 class TGraphic;
 class TPen;
+class TQorExportFilter;
 class TQorPrinterSetup;
+class TQorQorFile;
 class TQorStream;
 
 // The offset of one page in the record stream.
@@ -134,9 +137,20 @@ public:
     TQorObjectRecord Record() const;
     void Write(TStream& Stream) const;
     void Read(TQorReader& Reader);
+    // Makes the play-time objects of the entry for a device of PixelsPerInchY (fonts take their
+    // height from it); objects already made are kept.
+    void CreateObject(Integer PixelsPerInchY);
     // Frees the play-time objects of the entry and deletes its handles.
     void DeleteObject();
 };
+
+// Plays a record of an application's own kind: reads its payload with QorFile's Reader() and
+// draws on Handle.
+using TQorRecordPrintEvent = std::function<void(HDC Handle, TQorQorFile& QorFile)>;
+
+// Registers a handler for records of code RecordType and answers its place in the registry. The
+// same code may be registered more than once: the first registration is the one played.
+Integer QorAddRecordType(SmallInt RecordType, TQorRecordPrintEvent RecordPrintEvent);
 
 // The page file in memory: recorder, loader and saver.
 class TQorQorFile : public TQorFile {
@@ -208,9 +222,21 @@ public:
     void SaveToFile(const String& FileName) override;
     // Nothing while recording. Writes from the stream's position, leaving what lies before it.
     void SaveToStream(TStream* SaveStream) override;
+    // Draws page Page (1-based) on DC, scaled from the file's resolution to the device's and by
+    // HorzScale/VertScale percent. A page outside the file (or one still being recorded) draws
+    // nothing. The record stream's position is kept, and no font, pen or brush of the file stays
+    // selected in DC or alive afterwards. With Exporting on and an ExportFilter that is not a
+    // graphic export, the records go to the filter's drawing operations instead, in DC's units.
     void PlayPage(HDC DC, Integer Page) override;
+    // Plays one record whose code RecType was just read from the record stream.
+    void PlayRecord(Word RecType, HDC DC);
     void Clear() override;
     bool IsRunning() const override { return FRunning; }
+
+    bool Exporting() const { return FExporting; }
+    void SetExporting(bool Value) { FExporting = Value; }
+    TQorExportFilter* ExportFilter() const { return FExportFilter; }
+    void SetExportFilter(TQorExportFilter* Value) { FExportFilter = Value; }
 
     // Reads the printer setup stored at the start of Page into Setup.
     bool GetPagePrinterInfo(TQorPrinterSetup* Setup, Integer Page);
@@ -283,6 +309,11 @@ private:
     bool FCreateFile = false;
     std::unique_ptr<TQorPrinterSetup> FQorStartPrinterSetup;
     TQorRecord FRecord; // reused by the writers
+    TQorRecord FPlayRecord; // reused by playback
+    bool FExporting = false;
+    TQorExportFilter* FExportFilter = nullptr;
+
+    friend class TQorPlayer;
 };
 
 // A container that draws the one page it is given on a device context.

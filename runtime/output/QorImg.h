@@ -108,6 +108,8 @@ public:
     TQorBitmapType BitmapType() const { return FBitmapType; }
     bool Monochrome() const { return FMonochrome; }
     bool Empty() const { return FBitmapType == qbtNone; }
+    // True when the header gives the bitmap's own resolution (pixels per metre across).
+    bool HasResolution() const { return FBitmapType == qbtWindows && MulDiv(FXPelsPerMeter, 254, 10000) > 0; }
     // Entries of the colour table (0 for bitmaps without one).
     Integer ColorCount() const { return FColorCount; }
 
