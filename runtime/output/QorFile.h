@@ -9,6 +9,7 @@
 
 #include "platform/graphics/GdiTypes.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/rtl/Events.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Streams.h"
 #include "runtime/output/QorFormat.h"
@@ -341,6 +342,55 @@ public:
 private:
     HDC FDC;
 };
+
+// When true, a change of the duplex setting between the stored pages of a page file being printed
+// starts a new print job. Set by the application; false at start.
+extern bool DuplexNewJob;
+
+// Prints ranges of pages of a page file on the selected printer. Copies are made by sending pages
+// again (the printer is asked for one copy), collated or not; the printer setup stored with each
+// page is applied when it changes (unless IgnorePrinterSettings); stop and abort are honoured
+// between pages.
+class TQorPrinter : public TQorFile {
+    QOR_CLASS(TQorPrinter, TQorFile)
+public:
+    TQorPrinter() = default;
+
+    // Prints pages StartPage to EndPage of QorFile (a page file). A file still being recorded
+    // prints at most its last complete page.
+    void LoadPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    void LoadPage(TQorFile* QorFile, Integer Page) override;
+    void LoadQorFile(TQorFile* QorFile) override;
+    void LoadFromFile(const String& FileName) override;
+    void LoadFromStream(TStream* LoadStream) override;
+    void Send(TQorFile* QorFile) override;
+    void SendPage(TQorFile* QorFile, Integer Page) override;
+    void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    void SaveToFile(const String& FileName) override;
+    void SaveToStream(TStream* SaveStream) override;
+    void PlayPage(HDC DC, Integer Page) override;
+
+    // Set from a status handler while printing: abort discards the job, stop ends it after the
+    // pages printed so far. Both are cleared when a run begins.
+    bool AbortPrinting() const { return FAbortPrinting; }
+    void SetAbortPrinting(bool Value) { FAbortPrinting = Value; }
+    bool StopPrinting() const { return FStopPrinting; }
+    void SetStopPrinting(bool Value) { FStopPrinting = Value; }
+    // The page being printed, for a status display.
+    Integer PageNumber() const { return FPageNumber; }
+    void SetPageNumber(Integer Value) { FPageNumber = Value; }
+    // Called with the printer at each page and at the start and end of a run.
+    TNotifyEvent OnStatus;
+
+private:
+    bool FAbortPrinting = false;
+    bool FStopPrinting = false;
+    Integer FPageNumber = 0;
+};
+
+// Loads a saved page file and prints all its pages on the selected printer. A printer error at the
+// end of the document is raised as EPrinter.
+void QorFilePrint(const String& FileName);
 
 // Holds one container, frees it when done with it, and forwards to it.
 class TQorFiler : public TObject {
