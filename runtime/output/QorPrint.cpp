@@ -66,6 +66,7 @@ private:
     String& ExceptionText;
     TQorOutput Output;
     TQorPrinterSetup Scratch;
+    TQorPrinterSetup PrinterSetup; // the printer's own settings, when they replace the stored ones
     bool IgnoreSettings = false;
 };
 
@@ -74,7 +75,7 @@ void TPrintRun::NewJob()
     Output.EndDoc();
     KeepError();
     TQorPrinterSetup JobSetup;
-    JobSetup.Assign(Setup);
+    JobSetup.Assign(IgnoreSettings ? PrinterSetup : Setup);
     JobSetup.SetCopies(1);
     Output.SetQorPrinterSetup(&JobSetup);
     Output.BeginDoc();
@@ -140,6 +141,7 @@ void TPrintRun::Print(Integer StartPage, Integer EndPage, bool Ignore)
     }
     Output.SetQorPrinterSetup(&Setup);
     Scratch.Assign(Setup);
+    PrinterSetup.Assign(Setup);
 
     Printer.SetPageNumber(StartPage);
     Status();
@@ -175,8 +177,14 @@ void TPrintRun::Print(Integer StartPage, Integer EndPage, bool Ignore)
                 }
             } else if (Copies > 1 && Collate && P == EndPage && ++K < Copies) {
                 P = StartPage;
-                if (Setup.Duplex() != 1 && !Printer.AbortPrinting() && !Printer.StopPrinting())
-                    NewJob(); // each collated copy of a two-sided document is a job of its own
+                // Each collated copy of a two-sided document is a job of its own (a printer that
+                // reports no duplex setting at all, 0, prints one side).
+                // Playing a page takes its stored setup into the file; printing with the printer's
+                // own settings, its sides are those read when the run began.
+                const Integer Sides = IgnoreSettings ? PrinterSetup.Duplex() : Setup.Duplex();
+                const bool TwoSided = Sides == 2 || Sides == 3;
+                if (TwoSided && !Printer.AbortPrinting() && !Printer.StopPrinting())
+                    NewJob();
             } else {
                 ++P;
             }

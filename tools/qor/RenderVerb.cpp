@@ -5,6 +5,7 @@
 #include "runtime/output/QorSetup.h"
 #include "runtime/output/QorUtil.h"
 #include "tools/qor/Args.h"
+#include "tools/qor/PageRange.h"
 
 #include <cmath>
 #include <cstdio>
@@ -114,15 +115,7 @@ int RunRender(int argc, char** argv)
         return Code;
     try {
         TQorQorFile F;
-        F.LoadFromFile(O.File);
-        const int Count = F.PageCount();
-        if (Count == 0)
-            throw Exception("the page file holds no pages");
-        const int First = O.First ? O.First : 1;
-        const int Last = O.Last ? std::min(O.Last, Count) : Count;
-        if (First > Count)
-            throw Exception("the page file has " + std::to_string(Count) + " page" + (Count == 1 ? "" : "s") +
-                            ", there is no page " + std::to_string(First));
+        const auto [First, Last, Count] = LoadPageFile(F, O.File, O.First, O.Last);
         std::error_code Ec;
         std::filesystem::create_directories(O.Dir, Ec);
         if (!std::filesystem::is_directory(O.Dir))
