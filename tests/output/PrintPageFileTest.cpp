@@ -2,6 +2,7 @@
 // jobs, each page's own settings, stop and abort, read back from the printer's PDFs and job logs.
 
 #include "output/OutputTestSupport.h"
+#include "printing/CupsTestSupport.h"
 
 #include "platform/graphics/Font.h"
 #include "runtime/output/QorFile.h"
@@ -291,6 +292,55 @@ TEST_F(PrintPageFileTest, QorFilePrintPrintsASavedFile)
     QorFilePrint(Saved);
     EXPECT_EQ(AllPrinted(), "[1 2]");
     EXPECT_THROW(QorFilePrint((Dir / "missing.qor").string()), Exception);
+}
+
+// The integer value of a job attribute in the server's control file (IPP encoding: value tag, name
+// length, name, value length 4, big-endian value); -1 when absent.
+int JobInteger(const std::string& Control, const std::string& Name)
+{
+    const std::string Key = std::string(1, char(Name.size() >> 8)) + char(Name.size() & 0xFF) + Name;
+    const size_t At = Control.find(Key);
+    if (At == std::string::npos || At + Key.size() + 6 > Control.size())
+        return -1;
+    const size_t V = At + Key.size() + 2;
+    return int((unsigned char)Control[V] << 24 | (unsigned char)Control[V + 1] << 16 |
+               (unsigned char)Control[V + 2] << 8 | (unsigned char)Control[V + 3]);
+}
+
+TEST_F(PrintPageFileTest, ThroughCupsTheJobArrivesWithItsCopiesSidesAndPages)
+{
+    test::PrivateCupsServer Server;
+    if (const std::string Why = Server.Start(Dir); !Why.empty())
+        GTEST_SKIP() << "No private CUPS server for this test: " << Why;
+    setenv("CUPS_SERVER", Server.Address().c_str(), 1);
+    RefreshPrinterDrivers();
+    delete ::qor::SetPrinter(nullptr);
+    Select("QorTest");
+    TQorQorFile F;
+    RecordPages(F, 3, [](int, TQorPrinterSetup& S) {
+        S.SetCopies(2);
+        S.SetCollatedCopies(false);
+        S.SetDuplex(2);
+    });
+    TQorPrinter P;
+    P.LoadPages(&F, 1, 3);
+    EXPECT_EQ(P.ExceptionText(), "");
+    std::string Control, Document;
+    for (const auto& E : std::filesystem::directory_iterator(Server.Dir() / "spool")) {
+        const std::string Name = E.path().filename().string();
+        if (Name.rfind("c", 0) == 0)
+            Control += test::ReadWholeFile(E.path().string());
+        else if (Name.rfind("d", 0) == 0)
+            Document = E.path().string();
+    }
+    // The copies are made by sending the pages again: the queue is asked for one.
+    EXPECT_EQ(JobInteger(Control, "copies"), 1);
+    EXPECT_NE(Control.find("two-sided-long-edge"), std::string::npos);
+    ASSERT_FALSE(Document.empty());
+    EXPECT_EQ(test::PdfPageCount(Document), 6);
+    EXPECT_EQ(PrintedPages(Document), "1 1 2 2 3 3");
+    setenv("CUPS_SERVER", "127.0.0.1:9", 1);
+    RefreshPrinterDrivers();
 }
 
 } // namespace
