@@ -11,6 +11,7 @@
 #include "platform/rtl/Types.h"
 
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace qor {
@@ -24,10 +25,13 @@ public:
 
     TEvent() = default;
     TEvent(std::nullptr_t) {}
-    template <class F, class = std::enable_if_t<std::is_invocable_v<F&, Args...>>>
+    // Any callable but another event (which is copied with its handler's name, not wrapped).
+    template <class F, class = std::enable_if_t<std::is_invocable_v<F&, Args...> &&
+                                                !std::is_same_v<std::remove_cvref_t<F>, TEvent>>>
     TEvent(F&& Handler) : FHandler(std::forward<F>(Handler)) {}
 
-    template <class F, class = std::enable_if_t<std::is_invocable_v<F&, Args...>>>
+    template <class F, class = std::enable_if_t<std::is_invocable_v<F&, Args...> &&
+                                                !std::is_same_v<std::remove_cvref_t<F>, TEvent>>>
     TEvent& operator=(F&& Handler)
     {
         FHandler = std::forward<F>(Handler);

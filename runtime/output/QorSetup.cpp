@@ -112,6 +112,20 @@ void TQorPrinterSetup::CopyToPrinterSettings()
         S.SetFormName(FFormName);
 }
 
+void TQorPrinterSetup::PageSizeInches(Double& AWidth, Double& ALength) const
+{
+    AWidth = ALength = 0;
+    QorPaperSizeInch(FOrientation, FPaperSize, AWidth, ALength);
+    if (AWidth > 0 && ALength > 0)
+        return;
+    AWidth = FWidth;
+    ALength = FLength;
+    if (!(AWidth > 0) || !(ALength > 0)) {
+        AWidth = 8.5;
+        ALength = 11.0;
+    }
+}
+
 void TQorPrinterSetup::CopyFromPrinterSettings()
 {
     const TQorPrinterSettings& S = *FPrinterSettings;

@@ -57,6 +57,10 @@ public:
     void SetCollatedCopies(bool Value);
     void SetFormName(const String& Value);
 
+    // The page as it lies, in inches: the standard sheet of the paper code in the orientation, else
+    // (custom papers) Width x Length; 8.5 x 11 when neither says.
+    void PageSizeInches(Double& AWidth, Double& ALength) const;
+
     // The unprintable margins of the current printer, inches (filled by GetData).
     Double LeftPrintArea() const { return FLeftPrintArea; }
     Double RightPrintArea() const { return FRightPrintArea; }

@@ -264,6 +264,14 @@ TEST(Events, RememberTheirHandlersName)
     EXPECT_EQ(ev.Name(), "OtherClick");
     ev(&form);
     EXPECT_EQ(form.OtherClicks, 1);
+    // Copying an event (a non-const one too) copies its handler and name instead of wrapping it.
+    TNotifyEvent copy;
+    copy = ev;
+    EXPECT_EQ(copy.Name(), "OtherClick");
+    copy(&form);
+    EXPECT_EQ(form.OtherClicks, 2);
+    TNotifyEvent built(ev);
+    EXPECT_EQ(built.Name(), "OtherClick");
     ev = [](TObject*) {};
     EXPECT_TRUE(ev.Name().empty()); // a handler set in code has no stored name
 

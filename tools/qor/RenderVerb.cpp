@@ -3,7 +3,6 @@
 #include "platform/graphics/Gdi.h"
 #include "runtime/output/QorFile.h"
 #include "runtime/output/QorSetup.h"
-#include "runtime/output/QorUtil.h"
 #include "tools/qor/Args.h"
 #include "tools/qor/PageRange.h"
 
@@ -77,19 +76,8 @@ bool PageSize(TQorQorFile& F, int Page, const TRenderOptions& O, int& Width, int
 {
     TQorPrinterSetup Setup;
     F.GetPagePrinterInfo(&Setup, Page);
-    // A standard paper code names the sheet; a custom one leaves it to the page size.
     double W = 0, H = 0;
-    QorPaperSizeInch(Setup.Orientation(), Setup.PaperSize(), W, H);
-    if (W <= 0 || H <= 0) {
-        W = Setup.Width();
-        H = Setup.Length();
-        if (W <= 0 || H <= 0) {
-            W = 8.5;
-            H = 11;
-        }
-        if (Setup.Orientation() == 2)
-            std::swap(W, H);
-    }
+    Setup.PageSizeInches(W, H);
     const double Scale = O.Dpi * O.Zoom / 100.0;
     const double Wp = std::ceil(W * Scale), Hp = std::ceil(H * Scale);
     if (Wp < 1 || Hp < 1 || Wp * Hp > double(MaxPagePixels))
