@@ -21,7 +21,7 @@ QOR_PUBLISH(TControl)
     b.Property("Height", &TControl::Height, &TControl::SetHeight).NoDefault();
     b.Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     b.Property("Caption", &TControl::Caption, &TControl::SetCaption).Default(String());
-    b.Property("Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::ColorStored);
+    b.Property("Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::ColorStored).Idents(ColorIdents());
     b.Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
     b.SubObject("Font", &TControl::Font).Stored(&TControl::FontStored);
     b.Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);

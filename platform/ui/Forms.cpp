@@ -452,7 +452,9 @@ bool TCustomForm::CloseQuery()
 void TCustomForm::Close()
 {
     if (FModal) {
-        FModalResult = mrCancel;
+        // A modal form may refuse to close as a modeless one may.
+        if (CloseQuery())
+            FModalResult = mrCancel;
         return;
     }
     if (!CloseQuery())

@@ -186,7 +186,7 @@ public:
     // raises EDialogUnanswered. A visible form cannot be made modal (EInvalidOperation). OnClose
     // runs at the end; an action of caFree releases the form after ShowModal has returned.
     virtual TModalResult ShowModal();
-    // Closes the form: a modal form ends with mrCancel; otherwise OnCloseQuery, then OnClose with
+    // Closes the form once OnCloseQuery agrees: a modal form ends with mrCancel; otherwise OnClose with
     // the default action (caHide; caMinimize for MDI children) decides. Closing the main form
     // terminates the application.
     void Close();

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/GraphicsObject.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TypeInfo.h"
 
@@ -9,8 +10,10 @@ namespace qor {
 
 QOR_PUBLISH(TQorMeter)
 {
-    b.Property("MeterColor", &TQorMeter::MeterColor, &TQorMeter::SetMeterColor).Default(clRed);
-    b.Property("BackGroundColor", &TQorMeter::BackGroundColor, &TQorMeter::SetBackGroundColor).Default(clWhite);
+    b.Property("MeterColor", &TQorMeter::MeterColor, &TQorMeter::SetMeterColor).Default(clRed).Idents(ColorIdents());
+    b.Property("BackGroundColor", &TQorMeter::BackGroundColor, &TQorMeter::SetBackGroundColor)
+        .Default(clWhite)
+        .Idents(ColorIdents());
     b.Property("BorderStyle", &TQorMeter::BorderStyle, &TQorMeter::SetBorderStyle).Default(bsSingle);
     b.Property("Style", &TQorMeter::Style, &TQorMeter::SetStyle).Default(msHorizontal);
     b.Property("Min", &TQorMeter::Min, &TQorMeter::SetMin).Default(0);

@@ -14,6 +14,8 @@
 #include "runtime/output/QorRtfP.h"
 #include "runtime/output/QorSetup.h"
 
+#include <utility>
+
 namespace qor {
 
 QOR_PUBLISH(TQorCanvas) {}
@@ -510,7 +512,30 @@ TQorOutput::TQorOutput()
 {
 }
 
-TQorOutput::~TQorOutput() = default;
+TQorOutput::~TQorOutput()
+{
+    // A viewer still showing the file the job made keeps it.
+    HandOverToViewer();
+}
+
+void TQorOutput::HandOverToViewer()
+{
+    IQorViewer* Viewer = std::exchange(FQorViewer, nullptr);
+    if (!Viewer)
+        return;
+    Viewer->SetOutput(nullptr);
+    if (FQorFile) {
+        Viewer->TakeQorFile();
+        FQorFile.release();
+    }
+    Viewer->SetGenerating(false);
+}
+
+void TQorOutput::ViewerGone(IQorViewer* Viewer)
+{
+    if (Viewer == FQorViewer)
+        FQorViewer = nullptr;
+}
 
 TPrinter* TQorOutput::Printer() const { return ::qor::Printer(); }
 
@@ -552,6 +577,7 @@ void TQorOutput::BeginFileDoc()
     FQorFile->BeginDoc();
     if (FDestination == qdPreview) {
         FQorViewer = QorCreateViewer();
+        FQorViewer->SetOutput(this);
         FQorViewer->SetGenerating(true);
         FQorViewer->SetQorFile(FQorFile.get());
         FQorViewer->Show();
@@ -649,11 +675,8 @@ void TQorOutput::EndDoc()
         if (FQorFile) {
             FQorFile->EndDoc();
             FQorFile->SetPercentDone(100.0f);
-            if (FDestination == qdPreview) {
-                FQorFile.release(); // the viewer owns it now
-                if (FQorViewer)
-                    FQorViewer->SetGenerating(false);
-            }
+            if (FDestination == qdPreview)
+                HandOverToViewer();
         }
         break;
     case qdNoWhere:

@@ -145,12 +145,18 @@ private:
 };
 
 // What the output job needs of the viewer that shows a preview job while it grows.
+// The job shows the page file it records; the file stays the job's until it calls TakeQorFile
+// (when its document ends, or when the job goes first). A viewer that goes first tells the job
+// (ViewerGone) and lets go of the file without freeing it.
 class IQorViewer {
 public:
     virtual ~IQorViewer() = default;
+    // The job the viewer shows (none once the job has let go of it).
+    virtual void SetOutput(TQorOutput* Output) = 0;
     virtual void SetGenerating(bool Value) = 0;
-    // Hands the page file over: the viewer owns it from the end of the document on.
     virtual void SetQorFile(TQorQorFile* Value) = 0;
+    // The page file is the viewer's from now on.
+    virtual void TakeQorFile() = 0;
     virtual void Show() = 0;
 };
 
@@ -205,10 +211,14 @@ public:
     void Abort();
     // The printer page set-up: resolution, mapping mode and the page origin with the print offset.
     void FixupPage();
+    // Told by the viewer of a preview job when it goes before the job has ended.
+    void ViewerGone(IQorViewer* Viewer);
 
 private:
     bool FileRoute() const { return FDestination == qdQorFile || FDestination == qdPreview; }
     void BeginFileDoc();
+    // Gives the page file to the preview's viewer, which keeps it from now on.
+    void HandOverToViewer();
 
     TQorDestination FDestination = qdPrinter;
     std::unique_ptr<TQorCanvas> FQorCanvas;

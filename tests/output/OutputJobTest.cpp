@@ -189,17 +189,29 @@ TEST_F(OutputJobTest, FileRouteRecordsEmptyTextButNoEmptyImage)
     EXPECT_EQ(Records, "  PageBegin\n  TextOut 5 6 \"\"\n  PageEnd\n");
 }
 
-// A viewer that logs what the job asks of it and owns the file it is handed.
+// A viewer that logs what the job asks of it and owns the file once it is handed over.
 class TStandInViewer : public IQorViewer {
 public:
+    void SetOutput(TQorOutput* Value) override
+    {
+        Output = Value;
+        Log.push_back(Value ? "job" : "no job");
+    }
     void SetGenerating(bool Value) override { Log.push_back(Value ? "generating" : "generated"); }
     void SetQorFile(TQorQorFile* Value) override
     {
-        File.reset(Value);
+        Shown = Value;
         Log.push_back("file");
+    }
+    void TakeQorFile() override
+    {
+        File.reset(Shown);
+        Log.push_back("take");
     }
     void Show() override { Log.push_back("show"); }
     std::vector<std::string> Log;
+    TQorOutput* Output = nullptr;
+    TQorQorFile* Shown = nullptr;
     std::unique_ptr<TQorQorFile> File;
 };
 
@@ -213,17 +225,46 @@ TEST_F(OutputJobTest, PreviewHandsTheGrowingFileToTheViewer)
         Job.SetFileName((Dir / "never.qor").string());
         DrawSample(Job);
         EXPECT_EQ(Job.QorViewer(), &Viewer);
-        EXPECT_EQ(Viewer.File.get(), Job.QorFile());
-        EXPECT_TRUE(Viewer.File->Running()) << "the viewer sees pages while they are recorded";
-        EXPECT_EQ(Viewer.File->PageCount(), 3);
+        EXPECT_EQ(Viewer.Shown, Job.QorFile());
+        EXPECT_EQ(Viewer.File, nullptr) << "the job keeps the file while it records";
+        EXPECT_TRUE(Viewer.Shown->Running()) << "the viewer sees pages while they are recorded";
+        EXPECT_EQ(Viewer.Shown->PageCount(), 3);
         Job.EndDoc();
         EXPECT_EQ(Job.QorFile(), nullptr);
     }
-    EXPECT_EQ(Viewer.Log, (std::vector<std::string>{"generating", "file", "show", "generated"}));
+    EXPECT_EQ(Viewer.Log,
+              (std::vector<std::string>{"job", "generating", "file", "show", "no job", "take", "generated"}));
     ASSERT_NE(Viewer.File, nullptr);
     EXPECT_EQ(Viewer.File->PageCount(), 3);
     EXPECT_FALSE(Viewer.File->CreateFile());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 0);
+}
+
+TEST_F(OutputJobTest, PreviewFileOutlivesAJobOrAViewerThatGoesFirst)
+{
+    TStandInViewer Viewer;
+    QorCreateViewer = [&Viewer] { return &Viewer; };
+    {
+        TQorOutput Job;
+        Job.SetDestination(qdPreview);
+        Job.BeginDoc();
+        Job.QorCanvas()->Textout(1, 1, "x");
+    } // the job goes without ending its document: the viewer keeps what was made
+    ASSERT_NE(Viewer.File, nullptr);
+    EXPECT_EQ(Viewer.File->PageCount(), 1);
+    EXPECT_EQ(Viewer.Output, nullptr);
+
+    TStandInViewer Second;
+    QorCreateViewer = [&Second] { return &Second; };
+    TQorOutput Job;
+    Job.SetDestination(qdPreview);
+    Job.BeginDoc();
+    Job.ViewerGone(&Second); // closed while the report runs
+    EXPECT_EQ(Job.QorViewer(), nullptr);
+    Job.QorCanvas()->Textout(1, 1, "still recording");
+    Job.EndDoc();
+    EXPECT_EQ(Second.File, nullptr) << "nothing is handed to a viewer that is gone";
+    QorCreateViewer = nullptr;
 }
 
 TEST_F(OutputJobTest, PreviewWithoutAViewerCannotBegin)

@@ -207,6 +207,23 @@ TEST_F(UiTest, ModalFormAnsweredByAScriptReturnsItsModalResult)
 
     DialogService().ScriptResult(mrCancel);
     EXPECT_EQ(f.ShowModal(), mrCancel);
+
+    // Closing a modal form asks OnCloseQuery first: a refusal keeps it running.
+    bool mayClose = false;
+    int asked = 0;
+    f.OnCloseQuery = [&](TObject*, bool& CanClose) {
+        ++asked;
+        CanClose = mayClose;
+    };
+    DialogService().Expect(TDialogKind::dkModalForm, [&](const TDialogRequest& R) {
+        R.Form->Close();
+        EXPECT_EQ(R.Form->ModalResult(), mrNone) << "refused";
+        mayClose = true;
+        R.Form->Close();
+        return R.Form->ModalResult();
+    });
+    EXPECT_EQ(f.ShowModal(), mrCancel);
+    EXPECT_EQ(asked, 2);
 }
 
 TEST_F(UiTest, UnscriptedModalFormRaisesHeadlessAndStaysUsable)

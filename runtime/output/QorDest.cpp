@@ -1,0 +1,122 @@
+#include "runtime/output/QorDest.h"
+
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StringTable.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/TypeInfo.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/StdCtrls.h"
+#include "runtime/output/QorPrev.h"
+#include "runtime/output/QorSetup.h"
+#include "runtime/output/QorUtil.h"
+
+namespace qor {
+
+QOR_PUBLISH(TQorPrintDestination)
+{
+    b.Method("FormShow", &TQorPrintDestination::FormShow);
+    b.Method("rangeAllClick", &TQorPrintDestination::rangeAllClick);
+    b.Method("rangePagesClick", &TQorPrintDestination::rangePagesClick);
+    b.Method("printersetupClick", &TQorPrintDestination::printersetupClick);
+    b.Method("btnPrintClick", &TQorPrintDestination::btnPrintClick);
+}
+
+namespace {
+
+template <class T>
+T* Part(TComponent& Form, const char* Name)
+{
+    return static_cast<T*>(Form.FindComponent(Name));
+}
+
+// The number in an edit, trailing blanks left out; an empty edit first becomes "0" when asked.
+Integer NumberOf(TEdit* Edit, bool EmptyIsZero = false)
+{
+    if (EmptyIsZero && QorEmpty(Edit->Text()))
+        Edit->SetText("0");
+    return StrToInt(QorRightTrim(Edit->Text()));
+}
+
+} // namespace
+
+TQorPrintDestination::TQorPrintDestination(TComponent* AOwner) : TForm(AOwner)
+{
+    ReadFormResource(this, "forms/qordest.qfm");
+    lbCopies = Part<TLabel>(*this, "lbCopies");
+    Copies = Part<TEdit>(*this, "Copies");
+    CollatedCopies = Part<TCheckBox>(*this, "CollatedCopies");
+    rangegroup = Part<TGroupBox>(*this, "rangegroup");
+    rangeAll = Part<TRadioButton>(*this, "rangeAll");
+    rangeCurrent = Part<TRadioButton>(*this, "rangeCurrent");
+    rangePages = Part<TRadioButton>(*this, "rangePages");
+    lbFrom = Part<TLabel>(*this, "lbFrom");
+    lbTo = Part<TLabel>(*this, "lbTo");
+    StartRange = Part<TEdit>(*this, "StartRange");
+    EndRange = Part<TEdit>(*this, "EndRange");
+    btnPrint = Part<TButton>(*this, "btnPrint");
+    btnCancel = Part<TButton>(*this, "btnCancel");
+    printersetup = Part<TButton>(*this, "printersetup");
+    Printsetup = Part<TPrinterSetupDialog>(*this, "Printsetup");
+}
+
+void TQorPrintDestination::FormShow(TObject*)
+{
+    CollatedCopies->SetCaption(LoadStr(56420));
+    SetCaption(LoadStr(56421));
+    rangegroup->SetCaption(LoadStr(56422));
+    rangeAll->SetCaption(LoadStr(56426));
+    rangePages->SetCaption(LoadStr(56427));
+    rangeCurrent->SetCaption(LoadStr(56440));
+    lbFrom->SetCaption(LoadStr(56428));
+    lbTo->SetCaption(LoadStr(56429));
+    btnPrint->SetCaption(LoadStr(56430));
+    btnCancel->SetCaption(LoadStr(56431));
+    printersetup->SetCaption(LoadStr(56432));
+    lbCopies->SetCaption(LoadStr(56433));
+    StartRange->SetText("");
+    EndRange->SetText("");
+    if (QorPrinterSetup) {
+        Copies->SetText(std::to_string(QorPrinterSetup->Copies()));
+        CollatedCopies->SetChecked(QorPrinterSetup->CollatedCopies());
+    }
+    StartPage = EndPage = 0;
+}
+
+void TQorPrintDestination::rangeAllClick(TObject*)
+{
+    for (TEdit* Edit : {StartRange, EndRange}) {
+        Edit->SetText("");
+        Edit->SetEnabled(false);
+    }
+}
+
+void TQorPrintDestination::rangePagesClick(TObject*)
+{
+    StartRange->SetText(Preview ? "1" : "");
+    EndRange->SetText(Preview ? std::to_string(Preview->PageCount()) : "");
+    StartRange->SetEnabled(true);
+    EndRange->SetEnabled(true);
+}
+
+void TQorPrintDestination::printersetupClick(TObject*) { Printsetup->Execute(); }
+
+void TQorPrintDestination::btnPrintClick(TObject*)
+{
+    if (QorPrinterSetup) {
+        QorPrinterSetup->GetData();
+        QorPrinterSetup->SetCollatedCopies(CollatedCopies->Checked());
+        QorPrinterSetup->SetCopies(NumberOf(Copies));
+        QorPrinterSetup->SetData();
+    }
+    if (rangeAll->Checked()) {
+        StartPage = EndPage = 0;
+    } else if (rangeCurrent->Checked()) {
+        StartPage = EndPage = Preview ? Preview->Page() : 0;
+    } else {
+        StartPage = NumberOf(StartRange, true);
+        EndPage = NumberOf(EndRange, true);
+    }
+    SetModalResult(mrOk);
+}
+
+} // namespace qor

@@ -1,0 +1,55 @@
+#pragma once
+// The print destination dialog of the viewer: copies, collation, the page range and the printer
+// setup. On Print the setup goes to the printer and StartPage/EndPage hold the range (0 and 0:
+// every page).
+
+#include "platform/ui/Forms.h"
+
+namespace qor {
+
+class TButton;
+class TCheckBox;
+class TEdit;
+class TGroupBox;
+class TLabel;
+class TPrinterSetupDialog;
+class TQorPreview;
+class TQorPrinterSetup;
+class TRadioButton;
+
+class TQorPrintDestination : public TForm {
+    QOR_CLASS(TQorPrintDestination, TForm)
+public:
+    explicit TQorPrintDestination(TComponent* AOwner);
+
+    void FormShow(TObject* Sender);
+    void rangeAllClick(TObject* Sender);
+    void rangePagesClick(TObject* Sender);
+    void printersetupClick(TObject* Sender);
+    // Takes the choices; a copies or range text that is no number raises and the dialog stays.
+    void btnPrintClick(TObject* Sender);
+
+    TForm* Viewer = nullptr;
+    TQorPreview* Preview = nullptr;
+    TQorPrinterSetup* QorPrinterSetup = nullptr; // not owned
+    Integer StartPage = 0;
+    Integer EndPage = 0;
+
+    TLabel* lbCopies = nullptr;
+    TEdit* Copies = nullptr;
+    TCheckBox* CollatedCopies = nullptr;
+    TGroupBox* rangegroup = nullptr;
+    TRadioButton* rangeAll = nullptr;
+    TRadioButton* rangeCurrent = nullptr;
+    TRadioButton* rangePages = nullptr;
+    TLabel* lbFrom = nullptr;
+    TLabel* lbTo = nullptr;
+    TEdit* StartRange = nullptr;
+    TEdit* EndRange = nullptr;
+    TButton* btnPrint = nullptr;
+    TButton* btnCancel = nullptr;
+    TButton* printersetup = nullptr;
+    TPrinterSetupDialog* Printsetup = nullptr;
+};
+
+} // namespace qor

@@ -1,0 +1,56 @@
+#include "runtime/output/QorPStat.h"
+
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StringTable.h"
+#include "platform/rtl/TypeInfo.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/StdCtrls.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorPrev.h"
+#include "runtime/output/QorUtil.h"
+
+namespace qor {
+
+QOR_PUBLISH(TQorPreviewStatus) { b.Method("AbortButtonClick", &TQorPreviewStatus::AbortButtonClick); }
+
+TQorPreviewStatus::TQorPreviewStatus(TComponent* AOwner) : TForm(AOwner)
+{
+    ReadFormResource(this, "forms/qorpstat.qfm");
+    Label1 = static_cast<TLabel*>(FindComponent("Label1"));
+    lbPage = static_cast<TLabel*>(FindComponent("lbPage"));
+    PageNumber = static_cast<TPanel*>(FindComponent("PageNumber"));
+    AbortButton = static_cast<TButton*>(FindComponent("AbortButton"));
+    Label1->SetCaption(LoadStr(56441));
+    AbortButton->SetCaption(LoadStr(56444));
+    lbPage->SetCaption(LoadStr(56443));
+    SetCaption(LoadStr(56445));
+}
+
+void TQorPreviewStatus::UpdateStatus(TObject*)
+{
+    if (Preview && Preview->QorPrinter()) {
+        PageNumber->SetCaption(std::to_string(Preview->QorPrinter()->PageNumber()));
+        PageNumber->Repaint();
+    }
+}
+
+void TQorPreviewStatus::AbortButtonClick(TObject*)
+{
+    TQorPrinter* Printer = Preview ? Preview->QorPrinter() : nullptr;
+    switch (QorAskAbort()) {
+    case IDYES:
+        if (Printer) {
+            Printer->SetStopPrinting(true);
+            Printer->SetAbortPrinting(true);
+        }
+        break;
+    case IDNO:
+        if (Printer)
+            Printer->SetStopPrinting(true);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace qor

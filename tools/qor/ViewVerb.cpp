@@ -1,0 +1,35 @@
+#include "tools/qor/ViewVerb.h"
+
+#include "platform/rtl/QtHost.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorView.h"
+#include "tools/qor/PageRange.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace qor::tool {
+
+int RunView(int argc, char** argv)
+{
+    if (argc != 1 || argv[0][0] == '-') {
+        std::fprintf(stderr, "qor: view: one page file to show (usage: qor view FILE.qor)\n");
+        return 2;
+    }
+    const std::string File = argv[0];
+    try {
+        // Checked first, so a bad file is told plainly before any window opens.
+        TQorQorFile Check;
+        LoadPageFile(Check, File, 0, 0);
+        if (!QtCanShowWindows())
+            throw Exception("there is no display to show a window on (qor render writes the pages as pictures)");
+        QorFileView(File);
+        return 0;
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "qor: view: %s: %s\n", File.c_str(), E.what());
+        return 1;
+    }
+}
+
+} // namespace qor::tool
