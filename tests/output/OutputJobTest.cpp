@@ -39,14 +39,17 @@ protected:
         Select("Plain Printer");
         PrintOffsetX = PrintOffsetY = 0;
         OnPrintOffset = nullptr;
+        SavedViewer = QorCreateViewer;
     }
     void TearDown() override
     {
         PrintOffsetX = PrintOffsetY = 0;
         OnPrintOffset = nullptr;
-        QorCreateViewer = nullptr;
+        QorCreateViewer = SavedViewer;
         DescribedPrinterTest::TearDown();
     }
+
+    std::function<IQorViewer*()> SavedViewer; // the viewer window's, restored after each test
 
     void DrawSample(TQorOutput& Job)
     {
@@ -264,11 +267,11 @@ TEST_F(OutputJobTest, PreviewFileOutlivesAJobOrAViewerThatGoesFirst)
     Job.QorCanvas()->Textout(1, 1, "still recording");
     Job.EndDoc();
     EXPECT_EQ(Second.File, nullptr) << "nothing is handed to a viewer that is gone";
-    QorCreateViewer = nullptr;
 }
 
 TEST_F(OutputJobTest, PreviewWithoutAViewerCannotBegin)
 {
+    QorCreateViewer = nullptr;
     TQorOutput Job;
     Job.SetDestination(qdPreview);
     EXPECT_THROW(Job.BeginDoc(), EInvalidOperation);
