@@ -132,26 +132,6 @@ Integer GetDeviceCaps(HDC DC, Integer Index);
 // Makes GetDeviceCaps(DC, Index) answer Value (printer drivers describe their device this way).
 void SetDeviceCaps(HDC DC, Integer Index, Integer Value);
 
-// What a printer driver plugs into a context: each call comes after the context's own work
-// (StartPage: before; the driver may still change the page format then). Returning false makes
-// the call fail.
-class IPrinterDriverSink {
-public:
-    virtual ~IPrinterDriverSink() = default;
-    virtual bool StartDoc(HDC DC, const DOCINFO& Info) { (void)DC; (void)Info; return true; }
-    virtual bool StartPage(HDC DC) { (void)DC; return true; }
-    virtual bool EndPage(HDC DC) { (void)DC; return true; }
-    virtual bool EndDoc(HDC DC) { (void)DC; return true; }
-    virtual bool AbortDoc(HDC DC) { (void)DC; return true; }
-    virtual bool ResetDC(HDC DC, const TDeviceMode* DevMode) { (void)DC; (void)DevMode; return true; }
-    // Called once when the context is deleted.
-    virtual void Detached(HDC DC) { (void)DC; }
-};
-// The context holds the sink until it is deleted or another sink is set; the context then
-// answers TECHNOLOGY with DT_RASPRINTER.
-void SetPrinterDriverSink(HDC DC, std::shared_ptr<IPrinterDriverSink> Sink);
-IPrinterDriverSink* GetPrinterDriverSink(HDC DC);
-
 // A positive job number, or <= 0 on failure.
 Integer StartDoc(HDC DC, const DOCINFO& Info);
 Integer EndDoc(HDC DC);

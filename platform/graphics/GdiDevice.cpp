@@ -3,7 +3,8 @@
 
 #include "platform/graphics/Dib.h"
 #include "platform/graphics/Gdi.h"
-#include "platform/graphics/GdiInternal.h"
+#include "platform/graphics/internal/GdiObjects.h"
+#include "platform/graphics/internal/PrinterDriverSink.h"
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/QtHost.h"
 

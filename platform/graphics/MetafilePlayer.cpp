@@ -7,6 +7,7 @@
 #include "platform/graphics/Dib.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/internal/GdiObjects.h"
 #include "platform/rtl/Endian.h"
 #include "platform/rtl/StrUtils.h"
 
@@ -179,26 +180,6 @@ public:
     HDC FDC;
 };
 
-LOGFONT MakeFont(Integer Height, Integer Width, Integer Esc, Integer Orient, Integer Weight, Byte Italic, Byte Underline,
-                 Byte StrikeOut, Byte CharSet, Byte OutPrec, Byte ClipPrec, Byte Quality, Byte Pitch)
-{
-    LOGFONT F;
-    F.lfHeight = Height;
-    F.lfWidth = Width;
-    F.lfEscapement = Esc;
-    F.lfOrientation = Orient;
-    F.lfWeight = Weight;
-    F.lfItalic = Italic;
-    F.lfUnderline = Underline;
-    F.lfStrikeOut = StrikeOut;
-    F.lfCharSet = CharSet;
-    F.lfOutPrecision = OutPrec;
-    F.lfClipPrecision = ClipPrec;
-    F.lfQuality = Quality;
-    F.lfPitchAndFamily = Pitch;
-    return F;
-}
-
 // A packed DIB inside a record: header and colour table, then the bits.
 void DrawDib(HDC DC, std::span<const Byte> Info, std::span<const Byte> Bits, Integer X, Integer Y, Integer W, Integer H,
              Integer XSrc, Integer YSrc, Integer WSrc, Integer HSrc, Cardinal Usage, Cardinal Rop)
@@ -298,8 +279,8 @@ void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
     case 82: {                                                                       // ExtCreateFontIndirectW
         if (!R.Has(12, 92))
             break;
-        LOGFONT F = MakeFont(R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28), R.U8(32), R.U8(33), R.U8(34),
-                             R.U8(35), R.U8(36), R.U8(37), R.U8(38), R.U8(39));
+        LOGFONT F = gdi::LogFontOf(R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28), R.U8(32), R.U8(33), R.U8(34),
+                                   R.U8(35), R.U8(36), R.U8(37), R.U8(38), R.U8(39));
         for (Integer i = 0; i < LF_FACESIZE; ++i)
             F.lfFaceName[i] = WideChar(R.U16(40 + 2 * std::size_t(i)));
         F.lfFaceName[LF_FACESIZE - 1] = 0;
@@ -553,8 +534,8 @@ void PlayWmfRecord(TPlayer& P, const TWmfRecord& W, Word Function)
             break;
         }
         const TRecord& R = W.R;
-        LOGFONT F = MakeFont(W.W(0), W.W(1), W.W(2), W.W(3), W.W(4), R.U8(16), R.U8(17), R.U8(18), R.U8(19), R.U8(20),
-                             R.U8(21), R.U8(22), R.U8(23));
+        LOGFONT F = gdi::LogFontOf(W.W(0), W.W(1), W.W(2), W.W(3), W.W(4), R.U8(16), R.U8(17), R.U8(18), R.U8(19), R.U8(20),
+                                   R.U8(21), R.U8(22), R.U8(23));
         std::string Face;
         for (std::size_t i = 24; i < R.Size() && i < 24 + 32 && R.U8(i) != 0; ++i)
             Face.push_back(char(R.U8(i)));

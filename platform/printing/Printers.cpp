@@ -3,6 +3,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/internal/PrinterDriverSink.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringList.h"

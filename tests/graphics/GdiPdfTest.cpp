@@ -1,6 +1,7 @@
 // The same drawing on the raster and PDF backends; the recording backend; printer driver hooks.
 
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/internal/PrinterDriverSink.h"
 
 #include <gtest/gtest.h>
 
