@@ -1024,7 +1024,7 @@ bool BlitPixels(TDc& Dc, Integer DX, Integer DY, Integer DW, Integer DH, const T
         if (sx < 0 || sy < 0 || sx >= Src.Width || sy >= Src.Height)
             return false;
         Out = Src.Pixels[std::size_t(sy) * std::size_t(Src.Width) + std::size_t(sx)];
-        if (Src.Monochrome && !Dc.S.Bitmap->Monochrome)
+        if (Src.Monochrome && !(Dc.S.Bitmap && Dc.S.Bitmap->Monochrome))
             Out = (Out & 0xFFFFFF) ? bkPx : textPx;
         return true;
     };

@@ -166,6 +166,42 @@ TEST(PdfBackend, PagesTakeTheFormatInForceWhenTheyBegin)
     EXPECT_FALSE(CreatePdfDC("/no/such/dir/x.pdf", portrait));
 }
 
+TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
+{
+    const String file = testing::TempDir() + "mono.pdf";
+    TPdfPageFormat format;
+    format.PaperWidthPoints = 200;
+    format.PaperHeightPoints = 100;
+    format.Resolution = 72;
+    HDC pdf = CreatePdfDC(file, format);
+    ASSERT_TRUE(pdf);
+    HDC mem = CreateCompatibleDC(HDC());
+    const Byte bits[2] = {0x40, 0}; // black, then white
+    HBITMAP mono = CreateBitmap(2, 1, 1, 1, bits);
+    SelectObject(mem, mono);
+    StartDoc(pdf, DOCINFO());
+    StartPage(pdf);
+    SetTextColor(pdf, RGB(255, 0, 0));
+    SetBkColor(pdf, RGB(0, 0, 255));
+    EXPECT_TRUE(StretchBlt(pdf, 0, 0, 200, 100, mem, 0, 0, 2, 1, SRCCOPY));
+    EndPage(pdf);
+    EndDoc(pdf);
+    DeleteDC(pdf);
+    DeleteDC(mem);
+    DeleteObject(mono);
+    const String ppm = testing::TempDir() + "mono";
+    Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
+    Integer w = 0, h = 0;
+    std::vector<Byte> rgb;
+    ASSERT_TRUE(ReadPpm(ppm + ".ppm", w, h, rgb));
+    auto near = [&](Integer X, Integer Y, COLORREF C) { // within the rounding of the PDF's colours
+        const Byte* p = &rgb[(std::size_t(Y) * std::size_t(w) + std::size_t(X)) * 3];
+        return std::abs(p[0] - GetRValue(C)) < 8 && std::abs(p[1] - GetGValue(C)) < 8 && std::abs(p[2] - GetBValue(C)) < 8;
+    };
+    EXPECT_TRUE(near(50, 50, RGB(255, 0, 0)));
+    EXPECT_TRUE(near(150, 50, RGB(0, 0, 255)));
+}
+
 TEST(RecordingBackend, LogsOneReadableLinePerCall)
 {
     HDC rec = CreateRecordingDC(816, 1056, 96, true);
