@@ -178,12 +178,6 @@ HDC AddDc(std::unique_ptr<TDc> Dc)
 
 using namespace gdi;
 
-// Looks up the context of DC, or returns Failure from the calling function.
-#define QOR_DC_OR(Failure)  \
-    TDc* dc = FindDc(DC);   \
-    if (!dc)                \
-    return Failure
-
 bool DeleteDC(HDC DC)
 {
     auto it = Dcs().find(DC.Value());
@@ -689,36 +683,44 @@ Integer GetMapMode(HDC DC)
     QOR_DC_OR(0);
     return dc->S.MapMode;
 }
+namespace {
+
+// Moves one of the state's points (an origin, the current position) through Call; Old gets the
+// point it replaces.
+bool SetPoint(HDC DC, TPoint TDcState::*Field, void (IDeviceCalls::*Call)(TDc&, TPoint), TPoint P, TPoint* Old)
+{
+    QOR_DC_OR(false);
+    const TPoint old = dc->S.*Field;
+    (dc->Calls.get()->*Call)(*dc, P);
+    if (Old)
+        *Old = old;
+    return true;
+}
+
+bool GetStatePoint(HDC DC, TPoint TDcState::*Field, TPoint& P)
+{
+    QOR_DC_OR(false);
+    P = dc->S.*Field;
+    return true;
+}
+
+} // namespace
+
 bool SetWindowOrgEx(HDC DC, Integer X, Integer Y, TPoint* Old)
 {
-    QOR_DC_OR(false);
-    const TPoint old = dc->S.WinOrg;
-    dc->Calls->SetWindowOrg(*dc, TPoint(X, Y));
-    if (Old)
-        *Old = old;
-    return true;
+    return SetPoint(DC, &TDcState::WinOrg, &IDeviceCalls::SetWindowOrg, TPoint(X, Y), Old);
 }
-bool GetWindowOrgEx(HDC DC, TPoint& P)
-{
-    QOR_DC_OR(false);
-    P = dc->S.WinOrg;
-    return true;
-}
+bool GetWindowOrgEx(HDC DC, TPoint& P) { return GetStatePoint(DC, &TDcState::WinOrg, P); }
 bool SetViewportOrgEx(HDC DC, Integer X, Integer Y, TPoint* Old)
 {
-    QOR_DC_OR(false);
-    const TPoint old = dc->S.VpOrg;
-    dc->Calls->SetViewportOrg(*dc, TPoint(X, Y));
-    if (Old)
-        *Old = old;
-    return true;
+    return SetPoint(DC, &TDcState::VpOrg, &IDeviceCalls::SetViewportOrg, TPoint(X, Y), Old);
 }
-bool GetViewportOrgEx(HDC DC, TPoint& P)
+bool GetViewportOrgEx(HDC DC, TPoint& P) { return GetStatePoint(DC, &TDcState::VpOrg, P); }
+bool MoveToEx(HDC DC, Integer X, Integer Y, TPoint* Old)
 {
-    QOR_DC_OR(false);
-    P = dc->S.VpOrg;
-    return true;
+    return SetPoint(DC, &TDcState::Pos, &IDeviceCalls::MoveTo, TPoint(X, Y), Old);
 }
+bool GetCurrentPositionEx(HDC DC, TPoint& P) { return GetStatePoint(DC, &TDcState::Pos, P); }
 bool OffsetViewportOrgEx(HDC DC, Integer DX, Integer DY, TPoint* Old)
 {
     QOR_DC_OR(false);

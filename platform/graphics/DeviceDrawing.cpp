@@ -151,7 +151,10 @@ Integer TDirectCalls::FrameRect(TDc& Dc, const TRect& R, const TBrushObject& B)
     return ok ? 1 : 0;
 }
 
-bool TDirectCalls::InvertRect(TDc& Dc, const TRect& R)
+namespace {
+
+// A blit without a source over the logical rectangle R.
+bool BlitWithoutSource(TDc& Dc, const TRect& R, Cardinal Rop)
 {
     TRect d = Dc.ToDevice(R);
     TBlit blit;
@@ -159,9 +162,13 @@ bool TDirectCalls::InvertRect(TDc& Dc, const TRect& R)
     blit.DY = d.Top;
     blit.DW = d.Width();
     blit.DH = d.Height();
-    blit.Rop = DSTINVERT;
+    blit.Rop = Rop;
     return Dc.Surface->Blit(Dc, blit);
 }
+
+} // namespace
+
+bool TDirectCalls::InvertRect(TDc& Dc, const TRect& R) { return BlitWithoutSource(Dc, R, DSTINVERT); }
 
 bool TDirectCalls::FillRgn(TDc& Dc, const TRegionObject& Region, const TBrushObject& B)
 {
@@ -175,14 +182,7 @@ bool TDirectCalls::PatBlt(TDc& Dc, const TArea& A, Cardinal Rop)
 {
     if (RopUsesSource(Rop))
         return false;
-    TRect d = Dc.ToDevice(TRect(A.X, A.Y, A.X + A.Width, A.Y + A.Height));
-    TBlit blit;
-    blit.DX = d.Left;
-    blit.DY = d.Top;
-    blit.DW = d.Width();
-    blit.DH = d.Height();
-    blit.Rop = Rop;
-    return Dc.Surface->Blit(Dc, blit);
+    return BlitWithoutSource(Dc, TRect(A.X, A.Y, A.X + A.Width, A.Y + A.Height), Rop);
 }
 
 COLORREF TDirectCalls::SetPixel(TDc& Dc, TPoint P, COLORREF Color)
@@ -236,28 +236,6 @@ bool TDirectCalls::DrawPixels(TDc& Dc, const TArea& Dest, const TSourcePixels& P
 } // namespace gdi
 
 using namespace gdi;
-
-#define QOR_DC_OR(Failure)  \
-    TDc* dc = FindDc(DC);   \
-    if (!dc)                \
-    return Failure
-
-bool MoveToEx(HDC DC, Integer X, Integer Y, TPoint* Old)
-{
-    QOR_DC_OR(false);
-    const TPoint old = dc->S.Pos;
-    dc->Calls->MoveTo(*dc, TPoint(X, Y));
-    if (Old)
-        *Old = old;
-    return true;
-}
-
-bool GetCurrentPositionEx(HDC DC, TPoint& P)
-{
-    QOR_DC_OR(false);
-    P = dc->S.Pos;
-    return true;
-}
 
 bool LineTo(HDC DC, Integer X, Integer Y)
 {

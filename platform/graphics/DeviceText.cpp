@@ -92,11 +92,6 @@ bool TDirectCalls::TextOut(TDc& Dc, const TTextCall& Call)
 
 using namespace gdi;
 
-#define QOR_DC_OR(Failure)  \
-    TDc* dc = FindDc(DC);   \
-    if (!dc)                \
-    return Failure
-
 namespace {
 
 bool DrawRun(HDC DC, TTextCall Call)

@@ -11,10 +11,10 @@
 // Backends: raster (memory and screen contexts drawing into a bitmap), PDF (one context per
 // document) and recording (logs one text line per call, fixed fake font metrics; for tests).
 // Functions given an invalid handle fail quietly: 0, false or CLR_INVALID.
+// Device contexts are not locked: a context is created, used and deleted on the thread that draws.
 
 #include "platform/graphics/GdiTypes.h"
 
-#include <memory>
 #include <span>
 #include <vector>
 

@@ -169,11 +169,7 @@ TEST(PdfBackend, PagesTakeTheFormatInForceWhenTheyBegin)
 TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
 {
     const String file = testing::TempDir() + "mono.pdf";
-    TPdfPageFormat format;
-    format.PaperWidthPoints = 200;
-    format.PaperHeightPoints = 100;
-    format.Resolution = 72;
-    HDC pdf = CreatePdfDC(file, format);
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{200, 100, 72}); // a pixel a point
     ASSERT_TRUE(pdf);
     HDC mem = CreateCompatibleDC(HDC());
     const Byte bits[2] = {0x40, 0}; // black, then white

@@ -214,3 +214,84 @@ AbortDoc())";
     EXPECT_EQ(Joined, Expected);
 }
 
+
+namespace {
+
+// What the getters answer after a run of state calls.
+String StateAfterCalls(HDC DC)
+{
+    SetTextColor(DC, 0x7F010203);
+    SetBkMode(DC, TRANSPARENT);
+    SetTextAlign(DC, 0xFFFF);
+    SetROP2(DC, R2_NOTXORPEN);
+    SetStretchBltMode(DC, COLORONCOLOR);
+    SetTextCharacterExtra(DC, -3);
+    SaveDC(DC);
+    SetBkColor(DC, RGB(4, 5, 6));
+    SetMapMode(DC, MM_ANISOTROPIC);
+    SetWindowExtEx(DC, 200, 200, nullptr);
+    SetViewportExtEx(DC, 100, 100, nullptr);
+    SetWindowOrgEx(DC, 10, 20, nullptr);
+    SetViewportOrgEx(DC, 1, 2, nullptr);
+    MoveToEx(DC, 40, 50, nullptr);
+    IntersectClipRect(DC, 10, 20, 210, 220);
+    ExcludeClipRect(DC, 10, 20, 50, 220);
+    TPoint p(100, 100);
+    LPtoDP(DC, &p, 1);
+    TRect clip;
+    GetClipBox(DC, clip);
+    TPoint pos;
+    GetCurrentPositionEx(DC, pos);
+    char buf[400];
+    std::snprintf(buf, sizeof buf,
+                  "text=%06X bk=%06X mode=%d align=%u rop=%d stretch=%d extra=%d map=%d p=%d,%d clip=%d,%d,%d,%d "
+                  "pos=%d,%d",
+                  GetTextColor(DC), GetBkColor(DC), GetBkMode(DC), GetTextAlign(DC), GetROP2(DC),
+                  GetStretchBltMode(DC), GetTextCharacterExtra(DC), GetMapMode(DC), p.X, p.Y, clip.Left, clip.Top,
+                  clip.Right, clip.Bottom, pos.X, pos.Y);
+    String s = buf;
+    RestoreDC(DC, -1);
+    std::snprintf(buf, sizeof buf, " | restored bk=%06X map=%d", GetBkColor(DC), GetMapMode(DC));
+    return s + buf;
+}
+
+} // namespace
+
+TEST(RecordedCalls, StateChangesReachTheContextAsOnOtherContexts)
+{
+    HDC Raster = CreateRasterDC(400, 400, 96);
+    HDC Rec = CreateRecordingDC(400, 400, 96);
+    const String Expected = StateAfterCalls(Raster);
+    EXPECT_EQ(StateAfterCalls(Rec), Expected);
+    EXPECT_EQ(Expected, "text=010203 bk=060504 mode=1 align=31 rop=10 stretch=3 extra=-3 map=8 p=46,42 "
+                        "clip=50,20,210,220 pos=40,50 | restored bk=FFFFFF map=1");
+    DeleteDC(Raster);
+    DeleteDC(Rec);
+}
+
+TEST(RecordedCalls, DrawTextPlacesItsLinesByTheFormat)
+{
+    HDC DC = CreateRecordingDC();
+    HFONT Font = CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    SelectObject(DC, Font);
+    ClearRecordedCalls(DC);
+    // Fixed metrics: lines 20 high, characters 10 wide.
+    TRect Box(0, 0, 100, 60);
+    EXPECT_EQ(DrawText(DC, "ab", Box, DT_SINGLELINE | DT_VCENTER | DT_RIGHT), 20);
+    EXPECT_EQ(DrawText(DC, "ab\r\ncd", Box, DT_SINGLELINE | DT_BOTTOM | DT_NOCLIP), 20);
+    EXPECT_EQ(DrawText(DC, "one\r\ntwo\rthree\nfour", Box, DT_CENTER), 80);
+    EXPECT_EQ(DrawText(DC, "abcdefghijklmnop", Box, DT_SINGLELINE | DT_END_ELLIPSIS), 20);
+    std::vector<String> Text;
+    for (const String& L : GetRecordedCalls(DC))
+        if (L.rfind("ExtTextOut", 0) == 0)
+            Text.push_back(L);
+    const std::vector<String> Expected = {
+        "ExtTextOut(80,20,4,0,0,100,60,\"ab\")",       "ExtTextOut(0,40,0,0,0,100,60,\"abcd\")",
+        "ExtTextOut(35,0,4,0,0,100,60,\"one\")",       "ExtTextOut(35,20,4,0,0,100,60,\"two\")",
+        "ExtTextOut(25,40,4,0,0,100,60,\"three\")",    "ExtTextOut(30,60,4,0,0,100,60,\"four\")",
+        "ExtTextOut(0,0,4,0,0,100,60,\"abcdefg...\")",
+    };
+    EXPECT_EQ(Text, Expected);
+    DeleteDC(DC);
+    DeleteObject(Font);
+}

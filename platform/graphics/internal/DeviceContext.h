@@ -323,6 +323,12 @@ private:
     std::shared_ptr<TFontInstance> FRealized;
 };
 
+// For the public calls: looks up the context of DC as dc, or returns Failure from the calling function.
+#define QOR_DC_OR(Failure)  \
+    TDc* dc = FindDc(DC);   \
+    if (!dc)                \
+    return Failure
+
 // Adds a context to the table with the stock objects selected.
 HDC AddDc(std::unique_ptr<TDc> Dc);
 TDc* FindDc(HDC DC);
