@@ -141,7 +141,6 @@ TPrinter::~TPrinter()
         FJob->Job->Cancel();
     }
     FreeInfoContext();
-    delete FCanvas;
 }
 
 void TPrinter::DetachCanvas()
@@ -238,8 +237,8 @@ HDC TPrinter::Handle()
 TCanvas* TPrinter::Canvas()
 {
     if (!FCanvas)
-        FCanvas = new TPrinterCanvas(this);
-    return FCanvas;
+        FCanvas = std::make_unique<TPrinterCanvas>(this);
+    return FCanvas.get();
 }
 
 Integer TPrinter::PageWidth()
