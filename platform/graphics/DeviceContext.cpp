@@ -369,7 +369,7 @@ Integer TDirectCalls::StartPage(TDc& Dc)
         return 1;
     if (Dc.Sink && !Dc.Sink->StartPage(Dc.Handle))
         return 0;
-    return Dc.Surface->OpenPage(Dc) ? 1 : 0;
+    return Dc.Surface->OpenPage() ? 1 : 0;
 }
 
 Integer TDirectCalls::EndPage(TDc& Dc)

@@ -65,7 +65,7 @@ public:
     }
 
     bool PageIsOpen() const override { return FPageOpen; }
-    bool OpenPage(TDc& Dc) override;
+    bool OpenPage() override;
     bool ClosePage() override
     {
         if (!FPageOpen)
@@ -89,12 +89,12 @@ public:
             FPainter->end();
     }
 
-    bool DrawBlit(TDc& Dc, const TBlit& B) override;
-
 protected:
+    bool DrawBlit(TDc& Dc, const TBlit& B) override;
     QPainter* Painter(TDc& Dc) override
     {
-        if (!FPageOpen && !OpenPage(Dc))
+        (void)Dc;
+        if (!FPageOpen && !OpenPage())
             return nullptr;
         return FPainter.get();
     }
@@ -108,9 +108,8 @@ private:
     bool FBegun = false; // the painter has begun the document
 };
 
-bool TPdfSurface::OpenPage(TDc& Dc)
+bool TPdfSurface::OpenPage()
 {
-    (void)Dc;
     if (!FWriter)
         return false;
     FPageFormat = FNextFormat;

@@ -261,10 +261,10 @@ public:
             FPainter->end();
     }
 
-    bool DrawBlit(TDc& Dc, const TBlit& B) override;
     COLORREF SetPixel(TDc& Dc, TPoint P, COLORREF Color) override;
 
 protected:
+    bool DrawBlit(TDc& Dc, const TBlit& B) override;
     QPainter* Painter(TDc& Dc) override;
     void SetMix(QPainter& P, Integer Rop2) override { P.setCompositionMode(Rop2Mode(Rop2)); }
     bool ExactOutline(TDc& Dc, const std::vector<TPoint>& Points, bool Closed, const TPenInfo& Pen) override;

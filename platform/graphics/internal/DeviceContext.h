@@ -144,7 +144,7 @@ public:
     // Pages and documents. OpenPage: false on failure. PageIsOpen: a second begin is ignored.
     // ClosePage: false when the surface has pages and none is open (the end is then ignored).
     virtual bool PageIsOpen() const { return false; }
-    virtual bool OpenPage(TDc& Dc) { (void)Dc; return true; }
+    virtual bool OpenPage() { return true; }
     virtual bool ClosePage() { return true; }
     virtual void EndDocument(bool Discard) { (void)Discard; }
     // Called when the context is deleted.
