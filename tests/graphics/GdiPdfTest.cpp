@@ -198,6 +198,35 @@ TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
     EXPECT_TRUE(near(150, 50, RGB(0, 0, 255)));
 }
 
+TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)
+{
+    const String kept = testing::TempDir() + "kept.pdf", aborted = testing::TempDir() + "aborted.pdf";
+    // Drawing begins a page; a second begin and a second end of it are ignored; deleting the
+    // context completes the file.
+    HDC pdf = CreatePdfDC(kept, TPdfPageFormat{200, 100, 72});
+    ASSERT_TRUE(pdf);
+    EXPECT_TRUE(Rectangle(pdf, 10, 10, 50, 50));
+    EXPECT_EQ(StartPage(pdf), 1);
+    EXPECT_EQ(EndPage(pdf), 1);
+    EXPECT_EQ(EndPage(pdf), 1);
+    DeleteDC(pdf);
+    EXPECT_NE(Shell("pdfinfo '" + kept + "' 2>&1").find("Pages: 1\n"), String::npos);
+    // After the end of the document nothing more is drawn.
+    pdf = CreatePdfDC(kept, TPdfPageFormat{200, 100, 72});
+    StartPage(pdf);
+    EndDoc(pdf);
+    EXPECT_FALSE(Rectangle(pdf, 10, 10, 50, 50));
+    DeleteDC(pdf);
+    EXPECT_NE(Shell("pdfinfo '" + kept + "' 2>&1").find("Pages: 1\n"), String::npos);
+    // An aborted document leaves no file.
+    pdf = CreatePdfDC(aborted, TPdfPageFormat{200, 100, 72});
+    StartPage(pdf);
+    Rectangle(pdf, 10, 10, 50, 50);
+    EXPECT_EQ(AbortDoc(pdf), 1);
+    DeleteDC(pdf);
+    EXPECT_FALSE(std::ifstream(aborted).good());
+}
+
 TEST(RecordingBackend, LogsOneReadableLinePerCall)
 {
     HDC rec = CreateRecordingDC(816, 1056, 96, true);
