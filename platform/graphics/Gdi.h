@@ -11,10 +11,10 @@
 // Backends: raster (memory and screen contexts drawing into a bitmap), PDF (one context per
 // document) and recording (logs one text line per call, fixed fake font metrics; for tests).
 // Functions given an invalid handle fail quietly: 0, false or CLR_INVALID.
+// Device contexts are not locked: a context is created, used and deleted on the thread that draws.
 
 #include "platform/graphics/GdiTypes.h"
 
-#include <memory>
 #include <span>
 #include <vector>
 
@@ -131,26 +131,6 @@ bool SetBitmapPixels(HBITMAP Bitmap, const std::vector<std::uint32_t>& Pixels);
 Integer GetDeviceCaps(HDC DC, Integer Index);
 // Makes GetDeviceCaps(DC, Index) answer Value (printer drivers describe their device this way).
 void SetDeviceCaps(HDC DC, Integer Index, Integer Value);
-
-// What a printer driver plugs into a context: each call comes after the context's own work
-// (StartPage: before; the driver may still change the page format then). Returning false makes
-// the call fail.
-class IPrinterDriverSink {
-public:
-    virtual ~IPrinterDriverSink() = default;
-    virtual bool StartDoc(HDC DC, const DOCINFO& Info) { (void)DC; (void)Info; return true; }
-    virtual bool StartPage(HDC DC) { (void)DC; return true; }
-    virtual bool EndPage(HDC DC) { (void)DC; return true; }
-    virtual bool EndDoc(HDC DC) { (void)DC; return true; }
-    virtual bool AbortDoc(HDC DC) { (void)DC; return true; }
-    virtual bool ResetDC(HDC DC, const TDeviceMode* DevMode) { (void)DC; (void)DevMode; return true; }
-    // Called once when the context is deleted.
-    virtual void Detached(HDC DC) { (void)DC; }
-};
-// The context holds the sink until it is deleted or another sink is set; the context then
-// answers TECHNOLOGY with DT_RASPRINTER.
-void SetPrinterDriverSink(HDC DC, std::shared_ptr<IPrinterDriverSink> Sink);
-IPrinterDriverSink* GetPrinterDriverSink(HDC DC);
 
 // A positive job number, or <= 0 on failure.
 Integer StartDoc(HDC DC, const DOCINFO& Info);

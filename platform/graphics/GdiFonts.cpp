@@ -2,7 +2,7 @@
 // integer per-character advances (no kerning), cached per font and size.
 
 #include "platform/graphics/Gdi.h"
-#include "platform/graphics/GdiInternal.h"
+#include "platform/graphics/internal/GdiObjects.h"
 #include "platform/rtl/QtHost.h"
 
 #include <QFont>

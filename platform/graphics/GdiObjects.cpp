@@ -1,7 +1,8 @@
 // GDI objects: the handle table, fonts, pens, brushes, bitmaps, regions, palettes, stock objects.
 
 #include "platform/graphics/Gdi.h"
-#include "platform/graphics/GdiInternal.h"
+#include "platform/graphics/internal/GdiObjects.h"
+#include "platform/rtl/Utf16.h"
 
 #include <algorithm>
 #include <atomic>
@@ -250,6 +251,27 @@ String FromCodePoints(const std::u32string& Cps)
     return out;
 }
 
+LOGFONT LogFontOf(Integer Height, Integer Width, Integer Escapement, Integer Orientation, Integer Weight, Byte Italic,
+                  Byte Underline, Byte StrikeOut, Byte CharSet, Byte OutPrecision, Byte ClipPrecision, Byte Quality,
+                  Byte PitchAndFamily)
+{
+    LOGFONT lf;
+    lf.lfHeight = Height;
+    lf.lfWidth = Width;
+    lf.lfEscapement = Escapement;
+    lf.lfOrientation = Orientation;
+    lf.lfWeight = Weight;
+    lf.lfItalic = Italic;
+    lf.lfUnderline = Underline;
+    lf.lfStrikeOut = StrikeOut;
+    lf.lfCharSet = CharSet;
+    lf.lfOutPrecision = OutPrecision;
+    lf.lfClipPrecision = ClipPrecision;
+    lf.lfQuality = Quality;
+    lf.lfPitchAndFamily = PitchAndFamily;
+    return lf;
+}
+
 String FaceNameOf(const LOGFONT& Log)
 {
     Integer n = 0;
@@ -263,17 +285,12 @@ void SetFaceName(LOGFONT& Log, const String& Face)
     std::memset(Log.lfFaceName, 0, sizeof Log.lfFaceName);
     Integer n = 0;
     for (char32_t c : ToCodePoints(Face)) {
-        if (c >= 0x10000) {
-            if (n + 2 > LF_FACESIZE - 1)
-                break;
-            c -= 0x10000;
-            Log.lfFaceName[n++] = WideChar(0xD800 + (c >> 10));
-            Log.lfFaceName[n++] = WideChar(0xDC00 + (c & 0x3FF));
-        } else {
-            if (n + 1 > LF_FACESIZE - 1)
-                break;
-            Log.lfFaceName[n++] = WideChar(c);
-        }
+        std::u16string units;
+        AppendUtf16(units, c);
+        if (n + Integer(units.size()) > LF_FACESIZE - 1)
+            break;
+        for (char16_t u : units)
+            Log.lfFaceName[n++] = WideChar(u);
     }
 }
 
@@ -312,16 +329,8 @@ std::u32string ToCodePoints(const WideChar* S, Integer Count)
     if (!S || Count <= 0)
         return out;
     out.reserve(std::size_t(Count));
-    for (Integer i = 0; i < Count; ++i) {
-        char32_t c = S[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < Count && S[i + 1] >= 0xDC00 && S[i + 1] < 0xE000) {
-            out.push_back(0x10000 + ((c - 0xD800) << 10) + (char32_t(S[i + 1]) - 0xDC00));
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000)
-            out.push_back(0xFFFD);
-        else
-            out.push_back(c);
-    }
+    for (std::size_t i = 0; i < std::size_t(Count);)
+        out.push_back(NextCodePoint(S, std::size_t(Count), i));
     return out;
 }
 
@@ -343,20 +352,8 @@ HFONT CreateFont(Integer Height, Integer Width, Integer Escapement, Integer Orie
                  Byte Underline, Byte StrikeOut, Byte CharSet, Byte OutPrecision, Byte ClipPrecision, Byte Quality,
                  Byte PitchAndFamily, const String& FaceName)
 {
-    LOGFONT lf;
-    lf.lfHeight = Height;
-    lf.lfWidth = Width;
-    lf.lfEscapement = Escapement;
-    lf.lfOrientation = Orientation;
-    lf.lfWeight = Weight;
-    lf.lfItalic = Italic;
-    lf.lfUnderline = Underline;
-    lf.lfStrikeOut = StrikeOut;
-    lf.lfCharSet = CharSet;
-    lf.lfOutPrecision = OutPrecision;
-    lf.lfClipPrecision = ClipPrecision;
-    lf.lfQuality = Quality;
-    lf.lfPitchAndFamily = PitchAndFamily;
+    LOGFONT lf = LogFontOf(Height, Width, Escapement, Orientation, Weight, Italic, Underline, StrikeOut, CharSet,
+                           OutPrecision, ClipPrecision, Quality, PitchAndFamily);
     SetFaceName(lf, FaceName);
     return CreateFontIndirect(lf);
 }

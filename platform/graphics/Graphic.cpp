@@ -192,11 +192,11 @@ String GraphicFilter(TGraphicClass GraphicClass)
     return Filter;
 }
 
-TGraphic* NewGraphic(TGraphicClass GraphicClass)
+std::unique_ptr<TGraphic> NewGraphic(TGraphicClass GraphicClass)
 {
     if (!GraphicClass || !GraphicClass->InheritsFrom(TGraphic::StaticClass()) || !GraphicClass->NewObject)
         throw EInvalidGraphic("Cannot create a graphic of class " + (GraphicClass ? GraphicClass->Name : String("nil")));
-    return static_cast<TGraphic*>(GraphicClass->NewObject());
+    return std::unique_ptr<TGraphic>(static_cast<TGraphic*>(GraphicClass->NewObject()));
 }
 
 } // namespace qor

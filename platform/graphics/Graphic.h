@@ -8,6 +8,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Persistent.h"
 
+#include <memory>
 #include <vector>
 
 namespace qor {
@@ -78,6 +79,6 @@ String GraphicFileMask(TGraphicClass GraphicClass);
 // per format: "All (*.bmp;*.ico)|*.bmp;*.ico|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico".
 String GraphicFilter(TGraphicClass GraphicClass);
 // A new, empty graphic of the class (which must descend from TGraphic).
-TGraphic* NewGraphic(TGraphicClass GraphicClass);
+std::unique_ptr<TGraphic> NewGraphic(TGraphicClass GraphicClass);
 
 } // namespace qor

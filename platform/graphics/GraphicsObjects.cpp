@@ -4,7 +4,7 @@
 #include "platform/graphics/Brush.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
-#include "platform/graphics/GdiInternal.h"
+#include "platform/graphics/internal/GdiObjects.h"
 #include "platform/graphics/Pen.h"
 #include "platform/graphics/Screen.h"
 

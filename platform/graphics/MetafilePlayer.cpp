@@ -7,6 +7,7 @@
 #include "platform/graphics/Dib.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/internal/GdiObjects.h"
 #include "platform/rtl/Endian.h"
 #include "platform/rtl/StrUtils.h"
 
@@ -179,26 +180,6 @@ public:
     HDC FDC;
 };
 
-LOGFONT MakeFont(Integer Height, Integer Width, Integer Esc, Integer Orient, Integer Weight, Byte Italic, Byte Underline,
-                 Byte StrikeOut, Byte CharSet, Byte OutPrec, Byte ClipPrec, Byte Quality, Byte Pitch)
-{
-    LOGFONT F;
-    F.lfHeight = Height;
-    F.lfWidth = Width;
-    F.lfEscapement = Esc;
-    F.lfOrientation = Orient;
-    F.lfWeight = Weight;
-    F.lfItalic = Italic;
-    F.lfUnderline = Underline;
-    F.lfStrikeOut = StrikeOut;
-    F.lfCharSet = CharSet;
-    F.lfOutPrecision = OutPrec;
-    F.lfClipPrecision = ClipPrec;
-    F.lfQuality = Quality;
-    F.lfPitchAndFamily = Pitch;
-    return F;
-}
-
 // A packed DIB inside a record: header and colour table, then the bits.
 void DrawDib(HDC DC, std::span<const Byte> Info, std::span<const Byte> Bits, Integer X, Integer Y, Integer W, Integer H,
              Integer XSrc, Integer YSrc, Integer WSrc, Integer HSrc, Cardinal Usage, Cardinal Rop)
@@ -221,6 +202,12 @@ void DrawPackedDib(HDC DC, std::span<const Byte> Packed, Integer X, Integer Y, I
             Rop);
 }
 
+// ANSI (Windows-1252) bytes of a text record as UTF-16.
+WideString AnsiBytes(std::span<const Byte> B)
+{
+    return Utf8ToUtf16(AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(B.data()), B.size())));
+}
+
 // ---- enhanced metafiles ------------------------------------------------------------------------
 
 std::vector<TPoint> EmfPoints(const TRecord& R, std::size_t At, std::size_t Count, bool Short)
@@ -237,37 +224,66 @@ std::vector<TPoint> EmfPoints(const TRecord& R, std::size_t At, std::size_t Coun
     return P;
 }
 
-void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
+// Enhanced metafile record types.
+enum : Cardinal {
+    EMR_POLYGON = 3, EMR_POLYLINE = 4, EMR_POLYLINETO = 6, EMR_POLYPOLYLINE = 7, EMR_POLYPOLYGON = 8,
+    EMR_SETWINDOWEXTEX = 9, EMR_SETWINDOWORGEX = 10, EMR_SETVIEWPORTEXTEX = 11, EMR_SETVIEWPORTORGEX = 12,
+    EMR_SETMAPMODE = 17, EMR_SETBKMODE = 18, EMR_SETROP2 = 20, EMR_SETSTRETCHBLTMODE = 21, EMR_SETTEXTALIGN = 22,
+    EMR_SETTEXTCOLOR = 24, EMR_SETBKCOLOR = 25, EMR_MOVETOEX = 27, EMR_EXCLUDECLIPRECT = 29,
+    EMR_INTERSECTCLIPRECT = 30, EMR_SAVEDC = 33, EMR_RESTOREDC = 34, EMR_SELECTOBJECT = 37, EMR_CREATEPEN = 38,
+    EMR_CREATEBRUSHINDIRECT = 39, EMR_DELETEOBJECT = 40, EMR_ELLIPSE = 42, EMR_RECTANGLE = 43, EMR_ROUNDRECT = 44,
+    EMR_ARC = 45, EMR_CHORD = 46, EMR_PIE = 47, EMR_LINETO = 54, EMR_BITBLT = 76, EMR_STRETCHBLT = 77,
+    EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82, EMR_EXTTEXTOUTA = 83, EMR_EXTTEXTOUTW = 84,
+    EMR_POLYGON16 = 86, EMR_POLYLINE16 = 87, EMR_POLYLINETO16 = 89, EMR_POLYPOLYLINE16 = 90,
+    EMR_POLYPOLYGON16 = 91, EMR_EXTCREATEPEN = 95,
+};
+
+// Window, viewport and map mode: kept by the player and handed to the context as one mapping.
+void EmfMapping(TPlayer& P, const TRecord& R, Cardinal Type)
+{
+    switch (Type) {
+    case EMR_SETWINDOWEXTEX: P.Map.WEx = R.I32(8); P.Map.WEy = R.I32(12); break;
+    case EMR_SETWINDOWORGEX: P.Map.WOx = R.I32(8); P.Map.WOy = R.I32(12); break;
+    case EMR_SETVIEWPORTEXTEX: P.Map.VEx = R.I32(8); P.Map.VEy = R.I32(12); break;
+    case EMR_SETVIEWPORTORGEX: P.Map.VOx = R.I32(8); P.Map.VOy = R.I32(12); break;
+    default: P.Map.Mode = R.I32(8); break; // EMR_SETMAPMODE
+    }
+    P.Apply();
+}
+
+// Colours, modes and alignment; clipping rectangles; saving and restoring the state.
+void EmfState(TPlayer& P, const TRecord& R, Cardinal Type)
 {
     HDC DC = P.FDC;
     switch (Type) {
-    case 9: P.Map.WEx = R.I32(8); P.Map.WEy = R.I32(12); P.Apply(); break;          // SetWindowExtEx
-    case 10: P.Map.WOx = R.I32(8); P.Map.WOy = R.I32(12); P.Apply(); break;         // SetWindowOrgEx
-    case 11: P.Map.VEx = R.I32(8); P.Map.VEy = R.I32(12); P.Apply(); break;         // SetViewportExtEx
-    case 12: P.Map.VOx = R.I32(8); P.Map.VOy = R.I32(12); P.Apply(); break;         // SetViewportOrgEx
-    case 17: P.Map.Mode = R.I32(8); P.Apply(); break;                               // SetMapMode
-    case 18: SetBkMode(DC, R.I32(8)); break;
-    case 20: SetROP2(DC, R.I32(8)); break;
-    case 21: SetStretchBltMode(DC, R.I32(8)); break;
-    case 22: SetTextAlign(DC, R.U32(8)); break;
-    case 24: SetTextColor(DC, R.U32(8)); break;
-    case 25: SetBkColor(DC, R.U32(8)); break;
-    case 27: MoveToEx(DC, R.I32(8), R.I32(12)); break;
-    case 54: LineTo(DC, R.I32(8), R.I32(12)); break;
-    case 29: ExcludeClipRect(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20)); break;
-    case 30: IntersectClipRect(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20)); break;
-    case 33: P.Save(); break;
-    case 34: P.Restore(R.I32(8)); break;
-    case 37: {                                                                       // SelectObject
+    case EMR_SETBKMODE: SetBkMode(DC, R.I32(8)); break;
+    case EMR_SETROP2: SetROP2(DC, R.I32(8)); break;
+    case EMR_SETSTRETCHBLTMODE: SetStretchBltMode(DC, R.I32(8)); break;
+    case EMR_SETTEXTALIGN: SetTextAlign(DC, R.U32(8)); break;
+    case EMR_SETTEXTCOLOR: SetTextColor(DC, R.U32(8)); break;
+    case EMR_SETBKCOLOR: SetBkColor(DC, R.U32(8)); break;
+    case EMR_EXCLUDECLIPRECT: ExcludeClipRect(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20)); break;
+    case EMR_INTERSECTCLIPRECT: IntersectClipRect(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20)); break;
+    case EMR_SAVEDC: P.Save(); break;
+    case EMR_RESTOREDC: P.Restore(R.I32(8)); break;
+    default: break;
+    }
+}
+
+// Pens, brushes and fonts in the slots the records name; selecting and deleting them.
+void EmfObject(TPlayer& P, const TRecord& R, Cardinal Type)
+{
+    switch (Type) {
+    case EMR_SELECTOBJECT: {
         const Cardinal H = R.U32(8);
         if (H & 0x80000000u)
-            SelectObject(DC, GetStockObject(Integer(H & 0x7FFFFFFFu)));
+            SelectObject(P.FDC, GetStockObject(Integer(H & 0x7FFFFFFFu)));
         else
             P.Select(H);
         break;
     }
-    case 40: P.Delete(R.U32(8)); break;                                              // DeleteObject
-    case 38: {                                                                       // CreatePen
+    case EMR_DELETEOBJECT: P.Delete(R.U32(8)); break;
+    case EMR_CREATEPEN: {
         LOGPEN L;
         L.lopnStyle = R.U32(12);
         L.lopnWidth = TPoint(R.I32(16), 0);
@@ -275,7 +291,7 @@ void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
         P.Store(R.U32(8), CreatePenIndirect(L));
         break;
     }
-    case 95: {                                                                       // ExtCreatePen: style, width, colour
+    case EMR_EXTCREATEPEN: {
         // Slot, offset and size of a brush bitmap and of its bits, then the extended pen:
         // style 28, width 32, brush style 36, colour 40.
         LOGPEN L;
@@ -285,7 +301,7 @@ void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
         P.Store(R.U32(8), CreatePenIndirect(L));
         break;
     }
-    case 39: {                                                                       // CreateBrushIndirect
+    case EMR_CREATEBRUSHINDIRECT: {
         LOGBRUSH L;
         L.lbStyle = R.U32(12);
         L.lbColor = R.U32(16);
@@ -295,38 +311,59 @@ void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
         P.Store(R.U32(8), CreateBrushIndirect(L));
         break;
     }
-    case 82: {                                                                       // ExtCreateFontIndirectW
+    case EMR_EXTCREATEFONTINDIRECTW: {
         if (!R.Has(12, 92))
             break;
-        LOGFONT F = MakeFont(R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28), R.U8(32), R.U8(33), R.U8(34),
-                             R.U8(35), R.U8(36), R.U8(37), R.U8(38), R.U8(39));
+        LOGFONT F = gdi::LogFontOf(R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28), R.U8(32), R.U8(33), R.U8(34),
+                                   R.U8(35), R.U8(36), R.U8(37), R.U8(38), R.U8(39));
         for (Integer i = 0; i < LF_FACESIZE; ++i)
             F.lfFaceName[i] = WideChar(R.U16(40 + 2 * std::size_t(i)));
         F.lfFaceName[LF_FACESIZE - 1] = 0;
         P.Store(R.U32(8), CreateFontIndirect(F));
         break;
     }
-    case 42: Ellipse(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20)); break;
-    case 43: Rectangle(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20)); break;
-    case 44: RoundRect(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28)); break;
-    case 45: Arc(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28), R.I32(32), R.I32(36)); break;
-    case 46: Chord(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28), R.I32(32), R.I32(36)); break;
-    case 47: Pie(DC, R.I32(8), R.I32(12), R.I32(16), R.I32(20), R.I32(24), R.I32(28), R.I32(32), R.I32(36)); break;
-    case 3: case 4: case 6: case 86: case 87: case 89: {                             // Polygon, Polyline(To), 16-bit forms
-        const bool Short = Type >= 86;
+    default: break;
+    }
+}
+
+// Ellipses, rectangles and the arc shapes.
+void EmfShape(HDC DC, const TRecord& R, Cardinal Type)
+{
+    const Integer L = R.I32(8), T = R.I32(12), Rt = R.I32(16), B = R.I32(20);
+    switch (Type) {
+    case EMR_ELLIPSE: Ellipse(DC, L, T, Rt, B); break;
+    case EMR_RECTANGLE: Rectangle(DC, L, T, Rt, B); break;
+    case EMR_ROUNDRECT: RoundRect(DC, L, T, Rt, B, R.I32(24), R.I32(28)); break;
+    default: {
+        auto F = Type == EMR_ARC ? &Arc : Type == EMR_CHORD ? &Chord : &Pie;
+        F(DC, L, T, Rt, B, R.I32(24), R.I32(28), R.I32(32), R.I32(36));
+        break;
+    }
+    }
+}
+
+// The current position, lines and polygons (32- and 16-bit points).
+void EmfLines(HDC DC, const TRecord& R, Cardinal Type)
+{
+    switch (Type) {
+    case EMR_MOVETOEX: MoveToEx(DC, R.I32(8), R.I32(12)); break;
+    case EMR_LINETO: LineTo(DC, R.I32(8), R.I32(12)); break;
+    case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYLINETO:
+    case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYLINETO16: {
+        const bool Short = Type >= EMR_POLYGON16;
         const auto Pts = EmfPoints(R, 28, R.U32(24), Short);
         if (Pts.empty())
             break;
-        if (Type == 3 || Type == 86)
+        if (Type == EMR_POLYGON || Type == EMR_POLYGON16)
             Polygon(DC, Pts.data(), Integer(Pts.size()));
-        else if (Type == 4 || Type == 87)
+        else if (Type == EMR_POLYLINE || Type == EMR_POLYLINE16)
             Polyline(DC, Pts.data(), Integer(Pts.size()));
         else
             PolylineTo(DC, Pts.data(), Integer(Pts.size()));
         break;
     }
-    case 7: case 8: case 90: case 91: {                                              // PolyPolyline, PolyPolygon
-        const bool Short = Type >= 90;
+    default: {                                                        // PolyPolyline, PolyPolygon
+        const bool Short = Type >= EMR_POLYPOLYLINE16;
         const std::size_t Polys = R.U32(24), Count = R.U32(28);
         if (!R.Has(32, Polys * 4) || Polys > R.Size())
             break;
@@ -343,7 +380,7 @@ void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
         const auto Pts = EmfPoints(R, 32 + 4 * Polys, Count, Short);
         if (Pts.size() != Count)
             break;
-        if (Type == 8 || Type == 91) {
+        if (Type == EMR_POLYPOLYGON || Type == EMR_POLYPOLYGON16) {
             PolyPolygon(DC, Pts.data(), Counts.data(), Integer(Polys));
         } else {
             std::size_t At = 0;
@@ -354,50 +391,82 @@ void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
         }
         break;
     }
-    case 83: case 84: {                                                              // ExtTextOutA/W
-        const Integer X = R.I32(36), Y = R.I32(40);
-        const std::size_t Chars = R.U32(44), Off = R.U32(48), DxOff = R.U32(72);
-        const Cardinal Options = R.U32(52);
-        const TRect Clip(R.I32(56), R.I32(60), R.I32(64), R.I32(68));
-        WideString Text;
-        if (Type == 84) {
-            if (!R.Has(Off, Chars * 2) || Chars > R.Size())
-                break;
-            for (std::size_t i = 0; i < Chars; ++i)
-                Text.push_back(WideChar(R.U16(Off + 2 * i)));
-        } else {
-            const auto B = R.Bytes(Off, Chars);
-            if (B.size() != Chars)
-                break;
-            Text = Utf8ToUtf16(AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(B.data()), B.size())));
-        }
-        std::vector<Integer> Dx;
-        if (DxOff != 0 && R.Has(DxOff, Text.size() * 4))
-            for (std::size_t i = 0; i < Text.size(); ++i)
-                Dx.push_back(R.I32(DxOff + 4 * i));
-        ExtTextOut(DC, X, Y, Options & (ETO_OPAQUE | ETO_CLIPPED), (Options & (ETO_OPAQUE | ETO_CLIPPED)) ? &Clip : nullptr,
-                   Text.data(), Integer(Text.size()), Dx.empty() ? nullptr : Dx.data());
-        break;
     }
-    case 81: {                                                                       // StretchDIBits
+}
+
+// ExtTextOutA (ANSI bytes) and ExtTextOutW (UTF-16).
+void EmfText(HDC DC, const TRecord& R, Cardinal Type)
+{
+    const Integer X = R.I32(36), Y = R.I32(40);
+    const std::size_t Chars = R.U32(44), Off = R.U32(48), DxOff = R.U32(72);
+    const Cardinal Options = R.U32(52);
+    const TRect Clip(R.I32(56), R.I32(60), R.I32(64), R.I32(68));
+    WideString Text;
+    if (Type == EMR_EXTTEXTOUTW) {
+        if (!R.Has(Off, Chars * 2) || Chars > R.Size())
+            return;
+        for (std::size_t i = 0; i < Chars; ++i)
+            Text.push_back(WideChar(R.U16(Off + 2 * i)));
+    } else {
+        const auto B = R.Bytes(Off, Chars);
+        if (B.size() != Chars)
+            return;
+        Text = AnsiBytes(B);
+    }
+    std::vector<Integer> Dx;
+    if (DxOff != 0 && R.Has(DxOff, Text.size() * 4))
+        for (std::size_t i = 0; i < Text.size(); ++i)
+            Dx.push_back(R.I32(DxOff + 4 * i));
+    ExtTextOut(DC, X, Y, Options & (ETO_OPAQUE | ETO_CLIPPED), (Options & (ETO_OPAQUE | ETO_CLIPPED)) ? &Clip : nullptr,
+               Text.data(), Integer(Text.size()), Dx.empty() ? nullptr : Dx.data());
+}
+
+// StretchDIBits, BitBlt and StretchBlt (a blit without a bitmap is a pattern fill).
+void EmfImage(HDC DC, const TRecord& R, Cardinal Type)
+{
+    if (Type == EMR_STRETCHDIBITS) {
         DrawDib(DC, R.Bytes(R.U32(48), R.U32(52)), R.Bytes(R.U32(56), R.U32(60)), R.I32(24), R.I32(28), R.I32(72),
                 R.I32(76), R.I32(32), R.I32(36), R.I32(40), R.I32(44), R.U32(64), R.U32(68));
-        break;
+        return;
     }
-    case 76: case 77: {                                                              // BitBlt, StretchBlt
-        const Integer X = R.I32(24), Y = R.I32(28), W = R.I32(32), H = R.I32(36);
-        const Cardinal Rop = R.U32(40);
-        if (R.U32(88) == 0) {
-            PatBlt(DC, X, Y, W, H, Rop);
-            break;
-        }
-        const Integer WSrc = Type == 77 ? R.I32(100) : W, HSrc = Type == 77 ? R.I32(104) : H;
-        DrawDib(DC, R.Bytes(R.U32(84), R.U32(88)), R.Bytes(R.U32(92), R.U32(96)), X, Y, W, H, R.I32(44), R.I32(48),
-                WSrc, HSrc, R.U32(80), Rop);
-        break;
+    const Integer X = R.I32(24), Y = R.I32(28), W = R.I32(32), H = R.I32(36);
+    const Cardinal Rop = R.U32(40);
+    if (R.U32(88) == 0) {
+        PatBlt(DC, X, Y, W, H, Rop);
+        return;
     }
-    default:
-        break; // not drawn
+    const bool Stretch = Type == EMR_STRETCHBLT;
+    const Integer WSrc = Stretch ? R.I32(100) : W, HSrc = Stretch ? R.I32(104) : H;
+    DrawDib(DC, R.Bytes(R.U32(84), R.U32(88)), R.Bytes(R.U32(92), R.U32(96)), X, Y, W, H, R.I32(44), R.I32(48), WSrc,
+            HSrc, R.U32(80), Rop);
+}
+
+void PlayEmfRecord(TPlayer& P, const TRecord& R, Cardinal Type)
+{
+    switch (Type) {
+    case EMR_SETWINDOWEXTEX: case EMR_SETWINDOWORGEX: case EMR_SETVIEWPORTEXTEX: case EMR_SETVIEWPORTORGEX:
+    case EMR_SETMAPMODE:
+        EmfMapping(P, R, Type);
+        break;
+    case EMR_SETBKMODE: case EMR_SETROP2: case EMR_SETSTRETCHBLTMODE: case EMR_SETTEXTALIGN: case EMR_SETTEXTCOLOR:
+    case EMR_SETBKCOLOR: case EMR_EXCLUDECLIPRECT: case EMR_INTERSECTCLIPRECT: case EMR_SAVEDC: case EMR_RESTOREDC:
+        EmfState(P, R, Type);
+        break;
+    case EMR_SELECTOBJECT: case EMR_DELETEOBJECT: case EMR_CREATEPEN: case EMR_EXTCREATEPEN:
+    case EMR_CREATEBRUSHINDIRECT: case EMR_EXTCREATEFONTINDIRECTW:
+        EmfObject(P, R, Type);
+        break;
+    case EMR_ELLIPSE: case EMR_RECTANGLE: case EMR_ROUNDRECT: case EMR_ARC: case EMR_CHORD: case EMR_PIE:
+        EmfShape(P.FDC, R, Type);
+        break;
+    case EMR_MOVETOEX: case EMR_LINETO: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYLINETO: case EMR_POLYGON16:
+    case EMR_POLYLINE16: case EMR_POLYLINETO16: case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON: case EMR_POLYPOLYLINE16:
+    case EMR_POLYPOLYGON16:
+        EmfLines(P.FDC, R, Type);
+        break;
+    case EMR_EXTTEXTOUTA: case EMR_EXTTEXTOUTW: EmfText(P.FDC, R, Type); break;
+    case EMR_STRETCHDIBITS: case EMR_BITBLT: case EMR_STRETCHBLT: EmfImage(P.FDC, R, Type); break;
+    default: break; // not drawn
     }
 }
 
@@ -462,59 +531,94 @@ std::vector<TPoint> WmfPoints(const TWmfRecord& W, std::size_t First, std::size_
     return P;
 }
 
-WideString AnsiBytes(std::span<const Byte> B)
-{
-    return Utf8ToUtf16(AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(B.data()), B.size())));
-}
+// Windows metafile record functions.
+enum : Word {
+    META_SAVEDC = 0x001E, META_CREATEPALETTE = 0x00F7, META_SETBKMODE = 0x0102, META_SETMAPMODE = 0x0103,
+    META_SETROP2 = 0x0104, META_SETSTRETCHBLTMODE = 0x0107, META_RESTOREDC = 0x0127, META_SELECTOBJECT = 0x012D,
+    META_SETTEXTALIGN = 0x012E, META_CREATEREGION = 0x06FF, META_CREATEPATTERNBRUSH = 0x01F9,
+    META_DIBCREATEPATTERNBRUSH = 0x0142, META_DELETEOBJECT = 0x01F0, META_SETBKCOLOR = 0x0201,
+    META_SETTEXTCOLOR = 0x0209, META_SETWINDOWORG = 0x020B, META_SETWINDOWEXT = 0x020C,
+    META_SETVIEWPORTORG = 0x020D, META_SETVIEWPORTEXT = 0x020E, META_LINETO = 0x0213, META_MOVETO = 0x0214,
+    META_CREATEPENINDIRECT = 0x02FA, META_CREATEFONTINDIRECT = 0x02FB, META_CREATEBRUSHINDIRECT = 0x02FC,
+    META_POLYGON = 0x0324, META_POLYLINE = 0x0325, META_EXCLUDECLIPRECT = 0x0415, META_INTERSECTCLIPRECT = 0x0416,
+    META_ELLIPSE = 0x0418, META_RECTANGLE = 0x041B, META_TEXTOUT = 0x0521, META_POLYPOLYGON = 0x0538,
+    META_ROUNDRECT = 0x061C, META_PATBLT = 0x061D, META_ARC = 0x0817, META_PIE = 0x081A, META_CHORD = 0x0830,
+    META_DIBBITBLT = 0x0940, META_EXTTEXTOUT = 0x0A32, META_DIBSTRETCHBLT = 0x0B41, META_STRETCHDIB = 0x0F43,
+};
 
-void PlayWmfRecord(TPlayer& P, const TWmfRecord& W, Word Function)
+// Colours, modes and alignment; clipping rectangles; saving and restoring the state.
+void WmfState(TPlayer& P, const TWmfRecord& W, Word Function)
 {
     HDC DC = P.FDC;
     const std::size_t N = W.Words();
-    auto Need = [&](std::size_t Count) { return N >= Count; };
     switch (Function) {
-    case 0x0201: if (Need(2)) SetBkColor(DC, W.Color(0)); break;
-    case 0x0209: if (Need(2)) SetTextColor(DC, W.Color(0)); break;
-    case 0x0102: if (Need(1)) SetBkMode(DC, W.W(0)); break;
-    case 0x0104: if (Need(1)) SetROP2(DC, W.W(0)); break;
-    case 0x0107: if (Need(1)) SetStretchBltMode(DC, W.W(0)); break;
-    case 0x012E: if (Need(1)) SetTextAlign(DC, W.UW(0)); break;
-    case 0x0103: if (Need(1)) { P.Map.Mode = W.W(0); } break;
-    case 0x020B: if (Need(2)) { P.Map.WOy = W.W(0); P.Map.WOx = W.W(1); P.Apply(); } break;
-    case 0x020C: if (Need(2)) { P.Map.WEy = W.W(0); P.Map.WEx = W.W(1); P.Apply(); } break;
-    case 0x020D: case 0x020E: break; // the viewport is the destination rectangle
-    case 0x0213: if (Need(2)) LineTo(DC, W.W(1), W.W(0)); break;
-    case 0x0214: if (Need(2)) MoveToEx(DC, W.W(1), W.W(0)); break;
-    case 0x0415: if (Need(4)) ExcludeClipRect(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
-    case 0x0416: if (Need(4)) IntersectClipRect(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
-    case 0x0418: if (Need(4)) Ellipse(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
-    case 0x041B: if (Need(4)) Rectangle(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
-    case 0x061C: if (Need(6)) RoundRect(DC, W.W(5), W.W(4), W.W(3), W.W(2), W.W(1), W.W(0)); break;
-    case 0x0817: case 0x081A: case 0x0830:
-        if (Need(8)) {
-            auto F = Function == 0x0817 ? &Arc : Function == 0x081A ? &Pie : &Chord;
+    case META_SETBKCOLOR: if (N >= 2) SetBkColor(DC, W.Color(0)); break;
+    case META_SETTEXTCOLOR: if (N >= 2) SetTextColor(DC, W.Color(0)); break;
+    case META_SETBKMODE: if (N >= 1) SetBkMode(DC, W.W(0)); break;
+    case META_SETROP2: if (N >= 1) SetROP2(DC, W.W(0)); break;
+    case META_SETSTRETCHBLTMODE: if (N >= 1) SetStretchBltMode(DC, W.W(0)); break;
+    case META_SETTEXTALIGN: if (N >= 1) SetTextAlign(DC, W.UW(0)); break;
+    case META_EXCLUDECLIPRECT: if (N >= 4) ExcludeClipRect(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
+    case META_INTERSECTCLIPRECT: if (N >= 4) IntersectClipRect(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
+    case META_SAVEDC: P.Save(); break;
+    case META_RESTOREDC: if (N >= 1) P.Restore(W.W(0)); break;
+    default: break;
+    }
+}
+
+// The map mode and window (the viewport is the destination rectangle).
+void WmfMapping(TPlayer& P, const TWmfRecord& W, Word Function)
+{
+    const std::size_t N = W.Words();
+    switch (Function) {
+    case META_SETMAPMODE: if (N >= 1) P.Map.Mode = W.W(0); break;
+    case META_SETWINDOWORG: if (N >= 2) { P.Map.WOy = W.W(0); P.Map.WOx = W.W(1); P.Apply(); } break;
+    case META_SETWINDOWEXT: if (N >= 2) { P.Map.WEy = W.W(0); P.Map.WEx = W.W(1); P.Apply(); } break;
+    default: break;
+    }
+}
+
+// Ellipses, rectangles and the arc shapes.
+void WmfShape(HDC DC, const TWmfRecord& W, Word Function)
+{
+    const std::size_t N = W.Words();
+    switch (Function) {
+    case META_ELLIPSE: if (N >= 4) Ellipse(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
+    case META_RECTANGLE: if (N >= 4) Rectangle(DC, W.W(3), W.W(2), W.W(1), W.W(0)); break;
+    case META_ROUNDRECT: if (N >= 6) RoundRect(DC, W.W(5), W.W(4), W.W(3), W.W(2), W.W(1), W.W(0)); break;
+    default:
+        if (N >= 8) {
+            auto F = Function == META_ARC ? &Arc : Function == META_PIE ? &Pie : &Chord;
             F(DC, W.W(7), W.W(6), W.W(5), W.W(4), W.W(3), W.W(2), W.W(1), W.W(0));
         }
         break;
-    case 0x001E: P.Save(); break;
-    case 0x0127: if (Need(1)) P.Restore(W.W(0)); break;
-    case 0x0324: case 0x0325: {                                                       // Polygon, Polyline
-        if (!Need(1))
+    }
+}
+
+// The current position, lines and polygons.
+void WmfLines(HDC DC, const TWmfRecord& W, Word Function)
+{
+    const std::size_t N = W.Words();
+    switch (Function) {
+    case META_LINETO: if (N >= 2) LineTo(DC, W.W(1), W.W(0)); break;
+    case META_MOVETO: if (N >= 2) MoveToEx(DC, W.W(1), W.W(0)); break;
+    case META_POLYGON: case META_POLYLINE: {
+        if (N < 1)
             break;
         const auto Pts = WmfPoints(W, 1, std::size_t(std::max<SmallInt>(W.W(0), 0)));
         if (Pts.empty())
             break;
-        if (Function == 0x0324)
+        if (Function == META_POLYGON)
             Polygon(DC, Pts.data(), Integer(Pts.size()));
         else
             Polyline(DC, Pts.data(), Integer(Pts.size()));
         break;
     }
-    case 0x0538: {                                                                    // PolyPolygon
-        if (!Need(1))
+    default: {                                                        // PolyPolygon
+        if (N < 1)
             break;
         const std::size_t Polys = W.UW(0);
-        if (!Need(1 + Polys))
+        if (N < 1 + Polys)
             break;
         std::vector<Integer> Counts;
         std::size_t Total = 0;
@@ -527,34 +631,43 @@ void PlayWmfRecord(TPlayer& P, const TWmfRecord& W, Word Function)
             PolyPolygon(DC, Pts.data(), Counts.data(), Integer(Polys));
         break;
     }
-    case 0x012D: if (Need(1)) P.Select(W.UW(0)); break;
-    case 0x01F0: if (Need(1)) P.Delete(W.UW(0)); break;
-    case 0x02FA: {                                                                    // CreatePenIndirect
+    }
+}
+
+// Pens, brushes and fonts in the lowest free slot (objects not drawn with take a slot too);
+// selecting and deleting them.
+void WmfObject(TPlayer& P, const TWmfRecord& W, Word Function)
+{
+    const std::size_t N = W.Words();
+    switch (Function) {
+    case META_SELECTOBJECT: if (N >= 1) P.Select(W.UW(0)); break;
+    case META_DELETEOBJECT: if (N >= 1) P.Delete(W.UW(0)); break;
+    case META_CREATEPENINDIRECT: {
         LOGPEN L;
         L.lopnStyle = W.UW(0);
         L.lopnWidth = TPoint(W.W(1), 0);
         L.lopnColor = W.Color(3);
-        P.StoreNext(Need(5) ? HGDIOBJ(CreatePenIndirect(L)) : HGDIOBJ());
+        P.StoreNext(N >= 5 ? HGDIOBJ(CreatePenIndirect(L)) : HGDIOBJ());
         break;
     }
-    case 0x02FC: {                                                                    // CreateBrushIndirect
+    case META_CREATEBRUSHINDIRECT: {
         LOGBRUSH L;
         L.lbStyle = W.UW(0);
         L.lbColor = W.Color(1);
         L.lbHatch = W.UW(3);
         if (L.lbStyle != BS_SOLID && L.lbStyle != BS_NULL && L.lbStyle != BS_HATCHED)
             L.lbStyle = BS_SOLID;
-        P.StoreNext(Need(4) ? HGDIOBJ(CreateBrushIndirect(L)) : HGDIOBJ());
+        P.StoreNext(N >= 4 ? HGDIOBJ(CreateBrushIndirect(L)) : HGDIOBJ());
         break;
     }
-    case 0x02FB: {                                                                    // CreateFontIndirect
-        if (!Need(9)) {
+    case META_CREATEFONTINDIRECT: {
+        if (N < 9) {
             P.StoreNext(HGDIOBJ());
             break;
         }
         const TRecord& R = W.R;
-        LOGFONT F = MakeFont(W.W(0), W.W(1), W.W(2), W.W(3), W.W(4), R.U8(16), R.U8(17), R.U8(18), R.U8(19), R.U8(20),
-                             R.U8(21), R.U8(22), R.U8(23));
+        LOGFONT F = gdi::LogFontOf(W.W(0), W.W(1), W.W(2), W.W(3), W.W(4), R.U8(16), R.U8(17), R.U8(18), R.U8(19), R.U8(20),
+                                   R.U8(21), R.U8(22), R.U8(23));
         std::string Face;
         for (std::size_t i = 24; i < R.Size() && i < 24 + 32 && R.U8(i) != 0; ++i)
             Face.push_back(char(R.U8(i)));
@@ -564,78 +677,113 @@ void PlayWmfRecord(TPlayer& P, const TWmfRecord& W, Word Function)
         P.StoreNext(CreateFontIndirect(F));
         break;
     }
-    case 0x00F7: case 0x01F9: case 0x0142: case 0x06FF:                               // objects not drawn with
-        P.StoreNext(HGDIOBJ());
-        break;
-    case 0x0521: {                                                                    // TextOut
-        if (!Need(1))
-            break;
+    default: P.StoreNext(HGDIOBJ()); break; // palettes, pattern brushes, regions
+    }
+}
+
+// TextOut and ExtTextOut (ANSI bytes).
+void WmfText(HDC DC, const TWmfRecord& W, Word Function)
+{
+    const std::size_t N = W.Words();
+    if (Function == META_TEXTOUT) {
+        if (N < 1)
+            return;
         const std::size_t Count = W.UW(0), Padded = (Count + 1) & ~std::size_t(1);
         const auto B = W.R.Bytes(8, Count);
-        if (B.size() != Count || !Need(1 + Padded / 2 + 2))
-            break;
+        if (B.size() != Count || N < 1 + Padded / 2 + 2)
+            return;
         const std::size_t After = 1 + Padded / 2;
         const WideString Text = AnsiBytes(B);
         TextOut(DC, W.W(After + 1), W.W(After), Text.data(), Integer(Text.size()));
-        break;
+        return;
     }
-    case 0x0A32: {                                                                    // ExtTextOut
-        if (!Need(4))
-            break;
-        const Integer Y = W.W(0), X = W.W(1);
-        const std::size_t Count = W.UW(2);
-        const Cardinal Options = W.UW(3);
-        std::size_t Next = 4;
-        TRect Clip;
-        const bool HasRect = (Options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
-        if (HasRect) {
-            if (!Need(8))
-                break;
-            Clip = TRect(W.W(4), W.W(5), W.W(6), W.W(7));
-            Next = 8;
-        }
-        const auto B = W.R.Bytes(6 + 2 * Next, Count);
-        if (B.size() != Count)
-            break;
-        const WideString Text = AnsiBytes(B);
-        std::vector<Integer> Dx;
-        const std::size_t DxAt = Next + (Count + 1) / 2;
-        if (Need(DxAt + Count) && Text.size() == Count)
-            for (std::size_t i = 0; i < Count; ++i)
-                Dx.push_back(W.W(DxAt + i));
-        ExtTextOut(DC, X, Y, Options & (ETO_OPAQUE | ETO_CLIPPED), HasRect ? &Clip : nullptr, Text.data(),
-                   Integer(Text.size()), Dx.empty() ? nullptr : Dx.data());
-        break;
+    if (N < 4)
+        return;
+    const Integer Y = W.W(0), X = W.W(1);
+    const std::size_t Count = W.UW(2);
+    const Cardinal Options = W.UW(3);
+    std::size_t Next = 4;
+    TRect Clip;
+    const bool HasRect = (Options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
+    if (HasRect) {
+        if (N < 8)
+            return;
+        Clip = TRect(W.W(4), W.W(5), W.W(6), W.W(7));
+        Next = 8;
     }
-    case 0x061D:                                                                      // PatBlt
-        if (Need(6))
+    const auto B = W.R.Bytes(6 + 2 * Next, Count);
+    if (B.size() != Count)
+        return;
+    const WideString Text = AnsiBytes(B);
+    std::vector<Integer> Dx;
+    const std::size_t DxAt = Next + (Count + 1) / 2;
+    if (N >= DxAt + Count && Text.size() == Count)
+        for (std::size_t i = 0; i < Count; ++i)
+            Dx.push_back(W.W(DxAt + i));
+    ExtTextOut(DC, X, Y, Options & (ETO_OPAQUE | ETO_CLIPPED), HasRect ? &Clip : nullptr, Text.data(),
+               Integer(Text.size()), Dx.empty() ? nullptr : Dx.data());
+}
+
+// PatBlt and the DIB blits (a blit record without a bitmap is a pattern fill).
+void WmfImage(HDC DC, const TWmfRecord& W, Word Function)
+{
+    const std::size_t N = W.Words();
+    switch (Function) {
+    case META_PATBLT:
+        if (N >= 6)
             PatBlt(DC, W.W(5), W.W(4), W.W(3), W.W(2), W.Color(0));
         break;
-    case 0x0F43:                                                                      // StretchDIB
-        if (Need(11))
+    case META_STRETCHDIB:
+        if (N >= 11)
             DrawPackedDib(DC, W.R.Bytes(28, W.R.Size() - 28), W.W(10), W.W(9), W.W(8), W.W(7), W.W(6), W.W(5), W.W(4),
                           W.W(3), W.UW(2), W.Color(0));
         break;
-    case 0x0B41:                                                                      // DibStretchBlt
+    case META_DIBSTRETCHBLT:
         if (W.R.Size() <= 6 + 22) {
-            if (Need(11))
+            if (N >= 11)
                 PatBlt(DC, W.W(10), W.W(9), W.W(8), W.W(7), W.Color(0));
-        } else if (Need(10)) {
+        } else if (N >= 10) {
             DrawPackedDib(DC, W.R.Bytes(26, W.R.Size() - 26), W.W(9), W.W(8), W.W(7), W.W(6), W.W(5), W.W(4), W.W(3),
                           W.W(2), DIB_RGB_COLORS, W.Color(0));
         }
         break;
-    case 0x0940:                                                                      // DibBitBlt
+    default:                                                          // DibBitBlt
         if (W.R.Size() <= 6 + 18) {
-            if (Need(9))
+            if (N >= 9)
                 PatBlt(DC, W.W(8), W.W(7), W.W(6), W.W(5), W.Color(0));
-        } else if (Need(8)) {
+        } else if (N >= 8) {
             DrawPackedDib(DC, W.R.Bytes(22, W.R.Size() - 22), W.W(7), W.W(6), W.W(5), W.W(4), W.W(3), W.W(2), W.W(5),
                           W.W(4), DIB_RGB_COLORS, W.Color(0));
         }
         break;
-    default:
-        break; // not drawn
+    }
+}
+
+void PlayWmfRecord(TPlayer& P, const TWmfRecord& W, Word Function)
+{
+    switch (Function) {
+    case META_SETBKCOLOR: case META_SETTEXTCOLOR: case META_SETBKMODE: case META_SETROP2:
+    case META_SETSTRETCHBLTMODE: case META_SETTEXTALIGN: case META_EXCLUDECLIPRECT: case META_INTERSECTCLIPRECT:
+    case META_SAVEDC: case META_RESTOREDC:
+        WmfState(P, W, Function);
+        break;
+    case META_SETMAPMODE: case META_SETWINDOWORG: case META_SETWINDOWEXT: WmfMapping(P, W, Function); break;
+    case META_ELLIPSE: case META_RECTANGLE: case META_ROUNDRECT: case META_ARC: case META_PIE: case META_CHORD:
+        WmfShape(P.FDC, W, Function);
+        break;
+    case META_LINETO: case META_MOVETO: case META_POLYGON: case META_POLYLINE: case META_POLYPOLYGON:
+        WmfLines(P.FDC, W, Function);
+        break;
+    case META_SELECTOBJECT: case META_DELETEOBJECT: case META_CREATEPENINDIRECT: case META_CREATEBRUSHINDIRECT:
+    case META_CREATEFONTINDIRECT: case META_CREATEPALETTE: case META_CREATEPATTERNBRUSH:
+    case META_DIBCREATEPATTERNBRUSH: case META_CREATEREGION:
+        WmfObject(P, W, Function);
+        break;
+    case META_TEXTOUT: case META_EXTTEXTOUT: WmfText(P.FDC, W, Function); break;
+    case META_PATBLT: case META_STRETCHDIB: case META_DIBSTRETCHBLT: case META_DIBBITBLT:
+        WmfImage(P.FDC, W, Function);
+        break;
+    default: break; // not drawn; the viewport records too, the viewport being the destination
     }
 }
 

@@ -50,7 +50,7 @@ TGraphicClass ClassForFormat(TImageFormat F)
 
 } // namespace
 
-TGraphic* LoadGraphicFromStream(TStream* Stream)
+std::unique_ptr<TGraphic> LoadGraphicFromStream(TStream* Stream)
 {
     if (!Stream)
         return nullptr;
@@ -60,20 +60,17 @@ TGraphic* LoadGraphicFromStream(TStream* Stream)
     const TGraphicClass Class = ClassForFormat(DetectImageFormat(Head));
     if (!Class)
         return nullptr;
-    std::unique_ptr<TGraphic> G(NewGraphic(Class));
+    std::unique_ptr<TGraphic> G = NewGraphic(Class);
     try {
         G->LoadFromStream(Stream);
     } catch (const Exception&) {
         Stream->SetPosition(Start);
         return nullptr;
     }
-    return G.release();
+    return G;
 }
 
-TPicture::~TPicture()
-{
-    delete FGraphic;
-}
+TPicture::~TPicture() = default;
 
 void TPicture::Changed(TObject*)
 {
@@ -81,10 +78,9 @@ void TPicture::Changed(TObject*)
         OnChange(this);
 }
 
-void TPicture::Replace(TGraphic* NewGraphic)
+void TPicture::Replace(std::unique_ptr<TGraphic> NewGraphic)
 {
-    delete FGraphic;
-    FGraphic = NewGraphic;
+    FGraphic = std::move(NewGraphic);
     if (FGraphic)
         FGraphic->OnChange = [this](TObject* Sender) { Changed(Sender); };
     Changed(this);
@@ -92,29 +88,24 @@ void TPicture::Replace(TGraphic* NewGraphic)
 
 void TPicture::SetGraphic(TGraphic* Value)
 {
-    if (Value == FGraphic)
+    if (Value == FGraphic.get())
         return;
     if (!Value) {
         Replace(nullptr);
         return;
     }
-    TGraphic* Copy = NewGraphic(Value->ClassType());
-    try {
-        Copy->Assign(Value);
-    } catch (...) {
-        delete Copy;
-        throw;
-    }
-    Replace(Copy);
+    std::unique_ptr<TGraphic> Copy = NewGraphic(Value->ClassType());
+    Copy->Assign(Value);
+    Replace(std::move(Copy));
 }
 
 template <class T>
 T* TPicture::Force()
 {
-    if (auto* G = dynamic_cast<T*>(FGraphic))
+    if (auto* G = dynamic_cast<T*>(FGraphic.get()))
         return G;
-    Replace(new T());
-    return static_cast<T*>(FGraphic);
+    Replace(std::make_unique<T>());
+    return static_cast<T*>(FGraphic.get());
 }
 
 TBitmap* TPicture::Bitmap()
@@ -148,14 +139,9 @@ void TPicture::LoadFromFile(const String& FileName)
     const TGraphicClass Class = GetGraphicClassForExtension(Ext);
     if (!Class)
         throw EInvalidGraphic("Unknown picture file extension (" + Ext + ")");
-    TGraphic* G = NewGraphic(Class);
-    try {
-        G->LoadFromFile(FileName);
-    } catch (...) {
-        delete G;
-        throw;
-    }
-    Replace(G);
+    std::unique_ptr<TGraphic> G = NewGraphic(Class);
+    G->LoadFromFile(FileName);
+    Replace(std::move(G));
 }
 
 void TPicture::SaveToFile(const String& FileName)
@@ -166,7 +152,7 @@ void TPicture::SaveToFile(const String& FileName)
 
 void TPicture::LoadFromStream(TStream* Stream)
 {
-    TGraphic* G = LoadGraphicFromStream(Stream);
+    std::unique_ptr<TGraphic> G = LoadGraphicFromStream(Stream);
     if (!G) {
         // Say what was wrong with data that looked like a known format.
         const Int64 Start = Stream->Position();
@@ -175,11 +161,11 @@ void TPicture::LoadFromStream(TStream* Stream)
         const TGraphicClass Class = ClassForFormat(DetectImageFormat(Head));
         if (!Class)
             throw EInvalidGraphic("Unknown picture format");
-        std::unique_ptr<TGraphic> Probe(NewGraphic(Class));
+        std::unique_ptr<TGraphic> Probe = NewGraphic(Class);
         Probe->LoadFromStream(Stream); // raises the format's own message
         throw EInvalidGraphic("Unknown picture format");
     }
-    Replace(G);
+    Replace(std::move(G));
 }
 
 void TPicture::SaveToStream(TStream* Stream)
@@ -193,7 +179,7 @@ void TPicture::Assign(TPersistent* Source)
     if (!Source) {
         SetGraphic(nullptr);
     } else if (auto* P = dynamic_cast<TPicture*>(Source)) {
-        SetGraphic(P->FGraphic);
+        SetGraphic(P->FGraphic.get());
     } else if (auto* G = dynamic_cast<TGraphic*>(Source)) {
         SetGraphic(G);
     } else {
@@ -204,7 +190,7 @@ void TPicture::Assign(TPersistent* Source)
 void TPicture::AssignTo(TPersistent* Dest)
 {
     if (auto* G = dynamic_cast<TGraphic*>(Dest)) {
-        G->Assign(FGraphic);
+        G->Assign(FGraphic.get());
         return;
     }
     TPersistent::AssignTo(Dest);
@@ -224,14 +210,9 @@ void TPicture::ReadData(TStream* Stream)
     const TClass Class = GetClass(ClassName);
     if (!Class || !Class->InheritsFrom(TGraphic::StaticClass()))
         throw EInvalidGraphic("Unknown picture class " + ClassName);
-    TGraphic* G = NewGraphic(Class);
-    try {
-        G->ReadData(Stream);
-    } catch (...) {
-        delete G;
-        throw;
-    }
-    Replace(G);
+    std::unique_ptr<TGraphic> G = NewGraphic(Class);
+    G->ReadData(Stream);
+    Replace(std::move(G));
 }
 
 void TPicture::WriteData(TStream* Stream)

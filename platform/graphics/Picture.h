@@ -17,7 +17,7 @@ public:
     ~TPicture() override;
 
     // Null when the picture is empty.
-    TGraphic* Graphic() const { return FGraphic; }
+    TGraphic* Graphic() const { return FGraphic.get(); }
     // Takes a copy of Value (a new graphic of its class); null empties the picture.
     void SetGraphic(TGraphic* Value);
     // The graphic as a bitmap, icon or metafile; a graphic of another class is replaced by a
@@ -50,16 +50,16 @@ protected:
     virtual void Changed(TObject* Sender);
 
 private:
-    void Replace(TGraphic* NewGraphic);
+    void Replace(std::unique_ptr<TGraphic> NewGraphic);
     template <class T>
     T* Force();
 
-    TGraphic* FGraphic = nullptr;
+    std::unique_ptr<TGraphic> FGraphic;
 };
 
 // A new graphic of the class the data's signature names (bitmap, icon, metafile, PNG, JPEG or
 // GIF), loaded from the stream's position; null, with the position unchanged, when no class
 // recognises or loads the data.
-TGraphic* LoadGraphicFromStream(TStream* Stream);
+std::unique_ptr<TGraphic> LoadGraphicFromStream(TStream* Stream);
 
 } // namespace qor

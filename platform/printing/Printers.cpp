@@ -3,6 +3,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/internal/PrinterDriverSink.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringList.h"
@@ -140,7 +141,6 @@ TPrinter::~TPrinter()
         FJob->Job->Cancel();
     }
     FreeInfoContext();
-    delete FCanvas;
 }
 
 void TPrinter::DetachCanvas()
@@ -237,8 +237,8 @@ HDC TPrinter::Handle()
 TCanvas* TPrinter::Canvas()
 {
     if (!FCanvas)
-        FCanvas = new TPrinterCanvas(this);
-    return FCanvas;
+        FCanvas = std::make_unique<TPrinterCanvas>(this);
+    return FCanvas.get();
 }
 
 Integer TPrinter::PageWidth()

@@ -88,7 +88,7 @@ private:
     Integer FPageNumber = 0;
     HDC FInfoDC;
     std::unique_ptr<TJobState> FJob;
-    TCanvas* FCanvas = nullptr;
+    std::unique_ptr<TCanvas> FCanvas;
     String FNextOutputFile;
     String FLastOutputFile;
 };

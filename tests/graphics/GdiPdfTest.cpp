@@ -1,6 +1,7 @@
 // The same drawing on the raster and PDF backends; the recording backend; printer driver hooks.
 
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/internal/PrinterDriverSink.h"
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,67 @@ TEST(PdfBackend, PagesTakeTheFormatInForceWhenTheyBegin)
     EXPECT_NE(info.find("Page 1 size: 595 x 842"), String::npos) << info;
     EXPECT_NE(info.find("Page 2 size: 842 x 595"), String::npos) << info;
     EXPECT_FALSE(CreatePdfDC("/no/such/dir/x.pdf", portrait));
+}
+
+TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
+{
+    const String file = testing::TempDir() + "mono.pdf";
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{200, 100, 72}); // a pixel a point
+    ASSERT_TRUE(pdf);
+    HDC mem = CreateCompatibleDC(HDC());
+    const Byte bits[2] = {0x40, 0}; // black, then white
+    HBITMAP mono = CreateBitmap(2, 1, 1, 1, bits);
+    SelectObject(mem, mono);
+    StartDoc(pdf, DOCINFO());
+    StartPage(pdf);
+    SetTextColor(pdf, RGB(255, 0, 0));
+    SetBkColor(pdf, RGB(0, 0, 255));
+    EXPECT_TRUE(StretchBlt(pdf, 0, 0, 200, 100, mem, 0, 0, 2, 1, SRCCOPY));
+    EndPage(pdf);
+    EndDoc(pdf);
+    DeleteDC(pdf);
+    DeleteDC(mem);
+    DeleteObject(mono);
+    const String ppm = testing::TempDir() + "mono";
+    Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
+    Integer w = 0, h = 0;
+    std::vector<Byte> rgb;
+    ASSERT_TRUE(ReadPpm(ppm + ".ppm", w, h, rgb));
+    auto near = [&](Integer X, Integer Y, COLORREF C) { // within the rounding of the PDF's colours
+        const Byte* p = &rgb[(std::size_t(Y) * std::size_t(w) + std::size_t(X)) * 3];
+        return std::abs(p[0] - GetRValue(C)) < 8 && std::abs(p[1] - GetGValue(C)) < 8 && std::abs(p[2] - GetBValue(C)) < 8;
+    };
+    EXPECT_TRUE(near(50, 50, RGB(255, 0, 0)));
+    EXPECT_TRUE(near(150, 50, RGB(0, 0, 255)));
+}
+
+TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)
+{
+    const String kept = testing::TempDir() + "kept.pdf", aborted = testing::TempDir() + "aborted.pdf";
+    // Drawing begins a page; a second begin and a second end of it are ignored; deleting the
+    // context completes the file.
+    HDC pdf = CreatePdfDC(kept, TPdfPageFormat{200, 100, 72});
+    ASSERT_TRUE(pdf);
+    EXPECT_TRUE(Rectangle(pdf, 10, 10, 50, 50));
+    EXPECT_EQ(StartPage(pdf), 1);
+    EXPECT_EQ(EndPage(pdf), 1);
+    EXPECT_EQ(EndPage(pdf), 1);
+    DeleteDC(pdf);
+    EXPECT_NE(Shell("pdfinfo '" + kept + "' 2>&1").find("Pages: 1\n"), String::npos);
+    // After the end of the document nothing more is drawn.
+    pdf = CreatePdfDC(kept, TPdfPageFormat{200, 100, 72});
+    StartPage(pdf);
+    EndDoc(pdf);
+    EXPECT_FALSE(Rectangle(pdf, 10, 10, 50, 50));
+    DeleteDC(pdf);
+    EXPECT_NE(Shell("pdfinfo '" + kept + "' 2>&1").find("Pages: 1\n"), String::npos);
+    // An aborted document leaves no file.
+    pdf = CreatePdfDC(aborted, TPdfPageFormat{200, 100, 72});
+    StartPage(pdf);
+    Rectangle(pdf, 10, 10, 50, 50);
+    EXPECT_EQ(AbortDoc(pdf), 1);
+    DeleteDC(pdf);
+    EXPECT_FALSE(std::ifstream(aborted).good());
 }
 
 TEST(RecordingBackend, LogsOneReadableLinePerCall)

@@ -172,7 +172,7 @@ TEST(Picture, EveryClassLoadsFromTheStreamPositionAfterAStoredBlobPrefix)
         Blob.D.insert(Blob.D.end(), C.Data.begin(), C.Data.end());
         TBytesStream S(Blob.D);
         S.SetPosition(8);
-        std::unique_ptr<TGraphic> G(LoadGraphicFromStream(&S));
+        std::unique_ptr<TGraphic> G = LoadGraphicFromStream(&S);
         ASSERT_NE(G, nullptr) << C.Class->Name;
         EXPECT_EQ(G->ClassType(), C.Class);
         EXPECT_EQ(G->Width(), C.Width) << C.Class->Name;
@@ -187,7 +187,7 @@ TEST(Picture, EveryClassLoadsFromTheStreamPositionAfterAStoredBlobPrefix)
                              TPngImage::StaticClass(), TJPEGImage::StaticClass(), TGIFImage::StaticClass()}) {
             if (Other == C.Class)
                 continue;
-            std::unique_ptr<TGraphic> Wrong(NewGraphic(Other));
+            std::unique_ptr<TGraphic> Wrong = NewGraphic(Other);
             S.SetPosition(8);
             EXPECT_THROW(Wrong->LoadFromStream(&S), EInvalidGraphic) << Other->Name << " took " << C.Class->Name;
             EXPECT_TRUE(Wrong->Empty());

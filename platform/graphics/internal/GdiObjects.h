@@ -140,6 +140,10 @@ Integer EmPixelsFor(const LOGFONT& Log, Integer DeviceHeight, bool FakeMetrics);
 // Shared, cached instances.
 std::shared_ptr<TFontInstance> RealizeFont(const LOGFONT& Log, Integer EmPixels, bool FakeMetrics);
 
+// A LOGFONT from its fields in record order, with an empty face name.
+LOGFONT LogFontOf(Integer Height, Integer Width, Integer Escapement, Integer Orientation, Integer Weight, Byte Italic,
+                  Byte Underline, Byte StrikeOut, Byte CharSet, Byte OutPrecision, Byte ClipPrecision, Byte Quality,
+                  Byte PitchAndFamily);
 String FaceNameOf(const LOGFONT& Log);
 void SetFaceName(LOGFONT& Log, const String& Face);
 
