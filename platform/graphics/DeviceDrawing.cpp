@@ -5,6 +5,7 @@
 #include "platform/graphics/internal/DeviceContext.h"
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 
 namespace qor {
@@ -223,8 +224,11 @@ bool TDirectCalls::StretchBlt(TDc& Dc, const TArea& Dest, TDc* Src, const TArea&
 bool TDirectCalls::StretchDIBits(TDc& Dc, const TArea& Dest, const TArea& Source, const TSourcePixels& Pixels,
                                  Cardinal Rop)
 {
-    // Source rectangles of DIBs count rows from the bottom.
-    const Integer top = Pixels.Height - Source.Y - Source.Height;
+    // Source rectangles of bottom-up DIBs count rows from the bottom; those of top-down DIBs from
+    // the top. Worked out wide: the values come from files.
+    const Int64 Top = Pixels.TopDown ? Int64(Source.Y) : Int64(Pixels.Height) - Source.Y - Source.Height;
+    const Integer top = Integer(std::clamp<Int64>(Top, std::numeric_limits<Integer>::min() / 2,
+                                                  std::numeric_limits<Integer>::max() / 2));
     return BlitTo(Dc, Dest, Pixels, TPoint(Source.X, top), TSize(Source.Width, Source.Height), Rop);
 }
 
@@ -425,12 +429,14 @@ Integer StretchDIBits(HDC DC, Integer XDest, Integer YDest, Integer DestWidth, I
     std::span<const Byte> bits;
     if (Bits)
         bits = std::span<const Byte>(static_cast<const Byte*>(Bits), BitsSize);
-    if (!DecodeDib(info, bits, ColorUse, img) || img.Empty())
+    TDibHeader header;
+    if (!DecodeDib(info, bits, ColorUse, img) || img.Empty() || !ReadDibHeader(info, ColorUse, header))
         return 0;
     TSourcePixels src;
     src.Pixels = img.Pixels.data();
     src.Width = img.Width;
     src.Height = img.Height;
+    src.TopDown = header.TopDown;
     if (!dc->Calls->StretchDIBits(*dc, TArea{XDest, YDest, DestWidth, DestHeight},
                                   TArea{XSrc, YSrc, SrcWidth, SrcHeight}, src, Rop))
         return 0;

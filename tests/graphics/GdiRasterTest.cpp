@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <set>
 #include <utility>
 
@@ -309,6 +311,24 @@ TEST_F(RasterTest, StretchDIBitsDrawsBottomUpDibsTheRightWayUp)
     EXPECT_EQ(GetPixel(DC, 12, 10), RGB(0, 255, 0));
     EXPECT_EQ(GetPixel(DC, 10, 12), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(DC, 14, 14), White);
+    // A source rectangle of one row: counted from the bottom in a bottom-up DIB (row 0 is the
+    // bottom row: blue, white), from the top in a top-down one (row 0 is the top row: red, green).
+    PatBlt(DC, 0, 0, 64, 64, WHITENESS);
+    StretchDIBits(DC, 20, 20, 2, 1, 0, 0, 2, 1, nullptr, 0, dib.data(), dib.size(), DIB_RGB_COLORS, SRCCOPY);
+    EXPECT_EQ(GetPixel(DC, 20, 20), RGB(0, 0, 255));
+    std::vector<Byte> topDown = dib;
+    const std::vector<Byte> rowBottom(topDown.begin() + 40, topDown.begin() + 48);
+    std::copy(topDown.begin() + 48, topDown.begin() + 56, topDown.begin() + 40); // rows swapped...
+    std::copy(rowBottom.begin(), rowBottom.end(), topDown.begin() + 48);
+    topDown[8] = 0xFE; // ...and the height made -2
+    topDown[9] = topDown[10] = topDown[11] = 0xFF;
+    StretchDIBits(DC, 30, 20, 2, 1, 0, 0, 2, 1, nullptr, 0, topDown.data(), topDown.size(), DIB_RGB_COLORS,
+                  SRCCOPY);
+    EXPECT_EQ(GetPixel(DC, 30, 20), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(DC, 31, 20), RGB(0, 255, 0));
+    // Source rectangles from files may hold any values: no overflow, nothing outside drawn.
+    StretchDIBits(DC, 0, 0, 4, 4, 0, std::numeric_limits<Integer>::min(), 2, std::numeric_limits<Integer>::max(),
+                  nullptr, 0, dib.data(), dib.size(), DIB_RGB_COLORS, SRCCOPY);
     // damaged data draws nothing and fails
     std::vector<Byte> bad(dib.begin(), dib.begin() + 20);
     EXPECT_EQ(StretchDIBits(DC, 0, 0, 4, 4, 0, 0, 2, 2, nullptr, 0, bad.data(), bad.size(), DIB_RGB_COLORS, SRCCOPY),

@@ -74,6 +74,7 @@ struct TSourcePixels {
     Integer Width = 0, Height = 0;
     bool Monochrome = false;
     bool Alpha = false;
+    bool TopDown = false; // a DIB whose rows are stored top first (its source rows count from the top)
 };
 
 // A blit in device pixels with a positive destination size (mirroring moved to the source sizes).
