@@ -48,7 +48,21 @@ const std::vector<Integer>& DashPattern(Cardinal Style)
     }
 }
 
+Integer DeviceStyleScale(const TDc& Dc)
+{
+    if (!Dc.Printer && !Dc.Sink)
+        return 1;
+    return std::max<Integer>(1, (GetDeviceCaps(Dc.Handle, LOGPIXELSX) + 48) / 96);
+}
+
 QImage PatternImage(const TDc& Dc, const TBrushObject& B)
+{
+    QImage img = PatternCell(Dc, B);
+    const Integer Scale = DeviceStyleScale(Dc);
+    return Scale > 1 ? img.scaled(8 * Scale, 8 * Scale, Qt::IgnoreAspectRatio, Qt::FastTransformation) : img;
+}
+
+QImage PatternCell(const TDc& Dc, const TBrushObject& B)
 {
     QImage img(8, 8, QImage::Format_ARGB32);
     if (B.Log.lbStyle == BS_HATCHED) {
@@ -240,9 +254,11 @@ bool TPainterSurface::DrawShape(TDc& Dc, const TShape& Shape, bool UseBrush)
         qp.setCapStyle(Qt::FlatCap);
         qp.setJoinStyle(Qt::MiterJoin);
         if (!DashPattern(pen.Style).empty()) {
+            // Dashes are as long on paper as on a screen, as printer drivers make them.
+            const Integer Scale = DeviceStyleScale(Dc);
             QList<qreal> dashes;
             for (Integer v : DashPattern(pen.Style))
-                dashes << qreal(v);
+                dashes << qreal(v * Scale);
             qp.setDashPattern(dashes);
         }
     } else {

@@ -28,8 +28,13 @@ TPenInfo PenInfo(const TDc& Dc);
 // The classic dash patterns of one-pixel pens, in pixels (on, off, ...).
 const std::vector<Integer>& DashPattern(Cardinal Style);
 
-// The 8 x 8 image of a hatched or pattern brush in Dc's colours (transparent gaps on a hatch drawn
-// in TRANSPARENT mode), and a painter brush for any brush (Qt::NoBrush for a null one).
+// How many device pixels a screen pixel of hatches and pen dashes takes: the resolution over 96
+// on printers (as printer drivers scale them), 1 elsewhere.
+Integer DeviceStyleScale(const TDc& Dc);
+// The 8 x 8 cell of a hatched or pattern brush in Dc's colours (transparent gaps on a hatch drawn
+// in TRANSPARENT mode); the image a brush paints with (the cell, scaled up on printers); and a
+// painter brush for any brush (Qt::NoBrush for a null one).
+QImage PatternCell(const TDc& Dc, const TBrushObject& B);
 QImage PatternImage(const TDc& Dc, const TBrushObject& B);
 QBrush MakeBrush(const TDc& Dc, const TBrushObject* B);
 
