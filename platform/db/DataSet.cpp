@@ -503,8 +503,6 @@ void TDataSet::SetRecNo(Integer Value)
 
 // ---- editing -------------------------------------------------------------------------------------
 
-TRecordStore* TDataSet::EditBuffer() { return &FEditBuffer; }
-
 void TDataSet::SetState(TDataSetState Value)
 {
     if (FState == Value)

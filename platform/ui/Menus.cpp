@@ -1,6 +1,6 @@
 #include "platform/ui/Menus.h"
 #include "platform/ui/Forms.h"
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/List.h"

@@ -6,7 +6,7 @@
 #include "platform/rtl/QtHost.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DialogService.h"
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 #include <gtest/gtest.h>
 
