@@ -5,6 +5,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Utf16.h"
 #include "platform/rtl/StringTable.h"
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Application.h"
@@ -38,11 +39,9 @@ struct TLineChars {
 
     explicit TLineChars(const String& S) : Text(Utf8ToUtf16(S))
     {
-        for (size_t I = 0; I < Text.size(); ++I) {
+        for (size_t I = 0; I < Text.size();) {
             Starts.push_back(static_cast<Integer>(I));
-            if (Text[I] >= 0xD800 && Text[I] <= 0xDBFF && I + 1 < Text.size() && Text[I + 1] >= 0xDC00 &&
-                Text[I + 1] <= 0xDFFF)
-                ++I;
+            NextCodePoint(Text.data(), Text.size(), I);
         }
         Starts.push_back(static_cast<Integer>(Text.size()));
     }

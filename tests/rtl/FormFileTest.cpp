@@ -179,6 +179,14 @@ TEST(FormFile, AcceptsTheLooserSpellingsOfValues)
     EXPECT_EQ(f->Color, 255);
 }
 
+TEST(FormFile, CharacterCodesAboveTheBasicPlane)
+{
+    // One code, or the two UTF-16 units of a surrogate pair in a row: the same character.
+    FormPtr form(ReadComponentFromText("object F: TTestForm\n  Caption = #$1F600'-'#55357#56832\nend"));
+    EXPECT_EQ(dynamic_cast<TTestForm*>(form.get())->Caption, "\xF0\x9F\x98\x80-\xF0\x9F\x98\x80");
+    EXPECT_THROW(delete ReadComponentFromText("object F: TTestForm\n  Caption = #$110000\nend"), EReadError);
+}
+
 namespace {
 
 void ExpectReadError(const String& Text, const String& LinePart, const String& Problem)

@@ -123,6 +123,15 @@ TEST(Format, Integers)
     EXPECT_EQ(Format("100%%", {}), "100%");
 }
 
+TEST(Format, LiteralsPercentSignsAndArgumentOrder)
+{
+    EXPECT_EQ(Format("%%%d%%", {5}), "%5%");
+    EXPECT_EQ(Format("%%d", {}), "%d");
+    EXPECT_EQ(Format("%S=%D", {"x", 3}), "x=3");
+    // An index moves the argument position; '*' takes the next argument.
+    EXPECT_EQ(Format("%0:s%0:s|%-*d|", {"ab", 4, 7}), "abab|7   |");
+}
+
 TEST(Format, FloatsAndCurrency)
 {
     EXPECT_EQ(Format("%f", {1.5}), "1.50");
