@@ -574,15 +574,41 @@ TCurrencyField::TCurrencyField(TComponent* AOwner) : TFloatField(AOwner, ftCurre
 
 // ---- BCD ----------------------------------------------------------------------------------------
 
-TBCDField::TBCDField(TComponent* AOwner) : TNumericField(AOwner, ftBCD) { FSize = 4; }
+TDecimalField::TDecimalField(TComponent* AOwner, TFieldType Type, Integer Size) : TNumericField(AOwner, Type)
+{
+    FSize = Size;
+}
 
-void TBCDField::SetCurrency(bool Value)
+void TDecimalField::SetCurrency(bool Value)
 {
     FCurrency = Value;
     Changed();
 }
 
-String TBCDField::GetAsString() const { return RawIsNull() ? String() : CurrToStr(qor::Currency::FromRaw(RawInt())); }
+String TDecimalField::GetText(bool Display) const
+{
+    if (RawIsNull())
+        return {};
+    const String& Fmt = Display ? FDisplayFormat : FEditFormat;
+    if (!Fmt.empty())
+        return FormattedText(Fmt);
+    if (FCurrency && Display)
+        return MoneyText();
+    return GetAsString();
+}
+
+void TDecimalField::SetAsStringValue(const String& Value)
+{
+    const String S = Trim(Value);
+    if (S.empty())
+        RawSetNull();
+    else
+        SetDecimalText(S);
+}
+
+TBCDField::TBCDField(TComponent* AOwner) : TDecimalField(AOwner, ftBCD, 4) {}
+
+String TBCDField::GetAsString() const { return RawIsNull() ? String() : CurrToStr(GetAsCurrency()); }
 
 Int64 TBCDField::GetAsLargeInt() const
 {
@@ -596,7 +622,7 @@ Int64 TBCDField::GetAsLargeInt() const
     return Q;
 }
 
-Double TBCDField::GetAsFloat() const { return qor::Currency::FromRaw(RawInt()).ToDouble(); }
+Double TBCDField::GetAsFloat() const { return GetAsCurrency().ToDouble(); }
 qor::Currency TBCDField::GetAsCurrency() const { return qor::Currency::FromRaw(RawInt()); }
 
 TFieldValue TBCDField::GetAsVariant() const
@@ -604,39 +630,19 @@ TFieldValue TBCDField::GetAsVariant() const
     return RawIsNull() ? TFieldValue() : TFieldValue::FromCurrency(RawInt());
 }
 
-String TBCDField::GetText(bool Display) const
+String TBCDField::FormattedText(const String& Fmt) const { return FormatCurr(Fmt, GetAsCurrency()); }
+
+String TBCDField::MoneyText() const
 {
-    if (RawIsNull())
-        return {};
-    const qor::Currency C = qor::Currency::FromRaw(RawInt());
-    const String& Fmt = Display ? FDisplayFormat : FEditFormat;
-    if (!Fmt.empty())
-        return FormatCurr(Fmt, C);
-    if (FCurrency && Display)
-        return CurrToStrF(C, ffCurrency, FormatSettings().CurrencyDecimals);
-    return CurrToStr(C);
+    return CurrToStrF(GetAsCurrency(), ffCurrency, FormatSettings().CurrencyDecimals);
 }
 
-void TBCDField::SetAsStringValue(const String& Value)
-{
-    const String S = Trim(Value);
-    if (S.empty())
-        RawSetNull();
-    else
-        SetAsCurrencyValue(StrToCurr(S));
-}
-
+void TBCDField::SetDecimalText(const String& Text) { SetAsCurrencyValue(StrToCurr(Text)); }
 void TBCDField::SetAsLargeIntValue(Int64 Value) { SetAsCurrencyValue(qor::Currency::FromInt64(Value)); }
 void TBCDField::SetAsFloatValue(Double Value) { SetAsCurrencyValue(qor::Currency(Value)); }
 void TBCDField::SetAsCurrencyValue(qor::Currency Value) { RawSetInt(Value.Raw()); }
 
-TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TNumericField(AOwner, ftFMTBcd) { FSize = 8; }
-
-void TFMTBCDField::SetCurrency(bool Value)
-{
-    FCurrency = Value;
-    Changed();
-}
+TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TDecimalField(AOwner, ftFMTBcd, 8) {}
 
 String TFMTBCDField::GetAsString() const { return RawIsNull() ? String() : WithUserSeparator(RawText()); }
 
@@ -663,30 +669,20 @@ TFieldValue TFMTBCDField::GetAsVariant() const
     return RawIsNull() ? TFieldValue() : TFieldValue(GetAsFloat());
 }
 
-String TFMTBCDField::GetText(bool Display) const
+String TFMTBCDField::FormattedText(const String& Fmt) const { return FormatFloat(Fmt, GetAsFloat()); }
+
+String TFMTBCDField::MoneyText() const
 {
-    if (RawIsNull())
-        return {};
-    const String& Fmt = Display ? FDisplayFormat : FEditFormat;
-    if (!Fmt.empty())
-        return FormatFloat(Fmt, GetAsFloat());
-    if (FCurrency && Display)
-        return FloatToStrF(GetAsFloat(), ffCurrency, 18, FormatSettings().CurrencyDecimals);
-    return GetAsString();
+    return FloatToStrF(GetAsFloat(), ffCurrency, 18, FormatSettings().CurrencyDecimals);
 }
 
-void TFMTBCDField::SetAsStringValue(const String& Value)
+void TFMTBCDField::SetDecimalText(const String& Text)
 {
-    const String S = Trim(Value);
-    if (S.empty()) {
-        RawSetNull();
-        return;
-    }
     String D;
-    if (NormaliseDecimal(WithPoint(S), D))
+    if (NormaliseDecimal(WithPoint(Text), D))
         RawSetText(std::move(D));
     else
-        SetAsFloatValue(StrToFloat(S));
+        SetAsFloatValue(StrToFloat(Text));
 }
 
 void TFMTBCDField::SetAsLargeIntValue(Int64 Value) { RawSetText(IntToStr(Value)); }
@@ -1075,17 +1071,14 @@ QOR_PUBLISH(TFloatField)
 QOR_PUBLISH(TSingleField) {}
 QOR_PUBLISH(TCurrencyField) {}
 
-QOR_PUBLISH(TBCDField)
+QOR_PUBLISH(TDecimalField)
 {
-    b.Property("Currency", &TBCDField::Currency, &TBCDField::SetCurrency).Default(false);
-    b.Property("Precision", &TBCDField::Precision, &TBCDField::SetPrecision).Default(18);
+    b.Property("Currency", &TDecimalField::Currency, &TDecimalField::SetCurrency).Default(false);
+    b.Property("Precision", &TDecimalField::Precision, &TDecimalField::SetPrecision).Default(18);
 }
 
-QOR_PUBLISH(TFMTBCDField)
-{
-    b.Property("Currency", &TFMTBCDField::Currency, &TFMTBCDField::SetCurrency).Default(false);
-    b.Property("Precision", &TFMTBCDField::Precision, &TFMTBCDField::SetPrecision).Default(18);
-}
+QOR_PUBLISH(TBCDField) {}
+QOR_PUBLISH(TFMTBCDField) {}
 
 QOR_PUBLISH(TBooleanField)
 {

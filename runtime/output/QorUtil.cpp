@@ -488,7 +488,7 @@ Integer QorGetForm(std::string_view Name)
 
 // ---- small services -----------------------------------------------------------------------------
 
-TQorList::TQorList() : FLists(std::make_unique<TList>()) {}
+TQorList::TQorList() = default;
 
 TQorList::~TQorList()
 {
@@ -498,9 +498,9 @@ TQorList::~TQorList()
 Integer TQorList::Add(void* Item)
 {
     ++FCount;
-    if (Int64(FLists->Count()) * ChunkSize < FCount)
-        FLists->Add(new TList);
-    static_cast<TList*>(FLists->Last())->Add(Item);
+    if (Int64(FChunks.size()) * ChunkSize < FCount)
+        FChunks.push_back(std::make_unique<TList>());
+    FChunks.back()->Add(Item);
     return FCount - 1;
 }
 
@@ -508,14 +508,12 @@ void* TQorList::Items(Integer Spot) const
 {
     if (Spot < 0 || Spot >= FCount)
         ListIndexError(Spot);
-    return static_cast<TList*>(FLists->Get(Spot / ChunkSize))->Get(Spot % ChunkSize);
+    return FChunks[size_t(Spot / ChunkSize)]->Get(Spot % ChunkSize);
 }
 
 void TQorList::Clear()
 {
-    for (void* Chunk : *FLists)
-        delete static_cast<TList*>(Chunk);
-    FLists->Clear();
+    FChunks.clear();
     FCount = 0;
 }
 

@@ -91,6 +91,27 @@ TEST_F(FieldConversions, EveryKindStartsNull)
     EXPECT_EQ(Out.Size(), 0);
 }
 
+TEST_F(FieldConversions, BothDecimalKindsShowTextMoneyAndFormatsAlike)
+{
+    for (const char* N : {"Bcd", "Fmt"}) {
+        auto* D = dynamic_cast<TDecimalField*>(F(N));
+        ASSERT_NE(D, nullptr) << N;
+        D->SetAsString(" 1234.5 ");
+        EXPECT_EQ(D->Text(), "1234.5") << N;
+        EXPECT_EQ(D->DisplayText(), "1234.5") << N;
+        D->SetCurrency(true);
+        EXPECT_EQ(D->DisplayText(), "$1,234.50") << N;   // money only on display
+        EXPECT_EQ(D->Text(), "1234.5") << N;
+        D->SetDisplayFormat("#,##0.000");                 // a format wins over money
+        EXPECT_EQ(D->DisplayText(), "1,234.500") << N;
+        D->SetAsString("  ");
+        EXPECT_TRUE(D->IsNull()) << N;
+        EXPECT_EQ(D->DisplayText(), "") << N;
+        EXPECT_NE(Error([&] { D->SetAsString("12x"); }), "(no error)") << N;
+        EXPECT_TRUE(D->IsNull()) << N;
+    }
+}
+
 TEST_F(FieldConversions, IntegerRangesAndTextInput)
 {
     F("Sm")->SetAsString(" -32768 ");
