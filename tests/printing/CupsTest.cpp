@@ -2,6 +2,7 @@
 // device is a file.
 
 #include "PrintTestSupport.h"
+#include "common/ChildOutput.h"
 
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/Capabilities.h"
@@ -12,7 +13,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace qor {
@@ -52,16 +52,19 @@ public:
         std::filesystem::permissions(FDir / "spool", std::filesystem::perms::all);
         test::WriteWholeFile((FDir / "cupsd.conf").string(),
                              "Listen 127.0.0.1:" + std::to_string(FPort) +
-                                 "\nLogLevel warn\nWebInterface No\nBrowsing Off\nDefaultAuthType None\nDirtyCleanInterval 0\n"
+                                 "\nLogLevel info\nWebInterface No\nBrowsing Off\nDefaultAuthType None\nDirtyCleanInterval 0\n"
                                  "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                                  "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
         const std::string D = FDir.string();
         test::WriteWholeFile((FDir / "cups-files.conf").string(),
                              "ServerRoot " + D + "\nRequestRoot " + D + "/spool\nTempDir " + D + "/tmp\nCacheDir " +
-                                 D + "/cache\nStateDir " + D + "/state\nErrorLog " + D + "/error_log\nAccessLog " +
+                                 D + "/cache\nStateDir " + D + "/state\nErrorLog stderr\nAccessLog " +
                                  D + "/access_log\nPageLog " + D + "/page_log\nFileDevice Yes\n");
+        if (!FOutput.Valid())
+            return "cannot make a pipe for cupsd's log";
         FPid = fork();
         if (FPid == 0) {
+            FOutput.RedirectChild();
             const std::string Conf = D + "/cupsd.conf";
             const std::string Files = D + "/cups-files.conf";
             execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", Conf.c_str(), "-s", Files.c_str(), (char*)nullptr);
@@ -69,14 +72,12 @@ public:
         }
         if (FPid < 0)
             return "cannot start cupsd";
+        FOutput.StartReading();
         const std::string Host = "127.0.0.1:" + std::to_string(FPort);
-        bool Up = false;
-        for (int I = 0; I < 50 && !Up; ++I) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            Up = test::RunCommand("lpstat -h " + Host + " -r 2>&1").find("is running") != std::string::npos;
-        }
-        if (!Up)
-            return "cupsd did not come up: " + test::ReadWholeFile(D + "/error_log");
+        // The log says when the scheduler listens (connections wait for it from then on); it ends
+        // if cupsd stops first.
+        if (!FOutput.WaitFor("Listening to " + Host))
+            return "cupsd did not come up: " + FOutput.Text();
         test::WriteWholeFile(D + "/out.prn", "");
         const std::string Admin = "lpadmin -h " + Host + " -p QorTest -E -v file://" + D + "/out.prn -P " +
                                   test::DataFile("test-queue.ppd") + " 2>&1 && lpadmin -h " + Host +
@@ -100,6 +101,7 @@ public:
     const std::filesystem::path& Dir() const { return FDir; }
 
 private:
+    test::TChildOutput FOutput; // cupsd's log; goes after cupsd has stopped
     pid_t FPid = -1;
     int FPort = 0;
     std::filesystem::path FDir;

@@ -207,6 +207,8 @@ void ExpectReadError(const String& Text, const String& LinePart, const String& P
 TEST(FormFile, BadInputIsAnEReadErrorNamingTheLineAndFreesWhatWasMade)
 {
     const String head = "object F: TTestForm\n  object A: TTestNode\n    Caption = 'ok'\n  end\n";
+    // A failed read is a stream error to whoever catches those.
+    EXPECT_THROW(delete ReadComponentFromText(head + "  Colour = 1\nend\n"), EStreamError);
     ExpectReadError(head + "  object B: TNoSuchClass\n  end\nend\n", "Line 5", "Class TNoSuchClass not found");
     ExpectReadError(head + "  Colour = 1\nend\n", "Line 5", "Property Colour does not exist in TTestForm");
     ExpectReadError(head + "  Font.Style = 1\nend\n", "Line 5", "Property Style does not exist in TTestFont");
