@@ -18,8 +18,8 @@ struct TRegistry {
 
 TRegistry& Registry()
 {
-    static TRegistry* r = new TRegistry; // never destroyed: classes register from static initialisers
-    return *r;
+    static TRegistry* Instance = new TRegistry; // never destroyed: classes register from static initialisers
+    return *Instance;
 }
 
 } // namespace
@@ -28,50 +28,50 @@ void RegisterClass(TClass AClass)
 {
     if (!AClass)
         return;
-    auto& r = Registry();
-    std::lock_guard guard(r.Lock);
-    r.ByName.try_emplace(UpperCase(AClass->Name), AClass);
+    auto& Reg = Registry();
+    std::lock_guard Guard(Reg.Lock);
+    Reg.ByName.try_emplace(UpperCase(AClass->Name), AClass);
 }
 
 void RegisterClasses(std::initializer_list<TClass> Classes)
 {
-    for (TClass c : Classes)
-        RegisterClass(c);
+    for (TClass Class : Classes)
+        RegisterClass(Class);
 }
 
 void UnRegisterClass(TClass AClass)
 {
     if (!AClass)
         return;
-    auto& r = Registry();
-    std::lock_guard guard(r.Lock);
-    auto it = r.ByName.find(UpperCase(AClass->Name));
-    if (it != r.ByName.end() && it->second == AClass)
-        r.ByName.erase(it);
+    auto& Reg = Registry();
+    std::lock_guard Guard(Reg.Lock);
+    auto It = Reg.ByName.find(UpperCase(AClass->Name));
+    if (It != Reg.ByName.end() && It->second == AClass)
+        Reg.ByName.erase(It);
 }
 
 TClass GetClass(const String& ClassName)
 {
-    auto& r = Registry();
-    std::lock_guard guard(r.Lock);
-    auto it = r.ByName.find(UpperCase(ClassName));
-    return it == r.ByName.end() ? nullptr : it->second;
+    auto& Reg = Registry();
+    std::lock_guard Guard(Reg.Lock);
+    auto It = Reg.ByName.find(UpperCase(ClassName));
+    return It == Reg.ByName.end() ? nullptr : It->second;
 }
 
 TClass FindClass(const String& ClassName)
 {
-    TClass c = GetClass(ClassName);
-    if (!c)
+    TClass Class = GetClass(ClassName);
+    if (!Class)
         throw EClassNotFound("Class " + ClassName + " not found");
-    return c;
+    return Class;
 }
 
 TComponent* CreateComponent(const String& ClassName, TComponent* Owner)
 {
-    TClass c = FindClass(ClassName);
-    if (!c->NewComponent)
+    TClass Class = FindClass(ClassName);
+    if (!Class->NewComponent)
         throw EComponentError("Cannot create a component of class " + ClassName);
-    return c->NewComponent(Owner);
+    return Class->NewComponent(Owner);
 }
 
 } // namespace qor

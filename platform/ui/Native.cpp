@@ -78,16 +78,16 @@ TNativeWidget* NativeOf(TControl* C) { return C ? TControlInternals::NativeWidge
 
 QWidget* WidgetOf(TControl* C)
 {
-    TNativeWidget* N = NativeOf(C);
-    return N ? N->Widget.data() : nullptr;
+    TNativeWidget* n = NativeOf(C);
+    return n ? n->Widget.data() : nullptr;
 }
 
 QWidget* ClientOf(TControl* C)
 {
-    TNativeWidget* N = NativeOf(C);
-    if (!N)
+    TNativeWidget* n = NativeOf(C);
+    if (!n)
         return nullptr;
-    return N->Client ? N->Client.data() : N->Widget.data();
+    return n->Client ? n->Client.data() : n->Widget.data();
 }
 
 // Runs a handler of the control's world; its exceptions go to the application, never into Qt.

@@ -22,8 +22,7 @@ struct TCheckResult {
 
 TCheckResult RunCheck(const fs::path& Root)
 {
-    const std::string Command =
-        "bash '" QOR_SOURCE_DIR "/scripts/check-layering.sh' '" + Root.string() + "' 2>&1";
+    const std::string Command = "bash '" QOR_SOURCE_DIR "/scripts/check-layering.sh' '" + Root.string() + "' 2>&1";
     TCheckResult Result;
     FILE* Pipe = popen(Command.c_str(), "r");
     if (!Pipe)

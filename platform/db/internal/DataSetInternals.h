@@ -15,10 +15,7 @@ public:
     static Int64 ActiveRow(const TDataSet& D) { return D.ActiveRow(); }
     static TRecordStore* EditBuffer(TDataSet& D) { return D.EditBuffer(); }
     // Tells the data sources (unless controls are disabled).
-    static void DataEvent(TDataSet& D, TDataEvent Event, TField* Field = nullptr)
-    {
-        D.DataEvent(Event, Field);
-    }
+    static void DataEvent(TDataSet& D, TDataEvent Event, TField* Field = nullptr) { D.DataEvent(Event, Field); }
     static void AddDataSource(TDataSet& D, TDataSource* Source) { D.AddDataSource(Source); }
     static void RemoveDataSource(TDataSet& D, TDataSource* Source) { D.RemoveDataSource(Source); }
     static void AddField(TDataSet& D, TField* Field) { D.AddField(Field); }
