@@ -9,6 +9,7 @@ CMAKE_ARGS ?=
 demo: build
 	./$(BUILD)/tools/qor --version
 	./$(BUILD)/examples/sample_document $(BUILD)/demo
+	./$(BUILD)/tools/qor render $(BUILD)/demo/sample.qor --png $(BUILD)/demo/pages
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -114,10 +114,8 @@ inline void DrawSampleDocument(TQorOutput& Output)
     C.StretchDrawBitmap(R(260, 96, 324, 160), &BitmapFile);
     Brush.SetColor(clBlack);
     C.SetBrush(&Brush);
-    if (Output.Destination() != qdPrinter) {
-        C.Print3of9Barcode(X(96), Y(200), X(300), Y(60), 10, 30, true, false, "QOR-123");
-        C.Print2of5Barcode(X(96), Y(300), X(300), Y(60), 10, 30, true, false, "1234567890");
-    }
+    C.Print3of9Barcode(X(96), Y(200), X(300), Y(60), 10, 30, true, false, "QOR-123");
+    C.Print2of5Barcode(X(96), Y(300), X(300), Y(60), 10, 30, true, false, "1234567890");
 }
 
 } // namespace qor::sample

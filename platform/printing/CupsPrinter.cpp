@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <vector>
 #include <unistd.h>
 
 namespace qor {
@@ -70,7 +71,11 @@ public:
     Integer FDefaultPaper = 0;
     Integer FDefaultBin = 0;
 
+    std::map<Integer, TPrinterMargins> FMargins; // paper code -> its unprintable border
+
     void Query(http_t* Http, cups_dest_t* Dest);
+    // Adds a paper of the server's media database unless an equal one is listed.
+    void AddPaper(http_t* Http, cups_dest_t* Dest, cups_dinfo_t* Info, cups_size_t& Size, Integer& NextOwnCode);
 
     TDeviceMode DefaultDevMode() const override
     {
@@ -88,33 +93,56 @@ public:
                                          const TDeviceMode& DevMode) const override;
 };
 
+void TCupsPrinterDriver::AddPaper(http_t* Http, cups_dest_t* Dest, cups_dinfo_t* Info, cups_size_t& Size,
+                                  Integer& NextOwnCode)
+{
+    if (Size.width <= 0 || Size.length <= 0)
+        return;
+    const auto Tenths = [](int Hundredths) { return (std::max(Hundredths, 0) + 5) / 10; };
+    const Integer W = Tenths(Size.width), L = Tenths(Size.length);
+    for (const auto& P : FCaps.Papers)
+        if (P.Width == W && P.Length == L && FMediaNames[P.Code] == Size.media)
+            return;
+    Integer Code = FindStandardPaper(W, L);
+    if (Code == 0 || FindPaper(Code))
+        Code = NextOwnCode++;
+    const char* Localized = cupsLocalizeDestMedia(Http, Dest, Info, CUPS_MEDIA_FLAGS_DEFAULT, &Size);
+    FCaps.Papers.push_back({Code, Localized && *Localized ? String(Localized) : String(Size.media), W, L});
+    FMediaNames[Code] = Size.media;
+    // Held so that something stays printable.
+    TPrinterMargins M{Tenths(Size.left), Tenths(Size.top), Tenths(Size.right), Tenths(Size.bottom)};
+    if (M.Left + M.Right >= W || M.Top + M.Bottom >= L)
+        M = {};
+    FMargins[Code] = M;
+}
+
 void TCupsPrinterDriver::Query(http_t* Http, cups_dest_t* Dest)
 {
     cups_dinfo_t* Info = cupsCopyDestInfo(Http, Dest);
     if (Info) {
-        // Papers
+        // Papers, in the order the server lists them ("media-supported"); the sizes and margins
+        // come from its media database. A server that lists none gives its database's order.
         const unsigned Flags = CUPS_MEDIA_FLAGS_DEFAULT;
-        const int N = cupsGetDestMediaCount(Http, Dest, Info, Flags);
-        Integer NextOwnCode = DMPAPER_USER + 1;
-        for (int I = 0; I < N; ++I) {
-            cups_size_t Size{};
-            if (!cupsGetDestMediaByIndex(Http, Dest, Info, I, Flags, &Size) || Size.width <= 0 || Size.length <= 0)
-                continue;
-            const Integer W = (Size.width + 5) / 10; // hundredths -> tenths of a millimetre
-            const Integer L = (Size.length + 5) / 10;
-            Integer Code = FindStandardPaper(W, L);
-            if (Code == 0 || FindPaper(Code))
-                Code = NextOwnCode++;
-            bool Same = false;
-            for (const auto& P : FCaps.Papers)
-                Same = Same || (P.Width == W && P.Length == L && FMediaNames[P.Code] == Size.media);
-            if (Same)
-                continue;
-            const char* Localized = cupsLocalizeDestMedia(Http, Dest, Info, Flags, &Size);
-            String Name = Localized && *Localized ? String(Localized) : String(Size.media);
-            FCaps.Papers.push_back({Code, Name, W, L});
-            FMediaNames[Code] = Size.media;
+        std::vector<cups_size_t> Sizes;
+        if (ipp_attribute_t* A = cupsFindDestSupported(Http, Dest, Info, CUPS_MEDIA)) {
+            for (int I = 0; I < ippGetCount(A); ++I) {
+                cups_size_t Size{};
+                if (const char* Media = ippGetString(A, I, nullptr);
+                    Media && cupsGetDestMediaByName(Http, Dest, Info, Media, Flags, &Size))
+                    Sizes.push_back(Size);
+            }
         }
+        if (Sizes.empty()) {
+            const int N = cupsGetDestMediaCount(Http, Dest, Info, Flags);
+            for (int I = 0; I < N; ++I) {
+                cups_size_t Size{};
+                if (cupsGetDestMediaByIndex(Http, Dest, Info, I, Flags, &Size))
+                    Sizes.push_back(Size);
+            }
+        }
+        Integer NextOwnCode = DMPAPER_USER + 1;
+        for (cups_size_t& Size : Sizes)
+            AddPaper(Http, Dest, Info, Size, NextOwnCode);
         // The queue's own default; the library's guess (by locale) only when it names none.
         String DefaultMedia;
         if (ipp_attribute_t* A = cupsFindDestDefault(Http, Dest, Info, CUPS_MEDIA); A && ippGetString(A, 0, nullptr))
@@ -125,6 +153,11 @@ void TCupsPrinterDriver::Query(http_t* Http, cups_dest_t* Dest)
         for (const auto& [Code, Media] : FMediaNames)
             if (Media == DefaultMedia)
                 FDefaultPaper = Code;
+        // The unprintable border: the default paper's, else the first paper's.
+        if (const auto It = FMargins.find(FDefaultPaper); It != FMargins.end())
+            FCaps.Margins = It->second;
+        else if (!FCaps.Papers.empty())
+            FCaps.Margins = FMargins[FCaps.Papers.front().Code];
 
         // Sources
         if (ipp_attribute_t* A = cupsFindDestSupported(Http, Dest, Info, "media-source")) {

@@ -631,10 +631,6 @@ void TQorQorFile::SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPag
     QorFile->LoadPages(this, StartPage, EndPage);
 }
 
-void TQorQorFile::PlayPage(HDC, Integer)
-{
-    throw EInvalidOperation("Page playback is not available in this version of the library");
-}
 
 void TQorQorFile::Clear()
 {

@@ -9,11 +9,13 @@
 
 #include "platform/graphics/GdiTypes.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/rtl/Events.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Streams.h"
 #include "runtime/output/QorFormat.h"
 #include "runtime/output/QorUtil.h"
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -24,7 +26,9 @@ class TBrush;
 class TFont;
 class TGraphic;
 class TPen;
+class TQorExportFilter;
 class TQorPrinterSetup;
+class TQorQorFile;
 class TQorStream;
 
 // The offset of one page in the record stream.
@@ -135,9 +139,20 @@ public:
     TQorObjectRecord Record() const;
     void Write(TStream& Stream) const;
     void Read(TQorReader& Reader);
+    // Makes the play-time objects of the entry for a device of PixelsPerInchY (fonts take their
+    // height from it); objects already made are kept.
+    void CreateObject(Integer PixelsPerInchY);
     // Frees the play-time objects of the entry and deletes its handles.
     void DeleteObject();
 };
+
+// Plays a record of an application's own kind: reads its payload with QorFile's Reader() and
+// draws on Handle.
+using TQorRecordPrintEvent = std::function<void(HDC Handle, TQorQorFile& QorFile)>;
+
+// Registers a handler for records of code RecordType and answers its place in the registry. The
+// same code may be registered more than once: the first registration is the one played.
+Integer QorAddRecordType(SmallInt RecordType, TQorRecordPrintEvent RecordPrintEvent);
 
 // The page file in memory: recorder, loader and saver.
 class TQorQorFile : public TQorFile {
@@ -209,9 +224,21 @@ public:
     void SaveToFile(const String& FileName) override;
     // Nothing while recording. Writes from the stream's position, leaving what lies before it.
     void SaveToStream(TStream* SaveStream) override;
+    // Draws page Page (1-based) on DC, scaled from the file's resolution to the device's and by
+    // HorzScale/VertScale percent. A page outside the file (or one still being recorded) draws
+    // nothing. The record stream's position is kept, and no font, pen or brush of the file stays
+    // selected in DC or alive afterwards. With Exporting on and an ExportFilter that is not a
+    // graphic export, the records go to the filter's drawing operations instead, in DC's units.
     void PlayPage(HDC DC, Integer Page) override;
+    // Plays one record whose code RecType was just read from the record stream.
+    void PlayRecord(Word RecType, HDC DC);
     void Clear() override;
     bool IsRunning() const override { return FRunning; }
+
+    bool Exporting() const { return FExporting; }
+    void SetExporting(bool Value) { FExporting = Value; }
+    TQorExportFilter* ExportFilter() const { return FExportFilter; }
+    void SetExportFilter(TQorExportFilter* Value) { FExportFilter = Value; }
 
     // Reads the printer setup stored at the start of Page into Setup.
     bool GetPagePrinterInfo(TQorPrinterSetup* Setup, Integer Page);
@@ -284,6 +311,11 @@ private:
     bool FCreateFile = false;
     std::unique_ptr<TQorPrinterSetup> FQorStartPrinterSetup;
     TQorRecord FRecord; // reused by the writers
+    TQorRecord FPlayRecord; // reused by playback
+    bool FExporting = false;
+    TQorExportFilter* FExportFilter = nullptr;
+
+    friend class TQorPlayer;
 };
 
 // A container that draws the one page it is given on a device context.
@@ -311,6 +343,55 @@ public:
 private:
     HDC FDC;
 };
+
+// When true, a change of the duplex setting between the stored pages of a page file being printed
+// starts a new print job. Set by the application; false at start.
+extern bool DuplexNewJob;
+
+// Prints ranges of pages of a page file on the selected printer. Copies are made by sending pages
+// again (the printer is asked for one copy), collated or not; the printer setup stored with each
+// page is applied when it changes (unless IgnorePrinterSettings); stop and abort are honoured
+// between pages.
+class TQorPrinter : public TQorFile {
+    QOR_CLASS(TQorPrinter, TQorFile)
+public:
+    TQorPrinter() = default;
+
+    // Prints pages StartPage to EndPage of QorFile (a page file). A file still being recorded
+    // prints at most its last complete page.
+    void LoadPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    void LoadPage(TQorFile* QorFile, Integer Page) override;
+    void LoadQorFile(TQorFile* QorFile) override;
+    void LoadFromFile(const String& FileName) override;
+    void LoadFromStream(TStream* LoadStream) override;
+    void Send(TQorFile* QorFile) override;
+    void SendPage(TQorFile* QorFile, Integer Page) override;
+    void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage) override;
+    void SaveToFile(const String& FileName) override;
+    void SaveToStream(TStream* SaveStream) override;
+    void PlayPage(HDC DC, Integer Page) override;
+
+    // Set from a status handler while printing: abort discards the job, stop ends it after the
+    // pages printed so far. Both are cleared when a run begins.
+    bool AbortPrinting() const { return FAbortPrinting; }
+    void SetAbortPrinting(bool Value) { FAbortPrinting = Value; }
+    bool StopPrinting() const { return FStopPrinting; }
+    void SetStopPrinting(bool Value) { FStopPrinting = Value; }
+    // The page being printed, for a status display.
+    Integer PageNumber() const { return FPageNumber; }
+    void SetPageNumber(Integer Value) { FPageNumber = Value; }
+    // Called with the printer at each page and at the start and end of a run.
+    TNotifyEvent OnStatus;
+
+private:
+    bool FAbortPrinting = false;
+    bool FStopPrinting = false;
+    Integer FPageNumber = 0;
+};
+
+// Loads a saved page file and prints all its pages on the selected printer. A printer error at the
+// end of the document is raised as EPrinter.
+void QorFilePrint(const String& FileName);
 
 // Holds one container, frees it when done with it, and forwards to it.
 class TQorFiler : public TObject {

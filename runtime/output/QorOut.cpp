@@ -1,6 +1,5 @@
 #include "runtime/output/QorOut.h"
 
-#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Brush.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
@@ -9,7 +8,9 @@
 #include "platform/graphics/Pen.h"
 #include "platform/graphics/Screen.h"
 #include "platform/printing/Printers.h"
+#include "runtime/output/QorCtrl.h"
 #include "runtime/output/QorFile.h"
+#include "runtime/output/QorImg.h"
 #include "runtime/output/QorRtfP.h"
 #include "runtime/output/QorSetup.h"
 
@@ -324,7 +325,7 @@ void TQorCanvas::Draw(Integer X, Integer Y, TGraphic* Graphic)
         return;
     if (OnPrinter()) {
         SetImageColors();
-        Graphic->DrawTo(FHandle, TRect(X, Y, X + Graphic->Width(), Y + Graphic->Height()));
+        QorDrawBitMap(FHandle, X, Y, Graphic);
     } else if (TQorQorFile* File = Recorder()) {
         File->Draw(X, Y, Graphic);
     }
@@ -336,7 +337,7 @@ void TQorCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic)
         return;
     if (OnPrinter()) {
         SetImageColors();
-        Graphic->DrawTo(FHandle, Rect);
+        QorStretchDrawBitMap(FHandle, Rect, Graphic);
     } else if (TQorQorFile* File = Recorder()) {
         File->StretchDraw(Rect, Graphic);
     }
@@ -373,10 +374,10 @@ void TQorCanvas::DrawBitmap(Integer X, Integer Y, TStream* Stream)
         return;
     if (OnPrinter()) {
         SetImageColors();
-        TBitmap Bitmap;
+        TQorBitmap Bitmap;
         Stream->SetPosition(0);
         Bitmap.LoadFromStream(Stream);
-        Bitmap.DrawTo(FHandle, TRect(X, Y, X + Bitmap.Width(), Y + Bitmap.Height()));
+        Bitmap.Draw(FHandle, X, Y);
     } else if (TQorQorFile* File = Recorder()) {
         File->DrawBitmap(X, Y, Stream);
     }
@@ -388,10 +389,10 @@ void TQorCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream)
         return;
     if (OnPrinter()) {
         SetImageColors();
-        TBitmap Bitmap;
+        TQorBitmap Bitmap;
         Stream->SetPosition(0);
         Bitmap.LoadFromStream(Stream);
-        Bitmap.DrawTo(FHandle, Rect);
+        Bitmap.StretchDraw(FHandle, Rect);
     } else if (TQorQorFile* File = Recorder()) {
         File->StretchDrawBitmap(Rect, Stream);
     }
@@ -468,9 +469,20 @@ void TQorCanvas::PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integ
                               Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical,
                               const String& BarData)
 {
-    if (OnPrinter())
-        throw EInvalidOperation("Bar codes cannot be printed directly yet: record them into a page file");
-    if (TQorQorFile* File = Recorder()) {
+    if (OnPrinter()) {
+        std::unique_ptr<TQorBarCode> Code;
+        if (ThreeOfNine)
+            Code = std::make_unique<TQor3of9BarCode>();
+        else
+            Code = std::make_unique<TQor2of5BarCode>();
+        Code->NarrowWidth = NarrowWidth;
+        Code->WideWidth = WideWidth;
+        Code->Vertical = Vertical;
+        Code->WidthInInches_1000 = Inches;
+        Code->Width = Width;
+        Code->Height = Height;
+        Code->Print(*this, Left, Top, BarData);
+    } else if (TQorQorFile* File = Recorder()) {
         if (ThreeOfNine)
             File->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
         else

@@ -13,22 +13,9 @@
 
 namespace {
 
-struct TRun {
-    int Exit = -1;
-    std::string Out, Err;
-};
-
-TRun RunDump(const std::string& Args, const std::filesystem::path& Dir)
+qor::test::TToolRun RunDump(const std::string& Args, const std::filesystem::path& Dir)
 {
-    const std::string OutFile = (Dir / "stdout.txt").string(), ErrFile = (Dir / "stderr.txt").string();
-    const std::string Command = "env QT_QPA_PLATFORM=offscreen QOR_NO_PRINTERS=1 '" + std::string(QOR_BINARY_DIR) +
-                                "/tools/qor' dump " + Args + " >'" + OutFile + "' 2>'" + ErrFile + "'";
-    TRun R;
-    const int Status = std::system(Command.c_str());
-    R.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    R.Out = qor::test::ReadWholeFile(OutFile);
-    R.Err = qor::test::ReadWholeFile(ErrFile);
-    return R;
+    return qor::test::RunQorTool("dump " + Args, Dir);
 }
 
 class DumpToolTest : public ::testing::Test {
@@ -45,12 +32,12 @@ protected:
 
 TEST_F(DumpToolTest, PrintsTheWholeFileOrARangeOfPages)
 {
-    const TRun All = RunDump(Golden(), Dir);
+    const auto All = RunDump(Golden(), Dir);
     EXPECT_EQ(All.Exit, 0) << All.Err;
     EXPECT_EQ(All.Err, "");
     EXPECT_EQ(All.Out, qor::test::ReadWholeFile(qor::test::OutputDataFile("mixed-document.dump")));
 
-    const TRun Second = RunDump(Golden() + " --pages 2-2", Dir);
+    const auto Second = RunDump(Golden() + " --pages 2-2", Dir);
     EXPECT_EQ(Second.Exit, 0) << Second.Err;
     EXPECT_EQ(Second.Out.substr(0, All.Out.find("\npage 1\n") + 1), All.Out.substr(0, All.Out.find("\npage 1\n") + 1))
         << "the blocks before the records are always listed";
@@ -65,7 +52,7 @@ TEST_F(DumpToolTest, BadUsageIsOneLineAndExitTwo)
 {
     for (const std::string& Args : {std::string(""), Golden() + " --pages 3-1", Golden() + " --pages",
                                    Golden() + " --pages x", Golden() + " --all", Golden() + " other.qor"}) {
-        const TRun R = RunDump(Args, Dir);
+        const auto R = RunDump(Args, Dir);
         EXPECT_EQ(R.Exit, 2) << Args;
         EXPECT_EQ(R.Out, "") << Args;
         EXPECT_EQ(std::count(R.Err.begin(), R.Err.end(), '\n'), 1) << Args << ": " << R.Err;
@@ -77,7 +64,7 @@ TEST_F(DumpToolTest, ABadOrMissingFileIsOneLineAndExitOne)
 {
     const std::string Text = (Dir / "notes.qor").string();
     qor::test::WriteWholeFile(Text, std::string(400, 'x'));
-    const TRun Bad = RunDump("'" + Text + "'", Dir);
+    const auto Bad = RunDump("'" + Text + "'", Dir);
     EXPECT_EQ(Bad.Exit, 1);
     EXPECT_EQ(Bad.Out, "");
     EXPECT_EQ(Bad.Err, "qor: dump: " + Text + ": ERROR: not an QOR file\n");
@@ -85,12 +72,12 @@ TEST_F(DumpToolTest, ABadOrMissingFileIsOneLineAndExitOne)
     const std::string Cut = (Dir / "cut.qor").string();
     const std::string Whole = qor::test::ReadWholeFile(qor::test::OutputDataFile("mixed-document.qor"));
     qor::test::WriteWholeFile(Cut, Whole.substr(0, 300));
-    const TRun Short = RunDump("'" + Cut + "'", Dir);
+    const auto Short = RunDump("'" + Cut + "'", Dir);
     EXPECT_EQ(Short.Exit, 1);
     EXPECT_EQ(std::count(Short.Err.begin(), Short.Err.end(), '\n'), 1) << Short.Err;
     EXPECT_NE(Short.Err.find("damaged"), std::string::npos) << Short.Err;
 
-    const TRun Missing = RunDump("'" + (Dir / "none.qor").string() + "'", Dir);
+    const auto Missing = RunDump("'" + (Dir / "none.qor").string() + "'", Dir);
     EXPECT_EQ(Missing.Exit, 1);
     EXPECT_NE(Missing.Err.find("Cannot open file"), std::string::npos) << Missing.Err;
 }

@@ -253,6 +253,14 @@ TEST_F(OutputJobTest, ThreePagesOnThePdfPrinter)
         EXPECT_NE(Text.find(Line), std::string::npos) << Line << "\n" << Text;
     if (const char* Keep = std::getenv("QOR_KEEP_PNG"))
         RunCommand("pdftoppm -png -r 120 -W 800 -H 700 '" + Pdf + "' '" + std::string(Keep) + "/sample'");
+    // The bar codes of page 3 are printed as bars a reader can decode.
+    if (std::system("command -v zbarimg >/dev/null 2>&1") == 0) {
+        const std::string Png = (Dir / "bars").string();
+        RunCommand("pdftoppm -png -r 300 -f 3 -l 3 -singlefile '" + Pdf + "' '" + Png + "'");
+        const std::string Codes = RunCommand("zbarimg --quiet '" + Png + ".png' 2>/dev/null");
+        EXPECT_NE(Codes.find("CODE-39:QOR-123"), std::string::npos) << Codes;
+        EXPECT_NE(Codes.find("I2/5:1234567890"), std::string::npos) << Codes;
+    }
 }
 
 TEST_F(OutputJobTest, AnEmptyDescriptionPrintsAsUntitled)

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -21,6 +23,26 @@ namespace qor::test {
 inline std::string OutputDataFile(const std::string& Name)
 {
     return std::string(QOR_TEST_DATA_DIR) + "/output/" + Name;
+}
+
+struct TToolRun {
+    int Exit = -1;
+    std::string Out, Err;
+};
+
+// Runs the qor program with Args (a shell fragment) and Env before it, capturing both outputs in Dir.
+inline TToolRun RunQorTool(const std::string& Args, const std::filesystem::path& Dir,
+                           const std::string& Env = "QT_QPA_PLATFORM=offscreen QOR_NO_PRINTERS=1")
+{
+    const std::string OutFile = (Dir / "stdout.txt").string(), ErrFile = (Dir / "stderr.txt").string();
+    const std::string Command = "env " + Env + " '" + std::string(QOR_BINARY_DIR) + "/tools/qor' " + Args + " >'" +
+                                OutFile + "' 2>'" + ErrFile + "'";
+    TToolRun R;
+    const int Status = std::system(Command.c_str());
+    R.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+    R.Out = ReadWholeFile(OutFile);
+    R.Err = ReadWholeFile(ErrFile);
+    return R;
 }
 
 class DescribedPrinterTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 #include "tools/qor/DumpVerb.h"
 
 #include "runtime/output/QorDump.h"
+#include "tools/qor/Args.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,30 +9,6 @@
 #include <string>
 
 namespace qor::tool {
-
-namespace {
-
-// "A-B" with 1 <= A <= B, or "A" alone.
-bool ParseRange(const std::string& Text, int& First, int& Last)
-{
-    const auto Number = [](const std::string& S, int& Out) {
-        if (S.empty() || S.size() > 9 || S.find_first_not_of("0123456789") != std::string::npos)
-            return false;
-        Out = std::stoi(S);
-        return true;
-    };
-    const size_t Dash = Text.find('-');
-    if (Dash == std::string::npos) {
-        if (!Number(Text, First))
-            return false;
-        Last = First;
-    } else if (!Number(Text.substr(0, Dash), First) || !Number(Text.substr(Dash + 1), Last)) {
-        return false;
-    }
-    return First >= 1 && Last >= First;
-}
-
-} // namespace
 
 int RunDump(int argc, char** argv)
 {

@@ -1,7 +1,9 @@
 // qor: opens, prints and renders page files, and lists the printers.
 #include "runtime/Version.h"
 #include "tools/qor/DumpVerb.h"
+#include "tools/qor/PrintVerb.h"
 #include "tools/qor/PrintersVerb.h"
+#include "tools/qor/RenderVerb.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,10 +14,14 @@ void PrintUsage(FILE* out)
 {
     std::fprintf(out,
         "usage: qor dump FILE.qor [--pages A-B]\n"
+        "       qor render FILE.qor --png DIR [--dpi N] [--zoom P] [--pages A-B]\n"
+        "       qor print FILE.qor [--printer NAME] [--pages A-B] [--copies N] [--collate] [--duplex]\n"
         "       qor printers\n"
         "       qor [--version | --help]\n"
         "\n"
         "  dump        print every block and record of a page file, one line each\n"
+        "  render      play pages into PNG files (page-N.png in DIR), by default at 96 dpi and 100 %%\n"
+        "  print       print pages on a printer (the default one unless named), progress on stderr\n"
         "  printers    list the printers with their papers, bins, resolutions, copies and duplex\n"
         "  --version   print the library version\n"
         "  --help      print this text\n");
@@ -39,6 +45,10 @@ int main(int argc, char** argv)
     }
     if (std::strcmp(argv[1], "dump") == 0)
         return qor::tool::RunDump(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "render") == 0)
+        return qor::tool::RunRender(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "print") == 0)
+        return qor::tool::RunPrint(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "printers") == 0)
         return qor::tool::RunPrinters(argc - 2, argv + 2);
     std::fprintf(stderr, "qor: unknown option '%s' (try --help)\n", argv[1]);

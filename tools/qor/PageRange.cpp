@@ -1,0 +1,25 @@
+#include "tools/qor/PageRange.h"
+
+#include "platform/rtl/Exceptions.h"
+#include "runtime/output/QorFile.h"
+
+#include <algorithm>
+
+namespace qor::tool {
+
+TPageRange LoadPageFile(TQorQorFile& F, const std::string& File, int First, int Last)
+{
+    F.LoadFromFile(File);
+    TPageRange R;
+    R.Count = F.PageCount();
+    if (R.Count == 0)
+        throw Exception("the page file holds no pages");
+    R.First = First ? First : 1;
+    R.Last = Last ? std::min(Last, R.Count) : R.Count;
+    if (R.First > R.Count)
+        throw Exception("the page file has " + std::to_string(R.Count) + " page" + (R.Count == 1 ? "" : "s") +
+                        ", there is no page " + std::to_string(R.First));
+    return R;
+}
+
+} // namespace qor::tool

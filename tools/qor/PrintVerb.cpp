@@ -1,0 +1,143 @@
+#include "tools/qor/PrintVerb.h"
+
+#include "platform/printing/Printers.h"
+#include "platform/rtl/StringList.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorSetup.h"
+#include "tools/qor/Args.h"
+#include "tools/qor/PageRange.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace qor::tool {
+
+namespace {
+
+struct TPrintOptions {
+    std::string File;
+    std::string PrinterName;
+    int First = 0;
+    int Last = 0;
+    int Copies = 0; // 0: as stored with the pages
+    bool Collate = false;
+    bool Duplex = false;
+};
+
+int Usage(const std::string& Why)
+{
+    std::fprintf(stderr,
+                 "qor: print: %s (usage: qor print FILE.qor [--printer NAME] [--pages A-B] [--copies N] [--collate] "
+                 "[--duplex])\n",
+                 Why.c_str());
+    return 2;
+}
+
+int ParseOptions(int argc, char** argv, TPrintOptions& O)
+{
+    for (int I = 0; I < argc; ++I) {
+        const std::string Arg = argv[I];
+        const std::string Value = I + 1 < argc ? argv[I + 1] : "";
+        if (Arg == "--printer") {
+            if (Value.empty())
+                return Usage("--printer wants a printer's name (qor printers lists them)");
+            O.PrinterName = Value;
+            ++I;
+        } else if (Arg == "--pages") {
+            if (!ParseRange(Value, O.First, O.Last))
+                return Usage("--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
+            ++I;
+        } else if (Arg == "--copies") {
+            if (!ParseNumber(Value, 1, 9999, O.Copies))
+                return Usage("--copies wants a number from 1 to 9999");
+            ++I;
+        } else if (Arg == "--collate") {
+            O.Collate = true;
+        } else if (Arg == "--duplex") {
+            O.Duplex = true;
+        } else if (!Arg.empty() && Arg[0] == '-') {
+            return Usage("unknown option '" + Arg + "'");
+        } else if (O.File.empty()) {
+            O.File = Arg;
+        } else {
+            return Usage("one page file only, got '" + Arg + "' as well");
+        }
+    }
+    return O.File.empty() ? Usage("which page file?") : 0;
+}
+
+void SelectPrinter(const std::string& Name)
+{
+    TPrinter* P = Printer();
+    if (Name.empty()) {
+        if (P->Printers()->Count() == 0)
+            throw EPrinter("there is no printer");
+        P->SetPrinterIndex(-1);
+        return;
+    }
+    const Integer Index = P->Printers()->IndexOf(Name);
+    if (Index < 0)
+        throw EPrinter("there is no printer named \"" + Name + "\" (qor printers lists them)");
+    P->SetPrinterIndex(Index);
+}
+
+} // namespace
+
+int RunPrint(int argc, char** argv)
+{
+    TPrintOptions O;
+    if (const int Code = ParseOptions(argc, argv, O))
+        return Code;
+    try {
+        TQorQorFile F;
+        const auto [First, Last, Count] = LoadPageFile(F, O.File, O.First, O.Last);
+        SelectPrinter(O.PrinterName);
+
+        TQorPrinter Printer;
+        if (O.Copies || O.Collate || O.Duplex) {
+            // What the command line asks for replaces the stored copies, collation and sides: the
+            // first page's setup goes to the printer with them, and every page prints that way.
+            TQorPrinterSetup Setup;
+            F.GetPagePrinterInfo(&Setup, First);
+            if (O.Copies)
+                Setup.SetCopies(O.Copies);
+            Setup.SetCollatedCopies(O.Collate);
+            if (O.Duplex)
+                Setup.SetDuplex(2);
+            Setup.SetData();
+            Printer.SetIgnorePrinterSettings(true);
+        }
+        // The files the jobs wrote (a run may be several jobs), as each job ends.
+        TPrinter& Device = *::qor::Printer();
+        Device.SetNextOutputFile(String());
+        const String Before = Device.LastOutputFile();
+        std::vector<String> Outputs;
+        const auto NoteOutput = [&] {
+            const String& Out = Device.LastOutputFile();
+            if (!Out.empty() && Out != Before && std::find(Outputs.begin(), Outputs.end(), Out) == Outputs.end())
+                Outputs.push_back(Out);
+        };
+        Printer.OnStatus = [&](TObject*) {
+            NoteOutput();
+            if (Device.Printing())
+                std::fprintf(stderr, "qor: print: page %d of %d\n", int(Printer.PageNumber()), Last);
+        };
+        Printer.LoadPages(&F, First, Last);
+        NoteOutput();
+        if (!Printer.ExceptionText().empty())
+            throw EPrinter(Printer.ExceptionText());
+        std::printf("Printed pages %d-%d of %s on %s\n", First, Last, O.File.c_str(),
+                    Device.Printers()->Get(Device.PrinterIndex()).c_str());
+        for (const String& File : Outputs)
+            std::printf("Written: %s\n", File.c_str());
+        return 0;
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "qor: print: %s: %s\n", O.File.c_str(), E.what());
+        return 1;
+    }
+}
+
+} // namespace qor::tool
