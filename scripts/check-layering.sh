@@ -5,6 +5,7 @@
 #   a folder's internal/ headers serve that folder and its tests only (and the seams listed below);
 #   public headers never include internal/ ones
 #   Qt headers only in platform/**/*.cpp
+#   includes are written from the source root ("platform/rtl/Types.h"), never with ../
 # Prints each offending include as file:line: reason and exits 1; exits 0 when all is well.
 #
 # Usage: scripts/check-layering.sh [ROOT]   (ROOT defaults to the source tree this script is in)
@@ -67,6 +68,12 @@ check_include() {
         return
     fi
     [[ $quoted == 1 ]] || return
+
+    # Paths climbing out of the folder would hide the layer they reach.
+    if [[ $target == ../* || $target == */../* ]]; then
+        report "$file" "$line" "includes $target; include by the path from the source root"
+        return
+    fi
 
     # internal/ headers.
     if [[ $target =~ ^(platform/[a-z]+)/internal/ ]]; then

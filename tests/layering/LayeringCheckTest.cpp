@@ -101,9 +101,11 @@ TEST_F(LayeringCheck, IncludesUpTheLayersAreReportedWithTheirLine)
     Write("runtime/output/QorOut.cpp", "\"runtime/engine/KivReport.h\"");
     Write("runtime/engine/KivReport.h", "\"designer/Kivrepds.h\"");
     Write("platform/rtl/Object.cpp", "\"runtime/output/QorTypes.h\"");
+    Write("runtime/output/QorView.cpp", "\"../engine/KivReport.h\"");
     ExpectReported("runtime/output/QorOut.cpp:3:", "runtime/output includes runtime/engine");
     ExpectReported("runtime/engine/KivReport.h:3:", "runtime/engine includes designer");
     ExpectReported("platform/rtl/Object.cpp:3:", "platform includes runtime/output");
+    ExpectReported("runtime/output/QorView.cpp:3:", "include by the path from the source root");
 }
 
 TEST_F(LayeringCheck, PlatformFoldersKeepTheirOrder)
