@@ -28,27 +28,20 @@ TField* TFieldDef::CreateField(TComponent* Owner) const { return MakeField(Owner
 
 TField* TFieldDef::MakeField(TComponent* Owner, bool Attach) const
 {
-    TField* F = CreateFieldOfType(FDataType, Owner);
-    try {
-        F->SetFieldName(FName);
-        if (FSize > 0)
-            F->SetSize(FSize);
-        F->SetRequired(FRequired);
-        if (FPrecision > 0) {
-            if (auto* Fl = dynamic_cast<TFloatField*>(F))
-                Fl->SetPrecision(FPrecision);
-            else if (auto* B = dynamic_cast<TBCDField*>(F))
-                B->SetPrecision(FPrecision);
-            else if (auto* M = dynamic_cast<TFMTBCDField*>(F))
-                M->SetPrecision(FPrecision);
-        }
-        if (FOwner && FOwner->DataSet() && Attach)
-            F->SetDataSet(FOwner->DataSet());
-    } catch (...) {
-        delete F;
-        throw;
+    std::unique_ptr<TField> F(CreateFieldOfType(FDataType, Owner)); // freed (and so leaves Owner) on failure
+    F->SetFieldName(FName);
+    if (FSize > 0)
+        F->SetSize(FSize);
+    F->SetRequired(FRequired);
+    if (FPrecision > 0) {
+        if (auto* Fl = dynamic_cast<TFloatField*>(F.get()))
+            Fl->SetPrecision(FPrecision);
+        else if (auto* D = dynamic_cast<TDecimalField*>(F.get()))
+            D->SetPrecision(FPrecision);
     }
-    return F;
+    if (FOwner && FOwner->DataSet() && Attach)
+        F->SetDataSet(FOwner->DataSet());
+    return F.release();
 }
 
 TFieldDef* TFieldDefs::Items(Integer Index) const
@@ -502,8 +495,6 @@ void TDataSet::SetRecNo(Integer Value)
 }
 
 // ---- editing -------------------------------------------------------------------------------------
-
-TRecordStore* TDataSet::EditBuffer() { return &FEditBuffer; }
 
 void TDataSet::SetState(TDataSetState Value)
 {

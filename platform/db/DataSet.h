@@ -14,6 +14,7 @@
 namespace qor {
 
 class TDataSet;
+class TDataSetInternals;
 class TDataSource;
 class TStrings;
 
@@ -185,21 +186,6 @@ public:
 
     void Loaded() override;
 
-    // ---- for fields and data sources --------------------------------------------------------------
-    // The record fields read: the edit buffer while editing, else the current row (null pointer
-    // when there is no current record).
-    const TRecordStore* ActiveStore() const { return FActiveStore; }
-    Int64 ActiveRow() const { return FActiveRow; }
-    TRecordStore* EditBuffer();
-    // Tells the data sources (unless controls are disabled).
-    void DataEvent(TDataEvent Event, TField* Field = nullptr, Integer Info = 0);
-    void AddDataSource(TDataSource* Source);
-    void RemoveDataSource(TDataSource* Source);
-    void AddField(TField* Field);
-    void RemoveField(TField* Field);
-    void CheckActive() const;
-    void CheckInactive() const;
-
 protected:
     // Fill FieldDefs (when the kind reads them from its source) and the store with every row.
     virtual void InternalOpen() = 0;
@@ -217,12 +203,27 @@ protected:
     // Sets up the store's columns from FieldDefs.
     void PrepareStore();
     [[noreturn]] void Error(const String& Message) const { DatabaseError(Message, this); }
+    // Raise EDatabaseError unless the data set is open / closed.
+    void CheckActive() const;
+    void CheckInactive() const;
 
     // Assigned while loading from a form file; opening waits for Loaded.
     bool FStreamedActive = false;
 
 private:
     friend class TFieldDefs;
+    friend class TDataSetInternals; // the fields' and data sources' way in (internal/DataSetInternals.h)
+    // The record fields read: the edit buffer while editing, else the current row (null pointer
+    // when there is no current record).
+    const TRecordStore* ActiveStore() const { return FActiveStore; }
+    Int64 ActiveRow() const { return FActiveRow; }
+    TRecordStore* EditBuffer() { return &FEditBuffer; }
+    // Tells the data sources (unless controls are disabled).
+    void DataEvent(TDataEvent Event, TField* Field = nullptr, Integer Info = 0);
+    void AddDataSource(TDataSource* Source);
+    void RemoveDataSource(TDataSource* Source);
+    void AddField(TField* Field);
+    void RemoveField(TField* Field);
     void CreateFields();
     void BindFields();
     void DestroyDefaultFields();

@@ -1,5 +1,7 @@
 #include "platform/db/DataSource.h"
 
+#include "platform/db/internal/DataSetInternals.h"
+
 #include <algorithm>
 
 namespace qor {
@@ -13,7 +15,7 @@ TDataSource::~TDataSource()
     for (TDataLink* L : std::vector<TDataLink*>(FDataLinks))
         L->SetDataSource(nullptr);
     if (FDataSet) {
-        FDataSet->RemoveDataSource(this);
+        TDataSetInternals::RemoveDataSource(*FDataSet, this);
         FDataSet->RemoveFreeNotification(this);
         FDataSet = nullptr;
     }
@@ -24,12 +26,12 @@ void TDataSource::SetDataSet(TDataSet* Value)
     if (Value == FDataSet)
         return;
     if (FDataSet) {
-        FDataSet->RemoveDataSource(this);
+        TDataSetInternals::RemoveDataSource(*FDataSet, this);
         FDataSet->RemoveFreeNotification(this);
     }
     FDataSet = Value;
     if (FDataSet) {
-        FDataSet->AddDataSource(this);
+        TDataSetInternals::AddDataSource(*FDataSet, this);
         FDataSet->FreeNotification(this);
     }
     UpdateState();

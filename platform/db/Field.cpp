@@ -2,6 +2,7 @@
 
 #include "platform/db/DataSet.h"
 #include "platform/db/ValueText.h"
+#include "platform/db/internal/DataSetInternals.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/SysUtils.h"
@@ -15,6 +16,16 @@ namespace qor {
 namespace {
 
 const String GEmpty;
+
+// Where a field bound to Column of D reads: the data set's active record and its row; null when the
+// field is unbound or there is no current record.
+const TRecordStore* ReadStore(const TDataSet* D, Integer Column, Int64& Row)
+{
+    if (!D || Column < 0)
+        return nullptr;
+    Row = TDataSetInternals::ActiveRow(*D);
+    return TDataSetInternals::ActiveStore(*D);
+}
 
 void IntRangeOf(TFieldType Type, Int64& Min, Int64& Max)
 {
@@ -99,7 +110,7 @@ TField::TField(TComponent* AOwner, TFieldType Type) : TComponent(AOwner), FDataT
 TField::~TField()
 {
     if (TDataSet* D = FDataSet) {
-        D->RemoveField(this);
+        TDataSetInternals::RemoveField(*D, this);
         // Taking a field away closes its data set, so that the links following the field let go
         // of it before it is gone.
         if (D->Active()) {
@@ -116,19 +127,19 @@ void TField::SetDataSet(TDataSet* Value)
     if (Value == FDataSet)
         return;
     if (FDataSet)
-        FDataSet->CheckInactive();
+        TDataSetInternals::CheckInactive(*FDataSet);
     if (Value)
-        Value->CheckInactive();
+        TDataSetInternals::CheckInactive(*Value);
     if (FDataSet)
-        FDataSet->RemoveField(this);
+        TDataSetInternals::RemoveField(*FDataSet, this);
     if (Value)
-        Value->AddField(this);
+        TDataSetInternals::AddField(*Value, this);
 }
 
 void TField::SetFieldName(const String& Value)
 {
     if (FDataSet)
-        FDataSet->CheckInactive();
+        TDataSetInternals::CheckInactive(*FDataSet);
     FFieldName = Value;
 }
 
@@ -152,7 +163,7 @@ void TField::SetIndex(Integer Value)
     L.erase(L.begin() + Cur);
     L.insert(L.begin() + Value, this);
     if (FDataSet->Active())
-        FDataSet->DataEvent(deLayoutChange);
+        TDataSetInternals::DataEvent(*FDataSet, deLayoutChange);
 }
 
 void TField::SetDisplayLabel(const String& Value)
@@ -176,14 +187,14 @@ void TField::SetAlignment(TAlignment Value)
 void TField::SetSize(Integer Value)
 {
     if (FDataSet)
-        FDataSet->CheckInactive();
+        TDataSetInternals::CheckInactive(*FDataSet);
     FSize = Value;
 }
 
 void TField::Changed()
 {
     if (FDataSet && FDataSet->Active())
-        FDataSet->DataEvent(deLayoutChange);
+        TDataSetInternals::DataEvent(*FDataSet, deLayoutChange);
 }
 
 bool TField::IsNull() const { return RawIsNull(); }
@@ -250,28 +261,30 @@ void TField::FieldError(const String& Message) const { DatabaseError(Message, FD
 
 bool TField::RawIsNull() const
 {
-    if (FColumn < 0 || !FDataSet)
-        return true;
-    const TRecordStore* S = FDataSet->ActiveStore();
-    return !S || S->IsNull(FDataSet->ActiveRow(), FColumn);
+    Int64 Row = 0;
+    const TRecordStore* S = ReadStore(FDataSet, FColumn, Row);
+    return !S || S->IsNull(Row, FColumn);
 }
 
 Int64 TField::RawInt() const
 {
-    const TRecordStore* S = FDataSet && FColumn >= 0 ? FDataSet->ActiveStore() : nullptr;
-    return S ? S->Int(FDataSet->ActiveRow(), FColumn) : 0;
+    Int64 Row = 0;
+    const TRecordStore* S = ReadStore(FDataSet, FColumn, Row);
+    return S ? S->Int(Row, FColumn) : 0;
 }
 
 Double TField::RawFloat() const
 {
-    const TRecordStore* S = FDataSet && FColumn >= 0 ? FDataSet->ActiveStore() : nullptr;
-    return S ? S->Float(FDataSet->ActiveRow(), FColumn) : 0.0;
+    Int64 Row = 0;
+    const TRecordStore* S = ReadStore(FDataSet, FColumn, Row);
+    return S ? S->Float(Row, FColumn) : 0.0;
 }
 
 const String& TField::RawText() const
 {
-    const TRecordStore* S = FDataSet && FColumn >= 0 ? FDataSet->ActiveStore() : nullptr;
-    return S ? S->Text(FDataSet->ActiveRow(), FColumn) : GEmpty;
+    Int64 Row = 0;
+    const TRecordStore* S = ReadStore(FDataSet, FColumn, Row);
+    return S ? S->Text(Row, FColumn) : GEmpty;
 }
 
 TRecordStore* TField::WriteBuffer(Int64& Row)
@@ -285,35 +298,35 @@ TRecordStore* TField::WriteBuffer(Int64& Row)
     if (FColumn < 0)
         FieldError("Field '" + FFieldName + "' is not bound to a column");
     Row = 0;
-    return FDataSet->EditBuffer();
+    return TDataSetInternals::EditBuffer(*FDataSet);
 }
 
 void TField::RawSetNull()
 {
     Int64 Row;
     WriteBuffer(Row)->SetNull(Row, FColumn);
-    FDataSet->DataEvent(deFieldChange, this);
+    TDataSetInternals::DataEvent(*FDataSet, deFieldChange, this);
 }
 
 void TField::RawSetInt(Int64 Value)
 {
     Int64 Row;
     WriteBuffer(Row)->SetInt(Row, FColumn, Value);
-    FDataSet->DataEvent(deFieldChange, this);
+    TDataSetInternals::DataEvent(*FDataSet, deFieldChange, this);
 }
 
 void TField::RawSetFloat(Double Value)
 {
     Int64 Row;
     WriteBuffer(Row)->SetFloat(Row, FColumn, Value);
-    FDataSet->DataEvent(deFieldChange, this);
+    TDataSetInternals::DataEvent(*FDataSet, deFieldChange, this);
 }
 
 void TField::RawSetText(String Value)
 {
     Int64 Row;
     WriteBuffer(Row)->SetText(Row, FColumn, std::move(Value));
-    FDataSet->DataEvent(deFieldChange, this);
+    TDataSetInternals::DataEvent(*FDataSet, deFieldChange, this);
 }
 
 // ---- TStringField -------------------------------------------------------------------------------
@@ -561,15 +574,41 @@ TCurrencyField::TCurrencyField(TComponent* AOwner) : TFloatField(AOwner, ftCurre
 
 // ---- BCD ----------------------------------------------------------------------------------------
 
-TBCDField::TBCDField(TComponent* AOwner) : TNumericField(AOwner, ftBCD) { FSize = 4; }
+TDecimalField::TDecimalField(TComponent* AOwner, TFieldType Type, Integer Size) : TNumericField(AOwner, Type)
+{
+    FSize = Size;
+}
 
-void TBCDField::SetCurrency(bool Value)
+void TDecimalField::SetCurrency(bool Value)
 {
     FCurrency = Value;
     Changed();
 }
 
-String TBCDField::GetAsString() const { return RawIsNull() ? String() : CurrToStr(qor::Currency::FromRaw(RawInt())); }
+String TDecimalField::GetText(bool Display) const
+{
+    if (RawIsNull())
+        return {};
+    const String& Fmt = Display ? FDisplayFormat : FEditFormat;
+    if (!Fmt.empty())
+        return FormattedText(Fmt);
+    if (FCurrency && Display)
+        return MoneyText();
+    return GetAsString();
+}
+
+void TDecimalField::SetAsStringValue(const String& Value)
+{
+    const String S = Trim(Value);
+    if (S.empty())
+        RawSetNull();
+    else
+        SetDecimalText(S);
+}
+
+TBCDField::TBCDField(TComponent* AOwner) : TDecimalField(AOwner, ftBCD, 4) {}
+
+String TBCDField::GetAsString() const { return RawIsNull() ? String() : CurrToStr(GetAsCurrency()); }
 
 Int64 TBCDField::GetAsLargeInt() const
 {
@@ -583,7 +622,7 @@ Int64 TBCDField::GetAsLargeInt() const
     return Q;
 }
 
-Double TBCDField::GetAsFloat() const { return qor::Currency::FromRaw(RawInt()).ToDouble(); }
+Double TBCDField::GetAsFloat() const { return GetAsCurrency().ToDouble(); }
 qor::Currency TBCDField::GetAsCurrency() const { return qor::Currency::FromRaw(RawInt()); }
 
 TFieldValue TBCDField::GetAsVariant() const
@@ -591,39 +630,19 @@ TFieldValue TBCDField::GetAsVariant() const
     return RawIsNull() ? TFieldValue() : TFieldValue::FromCurrency(RawInt());
 }
 
-String TBCDField::GetText(bool Display) const
+String TBCDField::FormattedText(const String& Fmt) const { return FormatCurr(Fmt, GetAsCurrency()); }
+
+String TBCDField::MoneyText() const
 {
-    if (RawIsNull())
-        return {};
-    const qor::Currency C = qor::Currency::FromRaw(RawInt());
-    const String& Fmt = Display ? FDisplayFormat : FEditFormat;
-    if (!Fmt.empty())
-        return FormatCurr(Fmt, C);
-    if (FCurrency && Display)
-        return CurrToStrF(C, ffCurrency, FormatSettings().CurrencyDecimals);
-    return CurrToStr(C);
+    return CurrToStrF(GetAsCurrency(), ffCurrency, FormatSettings().CurrencyDecimals);
 }
 
-void TBCDField::SetAsStringValue(const String& Value)
-{
-    const String S = Trim(Value);
-    if (S.empty())
-        RawSetNull();
-    else
-        SetAsCurrencyValue(StrToCurr(S));
-}
-
+void TBCDField::SetDecimalText(const String& Text) { SetAsCurrencyValue(StrToCurr(Text)); }
 void TBCDField::SetAsLargeIntValue(Int64 Value) { SetAsCurrencyValue(qor::Currency::FromInt64(Value)); }
 void TBCDField::SetAsFloatValue(Double Value) { SetAsCurrencyValue(qor::Currency(Value)); }
 void TBCDField::SetAsCurrencyValue(qor::Currency Value) { RawSetInt(Value.Raw()); }
 
-TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TNumericField(AOwner, ftFMTBcd) { FSize = 8; }
-
-void TFMTBCDField::SetCurrency(bool Value)
-{
-    FCurrency = Value;
-    Changed();
-}
+TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TDecimalField(AOwner, ftFMTBcd, 8) {}
 
 String TFMTBCDField::GetAsString() const { return RawIsNull() ? String() : WithUserSeparator(RawText()); }
 
@@ -650,30 +669,20 @@ TFieldValue TFMTBCDField::GetAsVariant() const
     return RawIsNull() ? TFieldValue() : TFieldValue(GetAsFloat());
 }
 
-String TFMTBCDField::GetText(bool Display) const
+String TFMTBCDField::FormattedText(const String& Fmt) const { return FormatFloat(Fmt, GetAsFloat()); }
+
+String TFMTBCDField::MoneyText() const
 {
-    if (RawIsNull())
-        return {};
-    const String& Fmt = Display ? FDisplayFormat : FEditFormat;
-    if (!Fmt.empty())
-        return FormatFloat(Fmt, GetAsFloat());
-    if (FCurrency && Display)
-        return FloatToStrF(GetAsFloat(), ffCurrency, 18, FormatSettings().CurrencyDecimals);
-    return GetAsString();
+    return FloatToStrF(GetAsFloat(), ffCurrency, 18, FormatSettings().CurrencyDecimals);
 }
 
-void TFMTBCDField::SetAsStringValue(const String& Value)
+void TFMTBCDField::SetDecimalText(const String& Text)
 {
-    const String S = Trim(Value);
-    if (S.empty()) {
-        RawSetNull();
-        return;
-    }
     String D;
-    if (NormaliseDecimal(WithPoint(S), D))
+    if (NormaliseDecimal(WithPoint(Text), D))
         RawSetText(std::move(D));
     else
-        SetAsFloatValue(StrToFloat(S));
+        SetAsFloatValue(StrToFloat(Text));
 }
 
 void TFMTBCDField::SetAsLargeIntValue(Int64 Value) { RawSetText(IntToStr(Value)); }
@@ -1062,17 +1071,14 @@ QOR_PUBLISH(TFloatField)
 QOR_PUBLISH(TSingleField) {}
 QOR_PUBLISH(TCurrencyField) {}
 
-QOR_PUBLISH(TBCDField)
+QOR_PUBLISH(TDecimalField)
 {
-    b.Property("Currency", &TBCDField::Currency, &TBCDField::SetCurrency).Default(false);
-    b.Property("Precision", &TBCDField::Precision, &TBCDField::SetPrecision).Default(18);
+    b.Property("Currency", &TDecimalField::Currency, &TDecimalField::SetCurrency).Default(false);
+    b.Property("Precision", &TDecimalField::Precision, &TDecimalField::SetPrecision).Default(18);
 }
 
-QOR_PUBLISH(TFMTBCDField)
-{
-    b.Property("Currency", &TFMTBCDField::Currency, &TFMTBCDField::SetCurrency).Default(false);
-    b.Property("Precision", &TFMTBCDField::Precision, &TFMTBCDField::SetPrecision).Default(18);
-}
+QOR_PUBLISH(TBCDField) {}
+QOR_PUBLISH(TFMTBCDField) {}
 
 QOR_PUBLISH(TBooleanField)
 {

@@ -302,41 +302,37 @@ public:
     explicit TCurrencyField(TComponent* AOwner);
 };
 
-// Exact decimals with four places, kept as Currency. Size is the number of decimals.
-class TBCDField : public TNumericField {
-    QOR_CLASS(TBCDField, TNumericField)
+// Exact decimals: what the BCD kinds share. Currency shows the display text as money; Precision is
+// the number of digits the column holds. Size is the number of decimals.
+class TDecimalField : public TNumericField {
+    QOR_CLASS(TDecimalField, TNumericField)
 public:
-    explicit TBCDField(TComponent* AOwner);
     bool Currency() const { return FCurrency; }
     void SetCurrency(bool Value);
     Integer Precision() const { return FPrecision; }
     void SetPrecision(Integer Value) { FPrecision = Value; Changed(); }
 
 protected:
-    String GetAsString() const override;
-    Int64 GetAsLargeInt() const override;
-    Double GetAsFloat() const override;
-    qor::Currency GetAsCurrency() const override;
-    TFieldValue GetAsVariant() const override;
+    TDecimalField(TComponent* AOwner, TFieldType Type, Integer Size);
+    // Empty for null; else the display or edit format when set, money when displayed as currency,
+    // else the value's text.
     String GetText(bool Display) const override;
+    // Blank text clears the field; other text is trimmed and read as a decimal.
     void SetAsStringValue(const String& Value) override;
-    void SetAsLargeIntValue(Int64 Value) override;
-    void SetAsFloatValue(Double Value) override;
-    void SetAsCurrencyValue(qor::Currency Value) override;
+    // The value through a format string, and as money.
+    virtual String FormattedText(const String& Fmt) const = 0;
+    virtual String MoneyText() const = 0;
+    virtual void SetDecimalText(const String& Text) = 0;
 
     bool FCurrency = false;
     Integer FPrecision = 18;
 };
 
-// Exact decimals of any length, kept as their decimal text. Size is the number of decimals.
-class TFMTBCDField : public TNumericField {
-    QOR_CLASS(TFMTBCDField, TNumericField)
+// Exact decimals with four places, kept as Currency.
+class TBCDField : public TDecimalField {
+    QOR_CLASS(TBCDField, TDecimalField)
 public:
-    explicit TFMTBCDField(TComponent* AOwner);
-    bool Currency() const { return FCurrency; }
-    void SetCurrency(bool Value);
-    Integer Precision() const { return FPrecision; }
-    void SetPrecision(Integer Value) { FPrecision = Value; Changed(); }
+    explicit TBCDField(TComponent* AOwner);
 
 protected:
     String GetAsString() const override;
@@ -344,14 +340,32 @@ protected:
     Double GetAsFloat() const override;
     qor::Currency GetAsCurrency() const override;
     TFieldValue GetAsVariant() const override;
-    String GetText(bool Display) const override;
-    void SetAsStringValue(const String& Value) override;
+    String FormattedText(const String& Fmt) const override;
+    String MoneyText() const override;
+    void SetDecimalText(const String& Text) override;
     void SetAsLargeIntValue(Int64 Value) override;
     void SetAsFloatValue(Double Value) override;
     void SetAsCurrencyValue(qor::Currency Value) override;
+};
 
-    bool FCurrency = false;
-    Integer FPrecision = 18;
+// Exact decimals of any length, kept as their decimal text.
+class TFMTBCDField : public TDecimalField {
+    QOR_CLASS(TFMTBCDField, TDecimalField)
+public:
+    explicit TFMTBCDField(TComponent* AOwner);
+
+protected:
+    String GetAsString() const override;
+    Int64 GetAsLargeInt() const override;
+    Double GetAsFloat() const override;
+    qor::Currency GetAsCurrency() const override;
+    TFieldValue GetAsVariant() const override;
+    String FormattedText(const String& Fmt) const override;
+    String MoneyText() const override;
+    void SetDecimalText(const String& Text) override;
+    void SetAsLargeIntValue(Int64 Value) override;
+    void SetAsFloatValue(Double Value) override;
+    void SetAsCurrencyValue(qor::Currency Value) override;
 };
 
 // ---- Booleans ---------------------------------------------------------------------------------

@@ -253,142 +253,182 @@ private:
         Error("Invalid value" + shown + " for property " + Prop->Name);
     }
 
+    // Sets a published property from its form-file value, one step per kind of property.
     void SetValue(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
     {
         switch (Prop->Kind) {
         case TPropKind::Integer:
-        case TPropKind::Int64: {
-            Int64 value = 0;
-            if (V.Kind == TValueType::vaInteger) {
-                value = V.Int;
-            } else if (V.Kind == TValueType::vaIdent && Prop->Idents) {
-                auto it = std::find_if(Prop->Idents->begin(), Prop->Idents->end(),
-                                       [&](const TIntIdent& id) { return SameText(id.Name, V.Text); });
-                if (it == Prop->Idents->end())
-                    BadValue(Prop, V);
-                value = it->Value;
-            } else {
-                BadValue(Prop, V);
-            }
-            if (Prop->Kind == TPropKind::Integer && (value < INT32_MIN || value > INT32_MAX))
-                BadValue(Prop, V);
-            Prop->SetValue(Obj, value);
-            break;
-        }
+        case TPropKind::Int64:
+            return SetInteger(Obj, Prop, V);
         case TPropKind::Float:
-            if (V.Kind == TValueType::vaFloat)
-                Prop->SetValue(Obj, V.Float);
-            else if (V.Kind == TValueType::vaInteger)
-                Prop->SetValue(Obj, static_cast<Double>(V.Int));
-            else
-                BadValue(Prop, V);
-            break;
+            return SetFloat(Obj, Prop, V);
         case TPropKind::Currency:
-            if (V.Kind != TValueType::vaFloat && V.Kind != TValueType::vaInteger)
-                BadValue(Prop, V);
-            Prop->SetValue(Obj, ParseCurrencyRaw(V.Text.empty() ? std::to_string(V.Int) : V.Text));
-            break;
+            return SetCurrency(Obj, Prop, V);
         case TPropKind::String:
             if (V.Kind != TValueType::vaString)
                 BadValue(Prop, V);
-            Prop->SetValue(Obj, V.Text);
-            break;
+            return Prop->SetValue(Obj, V.Text);
         case TPropKind::Boolean:
-        case TPropKind::Enumeration: {
-            Integer o = V.Kind == TValueType::vaIdent ? Prop->EnumType->Ordinal(V.Text) : -1;
-            if (o < 0)
-                BadValue(Prop, V);
-            Prop->SetValue(Obj, static_cast<Int64>(o));
-            break;
-        }
-        case TPropKind::Set: {
-            if (V.Kind != TValueType::vaSet)
-                BadValue(Prop, V);
-            UInt64 bits = 0;
-            for (const auto& n : V.Names) {
-                Integer o = Prop->EnumType->Ordinal(n);
-                if (o < 0 || o >= 64) {
-                    FLine = V.Line;
-                    Error("Invalid value '" + n + "' in set property " + Prop->Name);
-                }
-                bits |= UInt64(1) << o;
-            }
-            Prop->SetValue(Obj, static_cast<Int64>(bits));
-            break;
-        }
-        case TPropKind::Char: {
-            WideString w = V.Kind == TValueType::vaString ? Utf8ToUtf16(V.Text) : WideString();
-            if (w.size() != 1)
-                BadValue(Prop, V);
-            Prop->SetValue(Obj, static_cast<Int64>(w[0]));
-            break;
-        }
+        case TPropKind::Enumeration:
+            return SetEnumeration(Obj, Prop, V);
+        case TPropKind::Set:
+            return SetSet(Obj, Prop, V);
+        case TPropKind::Char:
+            return SetChar(Obj, Prop, V);
         case TPropKind::Component:
-            if (V.Kind != TValueType::vaIdent)
+            return SetReference(Obj, Prop, V);
+        case TPropKind::Method:
+            return BindHandler(Obj, Prop, V);
+        case TPropKind::Strings:
+            return ReadStrings(Obj, Prop, V);
+        case TPropKind::SubObject:
+            return ReadCollection(Obj, Prop, V);
+        }
+    }
+
+    // A number, or an identifier of the property's (colours: clWhite); Integer properties hold 32 bits.
+    void SetInteger(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        Int64 value = 0;
+        if (V.Kind == TValueType::vaInteger) {
+            value = V.Int;
+        } else if (V.Kind == TValueType::vaIdent && Prop->Idents) {
+            auto it = std::find_if(Prop->Idents->begin(), Prop->Idents->end(),
+                                   [&](const TIntIdent& id) { return SameText(id.Name, V.Text); });
+            if (it == Prop->Idents->end())
                 BadValue(Prop, V);
-            if (SameText(V.Text, "nil"))
-                Prop->SetValue(Obj, static_cast<TObject*>(nullptr));
-            else
-                FFixups.push_back({Obj, Prop, V.Text, V.Line, FFilling});
-            break;
-        case TPropKind::Method: {
-            if (V.Kind != TValueType::vaIdent)
-                BadValue(Prop, V);
-            const TMethodInfo* m = FRoot->ClassType()->FindMethod(V.Text);
-            if (!m) {
+            value = it->Value;
+        } else {
+            BadValue(Prop, V);
+        }
+        if (Prop->Kind == TPropKind::Integer && (value < INT32_MIN || value > INT32_MAX))
+            BadValue(Prop, V);
+        Prop->SetValue(Obj, value);
+    }
+
+    void SetFloat(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        if (V.Kind == TValueType::vaFloat)
+            Prop->SetValue(Obj, V.Float);
+        else if (V.Kind == TValueType::vaInteger)
+            Prop->SetValue(Obj, static_cast<Double>(V.Int));
+        else
+            BadValue(Prop, V);
+    }
+
+    // Currency is read from the number's text, so no binary fraction comes in between.
+    void SetCurrency(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        if (V.Kind != TValueType::vaFloat && V.Kind != TValueType::vaInteger)
+            BadValue(Prop, V);
+        Prop->SetValue(Obj, ParseCurrencyRaw(V.Text.empty() ? std::to_string(V.Int) : V.Text));
+    }
+
+    void SetEnumeration(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        Integer o = V.Kind == TValueType::vaIdent ? Prop->EnumType->Ordinal(V.Text) : -1;
+        if (o < 0)
+            BadValue(Prop, V);
+        Prop->SetValue(Obj, static_cast<Int64>(o));
+    }
+
+    void SetSet(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        if (V.Kind != TValueType::vaSet)
+            BadValue(Prop, V);
+        UInt64 bits = 0;
+        for (const auto& n : V.Names) {
+            Integer o = Prop->EnumType->Ordinal(n);
+            if (o < 0 || o >= 64) {
                 FLine = V.Line;
-                Error("Event handler " + V.Text + " not found in " + FRoot->ClassName());
+                Error("Invalid value '" + n + "' in set property " + Prop->Name);
             }
-            Prop->SetHandler(Obj, m, FRoot);
-            break;
+            bits |= UInt64(1) << o;
         }
-        case TPropKind::Strings: {
-            if (V.Kind != TValueType::vaList)
-                BadValue(Prop, V);
-            auto value = Prop->GetValue(Obj);
-            TStrings* list = std::get_if<TStrings*>(&value) ? std::get<TStrings*>(value) : nullptr;
-            if (!list)
-                BadValue(Prop, V);
-            list->BeginUpdate();
-            list->Clear();
-            for (const auto& item : V.Items) {
-                if (item.Kind != TValueType::vaString) {
-                    list->EndUpdate();
-                    FLine = item.Line;
-                    Error("String expected in " + Prop->Name);
-                }
-                list->Add(item.Text);
-            }
-            list->EndUpdate();
-            break;
+        Prop->SetValue(Obj, static_cast<Int64>(bits));
+    }
+
+    // A string of exactly one UTF-16 unit.
+    void SetChar(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        WideString w = V.Kind == TValueType::vaString ? Utf8ToUtf16(V.Text) : WideString();
+        if (w.size() != 1)
+            BadValue(Prop, V);
+        Prop->SetValue(Obj, static_cast<Int64>(w[0]));
+    }
+
+    // nil at once; a name once the whole root is read (ResolveFixups).
+    void SetReference(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        if (V.Kind != TValueType::vaIdent)
+            BadValue(Prop, V);
+        if (SameText(V.Text, "nil"))
+            Prop->SetValue(Obj, static_cast<TObject*>(nullptr));
+        else
+            FFixups.push_back({Obj, Prop, V.Text, V.Line, FFilling});
+    }
+
+    // An event: the root's published method of that name.
+    void BindHandler(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        if (V.Kind != TValueType::vaIdent)
+            BadValue(Prop, V);
+        const TMethodInfo* m = FRoot->ClassType()->FindMethod(V.Text);
+        if (!m) {
+            FLine = V.Line;
+            Error("Event handler " + V.Text + " not found in " + FRoot->ClassName());
         }
-        case TPropKind::SubObject: {
-            auto* coll = dynamic_cast<TCollection*>(detail::ValueAsObject(Prop->GetValue(Obj)));
-            if (!coll || V.Kind != TValueType::vaCollection)
-                BadValue(Prop, V);
-            // Clearing frees the items of an earlier value: forget the references read into them.
-            std::erase_if(FFixups, [coll](const TFixup& f) {
-                return std::find(f.Within.begin(), f.Within.end(), coll) != f.Within.end();
-            });
-            coll->BeginUpdate();
-            FFilling.push_back(coll);
-            try {
-                coll->Clear();
-                for (const auto& props : V.CollectionItems) {
-                    TCollectionItem* item = coll->Add();
-                    for (const auto& p : props)
-                        ApplyProperty(item, p);
-                }
-            } catch (...) {
-                FFilling.pop_back();
-                coll->EndUpdate();
-                throw;
+        Prop->SetHandler(Obj, m, FRoot);
+    }
+
+    // A string list is filled in place from a list of strings.
+    void ReadStrings(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        if (V.Kind != TValueType::vaList)
+            BadValue(Prop, V);
+        auto value = Prop->GetValue(Obj);
+        TStrings* list = std::get_if<TStrings*>(&value) ? std::get<TStrings*>(value) : nullptr;
+        if (!list)
+            BadValue(Prop, V);
+        list->BeginUpdate();
+        list->Clear();
+        for (const auto& item : V.Items) {
+            if (item.Kind != TValueType::vaString) {
+                list->EndUpdate();
+                FLine = item.Line;
+                Error("String expected in " + Prop->Name);
             }
+            list->Add(item.Text);
+        }
+        list->EndUpdate();
+    }
+
+    // A collection is cleared and filled with one item per <item ... end>.
+    void ReadCollection(TObject* Obj, const TPropInfo* Prop, const TFormValue& V)
+    {
+        auto* coll = dynamic_cast<TCollection*>(detail::ValueAsObject(Prop->GetValue(Obj)));
+        if (!coll || V.Kind != TValueType::vaCollection)
+            BadValue(Prop, V);
+        // Clearing frees the items of an earlier value: forget the references read into them.
+        std::erase_if(FFixups, [coll](const TFixup& f) {
+            return std::find(f.Within.begin(), f.Within.end(), coll) != f.Within.end();
+        });
+        coll->BeginUpdate();
+        FFilling.push_back(coll);
+        try {
+            coll->Clear();
+            for (const auto& props : V.CollectionItems) {
+                TCollectionItem* item = coll->Add();
+                for (const auto& p : props)
+                    ApplyProperty(item, p);
+            }
+        } catch (...) {
             FFilling.pop_back();
             coll->EndUpdate();
-            break;
+            throw;
         }
-        }
+        FFilling.pop_back();
+        coll->EndUpdate();
     }
 
     void ResolveFixups()

@@ -1,6 +1,7 @@
 #include "platform/rtl/FormText.h"
 
 #include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Utf16.h"
 
 #include <charconv>
 #include <cmath>
@@ -331,13 +332,7 @@ private:
                 }
                 if (FPos == ds || code > 0x10FFFF)
                     Error("Invalid character code in string");
-                if (code > 0xFFFF) {
-                    code -= 0x10000;
-                    codes += static_cast<WideChar>(0xD800 + (code >> 10));
-                    codes += static_cast<WideChar>(0xDC00 + (code & 0x3FF));
-                } else {
-                    codes += static_cast<WideChar>(code);
-                }
+                AppendUtf16(codes, static_cast<char32_t>(code));
             } else if (c == '+') {
                 // A string continued on the next line: 'abc' + 'def'.
                 size_t save = FPos;

@@ -49,6 +49,230 @@ String DigitsWithMinimum(UInt64 Magnitude, int MinDigits, bool Negative)
     return Negative ? "-" + digits : digits;
 }
 
+// One specifier: [index ":"] ["-"] [width] ["." precision] type.
+struct TFormatSpec {
+    bool Left = false;
+    Int64 Width = -1;
+    Int64 Precision = -1;
+    char Type = 0; // in lower case
+};
+
+// Walks the format string and its arguments together.
+class TFormatCursor {
+public:
+    TFormatCursor(std::string_view Fmt, std::span<const TVarRec> Args) : FFmt(Fmt), FArgs(Args) {}
+
+    // Copies the literal text up to the next specifier to Out ("%%" as '%'); false at the end.
+    bool CopyLiteral(String& Out)
+    {
+        while (FPos < FFmt.size()) {
+            const std::size_t next = std::min(FFmt.find('%', FPos), FFmt.size());
+            Out.append(FFmt.substr(FPos, next - FPos));
+            FPos = next;
+            if (FPos + 1 < FFmt.size() && FFmt[FPos + 1] == '%') {
+                Out += '%';
+                FPos += 2;
+            } else if (FPos < FFmt.size()) {
+                ++FPos;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Reads the specifier after a '%' (an index moves the argument position).
+    TFormatSpec ReadSpec()
+    {
+        TFormatSpec spec;
+        Int64 number = 0;
+        bool have = ReadNumber(number);
+        if (have && Peek(':')) {
+            if (number < 0)
+                Invalid();
+            FArg = static_cast<std::size_t>(number);
+            ++FPos;
+            have = false;
+        }
+        if (!have) {
+            if (Peek('-')) {
+                spec.Left = true;
+                ++FPos;
+            }
+            have = ReadNumber(number);
+        }
+        if (have) {
+            spec.Width = number;
+            if (spec.Width < 0) {
+                spec.Left = true;
+                spec.Width = -spec.Width;
+            }
+        }
+        if (Peek('.')) {
+            ++FPos;
+            if (!ReadNumber(spec.Precision))
+                spec.Precision = 0;
+            if (spec.Precision < 0)
+                spec.Precision = -1;
+        }
+        if (FPos >= FFmt.size())
+            Invalid();
+        const char c = FFmt[FPos++];
+        spec.Type = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        return spec;
+    }
+
+    const TVarRec& NextArg()
+    {
+        if (FArg >= FArgs.size())
+            RaiseNoArgument(FFmt);
+        return FArgs[FArg++];
+    }
+
+    [[noreturn]] void Invalid() const { RaiseInvalid(FFmt); }
+
+private:
+    // Widths and precisions beyond this are mistakes, not requests for gigabytes of padding.
+    static constexpr Int64 MaxNumber = 1000000;
+
+    bool Peek(char C) const { return FPos < FFmt.size() && FFmt[FPos] == C; }
+
+    // A number or '*' (taken from the next argument, which must be an integer); false when absent.
+    bool ReadNumber(Int64& Value)
+    {
+        if (Peek('*')) {
+            ++FPos;
+            const TVarRec& arg = NextArg();
+            if (arg.Kind() != TVarRec::vtInt64)
+                Invalid();
+            Value = arg.AsInt64();
+            if (Value > MaxNumber || Value < -MaxNumber)
+                Invalid();
+            return true;
+        }
+        const std::size_t start = FPos;
+        Value = 0;
+        while (FPos < FFmt.size() && FFmt[FPos] >= '0' && FFmt[FPos] <= '9') {
+            Value = Value * 10 + (FFmt[FPos] - '0');
+            if (Value > MaxNumber)
+                Invalid();
+            ++FPos;
+        }
+        return FPos > start;
+    }
+
+    std::string_view FFmt;
+    std::span<const TVarRec> FArgs;
+    std::size_t FArg = 0;
+    std::size_t FPos = 0;
+};
+
+// %d: a signed or unsigned integer with at least Precision digits.
+String FormatDecimal(const TFormatSpec& Spec, const TVarRec& Arg, const TFormatCursor& Cursor)
+{
+    const int minDigits = static_cast<int>(Spec.Precision);
+    if (Arg.Kind() == TVarRec::vtUInt64)
+        return DigitsWithMinimum(Arg.AsUInt64(), minDigits, false);
+    if (Arg.Kind() != TVarRec::vtInt64)
+        Cursor.Invalid();
+    const Int64 v = Arg.AsInt64();
+    const UInt64 mag = v < 0 ? 0 - static_cast<UInt64>(v) : static_cast<UInt64>(v);
+    return DigitsWithMinimum(mag, minDigits, v < 0);
+}
+
+// %u and %x: the argument's bits as an unsigned number (a 32-bit argument as 32 bits).
+String FormatUnsigned(const TFormatSpec& Spec, const TVarRec& Arg, const TFormatCursor& Cursor)
+{
+    UInt64 v;
+    if (Arg.Kind() == TVarRec::vtInt64)
+        v = Arg.Is32Bit() ? static_cast<UInt64>(static_cast<Cardinal>(Arg.AsInt64()))
+                          : static_cast<UInt64>(Arg.AsInt64());
+    else if (Arg.Kind() == TVarRec::vtUInt64)
+        v = Arg.AsUInt64();
+    else
+        Cursor.Invalid();
+    if (Spec.Type == 'u')
+        return DigitsWithMinimum(v, static_cast<int>(Spec.Precision), false);
+    return IntToHexBits(v, static_cast<Integer>(std::max<Int64>(Spec.Precision, 0)));
+}
+
+// %e, %f, %g, %n and %m: a floating-point or currency argument. For e and g the precision is
+// significant digits; for f, n and m it is decimals, shown from 15 significant digits.
+String FormatFloating(const TFormatSpec& Spec, const TVarRec& Arg, const TFormatSettings& Settings,
+                      const TFormatCursor& Cursor)
+{
+    const bool isCurr = Arg.Kind() == TVarRec::vtCurrency;
+    if (!isCurr && Arg.Kind() != TVarRec::vtExtended)
+        Cursor.Invalid();
+    const Integer prec = static_cast<Integer>(std::min<Int64>(Spec.Precision, 18));
+    TFloatFormat ff;
+    Integer p = 15, d;
+    switch (Spec.Type) {
+    case 'e': ff = ffExponent; p = prec < 0 ? 15 : prec; d = 3; break;
+    case 'f': ff = ffFixed; d = prec < 0 ? 2 : prec; break;
+    case 'g': ff = ffGeneral; p = prec < 0 ? 15 : prec; d = 0; break;
+    case 'n': ff = ffNumber; d = prec < 0 ? 2 : prec; break;
+    default: ff = ffCurrency; d = prec < 0 ? Settings.CurrencyDecimals : prec; break;
+    }
+    if (isCurr && ff != ffExponent && ff != ffGeneral)
+        return CurrToStrF(Arg.AsCurrency(), ff, d, Settings);
+    return FloatToStrF(isCurr ? Arg.AsCurrency().ToDouble() : Arg.AsExtended(), ff, p, d, Settings);
+}
+
+// %s: a string or a character, cut to Precision code points.
+String FormatText(const TFormatSpec& Spec, const TVarRec& Arg, const TFormatCursor& Cursor)
+{
+    String text;
+    if (Arg.Kind() == TVarRec::vtString)
+        text = Arg.AsString();
+    else if (Arg.Kind() == TVarRec::vtChar)
+        text = String(1, Arg.AsChar());
+    else
+        Cursor.Invalid();
+    if (Spec.Precision >= 0)
+        text.resize(Utf8Prefix(text, static_cast<std::size_t>(Spec.Precision)));
+    return text;
+}
+
+// One argument as its specifier asks, before padding.
+String FormatArgument(const TFormatSpec& Spec, const TVarRec& Arg, const TFormatSettings& Settings,
+                      const TFormatCursor& Cursor)
+{
+    switch (Spec.Type) {
+    case 'd':
+        return FormatDecimal(Spec, Arg, Cursor);
+    case 'u':
+    case 'x':
+        return FormatUnsigned(Spec, Arg, Cursor);
+    case 'e':
+    case 'f':
+    case 'g':
+    case 'n':
+    case 'm':
+        return FormatFloating(Spec, Arg, Settings, Cursor);
+    case 'p':
+        if (Arg.Kind() != TVarRec::vtPointer)
+            Cursor.Invalid();
+        return IntToHexBits(reinterpret_cast<UInt64>(Arg.AsPointer()), 16);
+    case 's':
+        return FormatText(Spec, Arg, Cursor);
+    default:
+        Cursor.Invalid();
+    }
+}
+
+// Pads Text with blanks to the specifier's width (strings count code points).
+void PadToWidth(String& Text, const TFormatSpec& Spec)
+{
+    const std::size_t len = Spec.Type == 's' ? Utf8Count(Text) : Text.size();
+    if (Spec.Width <= 0 || static_cast<std::size_t>(Spec.Width) <= len)
+        return;
+    const std::size_t pad = static_cast<std::size_t>(Spec.Width) - len;
+    if (Spec.Left)
+        Text.append(pad, ' ');
+    else
+        Text.insert(0, pad, ' ');
+}
+
 } // namespace
 
 String Format(std::string_view Fmt, std::initializer_list<TVarRec> Args)
@@ -70,173 +294,11 @@ String Format(std::string_view Fmt, std::span<const TVarRec> Args, const TFormat
 {
     String out;
     out.reserve(Fmt.size() + 16);
-    std::size_t argIndex = 0;
-    std::size_t i = 0;
-    auto nextArg = [&]() -> const TVarRec& {
-        if (argIndex >= Args.size())
-            RaiseNoArgument(Fmt);
-        return Args[argIndex++];
-    };
-    // Widths and precisions beyond this are mistakes, not requests for gigabytes of padding.
-    constexpr Int64 MaxNumber = 1000000;
-    // A number or '*' (taken from the next argument, which must be an integer); false when absent.
-    auto readNumber = [&](Int64& Value) -> bool {
-        if (i < Fmt.size() && Fmt[i] == '*') {
-            ++i;
-            const TVarRec& a = nextArg();
-            if (a.Kind() != TVarRec::vtInt64)
-                RaiseInvalid(Fmt);
-            Value = a.AsInt64();
-            if (Value > MaxNumber || Value < -MaxNumber)
-                RaiseInvalid(Fmt);
-            return true;
-        }
-        const std::size_t start = i;
-        Value = 0;
-        while (i < Fmt.size() && Fmt[i] >= '0' && Fmt[i] <= '9') {
-            Value = Value * 10 + (Fmt[i] - '0');
-            if (Value > MaxNumber)
-                RaiseInvalid(Fmt);
-            ++i;
-        }
-        return i > start;
-    };
-
-    while (i < Fmt.size()) {
-        const char c = Fmt[i];
-        if (c != '%') {
-            const std::size_t next = Fmt.find('%', i);
-            const std::size_t end = next == std::string_view::npos ? Fmt.size() : next;
-            out.append(Fmt.substr(i, end - i));
-            i = end;
-            continue;
-        }
-        ++i;
-        if (i < Fmt.size() && Fmt[i] == '%') {
-            out += '%';
-            ++i;
-            continue;
-        }
-        // [index ":"] ["-"] [width] ["." precision] type
-        Int64 number = 0;
-        bool left = false;
-        Int64 width = -1, precision = -1;
-        bool have = readNumber(number);
-        if (have && i < Fmt.size() && Fmt[i] == ':') {
-            if (number < 0)
-                RaiseInvalid(Fmt);
-            argIndex = static_cast<std::size_t>(number);
-            ++i;
-            have = false;
-        }
-        if (!have) {
-            if (i < Fmt.size() && Fmt[i] == '-') {
-                left = true;
-                ++i;
-            }
-            have = readNumber(number);
-        }
-        if (have) {
-            width = number;
-            if (width < 0) {
-                left = true;
-                width = -width;
-            }
-        }
-        if (i < Fmt.size() && Fmt[i] == '.') {
-            ++i;
-            if (!readNumber(precision))
-                precision = 0;
-            if (precision < 0)
-                precision = -1;
-        }
-        if (i >= Fmt.size())
-            RaiseInvalid(Fmt);
-        const char type = static_cast<char>(Fmt[i] >= 'A' && Fmt[i] <= 'Z' ? Fmt[i] + 32 : Fmt[i]);
-        ++i;
-        const TVarRec& arg = nextArg();
-        String text;
-        switch (type) {
-        case 'd':
-            if (arg.Kind() == TVarRec::vtInt64) {
-                const Int64 v = arg.AsInt64();
-                const UInt64 mag = v < 0 ? 0 - static_cast<UInt64>(v) : static_cast<UInt64>(v);
-                text = DigitsWithMinimum(mag, static_cast<int>(precision), v < 0);
-            } else if (arg.Kind() == TVarRec::vtUInt64) {
-                text = DigitsWithMinimum(arg.AsUInt64(), static_cast<int>(precision), false);
-            } else {
-                RaiseInvalid(Fmt);
-            }
-            break;
-        case 'u':
-        case 'x': {
-            UInt64 v;
-            if (arg.Kind() == TVarRec::vtInt64)
-                v = arg.Is32Bit() ? static_cast<UInt64>(static_cast<Cardinal>(arg.AsInt64()))
-                                  : static_cast<UInt64>(arg.AsInt64());
-            else if (arg.Kind() == TVarRec::vtUInt64)
-                v = arg.AsUInt64();
-            else
-                RaiseInvalid(Fmt);
-            if (type == 'u') {
-                text = DigitsWithMinimum(v, static_cast<int>(precision), false);
-            } else {
-                text = IntToHexBits(v, static_cast<Integer>(std::max<Int64>(precision, 0)));
-            }
-            break;
-        }
-        case 'e':
-        case 'f':
-        case 'g':
-        case 'n':
-        case 'm': {
-            const bool isCurr = arg.Kind() == TVarRec::vtCurrency;
-            if (!isCurr && arg.Kind() != TVarRec::vtExtended)
-                RaiseInvalid(Fmt);
-            const Integer prec = static_cast<Integer>(std::min<Int64>(precision, 18));
-            // e and g: the precision is significant digits; f, n and m: it is decimals, shown
-            // from 15 significant digits.
-            TFloatFormat ff;
-            Integer p = 15, d;
-            switch (type) {
-            case 'e': ff = ffExponent; p = prec < 0 ? 15 : prec; d = 3; break;
-            case 'f': ff = ffFixed; d = prec < 0 ? 2 : prec; break;
-            case 'g': ff = ffGeneral; p = prec < 0 ? 15 : prec; d = 0; break;
-            case 'n': ff = ffNumber; d = prec < 0 ? 2 : prec; break;
-            default: ff = ffCurrency; d = prec < 0 ? Settings.CurrencyDecimals : prec; break;
-            }
-            if (isCurr && ff != ffExponent && ff != ffGeneral)
-                text = CurrToStrF(arg.AsCurrency(), ff, d, Settings);
-            else
-                text = FloatToStrF(isCurr ? arg.AsCurrency().ToDouble() : arg.AsExtended(), ff, p, d, Settings);
-            break;
-        }
-        case 'p':
-            if (arg.Kind() != TVarRec::vtPointer)
-                RaiseInvalid(Fmt);
-            text = IntToHexBits(reinterpret_cast<UInt64>(arg.AsPointer()), 16);
-            break;
-        case 's':
-            if (arg.Kind() == TVarRec::vtString)
-                text = arg.AsString();
-            else if (arg.Kind() == TVarRec::vtChar)
-                text = String(1, arg.AsChar());
-            else
-                RaiseInvalid(Fmt);
-            if (precision >= 0)
-                text.resize(Utf8Prefix(text, static_cast<std::size_t>(precision)));
-            break;
-        default:
-            RaiseInvalid(Fmt);
-        }
-        const std::size_t len = type == 's' ? Utf8Count(text) : text.size();
-        if (width > 0 && static_cast<std::size_t>(width) > len) {
-            const std::size_t pad = static_cast<std::size_t>(width) - len;
-            if (left)
-                text.append(pad, ' ');
-            else
-                text.insert(0, pad, ' ');
-        }
+    TFormatCursor cursor(Fmt, Args);
+    while (cursor.CopyLiteral(out)) {
+        const TFormatSpec spec = cursor.ReadSpec();
+        String text = FormatArgument(spec, cursor.NextArg(), Settings, cursor);
+        PadToWidth(text, spec);
         out += text;
     }
     return out;

@@ -5,6 +5,7 @@
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -160,14 +161,51 @@ bool TPropInfo::IsStored(const TObject* Instance) const
 }
 
 // ---------------------------------------------------------------------------------------------
-// Creating components by class name
+// TClassInfo
 
-TComponent* CreateComponent(const String& ClassName, TComponent* Owner)
+bool TClassInfo::InheritsFrom(TClass Other) const
 {
-    TClass c = FindClass(ClassName);
-    if (!c->NewComponent)
-        throw EComponentError("Cannot create a component of class " + ClassName);
-    return c->NewComponent(Owner);
+    for (TClass c = this; c; c = c->Parent)
+        if (c == Other)
+            return true;
+    return false;
+}
+
+const TPropInfo* TClassInfo::FindProperty(const String& PropName) const
+{
+    for (TClass c = this; c; c = c->Parent)
+        for (const auto& p : c->Properties)
+            if (SameText(p->Name, PropName))
+                return p.get();
+    return nullptr;
+}
+
+std::vector<const TPropInfo*> TClassInfo::AllProperties() const
+{
+    std::vector<TClass> chain;
+    for (TClass c = this; c; c = c->Parent)
+        chain.push_back(c);
+    std::vector<const TPropInfo*> props;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        for (const auto& p : (*it)->Properties) {
+            // A descendant may publish a property again (another default): it replaces the ancestor's.
+            auto same = std::find_if(props.begin(), props.end(),
+                                     [&](const TPropInfo* q) { return SameText(q->Name, p->Name); });
+            if (same != props.end())
+                *same = p.get();
+            else
+                props.push_back(p.get());
+        }
+    return props;
+}
+
+const TMethodInfo* TClassInfo::FindMethod(const String& MethodName) const
+{
+    for (TClass c = this; c; c = c->Parent)
+        for (const auto& m : c->Methods)
+            if (SameText(m.Name, MethodName))
+                return &m;
+    return nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

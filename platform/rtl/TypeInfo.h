@@ -16,6 +16,7 @@
 // QOR_PUBLISH also registers the class by name. Enumerations used in properties are named once in
 // a header with QOR_ENUM_NAMES(TFooKind, "fkPlain", "fkFancy").
 
+#include "platform/rtl/ClassRegistry.h"
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Exceptions.h"
@@ -160,20 +161,6 @@ struct TClassInfo {
     std::vector<const TPropInfo*> AllProperties() const;
     const TMethodInfo* FindMethod(const String& MethodName) const;
 };
-
-// ---------------------------------------------------------------------------------------------
-// The registry
-
-void RegisterClass(TClass AClass);
-void RegisterClasses(std::initializer_list<TClass> Classes);
-void UnRegisterClass(TClass AClass);
-// Null when no class of that name is registered (ignoring case).
-TClass GetClass(const String& ClassName);
-// Raises EClassNotFound "Class X not found".
-TClass FindClass(const String& ClassName);
-// A new component of a registered class; raises EClassNotFound, or EComponentError when the class
-// cannot be created by name.
-TComponent* CreateComponent(const String& ClassName, TComponent* Owner);
 
 // ---------------------------------------------------------------------------------------------
 // Reading and writing properties by name as text (the inspector). Paths may be dotted through

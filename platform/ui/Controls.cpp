@@ -2,7 +2,7 @@
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 #include "platform/rtl/List.h"
 
 
@@ -737,8 +737,6 @@ TCustomForm* TControl::GetParentForm() const
         c = c->FParent;
     return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
 }
-
-void TControl::SetNativeWidget(TNativePtr W) { FNative = std::move(W); }
 
 void TControl::TNativeDeleter::operator()(TNativeWidget* W) const { NativeFree(W); }
 

@@ -20,6 +20,7 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
+class TControlInternals;
 struct TNativeWidget;
 
 enum TAlign : Byte { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -264,15 +265,6 @@ public:
 
     // The form the control is on (nullptr when none).
     TCustomForm* GetParentForm() const;
-    // The native widget, while there is one (platform internals).
-    struct TNativeDeleter {
-        void operator()(TNativeWidget* W) const;
-    };
-    using TNativePtr = std::unique_ptr<TNativeWidget, TNativeDeleter>;
-    TNativeWidget* NativeWidget() const { return FNative.get(); }
-    void SetNativeWidget(TNativePtr W);
-    // The native widget, when there is one, mirrors the control's state again.
-    void UpdateNative();
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -300,6 +292,9 @@ protected:
     virtual void Resize();
     void FontChanged();
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The native widget, when there is one, mirrors the control's state again.
+    void UpdateNative();
+    bool HasNativeWidget() const { return FNative != nullptr; }
 
     Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
@@ -307,6 +302,11 @@ protected:
 
 private:
     friend class TWinControl;
+    friend class TControlInternals; // the native widget's way in (internal/NativeBridge.h)
+    struct TNativeDeleter {
+        void operator()(TNativeWidget* W) const;
+    };
+    using TNativePtr = std::unique_ptr<TNativeWidget, TNativeDeleter>;
     void ParentFontOrColorTo(TControl* Child);
 
     TWinControl* FParent = nullptr;

@@ -4,7 +4,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 namespace qor {
 

@@ -4,7 +4,7 @@
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Menus.h"
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/Filer.h"
@@ -168,14 +168,14 @@ void TControlScrollBar::SetRange(Integer Value)
     FRange = std::max(0, Value);
     SetPosition(FPosition); // keep within the new range
     FControl->Invalidate();
-    FControl->UpdateNative();
+    TControlInternals::UpdateNative(*FControl);
 }
 
 void TControlScrollBar::SetVisible(bool Value)
 {
     FVisible = Value;
     FControl->Invalidate();
-    FControl->UpdateNative();
+    TControlInternals::UpdateNative(*FControl);
 }
 
 void TControlScrollBar::ScrollMessage(Word Code, Integer Pos)
@@ -376,7 +376,7 @@ void TCustomForm::SetVisible(bool Value)
             NativeShowForm(this, false);
     } else {
         TControl::SetVisible(false);
-        if (NativeWidget())
+        if (HasNativeWidget())
             NativeHideForm(this);
         DoHide();
     }
@@ -431,7 +431,7 @@ void TCustomForm::EndModal()
 {
     FModal = false;
     TControl::SetVisible(false);
-    if (NativeWidget())
+    if (HasNativeWidget())
         NativeHideForm(this);
     if (FReleaseAfterModal) {
         // a Release that arrived while the modal run was on the stack is carried out now

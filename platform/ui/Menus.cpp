@@ -1,6 +1,6 @@
 #include "platform/ui/Menus.h"
 #include "platform/ui/Forms.h"
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/List.h"
@@ -192,19 +192,14 @@ void TMenuItem::GetChildren(const TGetChildProc& Proc, TComponent*)
         Proc(i);
 }
 
-TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMenuItem(nullptr))
-{
-    // the root item is not a component of the form; the menu frees it
-}
+TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(std::make_unique<TMenuItem>(nullptr)) {}
 
 TMenu::~TMenu()
 {
-    TMenuItem* root = FItems;
-    FItems = nullptr;
+    const std::unique_ptr<TMenuItem> root = std::move(FItems);
     // items owned by the form are freed by it; here they only lose their parent
     while (root->Count() > 0)
         root->Remove(root->Items(root->Count() - 1));
-    delete root;
 }
 
 void TMenu::GetChildren(const TGetChildProc& Proc, TComponent* Root) { FItems->GetChildren(Proc, Root); }
@@ -223,7 +218,7 @@ TMenuItem* FindShortCut(TMenuItem* Item, TShortCut S)
 }
 } // namespace
 
-TMenuItem* TMenu::FindItemByShortCut(TShortCut ShortCut) const { return FindShortCut(FItems, ShortCut); }
+TMenuItem* TMenu::FindItemByShortCut(TShortCut ShortCut) const { return FindShortCut(FItems.get(), ShortCut); }
 
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 

@@ -5,6 +5,7 @@
 #include "platform/rtl/Events.h"
 #include "platform/graphics/Geometry.h"
 
+#include <memory>
 #include <vector>
 
 namespace qor {
@@ -89,13 +90,13 @@ class TMenu : public TComponent {
 public:
     explicit TMenu(TComponent* AOwner);
     ~TMenu() override;
-    TMenuItem* Items() const { return FItems; }
+    TMenuItem* Items() const { return FItems.get(); }
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
     // The item (at any depth) whose shortcut is ShortCut, or nullptr.
     TMenuItem* FindItemByShortCut(TShortCut ShortCut) const;
 
 private:
-    TMenuItem* FItems;
+    std::unique_ptr<TMenuItem> FItems; // the root item, not a component of the form
 };
 
 class TMainMenu : public TMenu {

@@ -6,7 +6,7 @@
 // (panels, labels, paint boxes, grids, owner-drawn lists, custom controls) is a painted widget
 // whose picture the control draws through our canvas on a raster context. What the user does
 // comes back as the controls' own calls and messages (Click, SetText, WM_LBUTTONDOWN, ...).
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Screen.h"
@@ -74,14 +74,20 @@ struct Mirroring {
 QString Q(const String& S) { return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())); }
 String S(const QString& Q) { return Q.toUtf8().toStdString(); }
 
-QWidget* WidgetOf(TControl* C) { return C && C->NativeWidget() ? C->NativeWidget()->Widget.data() : nullptr; }
+TNativeWidget* NativeOf(TControl* C) { return C ? TControlInternals::NativeWidget(*C) : nullptr; }
+
+QWidget* WidgetOf(TControl* C)
+{
+    TNativeWidget* n = NativeOf(C);
+    return n ? n->Widget.data() : nullptr;
+}
 
 QWidget* ClientOf(TControl* C)
 {
-    if (!C || !C->NativeWidget())
+    TNativeWidget* n = NativeOf(C);
+    if (!n)
         return nullptr;
-    QWidget* client = C->NativeWidget()->Client.data();
-    return client ? client : C->NativeWidget()->Widget.data();
+    return n->Client ? n->Client.data() : n->Widget.data();
 }
 
 // Runs a handler of the control's world; its exceptions go to the application, never into Qt.
@@ -677,17 +683,17 @@ void BuildChildren(TWinControl* Parent, QWidget* ParentWidget)
         TControl* c = Parent->Controls(i);
         QWidget* w = WidgetOf(c);
         if (w && w->parentWidget() != ParentWidget) {
-            c->SetNativeWidget(TControl::TNativePtr());
+            TControlInternals::SetNativeWidget(*c, TControlInternals::TNativePtr());
             w = nullptr;
         }
         if (w && !WidgetFits(c, w)) {
-            c->SetNativeWidget(TControl::TNativePtr());
+            TControlInternals::SetNativeWidget(*c, TControlInternals::TNativePtr());
             w = nullptr;
         }
         if (!w) {
             w = CreateWidget(c, ParentWidget);
             MarkWidget(w, c);
-            c->SetNativeWidget(TControl::TNativePtr(new TNativeWidget{w, nullptr}));
+            TControlInternals::SetNativeWidget(*c, TControlInternals::TNativePtr(new TNativeWidget{w, nullptr}));
         }
         Mirror(c, w);
         w->raise(); // the control list's order is the stacking order
@@ -805,7 +811,7 @@ void NativeBuildForm(TCustomForm* Form)
     if (!top) {
         top = new TFormWindow(Form);
         MarkWidget(top->Client(), Form);
-        Form->SetNativeWidget(TControl::TNativePtr(new TNativeWidget{top, top->Client()}));
+        TControlInternals::SetNativeWidget(*Form, TControlInternals::TNativePtr(new TNativeWidget{top, top->Client()}));
         TrackFocus();
     }
     Mirroring m;

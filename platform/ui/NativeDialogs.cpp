@@ -1,6 +1,6 @@
 // The common dialogs on screen: Qt's file dialog, and small print and printer setup dialogs over
 // our printer object.
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 #include "platform/printing/Printers.h"
 #include "platform/rtl/QtHost.h"

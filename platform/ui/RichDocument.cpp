@@ -1,5 +1,7 @@
 #include "platform/ui/RichDocument.h"
 
+#include "platform/rtl/Utf16.h"
+
 #include <algorithm>
 
 namespace qor {
@@ -156,16 +158,10 @@ void TRichDocument::Finish()
     for (TRichParagraph& Para : FParagraphs) {
         for (TRichRun& Run : Para.Runs) {
             WideString& T = Run.Text;
-            for (std::size_t I = 0; I < T.size(); ++I) {
-                const char16_t C = T[I];
-                if (C >= 0xD800 && C <= 0xDBFF) {
-                    if (I + 1 < T.size() && T[I + 1] >= 0xDC00 && T[I + 1] <= 0xDFFF)
-                        ++I;
-                    else
-                        T[I] = 0xFFFD;
-                } else if (C >= 0xDC00 && C <= 0xDFFF) {
-                    T[I] = 0xFFFD;
-                }
+            for (std::size_t I = 0; I < T.size();) {
+                const std::size_t At = I;
+                if (NextCodePoint(T.data(), T.size(), I) == ReplacementChar)
+                    T[At] = ReplacementChar; // an unpaired surrogate (or the replacement itself)
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/Utf16.h"
 #include "platform/ui/RtfReader.h"
 
 #include <QString>
@@ -68,9 +69,6 @@ bool IsZeroWidth(char16_t C)
 {
     return C < 0x20 || C == 0x00AD;
 }
-
-bool IsHighSurrogate(char16_t C) { return C >= 0xD800 && C <= 0xDBFF; }
-bool IsLowSurrogate(char16_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
 
 Integer ClampInt(Int64 V)
 {
@@ -281,44 +279,69 @@ struct TRichTextEngine::TImpl {
         return Base + ((X - Base) / Step + 1) * Step;
     }
 
+    // How far a line goes: where it ends, each unit's width, and where its content ends (the
+    // blanks it breaks after hang in the margin). Offsets are within the paragraph.
+    struct TLineFit {
+        Integer End = 0;
+        bool Hard = false;          // ended by a line or page break
+        bool PageBreak = false;
+        Integer ContentRight = 0;   // the right edge of the last unit that is not a trailing blank
+        Integer ContentEnd = 0;
+        Integer LastTabEnd = 0;     // after the line's last tab (justification starts there)
+        std::vector<Integer> W;     // per unit from the line's start
+    };
+
     // The line starting at offset Start of paragraph Index, in a column Width twips wide.
     TLine BreakLine(Integer Index, Integer Start, Integer Width)
     {
-        const TRichParagraph& P = Doc.Paragraph(Index);
-        const TRichParaFormat& F = P.Format;
+        const TRichParaFormat& F = Doc.Paragraph(Index).Format;
         const TParaCache& C = Para(Index);
         const Integer N = static_cast<Integer>(C.Text.size());
 
-        TLine L;
-        L.Start = Start;
         const Integer Left = std::max(0, F.LeftIndent + (Start == 0 ? F.FirstIndent : 0));
         const Integer Right = Width - std::max(0, F.RightIndent);
+        const TLineFit Fit = FitLine(C, F, Start, Left, Right);
 
-        // Pass 1: how far the line goes, and each unit's width.
-        std::vector<Integer> W;
+        TLine L;
+        L.Start = Start;
+        L.End = Fit.End;
+        L.PageBreak = Fit.PageBreak;
+        // A line break closing the paragraph's text still opens a line, which holds the mark.
+        L.Last = Fit.End >= N && !(Fit.Hard && !Fit.PageBreak);
+        PlaceUnits(L, Fit, C, F, Left, Right);
+        MeasureLineHeight(L, C, F);
+        return L;
+    }
+
+    // Pass 1: takes units from Start while they fit between Left and Right, breaking after the
+    // last blank or tab that fits (or inside a word longer than the line), or at a hard break.
+    TLineFit FitLine(const TParaCache& C, const TRichParaFormat& F, Integer Start, Integer Left, Integer Right) const
+    {
+        const Integer N = static_cast<Integer>(C.Text.size());
+        TLineFit Fit;
+        Fit.End = N;
+        Fit.ContentRight = Left;
+        Fit.ContentEnd = Start;
+        Fit.LastTabEnd = Start;
         Integer X = Left;
         Integer I = Start;
         Integer BreakAt = -1, BreakRight = Left, BreakContentEnd = Start;
-        Integer ContentRight = Left, ContentEnd = Start;
-        Integer LastTabEnd = Start;
-        bool Hard = false;
-        Integer End = N;
         while (I < N) {
             const char16_t Ch = C.Text[static_cast<std::size_t>(I)];
             if (Ch == RichLineBreak || Ch == RichPageBreak) {
-                W.push_back(0);
-                End = I + 1;
-                Hard = true;
-                L.PageBreak = Ch == RichPageBreak;
+                Fit.W.push_back(0);
+                Fit.End = I + 1;
+                Fit.Hard = true;
+                Fit.PageBreak = Ch == RichPageBreak;
                 break;
             }
             if (Ch == ' ') {
                 if (BreakAt != I) {
-                    BreakRight = ContentRight;
-                    BreakContentEnd = ContentEnd;
+                    BreakRight = Fit.ContentRight;
+                    BreakContentEnd = Fit.ContentEnd;
                 }
                 const Integer Adv = C.Advance[static_cast<std::size_t>(I)];
-                W.push_back(Adv);
+                Fit.W.push_back(Adv);
                 X += Adv;
                 BreakAt = ++I;
                 continue;
@@ -331,36 +354,39 @@ struct TRichTextEngine::TImpl {
             }
             if (X + Adv > Right && I > Start) {
                 if (BreakAt > Start) {
-                    End = BreakAt;
-                    ContentRight = BreakRight;
-                    ContentEnd = BreakContentEnd;
-                    W.resize(static_cast<std::size_t>(End - Start));
+                    Fit.End = BreakAt;
+                    Fit.ContentRight = BreakRight;
+                    Fit.ContentEnd = BreakContentEnd;
+                    Fit.W.resize(static_cast<std::size_t>(Fit.End - Start));
                 } else {
-                    End = I;
+                    Fit.End = I;
                 }
                 break;
             }
-            W.push_back(Adv);
+            Fit.W.push_back(Adv);
             if (Units == 2)
-                W.push_back(0);
+                Fit.W.push_back(0);
             X += Adv;
             I += Units;
-            ContentRight = X;
-            ContentEnd = I;
+            Fit.ContentRight = X;
+            Fit.ContentEnd = I;
             if (Ch == RichTab) {
                 BreakAt = I;
                 BreakRight = X;
                 BreakContentEnd = I;
-                LastTabEnd = I;
+                Fit.LastTabEnd = I;
             }
         }
-        L.End = End;
-        // A line break closing the paragraph's text still opens a line, which holds the mark.
-        L.Last = End >= N && !(Hard && !L.PageBreak);
+        return Fit;
+    }
 
-        // Pass 2: alignment and justification.
+    // Pass 2: the left edge of every unit after alignment, with justification spreading the room
+    // left over among the blanks after the last tab (not on a paragraph's last line).
+    static void PlaceUnits(TLine& L, const TLineFit& Fit, const TParaCache& C, const TRichParaFormat& F,
+                           Integer Left, Integer Right)
+    {
         const Integer Avail = Right - Left;
-        const Integer Used = ContentRight - Left;
+        const Integer Used = Fit.ContentRight - Left;
         Integer Shift = 0;
         switch (F.Alignment) {
         case TRichAlignment::Right: Shift = Avail - Used; break;
@@ -370,33 +396,37 @@ struct TRichTextEngine::TImpl {
         Shift = std::max(0, Shift);
         Integer Spaces = 0;
         Integer Extra = 0;
-        if (F.Alignment == TRichAlignment::Justify && !L.Last && !Hard && Avail > Used) {
-            for (Integer J = std::max(LastTabEnd, Start); J < ContentEnd; ++J)
+        if (F.Alignment == TRichAlignment::Justify && !L.Last && !Fit.Hard && Avail > Used) {
+            for (Integer J = std::max(Fit.LastTabEnd, L.Start); J < Fit.ContentEnd; ++J)
                 if (C.Text[static_cast<std::size_t>(J)] == ' ')
                     ++Spaces;
             Extra = Avail - Used;
         }
-        L.X.resize(static_cast<std::size_t>(End - Start) + 1);
-        X = Left + Shift;
+        L.X.resize(static_cast<std::size_t>(L.End - L.Start) + 1);
+        Integer X = Left + Shift;
         Integer SpaceNo = 0;
-        for (Integer J = Start; J < End; ++J) {
-            L.X[static_cast<std::size_t>(J - Start)] = X;
-            Integer Adv = W[static_cast<std::size_t>(J - Start)];
-            if (Spaces > 0 && J >= LastTabEnd && J < ContentEnd && C.Text[static_cast<std::size_t>(J)] == ' ') {
+        for (Integer J = L.Start; J < L.End; ++J) {
+            L.X[static_cast<std::size_t>(J - L.Start)] = X;
+            Integer Adv = Fit.W[static_cast<std::size_t>(J - L.Start)];
+            if (Spaces > 0 && J >= Fit.LastTabEnd && J < Fit.ContentEnd && C.Text[static_cast<std::size_t>(J)] == ' ') {
                 Adv += Extra / Spaces + (SpaceNo < Extra % Spaces ? 1 : 0);
                 ++SpaceNo;
             }
             X += Adv;
         }
         L.X.back() = X;
+    }
 
-        // Height: the tallest font on the line; an empty line takes the paragraph mark's.
-        for (Integer J = Start; J < End; ++J) {
+    // The tallest font on the line (an empty line takes the paragraph mark's), then the
+    // paragraph's line spacing and the spacing above its first and below its last line.
+    void MeasureLineHeight(TLine& L, const TParaCache& C, const TRichParaFormat& F)
+    {
+        for (Integer J = L.Start; J < L.End; ++J) {
             const TMeasureFont& Font = FontOfStyle(C.Style[static_cast<std::size_t>(J)]);
             L.Ascent = std::max(L.Ascent, Font.Ascent);
             L.Descent = std::max(L.Descent, Font.Descent);
         }
-        if (End == Start) {
+        if (L.End == L.Start) {
             const TMeasureFont& Font = FontOfStyle(C.EndStyle);
             L.Ascent = Font.Ascent;
             L.Descent = Font.Descent;
@@ -410,9 +440,8 @@ struct TRichTextEngine::TImpl {
             L.Height = -F.LineSpacing;
         else
             L.Height = Natural;
-        L.Before = Start == 0 ? F.SpaceBefore : 0;
+        L.Before = L.Start == 0 ? F.SpaceBefore : 0;
         L.After = L.Last ? F.SpaceAfter : 0;
-        return L;
     }
 
     // ---- drawing

@@ -1,7 +1,7 @@
 #include "platform/ui/UiScreen.h"
 
 #include "platform/ui/Forms.h"
-#include "platform/ui/NativeBridge.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 namespace qor {
 

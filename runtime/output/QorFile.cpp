@@ -36,7 +36,7 @@ TQorFile::TQorFile() : FPages(std::make_unique<TQorList>()), FQorPrinterSetup(st
 {
 }
 
-TQorFile::~TQorFile() { ClearPages(); }
+TQorFile::~TQorFile() = default;
 
 void TQorFile::AbstractError() const { throw EAbstractError("Abstract Error"); }
 
@@ -60,12 +60,15 @@ void TQorFile::Clear()
 
 void TQorFile::ClearPages()
 {
-    for (Integer I = 0; I < FPages->Count(); ++I)
-        delete static_cast<TQorPagePosition*>(FPages->Items(I));
     FPages->Clear();
+    FPagePositions.clear();
 }
 
-void TQorFile::AddPage(Integer Position) { FPages->Add(new TQorPagePosition(Position)); }
+void TQorFile::AddPage(Integer Position)
+{
+    FPagePositions.push_back(std::make_unique<TQorPagePosition>(Position));
+    FPages->Add(FPagePositions.back().get());
+}
 
 Integer TQorFile::PagePosition(Integer Page) const
 {
@@ -850,6 +853,7 @@ void TQorQorFile::SwapDocument(TQorQorFile& Other)
 {
     std::swap(FStream, Other.FStream);
     std::swap(FPages, Other.FPages);
+    std::swap(FPagePositions, Other.FPagePositions);
     std::swap(FQorPrinterSetup, Other.FQorPrinterSetup);
     std::swap(FObjects, Other.FObjects);
     std::swap(FObjectIndex, Other.FObjectIndex);
@@ -910,15 +914,16 @@ void TQorDeviceContext::PlayPage(HDC, Integer) {}
 
 TQorFiler::TQorFiler() = default;
 
-TQorFiler::~TQorFiler() { delete FQorFile; }
+TQorFiler::~TQorFiler() = default;
 
 void TQorFiler::SetQorFile(TQorFile* Value)
 {
-    if (Value == FQorFile)
+    if (Value == FQorFile.get())
         return;
     if (Value)
-        delete FQorFile;
-    FQorFile = Value;
+        FQorFile.reset(Value);
+    else
+        static_cast<void>(FQorFile.release()); // letting go: the caller holds the file now
 }
 
 void TQorFiler::LoadFromStream(TStream* Stream)

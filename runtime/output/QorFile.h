@@ -98,7 +98,8 @@ protected:
     static Integer PageInRange(const TQorFile* QorFile, Integer Page);
 
     std::unique_ptr<TQorStream> FStream;
-    std::unique_ptr<TQorList> FPages;
+    std::unique_ptr<TQorList> FPages;   // the index: pointers to the entries below (they go together)
+    std::vector<std::unique_ptr<TQorPagePosition>> FPagePositions;
     std::unique_ptr<TQorPrinterSetup> FQorPrinterSetup;
     Integer FHorzScale = 100;
     Integer FVertScale = 100;
@@ -399,7 +400,7 @@ public:
     TQorFiler();
     ~TQorFiler() override;
 
-    TQorFile* QorFile() const { return FQorFile; }
+    TQorFile* QorFile() const { return FQorFile.get(); }
     // Another container replaces (and frees) the held one; none lets go without freeing.
     virtual void SetQorFile(TQorFile* Value);
     // Loads a page file into a new container, which replaces the held one only when it loaded.
@@ -412,7 +413,7 @@ public:
     virtual void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage);
 
 private:
-    TQorFile* FQorFile = nullptr;
+    std::unique_ptr<TQorFile> FQorFile;
 };
 
 } // namespace qor

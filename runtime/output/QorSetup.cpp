@@ -6,6 +6,7 @@
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypeInfo.h"
+#include "platform/rtl/Utf16.h"
 #include "runtime/output/QorUtil.h"
 
 #include <algorithm>
@@ -293,7 +294,7 @@ void TQorPrinterSetup::WriteToStream(TStream& Stream) const
         WideString Name = Utf8ToUtf16(FFormName);
         if (Name.size() > MaxFormNameUnits) {
             size_t N = MaxFormNameUnits;
-            if (Name[N - 1] >= 0xD800 && Name[N - 1] <= 0xDBFF)
+            if (IsHighSurrogate(Name[N - 1]))
                 --N; // never half a surrogate pair
             Name.resize(N);
         }

@@ -5,6 +5,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Utf16.h"
 #include "platform/rtl/StringTable.h"
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Application.h"
@@ -38,11 +39,9 @@ struct TLineChars {
 
     explicit TLineChars(const String& S) : Text(Utf8ToUtf16(S))
     {
-        for (size_t I = 0; I < Text.size(); ++I) {
+        for (size_t I = 0; I < Text.size();) {
             Starts.push_back(static_cast<Integer>(I));
-            if (Text[I] >= 0xD800 && Text[I] <= 0xDBFF && I + 1 < Text.size() && Text[I + 1] >= 0xDC00 &&
-                Text[I + 1] <= 0xDFFF)
-                ++I;
+            NextCodePoint(Text.data(), Text.size(), I);
         }
         Starts.push_back(static_cast<Integer>(Text.size()));
     }
@@ -489,7 +488,7 @@ Integer QorGetForm(std::string_view Name)
 
 // ---- small services -----------------------------------------------------------------------------
 
-TQorList::TQorList() : FLists(std::make_unique<TList>()) {}
+TQorList::TQorList() = default;
 
 TQorList::~TQorList()
 {
@@ -499,9 +498,9 @@ TQorList::~TQorList()
 Integer TQorList::Add(void* Item)
 {
     ++FCount;
-    if (Int64(FLists->Count()) * ChunkSize < FCount)
-        FLists->Add(new TList);
-    static_cast<TList*>(FLists->Last())->Add(Item);
+    if (Int64(FChunks.size()) * ChunkSize < FCount)
+        FChunks.push_back(std::make_unique<TList>());
+    FChunks.back()->Add(Item);
     return FCount - 1;
 }
 
@@ -509,14 +508,12 @@ void* TQorList::Items(Integer Spot) const
 {
     if (Spot < 0 || Spot >= FCount)
         ListIndexError(Spot);
-    return static_cast<TList*>(FLists->Get(Spot / ChunkSize))->Get(Spot % ChunkSize);
+    return FChunks[size_t(Spot / ChunkSize)]->Get(Spot % ChunkSize);
 }
 
 void TQorList::Clear()
 {
-    for (void* Chunk : *FLists)
-        delete static_cast<TList*>(Chunk);
-    FLists->Clear();
+    FChunks.clear();
     FCount = 0;
 }
 

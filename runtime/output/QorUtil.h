@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace qor {
 
@@ -113,7 +114,7 @@ public:
 
 private:
     Integer FCount = 0;
-    std::unique_ptr<TList> FLists; // chunk lists, each a TList owned here
+    std::vector<std::unique_ptr<TList>> FChunks;
 };
 
 // The library's version, "major.minor".

@@ -1,5 +1,6 @@
 // The CSV reader, type inference, value texts, and the errors every kind of data set gives for bad input.
 
+#include "common/TestErrors.h"
 #include "platform/db/Csv.h"
 #include "platform/db/CsvDataSet.h"
 #include "platform/db/MemoryDataSet.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 
 using namespace qor;
+using test::ErrorOf;
 
 namespace {
 
@@ -27,17 +29,6 @@ std::vector<std::vector<String>> ReadAll(const String& Text, TCsvOptions Options
 }
 
 String DataFile(const char* Name) { return String(QOR_TEST_DATA_DIR) + "/db/" + Name; }
-
-template <class F>
-String ErrorOf(F&& Action)
-{
-    try {
-        Action();
-    } catch (const EDatabaseError& E) {
-        return E.Message();
-    }
-    return "(no error)";
-}
 
 } // namespace
 
@@ -162,28 +153,28 @@ TEST(DataSetErrors, CsvInputProblemsNameTheDataSetAndTheCause)
     TCsvDataSet DS(nullptr);
     DS.SetName("Items");
     DS.SetFileName(DataFile("no-such-file.csv"));
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }).rfind("Items: Cannot open file '", 0), 0u);
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }).rfind("Items: Cannot open file '", 0), 0u);
     EXPECT_FALSE(DS.Active());
 
     DS.SetFileName(DataFile("unclosed.csv"));
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }),
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }),
               "Items: malformed CSV in '" + DataFile("unclosed.csv") + "', line 3: quoted field is not closed");
     DS.SetFileName(DataFile("ragged.csv"));
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }),
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }),
               "Items: malformed CSV in '" + DataFile("ragged.csv") + "', line 3: expected 2 fields, found 3");
 
     DS.Columns()->SetText("A:Integer\nB:Date");
     DS.SetCsvText("A,B\n1,2024-01-01\n2,yesterday\n");
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }),
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }),
               "Items: bad value in CSV text, line 3: 'yesterday' is not a valid Date value for field 'B'");
     DS.Columns()->SetText("A:Integer\nC:String");
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }), "Items: Field 'C' not found in the header of CSV text");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }), "Items: Field 'C' not found in the header of CSV text");
     DS.Columns()->SetText("A:Whatever");
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }),
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }),
               "Items: field declaration 1 'A:Whatever': unknown field type 'Whatever'");
     DS.Columns()->Clear();
     DS.SetCsvText("");
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }), "Items: CSV text is empty: the header line is missing");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }), "Items: CSV text is empty: the header line is missing");
     EXPECT_FALSE(DS.Active());
 }
 
@@ -192,7 +183,7 @@ TEST(DataSetErrors, SqlProblemsCarryTheDatabaseMessage)
     TDatabase Db(nullptr);
     Db.SetName("Db");
     Db.SetDatabaseName("/nonexistent-dir/x.db");
-    EXPECT_EQ(ErrorOf([&] { Db.Open(); }).rfind("Db: Cannot connect to '/nonexistent-dir/x.db': ", 0), 0u);
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Db.Open(); }).rfind("Db: Cannot connect to '/nonexistent-dir/x.db': ", 0), 0u);
     EXPECT_FALSE(Db.Connected());
 
     Db.SetDatabaseName(":memory:");
@@ -200,16 +191,16 @@ TEST(DataSetErrors, SqlProblemsCarryTheDatabaseMessage)
     Db.ExecSQL("INSERT INTO t VALUES (1, 'x'), (2, 'not a number')");
     TQuery Q(nullptr);
     Q.SetName("Q");
-    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "Q: No database given");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Q.Open(); }), "Q: No database given");
     Q.SetDatabase(&Db);
     Q.SQL()->SetText("SELEKT * FROM t");
-    const String Syntax = ErrorOf([&] { Q.Open(); });
+    const String Syntax = ErrorOf<EDatabaseError>([&] { Q.Open(); });
     EXPECT_EQ(Syntax.rfind("Q: SQL error: ", 0), 0u) << Syntax;
     EXPECT_NE(Syntax.find("syntax error"), String::npos) << Syntax;
     Q.SQL()->SetText("SELECT * FROM missing_table");
-    EXPECT_NE(ErrorOf([&] { Q.Open(); }).find("no such table"), String::npos);
+    EXPECT_NE(ErrorOf<EDatabaseError>([&] { Q.Open(); }).find("no such table"), String::npos);
     Q.SQL()->SetText("SELECT a FROM t WHERE a = :Wanted");
-    EXPECT_EQ(ErrorOf([&] { Q.ParamByName("Other"); }), "Q: Parameter 'Other' not found");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Q.ParamByName("Other"); }), "Q: Parameter 'Other' not found");
     Q.ParamByName("wanted")->SetAsInteger(2);
     Q.Open();
     EXPECT_EQ(Q.RecordCount(), 1);
@@ -218,10 +209,10 @@ TEST(DataSetErrors, SqlProblemsCarryTheDatabaseMessage)
     Db.ExecSQL("CREATE TABLE u (n INTEGER)");
     Db.ExecSQL("INSERT INTO u VALUES (5), ('five')");
     Q.SQL()->SetText("SELECT n FROM u");
-    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "Q: row 2: 'five' is not a valid Integer value for field 'n'");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Q.Open(); }), "Q: row 2: 'five' is not a valid Integer value for field 'n'");
     // Opening a statement that returns no rows refuses it before it runs.
     Q.SQL()->SetText("DELETE FROM u");
-    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "Q: The statement returns no rows (use ExecSQL)");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Q.Open(); }), "Q: The statement returns no rows (use ExecSQL)");
     EXPECT_EQ(Q.ExecSQL(), 2);
 }
 
@@ -234,14 +225,14 @@ TEST(DataSetErrors, AFailingQuerySaysOneThingAndNamesItsQuery)
     Q.SetDatabase(&Db);
     Q.SQL()->SetText("SELECT nope FROM t");
     // the database's message alone, not run together with the driver's "Unable to execute statement"
-    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "TQuery: SQL error: no such column: nope");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Q.Open(); }), "TQuery: SQL error: no such column: nope");
     Q.SetName("Orders");
-    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "Orders: SQL error: no such column: nope");
-    EXPECT_EQ(ErrorOf([&] { Q.ExecSQL(); }), "Orders: SQL error: no such column: nope");
-    EXPECT_EQ(ErrorOf([&] { Db.ExecSQL("UPDATE t SET nope = 1"); }), "TDatabase: SQL error: no such column: nope");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Q.Open(); }), "Orders: SQL error: no such column: nope");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Q.ExecSQL(); }), "Orders: SQL error: no such column: nope");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Db.ExecSQL("UPDATE t SET nope = 1"); }), "TDatabase: SQL error: no such column: nope");
     TCsvDataSet Csv(nullptr);
     Csv.SetCsvText("");
-    EXPECT_EQ(ErrorOf([&] { Csv.Open(); }), "TCsvDataSet: CSV text is empty: the header line is missing");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Csv.Open(); }), "TCsvDataSet: CSV text is empty: the header line is missing");
 }
 
 TEST(SqlQuery, DeclaredTypesAndParameters)
@@ -315,14 +306,14 @@ TEST(MemoryDataSet, RowsTextAndEditing)
     EXPECT_THROW(DS.AppendRecord({Int64(8), "x", "not a date"}), EConvertError);
     EXPECT_EQ(DS.State(), dsBrowse);
     EXPECT_EQ(DS.RecordCount(), 2);
-    EXPECT_EQ(ErrorOf([&] { DS.FieldByName("Name")->SetAsString("x"); }), "Mem: Dataset not in edit or insert mode");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.FieldByName("Name")->SetAsString("x"); }), "Mem: Dataset not in edit or insert mode");
     // Rows survive closing; changed row text is read again on the next open.
     DS.Close();
     DS.Open();
     EXPECT_EQ(DS.RecordCount(), 2);
     DS.Close();
     DS.Rows()->SetText("1,a,2024-13-01,1\n");
-    EXPECT_EQ(ErrorOf([&] { DS.Open(); }),
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Open(); }),
               "Mem: Rows, line 1: '2024-13-01' is not a valid Date value for field 'When'");
 }
 
@@ -332,6 +323,6 @@ TEST(DataSetErrors, ReadOnlyKindsRefuseEditing)
     DS.SetName("Csv");
     DS.SetCsvText("A\n1\n");
     DS.Open();
-    EXPECT_EQ(ErrorOf([&] { DS.Edit(); }), "Csv: Cannot modify a read-only dataset");
-    EXPECT_EQ(ErrorOf([&] { DS.SetFileName("x"); }), "Csv: Cannot perform this operation on an open dataset");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.Edit(); }), "Csv: Cannot modify a read-only dataset");
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { DS.SetFileName("x"); }), "Csv: Cannot perform this operation on an open dataset");
 }

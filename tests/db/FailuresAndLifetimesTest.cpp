@@ -1,6 +1,7 @@
 // Data sets after a failed open, fields freed while in use, emptying while editing, and values that
 // do not fit their declared column.
 
+#include "common/TestErrors.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemoryDataSet.h"
 #include "platform/db/SqlDataSet.h"
@@ -9,18 +10,9 @@
 #include <gtest/gtest.h>
 
 using namespace qor;
+using test::ErrorOf;
 
 namespace {
-
-String ErrorOf(const std::function<void()>& Action)
-{
-    try {
-        Action();
-    } catch (const Exception& E) {
-        return E.Message();
-    }
-    return "(no error)";
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // Field conversions and limits, blob streams, and data sets read back from form files.
 
+#include "common/TestErrors.h"
 #include "platform/db/CsvDataSet.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemoryDataSet.h"
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 using namespace qor;
+using test::ErrorOf;
 
 namespace {
 
@@ -32,41 +34,32 @@ protected:
         DS.Append();
     }
     TField* F(const char* Name) { return DS.FieldByName(Name); }
-    String Error(const std::function<void()>& Action)
-    {
-        try {
-            Action();
-        } catch (const Exception& E) {
-            return E.Message();
-        }
-        return "(no error)";
-    }
 
     TMemoryDataSet DS{nullptr};
 };
 
 } // namespace
 
-TEST_F(FieldConversions, FieldClassesFollowTheTypes)
+TEST_F(FieldConversions, EachKindLaysOutAndKeepsItsValueAsItsTypeAsks)
 {
-    EXPECT_TRUE(F("Sm")->Is<TSmallintField>());
-    EXPECT_TRUE(F("W")->Is<TWordField>());
-    EXPECT_TRUE(F("L")->Is<TLargeintField>());
-    EXPECT_TRUE(F("Sg")->Is<TSingleField>());
-    EXPECT_TRUE(F("C")->Is<TCurrencyField>());
-    EXPECT_TRUE(F("Fmt")->Is<TFMTBCDField>());
-    EXPECT_TRUE(F("WM")->Is<TWideMemoField>());
-    EXPECT_TRUE(F("G")->Is<TGraphicField>());
-    EXPECT_TRUE(F("By")->Is<TBytesField>());
-    EXPECT_TRUE(F("Ws")->Is<TWideStringField>());
-    EXPECT_EQ(F("Fc")->DataType(), ftFixedChar);
+    // Numbers line up right and text left; a string is as wide as its size.
     EXPECT_EQ(F("I")->Alignment(), taRightJustify);
     EXPECT_EQ(F("S")->Alignment(), taLeftJustify);
     EXPECT_EQ(F("S")->DisplayWidth(), 5);
-    EXPECT_TRUE(F("M")->IsBlob());
-    EXPECT_FALSE(F("S")->IsBlob());
+    // Memos, graphics and blobs are read through streams; strings and fixed bytes are not.
+    for (const char* N : {"M", "WM", "G", "Bl"})
+        EXPECT_TRUE(F(N)->IsBlob()) << N;
+    for (const char* N : {"S", "Ws", "Fc", "By"})
+        EXPECT_FALSE(F(N)->IsBlob()) << N;
+    // The wide kinds keep any character, line breaks too.
+    F("Ws")->SetAsString("Gr\xC3\xB6\xC3\x9F" "e \xE2\x9C\x93");
+    EXPECT_EQ(F("Ws")->AsString(), "Gr\xC3\xB6\xC3\x9F" "e \xE2\x9C\x93");
+    F("WM")->SetAsString("one\r\ntwo \xE2\x9C\x93");
+    EXPECT_EQ(F("WM")->AsString(), "one\r\ntwo \xE2\x9C\x93");
+    // Types keep the ordinals and names files store; a type without a field kind is refused.
     EXPECT_EQ(static_cast<Integer>(ftFMTBcd), 37);
     EXPECT_EQ(static_cast<Integer>(ftSingle), 51);
+    EXPECT_EQ(F("Fc")->DataType(), ftFixedChar);
     EXPECT_STREQ(FieldTypeName(ftWideMemo), "ftWideMemo");
     EXPECT_THROW(CreateFieldOfType(ftADT, nullptr), EDatabaseError);
 }
@@ -91,23 +84,44 @@ TEST_F(FieldConversions, EveryKindStartsNull)
     EXPECT_EQ(Out.Size(), 0);
 }
 
+TEST_F(FieldConversions, BothDecimalKindsShowTextMoneyAndFormatsAlike)
+{
+    for (const char* N : {"Bcd", "Fmt"}) {
+        auto* D = dynamic_cast<TDecimalField*>(F(N));
+        ASSERT_NE(D, nullptr) << N;
+        D->SetAsString(" 1234.5 ");
+        EXPECT_EQ(D->Text(), "1234.5") << N;
+        EXPECT_EQ(D->DisplayText(), "1234.5") << N;
+        D->SetCurrency(true);
+        EXPECT_EQ(D->DisplayText(), "$1,234.50") << N;   // money only on display
+        EXPECT_EQ(D->Text(), "1234.5") << N;
+        D->SetDisplayFormat("#,##0.000");                 // a format wins over money
+        EXPECT_EQ(D->DisplayText(), "1,234.500") << N;
+        D->SetAsString("  ");
+        EXPECT_TRUE(D->IsNull()) << N;
+        EXPECT_EQ(D->DisplayText(), "") << N;
+        EXPECT_NE(ErrorOf([&] { D->SetAsString("12x"); }), "(no error)") << N;
+        EXPECT_TRUE(D->IsNull()) << N;
+    }
+}
+
 TEST_F(FieldConversions, IntegerRangesAndTextInput)
 {
     F("Sm")->SetAsString(" -32768 ");
     EXPECT_EQ(F("Sm")->AsInteger(), -32768);
-    EXPECT_EQ(Error([&] { F("Sm")->SetAsInteger(40000); }),
+    EXPECT_EQ(ErrorOf([&] { F("Sm")->SetAsInteger(40000); }),
               "Kinds: 40000 is not a valid value for field 'Sm'. The allowed range is -32768 to 32767");
-    EXPECT_EQ(Error([&] { F("W")->SetAsInteger(-1); }),
+    EXPECT_EQ(ErrorOf([&] { F("W")->SetAsInteger(-1); }),
               "Kinds: -1 is not a valid value for field 'W'. The allowed range is 0 to 65535");
-    EXPECT_EQ(Error([&] { F("I")->SetAsString("abc"); }), "'abc' is not a valid integer value");
-    EXPECT_NE(Error([&] { F("I")->SetAsLargeInt(1LL << 40); }).find("is not a valid value for field 'I'"), String::npos);
+    EXPECT_EQ(ErrorOf([&] { F("I")->SetAsString("abc"); }), "'abc' is not a valid integer value");
+    EXPECT_NE(ErrorOf([&] { F("I")->SetAsLargeInt(1LL << 40); }).find("is not a valid value for field 'I'"), String::npos);
     F("L")->SetAsLargeInt(1LL << 40);
-    EXPECT_EQ(Error([&] { F("L")->AsInteger(); }), "Kinds: 1099511627776 is out of range for field 'L' read as Integer");
+    EXPECT_EQ(ErrorOf([&] { F("L")->AsInteger(); }), "Kinds: 1099511627776 is out of range for field 'L' read as Integer");
     F("I")->SetAsFloat(2.5);
     EXPECT_EQ(F("I")->AsInteger(), 2);
     F("I")->SetAsString("");
     EXPECT_TRUE(F("I")->IsNull());
-    EXPECT_EQ(Error([&] { F("I")->AsDateTime(); }), "Kinds: Cannot access field 'I' as type DateTime");
+    EXPECT_EQ(ErrorOf([&] { F("I")->AsDateTime(); }), "Kinds: Cannot access field 'I' as type DateTime");
     static_cast<TIntegerField*>(F("I"))->SetMaxValue(10);
     EXPECT_THROW(F("I")->SetAsInteger(11), EDatabaseError);
 }
@@ -116,7 +130,7 @@ TEST_F(FieldConversions, FloatsDecimalsAndCurrency)
 {
     F("F")->SetAsString("1e300");
     EXPECT_EQ(F("F")->AsFloat(), 1e300);
-    EXPECT_EQ(Error([&] { F("F")->AsInteger(); }).rfind("Kinds: ", 0), 0u);
+    EXPECT_EQ(ErrorOf([&] { F("F")->AsInteger(); }).rfind("Kinds: ", 0), 0u);
     EXPECT_THROW(F("F")->SetAsFloat(std::numeric_limits<double>::infinity()), EDatabaseError);
     F("Sg")->SetAsFloat(0.1);
     EXPECT_EQ(F("Sg")->AsString(), "0.1");
@@ -151,7 +165,7 @@ TEST_F(FieldConversions, BooleansDatesAndStrings)
     EXPECT_EQ(B->DisplayWidth(), 4);
     B->SetAsString("TRUE");
     EXPECT_TRUE(B->AsBoolean());
-    EXPECT_EQ(Error([&] { B->SetAsString("vielleicht"); }),
+    EXPECT_EQ(ErrorOf([&] { B->SetAsString("vielleicht"); }),
               "Kinds: 'vielleicht' is not a valid boolean value for field 'B'");
     F("D")->SetAsDateTime(EncodeDate(2024, 2, 29) + 0.75);
     EXPECT_EQ(F("D")->AsDateTime(), EncodeDate(2024, 2, 29)); // a date keeps no time

@@ -1,6 +1,7 @@
 // The column store, fields made before opening, field definitions of closed data sets, CSV type
 // inference corners, query parameters of every kind, and notifications while editing.
 
+#include "common/TestErrors.h"
 #include "platform/db/CsvDataSet.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemoryDataSet.h"
@@ -12,18 +13,9 @@
 #include <gtest/gtest.h>
 
 using namespace qor;
+using test::ErrorOf;
 
 namespace {
-
-String ErrorOf(const std::function<void()>& Action)
-{
-    try {
-        Action();
-    } catch (const Exception& E) {
-        return E.Message();
-    }
-    return "(no error)";
-}
 
 } // namespace
 

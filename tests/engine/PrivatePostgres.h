@@ -3,7 +3,8 @@
 // a Unix socket in that folder, run as an unprivileged user when the tests run as root (the server
 // refuses to run as root). Stopped and removed when the object goes.
 
-#include <chrono>
+#include "common/ChildOutput.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <cstdlib>
@@ -15,8 +16,8 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <memory>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -54,27 +55,22 @@ public:
                          Log);
         if (Status != 0)
             return "initdb failed: " + ReadFile(Log);
+        FServerOutput = std::make_unique<TChildOutput>();
+        if (!FServerOutput->Valid())
+            return "cannot make a pipe for the server's output";
         FPid = fork();
         if (FPid == 0) {
-            const std::string ServerLog = FDir + "/server.log";
+            FServerOutput->RedirectChild();
             Exec({FBin + "/postgres", "-D", Data, "-k", FDir, "-c", "listen_addresses=", "-c", "fsync=off", "-c",
-                  "full_page_writes=off"},
-                 ServerLog);
+                  "full_page_writes=off"});
         }
         if (FPid < 0)
             return "cannot start postgres";
-        for (int I = 0; I < 100; ++I) {
-            if (std::filesystem::exists(FDir + "/.s.PGSQL.5432") &&
-                Run({FBin + "/pg_isready", "-h", FDir, "-U", "qor", "-d", "postgres"}, FDir + "/ready.log") == 0)
-                return "";
-            int WStatus = 0;
-            if (waitpid(FPid, &WStatus, WNOHANG) == FPid) {
-                FPid = -1;
-                return "postgres stopped: " + ReadFile(FDir + "/server.log");
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return "postgres did not come up: " + ReadFile(FDir + "/server.log");
+        FServerOutput->StartReading();
+        // The server says when it takes connections; its output ends if it stops first.
+        if (FServerOutput->WaitFor("ready to accept connections"))
+            return "";
+        return "postgres did not come up: " + FServerOutput->Text();
     }
 
     ~PrivatePostgres()
@@ -118,10 +114,10 @@ private:
         return S.str();
     }
 
-    // In the child: drop to the server's user, send output to Log, run Args.
-    [[noreturn]] void Exec(const std::vector<std::string>& Args, const std::string& Log) const
+    // In the child: drop to the server's user, send output to Log (when given), run Args.
+    [[noreturn]] void Exec(const std::vector<std::string>& Args, const std::string& Log = {}) const
     {
-        const int Fd = open(Log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int Fd = Log.empty() ? -1 : open(Log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (Fd >= 0) {
             if (geteuid() == 0 && fchown(Fd, FUid, FGid) != 0)
                 _exit(126);
@@ -159,6 +155,7 @@ private:
     uid_t FUid = 0;
     gid_t FGid = 0;
     bool FMissing = false;
+    std::unique_ptr<TChildOutput> FServerOutput; // goes after the server has stopped
 };
 
 } // namespace qor::test

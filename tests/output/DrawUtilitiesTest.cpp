@@ -113,6 +113,12 @@ TEST_F(RecordingTest, JustifiedLineSharesTheSlackOutLeftToRight)
     EXPECT_EQ(DrawnPositions(Calls()), (std::vector<Integer>{10, 18, 26, 34, 42}));
 }
 
+TEST_F(RecordingTest, JustifiedLineDrawsASurrogatePairAsOneCharacter)
+{
+    QorSetTextJustify(DC, 10, 5, "a \xF0\x9F\x98\x80", 40);
+    EXPECT_EQ(CallsOf(Calls(), "TextOut").size(), 3u);
+}
+
 TEST_F(RecordingTest, JustifiedLineRunsFromXToTheRightOfItsRectangle)
 {
     SetTextAlign(DC, TA_LEFT | TA_BASELINE);

@@ -1,6 +1,7 @@
 // The page-file format byte for byte: blocks, object-table entries and every record code, older
 // versions, and damaged input.
 
+#include "common/TestErrors.h"
 #include "platform/rtl/Streams.h"
 #include "runtime/output/QorFormat.h"
 
@@ -13,6 +14,7 @@
 #include <random>
 
 using namespace qor;
+using test::ErrorOf;
 
 namespace {
 
@@ -66,16 +68,6 @@ TQorRecord DecodeRecord(TMemoryStream& S, Single Version = QorFileVersion)
     EXPECT_TRUE(ReadNextQorRecord(Reader, R));
     EXPECT_EQ(Reader.Remaining(), 0) << "the whole record is read";
     return R;
-}
-
-String ErrorOf(const std::function<void()>& Fn)
-{
-    try {
-        Fn();
-    } catch (const Exception& E) {
-        return E.Message();
-    }
-    return "(no error)";
 }
 
 TQorRecord Rec(Word Code, const std::function<void(TQorRecord&)>& Fill = {})

@@ -2,6 +2,7 @@
 // Helpers for the page-file tests: a private folder, file bytes, saved bytes of a page file, a
 // small document of two pages drawn straight into a page file, and error texts.
 
+#include "common/TestErrors.h"
 #include "platform/graphics/Brush.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Pen.h"
@@ -56,16 +57,6 @@ inline std::vector<Byte> SavedBytes(TQorQorFile& F)
     TBytesStream S;
     F.SaveToStream(&S);
     return S.Bytes();
-}
-
-inline std::string ErrorOf(const std::function<void()>& Fn)
-{
-    try {
-        Fn();
-    } catch (const Exception& E) {
-        return E.Message();
-    }
-    return "(no error)";
 }
 
 // Two pages with two fonts, two pens and a brush, text and shapes.

@@ -193,6 +193,17 @@ TEST(PrinterSetupRecord, RoundTripsByteForByte)
     EXPECT_EQ(Back2.FormName(), "Étiquette 😀");
 }
 
+TEST(PrinterSetupRecord, FormNameTooLongIsCutBeforeASurrogatePair)
+{
+    // 32,766 units and a pair: the pair would straddle the longest name the record holds.
+    TQorPrinterSetup S;
+    S.SetFormName(String(32766, 'a') + "\xF0\x9F\x98\x80");
+    TBytesStream In(Record(S));
+    TQorPrinterSetup Back;
+    ASSERT_TRUE(ReadRecord(Back, In));
+    EXPECT_EQ(Back.FormName(), String(32766, 'a'));
+}
+
 TEST(PrinterSetupRecord, LengthsInTenthsOfAMillimetreAndSignedWords)
 {
     TQorPrinterSetup S;

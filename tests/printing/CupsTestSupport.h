@@ -2,6 +2,7 @@
 // A private CUPS server for tests: cupsd on a free local port with one queue, "QorTest", whose
 // device is a file. It runs only as root with cupsd and lpadmin installed.
 
+#include "common/ChildOutput.h"
 #include "printing/PrintTestSupport.h"
 
 #include <arpa/inet.h>
@@ -11,10 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 namespace qor::test {
 
@@ -31,19 +30,6 @@ inline int FreeLocalPort()
         Port = ntohs(A.sin_port);
     close(S);
     return Port;
-}
-
-// True when something listens on the local port.
-inline bool PortAnswers(int Port)
-{
-    const int S = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in A{};
-    A.sin_family = AF_INET;
-    A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    A.sin_port = htons(static_cast<uint16_t>(Port));
-    const bool Connected = connect(S, reinterpret_cast<sockaddr*>(&A), sizeof A) == 0;
-    close(S);
-    return Connected;
 }
 
 class PrivateCupsServer {
@@ -65,16 +51,19 @@ public:
         std::filesystem::permissions(FDir / "spool", std::filesystem::perms::all);
         WriteWholeFile((FDir / "cupsd.conf").string(),
                              "Listen 127.0.0.1:" + std::to_string(FPort) +
-                                 "\nLogLevel warn\nWebInterface No\nBrowsing Off\nDefaultAuthType None\nDirtyCleanInterval 0\n"
+                                 "\nLogLevel info\nWebInterface No\nBrowsing Off\nDefaultAuthType None\nDirtyCleanInterval 0\n"
                                  "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                                  "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
         const std::string D = FDir.string();
         WriteWholeFile((FDir / "cups-files.conf").string(),
                              "ServerRoot " + D + "\nRequestRoot " + D + "/spool\nTempDir " + D + "/tmp\nCacheDir " +
-                                 D + "/cache\nStateDir " + D + "/state\nErrorLog " + D + "/error_log\nAccessLog " +
+                                 D + "/cache\nStateDir " + D + "/state\nErrorLog stderr\nAccessLog " +
                                  D + "/access_log\nPageLog " + D + "/page_log\nFileDevice Yes\n");
+        if (!FLog.Valid())
+            return "cannot make a pipe for cupsd's log";
         FPid = fork();
         if (FPid == 0) {
+            FLog.RedirectChild();
             const std::string Conf = D + "/cupsd.conf";
             const std::string Files = D + "/cups-files.conf";
             execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", Conf.c_str(), "-s", Files.c_str(), (char*)nullptr);
@@ -83,23 +72,11 @@ public:
         if (FPid < 0)
             return "cannot start cupsd";
         const std::string Host = "127.0.0.1:" + std::to_string(FPort);
-        // The server is up when its port takes a connection: tried every few milliseconds (cheap
-        // even on a busy machine) for as long as a loaded machine may need, and given up at once
-        // when cupsd has exited.
-        bool Up = false;
-        const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!Up && std::chrono::steady_clock::now() < Deadline) {
-            int Status = 0;
-            if (waitpid(FPid, &Status, WNOHANG) == FPid) {
-                FPid = -1;
-                break;
-            }
-            Up = PortAnswers(FPort);
-            if (!Up)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        if (!Up)
-            return "cupsd did not come up: " + ReadWholeFile(D + "/error_log");
+        FLog.StartReading();
+        // The log says when the scheduler listens (connections wait for it from then on); it ends
+        // at once if cupsd stops first.
+        if (!FLog.WaitFor("Listening to " + Host))
+            return "cupsd did not come up: " + FLog.Text();
         WriteWholeFile(D + "/out.prn", "");
         const std::string Admin = "lpadmin -h " + Host + " -p QorTest -E -v file://" + D + "/out.prn -P " +
                                   DataFile("test-queue.ppd") + " 2>&1 && lpadmin -h " + Host +
@@ -123,6 +100,7 @@ public:
     const std::filesystem::path& Dir() const { return FDir; }
 
 private:
+    TChildOutput FLog; // goes after cupsd has stopped
     pid_t FPid = -1;
     int FPort = 0;
     std::filesystem::path FDir;

@@ -179,6 +179,14 @@ TEST(FormFile, AcceptsTheLooserSpellingsOfValues)
     EXPECT_EQ(f->Color, 255);
 }
 
+TEST(FormFile, CharacterCodesAboveTheBasicPlane)
+{
+    // One code, or the two UTF-16 units of a surrogate pair in a row: the same character.
+    FormPtr form(ReadComponentFromText("object F: TTestForm\n  Caption = #$1F600'-'#55357#56832\nend"));
+    EXPECT_EQ(dynamic_cast<TTestForm*>(form.get())->Caption, "\xF0\x9F\x98\x80-\xF0\x9F\x98\x80");
+    EXPECT_THROW(delete ReadComponentFromText("object F: TTestForm\n  Caption = #$110000\nend"), EReadError);
+}
+
 namespace {
 
 void ExpectReadError(const String& Text, const String& LinePart, const String& Problem)
@@ -199,6 +207,8 @@ void ExpectReadError(const String& Text, const String& LinePart, const String& P
 TEST(FormFile, BadInputIsAnEReadErrorNamingTheLineAndFreesWhatWasMade)
 {
     const String head = "object F: TTestForm\n  object A: TTestNode\n    Caption = 'ok'\n  end\n";
+    // A failed read is a stream error to whoever catches those.
+    EXPECT_THROW(delete ReadComponentFromText(head + "  Colour = 1\nend\n"), EStreamError);
     ExpectReadError(head + "  object B: TNoSuchClass\n  end\nend\n", "Line 5", "Class TNoSuchClass not found");
     ExpectReadError(head + "  Colour = 1\nend\n", "Line 5", "Property Colour does not exist in TTestForm");
     ExpectReadError(head + "  Font.Style = 1\nend\n", "Line 5", "Property Style does not exist in TTestFont");

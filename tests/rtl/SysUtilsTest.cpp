@@ -1,3 +1,4 @@
+#include "common/TestErrors.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <gtest/gtest.h>
@@ -5,19 +6,9 @@
 #include <limits>
 
 using namespace qor;
+using test::ErrorOf;
 
 namespace {
-
-template <typename F>
-String MessageOf(F&& Call)
-{
-    try {
-        Call();
-    } catch (const EConvertError& e) {
-        return e.Message();
-    }
-    return "(no exception)";
-}
 
 } // namespace
 
@@ -43,7 +34,7 @@ TEST(SysUtils, TextToIntegers)
     EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
     EXPECT_EQ(StrToInt("-2147483648"), std::numeric_limits<Integer>::min());
     EXPECT_EQ(StrToInt64("9223372036854775807"), std::numeric_limits<Int64>::max());
-    EXPECT_EQ(MessageOf([] { StrToInt("abc"); }), "'abc' is not a valid integer value");
+    EXPECT_EQ(ErrorOf<EConvertError>([] { StrToInt("abc"); }), "'abc' is not a valid integer value");
     EXPECT_THROW(StrToInt("2147483648"), EConvertError);
     EXPECT_THROW(StrToInt("12 "), EConvertError);
     EXPECT_THROW(StrToInt(""), EConvertError);
@@ -67,7 +58,7 @@ TEST(SysUtils, TextToFloats)
     EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
     EXPECT_DOUBLE_EQ(StrToFloat("5."), 5);
     EXPECT_DOUBLE_EQ(StrToFloat("1E-400"), 0);
-    EXPECT_EQ(MessageOf([] { StrToFloat("x"); }), "'x' is not a valid floating point value");
+    EXPECT_EQ(ErrorOf<EConvertError>([] { StrToFloat("x"); }), "'x' is not a valid floating point value");
     EXPECT_THROW(StrToFloat("1,5"), EConvertError);
     EXPECT_THROW(StrToFloat("1e"), EConvertError);
     EXPECT_THROW(StrToFloat("1e999"), EConvertError);
@@ -123,6 +114,15 @@ TEST(Format, Integers)
     EXPECT_EQ(Format("100%%", {}), "100%");
 }
 
+TEST(Format, LiteralsPercentSignsAndArgumentOrder)
+{
+    EXPECT_EQ(Format("%%%d%%", {5}), "%5%");
+    EXPECT_EQ(Format("%%d", {}), "%d");
+    EXPECT_EQ(Format("%S=%D", {"x", 3}), "x=3");
+    // An index moves the argument position; '*' takes the next argument.
+    EXPECT_EQ(Format("%0:s%0:s|%-*d|", {"ab", 4, 7}), "abab|7   |");
+}
+
 TEST(Format, FloatsAndCurrency)
 {
     EXPECT_EQ(Format("%f", {1.5}), "1.50");
@@ -152,8 +152,8 @@ TEST(Format, TextPointersAndIndexes)
 
 TEST(Format, BadFormatsRaiseClearErrors)
 {
-    EXPECT_EQ(MessageOf([] { Format("%d", {"x"}); }), "Format '%d' invalid or incompatible with argument");
-    EXPECT_EQ(MessageOf([] { Format("%s %s", {"x"}); }), "No argument for format '%s %s'");
+    EXPECT_EQ(ErrorOf<EConvertError>([] { Format("%d", {"x"}); }), "Format '%d' invalid or incompatible with argument");
+    EXPECT_EQ(ErrorOf<EConvertError>([] { Format("%s %s", {"x"}); }), "No argument for format '%s %s'");
     EXPECT_THROW(Format("%f", {3}), EConvertError);
     EXPECT_THROW(Format("%s", {1.5}), EConvertError);
     EXPECT_THROW(Format("%q", {1}), EConvertError);

@@ -1,4 +1,3 @@
-#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Types.h"
 
 #include <gtest/gtest.h>
@@ -33,15 +32,4 @@ TEST(Rounding, MulDivRoundsHalvesAwayFromZero)
     EXPECT_EQ(MulDiv(1, 2, 0), -1);
     EXPECT_EQ(MulDiv(0x7fffffff, 0x7fffffff, 1), -1); // overflow
     EXPECT_EQ(MulDiv(0x7fffffff, 0x7fffffff, 0x7fffffff), 0x7fffffff);
-}
-
-TEST(Exceptions, CarryTheirMessageAndAbortIsSilent)
-{
-    try {
-        throw EConvertError("'abc' is not a valid integer value");
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "'abc' is not a valid integer value");
-    }
-    EXPECT_THROW(Abort(), EAbort);
-    EXPECT_THROW(throw EReadError("x"), EStreamError);
 }

@@ -168,6 +168,10 @@ TEST_F(UiTest, ScrollBoxScrollsItsChildrenWithinTheRange)
     EXPECT_EQ(vs->Position(), 166);
     box.Perform(WM_VSCROLL, SB_LINEDOWN);
     EXPECT_EQ(vs->Position(), 166); // never past the end
+    // the thumb position travels in the parameter's high word, the code in its low word
+    box.Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100));
+    EXPECT_EQ(box.HorzScrollBar()->Position(), 100);
+    EXPECT_EQ(child->Left(), -100);
     box.Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 2000));
     EXPECT_EQ(box.HorzScrollBar()->Position(), 300 - 84);
     EXPECT_EQ(child->Left(), -216);

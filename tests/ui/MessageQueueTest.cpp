@@ -207,11 +207,3 @@ TEST_F(MessageQueueTest, HandlerExceptionPassesOnAndLeavesLaterMessagesQueued)
     DeliverPostedMessages();
     EXPECT_EQ(gLog, std::vector<std::string>{"b:base1:4"});
 }
-
-TEST(MessageHelpers, WordsOfParameters)
-{
-    const WPARAM w = MAKEWPARAM(SB_THUMBPOSITION, 2000);
-    EXPECT_EQ(LOWORD(w), SB_THUMBPOSITION);
-    EXPECT_EQ(HIWORD(w), 2000);
-    EXPECT_EQ(WM_USER + 14, 1038u);
-}

@@ -65,6 +65,21 @@ TEST_F(RichLayout, BreaksAtBlanksAndInsideWordsWiderThanTheLine)
     EXPECT_EQ(Height(10), 600);
 }
 
+TEST_F(RichLayout, ACharacterAboveTheBasicPlaneIsNeverSplitBetweenLines)
+{
+    // "ab", U+1F600 as a surrogate pair, "cd".
+    Load("{\\rtf1 ab\\u-10179?\\u-8704?cd}");
+    ASSERT_EQ(FEngine.TextLength(), 6);
+    for (Integer Width = 50; Width <= 700; Width += 50) {
+        for (Integer Cp = 0; Cp < FEngine.TextLength();) {
+            const Integer Next = Format(Cp, Width, 200);
+            ASSERT_GT(Next, Cp) << Width;
+            EXPECT_NE(Next, 3) << "the pair split in a column " << Width << " twips wide";
+            Cp = Next;
+        }
+    }
+}
+
 TEST_F(RichLayout, SuccessiveCallsCoverEveryCharacterOnceAndHeightsAddUp)
 {
     std::string Rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}\\f0 ";

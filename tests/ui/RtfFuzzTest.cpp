@@ -3,6 +3,7 @@
 // hang or memory out of proportion to the input, and the document must stay self-consistent.
 
 #include "platform/graphics/Gdi.h"
+#include "platform/rtl/Utf16.h"
 #include "platform/ui/RichLayout.h"
 #include "platform/ui/RtfReader.h"
 
@@ -97,11 +98,11 @@ void CheckConsistent(const TRichDocument& Doc, std::size_t InputSize)
     ASSERT_EQ(Sum, Doc.TextLength());
     for (std::size_t I = 0; I < Text.size(); ++I) {
         const char16_t C = Text[I];
-        if (C >= 0xD800 && C <= 0xDBFF) {
-            ASSERT_TRUE(I + 1 < Text.size() && Text[I + 1] >= 0xDC00 && Text[I + 1] <= 0xDFFF);
+        if (IsHighSurrogate(C)) {
+            ASSERT_TRUE(I + 1 < Text.size() && IsLowSurrogate(Text[I + 1]));
             ++I;
         } else {
-            ASSERT_FALSE(C >= 0xDC00 && C <= 0xDFFF);
+            ASSERT_FALSE(IsLowSurrogate(C));
         }
     }
 }

@@ -1,17 +1,28 @@
 #pragma once
-// Between the controls and their native widgets (platform internals; Qt stays in the .cpp).
+// Between the controls and their native widgets. Private to platform/ui; Qt stays in the .cpp.
 
 #include "platform/graphics/Geometry.h"
 #include "platform/rtl/Types.h"
+#include "platform/ui/Controls.h"
 
 #include <vector>
 
 namespace qor {
 
-class TControl;
 class TCustomForm;
 class TPopupMenu;
 struct TNativeWidget;
+
+// The native-widget plumbing of a control: which widget it has, and mirroring its state into it.
+class TControlInternals {
+public:
+    using TNativePtr = TControl::TNativePtr;
+    // The native widget, while there is one.
+    static TNativeWidget* NativeWidget(const TControl& C) { return C.FNative.get(); }
+    // Gives the control its widget (an empty pointer frees the one it had).
+    static void SetNativeWidget(TControl& C, TNativePtr W) { C.FNative = std::move(W); }
+    static void UpdateNative(TControl& C) { C.UpdateNative(); }
+};
 
 // The control's state changed: its widget, when it has one, mirrors it again.
 void NativeControlChanged(TControl* Control);

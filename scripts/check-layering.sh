@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Checks that every #include follows the direction of the layers (docs/contributing.md):
+#   designer -> runtime/engine -> runtime/output -> platform
+#   inside platform: rtl <- graphics <- printing <- ui, rtl <- db, and ide above them all
+#   a folder's internal/ headers serve that folder and its tests only (and the seams listed below);
+#   public headers never include internal/ ones
+#   Qt headers only in platform/**/*.cpp
+#   includes are written from the source root ("platform/rtl/Types.h"), never with ../
+# Prints each offending include as file:line: reason and exits 1; exits 0 when all is well.
+#
+# Usage: scripts/check-layering.sh [ROOT]   (ROOT defaults to the source tree this script is in)
+set -uo pipefail
+
+root=${1:-"$(cd "$(dirname "$0")/.." && pwd)"}
+cd "$root" || { echo "check-layering: no such folder: $root" >&2; exit 2; }
+
+# Platform folders and the platform folders each may include.
+declare -A platform_uses=(
+    [rtl]="rtl"
+    [graphics]="rtl graphics"
+    [printing]="rtl graphics printing"
+    [ui]="rtl graphics printing ui"
+    [db]="rtl graphics db"
+    [ide]="rtl graphics printing ui db ide"
+)
+
+# Seams: another folder's internal/ headers a folder may include ("includer-folder:owner-folder").
+# printing implements the graphics layer's printer-driver seam.
+internal_seams=" platform/printing:platform/graphics "
+
+# The rank of the code layers: a file may include its own layer and those of a lower rank.
+layer_rank() {
+    case $1 in
+        platform/*) echo 0 ;;
+        runtime/output/*) echo 1 ;;
+        runtime/engine/*) echo 2 ;;
+        designer/*) echo 3 ;;
+        *) echo 9 ;;   # tools, examples, tests, bench, fuzz: above every layer
+    esac
+}
+
+layer_name() {
+    case $1 in
+        platform/*) echo platform ;;
+        runtime/output/*) echo runtime/output ;;
+        runtime/engine/*) echo runtime/engine ;;
+        designer/*) echo designer ;;
+        *) echo "${1%%/*}" ;;
+    esac
+}
+
+problems=0
+report() {
+    echo "$1:$2: $3"
+    problems=$((problems + 1))
+}
+
+check_include() {
+    local file=$1 line=$2 target=$3 quoted=$4
+
+    # Qt: only platform sources, never a header.
+    if [[ $quoted == 0 && ( $target =~ ^Q[A-Za-z] || $target =~ ^q[a-z0-9_]*\.h$ ) ]]; then
+        if [[ $file == *.h || $file == *.hpp ]]; then
+            report "$file" "$line" "Qt header <$target> in a header (Qt stays in platform .cpp files)"
+        elif [[ $file != platform/* ]]; then
+            report "$file" "$line" "Qt header <$target> outside platform/ (only platform .cpp files use Qt)"
+        fi
+        return
+    fi
+    [[ $quoted == 1 ]] || return
+
+    # Paths climbing out of the folder would hide the layer they reach.
+    if [[ $target == ../* || $target == */../* ]]; then
+        report "$file" "$line" "includes $target; include by the path from the source root"
+        return
+    fi
+
+    # internal/ headers.
+    if [[ $target =~ ^(platform/[a-z]+)/internal/ ]]; then
+        local owner=${BASH_REMATCH[1]}
+        local folder=${owner#platform/}
+        if [[ $file == "$owner"/* ]]; then
+            if [[ ($file == *.h || $file == *.hpp) && $file != "$owner"/internal/* ]]; then
+                report "$file" "$line" "public header includes $target (internal/ headers stay out of public ones)"
+            fi
+        elif [[ $file == tests/"$folder"/* ]]; then
+            :
+        else
+            local includer_folder
+            includer_folder=$(echo "$file" | cut -d/ -f1-2)
+            if [[ $internal_seams != *" $includer_folder:$owner "* ]]; then
+                report "$file" "$line" "includes $target, private to $owner"
+            fi
+        fi
+    fi
+
+    # Direction between the layers.
+    if [[ $target =~ ^(platform|runtime/output|runtime/engine|designer)/ ]]; then
+        local from to
+        from=$(layer_rank "$file")
+        to=$(layer_rank "$target")
+        if ((to > from)); then
+            report "$file" "$line" "$(layer_name "$file") includes $(layer_name "$target") ($target); layers go designer -> engine -> output -> platform"
+        fi
+    fi
+
+    # Direction inside the platform.
+    if [[ $file =~ ^platform/([a-z]+)/ ]]; then
+        local from_folder=${BASH_REMATCH[1]}
+        if [[ $target =~ ^platform/([a-z]+)/ ]]; then
+            local to_folder=${BASH_REMATCH[1]}
+            local allowed=${platform_uses[$from_folder]-}
+            if [[ -n $allowed && " $allowed " != *" $to_folder "* ]]; then
+                report "$file" "$line" "platform/$from_folder includes platform/$to_folder ($target); platform/$from_folder may use: $allowed"
+            fi
+        fi
+    fi
+}
+
+files=0
+while IFS= read -r -d '' file; do
+    file=${file#./}
+    files=$((files + 1))
+    while IFS=: read -r line text; do
+        if [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]]; then
+            check_include "$file" "$line" "${BASH_REMATCH[1]}" 1
+        elif [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\<([^\>]+)\> ]]; then
+            check_include "$file" "$line" "${BASH_REMATCH[1]}" 0
+        fi
+    done < <(grep -n '^[[:space:]]*#[[:space:]]*include' "$file")
+done < <(find $(ls -d platform runtime designer tools examples bench fuzz tests 2>/dev/null) -type f \
+              \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print0 | sort -z)
+
+if ((problems > 0)); then
+    echo "layering: $problems include(s) against the direction of the layers in $files files"
+    exit 1
+fi
+echo "layering: ok ($files files)"
