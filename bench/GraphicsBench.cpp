@@ -69,6 +69,21 @@ void BM_ReportPageRaster96(benchmark::State& State)
 }
 BENCHMARK(BM_ReportPageRaster96)->Unit(benchmark::kMicrosecond);
 
+// A clip region built from a staircase of excluded rectangles, as hostile metafiles make them.
+void BM_ClipStaircase(benchmark::State& State)
+{
+    const Integer Steps = Integer(State.range(0));
+    for (auto _ : State) {
+        HDC dc = CreateRasterDC(400, 400, 96);
+        for (Integer i = 0; i < Steps; ++i)
+            ExcludeClipRect(dc, i / 2, i / 2, i / 2 + 1, i / 2 + 2);
+        TRect box;
+        benchmark::DoNotOptimize(GetClipBox(dc, box));
+        DeleteDC(dc);
+    }
+}
+BENCHMARK(BM_ClipStaircase)->Arg(300)->Arg(450)->Arg(2000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)

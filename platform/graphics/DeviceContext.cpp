@@ -115,7 +115,7 @@ std::vector<TRect> TDc::VisibleRects() const
     if (!S.HasClip)
         return {bounds};
     std::vector<TRect> out;
-    for (const TRect& r : S.Clip) {
+    for (const TRect& r : S.Clip()) {
         TRect x;
         if (IntersectRect(x, r, bounds))
             out.push_back(x);
@@ -126,8 +126,9 @@ std::vector<TRect> TDc::VisibleRects() const
 TFontInstance& TDc::Font()
 {
     const TFontObject* f = S.Font.get();
-    Integer h = f->Log.lfHeight;
-    Integer devH = Identity() ? h : (h < 0 ? -LengthY(-h) : LengthY(h));
+    // Heights from files may be anything: held to what a font can be, and never negated past range.
+    const Integer h = std::clamp<Integer>(f->Log.lfHeight, -MaxFontHeight, MaxFontHeight);
+    const Integer devH = Identity() ? h : (h < 0 ? -LengthY(-h) : LengthY(h));
     if (!FRealized || FRealizedFor.get() != f || FRealizedHeight != devH) {
         const bool fake = Surface->FakeMetrics();
         FRealized = RealizeFont(f->Log, EmPixelsFor(f->Log, devH, fake), fake);
@@ -406,6 +407,10 @@ Cardinal TDirectCalls::SetAttribute(TDc& Dc, TAttribute A, Cardinal Value)
 
 Integer TDirectCalls::SaveDC(TDc& Dc)
 {
+    // Saved states share what has not changed (objects and the clip region); their number is held
+    // to a bound, past which SaveDC fails as on any device that runs out of room.
+    if (Dc.Saved.size() >= std::size_t(MaxSavedStates))
+        return 0;
     Dc.Saved.push_back(Dc.S);
     return Integer(Dc.Saved.size());
 }
@@ -642,31 +647,24 @@ Integer TDirectCalls::SelectClip(TDc& Dc, const std::vector<TRect>* Rects, Integ
 {
     if (!Rects) {
         Dc.S.HasClip = false;
-        Dc.S.Clip.clear();
+        Dc.S.ClipRects.reset();
         return SIMPLEREGION;
     }
     if (Mode == RGN_COPY)
-        Dc.S.Clip = *Rects;
-    else {
-        std::vector<TRect> cur = Dc.S.HasClip ? Dc.S.Clip : Dc.VisibleRects();
-        Dc.S.Clip = RegionCombine(cur, *Rects, Mode);
-    }
+        Dc.S.SetClip(*Rects);
+    else
+        Dc.S.SetClip(RegionCombine(Dc.S.HasClip ? Dc.S.Clip() : Dc.VisibleRects(), *Rects, Mode));
     Dc.S.HasClip = true;
-    return RegionComplexity(Dc.S.Clip);
+    return RegionComplexity(Dc.S.Clip());
 }
 
 Integer TDirectCalls::CombineClipRect(TDc& Dc, const TRect& R, Integer Mode)
 {
-    std::vector<TRect> cur;
-    if (Dc.S.HasClip)
-        cur = Dc.S.Clip;
-    else {
-        TSize sz = Dc.DeviceSize();
-        cur = {TRect(0, 0, sz.cx, sz.cy)};
-    }
-    Dc.S.Clip = RegionCombine(cur, {Dc.ToDevice(R)}, Mode);
+    const TSize sz = Dc.DeviceSize();
+    const std::vector<TRect> whole{TRect(0, 0, sz.cx, sz.cy)};
+    Dc.S.SetClip(RegionCombine(Dc.S.HasClip ? Dc.S.Clip() : whole, {Dc.ToDevice(R)}, Mode));
     Dc.S.HasClip = true;
-    return RegionComplexity(Dc.S.Clip);
+    return RegionComplexity(Dc.S.Clip());
 }
 
 } // namespace gdi
@@ -827,7 +825,7 @@ Integer GetClipRgn(HDC DC, HRGN Region)
         return -1;
     if (!dc->S.HasClip)
         return 0;
-    r->Rects = dc->S.Clip;
+    r->Rects = dc->S.Clip();
     return 1;
 }
 

@@ -22,24 +22,35 @@ bool RopUsesSource(Cardinal Rop)
     return !(Rop == PATCOPY || Rop == PATINVERT || Rop == DSTINVERT || Rop == BLACKNESS || Rop == WHITENESS);
 }
 
+namespace {
+
+// Sums and negations of sizes that come from files, held inside Integer's range.
+Integer Saturated(Int64 V)
+{
+    return Integer(std::clamp<Int64>(V, std::numeric_limits<Integer>::min() + 1, std::numeric_limits<Integer>::max()));
+}
+
+// A mirrored extent becomes a positive one starting at its other end.
+void Unmirror(Integer& At, Integer& Size, Integer& SourceAt, Integer& SourceSize)
+{
+    At = Saturated(Int64(At) + Size);
+    Size = Saturated(-Int64(Size));
+    SourceAt = Saturated(Int64(SourceAt) + SourceSize);
+    SourceSize = Saturated(-Int64(SourceSize));
+}
+
+} // namespace
+
 TBlitCheck PrepareBlit(TBlit& B)
 {
     if (RopUsesSource(B.Rop) && (!B.Src.Pixels || B.SW == 0 || B.SH == 0))
         return TBlitCheck::Fail;
     if (B.DW == 0 || B.DH == 0)
         return TBlitCheck::Empty;
-    if (B.DW < 0) {
-        B.DX += B.DW;
-        B.DW = -B.DW;
-        B.SX += B.SW;
-        B.SW = -B.SW;
-    }
-    if (B.DH < 0) {
-        B.DY += B.DH;
-        B.DH = -B.DH;
-        B.SY += B.SH;
-        B.SH = -B.SH;
-    }
+    if (B.DW < 0)
+        Unmirror(B.DX, B.DW, B.SX, B.SW);
+    if (B.DH < 0)
+        Unmirror(B.DY, B.DH, B.SY, B.SH);
     return TBlitCheck::Draw;
 }
 

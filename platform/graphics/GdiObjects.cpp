@@ -149,64 +149,121 @@ bool RemoveObject(std::uintptr_t Handle)
 
 // ---- regions -----------------------------------------------------------------------------------
 
+namespace {
+
+using TSpans = std::vector<std::pair<Integer, Integer>>; // sorted, disjoint [left, right)
+
+// The rectangles of a region that cross one horizontal band, swept from the top: rectangles are
+// taken in when the band reaches their top and dropped once it is past their bottom.
+class TBandSweep {
+public:
+    explicit TBandSweep(const std::vector<TRect>& Rects)
+    {
+        for (const TRect& r : Rects)
+            if (!r.IsEmpty())
+                FPending.push_back(r);
+        std::sort(FPending.begin(), FPending.end(), [](const TRect& x, const TRect& y) { return x.Top < y.Top; });
+    }
+    // The spans covering the band starting at Y (bands are visited top to bottom).
+    TSpans SpansAt(Integer Y)
+    {
+        while (FNext < FPending.size() && FPending[FNext].Top <= Y)
+            FActive.push_back(FPending[FNext++]);
+        std::erase_if(FActive, [Y](const TRect& r) { return r.Bottom <= Y; });
+        TSpans spans;
+        for (const TRect& r : FActive)
+            spans.emplace_back(r.Left, r.Right);
+        std::sort(spans.begin(), spans.end());
+        TSpans merged;
+        for (const auto& s : spans) {
+            if (!merged.empty() && s.first <= merged.back().second)
+                merged.back().second = std::max(merged.back().second, s.second);
+            else
+                merged.push_back(s);
+        }
+        return merged;
+    }
+
+private:
+    std::vector<TRect> FPending;
+    std::size_t FNext = 0;
+    std::vector<TRect> FActive;
+};
+
+bool Combined(bool InA, bool InB, Integer Mode)
+{
+    switch (Mode) {
+    case RGN_AND: return InA && InB;
+    case RGN_OR: return InA || InB;
+    case RGN_XOR: return InA != InB;
+    case RGN_DIFF: return InA && !InB;
+    default: return InA;
+    }
+}
+
+// The spans of one band in the combination, walking the edges of both in order.
+TSpans CombineSpans(const TSpans& A, const TSpans& B, Integer Mode)
+{
+    std::vector<Integer> edges;
+    for (const TSpans* list : {&A, &B})
+        for (const auto& s : *list) {
+            edges.push_back(s.first);
+            edges.push_back(s.second);
+        }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    TSpans out;
+    std::size_t ia = 0, ib = 0;
+    for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
+        const Integer x = edges[i];
+        while (ia < A.size() && A[ia].second <= x)
+            ++ia;
+        while (ib < B.size() && B[ib].second <= x)
+            ++ib;
+        const bool inA = ia < A.size() && A[ia].first <= x;
+        const bool inB = ib < B.size() && B[ib].first <= x;
+        if (!Combined(inA, inB, Mode))
+            continue;
+        if (!out.empty() && out.back().second == x)
+            out.back().second = edges[i + 1];
+        else
+            out.emplace_back(x, edges[i + 1]);
+    }
+    return out;
+}
+
+} // namespace
+
+// Band by band from the top: each band's spans are combined in one walk over their edges, so the
+// cost grows with the rectangles a band crosses, not with every pair of edges of both regions.
 std::vector<TRect> RegionCombine(const std::vector<TRect>& A, const std::vector<TRect>& B, Integer Mode)
 {
-    std::vector<Integer> xs, ys;
+    std::vector<Integer> ys;
     for (const auto* list : {&A, &B})
         for (const TRect& r : *list) {
             if (r.IsEmpty())
                 continue;
-            xs.push_back(r.Left);
-            xs.push_back(r.Right);
             ys.push_back(r.Top);
             ys.push_back(r.Bottom);
         }
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
     std::sort(ys.begin(), ys.end());
     ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
-    auto inside = [](const std::vector<TRect>& L, Integer X, Integer Y) {
-        for (const TRect& r : L)
-            if (r.Contains({X, Y}))
-                return true;
-        return false;
-    };
+    TBandSweep sweepA(A), sweepB(B);
     std::vector<TRect> out;
-    std::vector<TRect> prevRow;
+    TSpans prevRow;
+    std::size_t prevStart = 0; // where the rectangles of the previous row begin in out
     for (std::size_t j = 0; j + 1 < ys.size(); ++j) {
-        std::vector<TRect> row;
-        for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
-            bool a = inside(A, xs[i], ys[j]);
-            bool b = inside(B, xs[i], ys[j]);
-            bool in = false;
-            switch (Mode) {
-            case RGN_AND: in = a && b; break;
-            case RGN_OR: in = a || b; break;
-            case RGN_XOR: in = a != b; break;
-            case RGN_DIFF: in = a && !b; break;
-            default: in = a; break;
-            }
-            if (!in)
-                continue;
-            if (!row.empty() && row.back().Right == xs[i])
-                row.back().Right = xs[i + 1];
-            else
-                row.push_back(TRect(xs[i], ys[j], xs[i + 1], ys[j + 1]));
+        const TSpans row = CombineSpans(sweepA.SpansAt(ys[j]), sweepB.SpansAt(ys[j]), Mode);
+        // A row with the same spans as the one just above extends it downwards.
+        if (!row.empty() && row == prevRow && out.size() > prevStart && out.back().Bottom == ys[j]) {
+            for (std::size_t k = prevStart; k < out.size(); ++k)
+                out[k].Bottom = ys[j + 1];
+            continue;
         }
-        // A row with the same spans as the previous one extends it downwards.
-        bool same = !row.empty() && row.size() == prevRow.size() && out.size() >= prevRow.size() &&
-                    prevRow.back().Bottom == ys[j];
-        for (std::size_t k = 0; same && k < row.size(); ++k)
-            same = row[k].Left == prevRow[k].Left && row[k].Right == prevRow[k].Right;
-        if (same) {
-            for (std::size_t k = 0; k < row.size(); ++k)
-                out[out.size() - row.size() + k].Bottom = ys[j + 1];
-            for (auto& r : prevRow)
-                r.Bottom = ys[j + 1];
-        } else {
-            out.insert(out.end(), row.begin(), row.end());
-            prevRow = row;
-        }
+        prevStart = out.size();
+        for (const auto& s : row)
+            out.push_back(TRect(s.first, ys[j], s.second, ys[j + 1]));
+        prevRow = row;
     }
     return out;
 }

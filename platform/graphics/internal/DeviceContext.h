@@ -50,7 +50,19 @@ struct TDcState {
     TPoint WinOrg, VpOrg;
     TSize WinExt{1, 1}, VpExt{1, 1};
     bool HasClip = false;
-    std::vector<TRect> Clip; // device units
+
+    // The clip region in device units. Saved states share it until it changes.
+    const std::vector<TRect>& Clip() const { return ClipRects ? *ClipRects : NoRects(); }
+    void SetClip(std::vector<TRect> Rects)
+    {
+        ClipRects = std::make_shared<const std::vector<TRect>>(std::move(Rects));
+    }
+    std::shared_ptr<const std::vector<TRect>> ClipRects;
+    static const std::vector<TRect>& NoRects()
+    {
+        static const std::vector<TRect> None;
+        return None;
+    }
 
     Cardinal& Attribute(TAttribute A) { return Attributes[std::size_t(A)]; }
     Cardinal Attribute(TAttribute A) const { return Attributes[std::size_t(A)]; }
@@ -278,6 +290,12 @@ std::unique_ptr<IDeviceCalls> MakeRecorder(std::unique_ptr<IDeviceCalls> Inner);
 std::vector<String>* RecordedLog(IDeviceCalls& Calls);
 
 // ---- the context ---------------------------------------------------------------------------------
+
+// The largest font height (logical units, either sign) a context realizes; taller ones are held to it.
+inline constexpr Integer MaxFontHeight = 1 << 16;
+
+// How many states SaveDC keeps at most on one context.
+inline constexpr Integer MaxSavedStates = 4096;
 
 struct TDc {
     TDc(std::unique_ptr<TSurface> ASurface, std::unique_ptr<IDeviceCalls> ACalls);
