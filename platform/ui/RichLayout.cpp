@@ -528,7 +528,14 @@ struct TRichTextEngine::TImpl {
                     Stop = true;
                     break;
                 }
-                const TLine L = BreakLine(P, Offset, Width);
+                TLine L = BreakLine(P, Offset, Width);
+                // Spacing taller than a whole page would never fit on a fresh page either: the
+                // first line of a call gets its spacing cut to the room left for it.
+                const Int64 Page = R.rcPage.Bottom > R.rcPage.Top ? Int64(R.rcPage.Bottom) - R.rcPage.Top : Int64(Bottom) - Top;
+                if (Result == CpMin && L.Slot() > Page && Int64(Y) + L.Height <= Bottom) {
+                    L.Before = static_cast<Integer>(std::min<Int64>(L.Before, Int64(Bottom) - Y - L.Height));
+                    L.After = static_cast<Integer>(std::min<Int64>(L.After, Int64(Bottom) - Y - L.Height - L.Before));
+                }
                 if (Int64(Y) + L.Slot() > Bottom) {
                     Stop = true;
                     break;
