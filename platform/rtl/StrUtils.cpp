@@ -262,12 +262,21 @@ bool SameText(std::string_view S1, std::string_view S2)
 Integer AnsiCompareText(std::string_view S1, std::string_view S2)
 {
     // Case folding of ASCII text is ASCII lower-casing: the same order without converting.
-    if (IsAscii(S1) && IsAscii(S2))
+    if ((IsAscii(S1) && IsAscii(S2)) || !IsValidUtf8(S1) || !IsValidUtf8(S2))
         return CompareText(S1, S2);
     return Sign(QString::compare(ToQ(S1), ToQ(S2), Qt::CaseInsensitive));
 }
 
 bool AnsiSameText(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2) == 0; }
+
+String AnsiSameTextKey(std::string_view S)
+{
+    // Case folding keeps valid UTF-8 valid and ASCII lower-casing keeps invalid bytes invalid, so
+    // the two kinds of key never meet.
+    if (IsAscii(S) || !IsValidUtf8(S))
+        return LowerCase(S);
+    return FromQ(ToQ(S).toCaseFolded());
+}
 
 Integer AnsiCompareStr(std::string_view S1, std::string_view S2)
 {

@@ -79,6 +79,20 @@ TEST(StrUtils, AnsiCompareTextOrdersAsciiAndOtherTextAlike)
     EXPECT_GT(AnsiCompareText("\xC3\xA9", "Z"), 0);
 }
 
+// Text that is not UTF-8 compares by its bytes: two different invalid names must not both read as
+// U+FFFD and match. The hashing key agrees with AnsiSameText either way.
+TEST(StrUtils, InvalidUtf8ComparesByItsBytesAndKeysAgree)
+{
+    EXPECT_FALSE(AnsiSameText("A\xff", "A\xfe"));
+    EXPECT_TRUE(AnsiSameText("A\xff", "a\xff"));
+    EXPECT_FALSE(AnsiSameText("\xff", "\xEF\xBF\xBD"));   // a bad byte is not the replacement character
+    const char* const Names[] = {"Name", "NAME", "\xC3\x84rger", "\xC3\xA4RGER", "A\xff", "a\xff", "A\xfe",
+                                 "\xEF\xBF\xBD", "\xff", "Stra\xC3\x9F" "e", "STRASSE"};
+    for (const char* A : Names)
+        for (const char* B : Names)
+            EXPECT_EQ(AnsiSameTextKey(A) == AnsiSameTextKey(B), AnsiSameText(A, B)) << A << " / " << B;
+}
+
 TEST(StrUtils, Trimming)
 {
     EXPECT_EQ(Trim(" \t\r\n x y \x01"), "x y");
