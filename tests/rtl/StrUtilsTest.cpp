@@ -87,10 +87,19 @@ TEST(StrUtils, InvalidUtf8ComparesByItsBytesAndKeysAgree)
     EXPECT_TRUE(AnsiSameText("A\xff", "a\xff"));
     EXPECT_FALSE(AnsiSameText("\xff", "\xEF\xBF\xBD"));   // a bad byte is not the replacement character
     const char* const Names[] = {"Name", "NAME", "\xC3\x84rger", "\xC3\xA4RGER", "A\xff", "a\xff", "A\xfe",
-                                 "\xEF\xBF\xBD", "\xff", "Stra\xC3\x9F" "e", "STRASSE"};
+                                 "\xEF\xBF\xBD", "\xff", "Stra\xC3\x9F" "e", "STRASSE", "k", "\xE2\x84\xAA" /* Kelvin sign */,
+                                 "\xC3\x84\xff", "\xC3\xA4\xff"};
     for (const char* A : Names)
-        for (const char* B : Names)
+        for (const char* B : Names) {
             EXPECT_EQ(AnsiSameTextKey(A) == AnsiSameTextKey(B), AnsiSameText(A, B)) << A << " / " << B;
+            EXPECT_EQ(AnsiCompareText(A, B), -AnsiCompareText(B, A)) << A << " / " << B;
+            for (const char* C : Names) {   // one order: no cycles, equal is transitive
+                if (AnsiCompareText(A, B) <= 0 && AnsiCompareText(B, C) <= 0) {
+                    EXPECT_LE(AnsiCompareText(A, C), 0) << A << " / " << B << " / " << C;
+                }
+            }
+        }
+    EXPECT_TRUE(AnsiSameText("\xC3\x84\xff", "\xC3\xA4\xff"));   // case still folds around a bad byte
 }
 
 TEST(StrUtils, Trimming)
