@@ -6,11 +6,13 @@
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <unordered_map>
 
 namespace qor {
 
@@ -76,6 +78,14 @@ struct TColumnGuess {
     std::size_t MaxLength = 0;
 };
 
+// Digits with an optional sign.
+bool IsWholeNumber(std::string_view V)
+{
+    if (!V.empty() && (V.front() == '-' || V.front() == '+'))
+        V.remove_prefix(1);
+    return !V.empty() && std::all_of(V.begin(), V.end(), [](char C) { return C >= '0' && C <= '9'; });
+}
+
 void Observe(TColumnGuess& G, const String& V)
 {
     if (V.empty())
@@ -86,13 +96,16 @@ void Observe(TColumnGuess& G, const String& V)
     Int64 I;
     Double D;
     bool B;
+    const bool IsInt = ParseInvariantInt(V, I);
     if (G.Int) {
-        if (!ParseInvariantInt(V, I))
+        if (!IsInt)
             G.Int = false;
         else if (I < std::numeric_limits<Integer>::min() || I > std::numeric_limits<Integer>::max())
             G.Large = true;
     }
-    if (G.Float && !ParseInvariantFloat(V, D))
+    // A whole number too long for a 64-bit integer keeps its digits as text: read as a float it
+    // would lose them.
+    if (G.Float && ((!IsInt && IsWholeNumber(V)) || !ParseInvariantFloat(V, D)))
         G.Float = false;
     if (G.Date && !ParseIsoDate(V, D))
         G.Date = false;
@@ -154,12 +167,12 @@ void TCsvDataSet::InternalOpen()
 
     // Column names and the column of the file each definition reads.
     std::size_t Width = FHasHeader ? Header.size() : (Rows.empty() ? 0 : Rows.front().size());
+    std::unordered_map<String, std::size_t> HeaderColumn;   // by AnsiSameTextKey
     for (std::size_t c = 0; c < Header.size(); ++c) {
         if (Header[c].empty())
             Error("column " + std::to_string(c + 1) + " of the header in " + Source + " has no name");
-        for (std::size_t d = 0; d < c; ++d)
-            if (AnsiSameText(Header[c], Header[d]))
-                Error("the header in " + Source + " names column '" + Header[c] + "' twice");
+        if (!HeaderColumn.try_emplace(AnsiSameTextKey(Header[c]), c).second)
+            Error("the header in " + Source + " names column '" + Header[c] + "' twice");
     }
     for (std::size_t r = 0; r < Rows.size(); ++r)
         if (Rows[r].size() != Width)
@@ -173,12 +186,10 @@ void TCsvDataSet::InternalOpen()
             const String& Name = FieldDefs()->Items(i)->Name();
             std::size_t Col = static_cast<std::size_t>(i);
             if (FHasHeader) {
-                Col = Header.size();
-                for (std::size_t c = 0; c < Header.size(); ++c)
-                    if (AnsiSameText(Header[c], Name))
-                        Col = c;
-                if (Col == Header.size())
+                const auto It = HeaderColumn.find(AnsiSameTextKey(Name));
+                if (It == HeaderColumn.end())
                     Error("Field '" + Name + "' not found in the header of " + Source);
+                Col = It->second;
             } else if (Col >= Width && !Rows.empty()) {
                 Error("Field '" + Name + "' is declared for column " + std::to_string(i + 1) + " but " + Source +
                       " has " + std::to_string(Width) + " columns");

@@ -55,20 +55,22 @@ TFieldDef* TFieldDefs::Add(const String& Name, TFieldType DataType, Integer Size
 {
     if (Name.empty())
         DatabaseError("Field name missing", FDataSet);
-    if (IndexOf(Name) >= 0)
+    if (!FIndex.try_emplace(AnsiSameTextKey(Name), Count()).second)
         DatabaseError("Duplicate field name '" + Name + "'", FDataSet);
     FItems.push_back(std::make_unique<TFieldDef>(this, Name, DataType, Size, Required, Count() + 1));
     return FItems.back().get();
 }
 
-void TFieldDefs::Clear() { FItems.clear(); }
+void TFieldDefs::Clear()
+{
+    FItems.clear();
+    FIndex.clear();
+}
 
 Integer TFieldDefs::IndexOf(const String& Name) const
 {
-    for (std::size_t i = 0; i < FItems.size(); ++i)
-        if (AnsiSameText(FItems[i]->Name(), Name))
-            return static_cast<Integer>(i);
-    return -1;
+    const auto It = FIndex.find(AnsiSameTextKey(Name));
+    return It == FIndex.end() ? -1 : It->second;
 }
 
 TFieldDef* TFieldDefs::FindDef(const String& Name) const
@@ -157,6 +159,7 @@ TDataSet::TDataSet(TComponent* AOwner)
 
 TDataSet::~TDataSet()
 {
+    DestroyDefaultFields();
     // Fields not owned by this data set outlive it: let them go.
     for (TField* F : FFields->FList) {
         F->FDataSet = nullptr;
@@ -303,7 +306,10 @@ void TDataSet::CreateFields()
 {
     FDefaultFields = true;
     for (Integer i = 0; i < FFieldDefs->Count(); ++i) {
-        TField* F = FFieldDefs->Items(i)->MakeField(this, false);
+        // Owned by no component: an owner tells every component it owns of each one that comes
+        // and goes, which for a data set of many columns costs the square of their count. The
+        // data set frees them itself.
+        TField* F = FFieldDefs->Items(i)->MakeField(nullptr, false);
         AddField(F);
         F->Bind(i);
     }
@@ -327,10 +333,15 @@ void TDataSet::BindFields()
 void TDataSet::DestroyDefaultFields()
 {
     if (FDefaultFields) {
-        std::vector<TField*> List = FFields->FList;
+        // Detached first, so that each field does not look itself up in the list as it goes.
+        std::vector<TField*> List = std::move(FFields->FList);
+        FFields->FList.clear();
+        for (TField* F : List) {
+            F->FDataSet = nullptr;
+            F->FColumn = -1;
+        }
         for (TField* F : List)
             delete F;
-        FFields->FList.clear();
         FDefaultFields = false;
     } else {
         for (TField* F : FFields->FList)

@@ -9,6 +9,7 @@
 #include "platform/rtl/Events.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace qor {
@@ -88,6 +89,7 @@ public:
 private:
     TDataSet* FDataSet;
     std::vector<std::unique_ptr<TFieldDef>> FItems;
+    std::unordered_map<String, Integer> FIndex;   // AnsiSameTextKey of each name: its index
 };
 
 // ---- the field list ---------------------------------------------------------------------------

@@ -902,13 +902,11 @@ void TBlobField::SaveToStream(TStream* Stream) const { WriteBytes(Stream, RawTex
 
 void TBlobField::LoadFromStream(TStream* Stream)
 {
+    // The size a stream states is not trusted for the allocation: the bytes are read as they
+    // arrive, and a stream that ends early raises EReadError with the value left as it was.
     const Int64 Count = Stream->Size() - Stream->Position();
-    String S;
-    if (Count > 0) {
-        S.resize(static_cast<std::size_t>(Count));
-        Stream->ReadBuffer(S.data(), Count);
-    }
-    RawSetText(std::move(S));
+    const std::vector<Byte> Bytes = Stream->ReadBytes(std::max<Int64>(Count, 0));
+    RawSetText(String(Bytes.begin(), Bytes.end()));
 }
 
 void TBlobField::SaveToFile(const String& FileName) const

@@ -624,11 +624,13 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
         } else if (Id == QMetaType::QDate) {
             const QDate D = V.toDate();
             TDateTime T;
-            if (TryEncodeDate(static_cast<Word>(D.year()), static_cast<Word>(D.month()), static_cast<Word>(D.day()), T)) {
+            // Years outside 1..9999 are refused before they are narrowed (70000 would become 4464).
+            if (D.isValid() && D.year() >= 1 && D.year() <= 9999 &&
+                TryEncodeDate(static_cast<Word>(D.year()), static_cast<Word>(D.month()), static_cast<Word>(D.day()), T)) {
                 S.SetFloat(Row, Col, T);
                 return;
             }
-        } else if (Id == QMetaType::QDateTime || Id == QMetaType::QTime) {
+        } else if ((Id == QMetaType::QDateTime && V.toDateTime().isValid()) || (Id == QMetaType::QTime && V.toTime().isValid())) {
             const String Iso = Id == QMetaType::QTime ? FromQ(V.toTime().toString("HH:mm:ss.zzz"))
                                                       : FromQ(V.toDateTime().toString("yyyy-MM-dd HH:mm:ss.zzz"));
             if (StoreInvariantText(S, Row, Col, Type == ftTime && Id != QMetaType::QTime ? ftDateTime : Type, Iso)) {
@@ -757,7 +759,14 @@ void TQuery::InternalOpen()
     while (Q.next()) {
         const Int64 Row = S.AppendRow();
         for (Integer c = 0; c < Cols; ++c) {
-            StoreValue(S, Row, c, Defs[static_cast<std::size_t>(c)], Q.value(c), this);
+            const QVariant V = Q.value(c);
+            // A value the driver could not convert (a date of year 70000, an infinite timestamp)
+            // comes as null although the column holds something: refused, not read as null.
+            if (V.isNull() && !Q.isNull(c))
+                DatabaseError("row " + std::to_string(Row + 1) + ": the value of field '" +
+                                  Defs[static_cast<std::size_t>(c)]->Name() + "' cannot be read",
+                              this);
+            StoreValue(S, Row, c, Defs[static_cast<std::size_t>(c)], V, this);
             if (SizeFromData[static_cast<std::size_t>(c)] && !S.IsNull(Row, c))
                 Longest[static_cast<std::size_t>(c)] = std::max(Longest[static_cast<std::size_t>(c)], S.Text(Row, c).size());
         }

@@ -328,8 +328,9 @@ void TBitmap::Assign(TPersistent* Source)
             Clear();
             return;
         }
-        if (W > MaxDibDimension || H > MaxDibDimension || Int64(W) * H > MaxDibPixels)
-            throw EInvalidGraphicOperation("Bitmap dimensions are too large");
+        // The size is only what the graphic says (a metafile's frame), not data that fills it.
+        if (W > MaxDibDimension || H > MaxDibDimension || Int64(W) * H > MaxUnbackedPixels)
+            throw EInvalidGraphicOperation("Graphic is too large to convert to a bitmap");
         std::uint32_t* Bits = nullptr;
         HBITMAP Target = CreateDIBSection32(W, H, &Bits);
         HDC DC = CreateCompatibleDC(HDC());

@@ -328,6 +328,8 @@ bool DecodeDib(std::span<const Byte> Info, std::span<const Byte> Bits, Cardinal 
         return Fail(Error, "Bitmap data is truncated");
     if (Rle && Bits.size() < 2)
         return Fail(Error, "Compressed bitmap data is truncated");
+    if (Rle && Int64(H.Width) * H.Height > std::max<Int64>(MaxUnbackedPixels, Int64(Bits.size()) * MaxRlePixelsPerByte))
+        return Fail(Error, "Compressed bitmap is too large for its data");
 
     TDibImage Img;
     Img.Width = H.Width;
@@ -389,19 +391,29 @@ std::vector<Byte> EncodeDib(const TDibImage& Image, Word BitCount)
     const std::size_t Stride = DibRowStride(W, BitCount);
     std::vector<Byte> D;
     const std::size_t TableBytes = BitCount == 1 ? 8 : 0;
-    D.reserve(DibInfoHeaderSize + TableBytes + Stride * std::size_t(Ht));
+    const bool AlphaFields = BitCount == 32 && Image.HasAlpha;
+    const Cardinal HeaderSize = AlphaFields ? DibV4HeaderSize : DibInfoHeaderSize;
+    D.reserve(HeaderSize + TableBytes + Stride * std::size_t(Ht));
 
-    PutLE32(D, DibInfoHeaderSize);
+    PutLE32(D, HeaderSize);
     PutLE32(D, Cardinal(W));
     PutLE32(D, Cardinal(Ht));
     PutLE16(D, 1);
     PutLE16(D, BitCount);
-    PutLE32(D, DibCompressionRgb);
+    PutLE32(D, AlphaFields ? DibCompressionBitfields : DibCompressionRgb);
     PutLE32(D, Cardinal(Stride * std::size_t(Ht)));
     PutLE32(D, Cardinal(Image.XPelsPerMeter));
     PutLE32(D, Cardinal(Image.YPelsPerMeter));
     PutLE32(D, BitCount == 1 ? 2 : 0);
     PutLE32(D, 0);
+    if (AlphaFields) {
+        // Red, green, blue and alpha masks, then the colour space ("sRGB") and its unused
+        // end points and gamma.
+        for (Cardinal Mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u})
+            PutLE32(D, Mask);
+        PutLE32(D, 0x73524742u);
+        D.resize(HeaderSize, 0);
+    }
 
     const bool HaveIndices = Image.Indices.size() == Image.Pixels.size() && Image.Palette.size() >= 2 &&
                              Image.BitCount == 1;
@@ -451,7 +463,7 @@ std::vector<Byte> EncodeDib(const TDibImage& Image, Word BitCount)
 std::vector<Byte> EncodeBmpFile(const TDibImage& Image, Word BitCount)
 {
     std::vector<Byte> Dib = EncodeDib(Image, BitCount);
-    const Cardinal HeaderAndTable = DibInfoHeaderSize + (GetLE16(Dib, 14) == 1 ? 8 : 0);
+    const Cardinal HeaderAndTable = GetLE32(Dib, 0) + (GetLE16(Dib, 14) == 1 ? 8 : 0);
     std::vector<Byte> F;
     F.reserve(14 + Dib.size());
     F.push_back('B');

@@ -15,6 +15,14 @@ namespace qor {
 // Declared dimensions above these are refused before anything is allocated.
 inline constexpr Integer MaxDibDimension = 32768;
 inline constexpr Int64 MaxDibPixels = Int64(1) << 28;
+// Pixels an image may have beyond what its data pays for. Run-length data fills a whole row
+// with two bytes, and a metafile's frame is only a number, so neither bounds the image; both
+// are refused above this (64 MB of 32-bit pixels) unless the data is long enough to fill them
+// (see MaxRlePixelsPerByte).
+inline constexpr Int64 MaxUnbackedPixels = Int64(1) << 24;
+// Run-length data of N bytes may describe at most N * this many pixels above MaxUnbackedPixels:
+// a run of two bytes paints at most 255 pixels.
+inline constexpr Int64 MaxRlePixelsPerByte = 128;
 
 // How the colour table of a DIB is to be read (the ColorUse argument of StretchDIBits).
 inline constexpr Cardinal DibRgbColors = 0; // RGBQUAD entries
@@ -99,7 +107,8 @@ bool DecodeBmpFile(std::span<const Byte> Data, TDibImage& Out, String* Error = n
 
 // Encodes Image as a packed DIB (BITMAPINFOHEADER, colour table, bottom-up bits).
 // BitCount is 1 (needs Indices and a two-entry Palette, or uses black/white by brightness),
-// 24 or 32 (alpha kept in the fourth byte).
+// 24 or 32 (alpha kept in the fourth byte). A 32-bit image with HasAlpha gets a V4 header with
+// bit-field masks including the alpha mask, so that it reads back with per-pixel alpha.
 std::vector<Byte> EncodeDib(const TDibImage& Image, Word BitCount);
 
 // The same as a BMP file (file header + packed DIB).

@@ -11,6 +11,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <set>
 
@@ -57,7 +58,8 @@ Integer ToInteger(const QJsonValue& V, const String& Where, const char* Key, Int
     if (!V.isDouble())
         Fail(Where, Quoted(Key) + " must be a whole number");
     const double D = V.toDouble();
-    if (D != static_cast<double>(static_cast<long long>(D)))
+    // Whole first, range second, and neither by converting: a number like 1e300 has no integer.
+    if (!std::isfinite(D) || D != std::trunc(D))
         Fail(Where, Quoted(Key) + " must be a whole number");
     if (D < Min || D > Max)
         Fail(Where, Quoted(Key) + " must be between " + std::to_string(Min) + " and " + std::to_string(Max));
@@ -272,17 +274,20 @@ std::unique_ptr<TDescribedPrinterDriver> ParsePrinter(const QJsonValue& V, int I
         O.contains("port") ? ToString(O.value("port"), Where, "port") : String("FILE:"));
     TPrinterCapabilities& C = D->Caps();
 
+    // Codes seen so far, for the duplicate checks (a list may hold every one of the 65536 codes).
+    std::set<Integer> Codes;
     const QJsonArray Papers = RequireArray(O, "papers", Where, true);
     for (int I = 0; I < Papers.size(); ++I) {
         TPaperInfo P = ParsePaper(Papers[I], Where + ", paper " + std::to_string(I + 1));
-        if (D->FindPaper(P.Code))
+        if (!Codes.insert(P.Code).second)
             Fail(Where + ", paper " + std::to_string(I + 1), "paper code " + std::to_string(P.Code) + " listed twice");
         C.Papers.push_back(std::move(P));
     }
+    Codes.clear();
     const QJsonArray Bins = RequireArray(O, "bins", Where, false);
     for (int I = 0; I < Bins.size(); ++I) {
         TBinInfo B = ParseBin(Bins[I], Where + ", bin " + std::to_string(I + 1));
-        if (D->FindBin(B.Code))
+        if (!Codes.insert(B.Code).second)
             Fail(Where + ", bin " + std::to_string(I + 1), "bin code " + std::to_string(B.Code) + " listed twice");
         C.Bins.push_back(std::move(B));
     }
@@ -312,6 +317,9 @@ std::unique_ptr<TDescribedPrinterDriver> ParsePrinter(const QJsonValue& V, int I
     D->IsDefault = O.contains("default") ? ToBool(O.value("default"), Where, "default") : false;
     return D;
 }
+
+// Far beyond any real description: every paper and bin code with a long name fits many times.
+constexpr qint64 MaxDescriptionBytes = 16 * 1024 * 1024;
 
 } // namespace
 
@@ -347,7 +355,11 @@ std::vector<std::unique_ptr<TPrinterDriver>> LoadDescribedPrinters(const String&
     QFile F(QString::fromStdString(FileName));
     if (!F.open(QIODevice::ReadOnly))
         throw EPrinter("Printer description " + FileName + ": cannot be read (" + F.errorString().toStdString() + ")");
-    const QByteArray Bytes = F.readAll();
+    // Read at most one byte past the limit, so that an endless source (a device, a pipe) ends.
+    const QByteArray Bytes = F.read(MaxDescriptionBytes + 1);
+    if (Bytes.size() > MaxDescriptionBytes)
+        throw EPrinter("Printer description " + FileName + ": is larger than " +
+                       std::to_string(MaxDescriptionBytes / (1024 * 1024)) + " MB");
     if (F.error() != QFileDevice::NoError)
         throw EPrinter("Printer description " + FileName + ": cannot be read (" + F.errorString().toStdString() + ")");
     return ParseDescribedPrinters(Bytes.toStdString(), FileName);

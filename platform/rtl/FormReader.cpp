@@ -7,6 +7,7 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <new>
 
 namespace qor {
 
@@ -479,6 +480,8 @@ private:
             throw;
         } catch (const Exception& e) {
             FormError(FReader.FSourceName, FLine, e.Message());
+        } catch (const std::bad_alloc&) {
+            FormError(FReader.FSourceName, FLine, "Out of memory");
         }
     }
 

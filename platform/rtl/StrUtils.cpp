@@ -259,15 +259,74 @@ bool SameText(std::string_view S1, std::string_view S2)
     return S1.size() == S2.size() && CompareText(S1, S2) == 0;
 }
 
+namespace {
+
+// UTF-16 for comparing text: each byte of an invalid sequence becomes its own unit U+DC80..U+DCFF
+// (which no valid text holds), so that different invalid text never compares equal, and all
+// text still has one consistent order.
+QString ToQForCompare(std::string_view S)
+{
+    if (IsValidUtf8(S))
+        return ToQ(S);
+    std::u16string Out;
+    Out.reserve(S.size());
+    auto p = reinterpret_cast<const unsigned char*>(S.data());
+    const auto end = p + S.size();
+    while (p < end) {
+        const unsigned char* Start = p;
+        const char32_t C = DecodeUtf8(p, end);
+        const bool Literal = p - Start == 3 && Start[0] == 0xEF && Start[1] == 0xBF && Start[2] == 0xBD;
+        if (C == Replacement && !Literal)
+            for (const unsigned char* b = Start; b < p; ++b)
+                Out.push_back(static_cast<char16_t>(0xDC00 + *b));
+        else
+            AppendUtf16(Out, C);
+    }
+    return QString::fromUtf16(Out.data(), static_cast<qsizetype>(Out.size()));
+}
+
+} // namespace
+
 Integer AnsiCompareText(std::string_view S1, std::string_view S2)
 {
     // Case folding of ASCII text is ASCII lower-casing: the same order without converting.
     if (IsAscii(S1) && IsAscii(S2))
         return CompareText(S1, S2);
-    return Sign(QString::compare(ToQ(S1), ToQ(S2), Qt::CaseInsensitive));
+    return Sign(QString::compare(ToQForCompare(S1), ToQForCompare(S2), Qt::CaseInsensitive));
 }
 
 bool AnsiSameText(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2) == 0; }
+
+String AnsiSameTextKey(std::string_view S)
+{
+    // The case-folded UTF-16 units, two bytes each: ASCII text folds without Qt to the same units.
+    String Key;
+    Key.reserve(2 * S.size());
+    if (IsAscii(S)) {
+        for (char c : S) {
+            Key.push_back(static_cast<char>(AsciiLower(static_cast<unsigned char>(c))));
+            Key.push_back('\0');
+        }
+        return Key;
+    }
+    // Folded code point by code point, as QString::compare does; the units standing for invalid
+    // bytes are kept (QString::toCaseFolded would replace them).
+    const QString Q = ToQForCompare(S);
+    std::u16string Folded;
+    for (qsizetype i = 0; i < Q.size(); ++i) {
+        char32_t C = Q[i].unicode();
+        if (QChar::isHighSurrogate(C) && i + 1 < Q.size() && Q[i + 1].isLowSurrogate()) {
+            C = QChar::surrogateToUcs4(Q[i].unicode(), Q[i + 1].unicode());
+            ++i;
+        }
+        AppendUtf16(Folded, QChar::isSurrogate(C) ? C : QChar::toCaseFolded(C));
+    }
+    for (char16_t c : Folded) {
+        Key.push_back(static_cast<char>(c & 0xFF));
+        Key.push_back(static_cast<char>(c >> 8));
+    }
+    return Key;
+}
 
 Integer AnsiCompareStr(std::string_view S1, std::string_view S2)
 {

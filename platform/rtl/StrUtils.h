@@ -48,8 +48,12 @@ bool SameStr(std::string_view S1, std::string_view S2);
 Integer CompareText(std::string_view S1, std::string_view S2);
 bool SameText(std::string_view S1, std::string_view S2);
 // Unicode-aware, ignoring case (linguistic order of the C locale: by code point after case folding).
+// Bytes that are not valid UTF-8 compare each as a character of its own, so that two different
+// invalid strings never compare equal.
 Integer AnsiCompareText(std::string_view S1, std::string_view S2);
 bool AnsiSameText(std::string_view S1, std::string_view S2);
+// A key that two strings share exactly when AnsiSameText calls them equal: for hashing names.
+String AnsiSameTextKey(std::string_view S);
 // Unicode-aware, case-sensitive.
 Integer AnsiCompareStr(std::string_view S1, std::string_view S2);
 

@@ -831,6 +831,9 @@ TControl* TWinControl::ControlAtPos(const TPoint& P, bool AllowDisabled) const
 
 void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root)
 {
+    // The root also stores what it owns outside the control tree (dialogs, menus, data sets).
+    if (this == Root)
+        TComponent::GetChildren(Proc, Root);
     for (TControl* c : FControls)
         if (c->Owner() == Root)
             Proc(c);

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/List.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlPaint.h"
 
 #include <algorithm>
@@ -57,6 +58,8 @@ void TCustomGrid::SetColCount(Integer Value)
         return;
     if (Value <= FFixedCols)
         throw EInvalidOperation("Fixed column count must be less than column count");
+    if (Value > MaxCount)
+        throw EInvalidOperation("Grid column count " + IntToStr(Value) + " is too large");
     const Integer old = ColCount();
     FColWidths.resize(static_cast<size_t>(Value), FDefaultColWidth);
     SizeChanged(old, RowCount());
@@ -69,6 +72,8 @@ void TCustomGrid::SetRowCount(Integer Value)
         return;
     if (Value <= FFixedRows)
         throw EInvalidOperation("Fixed row count must be less than row count");
+    if (Value > MaxCount)
+        throw EInvalidOperation("Grid row count " + IntToStr(Value) + " is too large");
     const Integer old = RowCount();
     FRowHeights.resize(static_cast<size_t>(Value), FDefaultRowHeight);
     SizeChanged(ColCount(), old);
@@ -502,18 +507,15 @@ void TCustomGrid::DefineProperties(TFiler& Filer)
 
 TDrawGrid::TDrawGrid(TComponent* AOwner) : TCustomGrid(AOwner) {}
 
-TStringGrid::TStringGrid(TComponent* AOwner) : TDrawGrid(AOwner)
-{
-    FCells.assign(static_cast<size_t>(RowCount()), std::vector<TCell>(static_cast<size_t>(ColCount())));
-}
+TStringGrid::TStringGrid(TComponent* AOwner) : TDrawGrid(AOwner) {}
 
 TStringGrid::~TStringGrid() = default;
 
 void TStringGrid::SizeChanged(Integer OldColCount, Integer OldRowCount)
 {
-    FCells.resize(static_cast<size_t>(RowCount()));
-    for (auto& row : FCells)
-        row.resize(static_cast<size_t>(ColCount()));
+    FCells.erase(FCells.lower_bound({RowCount(), 0}), FCells.end());
+    if (ColCount() < OldColCount)
+        std::erase_if(FCells, [this](const auto& Cell) { return Cell.first.second >= ColCount(); });
     TDrawGrid::SizeChanged(OldColCount, OldRowCount);
 }
 
@@ -523,36 +525,53 @@ void TStringGrid::CheckCell(Integer ACol, Integer ARow) const
         GridIndexError();
 }
 
-String TStringGrid::Cells(Integer ACol, Integer ARow) const
+const TStringGrid::TCell* TStringGrid::FindCell(Integer ACol, Integer ARow) const
 {
     CheckCell(ACol, ARow);
-    return FCells[static_cast<size_t>(ARow)][static_cast<size_t>(ACol)].Text;
+    const auto It = FCells.find({ARow, ACol});
+    return It == FCells.end() ? nullptr : &It->second;
+}
+
+void TStringGrid::StoreCell(Integer ACol, Integer ARow, const TCell& Cell)
+{
+    CheckCell(ACol, ARow);
+    if (Cell.Text.empty() && !Cell.Object)
+        FCells.erase({ARow, ACol});
+    else
+        FCells[{ARow, ACol}] = Cell;
+}
+
+String TStringGrid::Cells(Integer ACol, Integer ARow) const
+{
+    const TCell* Cell = FindCell(ACol, ARow);
+    return Cell ? Cell->Text : String();
 }
 
 void TStringGrid::SetCells(Integer ACol, Integer ARow, const String& Value)
 {
-    CheckCell(ACol, ARow);
-    FCells[static_cast<size_t>(ARow)][static_cast<size_t>(ACol)].Text = Value;
+    const TCell* Cell = FindCell(ACol, ARow);
+    StoreCell(ACol, ARow, {Value, Cell ? Cell->Object : nullptr});
     Invalidate();
 }
 
 TObject* TStringGrid::Objects(Integer ACol, Integer ARow) const
 {
-    CheckCell(ACol, ARow);
-    return FCells[static_cast<size_t>(ARow)][static_cast<size_t>(ACol)].Object;
+    const TCell* Cell = FindCell(ACol, ARow);
+    return Cell ? Cell->Object : nullptr;
 }
 
 void TStringGrid::SetObjects(Integer ACol, Integer ARow, TObject* Value)
 {
-    CheckCell(ACol, ARow);
-    FCells[static_cast<size_t>(ARow)][static_cast<size_t>(ACol)].Object = Value;
+    const TCell* Cell = FindCell(ACol, ARow);
+    StoreCell(ACol, ARow, {Cell ? Cell->Text : String(), Value});
 }
 
 void TStringGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState)
 {
     if (DefaultDrawing()) {
-        const String& text = FCells[static_cast<size_t>(ARow)][static_cast<size_t>(ACol)].Text;
-        if (!text.empty()) {
+        const TCell* cell = FindCell(ACol, ARow);
+        if (cell && !cell->Text.empty()) {
+            const String& text = cell->Text;
             TCanvas* c = Canvas();
             const TBrushStyle old = c->Brush()->Style();
             c->Brush()->SetStyle(bsClear);

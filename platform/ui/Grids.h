@@ -4,6 +4,7 @@
 
 #include "platform/ui/StdCtrls.h"
 
+#include <map>
 #include <vector>
 
 namespace qor {
@@ -58,8 +59,12 @@ public:
     explicit TCustomGrid(TComponent* AOwner);
     ~TCustomGrid() override;
 
+    // Most columns or rows a grid can have; more raise EInvalidOperation.
+    static constexpr Integer MaxCount = 1000000;
+
     Integer ColCount() const { return static_cast<Integer>(FColWidths.size()); }
-    // At least one column; fewer columns than fixed ones raise EInvalidOperation.
+    // At least one column; fewer columns than fixed ones, or more than MaxCount, raise
+    // EInvalidOperation.
     void SetColCount(Integer Value);
     Integer RowCount() const { return static_cast<Integer>(FRowHeights.size()); }
     void SetRowCount(Integer Value);
@@ -187,7 +192,11 @@ private:
         TObject* Object = nullptr;
     };
     void CheckCell(Integer ACol, Integer ARow) const;
-    std::vector<std::vector<TCell>> FCells; // [row][col]
+    // The stored cell, null when it is empty; StoreCell drops cells that become empty.
+    const TCell* FindCell(Integer ACol, Integer ARow) const;
+    void StoreCell(Integer ACol, Integer ARow, const TCell& Cell);
+    // Only cells with text or an object are stored, keyed by (row, column).
+    std::map<std::pair<Integer, Integer>, TCell> FCells;
 };
 
 } // namespace qor

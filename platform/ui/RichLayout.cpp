@@ -546,6 +546,7 @@ struct TRichTextEngine::TImpl {
         Integer Y = Top;
         Integer Result = CpMin;
         bool Stop = false;
+        const Int64 Page = R.rcPage.Bottom > R.rcPage.Top ? Int64(R.rcPage.Bottom) - R.rcPage.Top : Int64(Bottom) - Top;
         for (Integer P = Doc.ParagraphAt(CpMin); P < Doc.ParagraphCount() && !Stop; ++P) {
             const Integer ParaStart = Doc.ParagraphStart(P);
             const TRichParagraph& Para = Doc.Paragraph(P);
@@ -557,7 +558,13 @@ struct TRichTextEngine::TImpl {
                     Stop = true;
                     break;
                 }
-                const TLine L = BreakLine(P, Offset, Width);
+                TLine L = BreakLine(P, Offset, Width);
+                // Spacing that makes a line taller than a whole page would keep it off every page:
+                // it is cut to what the page holds (the same whatever part of the page is asked for).
+                if (L.Slot() > Page) {
+                    L.Before = static_cast<Integer>(std::clamp<Int64>(Page - L.Height, 0, L.Before));
+                    L.After = static_cast<Integer>(std::clamp<Int64>(Page - L.Height - L.Before, 0, L.After));
+                }
                 if (Int64(Y) + L.Slot() > Bottom) {
                     Stop = true;
                     break;

@@ -70,12 +70,24 @@ public:
             Decode1252(Bytes, Out);
             return;
         }
-        const QString S = (*It->second)(QByteArrayView(Bytes.data(), static_cast<qsizetype>(Bytes.size())));
+        // A line feed after the bytes is never part of a multibyte character, so a lead byte
+        // left without its trail byte is decoded as bad (instead of waiting for more bytes and
+        // being dropped); the line feed itself is taken off again.
+        FBuffer.assign(Bytes);
+        FBuffer.push_back('\n');
+        QString S = (*It->second)(QByteArrayView(FBuffer.data(), static_cast<qsizetype>(FBuffer.size())));
+        if (S.endsWith(u'\n'))
+            S.chop(1);
+        const std::size_t From = Out.size();
         Out.append(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<std::size_t>(S.size()));
+        // Some converters substitute bad bytes with SUB (0x1A) rather than U+FFFD.
+        if (Bytes.find('\x1A') == std::string_view::npos)
+            std::replace(Out.begin() + static_cast<std::ptrdiff_t>(From), Out.end(), u'\x1A', u'\xFFFD');
     }
 
 private:
     std::map<Integer, std::unique_ptr<QStringDecoder>> FDecoders;
+    std::string FBuffer;
 };
 
 bool IsAlpha(Byte C) { return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z'); }
@@ -144,6 +156,12 @@ struct TFontEntry {
 
 // Deeper groups are still balanced but share the innermost kept state.
 constexpr std::size_t MaxGroupDepth = 1000;
+
+// A font name is copied into every run and paragraph end that uses it, so its length is capped:
+// bytes collected from the font table, and characters kept (the longest face name a font can be
+// selected by).
+constexpr std::size_t MaxFontNameBytes = 256;
+constexpr qsizetype MaxFontNameChars = 31;
 
 // Destinations whose text is not part of the document.
 bool IsSkippedDestination(std::string_view W)
@@ -377,7 +395,7 @@ private:
             if (C == ';')
                 FinishFontEntry();
             else
-                FFontName.push_back(static_cast<char>(C));
+                AddFontNameByte(C);
             return;
         case TDest::ColorTable:
             if (C == ';') {
@@ -405,7 +423,7 @@ private:
         FGroupStart = false;
         switch (Top().Dest) {
         case TDest::Text: AddByte(C); return;
-        case TDest::FontTable: FFontName.push_back(static_cast<char>(C)); return;
+        case TDest::FontTable: AddFontNameByte(C); return;
         default: return;
         }
     }
@@ -443,6 +461,12 @@ private:
 
     // ---- font table
 
+    void AddFontNameByte(Byte C)
+    {
+        if (FFontName.size() < MaxFontNameBytes)
+            FFontName.push_back(static_cast<char>(C));
+    }
+
     void FinishFontEntry()
     {
         if (FCurrentFont < 0) {
@@ -454,7 +478,10 @@ private:
         F.CodePage = FFontCodePage;
         const Integer CodePage = FFontCodePage > 0 ? FFontCodePage : CodePageOfCharset(FFontCharset, FCodePage);
         WideString Name = DecodeCodePage(FFontName, CodePage);
-        F.Name = QString::fromUtf16(Name.data(), static_cast<qsizetype>(Name.size())).trimmed().toStdString();
+        QString Trimmed = QString::fromUtf16(Name.data(), static_cast<qsizetype>(Name.size())).trimmed();
+        if (Trimmed.size() > MaxFontNameChars)
+            Trimmed.truncate(Trimmed.at(MaxFontNameChars).isLowSurrogate() ? MaxFontNameChars - 1 : MaxFontNameChars);
+        F.Name = Trimmed.toStdString();
         FCurrentFont = -1;
         FFontName.clear();
     }
@@ -475,7 +502,7 @@ private:
         FGroupStart = false;
         if (Top().Dest != TDest::Text) {
             if (Top().Dest == TDest::FontTable && (C == '\\' || C == '{' || C == '}'))
-                FFontName.push_back(static_cast<char>(C));
+                AddFontNameByte(C);
             return;
         }
         switch (C) {

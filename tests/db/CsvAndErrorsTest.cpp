@@ -148,6 +148,63 @@ TEST(CsvDataSet, DeclaredColumnsWithoutHeader)
     EXPECT_EQ(DS.FieldByName("When")->DisplayText(), "1/2/2024 10:00:00 AM");
 }
 
+TEST(CsvDataSet, LongWholeNumbersStayText)
+{
+    TCsvDataSet DS(nullptr);
+    DS.SetCsvText("Long,Wide,Fraction\n12345678901234567890123,-99999999999999999999,1.5\n7,1,12345678901234567890123\n");
+    DS.Open();
+    EXPECT_EQ(DS.FieldByName("Long")->DataType(), ftString);
+    EXPECT_EQ(DS.FieldByName("Long")->AsString(), "12345678901234567890123");
+    EXPECT_EQ(DS.FieldByName("Wide")->AsString(), "-99999999999999999999");
+    EXPECT_EQ(DS.FieldByName("Fraction")->DataType(), ftString);   // its long number is not a float
+    DS.Close();
+    // Declared as a float, the column still reads them as floats; in range they are integers.
+    DS.Columns()->SetText("Long:Float");
+    DS.Open();
+    EXPECT_DOUBLE_EQ(DS.FieldByName("Long")->AsFloat(), 1.2345678901234568e22);
+    TCsvDataSet Fits(nullptr);
+    Fits.SetCsvText("N\n9223372036854775807\n-9223372036854775808\n");
+    Fits.Open();
+    EXPECT_EQ(Fits.FieldByName("N")->DataType(), ftLargeint);
+}
+
+// Header names are matched ignoring case, Unicode case too; bytes that are not UTF-8 are only the
+// same name when they are the same bytes.
+TEST(CsvDataSet, HeaderNamesAreComparedByTheirText)
+{
+    auto OpenError = [](const String& Text, const String& Columns = {}) {
+        TCsvDataSet DS(nullptr);
+        DS.SetName("T");
+        DS.SetCsvText(Text);
+        DS.Columns()->SetText(Columns);
+        return ErrorOf([&] { DS.Open(); });
+    };
+    EXPECT_EQ(OpenError("A\xff,A\xfe\n1,2\n"), "(no error)");
+    EXPECT_EQ(OpenError("A\xff,a\xff\n1,2\n"), "T: the header in CSV text names column 'a\xff' twice");
+    EXPECT_EQ(OpenError("Ärger,Name,ÄRGER\n1,2,3\n"), "T: the header in CSV text names column 'ÄRGER' twice");
+    EXPECT_EQ(OpenError("Ärger,Name\n1,2\n", "ÄRGER:Integer\nname:String"), "(no error)");
+    EXPECT_EQ(OpenError("Ärger,Name\n1,2\n", "Arger:Integer"), "T: Field 'Arger' not found in the header of CSV text");
+}
+
+// bench_CsvHeaderBench shows that opening is linear in the number of columns; this checks what a
+// wide header opens to, found by the hashed name lookups.
+TEST(CsvDataSet, WideHeaderOpens)
+{
+    String Header, Row;
+    for (int i = 0; i < 2000; ++i) {
+        Header += (i ? "," : "") + std::string("Größe") + std::to_string(i);
+        Row += (i ? "," : "") + std::to_string(i);
+    }
+    TCsvDataSet DS(nullptr);
+    DS.SetCsvText(Header + "\n" + Row + "\n");
+    DS.Open();
+    ASSERT_EQ(DS.FieldCount(), 2000);
+    EXPECT_EQ(DS.FieldByName("GRÖßE1999")->AsInteger(), 1999);
+    EXPECT_EQ(DS.FieldDefs()->IndexOf("größe123"), 123);
+    DS.Close();
+    EXPECT_EQ(DS.FieldCount(), 0);
+}
+
 TEST(DataSetErrors, CsvInputProblemsNameTheDataSetAndTheCause)
 {
     TCsvDataSet DS(nullptr);

@@ -1,6 +1,8 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/rtl/Endian.h"
 #include "platform/rtl/Streams.h"
 
 #include <gtest/gtest.h>
@@ -249,4 +251,46 @@ TEST(Bitmap, CanvasTakenBeforeTheBitmapHasASizeDrawsOnceItHasOne)
     C->FillRect(TRect(0, 0, 4, 4));
     EXPECT_EQ(B.Pixel(2, 2), clRed);
     EXPECT_EQ(B.Pixel(6, 6), clBlack);
+}
+
+TEST(Bitmap, AlphaMaskedBmpKeepsItsAlphaWhenSaved)
+{
+    TDibImage I = Image(2, 1, {0x40FF0000, 0xC000FF00});
+    I.BitCount = 32;
+    I.HasAlpha = true;
+    TBitmap B;
+    B.LoadFromImage(I);
+    TBitmap Back;
+    LoadBmp(Back, Saved(B));
+    EXPECT_TRUE(Back.Image().HasAlpha);
+    EXPECT_EQ(Back.Image().Pixels, I.Pixels);
+}
+
+// A metafile's size is only the number in its frame; converting it must not allocate what a
+// frame of 16384 pixels asks for.
+TEST(Bitmap, ConvertingAGraphicIsCappedInPixels)
+{
+    auto Emf = [](Cardinal FramePixels) {
+        std::vector<Byte> D;
+        const Cardinal Frame = Cardinal(std::int64_t(FramePixels) * 2540 / 96);   // 0.01 mm at 96 dpi
+        for (Cardinal V : {1u, 108u, 0u, 0u, FramePixels - 1, FramePixels - 1, 0u, 0u, Frame, Frame,
+                           0x464D4520u, 0x10000u, 128u, 2u, 0u, 0u, 0u, 1000u, 1000u, 250u, 250u})
+            PutLE32(D, V);
+        D.resize(108, 0);
+        SetLE32(D, 48, 128);
+        for (Cardinal V : {14u, 20u, 0u, 16u, 20u})  // end of file
+            PutLE32(D, V);
+        return D;
+    };
+    TMetafile Huge;
+    TBytesStream S(Emf(16384));
+    Huge.LoadFromStream(&S);
+    ASSERT_GE(Huge.Width(), 16000);
+    TBitmap B;
+    EXPECT_THROW(B.Assign(&Huge), EInvalidGraphicOperation);
+    TMetafile Small;
+    TBytesStream T(Emf(64));
+    Small.LoadFromStream(&T);
+    B.Assign(&Small);
+    EXPECT_EQ(B.Width(), Small.Width());
 }

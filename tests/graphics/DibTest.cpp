@@ -320,3 +320,55 @@ TEST(DibFuzz, MutatedSeedsNeverCrash)
     }
     EXPECT_GT(Decoded, 1000);
 }
+
+// Run-length data fills whole rows with a couple of bytes, so a tiny file can declare an image
+// of a gigabyte; the image must be paid for by its data or stay below the sparse cap.
+TEST(DibDecode, RunLengthImagesAreBoundedByTheirData)
+{
+    auto RleFile = [](Integer W, Integer H, Word Bpp, std::size_t DataBytes) {
+        TDibBuilder B;
+        B.D = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        B.Header(W, H, Bpp, Bpp == 8 ? DibCompressionRle8 : DibCompressionRle4, 2);
+        B.Rgbq(0); B.Rgbq(0xFFFFFF);
+        for (std::size_t i = 0; i + 2 < DataBytes; i += 2) B.Bytes({0, 0});   // end of line
+        B.Bytes({0, 1});                                                       // end of bitmap
+        return B.D;
+    };
+    struct TCase { Integer W, H; Word Bpp; std::size_t Data; };
+    for (const TCase& C : {TCase{21005, 2297, 8, 10}, TCase{32768, 8192, 8, 1000}, TCase{16384, 16384, 4, 12}}) {
+        const auto File = RleFile(C.W, C.H, C.Bpp, C.Data);
+        TDibImage Img;
+        String Err;
+        EXPECT_FALSE(DecodeBmpFile(File, Img, &Err)) << C.W << " x " << C.H;
+        EXPECT_TRUE(Img.Pixels.empty());
+    }
+    // A blank image under the cap still decodes from an end marker alone, and a large one whose
+    // data is long enough to paint it is not refused for its size.
+    TDibImage Blank;
+    ASSERT_TRUE(DecodeBmpFile(RleFile(2048, 2048, 8, 2), Blank));
+    EXPECT_EQ(Blank.Pixels.size(), 2048u * 2048u);
+    TDibImage Paid;
+    String Err;
+    EXPECT_TRUE(DecodeBmpFile(RleFile(8192, 4096, 8, 8192 * 4096 / MaxRlePixelsPerByte), Paid, &Err)) << Err;
+}
+
+TEST(DibEncode, AlphaSurvivesABmpRoundTrip)
+{
+    TDibImage Src;
+    Src.Width = 2;
+    Src.Height = 1;
+    Src.BitCount = 32;
+    Src.HasAlpha = true;
+    Src.Pixels = {0x80102030, 0x00FFFFFF};
+    TDibImage Back;
+    String Err;
+    ASSERT_TRUE(DecodeBmpFile(EncodeBmpFile(Src, 32), Back, &Err)) << Err;
+    EXPECT_TRUE(Back.HasAlpha);
+    EXPECT_EQ(Back.Pixels, Src.Pixels);
+    // Without alpha the plain header stays, and the fourth byte is not read as alpha.
+    Src.HasAlpha = false;
+    const auto Plain = EncodeBmpFile(Src, 32);
+    EXPECT_EQ(GetLE32(Plain, 14), DibInfoHeaderSize);
+    ASSERT_TRUE(DecodeBmpFile(Plain, Back));
+    EXPECT_FALSE(Back.HasAlpha);
+}

@@ -209,6 +209,34 @@ TEST_F(BadDescriptionTest, WrongValues)
     EXPECT_EQ(ErrorOf(Printer(R"("papers": [{"code": 9}], "bins": [], "resolutions": [300], "copies": 1)")), "");
 }
 
+// What a hostile description can hold: numbers no integer can carry, every code there is, and no
+// end at all.
+TEST_F(BadDescriptionTest, HostileDescriptionsAreRefusedInBoundedTime)
+{
+    for (const char* Number : {"1e300", "-1e300", "1e400", "9223372036854775808", "2147483648.5"}) {
+        const String Error = ErrorOf(Printer(
+            String(R"("papers": [{"code": 9}], "bins": [], "resolutions": [300], "copies": )") + Number));
+        EXPECT_TRUE(Error.find("\"copies\" must be") != String::npos || Error.find("not valid JSON") != String::npos)
+            << Number << ": " << Error;
+    }
+    // Every custom paper code once, then one twice: found by a lookup, not a scan of the list.
+    String Papers;
+    for (Integer Code = DMPAPER_USER; Code <= 32767; ++Code)
+        Papers += "{\"code\": " + std::to_string(Code) + ", \"name\": \"C\", \"width\": 10, \"length\": 10},";
+    EXPECT_EQ(ErrorOf(Printer(R"("papers": [)" + Papers + R"({"code": 9}], "bins": [], "resolutions": [300], "copies": 1)")), "");
+    EXPECT_NE(ErrorOf(Printer(R"("papers": [)" + Papers + R"({"code": 300, "name": "C", "width": 10, "length": 10}],
+                                 "bins": [], "resolutions": [300], "copies": 1)"))
+                  .find("paper code 300 listed twice"),
+              String::npos);
+    // A source without an end is refused at the size limit.
+    try {
+        LoadDescribedPrinters("/dev/zero");
+        FAIL() << "an endless description was accepted";
+    } catch (const EPrinter& E) {
+        EXPECT_NE(E.Message().find("is larger than"), String::npos) << E.Message();
+    }
+}
+
 TEST_F(BadDescriptionTest, UnreadableFile)
 {
     const String Missing = (Dir / "missing.json").string();

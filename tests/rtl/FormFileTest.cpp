@@ -204,6 +204,20 @@ void ExpectReadError(const String& Text, const String& LinePart, const String& P
 
 } // namespace
 
+TEST(FormFile, RunningOutOfMemoryIsAReadErrorNamingTheLine)
+{
+    ExpectReadError("object F: TTestForm\n"
+                    "  object A: TTestNode\n"
+                    "    Caption = 'made first'\n"
+                    "  end\n"
+                    "  object G: TTestGreedy\n"
+                    "    Caption = 'x'\n"
+                    "    Reserve = 2000000000\n"
+                    "  end\n"
+                    "end\n",
+                    "Line 7", "Out of memory");
+}
+
 TEST(FormFile, BadInputIsAnEReadErrorNamingTheLineAndFreesWhatWasMade)
 {
     const String head = "object F: TTestForm\n  object A: TTestNode\n    Caption = 'ok'\n  end\n";

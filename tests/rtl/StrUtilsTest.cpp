@@ -79,6 +79,29 @@ TEST(StrUtils, AnsiCompareTextOrdersAsciiAndOtherTextAlike)
     EXPECT_GT(AnsiCompareText("\xC3\xA9", "Z"), 0);
 }
 
+// Text that is not UTF-8 compares by its bytes: two different invalid names must not both read as
+// U+FFFD and match. The hashing key agrees with AnsiSameText either way.
+TEST(StrUtils, InvalidUtf8ComparesByItsBytesAndKeysAgree)
+{
+    EXPECT_FALSE(AnsiSameText("A\xff", "A\xfe"));
+    EXPECT_TRUE(AnsiSameText("A\xff", "a\xff"));
+    EXPECT_FALSE(AnsiSameText("\xff", "\xEF\xBF\xBD"));   // a bad byte is not the replacement character
+    const char* const Names[] = {"Name", "NAME", "\xC3\x84rger", "\xC3\xA4RGER", "A\xff", "a\xff", "A\xfe",
+                                 "\xEF\xBF\xBD", "\xff", "Stra\xC3\x9F" "e", "STRASSE", "k", "\xE2\x84\xAA" /* Kelvin sign */,
+                                 "\xC3\x84\xff", "\xC3\xA4\xff"};
+    for (const char* A : Names)
+        for (const char* B : Names) {
+            EXPECT_EQ(AnsiSameTextKey(A) == AnsiSameTextKey(B), AnsiSameText(A, B)) << A << " / " << B;
+            EXPECT_EQ(AnsiCompareText(A, B), -AnsiCompareText(B, A)) << A << " / " << B;
+            for (const char* C : Names) {   // one order: no cycles, equal is transitive
+                if (AnsiCompareText(A, B) <= 0 && AnsiCompareText(B, C) <= 0) {
+                    EXPECT_LE(AnsiCompareText(A, C), 0) << A << " / " << B << " / " << C;
+                }
+            }
+        }
+    EXPECT_TRUE(AnsiSameText("\xC3\x84\xff", "\xC3\xA4\xff"));   // case still folds around a bad byte
+}
+
 TEST(StrUtils, Trimming)
 {
     EXPECT_EQ(Trim(" \t\r\n x y \x01"), "x y");

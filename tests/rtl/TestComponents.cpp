@@ -52,6 +52,11 @@ QOR_PUBLISH(TTestNode)
     b.Event("OnClick", &TTestNode::OnClick);
 }
 
+QOR_PUBLISH(TTestGreedy)
+{
+    b.Property("Reserve", &TTestGreedy::GetReserve, &TTestGreedy::SetReserve).Default(0);
+}
+
 QOR_PUBLISH(TTestForm)
 {
     b.Method("NodeClick", &TTestForm::NodeClick);

@@ -7,6 +7,7 @@
 #include "platform/rtl/StringList.h"
 
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace qor {
@@ -121,6 +122,16 @@ public:
     void WrongSignature(Integer) {}
     TObject* LastClicked = nullptr;
     Integer OtherClicks = 0;
+};
+
+// A node whose Reserve property stands for a size read from a file that the memory cannot hold:
+// setting it runs out of memory.
+class TTestGreedy : public TTestNode {
+    QOR_CLASS(TTestGreedy, TTestNode)
+public:
+    explicit TTestGreedy(TComponent* AOwner) : TTestNode(AOwner) {}
+    Integer GetReserve() const { return 0; }
+    void SetReserve(Integer) { throw std::bad_alloc(); }
 };
 
 } // namespace qor

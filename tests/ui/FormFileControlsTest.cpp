@@ -4,6 +4,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Grids.h"
+#include "platform/ui/Menus.h"
 
 #include <gtest/gtest.h>
 
@@ -92,4 +93,65 @@ TEST(FormFileControls, NewControlsReadFromAndWriteToFormFiles)
     EXPECT_EQ(grid2->ColWidths(1), 100);
     EXPECT_EQ(dynamic_cast<TRadioGroup*>(again->FindComponent("Dest"))->ItemIndex(), 1);
     EXPECT_EQ(WriteComponentToText(again.get()), text);
+}
+
+// Components a form owns outside its control tree are written with it, so a control that refers
+// to one of them still reads back.
+TEST(FormFileControls, NonVisualComponentsAreWrittenBack)
+{
+    EnsureQtApplication();
+    const char* const text = R"(object F: TForm
+  PopupMenu = Pop
+  object Save: TSaveDialog
+    DefaultExt = 'qor'
+  end
+  object Pop: TPopupMenu
+    object Copy: TMenuItem
+      Caption = '&Copy'
+    end
+  end
+  object Grid: TStringGrid
+    PopupMenu = Pop
+  end
+end
+)";
+    std::unique_ptr<TComponent> root(ReadComponentFromText(text, nullptr, "pop.qfm"));
+    const String written = WriteComponentToText(root.get());
+    EXPECT_NE(written.find("object Save: TSaveDialog"), String::npos) << written;
+    EXPECT_NE(written.find("object Pop: TPopupMenu"), String::npos) << written;
+    std::unique_ptr<TComponent> again(ReadComponentFromText(written, nullptr, "again.qfm"));
+    auto* pop = dynamic_cast<TPopupMenu*>(again->FindComponent("Pop"));
+    ASSERT_NE(pop, nullptr);
+    EXPECT_EQ(pop->Items()->Count(), 1);
+    EXPECT_EQ(dynamic_cast<TControl*>(again->FindComponent("Grid"))->PopupMenu(), pop);
+    EXPECT_EQ(dynamic_cast<TControl*>(again.get())->PopupMenu(), pop);
+    auto* save = dynamic_cast<TSaveDialog*>(again->FindComponent("Save"));
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->DefaultExt(), "qor");
+    EXPECT_EQ(WriteComponentToText(again.get()), written);
+}
+
+// Sizes in a form file are numbers anyone can write: a grid refuses counts it cannot hold, and
+// a large grid costs memory only for the cells that hold something.
+TEST(FormFileControls, GridSizesFromAFileAreBounded)
+{
+    EnsureQtApplication();
+    try {
+        delete ReadComponentFromText("object F: TForm\n  object G: TStringGrid\n    ColCount = 2000000000\n  end\nend\n",
+                                     nullptr, "grid.qfm");
+        FAIL() << "a column count of two billion was accepted";
+    } catch (const EReadError& e) {
+        EXPECT_NE(e.Message().find("grid.qfm: Line 3:"), String::npos) << e.Message();
+    }
+    std::unique_ptr<TComponent> root(ReadComponentFromText(
+        "object F: TForm\n  object G: TStringGrid\n    ColCount = 100000\n    RowCount = 100000\n  end\nend\n"));
+    auto* grid = dynamic_cast<TStringGrid*>(root->FindComponent("G"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->ColCount(), 100000);
+    grid->SetCells(99999, 99999, "far corner");
+    EXPECT_EQ(grid->Cells(99999, 99999), "far corner");
+    EXPECT_EQ(grid->Cells(5, 5), "");
+    grid->SetColCount(50000);
+    grid->SetColCount(100000);
+    EXPECT_EQ(grid->Cells(99999, 99999), "");   // dropped with its column
 }

@@ -217,6 +217,26 @@ TEST_F(RichLayout, ParagraphSpacingAndLineSpacing)
     EXPECT_EQ(Height(5000), 400 + 600);
 }
 
+// A caller that moves on to a fresh page whenever nothing fits must come to an end even when a
+// paragraph's spacing is taller than the page; spacing that a page could hold still moves on.
+TEST_F(RichLayout, SpacingTallerThanThePageStillMakesProgress)
+{
+    Load("{\\rtf1\\sb20000 a\\par\\pard\\sa99999 b\\par\\pard c}");
+    Integer Pos = 0, Pages = 0, Bottom = 0;
+    while (Pos < FEngine.TextLength()) {
+        ASSERT_LT(++Pages, 10) << "no progress at " << Pos;
+        Pos = Format(Pos, 5000, 15840, &Bottom);
+        EXPECT_LE(Bottom, 15840);
+    }
+    EXPECT_EQ(Format(0, 5000, 15840, &Bottom), 2);   // "a" at the foot of its page
+    EXPECT_EQ(Bottom, 15840);
+    Load("{\\rtf1 x\\par\\sb5000 a}");
+    EXPECT_EQ(Format(2, 5000, 1000, &Bottom), 2);    // a fresh page holds it: nothing here
+    EXPECT_EQ(Bottom, 0);
+    EXPECT_EQ(Format(2, 5000, 15840, &Bottom), 3);
+    EXPECT_EQ(Bottom, 5200);
+}
+
 TEST_F(RichLayout, IndentsAndTabsNarrowTheLine)
 {
     // 1000 twips less 200 left and 300 right leave five characters.

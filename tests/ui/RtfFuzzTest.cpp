@@ -7,6 +7,8 @@
 #include "platform/ui/RichLayout.h"
 #include "platform/ui/RtfReader.h"
 
+#include "TextMutator.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -41,47 +43,7 @@ const char* const Tokens[] = {
     "\\ansicpg932 ", "\\deff7 ", "\r\n", " ", "\xFF", "\\u-10179?", "{\\*\\x ", "\\rtf1",
 };
 
-class TMutator {
-public:
-    explicit TMutator(std::uint32_t Seed) : FRandom(Seed) {}
-
-    std::uint32_t Next(std::uint32_t Bound) { return Bound ? FRandom() % Bound : 0; }
-
-    std::string Mutate(std::string S)
-    {
-        const std::uint32_t Steps = 1 + Next(8);
-        for (std::uint32_t I = 0; I < Steps; ++I) {
-            const std::size_t At = Next(static_cast<std::uint32_t>(S.size() + 1));
-            switch (Next(6)) {
-            case 0:   // flip a byte
-                if (!S.empty())
-                    S[At % S.size()] = static_cast<char>(Next(256));
-                break;
-            case 1:   // insert a token
-                S.insert(At, Tokens[Next(std::size(Tokens))]);
-                break;
-            case 2:   // delete a stretch
-                S.erase(At, Next(16));
-                break;
-            case 3: { // duplicate a stretch
-                const std::string Piece = S.substr(At, Next(64));
-                S.insert(Next(static_cast<std::uint32_t>(S.size() + 1)), Piece);
-                break;
-            }
-            case 4:   // truncate
-                S.resize(At);
-                break;
-            default:  // a run of braces
-                S.insert(At, std::string(Next(300), Next(2) ? '{' : '}'));
-                break;
-            }
-        }
-        return S;
-    }
-
-private:
-    std::mt19937 FRandom;
-};
+using TMutator = test::TTextMutator;
 
 void CheckConsistent(const TRichDocument& Doc, std::size_t InputSize)
 {
@@ -111,7 +73,7 @@ void CheckConsistent(const TRichDocument& Doc, std::size_t InputSize)
 
 TEST(RtfFuzz, MutatedDocumentsReadConsistently)
 {
-    TMutator M(20240611);
+    TMutator M(20240611, Tokens);
     for (int Iteration = 0; Iteration < 3000; ++Iteration) {
         const std::string Input = M.Mutate(Seeds[Iteration % std::size(Seeds)]);
         TRichDocument Doc;
@@ -127,7 +89,7 @@ TEST(RtfFuzz, MutatedDocumentsReadConsistently)
 TEST(RtfFuzz, MutatedDocumentsLayOutCoveringEveryCharacter)
 {
     const HDC DC = CreateRecordingDC(816, 1056, 96, true);
-    TMutator M(77);
+    TMutator M(77, Tokens);
     for (int Iteration = 0; Iteration < 300; ++Iteration) {
         const std::string Input = M.Mutate(Seeds[Iteration % std::size(Seeds)]);
         TRichTextEngine Engine;

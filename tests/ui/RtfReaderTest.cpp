@@ -195,3 +195,48 @@ TEST(RtfReader, DeepNestingIsBalancedWithoutUnboundedState)
     const TRichDocument Doc = Read(Rtf);
     EXPECT_EQ(Doc.Text(), u"adeepb");
 }
+
+// A lead byte without its trail byte is a bad character, not nothing: at the end of the text,
+// before a character that cannot follow it, and when a group splits it from its trail byte.
+TEST(RtfReader, IncompleteMultibyteCharactersBecomeReplacementCharacters)
+{
+    struct TCase { const char* Charset; const char* Lead; };
+    for (const TCase& C : {TCase{"128", "82"}, TCase{"134", "b0"}, TCase{"129", "b0"}, TCase{"136", "a4"}}) {
+        const std::string Head = std::string("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset") + C.Charset + " X;}}\\f0 ";
+        const std::string Lead = std::string("\\'") + C.Lead;
+        EXPECT_EQ(Text(Head + "a" + Lead + "}"), u"a\uFFFD") << C.Charset;
+        EXPECT_EQ(Text(Head + Lead + "{b}}"), u"\uFFFDb") << C.Charset;
+        const WideString Split = Text(Head + Lead + "{\\'a0}}");
+        ASSERT_FALSE(Split.empty()) << C.Charset;
+        EXPECT_EQ(Split[0], u'\uFFFD') << C.Charset;
+        EXPECT_EQ(Split.find(u'\x1A'), WideString::npos) << C.Charset;
+    }
+    // Complete characters are untouched, and so is a lead byte in a single-byte code page.
+    EXPECT_EQ(Text("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 X;}}\\f0 \\'82\\'a0}"), u"あ");
+    EXPECT_EQ(Text("{\\rtf1\\ansi\\ansicpg1251 \\'c0}"), u"А");
+}
+
+// Font names are copied into every run and paragraph end: a huge one is capped, so memory stays
+// in proportion to the input however many paragraphs use it.
+TEST(RtfReader, FontNamesAreCapped)
+{
+    std::string Rtf = "{\\rtf1{\\fonttbl{\\f0 " + std::string(100000, 'N') + ";}{\\f1 Arial;}}\\f0 ";
+    for (int i = 0; i < 20000; ++i)
+        Rtf += "x\\par ";
+    Rtf += "}";
+    const TRichDocument Doc = Read(Rtf);
+    ASSERT_EQ(Doc.ParagraphCount(), 20001);
+    std::size_t NameBytes = 0;
+    for (Integer P = 0; P < Doc.ParagraphCount(); ++P) {
+        for (const TRichRun& R : Doc.Paragraph(P).Runs)
+            NameBytes += R.Format.FontName.size();
+        NameBytes += Doc.Paragraph(P).EndFormat.FontName.size();
+    }
+    EXPECT_LE(NameBytes, 10 * Rtf.size());   // whole names would be 20,000 times the input
+    EXPECT_EQ(Doc.Paragraph(0).Runs.at(0).Format.FontName, std::string(31, 'N'));
+    // An ordinary name is kept whole, and a name cut inside a surrogate pair loses the pair.
+    EXPECT_EQ(RunWith(Read("{\\rtf1{\\fonttbl{\\f1 Arial Unicode MS;}}\\f1 y}"), u"y")->Format.FontName, "Arial Unicode MS");
+    std::string Pair = "{\\rtf1{\\fonttbl{\\f0\\fcharset0 " + std::string(30, 'a') + "\\u55357?\\u56832?;}}\\f0 z}";
+    const TRichDocument WithPair = Read(Pair);
+    EXPECT_EQ(RunWith(WithPair, u"z")->Format.FontName.size(), 30u);
+}
