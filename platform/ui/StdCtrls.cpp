@@ -26,6 +26,7 @@ QOR_PUBLISH(TLabel)
     b.Property("Transparent", &TLabel::Transparent, &TLabel::SetTransparent).Default(false);
     b.Property("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).Default(false);
     b.Property("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
+    b.Property("ParentColor", &TLabel::ParentColor, &TLabel::SetParentColor).Default(true);
 }
 QOR_PUBLISH(TButtonControl) {}
 QOR_PUBLISH(TButton)
@@ -34,10 +35,15 @@ QOR_PUBLISH(TButton)
     b.Property("Default", &TButton::Default, &TButton::SetDefault).Default(false);
     b.Property("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
 }
-QOR_PUBLISH(TCheckBox) { b.Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Default(false); }
+QOR_PUBLISH(TCheckBox)
+{
+    b.Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Default(false);
+    b.Property("ParentColor", &TCheckBox::ParentColor, &TCheckBox::SetParentColor).Default(true);
+}
 QOR_PUBLISH(TRadioButton)
 {
     b.Property("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).Default(false);
+    b.Property("ParentColor", &TRadioButton::ParentColor, &TRadioButton::SetParentColor).Default(true);
 }
 QOR_PUBLISH(TGroupBox) {}
 QOR_PUBLISH(TCustomEdit)
@@ -139,6 +145,7 @@ TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner)
 {
     SetBounds(0, 0, 65, 17);
     FControlStyle += csOpaque;
+    SetParentColor(true); // a label shows on its parent's colour, not in a white box
 }
 
 void TLabel::SetAlignment(TAlignment Value) { FAlignment = Value; Invalidate(); }
@@ -298,7 +305,11 @@ void TCheckBox::PaintControl(TCanvas* ACanvas)
     PaintCheckCaption(this, ACanvas, client);
 }
 
-TCheckBox::TCheckBox(TComponent* AOwner) : TButtonControl(AOwner) { SetBounds(0, 0, 97, 17); }
+TCheckBox::TCheckBox(TComponent* AOwner) : TButtonControl(AOwner)
+{
+    SetBounds(0, 0, 97, 17);
+    SetParentColor(true);
+}
 
 void TCheckBox::SetChecked(bool Value)
 {
@@ -314,7 +325,11 @@ void TCheckBox::Click()
     TButtonControl::Click();
 }
 
-TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) { SetBounds(0, 0, 113, 17); }
+TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner)
+{
+    SetBounds(0, 0, 113, 17);
+    SetParentColor(true);
+}
 
 void TRadioButton::SetChecked(bool Value)
 {

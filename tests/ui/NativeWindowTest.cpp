@@ -2,10 +2,13 @@
 // virtual X server when xvfb-run is installed (scripts/xvfb-ui-tests.sh does the same by hand).
 #include "DemoForm.h"
 
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/ImageCodecs.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DialogService.h"
+#include "platform/ui/Render.h"
 #include "platform/ui/internal/NativeBridge.h"
 
 #include <gtest/gtest.h>
@@ -273,6 +276,46 @@ TEST(NativeWindow, ListAndCheckWidgetsFollowTheControls)
     form.Hide();
 }
 
+// Labels, check boxes and radio buttons stand on their parent's colour, on screen as offscreen.
+TEST(NativeWindow, LabelsAndCheckBoxesShowTheirParentsColourAsOffscreen)
+{
+    REQUIRE_DISPLAY();
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 240, 120);
+    form.SetColor(clBtnFace);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetAutoSize(false);
+    label->SetBounds(10, 10, 200, 20);
+    label->SetCaption("Label");
+    auto* check = new TCheckBox(&form);
+    check->SetParent(&form);
+    check->SetBounds(10, 40, 200, 20);
+    check->SetCaption("Check");
+    auto* radio = new TRadioButton(&form);
+    radio->SetParent(&form);
+    radio->SetBounds(10, 70, 200, 20);
+    radio->SetCaption("Radio");
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return NativeStateOf(&form).Visible; }));
+    const String path = CreateTempFile("qor-grab") + ".png";
+    ASSERT_TRUE(NativeGrabToPng(&form, path));
+    TPngImage grab;
+    grab.LoadFromFile(path);
+    std::remove(path.c_str());
+    HDC offscreen = RenderToDC(&form);
+    const std::uint32_t face = 0xFF000000u | (ColorToRGB(clBtnFace) & 0xFF) << 16 |
+                               (ColorToRGB(clBtnFace) & 0xFF00) | (ColorToRGB(clBtnFace) >> 16 & 0xFF);
+    for (TControl* c : {static_cast<TControl*>(label), static_cast<TControl*>(check), static_cast<TControl*>(radio)}) {
+        // Right of the caption, inside the control.
+        const Integer x = c->Left() + 180, y = c->Top() + 10;
+        EXPECT_EQ(GetPixel(offscreen, x, y), COLORREF(ColorToRGB(clBtnFace))) << c->Caption() << " offscreen";
+        EXPECT_EQ(grab.Image().Pixel(x, y), face) << c->Caption() << " on screen";
+    }
+    DeleteDC(offscreen);
+    form.Hide();
+}
+
 TEST(NativeWindow, ScrollBoxShowsScrollBarsThatScrollIt)
 {
     REQUIRE_DISPLAY();
@@ -324,6 +367,6 @@ TEST(XvfbRun, WindowTestsPassUnderAVirtualDisplay)
     out << in.rdbuf();
     std::remove(log.c_str());
     EXPECT_EQ(rc, 0) << out.str();
-    EXPECT_NE(out.str().find("[  PASSED  ] 7 tests"), String::npos) << out.str();
+    EXPECT_NE(out.str().find("[  PASSED  ] 8 tests"), String::npos) << out.str();
     EXPECT_EQ(out.str().find("SKIPPED"), String::npos) << out.str();
 }
