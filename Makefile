@@ -10,6 +10,7 @@ demo: build
 	./$(BUILD)/tools/qor --version
 	./$(BUILD)/examples/sample_document $(BUILD)/demo
 	./$(BUILD)/tools/qor render $(BUILD)/demo/sample.qor --png $(BUILD)/demo/pages
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "Opening the sample in the viewer (close it to finish)"; ./$(BUILD)/tools/qor view $(BUILD)/demo/sample.qor; fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
