@@ -351,6 +351,24 @@ TEST_F(ViewerTest, DividerDragIsHeldInsideTheWindow)
     EXPECT_EQ(Viewer->RightPreview->Width(), 24);
 }
 
+TEST_F(ViewerTest, AModalViewerEndsItsLoopAndIsFreedByItsCaller)
+{
+    TQorQorFile* F = NumberedPages(2);
+    const std::string Saved = (Dir / "view.qor").string();
+    F->SaveToFile(Saved);
+    delete F;
+    String Counter;
+    DialogService().Expect(TDialogKind::dkModalForm, [&](const TDialogRequest& R) {
+        auto* Shown = static_cast<TQorViewer*>(R.Form);
+        Counter = Shown->PageNum->Caption();
+        Shown->btnCloseClick(nullptr); // closing ends the modal loop; it must not free the form itself
+        return R.Form->ModalResult();
+    });
+    QorFileView(Saved);
+    EXPECT_EQ(Counter, "Page: 1/2");
+    Application()->ProcessMessages(); // nothing is left to release twice
+}
+
 TEST_F(ViewerTest, TwoPreviewsShareAFileThatIsFreedOnce)
 {
     Load(NumberedPages(3));
