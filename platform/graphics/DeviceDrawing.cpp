@@ -75,7 +75,7 @@ namespace {
 // Blits Src (the sub-rectangle Source, in its own device pixels) into the logical rectangle Dest.
 bool BlitTo(TDc& Dc, const TArea& Dest, const TSourcePixels& Src, TPoint SourceAt, TSize SourceSize, Cardinal Rop)
 {
-    TPoint a = Dc.ToDevice(Dest.X, Dest.Y), b = Dc.ToDevice(Dest.X + Dest.Width, Dest.Y + Dest.Height);
+    TPoint a = Dc.ToDevice(Dest.X, Dest.Y), b = Dc.ToDevice(Dest.Right(), Dest.Bottom());
     TBlit blit;
     blit.DX = a.X;
     blit.DY = a.Y;
@@ -194,7 +194,7 @@ bool TDirectCalls::PatBlt(TDc& Dc, const TArea& A, Cardinal Rop)
 {
     if (RopUsesSource(Rop))
         return false;
-    return BlitWithoutSource(Dc, TRect(A.X, A.Y, A.X + A.Width, A.Y + A.Height), Rop);
+    return BlitWithoutSource(Dc, TRect(A.X, A.Y, A.Right(), A.Bottom()), Rop);
 }
 
 COLORREF TDirectCalls::SetPixel(TDc& Dc, TPoint P, COLORREF Color)
@@ -224,7 +224,7 @@ bool TDirectCalls::StretchBlt(TDc& Dc, const TArea& Dest, TDc* Src, const TArea&
             src.Height = bmp->Height;
             src.Monochrome = bmp->Monochrome;
             TPoint a = Src->ToDevice(Source.X, Source.Y),
-                   b = Src->ToDevice(Source.X + Source.Width, Source.Y + Source.Height);
+                   b = Src->ToDevice(Source.Right(), Source.Bottom());
             at = a;
             size = TSize(b.X - a.X, b.Y - a.Y);
         }

@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,6 +116,18 @@ bool RopUsesSource(Cardinal Rop);
 // A blit's rectangle as the caller gives it: a corner and a size (negative sizes mirror).
 struct TArea {
     Integer X = 0, Y = 0, Width = 0, Height = 0;
+    // The far edges, held inside Integer's range (the values may come from files).
+    Integer Right() const { return Edge(X, Width); }
+    Integer Bottom() const { return Edge(Y, Height); }
+
+private:
+    static Integer Edge(Integer At, Integer Size)
+    {
+        const Int64 V = Int64(At) + Size;
+        return V > std::numeric_limits<Integer>::max()   ? std::numeric_limits<Integer>::max()
+               : V < std::numeric_limits<Integer>::min() ? std::numeric_limits<Integer>::min()
+                                                         : Integer(V);
+    }
 };
 
 // Filled and outlined shapes, in device pixels.
