@@ -6,6 +6,7 @@
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
+#include "runtime/output/QorFormParts.h"
 #include "runtime/output/QorPrev.h"
 #include "runtime/output/QorSetup.h"
 #include "runtime/output/QorUtil.h"
@@ -23,12 +24,6 @@ QOR_PUBLISH(TQorPrintDestination)
 
 namespace {
 
-template <class T>
-T* Part(TComponent& Form, const char* Name)
-{
-    return static_cast<T*>(Form.FindComponent(Name));
-}
-
 // The number in an edit, trailing blanks left out; an empty edit first becomes "0" when asked.
 Integer NumberOf(TEdit* Edit, bool EmptyIsZero = false)
 {
@@ -42,21 +37,21 @@ Integer NumberOf(TEdit* Edit, bool EmptyIsZero = false)
 TQorPrintDestination::TQorPrintDestination(TComponent* AOwner) : TForm(AOwner)
 {
     ReadFormResource(this, "forms/qordest.qfm");
-    lbCopies = Part<TLabel>(*this, "lbCopies");
-    Copies = Part<TEdit>(*this, "Copies");
-    CollatedCopies = Part<TCheckBox>(*this, "CollatedCopies");
-    rangegroup = Part<TGroupBox>(*this, "rangegroup");
-    rangeAll = Part<TRadioButton>(*this, "rangeAll");
-    rangeCurrent = Part<TRadioButton>(*this, "rangeCurrent");
-    rangePages = Part<TRadioButton>(*this, "rangePages");
-    lbFrom = Part<TLabel>(*this, "lbFrom");
-    lbTo = Part<TLabel>(*this, "lbTo");
-    StartRange = Part<TEdit>(*this, "StartRange");
-    EndRange = Part<TEdit>(*this, "EndRange");
-    btnPrint = Part<TButton>(*this, "btnPrint");
-    btnCancel = Part<TButton>(*this, "btnCancel");
-    printersetup = Part<TButton>(*this, "printersetup");
-    Printsetup = Part<TPrinterSetupDialog>(*this, "Printsetup");
+    lbCopies = FormPart<TLabel>(*this, "lbCopies");
+    Copies = FormPart<TEdit>(*this, "Copies");
+    CollatedCopies = FormPart<TCheckBox>(*this, "CollatedCopies");
+    rangegroup = FormPart<TGroupBox>(*this, "rangegroup");
+    rangeAll = FormPart<TRadioButton>(*this, "rangeAll");
+    rangeCurrent = FormPart<TRadioButton>(*this, "rangeCurrent");
+    rangePages = FormPart<TRadioButton>(*this, "rangePages");
+    lbFrom = FormPart<TLabel>(*this, "lbFrom");
+    lbTo = FormPart<TLabel>(*this, "lbTo");
+    StartRange = FormPart<TEdit>(*this, "StartRange");
+    EndRange = FormPart<TEdit>(*this, "EndRange");
+    btnPrint = FormPart<TButton>(*this, "btnPrint");
+    btnCancel = FormPart<TButton>(*this, "btnCancel");
+    printersetup = FormPart<TButton>(*this, "printersetup");
+    Printsetup = FormPart<TPrinterSetupDialog>(*this, "Printsetup");
 }
 
 void TQorPrintDestination::FormShow(TObject*)

@@ -1,5 +1,7 @@
 #include "runtime/output/QorGoto.h"
 
+#include "runtime/output/QorFormParts.h"
+
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StringTable.h"
 #include "platform/rtl/TypeInfo.h"
@@ -12,10 +14,10 @@ QOR_PUBLISH(TQorGotoPage) {}
 TQorGotoPage::TQorGotoPage(TComponent* AOwner) : TForm(AOwner)
 {
     ReadFormResource(this, "forms/qorgoto.qfm");
-    Label1 = static_cast<TLabel*>(FindComponent("Label1"));
-    PageNum = static_cast<TMaskEdit*>(FindComponent("PageNum"));
-    Button1 = static_cast<TButton*>(FindComponent("Button1"));
-    Button2 = static_cast<TButton*>(FindComponent("Button2"));
+    Label1 = FormPart<TLabel>(*this, "Label1");
+    PageNum = FormPart<TMaskEdit>(*this, "PageNum");
+    Button1 = FormPart<TButton>(*this, "Button1");
+    Button2 = FormPart<TButton>(*this, "Button2");
 }
 
 } // namespace qor

@@ -1,5 +1,7 @@
 #include "runtime/output/QorPStat.h"
 
+#include "runtime/output/QorFormParts.h"
+
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StringTable.h"
 #include "platform/rtl/TypeInfo.h"
@@ -16,10 +18,10 @@ QOR_PUBLISH(TQorPreviewStatus) { b.Method("AbortButtonClick", &TQorPreviewStatus
 TQorPreviewStatus::TQorPreviewStatus(TComponent* AOwner) : TForm(AOwner)
 {
     ReadFormResource(this, "forms/qorpstat.qfm");
-    Label1 = static_cast<TLabel*>(FindComponent("Label1"));
-    lbPage = static_cast<TLabel*>(FindComponent("lbPage"));
-    PageNumber = static_cast<TPanel*>(FindComponent("PageNumber"));
-    AbortButton = static_cast<TButton*>(FindComponent("AbortButton"));
+    Label1 = FormPart<TLabel>(*this, "Label1");
+    lbPage = FormPart<TLabel>(*this, "lbPage");
+    PageNumber = FormPart<TPanel>(*this, "PageNumber");
+    AbortButton = FormPart<TButton>(*this, "AbortButton");
     Label1->SetCaption(LoadStr(56441));
     AbortButton->SetCaption(LoadStr(56444));
     lbPage->SetCaption(LoadStr(56443));

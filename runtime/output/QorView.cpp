@@ -19,6 +19,7 @@
 #include "platform/ui/UiScreen.h"
 #include "runtime/output/QorDest.h"
 #include "runtime/output/QorFile.h"
+#include "runtime/output/QorFormParts.h"
 #include "runtime/output/QorGoto.h"
 #include "runtime/output/QorMeter.h"
 #include "runtime/output/QorPStat.h"
@@ -78,12 +79,6 @@ namespace {
     QorCreateViewer = []() -> IQorViewer* { return Create<TQorViewer>(Application()); };
     return true;
 }();
-
-template <class T>
-T* Part(TComponent& Form, const char* Name)
-{
-    return static_cast<T*>(Form.FindComponent(Name));
-}
 
 enum class TGlyph { Open, Save, Print, First, Previous, Next, Last, Stop };
 
@@ -165,30 +160,30 @@ TQorViewer::~TQorViewer() = default;
 
 void TQorViewer::BindComponents()
 {
-    ToolBar = Part<TPanel>(*this, "ToolBar");
-    btnOpen = Part<TSpeedButton>(*this, "btnOpen");
-    btnSave = Part<TSpeedButton>(*this, "btnSave");
-    sendprinter = Part<TSpeedButton>(*this, "sendprinter");
-    btnClose = Part<TSpeedButton>(*this, "btnClose");
-    ZoomValues = Part<TComboBox>(*this, "ZoomValues");
-    firstpage = Part<TSpeedButton>(*this, "firstpage");
-    PreviousPage = Part<TSpeedButton>(*this, "PreviousPage");
-    PageNum = Part<TLabel>(*this, "PageNum");
-    NextPage = Part<TSpeedButton>(*this, "NextPage");
-    LastPage = Part<TSpeedButton>(*this, "LastPage");
-    LoadMeter = Part<TQorMeter>(*this, "LoadMeter");
-    Stop = Part<TSpeedButton>(*this, "Stop");
-    LeftPreview = Part<TQorPreview>(*this, "LeftPreview");
-    Divider = Part<TPanel>(*this, "Divider");
-    CursorPosition = Part<TPanel>(*this, "CursorPosition");
-    RightPreview = Part<TQorPreview>(*this, "RightPreview");
-    File1 = Part<TMenuItem>(*this, "File1");
-    Synchronized = Part<TMenuItem>(*this, "Synchronized");
-    ViewToolbar = Part<TMenuItem>(*this, "ViewToolbar");
-    TwoPages = Part<TMenuItem>(*this, "TwoPages");
-    PrinterSetup = Part<TPrinterSetupDialog>(*this, "PrinterSetup");
-    OpenFileDialog = Part<TOpenDialog>(*this, "OpenFileDialog");
-    SaveFileDialog = Part<TSaveDialog>(*this, "SaveFileDialog");
+    ToolBar = FormPart<TPanel>(*this, "ToolBar");
+    btnOpen = FormPart<TSpeedButton>(*this, "btnOpen");
+    btnSave = FormPart<TSpeedButton>(*this, "btnSave");
+    sendprinter = FormPart<TSpeedButton>(*this, "sendprinter");
+    btnClose = FormPart<TSpeedButton>(*this, "btnClose");
+    ZoomValues = FormPart<TComboBox>(*this, "ZoomValues");
+    firstpage = FormPart<TSpeedButton>(*this, "firstpage");
+    PreviousPage = FormPart<TSpeedButton>(*this, "PreviousPage");
+    PageNum = FormPart<TLabel>(*this, "PageNum");
+    NextPage = FormPart<TSpeedButton>(*this, "NextPage");
+    LastPage = FormPart<TSpeedButton>(*this, "LastPage");
+    LoadMeter = FormPart<TQorMeter>(*this, "LoadMeter");
+    Stop = FormPart<TSpeedButton>(*this, "Stop");
+    LeftPreview = FormPart<TQorPreview>(*this, "LeftPreview");
+    Divider = FormPart<TPanel>(*this, "Divider");
+    CursorPosition = FormPart<TPanel>(*this, "CursorPosition");
+    RightPreview = FormPart<TQorPreview>(*this, "RightPreview");
+    File1 = FormPart<TMenuItem>(*this, "File1");
+    Synchronized = FormPart<TMenuItem>(*this, "Synchronized");
+    ViewToolbar = FormPart<TMenuItem>(*this, "ViewToolbar");
+    TwoPages = FormPart<TMenuItem>(*this, "TwoPages");
+    PrinterSetup = FormPart<TPrinterSetupDialog>(*this, "PrinterSetup");
+    OpenFileDialog = FormPart<TOpenDialog>(*this, "OpenFileDialog");
+    SaveFileDialog = FormPart<TSaveDialog>(*this, "SaveFileDialog");
 }
 
 void TQorViewer::FormCreate()
@@ -217,7 +212,7 @@ void TQorViewer::FormCreate()
 void TQorViewer::SetCaptions()
 {
     const auto Item = [this](const char* Name, Integer Id) {
-        if (auto* M = Part<TMenuItem>(*this, Name))
+        if (auto* M = FormPart<TMenuItem>(*this, Name))
             M->SetCaption(LoadStr(Id));
     };
     Item("File1", 56471);
