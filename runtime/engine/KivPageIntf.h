@@ -10,6 +10,7 @@ namespace qor {
 class TControl;
 class TKivDSGuide;
 class TKivLevel;
+class TKivPageSetup;
 class TKivVar;
 class TQorDataSourceManager;
 class TWinControl;
@@ -65,6 +66,36 @@ public:
     virtual ~TKivReportIntf() = default;
     // The report's first page; null when it has none.
     virtual TKivPageIntf* FirstPage() const = 0;
+};
+
+// How far a page's run has got, as it tells its status window.
+enum TKivStatus : Byte { ssBegin, ssEnd, ssPrinting, ssNoWhere, ssGenerating };
+// A run over every record of the page's data, or over the current one only.
+enum TKivDataRange : Byte { drAllRecords, drSingleRecord };
+
+// What the status window of a run asks of the page it shows.
+class TKivStatusPageIntf {
+public:
+    virtual ~TKivStatusPageIntf() = default;
+    virtual Integer PageNumber() const = 0;
+    virtual Double PercentDone() const = 0;
+    // Stops generating (or printing) after the current page.
+    virtual void SetAbortPrinting(bool Value) = 0;
+    // The page stops telling the status window (its OnUpdateStatus is cleared).
+    virtual void ClearUpdateStatus() = 0;
+};
+
+// What the status window and the report button ask of a report.
+class TKivRunReportIntf {
+public:
+    virtual ~TKivRunReportIntf() = default;
+    // Discards the output of the run under way.
+    virtual void SetCancelPrintJob(bool Value) = 0;
+    virtual void SetPrompt(bool Value) = 0;
+    // The page setup and data range of the page the run starts with (null setup: no page).
+    virtual TKivPageSetup* RunPageSetup() = 0;
+    virtual void SetRunDataRange(TKivDataRange Value) = 0;
+    virtual void Run() = 0;
 };
 
 } // namespace qor
