@@ -21,6 +21,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -270,18 +271,25 @@ std::vector<std::string> UnrtfParagraphs(const std::string& Path)
 
 bool HaveUnrtf() { return std::system("command -v unrtf >/dev/null 2>&1") == 0; }
 
+// Writes a document on the letter page: Body writes its paragraphs.
+void WriteLetterDocument(const std::string& Path, const std::function<void(TKivRtfFile&)>& Body)
+{
+    TKivRtfFile R(Path);
+    TKivPageSetup S;
+    LetterPage(S);
+    R.SetPageSetup(&S);
+    Body(R);
+    R.Finish();
+}
+
 // ---- golden documents --------------------------------------------------------------------------------
 
 TEST_F(RtfWriterTest, AnEmptyReportIsAValidDocument)
 {
     const std::string Path = File("empty.rtf");
-    {
-        TKivRtfFile R(Path);
-        TKivPageSetup S;
-        LetterPage(S);
-        R.SetPageSetup(&S);
+    WriteLetterDocument(Path, [&](TKivRtfFile&) {
         EXPECT_FALSE(fs::exists(Path)); // nothing until the document is complete
-    }
+    });
     ExpectGoldenFile(EngineDataFile("rtf-empty.rtf"), test::ReadWholeFile(Path));
     EXPECT_TRUE(ReadBack(Path).empty());
     EXPECT_EQ(Names(), std::vector<std::string>{"empty.rtf"}); // no temporary file left
@@ -290,12 +298,7 @@ TEST_F(RtfWriterTest, AnEmptyReportIsAValidDocument)
 TEST_F(RtfWriterTest, AReportMatchesItsGoldenFileAndReadsBackWithTheSameText)
 {
     const std::string Path = File("report.rtf");
-    TKivRtfFile R(Path);
-    TKivPageSetup S;
-    LetterPage(S);
-    R.SetPageSetup(&S);
-    WriteReport(R);
-    R.Finish();
+    WriteLetterDocument(Path, WriteReport);
     ExpectGoldenFile(EngineDataFile("rtf-report.rtf"), test::ReadWholeFile(Path));
     EXPECT_EQ(ReadBack(Path), ReportLines);
 }
