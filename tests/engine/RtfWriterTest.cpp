@@ -123,7 +123,7 @@ void WriteReport(TKivRtfFile& R)
     R.SetBorderType(rbtBottom);
     R.StartBorder();
     R.ParagraphDefault();
-    R.DefineTab(0, TKivTabAlignment::taLeft);
+    R.DefineTab(360, TKivTabAlignment::taLeft);
     R.DefineTab(8640, TKivTabAlignment::taRight);
     R.Tab();
     R.SetFont(Head.get());
@@ -137,7 +137,7 @@ void WriteReport(TKivRtfFile& R)
         {"Café Müller", "1.250,00 €"}, {"Ωmega Ltd", "99,50 €"}, {"Łódź Sp. z o.o. 😀", "7,00 €"}};
     for (const auto& [Customer, Amount] : Rows) {
         R.ParagraphDefault();
-        R.DefineTab(0, TKivTabAlignment::taLeft);
+        R.DefineTab(360, TKivTabAlignment::taLeft);
         R.DefineTab(8640, TKivTabAlignment::taRight);
         R.Tab();
         R.SetFont(Body.get());
