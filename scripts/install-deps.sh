@@ -9,7 +9,7 @@ packages=(
   libcups2-dev cups cups-bsd cups-client
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core fontconfig
-  poppler-utils zbar-tools xvfb xauth
+  poppler-utils zbar-tools unrtf xvfb xauth
   postgresql
 )
 

@@ -9,6 +9,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qor {
 
@@ -131,6 +132,28 @@ String CreateTempFile(std::string_view Prefix)
             break;
     }
     throw EFCreateError("Cannot create a temporary file in " + dir + ": " + std::strerror(lastError));
+}
+
+String CreateSiblingTempFile(const String& FileName)
+{
+    const String pattern = ExtractFilePath(FileName) + "." + ExtractFileName(FileName) + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
+    struct stat old {};
+    mode_t mode;
+    if (::stat(FileName.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+    ::close(fd);
+    return String(name.data());
 }
 
 } // namespace qor

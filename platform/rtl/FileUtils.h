@@ -38,5 +38,9 @@ String GetTempDir();
 // Prefix, exclusively (never reusing an existing file), and returns its full path.
 // Raises EFCreateError when no file can be created.
 String CreateTempFile(std::string_view Prefix);
+// Creates a new, empty, uniquely named file beside FileName (".name.XXXXXX") for writing
+// FileName's new contents, with the mode of FileName or, when there is none, of a new file.
+// Raises EFCreateError when no file can be created there.
+String CreateSiblingTempFile(const String& FileName);
 
 } // namespace qor

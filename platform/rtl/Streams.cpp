@@ -1,10 +1,12 @@
 #include "platform/rtl/Streams.h"
 
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/TypeInfo.h"
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
@@ -550,6 +552,23 @@ void TFileStream::Flush()
     if (std::fflush(FFile) != 0) {
         std::clearerr(FFile);
         WriteError();
+    }
+}
+
+void SaveFileSafely(const String& FileName, const std::function<void(TStream&)>& Write)
+{
+    const String Temp = CreateSiblingTempFile(FileName);
+    try {
+        {
+            TFileStream File(Temp, fmCreate);
+            Write(File);
+            File.Flush();
+        }
+        if (std::rename(Temp.c_str(), FileName.c_str()) != 0)
+            throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
+    } catch (...) {
+        DeleteFile(Temp);
+        throw;
     }
 }
 

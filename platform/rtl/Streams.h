@@ -7,6 +7,7 @@
 #include "platform/rtl/Types.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -198,5 +199,10 @@ private:
     bool FCanWrite = false;
     Byte FLastOp = 0;   // 0 none/seek, 1 read, 2 write
 };
+
+// Writes FileName's new contents through Write into a new file beside it, which then replaces
+// FileName. On any failure the new file is removed, FileName is left as it was and the error is
+// raised again; no file stays open.
+void SaveFileSafely(const String& FileName, const std::function<void(TStream&)>& Write);
 
 } // namespace qor

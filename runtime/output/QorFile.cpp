@@ -731,49 +731,9 @@ void TQorQorFile::WriteDocument(TStream& Stream, const TQorPrinterSetup& Setup)
     FStream->SetPosition(Saved);
 }
 
-namespace {
-
-// A new file beside FileName, for writing FileName's new contents.
-String MakeSiblingTempFile(const String& FileName)
-{
-    String Pattern = ExtractFilePath(FileName) + "." + ExtractFileName(FileName) + ".XXXXXX";
-    std::vector<char> Name(Pattern.begin(), Pattern.end());
-    Name.push_back('\0');
-    const int Fd = ::mkstemp(Name.data());
-    if (Fd < 0)
-        throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
-    // The new file takes the mode of the file it replaces, or the usual mode of a new file.
-    struct stat Old {};
-    mode_t Mode;
-    if (::stat(FileName.c_str(), &Old) == 0) {
-        Mode = Old.st_mode & 07777;
-    } else {
-        const mode_t Mask = ::umask(0);
-        ::umask(Mask);
-        Mode = 0666 & ~Mask;
-    }
-    ::fchmod(Fd, Mode);
-    ::close(Fd);
-    return String(Name.data());
-}
-
-} // namespace
-
 void TQorQorFile::WriteFileSafely(const String& FileName, const TQorPrinterSetup& Setup)
 {
-    const String Temp = MakeSiblingTempFile(FileName);
-    try {
-        {
-            TFileStream File(Temp, fmCreate);
-            WriteDocument(File, Setup);
-            File.Flush();
-        }
-        if (std::rename(Temp.c_str(), FileName.c_str()) != 0)
-            throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
-    } catch (...) {
-        DeleteFile(Temp);
-        throw;
-    }
+    SaveFileSafely(FileName, [&](TStream& File) { WriteDocument(File, Setup); });
 }
 
 void TQorQorFile::SaveToFile(const String& FileName)

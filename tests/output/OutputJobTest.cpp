@@ -2,6 +2,7 @@
 // printer and nowhere; aborting; the preview route with a stand-in viewer; the canvas's printer
 // route on a recording device context; golden page files.
 
+#include "common/Golden.h"
 #include "examples/SampleDocument.h"
 #include "output/OutputTestSupport.h"
 #include "output/PageFileTestSupport.h"
@@ -23,13 +24,7 @@ using namespace qor::test;
 namespace {
 
 // Compares Text with the golden file Name under tests/data/output; QOR_UPDATE_GOLDEN=1 rewrites it.
-void ExpectGolden(const std::string& Name, const std::string& Text)
-{
-    const std::string Path = OutputDataFile(Name);
-    if (const char* U = std::getenv("QOR_UPDATE_GOLDEN"); U && std::string(U) == "1")
-        WriteWholeFile(Path, Text);
-    EXPECT_EQ(Text, ReadWholeFile(Path)) << "golden file " << Path;
-}
+void ExpectGolden(const std::string& Name, const std::string& Text) { ExpectGoldenFile(OutputDataFile(Name), Text); }
 
 class OutputJobTest : public DescribedPrinterTest {
 protected:

@@ -1,11 +1,14 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Streams.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qor;
@@ -77,4 +80,43 @@ TEST(FileUtils, ExistenceChecks)
     EXPECT_FALSE(FileExists(""));
     EXPECT_FALSE(DirectoryExists("/no/such/dir"));
     EXPECT_EQ(GetEnvironmentVariable("QOR_SURELY_NOT_SET_123"), "");
+}
+
+TEST(FileUtils, SaveFileSafelyReplacesTheFileOnlyWhenTheNewContentsAreComplete)
+{
+    char dirTemplate[] = "/tmp/qorsaveXXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const String dir = dirTemplate;
+    const String file = dir + "/report.txt";
+    const auto contents = [](const String& name) {
+        std::ifstream in(name);
+        return String(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const auto entries = [&dir] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            n += e.is_regular_file() || e.is_directory() ? 1 : 0;
+        return n;
+    };
+    SaveFileSafely(file, [](TStream& s) { s.WriteString("first"); });
+    EXPECT_EQ(contents(file), "first");
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    // A failure while writing keeps the old file and leaves no new one.
+    EXPECT_THROW(SaveFileSafely(file,
+                                [](TStream& s) {
+                                    s.WriteString("half");
+                                    throw EWriteError("disk full");
+                                }),
+                 EWriteError);
+    EXPECT_EQ(contents(file), "first");
+    EXPECT_EQ(entries(), 1);
+    // A replacement keeps the mode of the file it replaces.
+    SaveFileSafely(file, [](TStream& s) { s.WriteString("second"); });
+    EXPECT_EQ(contents(file), "second");
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(entries(), 1);
+    EXPECT_THROW(SaveFileSafely(dir + "/missing/x.txt", [](TStream&) {}), EFCreateError);
+    std::filesystem::remove_all(dir);
 }
