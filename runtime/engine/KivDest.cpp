@@ -6,7 +6,6 @@
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
-#include "runtime/engine/KivUtil.h"
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorFormParts.h"
 
@@ -20,18 +19,6 @@ QOR_PUBLISH(TKivReportDestination)
     b.Method("printersetupClick", &TKivReportDestination::printersetupClick);
     b.Method("btnPrintClick", &TKivReportDestination::btnPrintClick);
 }
-
-namespace {
-
-// The number in an edit, trailing blanks left out; an empty edit first becomes "0" when asked.
-Integer NumberIn(TEdit* Edit, bool EmptyIsZero)
-{
-    if (EmptyIsZero && KivEmpty(Edit->Text()))
-        Edit->SetText("0");
-    return StrToInt(KivRightTrim(Edit->Text()));
-}
-
-} // namespace
 
 TKivReportDestination::TKivReportDestination(TComponent* AOwner) : TForm(AOwner)
 {
@@ -121,13 +108,13 @@ void TKivReportDestination::printersetupClick(TObject*) { Printsetup->Execute();
 void TKivReportDestination::btnPrintClick(TObject*)
 {
     // Everything is read and checked before anything is taken, so a refusal changes nothing.
-    const Integer CopyCount = StrToInt(KivRightTrim(Copies->Text()));
+    const Integer CopyCount = EditNumber(Copies);
     if (CopyCount < 1 || CopyCount > KivMaxCopies)
         throw EConvertError("The number of copies must be between 1 and " + std::to_string(KivMaxCopies));
     Integer First = 0, Last = 0;
     if (!rangeAll->Checked()) {
-        First = NumberIn(StartRange, true);
-        Last = NumberIn(EndRange, true);
+        First = EditNumber(StartRange, true);
+        Last = EditNumber(EndRange, true);
     }
     if (PageSetup) {
         PageSetup->SetDestination(goPrinter->Checked() ? destPrinter : destScreen);

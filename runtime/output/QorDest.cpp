@@ -22,18 +22,6 @@ QOR_PUBLISH(TQorPrintDestination)
     b.Method("btnPrintClick", &TQorPrintDestination::btnPrintClick);
 }
 
-namespace {
-
-// The number in an edit, trailing blanks left out; an empty edit first becomes "0" when asked.
-Integer NumberOf(TEdit* Edit, bool EmptyIsZero = false)
-{
-    if (EmptyIsZero && QorEmpty(Edit->Text()))
-        Edit->SetText("0");
-    return StrToInt(QorRightTrim(Edit->Text()));
-}
-
-} // namespace
-
 TQorPrintDestination::TQorPrintDestination(TComponent* AOwner) : TForm(AOwner)
 {
     ReadFormResource(this, "forms/qordest.qfm");
@@ -100,7 +88,7 @@ void TQorPrintDestination::btnPrintClick(TObject*)
     if (QorPrinterSetup) {
         QorPrinterSetup->GetData();
         QorPrinterSetup->SetCollatedCopies(CollatedCopies->Checked());
-        QorPrinterSetup->SetCopies(NumberOf(Copies));
+        QorPrinterSetup->SetCopies(EditNumber(Copies));
         QorPrinterSetup->SetData();
     }
     if (rangeAll->Checked()) {
@@ -108,8 +96,8 @@ void TQorPrintDestination::btnPrintClick(TObject*)
     } else if (rangeCurrent->Checked()) {
         StartPage = EndPage = Preview ? Preview->Page() : 0;
     } else {
-        StartPage = NumberOf(StartRange, true);
-        EndPage = NumberOf(EndRange, true);
+        StartPage = EditNumber(StartRange, true);
+        EndPage = EditNumber(EndRange, true);
     }
     SetModalResult(mrOk);
 }
