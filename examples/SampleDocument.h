@@ -106,6 +106,8 @@ inline void DrawSampleDocument(TQorOutput& Output)
 
     // Page 3: images and bar codes.
     Output.NewPage();
+    Brush.SetStyle(bsClear);
+    C.SetBrush(&Brush);
     C.SetFont(&Font);
     C.Textout(X(96), Y(60), "Images and bar codes");
     C.Draw(X(96), Y(96), &Bitmap);
@@ -113,6 +115,7 @@ inline void DrawSampleDocument(TQorOutput& Output)
     C.DrawBitmap(X(220), Y(96), &BitmapFile);
     C.StretchDrawBitmap(R(260, 96, 324, 160), &BitmapFile);
     Brush.SetColor(clBlack);
+    Brush.SetStyle(bsSolid);
     C.SetBrush(&Brush);
     C.Print3of9Barcode(X(96), Y(200), X(300), Y(60), 10, 30, true, false, "QOR-123");
     C.Print2of5Barcode(X(96), Y(300), X(300), Y(60), 10, 30, true, false, "1234567890");

@@ -388,8 +388,10 @@ void TQorPlayer::PlayBarcode(const TQorRecord& R)
     const Integer Along = Code->Vertical ? DY : DX;
     const Integer FileAlong = Code->Vertical ? F.PixelsPerInchY() : F.PixelsPerInchX();
     const Integer Unit = R.Flag ? 1000 : FileAlong;
-    Code->NarrowWidth = MulDiv(R.N[2], Along, Unit);
-    Code->WideWidth = MulDiv(R.N[3], Along, Unit);
+    // An element keeps at least a pixel, so a small view still shows every bar.
+    const auto Element = [&](Integer Stored) { return Stored > 0 ? std::max(1, MulDiv(Stored, Along, Unit)) : 0; };
+    Code->NarrowWidth = Element(R.N[2]);
+    Code->WideWidth = Element(R.N[3]);
     Code->WidthInInches_1000 = false;
     Code->PrintDC(DC, Brush->SelectBrush, P.X, P.Y, R.Text);
 }

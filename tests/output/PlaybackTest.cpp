@@ -350,6 +350,11 @@ TEST(Playback, BarCodesInThousandthsKeepTheirPhysicalWidthAtAnyZoom)
         const Integer Narrow = MulDiv(3, Zoom, 100);
         EXPECT_TRUE(HasPrefix(Dc.Calls(), "FillRect(0,0," + std::to_string(Narrow) + ",")) << Zoom;
     }
+    // On a small view a narrow element keeps a pixel rather than vanishing.
+    F.SetHorzScale(25);
+    RecordingDc Small(96);
+    F.PlayPage(Small, 1);
+    EXPECT_TRUE(HasPrefix(Small.Calls(), "FillRect(0,0,1,")) << Joined(Small.Calls());
 }
 
 // ---- export filters -----------------------------------------------------------------------------
