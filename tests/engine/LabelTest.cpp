@@ -4,6 +4,8 @@
 
 #include "engine/StandInBand.h"
 #include "platform/graphics/Gdi.h"
+#include "platform/printing/PrinterDriver.h"
+#include "platform/printing/Printers.h"
 #include "platform/ui/Application.h"
 #include "runtime/engine/KivCtrl.h"
 #include "runtime/engine/KivRtf.h"
@@ -12,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
 
 using namespace qor;
 using namespace qor::test;
@@ -294,6 +299,263 @@ TEST_F(LabelPrint, BackgroundIsTheColourTheShadeOrNothing)
     Label.SetTransparent(true);
     Label.Print(&Page, 100);
     EXPECT_EQ(Drawn().size(), 1u) << "transparency wins over the shade";
+}
+
+} // namespace
+
+namespace {
+
+// Borders drawn on a raster context, checked pixel by pixel.
+class LabelBorder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DC = CreateRasterDC(200, 100);
+        Canvas.SetPixelsPerInchX(96);
+        Canvas.SetPixelsPerInchY(96);
+        Canvas.SetHandle(DC);
+        Canvas.Brush()->SetColor(0xFFFFFF);
+        Canvas.FillRect(TRect(0, 0, 200, 100));
+    }
+    void TearDown() override
+    {
+        Canvas.SetHandle(HDC());
+        DeleteDC(DC);
+    }
+    COLORREF At(Integer X, Integer Y) { return GetPixel(DC, X, Y) & 0xFFFFFF; }
+    // The pixels of row Y (or column X) from A to B inclusive all have Colour.
+    bool Row(Integer Y, Integer A, Integer B, COLORREF Colour)
+    {
+        for (Integer X = A; X <= B; ++X)
+            if (At(X, Y) != Colour)
+                return false;
+        return true;
+    }
+    bool Column(Integer X, Integer A, Integer B, COLORREF Colour)
+    {
+        for (Integer Y = A; Y <= B; ++Y)
+            if (At(X, Y) != Colour)
+                return false;
+        return true;
+    }
+
+    static constexpr COLORREF Black = 0, White = 0xFFFFFF, Silver = 0xC0C0C0;
+    HDC DC;
+    TQorCanvas Canvas;
+};
+
+TEST_F(LabelBorder, UnderLineAndSingleCoverTheEdgesInclusively)
+{
+    const TRect R(10, 20, 110, 40);
+    KivDrawBorder(&Canvas, R, btUnderLine, false);
+    EXPECT_TRUE(Row(40, 10, 110, Black));
+    EXPECT_EQ(At(9, 40), White);
+    EXPECT_EQ(At(111, 40), White);
+    EXPECT_TRUE(Row(39, 0, 199, White));
+    EXPECT_TRUE(Column(10, 20, 39, White)) << "no sides";
+    EXPECT_EQ(Canvas.Brush()->Style(), bsClear) << "text drawn after the border has no box";
+
+    KivDrawBorder(&Canvas, R, btSingle, true);
+    EXPECT_TRUE(Row(20, 10, 110, Black));
+    EXPECT_TRUE(Column(10, 20, 40, Black));
+    EXPECT_TRUE(Column(110, 20, 40, Black));
+    EXPECT_TRUE(Row(21, 11, 109, White)) << "the inside stays empty";
+    EXPECT_TRUE(Row(19, 0, 199, White));
+    EXPECT_TRUE(Column(111, 0, 99, White));
+}
+
+TEST_F(LabelBorder, SmallIsASilverFrameAndNoneDrawsNothingOutsideTheDesigner)
+{
+    const TRect R(10, 20, 110, 40);
+    KivDrawBorder(&Canvas, R, btNone, false);
+    EXPECT_TRUE(Row(20, 0, 199, White));
+    EXPECT_TRUE(Row(40, 0, 199, White));
+
+    KivDrawBorder(&Canvas, R, btSmall, false);
+    EXPECT_TRUE(Row(20, 10, 109, Silver));
+    EXPECT_TRUE(Row(40, 10, 109, Silver));
+    EXPECT_TRUE(Column(10, 20, 39, Silver));
+    EXPECT_TRUE(Column(109, 20, 39, Silver));
+    EXPECT_TRUE(Column(110, 0, 99, White));
+}
+
+TEST_F(LabelBorder, DesignOutlinesShowTheLabelsExtent)
+{
+    const TRect R(10, 20, 110, 40);
+    KivDrawBorder(&Canvas, R, btNone, true);
+    // Dotted: black and white pixels take turns along each edge, the corners closed.
+    Integer Dots = 0;
+    for (Integer X = 10; X <= 110; ++X)
+        Dots += At(X, 20) == Black;
+    EXPECT_GT(Dots, 30);
+    EXPECT_LT(Dots, 70);
+    EXPECT_FALSE(Row(40, 10, 110, White));
+    EXPECT_FALSE(Column(10, 20, 40, White));
+    EXPECT_FALSE(Column(110, 20, 40, White));
+    EXPECT_TRUE(Row(30, 11, 109, White));
+}
+
+} // namespace
+
+namespace {
+
+// A kind whose text depends on whether the designer paints it, as the text labels do.
+class TPlaceholderLabel : public TKivLabel {
+public:
+    using TKivLabel::TKivLabel;
+    String GetDisplayText() override
+    {
+        if (!Caption().empty())
+            return Caption();
+        return Painting() ? "Fill in caption." : "";
+    }
+};
+
+TEST(LabelDesign, TheDesignerPaintShowsOutlinesAndPlaceholders)
+{
+    const char* Png = std::getenv("QOR_LABEL_PNG");
+    HDC DC = CreateRasterDC(240, 110);
+    TCanvas Back;
+    Back.SetHandle(DC);
+    Back.Brush()->SetColor(clWhite);
+    Back.FillRect(TRect(0, 0, 240, 110));
+
+    TComponent Owner(nullptr);
+    std::vector<TPlaceholderLabel*> Labels;
+    const TKivBorderType Kinds[] = {btNone, btSmall, btSingle, btUnderLine};
+    for (Integer I = 0; I < 4; ++I) {
+        auto* L = new TPlaceholderLabel(&Owner);
+        L->SetBounds(10, 5 + I * 26, 120, 20);
+        L->SetBorderType(Kinds[I]);
+        L->SetVerticalAlign(laMiddle);
+        if (I == 2)
+            L->SetCaption("Single");
+        L->PaintTo(DC, L->Left(), L->Top());
+        Labels.push_back(L);
+    }
+    if (Png)
+        SaveDCToPng(DC, Png);
+
+    const auto At = [&](Integer X, Integer Y) { return GetPixel(DC, X, Y) & 0xFFFFFF; };
+    // btNone: dotted black outline on the label's edges.
+    Integer Dots = 0;
+    for (Integer X = 10; X < 130; ++X)
+        Dots += At(X, 5) == 0;
+    EXPECT_GT(Dots, 40);
+    EXPECT_LT(Dots, 80);
+    // btSmall: a silver frame.
+    EXPECT_EQ(At(60, 31), 0xC0C0C0u);
+    EXPECT_EQ(At(10, 40), 0xC0C0C0u);
+    // btSingle: only the black frame, solid.
+    for (Integer X = 10; X < 130; ++X)
+        ASSERT_EQ(At(X, 57), 0u) << X;
+    // The placeholder shows only while the designer paints; some of its text is black inside
+    // the first label.
+    Integer Ink = 0;
+    for (Integer Y = 7; Y < 24; ++Y)
+        for (Integer X = 12; X < 128; ++X)
+            Ink += (At(X, Y) & 0xFF) < 0x80; // anti-aliased text
+    EXPECT_GT(Ink, 20);
+    EXPECT_EQ(Labels[0]->GetDataNow(), "");
+    Back.SetHandle(HDC());
+    DeleteDC(DC);
+}
+
+} // namespace
+
+namespace {
+
+// RTF output of labels, written without printers so the paper does not depend on the machine.
+class LabelRtf : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("QOR_NO_PRINTERS", "1", 1);
+        RefreshPrinterDrivers();
+        delete ::qor::SetPrinter(nullptr);
+        Path = std::filesystem::temp_directory_path() / ("qor-label-" + std::to_string(::getpid()) + ".rtf");
+        Rtf = std::make_unique<TKivRtfFile>(Path.string());
+        Band.SetParent(&Page);
+        Label.SetParent(&Band);
+        Label.SetBounds(96, 0, 192, 20);
+        Label.SetCaption("Amount");
+    }
+    void TearDown() override
+    {
+        Rtf.reset();
+        std::filesystem::remove(Path);
+        unsetenv("QOR_NO_PRINTERS");
+        RefreshPrinterDrivers();
+    }
+    // What the document gained since the last call.
+    std::string Written()
+    {
+        TMemoryStream& S = Rtf->Stream();
+        const std::string All(static_cast<const char*>(S.Memory()), static_cast<std::size_t>(S.Size()));
+        std::string New = All.substr(Seen);
+        Seen = All.size();
+        return New;
+    }
+
+    std::filesystem::path Path;
+    std::unique_ptr<TKivRtfFile> Rtf;
+    TStandInPrintPage Page;
+    TStandInBand Band;
+    TKivLabel Label{nullptr};
+    std::size_t Seen = 0;
+};
+
+TEST_F(LabelRtf, TabStopsAtTheAlignmentPointInTwipsOfThePagesResolution)
+{
+    Written();
+    for (auto [Align, Tab] : {std::pair{laLeft, "\\tx1440 "}, std::pair{laCenter, "\\tqc\\tx2880 "},
+                              std::pair{laRight, "\\tqr\\tx4320 "}}) {
+        Label.SetHorizontalAlign(Align);
+        Label.PrintTab(&Page, Rtf.get(), 0);
+        EXPECT_EQ(Written(), Tab);
+    }
+    Page.PPI = 300;
+    Label.SetHorizontalAlign(laLeft);
+    Label.SetLeft(101);
+    Label.PrintTab(&Page, Rtf.get(), 0);
+    EXPECT_EQ(Written(), "\\tx485 ") << "101 / 300 inch, rounded";
+
+    Label.PrintTab(&Page, Rtf.get(), 1);
+    Label.SetRtfPrint(false);
+    Label.PrintTab(&Page, Rtf.get(), 0);
+    EXPECT_EQ(Written(), "") << "another row, or a label left out of RTF output";
+
+    Page.PPI = 0;
+    Label.SetRtfPrint(true);
+    EXPECT_THROW(Label.PrintTab(&Page, Rtf.get(), 0), EInvalidOperation);
+}
+
+TEST_F(LabelRtf, TextFollowsAnUnderlinedTabOnlyInItsRowAndFinishesTheLabel)
+{
+    Label.Font()->SetStyle(TFontStyles{fsUnderline});
+    Label.SetRow(1);
+    Written();
+    Label.PrintRtf(&Page, Rtf.get(), 0);
+    EXPECT_EQ(Written(), "");
+    EXPECT_FALSE(Label.EndPrint());
+
+    Label.PrintRtf(&Page, Rtf.get(), 1);
+    const std::string Out = Written();
+    const auto Tab = Out.find("\\tab "), Text = Out.find("Amount"), Underline = Out.find("\\ul");
+    ASSERT_NE(Tab, std::string::npos) << Out;
+    ASSERT_NE(Text, std::string::npos) << Out;
+    ASSERT_NE(Underline, std::string::npos) << Out;
+    EXPECT_GT(Underline, Tab) << "the tab is not underlined: " << Out;
+    EXPECT_LT(Underline, Text) << Out;
+    EXPECT_TRUE(Label.EndPrint());
+    Label.PrintRtf(&Page, Rtf.get(), 1);
+    EXPECT_EQ(Written(), "") << "a finished label writes nothing more";
+
+    Label.SetEndPrint(false);
+    Label.SetRtfPrint(false);
+    Label.PrintRtf(&Page, Rtf.get(), 0);
+    EXPECT_EQ(Written(), "");
+    EXPECT_TRUE(Label.EndPrint()) << "a label left out of RTF output finishes at once";
 }
 
 } // namespace
