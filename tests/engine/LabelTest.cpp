@@ -2,13 +2,18 @@
 // and into a page file, alignment anchors, clipping, background, borders (pixels, design-time
 // outlines), RTF output, and what it tells the designer.
 
+#include "common/Golden.h"
 #include "engine/StandInBand.h"
+#include "output/OutputTestSupport.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/printing/Printers.h"
+#include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
 #include "runtime/engine/KivCtrl.h"
 #include "runtime/engine/KivRtf.h"
+#include "runtime/output/QorDump.h"
+#include "runtime/output/QorFile.h"
 #include "runtime/output/QorOut.h"
 
 #include <gtest/gtest.h>
@@ -559,3 +564,166 @@ TEST_F(LabelRtf, TextFollowsAnUnderlinedTabOnlyInItsRowAndFinishesTheLabel)
 }
 
 } // namespace
+
+namespace {
+
+class LabelPageFile : public DescribedPrinterTest {};
+
+// Labels of each look printed by a band at two positions of a page, as the page file records
+// them.
+TEST_F(LabelPageFile, LabelsPrintIntoThePageFileAsTheGoldenDumpShows)
+{
+    Select("Plain Printer");
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Job.BeginDoc();
+    TStandInPrintPage Page(Job.QorCanvas());
+    TStandInBand Band;
+    Band.SetParent(&Page);
+    TComponent Owner(nullptr);
+    const auto Add = [&](const char* Caption, Integer Left, Integer Top) {
+        auto* L = new TKivLabel(&Owner);
+        L->SetParent(&Band);
+        L->SetBounds(Left, Top, 150, 24);
+        L->SetCaption(Caption);
+        return L;
+    };
+    Add("Plain", 0, 0);
+    TKivLabel* Boxed = Add("Boxed", 160, 0);
+    Boxed->SetTransparent(false);
+    Boxed->SetColor(0xE0FFFF);
+    Boxed->SetBorderType(btSingle);
+    Boxed->SetHorizontalAlign(laCenter);
+    Boxed->SetVerticalAlign(laMiddle);
+    TKivLabel* Shaded = Add("Shaded and clipped to its box", 320, 0);
+    Shaded->SetShade(spLight);
+    Shaded->SetClipType(ctClip);
+    Shaded->SetBorderType(btUnderLine);
+    Shaded->SetHorizontalAlign(laRight);
+    TKivLabel* Turned = Add("Up", 480, 0);
+    Turned->SetRotateFont(90);
+    Turned->Font()->SetStyle(TFontStyles{fsBold});
+
+    for (Integer Y : {96, 130}) {
+        Page.X = 48;
+        Page.Y = Y;
+        for (TKivLabel* L : Band.Labels)
+            L->Print(&Page, 1000);
+    }
+    Job.EndDoc();
+    const std::string Dump = QorDumpQorFile(*Job.QorFile());
+    ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/label-print.dump", Dump);
+}
+
+} // namespace
+
+namespace {
+
+TEST(LabelDesign, AutoSizeFitsTheCaptionInTheDesignerButNotWhileThePagePrints)
+{
+    TStandInPrintPage Page;
+    TStandInBand Band;
+    Band.SetParent(&Page);
+    TKivLabel L(nullptr);
+    L.SetParent(&Band);
+    L.SetBounds(10, 5, 65, 17);
+    L.SetCaption("Wide caption here");
+    L.SetAutoSize(true);
+    EXPECT_EQ(L.Width(), 65) << "only while designed";
+    L.SetAutoSize(false);
+
+    L.SetDesigning(true);
+    L.SetAutoSize(true);
+    const Integer Wide = L.Width();
+    EXPECT_GT(Wide, 65);
+    EXPECT_EQ(L.Left(), 10);
+    L.SetCaption("W");
+    EXPECT_LT(L.Width(), Wide) << "a new caption re-sizes the label";
+    const Integer Narrow = L.Width(), High = L.Height();
+    L.SetBorderMargin(10);
+    EXPECT_EQ(L.Width(), Narrow + 16);
+    EXPECT_EQ(L.Height(), High + 16);
+    Page.PrintingNow = true;
+    L.SetCaption("Wide caption here");
+    EXPECT_EQ(L.Width(), Narrow + 16) << "not while the page prints";
+}
+
+TEST(LabelDesign, TheMousePositionGoesToTheRulersInBandCoordinates)
+{
+    TStandInPrintPage Page;
+    TStandInBand Band;
+    Band.SetParent(&Page);
+    Band.SetBounds(0, 40, 600, 60);
+    TKivLabel L(nullptr);
+    L.SetParent(&Band);
+    L.SetBounds(10, 5, 65, 17);
+    L.Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(7, 3));
+    ASSERT_EQ(Page.Rulers.size(), 1u);
+    EXPECT_EQ(Page.Rulers[0].X, 17);
+    EXPECT_EQ(Page.Rulers[0].Y, 48);
+}
+
+TEST(LabelLoading, FontsAreSizedInPixelsOfTheBandsResolution)
+{
+    TStandInBand Band(nullptr, 300);
+    TKivLabel L(nullptr);
+    L.SetParent(&Band);
+    EXPECT_EQ(L.GetPPI(), 300);
+    L.Font()->SetHeight(-16);
+    L.SetParentFont(false);
+    L.Loaded();
+    EXPECT_EQ(L.Font()->PixelsPerInch(), 300);
+    EXPECT_EQ(L.Font()->Height(), -16);
+
+    TKivLabel Parented(nullptr);
+    Parented.SetParent(&Band);
+    Parented.SetParentFont(true);
+    const Integer PPI = Parented.Font()->PixelsPerInch();
+    Parented.Loaded();
+    EXPECT_EQ(Parented.Font()->PixelsPerInch(), PPI) << "a parent's font is left alone";
+
+    TKivLabel Designed(nullptr);
+    Designed.SetParent(&Band);
+    Designed.SetParentFont(false);
+    Designed.SetDesigning(true);
+    Designed.Loaded();
+    EXPECT_EQ(Designed.Font()->PixelsPerInch(), PPI) << "the designer shows screen fonts";
+}
+
+// A kind that reads the legacy "AutoSize" of older form files.
+class TLegacyLabel : public TKivLabel {
+    QOR_CLASS(TLegacyLabel, TKivLabel)
+public:
+    using TKivLabel::TKivLabel;
+
+protected:
+    void DefineProperties(TFiler& Filer) override
+    {
+        TKivLabel::DefineProperties(Filer);
+        DefineLegacyAutoSize(Filer);
+    }
+};
+
+TEST(LabelLoading, TheLegacyAutoSizeIsReadAndDroppedAndTheLabelsOwnPropertiesRoundTrip)
+{
+    RegisterClass(TLegacyLabel::StaticClass());
+    const String Text = "object Label1: TLegacyLabel\n"
+                        "  AutoSize = True\n"
+                        "  Row = 2\n"
+                        "  RtfPrint = False\n"
+                        "end\n";
+    std::unique_ptr<TComponent> Read(ReadComponentFromText(Text));
+    auto* L = dynamic_cast<TLegacyLabel*>(Read.get());
+    ASSERT_NE(L, nullptr);
+    EXPECT_FALSE(L->AutoSize());
+    EXPECT_EQ(L->Row(), 2);
+    EXPECT_FALSE(L->RtfPrint());
+    const String Written = WriteComponentToText(L);
+    EXPECT_EQ(Written.find("AutoSize"), String::npos) << Written;
+    EXPECT_NE(Written.find("Row = 2"), String::npos) << Written;
+    EXPECT_NE(Written.find("RtfPrint = False"), String::npos) << Written;
+}
+
+} // namespace
+
+QOR_PUBLISH(TLegacyLabel) {}
