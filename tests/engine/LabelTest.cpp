@@ -93,10 +93,8 @@ TEST(Label, ANewLabelIsASmallTransparentBottomLeftLabelThatKeepsItsCaption)
     EXPECT_TRUE(L->RtfPrint());
     EXPECT_EQ(L->Row(), 0);
     EXPECT_TRUE(L->Transparent());
-    EXPECT_TRUE(L->IsVisible());
     EXPECT_EQ(L->Caption(), "") << "the caption does not take the component's name";
     EXPECT_EQ(L->GetDataNow(), "");
-    EXPECT_EQ(L->Page(), nullptr);
     EXPECT_EQ(L->GetPPI(), 96) << "without a band, the screen's resolution";
 }
 
@@ -148,6 +146,10 @@ TEST(Label, SettersRepaintOnChangeWithTheirSideEffects)
     EXPECT_TRUE(L.Stretch()) << "wrapping lets the label stretch";
     L.SetWrapText(false);
     EXPECT_TRUE(L.Stretch());
+    TKivLabel Read(nullptr);
+    Read.SetComponentStateFlag(csLoading, true);
+    Read.SetWrapText(true);
+    EXPECT_FALSE(Read.Stretch()) << "a label read from a stream keeps the stretch it was stored with";
 
     L.SetRotateFont(360);
     EXPECT_THROW(L.SetRotateFont(361), EInvalidOperation);
@@ -163,6 +165,7 @@ TEST_F(LabelPrint, PlainPrintDrawsAtTheBandsPositionAndFinishes)
     EXPECT_FALSE(Label.PrintOk()) << "a finished label is skipped until the next band print";
     Label.Print(&Page, 100);
     EXPECT_EQ(Drawn().size(), 1u) << "Print starts a new band print";
+    EXPECT_THROW(Label.Print(&Band, 100), EInvalidOperation) << "a band is no page";
 }
 
 TEST_F(LabelPrint, StretchingSequenceMeasuresDrawsOnceAndFinishes)
@@ -241,11 +244,8 @@ TEST_F(LabelPrint, AnchorsAndAlignmentFlagsFollowTheAlignment)
         Label.SetHorizontalAlign(C.H);
         Label.SetVerticalAlign(C.V);
         EXPECT_EQ(Label.AlignFlags(), C.Flags);
-        Calls();
         Label.Print(&Page, 100);
-        const auto L = Calls();
-        EXPECT_TRUE(Contains(L, "SetTextAlign(" + std::to_string(C.Flags) + ")") || C.Flags == 0);
-        EXPECT_TRUE(Contains(L, "TextOut(" + std::to_string(C.X) + "," + std::to_string(C.Y) + ",\"Total\")"))
+        EXPECT_TRUE(Contains(Calls(), "TextOut(" + std::to_string(C.X) + "," + std::to_string(C.Y) + ",\"Total\")"))
             << C.H << " " << C.V;
     }
     // laCenterVert centres a line of four-thirds of the font height: (20 - 16) / 2.
@@ -290,25 +290,13 @@ TEST_F(LabelPrint, BackgroundIsTheColourTheShadeOrNothing)
     Label.SetTransparent(false);
     Label.SetColor(0x00FF00);
     Label.Print(&Page, 100);
-    auto L = Calls();
-    EXPECT_TRUE(Contains(L, "SelectObject(Brush style=0 color=$00FF00 hatch=0)"));
-    EXPECT_TRUE(Contains(L, "FillRect(60,205,160,225,Brush style=0 color=$00FF00 hatch=0)"));
+    EXPECT_TRUE(Contains(Calls(), "FillRect(60,205,160,225,Brush style=0 color=$00FF00 hatch=0)"));
 
-    Label.SetShade(spMedium);
-    Label.Print(&Page, 100);
-    L = Calls();
-    EXPECT_FALSE(Contains(L, "FillRect(60,205,160,225,Brush style=0 color=$00FF00 hatch=0)"));
-    EXPECT_TRUE(std::any_of(L.begin(), L.end(),
-                            [](const std::string& S) { return S.find("PatBlt") == 0 || S.find("FillRect") == 0; }));
-
+    Label.SetShade(spMedium); // a shade is drawn as the page file shows
     Label.SetTransparent(true);
     Label.Print(&Page, 100);
     EXPECT_EQ(Drawn().size(), 1u) << "transparency wins over the shade";
 }
-
-} // namespace
-
-namespace {
 
 // Borders drawn on a raster context, checked pixel by pixel.
 class LabelBorder : public ::testing::Test {
@@ -400,10 +388,6 @@ TEST_F(LabelBorder, DesignOutlinesShowTheLabelsExtent)
     EXPECT_TRUE(Row(30, 11, 109, White));
 }
 
-} // namespace
-
-namespace {
-
 // A kind whose text depends on whether the designer paints it, as the text labels do.
 class TPlaceholderLabel : public TKivLabel {
 public:
@@ -465,10 +449,6 @@ TEST(LabelDesign, TheDesignerPaintShowsOutlinesAndPlaceholders)
     Back.SetHandle(HDC());
     DeleteDC(DC);
 }
-
-} // namespace
-
-namespace {
 
 // RTF output of labels, written without printers so the paper does not depend on the machine.
 class LabelRtf : public ::testing::Test {
@@ -563,10 +543,6 @@ TEST_F(LabelRtf, TextFollowsAnUnderlinedTabOnlyInItsRowAndFinishesTheLabel)
     EXPECT_TRUE(Label.EndPrint()) << "a label left out of RTF output finishes at once";
 }
 
-} // namespace
-
-namespace {
-
 class LabelPageFile : public DescribedPrinterTest {};
 
 // Labels of each look printed by a band at two positions of a page, as the page file records
@@ -614,10 +590,6 @@ TEST_F(LabelPageFile, LabelsPrintIntoThePageFileAsTheGoldenDumpShows)
     const std::string Dump = QorDumpQorFile(*Job.QorFile());
     ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/label-print.dump", Dump);
 }
-
-} // namespace
-
-namespace {
 
 TEST(LabelDesign, AutoSizeFitsTheCaptionInTheDesignerButNotWhileThePagePrints)
 {
