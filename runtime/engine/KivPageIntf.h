@@ -9,9 +9,11 @@ namespace qor {
 
 class TControl;
 class TKivDSGuide;
+class TKivLabel;
 class TKivLevel;
 class TKivPageSetup;
 class TKivVar;
+class TQorCanvas;
 class TQorDataSourceManager;
 class TWinControl;
 
@@ -96,6 +98,36 @@ public:
     virtual TKivPageSetup* RunPageSetup() = 0;
     virtual void SetRunDataRange(TKivDataRange Value) = 0;
     virtual void Run() = 0;
+};
+
+// What a label asks of the band it sits on.
+class TKivBandIntf {
+public:
+    virtual ~TKivBandIntf() = default;
+    // The band's list of the labels it prints.
+    virtual void InsertLabel(TKivLabel* Label) = 0;
+    virtual void RemoveLabel(TKivLabel* Label) = 0;
+    // The resolution the band lays its labels out in.
+    virtual Integer GetPPI() const = 0;
+};
+
+// What a label asks of the page it prints on.
+class TKivPrintPageIntf {
+public:
+    virtual ~TKivPrintPageIntf() = default;
+    // The top-left corner of the band being printed, in page coordinates.
+    virtual Integer XPos() const = 0;
+    virtual Integer YPos() const = 0;
+    // The canvas of the run's output job.
+    virtual TQorCanvas* OutputCanvas() = 0;
+    // Labels of the default clip type clip their text to their rectangle.
+    virtual bool ClipLabels() const = 0;
+    // The resolution of the page, for RTF tab positions.
+    virtual Integer GetPPI() const = 0;
+    // A run is under way.
+    virtual bool Printing() const = 0;
+    // Shows the mouse position on the designer's rulers (nothing without a designer).
+    virtual void RulerXY(Integer X, Integer Y) = 0;
 };
 
 } // namespace qor

@@ -1,0 +1,568 @@
+#include "runtime/engine/KivCtrl.h"
+
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/Screen.h"
+#include "platform/rtl/Filer.h"
+#include "platform/ui/Application.h"
+#include "runtime/engine/KivRtf.h"
+#include "runtime/output/QorOut.h"
+
+#include <cstdlib>
+
+namespace qor {
+
+QOR_MESSAGE(CM_DESIGNHITTEST, &TKivLabel::MouseMovement);
+QOR_MESSAGE(CM_TEXTCHANGED, &TKivLabel::CMTextChanged);
+QOR_MESSAGE(CM_FONTCHANGED, &TKivLabel::CMFontChanged);
+
+namespace {
+
+constexpr TColor Silver = 0xC0C0C0;
+constexpr TColor White = 0xFFFFFF;
+
+// Fills the rectangle with left X, top Y, width W and height H with the canvas brush.
+void Bar(TQorCanvas* C, Integer X, Integer Y, Integer W, Integer H) { C->FillRect(TRect(X, Y, X + W, Y + H)); }
+
+// The outline that shows a label's extent in the designer.
+void DrawDesignOutline(TQorCanvas* C, const TRect& R, TKivBorderType BorderType)
+{
+    C->Pen()->SetWidth(1);
+    C->Pen()->SetMode(pmBlack);
+    C->Pen()->SetStyle(BorderType == btSmall ? psSolid : psDot);
+    if (BorderType == btSmall) {
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(Silver);
+        Bar(C, R.Left, R.Top, R.Right - R.Left, 1);
+        Bar(C, R.Right - 1, R.Top, 1, R.Bottom - R.Top);
+        Bar(C, R.Left, R.Bottom, R.Right - R.Left, 1);
+        Bar(C, R.Left, R.Top, 1, R.Bottom - R.Top);
+    } else {
+        C->Brush()->SetStyle(bsClear);
+        C->MoveTo(R.Left, R.Top);
+        C->LineTo(R.Right, R.Top);
+        C->LineTo(R.Right, R.Bottom);
+        C->LineTo(R.Left, R.Bottom);
+        C->LineTo(R.Left, R.Top);
+    }
+}
+
+} // namespace
+
+void KivDrawBorder(TQorCanvas* QorCanvas, const TRect& Rect, TKivBorderType BorderType, bool Design)
+{
+    TQorCanvas* C = QorCanvas;
+    const TRect& R = Rect;
+    if (Design && BorderType != btSingle)
+        DrawDesignOutline(C, R, BorderType);
+    if (BorderType == btSingle || BorderType == btUnderLine) {
+        // One pixel wide, covering the rectangle's edges inclusively.
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(0);
+        if (BorderType == btSingle) {
+            Bar(C, R.Left, R.Top, R.Right - R.Left + 1, 1);
+            Bar(C, R.Right, R.Top, 1, R.Bottom - R.Top);
+            Bar(C, R.Left, R.Top, 1, R.Bottom - R.Top);
+        }
+        Bar(C, R.Left, R.Bottom, R.Right - R.Left + 1, 1);
+        C->Brush()->SetStyle(bsClear);
+    } else if (BorderType == btSmall) {
+        const Integer W = R.Right - R.Left, H = R.Bottom - R.Top;
+        C->Pen()->SetStyle(psSolid);
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(Silver);
+        Bar(C, R.Left, R.Top, W, 1);
+        Bar(C, R.Left + W - 1, R.Top, 1, H);
+        Bar(C, R.Left, R.Top + H, W, 1);
+        Bar(C, R.Left, R.Top, 1, H);
+    }
+}
+
+TKivLabel::TKivLabel(TComponent* AOwner)
+    : TGraphicControl(AOwner), FBrush(std::make_unique<TBrush>()), FBrushSet(std::make_unique<TBrush>()),
+      FPen(std::make_unique<TPen>()), FPenSet(std::make_unique<TPen>()), FBorderPen(std::make_unique<TPen>())
+{
+    const auto Changed = [this](TObject* Sender) { LabelChanged(Sender); };
+    FBrush->OnChange = Changed;
+    FPen->OnChange = Changed;
+    FBorderPen->OnChange = Changed;
+    FControlStyle.Exclude(csSetCaption);
+    FControlStyle.Exclude(csOpaque);
+    SetBounds(Left(), Top(), 65, 17);
+}
+
+TKivLabel::~TKivLabel()
+{
+    // The band must not keep a label that is gone (the class library's own parent change cannot
+    // reach this class's override any more).
+    if (TKivBandIntf* B = Band())
+        B->RemoveLabel(this);
+}
+
+TKivBandIntf* TKivLabel::Band() const { return dynamic_cast<TKivBandIntf*>(Parent()); }
+
+TWinControl* TKivLabel::Page() const
+{
+    TWinControl* P = Parent();
+    if (dynamic_cast<TKivPrintPageIntf*>(P))
+        return P;
+    if (dynamic_cast<TKivBandIntf*>(P))
+        return P->Parent();
+    return nullptr;
+}
+
+TKivPrintPageIntf* TKivLabel::PrintPage(TComponent* oPage)
+{
+    auto* P = dynamic_cast<TKivPrintPageIntf*>(oPage);
+    if (!P)
+        throw EInvalidOperation("A label prints only on a report page");
+    return P;
+}
+
+Integer TKivLabel::GetPPI() const
+{
+    if (TKivBandIntf* B = Band())
+        return B->GetPPI();
+    return ScreenPixelsPerInch();
+}
+
+// ---- Setters ---------------------------------------------------------------------------------
+
+void TKivLabel::SetClipType(TKivClipTypes Value)
+{
+    if (Value != FClipType) {
+        FClipType = Value;
+        Invalidate();
+    }
+}
+
+void TKivLabel::SetVerticalAlign(TKivVerticalAlign Value)
+{
+    if (Value != FVerticalAlign) {
+        FVerticalAlign = Value;
+        Invalidate();
+    }
+}
+
+void TKivLabel::SetHorizontalAlign(TKivHorizontalAlign Value)
+{
+    if (Value != FHorizontalAlign) {
+        FHorizontalAlign = Value;
+        Invalidate();
+    }
+}
+
+void TKivLabel::SetBorderType(TKivBorderType Value)
+{
+    if (Value != FBorderType) {
+        FBorderType = Value;
+        Invalidate();
+    }
+}
+
+void TKivLabel::SetWrapText(bool Value)
+{
+    if (Value == FWrapText)
+        return;
+    FWrapText = Value;
+    if (Value && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading))
+        SetStretch(true);
+    Invalidate();
+}
+
+void TKivLabel::SetStretch(bool Value)
+{
+    if (Value != FStretch) {
+        FStretch = Value;
+        Invalidate();
+    }
+}
+
+void TKivLabel::SetRotateFont(TKivRotateFont Value)
+{
+    if (Value > 360)
+        throw EInvalidOperation("The text angle must be 0 to 360 degrees, not " + std::to_string(Value));
+    if (Value != FRotateFont) {
+        FRotateFont = Value;
+        Invalidate();
+    }
+}
+
+void TKivLabel::SetShade(TQorShadePercent Value)
+{
+    if (Value == FShade)
+        return;
+    FShade = Value;
+    if (Value != spNone)
+        SetTransparent(false);
+    Invalidate();
+}
+
+bool TKivLabel::Transparent() const { return !ControlStyle().Contains(csOpaque); }
+
+void TKivLabel::SetTransparent(bool Value)
+{
+    if (Value)
+        FControlStyle.Exclude(csOpaque);
+    else
+        FControlStyle.Include(csOpaque);
+    Invalidate();
+}
+
+void TKivLabel::SetBrush(TBrush* Value) { FBrush->Assign(Value); }
+
+void TKivLabel::SetPen(TPen* Value) { FPen->Assign(Value); }
+
+void TKivLabel::SetBorderMargin(Integer Value)
+{
+    if (Value == FBorderMargin)
+        return;
+    FBorderMargin = Value;
+    if (FAutoSize)
+        AdjustBounds();
+    else
+        Invalidate();
+}
+
+void TKivLabel::SetAutoSize(bool Value)
+{
+    if (Value == FAutoSize)
+        return;
+    FAutoSize = Value;
+    AdjustBounds();
+}
+
+void TKivLabel::LabelChanged(TObject*) { Invalidate(); }
+
+// ---- Placement -------------------------------------------------------------------------------
+
+void TKivLabel::SetParent(TWinControl* AParent)
+{
+    if (AParent == Parent())
+        return;
+    auto* NewBand = dynamic_cast<TKivBandIntf*>(AParent);
+    if (AParent && !NewBand)
+        Abort();
+    // A label moved from one band to another leaves the first band's list too.
+    if (TKivBandIntf* Old = Band())
+        Old->RemoveLabel(this);
+    if (NewBand)
+        NewBand->InsertLabel(this);
+    TGraphicControl::SetParent(AParent);
+}
+
+void TKivLabel::Loaded()
+{
+    TGraphicControl::Loaded();
+    if (ComponentState().Contains(csDesigning) || ParentFont())
+        return;
+    const Integer PPI = GetPPI();
+    if (PPI == Font()->PixelsPerInch())
+        return;
+    // The font keeps its pixel height: it is sized in pixels of the band's resolution.
+    const Integer Height = Font()->Height();
+    Font()->SetPixelsPerInch(PPI);
+    Font()->SetHeight(Height);
+    Perform(CM_FONTCHANGED);
+}
+
+// ---- Alignment ---------------------------------------------------------------------------------
+
+bool TKivLabel::ClipRect() const
+{
+    switch (FClipType) {
+    case ctClip: return true;
+    case ctNoClip: return false;
+    case ctDefault: break;
+    }
+    auto* P = dynamic_cast<TKivPrintPageIntf*>(Page());
+    return P && P->ClipLabels();
+}
+
+Word TKivLabel::AlignFlags() const
+{
+    Word Flags = TA_TOP;
+    if (FVerticalAlign == laMiddle)
+        Flags = TA_BASELINE;
+    else if (FVerticalAlign == laBottom)
+        Flags = TA_BOTTOM;
+    if (FHorizontalAlign == laCenter)
+        Flags |= TA_CENTER;
+    else if (FHorizontalAlign == laRight)
+        Flags |= TA_RIGHT;
+    return Flags;
+}
+
+Integer TKivLabel::GetXSpot(Integer X) const
+{
+    switch (FHorizontalAlign) {
+    case laCenter: return X + Width() / 2;
+    case laRight: return X + Width() - FBorderMargin;
+    case laLeft: break;
+    }
+    return X + FBorderMargin;
+}
+
+Integer TKivLabel::GetYSpot(Integer Y) const
+{
+    switch (FVerticalAlign) {
+    case laTop: return Y + FBorderMargin;
+    case laMiddle: return Y + Height() / 2;
+    case laCenterVert:
+        // A line of four-thirds of the font height, centred.
+        return Y + (Height() - std::abs(Font()->Height()) * 4 / 3) / 2;
+    case laBottom: break;
+    }
+    return Y + Height() - FBorderMargin;
+}
+
+Integer TKivLabel::XPos() const
+{
+    switch (FHorizontalAlign) {
+    case laCenter: return Left() + Width() / 2;
+    case laRight: return Left() + Width() - 1;
+    case laLeft: break;
+    }
+    return Left() + 1;
+}
+
+Integer TKivLabel::YPos() const
+{
+    switch (FVerticalAlign) {
+    case laTop: return Top() + 1;
+    case laMiddle:
+    case laCenterVert: return Top() + Height() / 2;
+    case laBottom: break;
+    }
+    return Top() + Height() - 1;
+}
+
+// ---- The print protocol ----------------------------------------------------------------------
+
+String TKivLabel::GetDataNow() { return GetDisplayText(); }
+
+String TKivLabel::GetDisplayText() { return Caption(); }
+
+bool TKivLabel::PrintOk()
+{
+    if (!FIsVisible || FEndPrint)
+        return false;
+    if (!LabelPrintWhen)
+        return true;
+    bool Result = false;
+    try {
+        LabelPrintWhen(this, Result);
+    } catch (...) {
+        // A handler that fails refuses the print, silently.
+        return false;
+    }
+    return Result;
+}
+
+void TKivLabel::BeforePrint()
+{
+    if (!OnBeforePrint)
+        return;
+    try {
+        OnBeforePrint(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+void TKivLabel::AfterPrint()
+{
+    if (!OnAfterPrint)
+        return;
+    try {
+        OnAfterPrint(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+void TKivLabel::StartPrint() { FEndPrint = !PrintOk(); }
+
+Integer TKivLabel::SpendHeight(TComponent*, Integer) { return PrintOk() ? Top() + Height() : 0; }
+
+Integer TKivLabel::PrintHeight(TComponent* oPage, Integer Space, Integer)
+{
+    Integer Used = 0;
+    if (PrintOk()) {
+        Print(oPage, Space);
+        Used = Top() + Height();
+    }
+    FEndPrint = true;
+    return Used;
+}
+
+void TKivLabel::Print(TComponent* oPage, Integer Space)
+{
+    FEndPrint = false;
+    if (PrintOk()) {
+        TKivPrintPageIntf* P = PrintPage(oPage);
+        BeforePrint();
+        PrintLabel(P->OutputCanvas(), Bounds(P->XPos() + Left(), P->YPos() + Top(), Width(), Height()), Space);
+        AfterPrint();
+    }
+    FEndPrint = true;
+}
+
+void TKivLabel::PrintRtf(TWinControl*, TKivRtfFile* Rtf, Integer PrintRow)
+{
+    if (!PrintOk())
+        return;
+    if (!FRtfPrint) {
+        FEndPrint = true;
+        return;
+    }
+    if (PrintRow != FRow)
+        return;
+    BeforePrint();
+    // The tab that leads the text is never underlined.
+    TFont Plain;
+    Plain.Assign(Font());
+    TFontStyles Style = Plain.Style();
+    Style.Exclude(fsUnderline);
+    Plain.SetStyle(Style);
+    Rtf->SetFont(&Plain);
+    Rtf->Tab();
+    Rtf->SetFont(Font());
+    Rtf->TextOut(GetDataNow());
+    AfterPrint();
+    FEndPrint = true;
+}
+
+void TKivLabel::PrintTab(TWinControl* oPage, TKivRtfFile* Rtf, Integer PrintRow)
+{
+    if (!PrintOk() || PrintRow != FRow || !FRtfPrint)
+        return;
+    const Integer PPI = PrintPage(oPage)->GetPPI();
+    if (PPI <= 0)
+        throw EInvalidOperation("The page has no resolution for RTF tab stops");
+    Integer X = Left();
+    TKivTabAlignment Kind = TKivTabAlignment::taLeft;
+    if (FHorizontalAlign == laCenter) {
+        X = Left() + Width() / 2;
+        Kind = TKivTabAlignment::taCenter;
+    } else if (FHorizontalAlign == laRight) {
+        X = Left() + Width();
+        Kind = TKivTabAlignment::taRight;
+    }
+    Rtf->DefineTab(static_cast<Integer>(Round(static_cast<Double>(X) / PPI * 1440)), Kind);
+}
+
+// ---- Drawing ---------------------------------------------------------------------------------
+
+void TKivLabel::InitPrint(TQorCanvas* QorCanvas, const TRect& Rect)
+{
+    FBrushSet->Assign(FBrush.get());
+    if (Transparent()) {
+        FBrushSet->SetColor(White);
+        FBrushSet->SetStyle(bsClear);
+        QorCanvas->SetBrush(FBrushSet.get());
+        return;
+    }
+    if (FShade != spNone) {
+        FBrushSet->SetColor(White);
+        FBrushSet->SetStyle(bsSolid);
+        QorCanvas->SetBrush(FBrushSet.get());
+        QorCanvas->ShadeRect(Rect, FShade);
+    } else {
+        FBrushSet->SetColor(Color());
+        FBrushSet->SetStyle(bsSolid);
+        QorCanvas->SetBrush(FBrushSet.get());
+        QorCanvas->FillRect(Rect);
+    }
+    // The text that follows has no background box.
+    QorCanvas->Brush()->SetStyle(bsClear);
+}
+
+void TKivLabel::PrintBorder(TQorCanvas* QorCanvas, const TRect& Rect)
+{
+    KivDrawBorder(QorCanvas, Rect, FBorderType, FPainting);
+}
+
+void TKivLabel::PrintLabel(TQorCanvas* QorCanvas, const TRect& Rect, Integer)
+{
+    const Integer Xs = GetXSpot(Rect.Left), Ys = GetYSpot(Rect.Top);
+    InitPrint(QorCanvas, Rect);
+    QorCanvas->SetFont(Font());
+    QorCanvas->SetTextAlign(AlignFlags());
+    QorCanvas->SetFontAngle(FRotateFont);
+    if (ClipRect())
+        QorCanvas->TextRect(Rect, Xs, Ys, GetDataNow());
+    else
+        QorCanvas->Textout(Xs, Ys, GetDataNow());
+    PrintBorder(QorCanvas, Rect);
+}
+
+void TKivLabel::Paint()
+{
+    struct TPaintingScope {
+        bool& Flag;
+        explicit TPaintingScope(bool& F) : Flag(F) { Flag = true; }
+        ~TPaintingScope() { Flag = false; }
+    } Scope(FPainting);
+    TQorCanvas QorCanvas;
+    QorCanvas.SetHandle(Canvas()->Handle());
+    PrintLabel(&QorCanvas, TRect(0, 0, Width() - 1, Height() - 1), Height());
+    QorCanvas.SetHandle(HDC());
+}
+
+void TKivLabel::AdjustBounds()
+{
+    const TComponentState& State = ComponentState();
+    if (State.Contains(csReading) || State.Contains(csLoading) || !FAutoSize || !State.Contains(csDesigning))
+        return;
+    auto* P = dynamic_cast<TKivPrintPageIntf*>(Page());
+    if (!P || P->Printing())
+        return;
+    Canvas()->Font()->Assign(Font());
+    TEXTMETRIC Metrics{};
+    GetTextMetrics(Canvas()->Handle(), Metrics);
+    SetBounds(Left(), Top(), Canvas()->TextWidth(Caption()) + 2 * FBorderMargin + Metrics.tmMaxCharWidth,
+              std::abs(Metrics.tmHeight) + 2 * FBorderMargin);
+}
+
+void TKivLabel::DefineLegacyAutoSize(TFiler& Filer)
+{
+    Filer.DefineProperty(
+        "AutoSize", [](TReader& Reader) { Reader.ReadBoolean(); }, nullptr, false);
+}
+
+// ---- Messages ----------------------------------------------------------------------------------
+
+void TKivLabel::MouseMovement(TMessage& M)
+{
+    InheritedMessage<TKivLabel>(M);
+    auto* P = dynamic_cast<TKivPrintPageIntf*>(Page());
+    if (!P)
+        return;
+    const Integer X = static_cast<SmallInt>(LOWORD(static_cast<std::uintptr_t>(M.LParam)));
+    const Integer Y = static_cast<SmallInt>(HIWORD(static_cast<std::uintptr_t>(M.LParam)));
+    P->RulerXY(Left() + X, Parent()->Top() + Top() + Y);
+}
+
+void TKivLabel::CMTextChanged(TMessage& M)
+{
+    InheritedMessage<TKivLabel>(M);
+    Invalidate();
+    AdjustBounds();
+}
+
+void TKivLabel::CMFontChanged(TMessage& M)
+{
+    InheritedMessage<TKivLabel>(M);
+    AdjustBounds();
+}
+
+QOR_PUBLISH(TKivLabel)
+{
+    b.Event("LabelPrintWhen", &TKivLabel::LabelPrintWhen);
+    b.Event("OnBeforePrint", &TKivLabel::OnBeforePrint);
+    b.Event("OnAfterPrint", &TKivLabel::OnAfterPrint);
+    b.Property("Row", &TKivLabel::Row, &TKivLabel::SetRow).Default(0);
+    b.Property("RtfPrint", &TKivLabel::RtfPrint, &TKivLabel::SetRtfPrint).Default(true);
+}
+
+} // namespace qor
