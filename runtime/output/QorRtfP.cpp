@@ -221,9 +221,25 @@ void TQorRtfDraw::Print()
     if (!FHandle || FPosition >= TextLength())
         return;
     const Integer saved = SaveDC(FHandle);
+    // A screen shown at another resolution (a zoomed preview) is described at that resolution
+    // while the text is laid out and drawn, so the glyphs are measured at the size they are drawn.
+    // Scaling a layout made at the screen's own resolution instead lets hinted glyphs outgrow
+    // their places, and spaces between differently styled words disappear.
+    const bool Rescaled = QorIsScreen(FHandle) && (GetDeviceCaps(FHandle, LOGPIXELSX) != FPixelsPerInchX ||
+                                                   GetDeviceCaps(FHandle, LOGPIXELSY) != FPixelsPerInchY) &&
+                          FPixelsPerInchX > 0 && FPixelsPerInchY > 0;
+    const Integer ownX = GetDeviceCaps(FHandle, LOGPIXELSX), ownY = GetDeviceCaps(FHandle, LOGPIXELSY);
+    if (Rescaled) {
+        SetDeviceCaps(FHandle, LOGPIXELSX, FPixelsPerInchX);
+        SetDeviceCaps(FHandle, LOGPIXELSY, FPixelsPerInchY);
+    }
     TOnExit done{[&] {
         ClearFormatCache();
         RestoreDC(FHandle, saved);
+        if (Rescaled) {
+            SetDeviceCaps(FHandle, LOGPIXELSX, ownX);
+            SetDeviceCaps(FHandle, LOGPIXELSY, ownY);
+        }
         FHeight = 0;
         FPrintCount = 0;
         Application()->ProcessMessages();

@@ -300,3 +300,49 @@ TEST_F(RtfDraw, LetterRendersToPng)
     EXPECT_EQ(GetMapMode(DC), MM_TEXT);
     DeleteDC(DC);
 }
+
+namespace qor {
+namespace {
+
+// Word gaps (runs of at least two blank columns between ink) along the text's line.
+Integer WordGaps(HDC DC, Integer Width, Integer Top, Integer Bottom)
+{
+    Integer Gaps = 0, Blank = 0;
+    bool SeenInk = false;
+    for (Integer X = 0; X < Width; ++X) {
+        bool Ink = false;
+        for (Integer Y = Top; Y < Bottom && !Ink; ++Y)
+            Ink = GetPixel(DC, X, Y) != RGB(255, 255, 255);
+        if (Ink) {
+            Gaps += SeenInk && Blank >= 2;
+            SeenInk = true;
+            Blank = 0;
+        } else {
+            ++Blank;
+        }
+    }
+    return Gaps;
+}
+
+TEST_F(RtfDraw, ZoomedScreensKeepTheSpacesBetweenStyledWords)
+{
+    // Five words in three styles: four gaps at every zoom of a 96 dpi screen.
+    for (Integer Ppi : {77, 82, 96, 115, 134}) {
+        SCOPED_TRACE(Ppi);
+        TQorRtfDraw D;
+        Load(D, "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\fs20 with {\\b bold} and {\\i italic} words\\par}");
+        D.SetPixelsPerInchX(Ppi);
+        D.SetPixelsPerInchY(Ppi);
+        D.SetOutRect(TRect(0, 0, MulDiv(600, Ppi, 96), MulDiv(60, Ppi, 96)));
+        const HDC DC = CreateRasterDC(700, 100, 96);
+        PatBlt(DC, 0, 0, 700, 100, WHITENESS);
+        D.SetHandle(DC);
+        D.Print();
+        EXPECT_EQ(GetDeviceCaps(DC, LOGPIXELSX), 96) << "the screen's own resolution is back";
+        EXPECT_EQ(WordGaps(DC, 700, 0, 60), 4);
+        DeleteDC(DC);
+    }
+}
+
+} // namespace
+} // namespace qor
