@@ -380,7 +380,12 @@ void TKivLabel::AfterPrint()
     }
 }
 
-void TKivLabel::StartPrint() { FEndPrint = !PrintOk(); }
+void TKivLabel::StartPrint()
+{
+    // A label finished by the band's last print starts again: PrintOk refuses while EndPrint is set.
+    FEndPrint = false;
+    FEndPrint = !PrintOk();
+}
 
 Integer TKivLabel::SpendHeight(TComponent*, Integer) { return PrintOk() ? Top() + Height() : 0; }
 
