@@ -6,6 +6,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipboard.h"
 #include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivVarBase.h"
 
 #include <algorithm>
 
@@ -129,6 +130,8 @@ void TKivBand::Notification(TComponent* AComponent, TOperation Operation)
         return;
     if (auto* L = dynamic_cast<TKivLabel*>(AComponent))
         RemoveLabel(L);
+    if (AComponent == FUpdateLevel)
+        FUpdateLevel = nullptr;
     if (AComponent == FReserveSpace->Band())
         FReserveSpace->SetBand(nullptr);
 }
@@ -139,6 +142,17 @@ void TKivBand::SetPrintVisible(bool Value) { FVisible = Value; }
 void TKivBand::SetStretch(bool Value) { FStretch = Value; }
 void TKivBand::SetNewPage(bool Value) { FNewPage = Value; }
 void TKivBand::SetNewPageRepeat(bool Value) { FNewPageRepeat = Value; }
+
+void TKivBand::SetUpdateLevel(TKivLevel* Value)
+{
+    if (Value == FUpdateLevel)
+        return;
+    if (FUpdateLevel)
+        FUpdateLevel->RemoveFreeNotification(this);
+    FUpdateLevel = Value;
+    if (FUpdateLevel)
+        FUpdateLevel->FreeNotification(this);
+}
 
 void TKivBand::SetBandName(const String& Value)
 {
@@ -524,7 +538,7 @@ void TKivBand::ModifyLabel(TMessage& M)
 QOR_PUBLISH(TKivReserveSpace)
 {
     using R = TKivReserveSpace;
-    b.Property("Band", &R::Band, &R::SetBand);
+    b.Property("Band", &R::Band, &R::SetBand).Default(nullptr);
     b.Property("BandCount", &R::BandCount, &R::SetBandCount).Default(1);
     b.Property("Space", &R::Space, &R::SetSpace).Default(0);
 }
@@ -541,6 +555,7 @@ QOR_PUBLISH(TKivBand)
     b.Property("BorderType", &B::BorderType, &B::SetBorderType).Default(btNone);
     b.Property("Shade", &B::Shade, &B::SetShade).Default(spNone);
     b.Property("Order", &B::Order, &B::SetOrder).Default(0);
+    b.Property("Updatelevel", &B::UpdateLevel, &B::SetUpdateLevel).Default(nullptr);
     b.SubObject("ReserveSpace", &B::ReserveSpace);
     b.Event("OnPrintWhen", &B::OnPrintWhen);
     b.Event("OnBeforePrint", &B::OnBeforePrint);

@@ -76,6 +76,9 @@ public:
     TBrush* Brush() const { return FBrush.get(); }
     TPen* Pen() const { return FPen.get(); }
     TWinControl* Page() const { return FPage; }
+    // The level the band belongs to; published as "Updatelevel".
+    TKivLevel* UpdateLevel() const { return FUpdateLevel; }
+    void SetUpdateLevel(TKivLevel* Value);
     // The band a band kind is attached to; null for a main band.
     TKivBand* Band() const { return FBand; }
     void SetBand(TKivBand* Value) { FBand = Value; }
@@ -161,6 +164,7 @@ private:
     String FBandName;
     bool FAllowDelete = false;
     TWinControl* FPage = nullptr;
+    TKivLevel* FUpdateLevel = nullptr;
     bool FEndPrint = false;
     bool FFirstPass = false;
     Integer FPixelsPerInch = 0;

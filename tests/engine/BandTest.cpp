@@ -12,6 +12,7 @@
 #include "platform/ui/Clipboard.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivVarBase.h"
 #include "runtime/output/QorDump.h"
 #include "runtime/output/QorFile.h"
 
@@ -334,8 +335,12 @@ TEST(BandReserve, ReserveSpaceIsSpacePlusCopiesOfItsBand)
     Main.ReserveSpace()->SetBand(Footer);
     Main.ReserveSpace()->SetBandCount(2);
     EXPECT_EQ(Main.ReserveSpace()->GetReserve(), 70);
+    auto* Level = new TKivLevel(nullptr);
+    Main.SetUpdateLevel(Level);
     Free(Footer);
     EXPECT_EQ(Main.ReserveSpace()->Band(), nullptr) << "a freed band leaves the reserve";
+    Free(Level);
+    EXPECT_EQ(Main.UpdateLevel(), nullptr) << "a freed level leaves the band";
     EXPECT_EQ(Main.ReserveSpace()->GetReserve(), 30);
 }
 
@@ -419,6 +424,7 @@ TEST(BandStreaming, PrintFlagAndPropertiesRoundTripApartFromTheControlsVisibilit
     auto* R = dynamic_cast<TKivBand*>(Read.get());
     ASSERT_NE(R, nullptr);
     EXPECT_FALSE(R->PrintVisible());
+    EXPECT_TRUE(R->Visible()) << "the stream sets the print flag, not the control's visibility";
     EXPECT_TRUE(R->Stretch());
     EXPECT_TRUE(R->KeepTogether());
     EXPECT_EQ(R->BandName(), "Details");
@@ -429,6 +435,11 @@ TEST(BandStreaming, PrintFlagAndPropertiesRoundTripApartFromTheControlsVisibilit
     ASSERT_EQ(R->Labels().size(), 1u);
     EXPECT_EQ(R->Labels()[0]->Row(), 2);
     EXPECT_EQ(WriteComponentToText(R), Text);
+
+    // A hidden control that prints writes no "Visible" at all.
+    R->SetPrintVisible(true);
+    R->SetVisible(false);
+    EXPECT_EQ(WriteComponentToText(R).find("Visible"), String::npos) << WriteComponentToText(R);
 }
 
 TEST(BandCopy, ACopiedTextLabelIsPastedAsAVariableLabelByItsExactName)
