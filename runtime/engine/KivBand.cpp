@@ -265,6 +265,31 @@ void TKivBand::Loaded()
     Perform(CM_FONTCHANGED);
 }
 
+void TKivBand::Paint()
+{
+    TCustomPanel::Paint();
+    TCanvas* C = Canvas();
+    const TRect Client(0, 0, Width() - 1, Height() - 1);
+    if (FShade != spNone) {
+        C->Brush()->SetColor(White);
+        C->Brush()->SetStyle(bsSolid);
+        QorShadeRect(C->Handle(), Client, FShade);
+        C->Brush()->SetStyle(bsClear);
+    }
+    if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage)) {
+        const auto X = static_cast<Integer>(Round(GetPPI() * P->PrintWidthInches()));
+        C->Pen()->SetColor(Black);
+        C->Pen()->SetStyle(psDot);
+        C->Pen()->SetWidth(1);
+        C->MoveTo(X, 0);
+        C->LineTo(X, Height());
+    }
+    TQorCanvas QorCanvas;
+    QorCanvas.SetHandle(C->Handle());
+    KivDrawBorder(&QorCanvas, Client, FBorderType, true);
+    QorCanvas.SetHandle(HDC());
+}
+
 // ---- Print protocol ------------------------------------------------------------------------------
 
 TKivBandPageIntf* TKivBand::BandPage(TComponent* oPage)

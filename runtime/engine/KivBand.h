@@ -139,6 +139,9 @@ public:
     TNotifyEvent OnAfterPrint;
 
 protected:
+    // The designer's view: the panel, the shade, a dotted line where the printable width ends,
+    // and the border with its design-time outline.
+    void Paint() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // OnBeforePrint / OnAfterPrint; a handler's exception is shown and printing goes on.
     void BeforePrint();

@@ -149,6 +149,8 @@ public:
     // The printable width in device pixels, and the page setup's left margin in inches.
     virtual Integer PageWidth() const = 0;
     virtual Double LeftMargin() const = 0;
+    // The page setup's printable width, in inches.
+    virtual Double PrintWidthInches() const = 0;
     // The current page number is inside the print range.
     virtual bool PageInRange() const = 0;
     // The print position is still at the top of a freshly started page.

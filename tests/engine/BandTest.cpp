@@ -595,4 +595,48 @@ TEST_F(BandPageFile, BandsPrintIntoThePageFileAsTheGoldenDumpShows)
     ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/band-print.dump", QorDumpQorFile(*Job.QorFile()));
 }
 
+TEST(BandDesign, TheDesignerSeesTheShadeThePrintableWidthAndTheBorder)
+{
+    const char* Png = std::getenv("QOR_BAND_PNG");
+    HDC DC = CreateRasterDC(320, 100);
+    TStandInBandPage Page;
+    Page.PrintWidth = 2.5; // 240 pixels at 96
+    TKivBand Plain(nullptr), Shaded(nullptr);
+    for (TKivBand* B : {&Plain, &Shaded}) {
+        B->SetColor(0xFFFFFF);
+        B->SetBevelOuter(bvNone);
+        B->SetParent(&Page);
+    }
+    Plain.SetBounds(0, 0, 300, 40);
+    Shaded.SetBounds(0, 50, 300, 40);
+    Shaded.SetShade(spMedium);
+    Shaded.SetBorderType(btSingle);
+    Plain.PaintTo(DC, 0, 0);
+    Shaded.PaintTo(DC, 0, 50);
+    if (Png)
+        SaveDCToPng(DC, Png);
+
+    const auto At = [&](Integer X, Integer Y) { return GetPixel(DC, X, Y) & 0xFFFFFF; };
+    const auto Count = [&](Integer X0, Integer X1, Integer Y0, Integer Y1, auto Test) {
+        Integer N = 0;
+        for (Integer Y = Y0; Y < Y1; ++Y)
+            for (Integer X = X0; X < X1; ++X)
+                N += Test(At(X, Y));
+        return N;
+    };
+    const auto Black = [](COLORREF C) { return C == 0; };
+    // The dotted line where the printable width ends, on both bands.
+    EXPECT_GT(Count(240, 241, 2, 38, Black), 10);
+    EXPECT_LT(Count(240, 241, 2, 38, Black), 30);
+    EXPECT_EQ(Count(230, 239, 2, 38, Black), 0);
+    // btNone shows the dotted design outline; btSingle a solid frame.
+    EXPECT_GT(Count(0, 300, 0, 1, Black), 100);
+    EXPECT_LT(Count(0, 300, 0, 1, Black), 200);
+    EXPECT_EQ(Count(0, 300, 50, 51, Black), 300);
+    // The shade covers the inside of the shaded band only.
+    EXPECT_GT(Count(10, 230, 55, 85, Black), 500);
+    EXPECT_EQ(Count(10, 230, 5, 35, Black), 0);
+    DeleteDC(DC);
+}
+
 } // namespace

@@ -29,6 +29,7 @@ public:
     bool ArrangingBands() const override { return Arranging; }
     Integer PageWidth() const override { return Width_; }
     Double LeftMargin() const override { return Margin; }
+    Double PrintWidthInches() const override { return PrintWidth; }
     bool PageInRange() const override { return InRange; }
     bool AtPageTop() const override { return AtTop; }
     bool FirstNewPage() const override { return FirstNew; }
@@ -46,6 +47,7 @@ public:
     bool Arranging = false;
     Integer Width_ = 700;
     Double Margin = 0.5;
+    Double PrintWidth = 7.5;
     bool InRange = true;
     bool AtTop = false;
     bool FirstNew = false;
