@@ -3,7 +3,6 @@
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Clipboard.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivVarBase.h"
@@ -310,38 +309,19 @@ bool TKivBand::PrintOk()
 {
     if (!FVisible || (FContinued && !FNewPageRepeat))
         return false;
-    if (!OnPrintWhen)
-        return true;
-    bool Result = false;
-    try {
-        OnPrintWhen(this, Result);
-    } catch (...) {
-        // A handler that fails refuses the print, silently.
-        return false;
-    }
-    return Result;
+    return !OnPrintWhen || KivAskPrintWhen([this](bool& Result) { OnPrintWhen(this, Result); });
 }
 
 void TKivBand::BeforePrint()
 {
-    if (!OnBeforePrint)
-        return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnBeforePrint)
+        KivFirePrintEvent([this] { OnBeforePrint(this); }, this);
 }
 
 void TKivBand::AfterPrint()
 {
-    if (!OnAfterPrint)
-        return;
-    try {
-        OnAfterPrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnAfterPrint)
+        KivFirePrintEvent([this] { OnAfterPrint(this); }, this);
 }
 
 void TKivBand::PushDest(TKivBandPageIntf* Page)

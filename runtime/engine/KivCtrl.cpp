@@ -342,15 +342,11 @@ String TKivLabel::GetDataNow() { return GetDisplayText(); }
 
 String TKivLabel::GetDisplayText() { return Caption(); }
 
-bool TKivLabel::PrintOk()
+bool KivAskPrintWhen(const std::function<void(bool&)>& Ask)
 {
-    if (!FIsVisible || FEndPrint)
-        return false;
-    if (!LabelPrintWhen)
-        return true;
     bool Result = false;
     try {
-        LabelPrintWhen(this, Result);
+        Ask(Result);
     } catch (...) {
         // A handler that fails refuses the print, silently.
         return false;
@@ -358,26 +354,32 @@ bool TKivLabel::PrintOk()
     return Result;
 }
 
+void KivFirePrintEvent(const std::function<void()>& Fire, TObject* Sender)
+{
+    try {
+        Fire();
+    } catch (...) {
+        Application()->HandleException(Sender);
+    }
+}
+
+bool TKivLabel::PrintOk()
+{
+    if (!FIsVisible || FEndPrint)
+        return false;
+    return !LabelPrintWhen || KivAskPrintWhen([this](bool& Result) { LabelPrintWhen(this, Result); });
+}
+
 void TKivLabel::BeforePrint()
 {
-    if (!OnBeforePrint)
-        return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnBeforePrint)
+        KivFirePrintEvent([this] { OnBeforePrint(this); }, this);
 }
 
 void TKivLabel::AfterPrint()
 {
-    if (!OnAfterPrint)
-        return;
-    try {
-        OnAfterPrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnAfterPrint)
+        KivFirePrintEvent([this] { OnAfterPrint(this); }, this);
 }
 
 void TKivLabel::StartPrint()
