@@ -61,10 +61,6 @@ class BandPrint : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DC = CreateRecordingDC(816, 1056, 96);
-        Canvas.SetPixelsPerInchX(96);
-        Canvas.SetPixelsPerInchY(96);
-        Canvas.SetHandle(DC);
         Band.SetParent(&Page);
         Band.SetBounds(0, 0, 700, 40);
         Label.SetParent(&Band);
@@ -73,31 +69,15 @@ protected:
         Page.X = 50;
         Page.Y = 200;
     }
-    void TearDown() override
-    {
-        Canvas.SetHandle(HDC());
-        DeleteDC(DC);
-    }
-    // The calls that draw (not those that select objects or set attributes).
-    std::vector<std::string> Drawn()
-    {
-        std::vector<std::string> Out;
-        for (const String& S : GetRecordedCalls(DC))
-            for (const char* Kind : {"TextOut", "ExtTextOut", "FillRect", "PatBlt", "MoveTo", "LineTo", "Rectangle"})
-                if (S.rfind(Kind, 0) == 0)
-                    Out.push_back(S);
-        ClearRecordedCalls(DC);
-        return Out;
-    }
+    std::vector<std::string> Drawn() { return Rec.Drawn(); }
     bool Drew(const std::string& Prefix)
     {
         const auto D = Drawn();
         return std::any_of(D.begin(), D.end(), [&](const std::string& S) { return S.rfind(Prefix, 0) == 0; });
     }
 
-    HDC DC;
-    TQorCanvas Canvas;
-    TStandInBandPage Page{&Canvas};
+    TRecordingCanvas Rec;
+    TStandInBandPage Page{&Rec.Canvas};
     TKivBand Band{nullptr};
     TKivLabel Label{nullptr};
 };
@@ -222,7 +202,7 @@ TEST_F(BandPrint, WholePrintFillsFramesAndPrintsItsLabelsInsideThePrintRange)
     Band.Print(&Page);
     EXPECT_TRUE(Drawn().empty()) << "a page outside the print range is not drawn";
 
-    TStandInPrintPage NotABandPage(&Canvas);
+    TStandInPrintPage NotABandPage(&Rec.Canvas);
     EXPECT_THROW(Band.Print(&NotABandPage), EInvalidOperation);
 }
 

@@ -33,10 +33,6 @@ class LabelPrint : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DC = CreateRecordingDC(816, 1056, 96);
-        Canvas.SetPixelsPerInchX(96);
-        Canvas.SetPixelsPerInchY(96);
-        Canvas.SetHandle(DC);
         Band.SetParent(&Page);
         Label.SetParent(&Band);
         Label.SetBounds(10, 5, 100, 20);
@@ -44,33 +40,11 @@ protected:
         Page.X = 50;
         Page.Y = 200;
     }
-    void TearDown() override
-    {
-        Canvas.SetHandle(HDC());
-        DeleteDC(DC);
-    }
-    std::vector<std::string> Calls()
-    {
-        std::vector<std::string> Out;
-        for (const String& S : GetRecordedCalls(DC))
-            Out.push_back(S);
-        ClearRecordedCalls(DC);
-        return Out;
-    }
-    // The calls that draw (not those that select objects or set attributes).
-    std::vector<std::string> Drawn()
-    {
-        std::vector<std::string> Out;
-        for (const std::string& S : Calls())
-            for (const char* Kind : {"TextOut", "ExtTextOut", "FillRect", "PatBlt", "MoveTo", "LineTo", "Rectangle"})
-                if (S.rfind(Kind, 0) == 0)
-                    Out.push_back(S);
-        return Out;
-    }
+    std::vector<std::string> Calls() { return Rec.Calls(); }
+    std::vector<std::string> Drawn() { return Rec.Drawn(); }
 
-    HDC DC;
-    TQorCanvas Canvas;
-    TStandInPrintPage Page{&Canvas};
+    TRecordingCanvas Rec;
+    TStandInPrintPage Page{&Rec.Canvas};
     TStandInBand Band;
     TKivLabel Label{nullptr};
 };
