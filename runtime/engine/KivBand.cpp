@@ -252,16 +252,7 @@ Integer TKivBand::GetPPI() const
 void TKivBand::Loaded()
 {
     TCustomPanel::Loaded();
-    if (ComponentState().Contains(csDesigning) || ParentFont())
-        return;
-    const Integer PPI = GetPPI();
-    if (PPI == Font()->PixelsPerInch())
-        return;
-    // The font keeps its pixel height: it is sized in pixels of the page's resolution.
-    const Integer FontHeight = Font()->Height();
-    Font()->SetPixelsPerInch(PPI);
-    Font()->SetHeight(FontHeight);
-    Perform(CM_FONTCHANGED);
+    KivFontToPPI(this, GetPPI());
 }
 
 void TKivBand::Paint()

@@ -250,19 +250,24 @@ void TKivLabel::SetParent(TWinControl* AParent)
     TGraphicControl::SetParent(AParent);
 }
 
+void KivFontToPPI(TControl* Control, Integer PPI)
+{
+    if (Control->ComponentState().Contains(csDesigning) || Control->ParentFont())
+        return;
+    TFont* Font = Control->Font();
+    if (PPI == Font->PixelsPerInch())
+        return;
+    // The font keeps its pixel height: it is sized in pixels of the resolution it prints at.
+    const Integer Height = Font->Height();
+    Font->SetPixelsPerInch(PPI);
+    Font->SetHeight(Height);
+    Control->Perform(CM_FONTCHANGED);
+}
+
 void TKivLabel::Loaded()
 {
     TGraphicControl::Loaded();
-    if (ComponentState().Contains(csDesigning) || ParentFont())
-        return;
-    const Integer PPI = GetPPI();
-    if (PPI == Font()->PixelsPerInch())
-        return;
-    // The font keeps its pixel height: it is sized in pixels of the band's resolution.
-    const Integer Height = Font()->Height();
-    Font()->SetPixelsPerInch(PPI);
-    Font()->SetHeight(Height);
-    Perform(CM_FONTCHANGED);
+    KivFontToPPI(this, GetPPI());
 }
 
 // ---- Alignment ---------------------------------------------------------------------------------

@@ -43,6 +43,10 @@ bool KivAskPrintWhen(const std::function<void(bool&)>& Ask);
 // handler for Sender and printing goes on.
 void KivFirePrintEvent(const std::function<void()>& Fire, TObject* Sender);
 
+// After loading, at run time: a control's own font of another resolution keeps its pixel height
+// at PPI, and the control is told its font changed.
+void KivFontToPPI(TControl* Control, Integer PPI);
+
 class TKivLabel : public TGraphicControl {
     QOR_CLASS(TKivLabel, TGraphicControl)
 public:

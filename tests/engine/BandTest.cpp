@@ -6,6 +6,7 @@
 #include "engine/StandInBandPage.h"
 #include "output/OutputTestSupport.h"
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/Screen.h"
 #include "platform/printing/Printers.h"
 #include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
@@ -367,12 +368,18 @@ TEST(BandLoading, AFontOfAnotherResolutionKeepsItsPixelHeightAtThePagesResolutio
     EXPECT_EQ(B.Font()->PixelsPerInch(), 300);
     EXPECT_EQ(B.Font()->Height(), -16);
 
-    TKivBand Designed(nullptr);
-    Designed.SetParent(&Page);
+    // Left alone: a font taken from the page, and any font while designing.
+    TKivBand Parented(nullptr), Designed(nullptr);
+    Parented.SetParentFont(true);
     Designed.SetDesigning(true);
-    const Integer Before = Designed.Font()->PixelsPerInch();
-    Designed.Loaded();
-    EXPECT_EQ(Designed.Font()->PixelsPerInch(), Before) << "only at run time";
+    for (TKivBand* Other : {&Parented, &Designed}) {
+        Other->SetParent(&Page);
+        const Integer Before = Other->Font()->PixelsPerInch();
+        Other->Loaded();
+        EXPECT_EQ(Other->Font()->PixelsPerInch(), Before);
+    }
+    TKivBand Unparented(nullptr);
+    EXPECT_EQ(Unparented.GetPPI(), ScreenPixelsPerInch()) << "without a page, the screen's";
 }
 
 TEST(BandStreaming, PrintFlagAndPropertiesRoundTripApartFromTheControlsVisibility)
