@@ -468,16 +468,25 @@ void TKivBand::PrintRtf(TComponent* oPage, TKivRtfFile* RtfFile)
         RtfFile->SetBorderType(FBorderType == btUnderLine ? rbtBottom : rbtBox);
         if (FBorderType != btNone)
             RtfFile->StartBorder();
+        Integer LastRow = 0;
+        for (TKivLabel* L : Sorted)
+            LastRow = std::max(LastRow, L->Row());
         for (Integer Row = 0;; ++Row) {
             RtfFile->SetPageBreak(FNewPage && !BP->FirstNewPage());
             RtfFile->ParagraphDefault();
+            const Int64 Before = RtfFile->Stream().Size();
             for (TKivLabel* L : Sorted)
                 L->PrintTab(Page, RtfFile, Row);
             for (TKivLabel* L : Sorted)
                 L->PrintRtf(Page, RtfFile, Row);
+            const bool Wrote = RtfFile->Stream().Size() != Before;
             if (Height() > 0)
                 RtfFile->NewParagraph();
             if (std::all_of(Sorted.begin(), Sorted.end(), [](TKivLabel* L) { return L->EndPrint(); }))
+                break;
+            // Past every label's row with nothing written, the rest can never print (a negative
+            // row): stop rather than write empty paragraphs for ever.
+            if (Row >= LastRow && !Wrote)
                 break;
         }
         if (FBorderType != btNone)

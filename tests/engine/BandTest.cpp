@@ -511,6 +511,15 @@ TEST_F(BandRtf, LabelsAreWrittenLeftToRightByTheirAnchorRowByRow)
     EXPECT_NE(Out.find("\\brdrb"), std::string::npos) << "an underline is a bottom border: " << Out;
     EXPECT_TRUE(Band.EndPrint());
 
+    // A label whose row is never reached ends the band's rows instead of looping for ever.
+    Band.SetBorderType(btNone);
+    Add("Never", 0, 50, laLeft)->SetRow(-1);
+    Band.PrintRtf(&Page, Rtf.get());
+    const std::string Rows = Written();
+    EXPECT_NE(Rows.find("Second row"), std::string::npos);
+    EXPECT_EQ(Rows.find("Never"), std::string::npos);
+    EXPECT_TRUE(Band.EndPrint());
+
     Band.SetPrintVisible(false);
     Band.SetEndPrint(false);
     Band.PrintRtf(&Page, Rtf.get());
