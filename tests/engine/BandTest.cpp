@@ -565,6 +565,7 @@ TEST_F(BandPageFile, BandsPrintIntoThePageFileAsTheGoldenDumpShows)
     Page.Y = 130;
     EXPECT_EQ(Stretching.PrintHeight(&Page, 60), 60);
     // On a fresh page a piece prints even in less room than the band's height.
+    Job.NewPage();
     Page.Y = 96;
     Page.AtTop = true;
     EXPECT_EQ(Stretching.PrintHeight(&Page, 20), 20);
@@ -574,6 +575,8 @@ TEST_F(BandPageFile, BandsPrintIntoThePageFileAsTheGoldenDumpShows)
     EXPECT_TRUE(Stretching.EndPrint());
     Job.EndDoc();
     ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/band-print.dump", QorDumpQorFile(*Job.QorFile()));
+    if (const char* Keep = std::getenv("QOR_BAND_QOR")) // to look at it: qor render
+        Job.QorFile()->SaveToFile(Keep);
 }
 
 TEST(BandDesign, TheDesignerSeesTheShadeThePrintableWidthAndTheBorder)
