@@ -131,6 +131,23 @@ TEST(Band, OnlyAPageIsAcceptedAsParentAndTheListsFollowTheBand)
     B.SetBounds(0, 10, 700, 50);
     EXPECT_EQ(First.ArrangeCount, 1);
 
+    // A new order re-sorts the page's bands in the designer only, and never while reading.
+    First.Arranging = false;
+    First.ArrangeCount = 0;
+    B.SetOrder(3);
+    EXPECT_EQ(First.OrderCount, 0);
+    B.SetDesigning(true);
+    B.SetOrder(4);
+    EXPECT_EQ(First.OrderCount, 1);
+    EXPECT_EQ(First.ArrangeCount, 1);
+    B.SetComponentStateFlag(csReading, true);
+    B.SetOrder(5);
+    B.SetComponentStateFlag(csReading, false);
+    B.SetOrderDirect(6);
+    EXPECT_EQ(First.OrderCount, 1);
+    EXPECT_EQ(B.Order(), 6);
+    B.SetDesigning(false);
+
     // A band freed on its page, with its labels, leaves the lists.
     auto* Gone = new TKivBand(nullptr);
     Gone->SetParent(&Second);
