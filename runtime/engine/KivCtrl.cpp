@@ -250,19 +250,24 @@ void TKivLabel::SetParent(TWinControl* AParent)
     TGraphicControl::SetParent(AParent);
 }
 
+void KivFontToPPI(TControl* Control, Integer PPI)
+{
+    if (Control->ComponentState().Contains(csDesigning) || Control->ParentFont())
+        return;
+    TFont* Font = Control->Font();
+    if (PPI == Font->PixelsPerInch())
+        return;
+    // The font keeps its pixel height: it is sized in pixels of the resolution it prints at.
+    const Integer Height = Font->Height();
+    Font->SetPixelsPerInch(PPI);
+    Font->SetHeight(Height);
+    Control->Perform(CM_FONTCHANGED);
+}
+
 void TKivLabel::Loaded()
 {
     TGraphicControl::Loaded();
-    if (ComponentState().Contains(csDesigning) || ParentFont())
-        return;
-    const Integer PPI = GetPPI();
-    if (PPI == Font()->PixelsPerInch())
-        return;
-    // The font keeps its pixel height: it is sized in pixels of the band's resolution.
-    const Integer Height = Font()->Height();
-    Font()->SetPixelsPerInch(PPI);
-    Font()->SetHeight(Height);
-    Perform(CM_FONTCHANGED);
+    KivFontToPPI(this, GetPPI());
 }
 
 // ---- Alignment ---------------------------------------------------------------------------------
@@ -342,15 +347,11 @@ String TKivLabel::GetDataNow() { return GetDisplayText(); }
 
 String TKivLabel::GetDisplayText() { return Caption(); }
 
-bool TKivLabel::PrintOk()
+bool KivAskPrintWhen(const std::function<void(bool&)>& Ask)
 {
-    if (!FIsVisible || FEndPrint)
-        return false;
-    if (!LabelPrintWhen)
-        return true;
     bool Result = false;
     try {
-        LabelPrintWhen(this, Result);
+        Ask(Result);
     } catch (...) {
         // A handler that fails refuses the print, silently.
         return false;
@@ -358,29 +359,40 @@ bool TKivLabel::PrintOk()
     return Result;
 }
 
+void KivFirePrintEvent(const std::function<void()>& Fire, TObject* Sender)
+{
+    try {
+        Fire();
+    } catch (...) {
+        Application()->HandleException(Sender);
+    }
+}
+
+bool TKivLabel::PrintOk()
+{
+    if (!FIsVisible || FEndPrint)
+        return false;
+    return !LabelPrintWhen || KivAskPrintWhen([this](bool& Result) { LabelPrintWhen(this, Result); });
+}
+
 void TKivLabel::BeforePrint()
 {
-    if (!OnBeforePrint)
-        return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnBeforePrint)
+        KivFirePrintEvent([this] { OnBeforePrint(this); }, this);
 }
 
 void TKivLabel::AfterPrint()
 {
-    if (!OnAfterPrint)
-        return;
-    try {
-        OnAfterPrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnAfterPrint)
+        KivFirePrintEvent([this] { OnAfterPrint(this); }, this);
 }
 
-void TKivLabel::StartPrint() { FEndPrint = !PrintOk(); }
+void TKivLabel::StartPrint()
+{
+    // A label finished by the band's last print starts again: PrintOk refuses while EndPrint is set.
+    FEndPrint = false;
+    FEndPrint = !PrintOk();
+}
 
 Integer TKivLabel::SpendHeight(TComponent*, Integer) { return PrintOk() ? Top() + Height() : 0; }
 

@@ -8,6 +8,7 @@
 namespace qor {
 
 class TControl;
+class TKivBand;
 class TKivDSGuide;
 class TKivLabel;
 class TKivLevel;
@@ -16,6 +17,7 @@ class TKivVar;
 class TQorCanvas;
 class TQorDataSourceManager;
 class TWinControl;
+enum TQorDestination : Byte;
 
 class TKivPageIntf {
 public:
@@ -128,6 +130,36 @@ public:
     virtual bool Printing() const = 0;
     // Shows the mouse position on the designer's rulers (nothing without a designer).
     virtual void RulerXY(Integer X, Integer Y) = 0;
+};
+
+// What a band asks of the page it sits on; only a control with this interface takes bands.
+class TKivBandPageIntf {
+public:
+    virtual ~TKivBandPageIntf() = default;
+    // The page's band list, and its list of the labels on all of its bands.
+    virtual void InsertBand(TKivBand* Band) = 0;
+    virtual void RemoveBand(TKivBand* Band) = 0;
+    virtual void InsertPageLabel(TKivLabel* Label) = 0;
+    virtual void RemovePageLabel(TKivLabel* Label) = 0;
+    // Sorts the bands by their Order, then lays them out one under the other.
+    virtual void OrderBands() = 0;
+    virtual void ArrangeBands() = 0;
+    // True while ArrangeBands runs (bands moved by it do not ask again).
+    virtual bool ArrangingBands() const = 0;
+    // The printable width in device pixels, and the page setup's left margin in inches.
+    virtual Integer PageWidth() const = 0;
+    virtual Double LeftMargin() const = 0;
+    // The page setup's printable width, in inches.
+    virtual Double PrintWidthInches() const = 0;
+    // The current page number is inside the print range.
+    virtual bool PageInRange() const = 0;
+    // The print position is still at the top of a freshly started page.
+    virtual bool AtPageTop() const = 0;
+    // The run has just started a page for a band (RTF output does not break again).
+    virtual bool FirstNewPage() const = 0;
+    // Where the run's output goes; qdNoWhere while pages outside the range are laid out.
+    virtual TQorDestination OutputDest() const = 0;
+    virtual void SetOutputDest(TQorDestination Value) = 0;
 };
 
 } // namespace qor

@@ -8,6 +8,7 @@
 
 #include "platform/graphics/GdiTypes.h"
 #include "platform/rtl/Object.h"
+#include "platform/rtl/TypeInfo.h"
 #include "platform/rtl/Types.h"
 
 #include <memory>
@@ -22,6 +23,7 @@ class TList;
 // ---- drawing ------------------------------------------------------------------------------------
 
 enum TQorShadePercent : Byte { spNone, spVeryDark, spDark, spMedDark, spMedium, spMedLight, spLight };
+QOR_ENUM_NAMES(TQorShadePercent, "spNone", "spVeryDark", "spDark", "spMedDark", "spMedium", "spMedLight", "spLight");
 enum TQorCheckStyle : Byte { qcsCross, qcsCheck };
 enum TQorDrawType : Byte { dtArc, dtChord, dtPie };
 enum TQorPolyType : Byte { ptPolygon, ptPolyLine };

@@ -3,6 +3,7 @@
 // outlines), RTF output, and what it tells the designer.
 
 #include "common/Golden.h"
+#include "engine/RtfScratch.h"
 #include "engine/StandInBand.h"
 #include "output/OutputTestSupport.h"
 #include "platform/graphics/Gdi.h"
@@ -33,10 +34,6 @@ class LabelPrint : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DC = CreateRecordingDC(816, 1056, 96);
-        Canvas.SetPixelsPerInchX(96);
-        Canvas.SetPixelsPerInchY(96);
-        Canvas.SetHandle(DC);
         Band.SetParent(&Page);
         Label.SetParent(&Band);
         Label.SetBounds(10, 5, 100, 20);
@@ -44,33 +41,11 @@ protected:
         Page.X = 50;
         Page.Y = 200;
     }
-    void TearDown() override
-    {
-        Canvas.SetHandle(HDC());
-        DeleteDC(DC);
-    }
-    std::vector<std::string> Calls()
-    {
-        std::vector<std::string> Out;
-        for (const String& S : GetRecordedCalls(DC))
-            Out.push_back(S);
-        ClearRecordedCalls(DC);
-        return Out;
-    }
-    // The calls that draw (not those that select objects or set attributes).
-    std::vector<std::string> Drawn()
-    {
-        std::vector<std::string> Out;
-        for (const std::string& S : Calls())
-            for (const char* Kind : {"TextOut", "ExtTextOut", "FillRect", "PatBlt", "MoveTo", "LineTo", "Rectangle"})
-                if (S.rfind(Kind, 0) == 0)
-                    Out.push_back(S);
-        return Out;
-    }
+    std::vector<std::string> Calls() { return Rec.Calls(); }
+    std::vector<std::string> Drawn() { return Rec.Drawn(); }
 
-    HDC DC;
-    TQorCanvas Canvas;
-    TStandInPrintPage Page{&Canvas};
+    TRecordingCanvas Rec;
+    TStandInPrintPage Page{&Rec.Canvas};
     TStandInBand Band;
     TKivLabel Label{nullptr};
 };
@@ -450,44 +425,23 @@ TEST(LabelDesign, TheDesignerPaintShowsOutlinesAndPlaceholders)
     DeleteDC(DC);
 }
 
-// RTF output of labels, written without printers so the paper does not depend on the machine.
+// RTF output of labels.
 class LabelRtf : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("QOR_NO_PRINTERS", "1", 1);
-        RefreshPrinterDrivers();
-        delete ::qor::SetPrinter(nullptr);
-        Path = std::filesystem::temp_directory_path() / ("qor-label-" + std::to_string(::getpid()) + ".rtf");
-        Rtf = std::make_unique<TKivRtfFile>(Path.string());
         Band.SetParent(&Page);
         Label.SetParent(&Band);
         Label.SetBounds(96, 0, 192, 20);
         Label.SetCaption("Amount");
     }
-    void TearDown() override
-    {
-        Rtf.reset();
-        std::filesystem::remove(Path);
-        unsetenv("QOR_NO_PRINTERS");
-        RefreshPrinterDrivers();
-    }
-    // What the document gained since the last call.
-    std::string Written()
-    {
-        TMemoryStream& S = Rtf->Stream();
-        const std::string All(static_cast<const char*>(S.Memory()), static_cast<std::size_t>(S.Size()));
-        std::string New = All.substr(Seen);
-        Seen = All.size();
-        return New;
-    }
+    std::string Written() { return Doc.Written(); }
 
-    std::filesystem::path Path;
-    std::unique_ptr<TKivRtfFile> Rtf;
+    TRtfScratch Doc{"label"};
+    std::unique_ptr<TKivRtfFile>& Rtf = Doc.Rtf;
     TStandInPrintPage Page;
     TStandInBand Band;
     TKivLabel Label{nullptr};
-    std::size_t Seen = 0;
 };
 
 TEST_F(LabelRtf, TabStopsAtTheAlignmentPointInTwipsOfThePagesResolution)

@@ -390,34 +390,16 @@ TEST_F(OutputJobTest, AFontChangeOnThePrinterDrawsWithTheNewFont)
 
 class CanvasPrinterRoute : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        DC = CreateRecordingDC(5100, 6600, 600, true);
-        C.SetPixelsPerInchX(600);
-        C.SetPixelsPerInchY(600);
-        C.SetHandle(DC);
-    }
-    void TearDown() override
-    {
-        C.SetHandle(HDC());
-        DeleteDC(DC);
-    }
-    std::vector<std::string> Calls()
-    {
-        std::vector<std::string> Out;
-        for (const String& S : GetRecordedCalls(DC))
-            Out.push_back(S);
-        ClearRecordedCalls(DC);
-        return Out;
-    }
+    std::vector<std::string> Calls() { return Rec.Calls(); }
     bool Called(const std::string& Prefix)
     {
         const auto L = Calls();
         return std::any_of(L.begin(), L.end(), [&](const std::string& S) { return S.rfind(Prefix, 0) == 0; });
     }
 
-    HDC DC;
-    TQorCanvas C;
+    TRecordingCanvas Rec{5100, 6600, 600, true};
+    HDC DC = Rec.DC;
+    TQorCanvas& C = Rec.Canvas;
 };
 
 TEST_F(CanvasPrinterRoute, FontHeightFollowsTheResolutionAndAngleIsTenthsOfADegree)

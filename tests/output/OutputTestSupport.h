@@ -4,10 +4,12 @@
 // printer's capabilities are taken into the process-wide cache while its settings are the
 // driver's defaults, so the defaults the cache keeps do not depend on the order tests run in.
 
+#include "platform/graphics/Gdi.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/printing/Printers.h"
 #include "platform/rtl/StringList.h"
 #include "printing/PrintTestSupport.h"
+#include "runtime/output/QorOut.h"
 #include "runtime/output/QorPSet.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +19,52 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qor::test {
+
+// An output canvas that draws on a recording device context (by default a letter page at 96
+// pixels an inch), and the calls it recorded.
+class TRecordingCanvas {
+public:
+    explicit TRecordingCanvas(Integer Width = 816, Integer Height = 1056, Integer PPI = 96, bool Printer = false)
+        : DC(CreateRecordingDC(Width, Height, PPI, Printer))
+    {
+        Canvas.SetPixelsPerInchX(PPI);
+        Canvas.SetPixelsPerInchY(PPI);
+        Canvas.SetHandle(DC);
+    }
+    ~TRecordingCanvas()
+    {
+        Canvas.SetHandle(HDC());
+        DeleteDC(DC);
+    }
+    TRecordingCanvas(const TRecordingCanvas&) = delete;
+    TRecordingCanvas& operator=(const TRecordingCanvas&) = delete;
+
+    // Every call recorded since the last look, which forgets them.
+    std::vector<std::string> Calls()
+    {
+        std::vector<std::string> Out;
+        for (const String& S : GetRecordedCalls(DC))
+            Out.push_back(S);
+        ClearRecordedCalls(DC);
+        return Out;
+    }
+    // The calls that draw (not those that select objects or set attributes).
+    std::vector<std::string> Drawn()
+    {
+        std::vector<std::string> Out;
+        for (const std::string& S : Calls())
+            for (const char* Kind : {"TextOut", "ExtTextOut", "FillRect", "PatBlt", "MoveTo", "LineTo", "Rectangle"})
+                if (S.rfind(Kind, 0) == 0)
+                    Out.push_back(S);
+        return Out;
+    }
+
+    HDC DC;
+    TQorCanvas Canvas;
+};
 
 inline std::string OutputDataFile(const std::string& Name)
 {
