@@ -10,6 +10,7 @@ namespace qor {
 class TControl;
 class TKivBand;
 class TKivDSGuide;
+class TKivGroup;
 class TKivLabel;
 class TKivLevel;
 class TKivPageSetup;
@@ -160,6 +161,15 @@ public:
     // Where the run's output goes; qdNoWhere while pages outside the range are laid out.
     virtual TQorDestination OutputDest() const = 0;
     virtual void SetOutputDest(TQorDestination Value) = 0;
+};
+
+// What a group asks of the group page it sits on; only a control with this interface takes groups.
+class TKivGroupPageIntf {
+public:
+    virtual ~TKivGroupPageIntf() = default;
+    // The page's group list, outermost first.
+    virtual void InsertGroup(TKivGroup* Group) = 0;
+    virtual void RemoveGroup(TKivGroup* Group) = 0;
 };
 
 } // namespace qor
