@@ -234,7 +234,9 @@ TEST_F(GroupBreak, TheHandlerHasTheLastWordAndItsFailureIsShown)
     EXPECT_EQ(Seen, std::vector<bool>{true});
 
     // Without a variable only the handler breaks the group.
+    const Integer ManagerBefore = Page->PageManagerCount;
     Group->SetVariable(nullptr);
+    EXPECT_EQ(Page->PageManagerCount, ManagerBefore + 1) << "the page manager shows the new variable";
     Group->OnCheckBroken = nullptr;
     EXPECT_FALSE(Group->CheckBroken());
     Group->OnCheckBroken = [](TObject* Sender) { static_cast<TKivGroup*>(Sender)->SetBroken(true); };
@@ -254,12 +256,15 @@ TEST_F(GroupBreak, TheHandlerHasTheLastWordAndItsFailureIsShown)
 
 TEST_F(GroupBreak, AVariableWithoutValuesIsReportedNotRead)
 {
-    // Before a run the variable has no values to compare.
-    try {
-        Group->CheckBroken();
-        FAIL() << "compared nothing";
-    } catch (const Exception& E) {
-        EXPECT_EQ(E.Message(), "Datatype is bad for variable: Customer");
+    // Before a run the variable has no values to compare, stale or not.
+    for (TKivUpdateMode Mode : {umNeedUpdate, umNoUpdate}) {
+        Var->SetUpdateMode(Mode);
+        try {
+            Group->CheckBroken();
+            ADD_FAILURE() << "compared nothing";
+        } catch (const Exception& E) {
+            EXPECT_EQ(E.Message(), "Datatype is bad for variable: Customer");
+        }
     }
 }
 
