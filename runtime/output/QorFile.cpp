@@ -324,40 +324,36 @@ void TQorQorFile::SetTextAlign(Word Flags)
     Put(FRecord);
 }
 
-void TQorQorFile::Textout(Integer X, Integer Y, const String& Text)
+void TQorQorFile::StartRecord(Word Code, Integer X, Integer Y)
 {
     CheckRecording();
-    FRecord.Code = rcTextout;
+    FRecord.Code = Code;
     FRecord.X = X;
     FRecord.Y = Y;
+}
+
+void TQorQorFile::Textout(Integer X, Integer Y, const String& Text)
+{
+    StartRecord(rcTextout, X, Y);
     FRecord.Text = Text;
     Put(FRecord);
 }
 
 void TQorQorFile::MoveTo(Integer X, Integer Y)
 {
-    CheckRecording();
-    FRecord.Code = rcMoveTo;
-    FRecord.X = X;
-    FRecord.Y = Y;
+    StartRecord(rcMoveTo, X, Y);
     Put(FRecord);
 }
 
 void TQorQorFile::LineTo(Integer X, Integer Y)
 {
-    CheckRecording();
-    FRecord.Code = rcLineTo;
-    FRecord.X = X;
-    FRecord.Y = Y;
+    StartRecord(rcLineTo, X, Y);
     Put(FRecord);
 }
 
 void TQorQorFile::PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count)
 {
-    CheckRecording();
-    FRecord.Code = rcPTextout;
-    FRecord.X = X;
-    FRecord.Y = Y;
+    StartRecord(rcPTextout, X, Y);
     FRecord.Text = Utf16ToUtf8(std::u16string_view(Text, Text && Count > 0 ? static_cast<size_t>(Count) : 0));
     Put(FRecord);
 }
@@ -365,10 +361,7 @@ void TQorQorFile::PTextout(Integer X, Integer Y, const WideChar* Text, Integer C
 void TQorQorFile::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text,
                              Word Count)
 {
-    CheckRecording();
-    FRecord.Code = rcExtTextout;
-    FRecord.X = X;
-    FRecord.Y = Y;
+    StartRecord(rcExtTextout, X, Y);
     FRecord.N[0] = Options;
     FRecord.Rect = Rect;
     FRecord.Text = Utf16ToUtf8(std::u16string_view(Text, Text ? Count : 0));

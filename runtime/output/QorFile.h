@@ -277,6 +277,8 @@ public:
 private:
     void CheckRecording() const;
     void Put(const TQorRecord& Record);
+    // Checks that a document is being recorded and starts the reused record at a point.
+    void StartRecord(Word Code, Integer X, Integer Y);
     void PutSelect(Integer Index);
     void PutPageStart();
     void PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,

@@ -480,29 +480,16 @@ void TQorViewer::KeyboardHelp1Click(TObject*)
 void TQorViewer::LeftPreviewClick(TObject*) { SelectPreview(LeftPreview); }
 void TQorViewer::RightPreviewClick(TObject*) { SelectPreview(RightPreview); }
 
-void TQorViewer::LeftPreviewVertScroll(TObject*)
+void TQorViewer::FollowScrollOf(TQorPreview* From, bool Horizontal)
 {
     if (Synchronized->Checked() && TwoPages->Checked())
-        FollowScroll(LeftPreview, RightPreview, false);
+        FollowScroll(From, From == LeftPreview ? RightPreview : LeftPreview, Horizontal);
 }
 
-void TQorViewer::LeftPreviewHorzScroll(TObject*)
-{
-    if (Synchronized->Checked() && TwoPages->Checked())
-        FollowScroll(LeftPreview, RightPreview, true);
-}
-
-void TQorViewer::RightPreviewVertScroll(TObject*)
-{
-    if (Synchronized->Checked() && TwoPages->Checked())
-        FollowScroll(RightPreview, LeftPreview, false);
-}
-
-void TQorViewer::RightPreviewHorzScroll(TObject*)
-{
-    if (Synchronized->Checked() && TwoPages->Checked())
-        FollowScroll(RightPreview, LeftPreview, true);
-}
+void TQorViewer::LeftPreviewVertScroll(TObject*) { FollowScrollOf(LeftPreview, false); }
+void TQorViewer::LeftPreviewHorzScroll(TObject*) { FollowScrollOf(LeftPreview, true); }
+void TQorViewer::RightPreviewVertScroll(TObject*) { FollowScrollOf(RightPreview, false); }
+void TQorViewer::RightPreviewHorzScroll(TObject*) { FollowScrollOf(RightPreview, true); }
 
 void TQorViewer::DividerMouseDown(TObject*, TMouseButton, TShiftState, Integer X, Integer)
 {

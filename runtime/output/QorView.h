@@ -135,6 +135,8 @@ private:
     // Runs a print with the status window; Dialog chooses the range (else every page).
     void PrintPages(bool WithDialog);
     void AskAbort();
+    // Two synchronised pages scroll together: the other preview follows From.
+    void FollowScrollOf(TQorPreview* From, bool Horizontal);
     void ExportTo(Integer FilterIndex, const String& FileName);
 
     bool MouseIsDown = false;
