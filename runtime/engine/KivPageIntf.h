@@ -66,17 +66,40 @@ public:
     virtual TWinControl* PageControl() = 0;
 };
 
+class TKivRunPageIntf;
+class TKivRptDsgn;
+
+// What a page asks of the report it sits on; only a control with this interface takes pages.
 class TKivReportIntf {
 public:
     virtual ~TKivReportIntf() = default;
     // The report's first page; null when it has none.
     virtual TKivPageIntf* FirstPage() const = 0;
+    // The report's pages: a page joins when it is parented to the report and leaves when it is
+    // taken off or destroyed.
+    virtual void InsertPage(TKivRunPageIntf* Page) = 0;
+    virtual void RemovePage(TKivRunPageIntf* Page) = 0;
+    // The resolution the report's pages lay out in.
+    virtual Integer ReportPixelsPerInch() const = 0;
+    // A page's status changed: pumps the message queue once unless status display is suppressed.
+    virtual void UpdateStatus(Integer PageNumber) = 0;
+    // The run's output is to be discarded (the status window's "Yes").
+    virtual bool CancelPrintJob() const = 0;
+    // The error text the run raises once it has ended (left by the printer replay).
+    virtual void SetExceptionText(const String& Text) = 0;
+    // The designer object of a report being designed; null at run time.
+    virtual TKivRptDsgn* RepDesign() const = 0;
+    // Lays the page out again inside the report box (design time).
+    virtual void PositionButtons() = 0;
 };
 
 // How far a page's run has got, as it tells its status window.
 enum TKivStatus : Byte { ssBegin, ssEnd, ssPrinting, ssNoWhere, ssGenerating };
 // A run over every record of the page's data, or over the current one only.
 enum TKivDataRange : Byte { drAllRecords, drSingleRecord };
+
+// Where a page's run goes: through an output job (printer, screen, page file) or into an RTF file.
+enum TKivOutputType : Byte { otNormal, otRichText };
 
 // What the status window of a run asks of the page it shows.
 class TKivStatusPageIntf {
@@ -101,6 +124,58 @@ public:
     virtual TKivPageSetup* RunPageSetup() = 0;
     virtual void SetRunDataRange(TKivDataRange Value) = 0;
     virtual void Run() = 0;
+};
+
+class TFormPrintStatus;
+class TKivPage;
+class TQorOutput;
+
+// What a report asks of the page a run drives, in the order of one pass: PageStart, InitReport,
+// BeginDoc, StartReport, Process while Printing, EndReport, EndDoc (or DropViewer on a cancelled
+// pass), PageEnd; UnInitReport once the run ends.
+class TKivRunPageIntf {
+public:
+    virtual ~TKivRunPageIntf() = default;
+    // The page as a control, and as the page class the hooks of a run are called with.
+    virtual TWinControl* RunPageControl() = 0;
+    virtual TKivPage* AsPage() = 0;
+    // The report the page sits on (set by the report's InsertPage; null when it leaves).
+    virtual void SetReport(TKivReportIntf* Report) = 0;
+
+    virtual TKivPageSetup* PageSetup() const = 0;
+    virtual bool TwoPass() const = 0;
+    virtual TKivOutputType OutputType() const = 0;
+    virtual void SetDataRange(TKivDataRange Value) = 0;
+    // The run's output job (null for RTF output and between runs).
+    virtual void SetPrintTo(TQorOutput* Output) = 0;
+    virtual TQorOutput* PrintTo() const = 0;
+    // The status window of the pass hears the page's status changes from now on.
+    virtual void SetUpdateStatusTo(TFormPrintStatus* Status) = 0;
+    // Stops the data loop; the pass then ends with what was generated.
+    virtual void SetAbortPrinting(bool Value) = 0;
+
+    // Saves the page setup's units and works in inches.
+    virtual void PageStart() = 0;
+    // Prepares a pass; false when there is no data and the page asked to quit.
+    virtual bool InitReport() = 0;
+    virtual void BeginDoc() = 0;
+    virtual void StartReport() = 0;
+    // The data loop is running.
+    virtual bool Printing() const = 0;
+    // One record.
+    virtual void Process() = 0;
+    // Group feet, report foot, last page foot, overlays.
+    virtual void EndReport() = 0;
+    // Finishes the document: prints, saves or shows it.
+    virtual void EndDoc() = 0;
+    // A cancelled pass: the open viewer lets go of the page file and is freed.
+    virtual bool HasViewer() const = 0;
+    virtual void DropViewer() = 0;
+    // Reports the end and restores the units.
+    virtual void PageEnd() = 0;
+    // Ends the run: data finished, variables stopped, lists and RTF writer freed, data sources
+    // closed.
+    virtual void UnInitReport() = 0;
 };
 
 // What a label asks of the band it sits on.

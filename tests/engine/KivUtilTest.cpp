@@ -189,6 +189,14 @@ class TStandInReport : public TWinControl, public TKivReportIntf {
 public:
     explicit TStandInReport(TComponent* AOwner) : TWinControl(AOwner) {}
     TKivPageIntf* FirstPage() const override { return Page; }
+    void InsertPage(TKivRunPageIntf*) override {}
+    void RemovePage(TKivRunPageIntf*) override {}
+    Integer ReportPixelsPerInch() const override { return 96; }
+    void UpdateStatus(Integer) override {}
+    bool CancelPrintJob() const override { return false; }
+    void SetExceptionText(const String&) override {}
+    TKivRptDsgn* RepDesign() const override { return nullptr; }
+    void PositionButtons() override {}
     TStandInPage* Page = nullptr;
 };
 
