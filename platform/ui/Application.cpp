@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -42,6 +43,10 @@ void TApplication::Run()
     EnsureQtApplication();
     if (FMainForm)
         FMainForm->Show();
+    // The loop sleeps until Qt has an event; the tick wakes it to deliver posted messages and run
+    // OnIdle. (processEvents with a time limit never sleeps: it spun a core while the window sat idle.)
+    QTimer Tick;
+    Tick.start(50);
     while (!FTerminated) {
         try {
             DeliverPostedMessages();
@@ -50,7 +55,7 @@ void TApplication::Run()
         }
         if (!QtCanShowWindows() && PendingMessageCount() == 0)
             break; // nothing could ever arrive
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         OnIdle(this);
     }
 }

@@ -38,6 +38,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -857,9 +858,13 @@ int NativeRunModal(TCustomForm* Form)
 {
     NativeShowForm(Form, true);
     QPointer<QWidget> top = WidgetOf(Form);
+    // Sleeps until Qt has an event; the tick wakes the loop for posted messages and a modal result
+    // set by code.
+    QTimer Tick;
+    Tick.start(50);
     while (Form->ModalResult() == mrNone && top && top->isVisible()) {
         DeliverPostedMessages();
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return Form->ModalResult() == mrNone ? mrCancel : Form->ModalResult();
 }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -241,6 +242,29 @@ TEST(NativeWindow, ModalWindowEndsWithTheButtonsModalResult)
     EXPECT_EQ(form.ShowModal(), mrOk);
     EXPECT_FALSE(form.Visible());
     EXPECT_FALSE(NativeStateOf(&form).Visible);
+}
+
+TEST(NativeWindow, AnIdleModalWindowSleepsUntilSomethingHappens)
+{
+    REQUIRE_DISPLAY();
+    DialogService().Reset();
+    TSelfClosing form(nullptr);
+    form.SetBounds(100, 100, 200, 100);
+    auto* ok = new TButton(&form);
+    ok->SetParent(&form);
+    ok->SetModalResult(mrOk);
+    form.Target = ok;
+    // Nothing happens for 400 ms; then a message is posted from another thread.
+    const HWND Handle = form.Handle();
+    std::thread Later([Handle] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        PostMessage(Handle, WM_USER + 5);
+    });
+    const std::clock_t Before = std::clock();
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    const double CpuSeconds = double(std::clock() - Before) / CLOCKS_PER_SEC;
+    Later.join();
+    EXPECT_LT(CpuSeconds, 0.2) << "the modal loop spins instead of waiting for events";
 }
 
 TEST(NativeWindow, ListAndCheckWidgetsFollowTheControls)
