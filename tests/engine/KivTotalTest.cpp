@@ -5,6 +5,7 @@
 
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
+#include "runtime/engine/KivTotalLabel.h"
 
 #include <gtest/gtest.h>
 
@@ -330,6 +331,36 @@ TEST_F(KivTotals, ActiveFollowsTheVariableAndAFreedVariableIsForgotten)
     Page->StartRun();
     Page->UpdateDataLevel(DetailLevel); // no variable: a zero is taken in
     EXPECT_EQ(Read(0, ttCount), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(KivTotals, ATotalLabelReadsTheKindOfTotalAtItsLevel)
+{
+    auto* Label = new TKivTotalvarLabel(&Root);
+    EXPECT_EQ(Label->GetDataNow(), "Fill in variable.");
+    Label->SetTotalVariable(Total);
+    Label->SetAutoLevel(false);
+    Label->SetLevel(GroupLevel);
+    Run({3.0, 1.0, 2.5});
+    const std::pair<TKivTotalType, const char*> Expected[] = {{ttSum, "6.50"}, {ttCount, "3.00"}, {ttMax, "3.00"},
+                                                              {ttMin, "1.00"}, {ttAverage, "2.17"}, {ttValue, "2.50"}};
+    for (auto [Type, Text] : Expected) {
+        Label->SetTotalType(Type);
+        EXPECT_EQ(Label->GetDataNow(), Text) << EnumName(Type);
+    }
+    // A level the total has no accumulator for, or none at all, is an error rather than a crash.
+    auto* Stray = new TKivLevel(&Root);
+    Stray->SetLevel(7);
+    Label->SetLevel(Stray);
+    EXPECT_THROW(Label->GetDataNow(), Exception);
+    delete Stray;
+    EXPECT_EQ(Label->Level(), nullptr);
+    EXPECT_THROW(Label->GetDataNow(), Exception);
+    delete Total;
+    EXPECT_EQ(Label->GetDataNow(), "Fill in variable.");
 }
 
 } // namespace
