@@ -215,6 +215,8 @@ QOR_PUBLISH(TKivGroup)
     b.Property("Variable", &G::Variable, &G::SetVariable).Default(nullptr);
     b.Property("ShowHead", &G::ShowHead, &G::SetShowHead).Default(true);
     b.Property("ShowFoot", &G::ShowFoot, &G::SetShowFoot).Default(true);
+    b.Property("Header", &G::Header, &G::SetHeader).Default(nullptr);
+    b.Property("Footer", &G::Footer, &G::SetFooter).Default(nullptr);
     b.Event("OnCheckBroken", &G::OnCheckBroken);
 }
 

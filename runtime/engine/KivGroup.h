@@ -23,8 +23,11 @@ public:
     // The value that defines the group; published.
     TKivVar* Variable() const { return FVariable; }
     void SetVariable(TKivVar* Value);
+    // The header and footer bands; stored in form files so a loaded group finds its bands again.
     TKivBand* Header() const { return FHeader; }
+    void SetHeader(TKivBand* Value) { SetBand(FHeader, Value); }
     TKivBand* Footer() const { return FFooter; }
+    void SetFooter(TKivBand* Value) { SetBand(FFooter, Value); }
     bool ShowHead() const { return FShowHead; }
     void SetShowHead(bool Value) { FShowHead = Value; }
     bool ShowFoot() const { return FShowFoot; }
