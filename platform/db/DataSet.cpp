@@ -5,6 +5,7 @@
 #include "platform/rtl/StringList.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace qor {
 
@@ -268,6 +269,8 @@ void TDataSet::Open()
     SetCurrent(FStore.RowCount() > 0 ? 0 : -1);
     FBof = true;
     FEof = FStore.RowCount() == 0;
+    FSeqRecNo = FStore.RowCount() > 0 ? 1 : 0;
+    FSeqMoved = false;
     DataEvent(deUpdateState);
     if (AfterOpen)
         AfterOpen(this);
@@ -285,6 +288,8 @@ void TDataSet::Close()
     FActiveStore = nullptr;
     FCurrent = -1;
     FEof = FBof = true;
+    FSeqRecNo = 0;
+    FSeqMoved = false;
     InternalClose();
     DataEvent(deUpdateState);
     DestroyDefaultFields();
@@ -412,10 +417,62 @@ void TDataSet::DoAfterScroll()
         AfterScroll(this);
 }
 
+void TDataSet::SetUniDirectional(bool Value)
+{
+    CheckInactive();
+    FUniDirectional = Value;
+}
+
+void TDataSet::CheckBidirectional() const
+{
+    if (FUniDirectional)
+        Error("Operation not allowed on a unidirectional dataset");
+}
+
+void TDataSet::DropCurrentRow()
+{
+    SetCurrent(-1);
+    FEof = FBof = true;
+    FSeqRecNo = 0;
+    FSeqMoved = true;
+    DataEvent(deDataSetChange);
+}
+
+Int64 TDataSet::FetchForward(Int64 Distance)
+{
+    Int64 Moved = 0;
+    try {
+        while (Moved < Distance && !FEof) {
+            FSeqMoved = true;
+            if (!FetchNextRow()) {
+                FEof = true;
+                break;
+            }
+            ++FSeqRecNo;
+            ++Moved;
+        }
+    } catch (...) {
+        DropCurrentRow();
+        throw;
+    }
+    return Moved;
+}
+
 void TDataSet::First()
 {
     CheckBrowseMode();
     DoBeforeScroll();
+    if (FUniDirectional && FSeqMoved) {
+        // The rows already passed are gone: read them again from the top.
+        try {
+            RestartRows();
+        } catch (...) {
+            DropCurrentRow();
+            throw;
+        }
+        FSeqMoved = false;
+        FSeqRecNo = FStore.RowCount() > 0 ? 1 : 0;
+    }
     SetCurrent(FStore.RowCount() > 0 ? 0 : -1);
     FBof = true;
     FEof = FStore.RowCount() == 0;
@@ -427,6 +484,8 @@ void TDataSet::Last()
 {
     CheckBrowseMode();
     DoBeforeScroll();
+    if (FUniDirectional)
+        FetchForward(INT64_MAX);
     SetCurrent(FStore.RowCount() - 1);
     FEof = true;
     FBof = FStore.RowCount() == 0;
@@ -439,6 +498,18 @@ Integer TDataSet::MoveBy(Integer Distance)
     CheckBrowseMode();
     if (Distance == 0)
         return 0;
+    if (FUniDirectional) {
+        if (Distance < 0)
+            CheckBidirectional();
+        DoBeforeScroll();
+        FBof = false;
+        const auto Moved = static_cast<Integer>(FetchForward(Distance));
+        SetCurrent(FStore.RowCount() > 0 ? 0 : -1);
+        if (Moved != 0)
+            DataEvent(deDataSetScroll, nullptr, Moved);
+        DoAfterScroll();
+        return Moved;
+    }
     DoBeforeScroll();
     const Int64 Count = FStore.RowCount();
     Int64 Target = FCurrent + Distance;
@@ -478,6 +549,8 @@ bool TDataSet::IsEmpty() const { return !Active() || (FStore.RowCount() == 0 && 
 Integer TDataSet::RecordCount() const
 {
     CheckActive();
+    if (FUniDirectional)
+        return -1;
     return static_cast<Integer>(FStore.RowCount());
 }
 
@@ -485,12 +558,16 @@ Integer TDataSet::RecNo() const
 {
     if (!Active() || FState == dsInsert)
         return 0;
+    if (FUniDirectional)
+        return static_cast<Integer>(FSeqRecNo);
     return static_cast<Integer>(FCurrent + 1);
 }
 
 void TDataSet::SetRecNo(Integer Value)
 {
     CheckBrowseMode();
+    if (FUniDirectional && Value != FSeqRecNo)
+        CheckBidirectional();
     const Int64 Count = FStore.RowCount();
     if (Count == 0)
         return;

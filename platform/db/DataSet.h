@@ -144,11 +144,15 @@ public:
     bool Eof() const { return FEof; }
     bool Bof() const { return FBof; }
     bool IsEmpty() const;
-    // Raise EDatabaseError on a closed data set.
+    // Raise EDatabaseError on a closed data set. -1 on a unidirectional data set: its count is
+    // not known until its rows have been read.
     Integer RecordCount() const;
     // 1-based number of the current record; 0 when there is none.
     Integer RecNo() const;
     void SetRecNo(Integer Value);
+    // A unidirectional data set keeps only its current row: it moves First, Next and Last only
+    // (anything else raises EDatabaseError), and First after it has moved reads its rows again.
+    bool IsUniDirectional() const { return FUniDirectional; }
 
     TFields* Fields() const { return FFields.get(); }
     Integer FieldCount() const { return FFields->Count(); }
@@ -199,6 +203,14 @@ protected:
     virtual void InternalPost(bool Inserting, Int64 Row);
     virtual void InternalDelete(Int64 Row);
 
+    // Only while closed.
+    void SetUniDirectional(bool Value);
+    // Unidirectional kinds: InternalOpen fills the store with the first row only; FetchNextRow puts
+    // the next record in the store's one row, or answers false at the end (leaving the last row);
+    // RestartRows leaves the store holding the first record again (no row when there is none).
+    virtual bool FetchNextRow() { return false; }
+    virtual void RestartRows() {}
+
     // The rows of the open data set. Descendants fill it.
     TRecordStore& Store() { return FStore; }
     const TRecordStore& Store() const { return FStore; }
@@ -235,6 +247,11 @@ private:
     void DoAfterScroll();
     void DoBeforeScroll();
     void SyncActive();
+    void CheckBidirectional() const;
+    // Moves a unidirectional data set forward by up to Distance records; answers how far it went.
+    Int64 FetchForward(Int64 Distance);
+    // After a failed read of a unidirectional data set: no current record, and First reads again.
+    void DropCurrentRow();
 
     std::unique_ptr<TFields> FFields;
     std::unique_ptr<TFieldDefs> FFieldDefs;
@@ -249,6 +266,9 @@ private:
     bool FEof = true;
     bool FBof = true;
     bool FDefaultFields = false;
+    bool FUniDirectional = false;
+    Int64 FSeqRecNo = 0;            // unidirectional: 1-based number of the record in the store
+    bool FSeqMoved = false;         // unidirectional: the rows have been read past the first
     Integer FDisableCount = 0;
     bool FChangedWhileDisabled = false;
     TDataSetState FStateWhenDisabled = dsInactive;

@@ -27,6 +27,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 namespace qor {
 
@@ -495,6 +496,13 @@ void TParams::Rebuild(const std::vector<String>& Names)
 
 // ---- TQuery ---------------------------------------------------------------------------------------
 
+struct TQuery::TCursor {
+    explicit TCursor(const QSqlDatabase& Db) : Q(Db) {}
+    QSqlQuery Q;
+    std::vector<String> Declared; // the columns' declared types, where the driver tells them
+    Int64 RecNo = 0;              // records read so far
+};
+
 TQuery::TQuery(TComponent* AOwner)
     : TDataSet(AOwner), FSQL(std::make_unique<TStringList>()), FParams(std::make_unique<TParams>())
 {
@@ -578,15 +586,16 @@ Int64 TQuery::ExecSQL()
 
 namespace {
 
-[[noreturn]] void BadValue(const TDataSet* DataSet, const TFieldDef* Def, Int64 Row, const QVariant& V)
+[[noreturn]] void BadValue(const TDataSet* DataSet, const TFieldDef* Def, Int64 RecNo, const QVariant& V)
 {
-    DatabaseError("row " + std::to_string(Row + 1) + ": '" + FromQ(V.toString()) + "' is not a valid " +
+    DatabaseError("row " + std::to_string(RecNo) + ": '" + FromQ(V.toString()) + "' is not a valid " +
                       (FieldTypeName(Def->DataType()) + 2) + " value for field '" + Def->Name() + "'",
                   DataSet);
 }
 
+// Stores V in row Row of S; RecNo is the record's number in the result, for messages.
 void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, const QVariant& V,
-                const TDataSet* DataSet)
+                const TDataSet* DataSet, Int64 RecNo)
 {
     if (V.isNull()) {
         S.SetNull(Row, Col);
@@ -611,7 +620,7 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
         } else if (StoreInvariantText(S, Row, Col, Type, FromQ(V.toString()))) {
             return;
         }
-        BadValue(DataSet, Def, Row, V);
+        BadValue(DataSet, Def, RecNo, V);
     }
     case TStorageKind::Float:
         if (Type == ftFloat || Type == ftSingle || Type == ftCurrency || Type == ftExtended) {
@@ -653,7 +662,7 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
                 return;
             }
         }
-        BadValue(DataSet, Def, Row, V);
+        BadValue(DataSet, Def, RecNo, V);
     case TStorageKind::Currency: {
         Int64 C;
         const String Text = Id == QMetaType::Double ? FormatInvariantFloat(V.toDouble()) : FromQ(V.toString());
@@ -666,7 +675,7 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
             S.SetInt(Row, Col, static_cast<Int64>(Round(D * 10000)));
             return;
         }
-        BadValue(DataSet, Def, Row, V);
+        BadValue(DataSet, Def, RecNo, V);
     }
     case TStorageKind::Text:
         if (Id == QMetaType::QByteArray) {
@@ -687,7 +696,7 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
                 S.SetText(Row, Col, std::move(D));
                 return;
             }
-            BadValue(DataSet, Def, Row, V);
+            BadValue(DataSet, Def, RecNo, V);
         }
         S.SetText(Row, Col, FromQ(V.toString()));
         return;
@@ -696,7 +705,7 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
 
 } // namespace
 
-void TQuery::InternalOpen()
+std::unique_ptr<TQuery::TCursor> TQuery::Execute()
 {
     TDatabase* Database = CheckDatabase();
     Database->SetConnected(true);
@@ -708,7 +717,8 @@ void TQuery::InternalOpen()
     ScanSql(Text, &Sql, Names);
 
     const QSqlDatabase Db = Database->Impl()->Db();
-    QSqlQuery Q(Db);
+    auto Cursor = std::make_unique<TCursor>(Db);
+    QSqlQuery& Q = Cursor->Q;
     Q.setForwardOnly(true);
     if (!Q.prepare(ToQ(Sql)))
         Error("SQL error: " + ErrorText(Q.lastError()));
@@ -717,15 +727,20 @@ void TQuery::InternalOpen()
     const std::optional<std::vector<String>> DeclaredTypes = SqliteDeclaredTypes(Db, Sql);
     if (DeclaredTypes && DeclaredTypes->empty())
         Error("The statement returns no rows (use ExecSQL)");
-    const std::vector<String> Declared = DeclaredTypes.value_or(std::vector<String>());
+    Cursor->Declared = DeclaredTypes.value_or(std::vector<String>());
     for (std::size_t i = 0; i < Names.size(); ++i)
         Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
     if (!Q.exec())
         Error("SQL error: " + ErrorText(Q.lastError()));
     if (!Q.isSelect())
         Error("The statement returns no rows (use ExecSQL)");
+    return Cursor;
+}
 
-    const QSqlRecord Rec = Q.record();
+std::vector<bool> TQuery::DefineFields(const TCursor& Cursor)
+{
+    const QSqlRecord Rec = Cursor.Q.record();
+    const std::vector<String>& Declared = Cursor.Declared;
     FieldDefs()->Clear();
     std::vector<bool> SizeFromData;
     for (int i = 0; i < Rec.count(); ++i) {
@@ -748,55 +763,92 @@ void TQuery::InternalOpen()
             D->SetSourceType(Declared[static_cast<std::size_t>(i)]);
         SizeFromData.push_back((Type == ftString || Type == ftWideString) && Size == 0);
     }
+    return SizeFromData;
+}
 
-    PrepareStore();
-    TRecordStore& S = Store();
-    const Integer Cols = Rec.count();
-    std::vector<const TFieldDef*> Defs;
-    for (Integer c = 0; c < Cols; ++c)
-        Defs.push_back(FieldDefs()->Items(c));
-    std::vector<std::size_t> Longest(static_cast<std::size_t>(Cols), 0);
-    while (Q.next()) {
-        const Int64 Row = S.AppendRow();
-        for (Integer c = 0; c < Cols; ++c) {
-            const QVariant V = Q.value(c);
-            // A value the driver could not convert (a date of year 70000, an infinite timestamp)
-            // comes as null although the column holds something: refused, not read as null.
-            if (V.isNull() && !Q.isNull(c))
-                DatabaseError("row " + std::to_string(Row + 1) + ": the value of field '" +
-                                  Defs[static_cast<std::size_t>(c)]->Name() + "' cannot be read",
-                              this);
-            StoreValue(S, Row, c, Defs[static_cast<std::size_t>(c)], V, this);
-            if (SizeFromData[static_cast<std::size_t>(c)] && !S.IsNull(Row, c))
-                Longest[static_cast<std::size_t>(c)] = std::max(Longest[static_cast<std::size_t>(c)], S.Text(Row, c).size());
-        }
+bool TQuery::ReadRow(TCursor& Cursor, bool Replace)
+{
+    QSqlQuery& Q = Cursor.Q;
+    if (!Q.next()) {
+        if (Q.lastError().isValid())
+            Error("SQL error: " + ErrorText(Q.lastError()));
+        return false;
     }
-    if (Q.lastError().isValid())
-        Error("SQL error: " + ErrorText(Q.lastError()));
+    TRecordStore& S = Store();
+    const Int64 Row = Replace && S.RowCount() > 0 ? 0 : S.AppendRow();
+    const Int64 RecNo = ++Cursor.RecNo;
+    for (Integer c = 0; c < S.ColumnCount(); ++c) {
+        const TFieldDef* Def = FieldDefs()->Items(c);
+        const QVariant V = Q.value(c);
+        // A value the driver could not convert (a date of year 70000, an infinite timestamp)
+        // comes as null although the column holds something: refused, not read as null.
+        if (V.isNull() && !Q.isNull(c))
+            Error("row " + std::to_string(RecNo) + ": the value of field '" + Def->Name() + "' cannot be read");
+        StoreValue(S, Row, c, Def, V, this, RecNo);
+    }
+    return true;
+}
 
-    // Text columns of unknown width take the width of their longest value.
-    bool Resize = false;
-    for (Integer c = 0; c < Cols; ++c)
-        Resize = Resize || SizeFromData[static_cast<std::size_t>(c)];
-    if (Resize) {
-        std::vector<std::tuple<String, TFieldType, Integer, Integer, String>> Saved;
-        for (Integer c = 0; c < Cols; ++c) {
-            const TFieldDef* D = FieldDefs()->Items(c);
-            const Integer Size = SizeFromData[static_cast<std::size_t>(c)]
-                                     ? std::max<Integer>(1, static_cast<Integer>(Longest[static_cast<std::size_t>(c)]))
-                                     : D->Size();
-            Saved.emplace_back(D->Name(), D->DataType(), Size, D->Precision(), D->SourceType());
-        }
-        FieldDefs()->Clear();
-        for (auto& [N, T, Sz, P, Src] : Saved) {
-            TFieldDef* D = FieldDefs()->Add(N, T, Sz);
-            D->SetPrecision(P);
-            D->SetSourceType(Src);
-        }
+void TQuery::FitTextSizes(const std::vector<bool>& SizeFromData, const std::vector<std::size_t>& Longest)
+{
+    if (std::find(SizeFromData.begin(), SizeFromData.end(), true) == SizeFromData.end())
+        return;
+    std::vector<std::tuple<String, TFieldType, Integer, Integer, String>> Saved;
+    for (Integer c = 0; c < FieldDefs()->Count(); ++c) {
+        const TFieldDef* D = FieldDefs()->Items(c);
+        const auto i = static_cast<std::size_t>(c);
+        const Integer Size = SizeFromData[i] ? std::max<Integer>(1, static_cast<Integer>(Longest[i])) : D->Size();
+        Saved.emplace_back(D->Name(), D->DataType(), Size, D->Precision(), D->SourceType());
+    }
+    FieldDefs()->Clear();
+    for (auto& [N, T, Sz, P, Src] : Saved) {
+        TFieldDef* D = FieldDefs()->Add(N, T, Sz);
+        D->SetPrecision(P);
+        D->SetSourceType(Src);
     }
 }
 
-void TQuery::InternalClose() { Store().Clear(); }
+void TQuery::InternalOpen()
+{
+    FCursor.reset();
+    std::unique_ptr<TCursor> Cursor = Execute();
+    const std::vector<bool> SizeFromData = DefineFields(*Cursor);
+    PrepareStore();
+    if (ForwardOnly()) {
+        ReadRow(*Cursor, true);
+        FCursor = std::move(Cursor);
+        return;
+    }
+    // Text columns of unknown width take the width of their longest value.
+    TRecordStore& S = Store();
+    std::vector<std::size_t> Longest(SizeFromData.size(), 0);
+    while (ReadRow(*Cursor, false)) {
+        const Int64 Row = S.RowCount() - 1;
+        for (Integer c = 0; c < S.ColumnCount(); ++c)
+            if (SizeFromData[static_cast<std::size_t>(c)] && !S.IsNull(Row, c))
+                Longest[static_cast<std::size_t>(c)] = std::max(Longest[static_cast<std::size_t>(c)], S.Text(Row, c).size());
+    }
+    FitTextSizes(SizeFromData, Longest);
+}
+
+bool TQuery::FetchNextRow() { return FCursor && ReadRow(*FCursor, true); }
+
+void TQuery::RestartRows()
+{
+    FCursor.reset();
+    std::unique_ptr<TCursor> Cursor = Execute();
+    if (Cursor->Q.record().count() != FieldDefs()->Count())
+        Error("The statement's columns changed since the query was opened");
+    Store().Clear();
+    FCursor = std::move(Cursor);
+    ReadRow(*FCursor, true);
+}
+
+void TQuery::InternalClose()
+{
+    FCursor.reset();
+    Store().Clear();
+}
 
 QOR_PUBLISH(TDatabase)
 {
@@ -812,6 +864,7 @@ QOR_PUBLISH(TQuery)
 {
     b.Property("Database", &TQuery::Database, &TQuery::SetDatabase).Default(nullptr);
     b.SubObject("SQL", &TQuery::SQL);
+    b.Property("ForwardOnly", &TQuery::ForwardOnly, &TQuery::SetForwardOnly).Default(false);
 }
 
 } // namespace qor

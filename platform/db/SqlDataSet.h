@@ -1,6 +1,7 @@
 #pragma once
 // SQL data: TDatabase, a connection through one of the installed drivers (SQLite by default), and
-// TQuery, the rows of a SELECT statement with named parameters, read whole when the query opens.
+// TQuery, the rows of a SELECT statement with named parameters, read whole when the query opens,
+// or one at a time when it is forward-only.
 
 #include "platform/db/DataSet.h"
 
@@ -115,18 +116,37 @@ public:
     // Runs the statement without reading rows (INSERT, UPDATE, CREATE ...).
     Int64 ExecSQL();
 
+    // A forward-only query holds only its current row, so a query of any size is read in the same
+    // memory: it moves First, Next and Last only, First after moving runs the statement again, and
+    // RecordCount answers -1. Text columns without a declared width keep the default width.
+    // Set while the query is closed.
+    bool ForwardOnly() const { return IsUniDirectional(); }
+    void SetForwardOnly(bool Value) { SetUniDirectional(Value); }
+
 protected:
     void InternalOpen() override;
     void InternalClose() override;
+    bool FetchNextRow() override;
+    void RestartRows() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    struct TCursor;
     void SqlChanged();
     TDatabase* CheckDatabase() const;
+    // Runs the statement for its rows; the cursor stands before the first row.
+    std::unique_ptr<TCursor> Execute();
+    // Field definitions from the cursor's columns; answers which text columns take their width
+    // from the data.
+    std::vector<bool> DefineFields(const TCursor& Cursor);
+    // Reads the cursor's next row into the store (replacing its one row when Replace); false at the end.
+    bool ReadRow(TCursor& Cursor, bool Replace);
+    void FitTextSizes(const std::vector<bool>& SizeFromData, const std::vector<std::size_t>& Longest);
 
     TDatabase* FDatabase = nullptr;
     std::unique_ptr<TStringList> FSQL;
     std::unique_ptr<TParams> FParams;
+    std::unique_ptr<TCursor> FCursor; // a forward-only query's open statement
 };
 
 // The field type for a column's declared SQL type ("INTEGER", "VARCHAR(30)", "DECIMAL(10,2)",
