@@ -3,6 +3,8 @@
 #include "platform/db/Csv.h"
 #include "platform/db/MemoryDataSet.h"
 #include "platform/db/ValueText.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
 
@@ -27,6 +29,21 @@ void TCsvDataSet::SetFileName(const String& Value)
     CheckInactive();
     FFileName = Value;
     FUseText = false;
+}
+
+void TCsvDataSet::SetBaseDirectory(const String& Value)
+{
+    CheckInactive();
+    FBaseDirectory = Value;
+}
+
+String TCsvDataSet::FullFileName() const { return ResolveFileName(FFileName, FBaseDirectory); }
+
+void TCsvDataSet::ReadState(TReader& Reader)
+{
+    if (!Reader.BaseDirectory().empty())
+        FBaseDirectory = Reader.BaseDirectory();
+    TDataSet::ReadState(Reader);
 }
 
 void TCsvDataSet::SetHasHeader(bool Value)
@@ -60,13 +77,14 @@ String TCsvDataSet::LoadText() const
         return FText;
     if (FFileName.empty())
         Error("No file name given");
-    std::ifstream In(FFileName, std::ios::binary);
+    const String Name = FullFileName();
+    std::ifstream In(Name, std::ios::binary);
     if (!In)
-        Error("Cannot open file '" + FFileName + "': " + std::strerror(errno));
+        Error("Cannot open file '" + Name + "': " + std::strerror(errno));
     std::ostringstream Buf;
     Buf << In.rdbuf();
     if (In.bad())
-        Error("Cannot read file '" + FFileName + "'");
+        Error("Cannot read file '" + Name + "'");
     return Buf.str();
 }
 
@@ -148,7 +166,7 @@ void TCsvDataSet::InferFieldDefs(const std::vector<String>& Names, const std::ve
 void TCsvDataSet::InternalOpen()
 {
     const String Text = LoadText();
-    const String Source = FUseText ? String("CSV text") : "'" + FFileName + "'";
+    const String Source = FUseText ? String("CSV text") : "'" + FullFileName() + "'";
     TCsvReader Reader(Text, TCsvOptions{FSeparator, FQuoteChar});
     std::vector<String> Header;
     std::vector<std::vector<String>> Rows;

@@ -17,6 +17,12 @@ public:
 
     const String& FileName() const { return FFileName; }
     void SetFileName(const String& Value);
+    // The folder a relative FileName is taken from (when empty: the current folder); a data set
+    // read from a form file takes the form file's folder.
+    const String& BaseDirectory() const { return FBaseDirectory; }
+    void SetBaseDirectory(const String& Value);
+    // FileName as it is opened.
+    String FullFileName() const;
     // The first line names the columns.
     bool HasHeader() const { return FHasHeader; }
     void SetHasHeader(bool Value);
@@ -32,6 +38,8 @@ public:
     // Reads rows from text instead of a file (FileName is then ignored until cleared).
     void SetCsvText(const String& Text);
 
+    void ReadState(TReader& Reader) override;
+
 protected:
     void InternalOpen() override;
     void InternalClose() override;
@@ -41,6 +49,7 @@ private:
     void InferFieldDefs(const std::vector<String>& Names, const std::vector<std::vector<String>>& Rows);
 
     String FFileName;
+    String FBaseDirectory;
     bool FHasHeader = true;
     char FSeparator = ',';
     char FQuoteChar = '"';

@@ -1,6 +1,8 @@
 #include "platform/db/SqlDataSet.h"
 
 #include "platform/db/ValueText.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/QtHost.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
@@ -16,6 +18,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QVariant>
 
@@ -231,6 +234,68 @@ TFieldType FieldTypeOfMetaType(const QMetaType& Type)
 
 std::atomic<int> GConnectionCounter{0};
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The settings of a connection string, keys in lower case. Messages name keys, never values (one
+// may be a password).
+std::vector<std::pair<String, String>> ParseConnectionString(const String& Text, const TComponent* Owner)
+{
+    std::vector<std::pair<String, String>> Result;
+    const std::size_t n = Text.size();
+    std::size_t i = 0;
+    auto SkipBlanks = [&] {
+        while (i < n && IsBlank(Text[i]))
+            ++i;
+    };
+    for (SkipBlanks(); i < n; SkipBlanks()) {
+        const std::size_t Start = i;
+        while (i < n && !IsBlank(Text[i]) && Text[i] != '=')
+            ++i;
+        const String Key = Text.substr(Start, i - Start);
+        SkipBlanks();
+        if (Key.empty() || i >= n || Text[i] != '=')
+            DatabaseError("The connection string has no value for '" + Key + "'", Owner);
+        ++i;
+        SkipBlanks();
+        String Value;
+        const bool Quoted = i < n && Text[i] == '\'';
+        if (Quoted)
+            ++i;
+        bool Closed = !Quoted;
+        while (i < n && (Quoted || !IsBlank(Text[i]))) {
+            if (Text[i] == '\\' && i + 1 < n) {
+                Value += Text[i + 1];
+                i += 2;
+            } else if (Quoted && Text[i] == '\'' && i + 1 < n && Text[i + 1] == '\'') {
+                Value += '\'';
+                i += 2;
+            } else if (Quoted && Text[i] == '\'') {
+                ++i;
+                Closed = true;
+                break;
+            } else {
+                Value += Text[i++];
+            }
+        }
+        if (!Closed)
+            DatabaseError("The connection string's value for '" + Key + "' has no closing quote", Owner);
+        Result.emplace_back(LowerCase(Key), std::move(Value));
+    }
+    return Result;
+}
+
+// A libpq-style option, quoted so blanks and quotes in its value survive.
+QString QuotedOption(const String& Key, const String& Value)
+{
+    String Quoted;
+    for (char C : Value) {
+        if (C == '\'' || C == '\\')
+            Quoted += '\\';
+        Quoted += C;
+    }
+    return ToQ(Key + "='" + Quoted + "'");
+}
+
 } // namespace
 
 std::vector<String> FindSqlParams(const String& Sql)
@@ -354,6 +419,32 @@ void TDatabase::SetDatabaseName(const String& Value)
     FDatabaseName = Value;
 }
 
+void TDatabase::SetBaseDirectory(const String& Value)
+{
+    CheckDisconnected();
+    FBaseDirectory = Value;
+}
+
+String TDatabase::FullDatabaseName() const
+{
+    if (FDriverName != "QSQLITE" || FDatabaseName == ":memory:")
+        return FDatabaseName;
+    return ResolveFileName(FDatabaseName, FBaseDirectory);
+}
+
+void TDatabase::SetConnectionString(const String& Value)
+{
+    CheckDisconnected();
+    FConnectionString = Value;
+}
+
+void TDatabase::ReadState(TReader& Reader)
+{
+    if (!Reader.BaseDirectory().empty())
+        FBaseDirectory = Reader.BaseDirectory();
+    TComponent::ReadState(Reader);
+}
+
 void TDatabase::SetHostName(const String& Value)
 {
     CheckDisconnected();
@@ -409,29 +500,51 @@ void TDatabase::SetConnected(bool Value)
     EnsureQtApplication();
     if (!QSqlDatabase::isDriverAvailable(ToQ(FDriverName)))
         DatabaseError("The database driver '" + FDriverName + "' is not installed", this);
-    if (FDriverName == "QSQLITE" && FDatabaseName.empty())
+    const bool Sqlite = FDriverName == "QSQLITE";
+    if (Sqlite && FDatabaseName.empty())
         DatabaseError("No database name given", this);
+    String DatabaseName = FullDatabaseName(), HostName = FHostName, UserName = FUserName, Password = FPassword;
+    Integer Port = -1;
+    QStringList Options;
+    for (const auto& [Key, Value] : ParseConnectionString(FConnectionString, this)) {
+        if (Key == "dbname")
+            DatabaseName = Value;
+        else if (Key == "host")
+            HostName = Value;
+        else if (Key == "user")
+            UserName = Value;
+        else if (Key == "password")
+            Password = Value;
+        else if (Key == "port" && !(TryStrToInt(Value, Port) && Port > 0 && Port < 65536))
+            DatabaseError("The connection string's port is not a port number", this);
+        else if (Key != "port")
+            Options << QuotedOption(Key, Value);
+    }
+    // Never create a database file by accident: a missing file is an error.
+    if (Sqlite && DatabaseName != ":memory:" && !FileExists(DatabaseName))
+        DatabaseError("Cannot connect to '" + DatabaseName + "': the database file does not exist", this);
+    if (Sqlite && DatabaseName != ":memory:")
+        Options << "QSQLITE_OPEN_READWRITE_IF_EXISTS";
     const QString Name = QString("qor_db_%1").arg(++GConnectionCounter);
     String Failure;
     {
         QSqlDatabase Db = QSqlDatabase::addDatabase(ToQ(FDriverName), Name);
-        Db.setDatabaseName(ToQ(FDatabaseName));
-        if (!FHostName.empty())
-            Db.setHostName(ToQ(FHostName));
-        if (!FUserName.empty())
-            Db.setUserName(ToQ(FUserName));
-        if (!FPassword.empty())
-            Db.setPassword(ToQ(FPassword));
-        if (FDriverName == "QSQLITE") {
-            // Never create a database file by accident: a missing file is an error.
-            Db.setConnectOptions(FDatabaseName == ":memory:" ? QString() : QString("QSQLITE_OPEN_READWRITE_IF_EXISTS"));
-        }
+        Db.setDatabaseName(ToQ(DatabaseName));
+        if (!HostName.empty())
+            Db.setHostName(ToQ(HostName));
+        if (!UserName.empty())
+            Db.setUserName(ToQ(UserName));
+        if (!Password.empty())
+            Db.setPassword(ToQ(Password));
+        if (Port > 0)
+            Db.setPort(Port);
+        Db.setConnectOptions(Options.join(';'));
         if (!Db.open())
             Failure = ErrorText(Db.lastError());
     }
     if (!Failure.empty()) {
         QSqlDatabase::removeDatabase(Name);
-        DatabaseError("Cannot connect to '" + FDatabaseName + "': " + Failure, this);
+        DatabaseError("Cannot connect to '" + DatabaseName + "': " + Failure, this);
     }
     FImpl->ConnectionName = Name;
     FImpl->Open = true;
@@ -854,6 +967,7 @@ QOR_PUBLISH(TDatabase)
 {
     b.Property("Connected", &TDatabase::Connected, &TDatabase::SetConnected).Default(false);
     b.Property("DatabaseName", &TDatabase::DatabaseName, &TDatabase::SetDatabaseName).Default("");
+    b.Property("ConnectionString", &TDatabase::ConnectionString, &TDatabase::SetConnectionString).Default("");
     b.Property("DriverName", &TDatabase::DriverName, &TDatabase::SetDriverName).Default("QSQLITE");
     b.Property("HostName", &TDatabase::HostName, &TDatabase::SetHostName).Default("");
     b.Property("UserName", &TDatabase::UserName, &TDatabase::SetUserName).Default("");

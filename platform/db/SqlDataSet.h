@@ -25,6 +25,18 @@ public:
     // For SQLite the file name (":memory:" for a private database in memory).
     const String& DatabaseName() const { return FDatabaseName; }
     void SetDatabaseName(const String& Value);
+    // The folder a relative SQLite file name is taken from (when empty: the current folder); a
+    // database read from a form file takes the form file's folder.
+    const String& BaseDirectory() const { return FBaseDirectory; }
+    void SetBaseDirectory(const String& Value);
+    // DatabaseName as it is opened.
+    String FullDatabaseName() const;
+    // For server drivers: "key=value" settings separated by blanks, values with blanks in single
+    // quotes ('' or \' for a quote), as PostgreSQL writes them: "host=db1 port=5433 dbname=sales
+    // user=report". host, port, dbname, user and password take the place of the properties;
+    // anything else is passed to the driver as a connect option.
+    const String& ConnectionString() const { return FConnectionString; }
+    void SetConnectionString(const String& Value);
     const String& HostName() const { return FHostName; }
     void SetHostName(const String& Value);
     const String& UserName() const { return FUserName; }
@@ -42,6 +54,7 @@ public:
     Int64 ExecSQL(const String& Sql);
 
     void Loaded() override;
+    void ReadState(TReader& Reader) override;
 
     struct TImpl;
     TImpl* Impl() const { return FImpl.get(); }
@@ -55,6 +68,8 @@ private:
     std::unique_ptr<TImpl> FImpl;
     String FDriverName = "QSQLITE";
     String FDatabaseName;
+    String FBaseDirectory;
+    String FConnectionString;
     String FHostName;
     String FUserName;
     String FPassword;

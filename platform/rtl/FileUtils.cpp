@@ -38,6 +38,13 @@ String ExtractFileDir(std::string_view FileName)
     return String(FileName.substr(0, n));
 }
 
+String ResolveFileName(std::string_view FileName, std::string_view BaseDirectory)
+{
+    if (FileName.empty() || FileName.front() == PathDelim || BaseDirectory.empty())
+        return String(FileName);
+    return IncludeTrailingPathDelimiter(BaseDirectory) + String(FileName);
+}
+
 String ExtractFileExt(std::string_view FileName)
 {
     const std::size_t start = NameStart(FileName);

@@ -23,6 +23,9 @@ String ChangeFileExt(std::string_view FileName, std::string_view Extension);
 String IncludeTrailingPathDelimiter(std::string_view Path);
 String ExcludeTrailingPathDelimiter(std::string_view Path);
 
+// FileName taken from BaseDirectory when it is relative and BaseDirectory is given; else unchanged.
+String ResolveFileName(std::string_view FileName, std::string_view BaseDirectory);
+
 // True for an existing regular file (symbolic links followed).
 bool FileExists(std::string_view FileName);
 bool DirectoryExists(std::string_view Directory);

@@ -89,6 +89,9 @@ public:
     void ReadData(TComponent* Instance);
 
     const String& SourceName() const { return FSourceName; }
+    // The folder relative file names in the form are taken from (the form file's own folder);
+    // empty when the text came from elsewhere.
+    const String& BaseDirectory() const { return FBaseDirectory; }
 
 private:
     friend class TFormLoader;
@@ -98,6 +101,7 @@ private:
 
     class TFormLoader* FLoader = nullptr;
     String FSourceName;
+    String FBaseDirectory;
     String FPropName;            // the defined property being looked for
     const TFormValue* FValue = nullptr;
     bool FHandled = false;
@@ -138,8 +142,12 @@ private:
 };
 
 // Reads a form file into a new component created by the root's class name, owned by Owner.
-// SourceName names the text in messages.
-TComponent* ReadComponentFromText(const String& Text, TComponent* Owner = nullptr, const String& SourceName = {});
+// SourceName names the text in messages; BaseDirectory is what the reader's BaseDirectory answers.
+TComponent* ReadComponentFromText(const String& Text, TComponent* Owner = nullptr, const String& SourceName = {},
+                                  const String& BaseDirectory = {});
+// Reads a form file from disk; relative file names in it are taken from the file's folder.
+// Raises EFOpenError when the file cannot be read.
+TComponent* ReadComponentFromFile(const String& FileName, TComponent* Owner = nullptr);
 // Reads a form file into an existing root. The file's root class must be Root's class or one of its
 // ancestors (a constructor may read its own form file).
 void ReadComponentIntoRoot(TComponent* Root, const String& Text, const String& SourceName = {});

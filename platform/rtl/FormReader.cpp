@@ -1,4 +1,5 @@
 #include "platform/rtl/Collection.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/FormText.h"
 #include "platform/rtl/Resources.h"
@@ -7,7 +8,10 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <new>
+#include <sstream>
 
 namespace qor {
 
@@ -52,10 +56,11 @@ TComponent* FindModule(const String& Name)
 
 class TFormLoader {
 public:
-    explicit TFormLoader(const String& SourceName)
+    explicit TFormLoader(const String& SourceName, const String& BaseDirectory = {})
     {
         FReader.FLoader = this;
         FReader.FSourceName = SourceName;
+        FReader.FBaseDirectory = BaseDirectory;
     }
 
     TComponent* Load(const TFormObject& Tree, TComponent* ExistingRoot, TComponent* Owner)
@@ -648,11 +653,23 @@ void TReader::ReadData(TComponent* Instance) { FLoader->ReadData(Instance); }
 // ---------------------------------------------------------------------------------------------
 // Entry points
 
-TComponent* ReadComponentFromText(const String& Text, TComponent* Owner, const String& SourceName)
+TComponent* ReadComponentFromText(const String& Text, TComponent* Owner, const String& SourceName,
+                                  const String& BaseDirectory)
 {
     TFormObject tree = ParseFormText(Text, SourceName);
-    TFormLoader loader(SourceName);
+    TFormLoader loader(SourceName, BaseDirectory);
     return loader.Load(tree, nullptr, Owner);
+}
+
+TComponent* ReadComponentFromFile(const String& FileName, TComponent* Owner)
+{
+    std::ifstream In(FileName, std::ios::binary);
+    std::ostringstream Text;
+    if (!In || !(Text << In.rdbuf()) || DirectoryExists(FileName))
+        throw EFOpenError("Cannot open file \"" + FileName + "\"");
+    std::error_code Ignored;
+    const String Folder = std::filesystem::absolute(std::filesystem::path(FileName), Ignored).parent_path().string();
+    return ReadComponentFromText(Text.str(), Owner, FileName, Folder);
 }
 
 void ReadComponentIntoRoot(TComponent* Root, const String& Text, const String& SourceName)
