@@ -3,6 +3,8 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+# Rows of the demo sales database (make demo SALES_ROWS=1000000 for the benchmark size).
+SALES_ROWS ?= 100000
 
 .PHONY: demo test test-asan deps build build-asan bench clean
 
@@ -10,6 +12,9 @@ demo: build
 	./$(BUILD)/tools/qor --version
 	./$(BUILD)/examples/sample_document $(BUILD)/demo
 	./$(BUILD)/tools/qor render $(BUILD)/demo/sample.qor --png $(BUILD)/demo/pages
+	rm -f $(BUILD)/demo/sales.db
+	sqlite3 -cmd "CREATE TEMP TABLE sales_rows AS SELECT $(SALES_ROWS) AS n" $(BUILD)/demo/sales.db < examples/sales/sales.sql
+	@echo "Sales database: $(BUILD)/demo/sales.db ($$(sqlite3 $(BUILD)/demo/sales.db 'SELECT count(*) FROM sales') rows)"
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "Opening the sample in the viewer (close it to finish)"; ./$(BUILD)/tools/qor view $(BUILD)/demo/sample.qor; fi
 
 test: build

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core fontconfig
   poppler-utils zbar-tools unrtf xvfb xauth
-  postgresql
+  postgresql sqlite3
 )
 
 missing=()
