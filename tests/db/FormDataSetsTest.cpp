@@ -2,7 +2,7 @@
 // file's folder whatever the current folder is, and what cannot be opened says which file or query.
 
 #include "common/TestErrors.h"
-#include "engine/PrivatePostgres.h"
+#include "db/PostgresTest.h"
 #include "platform/db/CsvDataSet.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemoryDataSet.h"
@@ -151,15 +151,10 @@ TEST_F(FormDataSets, MissingFilesAndFailingQueriesSayWhich)
     EXPECT_EQ(ErrorOf<EDatabaseError>([&] { Db.Open(); }), "Server: The connection string has no value for 'host'");
 }
 
-TEST(FormDataSetsPostgres, AConnectionStringReachesTheServer)
+using FormDataSetsPostgres = test::PostgresTest;
+
+TEST_F(FormDataSetsPostgres, AConnectionStringReachesTheServer)
 {
-    test::PrivatePostgres Server;
-    const std::string Why = Server.Start();
-    if (!Why.empty()) {
-        if (Server.BinariesMissing())
-            GTEST_SKIP() << Why;
-        FAIL() << "the private PostgreSQL server did not start: " << Why;
-    }
     const String Form = "object Report: TComponent\n"
                         "  object Db1: TDatabase\n"
                         "    DriverName = 'QPSQL'\n"

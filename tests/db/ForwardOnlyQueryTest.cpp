@@ -2,7 +2,7 @@
 // runs the statement again, and every move the cursor cannot make is refused.
 
 #include "common/TestErrors.h"
-#include "engine/PrivatePostgres.h"
+#include "db/PostgresTest.h"
 #include "platform/db/SqlDataSet.h"
 #include "platform/rtl/StringList.h"
 
@@ -139,20 +139,10 @@ TEST_F(ForwardOnlyQuery, ABadValueFurtherOnIsReportedWithItsRowAndLeavesNoRecord
     EXPECT_EQ(Q.StoredRows(), 0);
 }
 
-TEST(ForwardOnlyPostgres, ReadsAServerResultRowByRow)
+using ForwardOnlyPostgres = test::PostgresTest;
+
+TEST_F(ForwardOnlyPostgres, ReadsAServerResultRowByRow)
 {
-    test::PrivatePostgres Server;
-    const std::string Why = Server.Start();
-    if (!Why.empty()) {
-        if (Server.BinariesMissing())
-            GTEST_SKIP() << Why;
-        FAIL() << "the private PostgreSQL server did not start: " << Why;
-    }
-    TDatabase Db(nullptr);
-    Db.SetDriverName("QPSQL");
-    Db.SetHostName(Server.SocketDir());
-    Db.SetUserName(test::PrivatePostgres::User());
-    Db.SetDatabaseName("postgres");
     TProbeQuery Q(nullptr);
     Q.SetDatabase(&Db);
     Q.SetForwardOnly(true);

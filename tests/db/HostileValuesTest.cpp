@@ -2,7 +2,7 @@
 // column type against every awkward value, and blob fields loaded from streams that misstate
 // their size. Each value is read or refused with an error naming it; nothing else escapes.
 
-#include "engine/PrivatePostgres.h"
+#include "db/PostgresTest.h"
 
 #include "platform/db/SqlDataSet.h"
 #include "platform/db/MemoryDataSet.h"
@@ -133,20 +133,10 @@ TEST(HostileValues, BlobLoadsTrustOnlyTheBytesThatArrive)
 
 // A server with real date, number and binary types hands over values SQLite never does: years
 // past 9999, infinities, numerics of a thousand digits.
-TEST(HostileValues, PostgresValuesAreReadOrRefused)
+using HostileValuesPostgres = test::PostgresTest;
+
+TEST_F(HostileValuesPostgres, ValuesAreReadOrRefused)
 {
-    test::PrivatePostgres Server;
-    const std::string Why = Server.Start();
-    if (!Why.empty()) {
-        if (Server.BinariesMissing())
-            GTEST_SKIP() << Why;
-        FAIL() << "the private PostgreSQL server did not start: " << Why;
-    }
-    TDatabase Db(nullptr);
-    Db.SetDriverName("QPSQL");
-    Db.SetHostName(Server.SocketDir());
-    Db.SetUserName(test::PrivatePostgres::User());
-    Db.SetDatabaseName("postgres");
     struct TCase { const char* Expr; bool Readable; };
     const TCase Cases[] = {
         {"DATE '70000-01-01'", false}, {"DATE 'infinity'", false},
