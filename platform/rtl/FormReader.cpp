@@ -664,9 +664,12 @@ TComponent* ReadComponentFromText(const String& Text, TComponent* Owner, const S
 TComponent* ReadComponentFromFile(const String& FileName, TComponent* Owner)
 {
     std::ifstream In(FileName, std::ios::binary);
-    std::ostringstream Text;
-    if (!In || !(Text << In.rdbuf()) || DirectoryExists(FileName))
+    if (!In || DirectoryExists(FileName))
         throw EFOpenError("Cannot open file \"" + FileName + "\"");
+    std::ostringstream Text;
+    Text << In.rdbuf();
+    if (In.bad())
+        throw EFOpenError("Cannot read file \"" + FileName + "\"");
     std::error_code Ignored;
     const String Folder = std::filesystem::absolute(std::filesystem::path(FileName), Ignored).parent_path().string();
     return ReadComponentFromText(Text.str(), Owner, FileName, Folder);

@@ -137,6 +137,11 @@ TEST_F(FormDataSets, MissingFilesAndFailingQueriesSayWhich)
               "Items: Cannot open file '" + (Dir / "gone.csv").string() + "': No such file or directory");
     EXPECT_EQ(ErrorOf<EFOpenError>([&] { ReadComponentFromFile((Dir / "none.qfm").string()); }),
               "Cannot open file \"" + (Dir / "none.qfm").string() + "\"");
+    EXPECT_EQ(ErrorOf<EFOpenError>([&] { ReadComponentFromFile((Dir / "data").string()); }),
+              "Cannot open file \"" + (Dir / "data").string() + "\"");
+    // An empty form file is the reader's to refuse, as any other text that holds no form.
+    Write("empty.qfm", "");
+    EXPECT_NE(ErrorOf<EReadError>([&] { ReadComponentFromFile((Dir / "empty.qfm").string()); }), "(no error)");
 
     // A bad connection string names the setting, never its value (it may be a password).
     TDatabase Db(nullptr);
