@@ -610,8 +610,33 @@ void TParams::Rebuild(const std::vector<String>& Names)
 // ---- TQuery ---------------------------------------------------------------------------------------
 
 struct TQuery::TCursor {
-    explicit TCursor(const QSqlDatabase& Db) : Q(Db) {}
-    QSqlQuery Q;
+    // A statement on Db; with OwnConnection on a connection of its own, made like Db's.
+    TCursor(const QSqlDatabase& Db, bool OwnConnection)
+    {
+        if (!OwnConnection) {
+            Query.emplace(Db);
+            return;
+        }
+        Connection = QString("qor_db_%1").arg(++GConnectionCounter);
+        QSqlDatabase Own = QSqlDatabase::cloneDatabase(Db, Connection);
+        if (!Own.open())
+            Failure = ErrorText(Own.lastError());
+        Query.emplace(Own);
+    }
+    ~TCursor()
+    {
+        Query.reset();
+        if (!Connection.isEmpty()) {
+            QSqlDatabase::database(Connection, false).close();
+            QSqlDatabase::removeDatabase(Connection);
+        }
+    }
+    TCursor(const TCursor&) = delete;
+    TCursor& operator=(const TCursor&) = delete;
+
+    std::optional<QSqlQuery> Query;
+    QString Connection;           // the cursor's own connection, when it has one
+    String Failure;               // why that connection did not open
     std::vector<String> Declared; // the columns' declared types, where the driver tells them
     Int64 RecNo = 0;              // records read so far
 };
@@ -830,8 +855,13 @@ std::unique_ptr<TQuery::TCursor> TQuery::Execute()
     ScanSql(Text, &Sql, Names);
 
     const QSqlDatabase Db = Database->Impl()->Db();
-    auto Cursor = std::make_unique<TCursor>(Db);
-    QSqlQuery& Q = Cursor->Q;
+    // A server driver reads a forward-only result row by row and can run nothing else on that
+    // connection meanwhile, so such a query takes a connection of its own; SQLite runs any number
+    // of statements side by side on one.
+    auto Cursor = std::make_unique<TCursor>(Db, ForwardOnly() && Database->DriverName() != "QSQLITE");
+    if (!Cursor->Failure.empty())
+        Error("Cannot connect to '" + FromQ(Db.databaseName()) + "': " + Cursor->Failure);
+    QSqlQuery& Q = *Cursor->Query;
     Q.setForwardOnly(true);
     if (!Q.prepare(ToQ(Sql)))
         Error("SQL error: " + ErrorText(Q.lastError()));
@@ -852,7 +882,7 @@ std::unique_ptr<TQuery::TCursor> TQuery::Execute()
 
 std::vector<bool> TQuery::DefineFields(const TCursor& Cursor)
 {
-    const QSqlRecord Rec = Cursor.Q.record();
+    const QSqlRecord Rec = Cursor.Query->record();
     const std::vector<String>& Declared = Cursor.Declared;
     FieldDefs()->Clear();
     std::vector<bool> SizeFromData;
@@ -881,7 +911,7 @@ std::vector<bool> TQuery::DefineFields(const TCursor& Cursor)
 
 bool TQuery::ReadRow(TCursor& Cursor, bool Replace)
 {
-    QSqlQuery& Q = Cursor.Q;
+    QSqlQuery& Q = *Cursor.Query;
     if (!Q.next()) {
         if (Q.lastError().isValid())
             Error("SQL error: " + ErrorText(Q.lastError()));
@@ -950,7 +980,7 @@ void TQuery::RestartRows()
 {
     FCursor.reset();
     std::unique_ptr<TCursor> Cursor = Execute();
-    if (Cursor->Q.record().count() != FieldDefs()->Count())
+    if (Cursor->Query->record().count() != FieldDefs()->Count())
         Error("The statement's columns changed since the query was opened");
     Store().Clear();
     FCursor = std::move(Cursor);

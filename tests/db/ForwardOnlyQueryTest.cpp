@@ -160,6 +160,26 @@ TEST_F(ForwardOnlyPostgres, ReadsAServerResultRowByRow)
         EXPECT_EQ(Q.FieldByName("name")->AsString(), "n50000");
         EXPECT_EQ(Q.StoredRows(), 1);
     }
+
+    // A server reading one result row by row runs nothing else on that connection; other
+    // queries of the database still run while this one is half read (a detail of a master).
+    Q.First();
+    Q.MoveBy(99);
+    TQuery Detail(nullptr);
+    Detail.SetDatabase(&Db);
+    Detail.SQL()->SetText("SELECT count(*) AS n FROM generate_series(1, 7)");
+    Detail.Open();
+    EXPECT_EQ(Detail.FieldByName("n")->AsInteger(), 7);
+    TQuery Other(nullptr);
+    Other.SetDatabase(&Db);
+    Other.SetForwardOnly(true);
+    Other.SQL()->SetText("SELECT 'x' AS v");
+    Other.Open();
+    EXPECT_EQ(Other.FieldByName("v")->AsString(), "x");
+    Int64 Count = 100;
+    for (; !Q.Eof(); Q.Next())
+        ASSERT_EQ(Q.FieldByName("i")->AsInteger(), Count++);
+    EXPECT_EQ(Count, 50001);
 }
 
 } // namespace
