@@ -133,7 +133,8 @@ public:
 
     // A forward-only query holds only its current row, so a query of any size is read in the same
     // memory: it moves First, Next and Last only, First after moving runs the statement again, and
-    // RecordCount answers -1. Text columns without a declared width keep the default width.
+    // RecordCount answers -1. Text columns without a declared width keep the default width. On a
+    // server it reads through a connection of its own, so other queries can run meanwhile.
     // Set while the query is closed.
     bool ForwardOnly() const { return IsUniDirectional(); }
     void SetForwardOnly(bool Value) { SetUniDirectional(Value); }
