@@ -1,0 +1,1014 @@
+#include "runtime/engine/KivPage.h"
+
+#include "platform/db/DataSet.h"
+#include "platform/db/DataSource.h"
+#include "platform/graphics/Screen.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/StrUtils.h"
+#include "platform/rtl/StringTable.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "runtime/engine/KivBandKinds.h"
+#include "runtime/engine/KivDSGuide.h"
+#include "runtime/engine/KivGroup.h"
+#include "runtime/engine/KivRptDsgn.h"
+#include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivVar.h"
+#include "runtime/engine/QorDS.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorSetup.h"
+#include "runtime/output/QorView.h"
+
+#include <algorithm>
+
+namespace qor {
+
+namespace {
+
+constexpr TColor White = 0xFFFFFF;
+
+// A class in Object's ancestry is named, upper-cased, "TQUERY".
+bool IsQueryClass(const TObject* Object)
+{
+    for (TClass C = Object->ClassType(); C; C = C->Parent)
+        if (UpperCase(C->Name) == "TQUERY")
+            return true;
+    return false;
+}
+
+// Runs a handler of the page; its exception is shown and the run goes on.
+template <class F>
+void Shown(TObject* Sender, F&& Fn)
+{
+    try {
+        Fn();
+    } catch (...) {
+        Application()->HandleException(Sender);
+    }
+}
+
+} // namespace
+
+template <class T>
+void TKivPage::AddTo(std::vector<T*>& List, T* Item)
+{
+    if (Item && std::find(List.begin(), List.end(), Item) == List.end())
+        List.push_back(Item);
+}
+
+template <class T>
+void TKivPage::RemoveFrom(std::vector<T*>& List, T* Item)
+{
+    List.erase(std::remove(List.begin(), List.end(), Item), List.end());
+}
+
+// ---- Construction and deletion -------------------------------------------------------------------
+
+TKivPage::TKivPage(TComponent* AOwner)
+    : TScrollBox(AOwner), FPageSetup(std::make_unique<TKivPageSetup>()),
+      FDataSourceManager(std::make_unique<TQorDataSourceManager>()), FNoDsgList(std::make_unique<TStringList>())
+{
+    SetColor(White);
+    SetHeight(400);
+    SetWidth(9 * ScreenPixelsPerInch());
+    FStartDateTime = Date();
+    FPageSetup->SetPage(this);
+}
+
+TKivPage::~TKivPage()
+{
+    if (FAllowDelete)
+        DeleteAllGroups();
+    if (FReport)
+        FReport->RemovePage(this);
+    FReport = nullptr;
+    // What is still placed on the page no longer reports to it.
+    for (TKivBand* B : std::vector<TKivBand*>(FBands))
+        if (B->Parent() == this)
+            B->SetParent(nullptr);
+    FLabels.clear();
+    FVars.clear();
+    FTotalVars.clear();
+    FLevels.clear();
+    FGroups.clear();
+    FDataSourceList.clear();
+}
+
+bool TKivPage::OkDelete() const
+{
+    const TComponentState& S = ComponentState();
+    return !S.Contains(csDesigning) || FAllowDelete || S.Contains(csDestroying) || !Parent();
+}
+
+void TKivPage::BeforeDestruction()
+{
+    if (!OkDelete())
+        throw Exception(LoadStr(56410));
+    TScrollBox::BeforeDestruction();
+}
+
+void TKivPage::SafeDelete()
+{
+    FAllowDelete = true;
+    try {
+        Free(this);
+    } catch (...) {
+        FAllowDelete = false;
+    }
+}
+
+void TKivPage::DeleteAllGroups()
+{
+    for (TKivGroup* G : std::vector<TKivGroup*>(FGroups)) {
+        RemoveFrom(FGroups, G);
+        G->SafeDelete();
+    }
+}
+
+void TKivPage::SetParent(TWinControl* AParent)
+{
+    if (AParent == Parent())
+        return;
+    auto* NewReport = dynamic_cast<TKivReportIntf*>(AParent);
+    if (AParent && !NewReport)
+        Abort();
+    if (FReport)
+        FReport->RemovePage(this);
+    FReport = nullptr;
+    if (NewReport)
+        NewReport->InsertPage(this);
+    TScrollBox::SetParent(AParent);
+}
+
+void TKivPage::SetOrder(Integer Pos)
+{
+    FOrder = Pos;
+    SetPageName("Page: " + IntToStr(Pos));
+}
+
+void TKivPage::DefineProperties(TFiler& Filer)
+{
+    TScrollBox::DefineProperties(Filer);
+    Filer.DefineProperty(
+        "Order", [this](TReader& R) { FOrder = R.ReadInteger(); }, [this](TWriter& W) { W.WriteInteger(FOrder); },
+        true);
+    Filer.DefineProperty("DataSet", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
+    Filer.DefineProperty(
+        "NoDsgList",
+        [this](TReader& R) {
+            FNoDsgList->Clear();
+            R.ReadListBegin();
+            while (!R.EndOfList())
+                FNoDsgList->Add(R.ReadString());
+            R.ReadListEnd();
+        },
+        [this](TWriter& W) {
+            W.WriteListBegin();
+            for (Integer I = 0; I < FNoDsgList->Count(); ++I)
+                W.WriteString(FNoDsgList->Strings(I));
+            W.WriteListEnd();
+        },
+        FNoDsgList->Count() > 0);
+}
+
+void TKivPage::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TScrollBox::Notification(AComponent, Operation);
+    if (auto* DS = dynamic_cast<TDataSource*>(AComponent); DS && Operation == opRemove && DS == FDataSource) {
+        FDataSource = nullptr;
+        FDataSet = nullptr;
+    }
+    if (Operation != opRemove)
+        return;
+    if (AComponent == FDataSet)
+        FDataSet = nullptr;
+    for (TKivBand** Main : {&FHead, &FDetail, &FFoot, &FPageHead, &FPageFoot})
+        if (AComponent == *Main)
+            *Main = nullptr;
+    if (auto* L = dynamic_cast<TKivLabel*>(AComponent))
+        RemoveLabel(L);
+    else if (auto* V = dynamic_cast<TKivVar*>(AComponent))
+        RemoveVar(V);
+    else if (auto* Lv = dynamic_cast<TKivLevel*>(AComponent))
+        RemoveLevel(Lv);
+    else if (auto* G = dynamic_cast<TKivDSGuide*>(AComponent))
+        RemoveDataSourceGuide(G);
+    else if (auto* Gr = dynamic_cast<TKivGroup*>(AComponent))
+        RemoveGroup(Gr);
+    else if (auto* B = dynamic_cast<TKivBand*>(AComponent)) {
+        RemoveBand(B);
+        RemoveOverLayBand(B);
+        RemoveSubBand(B);
+        RemoveSubDataBand(B);
+        RemoveDataHFBand(B);
+    }
+}
+
+// ---- Registration --------------------------------------------------------------------------------
+
+bool TKivPage::IsGroupPage() const { return dynamic_cast<const TKivGrouppage*>(this) != nullptr; }
+bool TKivPage::PageDestroying() const { return ComponentState().Contains(csDestroying); }
+
+void TKivPage::InsertLevel(TKivLevel* Level) { AddTo(FLevels, Level); }
+void TKivPage::RemoveLevel(TKivLevel* Level)
+{
+    RemoveFrom(FLevels, Level);
+    RemoveFrom(FUpdateBandLevelList, Level);
+}
+
+void TKivPage::InsertVar(TKivVar* Var)
+{
+    AddTo(FVars, Var);
+    if (auto* T = dynamic_cast<TKivTotalvar*>(Var))
+        AddTo(FTotalVars, T);
+}
+
+void TKivPage::RemoveVar(TKivVar* Var)
+{
+    RemoveFrom(FVars, Var);
+    FTotalVars.erase(std::remove_if(FTotalVars.begin(), FTotalVars.end(),
+                                    [Var](TKivTotalvar* T) { return static_cast<TKivVar*>(T) == Var; }),
+                     FTotalVars.end());
+}
+
+void TKivPage::InsertLabel(TKivLabel* Label) { AddTo(FLabels, Label); }
+void TKivPage::RemoveLabel(TKivLabel* Label) { RemoveFrom(FLabels, Label); }
+void TKivPage::InsertBand(TKivBand* Band) { AddTo(FBands, Band); }
+void TKivPage::RemoveBand(TKivBand* Band)
+{
+    RemoveFrom(FBands, Band);
+    RemoveFrom(FOverLayList, Band);
+}
+void TKivPage::InsertGroup(TKivGroup* Group) { AddTo(FGroups, Group); }
+void TKivPage::RemoveGroup(TKivGroup* Group) { RemoveFrom(FGroups, Group); }
+void TKivPage::InsertSubBand(TKivBand* Band) { AddTo(FSubBands, Band); }
+void TKivPage::RemoveSubBand(TKivBand* Band) { RemoveFrom(FSubBands, Band); }
+void TKivPage::InsertOverLayBand(TKivBand* Band) { AddTo(FOverLayBands, Band); }
+void TKivPage::RemoveOverLayBand(TKivBand* Band)
+{
+    RemoveFrom(FOverLayBands, Band);
+    RemoveFrom(FOverLayList, Band);
+}
+void TKivPage::InsertSubDataBand(TKivBand* Band) { AddTo(FSubDataBands, Band); }
+void TKivPage::RemoveSubDataBand(TKivBand* Band) { RemoveFrom(FSubDataBands, Band); }
+void TKivPage::InsertDataHFBand(TKivBand* Band) { AddTo(FDataHFBands, Band); }
+void TKivPage::RemoveDataHFBand(TKivBand* Band) { RemoveFrom(FDataHFBands, Band); }
+void TKivPage::InsertDataSourceGuide(TKivDSGuide* Guide) { AddTo(FDataSourceList, Guide); }
+void TKivPage::RemoveDataSourceGuide(TKivDSGuide* Guide) { RemoveFrom(FDataSourceList, Guide); }
+
+TControl* TKivPage::Bands(Integer Index) const { return FBands.at(static_cast<std::size_t>(Index)); }
+
+TKivLevel* TKivPage::DetailLevel() const { return FDetail ? FDetail->UpdateLevel() : nullptr; }
+TKivLevel* TKivPage::HeadLevel() const { return FHead ? FHead->UpdateLevel() : nullptr; }
+TKivLevel* TKivPage::PageHeadLevel() const { return FPageHead ? FPageHead->UpdateLevel() : nullptr; }
+
+void TKivPage::Redraw()
+{
+    if (!ComponentState().Contains(csDesigning))
+        return;
+    Invalidate();
+    for (TKivBand* B : FBands)
+        B->Invalidate();
+}
+
+void TKivPage::RulerXY(Integer X, Integer Y)
+{
+    if (TKivRptDsgn* D = FReport ? FReport->RepDesign() : nullptr)
+        D->RulerXY(X, Y);
+}
+
+void TKivPage::SetMainBand(TKivBand*& Field, TKivBand* Value)
+{
+    if (Field == Value)
+        return;
+    if (Field)
+        Field->RemoveFreeNotification(this);
+    Field = Value;
+    if (Field)
+        Field->FreeNotification(this);
+}
+
+void TKivPage::SetDataSource(TDataSource* Value)
+{
+    if (Value == FDataSource)
+        return;
+    if (FDataSource)
+        FDataSource->RemoveFreeNotification(this);
+    FDataSource = Value;
+    if (FDataSource)
+        FDataSource->FreeNotification(this);
+}
+
+TDataSet* TKivPage::DataSet() const { return FDataSource ? FDataSource->DataSet() : FDataSet; }
+
+void TKivPage::SetDataSet(TDataSet* Value)
+{
+    if (Value == FDataSet)
+        return;
+    if (FDataSet)
+        FDataSet->RemoveFreeNotification(this);
+    FDataSet = Value;
+    if (FDataSet)
+        FDataSet->FreeNotification(this);
+}
+
+// ---- Geometry ------------------------------------------------------------------------------------
+
+Integer TKivPage::GetPPI() const { return FReport ? FReport->ReportPixelsPerInch() : ScreenPixelsPerInch(); }
+
+namespace {
+
+Double InInches(const TKivPageSetup* S, Double Value)
+{
+    return S->Units() == unitInches ? Value : S->UM()->ToIn(S->Units(), Value);
+}
+
+} // namespace
+
+Double TKivPage::PrintWidthInches() const { return InInches(FPageSetup.get(), FPageSetup->PrintWidth()); }
+
+Integer TKivPage::PageWidth() const { return static_cast<Integer>(Round(PrintWidthInches() * GetPPI())); }
+
+Integer TKivPage::PageHeight() const
+{
+    return static_cast<Integer>(Round(InInches(FPageSetup.get(), FPageSetup->PrintHeight()) * GetPPI()));
+}
+
+Integer TKivPage::TopMarginPixels() const { return static_cast<Integer>(Round(GetPPI() * FPageSetup->TopMargin())); }
+Integer TKivPage::LeftMarginPixels() const { return static_cast<Integer>(Round(GetPPI() * FPageSetup->LeftMargin())); }
+Int64 TKivPage::PageBottom() const { return static_cast<Int64>(PageHeight()) + TopMarginPixels(); }
+
+void TKivPage::Position(Integer X, Integer Y)
+{
+    FxPos = X + LeftMarginPixels();
+    FyPos = Y + TopMarginPixels();
+}
+
+Integer TKivPage::GetPageFootHeight() const { return FGroupPageState.Contains(gpsPrintHead) ? 0 : FPFHeight; }
+
+bool TKivPage::PageInRange() const
+{
+    const Integer RangeEnd = FPageSetup->RangeEnd();
+    return FPgNum >= FPageSetup->RangeStart() && (RangeEnd == 0 || FPgNum <= RangeEnd);
+}
+
+bool TKivPage::PrintOk()
+{
+    if (FPgNum < FPageSetup->RangeStart())
+        return false;
+    if (FPageSetup->RangeEnd() != 0 && FPgNum > FPageSetup->RangeEnd()) {
+        FAbortPrinting = true;
+        return false;
+    }
+    return true;
+}
+
+TQorDestination TKivPage::OutputDest() const { return FPrintTo ? FPrintTo->Destination() : qdNoWhere; }
+
+void TKivPage::SetOutputDest(TQorDestination Value)
+{
+    if (FPrintTo)
+        FPrintTo->SetDestination(Value);
+}
+
+void TKivPage::MoveTo(Integer X, Integer Y)
+{
+    if (FCanvas && PrintOk())
+        FCanvas->MoveTo(FxPos + X, FyPos + Y);
+}
+
+void TKivPage::LineTo(Integer X, Integer Y)
+{
+    if (FCanvas && PrintOk())
+        FCanvas->LineTo(FxPos + X, FyPos + Y);
+}
+
+void TKivPage::FillRect(const TRect& Rect)
+{
+    if (FCanvas && PrintOk())
+        FCanvas->FillRect(TRect(Rect.Left + FxPos, Rect.Top + FyPos, Rect.Right + FxPos, Rect.Bottom + FyPos));
+}
+
+// ---- Level operations ----------------------------------------------------------------------------
+
+void TKivPage::UpdateVars(TKivLevel* Level) { KivUpdateVars(FVars, Level); }
+
+void TKivPage::UpdateDataLevel(TKivLevel* Level)
+{
+    UpdateVars(Level);
+    for (TKivVar* V : FVars)
+        if (V->UpdateLevel() == Level) {
+            V->SetUpdateMode(umNeedUpdate);
+            V->UpdateData();
+        }
+}
+
+void TKivPage::ResetDataLevel(TKivLevel* Level)
+{
+    UpdateVars(Level);
+    for (TKivVar* V : FVars)
+        if (V->UpdateLevel() == Level) {
+            V->SetUpdateMode(umNeedUpdate);
+            V->ResetData();
+        }
+}
+
+void TKivPage::ReverseUpdateDataLevel(TKivLevel* Level) { KivReverseUpdateDataLevel(FVars, Level); }
+
+void TKivPage::ResetTotalLevel(TKivLevel* Level) { KivResetTotalLevel(FTotalVars, Level); }
+
+void TKivPage::UpdateData() { KivUpdateAllData(FVars); }
+
+void TKivPage::AddUpdateBand(TKivBand* Band)
+{
+    FUpdateBandLevelList.push_back(Band->UpdateLevel());
+    UpdateDataLevel(Band->UpdateLevel());
+}
+
+// ---- Band order ----------------------------------------------------------------------------------
+
+void TKivPage::OrderGroups()
+{
+    std::vector<TKivGroup*> Rest = FGroups, Ordered;
+    while (!Rest.empty()) {
+        auto Min = Rest.begin();
+        for (auto It = Rest.begin(); It != Rest.end(); ++It)
+            if ((*It)->Level() < (*Min)->Level())
+                Min = It;
+        (*Min)->SetLevelDirect(static_cast<Integer>(Ordered.size()));
+        Ordered.push_back(*Min);
+        Rest.erase(Min);
+    }
+    FGroups = Ordered;
+}
+
+namespace {
+
+// Takes from Candidates, repeatedly, the one with the smallest Order (LaterWins: on a tie the later
+// one), renumbering Order 0, 1, 2...
+std::vector<TKivBand*> ByOrder(std::vector<TKivBand*> Candidates, bool LaterWins)
+{
+    std::vector<TKivBand*> Out;
+    while (!Candidates.empty()) {
+        auto Min = Candidates.begin();
+        for (auto It = Candidates.begin(); It != Candidates.end(); ++It)
+            if ((*It)->Order() < (*Min)->Order() || (LaterWins && (*It)->Order() == (*Min)->Order()))
+                Min = It;
+        (*Min)->SetOrderDirect(static_cast<Integer>(Out.size()));
+        Out.push_back(*Min);
+        Candidates.erase(Min);
+    }
+    return Out;
+}
+
+template <class Pred>
+std::vector<TKivBand*> Attached(const std::vector<TKivBand*>& List, TKivBand* Band, Pred&& P)
+{
+    std::vector<TKivBand*> Out;
+    for (TKivBand* B : List)
+        if (B->Band() == Band && P(B))
+            Out.push_back(B);
+    return Out;
+}
+
+bool Any(TKivBand*) { return true; }
+
+} // namespace
+
+void TKivPage::AddSubBand(std::vector<TKivBand*>& List, TKivBand* Band)
+{
+    const bool SubData = dynamic_cast<TKivSubDataBand*>(Band) != nullptr;
+    auto IsHead = [](TKivBand* B) { return !dynamic_cast<TKivDataFootBand*>(B); };
+    auto IsFoot = [](TKivBand* B) { return dynamic_cast<TKivDataFootBand*>(B) != nullptr; };
+    if (SubData)
+        for (TKivBand* H : Attached(FDataHFBands, Band, IsHead))
+            AddSubBand(List, H);
+    auto IsAbove = [](TKivBand* B) {
+        auto* S = dynamic_cast<TKivSubBand*>(B);
+        return S && S->Above();
+    };
+    auto IsBelow = [&IsAbove](TKivBand* B) { return !IsAbove(B); };
+    for (TKivBand* S : ByOrder(Attached(FSubBands, Band, IsAbove), true))
+        AddBand(List, S);
+    AddBand(List, Band);
+    for (TKivBand* S : ByOrder(Attached(FSubBands, Band, IsBelow), true))
+        AddBand(List, S);
+    if (SubData)
+        for (TKivBand* F : Attached(FDataHFBands, Band, IsFoot))
+            AddSubBand(List, F);
+}
+
+void TKivPage::AddBand(std::vector<TKivBand*>& List, TKivBand* Band)
+{
+    if (std::find(List.begin(), List.end(), Band) != List.end())
+        return; // an attachment that loops back prints once
+    List.push_back(Band);
+    for (TKivBand* S : ByOrder(Attached(FSubDataBands, Band, Any), false))
+        AddSubBand(List, S);
+}
+
+std::vector<TKivBand*> TKivPage::MainBands() const
+{
+    std::vector<TKivBand*> Main{FHead, FPageHead};
+    for (TKivGroup* G : FGroups)
+        Main.push_back(G->Header());
+    Main.push_back(FDetail);
+    for (auto It = FGroups.rbegin(); It != FGroups.rend(); ++It)
+        Main.push_back((*It)->Footer());
+    Main.push_back(FPageFoot);
+    Main.push_back(FFoot);
+    Main.erase(std::remove(Main.begin(), Main.end(), nullptr), Main.end());
+    return Main;
+}
+
+void TKivPage::OrderBands()
+{
+    const TComponentState& S = ComponentState();
+    if (S.Contains(csLoading) || S.Contains(csReading) || !FHead || !FPageHead || !FDetail || !FPageFoot || !FFoot)
+        return;
+    OrderGroups();
+    std::vector<TKivBand*> List;
+    for (TKivBand* B : MainBands())
+        AddSubBand(List, B);
+    auto IsFirst = [](TKivBand* B) { return static_cast<TKivOverlayBand*>(B)->First(); };
+    auto NotFirst = [](TKivBand* B) { return !static_cast<TKivOverlayBand*>(B)->First(); };
+    for (bool First : {true, false}) {
+        std::vector<TKivBand*> Kind;
+        for (TKivBand* O : FOverLayBands)
+            if (First ? IsFirst(O) : NotFirst(O))
+                Kind.push_back(O);
+        for (TKivBand* O : ByOrder(Kind, true))
+            AddBand(List, O);
+    }
+    // Bands attached to nothing the page prints stay in the list after the printed ones.
+    for (TKivBand* B : FBands)
+        if (std::find(List.begin(), List.end(), B) == List.end())
+            List.push_back(B);
+    FBands = List;
+}
+
+void TKivPage::MakeBandList(TKivBand* Band)
+{
+    Band->SetListPos(static_cast<Integer>(FPageList->size()));
+    FPageList->emplace_back();
+    std::vector<TKivBand*> Own;
+    for (TKivBand* B : FBands)
+        if (B == Band || (B->Band() == Band && (dynamic_cast<TKivSubBand*>(B) || dynamic_cast<TKivSubDataBand*>(B) ||
+                                                 dynamic_cast<TKivDataHeadBand*>(B))))
+            Own.push_back(B);
+    (*FPageList)[static_cast<std::size_t>(Band->ListPos())] = Own;
+    for (TKivBand* B : Own)
+        if (B != Band)
+            MakeBandList(B);
+}
+
+void TKivPage::MakeList()
+{
+    FMainList = MainBands();
+    for (TKivBand* B : FMainList)
+        MakeBandList(B);
+    FOverLayList.clear();
+    for (TKivBand* B : FBands)
+        if (dynamic_cast<TKivOverlayBand*>(B)) {
+            FOverLayList.push_back(B);
+            MakeBandList(B);
+        }
+}
+
+const std::vector<TKivBand*>& TKivPage::ListOf(TKivBand* Band) const
+{
+    static const std::vector<TKivBand*> None;
+    const auto Pos = static_cast<std::size_t>(Band->ListPos());
+    if (!FPageList || Pos >= FPageList->size() || (*FPageList)[Pos].empty() || (*FPageList)[Pos][0] != Band)
+        return None;
+    return (*FPageList)[Pos];
+}
+
+// ---- Preparing and starting a pass ---------------------------------------------------------------
+
+void TKivPage::PageStart()
+{
+    FSaveUnits = FPageSetup->Units();
+    FPageSetup->SetUnits(unitInches);
+}
+
+bool TKivPage::InitReport()
+{
+    if (FOutputType == otRichText) {
+        FRtf = std::make_unique<TKivRtfFile>(FRtfFileName.empty() ? String("QorRtf.rtf") : FRtfFileName);
+        FRtf->SetPageSetup(FPageSetup.get());
+        FContinuous = true;
+    } else {
+        FContinuous = false;
+    }
+    FPrintDataList.clear();
+    FPrintList.clear();
+    FUpdateBandLevelList.clear();
+    for (TKivBand* B : FBands)
+        B->SetContinued(false);
+    FAtGroupLevel = -1;
+    FLastPagePos = 0;
+    FFirstNewPage = true;
+    FAbortPrinting = false;
+    FStatusMuted = false;
+    FGroupPageState = {};
+    OrderBands();
+    FPageSetup->SetUnits(unitInches);
+    if (!FPageList) {
+        FPageList = std::make_unique<std::vector<std::vector<TKivBand*>>>();
+        MakeList();
+    }
+    FPFHeight = 0;
+    if (FPageFoot)
+        for (TKivBand* B : ListOf(FPageFoot))
+            if (B->PrintVisible())
+                FPFHeight += B->Height();
+    Position(0, 0);
+    for (std::size_t I = 0; I < FLevels.size(); ++I)
+        FLevels[I]->SetLevel(static_cast<Integer>(I));
+    auto StartVars = [this](bool DataVars) {
+        for (TKivVar* V : FVars)
+            if ((dynamic_cast<TKivDBVar*>(V) || dynamic_cast<TKivTotalvar*>(V)) == DataVars) {
+                if (!FDataIsFinished)
+                    V->SetRunning(true);
+                V->Initialize();
+            }
+    };
+    StartVars(false);
+    DataStart();
+    StartVars(true);
+    if (!FDataIsFinished)
+        return true;
+    bool Result = true;
+    if (FNoDataQuit) {
+        FPrinting = false;
+        Result = false;
+    }
+    if (OnNoData) {
+        try {
+            OnNoData(this);
+        } catch (...) {
+            Application()->HandleException(this);
+            FPrinting = false;
+            Result = false;
+        }
+    }
+    return Result;
+}
+
+void TKivPage::BeginDoc()
+{
+    FPercentDone = 0;
+    FPgNum = 1;
+    FPageNumber = 1;
+    FPagesPrinted = 0;
+    if (FOutputType == otNormal && FPrintTo) {
+        FCanvas = FPrintTo->QorCanvas();
+        FPrintTo->SetCreateFile(FPageSetup->Destination() == destFile);
+        FPrintTo->SetFileName(FQorFileName);
+        FPrintTo->SetDescription(FDescription);
+        FPrintTo->BeginDoc();
+        if (FPrintTo->Destination() == qdQorFile)
+            Preview();
+        else if (FPrintTo->Destination() == qdNoWhere)
+            FPageCount = 0;
+    }
+    UpdateStatus(ssBegin);
+}
+
+void TKivPage::Preview()
+{
+    if (FPageSetup->Destination() != destScreen)
+        return;
+    if (OnPreview) {
+        OnPreview(this);
+        return;
+    }
+    if (CustomPreview) {
+        CustomPreview(this);
+        return;
+    }
+    TKivPreviewSettings* PS = FPageSetup->PreviewSettings();
+    const bool Designing = ComponentState().Contains(csDesigning);
+    TComponent* ViewerOwner =
+        Designing || PS->PreviewOwner() != TKivPreviewOwner::poFormOwned ? Application() : Owner();
+    FQorViewer = new TQorViewer(ViewerOwner);
+    switch (PS->FormStyle()) {
+    case pfsNormal: FQorViewer->SetFormStyle(fsNormal); break;
+    case pfsMDIChild: FQorViewer->SetFormStyle(Designing ? fsNormal : fsMDIChild); break;
+    case pfsStayOnTop: FQorViewer->SetFormStyle(fsStayOnTop); break;
+    case pfsDefault: break;
+    }
+    FQorViewer->SetWindowState(PS->WindowState());
+    FQorViewer->SetZoom(PS->Zoom());
+    FQorViewer->SetQorFile(FPrintTo->QorFile());
+    FQorViewer->OnAbort.Bind(this, &TKivPage::AbortGeneration, "AbortGeneration");
+    FQorViewer->SetGenerating(true);
+    if (PS->ModalPreview() != mpModal)
+        FQorViewer->Show();
+}
+
+void TKivPage::AbortGeneration(TObject*)
+{
+    FAbortPrinting = true;
+    // The application's status handlers stay assigned for later runs; this pass stops telling them.
+    FStatusMuted = true;
+    if (FPageSetup->Destination() == destScreen && FPrintTo) {
+        FPrintTo->EndDoc();
+        if (FQorViewer) {
+            FQorViewer->TakeQorFile();
+            FPrintTo->DetachQorFile().release();
+        }
+        FPrintTo->SetDestination(qdNoWhere);
+        FCanvas = FPrintTo->QorCanvas();
+    }
+    if (FQorViewer) {
+        FQorViewer->OnAbort = nullptr;
+        FQorViewer = nullptr;
+    }
+}
+
+// ---- Status --------------------------------------------------------------------------------------
+
+void TKivPage::UpdateStatus(TKivStatus Status)
+{
+    if (FReport)
+        FReport->UpdateStatus(FPageNumber);
+    if (FQorViewer)
+        FQorViewer->UpdatePage();
+    if (FStatusForm)
+        FStatusForm->UpdateStatus(this, Status);
+    if (FStatusMuted)
+        return;
+    try {
+        if (OnUpdateStatus) {
+            TKivStatus Told = Status;
+            if ((Status == ssPrinting || Status == ssNoWhere) && FPrintTo && FPrintTo->Destination() == qdNoWhere)
+                Told = ssNoWhere;
+            OnUpdateStatus(this, Told);
+        }
+        if (OnUpdate)
+            OnUpdate(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+// ---- The page's data -----------------------------------------------------------------------------
+
+bool TKivPage::DoOnDataFilter()
+{
+    if (!OnDataFilter)
+        return true;
+    bool Accept = false;
+    OnDataFilter(this, Accept);
+    return Accept;
+}
+
+void TKivPage::DoAfterDataSkip()
+{
+    if (OnAfterDataSkip)
+        Shown(this, [this] { OnAfterDataSkip(this); });
+}
+
+void TKivPage::DataStart()
+{
+    FSkipped = 0;
+    FRecords = 0;
+    FDataIsFinished = false;
+    try {
+        TDataSet* DS = DataSet();
+        if (FDataRange == drAllRecords && !DS && !OnDataStart) {
+            FDataIsFinished = true;
+            throw Exception(LoadStr(56400));
+        }
+        if (OnDataStart)
+            OnDataStart(this);
+        if (DS && !OnDataStart) {
+            FDataSourceManager->ActivateDataSource(FDataSource);
+            if (FDataRange == drAllRecords) {
+                if (!FNoRecordCount)
+                    FRecords = IsQueryClass(DS) && !DS->Active() ? 0 : DS->RecordCount();
+                DS->First();
+                if (DS->Eof())
+                    FDataIsFinished = true;
+            }
+        }
+        if (FDataIsFinished)
+            return;
+        if (FDataRange == drSingleRecord) {
+            FSkipped = 1;
+            FRecords = 1;
+            FDataIsFinished = !DoOnDataFilter();
+            if (!FDataIsFinished)
+                DoAfterDataSkip();
+        } else if (DoOnDataFilter()) {
+            DoAfterDataSkip();
+        } else {
+            DataSkip();
+        }
+    } catch (...) {
+        FDataIsFinished = true;
+        Application()->HandleException(this);
+    }
+}
+
+void TKivPage::DoSkip()
+{
+    if (OnDataSkip) {
+        OnDataSkip(this);
+    } else if (TDataSet* DS = DataSet()) {
+        DS->Next();
+        if (DS->Eof())
+            FDataIsFinished = true;
+    } else {
+        FDataIsFinished = true;
+    }
+    ++FSkipped;
+}
+
+void TKivPage::DataSkip()
+{
+    if (FDataRange == drSingleRecord) {
+        FDataIsFinished = true;
+    } else {
+        try {
+            DoSkip();
+            while (!FDataIsFinished && !DoOnDataFilter())
+                DoSkip();
+            if (!FDataIsFinished)
+                DoAfterDataSkip();
+        } catch (...) {
+            Application()->HandleException(this);
+        }
+    }
+    Application()->ProcessMessages();
+    if (FRecords > 0) {
+        FPercentDone = static_cast<Double>(FSkipped) / FRecords * 100.0;
+        if (FPercentDone >= 100.0)
+            FPercentDone = 99.0;
+    }
+}
+
+void TKivPage::DataFinish()
+{
+    FSkipped = FRecords;
+    Shown(this, [this] {
+        if (OnDataFinish)
+            OnDataFinish(this);
+        else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)
+            DS->Close();
+    });
+}
+
+// ---- Ending --------------------------------------------------------------------------------------
+
+void TKivPage::ReleaseViewer(bool Finished)
+{
+    TQorViewer* Viewer = std::exchange(FQorViewer, nullptr);
+    if (!Viewer)
+        return;
+    Viewer->OnAbort = nullptr;
+    Viewer->SetGenerating(false);
+    if (!Finished) {
+        // A cancelled pass: the viewer lets go of the page file the job still owns.
+        Viewer->SetQorFile(nullptr);
+        delete Viewer;
+        return;
+    }
+    if (FPrintTo && FPrintTo->QorFile()) {
+        Viewer->TakeQorFile();
+        FPrintTo->DetachQorFile().release();
+    }
+    Viewer->UpdatePage();
+    if (FPageSetup->PreviewSettings()->ModalPreview() == mpModal) {
+        Viewer->ShowModal();
+        delete Viewer;
+    }
+}
+
+void TKivPage::DropViewer() { ReleaseViewer(false); }
+
+void TKivPage::PrintingStatus(TObject* Sender)
+{
+    auto* P = static_cast<TQorPrinter*>(Sender);
+    if (FAbortPrinting)
+        P->SetStopPrinting(true);
+    if (FReport && FReport->CancelPrintJob())
+        P->SetAbortPrinting(true);
+    FPageNumber = P->PageNumber();
+    FPercentDone = FPageCount == 0 ? 0.0 : static_cast<Double>(FPageNumber) / FPageCount * 100.0;
+    UpdateStatus(ssPrinting);
+}
+
+void TKivPage::EndDocOutput()
+{
+    FPrintTo->EndPage();
+    FPrintTo->EndDoc();
+    const TKivDestination Dest = FPageSetup->Destination();
+    if (FPrintTo->Destination() == qdNoWhere)
+        return;
+    if (Dest == destPrinter) {
+        FAbortPrinting = false;
+        FPageNumber = 1;
+        FPercentDone = 0;
+        std::unique_ptr<TQorQorFile> File = FPrintTo->DetachQorFile();
+        FQorPrinter = std::make_unique<TQorPrinter>();
+        FQorPrinter->OnStatus.Bind(this, &TKivPage::PrintingStatus, "PrintingStatus");
+        if (File)
+            FQorPrinter->SendPages(File.get(), 1, File->PageCount());
+        if (!FQorPrinter->ExceptionText().empty() && FReport)
+            FReport->SetExceptionText(FQorPrinter->ExceptionText());
+        FQorPrinter.reset();
+    } else if (Dest == destFile) {
+        FPrintTo->DetachQorFile(); // written by the job's document end
+    }
+}
+
+void TKivPage::EndDoc()
+{
+    FPageCount = FPageNumber;
+    FPercentDone = 100;
+    if (FOutputType == otRichText || !FPrintTo)
+        return;
+    // Whatever the ending raises (file write, printer, playback), the page lets go of the output's
+    // canvas, the printer and a viewer, so the report can still end the run.
+    try {
+        EndDocOutput();
+    } catch (...) {
+        FQorPrinter.reset();
+        FCanvas = nullptr;
+        ReleaseViewer(false);
+        throw;
+    }
+    ReleaseViewer(true);
+    FCanvas = nullptr;
+}
+
+void TKivPage::PageEnd()
+{
+    UpdateStatus(ssEnd);
+    FStatusMuted = false;
+    FPageSetup->SetUnits(FSaveUnits);
+}
+
+void TKivPage::UnInitReport()
+{
+    DataFinish();
+    for (TKivVar* V : FVars)
+        V->SetRunning(false);
+    FPageList.reset();
+    FMainList.clear();
+    FPrintDataList.clear();
+    FPrintList.clear();
+    FUpdateBandLevelList.clear();
+    FStatusMuted = false;
+    FRtf.reset();
+    if (FCloseDataSources)
+        FDataSourceManager->CloseDataSources();
+}
+
+// ---- Published properties ------------------------------------------------------------------------
+
+QOR_PUBLISH(TKivPage)
+{
+    using P = TKivPage;
+    b.Property("TwoPass", &P::TwoPass, &P::SetTwoPass).Default(false);
+    b.Property("ClipLabels", &P::ClipLabels, &P::SetClipLabels).Default(false);
+    b.SubObject("PageSetup", &P::PageSetup);
+    b.Property("BorderType", &P::BorderType, &P::SetBorderType).Default(btNone);
+    b.Property("OutputType", &P::OutputType, &P::SetOutputType).Default(otNormal);
+    b.Event("OnPreview", &P::OnPreview);
+    b.Event("OnUpdateStatus", &P::OnUpdateStatus);
+    b.Property("QorFileName", &P::QorFileName, &P::SetQorFileName).Default("");
+    b.Property("Description", &P::Description, &P::SetDescription).Default("");
+    b.Property("CloseDataSet", &P::CloseDataSet, &P::SetCloseDataSet).Default(false);
+    b.Property("DataRange", &P::DataRange, &P::SetDataRange).Default(drAllRecords);
+    b.Event("OnDataStart", &P::OnDataStart);
+    b.Event("OnDataSkip", &P::OnDataSkip);
+    b.Event("OnDataFinish", &P::OnDataFinish);
+    b.Event("OnDataFilter", &P::OnDataFilter);
+    b.Property("OmitLastPgFt", &P::OmitLastPgFt, &P::SetOmitLastPgFt).Default(false);
+    b.Property("Head", &P::Head, &P::SetHead).Default(nullptr);
+    b.Property("Detail", &P::Detail, &P::SetDetail).Default(nullptr);
+    b.Property("Foot", &P::Foot, &P::SetFoot).Default(nullptr);
+    b.Property("PageHead", &P::PageHead, &P::SetPageHead).Default(nullptr);
+    b.Property("PageFoot", &P::PageFoot, &P::SetPageFoot).Default(nullptr);
+    b.Property("RtfFile", &P::RtfFile, &P::SetRtfFile).Default("");
+    b.Property("DataSource", &P::DataSource, &P::SetDataSource).Default(nullptr);
+    b.Property("CloseDataSources", &P::CloseDataSources, &P::SetCloseDataSources).Default(true);
+    b.Property("NoDataQuit", &P::NoDataQuit, &P::SetNoDataQuit).Default(false);
+    b.Event("OnNoData", &P::OnNoData);
+    b.Property("NoRecordCount", &P::NoRecordCount, &P::SetNoRecordCount).Default(false);
+    b.Event("OnNewPage", &P::OnNewPage);
+    b.Event("OnBeforeNewPage", &P::OnBeforeNewPage);
+    b.Event("OnAfterDataSkip", &P::OnAfterDataSkip);
+    b.Property("GroupPageBreaks", &P::GroupPageBreaks, &P::SetGroupPageBreaks).Default(false);
+}
+
+QOR_PUBLISH(TKivGrouppage) { (void)b; }
+
+} // namespace qor
