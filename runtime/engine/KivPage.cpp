@@ -666,11 +666,11 @@ void TKivPage::BeginDoc()
     FPageNumber = 1;
     FPagesPrinted = 0;
     if (FOutputType == otNormal && FPrintTo) {
-        FCanvas = FPrintTo->QorCanvas();
         FPrintTo->SetCreateFile(FPageSetup->Destination() == destFile);
         FPrintTo->SetFileName(FQorFileName);
         FPrintTo->SetDescription(FDescription);
         FPrintTo->BeginDoc();
+        FCanvas = FPrintTo->QorCanvas();
         if (FPrintTo->Destination() == qdQorFile)
             Preview();
         else if (FPrintTo->Destination() == qdNoWhere)
@@ -942,6 +942,7 @@ void TKivPage::EndDoc()
         FQorPrinter.reset();
         FCanvas = nullptr;
         ReleaseViewer(false);
+        FPrintTo->DetachQorFile();
         throw;
     }
     ReleaseViewer(true);

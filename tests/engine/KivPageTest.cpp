@@ -1,0 +1,397 @@
+// The page engine: page breaks, groups, progress, page ranges, report head and page foot, filters,
+// the ends of a pass, and the page's place on a report.
+
+#include "engine/PageTestSupport.h"
+
+#include "common/Golden.h"
+#include "common/TestErrors.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StringList.h"
+
+#include <gtest/gtest.h>
+
+using namespace qor;
+using namespace qor::test;
+
+namespace {
+
+using TTexts = std::vector<std::vector<std::string>>;
+
+// Page 1 at 96 pixels per inch: page head 48..68, the page foot line at 1008 - 20.
+class PageBreak : public PageFixture {};
+
+TEST_F(PageBreak, ABandEndingExactlyOnThePageFootLineStartsANewPage)
+{
+    Records(4);
+    // 68 + 3 * 230 = 758, and 758 + 230 + 20 = 1008: the fourth record would end on the line.
+    Page->Detail()->SetHeight(230);
+    const std::string Dump = Run();
+    EXPECT_EQ(TextsOf(PagesOf(Dump)),
+              (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF", "PF"}}));
+    ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/page/exact-fit.dump", Dump);
+    if (const char* Keep = std::getenv("QOR_PAGE_QOR")) { // to look at it: qor render
+        TQorOutput Job;
+        RunPagePass(Page, Job);
+        Job.QorFile()->SaveToFile(Keep);
+    }
+
+    Page->Detail()->SetHeight(229);
+    EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "D2", "D3", "D4", "PF"}, {"PH", "RF", "PF"}}))
+        << "one pixel less and the fourth fits";
+}
+
+TEST_F(PageBreak, ABreakRightAfterABreakAndARefusalThatDoesNotMoveChangeNothing)
+{
+    Records(4);
+    Page->Detail()->SetHeight(230);
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Page->OnPreview = [](TKivPage*) {};
+    Page->SetPrintTo(&Job);
+    Page->PageStart();
+    ASSERT_TRUE(Page->InitReport());
+    Page->BeginDoc();
+    Page->StartReport();
+    Page->NewPage();
+    EXPECT_EQ(Page->PageNumber(), 1) << "nothing printed since the page head";
+    Page->Process();
+    Page->NewPage();
+    EXPECT_EQ(Page->PageNumber(), 2);
+    Page->NewPage();
+    EXPECT_EQ(Page->PageNumber(), 2) << "a break right after a break";
+    while (Page->Printing())
+        Page->Process();
+    Page->EndReport();
+    Page->EndDoc();
+    Page->PageEnd();
+    Page->UnInitReport();
+    EXPECT_EQ(Page->PageCount(), 2);
+
+    // Refusing without making room does not keep the band on the page; moving up does.
+    Integer Asked = 0;
+    Page->OnBeforeNewPage = [&Asked](TKivPage*, bool& Allow) {
+        ++Asked;
+        Allow = false;
+    };
+    EXPECT_EQ(RunTexts().size(), 2u);
+    EXPECT_GT(Asked, 0);
+    Page->OnBeforeNewPage = [](TKivPage* P, bool& Allow) {
+        Allow = false;
+        P->SetYPos(P->YPos() - 300);
+    };
+    EXPECT_EQ(RunTexts().size(), 1u);
+}
+
+TEST_F(PageBreak, ABandTallerThanThePageIsPlacedOnAFreshPageAndTheRunGoesOn)
+{
+    Records(3);
+    Page->Detail()->SetHeight(2000);
+    const TTexts Pages = RunTexts();
+    ASSERT_EQ(Pages.size(), 4u) << "one record a page, no endless pages";
+    EXPECT_EQ(Pages[0], (std::vector<std::string>{"PH", "D1", "PF"}));
+    EXPECT_EQ(Pages[3], (std::vector<std::string>{"PH", "RF", "PF"}));
+
+    // A stretching band whose piece never fits ends instead of asking for pages for ever.
+    Page->Detail()->SetHeight(20);
+    Page->Detail()->SetStretch(true);
+    auto* Tall = new TKivBand(&Root);
+    Place(Tall, "T", 2000)->SetStretch(true);
+    Page->SetFoot(Tall);
+    const TTexts Stretched = RunTexts();
+    EXPECT_LE(Stretched.size(), 3u);
+    EXPECT_EQ(Stretched.front().front(), "PH");
+}
+
+TEST_F(PageBreak, OmitLastPgFtLeavesTheFootOffTheLastPageOnly)
+{
+    Records(4);
+    Page->Detail()->SetHeight(230);
+    Page->SetOmitLastPgFt(true);
+    EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF"}}));
+}
+
+// Three nested groups over records that break the middle group in the second record.
+class PageGroups : public PageFixture {
+protected:
+    void SetUp() override
+    {
+        PageFixture::SetUp();
+        TDataSource* S = Data({"A:String", "B:String", "C:String"}, {"a,x,1", "a,y,2", "b,y,3"});
+        Page->SetDataSource(S);
+        TKivLevel* Detail = Page->Detail()->UpdateLevel();
+        static_cast<TVarTextLabel*>(Page->Detail()->Labels()[0])->Var = Field(S, "C", Detail);
+        const char* Names[] = {"G1", "G2", "G3"};
+        const char* Columns[] = {"A", "B", "C"};
+        for (Integer I = 0; I < 3; ++I) {
+            auto* G = new TKivGroup(&Root);
+            G->SetName(Names[I]);
+            G->SetParent(Page);
+            G->AddBands(Page);
+            G->SetLevelDirect(I);
+            G->SetVariable(Field(S, Columns[I], Detail));
+            Label(G->Header(), String("H") + std::to_string(I + 1));
+            Label(G->Footer(), String("F") + std::to_string(I + 1));
+            Groups.push_back(G);
+        }
+    }
+    std::vector<TKivGroup*> Groups;
+};
+
+TEST_F(PageGroups, AMiddleBreakPrintsFeetInnermostFirstThenHeadsOutermostFirst)
+{
+    const TTexts Pages = RunTexts();
+    ASSERT_EQ(Pages.size(), 1u);
+    const std::vector<std::string> Expected{"PH", "H1", "H2", "H3", "D1",       // first record
+                                            "F3", "F2", "H2", "H3", "D2",       // B changes: middle break
+                                            "F3", "F2", "F1", "H1", "H2", "H3", "D3", // A changes
+                                            "F3", "F2", "F1", "RF", "PF"};
+    EXPECT_EQ(Pages[0], Expected);
+
+    // The innermost head asks for a new page: ignored when an outer group breaks, unless the page
+    // keeps group page breaks.
+    Groups[2]->Header()->SetNewPage(true);
+    EXPECT_EQ(RunTexts().size(), 1u);
+    Page->SetGroupPageBreaks(true);
+    const TTexts Broken = RunTexts();
+    ASSERT_EQ(Broken.size(), 4u) << "H3 starts a page at the start and at each break";
+    EXPECT_EQ(Broken[1].at(1), "H3");
+}
+
+class PageRun : public PageFixture {};
+
+TEST_F(PageRun, PercentDoneFollowsTheRecordsAndReaches100AtTheEndOfTheDocument)
+{
+    Records(4);
+    std::vector<Double> Seen;
+    Page->OnAfterDataSkip = [](TKivPage*) {};
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Page->OnPreview = [](TKivPage*) {};
+    Page->SetPrintTo(&Job);
+    Page->PageStart();
+    ASSERT_TRUE(Page->InitReport());
+    Page->BeginDoc();
+    Page->StartReport();
+    while (Page->Printing()) {
+        Page->Process();
+        Seen.push_back(Page->PercentDone());
+    }
+    Page->EndReport();
+    Page->EndDoc();
+    EXPECT_EQ(Seen, (std::vector<Double>{25, 50, 75, 99}));
+    EXPECT_EQ(Page->PercentDone(), 100);
+    Page->PageEnd();
+    Page->UnInitReport();
+}
+
+TEST_F(PageRun, APageRangeDrawsOnlyItsPagesAndStopsAfterIt)
+{
+    Records(20);
+    Integer Moved = 0;
+    Page->OnAfterDataSkip = [&Moved](TKivPage*) { ++Moved; };
+    Page->Detail()->SetHeight(230); // three records a page
+    Page->PageSetup()->SetRangeStart(3);
+    Page->PageSetup()->SetRangeEnd(4);
+    const TTexts Pages = RunTexts();
+    ASSERT_EQ(Pages.size(), 2u) << "no blank page in front of page 3";
+    EXPECT_EQ(Pages[0], (std::vector<std::string>{"PH", "D7", "D8", "D9", "PF"}));
+    EXPECT_EQ(Pages[1], (std::vector<std::string>{"PH", "D10", "D11", "D12", "PF"}));
+    EXPECT_EQ(Page->PagesPrinted(), 2);
+    EXPECT_EQ(Page->PageCount(), 4) << "generation stops on reaching page 5";
+    EXPECT_EQ(Moved, 13) << "the data loop ended with the first record of page 5";
+}
+
+TEST_F(PageRun, APrintingReportHeadEndsItsOwnPageWithoutFootOrOverlays)
+{
+    Records(2);
+    Page->Head()->SetPrintVisible(true);
+    auto* Over = new TKivOverlayBand(&Root);
+    Place(Over, "OV", 20);
+    EXPECT_EQ(RunTexts(), (TTexts{{"RH"}, {"OV", "PH", "D1", "D2", "RF", "PF"}}));
+    Page->Head()->SetPrintVisible(false);
+    EXPECT_EQ(RunTexts(), (TTexts{{"OV", "PH", "D1", "D2", "RF", "PF"}}));
+}
+
+TEST_F(PageRun, RecordsTheFilterRefusesDoNotPrint)
+{
+    Records(3);
+    Page->OnDataFilter = [](TKivPage*, bool&) {};
+    EXPECT_EQ(RunTexts(), (TTexts{{"PH", "RF", "PF"}}));
+    Page->OnDataFilter = [](TKivPage* P, bool& Accept) {
+        Accept = P->DataSet()->FieldByName("N")->AsInteger() != 2;
+    };
+    EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "D3", "RF", "PF"}}));
+}
+
+TEST_F(PageRun, SingleRecordPrintsTheCurrentRecordOnceAndCloseDataSetYieldsToOnDataFinish)
+{
+    Records(3);
+    TDataSet* DS = Page->DataSource()->DataSet();
+    DS->Open();
+    DS->Next();
+    Page->SetDataRange(drSingleRecord);
+    EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D2", "RF", "PF"}}));
+    EXPECT_EQ(DS->FieldByName("N")->AsInteger(), 2) << "the data set was not moved";
+
+    Page->SetDataRange(drAllRecords);
+    Page->SetCloseDataSet(true);
+    Integer Finished = 0;
+    Page->OnDataFinish = [&Finished](TKivPage*) { ++Finished; };
+    Run();
+    EXPECT_TRUE(DS->Active()) << "OnDataFinish replaces closing";
+    EXPECT_GT(Finished, 0);
+    Page->OnDataFinish = nullptr;
+    Run();
+    EXPECT_FALSE(DS->Active());
+}
+
+TEST_F(PageRun, ApplicationStatusHandlersSurviveAViewerStop)
+{
+    Records(6);
+    Integer Statuses = 0, Updates = 0;
+    Page->OnUpdateStatus = [&Statuses](TKivPage*, TKivStatus) { ++Statuses; };
+    Page->OnUpdate = [&Updates](TKivPage*) { ++Updates; };
+    Integer Moved = 0;
+    Page->OnAfterDataSkip = [&Moved](TKivPage* P) {
+        if (++Moved == 2)
+            P->AbortGeneration(nullptr);
+    };
+    Run();
+    EXPECT_EQ(Moved, 2) << "the stop ended generation";
+    ASSERT_TRUE(static_cast<bool>(Page->OnUpdateStatus));
+    ASSERT_TRUE(static_cast<bool>(Page->OnUpdate));
+    Page->OnAfterDataSkip = nullptr;
+    const Integer Before = Statuses;
+    Run();
+    EXPECT_GT(Statuses, Before) << "the next run tells the application again";
+    EXPECT_GT(Updates, 0);
+}
+
+TEST_F(PageRun, AFailingEndOfDocumentLeavesThePageReadyForTheReportToEndTheRun)
+{
+    Records(2);
+    Page->PageSetup()->SetDestination(destFile);
+    Page->SetQorFileName((Dir / "no-such-dir" / "out.qor").string());
+    TQorOutput Job;
+    EXPECT_THROW(RunPagePass(Page, Job), Exception);
+    EXPECT_EQ(Page->Canvas(), nullptr);
+    EXPECT_EQ(Job.QorFile(), nullptr) << "the page file was let go";
+    EXPECT_FALSE(Page->Printing());
+
+    // The same page runs again into a file that can be written.
+    Page->SetQorFileName((Dir / "out.qor").string());
+    TQorOutput Again;
+    RunPagePass(Page, Again);
+    EXPECT_EQ(TextsOf(PagesOf(QorDumpPageFile((Dir / "out.qor").string()))), (TTexts{{"PH", "D1", "D2", "RF", "PF"}}));
+}
+
+TEST_F(PageRun, TheSetupSavedAtTheStartGoesBackIntoThePage)
+{
+    Records(4);
+    Page->Detail()->SetHeight(230);
+    Page->PageSetup()->SetUnits(unitCentiMeters);
+    TKivPageSetup Saved;
+    Saved.Assign(Page->PageSetup());
+    Page->OnNewPage = [](TKivPage* P, TQorOutput*, Integer) { P->PageSetup()->SetOrientation(poLandscape); };
+    Run();
+    EXPECT_EQ(Page->PageSetup()->Units(), unitCentiMeters) << "the page's own units come back at its end";
+    EXPECT_EQ(Page->PageSetup()->Orientation(), poLandscape);
+    Page->PageSetup()->Assign(&Saved);
+    EXPECT_NE(Page->PageSetup()->Orientation(), poLandscape);
+    EXPECT_EQ(Page->PageSetup()->Page(), Page) << "the restored setup still belongs to its page";
+}
+
+TEST_F(PageRun, NoDataQuitEndsTheRunAndAMissingDataSourceIsReported)
+{
+    Page->SetNoDataQuit(true);
+    Integer NoData = 0;
+    Page->OnNoData = [&NoData](TKivPage*) { ++NoData; };
+    EXPECT_EQ(RunTexts(), TTexts{}) << "no data source: nothing generated";
+    EXPECT_EQ(NoData, 1);
+}
+
+// ---- The page on its report ----------------------------------------------------------------------
+
+TEST(PagePlace, OnlyAReportTakesAPageAndTheDeleteGuardHoldsAtDesignTime)
+{
+    TComponent Root(nullptr);
+    auto* Report = new TStandInReport(&Root);
+    auto* Other = new TWinControl(&Root);
+    auto* Page = new TKivGrouppage(&Root);
+    EXPECT_THROW(Page->SetParent(Other), EAbort);
+    Page->SetParent(Report);
+    ASSERT_EQ(Report->Pages.size(), 1u);
+    EXPECT_EQ(Page->Report(), Report);
+    Page->SetParent(nullptr);
+    EXPECT_TRUE(Report->Pages.empty());
+    EXPECT_EQ(Page->Report(), nullptr);
+
+    Page->SetOrder(3);
+    EXPECT_EQ(Page->PageName(), "Page: 3");
+
+    Page->SetParent(Report);
+    Page->SetDesigning(true);
+    EXPECT_EQ(ErrorOf([&] { Free(Page); }), "You cannot delete this Group Page");
+    ASSERT_EQ(Report->Pages.size(), 1u) << "the page stays";
+    Page->SafeDelete();
+    EXPECT_TRUE(Report->Pages.empty());
+}
+
+TEST(PagePlace, RegistrationListsFollowWhatIsPlacedAndRemoved)
+{
+    TComponent Root(nullptr);
+    auto* Page = new TKivGrouppage(&Root);
+    auto* Band = new TKivBand(&Root);
+    Band->SetParent(Page);
+    auto* Sub = new TKivSubBand(&Root);
+    Sub->SetParent(Page);
+    auto* Level = new TKivLevel(&Root);
+    Level->SetParent(Page);
+    auto* Total = new TKivTotalvar(&Root);
+    Total->SetParent(Page);
+    auto* Label = new TKivLabel(&Root);
+    Label->SetParent(Band);
+    EXPECT_EQ(Page->BandList().size(), 2u);
+    EXPECT_EQ(Page->SubBandList().size(), 1u);
+    EXPECT_EQ(Page->LevelCount(), 1);
+    EXPECT_EQ(Page->VarList().size(), 1u);
+    EXPECT_EQ(Page->TotalVarList().size(), 1u);
+    EXPECT_EQ(Page->LabelList().size(), 1u);
+    Free(Sub);
+    Free(Total);
+    Free(Label);
+    EXPECT_EQ(Page->BandList().size(), 1u);
+    EXPECT_TRUE(Page->SubBandList().empty());
+    EXPECT_TRUE(Page->VarList().empty());
+    EXPECT_TRUE(Page->TotalVarList().empty());
+    EXPECT_TRUE(Page->LabelList().empty());
+}
+
+TEST(PageStream, OrderAlwaysNoDsgListWhenFilledAndAnOldDataSetIsDropped)
+{
+    RegisterClass(TKivGrouppage::StaticClass());
+    TKivGrouppage Page(nullptr);
+    Page.SetName("Grouppage1");
+    String Text = WriteComponentToText(&Page);
+    EXPECT_NE(Text.find("Order = 0"), String::npos) << Text;
+    EXPECT_EQ(Text.find("NoDsgList"), String::npos);
+    Page.NoDsgList()->Add("Form1.Source1");
+    Page.SetOrder(2);
+    Page.SetOmitLastPgFt(true);
+    Text = WriteComponentToText(&Page);
+    EXPECT_NE(Text.find("NoDsgList"), String::npos) << Text;
+
+    const String Old = "object Grouppage1: TKivGrouppage\n  DataSet = Table1\n  Order = 2\nend\n";
+    std::unique_ptr<TComponent> Read(ReadComponentFromText(Old));
+    auto* R = dynamic_cast<TKivGrouppage*>(Read.get());
+    ASSERT_NE(R, nullptr);
+    EXPECT_EQ(R->Order(), 2);
+    EXPECT_EQ(R->PageName(), "") << "reading the order does not rebuild the name";
+    std::unique_ptr<TComponent> Again(ReadComponentFromText(Text));
+    auto* A = dynamic_cast<TKivGrouppage*>(Again.get());
+    ASSERT_NE(A, nullptr);
+    EXPECT_TRUE(A->OmitLastPgFt());
+    EXPECT_EQ(A->NoDsgList()->Count(), 1);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+#pragma once
+// A stand-in for the report a page sits on, and a driver that runs one pass of a page the way the
+// report does: PageStart, InitReport, BeginDoc, StartReport, Process while printing, EndReport,
+// EndDoc, PageEnd, UnInitReport, with an output job recording into a page file the test can dump.
+
+#include "platform/ui/Controls.h"
+#include "runtime/engine/KivPage.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorOut.h"
+#include "runtime/output/QorSetup.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace qor::test {
+
+class TStandInReport : public TWinControl, public TKivReportIntf {
+public:
+    explicit TStandInReport(TComponent* AOwner = nullptr) : TWinControl(AOwner) {}
+
+    TKivPageIntf* FirstPage() const override { return Pages.empty() ? nullptr : Pages.front()->AsPage(); }
+    void InsertPage(TKivRunPageIntf* Page) override
+    {
+        Pages.push_back(Page);
+        Page->SetReport(this);
+    }
+    void RemovePage(TKivRunPageIntf* Page) override
+    {
+        Pages.erase(std::remove(Pages.begin(), Pages.end(), Page), Pages.end());
+        Page->SetReport(nullptr);
+    }
+    Integer ReportPixelsPerInch() const override { return PPI; }
+    void UpdateStatus(Integer PageNumber) override { StatusPages.push_back(PageNumber); }
+    bool CancelPrintJob() const override { return Cancel; }
+    void SetExceptionText(const String& Text) override { ExceptionText = Text; }
+    TKivRptDsgn* RepDesign() const override { return nullptr; }
+    void PositionButtons() override {}
+
+    std::vector<TKivRunPageIntf*> Pages;
+    std::vector<Integer> StatusPages;
+    Integer PPI = 96;
+    bool Cancel = false;
+    String ExceptionText;
+};
+
+// One pass of Page into Job (a page file; the job's destination is set to qdQorFile). The page
+// setup's destination is the screen unless the test set another; without a preview handler the
+// job keeps its page file for the test to dump.
+inline void RunPagePass(TKivPage* Page, TQorOutput& Job)
+{
+    if (!Page->OnPreview)
+        Page->OnPreview = [](TKivPage*) {};
+    Job.SetDestination(qdQorFile);
+    Page->PageSetup()->GetQorPrinterSetup(*Job.QorPrinterSetup());
+    Page->SetPrintTo(&Job);
+    Page->PageStart();
+    try {
+        if (Page->InitReport()) {
+            Page->BeginDoc();
+            Page->StartReport();
+            while (Page->Printing())
+                Page->Process();
+            Page->EndReport();
+            Page->EndDoc();
+        }
+    } catch (...) {
+        Page->PageEnd();
+        Page->UnInitReport();
+        Page->SetPrintTo(nullptr);
+        throw;
+    }
+    Page->PageEnd();
+    Page->UnInitReport();
+    Page->SetPrintTo(nullptr);
+}
+
+} // namespace qor::test
