@@ -582,8 +582,11 @@ const std::vector<TKivBand*>& TKivPage::ListOf(TKivBand* Band) const
 {
     static const std::vector<TKivBand*> None;
     const auto Pos = static_cast<std::size_t>(Band->ListPos());
-    if (!FPageList || Pos >= FPageList->size() || (*FPageList)[Pos].empty() || (*FPageList)[Pos][0] != Band)
+    if (!FPageList || Pos >= FPageList->size())
         return None;
+    const std::vector<TKivBand*>& List = (*FPageList)[Pos];
+    if (std::find(List.begin(), List.end(), Band) == List.end())
+        return None; // a band the run did not list (placed after the run started)
     return (*FPageList)[Pos];
 }
 
