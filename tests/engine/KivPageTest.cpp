@@ -6,6 +6,7 @@
 #include "common/Golden.h"
 #include "common/TestErrors.h"
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/ClassRegistry.h"
 #include "platform/rtl/StringList.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@ TEST_F(PageBreak, ABandEndingExactlyOnThePageFootLineStartsANewPage)
     Records(4);
     // 68 + 3 * 230 = 758, and 758 + 230 + 20 = 1008: the fourth record would end on the line.
     Page->Detail()->SetHeight(230);
+    Page->Detail()->SetBorderType(btSingle);
+    Page->SetBorderType(btSingle);
     const std::string Dump = Run();
     EXPECT_EQ(TextsOf(PagesOf(Dump)),
               (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF", "PF"}}));
@@ -392,6 +395,82 @@ TEST(PageStream, OrderAlwaysNoDsgListWhenFilledAndAnOldDataSetIsDropped)
     ASSERT_NE(A, nullptr);
     EXPECT_TRUE(A->OmitLastPgFt());
     EXPECT_EQ(A->NoDsgList()->Count(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// A report class a form file can name, standing in for the report component.
+class TFormReport : public TStandInReport {
+    QOR_CLASS(TFormReport, TStandInReport)
+public:
+    explicit TFormReport(TComponent* AOwner) : TStandInReport(AOwner) {}
+};
+
+} // namespace
+
+QOR_PUBLISH(TFormReport) { (void)b; }
+
+namespace {
+
+class PageForm : public DescribedPrinterTest {};
+
+TEST_F(PageForm, AReportFormWithBandsKindsLabelsVariablesAndDataLoadsAndRuns)
+{
+    Select("Plain Printer");
+    for (TClass C : {TFormReport::StaticClass(), TKivGrouppage::StaticClass(), TKivBand::StaticClass(),
+                     TKivSubBand::StaticClass(), TKivSubDataBand::StaticClass(), TKivDataHeadBand::StaticClass(),
+                     TKivDataFootBand::StaticClass(), TKivOverlayBand::StaticClass(), TKivLabel::StaticClass(),
+                     TKivLevel::StaticClass(), TKivDBVar::StaticClass(), TMemoryDataSet::StaticClass(),
+                     TDataSource::StaticClass()})
+        RegisterClass(C);
+    auto Band = [](const char* Name, const char* Kind, const char* Extra, const char* Caption) {
+        return std::string("    object ") + Name + ": " + Kind + "\n      Height = 20\n      Updatelevel = " + Name +
+               "Level\n" + Extra + "      object " + Name + "Label: TKivLabel\n        Left = 4\n        Width = 100\n" +
+               "        Height = 16\n        Caption = '" + Caption + "'\n      end\n    end\n    object " + Name +
+               "Level: TKivLevel\n    end\n";
+    };
+    const std::string Text =
+        "object Report1: TFormReport\n"
+        "  object Orders: TMemoryDataSet\n    Columns.Strings = (\n      'N:Integer')\n"
+        "    Rows.Strings = (\n      '1'\n      '2')\n  end\n"
+        "  object OrderSource: TDataSource\n    DataSet = Orders\n  end\n"
+        "  object Lines: TMemoryDataSet\n    Columns.Strings = (\n      'Name:String')\n"
+        "    Rows.Strings = (\n      'a'\n      'b')\n  end\n"
+        "  object LineSource: TDataSource\n    DataSet = Lines\n  end\n"
+        "  object Grouppage1: TKivGrouppage\n    Head = RH\n    PageHead = PH\n    Detail = D\n    PageFoot = PF\n"
+        "    Foot = RF\n    DataSource = OrderSource\n    Order = 0\n" +
+        Band("RH", "TKivBand", "      Visible = False\n", "Head") + Band("PH", "TKivBand", "", "Page head") +
+        Band("D", "TKivBand", "", "Order") + Band("PF", "TKivBand", "", "Page foot") +
+        Band("RF", "TKivBand", "", "Report foot") + Band("Sub", "TKivSubBand", "      Band = D\n", "Under order") +
+        Band("Items", "TKivSubDataBand", "      Band = D\n      DataSource = LineSource\n      DataSet = Old\n",
+             "Item") +
+        Band("ItemHead", "TKivDataHeadBand", "      Band = Items\n", "Items:") +
+        Band("ItemFoot", "TKivDataFootBand", "      Band = Items\n", "End of items") +
+        Band("Stamp", "TKivOverlayBand", "      First = False\n      TopOffset = 900\n", "Stamp") +
+        "    object OrderN: TKivDBVar\n      DataSource = OrderSource\n      DataField = 'N'\n"
+        "      Updatelevel = DLevel\n    end\n"
+        "  end\nend\n";
+    std::unique_ptr<TComponent> Read(ReadComponentFromText(Text));
+    auto* Report = dynamic_cast<TFormReport*>(Read.get());
+    ASSERT_NE(Report, nullptr);
+    ASSERT_EQ(Report->Pages.size(), 1u);
+    TKivPage* Page = Report->Pages[0]->AsPage();
+    EXPECT_EQ(Page->SubDataBandList().size(), 1u);
+    EXPECT_EQ(Page->DataHFBandList().size(), 2u);
+    EXPECT_EQ(Page->VarList().size(), 1u);
+    TQorOutput Job;
+    RunPagePass(Page, Job);
+    ASSERT_NE(Job.QorFile(), nullptr);
+    const std::vector<std::string> Once{"Order", "Items:", "Item", "Item", "End of items", "Under order"};
+    std::vector<std::string> Expected{"Page head"};
+    for (Integer I = 0; I < 2; ++I)
+        Expected.insert(Expected.end(), Once.begin(), Once.end());
+    Expected.insert(Expected.end(), {"Report foot", "Page foot", "Stamp"});
+    EXPECT_EQ(TextsOf(PagesOf(QorDumpQorFile(*Job.QorFile()))), TTexts{Expected});
+    if (const char* Keep = std::getenv("QOR_PAGE_FORM_QOR")) // to look at it: qor render
+        Job.QorFile()->SaveToFile(Keep);
 }
 
 } // namespace
