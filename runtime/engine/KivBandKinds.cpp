@@ -109,7 +109,8 @@ void TKivOverlayBand::SetFirst(bool Value)
 
 // ---- Sub-data band -------------------------------------------------------------------------------
 
-TKivSubDataBand::TKivSubDataBand(TComponent* AOwner) : TKivAttachedBand(AOwner), FDataLink(std::make_unique<TDataLink>())
+TKivSubDataBand::TKivSubDataBand(TComponent* AOwner)
+    : TKivAttachedBand(AOwner), FDataLink(std::make_unique<TDataLink>())
 {
 }
 
@@ -136,7 +137,8 @@ void TKivSubDataBand::DefineProperties(TFiler& Filer)
 {
     TKivAttachedBand::DefineProperties(Filer);
     // Older forms named the data set itself; it is read and dropped.
-    Filer.DefineProperty("DataSet", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
+    Filer.DefineProperty(
+        "DataSet", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
 }
 
 bool TKivSubDataBand::DoOnDataFilter()

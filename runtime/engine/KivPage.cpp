@@ -5,8 +5,8 @@
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Filer.h"
-#include "platform/rtl/StringList.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/rtl/StringList.h"
 #include "platform/rtl/StringTable.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
@@ -155,7 +155,8 @@ void TKivPage::DefineProperties(TFiler& Filer)
     Filer.DefineProperty(
         "Order", [this](TReader& R) { FOrder = R.ReadInteger(); }, [this](TWriter& W) { W.WriteInteger(FOrder); },
         true);
-    Filer.DefineProperty("DataSet", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
+    Filer.DefineProperty(
+        "DataSet", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
     Filer.DefineProperty(
         "NoDsgList",
         [this](TReader& R) {
@@ -557,7 +558,7 @@ void TKivPage::MakeBandList(TKivBand* Band)
     std::vector<TKivBand*> Own;
     for (TKivBand* B : FBands)
         if (B == Band || (B->Band() == Band && (dynamic_cast<TKivSubBand*>(B) || dynamic_cast<TKivSubDataBand*>(B) ||
-                                                 dynamic_cast<TKivDataHeadBand*>(B))))
+                                                dynamic_cast<TKivDataHeadBand*>(B))))
             Own.push_back(B);
     (*FPageList)[static_cast<std::size_t>(Band->ListPos())] = Own;
     for (TKivBand* B : Own)
@@ -696,8 +697,8 @@ void TKivPage::Preview()
     }
     TKivPreviewSettings* PS = FPageSetup->PreviewSettings();
     const bool Designing = ComponentState().Contains(csDesigning);
-    TComponent* ViewerOwner =
-        Designing || PS->PreviewOwner() != TKivPreviewOwner::poFormOwned ? Application() : Owner();
+    TComponent* ViewerOwner = Designing || PS->PreviewOwner() != TKivPreviewOwner::poFormOwned ? Application()
+                                                                                               : Owner();
     FQorViewer = new TQorViewer(ViewerOwner);
     switch (PS->FormStyle()) {
     case pfsNormal: FQorViewer->SetFormStyle(fsNormal); break;

@@ -27,7 +27,6 @@ class TQorPrinter;
 class TQorViewer;
 class TStringList;
 
-
 // What the page is printing, one member per part of a page.
 enum TKivGroupPageStateItem : Byte {
     gpsPrintHead,

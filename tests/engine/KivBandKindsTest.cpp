@@ -97,7 +97,7 @@ protected:
 TEST_F(MasterDetail, EachOrderPrintsItsItemsBetweenHeadAndFootAndAnEmptyOneNeither)
 {
     EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "IH", "Ia", "Ib", "IF", "Sb", // order 1
-                                   "D2", "S",                            // no items: level reset
+                                   "D2", "S",                                // no items: level reset
                                    "D3", "IH", "Ic", "IF", "Sc", "RF", "PF"}}));
 
     // A sub band on the sub-data band hangs from the detail.

@@ -5,8 +5,8 @@
 
 #include "common/Golden.h"
 #include "common/TestErrors.h"
-#include "platform/rtl/Filer.h"
 #include "platform/rtl/ClassRegistry.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/StringList.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +29,7 @@ TEST_F(PageBreak, ABandEndingExactlyOnThePageFootLineStartsANewPage)
     Page->Detail()->SetBorderType(btSingle);
     Page->SetBorderType(btSingle);
     const std::string Dump = Run();
-    EXPECT_EQ(TextsOf(PagesOf(Dump)),
-              (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF", "PF"}}));
+    EXPECT_EQ(TextsOf(PagesOf(Dump)), (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF", "PF"}}));
     ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/page/exact-fit.dump", Dump);
     if (const char* Keep = std::getenv("QOR_PAGE_QOR")) { // to look at it: qor render
         TQorOutput Job;
@@ -144,8 +143,8 @@ TEST_F(PageGroups, AMiddleBreakPrintsFeetInnermostFirstThenHeadsOutermostFirst)
 {
     const TTexts Pages = RunTexts();
     ASSERT_EQ(Pages.size(), 1u);
-    const std::vector<std::string> Expected{"PH", "H1", "H2", "H3", "D1",       // first record
-                                            "F3", "F2", "H2", "H3", "D2",       // B changes: middle break
+    const std::vector<std::string> Expected{"PH", "H1", "H2", "H3", "D1",             // first record
+                                            "F3", "F2", "H2", "H3", "D2",             // B changes: middle break
                                             "F3", "F2", "F1", "H1", "H2", "H3", "D3", // A changes
                                             "F3", "F2", "F1", "RF", "PF"};
     EXPECT_EQ(Pages[0], Expected);
@@ -220,9 +219,7 @@ TEST_F(PageRun, RecordsTheFilterRefusesDoNotPrint)
     Records(3);
     Page->OnDataFilter = [](TKivPage*, bool&) {};
     EXPECT_EQ(RunTexts(), (TTexts{{"PH", "RF", "PF"}}));
-    Page->OnDataFilter = [](TKivPage* P, bool& Accept) {
-        Accept = P->DataSet()->FieldByName("N")->AsInteger() != 2;
-    };
+    Page->OnDataFilter = [](TKivPage* P, bool& Accept) { Accept = P->DataSet()->FieldByName("N")->AsInteger() != 2; };
     EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "D3", "RF", "PF"}}));
 }
 
@@ -419,15 +416,16 @@ class PageForm : public DescribedPrinterTest {};
 TEST_F(PageForm, AReportFormWithBandsKindsLabelsVariablesAndDataLoadsAndRuns)
 {
     Select("Plain Printer");
-    for (TClass C : {TFormReport::StaticClass(), TKivGrouppage::StaticClass(), TKivBand::StaticClass(),
-                     TKivSubBand::StaticClass(), TKivSubDataBand::StaticClass(), TKivDataHeadBand::StaticClass(),
-                     TKivDataFootBand::StaticClass(), TKivOverlayBand::StaticClass(), TKivLabel::StaticClass(),
-                     TKivLevel::StaticClass(), TKivDBVar::StaticClass(), TMemoryDataSet::StaticClass(),
-                     TDataSource::StaticClass()})
+    for (TClass C :
+         {TFormReport::StaticClass(), TKivGrouppage::StaticClass(), TKivBand::StaticClass(), TKivSubBand::StaticClass(),
+          TKivSubDataBand::StaticClass(), TKivDataHeadBand::StaticClass(), TKivDataFootBand::StaticClass(),
+          TKivOverlayBand::StaticClass(), TKivLabel::StaticClass(), TKivLevel::StaticClass(), TKivDBVar::StaticClass(),
+          TMemoryDataSet::StaticClass(), TDataSource::StaticClass()})
         RegisterClass(C);
     auto Band = [](const char* Name, const char* Kind, const char* Extra, const char* Caption) {
         return std::string("    object ") + Name + ": " + Kind + "\n      Height = 20\n      Updatelevel = " + Name +
-               "Level\n" + Extra + "      object " + Name + "Label: TKivLabel\n        Left = 4\n        Width = 100\n" +
+               "Level\n" + Extra + "      object " + Name +
+               "Label: TKivLabel\n        Left = 4\n        Width = 100\n" +
                "        Height = 16\n        Caption = '" + Caption + "'\n      end\n    end\n    object " + Name +
                "Level: TKivLevel\n    end\n";
     };

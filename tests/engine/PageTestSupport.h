@@ -149,8 +149,7 @@ protected:
         S->SetDataSet(D);
         Page->SetDataSource(S);
         Page->Detail()->Labels()[0]->SetCaption("D");
-        static_cast<TVarTextLabel*>(Page->Detail()->Labels()[0])->Var =
-            Field(S, "N", Page->Detail()->UpdateLevel());
+        static_cast<TVarTextLabel*>(Page->Detail()->Labels()[0])->Var = Field(S, "N", Page->Detail()->UpdateLevel());
     }
 
     // Runs a pass and answers the dump of the page file.
