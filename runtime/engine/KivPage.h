@@ -316,6 +316,10 @@ private:
     void PrintSubDataBandList(TKivBand* Band);
     void TotalUpdate(TKivBand* Band);
     void CheckBandHeight(TKivBand* Band);
+    // A band that asks for a new page gets one unless the page is fresh; others are checked for room.
+    void BreakBefore(TKivBand* Band);
+    // A sub-data band without records: its level reset, its totals moved on.
+    void NoSubData(TKivBand* Band);
     void PrintBand(TKivBand* Band, bool PageFootBand);
     void PrintBandPrelude(TKivBand* Band);
     // Prints a stretching band in pieces until it ends; FootHeight is kept free under each piece.
@@ -329,6 +333,10 @@ private:
     void RepeatPrintBandList(TKivBand* Band);
     void RepeatPrintBand(TKivBand* Band);
     void EndHeadPage();
+    // The next page's number and counters, and the print origin at its top.
+    void NextPageNumber();
+    // Level's band has printed: it leaves the list of levels advanced and not yet printed.
+    void LeaveUpdateLevel(TKivLevel* Level);
     // Starts the job's next page; the first page the document began is used for the first page
     // drawn.
     void StartOutputPage();

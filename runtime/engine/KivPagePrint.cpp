@@ -33,7 +33,19 @@ private:
 bool IsSubBand(TKivBand* B) { return dynamic_cast<TKivSubBand*>(B) != nullptr; }
 bool IsOverlay(TKivBand* B) { return dynamic_cast<TKivOverlayBand*>(B) != nullptr; }
 TKivSubDataBand* AsSubData(TKivBand* B) { return dynamic_cast<TKivSubDataBand*>(B); }
-bool IsDataHF(TKivBand* B) { return dynamic_cast<TKivDataHeadBand*>(B) != nullptr; }
+
+// The data head and data foot bands of a sub-data band in its list.
+void FindDataHeadFoot(TKivBand* Band, const std::vector<TKivBand*>& List, TKivBand*& Head, TKivBand*& Foot)
+{
+    for (TKivBand* B : List) {
+        if (B->Band() != Band)
+            continue;
+        if (dynamic_cast<TKivDataFootBand*>(B))
+            Foot = B;
+        else if (dynamic_cast<TKivDataHeadBand*>(B))
+            Head = B;
+    }
+}
 
 } // namespace
 
@@ -48,15 +60,27 @@ void TKivPage::StartOutputPage()
     FPrintTo->StartPage();
 }
 
-void TKivPage::EndHeadPage()
+void TKivPage::NextPageNumber()
 {
     if (PrintOk())
         ++FPagesPrinted;
     ++FPgNum;
-    PrintOk();
+    PrintOk(); // past the range's end this stops the run
     if (!Aborted())
         ++FPageNumber;
     Position(0, 0);
+}
+
+void TKivPage::LeaveUpdateLevel(TKivLevel* Level)
+{
+    const auto It = std::find(FUpdateBandLevelList.begin(), FUpdateBandLevelList.end(), Level);
+    if (It != FUpdateBandLevelList.end())
+        FUpdateBandLevelList.erase(It);
+}
+
+void TKivPage::EndHeadPage()
+{
+    NextPageNumber();
     if (!Aborted() && FOutputType == otNormal && FPrintTo && PrintOk() && FPagesPrinted > 0)
         FPrintTo->NewPage();
     UpdateStatus(ssGenerating);
@@ -114,9 +138,7 @@ void TKivPage::Process()
                 PrintGroupFeet(Broke);
                 AddUpdateBand(FDetail);
                 PrintGroupHeads(Broke);
-                const auto It = std::find(FUpdateBandLevelList.begin(), FUpdateBandLevelList.end(), Level);
-                if (It != FUpdateBandLevelList.end())
-                    FUpdateBandLevelList.erase(It);
+                LeaveUpdateLevel(Level);
                 ReverseUpdateDataLevel(Level);
             }
         }
@@ -217,18 +239,12 @@ void TKivPage::PrintSubDataBandList(TKivBand* Band)
     const std::vector<TKivBand*> List = ListOf(Band);
     TKivBand* DataHead = nullptr;
     TKivBand* DataFoot = nullptr;
-    for (TKivBand* B : List)
-        if (B->Band() == Band && dynamic_cast<TKivDataFootBand*>(B))
-            DataFoot = B;
-        else if (B->Band() == Band && IsDataHF(B))
-            DataHead = B;
+    FindDataHeadFoot(Band, List, DataHead, DataFoot);
     TKivLevel* Level = Band->UpdateLevel();
     Sub->DataStart();
     FPrintDataList.push_back(Band);
     if (Sub->DataIsFinished()) {
-        if (Level)
-            ResetDataLevel(Level);
-        TotalUpdate(Band);
+        NoSubData(Band);
     } else {
         if (DataHead) {
             if (Level)
@@ -241,10 +257,7 @@ void TKivPage::PrintSubDataBandList(TKivBand* Band)
             AddUpdateBand(Band);
             for (TKivBand* B : List) {
                 if (B == Band) {
-                    if (B->NewPage() && !FFirstNewPage)
-                        NewPage();
-                    else
-                        CheckBandHeight(B);
+                    BreakBefore(B);
                     PrintBand(B, false);
                 } else if (B != DataHead && B != DataFoot) {
                     PrintBandList(B, false);
@@ -278,10 +291,7 @@ void TKivPage::PrintBandList(TKivBand* Band, bool PageFootBand)
     for (TKivBand* B : std::vector<TKivBand*>(ListOf(Band))) {
         if (B == Band) {
             if (!PageFootBand) {
-                if (B->NewPage() && !FFirstNewPage)
-                    NewPage();
-                else
-                    CheckBandHeight(B);
+                BreakBefore(B);
             }
             PrintBand(B, PageFootBand);
         } else {
@@ -290,6 +300,21 @@ void TKivPage::PrintBandList(TKivBand* Band, bool PageFootBand)
     }
     if (!Sub)
         TotalUpdate(Band);
+}
+
+void TKivPage::BreakBefore(TKivBand* Band)
+{
+    if (Band->NewPage() && !FFirstNewPage)
+        NewPage();
+    else
+        CheckBandHeight(Band);
+}
+
+void TKivPage::NoSubData(TKivBand* Band)
+{
+    if (TKivLevel* Level = Band->UpdateLevel())
+        ResetDataLevel(Level);
+    TotalUpdate(Band);
 }
 
 void TKivPage::CheckBandHeight(TKivBand* Band)
@@ -354,11 +379,7 @@ void TKivPage::PrintStretchPieces(TKivBand* Band, Integer FootHeight)
 void TKivPage::PrintBand(TKivBand* Band, bool PageFootBand)
 {
     TKivLevel* Level = Band->UpdateLevel();
-    auto LeaveLevel = [this, Level] {
-        const auto It = std::find(FUpdateBandLevelList.begin(), FUpdateBandLevelList.end(), Level);
-        if (It != FUpdateBandLevelList.end())
-            FUpdateBandLevelList.erase(It);
-    };
+    auto LeaveLevel = [this, Level] { LeaveUpdateLevel(Level); };
     const Integer Reserve = Band->ReserveSpace()->GetReserve();
     if (!Band->Stretch() || PageFootBand) {
         if (Band->PrintOk()) {
@@ -412,13 +433,7 @@ void TKivPage::NewPage()
         ReverseUpdateDataLevel(*It);
     PrintPageFoot();
     PrintOverLays(false);
-    if (PrintOk())
-        ++FPagesPrinted;
-    ++FPgNum;
-    PrintOk();
-    if (!Aborted())
-        ++FPageNumber;
-    Position(0, 0);
+    NextPageNumber();
     for (TKivLevel* Level : std::vector<TKivLevel*>(FUpdateBandLevelList))
         UpdateDataLevel(Level);
     if (PrintOk()) {
@@ -615,24 +630,16 @@ void TKivPage::RepeatPrintBandList(TKivBand* Band)
     TKivLevel* Level = Band->UpdateLevel();
     TKivBand* DataHead = nullptr;
     TKivBand* DataFoot = nullptr;
-    for (TKivBand* B : List)
-        if (B->Band() == Band && dynamic_cast<TKivDataFootBand*>(B))
-            DataFoot = B;
-        else if (B->Band() == Band && IsDataHF(B))
-            DataHead = B;
+    FindDataHeadFoot(Band, List, DataHead, DataFoot);
     Sub->DataStart();
     if (Sub->DataIsFinished()) {
-        if (Level)
-            ResetDataLevel(Level);
-        TotalUpdate(Band);
+        NoSubData(Band);
         return;
     }
     if (DataHead) {
         AddUpdateBand(Band);
         RepeatPrintBandList(DataHead);
-        const auto It = std::find(FUpdateBandLevelList.begin(), FUpdateBandLevelList.end(), Level);
-        if (It != FUpdateBandLevelList.end())
-            FUpdateBandLevelList.erase(It);
+        LeaveUpdateLevel(Level);
         if (Level)
             ReverseUpdateDataLevel(Level);
     }

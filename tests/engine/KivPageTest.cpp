@@ -47,13 +47,7 @@ TEST_F(PageBreak, ABreakRightAfterABreakAndARefusalThatDoesNotMoveChangeNothing)
     Records(4);
     Page->Detail()->SetHeight(230);
     TQorOutput Job;
-    Job.SetDestination(qdQorFile);
-    Page->OnPreview = [](TKivPage*) {};
-    Page->SetPrintTo(&Job);
-    Page->PageStart();
-    ASSERT_TRUE(Page->InitReport());
-    Page->BeginDoc();
-    Page->StartReport();
+    ASSERT_TRUE(BeginPagePass(Page, Job));
     Page->NewPage();
     EXPECT_EQ(Page->PageNumber(), 1) << "nothing printed since the page head";
     Page->Process();
@@ -63,10 +57,7 @@ TEST_F(PageBreak, ABreakRightAfterABreakAndARefusalThatDoesNotMoveChangeNothing)
     EXPECT_EQ(Page->PageNumber(), 2) << "a break right after a break";
     while (Page->Printing())
         Page->Process();
-    Page->EndReport();
-    Page->EndDoc();
-    Page->PageEnd();
-    Page->UnInitReport();
+    EndPagePass(Page, true);
     EXPECT_EQ(Page->PageCount(), 2);
 
     // Refusing without making room does not keep the band on the page; moving up does.
@@ -165,25 +156,15 @@ TEST_F(PageRun, PercentDoneFollowsTheRecordsAndReaches100AtTheEndOfTheDocument)
 {
     Records(4);
     std::vector<Double> Seen;
-    Page->OnAfterDataSkip = [](TKivPage*) {};
     TQorOutput Job;
-    Job.SetDestination(qdQorFile);
-    Page->OnPreview = [](TKivPage*) {};
-    Page->SetPrintTo(&Job);
-    Page->PageStart();
-    ASSERT_TRUE(Page->InitReport());
-    Page->BeginDoc();
-    Page->StartReport();
+    ASSERT_TRUE(BeginPagePass(Page, Job));
     while (Page->Printing()) {
         Page->Process();
         Seen.push_back(Page->PercentDone());
     }
-    Page->EndReport();
-    Page->EndDoc();
+    EndPagePass(Page, true);
     EXPECT_EQ(Seen, (std::vector<Double>{25, 50, 75, 99}));
     EXPECT_EQ(Page->PercentDone(), 100);
-    Page->PageEnd();
-    Page->UnInitReport();
 }
 
 TEST_F(PageRun, APageRangeDrawsOnlyItsPagesAndStopsAfterIt)

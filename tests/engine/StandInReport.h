@@ -43,10 +43,11 @@ public:
     String ExceptionText;
 };
 
-// One pass of Page into Job (a page file; the job's destination is set to qdQorFile). The page
-// setup's destination is the screen unless the test set another; without a preview handler the
-// job keeps its page file for the test to dump.
-inline void RunPagePass(TKivPage* Page, TQorOutput& Job)
+// The start of a pass of Page into Job (a page file; the job's destination is set to qdQorFile),
+// up to its first record; false when the page has no data and quits. The page setup's destination
+// is the screen unless the test set another; without a preview handler the job keeps its page file
+// for the test to dump.
+inline bool BeginPagePass(TKivPage* Page, TQorOutput& Job)
 {
     if (!Page->OnPreview)
         Page->OnPreview = [](TKivPage*) {};
@@ -54,24 +55,45 @@ inline void RunPagePass(TKivPage* Page, TQorOutput& Job)
     Page->PageSetup()->GetQorPrinterSetup(*Job.QorPrinterSetup());
     Page->SetPrintTo(&Job);
     Page->PageStart();
-    try {
-        if (Page->InitReport()) {
-            Page->BeginDoc();
-            Page->StartReport();
-            while (Page->Printing())
-                Page->Process();
-            Page->EndReport();
-            Page->EndDoc();
+    if (!Page->InitReport())
+        return false;
+    Page->BeginDoc();
+    Page->StartReport();
+    return true;
+}
+
+// The end of a pass: with Started, the report's end and the document's; then the page's end and
+// the run's, which happen however the pass ended.
+inline void EndPagePass(TKivPage* Page, bool Started)
+{
+    struct TEnd {
+        TKivPage* Page;
+        ~TEnd()
+        {
+            Page->PageEnd();
+            Page->UnInitReport();
+            Page->SetPrintTo(nullptr);
         }
+    } End{Page};
+    if (Started) {
+        Page->EndReport();
+        Page->EndDoc();
+    }
+}
+
+// One whole pass.
+inline void RunPagePass(TKivPage* Page, TQorOutput& Job)
+{
+    bool Started = false;
+    try {
+        Started = BeginPagePass(Page, Job);
+        while (Started && Page->Printing())
+            Page->Process();
     } catch (...) {
-        Page->PageEnd();
-        Page->UnInitReport();
-        Page->SetPrintTo(nullptr);
+        EndPagePass(Page, false);
         throw;
     }
-    Page->PageEnd();
-    Page->UnInitReport();
-    Page->SetPrintTo(nullptr);
+    EndPagePass(Page, Started);
 }
 
 } // namespace qor::test
