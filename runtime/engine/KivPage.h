@@ -314,6 +314,10 @@ private:
     // Printing (KivPagePrint.cpp).
     void PrintBandList(TKivBand* Band, bool PageFootBand);
     void PrintSubDataBandList(TKivBand* Band);
+    // The records of a sub-data band, each with the bands of its list, then its data foot; Repeat
+    // prints them again at the top of a new page.
+    void PrintSubDataRecords(TKivBand* Band, const std::vector<TKivBand*>& List, TKivBand* DataHead, TKivBand* DataFoot,
+                             bool Repeat);
     void TotalUpdate(TKivBand* Band);
     void CheckBandHeight(TKivBand* Band);
     // A band that asks for a new page gets one unless the page is fresh; others are checked for room.

@@ -253,25 +253,42 @@ void TKivPage::PrintSubDataBandList(TKivBand* Band)
             if (Level)
                 ReverseUpdateDataLevel(Level);
         }
-        do {
-            AddUpdateBand(Band);
-            for (TKivBand* B : List) {
-                if (B == Band) {
-                    BreakBefore(B);
-                    PrintBand(B, false);
-                } else if (B != DataHead && B != DataFoot) {
-                    PrintBandList(B, false);
-                }
-            }
-            TotalUpdate(Band);
-            if (!Aborted())
-                Sub->DataSkip();
-        } while (!Sub->DataIsFinished() && !Aborted());
-        if (DataFoot)
-            PrintBandList(DataFoot, false);
+        PrintSubDataRecords(Band, List, DataHead, DataFoot, false);
     }
     Sub->DataFinish();
     FPrintDataList.erase(std::find(FPrintDataList.begin(), FPrintDataList.end(), Band));
+}
+
+void TKivPage::PrintSubDataRecords(TKivBand* Band, const std::vector<TKivBand*>& List, TKivBand* DataHead,
+                                   TKivBand* DataFoot, bool Repeat)
+{
+    TKivSubDataBand* Sub = AsSubData(Band);
+    // A repeat prints the whole loop again; only the first print stops for an abort.
+    auto GoesOn = [this, Repeat] { return Repeat || !Aborted(); };
+    do {
+        AddUpdateBand(Band);
+        for (TKivBand* B : List) {
+            if (B == Band && Repeat) {
+                CheckBandHeight(B);
+                RepeatPrintBand(B);
+            } else if (B == Band) {
+                BreakBefore(B);
+                PrintBand(B, false);
+            } else if (B != DataHead && B != DataFoot) {
+                if (Repeat)
+                    RepeatPrintBandList(B);
+                else
+                    PrintBandList(B, false);
+            }
+        }
+        TotalUpdate(Band);
+        if (GoesOn())
+            Sub->DataSkip();
+    } while (!Sub->DataIsFinished() && GoesOn());
+    if (DataFoot && Repeat)
+        RepeatPrintBandList(DataFoot);
+    else if (DataFoot)
+        PrintBandList(DataFoot, false);
 }
 
 void TKivPage::PrintBandList(TKivBand* Band, bool PageFootBand)
@@ -643,21 +660,7 @@ void TKivPage::RepeatPrintBandList(TKivBand* Band)
         if (Level)
             ReverseUpdateDataLevel(Level);
     }
-    do {
-        AddUpdateBand(Band);
-        for (TKivBand* B : List) {
-            if (B == Band) {
-                CheckBandHeight(B);
-                RepeatPrintBand(B);
-            } else if (B != DataHead && B != DataFoot) {
-                RepeatPrintBandList(B);
-            }
-        }
-        TotalUpdate(Band);
-        Sub->DataSkip();
-    } while (!Sub->DataIsFinished());
-    if (DataFoot)
-        RepeatPrintBandList(DataFoot);
+    PrintSubDataRecords(Band, List, DataHead, DataFoot, true);
 }
 
 void TKivPage::RepeatPrintBand(TKivBand* Band)
