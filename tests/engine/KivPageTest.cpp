@@ -150,6 +150,16 @@ TEST_F(PageGroups, AMiddleBreakPrintsFeetInnermostFirstThenHeadsOutermostFirst)
     EXPECT_EQ(Broken[1].at(1), "H3");
 }
 
+TEST_F(PageGroups, AHeadThatRepeatsOpensTheNextPageWithTheRecordsOfItsGroup)
+{
+    Page->Detail()->SetHeight(400);
+    Groups[0]->Header()->SetNewPageRepeat(true);
+    const TTexts Pages = RunTexts();
+    EXPECT_EQ(Pages, (TTexts{{"PH", "H1", "H2", "H3", "D1", "F3", "F2", "H2", "H3", "PF"},
+                             {"PH", "H1", "D2", "F3", "F2", "F1", "H1", "H2", "H3", "PF"},
+                             {"PH", "H1", "D3", "F3", "F2", "F1", "RF", "PF"}}));
+}
+
 class PageRun : public PageFixture {};
 
 TEST_F(PageRun, PercentDoneFollowsTheRecordsAndReaches100AtTheEndOfTheDocument)
