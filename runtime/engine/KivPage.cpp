@@ -878,9 +878,8 @@ void TKivPage::ReleaseViewer(bool Finished)
     Viewer->OnAbort = nullptr;
     Viewer->SetGenerating(false);
     if (!Finished) {
-        // A cancelled pass: the viewer lets go of the page file the job still owns.
-        Viewer->SetQorFile(nullptr);
-        delete Viewer;
+        // A cancelled pass: the page file the viewer shows stays with the job, which frees it.
+        Free(Viewer);
         return;
     }
     if (FPrintTo && FPrintTo->QorFile()) {
@@ -890,7 +889,7 @@ void TKivPage::ReleaseViewer(bool Finished)
     Viewer->UpdatePage();
     if (FPageSetup->PreviewSettings()->ModalPreview() == mpModal) {
         Viewer->ShowModal();
-        delete Viewer;
+        Free(Viewer);
     }
 }
 
@@ -923,7 +922,7 @@ void TKivPage::EndDocOutput()
         FQorPrinter = std::make_unique<TQorPrinter>();
         FQorPrinter->OnStatus.Bind(this, &TKivPage::PrintingStatus, "PrintingStatus");
         if (File)
-            FQorPrinter->SendPages(File.get(), 1, File->PageCount());
+            FQorPrinter->LoadPages(File.get(), 1, File->PageCount());
         if (!FQorPrinter->ExceptionText().empty() && FReport)
             FReport->SetExceptionText(FQorPrinter->ExceptionText());
         FQorPrinter.reset();

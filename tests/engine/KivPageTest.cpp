@@ -9,7 +9,13 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StringList.h"
 
+#include "runtime/output/QorView.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace qor;
 using namespace qor::test;
@@ -299,6 +305,80 @@ TEST_F(PageRun, NoDataQuitEndsTheRunAndAMissingDataSourceIsReported)
     Page->OnNoData = [&NoData](TKivPage*) { ++NoData; };
     EXPECT_EQ(RunTexts(), TTexts{}) << "no data source: nothing generated";
     EXPECT_EQ(NoData, 1);
+}
+
+// ---- Where a pass goes ----
+
+class PageOutput : public PageFixture {};
+
+TEST_F(PageOutput, TheViewerKeepsThePagesAndAStopLeavesItWhatWasMade)
+{
+    Records(4);
+    Page->Detail()->SetHeight(230);
+    Page->PageSetup()->PreviewSettings()->SetModalPreview(mpNonModal);
+    TQorOutput Job;
+    ASSERT_TRUE(BeginPagePass(Page, Job, false));
+    TQorViewer* Viewer = Page->QorViewer();
+    ASSERT_NE(Viewer, nullptr);
+    EXPECT_TRUE(Viewer->Generating());
+    while (Page->Printing())
+        Page->Process();
+    EndPagePass(Page, true);
+    EXPECT_EQ(Page->QorViewer(), nullptr) << "the page forgets the viewer";
+    EXPECT_EQ(Job.QorFile(), nullptr) << "the viewer has the page file";
+    EXPECT_FALSE(Viewer->Generating());
+    EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 2);
+    Free(Viewer);
+
+    // The viewer's stop: generation ends, the viewer keeps the pages made so far.
+    TQorOutput Stopped;
+    ASSERT_TRUE(BeginPagePass(Page, Stopped, false));
+    Viewer = Page->QorViewer();
+    ASSERT_NE(Viewer, nullptr);
+    Page->Process();
+    Viewer->OnAbort(Viewer);
+    while (Page->Printing())
+        Page->Process();
+    EndPagePass(Page, true);
+    EXPECT_EQ(Stopped.QorFile(), nullptr);
+    EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 1);
+    Free(Viewer);
+}
+
+TEST_F(PageOutput, ARichTextPassWritesTheBandsAsParagraphs)
+{
+    Records(2);
+    Page->SetOutputType(otRichText);
+    const std::string File = (Dir / "page.rtf").string();
+    Page->SetRtfFile(File);
+    TQorOutput Job;
+    RunPagePass(Page, Job);
+    std::ifstream In(File);
+    std::stringstream Rtf;
+    Rtf << In.rdbuf();
+    const std::string Text = Rtf.str();
+    for (const char* Part : {"PH", "D1", "D2", "RF", "PF"})
+        EXPECT_NE(Text.find(Part), std::string::npos) << Part;
+    EXPECT_LT(Text.find("D1"), Text.find("D2"));
+}
+
+TEST_F(PageOutput, APrinterPassPlaysThePagesOnThePrinter)
+{
+    Records(4);
+    Page->Detail()->SetHeight(230);
+    Page->PageSetup()->SetDestination(destPrinter);
+    std::vector<TKivStatus> Told;
+    Page->OnUpdateStatus = [&Told](TKivPage*, TKivStatus S) { Told.push_back(S); };
+    TQorOutput Job;
+    RunPagePass(Page, Job);
+    EXPECT_EQ(Report->ExceptionText, "");
+    EXPECT_EQ(Job.QorFile(), nullptr) << "the page file was played and freed";
+    EXPECT_NE(std::find(Told.begin(), Told.end(), ssPrinting), Told.end());
+    EXPECT_EQ(Told.back(), ssEnd);
+    Integer Pdfs = 0;
+    for (const auto& E : std::filesystem::directory_iterator(Dir))
+        Pdfs += E.path().extension() == ".pdf";
+    EXPECT_EQ(Pdfs, 1);
 }
 
 // ---- The page on its report ----------------------------------------------------------------------

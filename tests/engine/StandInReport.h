@@ -47,9 +47,9 @@ public:
 // up to its first record; false when the page has no data and quits. The page setup's destination
 // is the screen unless the test set another; without a preview handler the job keeps its page file
 // for the test to dump.
-inline bool BeginPagePass(TKivPage* Page, TQorOutput& Job)
+inline bool BeginPagePass(TKivPage* Page, TQorOutput& Job, bool KeepFile = true)
 {
-    if (!Page->OnPreview)
+    if (KeepFile && !Page->OnPreview)
         Page->OnPreview = [](TKivPage*) {};
     Job.SetDestination(qdQorFile);
     Page->PageSetup()->GetQorPrinterSetup(*Job.QorPrinterSetup());
@@ -81,12 +81,12 @@ inline void EndPagePass(TKivPage* Page, bool Started)
     }
 }
 
-// One whole pass.
-inline void RunPagePass(TKivPage* Page, TQorOutput& Job)
+// One whole pass; without KeepFile a pass to the screen shows the built-in viewer.
+inline void RunPagePass(TKivPage* Page, TQorOutput& Job, bool KeepFile = true)
 {
     bool Started = false;
     try {
-        Started = BeginPagePass(Page, Job);
+        Started = BeginPagePass(Page, Job, KeepFile);
         while (Started && Page->Printing())
             Page->Process();
     } catch (...) {
