@@ -339,6 +339,8 @@ void TKivReport::ShowStatus()
         CustomStatus(FGroupPage->AsPage());
         return;
     }
+    // The window of the pass before closed at its end; it goes now, before its successor comes.
+    Application()->ProcessMessages();
     auto* Status = Create<TFormPrintStatus>(Application());
     Status->Report = this;
     FGroupPage->SetUpdateStatusTo(Status);
