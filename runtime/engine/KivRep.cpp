@@ -456,6 +456,9 @@ void TKivReport::AbandonRun()
 
 void TKivReport::EndReport()
 {
+    // Ended once: a failure while ending does not end it a second time.
+    if (!FPrinting)
+        return;
     TKivRunPageIntf* Page = FGroupPage;
     try {
         RunEvery({[&] {

@@ -3,6 +3,7 @@
 // the copy guard, the delete guard, the form-file properties).
 
 #include "engine/StandInRunPage.h"
+#include "platform/printing/Printers.h"
 #include "platform/rtl/FormText.h"
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Application.h"
@@ -305,6 +306,36 @@ TEST_F(ReportTest, AFailureAtTheEndOfAPassEndsTheRunBeforeTheCallerHearsOfIt)
     Page->FailEndDoc = false;
     Report->Run();
     EXPECT_EQ(Page->Count("EndDoc"), 2) << "the next run works";
+}
+
+TEST_F(ReportTest, StartUpFailuresReachTheCallerAndHandlerFailuresDoNot)
+{
+    Page->Setup.SetCopies(2);
+    Report->OnPromptPrint = [&](TKivPage*, bool& Result) { Result = true; };
+    Report->SetPrompt(true);
+    Printer()->BeginDoc();
+    try {
+        Report->Run();
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message(), "The printer is busy, please wait.");
+    }
+    Printer()->Abort();
+    EXPECT_FALSE(Report->Printing());
+    EXPECT_EQ(Page->Count("UnInitReport"), 1);
+
+    std::vector<String> Shown;
+    Application()->OnException = [&](TObject*, const Exception& E) { Shown.push_back(E.Message()); };
+    Report->OnBeforePrint = [](TObject*) { throw Exception("before"); };
+    Report->OnAfterPrint = [](TObject*) { throw Exception("after"); };
+    Report->Run();
+    Application()->OnException = nullptr;
+    EXPECT_EQ(Shown, (std::vector<String>{"before", "after"}));
+    EXPECT_EQ(Page->Count("EndDoc"), 1) << "the run went on";
+
+    TKivReport Empty(nullptr);
+    EXPECT_THROW(Empty.Run(), Exception) << "a report without a page says so";
+    EXPECT_FALSE(Empty.Printing());
 }
 
 TEST_F(ReportTest, TheSetupIsRestoredIntoThePageTheRunDrove)
