@@ -105,10 +105,7 @@ TKivReport::~TKivReport()
 
 bool TKivReport::Designing() const { return ComponentState().Contains(csDesigning); }
 
-bool TKivReport::OkDelete() const
-{
-    return !Designing() || ComponentState().Contains(csDestroying) || !Parent();
-}
+bool TKivReport::OkDelete() const { return !Designing() || ComponentState().Contains(csDestroying) || !Parent(); }
 
 void TKivReport::BeforeDestruction()
 {
@@ -294,23 +291,16 @@ bool TKivReport::PromptPrint(TKivRunPageIntf* Page)
     return Dialog->ShowModal() == mrOk;
 }
 
-void TKivReport::BeforePrint()
-{
-    if (!OnBeforePrint)
-        return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
-}
+void TKivReport::BeforePrint() { FireRunEvent(OnBeforePrint); }
 
-void TKivReport::AfterPrint()
+void TKivReport::AfterPrint() { FireRunEvent(OnAfterPrint); }
+
+void TKivReport::FireRunEvent(const TNotifyEvent& Event)
 {
-    if (!OnAfterPrint)
+    if (!Event)
         return;
     try {
-        OnAfterPrint(this);
+        Event(this);
     } catch (...) {
         Application()->HandleException(this);
     }
