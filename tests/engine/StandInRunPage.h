@@ -1,8 +1,7 @@
 #pragma once
-// A stand-in for the page a report run drives: it records every protocol call by name, hands out
-// a given number of records per pass, and can be told to fail at the end of its document. It
-// joins the report it is parented to, and tells a status window the end of its pass, as the real
-// page does.
+// A stand-in for the page a report run drives: records every protocol call by name, hands out a
+// number of records per pass and can fail at the end of its document. Like the real page it joins
+// the report it is parented to and tells its status window the end of a pass.
 
 #include "engine/StandInPage.h"
 #include "runtime/engine/KivStat.h"
@@ -23,7 +22,6 @@ public:
         if (Report)
             Report->RemovePage(this);
     }
-
     void SetParent(TWinControl* AParent) override
     {
         if (Report && AParent != Parent())
@@ -39,14 +37,10 @@ public:
     TKivPageSetup* PageSetup() const override { return &Setup; }
     bool TwoPass() const override { return TwoPassRun; }
     TKivOutputType OutputType() const override { return Output; }
-    void SetDataRange(TKivDataRange Value) override { Range = Value; }
-    void SetPrintTo(TQorOutput* Value) override { PrintTo_ = Value; }
-    TQorOutput* PrintTo() const override { return PrintTo_; }
-    void SetUpdateStatusTo(TFormPrintStatus* Status) override
-    {
-        StatusTo.push_back(Status);
-        FStatus = Status;
-    }
+    void SetDataRange(TKivDataRange) override {}
+    void SetPrintTo(TQorOutput* Value) override { FPrintTo = Value; }
+    TQorOutput* PrintTo() const override { return FPrintTo; }
+    void SetUpdateStatusTo(TFormPrintStatus* Status) override { StatusTo.push_back(FStatus = Status); }
     void SetAbortPrinting(bool Value) override { Aborted = Value; }
 
     void PageStart() override { Call("PageStart"); }
@@ -54,22 +48,23 @@ public:
     {
         Call("InitReport");
         Aborted = false;
-        Left = Records;
+        FLeft = Records;
         return HasData;
     }
     void BeginDoc() override
     {
         Call("BeginDoc");
-        Dests.push_back(PrintTo_ ? PrintTo_->Destination() : qdPrinter);
+        // qdPrinter stands for "no output job".
+        Dests.push_back(FPrintTo ? FPrintTo->Destination() : qdPrinter);
         if (OnBeginDoc)
             OnBeginDoc();
     }
     void StartReport() override { Call("StartReport"); }
-    bool Printing() const override { return Left > 0 && !Aborted; }
+    bool Printing() const override { return FLeft > 0 && !Aborted; }
     void Process() override
     {
         Call("Process");
-        --Left;
+        --FLeft;
         if (OnProcess)
             OnProcess();
     }
@@ -80,12 +75,8 @@ public:
         if (FailEndDoc)
             throw Exception("Cannot create file out.qor");
     }
-    bool HasViewer() const override { return Viewer; }
-    void DropViewer() override
-    {
-        Call("DropViewer");
-        Viewer = false;
-    }
+    bool HasViewer() const override { return true; }
+    void DropViewer() override { Call("DropViewer"); }
     void PageEnd() override
     {
         Call("PageEnd");
@@ -96,35 +87,27 @@ public:
 
     Integer Order() const { return FOrder; }
     void SetOrder(Integer Value) { FOrder = Value; }
+    Integer Count(const String& Name) const { return Integer(std::count(Calls.begin(), Calls.end(), Name)); }
 
-    // Every call, and how many of one kind.
     std::vector<String> Calls;
-    Integer Count(const String& Name) const
-    {
-        return static_cast<Integer>(std::count(Calls.begin(), Calls.end(), Name));
-    }
-
     TKivReportIntf* Report = nullptr;
     mutable TKivPageSetup Setup;
     bool TwoPassRun = false;
     TKivOutputType Output = otNormal;
-    TKivDataRange Range = drAllRecords;
     Integer Records = 3;
     bool HasData = true;
     bool FailEndDoc = false;
-    bool Viewer = false;
     bool Aborted = false;
     std::function<void()> OnProcess;
     std::function<void()> OnBeginDoc;
-    // The output job's destination at each BeginDoc (qdPrinter: no job).
-    std::vector<TQorDestination> Dests;
+    std::vector<TQorDestination> Dests; // the output job's destination at each BeginDoc
     std::vector<TFormPrintStatus*> StatusTo;
 
 private:
     void Call(const char* Name) { Calls.emplace_back(Name); }
-    TQorOutput* PrintTo_ = nullptr;
+    TQorOutput* FPrintTo = nullptr;
     TFormPrintStatus* FStatus = nullptr;
-    Integer Left = 0;
+    Integer FLeft = 0;
     Integer FOrder = 0;
 };
 
