@@ -149,7 +149,10 @@ public:
     // The run's output job (null for RTF output and between runs).
     virtual void SetPrintTo(TQorOutput* Output) = 0;
     virtual TQorOutput* PrintTo() const = 0;
-    // The status window of the pass hears the page's status changes from now on.
+    // The status window of the pass hears the page's status changes from now on. Null gives the
+    // page back the OnUpdateStatus handler it had before the first window was set (the
+    // application's own); the report calls it after PageEnd of every pass that showed a window,
+    // and it does nothing when no window was set.
     virtual void SetUpdateStatusTo(TFormPrintStatus* Status) = 0;
     // Stops the data loop; the pass then ends with what was generated.
     virtual void SetAbortPrinting(bool Value) = 0;
