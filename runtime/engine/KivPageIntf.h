@@ -152,10 +152,10 @@ public:
     // The run's output job (null for RTF output and between runs).
     virtual void SetPrintTo(TQorOutput* Output) = 0;
     virtual TQorOutput* PrintTo() const = 0;
-    // Points the page's status updates at the pass's status window (null: no window). The
-    // application's own OnUpdateStatus handler stays assigned and keeps hearing them; the report
-    // calls SetUpdateStatusTo(nullptr) at the end of each pass, which leaves the application's
-    // handler as the only one.
+    // Points the page's status updates at the pass's status window: the window hears them first,
+    // and the application's own OnUpdateStatus handler stays assigned and keeps hearing them. Null
+    // leaves the application's handler as the only one; the report calls it after PageEnd of every
+    // pass that showed a window, and it does nothing when no window was set.
     virtual void SetUpdateStatusTo(TFormPrintStatus* Status) = 0;
     // Stops the data loop; the pass then ends with what was generated.
     virtual void SetAbortPrinting(bool Value) = 0;

@@ -9,6 +9,7 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StringList.h"
 
+#include "runtime/engine/KivRep.h"
 #include "runtime/output/QorView.h"
 
 #include <gtest/gtest.h>
@@ -379,6 +380,51 @@ TEST_F(PageOutput, APrinterPassPlaysThePagesOnThePrinter)
     for (const auto& E : std::filesystem::directory_iterator(Dir))
         Pdfs += E.path().extension() == ".pdf";
     EXPECT_EQ(Pdfs, 1);
+}
+
+// ---- Run by the report ----
+
+class PageOnReport : public PageFixture {
+protected:
+    // The fixture's page moved onto a real report, which runs it into a page file.
+    std::string RunOnReport(bool SuppressStatus)
+    {
+        auto* R = new TKivReport(&Root);
+        Page->SetParent(R);
+        R->SetPrompt(false);
+        R->SetSuppressStatus(SuppressStatus);
+        Page->PageSetup()->SetDestination(destFile);
+        const std::string File = (Dir / "report.qor").string();
+        Page->SetQorFileName(File);
+        R->Run();
+        return QorDumpPageFile(File);
+    }
+};
+
+TEST_F(PageOnReport, AReportRunsThePageInOneOrTwoPasses)
+{
+    Records(4);
+    Page->Detail()->SetHeight(230);
+    std::vector<Integer> Counts;
+    Page->OnAfterDataSkip = [&Counts](TKivPage* P) { Counts.push_back(P->PageCount()); };
+    EXPECT_EQ(TextsOf(PagesOf(RunOnReport(true))), (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF", "PF"}}));
+    Page->SetTwoPass(true);
+    Counts.clear();
+    EXPECT_EQ(TextsOf(PagesOf(RunOnReport(true))).size(), 2u);
+    ASSERT_EQ(Counts.size(), 8u);
+    EXPECT_EQ(Counts.back(), 2) << "the second pass knows the page count";
+}
+
+TEST_F(PageOnReport, TheStatusWindowAndTheApplicationsHandlerBothHearTheRun)
+{
+    Records(2);
+    std::vector<TKivStatus> Told;
+    Page->OnUpdateStatus = [&Told](TKivPage*, TKivStatus S) { Told.push_back(S); };
+    RunOnReport(false);
+    ASSERT_FALSE(Told.empty());
+    EXPECT_EQ(Told.front(), ssBegin);
+    EXPECT_EQ(Told.back(), ssEnd);
+    EXPECT_TRUE(static_cast<bool>(Page->OnUpdateStatus)) << "the application's handler stays after the run";
 }
 
 // ---- The page on its report ----------------------------------------------------------------------
