@@ -118,6 +118,17 @@ TKivSubDataBand::~TKivSubDataBand() { KivSetLinkSource(FDataLink.get(), this, nu
 
 void TKivSubDataBand::SetDataSource(TDataSource* Value) { KivSetLinkSource(FDataLink.get(), this, Value); }
 
+void TKivSubDataBand::SetNewPageRepeat(bool Value)
+{
+    const TComponentState& S = ComponentState();
+    if (Value && S.Contains(csDesigning) && !S.Contains(csLoading) && !S.Contains(csReading)) {
+        TKivAttachedBand::SetNewPageRepeat(false);
+        ShowMessage("Look in the help on how to set repeat on a subdata band.");
+        return;
+    }
+    TKivAttachedBand::SetNewPageRepeat(Value);
+}
+
 TDataSet* TKivSubDataBand::DataSet() const { return DataSource() ? DataSource()->DataSet() : nullptr; }
 
 void TKivSubDataBand::Notification(TComponent* AComponent, TOperation Operation)

@@ -95,6 +95,8 @@ public:
     TDataLink* DataLink() const { return FDataLink.get(); }
     // The data source's data set; null without a data source.
     TDataSet* DataSet() const;
+    // While designing, a sub-data band does not repeat: it says where to look instead.
+    void SetNewPageRepeat(bool Value) override;
     bool DataIsFinished() const { return FDataIsFinished; }
     void SetDataIsFinished(bool Value) { FDataIsFinished = Value; }
     TKivDataRange DataRange() const { return FDataRange; }

@@ -4,6 +4,7 @@
 #include "engine/PageTestSupport.h"
 
 #include "platform/rtl/Filer.h"
+#include "platform/ui/DialogService.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,16 @@ TEST(BandKindPlace, OnlyAGroupPageTakesABandKindIntoItsList)
     EXPECT_EQ(Sub->GetMainBand(), Sub) << "unattached: the band itself";
     Sub->SetParent(nullptr);
     EXPECT_TRUE(Page->SubDataBandList().empty());
+
+    // While designing, repeat is refused with a pointer to the help.
+    Sub->SetDesigning(true);
+    DialogService().Reset();
+    DialogService().ScriptResult(mrOk);
+    Sub->SetNewPageRepeat(true);
+    EXPECT_FALSE(Sub->NewPageRepeat());
+    ASSERT_EQ(DialogService().History().size(), 1u);
+    EXPECT_EQ(DialogService().History()[0].Text, "Look in the help on how to set repeat on a subdata band.");
+    DialogService().Reset();
 
     // An older form names the data set itself: read and dropped.
     RegisterClass(TKivSubDataBand::StaticClass());
