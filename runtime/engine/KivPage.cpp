@@ -605,7 +605,12 @@ void TKivPage::ReleaseViewer(bool Finished)
     }
     Viewer->UpdatePage();
     if (FPageSetup->PreviewSettings()->ModalPreview() == mpModal) {
-        Viewer->ShowModal();
+        try {
+            Viewer->ShowModal();
+        } catch (...) {
+            Free(Viewer);
+            throw;
+        }
         Free(Viewer);
     }
 }
@@ -665,8 +670,8 @@ void TKivPage::EndDoc()
         FPrintTo->DetachQorFile();
         throw;
     }
-    ReleaseViewer(true);
     FCanvas = nullptr;
+    ReleaseViewer(true);
 }
 
 void TKivPage::PageEnd()

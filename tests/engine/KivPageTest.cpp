@@ -9,6 +9,7 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StringList.h"
 
+#include "platform/ui/DialogService.h"
 #include "runtime/engine/KivRep.h"
 #include "runtime/output/QorView.h"
 
@@ -344,6 +345,17 @@ TEST_F(PageOutput, TheViewerKeepsThePagesAndAStopLeavesItWhatWasMade)
     EXPECT_EQ(Stopped.QorFile(), nullptr);
     EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 1);
     Free(Viewer);
+
+    // A modal viewer shows once generation ends and goes when it closes.
+    Page->PageSetup()->PreviewSettings()->SetModalPreview(mpModal);
+    DialogService().Reset();
+    DialogService().ScriptResult(mrOk);
+    TQorOutput Modal;
+    RunPagePass(Page, Modal, false);
+    ASSERT_EQ(DialogService().History().size(), 1u);
+    EXPECT_EQ(DialogService().History()[0].ClassName, "TQorViewer");
+    EXPECT_EQ(Page->QorViewer(), nullptr);
+    DialogService().Reset();
 }
 
 TEST_F(PageOutput, ARichTextPassWritesTheBandsAsParagraphs)
