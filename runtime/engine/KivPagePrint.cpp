@@ -184,8 +184,9 @@ void TKivPage::PrintGroupHeads(Integer L)
     TStateScope Heads(FGroupPageState, gpsPrintGroupHead);
     for (Integer I = L; I < static_cast<Integer>(FGroups.size()); ++I) {
         FAtGroupLevel = I;
-        TKivBand* Header = FGroups[static_cast<std::size_t>(I)]->Header();
-        if (!Header)
+        TKivGroup* Group = FGroups[static_cast<std::size_t>(I)];
+        TKivBand* Header = Group->Header();
+        if (!Header || !Group->ShowHead())
             continue;
         if (!FGroupPageBreaks && I != L) {
             // An inner head printed at an outer break does not start a page of its own.
@@ -215,8 +216,9 @@ void TKivPage::PrintGroupFeet(Integer L)
         return;
     TStateScope Feet(FGroupPageState, gpsPrintGroupFoot);
     for (Integer I = static_cast<Integer>(FGroups.size()) - 1; I >= L; --I) {
-        if (TKivBand* Footer = FGroups[static_cast<std::size_t>(I)]->Footer())
-            PrintBandList(Footer, false);
+        TKivGroup* Group = FGroups[static_cast<std::size_t>(I)];
+        if (Group->Footer() && Group->ShowFoot())
+            PrintBandList(Group->Footer(), false);
         FAtGroupLevel = I - 1;
     }
 }
