@@ -39,18 +39,13 @@ TEST_F(PageBreak, ABandEndingExactlyOnThePageFootLineStartsANewPage)
     const std::string Dump = Run();
     EXPECT_EQ(TextsOf(PagesOf(Dump)), (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF", "PF"}}));
     ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/page/exact-fit.dump", Dump);
-    if (const char* Keep = std::getenv("QOR_PAGE_QOR")) { // to look at it: qor render
-        TQorOutput Job;
-        RunPagePass(Page, Job);
-        Job.QorFile()->SaveToFile(Keep);
-    }
 
     Page->Detail()->SetHeight(229);
     EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "D2", "D3", "D4", "PF"}, {"PH", "RF", "PF"}}))
         << "one pixel less and the fourth fits";
 }
 
-TEST_F(PageBreak, ABreakRightAfterABreakAndARefusalThatDoesNotMoveChangeNothing)
+TEST_F(PageBreak, ABreakRightAfterABreakAndARefusalThatDoesNotMoveChangeNothingAndProgressFollows)
 {
     Records(4);
     Page->Detail()->SetHeight(230);
@@ -63,10 +58,16 @@ TEST_F(PageBreak, ABreakRightAfterABreakAndARefusalThatDoesNotMoveChangeNothing)
     EXPECT_EQ(Page->PageNumber(), 2);
     Page->NewPage();
     EXPECT_EQ(Page->PageNumber(), 2) << "a break right after a break";
-    while (Page->Printing())
+    // Progress follows the records: 25 after the first, then 50, 75, and 99 until the end.
+    std::vector<Double> Seen{Page->PercentDone()};
+    while (Page->Printing()) {
         Page->Process();
+        Seen.push_back(Page->PercentDone());
+    }
     EndPagePass(Page, true);
     EXPECT_EQ(Page->PageCount(), 2);
+    EXPECT_EQ(Seen, (std::vector<Double>{25, 50, 75, 99}));
+    EXPECT_EQ(Page->PercentDone(), 100) << "at the end of the document";
 
     // Refusing without making room does not keep the band on the page; moving up does.
     Integer Asked = 0;
@@ -177,21 +178,6 @@ TEST_F(PageGroups, AHeadThatRepeatsOpensTheNextPageWithTheRecordsOfItsGroup)
 
 class PageRun : public PageFixture {};
 
-TEST_F(PageRun, PercentDoneFollowsTheRecordsAndReaches100AtTheEndOfTheDocument)
-{
-    Records(4);
-    std::vector<Double> Seen;
-    TQorOutput Job;
-    ASSERT_TRUE(BeginPagePass(Page, Job));
-    while (Page->Printing()) {
-        Page->Process();
-        Seen.push_back(Page->PercentDone());
-    }
-    EndPagePass(Page, true);
-    EXPECT_EQ(Seen, (std::vector<Double>{25, 50, 75, 99}));
-    EXPECT_EQ(Page->PercentDone(), 100);
-}
-
 TEST_F(PageRun, APageRangeDrawsOnlyItsPagesAndStopsAfterIt)
 {
     Records(20);
@@ -289,22 +275,6 @@ TEST_F(PageRun, AFailingEndOfDocumentLeavesThePageReadyForTheReportToEndTheRun)
     TQorOutput Again;
     RunPagePass(Page, Again);
     EXPECT_EQ(TextsOf(PagesOf(QorDumpPageFile((Dir / "out.qor").string()))), (TTexts{{"PH", "D1", "D2", "RF", "PF"}}));
-}
-
-TEST_F(PageRun, TheSetupSavedAtTheStartGoesBackIntoThePage)
-{
-    Records(4);
-    Page->Detail()->SetHeight(230);
-    Page->PageSetup()->SetUnits(unitCentiMeters);
-    TKivPageSetup Saved;
-    Saved.Assign(Page->PageSetup());
-    Page->OnNewPage = [](TKivPage* P, TQorOutput*, Integer) { P->PageSetup()->SetOrientation(poLandscape); };
-    Run();
-    EXPECT_EQ(Page->PageSetup()->Units(), unitCentiMeters) << "the page's own units come back at its end";
-    EXPECT_EQ(Page->PageSetup()->Orientation(), poLandscape);
-    Page->PageSetup()->Assign(&Saved);
-    EXPECT_NE(Page->PageSetup()->Orientation(), poLandscape);
-    EXPECT_EQ(Page->PageSetup()->Page(), Page) << "the restored setup still belongs to its page";
 }
 
 TEST_F(PageRun, NoDataQuitEndsTheRunAndAMissingDataSourceIsReported)
@@ -420,30 +390,31 @@ protected:
     }
 };
 
-TEST_F(PageOnReport, AReportRunsThePageInOneOrTwoPasses)
+TEST_F(PageOnReport, AReportRunsThePageInOneOrTwoPassesAndGivesItsSetupBack)
 {
     Records(4);
     Page->Detail()->SetHeight(230);
     std::vector<Integer> Counts;
     Page->OnAfterDataSkip = [&Counts](TKivPage* P) { Counts.push_back(P->PageCount()); };
     EXPECT_EQ(TextsOf(PagesOf(RunOnReport(true))), (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF", "PF"}}));
+
+    // Two passes, with the status window: the window and the application's handler both hear the
+    // run, and a setup changed page by page comes back as it was.
     Page->SetTwoPass(true);
     Counts.clear();
-    EXPECT_EQ(TextsOf(PagesOf(RunOnReport(true))).size(), 2u);
-    ASSERT_EQ(Counts.size(), 8u);
-    EXPECT_EQ(Counts.back(), 2) << "the second pass knows the page count";
-}
-
-TEST_F(PageOnReport, TheStatusWindowAndTheApplicationsHandlerBothHearTheRun)
-{
-    Records(2);
     std::vector<TKivStatus> Told;
     Page->OnUpdateStatus = [&Told](TKivPage*, TKivStatus S) { Told.push_back(S); };
-    RunOnReport(false);
+    Page->PageSetup()->SetUnits(unitCentiMeters);
+    const TKivPaperOrientation Before = Page->PageSetup()->Orientation();
+    Page->OnNewPage = [](TKivPage* P, TQorOutput*, Integer) { P->PageSetup()->SetOrientation(poLandscape); };
+    EXPECT_EQ(TextsOf(PagesOf(RunOnReport(false))).size(), 2u);
+    ASSERT_EQ(Counts.size(), 8u);
+    EXPECT_EQ(Counts.back(), 2) << "the second pass knows the page count";
     ASSERT_FALSE(Told.empty());
     EXPECT_EQ(Told.front(), ssBegin);
     EXPECT_EQ(Told.back(), ssEnd);
-    EXPECT_TRUE(static_cast<bool>(Page->OnUpdateStatus)) << "the application's handler stays after the run";
+    EXPECT_EQ(Page->PageSetup()->Units(), unitCentiMeters);
+    EXPECT_EQ(Page->PageSetup()->Orientation(), Before);
 }
 
 // ---- The page on its report ----------------------------------------------------------------------
@@ -471,36 +442,6 @@ TEST(PagePlace, OnlyAReportTakesAPageAndTheDeleteGuardHoldsAtDesignTime)
     ASSERT_EQ(Report->Pages.size(), 1u) << "the page stays";
     Page->SafeDelete();
     EXPECT_TRUE(Report->Pages.empty());
-}
-
-TEST(PagePlace, RegistrationListsFollowWhatIsPlacedAndRemoved)
-{
-    TComponent Root(nullptr);
-    auto* Page = new TKivGrouppage(&Root);
-    auto* Band = new TKivBand(&Root);
-    Band->SetParent(Page);
-    auto* Sub = new TKivSubBand(&Root);
-    Sub->SetParent(Page);
-    auto* Level = new TKivLevel(&Root);
-    Level->SetParent(Page);
-    auto* Total = new TKivTotalvar(&Root);
-    Total->SetParent(Page);
-    auto* Label = new TKivLabel(&Root);
-    Label->SetParent(Band);
-    EXPECT_EQ(Page->BandList().size(), 2u);
-    EXPECT_EQ(Page->SubBandList().size(), 1u);
-    EXPECT_EQ(Page->LevelCount(), 1);
-    EXPECT_EQ(Page->VarList().size(), 1u);
-    EXPECT_EQ(Page->TotalVarList().size(), 1u);
-    EXPECT_EQ(Page->LabelList().size(), 1u);
-    Free(Sub);
-    Free(Total);
-    Free(Label);
-    EXPECT_EQ(Page->BandList().size(), 1u);
-    EXPECT_TRUE(Page->SubBandList().empty());
-    EXPECT_TRUE(Page->VarList().empty());
-    EXPECT_TRUE(Page->TotalVarList().empty());
-    EXPECT_TRUE(Page->LabelList().empty());
 }
 
 TEST(PageStream, OrderAlwaysNoDsgListWhenFilledAndAnOldDataSetIsDropped)
