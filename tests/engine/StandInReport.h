@@ -17,6 +17,12 @@ namespace qor::test {
 class TStandInReport : public TWinControl, public TKivReportIntf {
 public:
     explicit TStandInReport(TComponent* AOwner = nullptr) : TWinControl(AOwner) {}
+    // As the report does: its pages no longer tell a report that is going.
+    ~TStandInReport() override
+    {
+        for (TKivRunPageIntf* P : Pages)
+            P->SetReport(nullptr);
+    }
 
     TKivPageIntf* FirstPage() const override { return Pages.empty() ? nullptr : Pages.front()->AsPage(); }
     void InsertPage(TKivRunPageIntf* Page) override
