@@ -130,6 +130,12 @@ void TKivPage::SetParent(TWinControl* AParent)
     TScrollBox::SetParent(AParent);
 }
 
+void TKivPage::Loaded()
+{
+    TScrollBox::Loaded();
+    KivFontToPPI(this, GetPPI());
+}
+
 void TKivPage::SetOrder(Integer Pos)
 {
     FOrder = Pos;

@@ -294,6 +294,8 @@ public:
     // Only a report takes a page; anything else is refused with a silent abort.
     void SetParent(TWinControl* AParent) override;
     void DefineProperties(TFiler& Filer) override;
+    // At run time a font of another resolution keeps its pixel height at the page's resolution.
+    void Loaded() override;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
