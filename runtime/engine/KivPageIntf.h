@@ -3,6 +3,7 @@
 // ask of the page, and what a ruler container asks of its report. The page and the report
 // implement these; parts find them by looking at their parent control.
 
+#include "platform/rtl/TypeInfo.h"
 #include "platform/rtl/Types.h"
 
 namespace qor {
@@ -97,9 +98,11 @@ public:
 enum TKivStatus : Byte { ssBegin, ssEnd, ssPrinting, ssNoWhere, ssGenerating };
 // A run over every record of the page's data, or over the current one only.
 enum TKivDataRange : Byte { drAllRecords, drSingleRecord };
+QOR_ENUM_NAMES(TKivDataRange, "drAllRecords", "drSingleRecord");
 
 // Where a page's run goes: through an output job (printer, screen, page file) or into an RTF file.
 enum TKivOutputType : Byte { otNormal, otRichText };
+QOR_ENUM_NAMES(TKivOutputType, "otNormal", "otRichText");
 
 // What the status window of a run asks of the page it shows.
 class TKivStatusPageIntf {
@@ -149,7 +152,10 @@ public:
     // The run's output job (null for RTF output and between runs).
     virtual void SetPrintTo(TQorOutput* Output) = 0;
     virtual TQorOutput* PrintTo() const = 0;
-    // The status window of the pass hears the page's status changes from now on.
+    // Points the page's status updates at the pass's status window: the window hears them first,
+    // and the application's own OnUpdateStatus handler stays assigned and keeps hearing them. Null
+    // leaves the application's handler as the only one; the report calls it after PageEnd of every
+    // pass that showed a window, and it does nothing when no window was set.
     virtual void SetUpdateStatusTo(TFormPrintStatus* Status) = 0;
     // Stops the data loop; the pass then ends with what was generated.
     virtual void SetAbortPrinting(bool Value) = 0;
@@ -245,6 +251,16 @@ public:
     // The page's group list, outermost first.
     virtual void InsertGroup(TKivGroup* Group) = 0;
     virtual void RemoveGroup(TKivGroup* Group) = 0;
+    // The page's lists of the band kinds: sub bands, overlays, sub-data bands, and the data head
+    // and foot bands of sub-data bands.
+    virtual void InsertSubBand(TKivBand* Band) = 0;
+    virtual void RemoveSubBand(TKivBand* Band) = 0;
+    virtual void InsertOverLayBand(TKivBand* Band) = 0;
+    virtual void RemoveOverLayBand(TKivBand* Band) = 0;
+    virtual void InsertSubDataBand(TKivBand* Band) = 0;
+    virtual void RemoveSubDataBand(TKivBand* Band) = 0;
+    virtual void InsertDataHFBand(TKivBand* Band) = 0;
+    virtual void RemoveDataHFBand(TKivBand* Band) = 0;
 };
 
 } // namespace qor

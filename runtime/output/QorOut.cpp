@@ -531,6 +531,8 @@ void TQorOutput::HandOverToViewer()
     Viewer->SetGenerating(false);
 }
 
+std::unique_ptr<TQorQorFile> TQorOutput::DetachQorFile() { return std::move(FQorFile); }
+
 void TQorOutput::ViewerGone(IQorViewer* Viewer)
 {
     if (Viewer == FQorViewer)

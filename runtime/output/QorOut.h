@@ -186,6 +186,8 @@ public:
     const String& FileName() const { return FFileName; }
     void SetFileName(const String& Value) { FFileName = Value; }
     TQorQorFile* QorFile() const { return FQorFile.get(); }
+    // The job lets go of its page file: the caller owns it from now on (null when there is none).
+    std::unique_ptr<TQorQorFile> DetachQorFile();
     TQorPrinterSetup* QorPrinterSetup() const { return FQorPrinterSetup.get(); }
     void SetQorPrinterSetup(const TQorPrinterSetup* Value);
     Integer PixelsPerInchX() const { return FPixelsPerInchX; }

@@ -18,6 +18,15 @@ public:
         Groups.erase(std::remove(Groups.begin(), Groups.end(), Group), Groups.end());
     }
 
+    void InsertSubBand(TKivBand*) override {}
+    void RemoveSubBand(TKivBand*) override {}
+    void InsertOverLayBand(TKivBand*) override {}
+    void RemoveOverLayBand(TKivBand*) override {}
+    void InsertSubDataBand(TKivBand*) override {}
+    void RemoveSubDataBand(TKivBand*) override {}
+    void InsertDataHFBand(TKivBand*) override {}
+    void RemoveDataHFBand(TKivBand*) override {}
+
     void InsertBand(TKivBand* Band) override { PageBands.push_back(Band); }
     void RemoveBand(TKivBand* Band) override
     {

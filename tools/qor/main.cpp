@@ -4,6 +4,7 @@
 #include "tools/qor/PrintVerb.h"
 #include "tools/qor/PrintersVerb.h"
 #include "tools/qor/RenderVerb.h"
+#include "tools/qor/RunVerb.h"
 #include "tools/qor/ViewVerb.h"
 
 #include <cstdio>
@@ -14,13 +15,17 @@ namespace {
 void PrintUsage(FILE* out)
 {
     std::fprintf(out,
-        "usage: qor dump FILE.qor [--pages A-B]\n"
+        "usage: qor run REPORT.qfm [--to FILE.qor | FILE.pdf | FILE.rtf] [--png DIR] [--printer NAME] [--view]\n"
+        "                          [--pages A-B] [--copies N]\n"
+        "       qor dump FILE.qor [--pages A-B]\n"
         "       qor view FILE.qor\n"
         "       qor render FILE.qor --png DIR [--dpi N] [--zoom P] [--pages A-B]\n"
         "       qor print FILE.qor [--printer NAME] [--pages A-B] [--copies N] [--collate] [--duplex]\n"
         "       qor printers\n"
         "       qor [--version | --help]\n"
         "\n"
+        "  run         run the report in a form file (with its data sets) into a page file (REPORT.qor by\n"
+        "              default), a PDF or RTF file, onto a printer or into the viewer; progress on stderr\n"
         "  dump        print every block and record of a page file, one line each\n"
         "  view        show a page file in the viewer window\n"
         "  render      play pages into PNG files (page-N.png in DIR), by default at 96 dpi and 100 %%\n"
@@ -46,6 +51,8 @@ int main(int argc, char** argv)
         PrintUsage(stderr);
         return 2;
     }
+    if (std::strcmp(argv[1], "run") == 0)
+        return qor::tool::RunReport(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "dump") == 0)
         return qor::tool::RunDump(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "view") == 0)

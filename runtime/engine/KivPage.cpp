@@ -1,0 +1,746 @@
+#include "runtime/engine/KivPage.h"
+
+#include "platform/db/DataSet.h"
+#include "platform/db/DataSource.h"
+#include "platform/graphics/Screen.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StrUtils.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/StringTable.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "runtime/engine/KivBandKinds.h"
+#include "runtime/engine/KivDSGuide.h"
+#include "runtime/engine/KivGroup.h"
+#include "runtime/engine/KivRptDsgn.h"
+#include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivVar.h"
+#include "runtime/engine/QorDS.h"
+#include "runtime/output/QorFile.h"
+#include "runtime/output/QorSetup.h"
+#include "runtime/output/QorView.h"
+
+#include <algorithm>
+
+namespace qor {
+
+namespace {
+
+constexpr TColor White = 0xFFFFFF;
+
+// A class in Object's ancestry is named, upper-cased, "TQUERY".
+bool IsQueryClass(const TObject* Object)
+{
+    for (TClass C = Object->ClassType(); C; C = C->Parent)
+        if (UpperCase(C->Name) == "TQUERY")
+            return true;
+    return false;
+}
+
+// Runs a handler of the page; its exception is shown and the run goes on.
+template <class F>
+void Shown(TObject* Sender, F&& Fn)
+{
+    try {
+        Fn();
+    } catch (...) {
+        Application()->HandleException(Sender);
+    }
+}
+
+} // namespace
+
+// ---- Construction and deletion -------------------------------------------------------------------
+
+TKivPage::TKivPage(TComponent* AOwner)
+    : TScrollBox(AOwner), FPageSetup(std::make_unique<TKivPageSetup>()),
+      FDataSourceManager(std::make_unique<TQorDataSourceManager>()), FNoDsgList(std::make_unique<TStringList>())
+{
+    SetColor(White);
+    SetHeight(400);
+    SetWidth(9 * ScreenPixelsPerInch());
+    FStartDateTime = Date();
+    FPageSetup->SetPage(this);
+}
+
+TKivPage::~TKivPage()
+{
+    if (FAllowDelete)
+        DeleteAllGroups();
+    if (FReport)
+        FReport->RemovePage(this);
+    FReport = nullptr;
+    // What is still placed on the page no longer reports to it.
+    for (TKivBand* B : std::vector<TKivBand*>(FBands))
+        if (B->Parent() == this)
+            B->SetParent(nullptr);
+    FLabels.clear();
+    FVars.clear();
+    FTotalVars.clear();
+    FLevels.clear();
+    FGroups.clear();
+    FDataSourceList.clear();
+}
+
+bool TKivPage::OkDelete() const
+{
+    const TComponentState& S = ComponentState();
+    return !S.Contains(csDesigning) || FAllowDelete || S.Contains(csDestroying) || !Parent();
+}
+
+void TKivPage::BeforeDestruction()
+{
+    if (!OkDelete())
+        throw Exception(LoadStr(56410));
+    TScrollBox::BeforeDestruction();
+}
+
+void TKivPage::SafeDelete()
+{
+    FAllowDelete = true;
+    try {
+        Free(this);
+    } catch (...) {
+        FAllowDelete = false;
+    }
+}
+
+void TKivPage::DeleteAllGroups()
+{
+    for (TKivGroup* G : std::vector<TKivGroup*>(FGroups)) {
+        RemoveGroup(G);
+        G->SafeDelete();
+    }
+}
+
+void TKivPage::SetParent(TWinControl* AParent)
+{
+    if (AParent == Parent())
+        return;
+    auto* NewReport = dynamic_cast<TKivReportIntf*>(AParent);
+    if (AParent && !NewReport)
+        Abort();
+    if (FReport)
+        FReport->RemovePage(this);
+    FReport = nullptr;
+    if (NewReport)
+        NewReport->InsertPage(this);
+    TScrollBox::SetParent(AParent);
+}
+
+void TKivPage::Loaded()
+{
+    TScrollBox::Loaded();
+    KivFontToPPI(this, GetPPI());
+}
+
+void TKivPage::SetOrder(Integer Pos)
+{
+    FOrder = Pos;
+    SetPageName("Page: " + IntToStr(Pos));
+}
+
+void TKivPage::DefineProperties(TFiler& Filer)
+{
+    TScrollBox::DefineProperties(Filer);
+    Filer.DefineProperty(
+        "Order", [this](TReader& R) { FOrder = R.ReadInteger(); }, [this](TWriter& W) { W.WriteInteger(FOrder); },
+        true);
+    Filer.DefineProperty(
+        "DataSet", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
+    Filer.DefineProperty(
+        "NoDsgList",
+        [this](TReader& R) {
+            FNoDsgList->Clear();
+            R.ReadListBegin();
+            while (!R.EndOfList())
+                FNoDsgList->Add(R.ReadString());
+            R.ReadListEnd();
+        },
+        [this](TWriter& W) {
+            W.WriteListBegin();
+            for (Integer I = 0; I < FNoDsgList->Count(); ++I)
+                W.WriteString(FNoDsgList->Strings(I));
+            W.WriteListEnd();
+        },
+        FNoDsgList->Count() > 0);
+}
+
+void TKivPage::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TScrollBox::Notification(AComponent, Operation);
+    if (auto* DS = dynamic_cast<TDataSource*>(AComponent); DS && Operation == opRemove && DS == FDataSource) {
+        FDataSource = nullptr;
+        FDataSet = nullptr;
+    }
+    if (Operation != opRemove)
+        return;
+    if (AComponent == FDataSet)
+        FDataSet = nullptr;
+    for (TKivBand** Main : {&FHead, &FDetail, &FFoot, &FPageHead, &FPageFoot})
+        if (AComponent == *Main)
+            *Main = nullptr;
+    if (auto* L = dynamic_cast<TKivLabel*>(AComponent))
+        RemoveLabel(L);
+    else if (auto* V = dynamic_cast<TKivVar*>(AComponent))
+        RemoveVar(V);
+    else if (auto* Lv = dynamic_cast<TKivLevel*>(AComponent))
+        RemoveLevel(Lv);
+    else if (auto* G = dynamic_cast<TKivDSGuide*>(AComponent))
+        RemoveDataSourceGuide(G);
+    else if (auto* Gr = dynamic_cast<TKivGroup*>(AComponent))
+        RemoveGroup(Gr);
+    else if (auto* B = dynamic_cast<TKivBand*>(AComponent)) {
+        RemoveBand(B);
+        RemoveOverLayBand(B);
+        RemoveSubBand(B);
+        RemoveSubDataBand(B);
+        RemoveDataHFBand(B);
+    }
+}
+
+// ---- Geometry ------------------------------------------------------------------------------------
+
+Integer TKivPage::GetPPI() const { return FReport ? FReport->ReportPixelsPerInch() : ScreenPixelsPerInch(); }
+
+namespace {
+
+Double InInches(const TKivPageSetup* S, Double Value)
+{
+    return S->Units() == unitInches ? Value : S->UM()->ToIn(S->Units(), Value);
+}
+
+} // namespace
+
+Double TKivPage::PrintWidthInches() const { return InInches(FPageSetup.get(), FPageSetup->PrintWidth()); }
+
+Integer TKivPage::PageWidth() const { return static_cast<Integer>(Round(PrintWidthInches() * GetPPI())); }
+
+Integer TKivPage::PageHeight() const
+{
+    return static_cast<Integer>(Round(InInches(FPageSetup.get(), FPageSetup->PrintHeight()) * GetPPI()));
+}
+
+Integer TKivPage::TopMarginPixels() const { return static_cast<Integer>(Round(GetPPI() * FPageSetup->TopMargin())); }
+Integer TKivPage::LeftMarginPixels() const { return static_cast<Integer>(Round(GetPPI() * FPageSetup->LeftMargin())); }
+Int64 TKivPage::PageBottom() const { return static_cast<Int64>(PageHeight()) + TopMarginPixels(); }
+
+void TKivPage::Position(Integer X, Integer Y)
+{
+    FxPos = X + LeftMarginPixels();
+    FyPos = Y + TopMarginPixels();
+}
+
+Integer TKivPage::GetPageFootHeight() const { return FGroupPageState.Contains(gpsPrintHead) ? 0 : FPFHeight; }
+
+bool TKivPage::PageInRange() const
+{
+    const Integer RangeEnd = FPageSetup->RangeEnd();
+    return FPgNum >= FPageSetup->RangeStart() && (RangeEnd == 0 || FPgNum <= RangeEnd);
+}
+
+bool TKivPage::PrintOk()
+{
+    if (FPgNum < FPageSetup->RangeStart())
+        return false;
+    if (FPageSetup->RangeEnd() != 0 && FPgNum > FPageSetup->RangeEnd()) {
+        FAbortPrinting = true;
+        return false;
+    }
+    return true;
+}
+
+TQorDestination TKivPage::OutputDest() const { return FPrintTo ? FPrintTo->Destination() : qdNoWhere; }
+
+void TKivPage::SetOutputDest(TQorDestination Value)
+{
+    if (FPrintTo)
+        FPrintTo->SetDestination(Value);
+}
+
+void TKivPage::MoveTo(Integer X, Integer Y)
+{
+    if (FCanvas && PrintOk())
+        FCanvas->MoveTo(FxPos + X, FyPos + Y);
+}
+
+void TKivPage::LineTo(Integer X, Integer Y)
+{
+    if (FCanvas && PrintOk())
+        FCanvas->LineTo(FxPos + X, FyPos + Y);
+}
+
+void TKivPage::FillRect(const TRect& Rect)
+{
+    if (FCanvas && PrintOk())
+        FCanvas->FillRect(TRect(Rect.Left + FxPos, Rect.Top + FyPos, Rect.Right + FxPos, Rect.Bottom + FyPos));
+}
+
+// ---- Level operations ----------------------------------------------------------------------------
+
+void TKivPage::UpdateVars(TKivLevel* Level) { KivUpdateVars(FVars, Level); }
+
+void TKivPage::UpdateDataLevel(TKivLevel* Level)
+{
+    UpdateVars(Level);
+    for (TKivVar* V : FVars)
+        if (V->UpdateLevel() == Level) {
+            V->SetUpdateMode(umNeedUpdate);
+            V->UpdateData();
+        }
+}
+
+void TKivPage::ResetDataLevel(TKivLevel* Level)
+{
+    UpdateVars(Level);
+    for (TKivVar* V : FVars)
+        if (V->UpdateLevel() == Level) {
+            V->SetUpdateMode(umNeedUpdate);
+            V->ResetData();
+        }
+}
+
+void TKivPage::ReverseUpdateDataLevel(TKivLevel* Level) { KivReverseUpdateDataLevel(FVars, Level); }
+
+void TKivPage::ResetTotalLevel(TKivLevel* Level) { KivResetTotalLevel(FTotalVars, Level); }
+
+void TKivPage::UpdateData() { KivUpdateAllData(FVars); }
+
+void TKivPage::AddUpdateBand(TKivBand* Band)
+{
+    FUpdateBandLevelList.push_back(Band->UpdateLevel());
+    UpdateDataLevel(Band->UpdateLevel());
+}
+
+// ---- Preparing and starting a pass ---------------------------------------------------------------
+
+void TKivPage::PageStart()
+{
+    FSaveUnits = FPageSetup->Units();
+    FPageSetup->SetUnits(unitInches);
+}
+
+bool TKivPage::InitReport()
+{
+    if (FOutputType == otRichText) {
+        FRtf = std::make_unique<TKivRtfFile>(FRtfFileName.empty() ? String("QorRtf.rtf") : FRtfFileName);
+        FRtf->SetPageSetup(FPageSetup.get());
+        FContinuous = true;
+    } else {
+        FContinuous = false;
+    }
+    FPrintDataList.clear();
+    FPrintList.clear();
+    FUpdateBandLevelList.clear();
+    for (TKivBand* B : FBands)
+        B->SetContinued(false);
+    FAtGroupLevel = -1;
+    FLastPagePos = 0;
+    FFirstNewPage = true;
+    FAbortPrinting = false;
+    FStatusMuted = false;
+    FGroupPageState = {};
+    OrderBands();
+    FPageSetup->SetUnits(unitInches);
+    if (!FPageList) {
+        FPageList = std::make_unique<std::vector<std::vector<TKivBand*>>>();
+        MakeList();
+    }
+    FPFHeight = 0;
+    if (FPageFoot)
+        for (TKivBand* B : ListOf(FPageFoot))
+            if (B->PrintVisible())
+                FPFHeight += B->Height();
+    Position(0, 0);
+    for (std::size_t I = 0; I < FLevels.size(); ++I)
+        FLevels[I]->SetLevel(static_cast<Integer>(I));
+    auto StartVars = [this](bool DataVars) {
+        for (TKivVar* V : FVars)
+            if ((dynamic_cast<TKivDBVar*>(V) || dynamic_cast<TKivTotalvar*>(V)) == DataVars) {
+                if (!FDataIsFinished)
+                    V->SetRunning(true);
+                V->Initialize();
+            }
+    };
+    StartVars(false);
+    DataStart();
+    StartVars(true);
+    if (!FDataIsFinished)
+        return true;
+    bool Result = true;
+    if (FNoDataQuit) {
+        FPrinting = false;
+        Result = false;
+    }
+    if (OnNoData) {
+        try {
+            OnNoData(this);
+        } catch (...) {
+            Application()->HandleException(this);
+            FPrinting = false;
+            Result = false;
+        }
+    }
+    return Result;
+}
+
+void TKivPage::BeginDoc()
+{
+    FPercentDone = 0;
+    FPgNum = 1;
+    FPageNumber = 1;
+    FPagesPrinted = 0;
+    if (FOutputType == otNormal && FPrintTo) {
+        FPrintTo->SetCreateFile(FPageSetup->Destination() == destFile);
+        FPrintTo->SetFileName(FQorFileName);
+        FPrintTo->SetDescription(FDescription);
+        FPrintTo->BeginDoc();
+        FCanvas = FPrintTo->QorCanvas();
+        if (FPrintTo->Destination() == qdQorFile)
+            Preview();
+        else if (FPrintTo->Destination() == qdNoWhere)
+            FPageCount = 0;
+    }
+    UpdateStatus(ssBegin);
+}
+
+void TKivPage::Preview()
+{
+    if (FPageSetup->Destination() != destScreen)
+        return;
+    if (OnPreview) {
+        OnPreview(this);
+        return;
+    }
+    if (CustomPreview) {
+        CustomPreview(this);
+        return;
+    }
+    TKivPreviewSettings* PS = FPageSetup->PreviewSettings();
+    const bool Designing = ComponentState().Contains(csDesigning);
+    TComponent* ViewerOwner = Designing || PS->PreviewOwner() != TKivPreviewOwner::poFormOwned ? Application()
+                                                                                               : Owner();
+    FQorViewer = new TQorViewer(ViewerOwner);
+    switch (PS->FormStyle()) {
+    case pfsNormal: FQorViewer->SetFormStyle(fsNormal); break;
+    case pfsMDIChild: FQorViewer->SetFormStyle(Designing ? fsNormal : fsMDIChild); break;
+    case pfsStayOnTop: FQorViewer->SetFormStyle(fsStayOnTop); break;
+    case pfsDefault: break;
+    }
+    FQorViewer->SetWindowState(PS->WindowState());
+    FQorViewer->SetZoom(PS->Zoom());
+    FQorViewer->SetQorFile(FPrintTo->QorFile());
+    FQorViewer->OnAbort.Bind(this, &TKivPage::AbortGeneration, "AbortGeneration");
+    FQorViewer->SetGenerating(true);
+    if (PS->ModalPreview() != mpModal)
+        FQorViewer->Show();
+}
+
+void TKivPage::AbortGeneration(TObject*)
+{
+    FAbortPrinting = true;
+    // The application's status handlers stay assigned for later runs; this pass stops telling them.
+    FStatusMuted = true;
+    if (FPageSetup->Destination() == destScreen && FPrintTo) {
+        FPrintTo->EndDoc();
+        if (FQorViewer) {
+            FQorViewer->TakeQorFile();
+            FPrintTo->DetachQorFile().release();
+        }
+        FPrintTo->SetDestination(qdNoWhere);
+        FCanvas = FPrintTo->QorCanvas();
+    }
+    if (FQorViewer) {
+        FQorViewer->OnAbort = nullptr;
+        FQorViewer = nullptr;
+    }
+}
+
+// ---- Status --------------------------------------------------------------------------------------
+
+void TKivPage::UpdateStatus(TKivStatus Status)
+{
+    if (FReport)
+        FReport->UpdateStatus(FPageNumber);
+    if (FQorViewer)
+        FQorViewer->UpdatePage();
+    if (FStatusForm)
+        FStatusForm->UpdateStatus(this, Status);
+    if (FStatusMuted)
+        return;
+    try {
+        if (OnUpdateStatus) {
+            TKivStatus Told = Status;
+            if ((Status == ssPrinting || Status == ssNoWhere) && FPrintTo && FPrintTo->Destination() == qdNoWhere)
+                Told = ssNoWhere;
+            OnUpdateStatus(this, Told);
+        }
+        if (OnUpdate)
+            OnUpdate(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+// ---- The page's data -----------------------------------------------------------------------------
+
+bool TKivPage::DoOnDataFilter()
+{
+    if (!OnDataFilter)
+        return true;
+    bool Accept = false;
+    OnDataFilter(this, Accept);
+    return Accept;
+}
+
+void TKivPage::DoAfterDataSkip()
+{
+    if (OnAfterDataSkip)
+        Shown(this, [this] { OnAfterDataSkip(this); });
+}
+
+void TKivPage::DataStart()
+{
+    FSkipped = 0;
+    FRecords = 0;
+    FDataIsFinished = false;
+    try {
+        TDataSet* DS = DataSet();
+        if (FDataRange == drAllRecords && !DS && !OnDataStart) {
+            FDataIsFinished = true;
+            throw Exception(LoadStr(56400));
+        }
+        if (OnDataStart)
+            OnDataStart(this);
+        if (DS && !OnDataStart) {
+            FDataSourceManager->ActivateDataSource(FDataSource);
+            if (FDataRange == drAllRecords) {
+                if (!FNoRecordCount)
+                    FRecords = IsQueryClass(DS) && !DS->Active() ? 0 : DS->RecordCount();
+                DS->First();
+                if (DS->Eof())
+                    FDataIsFinished = true;
+            }
+        }
+        if (FDataIsFinished)
+            return;
+        if (FDataRange == drSingleRecord) {
+            FSkipped = 1;
+            FRecords = 1;
+            FDataIsFinished = !DoOnDataFilter();
+            if (!FDataIsFinished)
+                DoAfterDataSkip();
+        } else if (DoOnDataFilter()) {
+            DoAfterDataSkip();
+        } else {
+            DataSkip();
+        }
+    } catch (...) {
+        FDataIsFinished = true;
+        Application()->HandleException(this);
+    }
+}
+
+void TKivPage::DoSkip()
+{
+    if (OnDataSkip) {
+        OnDataSkip(this);
+    } else if (TDataSet* DS = DataSet()) {
+        DS->Next();
+        if (DS->Eof())
+            FDataIsFinished = true;
+    } else {
+        FDataIsFinished = true;
+    }
+    ++FSkipped;
+}
+
+void TKivPage::DataSkip()
+{
+    if (FDataRange == drSingleRecord) {
+        FDataIsFinished = true;
+    } else {
+        try {
+            DoSkip();
+            while (!FDataIsFinished && !DoOnDataFilter())
+                DoSkip();
+            if (!FDataIsFinished)
+                DoAfterDataSkip();
+        } catch (...) {
+            Application()->HandleException(this);
+        }
+    }
+    Application()->ProcessMessages();
+    if (FRecords > 0) {
+        FPercentDone = static_cast<Double>(FSkipped) / FRecords * 100.0;
+        if (FPercentDone >= 100.0)
+            FPercentDone = 99.0;
+    }
+}
+
+void TKivPage::DataFinish()
+{
+    FSkipped = FRecords;
+    Shown(this, [this] {
+        if (OnDataFinish)
+            OnDataFinish(this);
+        else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)
+            DS->Close();
+    });
+}
+
+// ---- Ending --------------------------------------------------------------------------------------
+
+void TKivPage::ReleaseViewer(bool Finished)
+{
+    TQorViewer* Viewer = std::exchange(FQorViewer, nullptr);
+    if (!Viewer)
+        return;
+    Viewer->OnAbort = nullptr;
+    Viewer->SetGenerating(false);
+    if (!Finished) {
+        // A cancelled pass: the page file the viewer shows stays with the job, which frees it.
+        Free(Viewer);
+        return;
+    }
+    if (FPrintTo && FPrintTo->QorFile()) {
+        Viewer->TakeQorFile();
+        FPrintTo->DetachQorFile().release();
+    }
+    Viewer->UpdatePage();
+    if (FPageSetup->PreviewSettings()->ModalPreview() == mpModal) {
+        try {
+            Viewer->ShowModal();
+        } catch (...) {
+            Free(Viewer);
+            throw;
+        }
+        Free(Viewer);
+    }
+}
+
+void TKivPage::DropViewer() { ReleaseViewer(false); }
+
+void TKivPage::PrintingStatus(TObject* Sender)
+{
+    auto* P = static_cast<TQorPrinter*>(Sender);
+    if (FAbortPrinting)
+        P->SetStopPrinting(true);
+    if (FReport && FReport->CancelPrintJob())
+        P->SetAbortPrinting(true);
+    FPageNumber = P->PageNumber();
+    FPercentDone = FPageCount == 0 ? 0.0 : static_cast<Double>(FPageNumber) / FPageCount * 100.0;
+    UpdateStatus(ssPrinting);
+}
+
+void TKivPage::EndDocOutput()
+{
+    FPrintTo->EndPage();
+    FPrintTo->EndDoc();
+    const TKivDestination Dest = FPageSetup->Destination();
+    if (FPrintTo->Destination() == qdNoWhere)
+        return;
+    if (Dest == destPrinter) {
+        FAbortPrinting = false;
+        FPageNumber = 1;
+        FPercentDone = 0;
+        std::unique_ptr<TQorQorFile> File = FPrintTo->DetachQorFile();
+        FQorPrinter = std::make_unique<TQorPrinter>();
+        FQorPrinter->OnStatus.Bind(this, &TKivPage::PrintingStatus, "PrintingStatus");
+        if (File)
+            FQorPrinter->LoadPages(File.get(), 1, File->PageCount());
+        if (!FQorPrinter->ExceptionText().empty() && FReport)
+            FReport->SetExceptionText(FQorPrinter->ExceptionText());
+        FQorPrinter.reset();
+    } else if (Dest == destFile) {
+        FPrintTo->DetachQorFile(); // written by the job's document end
+    }
+}
+
+void TKivPage::EndDoc()
+{
+    FPageCount = FPageNumber;
+    FPercentDone = 100;
+    if (FOutputType == otRichText || !FPrintTo)
+        return;
+    // Whatever the ending raises (file write, printer, playback), the page lets go of the output's
+    // canvas, the printer and a viewer, so the report can still end the run.
+    try {
+        EndDocOutput();
+    } catch (...) {
+        FQorPrinter.reset();
+        FCanvas = nullptr;
+        ReleaseViewer(false);
+        FPrintTo->DetachQorFile();
+        throw;
+    }
+    FCanvas = nullptr;
+    ReleaseViewer(true);
+}
+
+void TKivPage::PageEnd()
+{
+    UpdateStatus(ssEnd);
+    FStatusMuted = false;
+    FPageSetup->SetUnits(FSaveUnits);
+}
+
+void TKivPage::UnInitReport()
+{
+    DataFinish();
+    for (TKivVar* V : FVars)
+        V->SetRunning(false);
+    FPageList.reset();
+    FMainList.clear();
+    FPrintDataList.clear();
+    FPrintList.clear();
+    FUpdateBandLevelList.clear();
+    FStatusMuted = false;
+    FRtf.reset();
+    if (FCloseDataSources)
+        FDataSourceManager->CloseDataSources();
+}
+
+// ---- Published properties ------------------------------------------------------------------------
+
+QOR_PUBLISH(TKivPage)
+{
+    using P = TKivPage;
+    b.Property("TwoPass", &P::TwoPass, &P::SetTwoPass).Default(false);
+    b.Property("ClipLabels", &P::ClipLabels, &P::SetClipLabels).Default(false);
+    b.SubObject("PageSetup", &P::PageSetup);
+    b.Property("BorderType", &P::BorderType, &P::SetBorderType).Default(btNone);
+    b.Property("OutputType", &P::OutputType, &P::SetOutputType).Default(otNormal);
+    b.Event("OnPreview", &P::OnPreview);
+    b.Event("OnUpdateStatus", &P::OnUpdateStatus);
+    b.Property("QorFileName", &P::QorFileName, &P::SetQorFileName).Default("");
+    b.Property("Description", &P::Description, &P::SetDescription).Default("");
+    b.Property("CloseDataSet", &P::CloseDataSet, &P::SetCloseDataSet).Default(false);
+    b.Property("DataRange", &P::DataRange, &P::SetDataRange).Default(drAllRecords);
+    b.Event("OnDataStart", &P::OnDataStart);
+    b.Event("OnDataSkip", &P::OnDataSkip);
+    b.Event("OnDataFinish", &P::OnDataFinish);
+    b.Event("OnDataFilter", &P::OnDataFilter);
+    b.Property("OmitLastPgFt", &P::OmitLastPgFt, &P::SetOmitLastPgFt).Default(false);
+    b.Property("Head", &P::Head, &P::SetHead).Default(nullptr);
+    b.Property("Detail", &P::Detail, &P::SetDetail).Default(nullptr);
+    b.Property("Foot", &P::Foot, &P::SetFoot).Default(nullptr);
+    b.Property("PageHead", &P::PageHead, &P::SetPageHead).Default(nullptr);
+    b.Property("PageFoot", &P::PageFoot, &P::SetPageFoot).Default(nullptr);
+    b.Property("RtfFile", &P::RtfFile, &P::SetRtfFile).Default("");
+    b.Property("DataSource", &P::DataSource, &P::SetDataSource).Default(nullptr);
+    b.Property("CloseDataSources", &P::CloseDataSources, &P::SetCloseDataSources).Default(true);
+    b.Property("NoDataQuit", &P::NoDataQuit, &P::SetNoDataQuit).Default(false);
+    b.Event("OnNoData", &P::OnNoData);
+    b.Property("NoRecordCount", &P::NoRecordCount, &P::SetNoRecordCount).Default(false);
+    b.Event("OnNewPage", &P::OnNewPage);
+    b.Event("OnBeforeNewPage", &P::OnBeforeNewPage);
+    b.Event("OnAfterDataSkip", &P::OnAfterDataSkip);
+    b.Property("GroupPageBreaks", &P::GroupPageBreaks, &P::SetGroupPageBreaks).Default(false);
+}
+
+QOR_PUBLISH(TKivGrouppage) { (void)b; }
+
+} // namespace qor

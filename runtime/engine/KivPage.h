@@ -1,0 +1,465 @@
+#pragma once
+// The report page: the container of a report's bands, groups, variables and labels, and at run
+// time the engine that lays them out into pages. A run walks the page's data set record by record,
+// breaks groups, prints band lists with their attached kinds, starts new pages with page foot,
+// overlays, page head and repeated bands, and ends the output document (page file, printer or
+// viewer). The group page is the first page of a report, the one a run drives.
+
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Events.h"
+#include "platform/rtl/Set.h"
+#include "platform/ui/Forms.h"
+#include "runtime/engine/KivCtrl.h"
+#include "runtime/engine/KivPageIntf.h"
+#include "runtime/engine/PSetup.h"
+
+#include <memory>
+#include <vector>
+
+namespace qor {
+
+class TDataSet;
+class TDataSource;
+class TFormPrintStatus;
+class TKivRtfFile;
+class TKivTotalvar;
+class TQorPrinter;
+class TQorViewer;
+class TStringList;
+
+// What the page is printing, one member per part of a page.
+enum TKivGroupPageStateItem : Byte {
+    gpsPrintHead,
+    gpsPrintPageHead,
+    gpsPrintDetail,
+    gpsPrintPageFoot,
+    gpsPrintFoot,
+    gpsPrintRepeats,
+    gpsPrintGroupHead,
+    gpsPrintGroupFoot,
+    gpsPrintOverLays
+};
+using TKivGroupPageState = TSet<TKivGroupPageStateItem>;
+
+class TKivPage;
+using TKivPageEvent = TEvent<TKivPage*>;
+using TKivPageStatusEvent = TEvent<TKivPage*, TKivStatus>;
+using TKivPageAllowEvent = TEvent<TKivPage*, bool&>;
+using TKivNewPageEvent = TEvent<TKivPage*, TQorOutput*, Integer>;
+
+class TKivPage : public TScrollBox,
+                 public TKivPageIntf,
+                 public TKivPrintPageIntf,
+                 public TKivBandPageIntf,
+                 public TKivGroupPageIntf,
+                 public TKivStatusPageIntf,
+                 public TKivRunPageIntf,
+                 public TKivPageSetupHost {
+    QOR_CLASS(TKivPage, TScrollBox)
+public:
+    explicit TKivPage(TComponent* AOwner);
+    ~TKivPage() override;
+
+    // ---- Published properties ------------------------------------------------------------------
+    bool TwoPass() const override { return FTwoPass; }
+    void SetTwoPass(bool Value) { FTwoPass = Value; }
+    bool ClipLabels() const override { return FClipLabels; }
+    void SetClipLabels(bool Value) { FClipLabels = Value; }
+    TKivPageSetup* PageSetup() const override { return FPageSetup.get(); }
+    TKivBorderType BorderType() const { return FBorderType; }
+    void SetBorderType(TKivBorderType Value) { FBorderType = Value; }
+    TKivOutputType OutputType() const override { return FOutputType; }
+    void SetOutputType(TKivOutputType Value) { FOutputType = Value; }
+    const String& QorFileName() const { return FQorFileName; }
+    void SetQorFileName(const String& Value) { FQorFileName = Value; }
+    const String& Description() const { return FDescription; }
+    void SetDescription(const String& Value) { FDescription = Value; }
+    bool CloseDataSet() const { return FCloseDataSet; }
+    void SetCloseDataSet(bool Value) { FCloseDataSet = Value; }
+    TKivDataRange DataRange() const { return FDataRange; }
+    void SetDataRange(TKivDataRange Value) override { FDataRange = Value; }
+    bool OmitLastPgFt() const { return FOmitLastPgFt; }
+    void SetOmitLastPgFt(bool Value) { FOmitLastPgFt = Value; }
+    TKivBand* Head() const { return FHead; }
+    void SetHead(TKivBand* Value) { SetMainBand(FHead, Value); }
+    TKivBand* Detail() const { return FDetail; }
+    void SetDetail(TKivBand* Value) { SetMainBand(FDetail, Value); }
+    TKivBand* Foot() const { return FFoot; }
+    void SetFoot(TKivBand* Value) { SetMainBand(FFoot, Value); }
+    TKivBand* PageHead() const { return FPageHead; }
+    void SetPageHead(TKivBand* Value) { SetMainBand(FPageHead, Value); }
+    TKivBand* PageFoot() const { return FPageFoot; }
+    void SetPageFoot(TKivBand* Value) { SetMainBand(FPageFoot, Value); }
+    const String& RtfFile() const { return FRtfFileName; }
+    void SetRtfFile(const String& Value) { FRtfFileName = Value; }
+    TDataSource* DataSource() const { return FDataSource; }
+    void SetDataSource(TDataSource* Value);
+    bool CloseDataSources() const { return FCloseDataSources; }
+    void SetCloseDataSources(bool Value) { FCloseDataSources = Value; }
+    bool NoDataQuit() const { return FNoDataQuit; }
+    void SetNoDataQuit(bool Value) { FNoDataQuit = Value; }
+    bool NoRecordCount() const { return FNoRecordCount; }
+    void SetNoRecordCount(bool Value) { FNoRecordCount = Value; }
+    bool GroupPageBreaks() const { return FGroupPageBreaks; }
+    void SetGroupPageBreaks(bool Value) { FGroupPageBreaks = Value; }
+
+    TKivPageEvent OnPreview;
+    TKivPageStatusEvent OnUpdateStatus;
+    TKivPageEvent OnUpdate;
+    TKivPageEvent OnDataStart;
+    TKivPageEvent OnDataSkip;
+    TKivPageEvent OnDataFinish;
+    TKivPageAllowEvent OnDataFilter;
+    TKivPageEvent OnNoData;
+    TKivNewPageEvent OnNewPage;
+    TKivPageAllowEvent OnBeforeNewPage;
+    TKivPageEvent OnAfterDataSkip;
+
+    // ---- Public run-time state -----------------------------------------------------------------
+    TQorCanvas* Canvas() const { return FCanvas; }
+    Integer XPos() const override { return FxPos; }
+    Integer YPos() const override { return FyPos; }
+    void SetYPos(Integer Value) { FyPos = Value; }
+    Integer PageNumber() const override { return FPageNumber; }
+    Integer PagesPrinted() const { return FPagesPrinted; }
+    Integer PageCount() const { return FPageCount; }
+    Double PercentDone() const override { return FPercentDone; }
+    bool AbortPrinting() const { return FAbortPrinting; }
+    void SetAbortPrinting(bool Value) override { FAbortPrinting = Value; }
+    TDateTime StartDateTime() const { return FStartDateTime; }
+    TQorViewer* QorViewer() const { return FQorViewer; }
+    Integer LastPagePos() const { return FLastPagePos; }
+    Integer AtGroupLevel() const { return FAtGroupLevel; }
+    bool DataIsFinished() const { return FDataIsFinished; }
+    void SetDataIsFinished(bool Value) { FDataIsFinished = Value; }
+    Integer PFHeight() const { return FPFHeight; }
+    const TKivGroupPageState& GroupPageState() const { return FGroupPageState; }
+    bool Continuous() const { return FContinuous; }
+    Integer Records() const { return FRecords; }
+    Integer Skipped() const { return FSkipped; }
+    TKivUnits Units() const { return FPageSetup->Units(); }
+    // The data set of DataSource, else the obsolete direct one.
+    TDataSet* DataSet() const;
+    void SetDataSet(TDataSet* Value);
+    TKivRtfFile* Rtf() const { return FRtf.get(); }
+    TKivReportIntf* Report() const { return FReport; }
+    Integer Order() const { return FOrder; }
+    virtual void SetOrder(Integer Pos);
+    const String& PageName() const { return FPageName; }
+    virtual void SetPageName(const String& Value) { FPageName = Value; }
+    TStringList* NoDsgList() const { return FNoDsgList.get(); }
+
+    // The registration lists.
+    const std::vector<TKivLabel*>& LabelList() const { return FLabels; }
+    const std::vector<TKivVar*>& VarList() const { return FVars; }
+    const std::vector<TKivTotalvar*>& TotalVarList() const { return FTotalVars; }
+    const std::vector<TKivBand*>& BandList() const { return FBands; }
+    const std::vector<TKivLevel*>& LevelList() const { return FLevels; }
+    const std::vector<TKivGroup*>& GroupList() const { return FGroups; }
+    const std::vector<TKivBand*>& SubBandList() const { return FSubBands; }
+    const std::vector<TKivBand*>& OverLayBandList() const { return FOverLayBands; }
+    const std::vector<TKivBand*>& SubDataBandList() const { return FSubDataBands; }
+    const std::vector<TKivBand*>& DataHFBandList() const { return FDataHFBands; }
+    const std::vector<TKivDSGuide*>& DataSourceList() const { return FDataSourceList; }
+
+    // ---- Geometry ------------------------------------------------------------------------------
+    // The page's resolution: the report's, else the screen's.
+    Integer GetPPI() const override;
+    Integer PageWidth() const override;
+    Integer PageHeight() const;
+    // Sets the print origin to X, Y inside the margins.
+    void Position(Integer X, Integer Y);
+    // Starts a new page when a band of height H does not fit above the page foot.
+    void CheckHeight(Integer H);
+    // The current page is inside the page range; past its end the run is stopped.
+    bool PrintOk();
+    void MoveTo(Integer X, Integer Y);
+    void LineTo(Integer X, Integer Y);
+    void FillRect(const TRect& Rect);
+
+    // ---- The run -------------------------------------------------------------------------------
+    TWinControl* RunPageControl() override { return this; }
+    TKivPage* AsPage() override { return this; }
+    void SetReport(TKivReportIntf* Report) override { FReport = Report; }
+    void SetPrintTo(TQorOutput* Output) override { FPrintTo = Output; }
+    TQorOutput* PrintTo() const override { return FPrintTo; }
+    void SetUpdateStatusTo(TFormPrintStatus* Status) override { FStatusForm = Status; }
+    void ClearUpdateStatus() override { FStatusForm = nullptr; }
+    void PageStart() override;
+    bool InitReport() override;
+    void BeginDoc() override;
+    void StartReport() override;
+    bool Printing() const override { return FPrinting; }
+    void Process() override;
+    void EndReport() override;
+    void EndDoc() override;
+    bool HasViewer() const override { return FQorViewer != nullptr; }
+    void DropViewer() override;
+    void PageEnd() override;
+    void UnInitReport() override;
+
+    // Starts a new page: page foot, overlays, the next page, page head and repeated bands.
+    virtual void NewPage();
+    virtual void UpdateStatus(TKivStatus Status);
+    virtual void AddUpdateBand(TKivBand* Band);
+    virtual void PrintOverLays(bool First);
+    virtual void UpdateVars(TKivLevel* Level);
+    // The viewer's stop button: generation ends, the viewer keeps what was made.
+    void AbortGeneration(TObject* Sender);
+
+    // Level operations over the page's variables.
+    void UpdateDataLevel(TKivLevel* Level);
+    void ResetDataLevel(TKivLevel* Level);
+    void ReverseUpdateDataLevel(TKivLevel* Level);
+    void ResetTotalLevel(TKivLevel* Level);
+    void UpdateData();
+
+    // The page's data loop.
+    void DataStart();
+    void DataSkip();
+    void DataFinish();
+
+    // ---- TKivPageIntf --------------------------------------------------------------------------
+    bool IsGroupPage() const override;
+    bool PageDestroying() const override;
+    void InsertLevel(TKivLevel* Level) override;
+    void RemoveLevel(TKivLevel* Level) override;
+    Integer LevelCount() const override { return static_cast<Integer>(FLevels.size()); }
+    TKivLevel* Levels(Integer Index) const override { return FLevels.at(static_cast<std::size_t>(Index)); }
+    void InsertVar(TKivVar* Var) override;
+    void RemoveVar(TKivVar* Var) override;
+    void VarChanged() override {}
+    void UpdatePageManager() override {}
+    void PostUpdateVarlist() override {}
+    TQorDataSourceManager* DataSourceManager() override { return FDataSourceManager.get(); }
+    TKivLevel* DetailLevel() const override;
+    TKivLevel* HeadLevel() const override;
+    TKivLevel* PageHeadLevel() const override;
+    void InsertDataSourceGuide(TKivDSGuide* Guide) override;
+    void RemoveDataSourceGuide(TKivDSGuide* Guide) override;
+    void Redraw() override;
+    bool HasBandList() const override { return !FBands.empty(); }
+    Integer BandCount() const override { return static_cast<Integer>(FBands.size()); }
+    TControl* Bands(Integer Index) const override;
+    bool HasBorder() const override { return BorderStyle() != bsNone; }
+    TWinControl* PageControl() override { return this; }
+
+    // ---- TKivPrintPageIntf ---------------------------------------------------------------------
+    TQorCanvas* OutputCanvas() override { return FCanvas; }
+    void RulerXY(Integer X, Integer Y) override;
+
+    // ---- TKivBandPageIntf ----------------------------------------------------------------------
+    void InsertBand(TKivBand* Band) override;
+    void RemoveBand(TKivBand* Band) override;
+    void InsertPageLabel(TKivLabel* Label) override { InsertLabel(Label); }
+    void RemovePageLabel(TKivLabel* Label) override { RemoveLabel(Label); }
+    void InsertLabel(TKivLabel* Label);
+    void RemoveLabel(TKivLabel* Label);
+    // Sorts groups by level and the bands into print order with their attached kinds.
+    void OrderBands() override;
+    // The designer's layout of the bands; run-time pages have none.
+    void ArrangeBands() override {}
+    bool ArrangingBands() const override { return false; }
+    Double LeftMargin() const override { return FPageSetup->LeftMargin(); }
+    Double PrintWidthInches() const override;
+    bool PageInRange() const override;
+    bool AtPageTop() const override { return FyPos <= FLastPagePos; }
+    bool FirstNewPage() const override { return FFirstNewPage; }
+    TQorDestination OutputDest() const override;
+    void SetOutputDest(TQorDestination Value) override;
+
+    // ---- TKivGroupPageIntf ---------------------------------------------------------------------
+    void InsertGroup(TKivGroup* Group) override;
+    void RemoveGroup(TKivGroup* Group) override;
+    void InsertSubBand(TKivBand* Band) override;
+    void RemoveSubBand(TKivBand* Band) override;
+    void InsertOverLayBand(TKivBand* Band) override;
+    void RemoveOverLayBand(TKivBand* Band) override;
+    void InsertSubDataBand(TKivBand* Band) override;
+    void RemoveSubDataBand(TKivBand* Band) override;
+    void InsertDataHFBand(TKivBand* Band) override;
+    void RemoveDataHFBand(TKivBand* Band) override;
+
+    // The designer's lists of variables and data sources; kept by the designer.
+    virtual void UpdateVarList() {}
+    virtual void UpdateDataLists() {}
+
+    // ---- Design time and deletion --------------------------------------------------------------
+    void PageSetupChanged() override { Redraw(); }
+    // The page may be deleted: at run time, through SafeDelete, while destroyed, or unparented.
+    bool OkDelete() const;
+    // Deletion as the page manager does it: a refusal leaves the page and is swallowed.
+    void SafeDelete();
+    void BeforeDestruction() override;
+    // Only a report takes a page; anything else is refused with a silent abort.
+    void SetParent(TWinControl* AParent) override;
+    void DefineProperties(TFiler& Filer) override;
+    // At run time a font of another resolution keeps its pixel height at the page's resolution.
+    void Loaded() override;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TKivPagePrinter;
+
+    void SetMainBand(TKivBand*& Field, TKivBand* Value);
+    // Band order.
+    void OrderGroups();
+    void AddSubBand(std::vector<TKivBand*>& List, TKivBand* Band);
+    void AddBand(std::vector<TKivBand*>& List, TKivBand* Band);
+    void MakeList();
+    void MakeBandList(TKivBand* Band);
+    const std::vector<TKivBand*>& ListOf(TKivBand* Band) const;
+    std::vector<TKivBand*> MainBands() const;
+
+    // Printing (KivPagePrint.cpp).
+    void PrintBandList(TKivBand* Band, bool PageFootBand);
+    void PrintSubDataBandList(TKivBand* Band);
+    // The records of a sub-data band, each with the bands of its list, then its data foot; Repeat
+    // prints them again at the top of a new page.
+    void PrintSubDataRecords(TKivBand* Band, const std::vector<TKivBand*>& List, TKivBand* DataHead, TKivBand* DataFoot,
+                             bool Repeat);
+    void TotalUpdate(TKivBand* Band);
+    void CheckBandHeight(TKivBand* Band);
+    // A band that asks for a new page gets one unless the page is fresh; others are checked for room.
+    void BreakBefore(TKivBand* Band);
+    // A sub-data band without records: its level reset, its totals moved on.
+    void NoSubData(TKivBand* Band);
+    void PrintBand(TKivBand* Band, bool PageFootBand);
+    void PrintBandPrelude(TKivBand* Band);
+    // Prints a stretching band in pieces until it ends; FootHeight is kept free under each piece.
+    void PrintStretchPieces(TKivBand* Band, Integer FootHeight);
+    void PrintGroupHeads(Integer L);
+    void PrintGroupFeet(Integer L);
+    void PrintPageFoot();
+    void PrintBorder();
+    void PrintNewPageRepeats();
+    void PrintRepeats(TKivBand* Band);
+    void RepeatPrintBandList(TKivBand* Band);
+    void RepeatPrintBand(TKivBand* Band);
+    void EndHeadPage();
+    // The next page's number and counters, and the print origin at its top.
+    void NextPageNumber();
+    // Level's band has printed: it leaves the list of levels advanced and not yet printed.
+    void LeaveUpdateLevel(TKivLevel* Level);
+    // Starts the job's next page; the first page the document began is used for the first page
+    // drawn.
+    void StartOutputPage();
+    Integer GetPageFootHeight() const;
+    // The bottom of the printable area in page pixels (page height plus top margin).
+    Int64 PageBottom() const;
+    Integer TopMarginPixels() const;
+    Integer LeftMarginPixels() const;
+    bool Aborted() const { return FAbortPrinting; }
+    bool InPrintList(TKivBand* Band) const;
+    bool IsInnermost(TKivBand* Band) const;
+
+    // Data (KivPage.cpp).
+    bool DoOnDataFilter();
+    void DoSkip();
+    void DoAfterDataSkip();
+    void Preview();
+    void PrintingStatus(TObject* Sender);
+    void EndDocOutput();
+    void ReleaseViewer(bool Finished);
+    void DeleteAllGroups();
+
+    template <class T>
+    static void AddTo(std::vector<T*>& List, T* Item);
+    template <class T>
+    static void RemoveFrom(std::vector<T*>& List, T* Item);
+
+    TKivReportIntf* FReport = nullptr;
+    std::vector<TKivLabel*> FLabels;
+    std::vector<TKivVar*> FVars;
+    std::vector<TKivTotalvar*> FTotalVars;
+    std::vector<TKivBand*> FBands;
+    std::vector<TKivLevel*> FLevels;
+    TQorOutput* FPrintTo = nullptr;
+    Integer FxPos = 0;
+    Integer FyPos = 0;
+    std::unique_ptr<TKivPageSetup> FPageSetup;
+    TDateTime FStartDateTime = 0;
+    bool FAbortPrinting = false;
+    Integer FPageNumber = 0;
+    Integer FPagesPrinted = 0;
+    Integer FPgNum = 0;
+    TKivUnits FSaveUnits = unitInches;
+    TKivBorderType FBorderType = btNone;
+    TKivOutputType FOutputType = otNormal;
+    Double FPercentDone = 0;
+    TQorViewer* FQorViewer = nullptr;
+    bool FTwoPass = false;
+    String FQorFileName;
+    String FDescription;
+    Integer FPageCount = 0;
+    TQorCanvas* FCanvas = nullptr;
+    std::unique_ptr<TQorPrinter> FQorPrinter;
+    TDataSet* FDataSet = nullptr;
+    TDataSource* FDataSource = nullptr;
+    TKivBand* FDetail = nullptr;
+    TKivBand* FHead = nullptr;
+    TKivBand* FFoot = nullptr;
+    TKivBand* FPageHead = nullptr;
+    TKivBand* FPageFoot = nullptr;
+    std::vector<TKivDSGuide*> FDataSourceList;
+    std::vector<TKivGroup*> FGroups;
+    bool FDataIsFinished = false;
+    bool FOmitLastPgFt = false;
+    TKivDataRange FDataRange = drAllRecords;
+    bool FCloseDataSet = false;
+    std::unique_ptr<std::vector<std::vector<TKivBand*>>> FPageList;
+    std::vector<TKivBand*> FMainList;
+    Integer FPFHeight = 0;
+    std::vector<TKivBand*> FSubBands;
+    std::vector<TKivBand*> FSubDataBands;
+    std::vector<TKivBand*> FDataHFBands;
+    std::vector<TKivBand*> FOverLayBands;
+    std::vector<TKivBand*> FOverLayList;
+    bool FFirstNewPage = true;
+    bool FFirstBorder = true;
+    bool FPrintedHead = false;
+    Integer FLastPagePos = 0;
+    TKivGroupPageState FGroupPageState;
+    Integer FAtGroupLevel = -1;
+    std::vector<TKivBand*> FPrintDataList;
+    std::vector<TKivBand*> FPrintList;
+    std::vector<TKivLevel*> FUpdateBandLevelList;
+    bool FContinuous = false;
+    std::unique_ptr<TKivRtfFile> FRtf;
+    String FRtfFileName;
+    Integer FSkipped = 0;
+    Integer FRecords = 0;
+    bool FPrinting = false;
+    bool FFirstTime = true;
+    bool FInProcess = false;
+    bool FNoDataQuit = false;
+    bool FNoRecordCount = false;
+    std::unique_ptr<TQorDataSourceManager> FDataSourceManager;
+    bool FCloseDataSources = true;
+    bool FGroupPageBreaks = false;
+    // The status window of the pass, told before the application's own handler.
+    TFormPrintStatus* FStatusForm = nullptr;
+    // The viewer stopped generation: the application's status handlers stay assigned but are not
+    // called again before the pass ends.
+    bool FStatusMuted = false;
+    // The page head and repeated bands of a new page are being printed: a band there that does
+    // not fit is placed anyway, never on yet another page.
+    bool FInHeading = false;
+    // Design time.
+    bool FAllowDelete = false;
+    bool FClipLabels = false;
+    String FPageName;
+    Integer FOrder = 0;
+    std::unique_ptr<TStringList> FNoDsgList;
+};
+
+// The first page of a report, the one a run drives; bands of the attached kinds sit only here.
+class TKivGrouppage : public TKivPage {
+    QOR_CLASS(TKivGrouppage, TKivPage)
+public:
+    explicit TKivGrouppage(TComponent* AOwner) : TKivPage(AOwner) {}
+};
+
+} // namespace qor

@@ -1,0 +1,107 @@
+// qor run: a report form with its data set run into a page file, a PDF and an RTF file, a page
+// range, and one clear line with a non-zero exit for each kind of bad input.
+
+#include "output/OutputTestSupport.h"
+#include "runtime/output/QorFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace qor;
+using namespace qor::test;
+
+namespace {
+
+// Twelve rows of 300 pixels, three to a page.
+const std::string TallRows = std::string(QOR_TEST_DATA_DIR) + "/engine/run/tallrows.qfm";
+
+class RunTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dir = std::filesystem::temp_directory_path() /
+              ("qor-run-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(Dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(Dir); }
+    TToolRun Run(const std::string& Args) { return RunQorTool("run " + Args, Dir, "QT_QPA_PLATFORM=offscreen"); }
+    std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
+    static int Count(const std::string& Text, const std::string& What)
+    {
+        int N = 0;
+        for (auto At = Text.find(What); At != std::string::npos; At = Text.find(What, At + 1))
+            ++N;
+        return N;
+    }
+
+    std::filesystem::path Dir;
+};
+
+TEST_F(RunTool, RunsIntoAPageFileAPdfAndAnRtfFileSayingWhereEachWent)
+{
+    TToolRun R = Run("'" + TallRows + "' --to '" + Path("rows.qor") + "' --png '" + Path("png") + "'");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find("Written: " + Path("rows.qor") + " (4 pages)"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Err.find("made 4 pages"), std::string::npos) << R.Err;
+    TQorQorFile F;
+    F.LoadFromFile(Path("rows.qor"));
+    EXPECT_EQ(F.PageCount(), 4);
+    EXPECT_TRUE(std::filesystem::exists(Path("png/page-4.png")));
+
+    R = Run("'" + TallRows + "' --to '" + Path("rows.pdf") + "'");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Pdf = RunCommand("pdftotext '" + Path("rows.pdf") + "' -");
+    EXPECT_EQ(Count(Pdf, "A row"), 12);
+    EXPECT_EQ(Count(Pdf, "Tall rows"), 4);
+    EXPECT_EQ(Count(Pdf, "The end"), 1);
+
+    R = Run("'" + TallRows + "' --to '" + Path("rows.rtf") + "'");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Rtf = RunCommand("unrtf --text '" + Path("rows.rtf") + "'");
+    EXPECT_EQ(Count(Rtf, "A row"), 12) << Rtf;
+
+    // Pages 2 to 3 only: six rows, and nothing of the first or last page.
+    R = Run("'" + TallRows + "' --to '" + Path("range.pdf") + "' --pages 2-3");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Range = RunCommand("pdftotext '" + Path("range.pdf") + "' -");
+    EXPECT_EQ(Count(Range, "A row"), 6);
+    EXPECT_EQ(Count(Range, "The end"), 0);
+}
+
+TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)
+{
+    const auto OneLine = [](const TToolRun& R, const std::string& Says) {
+        EXPECT_NE(R.Err.find(Says), std::string::npos) << R.Err;
+        EXPECT_EQ(Count(R.Err, "\n"), 1) << R.Err;
+    };
+    TToolRun R = Run("'" + TallRows + "' --to '" + Path("out.txt") + "'");
+    EXPECT_EQ(R.Exit, 2);
+    OneLine(R, "--to wants FILE.qor, FILE.pdf or FILE.rtf");
+    R = Run("'" + TallRows + "' --view --to '" + Path("x.qor") + "'");
+    EXPECT_EQ(R.Exit, 2);
+    OneLine(R, "choose one of --to, --printer and --view");
+
+    R = Run("'" + Path("missing.qfm") + "'");
+    EXPECT_EQ(R.Exit, 1);
+    OneLine(R, "cannot open the report form");
+
+    std::ofstream(Path("unknown.qfm")) << "object F: TForm\n  object R: TNoSuchReport\n  end\nend\n";
+    R = Run("'" + Path("unknown.qfm") + "'");
+    EXPECT_EQ(R.Exit, 1);
+    OneLine(R, "TNoSuchReport");
+
+    std::ofstream(Path("empty.qfm")) << "object F: TForm\nend\n";
+    R = Run("'" + Path("empty.qfm") + "'");
+    EXPECT_EQ(R.Exit, 1);
+    OneLine(R, "the form holds no report");
+
+    R = Run("'" + TallRows + "' --printer 'No Such Printer'");
+    EXPECT_EQ(R.Exit, 1);
+    OneLine(R, "there is no printer named \"No Such Printer\"");
+}
+
+} // namespace

@@ -1,0 +1,289 @@
+#include "tools/qor/RunVerb.h"
+
+#include "platform/printing/Printers.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/QtHost.h"
+#include "platform/rtl/StringList.h"
+#include "platform/ui/Application.h"
+#include "runtime/engine/KivPage.h"
+#include "runtime/engine/KivRep.h"
+#include "runtime/engine/PSetup.h"
+#include "runtime/output/QorView.h"
+#include "tools/qor/Args.h"
+#include "tools/qor/RenderVerb.h"
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qor::tool {
+
+namespace {
+
+// Where the run goes.
+enum class TTarget { PageFile, Pdf, Rtf, Printer, Screen };
+
+struct TRunOptions {
+    std::string Form;
+    std::string To;
+    std::string PngDir;
+    std::string PrinterName;
+    bool HasPrinter = false;
+    bool View = false;
+    int First = 0;
+    int Last = 0;
+    int Copies = 0;
+    TTarget Target = TTarget::PageFile;
+};
+
+int Usage(const std::string& Why)
+{
+    std::fprintf(stderr,
+                 "qor: run: %s (usage: qor run REPORT.qfm [--to FILE.qor | FILE.pdf | FILE.rtf] [--png DIR] "
+                 "[--printer NAME] [--view] [--pages A-B] [--copies N])\n",
+                 Why.c_str());
+    return 2;
+}
+
+std::string Extension(const std::string& File)
+{
+    std::string Ext = std::filesystem::path(File).extension().string();
+    for (char& C : Ext)
+        C = char(std::tolower(static_cast<unsigned char>(C)));
+    return Ext;
+}
+
+int ParseOptions(int argc, char** argv, TRunOptions& O)
+{
+    for (int I = 0; I < argc; ++I) {
+        const std::string Arg = argv[I];
+        const bool HasValue = I + 1 < argc;
+        const std::string Value = HasValue ? argv[I + 1] : "";
+        if (Arg == "--to") {
+            if (Value.empty())
+                return Usage("--to wants a file: FILE.qor, FILE.pdf or FILE.rtf");
+            O.To = Value;
+        } else if (Arg == "--png") {
+            if (Value.empty())
+                return Usage("--png wants the folder to write the pictures into");
+            O.PngDir = Value;
+        } else if (Arg == "--printer") {
+            if (Value.empty())
+                return Usage("--printer wants a printer's name (qor printers lists them)");
+            O.PrinterName = Value;
+            O.HasPrinter = true;
+        } else if (Arg == "--pages") {
+            if (!ParseRange(Value, O.First, O.Last))
+                return Usage("--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
+        } else if (Arg == "--copies") {
+            if (!ParseNumber(Value, 1, 9999, O.Copies))
+                return Usage("--copies wants a number from 1 to 9999");
+        } else if (Arg == "--view") {
+            O.View = true;
+            continue;
+        } else if (!Arg.empty() && Arg[0] == '-') {
+            return Usage("unknown option '" + Arg + "'");
+        } else if (O.Form.empty()) {
+            O.Form = Arg;
+            continue;
+        } else {
+            return Usage("one report form only, got '" + Arg + "' as well");
+        }
+        ++I; // the option's value
+    }
+    if (O.Form.empty())
+        return Usage("which report form?");
+    if (int(!O.To.empty()) + int(O.HasPrinter) + int(O.View) > 1)
+        return Usage("choose one of --to, --printer and --view");
+    if (O.View) {
+        O.Target = TTarget::Screen;
+    } else if (O.HasPrinter) {
+        O.Target = TTarget::Printer;
+    } else if (O.To.empty()) {
+        // By default the pages go into a page file named after the report, in the current folder.
+        O.To = std::filesystem::path(O.Form).stem().string() + ".qor";
+    } else {
+        const std::string Ext = Extension(O.To);
+        if (Ext == ".pdf")
+            O.Target = TTarget::Pdf;
+        else if (Ext == ".rtf")
+            O.Target = TTarget::Rtf;
+        else if (Ext != ".qor")
+            return Usage("--to wants FILE.qor, FILE.pdf or FILE.rtf, not '" + O.To + "'");
+    }
+    if (!O.PngDir.empty() && O.Target != TTarget::PageFile)
+        return Usage("--png plays the page file into pictures: use it with --to FILE.qor (or no --to)");
+    return 0;
+}
+
+String ReadText(const std::string& File)
+{
+    std::ifstream In(File, std::ios::binary);
+    if (!In)
+        throw Exception("cannot open the report form");
+    std::ostringstream Text;
+    Text << In.rdbuf();
+    return Text.str();
+}
+
+// The first report among the components of Root.
+TKivReport* FindReport(TComponent* Root)
+{
+    if (auto* Report = dynamic_cast<TKivReport*>(Root))
+        return Report;
+    for (Integer I = 0; I < Root->ComponentCount(); ++I)
+        if (auto* Report = dynamic_cast<TKivReport*>(Root->Components(I)))
+            return Report;
+    return nullptr;
+}
+
+void SelectPrinter(const std::string& Name)
+{
+    TPrinter* P = Printer();
+    const Integer Index = P->Printers()->IndexOf(Name);
+    if (Index < 0)
+        throw EPrinter("there is no printer named \"" + Name + "\" (qor printers lists them)");
+    P->SetPrinterIndex(Index);
+}
+
+// Progress on stderr: each tenth of the way, and the page count at the end of a pass.
+class TProgress {
+public:
+    void Update(TKivPage* Page, TKivStatus Status)
+    {
+        const int Percent = int(Page->PercentDone());
+        if (Status == ssBegin) {
+            FStep = -1;
+            FCounting = Status == ssNoWhere;
+            return;
+        }
+        if (Status == ssEnd) {
+            std::fprintf(stderr, "qor: run: %s %d pages\n", FCounting ? "counted" : "made", int(Page->PageCount()));
+            return;
+        }
+        FCounting = Status == ssNoWhere;
+        const int Step = Percent / 10;
+        if (Step == FStep)
+            return;
+        FStep = Step;
+        std::fprintf(stderr, "qor: run: %s page %d, %d %%\n",
+                     Status == ssPrinting ? "printing" : FCounting ? "counting" : "generating", int(Page->PageNumber()),
+                     Percent);
+    }
+
+private:
+    int FStep = -1;
+    bool FCounting = false;
+};
+
+// Keeps the application running until no viewer window is left open.
+void WaitForViewers()
+{
+    for (;;) {
+        bool Open = false;
+        for (Integer I = 0; I < Application()->ComponentCount(); ++I)
+            if (auto* Viewer = dynamic_cast<TQorViewer*>(Application()->Components(I)))
+                Open = Open || Viewer->Visible();
+        if (!Open)
+            return;
+        Application()->ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+} // namespace
+
+int RunReport(int argc, char** argv)
+{
+    TRunOptions O;
+    if (const int Code = ParseOptions(argc, argv, O))
+        return Code;
+    try {
+        if (O.Target == TTarget::Screen && !QtCanShowWindows())
+            throw Exception("there is no display to show the viewer on (--to FILE.pdf or --png DIR make files)");
+        const std::filesystem::path FormPath = std::filesystem::absolute(O.Form);
+        std::unique_ptr<TComponent> Root(ReadComponentFromText(ReadText(O.Form)));
+        TKivReport* Report = FindReport(Root.get());
+        if (!Report)
+            throw Exception("the form holds no report");
+        TKivPage* Page = Report->PageCount() > 0 ? Report->Pages(0)->AsPage() : nullptr;
+        if (!Page)
+            throw Exception("the report has no page");
+        TKivPageSetup* Setup = Page->PageSetup();
+        Report->SetPrompt(false);
+        Report->SetSuppressStatus(true);
+        if (O.First) {
+            Setup->SetRangeStart(O.First);
+            Setup->SetRangeEnd(O.Last);
+        }
+        if (O.Copies)
+            Setup->SetCopies(O.Copies);
+        TPrinter& Device = *Printer();
+        switch (O.Target) {
+        case TTarget::PageFile:
+            Setup->SetDestination(destFile);
+            Page->SetQorFileName(O.To);
+            break;
+        case TTarget::Pdf:
+            SelectPrinter("PDF");
+            Device.SetNextOutputFile(std::filesystem::absolute(O.To).string());
+            Setup->SetDestination(destPrinter);
+            break;
+        case TTarget::Rtf:
+            Page->SetOutputType(otRichText);
+            Page->SetRtfFile(O.To);
+            break;
+        case TTarget::Printer:
+            SelectPrinter(O.PrinterName);
+            Device.SetNextOutputFile(String());
+            Setup->SetDestination(destPrinter);
+            break;
+        case TTarget::Screen:
+            Setup->SetDestination(destScreen);
+            break;
+        }
+        TProgress Progress;
+        Page->OnUpdateStatus = [&Progress](TKivPage* P, TKivStatus S) { Progress.Update(P, S); };
+
+        Report->Run();
+
+        switch (O.Target) {
+        case TTarget::PageFile:
+        case TTarget::Rtf:
+            if (!std::filesystem::exists(O.To))
+                throw Exception("the report wrote no output (no data, or the run was stopped)");
+            std::printf("Written: %s (%d pages)\n", O.To.c_str(), int(Page->PageCount()));
+            break;
+        case TTarget::Pdf:
+            std::printf("Written: %s (%d pages)\n", O.To.c_str(), int(Page->PageCount()));
+            break;
+        case TTarget::Printer:
+            std::printf("Printed %d pages on %s\n", int(Page->PageCount()), O.PrinterName.c_str());
+            if (!Device.LastOutputFile().empty())
+                std::printf("Written: %s\n", Device.LastOutputFile().c_str());
+            break;
+        case TTarget::Screen:
+            WaitForViewers();
+            break;
+        }
+        (void)FormPath;
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "qor: run: %s: %s\n", O.Form.c_str(), E.what());
+        return 1;
+    }
+    if (!O.PngDir.empty()) {
+        std::string File = O.To, Png = "--png", Dir = O.PngDir;
+        char* Args[] = {File.data(), Png.data(), Dir.data()};
+        return RunRender(3, Args);
+    }
+    return 0;
+}
+
+} // namespace qor::tool
