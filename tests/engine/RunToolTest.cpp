@@ -2,6 +2,7 @@
 // range, and one clear line with a non-zero exit for each kind of bad input.
 
 #include "output/OutputTestSupport.h"
+#include "platform/db/SqlDataSet.h"
 #include "runtime/output/QorFile.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,36 @@ TEST_F(RunTool, RunsIntoAPageFileAPdfAndAnRtfFileSayingWhereEachWent)
     const std::string Range = RunCommand("pdftotext '" + Path("range.pdf") + "' -");
     EXPECT_EQ(Count(Range, "A row"), 6);
     EXPECT_EQ(Count(Range, "The end"), 0);
+}
+
+// The rows come from a forward-only query on a SQLite file named relative to the form, which sits
+// in another folder than the one the tool runs in.
+TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
+{
+    std::filesystem::create_directories(Dir / "forms");
+    std::ofstream(Path("forms/rows.db")).close();
+    {
+        TDatabase Db(nullptr);
+        Db.SetDatabaseName(Path("forms/rows.db"));
+        Db.ExecSQL("CREATE TABLE t (n INTEGER)");
+        Db.ExecSQL("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 12) "
+                   "INSERT INTO t SELECT n FROM c");
+    }
+    std::ifstream In(TallRows);
+    std::string Form((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    const std::string Memory = Form.substr(Form.find("  object Orders"), Form.find("  object OrderSource") -
+                                                                              Form.find("  object Orders"));
+    Form.replace(Form.find(Memory), Memory.size(),
+                 "  object Db: TDatabase\n    DatabaseName = 'rows.db'\n  end\n"
+                 "  object Orders: TQuery\n    Database = Db\n    ForwardOnly = True\n"
+                 "    SQL.Strings = ('SELECT n FROM t ORDER BY n')\n  end\n");
+    std::ofstream(Path("forms/rows.qfm")) << Form;
+
+    TToolRun R = Run("'" + Path("forms/rows.qfm") + "' --to '" + Path("rows.pdf") + "'");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find("(4 pages)"), std::string::npos) << R.Out;
+    EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("rows.pdf") + "' -"), "A row"), 12);
+
 }
 
 TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)

@@ -209,7 +209,9 @@ int RunReport(int argc, char** argv)
         if (O.Target == TTarget::Screen && !QtCanShowWindows())
             throw Exception("there is no display to show the viewer on (--to FILE.pdf or --png DIR make files)");
         const std::filesystem::path FormPath = std::filesystem::absolute(O.Form);
-        std::unique_ptr<TComponent> Root(ReadComponentFromText(ReadText(O.Form)));
+        // File names in the form (CSV files, SQLite databases) are taken from the form's folder.
+        std::unique_ptr<TComponent> Root(
+            ReadComponentFromText(ReadText(O.Form), nullptr, O.Form, FormPath.parent_path().string()));
         TKivReport* Report = FindReport(Root.get());
         if (!Report)
             throw Exception("the form holds no report");
@@ -273,7 +275,6 @@ int RunReport(int argc, char** argv)
             WaitForViewers();
             break;
         }
-        (void)FormPath;
     } catch (const std::exception& E) {
         std::fprintf(stderr, "qor: run: %s: %s\n", O.Form.c_str(), E.what());
         return 1;
