@@ -88,9 +88,9 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     }
     std::ifstream In(TallRows);
     std::string Form((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-    const std::string Memory = Form.substr(Form.find("  object Orders"), Form.find("  object OrderSource") -
-                                                                              Form.find("  object Orders"));
-    Form.replace(Form.find(Memory), Memory.size(),
+    // The form's memory data set gives way to the query.
+    const std::size_t From = Form.find("  object Orders"), To = Form.find("  object OrderSource");
+    Form.replace(From, To - From,
                  "  object Db: TDatabase\n    DatabaseName = 'rows.db'\n  end\n"
                  "  object Orders: TQuery\n    Database = Db\n    ForwardOnly = True\n"
                  "    SQL.Strings = ('SELECT n FROM t ORDER BY n')\n  end\n");
@@ -100,7 +100,6 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(R.Out.find("(4 pages)"), std::string::npos) << R.Out;
     EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("rows.pdf") + "' -"), "A row"), 12);
-
 }
 
 TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)
