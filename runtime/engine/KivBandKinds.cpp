@@ -168,7 +168,7 @@ void TKivSubDataBand::AfterDataSkip()
 void TKivSubDataBand::ActivateDataSource()
 {
     if (auto* P = dynamic_cast<TKivPageIntf*>(Parent()))
-        P->DataSourceManager()->ActivateDataSource(DataSource());
+        P->DataSourceManager()->RequireDataSource(DataSource());
 }
 
 void TKivSubDataBand::DataStart()

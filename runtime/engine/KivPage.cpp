@@ -515,10 +515,10 @@ void TKivPage::DataStart()
         if (OnDataStart)
             OnDataStart(this);
         if (DS && !OnDataStart) {
-            FDataSourceManager->ActivateDataSource(FDataSource);
+            FDataSourceManager->RequireDataSource(FDataSource);
             if (FDataRange == drAllRecords) {
                 if (!FNoRecordCount)
-                    FRecords = IsQueryClass(DS) && !DS->Active() ? 0 : DS->RecordCount();
+                    FRecords = IsQueryClass(DS) && !DS->Active() ? 0 : std::max<Integer>(0, DS->RecordCount()); // -1: unknown
                 DS->First();
                 if (DS->Eof())
                     FDataIsFinished = true;

@@ -99,6 +99,15 @@ void TQorDataSourceManager::Forget(TComponent* AComponent)
     }
 }
 
+void TQorDataSourceManager::RequireDataSource(TDataSource* DS)
+{
+    if (ActivateDataSource(DS))
+        return;
+    for (const auto& R : FDSList)
+        if (R->DataSource == DS && !R->ActivateError.empty())
+            throw Exception(R->ActivateError);
+}
+
 bool TQorDataSourceManager::ActivateDataSource(TDataSource* DS)
 {
     if (!DS)

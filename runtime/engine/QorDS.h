@@ -49,6 +49,9 @@ public:
     // False for none. A data source already in the list answers whether its data set is open;
     // a new one is recorded and opened.
     bool ActivateDataSource(TDataSource* DS);
+    // ActivateDataSource for a data set the run cannot do without: when it could not be opened,
+    // raises the reason (the database missing, the query failing) instead of going on without it.
+    void RequireDataSource(TDataSource* DS);
     // Closes what the run opened and forgets every record.
     void CloseDataSources();
 

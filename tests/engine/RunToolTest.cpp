@@ -100,6 +100,20 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(R.Out.find("(4 pages)"), std::string::npos) << R.Out;
     EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("rows.pdf") + "' -"), "A row"), 12);
+
+    // A query that fails and a database that is missing end the run with the reason, not with a
+    // page of nothing reported as success.
+    const auto FailsWith = [&](const std::string& Says) {
+        R = Run("'" + Path("forms/rows.qfm") + "' --to '" + Path("rows.pdf") + "'");
+        EXPECT_EQ(R.Exit, 1);
+        const std::string Last = R.Err.substr(R.Err.rfind('\n', R.Err.size() - 2) + 1);
+        EXPECT_NE(Last.find(Says), std::string::npos) << R.Err;
+    };
+    const std::size_t Sql = Form.find("FROM t ORDER");
+    std::ofstream(Path("forms/rows.qfm")) << Form.substr(0, Sql) + "FROM nosuchtable" + Form.substr(Sql + 6);
+    FailsWith("no such table");
+    std::filesystem::remove(Path("forms/rows.db"));
+    FailsWith("does not exist");
 }
 
 TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)

@@ -251,10 +251,20 @@ int RunReport(int argc, char** argv)
             Setup->SetDestination(destScreen);
             break;
         }
+        // What goes wrong inside the run (a database that cannot be opened, a failing query, a
+        // handler that raises) is shown by the application's handler while the run goes on; the
+        // tool keeps the first of them and fails with it.
+        String RunError;
+        Application()->OnException = [&RunError](TObject*, const Exception& E) {
+            if (RunError.empty())
+                RunError = E.Message();
+        };
         TProgress Progress;
         Page->OnUpdateStatus = [&Progress](TKivPage* P, TKivStatus S) { Progress.Update(P, S); };
 
         Report->Run();
+        if (!RunError.empty())
+            throw Exception(RunError);
 
         switch (O.Target) {
         case TTarget::PageFile:
