@@ -531,8 +531,9 @@ String KivTextLabelToVarLabel(const String& Text, const String& Name)
 
 void TKivBand::ModifyLabel(TMessage& M)
 {
+    // The label may have gone since the message was posted: only one still on this band counts.
     auto* Label = reinterpret_cast<TKivLabel*>(M.LParam);
-    if (!Label || !Clipboard()->HasText())
+    if (!Label || std::find(FLabels.begin(), FLabels.end(), Label) == FLabels.end() || !Clipboard()->HasText())
         return;
     const String Text = Clipboard()->AsText();
     const String Modified = KivTextLabelToVarLabel(Text, Label->Name());

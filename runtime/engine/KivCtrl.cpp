@@ -430,6 +430,13 @@ void TKivLabel::PrintRtf(TWinControl*, TKivRtfFile* Rtf, Integer PrintRow)
     if (PrintRow != FRow)
         return;
     BeforePrint();
+    WriteRtfText(Rtf, GetDataNow());
+    AfterPrint();
+    FEndPrint = true;
+}
+
+void TKivLabel::WriteRtfText(TKivRtfFile* Rtf, const String& Text)
+{
     // The tab that leads the text is never underlined.
     TFont Plain;
     Plain.Assign(Font());
@@ -439,9 +446,7 @@ void TKivLabel::PrintRtf(TWinControl*, TKivRtfFile* Rtf, Integer PrintRow)
     Rtf->SetFont(&Plain);
     Rtf->Tab();
     Rtf->SetFont(Font());
-    Rtf->TextOut(GetDataNow());
-    AfterPrint();
-    FEndPrint = true;
+    Rtf->TextOut(Text);
 }
 
 void TKivLabel::PrintTab(TWinControl* oPage, TKivRtfFile* Rtf, Integer PrintRow)
@@ -496,15 +501,20 @@ void TKivLabel::PrintBorder(TQorCanvas* QorCanvas, const TRect& Rect)
 
 void TKivLabel::PrintLabel(TQorCanvas* QorCanvas, const TRect& Rect, Integer)
 {
+    PrintTextLine(QorCanvas, Rect, GetDataNow());
+}
+
+void TKivLabel::PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& Text)
+{
     const Integer Xs = GetXSpot(Rect.Left), Ys = GetYSpot(Rect.Top);
     InitPrint(QorCanvas, Rect);
     QorCanvas->SetFont(Font());
     QorCanvas->SetTextAlign(AlignFlags());
     QorCanvas->SetFontAngle(FRotateFont);
     if (ClipRect())
-        QorCanvas->TextRect(Rect, Xs, Ys, GetDataNow());
+        QorCanvas->TextRect(Rect, Xs, Ys, Text);
     else
-        QorCanvas->Textout(Xs, Ys, GetDataNow());
+        QorCanvas->Textout(Xs, Ys, Text);
     PrintBorder(QorCanvas, Rect);
 }
 

@@ -158,6 +158,10 @@ protected:
     // Lays the background: nothing when transparent, else the shade or the label's colour.
     void InitPrint(TQorCanvas* QorCanvas, const TRect& Rect);
     void PrintBorder(TQorCanvas* QorCanvas, const TRect& Rect);
+    // Background, Text as one line at the alignment point (clipped when ClipRect), border.
+    void PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& Text);
+    // Into RTF output: a tab (never underlined), then Text in the label's font.
+    void WriteRtfText(TKivRtfFile* Rtf, const String& Text);
     // OnBeforePrint / OnAfterPrint; a handler's exception is shown and printing goes on.
     void BeforePrint();
     void AfterPrint();

@@ -22,6 +22,33 @@ void WriteBom(TStream* Stream)
 
 } // namespace
 
+namespace {
+
+std::vector<Byte> StreamBytes(TStream* S)
+{
+    std::vector<Byte> Bytes;
+    if (!S)
+        return Bytes;
+    const Int64 Keep = S->Position();
+    Bytes.resize(static_cast<std::size_t>(S->Size()));
+    S->SetPosition(0);
+    if (!Bytes.empty())
+        S->ReadBuffer(Bytes.data(), static_cast<Int64>(Bytes.size()));
+    S->SetPosition(Keep);
+    return Bytes;
+}
+
+bool Textless(TKivDataTypes Type) { return Type == dtypeBlob || Type == dtypeGraphic; }
+
+} // namespace
+
+bool KivSameValue(TKivData* A, TKivData* B)
+{
+    if (Textless(A->DataType()) || Textless(B->DataType()))
+        return A->DataType() == B->DataType() && StreamBytes(A->AsStream()) == StreamBytes(B->AsStream());
+    return A->AsString() == B->AsString();
+}
+
 void KivWriteUtf16(TStream* Stream, const String& Text)
 {
     const WideString W = Utf8ToUtf16(Text);

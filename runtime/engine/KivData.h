@@ -243,6 +243,9 @@ public:
 // Writes Text as UTF-16 little-endian code units at the stream's position.
 void KivWriteUtf16(TStream* Stream, const String& Text);
 
+// Two values are the same: equal text, or for blobs and pictures (which have no text) equal bytes.
+bool KivSameValue(TKivData* A, TKivData* B);
+
 } // namespace qor
 
 #include "runtime/engine/KivFormat.h"

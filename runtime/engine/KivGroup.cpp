@@ -80,7 +80,7 @@ bool TKivGroup::CheckBroken()
         // A variable the run has not given values to has nothing to compare.
         if (!Now || !Last)
             throw Exception(FmtLoadStr(56414, {FVariable->Name()}));
-        FBroken = Now->AsString() != Last->AsString();
+        FBroken = !KivSameValue(Now, Last);
     }
     if (OnCheckBroken)
         KivFirePrintEvent([this] { OnCheckBroken(this); }, this);

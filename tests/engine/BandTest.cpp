@@ -463,12 +463,18 @@ TEST(BandCopy, ACopiedTextLabelIsPastedAsAVariableLabelByItsExactName)
     TKivBand B(nullptr);
     TKivLabel L(nullptr);
     L.SetName("Label1");
+    Clipboard()->SetAsText("object Label1: TKivTextLabel\nend\n");
+    B.Perform(KIV_MODIFYLABEL, 0, reinterpret_cast<LPARAM>(&L));
+    EXPECT_EQ(Clipboard()->AsText(), "object Label1: TKivTextLabel\nend\n")
+        << "a label that is not (or no longer) on the band is left alone: the message may come late";
+    L.SetParent(&B);
     Clipboard()->SetAsText("object XLabel1: TKivTextLabel\nend\n");
     B.Perform(KIV_MODIFYLABEL, 0, reinterpret_cast<LPARAM>(&L));
     EXPECT_EQ(Clipboard()->AsText(), "object XLabel1: TKivTextLabel\nend\n");
     Clipboard()->SetAsText("object Label1: TKivTextLabel\nend\n");
     B.Perform(KIV_MODIFYLABEL, 0, reinterpret_cast<LPARAM>(&L));
     EXPECT_EQ(Clipboard()->AsText(), "object Label1: TKivVarLabel\nend\n");
+    L.SetParent(nullptr);
     Clipboard()->Clear();
 }
 
