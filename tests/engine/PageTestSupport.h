@@ -43,8 +43,10 @@ inline std::vector<std::vector<TShown>> PagesOf(const std::string& Dump)
     while (std::getline(In, Line)) {
         if (Line.rfind("page ", 0) == 0 && Line.find(" at ") == std::string::npos) {
             Pages.emplace_back();
-        } else if (Line.rfind("  TextOut ", 0) == 0 && !Pages.empty()) {
-            std::istringstream L(Line.substr(10));
+        } else if ((Line.rfind("  TextOut ", 0) == 0 || Line.rfind("  TextJustify ", 0) == 0) && !Pages.empty()) {
+            // A justified line gives its clip rectangle first: its point follows the ") ".
+            const auto At = Line.rfind("  TextOut ", 0) == 0 ? 10 : Line.find(") ") + 2;
+            std::istringstream L(Line.substr(At));
             TShown S;
             L >> S.X >> S.Y;
             const auto Q = Line.find('"');
