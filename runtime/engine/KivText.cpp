@@ -7,6 +7,7 @@
 #include "runtime/engine/KivDBVar.h"
 #include "runtime/engine/KivFormat.h"
 #include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVarBase.h"
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorMemoU.h"
@@ -57,13 +58,8 @@ TKivTVLabel::~TKivTVLabel() = default;
 
 void TKivTVLabel::SetVariable(TKivVar* Value)
 {
-    if (Value == FVariable)
+    if (!KivSetReference(this, FVariable, Value))
         return;
-    if (FVariable)
-        FVariable->RemoveFreeNotification(this);
-    FVariable = Value;
-    if (FVariable)
-        FVariable->FreeNotification(this);
     Invalidate();
 }
 

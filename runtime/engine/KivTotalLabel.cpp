@@ -4,6 +4,7 @@
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivFormat.h"
 #include "runtime/engine/KivTotalvar.h"
+#include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVarBase.h"
 
 namespace qor {
@@ -19,25 +20,15 @@ TKivTotalvarLabel::~TKivTotalvarLabel() = default;
 
 void TKivTotalvarLabel::SetTotalVariable(TKivTotalvar* Value)
 {
-    if (Value == FTotalVariable)
+    if (!KivSetReference(this, FTotalVariable, Value))
         return;
-    if (FTotalVariable)
-        FTotalVariable->RemoveFreeNotification(this);
-    FTotalVariable = Value;
-    if (FTotalVariable)
-        FTotalVariable->FreeNotification(this);
     Invalidate();
 }
 
 void TKivTotalvarLabel::SetLevel(TKivLevel* Value)
 {
-    if (Value == FLevel)
+    if (!KivSetReference(this, FLevel, Value))
         return;
-    if (FLevel)
-        FLevel->RemoveFreeNotification(this);
-    FLevel = Value;
-    if (FLevel)
-        FLevel->FreeNotification(this);
     Invalidate();
 }
 

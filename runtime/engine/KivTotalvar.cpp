@@ -3,6 +3,7 @@
 #include "platform/rtl/StringTable.h"
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
+#include "runtime/engine/KivUtil.h"
 
 namespace qor {
 
@@ -24,13 +25,8 @@ TKivTotalvar::~TKivTotalvar() = default;
 
 void TKivTotalvar::SetVariable(TKivVar* Value)
 {
-    if (Value == FVariable)
+    if (!KivSetReference(this, FVariable, Value))
         return;
-    if (FVariable)
-        FVariable->RemoveFreeNotification(this);
-    FVariable = Value;
-    if (FVariable)
-        FVariable->FreeNotification(this);
     if (TKivPageIntf* P = Page())
         P->VarChanged();
 }

@@ -11,6 +11,21 @@
 
 namespace qor {
 
+// Points a reference property at Value, moving the free notification that clears it when the
+// component referred to goes. Answers false when it already pointed there.
+template <class T>
+bool KivSetReference(TComponent* Holder, T*& Field, T* Value)
+{
+    if (Field == Value)
+        return false;
+    if (Field)
+        Field->RemoveFreeNotification(Holder);
+    Field = Value;
+    if (Field)
+        Field->FreeNotification(Holder);
+    return true;
+}
+
 enum TKivUnits : Byte { unitInches, unitMiliMeters, unitCentiMeters };
 QOR_ENUM_NAMES(TKivUnits, "unitInches", "unitMiliMeters", "unitCentiMeters");
 
