@@ -15,7 +15,19 @@ demo: build
 	rm -f $(BUILD)/demo/sales.db
 	sqlite3 -cmd "CREATE TEMP TABLE sales_rows AS SELECT $(SALES_ROWS) AS n" $(BUILD)/demo/sales.db < examples/sales/sales.sql
 	@echo "Sales database: $(BUILD)/demo/sales.db ($$(sqlite3 $(BUILD)/demo/sales.db 'SELECT count(*) FROM sales') rows)"
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "Opening the sample in the viewer (close it to finish)"; ./$(BUILD)/tools/qor view $(BUILD)/demo/sample.qor; fi
+	cp examples/sales/sales.qfm $(BUILD)/demo/sales.qfm
+	./$(BUILD)/tools/qor run $(BUILD)/demo/sales.qfm --to $(BUILD)/demo/sales.qor
+	./$(BUILD)/tools/qor run $(BUILD)/demo/sales.qfm --to $(BUILD)/demo/sales.pdf
+	./$(BUILD)/tools/qor render $(BUILD)/demo/sales.qor --png $(BUILD)/demo/sales-pages --pages 1-1
+	./$(BUILD)/examples/sales_report $(BUILD)/demo/sales.qfm $(BUILD)/demo/sales-page-of.pdf
+	@echo
+	@echo "Results in $(BUILD)/demo:"
+	@echo "  sample.qor, sample.pdf, pages/     the sample document, its PDF and its pages as PNG"
+	@echo "  sales.qor                          the grouped sales report as a page file (qor view / qor dump it)"
+	@echo "  sales.pdf                          the same report printed on the PDF printer"
+	@echo "  sales-pages/page-0001.png          its first page as a picture"
+	@echo "  sales-page-of.pdf                  the report run from C++ (examples/SalesReport.cpp): Page N of M"
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "Opening the sales report in the viewer (close it to finish)"; ./$(BUILD)/tools/qor run $(BUILD)/demo/sales.qfm --view; fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
