@@ -284,16 +284,22 @@ void TKivBand::Paint()
 
 TKivBandPageIntf* TKivBand::BandPage(TComponent* oPage)
 {
-    auto* P = dynamic_cast<TKivBandPageIntf*>(oPage);
-    if (!P || !dynamic_cast<TKivPrintPageIntf*>(oPage))
+    const std::type_info* Type = oPage ? &typeid(*oPage) : nullptr;
+    if (oPage != FPageOf || Type != FPageType) {
+        FPageOf = oPage;
+        FPageType = Type;
+        FBandPage = dynamic_cast<TKivBandPageIntf*>(oPage);
+        FPrintPage = dynamic_cast<TKivPrintPageIntf*>(oPage);
+    }
+    if (!FBandPage || !FPrintPage)
         throw EInvalidOperation("A band prints on a report page only");
-    return P;
+    return FBandPage;
 }
 
 TKivPrintPageIntf* TKivBand::PrintPage(TComponent* oPage)
 {
     BandPage(oPage);
-    return dynamic_cast<TKivPrintPageIntf*>(oPage);
+    return FPrintPage;
 }
 
 bool TKivBand::PrintOk()

@@ -11,6 +11,7 @@
 #include "runtime/output/QorOut.h"
 
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 namespace qor {
@@ -151,9 +152,14 @@ protected:
     void PopDest(TKivBandPageIntf* Page);
 
 private:
-    // The page oPage as a band prints on it; EInvalidOperation when it is none.
-    static TKivBandPageIntf* BandPage(TComponent* oPage);
-    static TKivPrintPageIntf* PrintPage(TComponent* oPage);
+    // The page oPage as a band prints on it; EInvalidOperation when it is none. The last page
+    // asked for is kept (with its class): a band prints on the same page for a whole run.
+    TKivBandPageIntf* BandPage(TComponent* oPage);
+    TKivPrintPageIntf* PrintPage(TComponent* oPage);
+    TComponent* FPageOf = nullptr;
+    const std::type_info* FPageType = nullptr;
+    TKivBandPageIntf* FBandPage = nullptr;
+    TKivPrintPageIntf* FPrintPage = nullptr;
     // Shade, fill and border of a band print whose rectangle is Rect (Fill: where the colour goes).
     void PrintBackground(TQorCanvas* Canvas, const TRect& ShadeRect, const TRect& Fill, const TRect& Border);
     // The labels still printing in a stretch, and the largest height they would spend.

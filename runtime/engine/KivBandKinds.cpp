@@ -3,6 +3,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
+#include "runtime/engine/KivUtil.h"
 #include "runtime/engine/QorDS.h"
 
 namespace qor {
@@ -233,7 +234,7 @@ void TKivSubDataBand::DataSkip()
     } catch (...) {
         Application()->HandleException(this);
     }
-    Application()->ProcessMessages();
+    KivPumpMessages();
 }
 
 void TKivSubDataBand::DataFinish()

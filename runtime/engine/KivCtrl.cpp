@@ -98,24 +98,40 @@ TKivLabel::~TKivLabel()
         B->RemoveLabel(this);
 }
 
-TKivBandIntf* TKivLabel::Band() const { return dynamic_cast<TKivBandIntf*>(Parent()); }
-
-TWinControl* TKivLabel::Page() const
+const TKivLabel::TPlacement& TKivLabel::Placement() const
 {
     TWinControl* P = Parent();
+    TWinControl* G = P ? P->Parent() : nullptr;
+    const std::type_info* PType = P ? &typeid(*P) : nullptr;
+    const std::type_info* GType = G ? &typeid(*G) : nullptr;
+    TPlacement& C = FPlacement;
+    if (P == C.Parent && G == C.Grand && PType == C.ParentType && GType == C.GrandType)
+        return C;
+    C = TPlacement{P, G, PType, GType};
+    C.Band = dynamic_cast<TKivBandIntf*>(P);
     if (dynamic_cast<TKivPrintPageIntf*>(P))
-        return P;
-    if (dynamic_cast<TKivBandIntf*>(P))
-        return P->Parent();
-    return nullptr;
+        C.Page = P;
+    else if (C.Band)
+        C.Page = G;
+    C.PrintPage = dynamic_cast<TKivPrintPageIntf*>(C.Page);
+    return C;
 }
+
+TKivBandIntf* TKivLabel::Band() const { return Placement().Band; }
+
+TWinControl* TKivLabel::Page() const { return Placement().Page; }
 
 TKivPrintPageIntf* TKivLabel::PrintPage(TComponent* oPage)
 {
-    auto* P = dynamic_cast<TKivPrintPageIntf*>(oPage);
-    if (!P)
+    const std::type_info* Type = oPage ? &typeid(*oPage) : nullptr;
+    if (oPage != FPrintPageOf || Type != FPrintPageType) {
+        FPrintPageOf = oPage;
+        FPrintPageType = Type;
+        FPrintPage = dynamic_cast<TKivPrintPageIntf*>(oPage);
+    }
+    if (!FPrintPage)
         throw EInvalidOperation("A label prints only on a report page");
-    return P;
+    return FPrintPage;
 }
 
 Integer TKivLabel::GetPPI() const
@@ -279,7 +295,7 @@ bool TKivLabel::ClipRect() const
     case ctNoClip: return false;
     case ctDefault: break;
     }
-    auto* P = dynamic_cast<TKivPrintPageIntf*>(Page());
+    TKivPrintPageIntf* P = Placement().PrintPage;
     return P && P->ClipLabels();
 }
 

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <typeinfo>
 
 namespace qor {
 
@@ -168,7 +169,7 @@ protected:
     // Sizes an auto-sized label in the designer to its caption.
     void AdjustBounds();
     // The page oPage as the print protocol needs it; EInvalidOperation when it is none.
-    static TKivPrintPageIntf* PrintPage(TComponent* oPage);
+    TKivPrintPageIntf* PrintPage(TComponent* oPage);
     TKivBandIntf* Band() const;
     // The legacy "AutoSize" of older form files, read and dropped, never written.
     void DefineLegacyAutoSize(TFiler& Filer);
@@ -177,6 +178,24 @@ protected:
     TPen* PenSet() const { return FPenSet.get(); }
 
 private:
+    // Where the label sits, worked out again only when its parent, the parent's parent or their
+    // classes change: labels ask for their band and page on every print.
+    struct TPlacement {
+        const TWinControl* Parent = nullptr;
+        const TWinControl* Grand = nullptr;
+        const std::type_info* ParentType = nullptr;
+        const std::type_info* GrandType = nullptr;
+        TKivBandIntf* Band = nullptr;
+        TWinControl* Page = nullptr;
+        TKivPrintPageIntf* PrintPage = nullptr;
+    };
+    const TPlacement& Placement() const;
+    mutable TPlacement FPlacement;
+    // The last page PrintPage was asked for, and its class.
+    TComponent* FPrintPageOf = nullptr;
+    const std::type_info* FPrintPageType = nullptr;
+    TKivPrintPageIntf* FPrintPage = nullptr;
+
     TWinControl* FPage = nullptr;
     TKivClipTypes FClipType = ctDefault;
     TKivVerticalAlign FVerticalAlign = laBottom;

@@ -16,6 +16,7 @@
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVar.h"
 #include "runtime/engine/QorDS.h"
 #include "runtime/output/QorFile.h"
@@ -572,7 +573,7 @@ void TKivPage::DataSkip()
             Application()->HandleException(this);
         }
     }
-    Application()->ProcessMessages();
+    KivPumpMessages();
     if (FRecords > 0) {
         FPercentDone = static_cast<Double>(FSkipped) / FRecords * 100.0;
         if (FPercentDone >= 100.0)

@@ -122,7 +122,7 @@ void TKivTVLabel::SetUseDisplayText(bool Value)
 
 bool TKivTVLabel::IsMemo() const
 {
-    if (!FVariable || !dynamic_cast<const TKivvarlabel*>(this))
+    if (!FVariable || !FShowsVariable)
         return WrapText();
     const TKivDataTypes Type = FVariable->DataType();
     return Type == dtypeMemo || Type == dtypeBlob || WrapText();

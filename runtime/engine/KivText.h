@@ -85,6 +85,9 @@ protected:
     // (empty for a blob or picture, which have no text).
     String VarText();
 
+    // A variable label: a memo or blob variable always prints through the memo.
+    bool FShowsVariable = false;
+
 private:
     // Fills the memo's stream with the text to lay out.
     void LoadMemoText();
@@ -111,7 +114,7 @@ private:
 class TKivvarlabel : public TKivTVLabel {
     QOR_CLASS(TKivvarlabel, TKivTVLabel)
 public:
-    explicit TKivvarlabel(TComponent* AOwner) : TKivTVLabel(AOwner) {}
+    explicit TKivvarlabel(TComponent* AOwner) : TKivTVLabel(AOwner) { FShowsVariable = true; }
 };
 
 // Shows its caption or its lines.

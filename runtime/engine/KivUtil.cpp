@@ -3,11 +3,24 @@
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace qor {
+
+void KivPumpMessages()
+{
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point Last;
+    const Clock::time_point Now = Clock::now();
+    if (Now - Last < std::chrono::milliseconds(5))
+        return;
+    Last = Now;
+    Application()->ProcessMessages();
+}
 
 // ---- text and names ----------------------------------------------------------------------------
 

@@ -30,6 +30,10 @@ enum TKivUnits : Byte { unitInches, unitMiliMeters, unitCentiMeters };
 QOR_ENUM_NAMES(TKivUnits, "unitInches", "unitMiliMeters", "unitCentiMeters");
 
 // True when every character is a blank (also for empty text).
+// Lets the application handle its messages (a stop button, the viewer's paint) while a data loop
+// runs: at most every few milliseconds, as handling them costs more than a record does.
+void KivPumpMessages();
+
 bool KivEmpty(const String& Text);
 // Text without its trailing blanks.
 String KivRightTrim(const String& Text);

@@ -141,7 +141,7 @@ void TQorQorFileObject::DeleteObject()
 
 // ---- TQorQorFile: recording ------------------------------------------------------------------------
 
-TQorQorFile::TQorQorFile() : FUserStream(std::make_unique<TMemoryStream>()) {}
+TQorQorFile::TQorQorFile() : FUserStream(std::make_unique<TMemoryStream>()) { FRecentObjects.fill(-1); }
 
 TQorQorFile::~TQorQorFile() = default;
 
@@ -296,18 +296,38 @@ std::string ObjectKey(const TQorObjectRecord& Record)
     return std::string(static_cast<const char*>(S.Memory()), static_cast<size_t>(S.Size()));
 }
 
+bool SameObject(const TQorQorFileObject& Object, const TQorObjectRecord& Record)
+{
+    switch (Record.ObjectType) {
+    case qotFont: return Object.FontSame(Record.LogFont);
+    case qotPen: return Object.PenSame(Record.LogPen);
+    case qotBrush: return Object.BrushSame(Record.LogBrush);
+    default: return false;
+    }
+}
+
 } // namespace
 
 Integer TQorQorFile::ShareObject(const TQorObjectRecord& Record)
 {
+    // Only indices the index gave are kept here, so both ways answer the same entry.
+    for (const Integer Recent : FRecentObjects)
+        if (Recent >= 0 && Recent < static_cast<Integer>(FObjects.size()) &&
+            SameObject(*FObjects[static_cast<std::size_t>(Recent)], Record))
+            return Recent;
     const std::string Key = ObjectKey(Record);
-    if (const auto It = FObjectIndex.find(Key); It != FObjectIndex.end())
-        return It->second;
-    if (static_cast<Integer>(FObjects.size()) >= QorMaxObjects)
-        throw EInvalidOperation("A page file holds at most 32767 different fonts, pens and brushes");
-    FObjects.push_back(std::make_unique<TQorQorFileObject>(Record));
-    const Integer Index = static_cast<Integer>(FObjects.size()) - 1;
-    FObjectIndex.emplace(Key, Index);
+    Integer Index;
+    if (const auto It = FObjectIndex.find(Key); It != FObjectIndex.end()) {
+        Index = It->second;
+    } else {
+        if (static_cast<Integer>(FObjects.size()) >= QorMaxObjects)
+            throw EInvalidOperation("A page file holds at most 32767 different fonts, pens and brushes");
+        FObjects.push_back(std::make_unique<TQorQorFileObject>(Record));
+        Index = static_cast<Integer>(FObjects.size()) - 1;
+        FObjectIndex.emplace(Key, Index);
+    }
+    FRecentObjects[FNextRecent] = Index;
+    FNextRecent = (FNextRecent + 1) % FRecentObjects.size();
     return Index;
 }
 
@@ -632,6 +652,7 @@ void TQorQorFile::Clear()
     FCurrFont = FCurrPen = FCurrBrush = -1;
     FObjects.clear();
     FObjectIndex.clear();
+    FRecentObjects.fill(-1);
     FUserStream->Clear();
 }
 
@@ -810,6 +831,8 @@ void TQorQorFile::SwapDocument(TQorQorFile& Other)
     std::swap(FQorPrinterSetup, Other.FQorPrinterSetup);
     std::swap(FObjects, Other.FObjects);
     std::swap(FObjectIndex, Other.FObjectIndex);
+    std::swap(FRecentObjects, Other.FRecentObjects);
+    std::swap(FNextRecent, Other.FNextRecent);
     std::swap(FUserStream, Other.FUserStream);
     std::swap(FDescription, Other.FDescription);
     std::swap(FPercentDone, Other.FPercentDone);

@@ -16,6 +16,7 @@
 #include "runtime/output/QorUtil.h"
 
 #include <functional>
+#include <array>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -299,6 +300,10 @@ private:
     std::vector<std::unique_ptr<TQorQorFileObject>> FObjects;
     // Encoded entry -> its first index, so sharing costs no scan of the table.
     std::unordered_map<std::string, Integer> FObjectIndex;
+    // The entries ShareObject answered last: a label selects the same few fonts, pens and brushes
+    // over and over, and comparing records costs less than encoding one for the index.
+    std::array<Integer, 8> FRecentObjects;
+    std::size_t FNextRecent = 0;
     String FFileName;
     Integer FLastFont = -1;
     Integer FLastPen = -1;

@@ -50,9 +50,18 @@ TQorCanvas::~TQorCanvas()
 void TQorCanvas::BindNotifications(bool Bound)
 {
     if (Bound) {
-        FFont->OnChange = [this](TObject*) { UpdateFont(); };
-        FPen->OnChange = [this](TObject*) { UpdatePen(); };
-        FBrush->OnChange = [this](TObject*) { UpdateBrush(); };
+        FFont->OnChange = [this](TObject*) {
+            if (!FMuted)
+                UpdateFont();
+        };
+        FPen->OnChange = [this](TObject*) {
+            if (!FMuted)
+                UpdatePen();
+        };
+        FBrush->OnChange = [this](TObject*) {
+            if (!FMuted)
+                UpdateBrush();
+        };
     } else {
         FFont->OnChange = nullptr;
         FPen->OnChange = nullptr;
@@ -72,25 +81,25 @@ TQorQorFile* TQorCanvas::Recorder() const
 
 void TQorCanvas::SetFont(TFont* Value)
 {
-    BindNotifications(false);
+    FMuted = true;
     FFont->Assign(Value);
-    BindNotifications(true);
+    FMuted = false;
     UpdateFont();
 }
 
 void TQorCanvas::SetPen(TPen* Value)
 {
-    BindNotifications(false);
+    FMuted = true;
     FPen->Assign(Value);
-    BindNotifications(true);
+    FMuted = false;
     UpdatePen();
 }
 
 void TQorCanvas::SetBrush(TBrush* Value)
 {
-    BindNotifications(false);
+    FMuted = true;
     FBrush->Assign(Value);
-    BindNotifications(true);
+    FMuted = false;
     UpdateBrush();
 }
 
@@ -170,14 +179,14 @@ void TQorCanvas::UpdateBrush()
 
 void TQorCanvas::SetHandle(HDC DC)
 {
-    BindNotifications(false);
+    FMuted = true;
     SetSelectFont(HFONT());
     SetSelectPen(HPEN());
     SetSelectBrush(HBRUSH());
     FFont->SetHandle(HFONT(GetStockObject(SYSTEM_FONT)));
     FPen->SetHandle(HPEN(GetStockObject(BLACK_PEN)));
     FBrush->SetHandle(HBRUSH(GetStockObject(NULL_BRUSH)));
-    BindNotifications(true);
+    FMuted = false;
     FHandle = DC;
 }
 

@@ -123,6 +123,9 @@ private:
     // file (no document open) raises EInvalidOperation.
     TQorQorFile* Recorder() const;
     void BindNotifications(bool Bound);
+    // While set, changes to the canvas's font, pen and brush are not passed on (the canvas is
+    // copying a whole object in, and passes it on once at the end).
+    bool FMuted = false;
     // Background and text colours from brush and font, for images and rich text on the printer.
     void SetImageColors();
     void PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,

@@ -260,6 +260,26 @@ TEST_F(LabelPrint, ClippingByLabelOrByThePagesSetting)
     EXPECT_TRUE(Clipped());
 }
 
+TEST_F(LabelPrint, AMovedLabelClipsByItsNewPagesSetting)
+{
+    Page.Clip = true;
+    EXPECT_TRUE(Label.ClipRect());
+    TStandInPrintPage Other;
+    TStandInBand OtherBand;
+    OtherBand.SetParent(&Other);
+    Label.SetParent(&OtherBand);
+    EXPECT_FALSE(Label.ClipRect()) << "the new page does not clip";
+    EXPECT_EQ(Label.Page(), &Other);
+    // The band moves, the label stays on it.
+    OtherBand.SetParent(&Page);
+    EXPECT_TRUE(Label.ClipRect());
+    EXPECT_EQ(Label.Page(), &Page);
+    OtherBand.SetParent(nullptr);
+    EXPECT_EQ(Label.Page(), nullptr);
+    EXPECT_FALSE(Label.ClipRect());
+    Label.SetParent(&Band);
+}
+
 TEST_F(LabelPrint, BackgroundIsTheColourTheShadeOrNothing)
 {
     Label.SetTransparent(false);

@@ -37,6 +37,32 @@ std::vector<std::string> PageRecords(TQorQorFile& F, Integer Page)
     return Lines;
 }
 
+TEST(PageFileRecording, AnObjectSeenLongAgoIsStillSharedAndAReloadedTableToo)
+{
+    TQorQorFile F;
+    F.BeginDoc();
+    TFont Font;
+    Font.SetName("Arial");
+    // More different fonts than the recently used ones kept, then the first again.
+    for (Integer Size = 8; Size < 28; ++Size) {
+        Font.SetSize(Size);
+        F.SetFont(&Font);
+    }
+    Font.SetSize(8);
+    F.SetFont(&Font);
+    Font.SetSize(27);
+    F.SetFont(&Font);
+    EXPECT_EQ(F.ObjectCount(), 20);
+    F.EndDoc();
+    // A new document starts a new table: nothing of the old one is answered.
+    F.BeginDoc();
+    Font.SetSize(30);
+    F.SetFont(&Font);
+    F.EndDoc();
+    ASSERT_EQ(F.ObjectCount(), 1);
+    EXPECT_EQ(F.Objects()[0]->LogFont.Size, 30);
+}
+
 TEST(PageFileRecording, SharesEqualFontsPensAndBrushes)
 {
     TQorQorFile F;
