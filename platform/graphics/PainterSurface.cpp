@@ -106,11 +106,36 @@ QBrush MakeBrush(const TDc& Dc, const TBrushObject* B)
     return QBrush(PatternImage(Dc, *B));
 }
 
+namespace {
+
+// The clip ApplyClip set last: setting the same clip again costs a PDF page a new graphics state for
+// every text, so it is set only when it changes.
+struct TAppliedClip {
+    const QPainter* Painter = nullptr;
+    QTransform Transform;
+    std::vector<TRect> Rects;
+    unsigned Generation = 0;
+};
+TAppliedClip GAppliedClip;
+unsigned GClipGeneration = 1;
+
+} // namespace
+
+void ForgetAppliedClip() { ++GClipGeneration; }
+
 void ApplyClip(const TDc& Dc, QPainter& P, const TRect* Extra)
 {
     std::vector<TRect> rects = Dc.VisibleRects();
     if (Extra)
         rects = RegionCombine(rects, {*Extra}, RGN_AND);
+    TAppliedClip& Last = GAppliedClip;
+    if (Last.Painter == &P && Last.Generation == GClipGeneration && P.hasClipping() && Last.Rects == rects &&
+        Last.Transform == P.transform())
+        return;
+    Last.Painter = &P;
+    Last.Generation = GClipGeneration;
+    Last.Transform = P.transform();
+    Last.Rects = rects;
     QRegion region;
     for (const TRect& r : rects)
         region += QRect(r.Left, r.Top, r.Width(), r.Height());
@@ -401,13 +426,21 @@ bool TPainterSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Ru
         const TRect& r = *At.Rect;
         p->fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(Dc.S.BkColor()));
     }
-    p->save();
-    p->setRenderHint(QPainter::TextAntialiasing, log.lfQuality != NONANTIALIASED_QUALITY);
-    p->translate(At.Ref.X, At.Ref.Y);
-    if (log.lfEscapement != 0)
+    // Turned text is drawn in a turned coordinate system; level text is placed directly, which
+    // spares the painter a saved and restored state for every text.
+    const bool Turned = log.lfEscapement != 0;
+    QPointF Origin(0, 0);
+    if (Turned) {
+        p->save();
+        p->translate(At.Ref.X, At.Ref.Y);
         p->rotate(-log.lfEscapement / 10.0);
+    } else {
+        Origin = QPointF(At.Ref.X, At.Ref.Y);
+    }
+    p->setRenderHint(QPainter::TextAntialiasing, log.lfQuality != NONANTIALIASED_QUALITY);
     if (Dc.S.BkMode() == OPAQUE && Run.Width > 0)
-        p->fillRect(QRect(At.StartX, At.BaseY - tm.tmAscent, Run.Width, tm.tmHeight), ToQColor(Dc.S.BkColor()));
+        p->fillRect(QRectF(QRect(At.StartX, At.BaseY - tm.tmAscent, Run.Width, tm.tmHeight)).translated(Origin),
+                    ToQColor(Dc.S.BkColor()));
     if (!Run.Cps.empty() && font.Raw()) {
         // One run per face: the font's own and the fallback for characters it lacks.
         QList<quint32> glyphs[2];
@@ -432,16 +465,20 @@ bool TPainterSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Ru
             gr.setRawFont(*face);
             gr.setGlyphIndexes(glyphs[k]);
             gr.setPositions(positions[k]);
-            p->drawGlyphRun(QPointF(0, 0), gr);
+            p->drawGlyphRun(Origin, gr);
         }
     }
     const QColor tc = ToQColor(Dc.S.TextColor());
     const Integer thick = font.LineThickness();
     if (log.lfUnderline && Run.Width > 0)
-        p->fillRect(QRect(At.StartX, At.BaseY + font.UnderlinePosition(), Run.Width, thick), tc);
+        p->fillRect(QRectF(QRect(At.StartX, At.BaseY + font.UnderlinePosition(), Run.Width, thick)).translated(Origin),
+                    tc);
     if (log.lfStrikeOut && Run.Width > 0)
-        p->fillRect(QRect(At.StartX, At.BaseY - font.StrikeOutPosition() - thick / 2, Run.Width, thick), tc);
-    p->restore();
+        p->fillRect(
+            QRectF(QRect(At.StartX, At.BaseY - font.StrikeOutPosition() - thick / 2, Run.Width, thick)).translated(Origin),
+            tc);
+    if (Turned)
+        p->restore();
     return true;
 }
 

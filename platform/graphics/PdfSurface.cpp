@@ -125,6 +125,7 @@ bool TPdfSurface::OpenPage()
     } else if (!FWriter->newPage())
         return false;
     FPainter->resetTransform();
+    ForgetAppliedClip();
     Double scale = Double(PdfWriterResolution) / Double(std::max<Integer>(1, FPageFormat.Resolution));
     FPainter->scale(scale, scale);
     FPainter->translate(FPageFormat.OffsetX, FPageFormat.OffsetY);

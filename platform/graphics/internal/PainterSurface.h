@@ -39,7 +39,10 @@ QImage PatternImage(const TDc& Dc, const TBrushObject& B);
 QBrush MakeBrush(const TDc& Dc, const TBrushObject* B);
 
 // Clips P to the visible area of Dc, and to Extra (device pixels) when given.
+// The same clip is not set twice in a row on one painter; a surface that starts a new page calls
+// ForgetAppliedClip so the next drawing sets its clip again.
 void ApplyClip(const TDc& Dc, QPainter& P, const TRect* Extra = nullptr);
+void ForgetAppliedClip();
 
 struct TShape;
 
