@@ -480,6 +480,16 @@ void TDataSet::First()
     DoAfterScroll();
 }
 
+void TDataSet::RowsReloaded()
+{
+    FSeqMoved = false;
+    FSeqRecNo = FStore.RowCount() > 0 ? 1 : 0;
+    SetCurrent(FStore.RowCount() > 0 ? 0 : -1);
+    FBof = true;
+    FEof = FStore.RowCount() == 0;
+    DataEvent(deDataSetChange);
+}
+
 void TDataSet::Last()
 {
     CheckBrowseMode();

@@ -210,6 +210,9 @@ protected:
     // RestartRows leaves the store holding the first record again (no row when there is none).
     virtual bool FetchNextRow() { return false; }
     virtual void RestartRows() {}
+    // The kind refilled the store (its source's rows changed while open): the data set stands on
+    // the first row again and tells its sources.
+    void RowsReloaded();
 
     // The rows of the open data set. Descendants fill it.
     TRecordStore& Store() { return FStore; }

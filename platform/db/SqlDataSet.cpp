@@ -1,5 +1,6 @@
 #include "platform/db/SqlDataSet.h"
 
+#include "platform/db/DataSource.h"
 #include "platform/db/ValueText.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Filer.h"
@@ -641,6 +642,19 @@ struct TQuery::TCursor {
     Int64 RecNo = 0;              // records read so far
 };
 
+// Follows the master of a detail query.
+class TQuery::TMasterLink : public TDataLink {
+public:
+    explicit TMasterLink(TQuery* Query) : FQuery(Query) {}
+
+protected:
+    void ActiveChanged() override { FQuery->MasterChanged(); }
+    void RecordChanged(TField*) override { FQuery->MasterChanged(); }
+
+private:
+    TQuery* FQuery;
+};
+
 TQuery::TQuery(TComponent* AOwner)
     : TDataSet(AOwner), FSQL(std::make_unique<TStringList>()), FParams(std::make_unique<TParams>())
 {
@@ -649,10 +663,12 @@ TQuery::TQuery(TComponent* AOwner)
             Close();
     };
     FSQL->OnChange = [this](TObject*) { SqlChanged(); };
+    FMasterLink = std::make_unique<TMasterLink>(this);
 }
 
 TQuery::~TQuery()
 {
+    FMasterLink->SetDataSource(nullptr);
     if (FDatabase) {
         FDatabase->RemoveQuery(this);
         FDatabase->RemoveFreeNotification(this);
@@ -680,9 +696,81 @@ void TQuery::SetDatabase(TDatabase* Value)
     }
 }
 
+TDataSource* TQuery::DataSource() const { return FMasterLink->DataSource(); }
+
+void TQuery::SetDataSource(TDataSource* Value)
+{
+    if (Value == DataSource())
+        return;
+    if (Value && Value->DataSet() == this)
+        Error("A query cannot be its own master");
+    if (TDataSource* Old = DataSource())
+        Old->RemoveFreeNotification(this);
+    FMasterLink->SetDataSource(Value);
+    if (Value)
+        Value->FreeNotification(this);
+    MasterChanged();
+}
+
+TFieldValue TQuery::BoundValue(const String& Name) const
+{
+    const TParam* P = ParamByName(Name);
+    if (!P->IsNull())
+        return P->Value();
+    TDataSet* Master = FMasterLink->Active() ? FMasterLink->DataSet() : nullptr;
+    if (!Master || Master == this || (Master->Eof() && Master->Bof()))
+        return TFieldValue();
+    const TField* F = Master->FindField(Name);
+    return F ? F->Value() : TFieldValue();
+}
+
+std::vector<TFieldValue> TQuery::MasterValues() const
+{
+    // The names as Execute binds them, so the two lists compare.
+    std::vector<String> Names;
+    ScanSql(Trim(FSQL->Text()), nullptr, Names);
+    std::vector<TFieldValue> Values;
+    for (const String& Name : Names)
+        Values.push_back(BoundValue(Name));
+    return Values;
+}
+
+void TQuery::MasterChanged()
+{
+    // Only an open detail follows; a chain of queries that comes back here stops.
+    if (!Active() || FRequerying || !DataSource() || State() != dsBrowse)
+        return;
+    if (MasterValues() == FMasterValues)
+        return;
+    FRequerying = true;
+    try {
+        FCursor.reset();
+        std::unique_ptr<TCursor> Cursor = Execute();
+        if (Cursor->Query->record().count() != FieldDefs()->Count())
+            Error("The statement's columns changed since the query was opened");
+        Store().Clear();
+        if (ForwardOnly()) {
+            ReadRow(*Cursor, true);
+            FCursor = std::move(Cursor);
+        } else {
+            while (ReadRow(*Cursor, false)) {
+            }
+        }
+    } catch (...) {
+        FRequerying = false;
+        Store().Clear();
+        RowsReloaded();
+        throw;
+    }
+    FRequerying = false;
+    RowsReloaded();
+}
+
 void TQuery::Notification(TComponent* AComponent, TOperation Operation)
 {
     TDataSet::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == DataSource())
+        FMasterLink->SetDataSource(nullptr);
     if (Operation == opRemove && AComponent == FDatabase) {
         if (Active())
             Close();
@@ -716,7 +804,7 @@ Int64 TQuery::ExecSQL()
     if (!Q.prepare(ToQ(Sql)))
         Error("SQL error: " + ErrorText(Q.lastError()));
     for (std::size_t i = 0; i < Names.size(); ++i)
-        Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
+        Q.bindValue(static_cast<int>(i), ParamToQ(BoundValue(Names[i])));
     if (!Q.exec())
         Error("SQL error: " + ErrorText(Q.lastError()));
     return Q.numRowsAffected();
@@ -871,8 +959,11 @@ std::unique_ptr<TQuery::TCursor> TQuery::Execute()
     if (DeclaredTypes && DeclaredTypes->empty())
         Error("The statement returns no rows (use ExecSQL)");
     Cursor->Declared = DeclaredTypes.value_or(std::vector<String>());
-    for (std::size_t i = 0; i < Names.size(); ++i)
-        Q.bindValue(static_cast<int>(i), ParamToQ(ParamByName(Names[i])->Value()));
+    FMasterValues.clear();
+    for (std::size_t i = 0; i < Names.size(); ++i) {
+        FMasterValues.push_back(BoundValue(Names[i]));
+        Q.bindValue(static_cast<int>(i), ParamToQ(FMasterValues.back()));
+    }
     if (!Q.exec())
         Error("SQL error: " + ErrorText(Q.lastError()));
     if (!Q.isSelect())
@@ -1009,6 +1100,7 @@ QOR_PUBLISH(TQuery)
     b.Property("Database", &TQuery::Database, &TQuery::SetDatabase).Default(nullptr);
     b.SubObject("SQL", &TQuery::SQL);
     b.Property("ForwardOnly", &TQuery::ForwardOnly, &TQuery::SetForwardOnly).Default(false);
+    b.Property("DataSource", &TQuery::DataSource, &TQuery::SetDataSource).Default(nullptr);
 }
 
 } // namespace qor

@@ -131,6 +131,14 @@ public:
     // Runs the statement without reading rows (INSERT, UPDATE, CREATE ...).
     Int64 ExecSQL();
 
+    // The master of a detail query: a parameter the application has given no value takes the
+    // value of the master's field of the same name (case-insensitive) on the master's current
+    // record, null while the master is closed or has none. When the master moves to a record with
+    // other values the open query runs again and stands on its first row. A query cannot be its
+    // own master.
+    TDataSource* DataSource() const;
+    void SetDataSource(TDataSource* Value);
+
     // A forward-only query holds only its current row, so a query of any size is read in the same
     // memory: it moves First, Next and Last only, First after moving runs the statement again, and
     // RecordCount answers -1. Text columns without a declared width keep the default width. On a
@@ -148,7 +156,15 @@ protected:
 
 private:
     struct TCursor;
+    class TMasterLink;
+    friend class TMasterLink;
     void SqlChanged();
+    // The value parameter Index (of the statement's names) is bound to: the application's, else
+    // the master's field's.
+    TFieldValue BoundValue(const String& Name) const;
+    // The master moved or opened: runs the query again when the values it takes changed.
+    void MasterChanged();
+    std::vector<TFieldValue> MasterValues() const;
     TDatabase* CheckDatabase() const;
     // Runs the statement for its rows; the cursor stands before the first row.
     std::unique_ptr<TCursor> Execute();
@@ -163,6 +179,9 @@ private:
     std::unique_ptr<TStringList> FSQL;
     std::unique_ptr<TParams> FParams;
     std::unique_ptr<TCursor> FCursor; // a forward-only query's open statement
+    std::unique_ptr<TMasterLink> FMasterLink;
+    std::vector<TFieldValue> FMasterValues; // what the rows held were read with
+    bool FRequerying = false;
 };
 
 // The field type for a column's declared SQL type ("INTEGER", "VARCHAR(30)", "DECIMAL(10,2)",
