@@ -272,8 +272,8 @@ int main(int argc, char** argv)
         CheckPages(Qor, Sums, true);
 
         const std::string Qor100 = (Dir / "sales-run.qor").string();
-        const TChild Run100 =
-            RunChild("'" + Binary + "/tools/qor' run '" + Form + "' --to '" + Qor100 + "' >/dev/null 2>&1");
+        const TChild Run100 = RunChild("'" + Binary + "/tools/qor' run '" + Form + "' --to '" + Qor100 +
+                                       "' >/dev/null 2>&1");
         Check(Run100.Exit == 0, "qor run at " + std::to_string(Rows) + " rows");
         std::printf("qor run (SQLite, forward-only), page numbers of the form:\n");
         CheckPages(Qor100, Sums, false);

@@ -124,24 +124,17 @@ void ScanSql(const String& Sql, String* Out, std::vector<String>& Names)
 QVariant ParamToQ(const TFieldValue& V)
 {
     switch (V.Kind()) {
-    case TValueKind::Null:
-        return QVariant();
-    case TValueKind::Boolean:
-        return QVariant(V.IntValue() != 0);
-    case TValueKind::Integer:
-        return QVariant(static_cast<qlonglong>(V.IntValue()));
-    case TValueKind::Float:
-        return QVariant(V.FloatValue());
-    case TValueKind::Currency:
-        return QVariant(ToQ(FormatInvariantCurrency(V.IntValue())));
+    case TValueKind::Null: return QVariant();
+    case TValueKind::Boolean: return QVariant(V.IntValue() != 0);
+    case TValueKind::Integer: return QVariant(static_cast<qlonglong>(V.IntValue()));
+    case TValueKind::Float: return QVariant(V.FloatValue());
+    case TValueKind::Currency: return QVariant(ToQ(FormatInvariantCurrency(V.IntValue())));
     case TValueKind::DateTime: {
         const Double D = V.FloatValue();
         return QVariant(ToQ(D == static_cast<Double>(static_cast<Int64>(D)) ? FormatIsoDate(D) : FormatIsoDateTime(D)));
     }
-    case TValueKind::String:
-        return QVariant(ToQ(V.Text()));
-    case TValueKind::Bytes:
-        return QVariant(QByteArray(V.Text().data(), static_cast<qsizetype>(V.Text().size())));
+    case TValueKind::String: return QVariant(ToQ(V.Text()));
+    case TValueKind::Bytes: return QVariant(QByteArray(V.Text().data(), static_cast<qsizetype>(V.Text().size())));
     }
     return QVariant();
 }
@@ -206,30 +199,20 @@ std::optional<std::vector<String>> SqliteDeclaredTypes(const QSqlDatabase& Db, c
 TFieldType FieldTypeOfMetaType(const QMetaType& Type)
 {
     switch (Type.id()) {
-    case QMetaType::Bool:
-        return ftBoolean;
+    case QMetaType::Bool: return ftBoolean;
     case QMetaType::Short:
-    case QMetaType::UShort:
-        return ftSmallint;
+    case QMetaType::UShort: return ftSmallint;
     case QMetaType::Int:
-    case QMetaType::UInt:
-        return ftInteger;
+    case QMetaType::UInt: return ftInteger;
     case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return ftLargeint;
+    case QMetaType::ULongLong: return ftLargeint;
     case QMetaType::Double:
-    case QMetaType::Float:
-        return ftFloat;
-    case QMetaType::QDate:
-        return ftDate;
-    case QMetaType::QTime:
-        return ftTime;
-    case QMetaType::QDateTime:
-        return ftDateTime;
-    case QMetaType::QByteArray:
-        return ftBlob;
-    default:
-        return ftString;
+    case QMetaType::Float: return ftFloat;
+    case QMetaType::QDate: return ftDate;
+    case QMetaType::QTime: return ftTime;
+    case QMetaType::QDateTime: return ftDateTime;
+    case QMetaType::QByteArray: return ftBlob;
+    default: return ftString;
     }
 }
 
@@ -861,11 +844,13 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
             TDateTime T;
             // Years outside 1..9999 are refused before they are narrowed (70000 would become 4464).
             if (D.isValid() && D.year() >= 1 && D.year() <= 9999 &&
-                TryEncodeDate(static_cast<Word>(D.year()), static_cast<Word>(D.month()), static_cast<Word>(D.day()), T)) {
+                TryEncodeDate(static_cast<Word>(D.year()), static_cast<Word>(D.month()), static_cast<Word>(D.day()),
+                              T)) {
                 S.SetFloat(Row, Col, T);
                 return;
             }
-        } else if ((Id == QMetaType::QDateTime && V.toDateTime().isValid()) || (Id == QMetaType::QTime && V.toTime().isValid())) {
+        } else if ((Id == QMetaType::QDateTime && V.toDateTime().isValid()) ||
+                   (Id == QMetaType::QTime && V.toTime().isValid())) {
             const String Iso = Id == QMetaType::QTime ? FromQ(V.toTime().toString("HH:mm:ss.zzz"))
                                                       : FromQ(V.toDateTime().toString("yyyy-MM-dd HH:mm:ss.zzz"));
             if (StoreInvariantText(S, Row, Col, Type == ftTime && Id != QMetaType::QTime ? ftDateTime : Type, Iso)) {
@@ -914,7 +899,8 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
             if (Id == QMetaType::Double) {
                 char Buf[400];
                 auto [p, ec] = std::to_chars(Buf, Buf + sizeof Buf, V.toDouble(), std::chars_format::fixed);
-                if (ec == std::errc() && NormaliseDecimal(std::string_view(Buf, static_cast<std::size_t>(p - Buf)), D)) {
+                if (ec == std::errc() &&
+                    NormaliseDecimal(std::string_view(Buf, static_cast<std::size_t>(p - Buf)), D)) {
                     S.SetText(Row, Col, std::move(D));
                     return;
                 }
@@ -1060,7 +1046,8 @@ void TQuery::InternalOpen()
         const Int64 Row = S.RowCount() - 1;
         for (Integer c = 0; c < S.ColumnCount(); ++c)
             if (SizeFromData[static_cast<std::size_t>(c)] && !S.IsNull(Row, c))
-                Longest[static_cast<std::size_t>(c)] = std::max(Longest[static_cast<std::size_t>(c)], S.Text(Row, c).size());
+                Longest[static_cast<std::size_t>(c)] = std::max(Longest[static_cast<std::size_t>(c)],
+                                                                S.Text(Row, c).size());
     }
     FitTextSizes(SizeFromData, Longest);
 }

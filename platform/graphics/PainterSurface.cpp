@@ -474,9 +474,9 @@ bool TPainterSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Ru
         p->fillRect(QRectF(QRect(At.StartX, At.BaseY + font.UnderlinePosition(), Run.Width, thick)).translated(Origin),
                     tc);
     if (log.lfStrikeOut && Run.Width > 0)
-        p->fillRect(
-            QRectF(QRect(At.StartX, At.BaseY - font.StrikeOutPosition() - thick / 2, Run.Width, thick)).translated(Origin),
-            tc);
+        p->fillRect(QRectF(QRect(At.StartX, At.BaseY - font.StrikeOutPosition() - thick / 2, Run.Width, thick))
+                        .translated(Origin),
+                    tc);
     if (Turned)
         p->restore();
     return true;

@@ -32,9 +32,7 @@ QOR_PUBLISH(TQorFiler) {}
 
 // ---- TQorFile ------------------------------------------------------------------------------------
 
-TQorFile::TQorFile() : FPages(std::make_unique<TQorList>()), FQorPrinterSetup(std::make_unique<TQorPrinterSetup>())
-{
-}
+TQorFile::TQorFile() : FPages(std::make_unique<TQorList>()), FQorPrinterSetup(std::make_unique<TQorPrinterSetup>()) {}
 
 TQorFile::~TQorFile() = default;
 
@@ -378,8 +376,7 @@ void TQorQorFile::PTextout(Integer X, Integer Y, const WideChar* Text, Integer C
     Put(FRecord);
 }
 
-void TQorQorFile::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text,
-                             Word Count)
+void TQorQorFile::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count)
 {
     StartRecord(rcExtTextout, X, Y);
     FRecord.N[0] = Options;
@@ -572,9 +569,8 @@ void TQorQorFile::PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Inte
     Put(FRecord);
 }
 
-void TQorQorFile::PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height,
-                             Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical,
-                             const String& BarData)
+void TQorQorFile::PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                             Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
 {
     CheckRecording();
     FRecord.Code = Code;
@@ -644,7 +640,6 @@ void TQorQorFile::SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPag
     QorFile->LoadPages(this, StartPage, EndPage);
 }
 
-
 void TQorQorFile::Clear()
 {
     TQorFile::Clear();
@@ -688,13 +683,9 @@ bool TQorQorFile::GetPagePrinterInfo(TQorPrinterSetup* Setup, Integer Page)
     FStream->SetPosition(PagePosition(Page));
     TQorReader R(*FStream, QorFileHeader.Version);
     switch (R.ReadType()) {
-    case rcPrinterInfo:
-        Setup->SetPrintInfo(R.ReadPrinterInfo());
-        return true;
-    case rcPrinterSetup:
-        return Setup->ReadFromStream(*FStream);
-    default:
-        return false;
+    case rcPrinterInfo: Setup->SetPrintInfo(R.ReadPrinterInfo()); return true;
+    case rcPrinterSetup: return Setup->ReadFromStream(*FStream);
+    default: return false;
     }
 }
 

@@ -477,8 +477,7 @@ void TQorCanvas::PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integ
 }
 
 void TQorCanvas::PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,
-                              Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical,
-                              const String& BarData)
+                              Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
 {
     if (OnPrinter()) {
         std::unique_ptr<TQorBarCode> Code;
@@ -609,11 +608,8 @@ void TQorOutput::BeginDoc()
         FixupPage();
         break;
     case qdQorFile:
-    case qdPreview:
-        BeginFileDoc();
-        break;
-    case qdNoWhere:
-        break;
+    case qdPreview: BeginFileDoc(); break;
+    case qdNoWhere: break;
     }
     FQorCanvas->SetQorOutput(this);
     FQorCanvas->SetDestination(FDestination);
@@ -633,9 +629,11 @@ void TQorOutput::FixupPage()
     if (OnPrintOffset)
         OnPrintOffset();
     const TPoint Res = QorGetResolution(DC);
-    SetViewportOrgEx(
-        DC, MulDiv(PrintOffsetX, Res.X, 300) - static_cast<Integer>(Round(FPixelsPerInchX * FQorPrinterSetup->LeftPrintArea())),
-        MulDiv(PrintOffsetY, Res.Y, 300) - static_cast<Integer>(Round(FPixelsPerInchY * FQorPrinterSetup->TopPrintArea())));
+    SetViewportOrgEx(DC,
+                     MulDiv(PrintOffsetX, Res.X, 300) -
+                         static_cast<Integer>(Round(FPixelsPerInchX * FQorPrinterSetup->LeftPrintArea())),
+                     MulDiv(PrintOffsetY, Res.Y, 300) -
+                         static_cast<Integer>(Round(FPixelsPerInchY * FQorPrinterSetup->TopPrintArea())));
 }
 
 void TQorOutput::StartPage()
@@ -652,8 +650,7 @@ void TQorOutput::StartPage()
         FQorFile->NewPage();
         FQorFile->SetPercentDone(FLoadPercent);
         break;
-    case qdNoWhere:
-        break;
+    case qdNoWhere: break;
     }
 }
 
@@ -674,9 +671,7 @@ void TQorOutput::EndDoc()
     FLoadPercent = 100.0f;
     FQorCanvas->SetHandle(HDC());
     switch (FDestination) {
-    case qdPrinter:
-        try {
-            Printer()->EndDoc();
+    case qdPrinter: try { Printer()->EndDoc();
         } catch (const Exception& E) {
             FExceptionText = E.Message();
         }
@@ -690,8 +685,7 @@ void TQorOutput::EndDoc()
                 HandOverToViewer();
         }
         break;
-    case qdNoWhere:
-        break;
+    case qdNoWhere: break;
     }
 }
 
@@ -707,11 +701,8 @@ void TQorOutput::Abort()
         if (FQorFile)
             FQorFile->AbortDoc();
         break;
-    case qdPreview:
-        EndDoc();
-        break;
-    case qdNoWhere:
-        break;
+    case qdPreview: EndDoc(); break;
+    case qdNoWhere: break;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -138,6 +139,69 @@ TEST_F(SalesExample, TheCppProgramPrintsPageNOfMOnEveryPageAndLeavesOutSalesOfNo
     R = SalesReport(Path("sales.qor"));
     EXPECT_NE(R.Exit, 0) << "a missing database fails the run";
     EXPECT_NE(R.Err.find("sales_report: "), std::string::npos) << R.Err;
+}
+
+} // namespace
+
+namespace {
+
+// The master-detail example: each customer followed by exactly its own orders (a sub-data band over
+// a query linked to the customers), a total per customer and one of all.
+TEST(ShopExample, EachCustomerIsFollowedByItsOwnOrdersAndTheirTotal)
+{
+    const std::filesystem::path Dir = std::filesystem::temp_directory_path() /
+                                      ("qor-example-shop-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(Dir);
+    std::filesystem::create_directories(Dir);
+    const std::string Shop = std::string(QOR_SOURCE_DIR) + "/examples/masterdetail";
+    const std::string Db = (Dir / "shop.db").string();
+    RunCommand("sqlite3 '" + Db + "' < '" + Shop + "/shop.sql'");
+    std::filesystem::copy_file(Shop + "/shop.qfm", Dir / "shop.qfm");
+    const std::string Qor = (Dir / "shop.qor").string();
+    TToolRun R = RunQorTool("run '" + (Dir / "shop.qfm").string() + "' --to '" + Qor + "'", Dir,
+                            "QT_QPA_PLATFORM=offscreen");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    TQorQorFile File;
+    File.LoadFromFile(Qor);
+    const std::vector<std::string> T = Texts(QorDumpQorFile(File));
+
+    // What the report shows per customer: order ids (4 digits from 1000 on) and the total.
+    std::map<std::string, std::string> Shown;
+    std::map<std::string, long long> Totals;
+    std::string Customer;
+    long long All = -1;
+    for (std::size_t I = 0; I < T.size(); ++I) {
+        if (T[I].rfind("Customer ", 0) == 0)
+            Customer = T[I];
+        else if (T[I].size() == 4 && T[I][0] == '1' && !Customer.empty())
+            Shown[Customer] += T[I] + " ";
+        else if (T[I] == "Total" && I + 1 < T.size())
+            Totals[Customer] = Cents(T[I + 1]);
+        else if (T[I] == "All orders" && I + 1 < T.size())
+            All = Cents(T[I + 1]);
+    }
+    std::map<std::string, std::string> Expected;
+    std::map<std::string, long long> ExpectedTotals;
+    std::istringstream Rows(RunCommand(
+        "sqlite3 '" + Db +
+        "' \"SELECT c.name, o.order_id, CAST(round(o.amount * 100) AS INTEGER) FROM customers c JOIN orders o "
+        "USING (customer_id) ORDER BY c.customer_id, o.order_id\""));
+    for (std::string Line; std::getline(Rows, Line);) {
+        std::istringstream L(Line);
+        std::string Name, Id, Amount;
+        std::getline(L, Name, '|');
+        std::getline(L, Id, '|');
+        std::getline(L, Amount, '|');
+        Expected[Name] += Id + " ";
+        ExpectedTotals[Name] += std::stoll(Amount);
+    }
+    EXPECT_EQ(Shown, Expected);
+    EXPECT_EQ(Totals, ExpectedTotals);
+    EXPECT_EQ(Shown.count("Customer 07"), 0u) << "a customer without orders shows none";
+    EXPECT_NE(std::find(T.begin(), T.end(), "Customer 07"), T.end());
+    EXPECT_EQ(All, std::stoll(RunCommand("sqlite3 '" + Db +
+                                         "' 'SELECT CAST(round(sum(amount) * 100) AS INTEGER) FROM orders'")));
+    std::filesystem::remove_all(Dir);
 }
 
 } // namespace

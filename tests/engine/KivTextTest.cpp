@@ -1,6 +1,7 @@
 // Text and variable labels: where their text comes from, memo text split over pieces and pages,
 // repeated values left out, RTF rows and tabs, blobs and pictures, and loading from a form file.
 
+#include "runtime/engine/KivText.h"
 #include "common/Golden.h"
 #include "engine/PageTestSupport.h"
 #include "engine/RtfScratch.h"
@@ -8,7 +9,6 @@
 #include "platform/rtl/Filer.h"
 #include "runtime/engine/KivFormat.h"
 #include "runtime/engine/KivRtf.h"
-#include "runtime/engine/KivText.h"
 #include "runtime/output/QorMemoU.h"
 
 #include <gtest/gtest.h>
@@ -90,9 +90,8 @@ TEST_F(TextPage, EachLabelTakesItsTextFromTheFirstSourceItHas)
     auto* Nothing = Add<TKivvarlabel>(D, 500);
 
     const std::string Dump = Run();
-    EXPECT_EQ(TextsOf(PagesOf(Dump)),
-              (TTexts{{"PH", "Ann", "Ann", "1,234.50", "Caption", "First line", "", "Bob", "Bob", "7.00", "Caption",
-                       "First line", "", "RF", "PF"}}))
+    EXPECT_EQ(TextsOf(PagesOf(Dump)), (TTexts{{"PH", "Ann", "Ann", "1,234.50", "Caption", "First line", "", "Bob",
+                                               "Bob", "7.00", "Caption", "First line", "", "RF", "PF"}}))
         << "without wrapping only the first line shows; no variable and no caption prints an empty text";
     ExpectGoldenFile(Golden("sources.dump"), Dump);
 
@@ -163,8 +162,7 @@ TEST_F(TextPage, SuppressRepeatsLeavesARepeatedValuesAreaUntouched)
     Region->SetTransparent(false);
     VarLabel(D, Field(S, "N", DetailLevel()), 200);
     const std::string Dump = Run();
-    EXPECT_EQ(TextsOf(PagesOf(Dump)),
-              (TTexts{{"PH", "North", "1", "2", "South", "3", "4", "RF", "PF"}}));
+    EXPECT_EQ(TextsOf(PagesOf(Dump)), (TTexts{{"PH", "North", "1", "2", "South", "3", "4", "RF", "PF"}}));
     ExpectGoldenFile(Golden("suppress-repeats.dump"), Dump);
 }
 
