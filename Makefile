@@ -20,6 +20,10 @@ demo: build
 	./$(BUILD)/tools/qor run $(BUILD)/demo/sales.qfm --to $(BUILD)/demo/sales.pdf
 	./$(BUILD)/tools/qor render $(BUILD)/demo/sales.qor --png $(BUILD)/demo/sales-pages --pages 1-1
 	./$(BUILD)/examples/sales_report $(BUILD)/demo/sales.qfm $(BUILD)/demo/sales-page-of.pdf
+	rm -f $(BUILD)/demo/shop.db
+	sqlite3 $(BUILD)/demo/shop.db < examples/masterdetail/shop.sql
+	cp examples/masterdetail/shop.qfm $(BUILD)/demo/shop.qfm
+	./$(BUILD)/tools/qor run $(BUILD)/demo/shop.qfm --to $(BUILD)/demo/shop.pdf
 	@echo
 	@echo "Results in $(BUILD)/demo:"
 	@echo "  sample.qor, sample.pdf, pages/     the sample document, its PDF and its pages as PNG"
@@ -27,6 +31,7 @@ demo: build
 	@echo "  sales.pdf                          the same report printed on the PDF printer"
 	@echo "  sales-pages/page-0001.png          its first page as a picture"
 	@echo "  sales-page-of.pdf                  the report run from C++ (examples/SalesReport.cpp): Page N of M"
+	@echo "  shop.pdf                           the master-detail example: customers and their orders"
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "Opening the sales report in the viewer (close it to finish)"; ./$(BUILD)/tools/qor run $(BUILD)/demo/sales.qfm --view; fi
 
 test: build
