@@ -248,7 +248,8 @@ void TQorPreview::UpdatePagePicture()
     TQorQorFile* F = QorFile();
     const TSize Size = PageSize();
     const bool Current = FPageDC && FPictureFile == F && FPicturePage == FPage && FPictureZoom == FZoom &&
-                         FPicturePageCount == PageCount() && GetDCBitmapSize(FPageDC) == Size;
+                         FPicturePageCount == PageCount() && FPictureRunning == (F && F->Running()) &&
+                         GetDCBitmapSize(FPageDC) == Size;
     if (Current || !F || Size.cx <= 0 || Size.cy <= 0)
         return;
     FreePagePicture();
@@ -266,7 +267,19 @@ void TQorPreview::UpdatePagePicture()
     FPicturePage = FPage;
     FPictureZoom = FZoom;
     FPicturePageCount = PageCount();
+    FPictureRunning = F->Running();
     ++FPagePlays;
+}
+
+void TQorPreview::PagesChanged()
+{
+    const TQorQorFile* F = QorFile();
+    if (!F)
+        return;
+    // The page last played was the one being recorded (played as far as it went, or not at all).
+    const bool Partial = FPictureFile == F && FPictureRunning && FPicturePage >= FPicturePageCount;
+    if (!FPageDC || (Partial && (PageCount() != FPicturePageCount || !F->Running())))
+        FPaintBox->Invalidate();
 }
 
 void TQorPreview::PaintPage(TObject* Sender)

@@ -87,6 +87,8 @@ public:
     HDC PageDC() const { return FPageDC; }
     // How often a page was played into the bitmap; for tests.
     Integer PagePlays() const { return FPagePlays; }
+    // The file gained pages or ended: a page shown before it was complete is shown again.
+    void PagesChanged();
 
     TNotifyEvent OnVertScroll;
     TNotifyEvent OnHorzScroll;
@@ -138,6 +140,7 @@ private:
     Integer FPicturePage = 0;
     Integer FPictureZoom = 0;
     Integer FPicturePageCount = 0;
+    bool FPictureRunning = false; // played while the file was still being recorded
     const TQorQorFile* FPictureFile = nullptr;
     Integer FPagePlays = 0;
 };

@@ -303,6 +303,7 @@ void TQorViewer::UpdatePage()
         ShowFirst = false;
         FCurrentPreview->Invalidate();
     }
+    FCurrentPreview->PagesChanged();
     const String Description = FCurrentPreview->Description();
     SetCaption(Description.empty() ? LoadStr(56470) : Description);
 }

@@ -137,6 +137,34 @@ TEST_F(PreviewTest, ThePageIsPlayedOnceAndScrollingMovesIt)
     EXPECT_EQ(At(500, 300), Rgb(clBtnFace)) << "beyond the page at 50 %";
 }
 
+TEST_F(PreviewTest, APageShownWhileItWasRecordedIsShownAgainOnceComplete)
+{
+    // A file still being recorded, as the viewer gets it while a report runs: page 2 is open.
+    auto* F = new TQorQorFile;
+    TQorPrinterSetup Setup;
+    Setup.SetPaperSize(9);
+    F->SetQorPrinterSetup(&Setup);
+    F->BeginDoc();
+    TBrush Black;
+    Black.SetColor(clBlack);
+    F->SetBrush(&Black);
+    F->FillRect(TRect(96, 96, 106, 106));
+    F->NewPage();
+    F->SetBrush(&Black);
+    F->FillRect(TRect(96, 96, 116, 116));
+    Preview->LoadFromQorFile(F);
+    Preview->SetPage(2);
+    EXPECT_EQ(At(110, 110), Rgb(clWhite)) << "the page being recorded is not played yet";
+    Preview->PagesChanged();
+    F->EndDoc();
+    Preview->PagesChanged();
+    EXPECT_EQ(At(110, 110), Rgb(clBlack)) << "the finished file has the same page count, and its last page";
+    const Integer Plays = Preview->PagePlays();
+    Preview->PagesChanged();
+    At(110, 110);
+    EXPECT_EQ(Preview->PagePlays(), Plays) << "a complete page is not played again";
+}
+
 TEST_F(PreviewTest, WithoutAFileNothingHappens)
 {
     Preview->SetPage(2);
