@@ -470,13 +470,8 @@ void TDataSet::First()
             DropCurrentRow();
             throw;
         }
-        FSeqMoved = false;
-        FSeqRecNo = FStore.RowCount() > 0 ? 1 : 0;
     }
-    SetCurrent(FStore.RowCount() > 0 ? 0 : -1);
-    FBof = true;
-    FEof = FStore.RowCount() == 0;
-    DataEvent(deDataSetChange);
+    RowsReloaded();
     DoAfterScroll();
 }
 
