@@ -1,6 +1,7 @@
 #include "runtime/engine/KivLabels.h"
 
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/GraphicsObject.h"
 #include "platform/graphics/Picture.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Streams.h"
@@ -597,7 +598,7 @@ QOR_PUBLISH(TKivVerticalDivider)
 {
     using L = TKivVerticalDivider;
     b.Property("DividerWidth", &L::DividerWidth, &L::SetDividerWidth).Default(1);
-    b.Property("DividerColor", &L::DividerColor, &L::SetDividerColor).Default(TColor(0));
+    b.Property("DividerColor", &L::DividerColor, &L::SetDividerColor).Default(TColor(0)).Idents(ColorIdents());
 }
 
 QOR_PUBLISH(TKivBarCodeLabel)
