@@ -14,6 +14,7 @@
 #include "runtime/engine/KivVar.h"
 #include "runtime/output/QorDump.h"
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -159,6 +160,8 @@ protected:
     {
         TQorOutput Job;
         RunPagePass(Page, Job);
+        if (const char* Keep = std::getenv("QOR_KEEP_QOR"); Keep && Job.QorFile()) // to look at: qor render
+            Job.QorFile()->SaveToFile(Keep);
         return Job.QorFile() ? QorDumpQorFile(*Job.QorFile()) : std::string();
     }
     std::vector<std::vector<std::string>> RunTexts() { return TextsOf(PagesOf(Run())); }
