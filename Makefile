@@ -24,6 +24,7 @@ demo: build
 	sqlite3 $(BUILD)/demo/shop.db < examples/masterdetail/shop.sql
 	cp examples/masterdetail/shop.qfm $(BUILD)/demo/shop.qfm
 	./$(BUILD)/tools/qor run $(BUILD)/demo/shop.qfm --to $(BUILD)/demo/shop.pdf
+	./$(BUILD)/tools/qor run examples/invoice/invoice.qfm --to $(BUILD)/demo/invoice.pdf
 	@echo
 	@echo "Results in $(BUILD)/demo:"
 	@echo "  sample.qor, sample.pdf, pages/     the sample document, its PDF and its pages as PNG"
@@ -32,6 +33,7 @@ demo: build
 	@echo "  sales-pages/page-0001.png          its first page as a picture"
 	@echo "  sales-page-of.pdf                  the report run from C++ (examples/SalesReport.cpp): Page N of M"
 	@echo "  shop.pdf                           the master-detail example: customers and their orders"
+	@echo "  invoice.pdf                        an invoice with every kind of label (examples/invoice)"
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "Opening the sales report in the viewer (close it to finish)"; ./$(BUILD)/tools/qor run $(BUILD)/demo/sales.qfm --view; fi
 
 test: build
