@@ -113,9 +113,8 @@ String TextCallText(const TTextCall& C)
 {
     if (!C.Extended)
         return Fmt("TextOut(%d,%d,", C.X, C.Y) + Quote(C.Cps) + ")";
-    String line =
-        Fmt("ExtTextOut(%d,%d,%u,", C.X, C.Y, C.Options) + (C.Rect ? RectText(*C.Rect) : String("nil")) + "," +
-        Quote(C.Cps);
+    String line = Fmt("ExtTextOut(%d,%d,%u,", C.X, C.Y, C.Options) + (C.Rect ? RectText(*C.Rect) : String("nil")) +
+                  "," + Quote(C.Cps);
     if (C.Dx) {
         line += ",dx=";
         for (Integer i = 0; i < C.UnitCount; ++i)
@@ -310,14 +309,14 @@ public:
     bool StretchDIBits(TDc& Dc, const TArea& Dest, const TArea& Source, const TSourcePixels& Pixels,
                        Cardinal Rop) override
     {
-        Note(Fmt("StretchDIBits(%d,%d,%d,%d,%d,%d,%d,%d,%dx%d,$%08X)", Dest.X, Dest.Y, Dest.Width, Dest.Height, Source.X,
-                 Source.Y, Source.Width, Source.Height, Pixels.Width, Pixels.Height, Rop));
+        Note(Fmt("StretchDIBits(%d,%d,%d,%d,%d,%d,%d,%d,%dx%d,$%08X)", Dest.X, Dest.Y, Dest.Width, Dest.Height,
+                 Source.X, Source.Y, Source.Width, Source.Height, Pixels.Width, Pixels.Height, Rop));
         return FInner->StretchDIBits(Dc, Dest, Source, Pixels, Rop);
     }
     bool DrawPixels(TDc& Dc, const TArea& Dest, const TSourcePixels& Pixels) override
     {
-        Note(Fmt("DrawPixels(%d,%d,%d,%d,%dx%d)", Dest.X, Dest.Y, Dest.Width, Dest.Height, Pixels.Width,
-                 Pixels.Height));
+        Note(
+            Fmt("DrawPixels(%d,%d,%d,%d,%dx%d)", Dest.X, Dest.Y, Dest.Width, Dest.Height, Pixels.Width, Pixels.Height));
         return FInner->DrawPixels(Dc, Dest, Pixels);
     }
 
@@ -331,10 +330,12 @@ private:
     std::unique_ptr<IDeviceCalls> FInner;
 };
 
-// Draws nothing; its device size is the context's Width x Height.
+// Draws nothing; its device size is the context's Width x Height. Its text metrics are the fixed
+// ones of recording contexts, or the real fonts' for an information context.
 class TNullSurface final : public TSurface {
 public:
-    bool FakeMetrics() const override { return true; }
+    explicit TNullSurface(bool Fake = true) : FFake(Fake) {}
+    bool FakeMetrics() const override { return FFake; }
     TSize Size(const TDc& Dc) const override { return {Dc.Width, Dc.Height}; }
     bool Shape(TDc&, const TShapeCall&) override { return true; }
     bool Polygons(TDc&, const std::vector<TPoint>&, const Integer*, Integer) override { return true; }
@@ -343,11 +344,14 @@ public:
     bool Blit(TDc&, const TBlit&) override { return true; }
     COLORREF SetPixel(TDc&, TPoint, COLORREF Color) override { return Color & 0xFFFFFF; }
     bool Text(TDc&, const TTextPlacement&, const TTextRun&) override { return true; }
+
+private:
+    bool FFake;
 };
 
 } // namespace
 
-std::unique_ptr<TSurface> MakeNullSurface() { return std::make_unique<TNullSurface>(); }
+std::unique_ptr<TSurface> MakeNullSurface(bool FakeMetrics) { return std::make_unique<TNullSurface>(FakeMetrics); }
 
 std::unique_ptr<IDeviceCalls> MakeRecorder(std::unique_ptr<IDeviceCalls> Inner)
 {
@@ -364,16 +368,30 @@ std::vector<String>* RecordedLog(IDeviceCalls& Calls)
 
 using namespace gdi;
 
-HDC CreateRecordingDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer)
+namespace {
+
+HDC CreateNullDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer, bool FakeMetrics)
 {
     if (PixelsPerInch <= 0)
         return HDC();
-    auto dc = std::make_unique<TDc>(MakeNullSurface(), MakeRecorder(std::make_unique<TDirectCalls>()));
+    auto dc = std::make_unique<TDc>(MakeNullSurface(FakeMetrics), MakeRecorder(std::make_unique<TDirectCalls>()));
     dc->Ppi = PixelsPerInch;
     dc->Width = Width;
     dc->Height = Height;
     dc->Printer = Printer;
     return AddDc(std::move(dc));
+}
+
+} // namespace
+
+HDC CreateRecordingDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer)
+{
+    return CreateNullDC(Width, Height, PixelsPerInch, Printer, true);
+}
+
+HDC CreateInformationDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer)
+{
+    return CreateNullDC(Width, Height, PixelsPerInch, Printer, false);
 }
 
 std::vector<String> GetRecordedCalls(HDC DC)

@@ -111,6 +111,9 @@ bool GetPdfPageFormat(HDC DC, TPdfPageFormat& Format);
 // "Rectangle(0,0,10,10)". Text metrics are fixed: every character is half the em wide, ascent
 // 0.8 em, descent 0.2 em, no leading. Printer = true makes it answer as a printer.
 HDC CreateRecordingDC(Integer Width = 816, Integer Height = 1056, Integer PixelsPerInch = 96, bool Printer = false);
+// The same, measuring text with the real fonts at PixelsPerInch: what a device answers before
+// anything is drawn on it (a printer outside a job).
+HDC CreateInformationDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer);
 std::vector<String> GetRecordedCalls(HDC DC);
 void ClearRecordedCalls(HDC DC);
 

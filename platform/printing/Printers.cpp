@@ -226,7 +226,7 @@ HDC TPrinter::Handle()
     // Answers under the record as it is now, so edits made in place are seen.
     const TPageGeometry G = D.Geometry(FDevMode.block()->DevMode);
     if (!FInfoDC) {
-        FInfoDC = CreateRecordingDC(G.PhysicalWidth, G.PhysicalHeight, G.DpiX, true);
+        FInfoDC = CreateInformationDC(G.PhysicalWidth, G.PhysicalHeight, G.DpiX, true);
         if (!FInfoDC)
             throw EPrinter("Cannot create a device context for printer " + D.Name());
     }

@@ -115,7 +115,8 @@ TEST_F(RtfDraw, TextThatFitsIsMeasuredOnceAndDrawnWhole)
     EXPECT_GT(H, 90);
     EXPECT_LT(H, 150);
 
-    const HDC DC = CreateRecordingDC(816, 1056, 96, true);
+    // Drawn on a device with the printer's real fonts, as it was measured.
+    const HDC DC = CreateInformationDC(816, 1056, 96, true);
     D.SetHandle(DC);
     D.Print();
     const std::vector<String> Calls = GetRecordedCalls(DC);

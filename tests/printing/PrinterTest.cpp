@@ -152,8 +152,7 @@ TEST_F(PrinterTest, DescribedPrinterLogsBinChangeAndDuplex)
     // The printable area leaves the described border.
     EXPECT_EQ(GetDeviceCaps(DC, PHYSICALOFFSETX), MulDiv(50, 600, 254));
     EXPECT_EQ(GetDeviceCaps(DC, PHYSICALOFFSETY), MulDiv(40, 600, 254));
-    EXPECT_EQ(GetDeviceCaps(DC, HORZRES),
-              MulDiv(2100, 600, 254) - MulDiv(50, 600, 254) - MulDiv(30, 600, 254));
+    EXPECT_EQ(GetDeviceCaps(DC, HORZRES), MulDiv(2100, 600, 254) - MulDiv(50, 600, 254) - MulDiv(30, 600, 254));
     PDeviceMode D = GlobalLock(H);
     D->dmFields |= DM_DEFAULTSOURCE;
     D->dmDefaultSource = DMBIN_LOWER;
@@ -352,8 +351,7 @@ TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
     C->Rectangle(100, 100, 600, 600);
     P->EndDoc();
     EXPECT_EQ(test::PdfPageCount(File), 2);
-    EXPECT_NE(test::RunCommand("pdftotext -f 1 -l 1 '" + File + "' - 2>/dev/null").find("Page one"),
-              std::string::npos);
+    EXPECT_NE(test::RunCommand("pdftotext -f 1 -l 1 '" + File + "' - 2>/dev/null").find("Page one"), std::string::npos);
     EXPECT_EQ(C->Handle(), P->Handle()); // back on the information context
 }
 
@@ -382,3 +380,44 @@ TEST_F(PrinterTest, NoPrintersInstalled)
 
 } // namespace
 } // namespace qor
+
+namespace {
+
+// The text metrics of a 10-point DejaVu Sans on DC.
+qor::TEXTMETRIC TenPointMetrics(qor::HDC DC)
+{
+    using namespace qor;
+    LOGFONT Lf{};
+    Lf.lfHeight = -MulDiv(10, GetDeviceCaps(DC, LOGPIXELSY), 72);
+    const char Face[] = "DejaVu Sans";
+    for (std::size_t I = 0; I < sizeof Face; ++I)
+        Lf.lfFaceName[I] = Face[I];
+    const HFONT Font = CreateFontIndirect(Lf);
+    const HGDIOBJ Old = SelectObject(DC, Font);
+    TEXTMETRIC Tm{};
+    GetTextMetrics(DC, Tm);
+    SelectObject(DC, Old);
+    DeleteObject(Font);
+    return Tm;
+}
+
+using PrinterMetrics = qor::test::PrintingTest;
+
+TEST_F(PrinterMetrics, ThePrintersContextOutsideAJobMeasuresWithTheRealFonts)
+{
+    using namespace qor;
+    TPrinter* P = Printer();
+    P->SetPrinterIndex(P->Printers()->IndexOf("PDF"));
+    const Integer Ppi = GetDeviceCaps(P->Handle(), LOGPIXELSY);
+    const TEXTMETRIC Info = TenPointMetrics(P->Handle());
+    const Integer Em = MulDiv(10, Ppi, 72);
+    // DejaVu Sans spans about 1.16 em from ascent to descent; the fixed metrics of a recording
+    // context (ascent 0.8 em, descent 0.2 em) would make text measured here run short of what
+    // the printer draws.
+    EXPECT_GT(Info.tmHeight, Em * 11 / 10) << "em " << Em;
+    const HDC Recording = CreateRecordingDC(816, 1056, Ppi, true);
+    EXPECT_LE(TenPointMetrics(Recording).tmHeight, Em + 1);
+    DeleteDC(Recording);
+}
+
+} // namespace

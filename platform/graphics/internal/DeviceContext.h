@@ -188,7 +188,7 @@ public:
     virtual bool Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Run) = 0;
 };
 
-std::unique_ptr<TSurface> MakeNullSurface();
+std::unique_ptr<TSurface> MakeNullSurface(bool FakeMetrics = true);
 
 // ---- the calls a context answers ---------------------------------------------------------------
 
