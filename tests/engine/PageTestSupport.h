@@ -160,9 +160,10 @@ protected:
     {
         TQorOutput Job;
         RunPagePass(Page, Job);
+        const std::string Dump = Job.QorFile() ? QorDumpQorFile(*Job.QorFile()) : std::string();
         if (const char* Keep = std::getenv("QOR_KEEP_QOR"); Keep && Job.QorFile()) // to look at: qor render
             Job.QorFile()->SaveToFile(Keep);
-        return Job.QorFile() ? QorDumpQorFile(*Job.QorFile()) : std::string();
+        return Dump;
     }
     std::vector<std::vector<std::string>> RunTexts() { return TextsOf(PagesOf(Run())); }
 
