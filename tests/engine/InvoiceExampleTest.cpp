@@ -1,10 +1,11 @@
 // The invoice example: every kind of label in one report form, run by qor run; its bar code read
 // back by zbarimg, its total checked, and its custom label drawn by a handler bound in C++.
 
+#include "common/Golden.h"
 #include "output/OutputTestSupport.h"
-#include "printing/PrintTestSupport.h"
 #include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
+#include "printing/PrintTestSupport.h"
 #include "runtime/engine/KivLabels.h"
 #include "runtime/engine/KivPage.h"
 #include "runtime/engine/KivRep.h"
@@ -48,8 +49,16 @@ TEST_F(InvoiceExample, RunsWithItsTotalAndABarCodeAScannerReads)
     File.LoadFromFile(Qor);
     const std::string Dump = QorDumpQorFile(File);
     EXPECT_NE(Dump.find("\"191.00\""), std::string::npos) << "the sum of the five amounts";
-    for (const char* Kind : {"DrawCheckBox", "DrawBitmap", "RoundRect", "Print3of9Barcode"})
+    for (const char* Kind : {"DrawCheckBox", "DrawBitmap", "RoundRect", "Print3of9Barcode", "RtfDraw"})
         EXPECT_NE(Dump.find(Kind), std::string::npos) << Kind;
+    // Every kind of label, pinned.
+    ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/labels/invoice.dump", Dump);
+    const std::string Pdf = (Dir / "invoice.pdf").string();
+    R = RunQorTool("run '" + InvoiceForm + "' --to '" + Pdf + "'", Dir, "QT_QPA_PLATFORM=offscreen");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Text = RunCommand("pdftotext '" + Pdf + "' -");
+    for (const char* Part : {"Invoice", "Toner cartridge", "191.00", "Thank you", "paid in full"})
+        EXPECT_NE(Text.find(Part), std::string::npos) << Part << "\n" << Text;
     R = RunQorTool("render '" + Qor + "' --png '" + (Dir / "png").string() + "' --dpi 300", Dir);
     ASSERT_EQ(R.Exit, 0) << R.Err;
     std::string Png;

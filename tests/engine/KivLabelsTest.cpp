@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -314,6 +315,34 @@ TEST(BarCodeReport, Code39AndInterleaved2Of5AreReadBackByAScanner)
     EXPECT_NE(Read.find("CODE-39:QOR-2024"), std::string::npos) << Read;
     EXPECT_NE(Read.find("I2/5:12345678"), std::string::npos) << Read;
     std::filesystem::remove_all(Dir);
+}
+
+} // namespace
+
+namespace {
+
+using BarCodePrint = KindPrint<TKivBarCodeLabel>;
+
+TEST_F(BarCodePrint, DataACodeCannotHoldDrawsNoBars)
+{
+    Label.SetBounds(0, 0, 300, 60);
+    auto* Var = new TKivExprVar(nullptr);
+    std::unique_ptr<TKivExprVar> Owned(Var);
+    Var->SetDataType(dtypeString);
+    String Value = "12AB";
+    Var->OnGetData = [&Value](TKivVar* V) { V->SetAsString(Value); };
+    Var->Initialize();
+    Label.SetVariable(Var);
+    Label.SetBarCodeType(bct2of5);
+    Label.Print(&Page, 60);
+    const auto None = Drawn();
+    EXPECT_FALSE(Has(None, "FillRect") || Has(None, "PatBlt")) << "interleaved 2 of 5 holds digits only";
+    Value = "1234";
+    Var->SetUpdateMode(umNeedUpdate);
+    Label.Print(&Page, 60);
+    const auto Bars = Rec.Calls();
+    EXPECT_TRUE(Has(Bars, "FillRect") || Has(Bars, "PatBlt")) << ::testing::PrintToString(Bars);
+    Label.SetVariable(nullptr);
 }
 
 } // namespace
