@@ -6,6 +6,7 @@
 #include "engine/PageTestSupport.h"
 #include "engine/StandInBandPage.h"
 #include "output/OutputTestSupport.h"
+#include "platform/db/SqlDataSet.h"
 #include "platform/graphics/Picture.h"
 #include "platform/rtl/Streams.h"
 #include "printing/PrintTestSupport.h"
@@ -270,6 +271,45 @@ TEST_F(KindsPage, PicturesComeFromAFileFromABlobWithItsPrefixAndNotFromAnEmptyBl
     EXPECT_EQ(ImageRecord(Run()).rfind("StretchDrawBitmap", 0), 0u) << "the prefix is skipped";
     Stored.clear();
     EXPECT_EQ(ImageRecord(Run()), "") << "an empty blob draws nothing";
+}
+
+std::string Hex(const std::string& Bytes)
+{
+    static const char* Digits = "0123456789ABCDEF";
+    std::string Out;
+    for (unsigned char C : Bytes) {
+        Out += Digits[C >> 4];
+        Out += Digits[C & 15];
+    }
+    return Out;
+}
+
+TEST_F(KindsPage, PicturesComeFromABlobFieldAndAGraphicFieldOfADatabase)
+{
+    const std::string Db = (Dir / "pictures.db").string();
+    const std::string Bmp = RedBitmap();
+    const unsigned Size = unsigned(Bmp.size());
+    const std::string Stored = std::string("\x01\x00\x00\x01", 4) +
+                               std::string{char(Size & 0xFF), char(Size >> 8), 0, 0} + Bmp;
+    RunCommand("sqlite3 '" + Db +
+               "' \"CREATE TABLE pics (id INTEGER, stored BLOB, pic GRAPHIC); INSERT INTO pics VALUES (1, X'" +
+               Hex(Stored) + "', X'" + Hex(Bmp) + "')\"");
+    auto* Database = new TDatabase(&Root);
+    Database->SetDatabaseName(Db);
+    auto* Query = new TQuery(&Root);
+    Query->SetDatabase(Database);
+    Query->SQL()->SetText("SELECT id, stored, pic FROM pics");
+    auto* Source = new TDataSource(&Root);
+    Source->SetDataSet(Query);
+    Page->SetDataSource(Source);
+    TKivLevel* Level = Page->Detail()->UpdateLevel();
+    Add<TKivImageLabel>(Page->Detail(), 0)->SetVariable(Field(Source, "stored", Level));
+    Add<TKivImageLabel>(Page->Detail(), 100)->SetVariable(Field(Source, "pic", Level));
+    std::istringstream In(Run());
+    int Pictures = 0;
+    for (std::string Line; std::getline(In, Line);)
+        Pictures += Line.rfind("  DrawBitmap", 0) == 0;
+    EXPECT_EQ(Pictures, 2) << "the blob's prefix skipped, the graphic read as it is";
 }
 
 // Bar codes of field data, printed through qor run and read back from the report's pictures.
