@@ -410,6 +410,21 @@ void TKivLabel::StartPrint()
     FEndPrint = !PrintOk();
 }
 
+bool TKivLabel::StartStretchPrint()
+{
+    FEndPrint = false;
+    if (!PrintOk()) {
+        FEndPrint = true;
+        return false;
+    }
+    auto* RunPage = dynamic_cast<TKivRunPageIntf*>(Page());
+    if (!FRtfPrint && RunPage && RunPage->OutputType() == otRichText) {
+        FEndPrint = true;
+        return false;
+    }
+    return true;
+}
+
 Integer TKivLabel::SpendHeight(TComponent*, Integer) { return PrintOk() ? Top() + Height() : 0; }
 
 Integer TKivLabel::PrintHeight(TComponent* oPage, Integer Space, Integer)

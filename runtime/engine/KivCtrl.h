@@ -163,6 +163,9 @@ protected:
     void PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& Text);
     // Into RTF output: a tab (never underlined), then Text in the label's font.
     void WriteRtfText(TKivRtfFile* Rtf, const String& Text);
+    // The first step of a stretching label's StartPrint: false (and the label finished) when it
+    // does not print now, or when it is left out of RTF output and the page writes RTF.
+    bool StartStretchPrint();
     // OnBeforePrint / OnAfterPrint; a handler's exception is shown and printing goes on.
     void BeforePrint();
     void AfterPrint();

@@ -357,16 +357,8 @@ void TKivTVLabel::Print(TComponent* oPage, Integer Space)
 
 void TKivTVLabel::StartPrint()
 {
-    SetEndPrint(false);
-    if (!PrintOk()) {
-        SetEndPrint(true);
+    if (!StartStretchPrint())
         return;
-    }
-    auto* RunPage = dynamic_cast<TKivRunPageIntf*>(Page());
-    if (!RtfPrint() && RunPage && RunPage->OutputType() == otRichText) {
-        SetEndPrint(true);
-        return;
-    }
     FDataRow = 0;
     SetFirstTime(true);
     // A one-line label needs no layout: only a memo is measured in pieces.

@@ -85,16 +85,8 @@ void TKivRichTextLabel::Measure(Integer Height)
 
 void TKivRichTextLabel::StartPrint()
 {
-    SetEndPrint(false);
-    if (!PrintOk()) {
-        SetEndPrint(true);
+    if (!StartStretchPrint())
         return;
-    }
-    auto* RunPage = dynamic_cast<TKivRunPageIntf*>(Page());
-    if (!RtfPrint() && RunPage && RunPage->OutputType() == otRichText) {
-        SetEndPrint(true);
-        return;
-    }
     SetFirstTime(true);
     if (!FVariable)
         return;
