@@ -98,7 +98,8 @@ struct TChild {
     long PeakKb = 0;
 };
 
-TChild RunChild(const std::string& Command)
+// Runs Command through sh in a child of this process and waits for it.
+TChild ForkAndWait(const std::string& Command)
 {
     const auto Start = std::chrono::steady_clock::now();
     const pid_t Pid = fork();
@@ -114,6 +115,52 @@ TChild RunChild(const std::string& Command)
     C.Seconds = Seconds(Start);
     C.PeakKb = Usage.ru_maxrss;
     return C;
+}
+
+// A forked child starts with the pages of the process that forked it, and the kernel keeps that
+// peak across exec: measured straight from here, every command would seem to need at least what
+// this benchmark holds after its own runs. So the command is started by a fresh copy of this
+// program (`--peak COMMAND`), small because it has done nothing yet, which measures its own child
+// and writes "exit seconds peak_kb" on its standard output.
+TChild RunChild(const std::string& Command)
+{
+    int Pipe[2];
+    if (pipe(Pipe) != 0)
+        throw Exception("no pipe for a child process");
+    const pid_t Pid = fork();
+    if (Pid == 0) {
+        dup2(Pipe[1], STDOUT_FILENO);
+        close(Pipe[0]);
+        close(Pipe[1]);
+        execl("/proc/self/exe", "bench_ReportBench", "--peak", Command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(Pipe[1]);
+    std::string Out;
+    char Buf[256];
+    for (ssize_t N; (N = read(Pipe[0], Buf, sizeof Buf)) > 0;)
+        Out.append(Buf, size_t(N));
+    close(Pipe[0]);
+    waitpid(Pid, nullptr, 0);
+    TChild C;
+    if (std::sscanf(Out.c_str(), "%d %lf %ld", &C.Exit, &C.Seconds, &C.PeakKb) != 3)
+        C.Exit = -1;
+    return C;
+}
+
+// `--peak COMMAND`: runs COMMAND and prints its exit status, seconds and peak resident memory, or
+// a peak of 0 when that could be this process's own: a forked child starts out holding this
+// process's anonymous pages (shared libraries' file pages are mapped afresh).
+int MeasurePeak(const std::string& Command)
+{
+    long OwnKb = 0;
+    std::ifstream Status("/proc/self/status");
+    for (std::string Line; std::getline(Status, Line);)
+        if (Line.rfind("RssAnon:", 0) == 0 || Line.rfind("RssShmem:", 0) == 0)
+            OwnKb += std::atol(Line.c_str() + Line.find(':') + 1);
+    const TChild C = ForkAndWait(Command);
+    std::printf("%d %.6f %ld\n", C.Exit, C.Seconds, C.PeakKb > OwnKb ? C.PeakKb : 0);
+    return 0;
 }
 
 // The sums the report must show, in cents: per region and in all.
@@ -244,6 +291,10 @@ double RunInProcess(const std::string& Form, const std::string& PageFile, bool F
 
 void Report(const char* What, double Value, double Target, const char* Unit)
 {
+    if (Value <= 0) {
+        std::printf("%-58s   (not measured: the launching process was as large)\n", What);
+        return;
+    }
     std::printf("%-58s %9.2f %-3s (target < %.2f: %s)\n", What, Value, Unit, Target, Value < Target ? "met" : "MISSED");
 }
 
@@ -251,6 +302,8 @@ void Report(const char* What, double Value, double Target, const char* Unit)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--peak")
+        return MeasurePeak(argv[2]);
     const long Rows = argc > 1 ? std::atol(argv[1]) : 100000;
     const long BigRows = argc > 2 ? std::atol(argv[2]) : 1000000;
     const fs::path Dir = fs::temp_directory_path() / ("qor-report-bench-" + std::to_string(::getpid()));
