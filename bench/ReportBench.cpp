@@ -7,6 +7,8 @@
 // Each run's pages are checked: "Page N of M" on every page, every group sum and the grand total
 // equal to the sums of the data in whole cents, and the page count of the PDF.
 //
+// Times are the best of three runs.
+//
 // Usage: bench_ReportBench [ROWS] [BIG_ROWS]   (defaults 100000 and 1000000; 0 skips the big run)
 // Exits 1 when a check fails; a missed time or memory target is reported, not failed.
 
@@ -29,6 +31,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +51,7 @@ namespace {
 const std::string Source = QOR_SOURCE_DIR;
 const std::string Binary = QOR_BINARY_DIR;
 int Failures = 0;
+const int Repeats = 3;
 
 void Check(bool Ok, const std::string& What)
 {
@@ -317,10 +321,14 @@ int main(int argc, char** argv)
         const TSums Sums = DatabaseSums(Db);
         const std::string Qor = (Dir / "sales.qor").string();
 
-        const double Memory = RunInProcess(Form, Qor, true);
+        // Timed runs are repeated and the best kept: the machine may be busy with other work.
+        double Memory = 1e9, Sql = 1e9;
+        for (int I = 0; I < Repeats; ++I)
+            Memory = std::min(Memory, RunInProcess(Form, Qor, true));
         std::printf("Memory data set, both passes into a page file:\n");
         CheckPages(Qor, Sums, true);
-        const double Sql = RunInProcess(Form, Qor, false);
+        for (int I = 0; I < Repeats; ++I)
+            Sql = std::min(Sql, RunInProcess(Form, Qor, false));
         std::printf("SQLite (forward-only query), both passes into a page file:\n");
         CheckPages(Qor, Sums, true);
 
@@ -333,10 +341,18 @@ int main(int argc, char** argv)
 
         const std::string PdfDir = (Dir / "pdf").string();
         fs::create_directories(PdfDir);
-        const TChild Print = RunChild("QOR_PDF_DIR='" + PdfDir + "' '" + Binary + "/tools/qor' print '" + Qor +
-                                      "' --printer PDF >/dev/null 2>&1");
-        Check(Print.Exit == 0, "qor print on the PDF printer");
+        TChild Print;
+        Print.Seconds = 1e9;
         std::string Pdf;
+        for (int I = 0; I < Repeats; ++I) {
+            for (const auto& E : fs::directory_iterator(PdfDir))
+                fs::remove(E.path());
+            const TChild Once = RunChild("QOR_PDF_DIR='" + PdfDir + "' '" + Binary + "/tools/qor' print '" + Qor +
+                                         "' --printer PDF >/dev/null 2>&1");
+            Check(Once.Exit == 0, "qor print on the PDF printer");
+            if (Once.Seconds < Print.Seconds)
+                Print = Once;
+        }
         for (const auto& E : fs::directory_iterator(PdfDir))
             Pdf = E.path().string();
         TQorQorFile Printed;
