@@ -4,8 +4,9 @@
 //   - peak resident memory of `qor run` at 100,000 and 1,000,000 rows from SQLite, forward-only (a
 //     child process each, its ru_maxrss);
 //   - printing the 100,000-row page file on the PDF printer (`qor print`, a child process).
-// Each run's pages are checked: "Page N of M" on every page, every group sum and the grand total
-// equal to the sums of the data in whole cents, and the page count of the PDF.
+// Each run's pages are checked: "Page N of M" on every page, every row listed once, every group
+// sum and the grand total equal to the sums of the data in whole cents, and the page count of the
+// PDF.
 //
 // Times are the best of three runs.
 //
@@ -167,22 +168,25 @@ int MeasurePeak(const std::string& Command)
     return 0;
 }
 
-// The sums the report must show, in cents: per region and in all.
+// The sums the report must show, in cents: per region and in all; and how many rows it lists.
 struct TSums {
     std::map<std::string, long long> Region;
     long long Grand = 0;
+    long Rows = 0;
 };
 
 TSums DatabaseSums(const std::string& Db)
 {
     TSums S;
     std::istringstream In(Capture("sqlite3 '" + Db +
-                                  "' 'SELECT region, CAST(round(sum(amount) * 100) AS INTEGER) FROM sales GROUP BY "
-                                  "region'"));
+                                  "' 'SELECT region, CAST(round(sum(amount) * 100) AS INTEGER), count(*) FROM sales "
+                                  "GROUP BY region'"));
     for (std::string Line; std::getline(In, Line);) {
-        const long long Cents = std::stoll(Line.substr(Line.find('|') + 1));
-        S.Region[Line.substr(0, Line.find('|'))] = Cents;
+        const auto Bar = Line.find('|'), Bar2 = Line.rfind('|');
+        const long long Cents = std::stoll(Line.substr(Bar + 1, Bar2 - Bar - 1));
+        S.Region[Line.substr(0, Bar)] = Cents;
         S.Grand += Cents;
+        S.Rows += std::stol(Line.substr(Bar2 + 1));
     }
     return S;
 }
@@ -217,13 +221,17 @@ void CheckPages(const std::string& PageFile, const TSums& Expected, bool PageOfM
             Printed.Grand = Cents(T[I + 1]);
         if (T[I] == "Page " + std::to_string(Numbered + 1) + Of)
             ++Numbered;
+        if (T[I].rfind("Customer ", 0) == 0)
+            ++Printed.Rows;
     }
     Check(Numbered == Pages, "\"Page N" + std::string(PageOfM ? " of M" : "") + "\" on each of the " +
                                  std::to_string(Pages) + " pages (found " + std::to_string(Numbered) + ")");
     Check(Printed.Region == Expected.Region, "every group sum equals the data's");
     Check(Printed.Grand == Expected.Grand, "the grand total equals the data's");
-    std::printf("  checked: %d pages numbered, %zu group sums, grand total %lld.%02lld\n", Numbered,
-                Printed.Region.size(), Printed.Grand / 100, Printed.Grand % 100);
+    Check(Printed.Rows == Expected.Rows, "each of the " + std::to_string(Expected.Rows) + " rows listed once (found " +
+                                             std::to_string(Printed.Rows) + ")");
+    std::printf("  checked: %d pages numbered, %ld rows, %zu group sums, grand total %lld.%02lld\n", Numbered,
+                Printed.Rows, Printed.Region.size(), Printed.Grand / 100, Printed.Grand % 100);
 }
 
 String Field(TDataSet* D, const char* Name) { return D->FieldByName(Name)->AsString(); }
