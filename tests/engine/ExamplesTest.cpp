@@ -139,6 +139,7 @@ TEST_F(SalesExample, TheCppProgramPrintsPageNOfMOnEveryPageAndLeavesOutSalesOfNo
     R = SalesReport(Path("sales.qor"));
     EXPECT_NE(R.Exit, 0) << "a missing database fails the run";
     EXPECT_NE(R.Err.find("sales_report: "), std::string::npos) << R.Err;
+    EXPECT_FALSE(std::filesystem::exists(Path("sales.qor"))) << "and leaves no page file of no data";
 }
 
 // The script builds the rows asked for, none when asked for none, with the regions in sorted
