@@ -154,22 +154,23 @@ void SelectPrinter(const std::string& Name)
     P->SetPrinterIndex(Index);
 }
 
-// Progress on stderr: each tenth of the way, and the page count at the end of a pass.
+// Progress on stderr: each tenth of the way, and the page count at the end of a pass. The first
+// pass of a two-pass run only counts the pages (its pages go nowhere).
 class TProgress {
 public:
-    void Update(TKivPage* Page, TKivStatus Status)
+    void Update(TKivPage* Page, TKivStatus Status, bool CountingPass)
     {
         const int Percent = int(Page->PercentDone());
         if (Status == ssBegin) {
             FStep = -1;
-            FCounting = Status == ssNoWhere;
+            FCounting = CountingPass;
             return;
         }
         if (Status == ssEnd) {
             std::fprintf(stderr, "qor: run: %s %d pages\n", FCounting ? "counted" : "made", int(Page->PageCount()));
             return;
         }
-        FCounting = Status == ssNoWhere;
+        FCounting = CountingPass || Status == ssNoWhere;
         const int Step = Percent / 10;
         if (Step == FStep)
             return;
@@ -262,7 +263,9 @@ int RunReport(int argc, char** argv)
                 RunError = E.Message();
         };
         TProgress Progress;
-        Page->OnUpdateStatus = [&Progress](TKivPage* P, TKivStatus S) { Progress.Update(P, S); };
+        Page->OnUpdateStatus = [&Progress, Report](TKivPage* P, TKivStatus S) {
+            Progress.Update(P, S, Report->PassCount() > 1 && Report->Pass() == 1);
+        };
 
         Ran = true;
         Report->Run();
