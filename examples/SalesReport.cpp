@@ -25,25 +25,13 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <system_error>
 
 using namespace qor;
 
 namespace {
-
-String ReadFile(const std::string& Name)
-{
-    std::ifstream In(Name, std::ios::binary);
-    if (!In)
-        throw Exception("cannot open " + Name);
-    std::ostringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
 
 // The component of Root named Name, of class T.
 template <class T>
@@ -63,9 +51,7 @@ int main(int argc, char** argv)
     const std::string Output = argc > 2 ? argv[2] : "sales.qor";
     try {
         // Names in the form (the database) are taken from the form's folder.
-        const std::filesystem::path FormPath = std::filesystem::absolute(FormFile);
-        std::unique_ptr<TComponent> Form(
-            ReadComponentFromText(ReadFile(FormFile), nullptr, FormFile, FormPath.parent_path().string()));
+        std::unique_ptr<TComponent> Form(ReadComponentFromFile(FormFile));
         auto* Report = Find<TKivReport>(Form.get(), "Report");
         auto* Page = Find<TKivGrouppage>(Form.get(), "SalesPage");
 
