@@ -123,6 +123,33 @@ TEST_F(SalesExample, TheFormRunsOverTheDatabaseWithEveryGroupSumAndTheGrandTotal
     EXPECT_EQ(Grand, std::stoll(Sql("SELECT CAST(round(sum(amount) * 100) AS INTEGER) FROM sales")));
 }
 
+// A region's head keeps room for two of its rows below it: a page never ends with a head. At these
+// sizes a head without that room would fall last on a page.
+TEST_F(SalesExample, ARegionHeadNeverEndsAPage)
+{
+    for (const int Rows : {1013, 1133, 1280}) {
+        std::filesystem::remove(Path("sales.db"));
+        RunCommand("sqlite3 -cmd \"CREATE TEMP TABLE sales_rows AS SELECT " + std::to_string(Rows) + " AS n\" '" +
+                   Path("sales.db") + "' < '" + SalesDir + "/sales.sql'");
+        TToolRun R = RunQorTool("run '" + Path("sales.qfm") + "' --to '" + Path("sales.qor") + "'", Dir,
+                                "QT_QPA_PLATFORM=offscreen");
+        ASSERT_EQ(R.Exit, 0) << R.Err;
+        TQorQorFile File;
+        File.LoadFromFile(Path("sales.qor"));
+        int Heads = 0, Listed = 0;
+        for (int P = 1; P <= File.PageCount(); ++P) {
+            const std::vector<std::string> T = Texts(QorDumpQorFile(File, P, P));
+            Heads += int(std::count(T.begin(), T.end(), "Region:"));
+            Listed += int(std::count_if(T.begin(), T.end(), [](const std::string& X) { return X.rfind("Customer ", 0) == 0; }));
+            // The last texts of a page are a row or a foot, never a head's "Region:" and its name.
+            ASSERT_GE(T.size(), 2u);
+            EXPECT_NE(T[T.size() - 2], "Region:") << Rows << " rows, page " << P;
+        }
+        EXPECT_EQ(Heads, 20) << Rows << " rows";
+        EXPECT_EQ(Listed, Rows);
+    }
+}
+
 TEST_F(SalesExample, TheCppProgramPrintsPageNOfMOnEveryPageAndLeavesOutSalesOfNothing)
 {
     TToolRun R = SalesReport(Path("sales.pdf"));
