@@ -87,7 +87,10 @@ int main(int argc, char** argv)
         };
 
         TKivPageSetup* Setup = Page->PageSetup();
-        const bool ToPdf = std::filesystem::path(Output).extension() == ".pdf";
+        const std::filesystem::path Extension = std::filesystem::path(Output).extension();
+        if (Extension != ".qor" && Extension != ".pdf")
+            throw Exception("the output must be a page file (.qor) or a PDF file (.pdf): " + Output);
+        const bool ToPdf = Extension == ".pdf";
         if (ToPdf) {
             TPrinter* P = Printer();
             const Integer Pdf = P->Printers()->IndexOf("PDF");

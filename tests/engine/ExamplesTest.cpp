@@ -181,6 +181,9 @@ TEST_F(SalesExample, TheCppProgramPrintsPageNOfMOnEveryPageAndLeavesOutSalesOfNo
 
     R = SalesReport(Path("missing-folder/none.qor"));
     EXPECT_NE(R.Exit, 0);
+    R = SalesReport(Path("sales.rtf"));
+    EXPECT_NE(R.Exit, 0) << "it writes page files and PDFs only";
+    EXPECT_FALSE(std::filesystem::exists(Path("sales.rtf"))) << "not a page file under another name";
     std::filesystem::remove(Path("sales.db"));
     R = SalesReport(Path("sales.qor"));
     EXPECT_NE(R.Exit, 0) << "a missing database fails the run";
