@@ -127,6 +127,113 @@ TEST_F(MasterDetail, AQueryIsNeverItsOwnMasterAndALostMasterIsLetGo)
     EXPECT_TRUE(Orders.Eof());
 }
 
+TEST_F(MasterDetail, FirstGivesTheCurrentMastersRowsWhenTheMoveWasNotHeard)
+{
+    for (const bool ForwardOnly : {false, true}) {
+        SCOPED_TRACE(ForwardOnly ? "forward-only" : "bidirectional");
+        Orders.Close();
+        Customers.Close();
+        Orders.SetForwardOnly(ForwardOnly);
+        Customers.Open();
+        Orders.Open();
+        // The links hear nothing while the master's controls are disabled.
+        Customers.DisableControls();
+        Customers.Next();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{12}));
+        Customers.Next();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{}));
+        Customers.First();
+        Orders.First();
+        EXPECT_EQ(Orders.FieldByName("order_id")->AsInteger(), 10);
+        Customers.EnableControls();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{10, 11, 13}));
+    }
+}
+
+TEST_F(MasterDetail, NoMasterRecordMeansNoRowsWhateverTheStatementSays)
+{
+    // A null customer would list every order.
+    Orders.SQL()->SetText("SELECT order_id FROM orders WHERE customer_id = :customer_id OR :customer_id IS NULL "
+                          "ORDER BY order_id");
+    for (const bool ForwardOnly : {false, true}) {
+        SCOPED_TRACE(ForwardOnly ? "forward-only" : "bidirectional");
+        Customers.Close();
+        Orders.Close();
+        Customers.SQL()->SetText("SELECT customer_id FROM customers ORDER BY customer_id");
+        Orders.SetForwardOnly(ForwardOnly);
+        Orders.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{})) << "the master is closed";
+        EXPECT_EQ(Orders.FieldCount(), 1) << "the columns are known all the same";
+        Customers.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{10, 11, 13})) << "the master opened";
+        Customers.Close();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{}));
+        Customers.SQL()->SetText("SELECT customer_id FROM customers WHERE customer_id > 100");
+        Customers.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{})) << "the master has no record";
+        Orders.Close();
+        Orders.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{}));
+    }
+    // A value of the application's needs no master record.
+    Orders.Close();
+    Orders.ParamByName("customer_id")->SetAsInteger(2);
+    Orders.Open();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{12}));
+}
+
+TEST_F(MasterDetail, AMasterNeverFollowsItsOwnDetails)
+{
+    TDataSource OrderSource(nullptr);
+    OrderSource.SetDataSet(&Orders);
+    EXPECT_NE(ErrorOf([&] { Customers.SetDataSource(&OrderSource); }).find("own master"), std::string::npos);
+    EXPECT_EQ(Customers.DataSource(), nullptr);
+    TQuery Lines(nullptr);
+    Lines.SetDatabase(&Db);
+    Lines.SQL()->SetText("SELECT order_id FROM orders WHERE order_id = :order_id");
+    Lines.SetDataSource(&OrderSource);
+    TDataSource LineSource(nullptr);
+    LineSource.SetDataSet(&Lines);
+    EXPECT_NE(ErrorOf([&] { Customers.SetDataSource(&LineSource); }).find("own master"), std::string::npos)
+        << "three queries round";
+
+    // A ring closed afterwards through a source's data set runs to an end.
+    TDataSource Later(nullptr);
+    Customers.SQL()->SetText("SELECT customer_id FROM customers WHERE :order_id IS NOT NULL OR 1 = 1 "
+                             "ORDER BY customer_id");
+    Customers.SetDataSource(&Later);
+    Later.SetDataSet(&Lines);
+    Customers.Open();
+    Orders.Open();
+    Lines.Open();
+    EXPECT_TRUE(Customers.Eof() && Orders.Eof() && Lines.Eof()) << "none of the ring has a record to start from";
+    Customers.First();
+    Orders.First();
+    Lines.First();
+    Lines.Close();
+    EXPECT_TRUE(Customers.Eof());
+}
+
+TEST_F(MasterDetail, AnyKindOfDataSetCanBeTheMaster)
+{
+    TMemoryDataSet Master(nullptr);
+    Master.Columns()->Add("CUSTOMER_ID:Integer");
+    Master.Rows()->Add("2");
+    Master.Rows()->Add("1");
+    TDataSource Source(nullptr);
+    Source.SetDataSet(&Master);
+    Orders.SetDataSource(&Source);
+    Master.Open();
+    Orders.Open();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{12})) << "the field's name matched whatever its case";
+    Master.Next();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{10, 11, 13}));
+    Master.Edit();
+    Master.FieldByName("customer_id")->SetAsInteger(2);
+    Master.Post();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{12})) << "the master's record changed in place";
+}
+
 TEST_F(MasterDetail, TheLinkIsReadFromAFormFile)
 {
     Orders.SetDataSource(nullptr);
