@@ -3,6 +3,7 @@
 // empty master gives no rows, a query is never its own master, and the link is read from a form.
 
 #include "common/TestErrors.h"
+#include "db/PostgresTest.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemoryDataSet.h"
 #include "platform/db/SqlDataSet.h"
@@ -258,6 +259,43 @@ TEST_F(MasterDetail, TheLinkIsReadFromAFormFile)
     Master->Next();
     EXPECT_EQ(Lines->FieldByName("order_id")->AsInteger(), 12);
     EXPECT_NE(WriteComponentToText(Form.get()).find("DataSource = CustomerSource"), String::npos);
+}
+
+// On a server both may read row by row: the master's open result and each run of the detail
+// each take a connection of their own.
+using MasterDetailPostgres = test::PostgresTest;
+
+TEST_F(MasterDetailPostgres, AForwardOnlyDetailFollowsAForwardOnlyMaster)
+{
+    Db.ExecSQL("CREATE TABLE customers (customer_id INTEGER, name VARCHAR(20))");
+    Db.ExecSQL("INSERT INTO customers VALUES (1, 'Ann'), (2, 'Bob'), (3, 'Cid')");
+    Db.ExecSQL("CREATE TABLE orders (order_id INTEGER, customer_id INTEGER)");
+    Db.ExecSQL("INSERT INTO orders VALUES (10, 1), (11, 1), (12, 2), (13, 1)");
+    TQuery Customers(nullptr), Orders(nullptr);
+    TDataSource Source(nullptr);
+    Customers.SetDatabase(&Db);
+    Customers.SQL()->SetText("SELECT customer_id, name FROM customers ORDER BY customer_id");
+    Source.SetDataSet(&Customers);
+    Orders.SetDatabase(&Db);
+    Orders.SQL()->SetText("SELECT order_id FROM orders WHERE customer_id = :customer_id ORDER BY order_id");
+    Orders.SetDataSource(&Source);
+    for (const bool ForwardOnly : {false, true}) {
+        SCOPED_TRACE(ForwardOnly ? "forward-only" : "bidirectional");
+        Orders.Close();
+        Customers.Close();
+        Customers.SetForwardOnly(ForwardOnly);
+        Orders.SetForwardOnly(ForwardOnly);
+        Customers.Open();
+        Orders.Open();
+        std::string Seen;
+        for (; !Customers.Eof(); Customers.Next()) {
+            Seen += Customers.FieldByName("name")->AsString() + ":";
+            for (Orders.First(); !Orders.Eof(); Orders.Next())
+                Seen += " " + Orders.FieldByName("order_id")->AsString();
+            Seen += ";";
+        }
+        EXPECT_EQ(Seen, "Ann: 10 11 13;Bob: 12;Cid:;");
+    }
 }
 
 } // namespace
