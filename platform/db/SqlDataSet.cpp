@@ -460,7 +460,9 @@ void TDatabase::Loaded()
 
 void TDatabase::SetConnected(bool Value)
 {
-    if (ComponentState().Contains(csReading) || ComponentState().Contains(csLoading)) {
+    // A value read from a form file waits for Loaded; once the whole form is read, a query that
+    // opens before the database's own Loaded connects it at once.
+    if (ComponentState().Contains(csReading)) {
         FStreamedConnected = Value;
         return;
     }
