@@ -462,14 +462,13 @@ void TDataSet::First()
 {
     CheckBrowseMode();
     DoBeforeScroll();
-    if (FUniDirectional && FSeqMoved) {
+    try {
         // The rows already passed are gone: read them again from the top.
-        try {
+        if (!RefreshRows() && FUniDirectional && FSeqMoved)
             RestartRows();
-        } catch (...) {
-            DropCurrentRow();
-            throw;
-        }
+    } catch (...) {
+        DropCurrentRow();
+        throw;
     }
     RowsReloaded();
     DoAfterScroll();

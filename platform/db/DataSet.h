@@ -210,6 +210,10 @@ protected:
     // RestartRows leaves the store holding the first record again (no row when there is none).
     virtual bool FetchNextRow() { return false; }
     virtual void RestartRows() {}
+    // First asks this before it goes to the top: a kind whose rows follow something outside the data
+    // set (a detail query's master) reads them again when that changed, and answers true when it
+    // refilled the store (First then reads nothing more).
+    virtual bool RefreshRows() { return false; }
     // The kind refilled the store (its source's rows changed while open): the data set stands on
     // the first row again and tells its sources.
     void RowsReloaded();

@@ -460,7 +460,9 @@ void TDatabase::Loaded()
 
 void TDatabase::SetConnected(bool Value)
 {
-    if (ComponentState().Contains(csReading) || ComponentState().Contains(csLoading)) {
+    // A value read from a form file waits for Loaded; once the whole form is read, a query that
+    // opens before the database's own Loaded connects it at once.
+    if (ComponentState().Contains(csReading)) {
         FStreamedConnected = Value;
         return;
     }
@@ -685,8 +687,21 @@ void TQuery::SetDataSource(TDataSource* Value)
 {
     if (Value == DataSource())
         return;
-    if (Value && Value->DataSet() == this)
-        Error("A query cannot be its own master");
+    // Following the masters' masters must never come back here.
+    std::vector<const TQuery*> Seen{this};
+    for (TDataSource* S = Value; S;) {
+        const TDataSet* Master = S->DataSet();
+        if (std::find(Seen.begin(), Seen.end(), Master) != Seen.end()) {
+            if (Master == this)
+                Error("A query cannot be its own master");
+            break;
+        }
+        const auto* Query = dynamic_cast<const TQuery*>(Master);
+        if (!Query)
+            break;
+        Seen.push_back(Query);
+        S = Query->DataSource();
+    }
     if (TDataSource* Old = DataSource())
         Old->RemoveFreeNotification(this);
     FMasterLink->SetDataSource(Value);
@@ -718,13 +733,26 @@ std::vector<TFieldValue> TQuery::MasterValues() const
     return Values;
 }
 
-void TQuery::MasterChanged()
+bool TQuery::MasterHasNoRecord() const
 {
-    // Only an open detail follows; a chain of queries that comes back here stops.
-    if (!Active() || FRequerying || !DataSource() || State() != dsBrowse)
-        return;
-    if (MasterValues() == FMasterValues)
-        return;
+    if (!DataSource())
+        return false;
+    const TDataSet* Master = FMasterLink->Active() ? FMasterLink->DataSet() : nullptr;
+    if (Master && Master != this && !(Master->Eof() && Master->Bof()))
+        return false;
+    for (Integer i = 0; i < FParams->Count(); ++i)
+        if (FParams->Items(i)->IsNull())
+            return true;
+    return false;
+}
+
+bool TQuery::MasterMoved() const
+{
+    return DataSource() && (MasterValues() != FMasterValues || MasterHasNoRecord() != FMasterEmpty);
+}
+
+void TQuery::Reread()
+{
     FRequerying = true;
     try {
         FCursor.reset();
@@ -732,7 +760,9 @@ void TQuery::MasterChanged()
         if (Cursor->Query->record().count() != FieldDefs()->Count())
             Error("The statement's columns changed since the query was opened");
         Store().Clear();
-        if (ForwardOnly()) {
+        if (FMasterEmpty) {
+            // Nothing to read: the cursor is dropped.
+        } else if (ForwardOnly()) {
             ReadRow(*Cursor, true);
             FCursor = std::move(Cursor);
         } else {
@@ -741,12 +771,34 @@ void TQuery::MasterChanged()
         }
     } catch (...) {
         FRequerying = false;
+        // Read again at the next move or First.
+        FMasterValues.clear();
         Store().Clear();
-        RowsReloaded();
         throw;
     }
     FRequerying = false;
+}
+
+void TQuery::MasterChanged()
+{
+    // Only an open detail follows; a chain of queries that comes back here stops.
+    if (!Active() || FRequerying || State() != dsBrowse || !MasterMoved())
+        return;
+    try {
+        Reread();
+    } catch (...) {
+        RowsReloaded();
+        throw;
+    }
     RowsReloaded();
+}
+
+bool TQuery::RefreshRows()
+{
+    if (FRequerying || !MasterMoved())
+        return false;
+    Reread();
+    return true;
 }
 
 void TQuery::Notification(TComponent* AComponent, TOperation Operation)
@@ -946,6 +998,7 @@ std::unique_ptr<TQuery::TCursor> TQuery::Execute()
         Error("The statement returns no rows (use ExecSQL)");
     Cursor->Declared = DeclaredTypes.value_or(std::vector<String>());
     FMasterValues.clear();
+    FMasterEmpty = MasterHasNoRecord();
     for (std::size_t i = 0; i < Names.size(); ++i) {
         FMasterValues.push_back(BoundValue(Names[i]));
         Q.bindValue(static_cast<int>(i), ParamToQ(FMasterValues.back()));
@@ -1034,15 +1087,18 @@ void TQuery::InternalOpen()
     std::unique_ptr<TCursor> Cursor = Execute();
     const std::vector<bool> SizeFromData = DefineFields(*Cursor);
     PrepareStore();
+    // Without a master record the statement ran only to give the columns.
     if (ForwardOnly()) {
-        ReadRow(*Cursor, true);
-        FCursor = std::move(Cursor);
+        if (!FMasterEmpty) {
+            ReadRow(*Cursor, true);
+            FCursor = std::move(Cursor);
+        }
         return;
     }
     // Text columns of unknown width take the width of their longest value.
     TRecordStore& S = Store();
     std::vector<std::size_t> Longest(SizeFromData.size(), 0);
-    while (ReadRow(*Cursor, false)) {
+    while (!FMasterEmpty && ReadRow(*Cursor, false)) {
         const Int64 Row = S.RowCount() - 1;
         for (Integer c = 0; c < S.ColumnCount(); ++c)
             if (SizeFromData[static_cast<std::size_t>(c)] && !S.IsNull(Row, c))
@@ -1061,6 +1117,8 @@ void TQuery::RestartRows()
     if (Cursor->Query->record().count() != FieldDefs()->Count())
         Error("The statement's columns changed since the query was opened");
     Store().Clear();
+    if (FMasterEmpty)
+        return;
     FCursor = std::move(Cursor);
     ReadRow(*FCursor, true);
 }

@@ -133,9 +133,10 @@ public:
 
     // The master of a detail query: a parameter the application has given no value takes the
     // value of the master's field of the same name (case-insensitive) on the master's current
-    // record, null while the master is closed or has none. When the master moves to a record with
-    // other values the open query runs again and stands on its first row. A query cannot be its
-    // own master.
+    // record. While the master is closed or has no record such a query has no rows. When the
+    // master moves to a record with other values the open query runs again and stands on its
+    // first row; First runs it again too when the master moved unheard (its controls disabled).
+    // A query cannot be its own master, nor the master of its masters.
     TDataSource* DataSource() const;
     void SetDataSource(TDataSource* Value);
 
@@ -152,6 +153,7 @@ protected:
     void InternalClose() override;
     bool FetchNextRow() override;
     void RestartRows() override;
+    bool RefreshRows() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
@@ -165,6 +167,12 @@ private:
     // The master moved or opened: runs the query again when the values it takes changed.
     void MasterChanged();
     std::vector<TFieldValue> MasterValues() const;
+    // The values taken from the master differ from those the rows were read with.
+    bool MasterMoved() const;
+    // Some parameter takes its value from a master that has no current record.
+    bool MasterHasNoRecord() const;
+    // Runs the open query again into the store; on failure the store is left empty.
+    void Reread();
     TDatabase* CheckDatabase() const;
     // Runs the statement for its rows; the cursor stands before the first row.
     std::unique_ptr<TCursor> Execute();
@@ -181,6 +189,7 @@ private:
     std::unique_ptr<TCursor> FCursor; // a forward-only query's open statement
     std::unique_ptr<TMasterLink> FMasterLink;
     std::vector<TFieldValue> FMasterValues; // what the rows held were read with
+    bool FMasterEmpty = false;              // they were read without a master record: none kept
     bool FRequerying = false;
 };
 

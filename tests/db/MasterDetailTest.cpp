@@ -3,6 +3,7 @@
 // empty master gives no rows, a query is never its own master, and the link is read from a form.
 
 #include "common/TestErrors.h"
+#include "db/PostgresTest.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemoryDataSet.h"
 #include "platform/db/SqlDataSet.h"
@@ -127,16 +128,123 @@ TEST_F(MasterDetail, AQueryIsNeverItsOwnMasterAndALostMasterIsLetGo)
     EXPECT_TRUE(Orders.Eof());
 }
 
+TEST_F(MasterDetail, FirstGivesTheCurrentMastersRowsWhenTheMoveWasNotHeard)
+{
+    for (const bool ForwardOnly : {false, true}) {
+        SCOPED_TRACE(ForwardOnly ? "forward-only" : "bidirectional");
+        Orders.Close();
+        Customers.Close();
+        Orders.SetForwardOnly(ForwardOnly);
+        Customers.Open();
+        Orders.Open();
+        // The links hear nothing while the master's controls are disabled.
+        Customers.DisableControls();
+        Customers.Next();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{12}));
+        Customers.Next();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{}));
+        Customers.First();
+        Orders.First();
+        EXPECT_EQ(Orders.FieldByName("order_id")->AsInteger(), 10);
+        Customers.EnableControls();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{10, 11, 13}));
+    }
+}
+
+TEST_F(MasterDetail, NoMasterRecordMeansNoRowsWhateverTheStatementSays)
+{
+    // A null customer would list every order.
+    Orders.SQL()->SetText("SELECT order_id FROM orders WHERE customer_id = :customer_id OR :customer_id IS NULL "
+                          "ORDER BY order_id");
+    for (const bool ForwardOnly : {false, true}) {
+        SCOPED_TRACE(ForwardOnly ? "forward-only" : "bidirectional");
+        Customers.Close();
+        Orders.Close();
+        Customers.SQL()->SetText("SELECT customer_id FROM customers ORDER BY customer_id");
+        Orders.SetForwardOnly(ForwardOnly);
+        Orders.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{})) << "the master is closed";
+        EXPECT_EQ(Orders.FieldCount(), 1) << "the columns are known all the same";
+        Customers.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{10, 11, 13})) << "the master opened";
+        Customers.Close();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{}));
+        Customers.SQL()->SetText("SELECT customer_id FROM customers WHERE customer_id > 100");
+        Customers.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{})) << "the master has no record";
+        Orders.Close();
+        Orders.Open();
+        EXPECT_EQ(OrderIds(), (std::vector<Int64>{}));
+    }
+    // A value of the application's needs no master record.
+    Orders.Close();
+    Orders.ParamByName("customer_id")->SetAsInteger(2);
+    Orders.Open();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{12}));
+}
+
+TEST_F(MasterDetail, AMasterNeverFollowsItsOwnDetails)
+{
+    TDataSource OrderSource(nullptr);
+    OrderSource.SetDataSet(&Orders);
+    EXPECT_NE(ErrorOf([&] { Customers.SetDataSource(&OrderSource); }).find("own master"), std::string::npos);
+    EXPECT_EQ(Customers.DataSource(), nullptr);
+    TQuery Lines(nullptr);
+    Lines.SetDatabase(&Db);
+    Lines.SQL()->SetText("SELECT order_id FROM orders WHERE order_id = :order_id");
+    Lines.SetDataSource(&OrderSource);
+    TDataSource LineSource(nullptr);
+    LineSource.SetDataSet(&Lines);
+    EXPECT_NE(ErrorOf([&] { Customers.SetDataSource(&LineSource); }).find("own master"), std::string::npos)
+        << "three queries round";
+
+    // A ring closed afterwards through a source's data set runs to an end.
+    TDataSource Later(nullptr);
+    Customers.SQL()->SetText("SELECT customer_id FROM customers WHERE :order_id IS NOT NULL OR 1 = 1 "
+                             "ORDER BY customer_id");
+    Customers.SetDataSource(&Later);
+    Later.SetDataSet(&Lines);
+    Customers.Open();
+    Orders.Open();
+    Lines.Open();
+    EXPECT_TRUE(Customers.Eof() && Orders.Eof() && Lines.Eof()) << "none of the ring has a record to start from";
+    Customers.First();
+    Orders.First();
+    Lines.First();
+    Lines.Close();
+    EXPECT_TRUE(Customers.Eof());
+}
+
+TEST_F(MasterDetail, AnyKindOfDataSetCanBeTheMaster)
+{
+    TMemoryDataSet Master(nullptr);
+    Master.Columns()->Add("CUSTOMER_ID:Integer");
+    Master.Rows()->Add("2");
+    Master.Rows()->Add("1");
+    TDataSource Source(nullptr);
+    Source.SetDataSet(&Master);
+    Orders.SetDataSource(&Source);
+    Master.Open();
+    Orders.Open();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{12})) << "the field's name matched whatever its case";
+    Master.Next();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{10, 11, 13}));
+    Master.Edit();
+    Master.FieldByName("customer_id")->SetAsInteger(2);
+    Master.Post();
+    EXPECT_EQ(OrderIds(), (std::vector<Int64>{12})) << "the master's record changed in place";
+}
+
 TEST_F(MasterDetail, TheLinkIsReadFromAFormFile)
 {
     Orders.SetDataSource(nullptr);
     const String Text = "object Form: TComponent\n"
-                        "  object Lines: TQuery\n    Database = Db\n    DataSource = CustomerSource\n"
+                        "  object Lines: TQuery\n    Database = Db\n    DataSource = CustomerSource\n    Active = True\n"
                         "    SQL.Strings = ('SELECT order_id FROM orders WHERE customer_id = :customer_id')\n  end\n"
                         "  object Db: TDatabase\n    DatabaseName = '" +
                         FileName +
                         "'\n  end\n"
-                        "  object Master: TQuery\n    Database = Db\n"
+                        "  object Master: TQuery\n    Database = Db\n    Active = True\n"
                         "    SQL.Strings = ('SELECT customer_id FROM customers ORDER BY customer_id')\n  end\n"
                         "  object CustomerSource: TDataSource\n    DataSet = Master\n  end\n"
                         "end\n";
@@ -145,12 +253,49 @@ TEST_F(MasterDetail, TheLinkIsReadFromAFormFile)
     auto* Master = dynamic_cast<TQuery*>(Form->FindComponent("Master"));
     ASSERT_TRUE(Lines && Master);
     EXPECT_EQ(Lines->DataSource(), Form->FindComponent("CustomerSource")) << "a reference to a later component";
-    Master->Open();
-    Lines->Open();
+    // The detail opens first, before its database is loaded too, with no master record yet.
+    ASSERT_TRUE(Lines->Active() && Master->Active());
     EXPECT_EQ(Lines->FieldByName("order_id")->AsInteger(), 10);
     Master->Next();
     EXPECT_EQ(Lines->FieldByName("order_id")->AsInteger(), 12);
     EXPECT_NE(WriteComponentToText(Form.get()).find("DataSource = CustomerSource"), String::npos);
+}
+
+// On a server both may read row by row: the master's open result and each run of the detail
+// each take a connection of their own.
+using MasterDetailPostgres = test::PostgresTest;
+
+TEST_F(MasterDetailPostgres, AForwardOnlyDetailFollowsAForwardOnlyMaster)
+{
+    Db.ExecSQL("CREATE TABLE customers (customer_id INTEGER, name VARCHAR(20))");
+    Db.ExecSQL("INSERT INTO customers VALUES (1, 'Ann'), (2, 'Bob'), (3, 'Cid')");
+    Db.ExecSQL("CREATE TABLE orders (order_id INTEGER, customer_id INTEGER)");
+    Db.ExecSQL("INSERT INTO orders VALUES (10, 1), (11, 1), (12, 2), (13, 1)");
+    TQuery Customers(nullptr), Orders(nullptr);
+    TDataSource Source(nullptr);
+    Customers.SetDatabase(&Db);
+    Customers.SQL()->SetText("SELECT customer_id, name FROM customers ORDER BY customer_id");
+    Source.SetDataSet(&Customers);
+    Orders.SetDatabase(&Db);
+    Orders.SQL()->SetText("SELECT order_id FROM orders WHERE customer_id = :customer_id ORDER BY order_id");
+    Orders.SetDataSource(&Source);
+    for (const bool ForwardOnly : {false, true}) {
+        SCOPED_TRACE(ForwardOnly ? "forward-only" : "bidirectional");
+        Orders.Close();
+        Customers.Close();
+        Customers.SetForwardOnly(ForwardOnly);
+        Orders.SetForwardOnly(ForwardOnly);
+        Customers.Open();
+        Orders.Open();
+        std::string Seen;
+        for (; !Customers.Eof(); Customers.Next()) {
+            Seen += Customers.FieldByName("name")->AsString() + ":";
+            for (Orders.First(); !Orders.Eof(); Orders.Next())
+                Seen += " " + Orders.FieldByName("order_id")->AsString();
+            Seen += ";";
+        }
+        EXPECT_EQ(Seen, "Ann: 10 11 13;Bob: 12;Cid:;");
+    }
 }
 
 } // namespace
