@@ -154,6 +154,18 @@ TQorFilePrinterInfo TQorReader::ReadPrinterInfo(bool WithCollate)
 
 // ---- TQorWriter ----------------------------------------------------------------------------------
 
+namespace {
+
+// A small integer's two bytes at At, low byte first; values outside its range are clamped.
+void PutSmallInt(Byte*& At, Integer Value)
+{
+    const Word W = static_cast<Word>(static_cast<SmallInt>(std::clamp<Integer>(Value, -32768, 32767)));
+    *At++ = static_cast<Byte>(W);
+    *At++ = static_cast<Byte>(W >> 8);
+}
+
+} // namespace
+
 void TQorWriter::WriteWord(Word Value)
 {
     const Byte B[2] = {static_cast<Byte>(Value), static_cast<Byte>(Value >> 8)};
@@ -181,24 +193,48 @@ void TQorWriter::WriteBoolean(bool Value) { WriteByte(Value ? 1 : 0); }
 
 void TQorWriter::WriteRect(const TRect& R)
 {
-    WriteSmallInt(R.Left);
-    WriteSmallInt(R.Top);
-    WriteSmallInt(R.Right);
-    WriteSmallInt(R.Bottom);
+    Byte B[8];
+    Byte* At = B;
+    for (const Integer V : {R.Left, R.Top, R.Right, R.Bottom})
+        PutSmallInt(At, V);
+    FStream.WriteBuffer(B, sizeof B);
 }
 
 namespace {
 
+// UTF-16 units, low byte first, written a buffer at a time (texts are mostly short).
 void WriteUnits(TQorWriter& W, std::u16string_view Units)
 {
-    for (char16_t U : Units)
-        W.WriteWord(U);
+    Byte B[512];
+    while (!Units.empty()) {
+        const size_t N = std::min(Units.size(), sizeof B / 2);
+        for (size_t i = 0; i < N; ++i) {
+            B[2 * i] = static_cast<Byte>(Units[i]);
+            B[2 * i + 1] = static_cast<Byte>(Units[i] >> 8);
+        }
+        W.Stream().WriteBuffer(B, static_cast<Int64>(2 * N));
+        Units.remove_prefix(N);
+    }
 }
 
 } // namespace
 
 void TQorWriter::WriteString(const String& Text)
 {
+    // Plain ASCII, the usual text of a report, is its own UTF-16 unit by unit.
+    if (Text.size() <= 256 &&
+        std::all_of(Text.begin(), Text.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; })) {
+        Byte B[4 + 512];
+        const Cardinal Size = static_cast<Cardinal>(Text.size() * 2);
+        for (int i = 0; i < 4; ++i)
+            B[i] = static_cast<Byte>(Size >> (8 * i));
+        for (size_t i = 0; i < Text.size(); ++i) {
+            B[4 + 2 * i] = static_cast<Byte>(Text[i]);
+            B[4 + 2 * i + 1] = 0;
+        }
+        FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
+        return;
+    }
     const WideString Units = Utf8ToUtf16(Text);
     WriteLongInt(static_cast<Integer>(Units.size() * 2));
     WriteUnits(*this, Units);
@@ -416,8 +452,11 @@ void ReadXY(TQorReader& R, TQorRecord& Rec)
 
 void WriteXY(TQorWriter& W, const TQorRecord& Rec)
 {
-    W.WriteSmallInt(Rec.X);
-    W.WriteSmallInt(Rec.Y);
+    Byte B[4];
+    Byte* At = B;
+    PutSmallInt(At, Rec.X);
+    PutSmallInt(At, Rec.Y);
+    W.Stream().WriteBuffer(B, sizeof B);
 }
 
 void ReadSmallInts(TQorReader& R, TQorRecord& Rec, size_t Count)
