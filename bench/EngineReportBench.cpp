@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +54,20 @@ double Seconds(std::chrono::steady_clock::time_point Since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - Since).count();
 }
+
+// This thread's processor time: on a busy machine, steadier than the wall clock.
+double CpuSeconds()
+{
+    timespec T{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &T);
+    return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_nsec) * 1e-9;
+}
+
+// Wall and processor seconds of one step.
+struct TTimes {
+    double Wall = 0;
+    double Cpu = 0;
+};
 
 // The sales report and its data, owned by Root.
 class TSalesReport {
@@ -152,7 +167,7 @@ public:
     }
 
     // Both passes into PageFile: the seconds they took.
-    double Run(const std::string& PageFile)
+    TTimes Run(const std::string& PageFile)
     {
         Page->SetQorFileName(PageFile);
         String RunError;
@@ -161,9 +176,10 @@ public:
                 RunError = E.Message();
         };
         Data->First();
+        const double Cpu = CpuSeconds();
         const auto Start = std::chrono::steady_clock::now();
         Report->Run();
-        const double Took = Seconds(Start);
+        const TTimes Took{Seconds(Start), CpuSeconds() - Cpu};
         Application()->OnException = nullptr;
         if (!RunError.empty())
             throw Exception(RunError);
@@ -303,8 +319,9 @@ int CheckPages(const std::string& PageFile, long long GrandCents, int& Failures)
 }
 
 // Prints every page of PageFile on the printer named "PDF": the seconds it took.
-double PrintToPdf(const std::string& PageFile, int& Failures)
+TTimes PrintToPdf(const std::string& PageFile, int& Failures)
 {
+    const double Cpu = CpuSeconds();
     const auto Start = std::chrono::steady_clock::now();
     TQorQorFile File;
     File.LoadFromFile(PageFile);
@@ -312,7 +329,7 @@ double PrintToPdf(const std::string& PageFile, int& Failures)
     Device->SetPrinterIndex(Device->Printers()->IndexOf("PDF"));
     TQorPrinter Job;
     Job.LoadPages(&File, 1, File.PageCount());
-    const double Took = Seconds(Start);
+    const TTimes Took{Seconds(Start), CpuSeconds() - Cpu};
     if (!Job.ExceptionText().empty()) {
         std::printf("  CHECK FAILED: printing: %s\n", Job.ExceptionText().c_str());
         ++Failures;
@@ -320,11 +337,17 @@ double PrintToPdf(const std::string& PageFile, int& Failures)
     return Took;
 }
 
-void Line(const char* What, std::vector<double> Times, double Target)
+void Line(const char* What, const std::vector<TTimes>& Times, double Target)
 {
-    std::sort(Times.begin(), Times.end());
-    std::printf("%-52s best %6.3f s, median %6.3f s (target < %.1f s: %s)\n", What, Times.front(),
-                Times[Times.size() / 2], Target, Times.front() < Target ? "met" : "MISSED");
+    std::vector<double> Wall, Cpu;
+    for (const TTimes& T : Times) {
+        Wall.push_back(T.Wall);
+        Cpu.push_back(T.Cpu);
+    }
+    std::sort(Wall.begin(), Wall.end());
+    std::sort(Cpu.begin(), Cpu.end());
+    std::printf("%-42s best %6.3f s, median %6.3f s (target < %.1f s: %s); processor time best %6.3f s\n", What,
+                Wall.front(), Wall[Wall.size() / 2], Target, Wall.front() < Target ? "met" : "MISSED", Cpu.front());
 }
 
 } // namespace
@@ -342,7 +365,7 @@ int main(int argc, char** argv)
     try {
         TSalesReport Sales(Rows);
         const std::string Qor = (Dir / "sales.qor").string();
-        std::vector<double> RunTimes, PrintTimes;
+        std::vector<TTimes> RunTimes, PrintTimes;
         int Pages = 0;
         for (int I = 0; I < (Only == "print" ? 1 : Runs); ++I) {
             RunTimes.push_back(Sales.Run(Qor));
