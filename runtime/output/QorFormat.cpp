@@ -122,9 +122,22 @@ String TQorReader::ReadString()
     const Int64 Count = CheckedCount(ReadLongInt(), 1, "text length");
     if (Count % 2 != 0)
         Damaged("a text of an odd number of bytes");
-    std::u16string Units(static_cast<size_t>(Count / 2), u'\0');
-    for (char16_t& U : Units)
-        U = ReadWord();
+    std::string Bytes(static_cast<size_t>(Count), '\0');
+    ReadBytes(Bytes.data(), Count);
+    // Plain ASCII, the usual text of a report, is its own UTF-8 unit by unit.
+    bool Ascii = true;
+    for (size_t i = 0; i < Bytes.size() && Ascii; i += 2)
+        Ascii = static_cast<unsigned char>(Bytes[i]) < 0x80 && Bytes[i + 1] == 0;
+    if (Ascii) {
+        String Text(Bytes.size() / 2, '\0');
+        for (size_t i = 0; i < Text.size(); ++i)
+            Text[i] = Bytes[2 * i];
+        return Text;
+    }
+    std::u16string Units(Bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < Units.size(); ++i)
+        Units[i] = static_cast<char16_t>(static_cast<unsigned char>(Bytes[2 * i]) |
+                                         (static_cast<unsigned char>(Bytes[2 * i + 1]) << 8));
     return Utf16ToUtf8(Units);
 }
 
