@@ -113,6 +113,7 @@ void TQorCanvas::SetFont(TFont* Value)
         FFont->Assign(Value);
         FMuted = false;
         FFontCopied = Value != FFont.get();
+        FFontObjectRead = false;
     }
     UpdateFont();
 }
@@ -135,6 +136,7 @@ void TQorCanvas::SetBrush(TBrush* Value)
         FBrush->Assign(Value);
         FMuted = false;
         FBrushCopied = Value != FBrush.get();
+        FBrushObjectRead = false;
     }
     UpdateBrush();
 }
@@ -143,9 +145,13 @@ void TQorCanvas::UpdateFont()
 {
     if (FDestination == qdNoWhere)
         return;
-    LOGFONT Lf;
-    QorGetObject(FFont->Handle(), sizeof(LOGFONT), &Lf);
-    SetLogFont(Lf);
+    // A copy kept since it was read keeps its object, and so what the object reads.
+    if (!FFontCopied || !FFontObjectRead) {
+        FFontObject = LOGFONT();
+        QorGetObject(FFont->Handle(), sizeof(LOGFONT), &FFontObject);
+        FFontObjectRead = FFontCopied;
+    }
+    SetLogFont(FFontObject);
 }
 
 void TQorCanvas::SetLogFont(const LOGFONT& Value)
@@ -201,9 +207,12 @@ void TQorCanvas::UpdateBrush()
 {
     if (FDestination == qdNoWhere)
         return;
-    LOGBRUSH Lb;
-    QorGetObject(FBrush->Handle(), sizeof(LOGBRUSH), &Lb);
-    SetLogBrush(Lb);
+    if (!FBrushCopied || !FBrushObjectRead) {
+        FBrushObject = LOGBRUSH();
+        QorGetObject(FBrush->Handle(), sizeof(LOGBRUSH), &FBrushObject);
+        FBrushObjectRead = FBrushCopied;
+    }
+    SetLogBrush(FBrushObject);
     if (OnPrinter()) {
         SelectObject(FHandle, SelectBrush());
         ::qor::SetBkColor(FHandle, FLogBrush.lbColor);

@@ -131,6 +131,11 @@ private:
     bool FFontCopied = false;
     bool FPenCopied = false;
     bool FBrushCopied = false;
+    // What the font's and the brush's objects read, kept while they are such copies.
+    LOGFONT FFontObject;
+    bool FFontObjectRead = false;
+    LOGBRUSH FBrushObject;
+    bool FBrushObjectRead = false;
     // Background and text colours from brush and font, for images and rich text on the printer.
     void SetImageColors();
     void PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,
