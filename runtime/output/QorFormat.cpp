@@ -645,6 +645,33 @@ bool ReadNextQorRecord(TQorReader& R, TQorRecord& Rec)
 
 void WriteQorRecord(TQorWriter& W, const TQorRecord& Rec)
 {
+    // The records a page is mostly made of go out with their fixed part in one piece.
+    Byte Head[6];
+    Byte* At = Head;
+    const Word Code = Rec.Code;
+    *At++ = static_cast<Byte>(Code);
+    *At++ = static_cast<Byte>(Code >> 8);
+    switch (Rec.Code) {
+    case rcSelectObject:
+        PutSmallInt(At, Rec.N[0]);
+        W.Stream().WriteBuffer(Head, At - Head);
+        return;
+    case rcSetTextAlign: {
+        const Word Flags = static_cast<Word>(Rec.N[0]);
+        *At++ = static_cast<Byte>(Flags);
+        *At++ = static_cast<Byte>(Flags >> 8);
+        W.Stream().WriteBuffer(Head, At - Head);
+        return;
+    }
+    case rcTextout:
+        PutSmallInt(At, Rec.X);
+        PutSmallInt(At, Rec.Y);
+        W.Stream().WriteBuffer(Head, At - Head);
+        W.WriteString(Rec.Text);
+        return;
+    default:
+        break;
+    }
     W.WriteType(Rec.Code);
     switch (Rec.Code) {
     case rcSelectObject:
