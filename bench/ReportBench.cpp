@@ -4,8 +4,11 @@
 //   - peak resident memory of `qor run` at 100,000 and 1,000,000 rows from SQLite, forward-only (a
 //     child process each, its ru_maxrss);
 //   - printing the 100,000-row page file on the PDF printer (`qor print`, a child process).
-// Each run's pages are checked: "Page N of M" on every page, every group sum and the grand total
-// equal to the sums of the data in whole cents, and the page count of the PDF.
+// Each run's pages are checked: "Page N of M" on every page, every row listed once, every group
+// sum and the grand total equal to the sums of the data in whole cents, and the page count of the
+// PDF.
+//
+// Times are the best of three runs.
 //
 // Usage: bench_ReportBench [ROWS] [BIG_ROWS]   (defaults 100000 and 1000000; 0 skips the big run)
 // Exits 1 when a check fails; a missed time or memory target is reported, not failed.
@@ -29,6 +32,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +52,7 @@ namespace {
 const std::string Source = QOR_SOURCE_DIR;
 const std::string Binary = QOR_BINARY_DIR;
 int Failures = 0;
+const int Repeats = 3;
 
 void Check(bool Ok, const std::string& What)
 {
@@ -98,7 +103,8 @@ struct TChild {
     long PeakKb = 0;
 };
 
-TChild RunChild(const std::string& Command)
+// Runs Command through sh in a child of this process and waits for it.
+TChild ForkAndWait(const std::string& Command)
 {
     const auto Start = std::chrono::steady_clock::now();
     const pid_t Pid = fork();
@@ -116,22 +122,71 @@ TChild RunChild(const std::string& Command)
     return C;
 }
 
-// The sums the report must show, in cents: per region and in all.
+// A forked child starts with the pages of the process that forked it, and the kernel keeps that
+// peak across exec: measured straight from here, every command would seem to need at least what
+// this benchmark holds after its own runs. So the command is started by a fresh copy of this
+// program (`--peak COMMAND`), small because it has done nothing yet, which measures its own child
+// and writes "exit seconds peak_kb" on its standard output.
+TChild RunChild(const std::string& Command)
+{
+    int Pipe[2];
+    if (pipe(Pipe) != 0)
+        throw Exception("no pipe for a child process");
+    const pid_t Pid = fork();
+    if (Pid == 0) {
+        dup2(Pipe[1], STDOUT_FILENO);
+        close(Pipe[0]);
+        close(Pipe[1]);
+        execl("/proc/self/exe", "bench_ReportBench", "--peak", Command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(Pipe[1]);
+    std::string Out;
+    char Buf[256];
+    for (ssize_t N; (N = read(Pipe[0], Buf, sizeof Buf)) > 0;)
+        Out.append(Buf, size_t(N));
+    close(Pipe[0]);
+    waitpid(Pid, nullptr, 0);
+    TChild C;
+    if (std::sscanf(Out.c_str(), "%d %lf %ld", &C.Exit, &C.Seconds, &C.PeakKb) != 3)
+        C.Exit = -1;
+    return C;
+}
+
+// `--peak COMMAND`: runs COMMAND and prints its exit status, seconds and peak resident memory, or
+// a peak of 0 when that could be this process's own: a forked child starts out holding this
+// process's anonymous pages (shared libraries' file pages are mapped afresh).
+int MeasurePeak(const std::string& Command)
+{
+    long OwnKb = 0;
+    std::ifstream Status("/proc/self/status");
+    for (std::string Line; std::getline(Status, Line);)
+        if (Line.rfind("RssAnon:", 0) == 0 || Line.rfind("RssShmem:", 0) == 0)
+            OwnKb += std::atol(Line.c_str() + Line.find(':') + 1);
+    const TChild C = ForkAndWait(Command);
+    std::printf("%d %.6f %ld\n", C.Exit, C.Seconds, C.PeakKb > OwnKb ? C.PeakKb : 0);
+    return 0;
+}
+
+// The sums the report must show, in cents: per region and in all; and how many rows it lists.
 struct TSums {
     std::map<std::string, long long> Region;
     long long Grand = 0;
+    long Rows = 0;
 };
 
 TSums DatabaseSums(const std::string& Db)
 {
     TSums S;
     std::istringstream In(Capture("sqlite3 '" + Db +
-                                  "' 'SELECT region, CAST(round(sum(amount) * 100) AS INTEGER) FROM sales GROUP BY "
-                                  "region'"));
+                                  "' 'SELECT region, CAST(round(sum(amount) * 100) AS INTEGER), count(*) FROM sales "
+                                  "GROUP BY region'"));
     for (std::string Line; std::getline(In, Line);) {
-        const long long Cents = std::stoll(Line.substr(Line.find('|') + 1));
-        S.Region[Line.substr(0, Line.find('|'))] = Cents;
+        const auto Bar = Line.find('|'), Bar2 = Line.rfind('|');
+        const long long Cents = std::stoll(Line.substr(Bar + 1, Bar2 - Bar - 1));
+        S.Region[Line.substr(0, Bar)] = Cents;
         S.Grand += Cents;
+        S.Rows += std::stol(Line.substr(Bar2 + 1));
     }
     return S;
 }
@@ -166,13 +221,17 @@ void CheckPages(const std::string& PageFile, const TSums& Expected, bool PageOfM
             Printed.Grand = Cents(T[I + 1]);
         if (T[I] == "Page " + std::to_string(Numbered + 1) + Of)
             ++Numbered;
+        if (T[I].rfind("Customer ", 0) == 0)
+            ++Printed.Rows;
     }
     Check(Numbered == Pages, "\"Page N" + std::string(PageOfM ? " of M" : "") + "\" on each of the " +
                                  std::to_string(Pages) + " pages (found " + std::to_string(Numbered) + ")");
     Check(Printed.Region == Expected.Region, "every group sum equals the data's");
     Check(Printed.Grand == Expected.Grand, "the grand total equals the data's");
-    std::printf("  checked: %d pages numbered, %zu group sums, grand total %lld.%02lld\n", Numbered,
-                Printed.Region.size(), Printed.Grand / 100, Printed.Grand % 100);
+    Check(Printed.Rows == Expected.Rows, "each of the " + std::to_string(Expected.Rows) + " rows listed once (found " +
+                                             std::to_string(Printed.Rows) + ")");
+    std::printf("  checked: %d pages numbered, %ld rows, %zu group sums, grand total %lld.%02lld\n", Numbered,
+                Printed.Rows, Printed.Region.size(), Printed.Grand / 100, Printed.Grand % 100);
 }
 
 String Field(TDataSet* D, const char* Name) { return D->FieldByName(Name)->AsString(); }
@@ -244,6 +303,10 @@ double RunInProcess(const std::string& Form, const std::string& PageFile, bool F
 
 void Report(const char* What, double Value, double Target, const char* Unit)
 {
+    if (Value <= 0) {
+        std::printf("%-58s   (not measured: the launching process was as large)\n", What);
+        return;
+    }
     std::printf("%-58s %9.2f %-3s (target < %.2f: %s)\n", What, Value, Unit, Target, Value < Target ? "met" : "MISSED");
 }
 
@@ -251,6 +314,8 @@ void Report(const char* What, double Value, double Target, const char* Unit)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--peak")
+        return MeasurePeak(argv[2]);
     const long Rows = argc > 1 ? std::atol(argv[1]) : 100000;
     const long BigRows = argc > 2 ? std::atol(argv[2]) : 1000000;
     const fs::path Dir = fs::temp_directory_path() / ("qor-report-bench-" + std::to_string(::getpid()));
@@ -264,10 +329,14 @@ int main(int argc, char** argv)
         const TSums Sums = DatabaseSums(Db);
         const std::string Qor = (Dir / "sales.qor").string();
 
-        const double Memory = RunInProcess(Form, Qor, true);
+        // Timed runs are repeated and the best kept: the machine may be busy with other work.
+        double Memory = 1e9, Sql = 1e9;
+        for (int I = 0; I < Repeats; ++I)
+            Memory = std::min(Memory, RunInProcess(Form, Qor, true));
         std::printf("Memory data set, both passes into a page file:\n");
         CheckPages(Qor, Sums, true);
-        const double Sql = RunInProcess(Form, Qor, false);
+        for (int I = 0; I < Repeats; ++I)
+            Sql = std::min(Sql, RunInProcess(Form, Qor, false));
         std::printf("SQLite (forward-only query), both passes into a page file:\n");
         CheckPages(Qor, Sums, true);
 
@@ -280,10 +349,18 @@ int main(int argc, char** argv)
 
         const std::string PdfDir = (Dir / "pdf").string();
         fs::create_directories(PdfDir);
-        const TChild Print = RunChild("QOR_PDF_DIR='" + PdfDir + "' '" + Binary + "/tools/qor' print '" + Qor +
-                                      "' --printer PDF >/dev/null 2>&1");
-        Check(Print.Exit == 0, "qor print on the PDF printer");
+        TChild Print;
+        Print.Seconds = 1e9;
         std::string Pdf;
+        for (int I = 0; I < Repeats; ++I) {
+            for (const auto& E : fs::directory_iterator(PdfDir))
+                fs::remove(E.path());
+            const TChild Once = RunChild("QOR_PDF_DIR='" + PdfDir + "' '" + Binary + "/tools/qor' print '" + Qor +
+                                         "' --printer PDF >/dev/null 2>&1");
+            Check(Once.Exit == 0, "qor print on the PDF printer");
+            if (Once.Seconds < Print.Seconds)
+                Print = Once;
+        }
         for (const auto& E : fs::directory_iterator(PdfDir))
             Pdf = E.path().string();
         TQorQorFile Printed;

@@ -29,6 +29,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 using namespace qor;
 
@@ -116,8 +117,12 @@ int main(int argc, char** argv)
         Report->SetPrompt(false);
         Report->SetSuppressStatus(true);
         Report->Run();
-        if (!RunError.empty())
+        if (!RunError.empty()) {
+            // The pages made without the data are not the report: leave no file behind.
+            std::error_code Ignored;
+            std::filesystem::remove(Output, Ignored);
             throw Exception(RunError);
+        }
         std::printf("Written: %s (%d pages)\n", Output.c_str(), int(Page->PageCount()));
         return 0;
     } catch (const std::exception& E) {

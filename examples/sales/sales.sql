@@ -40,5 +40,6 @@ SELECT id,
        printf('Customer %04d', (c / 65536) % 5000),
        (a / 2048) * 1000000 / 1048576 / 100.0,
        date('2024-01-01', printf('+%d days', (d / 65536) % 366))
-FROM draws;
+FROM draws
+WHERE id <= (SELECT n FROM size);
 COMMIT;

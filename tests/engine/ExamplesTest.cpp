@@ -139,6 +139,30 @@ TEST_F(SalesExample, TheCppProgramPrintsPageNOfMOnEveryPageAndLeavesOutSalesOfNo
     R = SalesReport(Path("sales.qor"));
     EXPECT_NE(R.Exit, 0) << "a missing database fails the run";
     EXPECT_NE(R.Err.find("sales_report: "), std::string::npos) << R.Err;
+    EXPECT_FALSE(std::filesystem::exists(Path("sales.qor"))) << "and leaves no page file of no data";
+}
+
+// The script builds the rows asked for, none when asked for none, with the regions in sorted
+// blocks of ids.
+TEST(SalesScript, BuildsExactlyTheRowsAskedForInSortedRegionBlocks)
+{
+    const std::string Db = (std::filesystem::temp_directory_path() /
+                            ("qor-sales-script-" + std::to_string(::getpid()) + ".db"))
+                               .string();
+    const auto Build = [&](int Rows) {
+        std::filesystem::remove(Db);
+        RunCommand("sqlite3 -cmd \"CREATE TEMP TABLE sales_rows AS SELECT " + std::to_string(Rows) + " AS n\" '" + Db +
+                   "' < '" + SalesDir + "/sales.sql'");
+        return RunCommand("sqlite3 '" + Db + "' \"SELECT count(*), count(DISTINCT region) FROM sales\"");
+    };
+    EXPECT_EQ(Build(0), "0|0\n");
+    EXPECT_EQ(Build(1), "1|1\n");
+    EXPECT_EQ(Build(1000), "1000|20\n");
+    // Ordered by id, the region never goes back.
+    EXPECT_EQ(RunCommand("sqlite3 '" + Db +
+                         "' \"SELECT count(*) FROM sales a JOIN sales b ON b.id = a.id + 1 WHERE b.region < a.region\""),
+              "0\n");
+    std::filesystem::remove(Db);
 }
 
 } // namespace

@@ -102,12 +102,15 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("rows.pdf") + "' -"), "A row"), 12);
 
     // A query that fails and a database that is missing end the run with the reason, not with a
-    // page of nothing reported as success.
+    // page of nothing reported as success, nor left behind in place of the report.
     const auto FailsWith = [&](const std::string& Says) {
-        R = Run("'" + Path("forms/rows.qfm") + "' --to '" + Path("rows.pdf") + "'");
-        EXPECT_EQ(R.Exit, 1);
-        const std::string Last = R.Err.substr(R.Err.rfind('\n', R.Err.size() - 2) + 1);
-        EXPECT_NE(Last.find(Says), std::string::npos) << R.Err;
+        for (const char* To : {"rows.pdf", "rows.qor"}) {
+            R = Run("'" + Path("forms/rows.qfm") + "' --to '" + Path(To) + "'");
+            EXPECT_EQ(R.Exit, 1);
+            const std::string Last = R.Err.substr(R.Err.rfind('\n', R.Err.size() - 2) + 1);
+            EXPECT_NE(Last.find(Says), std::string::npos) << R.Err;
+            EXPECT_FALSE(std::filesystem::exists(Path(To))) << To;
+        }
     };
     const std::size_t Sql = Form.find("FROM t ORDER");
     std::ofstream(Path("forms/rows.qfm")) << Form.substr(0, Sql) + "FROM nosuchtable" + Form.substr(Sql + 6);

@@ -20,6 +20,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -205,6 +206,7 @@ int RunReport(int argc, char** argv)
     TRunOptions O;
     if (const int Code = ParseOptions(argc, argv, O))
         return Code;
+    bool Ran = false;
     try {
         if (O.Target == TTarget::Screen && !QtCanShowWindows())
             throw Exception("there is no display to show the viewer on (--to FILE.pdf or --png DIR make files)");
@@ -262,6 +264,7 @@ int RunReport(int argc, char** argv)
         TProgress Progress;
         Page->OnUpdateStatus = [&Progress](TKivPage* P, TKivStatus S) { Progress.Update(P, S); };
 
+        Ran = true;
         Report->Run();
         if (!RunError.empty())
             throw Exception(RunError);
@@ -286,6 +289,11 @@ int RunReport(int argc, char** argv)
             break;
         }
     } catch (const std::exception& E) {
+        // A failed run leaves no file behind that looks like its report (pages of no data).
+        if (Ran && (O.Target == TTarget::PageFile || O.Target == TTarget::Pdf || O.Target == TTarget::Rtf)) {
+            std::error_code Ignored;
+            std::filesystem::remove(O.To, Ignored);
+        }
         std::fprintf(stderr, "qor: run: %s: %s\n", O.Form.c_str(), E.what());
         return 1;
     }
