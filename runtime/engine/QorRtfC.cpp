@@ -26,24 +26,6 @@ bool HasByteOrderMark(std::string_view S)
     return HasPrefix(S, "\xFF\xFE") || HasPrefix(S, "\xFE\xFF") || HasPrefix(S, "\xEF\xBB\xBF");
 }
 
-// Text from bytes: UTF-16 after its byte-order mark, UTF-8 with or without one, else Windows-1252.
-String DecodeText(std::string_view S)
-{
-    const bool Little = HasPrefix(S, "\xFF\xFE");
-    if (Little || HasPrefix(S, "\xFE\xFF")) {
-        std::u16string W;
-        W.reserve(S.size() / 2);
-        for (std::size_t I = 2; I + 1 < S.size(); I += 2) {
-            const auto A = static_cast<Byte>(S[I]), B = static_cast<Byte>(S[I + 1]);
-            W.push_back(static_cast<char16_t>(Little ? A | B << 8 : B | A << 8));
-        }
-        return Utf16ToUtf8(W);
-    }
-    if (HasPrefix(S, "\xEF\xBB\xBF"))
-        S.remove_prefix(3);
-    return IsValidUtf8(S) ? String(S) : AnsiToUtf8(S);
-}
-
 bool IsRtfText(std::string_view S)
 {
     const auto First = S.find_first_not_of(" \t\r\n");
@@ -83,8 +65,7 @@ void KivRichDocument(TKivVar* Var, TMemoryStream& Out)
         return;
     const TKivDataTypes Kind = Var->DataType();
     String Bytes;
-    bool Text = true;
-    if (Kind == dtypeBlob || Kind == dtypeMemo || Kind == dtypeGraphic) {
+    if (Kind == dtypeBlob || Kind == dtypeGraphic) {
         TStream* S = Var->AsStream();
         if (!S)
             return;
@@ -92,15 +73,20 @@ void KivRichDocument(TKivVar* Var, TMemoryStream& Out)
         const std::vector<Byte> Raw = S->ReadBytes(S->Size());
         S->SetPosition(0);
         Bytes.assign(Raw.begin(), Raw.end());
-        Text = Kind == dtypeMemo || HasByteOrderMark(Bytes);
-        if (Text)
-            Bytes = DecodeText(Bytes);
+        if (!HasByteOrderMark(Bytes)) {
+            Out.WriteString(Bytes);
+            Out.SetPosition(0);
+            return;
+        }
+        // Text written into a blob: read as a memo reads its own.
+        TKivMemo Memo;
+        Memo.SetAsStream(S);
+        Bytes = Memo.AsString();
     } else {
+        // A memo decodes its stream as text.
         Bytes = Var->AsString();
     }
-    if (Text && IsRtfText(Bytes))
-        Bytes = EscapeRtf(Bytes);
-    Out.WriteString(Bytes);
+    Out.WriteString(IsRtfText(Bytes) ? EscapeRtf(Bytes) : Bytes);
     Out.SetPosition(0);
 }
 
