@@ -355,7 +355,7 @@ protected:
 };
 
 // Two records of a memo column: a document of 55 paragraphs in bold, italics and colours that
-// takes more than a page, and a short one.
+// takes more than a page, and a short one. The PDF shows every paragraph once.
 TEST_F(RtfLabelRun, AFormPrintsItsMemoDocumentsOverPagesEveryParagraphOnce)
 {
     TToolRun R = Run("run '" + Form + "' --to '" + Path("rich.qor") + "'");
@@ -378,6 +378,13 @@ TEST_F(RtfLabelRun, AFormPrintsItsMemoDocumentsOverPagesEveryParagraphOnce)
     EXPECT_EQ(Count(Pdf, "First document"), 1);
     EXPECT_EQ(Count(Pdf, "Second document"), 1);
     EXPECT_EQ(Count(Pdf, "The end"), 1);
+
+    // RTF output of the report leaves the rich text out.
+    R = Run("run '" + Form + "' --to '" + Path("rich.rtf") + "'");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Rtf = RunCommand("unrtf --text '" + Path("rich.rtf") + "'");
+    EXPECT_EQ(Count(Rtf, "The end"), 1) << Rtf;
+    EXPECT_EQ(Count(Rtf, "Paragraph"), 0) << Rtf;
 }
 
 } // namespace
