@@ -445,6 +445,8 @@ bool TPainterSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Ru
         // One run per face: the font's own and the fallback for characters it lacks.
         QList<quint32> glyphs[2];
         QList<QPointF> positions[2];
+        glyphs[0].reserve(qsizetype(Run.Cps.size()));
+        positions[0].reserve(qsizetype(Run.Cps.size()));
         Integer x = At.StartX;
         for (std::size_t i = 0; i < Run.Cps.size(); ++i) {
             char32_t c = Run.Cps[i];

@@ -15,6 +15,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace qor {
 
 namespace gdi {
@@ -24,6 +28,18 @@ Integer PaperPixels(Double Points, Integer Res) { return Integer(std::floor(Poin
 namespace {
 
 constexpr Integer PdfWriterResolution = 1200;
+
+// The writer makes and frees a page's compressed stream at the top of the heap for every page. The
+// C library's default gives that memory back to the system at once and asks for it again on the
+// next page, which costs as much as writing the pages; a padding of the heap's top keeps it. The
+// padding is address space, resident only once used.
+void PadHeapTop()
+{
+#if defined(__GLIBC__)
+    static const bool Padded = mallopt(M_TOP_PAD, 64 << 20) != 0;
+    (void)Padded;
+#endif
+}
 
 Integer PrintableWidth(const TPdfPageFormat& F)
 {
@@ -196,6 +212,7 @@ HDC CreatePdfDC(const String& FileName, const TPdfPageFormat& Format)
     if (FileName.empty() || Format.Resolution <= 0 || Format.PaperWidthPoints <= 0 || Format.PaperHeightPoints <= 0)
         return HDC();
     EnsureQtApplication();
+    PadHeapTop();
     {
         QFile probe(QString::fromStdString(FileName));
         if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))

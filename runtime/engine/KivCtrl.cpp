@@ -503,7 +503,9 @@ void TKivLabel::PrintTab(TWinControl* oPage, TKivRtfFile* Rtf, Integer PrintRow)
 
 void TKivLabel::InitPrint(TQorCanvas* QorCanvas, const TRect& Rect)
 {
-    FBrushSet->Assign(FBrush.get());
+    // The label's brush with the colour and style of this print: of the brush itself only its
+    // pattern is taken (each branch sets colour and style).
+    FBrushSet->SetBitmap(FBrush->Bitmap());
     if (Transparent()) {
         FBrushSet->SetColor(White);
         FBrushSet->SetStyle(bsClear);

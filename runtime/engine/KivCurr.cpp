@@ -2,6 +2,8 @@
 
 #include "runtime/engine/KivFloat.h"
 
+#include <typeinfo>
+
 namespace qor {
 
 TKivCurrency::TKivCurrency() { FDataType = dtypeCurrency; }
@@ -38,7 +40,8 @@ void TKivCurrency::SetValue(const TKivRawValue& Raw)
 
 void TKivCurrency::SetData(TKivData* D)
 {
-    auto* Source = dynamic_cast<TKivCurrency*>(D);
+    // Values of one kind meet on every record: the exact class is the quick test.
+    auto* Source = D && typeid(*D) == typeid(TKivCurrency) ? static_cast<TKivCurrency*>(D) : dynamic_cast<TKivCurrency*>(D);
     if (!Source)
         throw EConvertError("Cannot take a " + D->ClassName() + " into a " + ClassName());
     FCalc.Assign(Source->FCalc);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include <typeinfo>
+
 namespace qor {
 
 Int64 KivTruncToInt64(Double Value)
@@ -39,7 +41,8 @@ void TKivFloat::SetValue(const TKivRawValue& Raw)
 
 void TKivFloat::SetData(TKivData* D)
 {
-    auto* Source = dynamic_cast<TKivFloat*>(D);
+    // Values of one kind meet on every record: the exact class is the quick test.
+    auto* Source = D && typeid(*D) == typeid(TKivFloat) ? static_cast<TKivFloat*>(D) : dynamic_cast<TKivFloat*>(D);
     if (!Source)
         throw EConvertError("Cannot take a " + D->ClassName() + " into a " + ClassName());
     FCalc.Assign(Source->FCalc);

@@ -80,7 +80,17 @@ TKivVar::~TKivVar()
         P->RemoveVar(this);
 }
 
-TKivPageIntf* TKivVar::Page() const { return dynamic_cast<TKivPageIntf*>(Parent()); }
+TKivPageIntf* TKivVar::Page() const
+{
+    TWinControl* P = Parent();
+    const std::type_info* Type = P ? &typeid(*P) : nullptr;
+    if (P != FPageOf || Type != FPageType) {
+        FPageOf = P;
+        FPageType = Type;
+        FPage = dynamic_cast<TKivPageIntf*>(P);
+    }
+    return FPage;
+}
 
 TKivData* TKivVar::GetDataNow()
 {

@@ -8,6 +8,7 @@
 #include "runtime/engine/KivPageIntf.h"
 
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 namespace qor {
@@ -149,6 +150,12 @@ protected:
     bool FActive = true;
     bool FInitialized = false;
     bool FRunning = false;
+
+private:
+    // The parent Page last looked at, its class, and the page it is (totals ask on every record).
+    mutable const TWinControl* FPageOf = nullptr;
+    mutable const std::type_info* FPageType = nullptr;
+    mutable TKivPageIntf* FPage = nullptr;
 };
 
 // A new value of the kind that holds Type (TKivUnknown for dtypeUnknown).

@@ -2,16 +2,99 @@
 
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/StrUtils.h"
+#include "runtime/engine/KivData.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVarBase.h"
 #include "runtime/output/QorOut.h"
 #include "runtime/output/QorRtfP.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace qor {
 
-TKivRichTextLabel::TKivRichTextLabel(TComponent* AOwner) : TKivLabel(AOwner) { FreshMeasurer(); }
+namespace {
+
+// The tallest rectangle a single line is looked for in, in pixels.
+constexpr Integer TallestLine = 1 << 20;
+
+bool HasPrefix(std::string_view S, std::string_view Prefix) { return S.substr(0, Prefix.size()) == Prefix; }
+
+bool HasByteOrderMark(std::string_view S)
+{
+    return HasPrefix(S, "\xFF\xFE") || HasPrefix(S, "\xFE\xFF") || HasPrefix(S, "\xEF\xBB\xBF");
+}
+
+bool IsRtfText(std::string_view S)
+{
+    const auto First = S.find_first_not_of(" \t\r\n");
+    return First != std::string_view::npos && HasPrefix(S.substr(First), "{\\rtf");
+}
+
+// RTF keeps to ASCII: every UTF-16 unit beyond it becomes \uN? (N signed, '?' the fallback the
+// reader skips).
+String EscapeRtf(const String& Text)
+{
+    String Out;
+    Out.reserve(Text.size());
+    std::size_t Plain = 0;
+    for (std::size_t I = 0; I < Text.size();) {
+        if (static_cast<Byte>(Text[I]) < 0x80) {
+            ++I;
+            continue;
+        }
+        std::size_t End = I + 1;
+        while (End < Text.size() && (static_cast<Byte>(Text[End]) & 0xC0) == 0x80)
+            ++End;
+        Out.append(Text, Plain, I - Plain);
+        for (char16_t C : Utf8ToUtf16(std::string_view(Text).substr(I, End - I)))
+            Out += "\\u" + std::to_string(static_cast<SmallInt>(C)) + "?";
+        I = Plain = End;
+    }
+    Out.append(Text, Plain, String::npos);
+    return Out;
+}
+
+} // namespace
+
+void KivRichDocument(TKivVar* Var, TMemoryStream& Out)
+{
+    Out.Clear();
+    if (!Var || !Var->Active())
+        return;
+    const TKivDataTypes Kind = Var->DataType();
+    String Bytes;
+    if (Kind == dtypeBlob || Kind == dtypeGraphic) {
+        TStream* S = Var->AsStream();
+        if (!S)
+            return;
+        S->SetPosition(0);
+        const std::vector<Byte> Raw = S->ReadBytes(S->Size());
+        S->SetPosition(0);
+        Bytes.assign(Raw.begin(), Raw.end());
+        if (!HasByteOrderMark(Bytes)) {
+            Out.WriteString(Bytes);
+            Out.SetPosition(0);
+            return;
+        }
+        // Text written into a blob: read as a memo reads its own.
+        TKivMemo Memo;
+        Memo.SetAsStream(S);
+        Bytes = Memo.AsString();
+    } else {
+        // A memo decodes its stream as text.
+        Bytes = Var->AsString();
+    }
+    Out.WriteString(IsRtfText(Bytes) ? EscapeRtf(Bytes) : Bytes);
+    Out.SetPosition(0);
+}
+
+TKivRichTextLabel::TKivRichTextLabel(TComponent* AOwner)
+    : TKivLabel(AOwner), FDocument(std::make_unique<TMemoryStream>())
+{
+    FreshMeasurer();
+}
 
 TKivRichTextLabel::~TKivRichTextLabel() = default;
 
@@ -65,11 +148,9 @@ void TKivRichTextLabel::LoadDocument()
     FRtfDraw->SetPixelsPerInchX(PPI);
     FRtfDraw->SetPixelsPerInchY(PPI);
     FRtfDraw->SetOutRect(Bounds(100, 100, Width() - 2 * BorderMargin(), 2000));
-    if (FVariable && FVariable->Active())
-        if (TStream* S = FVariable->AsStream()) {
-            S->SetPosition(0);
-            FRtfDraw->LoadFromStream(S);
-        }
+    KivRichDocument(FVariable, *FDocument);
+    if (FDocument->Size() > 0)
+        FRtfDraw->LoadFromStream(FDocument.get());
 }
 
 void TKivRichTextLabel::Measure(Integer Height)
@@ -79,6 +160,45 @@ void TKivRichTextLabel::Measure(Integer Height)
     FRtfDraw->SetOutRect(Bounds(100, 100, Width() - 2 * BorderMargin(), std::max<Integer>(Height, 0)));
     // Setting the position again drops the last measurement.
     FRtfDraw->SetPosition(FRtfDraw->Position());
+}
+
+bool TKivRichTextLabel::AtFreshPage() const
+{
+    if (Painting())
+        return false;
+    auto* BandPage = dynamic_cast<TKivBandPageIntf*>(Page());
+    return BandPage && BandPage->AtPageTop();
+}
+
+Integer TKivRichTextLabel::MeasurePiece(Integer Room)
+{
+    FLineRoom = 0;
+    Measure(Room);
+    if (FRtfDraw->PrintCount() > 0 || FRtfDraw->Position() >= FRtfDraw->TextLength() || !AtFreshPage())
+        return FRtfDraw->PrintCount();
+    // No later page has more room than this one: find the least height that holds the next line.
+    Integer Short = std::max<Integer>(Room, 0);
+    Integer Tall = Short;
+    do {
+        Tall = std::min(std::max<Integer>(Tall, 1) * 2, TallestLine);
+        Measure(Tall);
+    } while (FRtfDraw->PrintCount() == 0 && Tall < TallestLine);
+    if (FRtfDraw->PrintCount() == 0)
+        return 0;
+    while (Tall - Short > 1) {
+        const Integer Mid = Short + (Tall - Short) / 2;
+        Measure(Mid);
+        (FRtfDraw->PrintCount() > 0 ? Tall : Short) = Mid;
+    }
+    Measure(Tall);
+    FLineRoom = Tall;
+    return FRtfDraw->PrintCount();
+}
+
+Integer TKivRichTextLabel::PieceHeight(Integer Room) const
+{
+    const Integer H = FRtfDraw->Height();
+    return FLineRoom > 0 ? std::clamp<Integer>(H, 0, std::max<Integer>(Room - 1, 0)) : H;
 }
 
 // ---- The print protocol ------------------------------------------------------------------------
@@ -105,13 +225,13 @@ Integer TKivRichTextLabel::SpendHeight(TComponent*, Integer Space)
         // Too little room for the label at all: the band moves it to the next page.
         if (Space - Top() < Height())
             return Top() + Height();
-        Measure(Space - Top() - 2 * BM - BoM);
-        FRtfDraw->PrintCount();
-        return std::max(FRtfDraw->Height() + Top() + 2 * BM + BoM, Top() + Height());
+        const Integer Room = Space - Top() - 2 * BM - BoM;
+        MeasurePiece(Room);
+        return std::max(PieceHeight(Room) + Top() + 2 * BM + BoM, Top() + Height());
     }
-    Measure(Space - 2 * BM - BoM);
-    FRtfDraw->PrintCount();
-    return FRtfDraw->Height() + 2 * BM + BoM + 1;
+    const Integer Room = Space - 2 * BM - BoM;
+    MeasurePiece(Room);
+    return PieceHeight(Room) + 2 * BM + BoM + 1;
 }
 
 Integer TKivRichTextLabel::PrintHeight(TComponent* oPage, Integer Space, Integer)
@@ -150,33 +270,33 @@ Integer TKivRichTextLabel::PrintMemo(TQorCanvas* QorCanvas, const TRect& Rect, I
     const Integer BM = BorderMargin(), BoM = FBottomMargin;
     TRect Inner(Rect.Left + BM, Rect.Top + BM, Rect.Right - BM, Rect.Top + BM);
     Integer H = Height();
+    Integer N = 0;
     if (Stretch()) {
-        Inner.Bottom = Inner.Top + Space - 2 * BM - BoM;
-        Measure(Inner.Bottom - Inner.Top);
-    } else {
-        Inner.Bottom = Inner.Top + Height() - 2 * BM - BoM;
-        Measure(Inner.Bottom - Inner.Top);
-    }
-    const Integer N = FRtfDraw->PrintCount();
-    if (Stretch()) {
-        H = FRtfDraw->Height();
+        const Integer Room = Space - 2 * BM - BoM;
+        Inner.Bottom = Inner.Top + Room;
+        N = MeasurePiece(Room);
+        if (FLineRoom > 0)
+            Inner.Bottom = Inner.Top + FLineRoom;
+        H = PieceHeight(Room);
         SetEndPrint(FRtfDraw->Position() + N >= FRtfDraw->TextLength());
-        auto* BandPage = dynamic_cast<TKivBandPageIntf*>(Page());
-        if (N == 0 && !EndPrint() && !FirstTime() && BandPage && BandPage->AtPageTop())
-            // Not even a fresh page holds the next line: the label ends rather than asking for
+        if (N == 0 && AtFreshPage())
+            // Not even the next line alone can be laid out: the label ends rather than asking for
             // new pages for ever.
             SetEndPrint(true);
         H += 2 * BM + BoM;
         if (FirstTime())
             H = std::max(H, Height());
     } else {
+        Inner.Bottom = Inner.Top + Height() - 2 * BM - BoM;
+        Measure(Inner.Bottom - Inner.Top);
+        N = FRtfDraw->PrintCount();
         SetEndPrint(true);
     }
     InitPrint(QorCanvas, Bounds(Rect.Left, Rect.Top, Width(), H - 1));
     if (N > 0 && FVariable && FVariable->Active()) {
         QorCanvas->SetFont(Font());
         const Integer From = FRtfDraw->Position();
-        QorCanvas->RtfDraw(Inner, FVariable->AsStream(), From, From + N, FSetDefaultFont);
+        QorCanvas->RtfDraw(Inner, FDocument.get(), From, From + N, FSetDefaultFont);
         FRtfDraw->SetPosition(From + N);
     }
     PrintBorder(QorCanvas, Painting() ? Rect : Bounds(Rect.Left, Rect.Top, Width(), H));

@@ -11,7 +11,14 @@
 namespace qor {
 
 class TKivVar;
+class TMemoryStream;
 class TQorRtfDraw;
+
+// The bytes the rich-edit control reads for the value of Var: RTF or plain text. A blob is taken
+// as it is; text (a memo, a string, or a blob written from text with a byte-order mark) is
+// decoded, and RTF in it keeps whatever lies beyond ASCII as \u escapes, since the control reads
+// an RTF document's bytes in its code page.
+void KivRichDocument(TKivVar* Var, TMemoryStream& Out);
 
 class TKivRichTextLabel : public TKivLabel {
     QOR_CLASS(TKivRichTextLabel, TKivLabel)
@@ -56,9 +63,21 @@ private:
     Integer PrintMemo(TQorCanvas* QorCanvas, const TRect& Rect, Integer Space);
     // Sets the measuring rectangle (width inside the margins, Height high) and measures again.
     void Measure(Integer Height);
+    // Measures the next piece for Room pixels of text and answers the characters that fit. At the
+    // top of a page that holds not even the next line, that line is taken alone, laid out in a
+    // rectangle of FLineRoom pixels, its own height: it is drawn cut off at the page's end.
+    Integer MeasurePiece(Integer Room);
+    // The pixels the piece just measured takes below the label's top margin, at most Room - 1.
+    Integer PieceHeight(Integer Room) const;
+    // The band is at the top of a page of the run, where the label has all the room it can get.
+    bool AtFreshPage() const;
 
     TKivVar* FVariable = nullptr;
     std::unique_ptr<TQorRtfDraw> FRtfDraw;
+    // The document the measurer holds, as drawn on the page.
+    std::unique_ptr<TMemoryStream> FDocument;
+    // The rectangle's height for a line taller than the room it has; 0 for any other piece.
+    Integer FLineRoom = 0;
     Integer FBottomMargin = 20;
     bool FSetDefaultFont = false;
 };

@@ -243,6 +243,10 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
     TQorObjectRecord R;
     R.ObjectType = qotFont;
     TQorLogFont& F = R.LogFont;
+    // The name is converted once for a run of the same font.
+    const bool SameName = FLastFontIndex >= 0 && Font->Name() == FLastFontName;
+    if (SameName)
+        F.Name = FLastFontRecord.Name;
     F.Color = Font->Color();
     F.Size = static_cast<Word>(Font->Size());
     F.Italic = Lf.lfItalic;
@@ -255,9 +259,17 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
     F.ClipPrecision = Lf.lfClipPrecision;
     F.Quality = Lf.lfQuality;
     F.PitchAndFamily = Lf.lfPitchAndFamily;
-    // Compared as it is stored: at most 31 units.
-    F.Name = Utf8ToUtf16(Font->Name()).substr(0, 31);
-    FCurrFont = ShareObject(R);
+    if (SameName && F == FLastFontRecord) {
+        FCurrFont = FLastFontIndex;
+    } else {
+        // Compared as it is stored: at most 31 units.
+        if (!SameName)
+            F.Name = Utf8ToUtf16(Font->Name()).substr(0, 31);
+        FCurrFont = ShareObject(R);
+        FLastFontIndex = FCurrFont;
+        FLastFontName = Font->Name();
+        FLastFontRecord = F;
+    }
     PutSelect(FCurrFont);
 }
 
@@ -648,6 +660,7 @@ void TQorQorFile::Clear()
     FObjects.clear();
     FObjectIndex.clear();
     FRecentObjects.fill(-1);
+    FLastFontIndex = -1;
     FUserStream->Clear();
 }
 
@@ -824,6 +837,7 @@ void TQorQorFile::SwapDocument(TQorQorFile& Other)
     std::swap(FObjectIndex, Other.FObjectIndex);
     std::swap(FRecentObjects, Other.FRecentObjects);
     std::swap(FNextRecent, Other.FNextRecent);
+    FLastFontIndex = Other.FLastFontIndex = -1;
     std::swap(FUserStream, Other.FUserStream);
     std::swap(FDescription, Other.FDescription);
     std::swap(FPercentDone, Other.FPercentDone);

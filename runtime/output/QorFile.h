@@ -304,6 +304,11 @@ private:
     // over and over, and comparing records costs less than encoding one for the index.
     std::array<Integer, 8> FRecentObjects;
     std::size_t FNextRecent = 0;
+    // The font SetLogFont shared last, the name it was given (its entry's name is converted) and
+    // its entry; no entry while FLastFontIndex is -1.
+    Integer FLastFontIndex = -1;
+    String FLastFontName;
+    TQorLogFont FLastFontRecord;
     String FFileName;
     Integer FLastFont = -1;
     Integer FLastPen = -1;

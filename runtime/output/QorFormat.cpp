@@ -122,9 +122,22 @@ String TQorReader::ReadString()
     const Int64 Count = CheckedCount(ReadLongInt(), 1, "text length");
     if (Count % 2 != 0)
         Damaged("a text of an odd number of bytes");
-    std::u16string Units(static_cast<size_t>(Count / 2), u'\0');
-    for (char16_t& U : Units)
-        U = ReadWord();
+    std::string Bytes(static_cast<size_t>(Count), '\0');
+    ReadBytes(Bytes.data(), Count);
+    // Plain ASCII, the usual text of a report, is its own UTF-8 unit by unit.
+    bool Ascii = true;
+    for (size_t i = 0; i < Bytes.size() && Ascii; i += 2)
+        Ascii = static_cast<unsigned char>(Bytes[i]) < 0x80 && Bytes[i + 1] == 0;
+    if (Ascii) {
+        String Text(Bytes.size() / 2, '\0');
+        for (size_t i = 0; i < Text.size(); ++i)
+            Text[i] = Bytes[2 * i];
+        return Text;
+    }
+    std::u16string Units(Bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < Units.size(); ++i)
+        Units[i] = static_cast<char16_t>(static_cast<unsigned char>(Bytes[2 * i]) |
+                                         (static_cast<unsigned char>(Bytes[2 * i + 1]) << 8));
     return Utf16ToUtf8(Units);
 }
 
@@ -154,6 +167,18 @@ TQorFilePrinterInfo TQorReader::ReadPrinterInfo(bool WithCollate)
 
 // ---- TQorWriter ----------------------------------------------------------------------------------
 
+namespace {
+
+// A small integer's two bytes at At, low byte first; values outside its range are clamped.
+void PutSmallInt(Byte*& At, Integer Value)
+{
+    const Word W = static_cast<Word>(static_cast<SmallInt>(std::clamp<Integer>(Value, -32768, 32767)));
+    *At++ = static_cast<Byte>(W);
+    *At++ = static_cast<Byte>(W >> 8);
+}
+
+} // namespace
+
 void TQorWriter::WriteWord(Word Value)
 {
     const Byte B[2] = {static_cast<Byte>(Value), static_cast<Byte>(Value >> 8)};
@@ -181,24 +206,48 @@ void TQorWriter::WriteBoolean(bool Value) { WriteByte(Value ? 1 : 0); }
 
 void TQorWriter::WriteRect(const TRect& R)
 {
-    WriteSmallInt(R.Left);
-    WriteSmallInt(R.Top);
-    WriteSmallInt(R.Right);
-    WriteSmallInt(R.Bottom);
+    Byte B[8];
+    Byte* At = B;
+    for (const Integer V : {R.Left, R.Top, R.Right, R.Bottom})
+        PutSmallInt(At, V);
+    FStream.WriteBuffer(B, sizeof B);
 }
 
 namespace {
 
+// UTF-16 units, low byte first, written a buffer at a time (texts are mostly short).
 void WriteUnits(TQorWriter& W, std::u16string_view Units)
 {
-    for (char16_t U : Units)
-        W.WriteWord(U);
+    Byte B[512];
+    while (!Units.empty()) {
+        const size_t N = std::min(Units.size(), sizeof B / 2);
+        for (size_t i = 0; i < N; ++i) {
+            B[2 * i] = static_cast<Byte>(Units[i]);
+            B[2 * i + 1] = static_cast<Byte>(Units[i] >> 8);
+        }
+        W.Stream().WriteBuffer(B, static_cast<Int64>(2 * N));
+        Units.remove_prefix(N);
+    }
 }
 
 } // namespace
 
 void TQorWriter::WriteString(const String& Text)
 {
+    // Plain ASCII, the usual text of a report, is its own UTF-16 unit by unit.
+    if (Text.size() <= 256 &&
+        std::all_of(Text.begin(), Text.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; })) {
+        Byte B[4 + 512];
+        const Cardinal Size = static_cast<Cardinal>(Text.size() * 2);
+        for (int i = 0; i < 4; ++i)
+            B[i] = static_cast<Byte>(Size >> (8 * i));
+        for (size_t i = 0; i < Text.size(); ++i) {
+            B[4 + 2 * i] = static_cast<Byte>(Text[i]);
+            B[4 + 2 * i + 1] = 0;
+        }
+        FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
+        return;
+    }
     const WideString Units = Utf8ToUtf16(Text);
     WriteLongInt(static_cast<Integer>(Units.size() * 2));
     WriteUnits(*this, Units);
@@ -416,8 +465,11 @@ void ReadXY(TQorReader& R, TQorRecord& Rec)
 
 void WriteXY(TQorWriter& W, const TQorRecord& Rec)
 {
-    W.WriteSmallInt(Rec.X);
-    W.WriteSmallInt(Rec.Y);
+    Byte B[4];
+    Byte* At = B;
+    PutSmallInt(At, Rec.X);
+    PutSmallInt(At, Rec.Y);
+    W.Stream().WriteBuffer(B, sizeof B);
 }
 
 void ReadSmallInts(TQorReader& R, TQorRecord& Rec, size_t Count)
@@ -593,6 +645,33 @@ bool ReadNextQorRecord(TQorReader& R, TQorRecord& Rec)
 
 void WriteQorRecord(TQorWriter& W, const TQorRecord& Rec)
 {
+    // The records a page is mostly made of go out with their fixed part in one piece.
+    Byte Head[6];
+    Byte* At = Head;
+    const Word Code = Rec.Code;
+    *At++ = static_cast<Byte>(Code);
+    *At++ = static_cast<Byte>(Code >> 8);
+    switch (Rec.Code) {
+    case rcSelectObject:
+        PutSmallInt(At, Rec.N[0]);
+        W.Stream().WriteBuffer(Head, At - Head);
+        return;
+    case rcSetTextAlign: {
+        const Word Flags = static_cast<Word>(Rec.N[0]);
+        *At++ = static_cast<Byte>(Flags);
+        *At++ = static_cast<Byte>(Flags >> 8);
+        W.Stream().WriteBuffer(Head, At - Head);
+        return;
+    }
+    case rcTextout:
+        PutSmallInt(At, Rec.X);
+        PutSmallInt(At, Rec.Y);
+        W.Stream().WriteBuffer(Head, At - Head);
+        W.WriteString(Rec.Text);
+        return;
+    default:
+        break;
+    }
     W.WriteType(Rec.Code);
     switch (Rec.Code) {
     case rcSelectObject:

@@ -51,14 +51,17 @@ void TQorCanvas::BindNotifications(bool Bound)
 {
     if (Bound) {
         FFont->OnChange = [this](TObject*) {
+            FFontCopied = false;
             if (!FMuted)
                 UpdateFont();
         };
         FPen->OnChange = [this](TObject*) {
+            FPenCopied = false;
             if (!FMuted)
                 UpdatePen();
         };
         FBrush->OnChange = [this](TObject*) {
+            FBrushCopied = false;
             if (!FMuted)
                 UpdateBrush();
         };
@@ -79,27 +82,62 @@ TQorQorFile* TQorCanvas::Recorder() const
     return File;
 }
 
+namespace {
+
+// Two descriptions that make the same object: everything Assign copies is equal.
+bool SameDescription(const TFont& A, const TFont& B)
+{
+    return A.Height() == B.Height() && A.PixelsPerInch() == B.PixelsPerInch() && A.Color() == B.Color() &&
+           A.Style() == B.Style() && A.Pitch() == B.Pitch() && A.Charset() == B.Charset() &&
+           A.Orientation() == B.Orientation() && A.Name() == B.Name();
+}
+
+bool SameDescription(const TPen& A, const TPen& B)
+{
+    return A.Color() == B.Color() && A.Width() == B.Width() && A.Style() == B.Style() && A.Mode() == B.Mode();
+}
+
+// A pattern bitmap may have changed under the same pointer: never the same.
+bool SameDescription(const TBrush& A, const TBrush& B)
+{
+    return !A.Bitmap() && !B.Bitmap() && A.Color() == B.Color() && A.Style() == B.Style();
+}
+
+} // namespace
+
 void TQorCanvas::SetFont(TFont* Value)
 {
-    FMuted = true;
-    FFont->Assign(Value);
-    FMuted = false;
+    // The same font again keeps the object made for it (copying would free it and make it anew).
+    if (!FFontCopied || !SameDescription(*FFont, *Value)) {
+        FMuted = true;
+        FFont->Assign(Value);
+        FMuted = false;
+        FFontCopied = Value != FFont.get();
+        FFontObjectRead = false;
+    }
     UpdateFont();
 }
 
 void TQorCanvas::SetPen(TPen* Value)
 {
-    FMuted = true;
-    FPen->Assign(Value);
-    FMuted = false;
+    if (!FPenCopied || !SameDescription(*FPen, *Value)) {
+        FMuted = true;
+        FPen->Assign(Value);
+        FMuted = false;
+        FPenCopied = Value != FPen.get();
+    }
     UpdatePen();
 }
 
 void TQorCanvas::SetBrush(TBrush* Value)
 {
-    FMuted = true;
-    FBrush->Assign(Value);
-    FMuted = false;
+    if (!FBrushCopied || !SameDescription(*FBrush, *Value)) {
+        FMuted = true;
+        FBrush->Assign(Value);
+        FMuted = false;
+        FBrushCopied = Value != FBrush.get();
+        FBrushObjectRead = false;
+    }
     UpdateBrush();
 }
 
@@ -107,9 +145,13 @@ void TQorCanvas::UpdateFont()
 {
     if (FDestination == qdNoWhere)
         return;
-    LOGFONT Lf;
-    QorGetObject(FFont->Handle(), sizeof(LOGFONT), &Lf);
-    SetLogFont(Lf);
+    // A copy kept since it was read keeps its object, and so what the object reads.
+    if (!FFontCopied || !FFontObjectRead) {
+        FFontObject = LOGFONT();
+        QorGetObject(FFont->Handle(), sizeof(LOGFONT), &FFontObject);
+        FFontObjectRead = FFontCopied;
+    }
+    SetLogFont(FFontObject);
 }
 
 void TQorCanvas::SetLogFont(const LOGFONT& Value)
@@ -165,9 +207,12 @@ void TQorCanvas::UpdateBrush()
 {
     if (FDestination == qdNoWhere)
         return;
-    LOGBRUSH Lb;
-    QorGetObject(FBrush->Handle(), sizeof(LOGBRUSH), &Lb);
-    SetLogBrush(Lb);
+    if (!FBrushCopied || !FBrushObjectRead) {
+        FBrushObject = LOGBRUSH();
+        QorGetObject(FBrush->Handle(), sizeof(LOGBRUSH), &FBrushObject);
+        FBrushObjectRead = FBrushCopied;
+    }
+    SetLogBrush(FBrushObject);
     if (OnPrinter()) {
         SelectObject(FHandle, SelectBrush());
         ::qor::SetBkColor(FHandle, FLogBrush.lbColor);

@@ -126,6 +126,16 @@ private:
     // While set, changes to the canvas's font, pen and brush are not passed on (the canvas is
     // copying a whole object in, and passes it on once at the end).
     bool FMuted = false;
+    // Set while the font, pen or brush is a copy SetFont, SetPen or SetBrush made, unchanged since:
+    // its object was made from that description, so an equal description may keep it.
+    bool FFontCopied = false;
+    bool FPenCopied = false;
+    bool FBrushCopied = false;
+    // What the font's and the brush's objects read, kept while they are such copies.
+    LOGFONT FFontObject;
+    bool FFontObjectRead = false;
+    LOGBRUSH FBrushObject;
+    bool FBrushObjectRead = false;
     // Background and text colours from brush and font, for images and rich text on the printer.
     void SetImageColors();
     void PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,

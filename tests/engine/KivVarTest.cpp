@@ -440,6 +440,44 @@ TEST(KivPlacement, LevelsGoOnPagesOnlyAndVariablesRegister)
     EXPECT_TRUE(Page->Vars.empty());
 }
 
+TEST(KivPlacement, AVariableAndItsTotalFollowTheirPageWhenMoved)
+{
+    TComponent Root(nullptr);
+    auto* First = new TStandInPage(&Root);
+    auto* Second = new TStandInPage(&Root);
+    auto* NoPage = new TWinControl(&Root);
+    auto* V = new TKivExprVar(&Root);
+    V->SetParent(First);
+    EXPECT_EQ(V->Page(), First);
+    V->SetParent(Second);
+    EXPECT_EQ(V->Page(), Second);
+    V->SetParent(NoPage);
+    EXPECT_EQ(V->Page(), nullptr);
+    V->SetParent(nullptr);
+    EXPECT_EQ(V->Page(), nullptr);
+
+    // A total takes in at every level but the header levels of the page it is on now.
+    auto* Head = new TKivLevel(&Root);
+    Head->SetIsHeader(true);
+    Head->SetParent(Second);
+    auto* Detail = new TKivLevel(&Root);
+    Detail->SetParent(Second);
+    auto* Total = new TKivTotalvar(&Root);
+    Total->SetParent(First);
+    V->SetParent(Second);
+    V->SetDataType(dtypeFloat);
+    V->OnGetData = [](TKivVar* Var) { Var->SetAsFloat(2.5); };
+    Total->SetVariable(V);
+    Total->SetUpdateLevel(Detail);
+    Total->SetParent(Second);
+    V->SetUpdateLevel(Detail);
+    Second->StartRun();
+    Second->UpdateDataLevel(Detail);
+    EXPECT_EQ(Total->GetLevelNow(0, ttSum)->AsFloat(), 0.0) << "nothing at the header level";
+    EXPECT_EQ(Total->GetLevelNow(1, ttSum)->AsFloat(), 2.5);
+    Second->EndRun();
+}
+
 } // namespace
 
 namespace qor {

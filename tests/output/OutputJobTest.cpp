@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 using namespace qor;
 using namespace qor::test;
@@ -185,6 +186,41 @@ TEST_F(OutputJobTest, FileRouteRecordsEmptyTextButNoEmptyImage)
     const std::string Dump = QorDumpQorFile(*Job.QorFile());
     const std::string Records = Dump.substr(Dump.find("  PageBegin\n"));
     EXPECT_EQ(Records, "  PageBegin\n  TextOut 5 6 \"\"\n  PageEnd\n");
+}
+
+TEST_F(OutputJobTest, TheCanvasRecordsWhatItWasGivenLastWhateverChangedBetween)
+{
+    TQorOutput Job;
+    Job.SetDestination(qdQorFile);
+    Job.BeginDoc();
+    TQorCanvas& C = *Job.QorCanvas();
+    TFont Font;
+    Font.SetName("Arial");
+    Font.SetSize(10);
+    C.SetFont(&Font);
+    C.SetFont(&Font);
+    Font.SetSize(12); // the same font object, changed
+    C.SetFont(&Font);
+    C.Font()->SetSize(20); // the canvas's own font, changed
+    C.SetFont(&Font);
+    TBrush Brush;
+    Brush.SetColor(clRed);
+    C.SetBrush(&Brush);
+    C.Brush()->SetStyle(bsClear);
+    C.SetBrush(&Brush);
+    Job.EndDoc();
+    TQorQorFile& F = *Job.QorFile();
+    const std::string Dump = QorDumpQorFile(F);
+    std::vector<std::string> Selected;
+    std::istringstream In(Dump.substr(Dump.find("  PageBegin\n")));
+    for (std::string Line; std::getline(In, Line);)
+        if (Line.rfind("  SelectObject ", 0) == 0) {
+            const auto& O = *F.Objects()[std::stoul(Line.substr(15))];
+            Selected.push_back(O.ObjectType == qotFont ? "font " + std::to_string(O.LogFont.Size)
+                                                       : "brush " + std::to_string(O.LogBrush.Style));
+        }
+    EXPECT_EQ(Selected, (std::vector<std::string>{"font 10", "font 10", "font 12", "font 20", "font 12", "brush 0",
+                                                  "brush 1", "brush 0"}));
 }
 
 // A viewer that logs what the job asks of it and owns the file once it is handed over.
@@ -414,6 +450,25 @@ TEST_F(CanvasPrinterRoute, FontHeightFollowsTheResolutionAndAngleIsTenthsOfADegr
     C.SetFont(&Font);
     EXPECT_EQ(C.LogFont().lfEscapement, 0);
     EXPECT_EQ(C.LogFont().lfHeight, -83);
+}
+
+TEST_F(CanvasPrinterRoute, AFontTakenFromAnotherObjectIsMadeAfreshFromTheSameDescription)
+{
+    TFont Font;
+    Font.SetName("Arial");
+    Font.SetSize(10);
+    C.SetFont(&Font);
+    ASSERT_EQ(C.LogFont().lfQuality, DEFAULT_QUALITY);
+    // An object of the same name, height and style that draws otherwise.
+    LOGFONT Other = Font.LogFont();
+    Other.lfQuality = NONANTIALIASED_QUALITY;
+    const HFONT Foreign = CreateFontIndirect(Other);
+    C.Font()->SetHandle(Foreign);
+    EXPECT_EQ(C.LogFont().lfQuality, NONANTIALIASED_QUALITY);
+    C.SetFont(&Font);
+    EXPECT_EQ(C.LogFont().lfQuality, DEFAULT_QUALITY) << "the font's own object, not the one taken in between";
+    C.SetHandle(HDC());
+    DeleteObject(Foreign);
 }
 
 TEST_F(CanvasPrinterRoute, EmptyTextDrawsNothingAndTextRectIsOpaqueUnlessTheBrushIsClear)

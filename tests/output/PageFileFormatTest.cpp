@@ -2,6 +2,7 @@
 // versions, and damaged input.
 
 #include "common/TestErrors.h"
+#include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Streams.h"
 #include "runtime/output/QorFormat.h"
 
@@ -158,9 +159,34 @@ TEST(PageFileFormat, WritersKeepValuesInsideWhatTheFormatCanHold)
 {
     // coordinates are SmallInt: clamped, never wrapped to the other side of the page
     EXPECT_EQ(EncodeRecord(Rec(rcMoveTo, [](auto& r) { r.X = 40000; r.Y = -40000; })), "17 00 ff 7f 00 80");
+    EXPECT_EQ(EncodeRecord(Rec(rcTextout, [](auto& r) { r.X = -40000; r.Y = 40000; r.Text = "A"; })),
+              "15 00 00 80 ff 7f 02 00 00 00 41 00");
+    EXPECT_EQ(EncodeRecord(Rec(rcSelectObject, [](auto& r) { r.N[0] = 40000; })), "04 00 ff 7f");
+    // text-alignment flags are a word, all sixteen bits of it
+    EXPECT_EQ(EncodeRecord(Rec(rcSetTextAlign, [](auto& r) { r.N[0] = 0xFFFF; })), "14 00 ff ff");
     // the rich-text length is always the text's size plus the fixed part
     EXPECT_EQ(EncodeRecord(Rec(rcRtfDraw, [](auto& r) { r.N[0] = 999; r.Data = {1}; })).substr(6, 11), "1a 00 00 00");
     EXPECT_THROW(EncodeRecord(Rec(22)), EQorFileError);
+}
+
+TEST(PageFileFormat, TextsOfAnyLengthAndCharactersComeBackAsTheyWent)
+{
+    // Plain and not, short and longer than the pieces they are written and read in.
+    for (const std::string& Text : {std::string(), std::string(256, 'a'), std::string(257, 'b'), std::string(700, 'c'),
+                                    std::string(300, 'd') + "\xE2\x82\xAC" + std::string(300, 'e'),
+                                    std::string("\xF0\x9F\x98\x80 x"), std::string("\x7F")}) {
+        TQorRecord Out = Rec(rcTextout, [&](auto& r) { r.Text = Text; });
+        TMemoryStream S;
+        TQorWriter W(S);
+        WriteQorRecord(W, Out);
+        EXPECT_EQ(S.Size(), 2 + 4 + 4 + 2 * static_cast<Int64>(Utf8ToUtf16(Text).size())) << Text.size();
+        S.SetPosition(0);
+        TQorReader R(S, QorFileVersion);
+        TQorRecord In;
+        In.Code = R.ReadType();
+        ReadQorRecord(R, In);
+        EXPECT_EQ(In.Text, Text);
+    }
 }
 
 TEST(PageFileFormat, HeaderInformationAndObjectsByteForByte)

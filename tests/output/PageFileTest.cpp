@@ -63,6 +63,55 @@ TEST(PageFileRecording, AnObjectSeenLongAgoIsStillSharedAndAReloadedTableToo)
     EXPECT_EQ(F.Objects()[0]->LogFont.Size, 30);
 }
 
+TEST(PageFileRecording, TheSameFontAgainIsItsEntryAndAnyChangeMakesAnother)
+{
+    TQorQorFile F;
+    F.BeginDoc();
+    TFont Font;
+    Font.SetName("Arial");
+    Font.SetSize(10);
+    F.SetFont(&Font);
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 0);
+    Font.SetColor(clRed);
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 1) << "the same name in another colour";
+    Font.SetStyle(TFontStyles{fsBold});
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 2) << "and bold";
+    Font.SetName("Courier New");
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 3);
+    Font.SetName("Arial");
+    Font.SetColor(clWindowText);
+    Font.SetStyle(TFontStyles());
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 0) << "back to the first";
+    // Names are compared as they are stored: the first 31 units.
+    Font.SetName(std::string(40, 'N'));
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 4);
+    Font.SetName(std::string(41, 'N'));
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 4);
+    Font.SetName("Courier New");
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 5);
+    F.EndDoc();
+    EXPECT_EQ(F.ObjectCount(), 6);
+
+    // The next document's table starts afresh, also for the font set last.
+    F.BeginDoc();
+    F.SetFont(&Font);
+    EXPECT_EQ(F.CurrFont(), 0);
+    F.EndDoc();
+    ASSERT_EQ(F.ObjectCount(), 1);
+    const std::vector<std::string> Records = PageRecords(F, 1);
+    ASSERT_GE(Records.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(Records.end() - 3, Records.end()),
+              (std::vector<std::string>{"PageBegin", "SelectObject 0", "PageEnd"}));
+}
+
 TEST(PageFileRecording, SharesEqualFontsPensAndBrushes)
 {
     TQorQorFile F;
