@@ -4,6 +4,8 @@
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipboard.h"
+#include "runtime/engine/KivLabels.h"
+#include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivVarBase.h"
 
@@ -12,6 +14,9 @@
 namespace qor {
 
 QOR_MESSAGE(KIV_MODIFYLABEL, &TKivBand::ModifyLabel);
+QOR_MESSAGE(WM_SIZE, &TKivBand::WMSize);
+QOR_MESSAGE(WM_MOVE, &TKivBand::WMMove);
+QOR_MESSAGE(CM_DESIGNHITTEST, &TKivBand::CMDesignHitTest);
 
 namespace {
 
@@ -137,10 +142,21 @@ void TKivBand::Notification(TComponent* AComponent, TOperation Operation)
 
 // ---- Setters -----------------------------------------------------------------------------------
 
-void TKivBand::SetPrintVisible(bool Value) { FVisible = Value; }
-void TKivBand::SetStretch(bool Value) { FStretch = Value; }
-void TKivBand::SetNewPage(bool Value) { FNewPage = Value; }
-void TKivBand::SetNewPageRepeat(bool Value) { FNewPageRepeat = Value; }
+void TKivBand::SetFlag(bool& Field, bool Value)
+{
+    if (Field == Value)
+        return;
+    Field = Value;
+    const TComponentState& S = ComponentState();
+    if (S.Contains(csDesigning) && !S.Contains(csLoading) && !S.Contains(csReading))
+        if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
+            P->BandChanged(this);
+}
+
+void TKivBand::SetPrintVisible(bool Value) { SetFlag(FVisible, Value); }
+void TKivBand::SetStretch(bool Value) { SetFlag(FStretch, Value); }
+void TKivBand::SetNewPage(bool Value) { SetFlag(FNewPage, Value); }
+void TKivBand::SetNewPageRepeat(bool Value) { SetFlag(FNewPageRepeat, Value); }
 
 void TKivBand::SetUpdateLevel(TKivLevel* Value)
 {
@@ -160,6 +176,9 @@ void TKivBand::SetBandName(const String& Value)
     FBandName = Value;
     if (auto* P = dynamic_cast<TKivPageIntf*>(Parent()))
         P->UpdatePageManager();
+    if (ComponentState().Contains(csDesigning))
+        if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
+            P->BandChanged(this);
 }
 
 void TKivBand::SetBorderType(TKivBorderType Value)
@@ -253,6 +272,71 @@ void TKivBand::Loaded()
 {
     TCustomPanel::Loaded();
     KivFontToPPI(this, GetPPI());
+}
+
+// ---- Design time ---------------------------------------------------------------------------------
+
+TKivReportIntf* TKivBand::ReportOf() const { return FPage ? dynamic_cast<TKivReportIntf*>(FPage->Parent()) : nullptr; }
+
+TKivRptDsgn* TKivBand::Designer() const
+{
+    if (!ComponentState().Contains(csDesigning))
+        return nullptr;
+    TKivReportIntf* R = ReportOf();
+    return R ? R->RepDesign() : nullptr;
+}
+
+void TKivBand::WMSize(TMessage& M)
+{
+    // (Sizes change through SetBounds, which has the page lay its bands out again.)
+    InheritedMessage<TKivBand>(M);
+    // Dividers run from the band's top to its bottom.
+    for (TKivLabel* L : std::vector<TKivLabel*>(FLabels))
+        if (dynamic_cast<TKivVerticalDivider*>(L))
+            L->SetBounds(L->Left(), L->Top(), L->Width(), L->Height());
+    if (TKivReportIntf* R = ReportOf())
+        R->PositionButtons();
+}
+
+void TKivBand::WMMove(TMessage& M)
+{
+    InheritedMessage<TKivBand>(M);
+    if (ComponentState().Contains(csDesigning))
+        if (TKivReportIntf* R = ReportOf())
+            R->PositionButtons();
+}
+
+void TKivBand::CMDesignHitTest(TMessage& M)
+{
+    InheritedMessage<TKivBand>(M);
+    if (TKivRptDsgn* D = Designer()) {
+        const Integer X = static_cast<SmallInt>(LOWORD(static_cast<std::uintptr_t>(M.LParam)));
+        const Integer Y = static_cast<SmallInt>(HIWORD(static_cast<std::uintptr_t>(M.LParam)));
+        D->RulerXY(X, Top() + Y);
+    }
+}
+
+void TKivBand::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)
+{
+    if (!ComponentState().Contains(csDesigning)) {
+        TCustomPanel::DragOver(Source, X, Y, State, Accept);
+        return;
+    }
+    TKivRptDsgn* D = Designer();
+    Accept = D && D->KivDropOK(Source);
+    // The rulers follow the mouse over an accepting band.
+    if (Accept)
+        Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(static_cast<Word>(X), static_cast<Word>(Y)));
+}
+
+void TKivBand::DragDrop(TObject* Source, Integer X, Integer Y)
+{
+    if (!ComponentState().Contains(csDesigning)) {
+        TCustomPanel::DragDrop(Source, X, Y);
+        return;
+    }
+    if (TKivRptDsgn* D = Designer())
+        D->KivDroplabels(Source, this, X, Y);
 }
 
 void TKivBand::Paint()

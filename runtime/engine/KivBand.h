@@ -17,6 +17,7 @@
 namespace qor {
 
 class TKivBand;
+class TKivRptDsgn;
 class TKivRtfFile;
 
 // Decides per print whether the band prints; Result starts false.
@@ -134,6 +135,14 @@ public:
 
     // A copied text label is pasted as a variable label: rewrites its lines on the clipboard.
     void ModifyLabel(TMessage& M);
+    // A new size stretches the band's dividers and places the report's design buttons again.
+    void WMSize(TMessage& M);
+    void WMMove(TMessage& M);
+    // At design time the rulers follow the mouse over the band.
+    void CMDesignHitTest(TMessage& M);
+    // At design time a band takes what the designer accepts and hands it the drop.
+    void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+    void DragDrop(TObject* Source, Integer X, Integer Y) override;
 
     TKivPrintWhenEvent OnPrintWhen;
     TNotifyEvent OnBeforePrint;
@@ -152,6 +161,10 @@ protected:
     void PopDest(TKivBandPageIntf* Page);
 
 private:
+    // Stores a flag; at design time the band's caption strip follows.
+    void SetFlag(bool& Field, bool Value);
+    TKivReportIntf* ReportOf() const;
+    TKivRptDsgn* Designer() const;
     // The page oPage as a band prints on it; EInvalidOperation when it is none. The last page
     // asked for is kept (with its class): a band prints on the same page for a whole run.
     TKivBandPageIntf* BandPage(TComponent* oPage);

@@ -2,6 +2,7 @@
 
 #include "platform/db/DataSet.h"
 #include "platform/db/DataSource.h"
+#include "platform/db/Field.h"
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Filer.h"
@@ -57,8 +58,10 @@ void Shown(TObject* Sender, F&& Fn)
 
 TKivPage::TKivPage(TComponent* AOwner)
     : TScrollBox(AOwner), FPageSetup(std::make_unique<TKivPageSetup>()),
-      FDataSourceManager(std::make_unique<TQorDataSourceManager>()), FNoDsgList(std::make_unique<TStringList>())
+      FDataSourceManager(std::make_unique<TQorDataSourceManager>()), FFullDSNames(std::make_unique<TStringList>()),
+      FNoDsgList(std::make_unique<TStringList>())
 {
+    FHasBandHeads = ComponentState().Contains(csDesigning);
     SetColor(White);
     SetHeight(400);
     SetWidth(9 * ScreenPixelsPerInch());
@@ -70,6 +73,10 @@ TKivPage::~TKivPage()
 {
     if (FAllowDelete)
         DeleteAllGroups();
+    for (TKivBandHead* Strip : FBandHeads)
+        Free(Strip);
+    FBandHeads.clear();
+    FPageManager.reset();
     if (FReport)
         FReport->RemovePage(this);
     FReport = nullptr;
@@ -129,12 +136,9 @@ void TKivPage::SetParent(TWinControl* AParent)
     if (NewReport)
         NewReport->InsertPage(this);
     TScrollBox::SetParent(AParent);
-}
-
-void TKivPage::Loaded()
-{
-    TScrollBox::Loaded();
-    KivFontToPPI(this, GetPPI());
+    // A page dropped on a report gets its main bands once its window exists.
+    if (AParent && ComponentState().Contains(csDesigning))
+        PostMessage(Handle(), KIV_ADDBANDS);
 }
 
 void TKivPage::SetOrder(Integer Pos)
@@ -172,10 +176,15 @@ void TKivPage::DefineProperties(TFiler& Filer)
 void TKivPage::Notification(TComponent* AComponent, TOperation Operation)
 {
     TScrollBox::Notification(AComponent, Operation);
-    if (auto* DS = dynamic_cast<TDataSource*>(AComponent); DS && Operation == opRemove && DS == FDataSource) {
-        FDataSource = nullptr;
-        FDataSet = nullptr;
+    if (auto* DS = dynamic_cast<TDataSource*>(AComponent)) {
+        UpdatePageManager();
+        if (Operation == opRemove && DS == FDataSource) {
+            FDataSource = nullptr;
+            FDataSet = nullptr;
+        }
     }
+    if (dynamic_cast<TField*>(AComponent) && ComponentState().Contains(csDesigning))
+        PostUpdateVarlist();
     if (Operation != opRemove)
         return;
     if (AComponent == FDataSet)
@@ -183,6 +192,7 @@ void TKivPage::Notification(TComponent* AComponent, TOperation Operation)
     for (TKivBand** Main : {&FHead, &FDetail, &FFoot, &FPageHead, &FPageFoot})
         if (AComponent == *Main)
             *Main = nullptr;
+    bool Listed = true;
     if (auto* L = dynamic_cast<TKivLabel*>(AComponent))
         RemoveLabel(L);
     else if (auto* V = dynamic_cast<TKivVar*>(AComponent))
@@ -193,13 +203,18 @@ void TKivPage::Notification(TComponent* AComponent, TOperation Operation)
         RemoveDataSourceGuide(G);
     else if (auto* Gr = dynamic_cast<TKivGroup*>(AComponent))
         RemoveGroup(Gr);
-    else if (auto* B = dynamic_cast<TKivBand*>(AComponent)) {
-        RemoveBand(B);
-        RemoveOverLayBand(B);
-        RemoveSubBand(B);
-        RemoveSubDataBand(B);
-        RemoveDataHFBand(B);
+    else {
+        Listed = false;
+        if (auto* B = dynamic_cast<TKivBand*>(AComponent)) {
+            RemoveBand(B);
+            RemoveOverLayBand(B);
+            RemoveSubBand(B);
+            RemoveSubDataBand(B);
+            RemoveDataHFBand(B);
+        }
     }
+    if (Listed)
+        UpdatePageManager();
 }
 
 // ---- Geometry ------------------------------------------------------------------------------------

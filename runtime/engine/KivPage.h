@@ -9,6 +9,7 @@
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Set.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivCtrl.h"
 #include "runtime/engine/KivPageIntf.h"
 #include "runtime/engine/PSetup.h"
@@ -40,6 +41,42 @@ enum TKivGroupPageStateItem : Byte {
     gpsPrintOverLays
 };
 using TKivGroupPageState = TSet<TKivGroupPageStateItem>;
+
+// Re-entry guards of the page's design-time layout.
+enum TKivPageStateItem : Byte { psArrangeBands, psUpdateVarList, psInsertBand };
+using TKivPageState = TSet<TKivPageStateItem>;
+
+// Messages the page posts to itself at design time.
+constexpr UINT KIV_UPDATEVARLIST = WM_USER;  // rebuild the variable and data-source lists
+constexpr UINT KIV_ADDBANDS = WM_USER + 4;   // give a new page its main bands
+// Messages the page sends or posts to its band and group manager.
+constexpr UINT KIV_PM_REFRESH = WM_USER + 1;     // posted: names or settings changed
+constexpr UINT KIV_PM_FILLDSLISTS = WM_USER + 2; // sent: refill FullDSList and FullDSNames
+constexpr UINT KIV_PM_VARLIST = WM_USER + 9;     // sent: the variable list changed
+constexpr UINT KIV_PM_VARCHANGED = WM_USER + 10; // sent: a variable changed
+
+// The caption strip the designer shows under a band: an arrow, the band's name and check boxes
+// for its main flags. Strips belong to the page's design view only; they have no owner and are
+// never written to a form file.
+class TKivBandHead : public TPanel {
+    QOR_CLASS(TKivBandHead, TPanel)
+public:
+    TKivBandHead();
+    TLabel* NameLabel() const { return Fnamelabel; }
+    TPaintBox* Arrow() const { return FArrow; }
+    TCheckBox* VisibleCheck() const { return Fvisiblecheck; }
+    TCheckBox* NewPageCheck() const { return FNewPageCheck; }
+    TCheckBox* NewPageRepeatCheck() const { return FNewPageRepeatCheck; }
+    TCheckBox* StretchCheck() const { return FStretchCheck; }
+
+private:
+    TLabel* Fnamelabel;
+    TPaintBox* FArrow;
+    TCheckBox* Fvisiblecheck;
+    TCheckBox* FNewPageCheck;
+    TCheckBox* FNewPageRepeatCheck;
+    TCheckBox* FStretchCheck;
+};
 
 class TKivPage;
 using TKivPageEvent = TEvent<TKivPage*>;
@@ -228,9 +265,12 @@ public:
     TKivLevel* Levels(Integer Index) const override { return FLevels.at(static_cast<std::size_t>(Index)); }
     void InsertVar(TKivVar* Var) override;
     void RemoveVar(TKivVar* Var) override;
-    void VarChanged() override {}
-    void UpdatePageManager() override {}
-    void PostUpdateVarlist() override {}
+    // Sends the band and group manager "a variable changed".
+    void VarChanged() override;
+    // Posts the band and group manager a refresh (design time, not loading or destroying).
+    void UpdatePageManager() override;
+    // Posts the page a rebuild of its variable list (design time, not loading).
+    void PostUpdateVarlist() override;
     TQorDataSourceManager* DataSourceManager() override { return FDataSourceManager.get(); }
     TKivLevel* DetailLevel() const override;
     TKivLevel* HeadLevel() const override;
@@ -257,9 +297,11 @@ public:
     void RemoveLabel(TKivLabel* Label);
     // Sorts groups by level and the bands into print order with their attached kinds.
     void OrderBands() override;
-    // The designer's layout of the bands; run-time pages have none.
-    void ArrangeBands() override {}
-    bool ArrangingBands() const override { return false; }
+    // The designer's layout: each band under the one before, its caption strip under it.
+    void ArrangeBands() override;
+    bool ArrangingBands() const override { return FPageState.Contains(psArrangeBands); }
+    // A band's flags or name changed: its caption strip follows.
+    void BandChanged(TKivBand* Band) override;
     Double LeftMargin() const override { return FPageSetup->LeftMargin(); }
     Double PrintWidthInches() const override;
     bool PageInRange() const override;
@@ -280,9 +322,54 @@ public:
     void InsertDataHFBand(TKivBand* Band) override;
     void RemoveDataHFBand(TKivBand* Band) override;
 
-    // The designer's lists of variables and data sources; kept by the designer.
-    virtual void UpdateVarList() {}
-    virtual void UpdateDataLists() {}
+    // ---- Design time ---------------------------------------------------------------------------
+    // The page's automatic variables (date and time, page number) and data-source guides brought
+    // in step with the form.
+    virtual void UpdateVarList();
+    // Asks the band and group manager to refill FullDSList and FullDSNames.
+    virtual void UpdateDataLists();
+    // A data-source guide for DS, at the detail band's level (design time, not loading).
+    virtual void AddDataSource(TDataSource* DS);
+    // The guide of the data source whose full name is FullDSName (case-insensitive); null when none.
+    TKivDSGuide* GetDataSourceGuide(const String& FullDSName) const;
+    // A label, total or group of the page shows, totals or breaks on Var.
+    bool VarUsed(TKivVar* Var) const;
+    // Report head, page head, detail, page foot and report foot, each with its own level.
+    void AddMainBands();
+    // Prints every label placed on the page itself.
+    virtual void Run();
+    // Tells the form's designer that the form changed.
+    void DesignerModified();
+    // Hides the check boxes of Strip that do not apply to Band's kind.
+    void SetBandLabels(TKivBand* Band, TKivBandHead* Strip);
+    // The caption strips, index for index with BandList (design time only).
+    const std::vector<TKivBandHead*>& BandHeads() const { return FBandHeads; }
+    // The check boxes' click handlers: the band at the strip's index takes the box's state.
+    void FlipVisible(TObject* Sender);
+    void FlipNewPage(TObject* Sender);
+    void FlipNewPageRepeat(TObject* Sender);
+    void FlipStretch(TObject* Sender);
+    // Paints the strip's arrow.
+    void PaintArrow(TObject* Sender);
+    const TKivPageState& PageState() const { return FPageState; }
+    // The band and group manager of the page, owned by it; null until the designer makes one.
+    TCustomForm* PageManager() const { return FPageManager.get(); }
+    void SetPageManager(TCustomForm* Value);
+    // The data sources reachable from the page and their full names, index for index; filled by
+    // the band and group manager.
+    std::vector<TDataSource*>& FullDSList() { return FFullDSList; }
+    TStringList* FullDSNames() const { return FFullDSNames.get(); }
+    // False while the designer keeps the data lists as they are.
+    bool LetUpdateDataList() const { return FLetUpdateDataList; }
+    void SetLetUpdateDataList(bool Value) { FLetUpdateDataList = Value; }
+    // The page's place inside its report: left 35, top 55, the report's size less 55 and 75.
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    // Message handlers.
+    void GPUpdateVarList(TMessage& M);
+    void KIVAddBands(TMessage& M);
+    void WMSize(TMessage& M);
+    void WMHScroll(TMessage& M);
+    void WMVScroll(TMessage& M);
 
     // ---- Design time and deletion --------------------------------------------------------------
     void PageSetupChanged() override { Redraw(); }
@@ -448,6 +535,22 @@ private:
     // not fit is placed anyway, never on yet another page.
     bool FInHeading = false;
     // Design time.
+    void MakeBandHead(TKivBand* Band);
+    // The strip at Index shows the band at Index: caption, check boxes and which of them apply.
+    void SyncBandHead(std::size_t Index);
+    void SyncBandHeads();
+    TKivBandHead* StripOf(TObject* CheckBox, TKivBand*& Band) const;
+    bool Designing() const { return ComponentState().Contains(csDesigning); }
+    bool LoadingOrReading() const;
+    void RepositionReport();
+    std::vector<TKivBandHead*> FBandHeads;
+    bool FHasBandHeads = false;
+    std::unique_ptr<TCustomForm> FPageManager;
+    TKivPageState FPageState;
+    std::vector<TDataSource*> FFullDSList;
+    std::unique_ptr<TStringList> FFullDSNames;
+    bool FInUpdateDataLists = false;
+    bool FLetUpdateDataList = true;
     bool FAllowDelete = false;
     bool FClipLabels = false;
     String FPageName;

@@ -53,12 +53,6 @@ void TKivPage::RemoveVar(TKivVar* Var)
 
 void TKivPage::InsertLabel(TKivLabel* Label) { AddTo(FLabels, Label); }
 void TKivPage::RemoveLabel(TKivLabel* Label) { RemoveFrom(FLabels, Label); }
-void TKivPage::InsertBand(TKivBand* Band) { AddTo(FBands, Band); }
-void TKivPage::RemoveBand(TKivBand* Band)
-{
-    RemoveFrom(FBands, Band);
-    RemoveFrom(FOverLayList, Band);
-}
 void TKivPage::InsertGroup(TKivGroup* Group) { AddTo(FGroups, Group); }
 void TKivPage::RemoveGroup(TKivGroup* Group) { RemoveFrom(FGroups, Group); }
 void TKivPage::InsertSubBand(TKivBand* Band) { AddTo(FSubBands, Band); }

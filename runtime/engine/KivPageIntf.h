@@ -228,6 +228,8 @@ public:
     virtual void ArrangeBands() = 0;
     // True while ArrangeBands runs (bands moved by it do not ask again).
     virtual bool ArrangingBands() const = 0;
+    // At design time, a band's flags or name changed: the designer's view of it follows.
+    virtual void BandChanged(TKivBand* Band) { (void)Band; }
     // The printable width in device pixels, and the page setup's left margin in inches.
     virtual Integer PageWidth() const = 0;
     virtual Double LeftMargin() const = 0;
