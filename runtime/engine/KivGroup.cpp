@@ -104,12 +104,12 @@ void TKivGroup::PrintFoot(TComponent* oPage)
 
 TKivBand* TKivGroup::NewBand(TWinControl* BandParent, const String& Text, bool IsHeader)
 {
-    auto* Band = new TKivBand(Owner());
+    auto* Band = Create<TKivBand>(Owner());
     Band->SetParent(BandParent);
     Band->SetHeight(20);
     KivAutoSetComponentName(Band, Text, false);
     Band->SetCaption(" ");
-    auto* Level = new TKivLevel(Band->Owner());
+    auto* Level = Create<TKivLevel>(Band->Owner());
     Level->SetParent(BandParent);
     KivAutoSetComponentName(Level, Band->Name() + "Level", false);
     Level->SetIsHeader(IsHeader);

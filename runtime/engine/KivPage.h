@@ -181,7 +181,7 @@ public:
     TKivRtfFile* Rtf() const { return FRtf.get(); }
     TKivReportIntf* Report() const { return FReport; }
     Integer Order() const { return FOrder; }
-    virtual void SetOrder(Integer Pos);
+    void SetOrder(Integer Pos) override;
     const String& PageName() const { return FPageName; }
     virtual void SetPageName(const String& Value) { FPageName = Value; }
     TStringList* NoDsgList() const { return FNoDsgList.get(); }

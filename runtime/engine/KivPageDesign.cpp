@@ -45,7 +45,7 @@ void SetSmallArial(TFont* Font)
 
 TCheckBox* NewCheck(TWinControl* Strip, const char* Caption, Integer Left)
 {
-    auto* Check = new TCheckBox(nullptr);
+    auto* Check = Create<TCheckBox>(nullptr);
     Check->SetParent(Strip);
     Check->SetBounds(Left, 0, CheckWidth, StripHeight - 1);
     Check->SetCaption(Caption);
@@ -65,10 +65,10 @@ TKivBandHead::TKivBandHead() : TPanel(nullptr)
     SetHeight(StripHeight);
     SetBevelOuter(bvNone);
     const Integer Inner = StripHeight - 1;
-    FArrow = new TPaintBox(nullptr);
+    FArrow = Create<TPaintBox>(nullptr);
     FArrow->SetParent(this);
     FArrow->SetBounds(25, 0, Inner, Inner);
-    Fnamelabel = new TLabel(nullptr);
+    Fnamelabel = Create<TLabel>(nullptr);
     Fnamelabel->SetParent(this);
     Fnamelabel->SetAutoSize(false);
     Fnamelabel->SetBounds(50, 0, 100, Inner);
@@ -125,7 +125,7 @@ void TKivPage::RemoveBand(TKivBand* Band)
 
 void TKivPage::MakeBandHead(TKivBand* Band)
 {
-    auto* Strip = new TKivBandHead();
+    auto* Strip = Create<TKivBandHead>();
     Strip->SetBounds(Band->Left(), Band->Top() + Band->Height(), Band->Width(), StripHeight);
     Strip->SetParent(this);
     Strip->Arrow()->OnPaint = [this](TObject* Sender) { PaintArrow(Sender); };
@@ -302,13 +302,13 @@ void TKivPage::AddMainBands()
     };
     Integer Top = 20;
     for (const TMainBand& M : Main) {
-        auto* Band = new TKivBand(Owner());
+        auto* Band = Create<TKivBand>(Owner());
         Band->SetParent(this);
         KivAutoSetComponentName(Band, M.Name, false);
         Band->SetBandName(M.BandName);
         Band->SetPrintVisible(M.Visible);
         Band->SetCaption(" ");
-        auto* Level = new TKivLevel(Band->Owner());
+        auto* Level = Create<TKivLevel>(Band->Owner());
         Level->SetParent(this);
         KivAutoSetComponentName(Level, Band->Name() + "level", false);
         Band->SetUpdateLevel(Level);
@@ -462,13 +462,13 @@ void TKivPage::UpdateVarList()
     FPageState += psUpdateVarList;
     try {
         if (!HasVarOf(FVars, vidDateTimeVar)) {
-            auto* V = new TKivDateTimeVar(Owner());
+            auto* V = Create<TKivDateTimeVar>(Owner());
             KivAutoSetComponentName(V, "svarDateTime", false);
             V->SetParent(this);
             V->SetAutoVar(true);
         }
         if (!HasVarOf(FVars, vidPageVar)) {
-            auto* V = new TKivPageVar(Owner());
+            auto* V = Create<TKivPageVar>(Owner());
             KivAutoSetComponentName(V, "svarPage", false);
             V->SetParent(this);
             V->SetAutoVar(true);
@@ -531,7 +531,7 @@ void TKivPage::AddDataSource(TDataSource* DS)
 {
     if (!Designing() || ComponentState().Contains(csLoading))
         return;
-    auto* G = new TKivDataSourceGuide(Owner());
+    auto* G = Create<TKivDataSourceGuide>(Owner());
     G->SetParent(this);
     KivAutoSetComponentName(G, G->ClassName(), true);
     G->SetDataSource(DS);

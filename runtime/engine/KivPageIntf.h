@@ -146,6 +146,8 @@ public:
     virtual void SetReport(TKivReportIntf* Report) = 0;
 
     virtual TKivPageSetup* PageSetup() const = 0;
+    // The page's place among the report's pages (1 for the first); names the page after it.
+    virtual void SetOrder(Integer Pos) = 0;
     virtual bool TwoPass() const = 0;
     virtual TKivOutputType OutputType() const = 0;
     virtual void SetDataRange(TKivDataRange Value) = 0;

@@ -165,7 +165,8 @@ void TKivReport::ToolAddPage(TObject*)
     NewPage->SetParent(this);
     KivAutoSetComponentName(NewPage, "ReportPage", false);
     NewPage->SetText(" ");
-    SetPropText(NewPage, "Order", IntToStr(PageCount()));
+    if (auto* P = dynamic_cast<TKivRunPageIntf*>(NewPage))
+        P->SetOrder(PageCount());
 }
 
 TKivPageSetup* TKivReport::RunPageSetup() { return FPages.empty() ? nullptr : FPages.front()->PageSetup(); }

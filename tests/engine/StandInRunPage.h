@@ -86,7 +86,7 @@ public:
     void UnInitReport() override { Call("UnInitReport"); }
 
     Integer Order() const { return FOrder; }
-    void SetOrder(Integer Value) { FOrder = Value; }
+    void SetOrder(Integer Value) override { FOrder = Value; }
     Integer Count(const String& Name) const { return Integer(std::count(Calls.begin(), Calls.end(), Name)); }
 
     std::vector<String> Calls;
