@@ -534,7 +534,9 @@ void TKivPage::DataStart()
             FDataSourceManager->RequireDataSource(FDataSource);
             if (FDataRange == drAllRecords) {
                 if (!FNoRecordCount)
-                    FRecords = IsQueryClass(DS) && !DS->Active() ? 0 : std::max<Integer>(0, DS->RecordCount()); // -1: unknown
+                    FRecords = IsQueryClass(DS) && !DS->Active()
+                                   ? 0
+                                   : std::max<Integer>(0, DS->RecordCount()); // -1: unknown
                 DS->First();
                 if (DS->Eof())
                     FDataIsFinished = true;

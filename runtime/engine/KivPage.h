@@ -47,8 +47,8 @@ enum TKivPageStateItem : Byte { psArrangeBands, psUpdateVarList, psInsertBand };
 using TKivPageState = TSet<TKivPageStateItem>;
 
 // Messages the page posts to itself at design time.
-constexpr UINT KIV_UPDATEVARLIST = WM_USER;  // rebuild the variable and data-source lists
-constexpr UINT KIV_ADDBANDS = WM_USER + 4;   // give a new page its main bands
+constexpr UINT KIV_UPDATEVARLIST = WM_USER; // rebuild the variable and data-source lists
+constexpr UINT KIV_ADDBANDS = WM_USER + 4;  // give a new page its main bands
 // Messages the page sends or posts to its band and group manager.
 constexpr UINT KIV_PM_REFRESH = WM_USER + 1;     // posted: names or settings changed
 constexpr UINT KIV_PM_FILLDSLISTS = WM_USER + 2; // sent: refill FullDSList and FullDSNames
@@ -372,7 +372,9 @@ public:
     void WMVScroll(TMessage& M);
 
     // ---- Design time and deletion --------------------------------------------------------------
-    void PageSetupChanged() override { Redraw(); }
+    // The page setup changed at design time: the report box, the band layout, the rulers and the
+    // bands follow.
+    void PageSetupChanged() override;
     // The page may be deleted: at run time, through SafeDelete, while destroyed, or unparented.
     bool OkDelete() const;
     // Deletion as the page manager does it: a refusal leaves the page and is swallowed.

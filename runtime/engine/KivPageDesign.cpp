@@ -334,8 +334,8 @@ void TKivPage::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
 
 void TKivPage::ArrangeBands()
 {
-    if (!Designing() || !FHasBandHeads || FPageState.Contains(psArrangeBands) ||
-        FPageState.Contains(psInsertBand) || LoadingOrReading() || FBands.size() <= 4)
+    if (!Designing() || !FHasBandHeads || FPageState.Contains(psArrangeBands) || FPageState.Contains(psInsertBand) ||
+        LoadingOrReading() || FBands.size() <= 4)
         return;
     FPageState += psArrangeBands;
     try {
@@ -363,6 +363,16 @@ void TKivPage::ArrangeBands()
         throw;
     }
     FPageState -= psArrangeBands;
+}
+
+void TKivPage::PageSetupChanged()
+{
+    RepositionReport();
+    ArrangeBands();
+    Invalidate();
+    if (TKivRptDsgn* D = FReport ? FReport->RepDesign() : nullptr)
+        D->RulerInvalid();
+    Redraw();
 }
 
 void TKivPage::RepositionReport()

@@ -71,6 +71,8 @@ public:
     TKivLevel* UpdateLevel() const { return FUpdateLevel; }
     void SetUpdateLevel(TKivLevel* Value);
     TKivVarId Id() const { return FId; }
+    // The designer marks the variables it makes for a data source's fields with vidAutoDataVar.
+    void SetId(TKivVarId Value) { FId = Value; }
     bool Active() const { return GetActive(); }
     void SetActive(bool Value) { FActive = Value; }
     bool Initialized() const { return FInitialized; }

@@ -5,6 +5,7 @@
 
 #include "engine/StandInReport.h"
 #include "platform/db/DataSource.h"
+#include "platform/db/Field.h"
 #include "platform/db/MemoryDataSet.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/Filer.h"
@@ -140,10 +141,9 @@ protected:
         RegisterClasses({TKivReport::StaticClass(), TKivGrouppage::StaticClass(), TKivBand::StaticClass(),
                          TKivLevel::StaticClass(), TKivGroup::StaticClass(), TKivSubBand::StaticClass(),
                          TKivSubDataBand::StaticClass(), TKivDataHeadBand::StaticClass(),
-                         TKivDataFootBand::StaticClass(), TKivOverlayBand::StaticClass(),
-                         TKivTextLabel::StaticClass(), TKivvarlabel::StaticClass(), TKivDBVar::StaticClass(),
-                         TKivDateTimeVar::StaticClass(), TKivPageVar::StaticClass(),
-                         TKivDataSourceGuide::StaticClass(), TMemoryDataSet::StaticClass(),
+                         TKivDataFootBand::StaticClass(), TKivOverlayBand::StaticClass(), TKivTextLabel::StaticClass(),
+                         TKivvarlabel::StaticClass(), TKivDBVar::StaticClass(), TKivDateTimeVar::StaticClass(),
+                         TKivPageVar::StaticClass(), TKivDataSourceGuide::StaticClass(), TMemoryDataSet::StaticClass(),
                          TDataSource::StaticClass(), TForm::StaticClass()});
         gHeard.clear();
         KivDesignCreate = &MakeRecordingDesign;
@@ -314,8 +314,7 @@ TEST_F(DesignTime, EveryKindOfBandTakesItsPlaceInTheOrderWithItsStrip)
     EXPECT_EQ(Names(Page->BandList()),
               (std::vector<String>{"ReportHeaderBand", "PageHeaderBand", "CustomerHeader", "OrderNoHeader", "Above",
                                    "DetailBand", "LinesHead", "Lines", "LinesSub", "LinesFoot", "Below",
-                                   "OrderNoFooter", "CustomerFooter", "PageFooterBand", "ReportFooterBand",
-                                   "Stamp"}));
+                                   "OrderNoFooter", "CustomerFooter", "PageFooterBand", "ReportFooterBand", "Stamp"}));
     ExpectStacked();
     EXPECT_EQ(ShownChecks(Stamp), "V---");
     EXPECT_EQ(ShownChecks(Lines), "VN-S");
@@ -341,6 +340,234 @@ TEST_F(DesignTime, EveryKindOfBandTakesItsPlaceInTheOrderWithItsStrip)
     EXPECT_FALSE(StripOf(Lines)->NewPageRepeatCheck()->Checked());
     ASSERT_EQ(DialogService().History().size(), 1u);
     EXPECT_EQ(DialogService().History()[0].Text, "Look in the help on how to set repeat on a subdata band.");
+}
+
+// ---- Names, deletion, parents --------------------------------------------------------------------
+
+TEST_F(DesignTime, ASecondPageAndItsBandsTakeTheNextFreeNames)
+{
+    Report->ToolAddPage(Report);
+    Pump();
+    ASSERT_EQ(Report->PageCount(), 2);
+    TKivPage* Second = Report->Pages(1)->AsPage();
+    EXPECT_EQ(Second->Name(), "ReportPage1");
+    EXPECT_EQ(Second->PageName(), "Page: 2");
+    EXPECT_EQ(Second->Order(), 2);
+    EXPECT_EQ(Names(Second->BandList()), (std::vector<String>{"ReportHeaderBand1", "PageHeaderBand1", "DetailBand1",
+                                                              "PageFooterBand1", "ReportFooterBand1"}));
+    EXPECT_EQ(Second->Detail()->UpdateLevel()->Name(), "DetailBand1level");
+    std::vector<String> Groups;
+    for (int I = 0; I < 3; ++I) {
+        auto* G = Create<TKivGroup>(Form);
+        G->SetParent(Page);
+        EXPECT_TRUE(KivAutoSetComponentName(G, "Customer", false));
+        Groups.push_back(G->Name());
+    }
+    EXPECT_EQ(Groups, (std::vector<String>{"Customer", "Customer1", "Customer2"}));
+}
+
+TEST_F(DesignTime, OnlyThePageManagersSafeDeleteTakesAPartOffAndWrongParentsAreRefusedSilently)
+{
+    TKivBand* Detail = Page->Detail();
+    EXPECT_EQ(ErrorOf([&] { Free(Detail); }), "You are not allowed to delete a band outside of the page manager.");
+    EXPECT_EQ(Page->Detail(), Detail);
+    EXPECT_EQ(Page->BandList().size(), 5u);
+    TKivGroup* Customer = AddGroup("Customer");
+    EXPECT_EQ(ErrorOf([&] { Free(Customer); }), "You are not allowed to delete a group outside of the page manager");
+    EXPECT_EQ(ErrorOf([&] { Free(Page); }), "You cannot delete this Group Page");
+    EXPECT_EQ(Page->BandList().size(), 7u) << "all stays";
+    {
+        SCOPED_TRACE("after the refusals");
+        ExpectStacked();
+    }
+
+    // Parents of the wrong kind: a silent abort, the parent kept.
+    EXPECT_THROW(Detail->SetParent(Report), EAbort);
+    EXPECT_EQ(Detail->Parent(), Page);
+    EXPECT_THROW(Customer->SetParent(Detail), EAbort);
+    EXPECT_EQ(Customer->Parent(), Page);
+    EXPECT_THROW(Page->SetParent(Form), EAbort);
+    EXPECT_EQ(Page->Parent(), Report);
+    EXPECT_THROW(Detail->UpdateLevel()->SetParent(Form), EAbort);
+    auto* Guide = Create<TKivDataSourceGuide>(Form);
+    EXPECT_THROW(Guide->SetParent(Detail), EAbort);
+    EXPECT_EQ(Guide->Parent(), nullptr);
+
+    // SafeDelete: a group takes its bands, their levels and strips along; a band its strip.
+    const Integer Levels = Page->LevelCount();
+    Customer->SafeDelete();
+    EXPECT_EQ(Page->BandList().size(), 5u);
+    EXPECT_EQ(Page->LevelCount(), Levels - 2);
+    EXPECT_EQ(Form->FindComponent("CustomerHeader"), nullptr);
+    Page->ArrangeBands(); // as the page manager does after a deletion
+    ExpectStacked();
+    auto* Sub = Attach<TKivSubBand>(Detail, "Sub");
+    Page->OrderBands();
+    Page->ArrangeBands();
+    Sub->SafeDelete();
+    EXPECT_EQ(Page->BandList().size(), 5u);
+    Page->ArrangeBands();
+    ExpectStacked();
+
+    // The page goes with its groups.
+    AddGroup("Region");
+    Page->SafeDelete();
+    EXPECT_EQ(Report->PageCount(), 0);
+    EXPECT_EQ(Form->FindComponent("Region"), nullptr);
+    EXPECT_EQ(Form->FindComponent("RegionHeader"), nullptr);
+}
+
+// ---- Variables, data sources, what the designer hears --------------------------------------------
+
+TEST_F(DesignTime, TheVariableAndDataSourceListsFollowTheForm)
+{
+    auto* Customers = Create<TMemoryDataSet>(Form);
+    Customers->SetName("Customers");
+    Customers->Columns()->Add("Name:String");
+    auto* CustomerSource = Create<TDataSource>(Form);
+    CustomerSource->SetName("CustomerSource");
+    CustomerSource->SetDataSet(Customers);
+    auto* Orders = Create<TDataSource>(Form);
+    Orders->SetName("OrderSource");
+    Page->NoDsgList()->Add("DesignForm.OrderSource");
+
+    // The designer's manager hands the page both data sources; the one on NoDsgList gets no guide.
+    Page->UpdateDataLists();
+    ASSERT_NE(Design->Manager, nullptr);
+    Design->Manager->Sources = {{CustomerSource, "DesignForm.CustomerSource"}, {Orders, "DesignForm.OrderSource"}};
+    Page->UpdateVarList();
+    Page->UpdateVarList();
+    std::vector<String> Vars;
+    for (TKivVar* V : Page->VarList())
+        Vars.push_back(V->Name());
+    EXPECT_EQ(Vars, (std::vector<String>{"svarDateTime", "svarPage"})) << "made once";
+    auto* PageVar = dynamic_cast<TKivPageVar*>(Form->FindComponent("svarPage"));
+    ASSERT_NE(PageVar, nullptr);
+    EXPECT_TRUE(PageVar->AutoVar());
+    EXPECT_EQ(PageVar->UpdateLevel(), Page->PageHeadLevel());
+    ASSERT_EQ(Page->DataSourceList().size(), 1u);
+    TKivDSGuide* Guide = Page->DataSourceList()[0];
+    EXPECT_EQ(Guide->Name(), "DataSourceGuide");
+    EXPECT_EQ(Guide->DataSource(), CustomerSource);
+    EXPECT_EQ(Guide->UpdateLevel(), Page->DetailLevel());
+    EXPECT_EQ(Page->GetDataSourceGuide("designform.customersource"), Guide);
+    EXPECT_EQ(Page->GetDataSourceGuide("DesignForm.OrderSource"), nullptr);
+
+    // Variables the designer made for fields go when their data set goes; so does the guide.
+    auto* NameVar = Create<TKivDBVar>(Form);
+    NameVar->SetName("CustomersName");
+    NameVar->SetParent(Page);
+    NameVar->SetDataSource(CustomerSource);
+    NameVar->SetDataField("Name");
+    NameVar->SetId(vidAutoDataVar);
+    auto* Shown = Create<TKivvarlabel>(Form);
+    Shown->SetParent(Page->Detail());
+    EXPECT_FALSE(Page->VarUsed(NameVar));
+    Shown->SetVariable(NameVar);
+    EXPECT_TRUE(Page->VarUsed(NameVar));
+    EXPECT_EQ(Page->LabelList().size(), 1u);
+    Free(Shown);
+    EXPECT_TRUE(Page->LabelList().empty());
+    EXPECT_FALSE(Page->VarUsed(NameVar));
+    TKivGroup* ByName = AddGroup("ByName");
+    ByName->SetVariable(NameVar);
+    EXPECT_TRUE(Page->VarUsed(NameVar));
+
+    Design->Manager->Sources.clear();
+    Free(CustomerSource);
+    Page->UpdateVarList();
+    EXPECT_TRUE(Page->DataSourceList().empty());
+    EXPECT_EQ(Form->FindComponent("CustomersName"), nullptr);
+    EXPECT_EQ(ByName->Variable(), nullptr);
+    EXPECT_EQ(Page->VarList().size(), 2u);
+}
+
+TEST_F(DesignTime, TheDesignerAndTheBandAndGroupManagerHearEveryNotificationInOrder)
+{
+    EXPECT_EQ(Collapsed(gHeard), std::vector<std::string>{"RepositionButtons"}) << "the report box was placed";
+    gHeard.clear();
+
+    // Lists: the designer makes the manager, which refills the lists; the variable list is sent.
+    Page->UpdateVarList();
+    Pump();
+    EXPECT_EQ(Collapsed(gHeard), (std::vector<std::string>{"CreatePageManager", "manager fill data-source lists",
+                                                           "manager variable list"}));
+    gHeard.clear();
+
+    // A field arriving on the form has the page rebuild its lists; names and settings a refresh.
+    auto* Field = Create<TStringField>(Form);
+    Field->SetFieldName("Name");
+    Pump();
+    Page->Detail()->SetBandName("Lines");
+    Pump();
+    auto* Var = Create<TKivExprVar>(Form);
+    Var->SetParent(Page);
+    Var->SetDataType(dtypeString);
+    EXPECT_EQ(Collapsed(gHeard),
+              (std::vector<std::string>{"CreatePageManager", "manager fill data-source lists", "manager variable list",
+                                        "manager refresh", "manager variable changed"}));
+    gHeard.clear();
+
+    // The mouse over a band and over a label: the rulers follow, in page coordinates.
+    TKivBand* Detail = Page->Detail();
+    Detail->Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(7, 3));
+    auto* Label = Create<TKivTextLabel>(Form);
+    Label->SetParent(Detail);
+    Label->SetBounds(40, 2, 100, 12);
+    Label->Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(5, 4));
+    const std::string DetailTop = std::to_string(Detail->Top());
+    EXPECT_EQ(gHeard, (std::vector<std::string>{"RulerXY 7," + std::to_string(Detail->Top() + 3),
+                                                "RulerXY 45," + std::to_string(Detail->Top() + 6)}));
+    gHeard.clear();
+
+    // A field dragged over a band: asked, then dropped; anything else is refused.
+    TForm Source(nullptr);
+    Design->Droppable = &Source;
+    bool Accept = false;
+    Detail->DragOver(&Source, 12, 8, dsDragMove, Accept);
+    EXPECT_TRUE(Accept);
+    Detail->DragDrop(&Source, 12, 8);
+    TForm Other(nullptr);
+    Detail->DragOver(&Other, 1, 1, dsDragMove, Accept);
+    EXPECT_FALSE(Accept);
+    EXPECT_EQ(gHeard, (std::vector<std::string>{"KivDropOK", "RulerXY 12," + std::to_string(Detail->Top() + 8),
+                                                "KivDroplabels field on DetailBand at 12,8", "KivDropOK"}));
+    gHeard.clear();
+
+    // The page setup changed; the report box minimised and back; the page loaded.
+    Page->PageSetup()->SetOrientation(poLandscape);
+    Report->SetMinimized(true);
+    Report->SetMinimized(false);
+    Page->Loaded();
+    EXPECT_EQ(Collapsed(gHeard),
+              (std::vector<std::string>{"RepositionButtons", "RulerInvalid", "SetMinMax", "RepositionButtons",
+                                        "SetMinMax", "RepositionButtons", "RulerUpdate"}));
+}
+
+TEST(DesignHook, AReportAtRunTimeHasNoDesignerAndABandWithTheBaseDesignerRefusesDrops)
+{
+    Integer Made = 0;
+    static Integer* Count = &Made;
+    KivDesignCreate = [](TKivReport*) { ++*Count; };
+    TComponent Root(nullptr);
+    auto* Running = Create<TKivReport>(&Root);
+    EXPECT_EQ(Made, 0);
+    EXPECT_EQ(Running->RepDesign(), nullptr);
+    KivDesignCreate = nullptr;
+
+    TForm Form(nullptr);
+    Form.SetDesigning(true);
+    auto* Designed = Create<TKivReport>(&Form);
+    TKivRptDsgn Base;
+    Designed->SetRepDesign(&Base);
+    auto* Page = Create<TKivGrouppage>(&Form);
+    Page->SetParent(Designed);
+    auto* Band = Create<TKivBand>(&Form);
+    Band->SetParent(Page);
+    bool Accept = true;
+    Band->DragOver(&Root, 1, 1, dsDragEnter, Accept);
+    EXPECT_FALSE(Accept);
+    Designed->SetRepDesign(nullptr);
 }
 
 } // namespace
