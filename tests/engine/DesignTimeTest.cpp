@@ -544,6 +544,58 @@ TEST_F(DesignTime, TheDesignerAndTheBandAndGroupManagerHearEveryNotificationInOr
                                         "SetMinMax", "RepositionButtons", "RulerUpdate"}));
 }
 
+// ---- The design view -----------------------------------------------------------------------------
+
+TEST_F(DesignTime, ThePagePaintsItsBandsStripsAndPlaceholders)
+{
+    AddGroup("Customer");
+    auto* Title = Create<TKivTextLabel>(Form);
+    Title->SetParent(Page->PageHead());
+    Title->SetBounds(10, 2, 200, 16);
+    Title->SetCaption("Customer list");
+    auto* Empty = Create<TKivTextLabel>(Form);
+    Empty->SetParent(Page->Detail());
+    Empty->SetBounds(10, 2, 150, 16);
+    auto* Unbound = Create<TKivvarlabel>(Form);
+    Unbound->SetParent(Page->Detail());
+    Unbound->SetBounds(200, 2, 150, 16);
+    Unbound->SetBorderType(btSingle);
+    Page->PageFoot()->SetShade(spLight);
+    Page->Detail()->SetStretch(true);
+
+    const Integer W = Page->Width(), H = Page->Height();
+    HDC DC = CreateRasterDC(W, H);
+    Page->PaintTo(DC, 0, 0);
+    if (const char* Png = std::getenv("QOR_DESIGN_PNG")) // to look at
+        SaveDCToPng(DC, Png);
+    const auto At = [&](Integer X, Integer Y) { return GetPixel(DC, X, Y) & 0xFFFFFF; };
+    const auto Ink = [&](const TRect& R) {
+        Integer N = 0;
+        for (Integer Y = R.Top; Y < R.Bottom; ++Y)
+            for (Integer X = R.Left; X < R.Right; ++X)
+                N += At(X, Y) == 0;
+        return N;
+    };
+    // Each strip: its own face, a black arrow at 25, the band's name from 50.
+    for (TKivBandHead* Strip : Page->BandHeads()) {
+        SCOPED_TRACE(Strip->NameLabel()->Caption());
+        EXPECT_NE(At(170, Strip->Top() + 7), 0xFFFFFFu) << "the strip is not the page's white";
+        EXPECT_GT(Ink(Bounds(25, Strip->Top(), 14, 14)), 20) << "arrow";
+        EXPECT_GT(Ink(Bounds(50, Strip->Top(), 100, 14)), 10) << "name";
+    }
+    // The labels: a caption, the placeholders of an empty text label and of a variable label.
+    const auto InBand = [&](TKivBand* B, TKivLabel* L) {
+        return Bounds(L->Left() + 2, B->Top() + L->Top() + 2, L->Width() - 4, L->Height() - 4);
+    };
+    EXPECT_GT(Ink(InBand(Page->PageHead(), Title)), 30);
+    EXPECT_GT(Ink(InBand(Page->Detail(), Empty)), 30) << "Fill in caption.";
+    EXPECT_GT(Ink(InBand(Page->Detail(), Unbound)), 30) << "Fill in variable.";
+    // A shaded band is dotted all over; a plain one is white inside its outline.
+    EXPECT_GT(Ink(Bounds(300, Page->PageFoot()->Top() + 4, 100, 12)), 20);
+    EXPECT_EQ(Ink(Bounds(300, Page->Foot()->Top() + 4, 100, 12)), 0);
+    DeleteDC(DC);
+}
+
 TEST(DesignHook, AReportAtRunTimeHasNoDesignerAndABandWithTheBaseDesignerRefusesDrops)
 {
     Integer Made = 0;
