@@ -476,6 +476,8 @@ void TKivPage::UpdateVarList()
             KivAutoSetComponentName(V, "svarDateTime", false);
             V->SetParent(this);
             V->SetAutoVar(true);
+            // The level it takes when read back: the design is the same before and after saving.
+            V->SetUpdateLevel(HeadLevel());
         }
         if (!HasVarOf(FVars, vidPageVar)) {
             auto* V = Create<TKivPageVar>(Owner());

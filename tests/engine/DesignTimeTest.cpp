@@ -4,6 +4,7 @@
 // that survive their form files.
 
 #include "engine/StandInReport.h"
+#include "output/OutputTestSupport.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
 #include "platform/db/MemoryDataSet.h"
@@ -21,13 +22,18 @@
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivText.h"
+#include "runtime/engine/KivTotalLabel.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVar.h"
 #include "runtime/output/QorDump.h"
+#include "runtime/output/QorFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -134,10 +140,12 @@ String ErrorOf(const std::function<void()>& Fn)
 
 // A form in the designer with a report dropped on it: the report has its first page and the page
 // its main bands once the posted messages are handled.
-class DesignTime : public ::testing::Test {
+class DesignTime : public DescribedPrinterTest {
 protected:
     void SetUp() override
     {
+        DescribedPrinterTest::SetUp();
+        Select("Plain Printer");
         RegisterClasses({TKivReport::StaticClass(), TKivGrouppage::StaticClass(), TKivBand::StaticClass(),
                          TKivLevel::StaticClass(), TKivGroup::StaticClass(), TKivSubBand::StaticClass(),
                          TKivSubDataBand::StaticClass(), TKivDataHeadBand::StaticClass(),
@@ -166,6 +174,7 @@ protected:
         Form->SetDesigning(false);
         Free(Form);
         gDesigns.clear();
+        DescribedPrinterTest::TearDown();
     }
     static void Pump()
     {
@@ -594,6 +603,136 @@ TEST_F(DesignTime, ThePagePaintsItsBandsStripsAndPlaceholders)
     EXPECT_GT(Ink(Bounds(300, Page->PageFoot()->Top() + 4, 100, 12)), 20);
     EXPECT_EQ(Ink(Bounds(300, Page->Foot()->Top() + 4, 100, 12)), 0);
     DeleteDC(DC);
+}
+
+// ---- Designs and their form files ----------------------------------------------------------------
+
+const std::string InvoiceForm = std::string(QOR_SOURCE_DIR) + "/examples/invoice/invoice.qfm";
+
+std::string ReadText(const std::string& File)
+{
+    std::ifstream In(File);
+    std::stringstream Text;
+    Text << In.rdbuf();
+    return Text.str();
+}
+
+// A form read the way the designer reads it: into a root being designed, its posted messages
+// handled.
+std::unique_ptr<TForm> DesignRead(const String& Text)
+{
+    auto Form = std::unique_ptr<TForm>(Create<TForm>(nullptr));
+    Form->SetDesigning(true);
+    ReadComponentIntoRoot(Form.get(), Text);
+    for (int I = 0; I < 3; ++I)
+        Application()->ProcessMessages();
+    return Form;
+}
+
+// Runs the report of Form into a page file and answers its dump.
+std::string RunToDump(TComponent* Form, const std::filesystem::path& Qor)
+{
+    TKivReport* Report = nullptr;
+    for (Integer I = 0; I < Form->ComponentCount() && !Report; ++I)
+        Report = dynamic_cast<TKivReport*>(Form->Components(I));
+    if (!Report || Report->PageCount() == 0)
+        return "no report";
+    TKivPage* Page = Report->Pages(0)->AsPage();
+    Page->PageSetup()->SetDestination(destFile);
+    Page->SetQorFileName(Qor.string());
+    Report->SetPrompt(false);
+    Report->SetSuppressStatus(true);
+    Report->Run();
+    TQorQorFile File;
+    File.LoadFromFile(Qor.string());
+    return QorDumpQorFile(File);
+}
+
+TEST_F(DesignTime, AWholeDesignReadInTheDesignerIsWrittenBackAsReadAndRunsAsBefore)
+{
+    const String Original = ReadText(InvoiceForm);
+    const auto Designed = DesignRead(Original);
+    const String Written = WriteComponentToText(Designed.get());
+    auto* Page = dynamic_cast<TKivPage*>(Designed->FindComponent("InvoicePage"));
+    ASSERT_NE(Page, nullptr);
+    EXPECT_EQ(Page->BandHeads().size(), Page->BandList().size()) << "the designer shows the strips";
+    EXPECT_EQ(WriteComponentToText(DesignRead(Written).get()), Written) << "read and written again, the same text";
+
+    // The designer's layout of bands and strips changes nothing that prints.
+    const std::unique_ptr<TComponent> Before(ReadComponentFromText(Original));
+    const std::unique_ptr<TComponent> After(ReadComponentFromText(Written));
+    const std::string Expected = RunToDump(Before.get(), Dir / "before.qor");
+    EXPECT_NE(Expected.find("\"Toner cartridge\""), std::string::npos);
+    EXPECT_EQ(RunToDump(After.get(), Dir / "after.qor"), Expected);
+}
+
+TEST_F(DesignTime, AReportBuiltInTheDesignerIsWrittenReadAndRunsTheSame)
+{
+    auto* Sales = Create<TMemoryDataSet>(Form);
+    Sales->SetName("Sales");
+    for (const char* C : {"Customer:String:20", "Item:String:20", "Amount:Integer"})
+        Sales->Columns()->Add(C);
+    for (const char* R : {"Ann,Tea,3", "Ann,Cups,12", "Bob,Kettle,30", "Cid,Tea,4", "Cid,Jam,5"})
+        Sales->Rows()->Add(R);
+    auto* Source = Create<TDataSource>(Form);
+    Source->SetName("SalesSource");
+    Source->SetDataSet(Sales);
+    Page->SetDataSource(Source);
+    Page->UpdateVarList();
+    const auto Field = [&](const String& Name) {
+        auto* V = Create<TKivDBVar>(Form);
+        V->SetParent(Page);
+        KivAutoSetComponentName(V, Name + "Var", false);
+        V->SetDataSource(Source);
+        V->SetDataField(Name);
+        V->SetUpdateLevel(Page->DetailLevel());
+        return V;
+    };
+    TKivDBVar* Customer = Field("Customer");
+    TKivDBVar* Item = Field("Item");
+    TKivDBVar* Amount = Field("Amount");
+    auto* Total = Create<TKivTotalvar>(Form);
+    Total->SetParent(Page);
+    Total->SetName("AmountTotal");
+    Total->SetVariable(Amount);
+    Total->SetUpdateLevel(Page->DetailLevel());
+    TKivGroup* ByCustomer = AddGroup("ByCustomer");
+    ByCustomer->SetVariable(Customer);
+    const auto Text = [&](TKivBand* Band, const String& Name, Integer Left, const String& Caption) {
+        auto* L = Create<TKivTextLabel>(Form);
+        L->SetParent(Band);
+        L->SetName(Name);
+        L->SetBounds(Left, 2, 150, 16);
+        L->SetCaption(Caption);
+    };
+    const auto Shows = [&](TKivBand* Band, const String& Name, Integer Left, TKivVar* Var) {
+        auto* L = Create<TKivvarlabel>(Form);
+        L->SetParent(Band);
+        L->SetName(Name);
+        L->SetBounds(Left, 2, 150, 16);
+        L->SetVariable(Var);
+    };
+    Text(Page->PageHead(), "Title", 10, "Sales by customer");
+    Shows(ByCustomer->Header(), "CustomerText", 10, Customer);
+    Shows(Page->Detail(), "ItemText", 40, Item);
+    Shows(Page->Detail(), "AmountText", 300, Amount);
+    Text(Page->Foot(), "TotalCaption", 10, "Total");
+    auto* TotalText = Create<TKivTotalvarLabel>(Form);
+    TotalText->SetParent(Page->Foot());
+    TotalText->SetName("TotalText");
+    TotalText->SetBounds(300, 2, 150, 16);
+    TotalText->SetTotalVariable(Total);
+    Shows(Page->PageFoot(), "PageText", 300, dynamic_cast<TKivVar*>(Form->FindComponent("svarPage")));
+    Pump();
+    const String Written = WriteComponentToText(Form);
+
+    Form->SetDesigning(false);
+    const std::string Expected = RunToDump(Form, Dir / "original.qor");
+    for (const char* Shown : {"\"Sales by customer\"", "\"Kettle\"", "\"Cid\"", "\"54.00\""})
+        EXPECT_NE(Expected.find(Shown), std::string::npos) << Shown << "\n" << Expected;
+    const std::unique_ptr<TComponent> Read(ReadComponentFromText(Written));
+    EXPECT_EQ(RunToDump(Read.get(), Dir / "read.qor"), Expected);
+    EXPECT_EQ(WriteComponentToText(DesignRead(Written).get()), Written);
 }
 
 TEST(DesignHook, AReportAtRunTimeHasNoDesignerAndABandWithTheBaseDesignerRefusesDrops)
