@@ -225,7 +225,8 @@ std::vector<TKivBand*> TKivPage::MainBands() const
 void TKivPage::OrderBands()
 {
     const TComponentState& S = ComponentState();
-    if (S.Contains(csLoading) || S.Contains(csReading) || !FHead || !FPageHead || !FDetail || !FPageFoot || !FFoot)
+    if (S.Contains(csLoading) || S.Contains(csReading) || FPageState.Contains(psInsertBand) || !FHead || !FPageHead ||
+        !FDetail || !FPageFoot || !FFoot)
         return;
     OrderGroups();
     std::vector<TKivBand*> List;

@@ -287,6 +287,20 @@ TEST_F(DesignTime, ANewPageGetsTheFiveMainBandsStackedWithTheirStrips)
     Page->Perform(KIV_ADDBANDS);
     EXPECT_EQ(Page->BandList().size(), 5u);
 
+    // A band given another height, or the page scrolled sideways: the layout follows.
+    Page->Detail()->SetHeight(44);
+    ExpectStacked();
+    Page->HorzScrollBar()->SetRange(2000);
+    Page->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30));
+    EXPECT_EQ(Page->HorzScrollBar()->Position(), 30);
+    for (TKivBand* B : Page->BandList())
+        EXPECT_EQ(B->Left(), -30);
+    EXPECT_EQ(Page->BandHeads()[2]->Left(), -30);
+    // Bands reach 50 pixels past the printable width, or past what is in view when that is wider.
+    const Integer InView = 30 + Page->Width();
+    EXPECT_EQ(Page->Detail()->Width(), (Page->PageWidth() < InView ? InView : Page->PageWidth()) + 50);
+    ExpectStacked();
+
     // A strip and its band follow each other: a click sets the band, the band sets the box.
     TKivBandHead* DetailStrip = StripOf(Page->Detail());
     DetailStrip->NewPageCheck()->Click();
@@ -352,6 +366,26 @@ TEST_F(DesignTime, EveryKindOfBandTakesItsPlaceInTheOrderWithItsStrip)
 }
 
 // ---- Names, deletion, parents --------------------------------------------------------------------
+
+TEST_F(DesignTime, WithFourBandsOrFewerNothingIsLaidOut)
+{
+    Page->SafeDelete();
+    auto* Bare = Create<TKivGrouppage>(Form);
+    std::vector<TKivBand*> Bands;
+    for (Integer I = 0; I < 4; ++I) {
+        auto* B = Create<TKivBand>(Form);
+        B->SetParent(Bare);
+        B->SetBounds(3, 100 - 20 * I, 200, 10);
+        Bands.push_back(B);
+    }
+    Bare->ArrangeBands();
+    EXPECT_EQ(Bands[3]->BoundsRect(), Bounds(3, 40, 200, 10)) << "left where it was put";
+    EXPECT_EQ(Bare->BandHeads().size(), 4u);
+    auto* Fifth = Create<TKivBand>(Form);
+    Fifth->SetParent(Bare);
+    Fifth->SetHeight(10);
+    EXPECT_EQ(Bands[3]->Top(), 75) << "the fifth band lays them all out";
+}
 
 TEST_F(DesignTime, ASecondPageAndItsBandsTakeTheNextFreeNames)
 {
