@@ -390,6 +390,8 @@ TEST_F(DesignTime, WithFourBandsOrFewerNothingIsLaidOut)
 TEST_F(DesignTime, ASecondPageAndItsBandsTakeTheNextFreeNames)
 {
     Report->ToolAddPage(Report);
+    // Asked twice before the first is handled: the page still gets one set of bands.
+    PostMessage(Report->Pages(1)->RunPageControl()->Handle(), KIV_ADDBANDS);
     Pump();
     ASSERT_EQ(Report->PageCount(), 2);
     TKivPage* Second = Report->Pages(1)->AsPage();
@@ -767,6 +769,20 @@ TEST_F(DesignTime, AReportBuiltInTheDesignerIsWrittenReadAndRunsTheSame)
     const std::unique_ptr<TComponent> Read(ReadComponentFromText(Written));
     EXPECT_EQ(RunToDump(Read.get(), Dir / "read.qor"), Expected);
     EXPECT_EQ(WriteComponentToText(DesignRead(Written).get()), Written);
+}
+
+TEST(PageInCode, AddMainBandsGivesAPageMadeInCodeItsFiveBandsWithoutTheDesignersStrips)
+{
+    TComponent Root(nullptr);
+    auto* Page = Create<TKivGrouppage>(&Root);
+    Page->AddMainBands();
+    ASSERT_EQ(Page->BandList().size(), 5u);
+    EXPECT_TRUE(Page->BandHeads().empty());
+    EXPECT_EQ(Page->Detail()->Name(), "DetailBand");
+    EXPECT_NE(Page->DetailLevel(), nullptr);
+    EXPECT_EQ(Page->LevelCount(), 5);
+    Page->UpdateVarList();
+    EXPECT_EQ(Page->VarList().size(), 2u) << "the page's own variables, made in code too";
 }
 
 TEST(DesignHook, AReportAtRunTimeHasNoDesignerAndABandWithTheBaseDesignerRefusesDrops)
