@@ -288,8 +288,11 @@ TEST_F(DesignTime, ANewPageGetsTheFiveMainBandsStackedWithTheirStrips)
     EXPECT_EQ(Page->BandList().size(), 5u);
 
     // A band given another height, or the page scrolled sideways: the layout follows.
+    auto* Divider = Create<TKivVerticalDivider>(Form);
+    Divider->SetParent(Page->Detail());
     Page->Detail()->SetHeight(44);
     ExpectStacked();
+    EXPECT_EQ(Divider->Height(), 43) << "a divider runs the band's height";
     Page->HorzScrollBar()->SetRange(2000);
     Page->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30));
     EXPECT_EQ(Page->HorzScrollBar()->Position(), 30);
