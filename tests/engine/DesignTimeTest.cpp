@@ -705,6 +705,16 @@ TEST_F(DesignTime, AWholeDesignReadInTheDesignerIsWrittenBackAsReadAndRunsAsBefo
     EXPECT_EQ(RunToDump(After.get(), Dir / "after.qor"), Expected);
 }
 
+TEST_F(DesignTime, EveryExampleDesignIsWrittenBackAsTheDesignerReadIt)
+{
+    for (const char* Example : {"sales/sales.qfm", "masterdetail/shop.qfm"}) {
+        SCOPED_TRACE(Example);
+        const std::string File = std::string(QOR_SOURCE_DIR) + "/examples/" + Example;
+        const String Written = WriteComponentToText(DesignRead(ReadText(File)).get());
+        EXPECT_EQ(WriteComponentToText(DesignRead(Written).get()), Written);
+    }
+}
+
 TEST_F(DesignTime, AReportBuiltInTheDesignerIsWrittenReadAndRunsTheSame)
 {
     auto* Sales = Create<TMemoryDataSet>(Form);
