@@ -98,7 +98,8 @@ void TKivPage::InsertBand(TKivBand* Band)
         const bool New = std::find(FBands.begin(), FBands.end(), Band) == FBands.end();
         if (New)
             FBands.push_back(Band);
-        if (New && FHasBandHeads && Designing())
+        // A page made in the designer keeps a strip for every band, whatever comes later.
+        if (New && FHasBandHeads)
             MakeBandHead(Band);
     } catch (...) {
         FPageState -= psInsertBand;
@@ -113,7 +114,7 @@ void TKivPage::RemoveBand(TKivBand* Band)
     if (It != FBands.end()) {
         const auto Index = static_cast<std::size_t>(It - FBands.begin());
         FBands.erase(It);
-        if (Designing() && !PageDestroying() && Index < FBandHeads.size()) {
+        if (!PageDestroying() && Index < FBandHeads.size()) {
             TKivBandHead* Strip = FBandHeads[Index];
             FBandHeads.erase(FBandHeads.begin() + static_cast<std::ptrdiff_t>(Index));
             Strip->SetParent(nullptr);
