@@ -45,6 +45,8 @@ TEST_F(InvoiceExample, RunsWithItsTotalAndABarCodeAScannerReads)
     const std::string Qor = (Dir / "invoice.qor").string();
     TToolRun R = RunQorTool("run '" + InvoiceForm + "' --to '" + Qor + "'", Dir, "QT_QPA_PLATFORM=offscreen");
     ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find("Written: " + Qor + " (1 page)"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Err.find("made 1 page\n"), std::string::npos) << R.Err;
     TQorQorFile File;
     File.LoadFromFile(Qor);
     const std::string Dump = QorDumpQorFile(File);

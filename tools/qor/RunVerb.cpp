@@ -28,6 +28,9 @@ namespace qor::tool {
 
 namespace {
 
+// "1 page", "2 pages".
+std::string PagesText(Integer Count) { return std::to_string(Count) + (Count == 1 ? " page" : " pages"); }
+
 // Where the run goes.
 enum class TTarget { PageFile, Pdf, Rtf, Printer, Screen };
 
@@ -167,7 +170,8 @@ public:
             return;
         }
         if (Status == ssEnd) {
-            std::fprintf(stderr, "qor: run: %s %d pages\n", FCounting ? "counted" : "made", int(Page->PageCount()));
+            std::fprintf(stderr, "qor: run: %s %s\n", FCounting ? "counted" : "made",
+                         PagesText(Page->PageCount()).c_str());
             return;
         }
         FCounting = CountingPass || Status == ssNoWhere;
@@ -176,8 +180,10 @@ public:
             return;
         FStep = Step;
         std::fprintf(stderr, "qor: run: %s page %d, %d %%\n",
-                     Status == ssPrinting ? "printing" : FCounting ? "counting" : "generating", int(Page->PageNumber()),
-                     Percent);
+                     Status == ssPrinting ? "printing"
+                     : FCounting          ? "counting"
+                                          : "generating",
+                     int(Page->PageNumber()), Percent);
     }
 
 private:
@@ -250,9 +256,7 @@ int RunReport(int argc, char** argv)
             Device.SetNextOutputFile(String());
             Setup->SetDestination(destPrinter);
             break;
-        case TTarget::Screen:
-            Setup->SetDestination(destScreen);
-            break;
+        case TTarget::Screen: Setup->SetDestination(destScreen); break;
         }
         // What goes wrong inside the run (a database that cannot be opened, a failing query, a
         // handler that raises) is shown by the application's handler while the run goes on; the
@@ -277,19 +281,15 @@ int RunReport(int argc, char** argv)
         case TTarget::Rtf:
             if (!std::filesystem::exists(O.To))
                 throw Exception("the report wrote no output (no data, or the run was stopped)");
-            std::printf("Written: %s (%d pages)\n", O.To.c_str(), int(Page->PageCount()));
+            std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(Page->PageCount()).c_str());
             break;
-        case TTarget::Pdf:
-            std::printf("Written: %s (%d pages)\n", O.To.c_str(), int(Page->PageCount()));
-            break;
+        case TTarget::Pdf: std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(Page->PageCount()).c_str()); break;
         case TTarget::Printer:
-            std::printf("Printed %d pages on %s\n", int(Page->PageCount()), O.PrinterName.c_str());
+            std::printf("Printed %s on %s\n", PagesText(Page->PageCount()).c_str(), O.PrinterName.c_str());
             if (!Device.LastOutputFile().empty())
                 std::printf("Written: %s\n", Device.LastOutputFile().c_str());
             break;
-        case TTarget::Screen:
-            WaitForViewers();
-            break;
+        case TTarget::Screen: WaitForViewers(); break;
         }
     } catch (const std::exception& E) {
         // A failed run leaves no file behind that looks like its report (pages of no data).
