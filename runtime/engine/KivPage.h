@@ -339,7 +339,7 @@ public:
     // Prints every label placed on the page itself.
     virtual void Run();
     // Tells the form's designer that the form changed.
-    void DesignerModified();
+    void DesignerModified() override;
     // Hides the check boxes of Strip that do not apply to Band's kind.
     void SetBandLabels(TKivBand* Band, TKivBandHead* Strip);
     // The caption strips, index for index with BandList (design time only).

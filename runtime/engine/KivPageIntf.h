@@ -148,6 +148,8 @@ public:
     virtual TKivPageSetup* PageSetup() const = 0;
     // The page's place among the report's pages (1 for the first); names the page after it.
     virtual void SetOrder(Integer Pos) = 0;
+    // Tells the designer of the form the page is on that the form changed (design time).
+    virtual void DesignerModified() {}
     virtual bool TwoPass() const = 0;
     virtual TKivOutputType OutputType() const = 0;
     virtual void SetDataRange(TKivDataRange Value) = 0;

@@ -594,6 +594,8 @@ void TKivReport::SetMinimized(bool Value)
         SetAlign(FSAlign);
         HideScrollBars();
     }
+    if (FPage)
+        FPage->DesignerModified();
     PositionButtons();
 }
 

@@ -370,6 +370,30 @@ TEST_F(DesignTime, EveryKindOfBandTakesItsPlaceInTheOrderWithItsStrip)
 
 // ---- Names, deletion, parents --------------------------------------------------------------------
 
+// The form's designer, counting the changes it is told of.
+class TCountingFormDesigner : public TFormDesigner {
+public:
+    bool IsDesignMsg(TControl*, TMessage&) override { return false; }
+    void Modified() override { ++Changes; }
+    int Changes = 0;
+};
+
+TEST_F(DesignTime, TheFormsDesignerHearsOfChangesMadeOnTheStripsAndOfTheMinimisedBox)
+{
+    TCountingFormDesigner Designer;
+    Form->SetDesigner(&Designer);
+    StripOf(Page->Detail())->StretchCheck()->Click();
+    EXPECT_TRUE(Page->Detail()->Stretch());
+    EXPECT_EQ(Designer.Changes, 1);
+    StripOf(Page->Detail())->StretchCheck()->SetChecked(true); // already the band's: no change
+    Page->FlipStretch(StripOf(Page->Detail())->StretchCheck());
+    EXPECT_EQ(Designer.Changes, 1);
+    Report->SetMinimized(true);
+    Report->SetMinimized(false);
+    EXPECT_EQ(Designer.Changes, 3);
+    Form->SetDesigner(nullptr);
+}
+
 TEST_F(DesignTime, WithFourBandsOrFewerNothingIsLaidOut)
 {
     Page->SafeDelete();
