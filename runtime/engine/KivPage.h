@@ -541,7 +541,10 @@ private:
     // The strip at Index shows the band at Index: caption, check boxes and which of them apply.
     void SyncBandHead(std::size_t Index);
     void SyncBandHeads();
-    TKivBandHead* StripOf(TObject* CheckBox, TKivBand*& Band) const;
+    // The band whose strip holds CheckBox; null for a box of no strip.
+    TKivBand* BandOfCheck(TObject* CheckBox) const;
+    // Sets the band of the check box Sender to the box's state when they differ; answers the band.
+    TKivBand* Flip(TObject* Sender, bool (TKivBand::*Get)() const, void (TKivBand::*Set)(bool));
     bool Designing() const { return ComponentState().Contains(csDesigning); }
     bool LoadingOrReading() const;
     void RepositionReport();

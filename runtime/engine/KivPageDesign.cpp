@@ -202,65 +202,36 @@ void TKivPage::PaintArrow(TObject* Sender)
     C->Polygon(Points);
 }
 
-TKivBandHead* TKivPage::StripOf(TObject* CheckBox, TKivBand*& Band) const
+TKivBand* TKivPage::BandOfCheck(TObject* CheckBox) const
 {
-    Band = nullptr;
     auto* Check = dynamic_cast<TControl*>(CheckBox);
     if (!Check)
         return nullptr;
     const auto It = std::find(FBandHeads.begin(), FBandHeads.end(), Check->Parent());
-    if (It == FBandHeads.end())
-        return nullptr;
     const auto Index = static_cast<std::size_t>(It - FBandHeads.begin());
-    if (Index >= FBands.size())
-        return nullptr;
-    Band = FBands[Index];
-    return *It;
+    return It != FBandHeads.end() && Index < FBands.size() ? FBands[Index] : nullptr;
 }
 
-namespace {
-
-template <class Get, class Set>
-void Flip(TKivPage* Page, TObject* Sender, TKivBand* Band, Get&& Getter, Set&& Setter)
+TKivBand* TKivPage::Flip(TObject* Sender, bool (TKivBand::*Get)() const, void (TKivBand::*Set)(bool))
 {
+    TKivBand* Band = BandOfCheck(Sender);
     auto* Check = dynamic_cast<TCheckBox*>(Sender);
-    if (!Band || !Check || (Band->*Getter)() == Check->Checked())
-        return;
-    (Band->*Setter)(Check->Checked());
-    Page->DesignerModified();
+    if (Band && Check && (Band->*Get)() != Check->Checked()) {
+        (Band->*Set)(Check->Checked());
+        DesignerModified();
+    }
+    return Band;
 }
 
-} // namespace
-
-void TKivPage::FlipVisible(TObject* Sender)
-{
-    TKivBand* Band;
-    StripOf(Sender, Band);
-    Flip(this, Sender, Band, &TKivBand::PrintVisible, &TKivBand::SetPrintVisible);
-}
-
-void TKivPage::FlipNewPage(TObject* Sender)
-{
-    TKivBand* Band;
-    StripOf(Sender, Band);
-    Flip(this, Sender, Band, &TKivBand::NewPage, &TKivBand::SetNewPage);
-}
+void TKivPage::FlipVisible(TObject* Sender) { Flip(Sender, &TKivBand::PrintVisible, &TKivBand::SetPrintVisible); }
+void TKivPage::FlipNewPage(TObject* Sender) { Flip(Sender, &TKivBand::NewPage, &TKivBand::SetNewPage); }
+void TKivPage::FlipStretch(TObject* Sender) { Flip(Sender, &TKivBand::Stretch, &TKivBand::SetStretch); }
 
 void TKivPage::FlipNewPageRepeat(TObject* Sender)
 {
-    TKivBand* Band;
-    StripOf(Sender, Band);
-    Flip(this, Sender, Band, &TKivBand::NewPageRepeat, &TKivBand::SetNewPageRepeat);
     // A band may refuse the flag (a sub-data band does): the box shows what the band has.
-    if (Band)
+    if (TKivBand* Band = Flip(Sender, &TKivBand::NewPageRepeat, &TKivBand::SetNewPageRepeat))
         BandChanged(Band);
-}
-
-void TKivPage::FlipStretch(TObject* Sender)
-{
-    TKivBand* Band;
-    StripOf(Sender, Band);
-    Flip(this, Sender, Band, &TKivBand::Stretch, &TKivBand::SetStretch);
 }
 
 void TKivPage::DesignerModified()

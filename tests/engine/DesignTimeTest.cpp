@@ -3,6 +3,7 @@
 // data-source lists, what the designer object and the band and group manager hear, and designs
 // that survive their form files.
 
+#include "common/TestErrors.h"
 #include "engine/StandInReport.h"
 #include "output/OutputTestSupport.h"
 #include "platform/db/DataSource.h"
@@ -128,14 +129,11 @@ std::vector<String> Names(const std::vector<TKivBand*>& Bands)
     return Out;
 }
 
-String ErrorOf(const std::function<void()>& Fn)
+// The messages waiting, handled; also those the handled ones post.
+void Pump()
 {
-    try {
-        Fn();
-    } catch (const Exception& E) {
-        return E.Message();
-    }
-    return {};
+    for (int I = 0; I < 3; ++I)
+        Application()->ProcessMessages();
 }
 
 // A form in the designer with a report dropped on it: the report has its first page and the page
@@ -175,11 +173,6 @@ protected:
         Free(Form);
         gDesigns.clear();
         DescribedPrinterTest::TearDown();
-    }
-    static void Pump()
-    {
-        for (int I = 0; I < 3; ++I)
-            Application()->ProcessMessages();
     }
     TKivBandHead* StripOf(TKivBand* Band) const
     {
@@ -687,8 +680,7 @@ std::unique_ptr<TForm> DesignRead(const String& Text)
     auto Form = std::unique_ptr<TForm>(Create<TForm>(nullptr));
     Form->SetDesigning(true);
     ReadComponentIntoRoot(Form.get(), Text);
-    for (int I = 0; I < 3; ++I)
-        Application()->ProcessMessages();
+    Pump();
     return Form;
 }
 
