@@ -13,6 +13,7 @@
 namespace qor {
 
 class TStream;
+class TQorQorFile;
 
 // The record code of the printer setup in page files.
 inline constexpr Word QorPrinterSetupRecord = 101;
@@ -101,6 +102,9 @@ public:
     // body length of 0 or less. Always leaves the stream at the end of the record; a body that
     // runs past the end of the stream raises EReadError before anything is taken.
     bool ReadFromStream(TStream& Stream);
+    // The same on the record stream of a page file; EStreamError when it has none open.
+    void WriteToQorFile(TQorQorFile& QorFile) const;
+    bool ReadFromQorFile(TQorQorFile& QorFile);
 
 private:
     template <class T>

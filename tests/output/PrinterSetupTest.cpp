@@ -4,7 +4,9 @@
 #include "output/OutputTestSupport.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/Streams.h"
+#include "runtime/output/QorFile.h"
 #include "runtime/output/QorSetup.h"
+#include "runtime/output/QorStr.h"
 #include "runtime/output/QorTypes.h"
 
 #include <gtest/gtest.h>
@@ -335,6 +337,26 @@ TEST(PrinterSetupRecord, WritesInTheMiddleOfAStream)
     const Bytes B = Out.Bytes();
     EXPECT_EQ(Bytes(B.begin() + 4, B.end() - 2), Record(S));
     EXPECT_EQ(Bytes(B.end() - 2, B.end()), Le16(0xBEEF));
+}
+
+TEST(PrinterSetupRecord, OnThePageFilesRecordStream)
+{
+    TQorQorFile F;
+    TQorPrinterSetup S;
+    EXPECT_THROW(S.WriteToQorFile(F), EStreamError); // no file begun yet
+    F.BeginDoc();
+    S.SetCopies(7);
+    S.SetOrientation(2);
+    const Int64 Before = F.Stream()->Size();
+    S.WriteToQorFile(F);
+    EXPECT_EQ(F.Stream()->Size() - Before, Int64(Record(S).size()));
+    F.Stream()->SetPosition(Before + 2); // past the code, as the page reader leaves it
+    TQorPrinterSetup Back;
+    ASSERT_TRUE(Back.ReadFromQorFile(F));
+    EXPECT_EQ(Back.Copies(), 7);
+    EXPECT_EQ(Back.Orientation(), 2);
+    EXPECT_EQ(F.Stream()->Position(), F.Stream()->Size());
+    F.EndDoc();
 }
 
 // ---- legacy record ---------------------------------------------------------------------------------
