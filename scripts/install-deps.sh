@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6svg6
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6svg6 qt6-image-formats-plugins
   libcups2-dev cups cups-bsd cups-client
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core fontconfig

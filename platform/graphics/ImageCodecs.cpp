@@ -147,25 +147,33 @@ TImageFormat DetectImageFormat(std::span<const Byte> D)
 bool DecodeCodecImage(std::span<const Byte> Data, TImageFormat Format, TDibImage& Out, String* Error)
 {
     Out = TDibImage{};
+    const bool AnyPlugin = Format == TImageFormat::Other;
     const TImageFormat Found = DetectImageFormat(Data);
-    if (Found != TImageFormat::Png && Found != TImageFormat::Jpeg && Found != TImageFormat::Gif)
+    if (!AnyPlugin) {
+        if (Found != TImageFormat::Png && Found != TImageFormat::Jpeg && Found != TImageFormat::Gif)
+            return Fail(Error, "Unknown picture format");
+        if (Format != TImageFormat::Unknown && Format != Found)
+            return Fail(Error, "The data is not of the expected picture format");
+        bool Whole = false;
+        switch (Found) {
+        case TImageFormat::Png: Whole = CheckPng(Data, Error); break;
+        case TImageFormat::Jpeg: Whole = CheckJpeg(Data, Error); break;
+        default: Whole = CheckGif(Data, Error); break;
+        }
+        if (!Whole)
+            return false;
+    } else if (Data.empty()) {
         return Fail(Error, "Unknown picture format");
-    if (Format != TImageFormat::Unknown && Format != Found)
-        return Fail(Error, "The data is not of the expected picture format");
-    bool Whole = false;
-    switch (Found) {
-    case TImageFormat::Png: Whole = CheckPng(Data, Error); break;
-    case TImageFormat::Jpeg: Whole = CheckJpeg(Data, Error); break;
-    default: Whole = CheckGif(Data, Error); break;
     }
-    if (!Whole)
-        return false;
 
     EnsureQtApplication();
     QByteArray Bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size()));
     QBuffer Buffer(&Bytes);
     Buffer.open(QIODevice::ReadOnly);
-    QImageReader Reader(&Buffer, QtFormatName(Found));
+    QImageReader Reader(&Buffer, AnyPlugin ? QByteArray() : QByteArray(QtFormatName(Found)));
+    Reader.setDecideFormatFromContent(AnyPlugin);
+    if (AnyPlugin && Reader.format().isEmpty())
+        return Fail(Error, "Unknown picture format");
     Reader.setAutoTransform(false);
     const QSize Size = Reader.size();
     if (!Size.isValid() || Size.width() <= 0 || Size.height() <= 0)

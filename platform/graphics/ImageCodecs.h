@@ -1,6 +1,7 @@
 #pragma once
-// Compressed image formats (PNG, JPEG, GIF) decoded into and encoded from 32-bit pixels, and
-// recognition of image data by its first bytes.
+// Compressed image formats (PNG, JPEG, GIF, and any other format an installed image plugin reads,
+// such as TIFF, WebP and SVG) decoded into and encoded from 32-bit pixels, and recognition of
+// image data by its first bytes.
 
 #include "platform/graphics/Dib.h"
 #include "platform/graphics/Graphic.h"
@@ -10,14 +11,17 @@
 
 namespace qor {
 
-enum class TImageFormat : Byte { Unknown, Bmp, Png, Jpeg, Gif, Ico, Emf, Wmf };
+// Other: any format an installed image plugin recognises by its content (never given by
+// DetectImageFormat, which knows only the signatures of the formats above).
+enum class TImageFormat : Byte { Unknown, Bmp, Png, Jpeg, Gif, Ico, Emf, Wmf, Other };
 
 // The format the data's signature announces (placeable and plain WMF both give Wmf; icon and
 // cursor files give Ico). Only the first bytes are looked at; the data may still be damaged.
 TImageFormat DetectImageFormat(std::span<const Byte> Data);
 
 // Decodes PNG, JPEG or GIF data (the first frame of an animation). Format says which of the
-// three is expected; Unknown accepts any of them. Damaged or truncated data, and images larger
+// three is expected; Unknown accepts any of them; Other accepts whatever an installed image plugin
+// recognises by its content (SVG drawn at its own size). Damaged or truncated data, and images larger
 // than the DIB limits, give false with a reason.
 bool DecodeCodecImage(std::span<const Byte> Data, TImageFormat Format, TDibImage& Out, String* Error = nullptr);
 
@@ -83,6 +87,17 @@ class TGIFImage : public TCodecImage {
     QOR_CLASS(TGIFImage, TCodecImage)
 public:
     TImageFormat Format() const override { return TImageFormat::Gif; }
+};
+
+// The catch-all picture: whatever format an installed image plugin recognises by its content
+// (TIFF, WebP, SVG, ...). Saved as loaded; a picture made from pixels is saved as PNG.
+class TWICImage : public TCodecImage {
+    QOR_CLASS(TWICImage, TCodecImage)
+public:
+    TImageFormat Format() const override { return TImageFormat::Other; }
+
+protected:
+    std::vector<Byte> Encode() const override;
 };
 
 } // namespace qor

@@ -24,6 +24,10 @@ QOR_PUBLISH(TGIFImage)
 {
 }
 
+QOR_PUBLISH(TWICImage)
+{
+}
+
 void TCodecImage::LoadFromStream(TStream* Stream)
 {
     const Int64 Left = Stream->Size() - Stream->Position();
@@ -109,6 +113,11 @@ void TJPEGImage::SetCompressionQuality(Integer Value)
 std::vector<Byte> TJPEGImage::Encode() const
 {
     return EncodeCodecImage(FImage, TImageFormat::Jpeg, FQuality);
+}
+
+std::vector<Byte> TWICImage::Encode() const
+{
+    return EncodeCodecImage(FImage, TImageFormat::Png);
 }
 
 } // namespace qor

@@ -30,6 +30,10 @@ struct TFormatsRegistration {
         RegisterFileFormat("jpg", "JPEG Image File", TJPEGImage::StaticClass());
         RegisterFileFormat("jpeg", "JPEG Image File", TJPEGImage::StaticClass());
         RegisterFileFormat("gif", "GIF Image", TGIFImage::StaticClass());
+        RegisterFileFormat("tif", "TIFF Image", TWICImage::StaticClass());
+        RegisterFileFormat("tiff", "TIFF Image", TWICImage::StaticClass());
+        RegisterFileFormat("webp", "WebP Image", TWICImage::StaticClass());
+        RegisterFileFormat("svg", "Scalable Vector Graphics", TWICImage::StaticClass());
     }
 };
 const TFormatsRegistration FormatsRegistration;
@@ -57,10 +61,9 @@ std::unique_ptr<TGraphic> LoadGraphicFromStream(TStream* Stream)
     const Int64 Start = Stream->Position();
     std::vector<Byte> Head = Stream->ReadBytes(std::min<Int64>(64, std::max<Int64>(Stream->Size() - Start, 0)));
     Stream->SetPosition(Start);
-    const TGraphicClass Class = ClassForFormat(DetectImageFormat(Head));
-    if (!Class)
-        return nullptr;
-    std::unique_ptr<TGraphic> G = NewGraphic(Class);
+    // Data of no known signature goes to the catch-all, which asks the image plugins.
+    const TGraphicClass Known = ClassForFormat(DetectImageFormat(Head));
+    std::unique_ptr<TGraphic> G = NewGraphic(Known ? Known : TWICImage::StaticClass());
     try {
         G->LoadFromStream(Stream);
     } catch (const Exception&) {

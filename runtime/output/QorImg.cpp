@@ -165,6 +165,8 @@ std::unique_ptr<TGraphic> QorGetGraphic(TStream& Stream)
         Result = Try(std::make_unique<TGIFImage>());
     if (!Result)
         Result = Try(std::make_unique<TJPEGImage>());
+    if (!Result)
+        Result = Try(std::make_unique<TWICImage>());
     return Result;
 }
 
@@ -206,6 +208,8 @@ void QorDrawBitMap(HDC DC, Integer X, Integer Y, TGraphic* Graphic)
             Canvas.Draw(X, Y, Graphic);
     });
 }
+
+void QorDrawMetaFile(HDC, Integer, Integer, TGraphic*) {}
 
 void QorStretchDrawBitMap(HDC DC, const TRect& Rect, TGraphic* Graphic)
 {

@@ -68,6 +68,9 @@ std::unique_ptr<TGraphic> QorGetGraphic(TStream& Stream);
 // stretched into the inclusive rectangle Rect. The context's state is saved and restored around it.
 void QorDrawBitMap(HDC DC, Integer X, Integer Y, TGraphic* Graphic);
 void QorStretchDrawBitMap(HDC DC, const TRect& Rect, TGraphic* Graphic);
+// Kept for callers of the old interface: metafiles reach a context through QorDrawBitMap; this
+// draws nothing.
+void QorDrawMetaFile(HDC DC, Integer X, Integer Y, TGraphic* Graphic);
 
 // ---- device-independent bitmaps -----------------------------------------------------------------
 

@@ -273,6 +273,46 @@ TEST_F(KindsPage, PicturesComeFromAFileFromABlobWithItsPrefixAndNotFromAnEmptyBl
     EXPECT_EQ(ImageRecord(Run()), "") << "an empty blob draws nothing";
 }
 
+// Pictures in formats only an image plugin reads (TIFF, WebP, SVG) print through the catch-all:
+// the page shows the four quadrants of the 8 x 8 test picture, stretched over the label.
+TEST_F(KindsPage, PicturesInPluginFormatsPrintTheirPixels)
+{
+    Page->SetDataSource(Data({"N:Integer"}, {"1"}));
+    auto* Own = Add<TKivImageLabel>(Page->Detail(), 0, 80, 80);
+    Own->SetStretch(true);
+    Page->Detail()->SetHeight(100);
+    for (const char* Name : {"quadrants.tiff", "quadrants.webp", "quadrants.svg"}) {
+        SCOPED_TRACE(Name);
+        Own->Picture()->LoadFromFile(std::string(QOR_TEST_DATA_DIR) + "/output/" + Name);
+        TQorOutput Job;
+        RunPagePass(Page, Job);
+        ASSERT_NE(Job.QorFile(), nullptr);
+        HDC DC = CreateRasterDC(816, 1056, 96);
+        Job.QorFile()->PlayPage(DC, 1);
+        if (const char* Keep = std::getenv("QOR_KEEP_PNG")) // to look at
+            SaveDCToPng(DC, std::string(Keep) + "-" + Name + ".png");
+        // The picture's box: the pixels of its four colours (the page's texts are black).
+        const auto Coloured = [](COLORREF C) {
+            C &= 0xFFFFFF;
+            return C == RGB(255, 0, 0) || C == RGB(0, 255, 0) || C == RGB(0, 0, 255) || C == RGB(255, 255, 0);
+        };
+        Integer L = 816, T = 1056, R = -1, B = -1;
+        for (Integer Y = 0; Y < 1056; ++Y)
+            for (Integer X = 0; X < 816; ++X)
+                if (Coloured(GetPixel(DC, X, Y)))
+                    L = std::min(L, X), T = std::min(T, Y), R = std::max(R, X), B = std::max(B, Y);
+        ASSERT_GT(R - L, 60) << "the picture is drawn, stretched";
+        const auto At = [&](Integer FX, Integer FY) {
+            return GetPixel(DC, L + (R - L) * FX / 4, T + (B - T) * FY / 4) & 0xFFFFFF;
+        };
+        EXPECT_EQ(At(1, 1), RGB(255, 0, 0));
+        EXPECT_EQ(At(3, 1), RGB(0, 255, 0));
+        EXPECT_EQ(At(1, 3), RGB(0, 0, 255));
+        EXPECT_EQ(At(3, 3), RGB(255, 255, 0));
+        DeleteDC(DC);
+    }
+}
+
 std::string Hex(const std::string& Bytes)
 {
     static const char* Digits = "0123456789ABCDEF";

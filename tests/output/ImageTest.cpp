@@ -129,6 +129,9 @@ TEST(PictureRecognition, EachFormatLoadsIntoItsClass)
         {"ico", DataFile("green.ico"), TIcon::StaticClass()},
         {"png", EncodeCodecImage(Image, TImageFormat::Png), TPngImage::StaticClass()},
         {"jpeg", EncodeCodecImage(Image, TImageFormat::Jpeg), TJPEGImage::StaticClass()},
+        {"tiff", DataFile("quadrants.tiff"), TWICImage::StaticClass()},
+        {"webp", DataFile("quadrants.webp"), TWICImage::StaticClass()},
+        {"svg", DataFile("quadrants.svg"), TWICImage::StaticClass()},
     };
     for (const TCase& Case : Cases) {
         for (bool Blob : {false, true}) {
@@ -169,6 +172,15 @@ TEST(PictureRecognition, DataNoClassLoadsGivesNullAtThePictureStart)
     EXPECT_EQ(QorGetGraphic(*NotIcon), nullptr);
     TMemoryStream Empty;
     EXPECT_EQ(QorGetGraphic(Empty), nullptr);
+    // Text no image plugin knows, and a TIFF cut short, are no pictures either.
+    const std::string Text = "Name;Amount\nSmith;12\n";
+    auto NotAPicture = StreamOf(std::span(reinterpret_cast<const Byte*>(Text.data()), Text.size()));
+    EXPECT_EQ(QorGetGraphic(*NotAPicture), nullptr);
+    EXPECT_EQ(NotAPicture->Position(), 0);
+    std::vector<Byte> Cut = DataFile("quadrants.tiff");
+    Cut.resize(Cut.size() / 3);
+    auto CutTiff = StreamOf(Cut);
+    EXPECT_EQ(QorGetGraphic(*CutTiff), nullptr);
 }
 
 TEST(PictureRecognition, BlobPrefixNeedsTheExactSize)
@@ -451,6 +463,17 @@ TEST(DrawGraphic, NaturalSizeStretchAndStateRestored)
     EXPECT_EQ(Dc.At(40, 40), 0xFFFFFFFFu);
     EXPECT_EQ(GetTextColor(Dc), RGB(1, 2, 3));
     QorDrawBitMap(Dc, 0, 0, nullptr); // nothing, no crash
+}
+
+TEST(DrawGraphic, TheOldMetafileEntryDrawsNothing)
+{
+    TMetafile Meta;
+    auto S = StreamOf(DataFile("red.emf"));
+    Meta.LoadFromStream(S.get());
+    RasterDc Dc(40, 40, 96);
+    PatBlt(Dc, 0, 0, 40, 40, WHITENESS);
+    QorDrawMetaFile(Dc, 0, 0, &Meta);
+    EXPECT_EQ(Dc.At(10, 10), 0xFFFFFFFFu);
 }
 
 TEST(DrawGraphic, MetafileStretchesOverItsOwnSize)
