@@ -7,6 +7,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/PSetup.h"
+#include "runtime/output/QorDest.h"
 #include "runtime/output/QorFormParts.h"
 
 namespace qor {
@@ -103,14 +104,15 @@ void TKivReportDestination::rangePagesClick(TObject*)
         EndRange->SetText("0");
 }
 
-void TKivReportDestination::printersetupClick(TObject*) { Printsetup->Execute(); }
+void TKivReportDestination::printersetupClick(TObject*) { QorExecuteBelowTopmost(*Printsetup, {this}); }
 
 void TKivReportDestination::btnPrintClick(TObject*)
 {
     // Everything is read and checked before anything is taken, so a refusal changes nothing.
     const Integer CopyCount = EditNumber(Copies);
-    if (CopyCount < 1 || CopyCount > KivMaxCopies)
-        throw EConvertError("The number of copies must be between 1 and " + std::to_string(KivMaxCopies));
+    // 0 leaves the printer's own number of copies.
+    if (CopyCount < 0 || CopyCount > KivMaxCopies)
+        throw EConvertError("The number of copies must be between 0 and " + std::to_string(KivMaxCopies));
     Integer First = 0, Last = 0;
     if (!rangeAll->Checked()) {
         First = EditNumber(StartRange, true);

@@ -81,7 +81,26 @@ void TQorPrintDestination::rangePagesClick(TObject*)
     EndRange->SetEnabled(true);
 }
 
-void TQorPrintDestination::printersetupClick(TObject*) { Printsetup->Execute(); }
+bool QorExecuteBelowTopmost(TPrinterSetupDialog& Dialog, std::initializer_list<TCustomForm*> Forms)
+{
+    std::vector<TCustomForm*> Lowered;
+    for (TCustomForm* Form : Forms)
+        if (Form && Form->FormStyle() == fsStayOnTop && Form->Topmost()) {
+            Form->SetTopmost(false);
+            Lowered.push_back(Form);
+        }
+    struct TRaise {
+        std::vector<TCustomForm*>& Forms;
+        ~TRaise()
+        {
+            for (TCustomForm* Form : Forms)
+                Form->SetTopmost(true);
+        }
+    } Raise{Lowered};
+    return Dialog.Execute();
+}
+
+void TQorPrintDestination::printersetupClick(TObject*) { QorExecuteBelowTopmost(*Printsetup, {Viewer, this}); }
 
 void TQorPrintDestination::btnPrintClick(TObject*)
 {

@@ -5,6 +5,8 @@
 
 #include "platform/ui/Forms.h"
 
+#include <initializer_list>
+
 namespace qor {
 
 class TButton;
@@ -16,6 +18,11 @@ class TPrinterSetupDialog;
 class TQorPreview;
 class TQorPrinterSetup;
 class TRadioButton;
+
+// Runs Dialog (a printer setup) with each stay-on-top form of Forms taken off the top while it
+// runs, so the dialog does not open behind them; they go back on top afterwards, also when the
+// dialog raises. Null entries are skipped.
+bool QorExecuteBelowTopmost(TPrinterSetupDialog& Dialog, std::initializer_list<TCustomForm*> Forms);
 
 class TQorPrintDestination : public TForm {
     QOR_CLASS(TQorPrintDestination, TForm)

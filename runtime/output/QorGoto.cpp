@@ -11,6 +11,14 @@ namespace qor {
 
 QOR_PUBLISH(TQorGotoPage) {}
 
+TQorGotoPage* QorGotoPage = nullptr;
+
+TQorGotoPage::~TQorGotoPage()
+{
+    if (QorGotoPage == this)
+        QorGotoPage = nullptr;
+}
+
 TQorGotoPage::TQorGotoPage(TComponent* AOwner) : TForm(AOwner)
 {
     ReadFormResource(this, "forms/qorgoto.qfm");

@@ -13,11 +13,16 @@ class TQorGotoPage : public TForm {
     QOR_CLASS(TQorGotoPage, TForm)
 public:
     explicit TQorGotoPage(TComponent* AOwner);
+    ~TQorGotoPage() override;
 
     TLabel* Label1 = nullptr;
     TMaskEdit* PageNum = nullptr;
     TButton* Button1 = nullptr;
     TButton* Button2 = nullptr;
 };
+
+// The application's TQorGotoPage form, when it makes one and keeps it here; null otherwise. Cleared
+// when the form it names is freed.
+extern TQorGotoPage* QorGotoPage;
 
 } // namespace qor

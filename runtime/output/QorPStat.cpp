@@ -15,6 +15,14 @@ namespace qor {
 
 QOR_PUBLISH(TQorPreviewStatus) { b.Method("AbortButtonClick", &TQorPreviewStatus::AbortButtonClick); }
 
+TQorPreviewStatus* QorPreviewStatus = nullptr;
+
+TQorPreviewStatus::~TQorPreviewStatus()
+{
+    if (QorPreviewStatus == this)
+        QorPreviewStatus = nullptr;
+}
+
 TQorPreviewStatus::TQorPreviewStatus(TComponent* AOwner) : TForm(AOwner)
 {
     ReadFormResource(this, "forms/qorpstat.qfm");

@@ -14,6 +14,7 @@ class TQorPreviewStatus : public TForm {
     QOR_CLASS(TQorPreviewStatus, TForm)
 public:
     explicit TQorPreviewStatus(TComponent* AOwner);
+    ~TQorPreviewStatus() override;
 
     // Shows the page the preview's printer is printing (the preview's print status event).
     void UpdateStatus(TObject* Sender);
@@ -27,5 +28,9 @@ public:
     TPanel* PageNumber = nullptr;
     TButton* AbortButton = nullptr;
 };
+
+// The application's TQorPreviewStatus form, when it makes one and keeps it here; null otherwise. Cleared
+// when the form it names is freed.
+extern TQorPreviewStatus* QorPreviewStatus;
 
 } // namespace qor

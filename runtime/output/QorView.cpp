@@ -35,6 +35,7 @@ namespace qor {
 
 String QorViewerDir;
 TQorViewEvent QorViewEvent;
+TQorViewer* QorViewer = nullptr;
 
 QOR_PUBLISH(TQorViewer)
 {
@@ -156,7 +157,11 @@ TQorViewer::TQorViewer(TComponent* AOwner) : TForm(AOwner)
     FormCreate();
 }
 
-TQorViewer::~TQorViewer() = default;
+TQorViewer::~TQorViewer()
+{
+    if (QorViewer == this)
+        QorViewer = nullptr;
+}
 
 void TQorViewer::BindComponents()
 {

@@ -32,6 +32,9 @@ using TQorViewEvent = std::function<void(TQorViewer*)>;
 extern String QorViewerDir;
 // Called with every new viewer at the end of its making, so an application can adjust it.
 extern TQorViewEvent QorViewEvent;
+// The application's viewer form, when it makes one and keeps it here; null otherwise. Cleared when
+// the viewer it names is freed.
+extern TQorViewer* QorViewer;
 
 class TQorViewer : public TForm, public IQorViewer {
     QOR_CLASS(TQorViewer, TForm)

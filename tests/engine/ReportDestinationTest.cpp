@@ -1,5 +1,6 @@
 // The destination dialog of a report run, driven headless: captions, the page setup's choices
-// shown and taken back, ranges, copies refused outside 1 to 9999, and no printer at all.
+// shown and taken back, ranges, copies refused outside 0 to 9999, the printer setup dialog opened
+// above the dialog, and no printer at all.
 
 #include "output/OutputTestSupport.h"
 
@@ -61,7 +62,7 @@ TEST_F(ReportDestinationTest, CopiesOutsideTheRangeOrNoNumberKeepTheDialogOpen)
     TKivReportDestination D(nullptr);
     D.PageSetup = &Setup;
     D.FormShow(&D);
-    for (const char* Text : {"0", "10000", "-1", "two"}) {
+    for (const char* Text : {"10000", "-1", "two"}) {
         SCOPED_TRACE(Text);
         D.Copies->SetText(Text);
         D.goPrinter->SetChecked(true);
@@ -70,6 +71,16 @@ TEST_F(ReportDestinationTest, CopiesOutsideTheRangeOrNoNumberKeepTheDialogOpen)
         EXPECT_EQ(Setup.Destination(), destScreen) << "nothing is taken";
         EXPECT_EQ(Setup.Copies(), 1);
     }
+    // 0 leaves the printer's copies alone, and a setup of 0 copies prints through the dialog.
+    D.Copies->SetText("0");
+    D.btnPrintClick(&D);
+    EXPECT_EQ(D.ModalResult(), mrOk);
+    EXPECT_EQ(Setup.Copies(), 0);
+    D.SetModalResult(mrNone);
+    D.FormShow(&D);
+    EXPECT_EQ(D.Copies->Text(), "0");
+    D.btnPrintClick(&D);
+    EXPECT_EQ(D.ModalResult(), mrOk);
     // All pages after an empty range; the range edits empty and disabled.
     D.Copies->SetText("1");
     D.rangeAll->SetChecked(true);
@@ -78,6 +89,24 @@ TEST_F(ReportDestinationTest, CopiesOutsideTheRangeOrNoNumberKeepTheDialogOpen)
     D.btnPrintClick(&D);
     EXPECT_EQ(Setup.RangeStart(), 0);
     EXPECT_EQ(Setup.RangeEnd(), 0);
+}
+
+TEST_F(ReportDestinationTest, ThePrinterSetupDialogIsNotHiddenBehindTheDialog)
+{
+    TKivPageSetup Setup;
+    TKivReportDestination D(nullptr);
+    D.PageSetup = &Setup;
+    D.FormShow(&D);
+    ASSERT_TRUE(D.Topmost()) << "the dialog stays on top";
+    bool Below = false;
+    DialogService().Expect(TDialogKind::dkPrinterSetup, [&](const TDialogRequest&) {
+        Below = !D.Topmost();
+        return 1;
+    });
+    D.printersetupClick(D.printersetup);
+    EXPECT_TRUE(Below) << "off the top while the printer dialog runs";
+    EXPECT_TRUE(D.Topmost()) << "and back on top after it";
+    DialogService().Reset();
 }
 
 TEST_F(ReportDestinationTest, WithoutPrintersOnlyTheScreenIsOffered)

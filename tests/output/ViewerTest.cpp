@@ -98,6 +98,23 @@ TEST_F(ViewerTest, CaptionsCounterAndNavigation)
     EXPECT_EQ(Key(VK_HOME, {}), 0);
 }
 
+TEST_F(ViewerTest, TheFormVariablesNameTheApplicationsFormsUntilTheyAreFreed)
+{
+    EXPECT_EQ(QorViewer, nullptr);
+    EXPECT_EQ(QorPreviewStatus, nullptr);
+    EXPECT_EQ(QorGotoPage, nullptr);
+    QorViewer = Application()->CreateForm<TQorViewer>();
+    QorPreviewStatus = Application()->CreateForm<TQorPreviewStatus>();
+    QorGotoPage = Application()->CreateForm<TQorGotoPage>();
+    delete new TQorGotoPage(nullptr);
+    EXPECT_NE(QorGotoPage, nullptr) << "another form of the class leaves it";
+    for (TObject* Form : std::initializer_list<TObject*>{QorViewer, QorPreviewStatus, QorGotoPage})
+        Free(Form);
+    EXPECT_EQ(QorViewer, nullptr);
+    EXPECT_EQ(QorPreviewStatus, nullptr);
+    EXPECT_EQ(QorGotoPage, nullptr);
+}
+
 TEST_F(ViewerTest, GoToPageIsClampedToTheFile)
 {
     Load(NumberedPages(5));
@@ -240,6 +257,28 @@ TEST_F(ViewerTest, ANonNumericCopiesTextKeepsTheDialogOpen)
     D.rangeCurrent->SetChecked(true);
     D.btnPrintClick(D.btnPrint);
     EXPECT_EQ(D.StartPage, 0);
+}
+
+TEST_F(ViewerTest, ThePrinterSetupDialogOpensAboveTheViewerAndItsDialog)
+{
+    TQorPrintDestination D(nullptr);
+    TForm Plain(nullptr);
+    Viewer->SetFormStyle(fsStayOnTop);
+    D.Viewer = Viewer;
+    ASSERT_TRUE(D.Topmost());
+    bool Below = false;
+    DialogService().Expect(TDialogKind::dkPrinterSetup, [&](const TDialogRequest&) {
+        Below = !D.Topmost() && !Viewer->Topmost();
+        return 1;
+    });
+    D.printersetupClick(D.printersetup);
+    EXPECT_TRUE(Below);
+    EXPECT_TRUE(D.Topmost() && Viewer->Topmost()) << "both back on top";
+    Viewer->SetFormStyle(fsNormal);
+    // A form that never stayed on top is left as it is.
+    DialogService().Expect(TDialogKind::dkPrinterSetup, 1);
+    QorExecuteBelowTopmost(*D.Printsetup, {&Plain, nullptr});
+    EXPECT_FALSE(Plain.Topmost());
 }
 
 TEST_F(ViewerTest, TheAbortQuestionsThreeAnswers)
