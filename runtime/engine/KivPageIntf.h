@@ -122,6 +122,9 @@ public:
     virtual ~TKivRunReportIntf() = default;
     // Discards the output of the run under way.
     virtual void SetCancelPrintJob(bool Value) = 0;
+    // Stops the run under way after the current record, keeping what was made; a stop in the
+    // counting pass of a two-pass run starts no second pass.
+    virtual void AbortReport() = 0;
     virtual void SetPrompt(bool Value) = 0;
     // The page setup and data range of the page the run starts with (null setup: no page).
     virtual TKivPageSetup* RunPageSetup() = 0;
@@ -254,6 +257,8 @@ public:
 class TKivGroupPageIntf {
 public:
     virtual ~TKivGroupPageIntf() = default;
+    // Only a group page takes groups and the attached band kinds; a plain page refuses them.
+    virtual bool TakesGroups() const = 0;
     // The page's group list, outermost first.
     virtual void InsertGroup(TKivGroup* Group) = 0;
     virtual void RemoveGroup(TKivGroup* Group) = 0;

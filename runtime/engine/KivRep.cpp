@@ -197,6 +197,12 @@ void TKivReport::Run()
         throw Exception(FExceptionText);
 }
 
+void TKivReport::ChangeScale(Integer M, Integer D)
+{
+    if (Designing())
+        TScrollBox::ChangeScale(M, D);
+}
+
 void TKivReport::AbortReport()
 {
     if (!FPrinting || !FGroupPage)

@@ -49,7 +49,7 @@ public:
     // a pass, reaches the caller once the run has ended.
     void Run() override;
     // Stops the driven page's data loop; the pass ends with what was made and the run ends.
-    void AbortReport();
+    void AbortReport() override;
     // Asks where the run goes: OnPromptPrint, else CustomPrompt, else the destination dialog.
     virtual bool PromptPrint(TKivRunPageIntf* Page);
     // OnBeforePrint / OnAfterPrint around each pass; their exceptions are shown and the run goes on.
@@ -123,6 +123,8 @@ public:
     // ---- Component and design time ---------------------------------------------------------
     void SetParent(TWinControl* AParent) override;
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    // Scales with its form only at design time: a running report keeps its pixel geometry.
+    void ChangeScale(Integer M, Integer D) override;
     void Loaded() override;
     void DefineProperties(TFiler& Filer) override;
     // Invalidates at design time only.

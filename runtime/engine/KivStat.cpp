@@ -68,6 +68,8 @@ void TFormPrintStatus::AskAbort()
             FPage->SetAbortPrinting(true);
         break;
     case IDNO:
+        if (Report)
+            Report->AbortReport();
         if (FPage)
             FPage->SetAbortPrinting(true);
         break;

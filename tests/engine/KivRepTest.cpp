@@ -10,6 +10,7 @@
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/DialogService.h"
 #include "runtime/engine/KivRptDsgn.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +215,32 @@ TEST_F(ReportTest, TheBoxGeometryAndVersionGoIntoTheFormFile)
     EXPECT_EQ(R->MLeft(), 17);
 }
 
+// A form stored at 120 pixels per inch is fitted to the 96 of the screen, all but its report,
+// which keeps the pixel geometry its pages are laid out in.
+TEST_F(ReportTest, AFormStoredAtAnotherResolutionScalesAroundTheReport)
+{
+    const auto ReadAt = [](Integer Ppi, bool Scaled) {
+        const String Text = "object ScaledForm: TForm\n  PixelsPerInch = " + std::to_string(Ppi) +
+                            "\n  Scaled = " + (Scaled ? "True" : "False") +
+                            "\n  ClientWidth = 600\n  ClientHeight = 400\n"
+                            "  object Go: TButton\n    Left = 120\n    Top = 60\n    Width = 240\n    Height = 30\n  end\n"
+                            "  object Report1: TKivReport\n    Left = 10\n    Top = 100\n    Width = 500\n"
+                            "    Height = 250\n  end\nend\n";
+        return std::unique_ptr<TComponent>(ReadComponentFromText(Text));
+    };
+    const auto Geometry = [](TComponent* Root, const char* Name) {
+        return static_cast<TControl*>(Root->FindComponent(Name))->BoundsRect();
+    };
+    std::unique_ptr<TComponent> At96 = ReadAt(96, true), At120 = ReadAt(120, true), Fixed = ReadAt(120, false);
+    auto* Form = static_cast<TForm*>(At120.get());
+    EXPECT_EQ(Form->PixelsPerInch(), 96);
+    EXPECT_EQ(Form->ClientWidth(), 480);
+    EXPECT_EQ(Geometry(Form, "Go"), Bounds(96, 48, 192, 24));
+    EXPECT_EQ(Geometry(Form, "Report1"), Geometry(At96.get(), "Report1")) << "the report opts out";
+    EXPECT_EQ(Geometry(Fixed.get(), "Go"), Bounds(120, 60, 240, 30)) << "an unscaled form stays as stored";
+    EXPECT_EQ(static_cast<TForm*>(Fixed.get())->PixelsPerInch(), 120);
+}
+
 // ---- A run ends whatever happens -----------------------------------------------------------------
 
 TEST_F(ReportTest, AFailureEndsTheRunBeforeTheCallerHearsOfIt)
@@ -271,6 +298,22 @@ TEST_F(ReportTest, AStopDuringTheCountingPassEndsTheRun)
     Report->Run();
     EXPECT_TRUE(Page->Aborted);
     EXPECT_EQ(Page->Count("BeginDoc"), 1);
+
+    // Answering No to the status window's abort question is the same stop.
+    Page->Calls.clear();
+    Report->SetSuppressStatus(false);
+    bool Asked = false;
+    Page->OnProcess = [&] {
+        if (std::exchange(Asked, true) || !Page->StatusTo.back())
+            return;
+        DialogService().Expect(TDialogKind::dkMessageBox, IDNO);
+        Page->StatusTo.back()->AbortbuttonClick(nullptr);
+    };
+    Report->Run();
+    Application()->ProcessMessages(); // the status window frees itself
+    EXPECT_TRUE(Asked);
+    EXPECT_EQ(Page->Count("BeginDoc"), 1) << "no second pass prints everything";
+    Report->SetSuppressStatus(true);
 
     Page->Calls.clear();
     Page->OnProcess = [&] { Report->SetCancelPrintJob(true); };

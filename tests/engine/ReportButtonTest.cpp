@@ -5,6 +5,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Forms.h"
+#include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivBtn.h"
 #include "runtime/engine/PSetup.h"
 
@@ -21,6 +22,7 @@ public:
     int Prompt = -1;
     int Range = -1;
     void SetCancelPrintJob(bool) override {}
+    void AbortReport() override {}
     void SetPrompt(bool Value) override { Prompt = Value; }
     TKivPageSetup* RunPageSetup() override { return &Setup; }
     void SetRunDataRange(TKivDataRange Value) override { Range = Value; }
@@ -87,6 +89,9 @@ TEST_F(ReportButtonTest, TheLinkGoesWithTheReportAndAReportCannotHoldTheButton)
     Button->Click(); // nothing to run, no crash
     auto* Other = new TFakeRunReport(&Form);
     EXPECT_THROW(Button->SetParent(Other), EAbort);
+    EXPECT_EQ(Button->Parent(), nullptr);
+    auto* Band = new TKivBand(&Form);
+    EXPECT_THROW(Button->SetParent(Band), EAbort) << "nor a band";
     EXPECT_EQ(Button->Parent(), nullptr);
     Button->SetParent(&Form);
     EXPECT_EQ(Button->Parent(), &Form);

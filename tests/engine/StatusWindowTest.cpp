@@ -25,7 +25,9 @@ struct TFakePage : TKivStatusPageIntf {
 
 struct TFakeReport : TKivRunReportIntf {
     bool Cancel = false;
+    bool Stopped = false;
     void SetCancelPrintJob(bool Value) override { Cancel = Value; }
+    void AbortReport() override { Stopped = true; }
     void SetPrompt(bool) override {}
     TKivPageSetup* RunPageSetup() override { return nullptr; }
     void SetRunDataRange(TKivDataRange) override {}
@@ -62,7 +64,7 @@ TEST_F(StatusWindowTest, TheAbortQuestionsThreeAnswers)
         TFormPrintStatus Status(nullptr);
         Status.Report = &Report;
         TFakePage Page;
-        Report.Cancel = false;
+        Report.Cancel = Report.Stopped = false;
         Status.UpdateStatus(&Page, ssGenerating);
         DialogService().Expect(TDialogKind::dkMessageBox, [&](const TDialogRequest& R) {
             EXPECT_EQ(R.Caption, "Abort Report?");
@@ -71,6 +73,7 @@ TEST_F(StatusWindowTest, TheAbortQuestionsThreeAnswers)
         Status.AbortbuttonClick(nullptr);
         EXPECT_EQ(Page.Abort, Answer != IDCANCEL) << "no and yes stop the run";
         EXPECT_EQ(Report.Cancel, Answer == IDYES) << "yes discards what was made";
+        EXPECT_EQ(Report.Stopped, Answer == IDNO) << "no stops the run, not only the pass";
     }
 }
 
