@@ -506,6 +506,24 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation)
 }
 
 void TControl::Invalidate() { NativeInvalidate(this); }
+void TControl::ChangeScale(Integer M, Integer D)
+{
+    if (M == D || D <= 0)
+        return;
+    const Integer L = MulDiv(FLeft, M, D), T = MulDiv(FTop, M, D);
+    SetBounds(L, T, MulDiv(FLeft + FWidth, M, D) - L, MulDiv(FTop + FHeight, M, D) - T);
+}
+
+void TWinControl::ChangeScale(Integer M, Integer D)
+{
+    if (M == D || D <= 0)
+        return;
+    TControl::ChangeScale(M, D);
+    const std::vector<TControl*> Children = FControls;
+    for (TControl* C : Children)
+        C->ChangeScale(M, D);
+}
+
 void TControl::InvalidateRect(const TRect& R, bool Erase) { NativeInvalidateRect(this, R, Erase); }
 void TControl::Repaint() { NativeRepaint(this); }
 void TControl::Update() { NativeRepaint(this); }

@@ -152,6 +152,10 @@ public:
     void SetHeight(Integer Value) { SetBounds(FLeft, FTop, FWidth, Value); }
     // Moves and sizes the control; a change sends WM_MOVE / WM_SIZE and re-aligns the parent.
     virtual void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight);
+    // Scales position and size by M / D (a form made at D pixels per inch shown at M); a
+    // windowed control scales its children too. Fonts keep their size in points, which already
+    // follows the screen's resolution.
+    virtual void ChangeScale(Integer M, Integer D);
     TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
     void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
     // The area inside the control's frame, in its own coordinates.
@@ -340,6 +344,8 @@ public:
     bool HandleAllocated() const { return TMessageTarget::HandleAllocated(); }
     // Lets the handle go (messages posted to it are dropped); the next Handle() makes a new one.
     void DestroyHandle();
+
+    void ChangeScale(Integer M, Integer D) override;
 
     Integer ControlCount() const { return static_cast<Integer>(FControls.size()); }
     TControl* Controls(Integer Index) const;

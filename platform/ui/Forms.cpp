@@ -1,5 +1,6 @@
 #include "platform/ui/Forms.h"
 
+#include "platform/graphics/Screen.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/DialogService.h"
@@ -346,6 +347,17 @@ void TCustomForm::BeforeDestruction()
 void TCustomForm::Loaded()
 {
     TScrollingWinControl::Loaded();
+    // A scaled form stored at another resolution than the screen's is fitted to the screen.
+    const Integer Screen = ScreenPixelsPerInch();
+    if (FScaled && FPixelsPerInch > 0 && FPixelsPerInch != Screen) {
+        const Integer W = MulDiv(ClientWidth(), Screen, FPixelsPerInch);
+        const Integer H = MulDiv(ClientHeight(), Screen, FPixelsPerInch);
+        for (Integer I = 0; I < ControlCount(); ++I)
+            Controls(I)->ChangeScale(Screen, FPixelsPerInch);
+        SetClientWidth(W);
+        SetClientHeight(H);
+        FPixelsPerInch = Screen;
+    }
     DoCreate();
 }
 

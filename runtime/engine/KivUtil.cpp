@@ -204,10 +204,13 @@ TRect TKivRuler::HairRect(Integer Position) const
 
 void TKivRuler::UpdateHair(Integer Position)
 {
-    if (Position != FCrossHairPosition) {
-        Invalidate();
-        FCrossHairPosition = Position;
-    }
+    if (Position == FCrossHairPosition)
+        return;
+    // Only the two one-pixel strips change: the old one is painted over, the new one drawn white.
+    InvalidateRect(HairRect(FCrossHairPosition), false);
+    FCrossHairPosition = Position;
+    if (FShowCrossHair)
+        InvalidateRect(HairRect(FCrossHairPosition), false);
 }
 
 void TKivRuler::Paint()

@@ -68,6 +68,8 @@ class TKivRuler : public TCustomPanel {
     QOR_CLASS(TKivRuler, TCustomPanel)
 public:
     explicit TKivRuler(TComponent* AOwner);
+    // Rulers do not rescale with the form.
+    void ChangeScale(Integer, Integer) override {}
 
     bool Vertical() const { return FVertical; }
     void SetVertical(bool Value);
@@ -108,6 +110,7 @@ class TKivRulerContainer : public TCustomPanel {
 public:
     explicit TKivRulerContainer(TComponent* AOwner);
     ~TKivRulerContainer() override;
+    void ChangeScale(Integer, Integer) override {}
 
     Integer RulerCount() const { return static_cast<Integer>(FRulers.size()); }
     TKivRuler* Rulers(Integer Index) const { return FRulers.at(static_cast<std::size_t>(Index)); }

@@ -3,8 +3,10 @@
 #include "StandInPage.h"
 
 #include "platform/graphics/Gdi.h"
+#include "platform/rtl/StringTable.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Render.h"
+#include "runtime/engine/KivPage.h"
 #include "runtime/engine/KivUtil.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,18 @@ TEST(KivText, BlanksAndTrimming)
     EXPECT_EQ(KivRightTrim(Long + "  "), Long);
     EXPECT_EQ(KivRightTrim("  a b  "), "  a b");
     EXPECT_EQ(KivRightTrim("   "), "");
+}
+
+TEST(KivText, TheDeleteRefusalsAndTheMinMaxCaptionsComeFromTheStringTable)
+{
+    const std::pair<Integer, const char*> Texts[] = {
+        {56401, "You are not allowed to delete a group outside of the page manager"},
+        {56402, "You are not allowed to delete a band outside of the page manager."},
+        {56407, "Max"},
+        {56408, "Min"},
+    };
+    for (const auto& [Id, Text] : Texts)
+        EXPECT_EQ(LoadStr(Id), Text) << Id;
 }
 
 TEST(KivNames, StripFirstAndValidIdentifiers)
@@ -161,6 +175,32 @@ TEST(KivRuler, InchesHaveEightPartsAndTheCrossHairIsWhite)
     }
     EXPECT_EQ(GetPixel(DC, 100 - 48, 10), clWhite) << "cross-hair at the position plus the start";
     DeleteDC(DC);
+}
+
+// Moving the cross-hair repaints its two one-pixel strips, never the whole ruler.
+TEST(KivRuler, MovingTheCrossHairLeavesTheRestOfTheRulerAlone)
+{
+    struct TCountingRuler : TKivRuler {
+        using TKivRuler::TKivRuler;
+        void Invalidate() override { ++Whole; }
+        int Whole = 0;
+    } R(nullptr);
+    R.SetPixelsPerInch(96);
+    R.SetBounds(0, 0, 300, 20);
+    R.Whole = 0;
+    R.UpdateHair(40);
+    R.UpdateHair(41);
+    R.UpdateHair(41);
+    EXPECT_EQ(R.Whole, 0);
+    EXPECT_EQ(R.CrossHairPosition(), 41);
+    // Nor does a ruler, its container or a band's design strip rescale with its form.
+    TKivRulerContainer Container(nullptr);
+    TKivBandHead Head;
+    for (TControl* C : std::initializer_list<TControl*>{&R, &Container, &Head}) {
+        C->SetBounds(10, 20, 300, 20);
+        C->ChangeScale(96, 120);
+        EXPECT_EQ(C->BoundsRect(), Bounds(10, 20, 300, 20)) << C->ClassName();
+    }
 }
 
 TEST(KivRuler, VerticalCentimetreRulers)
