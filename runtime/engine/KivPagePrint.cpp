@@ -186,7 +186,8 @@ void TKivPage::PrintGroupHeads(Integer L)
         FAtGroupLevel = I;
         TKivGroup* Group = FGroups[static_cast<std::size_t>(I)];
         TKivBand* Header = Group->Header();
-        if (!Header || !Group->ShowHead())
+        // The head's band list prints whatever ShowHead says: ShowHead gates only PrintHead.
+        if (!Header)
             continue;
         if (!FGroupPageBreaks && I != L) {
             // An inner head printed at an outer break does not start a page of its own.
@@ -217,7 +218,7 @@ void TKivPage::PrintGroupFeet(Integer L)
     TStateScope Feet(FGroupPageState, gpsPrintGroupFoot);
     for (Integer I = static_cast<Integer>(FGroups.size()) - 1; I >= L; --I) {
         TKivGroup* Group = FGroups[static_cast<std::size_t>(I)];
-        if (Group->Footer() && Group->ShowFoot())
+        if (Group->Footer())
             PrintBandList(Group->Footer(), false);
         FAtGroupLevel = I - 1;
     }
