@@ -214,6 +214,8 @@ private:
         String last;
         TObject* obj = WalkPath(Instance, P.Path, last);
         const TPropInfo* prop = obj->ClassType()->FindProperty(last);
+        if (prop && prop->Obsolete)
+            return;
         if (prop) {
             try {
                 SetValue(obj, prop, P.Value);

@@ -132,6 +132,7 @@ public:
     bool ReadOnly = false;
     bool HasDefault = false;
     bool NoDefault = false;                // always written
+    bool Obsolete = false;                 // never written; a stored value is read and dropped
     TPropValue DefaultValue;
     std::function<bool(const TObject*)> StoredRule; // empty: stored
 
@@ -406,6 +407,13 @@ public:
     {
         FInfo.NoDefault = true;
         return *this;
+    }
+    // Kept for the inspector only: never written, and a value in an older form file is read and
+    // dropped.
+    TPropBuilder& Obsolete()
+    {
+        FInfo.Obsolete = true;
+        return Stored(false);
     }
     TPropBuilder& Stored(bool Value)
     {

@@ -2,9 +2,11 @@
 
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/rtl/StringTable.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipboard.h"
 #include "runtime/engine/KivLabels.h"
+#include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivVarBase.h"
@@ -83,6 +85,8 @@ void TKivReserveSpace::SetBand(TKivBand* Value)
         FBand->FreeNotification(FOwner);
 }
 
+TPersistent* TKivReserveSpace::GetOwner() const { return FOwner; }
+
 Integer TKivReserveSpace::GetReserve() const { return FBand ? FBand->Height() * FBandCount + FSpace : FSpace; }
 
 // ---- Construction and deletion -----------------------------------------------------------------
@@ -104,6 +108,11 @@ TKivBand::~TKivBand()
     FPage = nullptr;
 }
 
+TKivReport* TKivBand::Report() const
+{
+    return FPage ? dynamic_cast<TKivReport*>(FPage->Parent()) : nullptr;
+}
+
 bool TKivBand::AllowDelete() const
 {
     const TComponentState& S = ComponentState();
@@ -113,7 +122,7 @@ bool TKivBand::AllowDelete() const
 void TKivBand::BeforeDestruction()
 {
     if (!AllowDelete())
-        throw Exception("You are not allowed to delete a band outside of the page manager.");
+        throw Exception(LoadStr(56402));
     TCustomPanel::BeforeDestruction();
 }
 

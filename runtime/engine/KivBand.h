@@ -17,6 +17,7 @@
 namespace qor {
 
 class TKivBand;
+class TKivReport;
 class TKivRptDsgn;
 class TKivRtfFile;
 
@@ -31,6 +32,10 @@ class TKivReserveSpace : public TPersistent {
     QOR_CLASS(TKivReserveSpace, TPersistent)
 public:
     explicit TKivReserveSpace(TKivBand* AOwner = nullptr) : FOwner(AOwner) {}
+
+    // The band this reserve belongs to (null for one made on its own).
+    TKivBand* OwnerBand() const { return FOwner; }
+    TPersistent* GetOwner() const override;
 
     TKivBand* Band() const { return FBand; }
     void SetBand(TKivBand* Value);
@@ -124,6 +129,9 @@ public:
     // The band may be deleted: at run time, through SafeDelete, while being destroyed, without a
     // parent, or as an inherited component.
     bool AllowDelete() const;
+    bool OkDelete() const { return AllowDelete(); }
+    // The report the band's page sits on; null off a report.
+    TKivReport* Report() const;
     // Refuses, at design time, a deletion AllowDelete does not allow.
     void BeforeDestruction() override;
 

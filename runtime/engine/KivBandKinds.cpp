@@ -63,7 +63,7 @@ void TKivAttachedBand::SetParent(TWinControl* AParent)
     if (AParent == Parent())
         return;
     auto* NewPage = dynamic_cast<TKivGroupPageIntf*>(AParent);
-    if (AParent && !NewPage)
+    if (AParent && !(NewPage && NewPage->TakesGroups()))
         Abort();
     if (FGroupPage)
         (FGroupPage->*FLeave)(this);
@@ -131,6 +131,12 @@ void TKivSubDataBand::SetNewPageRepeat(bool Value)
 }
 
 TDataSet* TKivSubDataBand::DataSet() const { return DataSource() ? DataSource()->DataSet() : nullptr; }
+
+void TKivSubDataBand::SetDataSet(TDataSet* Value)
+{
+    if (!Value)
+        FDataSet = nullptr;
+}
 
 void TKivSubDataBand::Notification(TComponent* AComponent, TOperation Operation)
 {
@@ -274,6 +280,7 @@ QOR_PUBLISH(TKivSubDataBand)
     b.Property("DataSource", &B::DataSource, &B::SetDataSource).Default(nullptr);
     b.Property("DataRange", &B::DataRange, &B::SetDataRange).Default(drAllRecords);
     b.Property("CloseDataSet", &B::CloseDataSet, &B::SetCloseDataSet).Default(false);
+    b.Property("DataSet", &B::DataSet, &B::SetDataSet).Obsolete();
     b.Event("OnDataStart", &B::OnDataStart);
     b.Event("OnDataSkip", &B::OnDataSkip);
     b.Event("OnDataFinish", &B::OnDataFinish);

@@ -93,8 +93,10 @@ public:
     TDataSource* DataSource() const { return FDataLink->DataSource(); }
     void SetDataSource(TDataSource* Value);
     TDataLink* DataLink() const { return FDataLink.get(); }
-    // The data source's data set; null without a data source.
+    // The data source's data set; null without a data source. Published only as the obsolete
+    // property of older forms: setting it has no effect but to forget the data set last seen.
     TDataSet* DataSet() const;
+    void SetDataSet(TDataSet* Value);
     // While designing, a sub-data band does not repeat: it says where to look instead.
     void SetNewPageRepeat(bool Value) override;
     bool DataIsFinished() const { return FDataIsFinished; }

@@ -37,8 +37,9 @@ void TKivReportButton::Notification(TComponent* AComponent, TOperation Operation
 
 void TKivReportButton::SetParent(TWinControl* AParent)
 {
-    if (dynamic_cast<TKivPageIntf*>(AParent) || dynamic_cast<TKivReportIntf*>(AParent) ||
-        dynamic_cast<TKivRunReportIntf*>(AParent))
+    // Not on a page, a band or a report.
+    if (dynamic_cast<TKivPageIntf*>(AParent) || dynamic_cast<TKivBandIntf*>(AParent) ||
+        dynamic_cast<TKivReportIntf*>(AParent) || dynamic_cast<TKivRunReportIntf*>(AParent))
         Abort();
     TBitBtn::SetParent(AParent);
 }

@@ -161,7 +161,7 @@ void TKivGroup::SetParent(TWinControl* AParent)
     if (AParent == Parent())
         return;
     auto* NewPage = dynamic_cast<TKivGroupPageIntf*>(AParent);
-    if (AParent && !NewPage)
+    if (AParent && !(NewPage && NewPage->TakesGroups()))
         Abort();
     // A group moved from one page to another leaves the first page's list too.
     if (auto* Old = dynamic_cast<TKivGroupPageIntf*>(Parent()))
@@ -182,7 +182,7 @@ bool TKivGroup::AllowDelete() const
 void TKivGroup::BeforeDestruction()
 {
     if (!AllowDelete())
-        throw Exception("You are not allowed to delete a group outside of the page manager");
+        throw Exception(LoadStr(56401));
     TControl::BeforeDestruction();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
+#include "platform/graphics/Pen.h"
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Filer.h"
@@ -59,7 +60,7 @@ void Shown(TObject* Sender, F&& Fn)
 TKivPage::TKivPage(TComponent* AOwner)
     : TScrollBox(AOwner), FPageSetup(std::make_unique<TKivPageSetup>()),
       FDataSourceManager(std::make_unique<TQorDataSourceManager>()), FFullDSNames(std::make_unique<TStringList>()),
-      FNoDsgList(std::make_unique<TStringList>())
+      FNoDsgList(std::make_unique<TStringList>()), FPen(std::make_unique<TPen>())
 {
     FHasBandHeads = ComponentState().Contains(csDesigning);
     SetColor(White);
@@ -759,6 +760,10 @@ QOR_PUBLISH(TKivPage)
     b.Property("GroupPageBreaks", &P::GroupPageBreaks, &P::SetGroupPageBreaks).Default(false);
 }
 
-QOR_PUBLISH(TKivGrouppage) { (void)b; }
+QOR_PUBLISH(TKivGrouppage)
+{
+    // The obsolete data set of older forms (the inspector still shows it): use DataSource.
+    b.Property("DataSet", &TKivPage::DataSet, &TKivPage::SetDataSet).Obsolete();
+}
 
 } // namespace qor

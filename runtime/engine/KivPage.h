@@ -20,6 +20,7 @@
 namespace qor {
 
 class TDataSet;
+class TPen;
 class TDataSource;
 class TFormPrintStatus;
 class TKivRtfFile;
@@ -68,6 +69,8 @@ public:
     TCheckBox* NewPageCheck() const { return FNewPageCheck; }
     TCheckBox* NewPageRepeatCheck() const { return FNewPageRepeatCheck; }
     TCheckBox* StretchCheck() const { return FStretchCheck; }
+    // The strip keeps its size whatever the form's scaling.
+    void ChangeScale(Integer, Integer) override {}
 
 private:
     TLabel* Fnamelabel;
@@ -180,6 +183,10 @@ public:
     void SetDataSet(TDataSet* Value);
     TKivRtfFile* Rtf() const { return FRtf.get(); }
     TKivReportIntf* Report() const { return FReport; }
+    // The resolution the page works at: its report's, else the screen's.
+    Integer PixelsPerInch() const { return GetPPI(); }
+    // The page's own pen (black, one pixel), for drawing on the page at design time.
+    TPen* Pen() const { return FPen.get(); }
     Integer Order() const { return FOrder; }
     void SetOrder(Integer Pos) override;
     const String& PageName() const { return FPageName; }
@@ -311,6 +318,7 @@ public:
     void SetOutputDest(TQorDestination Value) override;
 
     // ---- TKivGroupPageIntf ---------------------------------------------------------------------
+    bool TakesGroups() const override { return false; }
     void InsertGroup(TKivGroup* Group) override;
     void RemoveGroup(TKivGroup* Group) override;
     void InsertSubBand(TKivBand* Band) override;
@@ -561,6 +569,7 @@ private:
     String FPageName;
     Integer FOrder = 0;
     std::unique_ptr<TStringList> FNoDsgList;
+    std::unique_ptr<TPen> FPen;
 };
 
 // The first page of a report, the one a run drives; bands of the attached kinds sit only here.
@@ -568,6 +577,7 @@ class TKivGrouppage : public TKivPage {
     QOR_CLASS(TKivGrouppage, TKivPage)
 public:
     explicit TKivGrouppage(TComponent* AOwner) : TKivPage(AOwner) {}
+    bool TakesGroups() const override { return true; }
 };
 
 } // namespace qor

@@ -7,12 +7,15 @@
 #include "engine/StandInBandPage.h"
 #include "output/OutputTestSupport.h"
 #include "platform/graphics/Gdi.h"
+#include "platform/graphics/Pen.h"
 #include "platform/graphics/Screen.h"
 #include "platform/printing/Printers.h"
 #include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipboard.h"
 #include "runtime/engine/KivBand.h"
+#include "runtime/engine/KivPage.h"
+#include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivVarBase.h"
 #include "runtime/output/QorDump.h"
@@ -341,6 +344,25 @@ TEST(BandReserve, ReserveSpaceIsSpacePlusCopiesOfItsBand)
     Free(Level);
     EXPECT_EQ(Main.UpdateLevel(), nullptr) << "a freed level leaves the band";
     EXPECT_EQ(Main.ReserveSpace()->GetReserve(), 30);
+}
+
+TEST(BandReserve, FromTheReserveToItsBandAndFromTheBandToItsReport)
+{
+    TComponent Root(nullptr);
+    auto* Report = new TKivReport(&Root);
+    auto* Page = new TKivGrouppage(&Root);
+    auto* B = new TKivBand(&Root);
+    B->SetParent(Page);
+    EXPECT_EQ(B->ReserveSpace()->OwnerBand(), B);
+    EXPECT_EQ(B->ReserveSpace()->GetOwner(), B);
+    EXPECT_EQ(B->Report(), nullptr) << "a page off a report";
+    Page->SetParent(Report);
+    EXPECT_EQ(B->Report(), Report);
+    EXPECT_TRUE(B->OkDelete());
+    // The page's own resolution and pen.
+    EXPECT_EQ(Page->PixelsPerInch(), Report->ReportPixelsPerInch());
+    ASSERT_NE(Page->Pen(), nullptr);
+    EXPECT_EQ(Page->Pen()->Color(), clBlack);
 }
 
 TEST(BandDelete, AtDesignTimeOnlyThePageManagerDeletesABand)

@@ -4,6 +4,8 @@
 #include "engine/PageTestSupport.h"
 
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/TypeInfo.h"
+#include "runtime/engine/KivPage.h"
 #include "platform/ui/DialogService.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +146,14 @@ TEST(BandKindPlace, OnlyAGroupPageTakesABandKindIntoItsList)
     auto* Other = new TWinControl(&Root);
     auto* Sub = new TKivSubDataBand(&Root);
     EXPECT_THROW(Sub->SetParent(Other), EAbort);
+    // A plain report page is no group page: it takes none of the attached kinds, nor a group.
+    auto* Plain = new TKivPage(&Root);
+    for (TControl* C : std::initializer_list<TControl*>{Sub, new TKivSubBand(&Root), new TKivOverlayBand(&Root),
+                                                       new TKivDataHeadBand(&Root), new TKivGroup(&Root)}) {
+        SCOPED_TRACE(C->ClassName());
+        EXPECT_THROW(C->SetParent(Plain), EAbort);
+        EXPECT_EQ(C->Parent(), nullptr);
+    }
     Sub->SetParent(Page);
     EXPECT_EQ(Page->SubDataBandList().size(), 1u);
     EXPECT_EQ(Sub->Caption(), " ");
@@ -169,6 +179,13 @@ TEST(BandKindPlace, OnlyAGroupPageTakesABandKindIntoItsList)
     ASSERT_NE(R, nullptr);
     EXPECT_TRUE(R->CloseDataSet());
     EXPECT_EQ(WriteComponentToText(R).find(" DataSet ="), String::npos) << WriteComponentToText(R);
+    // It stays published, as a data set reference, for the inspector of older forms.
+    for (TClass C : {TKivSubDataBand::StaticClass(), TKivGrouppage::StaticClass()}) {
+        const TPropInfo* P = C->FindProperty("DataSet");
+        ASSERT_NE(P, nullptr) << C->Name;
+        EXPECT_EQ(P->ObjectClass(), TDataSet::StaticClass());
+        EXPECT_FALSE(P->IsStored(R));
+    }
 }
 
 } // namespace

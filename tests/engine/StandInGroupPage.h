@@ -12,6 +12,8 @@ class TStandInGroupPage : public TStandInPage, public TKivBandPageIntf, public T
 public:
     explicit TStandInGroupPage(TComponent* AOwner) : TStandInPage(AOwner) {}
 
+    bool TakesGroups() const override { return true; }
+
     void InsertGroup(TKivGroup* Group) override { Groups.push_back(Group); }
     void RemoveGroup(TKivGroup* Group) override
     {
