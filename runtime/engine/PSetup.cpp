@@ -187,7 +187,10 @@ TKivPaperSize KivPaperSizeOfCode(Integer Code)
     return psUseCurrent;
 }
 
-Integer SourceDtoW(TKivPaperSource Source, Integer SourceNum)
+namespace {
+
+// The bin of Source; psOverride feeds from bin SourceNum when that is above 0.
+Integer BinOfSource(TKivPaperSource Source, Integer SourceNum)
 {
     if (Source == psOverride)
         return SourceNum > 0 ? SourceNum : DMBIN_AUTO;
@@ -196,7 +199,8 @@ Integer SourceDtoW(TKivPaperSource Source, Integer SourceNum)
     return DMBIN_AUTO;
 }
 
-TKivPaperSource SourceWtoD(Integer Bin, Integer& SourceNum)
+// The source of Bin; a bin of the printer's own goes into SourceNum (a standard one leaves it).
+TKivPaperSource SourceOfBin(Integer Bin, Integer& SourceNum)
 {
     if (Bin <= 0)
         return ppsUseCurrent;
@@ -205,6 +209,16 @@ TKivPaperSource SourceWtoD(Integer Bin, Integer& SourceNum)
             return static_cast<TKivPaperSource>(I);
     SourceNum = Bin;
     return psOverride;
+}
+
+} // namespace
+
+Integer SourceDtoW(TKivPaperSource Source) { return BinOfSource(Source, 0); }
+
+TKivPaperSource SourceWtoD(Integer Bin)
+{
+    Integer Unused = 0;
+    return SourceOfBin(Bin, Unused);
 }
 
 // ---- TKivPreviewSettings ----------------------------------------------------------------------------
@@ -514,7 +528,7 @@ void TKivPageSetup::WriteToQPS()
     if (FCopies != 0)
         Ps.SetCopies(FCopies);
     if (FSource != ppsUseCurrent)
-        Ps.SetSource(SourceDtoW(FSource, FSourceNum));
+        Ps.SetSource(BinOfSource(FSource, FSourceNum));
     if (FTrueTypeOption != ttUseCurrent)
         Ps.SetTTOption(TrueTypeCode(FTrueTypeOption));
     Ps.SetCollatedCopies(FCollatedCopies);
@@ -554,7 +568,7 @@ void TKivPageSetup::ReadFromQPS()
         SetWidth(FUM->InTo(FUnits, Ps.Width()));
     }
     if (FSource != ppsUseCurrent)
-        SetSource(SourceWtoD(Ps.Source(), FSourceNum));
+        SetSource(SourceOfBin(Ps.Source(), FSourceNum));
     if (FDuplex != pdUseCurrent)
         SetDuplex(DuplexOfCode(Ps.Duplex()));
     if (FPrintQuality != pqUseCurrent)

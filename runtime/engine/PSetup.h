@@ -294,10 +294,11 @@ private:
     String FFormName;
 };
 
-// The printer's bin code of a paper source (psOverride: SourceNum when above 0), and back; a bin
-// of the printer's own (not one of the standard codes) gives psOverride and is kept in SourceNum.
-Integer SourceDtoW(TKivPaperSource Source, Integer SourceNum = 0);
-TKivPaperSource SourceWtoD(Integer Bin, Integer& SourceNum);
+// The printer's bin code of a paper source (psOverride, which has no number here: automatic),
+// and back; a bin of the printer's own (not one of the standard codes) gives psOverride. A page
+// setup keeps the number of such a bin in its SourceNum.
+Integer SourceDtoW(TKivPaperSource Source);
+TKivPaperSource SourceWtoD(Integer Bin);
 
 // The printer's paper code of a size (psCustom: 256, psUseCurrent: 1), and back (psUseCurrent
 // for a code no size has).

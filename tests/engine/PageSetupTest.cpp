@@ -195,21 +195,15 @@ TEST(PageSetupMaps, BinsBothWaysAndBinsOfThePrintersOwn)
     };
     for (const auto& [Source, Bin] : Table) {
         EXPECT_EQ(SourceDtoW(Source), Bin) << EnumName(Source);
-        Integer Num = -5;
-        EXPECT_EQ(SourceWtoD(Bin, Num), Source) << Bin;
-        EXPECT_EQ(Num, -5); // a standard bin leaves the number alone
+        EXPECT_EQ(SourceWtoD(Bin), Source) << Bin;
     }
     EXPECT_EQ(SourceDtoW(ppsUseCurrent), 7);
-    EXPECT_EQ(SourceDtoW(psOverride, 0), 7);
-    EXPECT_EQ(SourceDtoW(psOverride, 260), 260);
-    Integer Num = 0;
-    EXPECT_EQ(SourceWtoD(260, Num), psOverride);
-    EXPECT_EQ(Num, 260);
-    EXPECT_EQ(SourceWtoD(12, Num), psOverride);
-    EXPECT_EQ(Num, 12);
-    EXPECT_EQ(SourceWtoD(0, Num), ppsUseCurrent);
-    EXPECT_EQ(SourceWtoD(-3, Num), ppsUseCurrent);
-    EXPECT_EQ(Num, 12);
+    EXPECT_EQ(SourceDtoW(psOverride), 7) << "no bin number outside a page setup";
+    for (Integer Own : {12, 13, 15, 260})
+        EXPECT_EQ(SourceWtoD(Own), psOverride) << Own;
+    EXPECT_EQ(SourceWtoD(0), ppsUseCurrent);
+    EXPECT_EQ(SourceWtoD(-3), ppsUseCurrent);
+    // A page setup keeps the number of a bin of the printer's own (LoadSettingsThenCopySettings...).
 }
 
 TEST(PageSetup, AssignCopiesTheDesignTheBinAndThePreview)
@@ -241,7 +235,8 @@ TEST(PageSetup, AssignCopiesTheDesignTheBinAndThePreview)
     EXPECT_EQ(B.Height(), 148.0);
     EXPECT_EQ(B.LeftMargin(), 1.0);
     EXPECT_EQ(B.PixelsPerUnit(), A.PixelsPerUnit());
-    EXPECT_EQ(SourceDtoW(B.Source(), B.SourceNum()), 258); // the copy feeds from the same bin
+    EXPECT_EQ(B.Source(), psOverride); // the copy feeds from the same bin
+    EXPECT_EQ(B.SourceNum(), 258);
     EXPECT_EQ(B.Copies(), 4);
     EXPECT_EQ(B.Destination(), destFile);
     EXPECT_EQ(B.FormName(), "A5");
