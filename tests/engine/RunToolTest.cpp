@@ -64,6 +64,15 @@ TEST_F(RunTool, RunsIntoAPageFileAPdfAndAnRtfFileSayingWhereEachWent)
     ASSERT_EQ(R.Exit, 0) << R.Err;
     const std::string Rtf = RunCommand("unrtf --text '" + Path("rows.rtf") + "'");
     EXPECT_EQ(Count(Rtf, "A row"), 12) << Rtf;
+    EXPECT_NE(R.Out.find("Written: " + Path("rows.rtf") + "\n"), std::string::npos)
+        << "an RTF file's reader lays out its pages: no count of pages it does not hold " << R.Out;
+
+    // A range says the pages it wrote, as the page file holds them.
+    R = Run("'" + TallRows + "' --to '" + Path("range.qor") + "' --pages 3-4");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find("(2 pages)"), std::string::npos) << R.Out;
+    const TToolRun Dump = RunQorTool("dump '" + Path("range.qor") + "'", Dir, "QT_QPA_PLATFORM=offscreen");
+    EXPECT_NE(Dump.Out.find("info pages 2 "), std::string::npos) << Dump.Out;
 
     // Pages 2 to 3 only: six rows, and nothing of the first or last page.
     R = Run("'" + TallRows + "' --to '" + Path("range.pdf") + "' --pages 2-3");
@@ -109,6 +118,7 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
             EXPECT_EQ(R.Exit, 1);
             const std::string Last = R.Err.substr(R.Err.rfind('\n', R.Err.size() - 2) + 1);
             EXPECT_NE(Last.find(Says), std::string::npos) << R.Err;
+            EXPECT_EQ(R.Err.find("page"), std::string::npos) << "told before the first page: " << R.Err;
             EXPECT_FALSE(std::filesystem::exists(Path(To))) << To;
         }
     };
@@ -117,6 +127,29 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     FailsWith("no such table");
     std::filesystem::remove(Path("forms/rows.db"));
     FailsWith("does not exist");
+}
+
+TEST_F(RunTool, AnUnwritableFileFailsAtOnceAndAMisspeltFieldIsToldOnce)
+{
+    TToolRun R = Run("'" + TallRows + "' --to '" + Path("no/such/folder/rows.pdf") + "'");
+    EXPECT_EQ(R.Exit, 1);
+    EXPECT_NE(R.Err.find("cannot write " + Path("no/such/folder/rows.pdf")), std::string::npos) << R.Err;
+    EXPECT_EQ(R.Err.find("page"), std::string::npos) << "before the first page: " << R.Err;
+
+    std::ifstream In(TallRows);
+    std::string Form((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    Form.replace(Form.find("      object DLevel"), 0,
+                 "      object NVar: TKivDBVar\n        DataSource = OrderSource\n        DataField = 'Nmbr'\n"
+                 "        UpdateLevel = DLevel\n      end\n");
+    Form.replace(Form.find("        object DLabel"), 0,
+                 "        object NText: TKivVarLabel\n          Left = 220\n          Width = 420\n"
+                 "          Height = 20\n          Variable = NVar\n        end\n");
+    std::ofstream(Path("typo.qfm")) << Form;
+    R = Run("'" + Path("typo.qfm") + "' --to '" + Path("typo.pdf") + "'");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_EQ(Count(R.Err, "variable NVar: Orders has no field \"Nmbr\""), 1) << R.Err;
+    EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("typo.pdf") + "' -"), "Unknown type"), 12)
+        << "the page text stays";
 }
 
 TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)

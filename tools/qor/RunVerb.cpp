@@ -5,6 +5,10 @@
 #include "platform/rtl/QtHost.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Application.h"
+#include "platform/db/DataSet.h"
+#include "platform/db/DataSource.h"
+#include "runtime/engine/KivBandKinds.h"
+#include "runtime/engine/KivDBVar.h"
 #include "runtime/engine/KivPage.h"
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/PSetup.h"
@@ -12,8 +16,11 @@
 #include "tools/qor/Args.h"
 #include "tools/qor/RenderVerb.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -191,6 +198,69 @@ private:
     bool FCounting = false;
 };
 
+// Fails at once when File cannot be written (a missing folder, no permission), before any page is
+// made; a file that was not there before is not left behind.
+void CheckWritable(const std::string& File)
+{
+    std::error_code Ignored;
+    const bool Existed = std::filesystem::exists(File, Ignored);
+    std::ofstream Probe(File, std::ios::binary | std::ios::app);
+    if (!Probe)
+        throw Exception("cannot write " + File + ": " + std::strerror(errno));
+    Probe.close();
+    if (!Existed)
+        std::filesystem::remove(File, Ignored);
+}
+
+// Every component of Root and of the components it owns.
+template <class F>
+void ForEachComponent(TComponent* Root, const F& Visit)
+{
+    for (Integer I = 0; I < Root->ComponentCount(); ++I) {
+        TComponent* C = Root->Components(I);
+        Visit(C);
+        ForEachComponent(C, Visit);
+    }
+}
+
+// Opens the data the report reads (the page's, the sub-data bands' and the field variables'), so
+// a missing database or a failing query stops the run before its first page. Fields the form asks
+// for that the data does not hold are told once each: the report prints "Unknown type, check to
+// see if field exists." in their place.
+void OpenReportData(TComponent* Root, TKivPage* Page)
+{
+    std::vector<TDataSet*> Sets;
+    const auto Use = [&Sets](TDataSource* Source) {
+        if (TDataSet* DS = Source ? Source->DataSet() : nullptr; DS && std::find(Sets.begin(), Sets.end(), DS) == Sets.end())
+            Sets.push_back(DS);
+    };
+    Use(Page->DataSource());
+    ForEachComponent(Root, [&](TComponent* C) {
+        if (auto* Band = dynamic_cast<TKivSubDataBand*>(C))
+            Use(Band->DataSource());
+        else if (auto* Var = dynamic_cast<TKivDBVar*>(C))
+            Use(Var->DataSource());
+    });
+    for (TDataSet* DS : Sets)
+        DS->SetActive(true);
+    ForEachComponent(Root, [](TComponent* C) {
+        auto* Var = dynamic_cast<TKivDBVar*>(C);
+        TDataSet* DS = Var && Var->DataSource() ? Var->DataSource()->DataSet() : nullptr;
+        if (DS && DS->Active() && !Var->DataField().empty() && !DS->FindField(Var->DataField()))
+            std::fprintf(stderr, "qor: run: variable %s: %s has no field \"%s\"; it prints \"Unknown type, check to see if field exists.\"\n",
+                         Var->Name().c_str(), DS->Name().c_str(), Var->DataField().c_str());
+    });
+}
+
+// The pages a run put out: those of its page range (0 to 0: all) among the pages it made.
+Integer PagesWritten(const TKivPage* Page)
+{
+    const TKivPageSetup* Setup = Page->PageSetup();
+    const Integer Made = Page->PageCount();
+    const Integer Last = Setup->RangeEnd() > 0 ? std::min(Setup->RangeEnd(), Made) : Made;
+    return std::max(0, Last - std::max(Setup->RangeStart(), 1) + 1);
+}
+
 // Keeps the application running until no viewer window is left open.
 void WaitForViewers()
 {
@@ -258,6 +328,10 @@ int RunReport(int argc, char** argv)
             break;
         case TTarget::Screen: Setup->SetDestination(destScreen); break;
         }
+        if (O.Target == TTarget::PageFile || O.Target == TTarget::Pdf || O.Target == TTarget::Rtf)
+            CheckWritable(O.To);
+        Ran = true; // from here a failure takes away an older file of the same name
+        OpenReportData(Root.get(), Page);
         // What goes wrong inside the run (a database that cannot be opened, a failing query, a
         // handler that raises) is shown by the application's handler while the run goes on; the
         // tool keeps the first of them and fails with it.
@@ -271,7 +345,6 @@ int RunReport(int argc, char** argv)
             Progress.Update(P, S, Report->PassCount() > 1 && Report->Pass() == 1);
         };
 
-        Ran = true;
         Report->Run();
         if (!RunError.empty())
             throw Exception(RunError);
@@ -281,11 +354,15 @@ int RunReport(int argc, char** argv)
         case TTarget::Rtf:
             if (!std::filesystem::exists(O.To))
                 throw Exception("the report wrote no output (no data, or the run was stopped)");
-            std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(Page->PageCount()).c_str());
+            // An RTF file holds text, not pages: its reader lays the pages out.
+            if (O.Target == TTarget::Rtf)
+                std::printf("Written: %s\n", O.To.c_str());
+            else
+                std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(PagesWritten(Page)).c_str());
             break;
-        case TTarget::Pdf: std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(Page->PageCount()).c_str()); break;
+        case TTarget::Pdf: std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(PagesWritten(Page)).c_str()); break;
         case TTarget::Printer:
-            std::printf("Printed %s on %s\n", PagesText(Page->PageCount()).c_str(), O.PrinterName.c_str());
+            std::printf("Printed %s on %s\n", PagesText(PagesWritten(Page)).c_str(), O.PrinterName.c_str());
             if (!Device.LastOutputFile().empty())
                 std::printf("Written: %s\n", Device.LastOutputFile().c_str());
             break;
