@@ -87,6 +87,17 @@ TEST(Picture, FormDataRoundTripsClassAndContent)
     ASSERT_NE(B.Graphic(), nullptr);
     EXPECT_TRUE(B.Graphic()->Equals(A.Graphic()));
 
+    // A picture only an image plugin reads stays in its own format in the form.
+    TPicture Tiff;
+    Tiff.LoadFromFile(std::string(QOR_TEST_DATA_DIR) + "/output/quadrants.tiff");
+    TBytesStream T;
+    Tiff.WriteData(&T);
+    T.SetPosition(0);
+    B.ReadData(&T);
+    ASSERT_NE(B.Graphic(), nullptr);
+    EXPECT_TRUE(B.Graphic()->Is<TWICImage>());
+    EXPECT_EQ(B.Width(), 8);
+
     std::vector<Byte> Unknown = {4, 'T', 'F', 'o', 'o'};
     TBytesStream U(Unknown);
     EXPECT_THROW(B.ReadData(&U), EInvalidGraphic);
