@@ -66,6 +66,7 @@ TEST_F(RunTool, RunsIntoAPageFileAPdfAndAnRtfFileSayingWhereEachWent)
     EXPECT_EQ(Count(Rtf, "A row"), 12) << Rtf;
     EXPECT_NE(R.Out.find("Written: " + Path("rows.rtf") + "\n"), std::string::npos)
         << "an RTF file's reader lays out its pages: no count of pages it does not hold " << R.Out;
+    EXPECT_EQ(R.Err.find(" page"), std::string::npos) << R.Err;
 
     // A range says the pages it wrote, as the page file holds them.
     R = Run("'" + TallRows + "' --to '" + Path("range.qor") + "' --pages 3-4");

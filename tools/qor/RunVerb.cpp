@@ -176,9 +176,14 @@ public:
             FCounting = CountingPass;
             return;
         }
+        // RTF text has no pages of its own: its reader lays them out.
+        const bool Text = Page->OutputType() == otRichText;
         if (Status == ssEnd) {
-            std::fprintf(stderr, "qor: run: %s %s\n", FCounting ? "counted" : "made",
-                         PagesText(Page->PageCount()).c_str());
+            if (Text)
+                std::fprintf(stderr, "qor: run: made the RTF text\n");
+            else
+                std::fprintf(stderr, "qor: run: %s %s\n", FCounting ? "counted" : "made",
+                             PagesText(Page->PageCount()).c_str());
             return;
         }
         FCounting = CountingPass || Status == ssNoWhere;
@@ -186,6 +191,10 @@ public:
         if (Step == FStep)
             return;
         FStep = Step;
+        if (Text) {
+            std::fprintf(stderr, "qor: run: writing RTF, %d %%\n", Percent);
+            return;
+        }
         std::fprintf(stderr, "qor: run: %s page %d, %d %%\n",
                      Status == ssPrinting ? "printing"
                      : FCounting          ? "counting"
