@@ -10,7 +10,9 @@
 #include <QImageWriter>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string_view>
 
 namespace qor {
 
@@ -108,6 +110,34 @@ bool CheckGif(std::span<const Byte> D, String* Error)
     return Fail(Error, "GIF data is truncated");
 }
 
+// An SVG picture may draw only what it holds: a reference to any other file (an image element
+// naming a path or a URL) would let a report pull that file into its pages. Only references
+// inside the document ("#id") and embedded data ("data:") pass.
+bool SvgHoldsAllItDraws(std::span<const Byte> D)
+{
+    const std::string_view Text(reinterpret_cast<const char*>(D.data()), D.size());
+    const auto Lower = [](char C) { return char(std::tolower(static_cast<unsigned char>(C))); };
+    for (std::size_t At = 0; At + 4 <= Text.size(); ++At) {
+        if (Lower(Text[At]) != 'h' || Lower(Text[At + 1]) != 'r' || Lower(Text[At + 2]) != 'e' ||
+            Lower(Text[At + 3]) != 'f')
+            continue;
+        std::size_t V = At + 4;
+        while (V < Text.size() && std::isspace(static_cast<unsigned char>(Text[V])))
+            ++V;
+        if (V >= Text.size() || Text[V] != '=')
+            continue;
+        ++V;
+        while (V < Text.size() && std::isspace(static_cast<unsigned char>(Text[V])))
+            ++V;
+        if (V < Text.size() && (Text[V] == '"' || Text[V] == '\''))
+            ++V;
+        const std::string_view Value = Text.substr(V, 5);
+        if (!Value.starts_with("#") && Value != "data:")
+            return false;
+    }
+    return true;
+}
+
 const char* QtFormatName(TImageFormat F)
 {
     switch (F) {
@@ -174,6 +204,10 @@ bool DecodeCodecImage(std::span<const Byte> Data, TImageFormat Format, TDibImage
     Reader.setDecideFormatFromContent(AnyPlugin);
     if (AnyPlugin && Reader.format().isEmpty())
         return Fail(Error, "Unknown picture format");
+    if (AnyPlugin && Reader.format() == "svgz")
+        return Fail(Error, "Compressed SVG pictures are not read; store the SVG text");
+    if (AnyPlugin && Reader.format() == "svg" && !SvgHoldsAllItDraws(Data))
+        return Fail(Error, "SVG picture refers to another file");
     Reader.setAutoTransform(false);
     const QSize Size = Reader.size();
     if (!Size.isValid() || Size.width() <= 0 || Size.height() <= 0)

@@ -181,6 +181,16 @@ TEST(PictureRecognition, DataNoClassLoadsGivesNullAtThePictureStart)
     Cut.resize(Cut.size() / 3);
     auto CutTiff = StreamOf(Cut);
     EXPECT_EQ(QorGetGraphic(*CutTiff), nullptr);
+    // An SVG that would draw another file of the machine into the page is refused; one that
+    // refers only inside itself is read.
+    for (const char* Href : {"/tmp/x.png", "file:///tmp/x.png", "http://example.com/x.png", "#dot"}) {
+        const std::string Svg = std::string("<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                                            "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"8\" height=\"8\">"
+                                            "<rect id=\"dot\" width=\"8\" height=\"8\" fill=\"red\"/>"
+                                            "<image width=\"8\" height=\"8\" xlink:href = '") + Href + "'/></svg>";
+        auto S = StreamOf(std::span(reinterpret_cast<const Byte*>(Svg.data()), Svg.size()));
+        EXPECT_EQ(QorGetGraphic(*S) != nullptr, Href[0] == '#') << Href;
+    }
 }
 
 TEST(PictureRecognition, BlobPrefixNeedsTheExactSize)
