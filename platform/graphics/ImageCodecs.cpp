@@ -9,7 +9,10 @@
 #include <QImageReader>
 #include <QImageWriter>
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <cstdarg>
 #include <cctype>
 #include <cstring>
 #include <string_view>
@@ -138,6 +141,25 @@ bool SvgHoldsAllItDraws(std::span<const Byte> D)
     return true;
 }
 
+// The TIFF plugin's library writes its complaints about damaged files straight to stderr; like
+// Qt's own diagnostics they are for whoever debugs the platform (QORDEBUG=YES), not for the user.
+void QuietTiffLibrary()
+{
+    static bool Done = false;
+    if (Done || QtMessagesShown())
+        return;
+    void* Lib = dlopen("libtiff.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!Lib)
+        return; // not loaded (yet): no TIFF was read
+    Done = true;
+    using THandler = void (*)(const char*, const char*, va_list);
+    using TSetHandler = THandler (*)(THandler);
+    for (const char* Name : {"TIFFSetErrorHandler", "TIFFSetWarningHandler"})
+        if (auto Set = reinterpret_cast<TSetHandler>(dlsym(Lib, Name)))
+            Set(nullptr);
+    dlclose(Lib);
+}
+
 const char* QtFormatName(TImageFormat F)
 {
     switch (F) {
@@ -204,6 +226,8 @@ bool DecodeCodecImage(std::span<const Byte> Data, TImageFormat Format, TDibImage
     Reader.setDecideFormatFromContent(AnyPlugin);
     if (AnyPlugin && Reader.format().isEmpty())
         return Fail(Error, "Unknown picture format");
+    if (AnyPlugin && Reader.format() == "tiff")
+        QuietTiffLibrary();
     if (AnyPlugin && Reader.format() == "svgz")
         return Fail(Error, "Compressed SVG pictures are not read; store the SVG text");
     if (AnyPlugin && Reader.format() == "svg" && !SvgHoldsAllItDraws(Data))
