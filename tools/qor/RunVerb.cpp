@@ -240,7 +240,8 @@ void OpenReportData(TComponent* Root, TKivPage* Page)
 {
     std::vector<TDataSet*> Sets;
     const auto Use = [&Sets](TDataSource* Source) {
-        if (TDataSet* DS = Source ? Source->DataSet() : nullptr; DS && std::find(Sets.begin(), Sets.end(), DS) == Sets.end())
+        TDataSet* DS = Source ? Source->DataSet() : nullptr;
+        if (DS && std::find(Sets.begin(), Sets.end(), DS) == Sets.end())
             Sets.push_back(DS);
     };
     Use(Page->DataSource());
@@ -256,7 +257,9 @@ void OpenReportData(TComponent* Root, TKivPage* Page)
         auto* Var = dynamic_cast<TKivDBVar*>(C);
         TDataSet* DS = Var && Var->DataSource() ? Var->DataSource()->DataSet() : nullptr;
         if (DS && DS->Active() && !Var->DataField().empty() && !DS->FindField(Var->DataField()))
-            std::fprintf(stderr, "qor: run: variable %s: %s has no field \"%s\"; it prints \"Unknown type, check to see if field exists.\"\n",
+            std::fprintf(stderr,
+                         "qor: run: variable %s: %s has no field \"%s\"; it prints \"Unknown type, check to "
+                         "see if field exists.\"\n",
                          Var->Name().c_str(), DS->Name().c_str(), Var->DataField().c_str());
     });
 }
@@ -369,7 +372,9 @@ int RunReport(int argc, char** argv)
             else
                 std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(PagesWritten(Page)).c_str());
             break;
-        case TTarget::Pdf: std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(PagesWritten(Page)).c_str()); break;
+        case TTarget::Pdf:
+            std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(PagesWritten(Page)).c_str());
+            break;
         case TTarget::Printer:
             std::printf("Printed %s on %s\n", PagesText(PagesWritten(Page)).c_str(), O.PrinterName.c_str());
             if (!Device.LastOutputFile().empty())
