@@ -12,8 +12,8 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cctype>
+#include <cstdarg>
 #include <cstring>
 #include <string_view>
 

@@ -24,9 +24,7 @@ QOR_PUBLISH(TGIFImage)
 {
 }
 
-QOR_PUBLISH(TWICImage)
-{
-}
+QOR_PUBLISH(TWICImage) {}
 
 void TCodecImage::LoadFromStream(TStream* Stream)
 {
@@ -115,9 +113,6 @@ std::vector<Byte> TJPEGImage::Encode() const
     return EncodeCodecImage(FImage, TImageFormat::Jpeg, FQuality);
 }
 
-std::vector<Byte> TWICImage::Encode() const
-{
-    return EncodeCodecImage(FImage, TImageFormat::Png);
-}
+std::vector<Byte> TWICImage::Encode() const { return EncodeCodecImage(FImage, TImageFormat::Png); }
 
 } // namespace qor

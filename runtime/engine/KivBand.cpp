@@ -108,10 +108,7 @@ TKivBand::~TKivBand()
     FPage = nullptr;
 }
 
-TKivReport* TKivBand::Report() const
-{
-    return FPage ? dynamic_cast<TKivReport*>(FPage->Parent()) : nullptr;
-}
+TKivReport* TKivBand::Report() const { return FPage ? dynamic_cast<TKivReport*>(FPage->Parent()) : nullptr; }
 
 bool TKivBand::AllowDelete() const
 {

@@ -5,8 +5,8 @@
 
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/TypeInfo.h"
-#include "runtime/engine/KivPage.h"
 #include "platform/ui/DialogService.h"
+#include "runtime/engine/KivPage.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +149,7 @@ TEST(BandKindPlace, OnlyAGroupPageTakesABandKindIntoItsList)
     // A plain report page is no group page: it takes none of the attached kinds, nor a group.
     auto* Plain = new TKivPage(&Root);
     for (TControl* C : std::initializer_list<TControl*>{Sub, new TKivSubBand(&Root), new TKivOverlayBand(&Root),
-                                                       new TKivDataHeadBand(&Root), new TKivGroup(&Root)}) {
+                                                        new TKivDataHeadBand(&Root), new TKivGroup(&Root)}) {
         SCOPED_TRACE(C->ClassName());
         EXPECT_THROW(C->SetParent(Plain), EAbort);
         EXPECT_EQ(C->Parent(), nullptr);

@@ -9,8 +9,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/DialogService.h"
-#include "runtime/engine/KivRptDsgn.h"
 #include "platform/ui/StdCtrls.h"
+#include "runtime/engine/KivRptDsgn.h"
 
 #include <gtest/gtest.h>
 
@@ -220,12 +220,13 @@ TEST_F(ReportTest, TheBoxGeometryAndVersionGoIntoTheFormFile)
 TEST_F(ReportTest, AFormStoredAtAnotherResolutionScalesAroundTheReport)
 {
     const auto ReadAt = [](Integer Ppi, bool Scaled) {
-        const String Text = "object ScaledForm: TForm\n  PixelsPerInch = " + std::to_string(Ppi) +
-                            "\n  Scaled = " + (Scaled ? "True" : "False") +
-                            "\n  ClientWidth = 600\n  ClientHeight = 400\n"
-                            "  object Go: TButton\n    Left = 120\n    Top = 60\n    Width = 240\n    Height = 30\n  end\n"
-                            "  object Report1: TKivReport\n    Left = 10\n    Top = 100\n    Width = 500\n"
-                            "    Height = 250\n  end\nend\n";
+        const String Text =
+            "object ScaledForm: TForm\n  PixelsPerInch = " + std::to_string(Ppi) +
+            "\n  Scaled = " + (Scaled ? "True" : "False") +
+            "\n  ClientWidth = 600\n  ClientHeight = 400\n"
+            "  object Go: TButton\n    Left = 120\n    Top = 60\n    Width = 240\n    Height = 30\n  end\n"
+            "  object Report1: TKivReport\n    Left = 10\n    Top = 100\n    Width = 500\n"
+            "    Height = 250\n  end\nend\n";
         return std::unique_ptr<TComponent>(ReadComponentFromText(Text));
     };
     const auto Geometry = [](TComponent* Root, const char* Name) {

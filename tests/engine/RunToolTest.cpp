@@ -149,8 +149,7 @@ TEST_F(RunTool, AnUnwritableFileFailsAtOnceAndAMisspeltFieldIsToldOnce)
     R = Run("'" + Path("typo.qfm") + "' --to '" + Path("typo.pdf") + "'");
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_EQ(Count(R.Err, "variable NVar: Orders has no field \"Nmbr\""), 1) << R.Err;
-    EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("typo.pdf") + "' -"), "Unknown type"), 12)
-        << "the page text stays";
+    EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("typo.pdf") + "' -"), "Unknown type"), 12) << "the page text stays";
 }
 
 TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)

@@ -187,7 +187,8 @@ TEST(PictureRecognition, DataNoClassLoadsGivesNullAtThePictureStart)
         const std::string Svg = std::string("<svg xmlns=\"http://www.w3.org/2000/svg\" "
                                             "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"8\" height=\"8\">"
                                             "<rect id=\"dot\" width=\"8\" height=\"8\" fill=\"red\"/>"
-                                            "<image width=\"8\" height=\"8\" xlink:href = '") + Href + "'/></svg>";
+                                            "<image width=\"8\" height=\"8\" xlink:href = '") +
+                                Href + "'/></svg>";
         auto S = StreamOf(std::span(reinterpret_cast<const Byte*>(Svg.data()), Svg.size()));
         EXPECT_EQ(QorGetGraphic(*S) != nullptr, Href[0] == '#') << Href;
     }
