@@ -61,6 +61,14 @@ public:
         FHandler = nullptr;
         FName.clear();
     }
+    // Keeps only the name of a handler the program does not have (a design names a method that
+    // only its own application defines): the name is stored again, calling does nothing and the
+    // event counts as unassigned.
+    void AssignName(String Name)
+    {
+        FHandler = nullptr;
+        FName = std::move(Name);
+    }
 
     explicit operator bool() const { return static_cast<bool>(FHandler); }
     bool Assigned() const { return static_cast<bool>(FHandler); }

@@ -149,11 +149,22 @@ TComponent* ReadComponentFromText(const String& Text, TComponent* Owner = nullpt
 // Raises EFOpenError when the file cannot be read.
 TComponent* ReadComponentFromFile(const String& FileName, TComponent* Owner = nullptr);
 // Reads a form file into an existing root. The file's root class must be Root's class or one of its
-// ancestors (a constructor may read its own form file).
-void ReadComponentIntoRoot(TComponent* Root, const String& Text, const String& SourceName = {});
+// ancestors (a constructor may read its own form file). BaseDirectory as for ReadComponentFromText.
+// A root being designed (csDesigning) keeps the names of event handlers it has no method for.
+void ReadComponentIntoRoot(TComponent* Root, const String& Text, const String& SourceName = {},
+                           const String& BaseDirectory = {});
 // Reads resources/<ResourceName> into Root; EReadError when there is no such resource.
 void ReadFormResource(TComponent* Root, const String& ResourceName);
 String WriteComponentToText(TComponent* Root);
+// The text of some components of Root, one object after another, each with its children (what a
+// designer copies). References are named as in Root's own form file.
+String WriteComponentsToText(TComponent* Root, const std::vector<TComponent*>& Components);
+// Reads objects written by WriteComponentsToText into Root (what a designer pastes): each one
+// made is owned by Root, gets Root's first free name where its own is taken (references among the
+// pasted follow the new names) and is handed to Place, which gives it its parent and may raise to
+// refuse it. Answers the top-level components made; on any failure nothing stays.
+std::vector<TComponent*> ReadComponentsIntoRoot(TComponent* Root, const String& Text,
+                                                const std::function<void(TComponent*)>& Place);
 
 // Streams: the text of a form file, UTF-8.
 // With Instance null a new component is made (owned by Owner); otherwise Instance is read into.

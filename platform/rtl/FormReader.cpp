@@ -8,6 +8,8 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -108,6 +110,47 @@ public:
         return root;
     }
 
+    // Objects pasted into Root: see ReadComponentsIntoRoot.
+    std::vector<TComponent*> Paste(const TFormObject& Wrapper, TComponent* Root,
+                                   const std::function<void(TComponent*)>& Place)
+    {
+        FRoot = Root;
+        FReader.FRoot = Root;
+        FPasting = true;
+        std::vector<TComponent*> top;
+        try {
+            for (const TFormObject& obj : Wrapper.Children) {
+                FLine = obj.Line;
+                TComponent* c = NewComponent(obj, Root);
+                top.push_back(c);
+                BeginReading(c);
+                if (!obj.Name.empty())
+                    c->SetName(FreeName(obj.Name));
+                Place(c);
+                FObjects.push_back(&obj);
+                c->ReadState(FReader);
+                FObjects.pop_back();
+            }
+            ResolveFixups();
+        } catch (const EAbort&) {
+            Abandon({});
+            throw;
+        } catch (...) {
+            Abandon({});
+            Rethrow();
+        }
+        try {
+            for (TComponent* c : FRead)
+                c->SetComponentStateFlag(csReading, false);
+            for (TComponent* c : FRead)
+                c->Loaded();
+        } catch (...) {
+            Abandon({});
+            throw;
+        }
+        return top;
+    }
+
     // The properties and children of the object being read, applied to Instance.
     void ReadData(TComponent* Instance)
     {
@@ -162,7 +205,7 @@ private:
     {
         FLine = Obj.Line;
         TComponent* child = nullptr;
-        if (Obj.Inherited) {
+        if (Obj.Inherited && !FPasting) {
             child = SameText(FRoot->Name(), Obj.Name) ? FRoot : FRoot->FindComponent(Obj.Name);
             if (!child)
                 Error("Ancestor component " + Obj.Name + " not found");
@@ -173,7 +216,7 @@ private:
             child = NewComponent(Obj, FRoot);
             BeginReading(child);
             if (!Obj.Name.empty())
-                child->SetName(Obj.Name);
+                child->SetName(FPasting ? FreeName(Obj.Name) : Obj.Name);
             child->SetParentComponent(Parent);
         }
         FObjects.push_back(&Obj);
@@ -382,6 +425,11 @@ private:
         if (V.Kind != TValueType::vaIdent)
             BadValue(Prop, V);
         const TMethodInfo* m = FRoot->ClassType()->FindMethod(V.Text);
+        if (!m && FRoot->ComponentState().Contains(csDesigning)) {
+            // a design keeps the names of handlers only its application has
+            Prop->SetHandlerName(Obj, V.Text);
+            return;
+        }
         if (!m) {
             FLine = V.Line;
             Error("Event handler " + V.Text + " not found in " + FRoot->ClassName());
@@ -449,8 +497,12 @@ private:
                 if (TComponent* module = FindModule(f.Name.substr(0, dot)))
                     target = module->FindComponent(f.Name.substr(dot + 1));
             } else {
-                target = SameText(FRoot->Name(), f.Name) ? FRoot : FRoot->FindComponent(f.Name);
+                auto renamed = FRenames.find(UpperCase(f.Name));
+                const String& name = renamed == FRenames.end() ? f.Name : renamed->second;
+                target = SameText(FRoot->Name(), name) ? FRoot : FRoot->FindComponent(name);
             }
+            if (!target && FPasting)
+                continue; // pasted into another form: what is not there stays unset
             if (!target)
                 Error("Component " + f.Name + " not found (property " + f.Prop->Name + ")");
             if (f.Prop->ObjectClass() && !target->InheritsFrom(f.Prop->ObjectClass()))
@@ -492,7 +544,28 @@ private:
         }
     }
 
+    // Name, or when Root has a component of that name already the first free one made of its
+    // letters and a number; remembered so references follow.
+    String FreeName(const String& Name)
+    {
+        auto taken = [&](const String& N) { return SameText(FRoot->Name(), N) || FRoot->FindComponent(N); };
+        if (!taken(Name))
+            return Name;
+        String base = Name;
+        while (!base.empty() && std::isdigit(static_cast<unsigned char>(base.back())))
+            base.pop_back();
+        for (Integer n = 1;; ++n) {
+            String candidate = base + std::to_string(n);
+            if (!taken(candidate)) {
+                FRenames[UpperCase(Name)] = candidate;
+                return candidate;
+            }
+        }
+    }
+
     TComponent* FRoot = nullptr;
+    bool FPasting = false;
+    std::map<String, String> FRenames;
     TComponent* FCreatedRoot = nullptr;
     Integer FLine = 0;
     std::vector<const TFormObject*> FObjects;
@@ -677,11 +750,21 @@ TComponent* ReadComponentFromFile(const String& FileName, TComponent* Owner)
     return ReadComponentFromText(Text.str(), Owner, FileName, Folder);
 }
 
-void ReadComponentIntoRoot(TComponent* Root, const String& Text, const String& SourceName)
+void ReadComponentIntoRoot(TComponent* Root, const String& Text, const String& SourceName,
+                           const String& BaseDirectory)
 {
     TFormObject tree = ParseFormText(Text, SourceName);
-    TFormLoader loader(SourceName);
+    TFormLoader loader(SourceName, BaseDirectory);
     loader.Load(tree, Root, nullptr);
+}
+
+std::vector<TComponent*> ReadComponentsIntoRoot(TComponent* Root, const String& Text,
+                                                const std::function<void(TComponent*)>& Place)
+{
+    // the objects become the children of a stand-in root, parsed as one form file
+    TFormObject wrapper = ParseFormText("object Clipboard: TComponent\n" + Text + "\nend\n", "Clipboard");
+    TFormLoader loader("Clipboard");
+    return loader.Paste(wrapper, Root, Place);
 }
 
 void ReadFormResource(TComponent* Root, const String& ResourceName)

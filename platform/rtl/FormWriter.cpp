@@ -34,6 +34,24 @@ public:
         return tree;
     }
 
+    // One component of Root and its children, without Root's own header.
+    TFormObject SaveOne(TComponent* Root, TComponent* Component)
+    {
+        FRoot = Root;
+        FWriter.FRoot = Root;
+        TFormObject node = Header(Component);
+        FCurrent = &node;
+        Component->SetComponentStateFlag(csWriting, true);
+        try {
+            Component->WriteState(FWriter);
+        } catch (...) {
+            Component->SetComponentStateFlag(csWriting, false);
+            throw;
+        }
+        Component->SetComponentStateFlag(csWriting, false);
+        return node;
+    }
+
     void WriteData(TComponent* Instance)
     {
         TFormObject* node = FCurrent;
@@ -314,6 +332,16 @@ String WriteComponentToText(TComponent* Root)
 {
     TFormSaver saver;
     return PrintFormText(saver.Save(Root));
+}
+
+String WriteComponentsToText(TComponent* Root, const std::vector<TComponent*>& Components)
+{
+    String out;
+    for (TComponent* c : Components) {
+        TFormSaver saver;
+        out += PrintFormText(saver.SaveOne(Root, c));
+    }
+    return out;
 }
 
 void WriteComponent(TStream& Stream, TComponent* Instance)

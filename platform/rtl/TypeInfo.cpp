@@ -505,6 +505,12 @@ void SetPropText(TObject* Instance, const String& Path, const String& Value, TCo
             Root = comp ? (comp->Owner() ? comp->Owner() : comp) : nullptr;
         }
         const TMethodInfo* m = Root ? Root->ClassType()->FindMethod(name) : nullptr;
+        if (!m && Root && Root->ComponentState().Contains(csDesigning)) {
+            if (!IsValidIdent(name))
+                throw EPropertyError("'" + name + "' is not a valid method name");
+            p->SetHandlerName(owner, name);
+            return;
+        }
         if (!m)
             throw EPropertyError("Method " + name + " not found");
         p->SetHandler(owner, m, Root);

@@ -141,6 +141,11 @@ public:
     // Events: the handler's name, and binding a published method (its signature is checked).
     virtual String GetHandlerName(const TObject*) const { return {}; }
     virtual void SetHandler(TObject*, const TMethodInfo*, TObject* /*Target*/) const {}
+    // Events of a design: keeps a handler's name that no published method answers (see
+    // TEvent::AssignName).
+    virtual void SetHandlerName(TObject*, const String& /*Name*/) const {}
+    // Events: the signature a handler must have; null for other kinds.
+    virtual const std::type_info* EventSignature() const { return nullptr; }
 
     // Whether the writer stores the value: the stored rule, then the default.
     bool IsStored(const TObject* Instance) const;
@@ -369,6 +374,11 @@ public:
         if (Method->Signature != std::type_index(typeid(void(A...))))
             throw EPropertyError("Method " + Method->Name + " does not match event " + Name);
         ev.Assign(std::any_cast<std::function<void(A...)>>(Method->Bind(Target)), Method->Name);
+    }
+    const std::type_info* EventSignature() const override { return &typeid(void(A...)); }
+    void SetHandlerName(TObject* Instance, const String& HandlerName) const override
+    {
+        (static_cast<C*>(Instance)->*FMember).AssignName(HandlerName);
     }
 
 private:

@@ -37,7 +37,10 @@ QOR_PUBLISH(TScrollBox)
     b.Property("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle).Default(bsSingle);
 }
 
-QOR_PUBLISH(TCustomForm) {}
+QOR_PUBLISH(TCustomForm)
+{
+    b.Property("Visible", &TCustomForm::StoredVisible, &TCustomForm::SetStoredVisible).Default(true);
+}
 
 QOR_PUBLISH(TForm)
 {
@@ -392,6 +395,19 @@ void TCustomForm::SetVisible(bool Value)
             NativeHideForm(this);
         DoHide();
     }
+}
+
+bool TCustomForm::StoredVisible() const
+{
+    return ComponentState().Contains(csDesigning) ? FDesignVisible : Visible();
+}
+
+void TCustomForm::SetStoredVisible(bool Value)
+{
+    if (ComponentState().Contains(csDesigning))
+        FDesignVisible = Value;
+    else
+        SetVisible(Value);
 }
 
 void TCustomForm::Show()

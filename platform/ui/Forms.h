@@ -198,6 +198,10 @@ public:
     void WMClose(TMessage& M);
 
     void SetVisible(bool Value) override;
+    // The Visible a form file stores. While the form is designed it is kept apart from whether the
+    // designer shows the window, so showing it there changes nothing that is written.
+    bool StoredVisible() const;
+    void SetStoredVisible(bool Value);
     bool Modal() const { return FModal; }
 
     TModalResult ModalResult() const { return FModalResult; }
@@ -291,6 +295,7 @@ private:
     bool FScaled = true;
     Integer FHelpContext = 0;
     bool FModal = false;
+    bool FDesignVisible = false;
     bool FCreated = false;
     bool FReleasing = false;
     bool FReleaseAfterModal = false;

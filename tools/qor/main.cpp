@@ -1,5 +1,6 @@
 // qor: opens, prints and renders page files, and lists the printers.
 #include "runtime/Version.h"
+#include "tools/qor/DesignVerb.h"
 #include "tools/qor/DumpVerb.h"
 #include "tools/qor/PrintVerb.h"
 #include "tools/qor/PrintersVerb.h"
@@ -22,6 +23,7 @@ void PrintUsage(FILE* out)
         "       qor render FILE.qor --png DIR [--dpi N] [--zoom P] [--pages A-B]\n"
         "       qor print FILE.qor [--printer NAME] [--pages A-B] [--copies N] [--collate] [--duplex]\n"
         "       qor printers\n"
+        "       qor design FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR]\n"
         "       qor [--version | --help]\n"
         "\n"
         "  run         run the report in a form file (with its data sets) into a page file (REPORT.qor by\n"
@@ -31,6 +33,8 @@ void PrintUsage(FILE* out)
         "  render      play pages into PNG files (page-N.png in DIR), by default at 96 dpi and 100 %%\n"
         "  print       print pages on a printer (the default one unless named), progress on stderr\n"
         "  printers    list the printers with their papers, bins, resolutions, copies and duplex\n"
+        "  design      design a form in the designer (--new for a new one); --save-as writes it again,\n"
+        "              --png writes pictures of the designer's windows\n"
         "  --version   print the library version\n"
         "  --help      print this text\n");
 }
@@ -61,6 +65,8 @@ int main(int argc, char** argv)
         return qor::tool::RunRender(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "print") == 0)
         return qor::tool::RunPrint(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "design") == 0)
+        return qor::tool::RunDesign(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "printers") == 0)
         return qor::tool::RunPrinters(argc - 2, argv + 2);
     std::fprintf(stderr, "qor: unknown option '%s' (try --help)\n", argv[1]);

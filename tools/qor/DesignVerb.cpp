@@ -1,0 +1,99 @@
+#include "tools/qor/DesignVerb.h"
+
+#include "platform/ide/DesignWindows.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/QtHost.h"
+#include "platform/rtl/Streams.h"
+#include "platform/ui/Application.h"
+#include "tools/qor/RunVerb.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+namespace qor::tool {
+
+namespace {
+
+int Usage(const std::string& Why)
+{
+    std::fprintf(stderr, "qor: design: %s (usage: qor design FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR])\n",
+                 Why.c_str());
+    return 2;
+}
+
+// Run > Run: the form as it stands, run into the viewer.
+void RunDesignedForm(TDesignEnvironment& Env)
+{
+    const String file = Env.Host().FileName().empty() ? String("Unit1.qfm") : Env.Host().FileName();
+    const String temp = CreateSiblingTempFile(std::filesystem::absolute(file).string());
+    try {
+        const String text = Env.Host().FormText();
+        SaveFileSafely(temp, [&](TStream& S) { S.WriteBuffer(text.data(), static_cast<Int64>(text.size())); });
+        std::string form = temp, view = "--view";
+        char* args[] = {form.data(), view.data()};
+        RunReport(2, args);
+    } catch (...) {
+        DeleteFile(temp);
+        throw;
+    }
+    DeleteFile(temp);
+}
+
+} // namespace
+
+int RunDesign(int argc, char** argv)
+{
+    std::string file, saveAs, pngDir;
+    bool makeNew = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--new")
+            makeNew = true;
+        else if (arg == "--save-as" || arg == "--png") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return Usage(arg == "--png" ? "--png wants the folder to write the pictures into"
+                                            : "--save-as wants the form file to write");
+            (arg == "--png" ? pngDir : saveAs) = argv[++i];
+        } else if (!arg.empty() && arg[0] == '-')
+            return Usage("unknown option '" + arg + "'");
+        else if (file.empty())
+            file = arg;
+        else
+            return Usage("one form file at a time");
+    }
+    if (file.empty())
+        return Usage("which form file?");
+    try {
+        if (makeNew && std::filesystem::exists(file))
+            throw Exception(file + " exists already (open it without --new)");
+        TDesignEnvironment env;
+        if (makeNew)
+            env.New(file);
+        else
+            env.Open(file); // a bad file is told before anything else
+        if (saveAs.empty() && pngDir.empty() && !QtCanShowWindows())
+            throw Exception("there is no display to show the designer on (--png DIR writes its windows as "
+                            "pictures, --save-as OUT.qfm saves the form)");
+        if (!saveAs.empty()) {
+            env.Host().SaveAs(saveAs);
+            std::printf("Written: %s\n", saveAs.c_str());
+        }
+        if (!pngDir.empty())
+            for (const String& png : env.RenderPictures(pngDir))
+                std::printf("Written: %s\n", png.c_str());
+        if (!saveAs.empty() || !pngDir.empty())
+            return 0;
+        env.OnRun = [&env](TComponent*) { RunDesignedForm(env); };
+        env.ShowAll();
+        Application()->SetMainForm(env.MainWindow());
+        Application()->Run();
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qor: design: %s\n", e.what());
+        return 1;
+    }
+}
+
+} // namespace qor::tool
