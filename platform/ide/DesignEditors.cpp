@@ -34,6 +34,13 @@ const char* const InvalidValue = "Invalid property value";
 
 TComponent* DesignRoot(IDesigner* Designer) { return Designer ? Designer->GetRoot() : nullptr; }
 
+TStrings* StringsOf(const TPropInfo* Prop, TObject* Instance)
+{
+    const TPropValue v = Prop->GetValue(Instance);
+    const auto* s = std::get_if<TStrings*>(&v);
+    return s ? *s : nullptr;
+}
+
 } // namespace
 
 // ---- Text ------------------------------------------------------------------------------------
@@ -228,7 +235,7 @@ String TStringListProperty::GetValue() { return "(TStrings)"; }
 
 void TStringListProperty::Edit()
 {
-    auto* lines = dynamic_cast<TStrings*>(detail::ValueAsObject(GetPropInfo()->GetValue(GetComponent(0))));
+    TStrings* lines = StringsOf(GetPropInfo(), GetComponent(0));
     if (!lines)
         return;
     TForm dialog(nullptr);
@@ -260,7 +267,7 @@ void TStringListProperty::Edit()
     if (dialog.ShowModal() != mrOk)
         return;
     for (Integer i = 0; i < PropCount(); ++i)
-        if (auto* l = dynamic_cast<TStrings*>(detail::ValueAsObject(GetPropInfo()->GetValue(GetComponent(i)))))
+        if (TStrings* l = StringsOf(GetPropInfo(), GetComponent(i)))
             l->Assign(memo->Lines());
     Modified();
 }

@@ -359,8 +359,11 @@ void TDesignHost::Revert(TPersistent* Instance, const TPropInfo* Prop)
     case TPropKind::Component: Prop->SetValue(Instance, static_cast<TObject*>(nullptr)); break;
     case TPropKind::Method: Prop->SetHandler(Instance, nullptr, nullptr); break;
     case TPropKind::Strings:
-        if (auto* s = dynamic_cast<TStrings*>(detail::ValueAsObject(Prop->GetValue(Instance))))
-            s->Clear();
+    {
+        const TPropValue v = Prop->GetValue(Instance);
+        if (auto* s = std::get_if<TStrings*>(&v); s && *s)
+            (*s)->Clear();
+    }
         break;
     case TPropKind::SubObject:
         if (auto* sub = dynamic_cast<TPersistent*>(detail::ValueAsObject(Prop->GetValue(Instance))))

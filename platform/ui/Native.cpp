@@ -593,7 +593,8 @@ void Mirror(TControl* C, QWidget* W)
     if (W->font() != f)
         W->setFont(f);
     MirrorSpecific(C, W);
-    W->setVisible(C->Visible());
+    // a form being designed shows its hidden controls too, as its picture does
+    W->setVisible(C->Visible() || C->ComponentState().Contains(csDesigning));
 }
 
 // A scroll box's scroll bars: Qt's, over its painted widget, sending WM_HSCROLL / WM_VSCROLL.

@@ -5,6 +5,7 @@
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 #include <algorithm>
 
@@ -102,5 +103,7 @@ void RenderToPng(TControl* Control, const String& FileName)
     if (!saved)
         throw EFCreateError("Cannot create file \"" + FileName + "\"");
 }
+
+bool GrabWindowToPng(TCustomForm* Form, const String& FileName) { return Form && NativeGrabToPng(Form, FileName); }
 
 } // namespace qor

@@ -9,6 +9,7 @@ namespace qor {
 class TControl;
 class TCanvas;
 class TMainMenu;
+class TCustomForm;
 
 // Height of the menu bar drawn above a form's client area: 0 for a control that is not a form or
 // a form without a menu (or with no visible item).
@@ -20,5 +21,8 @@ void PaintMenuBar(TCanvas* Canvas, TMainMenu* Menu, const TRect& Rect);
 HDC RenderToDC(TControl* Control);
 // Writes that picture as a PNG file; raises EFCreateError when the file cannot be written.
 void RenderToPng(TControl* Control, const String& FileName);
+// The form's window as the window system shows it, written as a PNG file. False when the form
+// has no window on a display (nothing shown yet, or no display).
+bool GrabWindowToPng(TCustomForm* Form, const String& FileName);
 
 } // namespace qor

@@ -1,0 +1,99 @@
+// The designer's windows on a real display: the main window, the inspector and the designed form
+// grabbed as the window system shows them. Without a display they skip; DesignXvfbRun runs them
+// under a virtual X server.
+
+#include "platform/ide/DesignWindows.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Picture.h"
+#include "platform/rtl/QtHost.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Render.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+using namespace qor;
+
+namespace {
+
+// How many different colours a picture has, sampled (a blank window has one or two).
+int Colours(const std::string& Png)
+{
+    TPicture picture;
+    picture.LoadFromFile(Png);
+    TBitmap b;
+    b.SetSize(picture.Width(), picture.Height());
+    b.Canvas()->Draw(0, 0, picture.Graphic());
+    std::set<TColor> seen;
+    for (Integer y = 0; y < b.Height(); y += 2)
+        for (Integer x = 0; x < b.Width(); x += 2)
+            seen.insert(b.Canvas()->Pixel(x, y));
+    return static_cast<int>(seen.size());
+}
+
+TEST(DesignWindow, TheWindowsShowOnTheScreenWithTheFormItsHandlesAndTheInspectorRows)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no DISPLAY: this test opens real windows";
+    EnsureQtApplication();
+    if (!QtCanShowWindows())
+        GTEST_SKIP() << "Qt cannot show windows here (QT_QPA_PLATFORM=offscreen?)";
+    const std::filesystem::path dir = std::filesystem::path(QOR_BINARY_DIR) / "tests" / "ide-out" / "grabs";
+    std::filesystem::create_directories(dir);
+    TDesignEnvironment env;
+    env.Open(std::string(QOR_SOURCE_DIR) + "/examples/invoice/invoice.qfm");
+    env.ShowAll();
+    TCustomForm* form = env.Host().Form();
+    form->SetBounds(320, 130, 900, 700);
+    env.Host().SelectComponent(env.Host().Root()->FindComponent("Title"));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < until) {
+        Application()->ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const struct {
+        TCustomForm* Window;
+        const char* File;
+    } grabs[] = {{env.MainWindow(), "designer.png"}, {env.Inspector(), "inspector.png"}, {form, "form.png"}};
+    for (const auto& g : grabs) {
+        const std::string file = (dir / g.File).string();
+        ASSERT_TRUE(GrabWindowToPng(g.Window, file)) << g.File;
+        EXPECT_GT(Colours(file), 4) << g.File;
+    }
+}
+
+// Runs the window test above under a virtual X server, so plain ctest runs it too.
+TEST(DesignXvfbRun, WindowTestsPassUnderAVirtualDisplay)
+{
+    if (std::getenv("QOR_UNDER_XVFB"))
+        GTEST_SKIP() << "already under xvfb-run";
+    if (std::getenv("DISPLAY"))
+        GTEST_SKIP() << "a display is present: DesignWindow tests run directly";
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed (scripts/install-deps.sh installs it)";
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = 0;
+    const std::string log = std::string(QOR_BINARY_DIR) + "/tests/ide-out/xvfb.log";
+    std::filesystem::create_directories(std::filesystem::path(log).parent_path());
+    const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' env QOR_UNDER_XVFB=1 QT_QPA_PLATFORM=xcb '" +
+                            std::string(self) + "' --gtest_filter='DesignWindow.*' > '" + log + "' 2>&1";
+    const int rc = std::system(cmd.c_str());
+    std::ifstream in(log);
+    std::stringstream out;
+    out << in.rdbuf();
+    EXPECT_EQ(rc, 0) << out.str();
+    EXPECT_NE(out.str().find("[  PASSED  ] 1 test"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("SKIPPED"), std::string::npos) << out.str();
+}
+
+} // namespace
