@@ -98,16 +98,23 @@ public:
             Abandon(existing);
             Rethrow();
         }
+        FinishReading(existing);
+        return root;
+    }
+
+    // Ends the reading of what was read and lets each component finish loading; a component that
+    // cannot fails the whole read.
+    void FinishReading(const std::vector<TComponent*>& Existing)
+    {
         try {
             for (TComponent* c : FRead)
                 c->SetComponentStateFlag(csReading, false);
             for (TComponent* c : FRead)
                 c->Loaded();
         } catch (...) {
-            Abandon(existing); // a component that cannot finish loading fails the whole read
+            Abandon(Existing);
             throw;
         }
-        return root;
     }
 
     // Objects pasted into Root: see ReadComponentsIntoRoot.
@@ -139,15 +146,7 @@ public:
             Abandon({});
             Rethrow();
         }
-        try {
-            for (TComponent* c : FRead)
-                c->SetComponentStateFlag(csReading, false);
-            for (TComponent* c : FRead)
-                c->Loaded();
-        } catch (...) {
-            Abandon({});
-            throw;
-        }
+        FinishReading({});
         return top;
     }
 

@@ -17,30 +17,21 @@ class TFormSaver {
 public:
     TFormSaver() { FWriter.FSaver = this; }
 
-    TFormObject Save(TComponent* Root)
-    {
-        FRoot = Root;
-        FWriter.FRoot = Root;
-        TFormObject tree = Header(Root);
-        Root->SetComponentStateFlag(csWriting, true);
-        try {
-            FCurrent = &tree;
-            Root->WriteState(FWriter);
-        } catch (...) {
-            Root->SetComponentStateFlag(csWriting, false);
-            throw;
-        }
-        Root->SetComponentStateFlag(csWriting, false);
-        return tree;
-    }
+    TFormObject Save(TComponent* Root) { return SaveOne(Root, Root); }
 
-    // One component of Root and its children, without Root's own header.
+    // Component of Root and its children (Root itself for a whole form file).
     TFormObject SaveOne(TComponent* Root, TComponent* Component)
     {
         FRoot = Root;
         FWriter.FRoot = Root;
         TFormObject node = Header(Component);
         FCurrent = &node;
+        WriteOne(Component);
+        return node;
+    }
+
+    void WriteOne(TComponent* Component)
+    {
         Component->SetComponentStateFlag(csWriting, true);
         try {
             Component->WriteState(FWriter);
@@ -49,7 +40,6 @@ public:
             throw;
         }
         Component->SetComponentStateFlag(csWriting, false);
-        return node;
     }
 
     void WriteData(TComponent* Instance)
@@ -60,14 +50,7 @@ public:
             [&](TComponent* Child) {
                 TFormObject childNode = Header(Child);
                 FCurrent = &childNode;
-                Child->SetComponentStateFlag(csWriting, true);
-                try {
-                    Child->WriteState(FWriter);
-                } catch (...) {
-                    Child->SetComponentStateFlag(csWriting, false);
-                    throw;
-                }
-                Child->SetComponentStateFlag(csWriting, false);
+                WriteOne(Child);
                 FCurrent = node;
                 node->Children.push_back(std::move(childNode));
             },

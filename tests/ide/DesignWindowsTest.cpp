@@ -2,6 +2,7 @@
 // grabbed as the window system shows them. Without a display they skip; DesignXvfbRun runs them
 // under a virtual X server.
 
+#include "common/XvfbRun.h"
 #include "platform/ide/DesignWindows.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 using namespace qor;
+using namespace qor::test;
 
 namespace {
 
@@ -71,29 +73,6 @@ TEST(DesignWindow, TheWindowsShowOnTheScreenWithTheFormItsHandlesAndTheInspector
 }
 
 // Runs the window test above under a virtual X server, so plain ctest runs it too.
-TEST(DesignXvfbRun, WindowTestsPassUnderAVirtualDisplay)
-{
-    if (std::getenv("QOR_UNDER_XVFB"))
-        GTEST_SKIP() << "already under xvfb-run";
-    if (std::getenv("DISPLAY"))
-        GTEST_SKIP() << "a display is present: DesignWindow tests run directly";
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "xvfb-run is not installed (scripts/install-deps.sh installs it)";
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    self[n] = 0;
-    const std::string log = std::string(QOR_BINARY_DIR) + "/tests/ide-out/xvfb.log";
-    std::filesystem::create_directories(std::filesystem::path(log).parent_path());
-    const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' env QOR_UNDER_XVFB=1 QT_QPA_PLATFORM=xcb '" +
-                            std::string(self) + "' --gtest_filter='DesignWindow.*' > '" + log + "' 2>&1";
-    const int rc = std::system(cmd.c_str());
-    std::ifstream in(log);
-    std::stringstream out;
-    out << in.rdbuf();
-    EXPECT_EQ(rc, 0) << out.str();
-    EXPECT_NE(out.str().find("[  PASSED  ] 1 test"), std::string::npos) << out.str();
-    EXPECT_EQ(out.str().find("SKIPPED"), std::string::npos) << out.str();
-}
+TEST(DesignXvfbRun, WindowTestsPassUnderAVirtualDisplay) { ExpectSuitePassesUnderXvfb("DesignWindow"); }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Real windows: these tests need a display. Without one they skip; XvfbRun runs them under a
 // virtual X server when xvfb-run is installed (scripts/xvfb-ui-tests.sh does the same by hand).
 #include "DemoForm.h"
+#include "common/XvfbRun.h"
 
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/ImageCodecs.h"
@@ -372,36 +373,4 @@ TEST(NativeWindow, ScrollBoxShowsScrollBarsThatScrollIt)
 }
 
 // Runs the window tests above under a virtual X server, so plain ctest runs them too.
-TEST(XvfbRun, WindowTestsPassUnderAVirtualDisplay)
-{
-    if (std::getenv("QOR_UNDER_XVFB"))
-        GTEST_SKIP() << "already under xvfb-run";
-    if (std::getenv("DISPLAY"))
-        GTEST_SKIP() << "a display is present: NativeWindow tests run directly";
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "xvfb-run is not installed (scripts/install-deps.sh installs it)";
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    self[n] = 0;
-    const String base = CreateTempFile("qor-xvfb");
-    const String log = base + ".log";
-    std::remove(base.c_str());
-    const String cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' env QOR_UNDER_XVFB=1 QT_QPA_PLATFORM=xcb '" +
-                       String(self) + "' --gtest_filter='NativeWindow.*' > '" + log + "' 2>&1";
-    const int rc = std::system(cmd.c_str());
-    std::ifstream in(log);
-    std::stringstream out;
-    out << in.rdbuf();
-    std::remove(log.c_str());
-    EXPECT_EQ(rc, 0) << out.str();
-    // Every NativeWindow test of this binary ran and passed.
-    int Expected = 0;
-    const auto* Unit = ::testing::UnitTest::GetInstance();
-    for (int I = 0; I < Unit->total_test_suite_count(); ++I)
-        if (String(Unit->GetTestSuite(I)->name()) == "NativeWindow")
-            Expected = Unit->GetTestSuite(I)->total_test_count();
-    EXPECT_GT(Expected, 0);
-    EXPECT_NE(out.str().find("[  PASSED  ] " + std::to_string(Expected) + " tests"), String::npos) << out.str();
-    EXPECT_EQ(out.str().find("SKIPPED"), String::npos) << out.str();
-}
+TEST(XvfbRun, WindowTestsPassUnderAVirtualDisplay) { ExpectSuitePassesUnderXvfb("NativeWindow"); }
