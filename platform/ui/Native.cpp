@@ -593,8 +593,12 @@ void Mirror(TControl* C, QWidget* W)
     if (W->font() != f)
         W->setFont(f);
     MirrorSpecific(C, W);
-    // a form being designed shows its hidden controls too, as its picture does
-    W->setVisible(C->Visible() || C->ComponentState().Contains(csDesigning));
+    // a form being designed shows its hidden controls too, as its picture does; the mouse over a
+    // standard control being designed goes to the painted control below it, whose designer takes it
+    const bool designing = C->ComponentState().Contains(csDesigning);
+    if (!dynamic_cast<TPaintedWidget*>(W))
+        W->setAttribute(Qt::WA_TransparentForMouseEvents, designing);
+    W->setVisible(C->Visible() || designing);
 }
 
 // A scroll box's scroll bars: Qt's, over its painted widget, sending WM_HSCROLL / WM_VSCROLL.
