@@ -555,7 +555,7 @@ void TDesignHost::ShowContextMenu(TComponent* Target, const TPoint& Screen)
     {
         auto editor = GetComponentEditor(Target, this);
         for (Integer i = 0; i < editor->GetVerbCount(); ++i) {
-            auto* item = new TMenuItem(nullptr);
+            auto* item = new TMenuItem(FContextMenu);
             item->SetCaption(editor->GetVerb(i));
             item->OnClick = [this, Target, i](TObject*) {
                 if (!IsAlive(Target))
@@ -570,12 +570,12 @@ void TDesignHost::ShowContextMenu(TComponent* Target, const TPoint& Screen)
             items->Add(item);
         }
         if (editor->GetVerbCount() > 0) {
-            auto* line = new TMenuItem(nullptr);
+            auto* line = new TMenuItem(FContextMenu);
             line->SetCaption("-");
             items->Add(line);
         }
     }
-    auto* del = new TMenuItem(nullptr);
+    auto* del = new TMenuItem(FContextMenu);
     del->SetCaption("Delete");
     del->SetEnabled(Target != FRoot.get());
     del->OnClick = [this](TObject*) { DeleteSelection(); };

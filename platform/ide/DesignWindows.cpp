@@ -392,7 +392,17 @@ void TComponentList::Refresh()
 
 TComponent* TComponentList::ComponentAt(Integer Index) const
 {
-    return Index >= 0 && Index < static_cast<Integer>(FComponents.size()) ? FComponents[static_cast<size_t>(Index)] : nullptr;
+    if (Index < 0 || Index >= static_cast<Integer>(FComponents.size()))
+        return nullptr;
+    // a row may outlive its component (freed by a designer window since the list was filled)
+    TComponent* c = FComponents[static_cast<size_t>(Index)];
+    TComponent* root = FHost->Root();
+    if (c == root)
+        return c;
+    for (Integer i = 0; root && i < root->ComponentCount(); ++i)
+        if (root->Components(i) == c)
+            return c;
+    return nullptr;
 }
 
 // ---- Main window -----------------------------------------------------------------------------
@@ -603,13 +613,13 @@ void TDesignEnvironment::BuildMenus()
 {
     TMenuItem* root = FMain->MainMenu()->Items();
     auto menu = [&](const char* Caption) {
-        auto* m = new TMenuItem(nullptr);
+        auto* m = new TMenuItem(FMain);
         m->SetCaption(Caption);
         root->Add(m);
         return m;
     };
     auto item = [&](TMenuItem* Menu, const char* Caption, std::function<void()> Action) {
-        auto* i = new TMenuItem(nullptr);
+        auto* i = new TMenuItem(FMain);
         i->SetCaption(Caption);
         i->OnClick = [Action = std::move(Action)](TObject*) { Action(); };
         Menu->Add(i);
