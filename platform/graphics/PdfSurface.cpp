@@ -3,6 +3,8 @@
 // raster operations of blits fall back to copies.
 
 #include "platform/graphics/internal/PainterSurface.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
 
 #include <QFile>
@@ -13,7 +15,10 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -55,14 +60,31 @@ Integer PrintableHeight(const TPdfPageFormat& F)
 
 class TPdfSurface final : public TPainterSurface {
 public:
+    // The document is written into a new file beside FileName, which takes FileName's place only
+    // when the document ends complete: a failed or stopped job leaves an earlier file as it was.
     TPdfSurface(const String& FileName, const TPdfPageFormat& Format)
-        : FFileName(FileName), FNextFormat(Format), FPageFormat(Format),
-          FWriter(std::make_unique<QPdfWriter>(QString::fromStdString(FileName)))
+        : FFileName(FileName), FTempName(CreateSiblingTempFile(FileName)), FNextFormat(Format), FPageFormat(Format),
+          FFile(std::make_unique<QFile>(QString::fromStdString(FTempName)))
     {
+        if (!FFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const String Why = FFile->errorString().toStdString();
+            FFile.reset();
+            DeleteFile(FTempName);
+            throw EFCreateError("Cannot create file \"" + FileName + "\". " + Why);
+        }
+        FWriter = std::make_unique<QPdfWriter>(FFile.get());
         FWriter->setResolution(PdfWriterResolution);
         FWriter->setCreator(QStringLiteral("qor"));
     }
-    ~TPdfSurface() override { Release(); }
+    // A context deleted before its document ended completes it.
+    ~TPdfSurface() override
+    {
+        if (FFile)
+            EndDocument(false);
+        Release();
+    }
+
+    const String& WriteError() const { return FWriteError; }
 
     // The format of the open page, or of the next one to begin.
     const TPdfPageFormat* PageFormat() const override { return FPageOpen ? &FPageFormat : &FNextFormat; }
@@ -89,15 +111,32 @@ public:
         FPageOpen = false;
         return true;
     }
-    void EndDocument(bool Discard) override
+    bool EndDocument(bool Discard) override
     {
         FPageOpen = false;
         if (FBegun && FPainter)
             FPainter->end();
         FBegun = false;
         FWriter.reset();
-        if (Discard)
-            QFile::remove(QString::fromStdString(FFileName));
+        if (!FFile)
+            return Discard;
+        // Every write went through FFile, whose error stays set: a full disk is seen here.
+        bool Ok = !Discard && FFile->flush() && FFile->error() == QFileDevice::NoError;
+        if (!Discard && !Ok)
+            FWriteError = FFile->errorString().toStdString();
+        FFile->close();
+        if (Ok && FFile->error() != QFileDevice::NoError) {
+            Ok = false;
+            FWriteError = FFile->errorString().toStdString();
+        }
+        FFile.reset();
+        if (Ok && std::rename(FTempName.c_str(), FFileName.c_str()) != 0) {
+            Ok = false;
+            FWriteError = std::strerror(errno);
+        }
+        if (!Ok)
+            DeleteFile(FTempName);
+        return Discard || Ok;
     }
     void Release() override
     {
@@ -116,8 +155,9 @@ protected:
     }
 
 private:
-    String FFileName;
+    String FFileName, FTempName, FWriteError;
     TPdfPageFormat FNextFormat, FPageFormat;
+    std::unique_ptr<QFile> FFile; // the new file, until it is renamed into place or dropped
     std::unique_ptr<QPdfWriter> FWriter;
     std::unique_ptr<QPainter> FPainter;
     bool FPageOpen = false;
@@ -172,12 +212,33 @@ bool TPdfSurface::DrawBlit(TDc& Dc, const TBlit& B)
     }
     if (!RopUsesSource(B.Rop))
         return true;
-    QImage img(B.DW, B.DH, QImage::Format_ARGB32);
-    for (Integer y = 0; y < B.DH; ++y) {
+    // Only the visible part of the destination is made, and at no more pixels than the source
+    // gives it: a picture stretched far past the page (a bitmap claiming a tiny resolution) costs
+    // what the page shows of it.
+    const TArea area{B.DX, B.DY, B.DW, B.DH};
+    TRect shown;
+    for (const TRect& vis : Dc.VisibleRects()) {
+        TRect part;
+        if (IntersectRect(part, vis, TRect(B.DX, B.DY, area.Right(), area.Bottom())))
+            UnionRect(shown, shown, part);
+    }
+    if (shown.Width() <= 0 || shown.Height() <= 0)
+        return true;
+    const auto Pixels = [](Integer Shown, Integer Dest, Integer Source) {
+        const Int64 spanned = Int64(Shown) * std::abs(Int64(Source)) / Dest + 2;
+        return Integer(std::min<Int64>(Shown, spanned));
+    };
+    const Integer iw = Pixels(shown.Width(), B.DW, B.SW), ih = Pixels(shown.Height(), B.DH, B.SH);
+    QImage img(iw, ih, QImage::Format_ARGB32);
+    if (img.isNull())
+        return false;
+    for (Integer y = 0; y < ih; ++y) {
         auto* line = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
-        for (Integer x = 0; x < B.DW; ++x) {
+        const Integer dy = Integer(Int64(shown.Top - B.DY) + Int64(y) * shown.Height() / ih);
+        for (Integer x = 0; x < iw; ++x) {
+            const Integer dx = Integer(Int64(shown.Left - B.DX) + Int64(x) * shown.Width() / iw);
             std::uint32_t s;
-            if (!B.SourceAt(Dc, x, y, s)) {
+            if (!B.SourceAt(Dc, dx, dy, s)) {
                 line[x] = 0;
                 continue;
             }
@@ -190,7 +251,7 @@ bool TPdfSurface::DrawBlit(TDc& Dc, const TBlit& B)
         p->setCompositionMode(QPainter::CompositionMode_Multiply);
     else if (B.Rop == SRCPAINT)
         p->setCompositionMode(QPainter::CompositionMode_Screen);
-    p->drawImage(dest, img);
+    p->drawImage(QRect(shown.Left, shown.Top, shown.Width(), shown.Height()), img);
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     return true;
 }
@@ -213,12 +274,13 @@ HDC CreatePdfDC(const String& FileName, const TPdfPageFormat& Format)
         return HDC();
     EnsureQtApplication();
     PadHeapTop();
-    {
-        QFile probe(QString::fromStdString(FileName));
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return HDC();
+    std::unique_ptr<TPdfSurface> Surface;
+    try {
+        Surface = std::make_unique<TPdfSurface>(FileName, Format);
+    } catch (const Exception&) {
+        return HDC();
     }
-    auto dc = std::make_unique<TDc>(std::make_unique<TPdfSurface>(FileName, Format), std::make_unique<TDirectCalls>());
+    auto dc = std::make_unique<TDc>(std::move(Surface), std::make_unique<TDirectCalls>());
     dc->Printer = true;
     dc->Ppi = Format.Resolution;
     return AddDc(std::move(dc));
@@ -229,6 +291,12 @@ void SetPdfPageFormat(HDC DC, const TPdfPageFormat& Format)
     TPdfSurface* pdf = PdfSurfaceOf(DC);
     if (pdf && Format.Resolution > 0)
         pdf->SetNextFormat(*FindDc(DC), Format);
+}
+
+String GetPdfWriteError(HDC DC)
+{
+    TPdfSurface* pdf = PdfSurfaceOf(DC);
+    return pdf ? pdf->WriteError() : String();
 }
 
 bool GetPdfPageFormat(HDC DC, TPdfPageFormat& Format)

@@ -115,6 +115,7 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     // page of nothing reported as success, nor left behind in place of the report.
     const auto FailsWith = [&](const std::string& Says) {
         for (const char* To : {"rows.pdf", "rows.qor"}) {
+            std::filesystem::remove(Path(To)); // (an earlier run's file would stay as it was)
             R = Run("'" + Path("forms/rows.qfm") + "' --to '" + Path(To) + "'");
             EXPECT_EQ(R.Exit, 1);
             const std::string Last = R.Err.substr(R.Err.rfind('\n', R.Err.size() - 2) + 1);
