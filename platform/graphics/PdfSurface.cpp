@@ -7,7 +7,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -58,16 +58,60 @@ Integer PrintableHeight(const TPdfPageFormat& F)
                                  : std::max<Integer>(0, PaperPixels(F.PaperHeightPoints, F.Resolution) - 2 * F.OffsetY);
 }
 
+// The file a document is written to. Every write is checked, and the first that falls short is
+// kept with the system's reason (a full disk), which a file device of Qt does not tell.
+class TCheckedFile final : public QIODevice {
+public:
+    explicit TCheckedFile(const String& Name) : FFile(std::fopen(Name.c_str(), "wb"))
+    {
+        if (!FFile)
+            FErrno = errno;
+        else
+            open(QIODevice::WriteOnly);
+    }
+    ~TCheckedFile() override { Finish(); }
+
+    // Flushes and closes; false (with Failure set) when any write fell short.
+    bool Finish()
+    {
+        if (FFile) {
+            QIODevice::close();
+            if (std::fclose(FFile) != 0 && !FErrno)
+                FErrno = errno;
+            FFile = nullptr;
+        }
+        return FErrno == 0;
+    }
+    String Failure() const { return FErrno ? String(std::strerror(FErrno)) : String(); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* Data, qint64 Size) override
+    {
+        if (!FFile || FErrno)
+            return -1;
+        if (std::fwrite(Data, 1, std::size_t(Size), FFile) != std::size_t(Size)) {
+            FErrno = errno ? errno : EIO;
+            return -1;
+        }
+        return Size;
+    }
+
+private:
+    std::FILE* FFile;
+    int FErrno = 0;
+};
+
 class TPdfSurface final : public TPainterSurface {
 public:
     // The document is written into a new file beside FileName, which takes FileName's place only
     // when the document ends complete: a failed or stopped job leaves an earlier file as it was.
     TPdfSurface(const String& FileName, const TPdfPageFormat& Format)
         : FFileName(FileName), FTempName(CreateSiblingTempFile(FileName)), FNextFormat(Format), FPageFormat(Format),
-          FFile(std::make_unique<QFile>(QString::fromStdString(FTempName)))
+          FFile(std::make_unique<TCheckedFile>(FTempName))
     {
-        if (!FFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            const String Why = FFile->errorString().toStdString();
+        if (!FFile->isOpen()) {
+            const String Why = FFile->Failure();
             FFile.reset();
             DeleteFile(FTempName);
             throw EFCreateError("Cannot create file \"" + FileName + "\". " + Why);
@@ -120,15 +164,10 @@ public:
         FWriter.reset();
         if (!FFile)
             return Discard;
-        // Every write went through FFile, whose error stays set: a full disk is seen here.
-        bool Ok = !Discard && FFile->flush() && FFile->error() == QFileDevice::NoError;
+        // Every write went through FFile, which kept the first failure: a full disk is seen here.
+        bool Ok = FFile->Finish() && !Discard;
         if (!Discard && !Ok)
-            FWriteError = FFile->errorString().toStdString();
-        FFile->close();
-        if (Ok && FFile->error() != QFileDevice::NoError) {
-            Ok = false;
-            FWriteError = FFile->errorString().toStdString();
-        }
+            FWriteError = FFile->Failure();
         FFile.reset();
         if (Ok && std::rename(FTempName.c_str(), FFileName.c_str()) != 0) {
             Ok = false;
@@ -157,7 +196,7 @@ protected:
 private:
     String FFileName, FTempName, FWriteError;
     TPdfPageFormat FNextFormat, FPageFormat;
-    std::unique_ptr<QFile> FFile; // the new file, until it is renamed into place or dropped
+    std::unique_ptr<TCheckedFile> FFile; // the new file, until it is renamed into place or dropped
     std::unique_ptr<QPdfWriter> FWriter;
     std::unique_ptr<QPainter> FPainter;
     bool FPageOpen = false;

@@ -56,11 +56,11 @@ protected:
     static std::string Q(const std::string& S) { return "'" + S + "'"; }
     TToolRun Qor(const std::string& Args) { return RunQorTool(Args, Dir, "QT_QPA_PLATFORM=offscreen"); }
     // With files held to Blocks of 512 bytes: past that every write fails, as on a full disk.
-    TToolRun QorOnAFullDisk(const std::string& Args, int Blocks)
+    TToolRun QorOnAFullDisk(const std::string& Args, int Blocks, const std::string& Env = "")
     {
         return RunQorTool(Args, Dir,
-                          "QT_QPA_PLATFORM=offscreen sh -c 'trap \"\" XFSZ; ulimit -f " + std::to_string(Blocks) +
-                              "; exec \"$0\" \"$@\"'");
+                          Env + " QT_QPA_PLATFORM=offscreen sh -c 'trap \"\" XFSZ; ulimit -f " +
+                              std::to_string(Blocks) + "; exec \"$0\" \"$@\"'");
     }
     // The files of Dir but the tool's own outputs.
     int FileCount() const
@@ -88,8 +88,15 @@ TEST_F(HostileRun, AFullDiskFailsWithItsReasonAndLeavesTheEarlierFile)
     }
     EXPECT_EQ(FileCount(), 4) << "no temporary file is left";
 
-    // Pictures too: a picture that cannot be written whole is not left cut.
+
+    // Printing to the PDF printer, and pictures: nothing cut is left, nothing passes for success.
     ASSERT_EQ(Qor("run " + Q(TallRows) + " --to " + Q(Path("rows.qor"))).Exit, 0);
+    std::filesystem::create_directories(Path("pdfs"));
+    const TToolRun Print =
+        QorOnAFullDisk("print " + Q(Path("rows.qor")) + " --printer PDF", 8, "QOR_PDF_DIR=" + Q(Path("pdfs")));
+    EXPECT_EQ(Print.Exit, 1) << Print.Out << Print.Err;
+    EXPECT_NE(Print.Err.find("could not be written: File too large"), std::string::npos) << Print.Err;
+    EXPECT_TRUE(std::filesystem::is_empty(Path("pdfs")));
     const TToolRun Png = QorOnAFullDisk("render " + Q(Path("rows.qor")) + " --png " + Q(Path("png")), 1);
     EXPECT_EQ(Png.Exit, 1) << Png.Err;
     EXPECT_TRUE(std::filesystem::is_empty(Path("png"))) << "a cut picture, or its temporary file, was left";
