@@ -13,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -52,7 +53,8 @@ std::string MemoForm(const std::string& Text)
            "      object L: TKivLevel\n      end\n    end\n  end\nend\n";
 }
 
-void RunToPageFile(const std::string& Form, const std::string& PageFile)
+// The pages made.
+Integer RunToPageFile(const std::string& Form, const std::string& PageFile)
 {
     std::unique_ptr<TComponent> Root(ReadComponentFromText(Form, nullptr, "bench.qfm"));
     auto* Report = dynamic_cast<TKivReport*>(Root->FindComponent("Report"));
@@ -61,7 +63,9 @@ void RunToPageFile(const std::string& Form, const std::string& PageFile)
     Report->SetSuppressStatus(true);
     Page->PageSetup()->SetDestination(destFile);
     Page->SetQorFileName(PageFile);
+    Application()->OnException = [](TObject*, const Exception& E) { std::fprintf(stderr, "%s\n", E.Message().c_str()); };
     Report->Run();
+    return Page->PageCount();
 }
 
 // A memo of Range(0) words that wraps and stretches over its pages.
@@ -71,9 +75,11 @@ void BM_StretchingMemoOverPages(benchmark::State& State)
     const std::string Form = MemoForm(Words(State.range(0)));
     const std::string PageFile =
         (std::filesystem::temp_directory_path() / ("qor-bench-memo-" + std::to_string(getpid()) + ".qor")).string();
+    Integer Pages = 0;
     for (auto _ : State)
-        RunToPageFile(Form, PageFile);
+        Pages = RunToPageFile(Form, PageFile);
     std::filesystem::remove(PageFile);
+    State.counters["pages"] = Pages;
     State.SetComplexityN(State.range(0));
 }
 BENCHMARK(BM_StretchingMemoOverPages)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond)->Complexity();
