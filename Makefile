@@ -1,12 +1,16 @@
 # The two user commands: `make demo` and `make test`.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+# The fuzz targets want clang (libFuzzer); `make test` runs each briefly where one is installed.
+CLANGXX    ?= $(shell command -v clang++-14 || command -v clang++)
+CLANG      ?= $(shell command -v clang-14 || command -v clang)
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 # Rows of the demo sales database (make demo SALES_ROWS=1000000 for the benchmark size).
 SALES_ROWS ?= 100000
 
-.PHONY: demo test test-asan deps build build-asan bench clean
+.PHONY: demo test test-asan fuzz-smoke deps build build-asan bench clean
 
 demo: build
 	./$(BUILD)/tools/qor --version
@@ -38,6 +42,12 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@if [ -n "$(CLANGXX)" ]; then $(MAKE) --no-print-directory fuzz-smoke; else echo "No clang: the fuzz targets are not run"; fi
+
+fuzz-smoke:
+	CC=$(CLANG) CXX=$(CLANGXX) cmake -S . -B $(BUILD_FUZZ) -G Ninja -DQOR_FUZZ=ON -DQOR_BUILD_TESTS=OFF -DQOR_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	cd $(BUILD_FUZZ) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQOR_SANITIZE=ON -DQOR_BUILD_BENCH=OFF $(CMAKE_ARGS)
@@ -55,4 +65,4 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

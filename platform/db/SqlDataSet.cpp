@@ -50,6 +50,9 @@ String FromQ(const QString& S)
 String ErrorText(const QSqlError& E)
 {
     String Text = Trim(FromQ(E.databaseText()));
+    // SQLite's own text of a statement refused before it ran (several statements at once).
+    if (Text == "not an error")
+        Text.clear();
     if (Text.empty())
         Text = Trim(FromQ(E.driverText()));
     if (Text.empty())
@@ -59,6 +62,26 @@ String ErrorText(const QSqlError& E)
             C = ' ';
     return Text;
 }
+
+// Report data sets only read: their statements run on a connection that refuses changes (SQLite's
+// query_only, PostgreSQL's read-only transactions), which only the explicit ExecSQL calls of the
+// application lift, for their own statement.
+void SetReadOnly(const QSqlDatabase& Db, bool ReadOnly)
+{
+    QSqlQuery Q(Db);
+    const QString Driver = Db.driverName();
+    if (Driver == "QSQLITE")
+        Q.exec(ReadOnly ? "PRAGMA query_only = ON" : "PRAGMA query_only = OFF");
+    else if (Driver == "QPSQL")
+        Q.exec(ReadOnly ? "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"
+                        : "SET SESSION CHARACTERISTICS AS TRANSACTION READ WRITE");
+}
+
+struct TWritable {
+    explicit TWritable(const QSqlDatabase& ADb) : Db(ADb) { SetReadOnly(Db, false); }
+    ~TWritable() { SetReadOnly(Db, true); }
+    const QSqlDatabase& Db;
+};
 
 // ---- parameters ----------------------------------------------------------------------------
 
@@ -539,7 +562,9 @@ void TDatabase::SetConnected(bool Value)
 Int64 TDatabase::ExecSQL(const String& Sql)
 {
     SetConnected(true);
-    QSqlQuery Q(FImpl->Db());
+    const QSqlDatabase Db = FImpl->Db();
+    TWritable Writable(Db);
+    QSqlQuery Q(Db);
     if (!Q.exec(ToQ(Sql)))
         DatabaseError("SQL error: " + ErrorText(Q.lastError()), this);
     return Q.numRowsAffected();
@@ -835,7 +860,9 @@ Int64 TQuery::ExecSQL()
     String Sql;
     std::vector<String> Names;
     ScanSql(FSQL->Text(), &Sql, Names);
-    QSqlQuery Q(Db->Impl()->Db());
+    const QSqlDatabase Connection = Db->Impl()->Db();
+    TWritable Writable(Connection);
+    QSqlQuery Q(Connection);
     if (!Q.prepare(ToQ(Sql)))
         Error("SQL error: " + ErrorText(Q.lastError()));
     for (std::size_t i = 0; i < Names.size(); ++i)
@@ -988,6 +1015,7 @@ std::unique_ptr<TQuery::TCursor> TQuery::Execute()
     if (!Cursor->Failure.empty())
         Error("Cannot connect to '" + FromQ(Db.databaseName()) + "': " + Cursor->Failure);
     QSqlQuery& Q = *Cursor->Query;
+    SetReadOnly(Cursor->Connection.isEmpty() ? Db : QSqlDatabase::database(Cursor->Connection, false), true);
     Q.setForwardOnly(true);
     if (!Q.prepare(ToQ(Sql)))
         Error("SQL error: " + ErrorText(Q.lastError()));

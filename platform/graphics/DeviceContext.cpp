@@ -4,8 +4,11 @@
 // DeviceRecording.
 
 #include "platform/graphics/internal/DeviceContext.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/QtHost.h"
+#include "platform/rtl/Streams.h"
 
+#include <QBuffer>
 #include <QImage>
 
 #include <algorithm>
@@ -212,7 +215,17 @@ bool SavePixelsPng(const TBitmapObject& B, const String& FileName)
 {
     EnsureQtApplication();
     QImage img(reinterpret_cast<const uchar*>(B.Pixels.data()), B.Width, B.Height, B.Width * 4, QImage::Format_RGB32);
-    return img.save(QString::fromStdString(FileName), "PNG");
+    QByteArray Png;
+    QBuffer Buffer(&Png);
+    if (!Buffer.open(QIODevice::WriteOnly) || !img.save(&Buffer, "PNG"))
+        return false;
+    // Written beside the file and renamed over it when complete: a full disk leaves no cut picture.
+    try {
+        SaveFileSafely(FileName, [&](TStream& Out) { Out.WriteBuffer(Png.constData(), Png.size()); });
+    } catch (const Exception&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -384,7 +397,9 @@ Integer TDirectCalls::EndPage(TDc& Dc)
 
 Integer TDirectCalls::EndDoc(TDc& Dc, bool Abort)
 {
-    Dc.Surface->EndDocument(Abort);
+    const bool Written = Dc.Surface->EndDocument(Abort);
+    if (!Written)
+        return 0;
     if (Dc.Sink && !(Abort ? Dc.Sink->AbortDoc(Dc.Handle) : Dc.Sink->EndDoc(Dc.Handle)))
         return 0;
     return 1;

@@ -370,11 +370,14 @@ using namespace gdi;
 
 namespace {
 
-HDC CreateNullDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer, bool FakeMetrics)
+HDC CreateNullDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer, bool FakeMetrics, bool Record)
 {
     if (PixelsPerInch <= 0)
         return HDC();
-    auto dc = std::make_unique<TDc>(MakeNullSurface(FakeMetrics), MakeRecorder(std::make_unique<TDirectCalls>()));
+    std::unique_ptr<IDeviceCalls> calls = std::make_unique<TDirectCalls>();
+    if (Record)
+        calls = MakeRecorder(std::move(calls));
+    auto dc = std::make_unique<TDc>(MakeNullSurface(FakeMetrics), std::move(calls));
     dc->Ppi = PixelsPerInch;
     dc->Width = Width;
     dc->Height = Height;
@@ -386,12 +389,12 @@ HDC CreateNullDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Prin
 
 HDC CreateRecordingDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer)
 {
-    return CreateNullDC(Width, Height, PixelsPerInch, Printer, true);
+    return CreateNullDC(Width, Height, PixelsPerInch, Printer, true, true);
 }
 
-HDC CreateInformationDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer)
+HDC CreateInformationDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer, bool Record)
 {
-    return CreateNullDC(Width, Height, PixelsPerInch, Printer, false);
+    return CreateNullDC(Width, Height, PixelsPerInch, Printer, false, Record);
 }
 
 std::vector<String> GetRecordedCalls(HDC DC)

@@ -106,14 +106,17 @@ HDC CreatePdfDC(const String& FileName, const TPdfPageFormat& Format);
 void SetPdfPageFormat(HDC DC, const TPdfPageFormat& Format);
 // False for contexts that are not PDF contexts.
 bool GetPdfPageFormat(HDC DC, TPdfPageFormat& Format);
+// Why EndDoc on a PDF context failed ("No space left on device"); empty when it did not.
+String GetPdfWriteError(HDC DC);
 
 // A context that draws nothing and logs every call, one readable line each, e.g.
 // "Rectangle(0,0,10,10)". Text metrics are fixed: every character is half the em wide, ascent
 // 0.8 em, descent 0.2 em, no leading. Printer = true makes it answer as a printer.
 HDC CreateRecordingDC(Integer Width = 816, Integer Height = 1056, Integer PixelsPerInch = 96, bool Printer = false);
-// The same, measuring text with the real fonts at PixelsPerInch: what a device answers before
-// anything is drawn on it (a printer outside a job).
-HDC CreateInformationDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer);
+// A context that draws nothing and measures text with the real fonts at PixelsPerInch: what a
+// device answers before anything is drawn on it (a printer outside a job). It keeps no log of its
+// calls unless Record is set (tests), so it may be drawn on for ever.
+HDC CreateInformationDC(Integer Width, Integer Height, Integer PixelsPerInch, bool Printer, bool Record = false);
 std::vector<String> GetRecordedCalls(HDC DC);
 void ClearRecordedCalls(HDC DC);
 

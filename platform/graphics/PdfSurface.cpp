@@ -3,9 +3,11 @@
 // raster operations of blits fall back to copies.
 
 #include "platform/graphics/internal/PainterSurface.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -13,7 +15,10 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -53,16 +58,77 @@ Integer PrintableHeight(const TPdfPageFormat& F)
                                  : std::max<Integer>(0, PaperPixels(F.PaperHeightPoints, F.Resolution) - 2 * F.OffsetY);
 }
 
+// The file a document is written to. Every write is checked, and the first that falls short is
+// kept with the system's reason (a full disk), which a file device of Qt does not tell.
+class TCheckedFile final : public QIODevice {
+public:
+    explicit TCheckedFile(const String& Name) : FFile(std::fopen(Name.c_str(), "wb"))
+    {
+        if (!FFile)
+            FErrno = errno;
+        else
+            open(QIODevice::WriteOnly);
+    }
+    ~TCheckedFile() override { Finish(); }
+
+    // Flushes and closes; false (with Failure set) when any write fell short.
+    bool Finish()
+    {
+        if (FFile) {
+            QIODevice::close();
+            if (std::fclose(FFile) != 0 && !FErrno)
+                FErrno = errno;
+            FFile = nullptr;
+        }
+        return FErrno == 0;
+    }
+    String Failure() const { return FErrno ? String(std::strerror(FErrno)) : String(); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* Data, qint64 Size) override
+    {
+        if (!FFile || FErrno)
+            return -1;
+        if (std::fwrite(Data, 1, std::size_t(Size), FFile) != std::size_t(Size)) {
+            FErrno = errno ? errno : EIO;
+            return -1;
+        }
+        return Size;
+    }
+
+private:
+    std::FILE* FFile;
+    int FErrno = 0;
+};
+
 class TPdfSurface final : public TPainterSurface {
 public:
+    // The document is written into a new file beside FileName, which takes FileName's place only
+    // when the document ends complete: a failed or stopped job leaves an earlier file as it was.
     TPdfSurface(const String& FileName, const TPdfPageFormat& Format)
-        : FFileName(FileName), FNextFormat(Format), FPageFormat(Format),
-          FWriter(std::make_unique<QPdfWriter>(QString::fromStdString(FileName)))
+        : FFileName(FileName), FTempName(CreateSiblingTempFile(FileName)), FNextFormat(Format), FPageFormat(Format),
+          FFile(std::make_unique<TCheckedFile>(FTempName))
     {
+        if (!FFile->isOpen()) {
+            const String Why = FFile->Failure();
+            FFile.reset();
+            DeleteFile(FTempName);
+            throw EFCreateError("Cannot create file \"" + FileName + "\". " + Why);
+        }
+        FWriter = std::make_unique<QPdfWriter>(FFile.get());
         FWriter->setResolution(PdfWriterResolution);
         FWriter->setCreator(QStringLiteral("qor"));
     }
-    ~TPdfSurface() override { Release(); }
+    // A context deleted before its document ended completes it.
+    ~TPdfSurface() override
+    {
+        if (FFile)
+            EndDocument(false);
+        Release();
+    }
+
+    const String& WriteError() const { return FWriteError; }
 
     // The format of the open page, or of the next one to begin.
     const TPdfPageFormat* PageFormat() const override { return FPageOpen ? &FPageFormat : &FNextFormat; }
@@ -89,15 +155,27 @@ public:
         FPageOpen = false;
         return true;
     }
-    void EndDocument(bool Discard) override
+    bool EndDocument(bool Discard) override
     {
         FPageOpen = false;
         if (FBegun && FPainter)
             FPainter->end();
         FBegun = false;
         FWriter.reset();
-        if (Discard)
-            QFile::remove(QString::fromStdString(FFileName));
+        if (!FFile)
+            return Discard;
+        // Every write went through FFile, which kept the first failure: a full disk is seen here.
+        bool Ok = FFile->Finish() && !Discard;
+        if (!Discard && !Ok)
+            FWriteError = FFile->Failure();
+        FFile.reset();
+        if (Ok && std::rename(FTempName.c_str(), FFileName.c_str()) != 0) {
+            Ok = false;
+            FWriteError = std::strerror(errno);
+        }
+        if (!Ok)
+            DeleteFile(FTempName);
+        return Discard || Ok;
     }
     void Release() override
     {
@@ -116,8 +194,9 @@ protected:
     }
 
 private:
-    String FFileName;
+    String FFileName, FTempName, FWriteError;
     TPdfPageFormat FNextFormat, FPageFormat;
+    std::unique_ptr<TCheckedFile> FFile; // the new file, until it is renamed into place or dropped
     std::unique_ptr<QPdfWriter> FWriter;
     std::unique_ptr<QPainter> FPainter;
     bool FPageOpen = false;
@@ -172,12 +251,33 @@ bool TPdfSurface::DrawBlit(TDc& Dc, const TBlit& B)
     }
     if (!RopUsesSource(B.Rop))
         return true;
-    QImage img(B.DW, B.DH, QImage::Format_ARGB32);
-    for (Integer y = 0; y < B.DH; ++y) {
+    // Only the visible part of the destination is made, and at no more pixels than the source
+    // gives it: a picture stretched far past the page (a bitmap claiming a tiny resolution) costs
+    // what the page shows of it.
+    const TArea area{B.DX, B.DY, B.DW, B.DH};
+    TRect shown;
+    for (const TRect& vis : Dc.VisibleRects()) {
+        TRect part;
+        if (IntersectRect(part, vis, TRect(B.DX, B.DY, area.Right(), area.Bottom())))
+            UnionRect(shown, shown, part);
+    }
+    if (shown.Width() <= 0 || shown.Height() <= 0)
+        return true;
+    const auto Pixels = [](Integer Shown, Integer Dest, Integer Source) {
+        const Int64 spanned = Int64(Shown) * std::abs(Int64(Source)) / Dest + 2;
+        return Integer(std::min<Int64>(Shown, spanned));
+    };
+    const Integer iw = Pixels(shown.Width(), B.DW, B.SW), ih = Pixels(shown.Height(), B.DH, B.SH);
+    QImage img(iw, ih, QImage::Format_ARGB32);
+    if (img.isNull())
+        return false;
+    for (Integer y = 0; y < ih; ++y) {
         auto* line = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
-        for (Integer x = 0; x < B.DW; ++x) {
+        const Integer dy = Integer(Int64(shown.Top - B.DY) + Int64(y) * shown.Height() / ih);
+        for (Integer x = 0; x < iw; ++x) {
+            const Integer dx = Integer(Int64(shown.Left - B.DX) + Int64(x) * shown.Width() / iw);
             std::uint32_t s;
-            if (!B.SourceAt(Dc, x, y, s)) {
+            if (!B.SourceAt(Dc, dx, dy, s)) {
                 line[x] = 0;
                 continue;
             }
@@ -190,7 +290,7 @@ bool TPdfSurface::DrawBlit(TDc& Dc, const TBlit& B)
         p->setCompositionMode(QPainter::CompositionMode_Multiply);
     else if (B.Rop == SRCPAINT)
         p->setCompositionMode(QPainter::CompositionMode_Screen);
-    p->drawImage(dest, img);
+    p->drawImage(QRect(shown.Left, shown.Top, shown.Width(), shown.Height()), img);
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     return true;
 }
@@ -213,12 +313,13 @@ HDC CreatePdfDC(const String& FileName, const TPdfPageFormat& Format)
         return HDC();
     EnsureQtApplication();
     PadHeapTop();
-    {
-        QFile probe(QString::fromStdString(FileName));
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return HDC();
+    std::unique_ptr<TPdfSurface> Surface;
+    try {
+        Surface = std::make_unique<TPdfSurface>(FileName, Format);
+    } catch (const Exception&) {
+        return HDC();
     }
-    auto dc = std::make_unique<TDc>(std::make_unique<TPdfSurface>(FileName, Format), std::make_unique<TDirectCalls>());
+    auto dc = std::make_unique<TDc>(std::move(Surface), std::make_unique<TDirectCalls>());
     dc->Printer = true;
     dc->Ppi = Format.Resolution;
     return AddDc(std::move(dc));
@@ -229,6 +330,12 @@ void SetPdfPageFormat(HDC DC, const TPdfPageFormat& Format)
     TPdfSurface* pdf = PdfSurfaceOf(DC);
     if (pdf && Format.Resolution > 0)
         pdf->SetNextFormat(*FindDc(DC), Format);
+}
+
+String GetPdfWriteError(HDC DC)
+{
+    TPdfSurface* pdf = PdfSurfaceOf(DC);
+    return pdf ? pdf->WriteError() : String();
 }
 
 bool GetPdfPageFormat(HDC DC, TPdfPageFormat& Format)

@@ -240,6 +240,13 @@ class TCupsPrintJob : public TPrintJob {
 public:
     using TPrintJob::TPrintJob;
 
+    // The job's PDF is a temporary file of its own (made in CreateJob).
+    void Cancel() override
+    {
+        std::error_code Ec;
+        std::filesystem::remove(PdfFile(), Ec);
+    }
+
     void Finish() override
     {
         const auto& D = static_cast<const TCupsPrinterDriver&>(FDriver);

@@ -61,8 +61,8 @@ void TPrintJob::Finish()
 
 void TPrintJob::Cancel()
 {
-    std::error_code Ec;
-    fs::remove(FPdfFile, Ec);
+    // Nothing to remove: the PDF takes its file's place only when complete, and a file of that
+    // name that was there before is not this job's.
 }
 
 // ---- TPrinterDriver ----

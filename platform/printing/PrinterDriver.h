@@ -91,7 +91,7 @@ public:
     void AddPage(const TDeviceMode& DevMode, const TPageGeometry& Geometry);
     // Delivers the finished PDF. Raises EPrinter when the printer refuses it.
     virtual void Finish();
-    // Drops the document: its files are removed.
+    // Drops the document: files the job made for itself are removed, none it did not write.
     virtual void Cancel();
 
 protected:

@@ -303,13 +303,15 @@ void TPrinter::EndDoc()
     if (State->Sink->PageOpen())
         ::qor::EndPage(State->DC);
     const bool Written = ::qor::EndDoc(State->DC) > 0;
+    const String Why = GetPdfWriteError(State->DC);
     DeleteDC(State->DC);
     FPrinting = false;
     FAborted = false;
     FPageNumber = 0;
     if (!Written) {
         State->Job->Cancel();
-        throw EPrinter("The print file " + State->Job->PdfFile() + " could not be written");
+        throw EPrinter("The print file " + State->Job->PdfFile() + " could not be written" +
+                       (Why.empty() ? String() : ": " + Why));
     }
     State->Job->Finish();
 }

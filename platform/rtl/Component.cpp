@@ -102,14 +102,44 @@ void TComponent::SetComponentIndex(Integer Value)
     v.insert(v.begin() + Value, this);
 }
 
+namespace {
+
+String NameKey(const String& Name) { return LowerCase(Name); }
+
+} // namespace
+
 TComponent* TComponent::FindComponent(const String& AName) const
 {
     if (AName.empty())
         return nullptr;
+    const auto [First, Last] = FNames.equal_range(NameKey(AName));
+    if (First == Last)
+        return nullptr;
+    if (std::next(First) == Last)
+        return First->second;
+    // Names given alike in another case: the first of the family.
     for (TComponent* c : FComponents)
         if (SameText(c->FName, AName))
             return c;
     return nullptr;
+}
+
+void TComponent::IndexName(TComponent* AComponent)
+{
+    if (!AComponent->FName.empty())
+        FNames.emplace(NameKey(AComponent->FName), AComponent);
+}
+
+void TComponent::UnindexName(TComponent* AComponent)
+{
+    if (AComponent->FName.empty())
+        return;
+    const auto [First, Last] = FNames.equal_range(NameKey(AComponent->FName));
+    for (auto It = First; It != Last; ++It)
+        if (It->second == AComponent) {
+            FNames.erase(It);
+            return;
+        }
 }
 
 void TComponent::SetName(const String& NewName)
@@ -122,7 +152,11 @@ void TComponent::SetName(const String& NewName)
         FOwner->ValidateRename(this, FName, NewName);
     else
         ValidateRename(nullptr, FName, NewName);
+    if (FOwner)
+        FOwner->UnindexName(this);
     FName = NewName;
+    if (FOwner)
+        FOwner->IndexName(this);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName)
@@ -167,13 +201,16 @@ void TComponent::Insert(TComponent* AComponent)
 {
     FComponents.push_back(AComponent);
     AComponent->FOwner = this;
+    IndexName(AComponent);
 }
 
 void TComponent::Remove(TComponent* AComponent)
 {
-    auto it = std::find(FComponents.begin(), FComponents.end(), AComponent);
-    if (it != FComponents.end())
-        FComponents.erase(it);
+    // From the back: a family is freed last first.
+    auto it = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
+    if (it != FComponents.rend())
+        FComponents.erase(std::next(it).base());
+    UnindexName(AComponent);
     AComponent->FOwner = nullptr;
     ++FRemovals;
 }

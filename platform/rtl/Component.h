@@ -4,6 +4,7 @@
 #include "platform/rtl/Persistent.h"
 
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 namespace qor {
@@ -119,12 +120,16 @@ private:
     void Adopt(TComponent* AComponent, bool Announce);
     void NotifyFreeNotifies();
     void LeaveOwner();
+    // The family's names, ignoring case, so finding one does not walk the family.
+    void IndexName(TComponent* AComponent);
+    void UnindexName(TComponent* AComponent);
 
     TComponent* FOwner = nullptr;
     bool FInsertPending = false; // made with an owner whose family is not told yet
     String FName;
     Int64 FTag = 0;
     std::vector<TComponent*> FComponents;
+    std::unordered_multimap<String, TComponent*> FNames; // by the name in ASCII lower case
     UInt64 FRemovals = 0; // components that have left FComponents, for Notification's walk
     std::vector<TComponent*> FFreeNotifies;
 };

@@ -506,8 +506,10 @@ Int64 TFileStream::Write(const void* Buffer, Int64 Count)
         return 0;
     PrepareFor(true);
     std::size_t N = std::fwrite(Buffer, 1, static_cast<std::size_t>(Count), FFile);
-    if (N < static_cast<std::size_t>(Count))
+    if (N < static_cast<std::size_t>(Count)) {
+        FWriteErrno = errno;
         std::clearerr(FFile);
+    }
     return static_cast<Int64>(N);
 }
 
@@ -550,10 +552,13 @@ void TFileStream::SetSize(Int64 NewSize)
 void TFileStream::Flush()
 {
     if (std::fflush(FFile) != 0) {
+        FWriteErrno = errno;
         std::clearerr(FFile);
         WriteError();
     }
 }
+
+String TFileStream::WriteFailure() const { return FWriteErrno ? String(std::strerror(FWriteErrno)) : String(); }
 
 void SaveFileSafely(const String& FileName, const std::function<void(TStream&)>& Write)
 {
@@ -561,8 +566,14 @@ void SaveFileSafely(const String& FileName, const std::function<void(TStream&)>&
     try {
         {
             TFileStream File(Temp, fmCreate);
-            Write(File);
-            File.Flush();
+            try {
+                Write(File);
+                File.Flush();
+            } catch (const EWriteError&) {
+                if (File.WriteFailure().empty())
+                    throw;
+                throw EWriteError("Cannot write file \"" + FileName + "\". " + File.WriteFailure());
+            }
         }
         if (std::rename(Temp.c_str(), FileName.c_str()) != 0)
             throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));

@@ -190,10 +190,13 @@ public:
     // Writes buffered bytes to the file; raises EWriteError when the system refuses them.
     void Flush();
     const String& FileName() const { return FFileName; }
+    // Why the last write or flush that fell short did ("No space left on device"); empty before.
+    String WriteFailure() const;
 
 private:
     void PrepareFor(bool Writing);
     String FFileName;
+    int FWriteErrno = 0;
     std::FILE* FFile = nullptr;
     bool FCanRead = false;
     bool FCanWrite = false;
@@ -202,7 +205,8 @@ private:
 
 // Writes FileName's new contents through Write into a new file beside it, which then replaces
 // FileName. On any failure the new file is removed, FileName is left as it was and the error is
-// raised again; no file stays open.
+// raised again (a write that fell short as EWriteError naming FileName and the cause); no file
+// stays open.
 void SaveFileSafely(const String& FileName, const std::function<void(TStream&)>& Write);
 
 } // namespace qor

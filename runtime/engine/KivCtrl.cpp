@@ -7,6 +7,7 @@
 #include "runtime/engine/KivRtf.h"
 #include "runtime/output/QorOut.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace qor {
@@ -250,6 +251,12 @@ void TKivLabel::SetAutoSize(bool Value)
 void TKivLabel::LabelChanged(TObject*) { Invalidate(); }
 
 // ---- Placement -------------------------------------------------------------------------------
+
+void TKivLabel::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
+{
+    const auto Held = [](Integer V) { return std::clamp(V, -MaxLabelExtent, MaxLabelExtent); };
+    TGraphicControl::SetBounds(Held(ALeft), Held(ATop), Held(AWidth), Held(AHeight));
+}
 
 void TKivLabel::SetParent(TWinControl* AParent)
 {
@@ -537,8 +544,37 @@ void TKivLabel::PrintLabel(TQorCanvas* QorCanvas, const TRect& Rect, Integer)
     PrintTextLine(QorCanvas, Rect, GetDataNow());
 }
 
-void TKivLabel::PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& Text)
+namespace {
+
+// Page files hold coordinates of 16 bits: no page shows more than 65,536 pixels of a line from its
+// anchor, and a character takes at least a pixel but for the marks it carries. A longer text (a
+// caption of megabytes) is cut to a generous four times that, at its anchored end, rather than
+// stored whole for every record.
+constexpr std::size_t MaxShownBytes = std::size_t(4) << 16;
+
+String ShownPart(const String& Text, Word Align)
 {
+    if (Text.size() <= MaxShownBytes)
+        return Text;
+    const auto Boundary = [&](std::size_t At) {
+        while (At > 0 && At < Text.size() && (static_cast<unsigned char>(Text[At]) & 0xC0) == 0x80)
+            --At;
+        return At;
+    };
+    std::size_t From = 0;
+    if ((Align & TA_CENTER) == TA_RIGHT)
+        From = Text.size() - MaxShownBytes;
+    else if ((Align & TA_CENTER) == TA_CENTER)
+        From = (Text.size() - MaxShownBytes) / 2;
+    From = Boundary(From);
+    return Text.substr(From, Boundary(std::min(Text.size(), From + MaxShownBytes)) - From);
+}
+
+} // namespace
+
+void TKivLabel::PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& FullText)
+{
+    const String Text = ShownPart(FullText, AlignFlags());
     const Integer Xs = GetXSpot(Rect.Left), Ys = GetYSpot(Rect.Top);
     InitPrint(QorCanvas, Rect);
     QorCanvas->SetFont(Font());

@@ -138,6 +138,10 @@ public:
 
     // Only a band is accepted as parent; any other is refused with a silent abort.
     void SetParent(TWinControl* AParent) override;
+    // Positions and sizes are held to +-MaxLabelExtent (far past any page), so the layout's sums
+    // stay in range whatever a form file says.
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    static constexpr Integer MaxLabelExtent = 1 << 24;
     void Loaded() override;
 
     // Message handlers.

@@ -717,9 +717,12 @@ void TKivPage::UnInitReport()
     FPrintList.clear();
     FUpdateBandLevelList.clear();
     FStatusMuted = false;
-    FRtf.reset();
+    // The RTF file is written last, and a failure to write it (a full disk) is the run's failure.
+    const std::unique_ptr<TKivRtfFile> Rtf = std::move(FRtf);
     if (FCloseDataSources)
         FDataSourceManager->CloseDataSources();
+    if (Rtf)
+        Rtf->Finish();
 }
 
 // ---- Published properties ------------------------------------------------------------------------

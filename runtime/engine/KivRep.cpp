@@ -655,10 +655,12 @@ void TKivReport::DefineProperties(TFiler& Filer)
         {"MTop", &TKivReport::FMTop},
         {"MLeft", &TKivReport::FMLeft},
     }};
-    for (const auto& [Name, Field] : Integers)
+    for (const auto& Entry : Integers) {
+        Integer TKivReport::*const Field = Entry.second;
         Filer.DefineProperty(
-            Name, [this, Field](TReader& R) { this->*Field = R.ReadInteger(); },
+            Entry.first, [this, Field](TReader& R) { this->*Field = R.ReadInteger(); },
             [this, Field](TWriter& W) { W.WriteInteger(this->*Field); }, true);
+    }
     Filer.DefineProperty(
         "SAlign",
         [this](TReader& R) {
@@ -687,6 +689,16 @@ QOR_PUBLISH(TKivReport)
     b.Event("OnBeforePrint", &R::OnBeforePrint);
     b.Event("OnAfterPrint", &R::OnAfterPrint);
     b.Property("SuppressStatus", &R::SuppressStatus, &R::SetSuppressStatus).Default(false);
+}
+
+TKivReport* KivFindReport(TComponent* Root)
+{
+    if (auto* Report = dynamic_cast<TKivReport*>(Root))
+        return Report;
+    for (Integer I = 0; Root && I < Root->ComponentCount(); ++I)
+        if (auto* Report = dynamic_cast<TKivReport*>(Root->Components(I)))
+            return Report;
+    return nullptr;
 }
 
 } // namespace qor

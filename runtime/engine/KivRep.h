@@ -205,4 +205,7 @@ private:
     bool FQorDestroying = false;
 };
 
+// Root itself when it is a report, else the first report among its components (a form file's).
+TKivReport* KivFindReport(TComponent* Root);
+
 } // namespace qor

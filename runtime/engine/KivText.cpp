@@ -235,6 +235,9 @@ void TKivTVLabel::LoadMemoText()
 
 void TKivTVLabel::UpdateMemo()
 {
+    // The later pieces of one stretching print go on with the text the first piece laid out.
+    if (FContinuing && FQorMemo->UpToDate())
+        return;
     TQorMemo& Memo = *FQorMemo;
     Memo.SetMemoStream(nullptr);
     if (auto* RunPage = dynamic_cast<TKivRunPageIntf*>(Page()))
@@ -340,6 +343,7 @@ void TKivTVLabel::PrintLabel(TQorCanvas* QorCanvas, const TRect& Rect, Integer S
 
 void TKivTVLabel::Print(TComponent* oPage, Integer Space)
 {
+    FContinuing = false;
     SetEndPrint(false);
     if (PrintOk()) {
         TKivPrintPageIntf* P = PrintPage(oPage);
@@ -357,6 +361,7 @@ void TKivTVLabel::Print(TComponent* oPage, Integer Space)
 
 void TKivTVLabel::StartPrint()
 {
+    FContinuing = false;
     if (!StartStretchPrint())
         return;
     FDataRow = 0;
@@ -409,11 +414,13 @@ Integer TKivTVLabel::PrintHeight(TComponent* oPage, Integer Space, Integer)
         H = Top() + Height();
     }
     SetFirstTime(false);
+    FContinuing = !EndPrint();
     return H;
 }
 
 void TKivTVLabel::Paint()
 {
+    FContinuing = false;
     FDataRow = 0;
     SetFirstTime(true);
     TKivLabel::Paint();

@@ -99,6 +99,7 @@ private:
 
     TKivVar* FVariable = nullptr;
     Integer FDataRow = 0;
+    bool FContinuing = false; // between the pieces of one stretching print
     TKivWrapHeightPercent FWrapHeightPercent = 100;
     std::unique_ptr<TQorMemo> FQorMemo;
     bool FJustifyMemo = false;

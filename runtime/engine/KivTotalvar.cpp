@@ -38,14 +38,32 @@ void TKivTotalvar::Notification(TComponent* AComponent, TOperation Operation)
         SetVariable(nullptr);
 }
 
+// Asks the totalled variable with this total marked as asking: a total that reaches itself again
+// (its own variable, or totals of each other) is a cycle, refused as variables refuse theirs.
+template <typename F>
+auto TKivTotalvar::AskVariable(F&& Ask) const
+{
+    if (FAsking)
+        CircularError();
+    FAsking = true;
+    struct TDone {
+        bool& Flag;
+        ~TDone() { Flag = false; }
+    } Done{FAsking};
+    return Ask(*FVariable);
+}
+
 TKivDataTypes TKivTotalvar::GetDataType() const
 {
     if (!FInitialized && FVariable)
-        FIsCurrency = FVariable->DataType() == dtypeCurrency;
+        FIsCurrency = AskVariable([](TKivVar& V) { return V.DataType(); }) == dtypeCurrency;
     return FIsCurrency ? dtypeCurrency : dtypeFloat;
 }
 
-bool TKivTotalvar::GetActive() const { return FVariable && FVariable->Active(); }
+bool TKivTotalvar::GetActive() const
+{
+    return FVariable && AskVariable([](TKivVar& V) { return V.Active(); });
+}
 
 TKivData* TKivTotalvar::GetDataNow() { throw Exception(FmtLoadStr(56415, {Name()})); }
 
@@ -135,7 +153,7 @@ void TKivTotalvar::DeleteLevels()
 void TKivTotalvar::AddLevels()
 {
     DeleteLevels();
-    FIsCurrency = FVariable && FVariable->DataType() == dtypeCurrency;
+    FIsCurrency = FVariable && AskVariable([](TKivVar& V) { return V.DataType(); }) == dtypeCurrency;
     TKivPageIntf* P = Page();
     const Integer Count = P ? P->LevelCount() : 0;
     for (Integer I = 0; I < Count; ++I) {

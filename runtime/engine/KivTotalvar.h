@@ -58,6 +58,8 @@ private:
     std::size_t CheckLevel(Integer Level) const;
     // Takes F (or C for currency accumulators) into every level that accumulates.
     void TakeIn(Double F, Currency C, bool Null);
+    template <typename F>
+    auto AskVariable(F&& Ask) const;
 
     TKivVar* FVariable = nullptr;
     std::vector<std::unique_ptr<TKivData>> FDataNowList;
@@ -66,6 +68,7 @@ private:
     std::vector<Byte> FResetLastList;
     bool FIgnoreNulls = false;
     mutable bool FIsCurrency = false;
+    mutable bool FAsking = false; // asking FVariable (a cycle comes back here)
 };
 
 // The page's ResetTotalLevel: every total marks Level for reset.

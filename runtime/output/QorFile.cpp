@@ -821,10 +821,40 @@ void TQorQorFile::LoadDocument(TStream& Stream)
     }
     if (RecordSize > 0)
         FStream->CopyFrom(&Stream, RecordSize);
+    CheckRecords();
     FStream->SetPosition(0);
     FDescription = Utf16ToUtf8(QorFileHeader.Description);
     FPercentDone = 100.0f;
     FRunning = false;
+}
+
+// A file cut after a complete record, or with an object index past its objects, is refused here as
+// the viewer, the printer and the dump would each meet it, so they all say the same. Records of an
+// application's own kinds cannot be skipped: a page is checked up to the first of them.
+void TQorQorFile::CheckRecords()
+{
+    TQorReader R = Reader();
+    TQorRecord Rec;
+    const Integer Count = PageCount();
+    for (Integer Page = 1; Page <= Count; ++Page) {
+        const Int64 End = Page < Count ? PagePosition(Page + 1) : FStream->Size();
+        FStream->SetPosition(PagePosition(Page));
+        bool Ended = false;
+        while (!Ended && FStream->Position() < End) {
+            Rec.Code = R.ReadType();
+            if (QorRecordName(Rec.Code)[0] == '\0') {
+                Ended = true; // one of the application's own
+                break;
+            }
+            ReadQorRecord(R, Rec);
+            if (Rec.Code == rcSelectObject && (Rec.N[0] < 0 || Rec.N[0] >= ObjectCount()))
+                R.Damaged("object " + std::to_string(Rec.N[0]) + " selected of " + std::to_string(ObjectCount()) +
+                          " objects");
+            Ended = Rec.Code == rcPageEnd;
+        }
+        if (!Ended)
+            R.Damaged("page " + std::to_string(Page) + " has no end");
+    }
 }
 
 void TQorQorFile::SwapDocument(TQorQorFile& Other)

@@ -295,6 +295,9 @@ private:
     // Writes the document through a temporary file beside FileName, renamed over it at the end.
     void WriteFileSafely(const String& FileName, const TQorPrinterSetup& Setup);
     void LoadDocument(TStream& Stream);
+    // Raises EQorFileError unless every page's records read whole, select objects the file has,
+    // and end with the page's end.
+    void CheckRecords();
     void SwapDocument(TQorQorFile& Other);
 
     std::vector<std::unique_ptr<TQorQorFileObject>> FObjects;

@@ -82,10 +82,15 @@ TQorMemo::TQorMemo()
 
 TQorMemo::~TQorMemo() = default;
 
-void TQorMemo::SetFont(TFont* Value) { FFont->Assign(Value); }
+void TQorMemo::SetFont(TFont* Value)
+{
+    FFont->Assign(Value);
+    FStale = true;
+}
 
 void TQorMemo::SetMemoStream(TStream* Value)
 {
+    FStale = true;
     FMemoStream->Clear();
     if (!Value)
         return;
@@ -147,6 +152,7 @@ void TQorMemo::UpdateMemo()
     FMemoLines = lines->Count();
     if (FMemoLines > 0 && !FWrapText)
         FMemoLines = 1;
+    FStale = false;
 }
 
 void TQorMemo::DeleteLine(Integer Index)
@@ -216,7 +222,10 @@ Integer TQorMemo::GetPrintHeight() const
 
 void TQorMemo::Print(TQorMemoCanvas* QorCanvas, Integer X, Integer Y)
 {
-    UpdateMemo();
+    if (FStale)
+        UpdateMemo();
+    else
+        PrepareHiddenControls(); // the text is measured again as it is drawn
     QorCanvas->SetFont(FFont.get());
     if (FMemoLines <= 0)
         return;

@@ -61,15 +61,15 @@ public:
     ~TQorMemo() override;
 
     Integer PixelsPerInch() const { return FPixelsPerInch; }
-    void SetPixelsPerInch(Integer Value) { FPixelsPerInch = Value; }
+    void SetPixelsPerInch(Integer Value) { FPixelsPerInch = Value; FStale = true; }
     TFont* Font() const { return FFont.get(); }
     void SetFont(TFont* Value);
     Integer Width() const { return FWidth; }
-    void SetWidth(Integer Value) { FWidth = Value; }
+    void SetWidth(Integer Value) { FWidth = Value; FStale = true; }
     Integer WrapHeightPercent() const { return FWrapHeightPercent; }
-    void SetWrapHeightPercent(Integer Value) { FWrapHeightPercent = Value; }
+    void SetWrapHeightPercent(Integer Value) { FWrapHeightPercent = Value; FStale = true; }
     bool WrapText() const { return FWrapText; }
-    void SetWrapText(bool Value) { FWrapText = Value; }
+    void SetWrapText(bool Value) { FWrapText = Value; FStale = true; }
     bool JustifyLastLine() const { return FJustifyLastLine; }
     void SetJustifyLastLine(bool Value) { FJustifyLastLine = Value; }
     TStringList* MemoStrings() const { return FMemoStrings.get(); }
@@ -79,7 +79,7 @@ public:
     // UTF-8); null empties the text.
     void SetMemoStream(TStream* Value);
     TQorMemoAlignment MemoAlignment() const { return FMemoAlignment; }
-    void SetMemoAlignment(TQorMemoAlignment Value) { FMemoAlignment = Value; }
+    void SetMemoAlignment(TQorMemoAlignment Value) { FMemoAlignment = Value; FStale = true; }
     Integer LineHeight() const { return FLineHeight; }
     const std::vector<std::unique_ptr<TQorTabStringPos>>& Parts() const { return FParts; }
     Integer RangeBegin() const { return FRangeBegin; }
@@ -87,20 +87,23 @@ public:
     Integer RangeEnd() const { return FRangeEnd; }
     void SetRangeEnd(Integer Value) { FRangeEnd = Value; }
     bool TextDriverCompatibility() const { return FTextDriverCompatibility; }
-    void SetTextDriverCompatibility(bool Value) { FTextDriverCompatibility = Value; }
+    void SetTextDriverCompatibility(bool Value) { FTextDriverCompatibility = Value; FStale = true; }
     bool SuppressBlankLines() const { return FSuppressBlankLines; }
-    void SetSuppressBlankLines(bool Value) { FSuppressBlankLines = Value; }
+    void SetSuppressBlankLines(bool Value) { FSuppressBlankLines = Value; FStale = true; }
     bool SuppressWhiteSpace() const { return FSuppressWhiteSpace; }
-    void SetSuppressWhiteSpace(bool Value) { FSuppressWhiteSpace = Value; }
+    void SetSuppressWhiteSpace(bool Value) { FSuppressWhiteSpace = Value; FStale = true; }
     // For each paragraph, the index of its last wrapped line (under maJustify only).
     const std::vector<Integer>& CarriageReturns() const { return FCarriageReturnList; }
 
     // Wraps the text again: LineHeight, the paragraph ends, MemoStrings and MemoLines.
     void UpdateMemo();
+    // Nothing was set since the last UpdateMemo: its layout still holds.
+    bool UpToDate() const { return !FStale; }
     // Pixels the current range takes, from the last UpdateMemo; never negative.
     Integer PrintHeight() const { return GetPrintHeight(); }
     Integer GetPrintHeight() const;
-    // Lays out and draws the current range with its top-left corner at (X, Y).
+    // Lays out (when anything was set since the last layout) and draws the current range with its
+    // top-left corner at (X, Y).
     void Print(TQorMemoCanvas* QorCanvas, Integer X, Integer Y);
     // Draws wrapped line number Spot in Rect.
     void PrintLine(TQorMemoCanvas* QorCanvas, const String& Text, const TRect& Rect, Integer Spot);
@@ -128,6 +131,7 @@ private:
     std::unique_ptr<TFont> FFont;
     Integer FWidth;
     Integer FWrapHeightPercent = 100;
+    bool FStale = true; // set since the last UpdateMemo
     bool FWrapText = true;
     bool FJustifyLastLine = false;
     std::vector<Integer> FCarriageReturnList;

@@ -196,7 +196,8 @@ void TQorPlayer::ComputeScale()
 TQorQorFileObject& TQorPlayer::Entry(Integer Index) const
 {
     if (Index < 0 || Index >= F.ObjectCount())
-        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+        throw EQorFileError("The page file is damaged: object " + std::to_string(Index) + " selected of " +
+                            std::to_string(F.ObjectCount()) + " objects");
     return *F.FObjects[static_cast<std::size_t>(Index)];
 }
 

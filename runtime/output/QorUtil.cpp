@@ -180,13 +180,19 @@ void QorSetTextJustify(HDC DC, Integer X, Integer Y, const String& Text, Integer
         SetTextAlign(DC, Align | TA_UPDATECP);
     MoveToEx(DC, X, Y);
     Integer C = X;
+    // Text is laid out without kerning: the part not yet drawn is the whole less what was drawn,
+    // so each blank costs one character's measure, not the rest of the line's.
+    const Integer Whole = B > 0 ? Chars.Extent(DC, 0, N) : 0;
+    Integer Drawn = 0;
     if (Align & TA_RIGHT) {
         for (Integer P = N - 1; P >= 0; --P) {
-            C -= Chars.Extent(DC, P, 1);
+            const Integer One = Chars.Extent(DC, P, 1);
+            C -= One;
+            Drawn += One;
             TextOut(DC, 0, 0, Chars.At(P), Chars.Units(P, 1));
             if (Used < B && Chars.IsBlank(P)) {
                 const Integer Consumed = X - C + 1;
-                const Integer Rest = Chars.Extent(DC, 0, P);
+                const Integer Rest = Whole - Drawn;
                 C -= (Width - Consumed - Rest) / (B - Used);
                 MoveToEx(DC, C, Y);
                 ++Used;
@@ -194,11 +200,13 @@ void QorSetTextJustify(HDC DC, Integer X, Integer Y, const String& Text, Integer
         }
     } else {
         for (Integer P = 0; P < N; ++P) {
-            C += Chars.Extent(DC, P, 1);
+            const Integer One = Chars.Extent(DC, P, 1);
+            C += One;
+            Drawn += One;
             TextOut(DC, 0, 0, Chars.At(P), Chars.Units(P, 1));
             if (Used < B && Chars.IsBlank(P)) {
                 const Integer Consumed = C - X + 1;
-                const Integer Rest = Chars.Extent(DC, P + 1, N - P - 1);
+                const Integer Rest = Whole - Drawn;
                 C += (Width - Consumed - Rest) / (B - Used);
                 MoveToEx(DC, C, Y);
                 ++Used;

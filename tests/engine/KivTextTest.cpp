@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
 #include <algorithm>
 
 using namespace qor;
@@ -136,6 +140,50 @@ TEST_F(TextPage, AMemoSplitsOverPagesWithoutLosingOrRepeatingALine)
     EXPECT_EQ(Pages[1][0].Text, "PH");
     EXPECT_EQ(std::count_if(Pages[0].begin(), Pages[0].end(), [](const TShown& S) { return S.Text == "beside"; }), 1);
     EXPECT_EQ(Pages.back()[Pages.back().size() - 2].Text, "RF");
+}
+
+TEST_F(TextPage, LabelsAtTheEndsOfTheCoordinateRangeLieOffThePage)
+{
+    UseData({"N:Integer"}, {"1"});
+    TKivBand* D = Page->Detail();
+    D->SetStretch(true);
+    const Integer Max = std::numeric_limits<Integer>::max(), Min = std::numeric_limits<Integer>::min();
+    for (const auto& [Left, Top] : {std::pair{Max, Max}, std::pair{Min, Min}, std::pair{Max, 2}, std::pair{2, Max}}) {
+        auto* Far = Add<TKivTextLabel>(D, Left, Top, Max, Max);
+        Far->SetCaption("far");
+        if (Left != 2) {
+            auto* Memo = Add<TKivTextLabel>(D, Left, 2, Max);
+            Memo->Lines()->Add("far memo");
+            Memo->SetWrapText(true);
+        }
+        EXPECT_LE(std::abs(Int64(Far->Left())) + Far->Width(), Int64(1) << 25) << "held far off any page";
+    }
+    TextLabel(D, "near", 10);
+    const std::string Dump = Run();
+    EXPECT_NE(Dump.find("\"near\""), std::string::npos);
+    for (const auto& P : PagesOf(Dump))
+        for (const TShown& S : P)
+            EXPECT_TRUE(S.Text.find("far") == std::string::npos || std::abs(S.X) >= 32767 || S.Y >= 32767)
+                << S.Text << " at " << S.X << "," << S.Y << " (page files hold 16-bit coordinates)";
+}
+
+TEST_F(TextPage, AHugeCaptionIsStoredOnlyAsFarAsAPageCanShowIt)
+{
+    UseData({"N:Integer"}, {"1", "2"});
+    const String Huge = "begin" + String(4 << 20, 'x') + "end";
+    TextLabel(Page->Detail(), Huge, 10);
+    TextLabel(Page->Detail(), Huge, 300)->SetHorizontalAlign(laRight);
+    const std::string Dump = Run();
+    EXPECT_LT(Dump.size(), std::size_t(4) << 20) << "each row stores a bounded part of the caption";
+    const auto Pages = PagesOf(Dump);
+    ASSERT_FALSE(Pages.empty());
+    int Left = 0, Right = 0;
+    for (const TShown& S : Pages[0]) {
+        Left += S.Text.rfind("beginxxx", 0) == 0;
+        Right += S.Text.size() > 3 && S.Text.compare(S.Text.size() - 6, 6, "xxxend") == 0;
+    }
+    EXPECT_EQ(Left, 2) << "a left-aligned caption keeps its start";
+    EXPECT_EQ(Right, 2) << "a right-aligned one its end";
 }
 
 TEST_F(TextPage, ALineTallerThanAPageIsPlacedOnAFreshPageAndTheMemoGoesOn)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <optional>
 
 using namespace qor;
@@ -320,6 +321,29 @@ TEST_F(KivTotals, ATotalWhoseVariableReadsItIsCircular)
     // the failed refresh left nothing half-updated
     EXPECT_EQ(Var->UpdateMode(), umNoUpdate);
     EXPECT_EQ(Total->UpdateMode(), umNoUpdate);
+}
+
+TEST_F(KivTotals, TotalsOfThemselvesOrOfEachOtherAreCircularNotEndless)
+{
+    TKivTotalvar* Other = new TKivTotalvar(&Root);
+    Other->SetName("Total2");
+    Other->SetParent(Page);
+    for (TKivVar* Target : {static_cast<TKivVar*>(Total), static_cast<TKivVar*>(Other)}) {
+        Total->SetVariable(Target);
+        Other->SetVariable(Total);
+        for (const auto& Ask : std::vector<std::function<void()>>{[this] { Total->DataType(); },
+                                                                  [this] { Total->Active(); },
+                                                                  [this] { Page->StartRun(); }}) {
+            try {
+                Ask();
+                ADD_FAILURE() << "no circular reference reported";
+            } catch (const Exception& E) {
+                EXPECT_NE(E.Message().find("Circular variable reference for variable: Total"), String::npos);
+            }
+        }
+    }
+    Total->SetVariable(Var); // the cycle broken, the total works again
+    EXPECT_TRUE(Total->Active());
 }
 
 TEST_F(KivTotals, ActiveFollowsTheVariableAndAFreedVariableIsForgotten)

@@ -110,11 +110,13 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(R.Out.find("(4 pages)"), std::string::npos) << R.Out;
     EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("rows.pdf") + "' -"), "A row"), 12);
+    EXPECT_NE(R.Err.find("generating page 2\n"), std::string::npos) << "progress without a record count: " << R.Err;
 
     // A query that fails and a database that is missing end the run with the reason, not with a
     // page of nothing reported as success, nor left behind in place of the report.
     const auto FailsWith = [&](const std::string& Says) {
         for (const char* To : {"rows.pdf", "rows.qor"}) {
+            std::filesystem::remove(Path(To)); // (an earlier run's file would stay as it was)
             R = Run("'" + Path("forms/rows.qfm") + "' --to '" + Path(To) + "'");
             EXPECT_EQ(R.Exit, 1);
             const std::string Last = R.Err.substr(R.Err.rfind('\n', R.Err.size() - 2) + 1);

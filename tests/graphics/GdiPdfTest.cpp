@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -196,6 +197,50 @@ TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
     };
     EXPECT_TRUE(near(50, 50, RGB(255, 0, 0)));
     EXPECT_TRUE(near(150, 50, RGB(0, 0, 255)));
+}
+
+TEST(PdfBackend, APictureStretchedFarPastThePageCostsWhatThePageShows)
+{
+    // 200 x 200 pixels claiming a resolution of about 1 dpi: 120,000 pixels a side on the page.
+    const String file = testing::TempDir() + "huge.pdf";
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{200, 100, 72});
+    ASSERT_TRUE(pdf);
+    std::uint32_t* bits = nullptr;
+    HBITMAP red = CreateDIBSection32(200, 200, &bits);
+    std::fill(bits, bits + 200 * 200, 0xFFFF0000u);
+    HDC mem = CreateCompatibleDC(HDC());
+    SelectObject(mem, red);
+    StartDoc(pdf, DOCINFO());
+    StartPage(pdf);
+    EXPECT_TRUE(StretchBlt(pdf, -60000, -60000, 120000, 120000, mem, 0, 0, 200, 200, SRCCOPY));
+    EXPECT_EQ(EndDoc(pdf), 1);
+    DeleteDC(pdf);
+    DeleteDC(mem);
+    DeleteObject(red);
+    const String ppm = testing::TempDir() + "huge";
+    Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
+    Integer w = 0, h = 0;
+    std::vector<Byte> rgb;
+    ASSERT_TRUE(ReadPpm(ppm + ".ppm", w, h, rgb));
+    EXPECT_GT(rgb[(50 * std::size_t(w) + 100) * 3], 240);
+    EXPECT_LT(rgb[(50 * std::size_t(w) + 100) * 3 + 1], 16);
+}
+
+TEST(PdfBackend, AnUnfinishedDocumentNeverTakesTheFilesPlace)
+{
+    const String file = testing::TempDir() + "earlier.pdf";
+    std::ofstream(file) << "earlier";
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{200, 100, 72});
+    ASSERT_TRUE(pdf);
+    Rectangle(pdf, 10, 10, 50, 50);
+    std::stringstream Was;
+    Was << std::ifstream(file).rdbuf();
+    EXPECT_EQ(Was.str(), "earlier") << "the file is not cut when the document opens";
+    EXPECT_EQ(AbortDoc(pdf), 1);
+    DeleteDC(pdf);
+    std::stringstream After;
+    After << std::ifstream(file).rdbuf();
+    EXPECT_EQ(After.str(), "earlier") << "an aborted document leaves the file as it was";
 }
 
 TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)

@@ -134,6 +134,19 @@ std::vector<String> LogOfEveryCall()
 
 } // namespace
 
+TEST(RecordedCalls, OnlyAskedForContextsKeepALog)
+{
+    // A printer's information context is drawn on for a whole run: it must not grow with it.
+    HDC Info = CreateInformationDC(816, 1056, 96, true), Logged = CreateInformationDC(816, 1056, 96, true, true);
+    for (HDC DC : {Info, Logged})
+        for (int I = 0; I < 100; ++I)
+            TextOut(DC, 0, I, "text");
+    EXPECT_TRUE(GetRecordedCalls(Info).empty());
+    EXPECT_EQ(GetRecordedCalls(Logged).size(), 100u);
+    DeleteDC(Info);
+    DeleteDC(Logged);
+}
+
 TEST(RecordedCalls, EveryCallKeepsItsText)
 {
     const char* Expected = R"(StartDoc("Doc \"1\"")

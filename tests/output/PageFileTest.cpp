@@ -15,6 +15,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -443,6 +444,30 @@ TEST(PageFileLoading, ADamagedFileLeavesThePreviousDocument)
     TSpanStream Lying(ManyPages.data(), static_cast<Int64>(ManyPages.size()));
     EXPECT_NE(ErrorOf([&] { F.LoadFromStream(&Lying); }).find("damaged"), std::string::npos);
     EXPECT_EQ(QorDumpQorFile(F), Before);
+}
+
+TEST(PageFileLoading, EveryCutInTheRecordsAndAnUnknownObjectAreDamage)
+{
+    TQorQorFile Good;
+    RecordMixedDocument(Good);
+    std::vector<Byte> Bytes = SavedBytes(Good);
+    TSpanStream S(Bytes.data(), static_cast<Int64>(Bytes.size()));
+    const TQorFileHeader H = ReadQorFileHeader(S);
+    // Cut after a whole record, inside a record code or anywhere else: the last page has no end.
+    for (size_t Cut = static_cast<size_t>(H.HeaderLen) + 1; Cut < Bytes.size(); ++Cut) {
+        TSpanStream Short(Bytes.data(), static_cast<Int64>(Cut));
+        TQorQorFile F;
+        EXPECT_NE(ErrorOf([&] { F.LoadFromStream(&Short); }).find("The page file is damaged"), std::string::npos)
+            << Cut;
+    }
+    // A record selecting an object the file does not have: the page's first SelectObject 0.
+    const Byte Select[] = {static_cast<Byte>(rcPageBegin), 0, static_cast<Byte>(rcSelectObject), 0, 0, 0};
+    const auto At = std::search(Bytes.begin() + H.HeaderLen, Bytes.end(), std::begin(Select), std::end(Select));
+    ASSERT_NE(At, Bytes.end());
+    At[4] = 99;
+    TSpanStream Bad(Bytes.data(), static_cast<Int64>(Bytes.size()));
+    TQorQorFile F;
+    EXPECT_NE(ErrorOf([&] { F.LoadFromStream(&Bad); }).find("object 99 selected of"), std::string::npos);
 }
 
 TEST(PageFileLoading, APageIndexPointingOutsideTheRecordsIsRefused)

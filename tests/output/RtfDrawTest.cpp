@@ -116,7 +116,7 @@ TEST_F(RtfDraw, TextThatFitsIsMeasuredOnceAndDrawnWhole)
     EXPECT_LT(H, 150);
 
     // Drawn on a device with the printer's real fonts, as it was measured.
-    const HDC DC = CreateInformationDC(816, 1056, 96, true);
+    const HDC DC = CreateInformationDC(816, 1056, 96, true, true);
     D.SetHandle(DC);
     D.Print();
     const std::vector<String> Calls = GetRecordedCalls(DC);

@@ -1,7 +1,9 @@
 #include "tools/qor/DumpVerb.h"
 
 #include "runtime/output/QorDump.h"
+#include "runtime/output/QorFile.h"
 #include "tools/qor/Args.h"
+#include "tools/qor/PageRange.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,7 +39,10 @@ int RunDump(int argc, char** argv)
         return 2;
     }
     try {
-        const std::string Text = QorDumpPageFile(File, First, Last);
+        TQorQorFile F;
+        F.LoadFromFile(File);
+        CheckFirstPage(F.PageCount(), First);
+        const std::string Text = QorDumpQorFile(F, First, Last);
         std::fwrite(Text.data(), 1, Text.size(), stdout);
         std::fflush(stdout);
         return 0;

@@ -16,10 +16,15 @@ TPageRange LoadPageFile(TQorQorFile& F, const std::string& File, int First, int 
         throw Exception("the page file holds no pages");
     R.First = First ? First : 1;
     R.Last = Last ? std::min(Last, R.Count) : R.Count;
-    if (R.First > R.Count)
-        throw Exception("the page file has " + std::to_string(R.Count) + " page" + (R.Count == 1 ? "" : "s") +
-                        ", there is no page " + std::to_string(R.First));
+    CheckFirstPage(R.Count, R.First);
     return R;
+}
+
+void CheckFirstPage(int Count, int First)
+{
+    if (First > Count)
+        throw Exception("the page file has " + std::to_string(Count) + " page" + (Count == 1 ? "" : "s") +
+                        ", there is no page " + std::to_string(First));
 }
 
 } // namespace qor::tool

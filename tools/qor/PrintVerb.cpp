@@ -93,7 +93,8 @@ int RunPrint(int argc, char** argv)
         return Code;
     try {
         TQorQorFile F;
-        const auto [First, Last, Count] = LoadPageFile(F, O.File, O.First, O.Last);
+        const TPageRange Range = LoadPageFile(F, O.File, O.First, O.Last);
+        const int First = Range.First, Last = Range.Last;
         SelectPrinter(O.PrinterName);
 
         TQorPrinter Printer;

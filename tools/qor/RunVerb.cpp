@@ -3,6 +3,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/DataSource.h"
 #include "platform/printing/Printers.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/QtHost.h"
 #include "platform/rtl/StringList.h"
@@ -30,6 +31,9 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include <cerrno>
+#include <cstring>
 
 namespace qor::tool {
 
@@ -70,6 +74,45 @@ std::string Extension(const std::string& File)
         C = char(std::tolower(static_cast<unsigned char>(C)));
     return Ext;
 }
+
+// The two names are one file (the same path, or links to one file).
+bool SameFile(const std::string& A, const std::string& B)
+{
+    std::error_code Ec;
+    if (std::filesystem::equivalent(A, B, Ec))
+        return true;
+    return std::filesystem::weakly_canonical(A, Ec) == std::filesystem::weakly_canonical(B, Ec);
+}
+
+// The run writes into a new file beside its destination, which takes the destination's place only
+// once the run succeeded: a failed or stopped run leaves an earlier file of that name as it was.
+class TPendingOutput {
+public:
+    explicit TPendingOutput(const std::string& To) : FTo(To), FTemp(CreateSiblingTempFile(To)) {}
+    ~TPendingOutput()
+    {
+        if (!FTemp.empty())
+            DeleteFile(FTemp);
+    }
+    TPendingOutput(const TPendingOutput&) = delete;
+    TPendingOutput& operator=(const TPendingOutput&) = delete;
+
+    const std::string& File() const { return FTemp; }
+    bool Written() const
+    {
+        std::error_code Ec;
+        return std::filesystem::file_size(FTemp, Ec) > 0 && !Ec;
+    }
+    void Commit()
+    {
+        if (std::rename(FTemp.c_str(), FTo.c_str()) != 0)
+            throw Exception("cannot write " + FTo + ": " + std::strerror(errno));
+        FTemp.clear();
+    }
+
+private:
+    std::string FTo, FTemp;
+};
 
 int ParseOptions(int argc, char** argv, TRunOptions& O)
 {
@@ -131,6 +174,10 @@ int ParseOptions(int argc, char** argv, TRunOptions& O)
     }
     if (!O.PngDir.empty() && O.Target != TTarget::PageFile)
         return Usage("--png plays the page file into pictures: use it with --to FILE.qor (or no --to)");
+    if (O.First && O.Target == TTarget::Rtf)
+        return Usage("--pages does not apply to RTF output, which is one flowing document");
+    if (!O.To.empty() && SameFile(O.To, O.Form))
+        return Usage("the output '" + O.To + "' would overwrite the report form (name another with --to)");
     return 0;
 }
 
@@ -142,17 +189,6 @@ String ReadText(const std::string& File)
     std::ostringstream Text;
     Text << In.rdbuf();
     return Text.str();
-}
-
-// The first report among the components of Root.
-TKivReport* FindReport(TComponent* Root)
-{
-    if (auto* Report = dynamic_cast<TKivReport*>(Root))
-        return Report;
-    for (Integer I = 0; I < Root->ComponentCount(); ++I)
-        if (auto* Report = dynamic_cast<TKivReport*>(Root->Components(I)))
-            return Report;
-    return nullptr;
 }
 
 void SelectPrinter(const std::string& Name)
@@ -187,7 +223,11 @@ public:
             return;
         }
         FCounting = CountingPass || Status == ssNoWhere;
-        const int Step = Percent / 10;
+        // Data that cannot tell its size (a forward-only query) gives no percent: every tenth page
+        // is shown instead.
+        const int Number = int(Page->PageNumber());
+        const bool Known = Percent > 0 || Number <= 1;
+        const int Step = Known ? Percent / 10 : -2 - Number / 10;
         if (Step == FStep)
             return;
         FStep = Step;
@@ -195,11 +235,11 @@ public:
             std::fprintf(stderr, "qor: run: writing RTF, %d %%\n", Percent);
             return;
         }
-        std::fprintf(stderr, "qor: run: %s page %d, %d %%\n",
-                     Status == ssPrinting ? "printing"
-                     : FCounting          ? "counting"
-                                          : "generating",
-                     int(Page->PageNumber()), Percent);
+        const char* Doing = Status == ssPrinting ? "printing" : FCounting ? "counting" : "generating";
+        if (Known)
+            std::fprintf(stderr, "qor: run: %s page %d, %d %%\n", Doing, Number, Percent);
+        else
+            std::fprintf(stderr, "qor: run: %s page %d\n", Doing, Number);
     }
 
 private:
@@ -295,7 +335,7 @@ int RunReport(int argc, char** argv)
     TRunOptions O;
     if (const int Code = ParseOptions(argc, argv, O))
         return Code;
-    bool Ran = false;
+    std::unique_ptr<TPendingOutput> Output;
     try {
         if (O.Target == TTarget::Screen && !QtCanShowWindows())
             throw Exception("there is no display to show the viewer on (--to FILE.pdf or --png DIR make files)");
@@ -303,7 +343,7 @@ int RunReport(int argc, char** argv)
         // File names in the form (CSV files, SQLite databases) are taken from the form's folder.
         std::unique_ptr<TComponent> Root(
             ReadComponentFromText(ReadText(O.Form), nullptr, O.Form, FormPath.parent_path().string()));
-        TKivReport* Report = FindReport(Root.get());
+        TKivReport* Report = KivFindReport(Root.get());
         if (!Report)
             throw Exception("the form holds no report");
         TKivPage* Page = Report->PageCount() > 0 ? Report->Pages(0)->AsPage() : nullptr;
@@ -319,19 +359,26 @@ int RunReport(int argc, char** argv)
         if (O.Copies)
             Setup->SetCopies(O.Copies);
         TPrinter& Device = *Printer();
+        if (O.Target == TTarget::PageFile || O.Target == TTarget::Pdf || O.Target == TTarget::Rtf) {
+            CheckWritable(O.To);
+            Output = std::make_unique<TPendingOutput>(O.To);
+        }
+        // The command line says where the pages go, whatever output the form names.
+        if (O.Target != TTarget::Rtf)
+            Page->SetOutputType(otNormal);
         switch (O.Target) {
         case TTarget::PageFile:
             Setup->SetDestination(destFile);
-            Page->SetQorFileName(O.To);
+            Page->SetQorFileName(Output->File());
             break;
         case TTarget::Pdf:
             SelectPrinter("PDF");
-            Device.SetNextOutputFile(std::filesystem::absolute(O.To).string());
+            Device.SetNextOutputFile(std::filesystem::absolute(Output->File()).string());
             Setup->SetDestination(destPrinter);
             break;
         case TTarget::Rtf:
             Page->SetOutputType(otRichText);
-            Page->SetRtfFile(O.To);
+            Page->SetRtfFile(Output->File());
             break;
         case TTarget::Printer:
             SelectPrinter(O.PrinterName);
@@ -340,9 +387,6 @@ int RunReport(int argc, char** argv)
             break;
         case TTarget::Screen: Setup->SetDestination(destScreen); break;
         }
-        if (O.Target == TTarget::PageFile || O.Target == TTarget::Pdf || O.Target == TTarget::Rtf)
-            CheckWritable(O.To);
-        Ran = true; // from here a failure takes away an older file of the same name
         OpenReportData(Root.get(), Page);
         // What goes wrong inside the run (a database that cannot be opened, a failing query, a
         // handler that raises) is shown by the application's handler while the run goes on; the
@@ -364,16 +408,15 @@ int RunReport(int argc, char** argv)
         switch (O.Target) {
         case TTarget::PageFile:
         case TTarget::Rtf:
-            if (!std::filesystem::exists(O.To))
+        case TTarget::Pdf:
+            if (!Output->Written())
                 throw Exception("the report wrote no output (no data, or the run was stopped)");
+            Output->Commit();
             // An RTF file holds text, not pages: its reader lays the pages out.
             if (O.Target == TTarget::Rtf)
                 std::printf("Written: %s\n", O.To.c_str());
             else
                 std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(PagesWritten(Page)).c_str());
-            break;
-        case TTarget::Pdf:
-            std::printf("Written: %s (%s)\n", O.To.c_str(), PagesText(PagesWritten(Page)).c_str());
             break;
         case TTarget::Printer:
             std::printf("Printed %s on %s\n", PagesText(PagesWritten(Page)).c_str(), O.PrinterName.c_str());
@@ -383,12 +426,18 @@ int RunReport(int argc, char** argv)
         case TTarget::Screen: WaitForViewers(); break;
         }
     } catch (const std::exception& E) {
-        // A failed run leaves no file behind that looks like its report (pages of no data).
-        if (Ran && (O.Target == TTarget::PageFile || O.Target == TTarget::Pdf || O.Target == TTarget::Rtf)) {
-            std::error_code Ignored;
-            std::filesystem::remove(O.To, Ignored);
+        // A failed run leaves no file behind that looks like its report (pages of no data), and
+        // removes none it did not write: what it wrote goes with Output. The reason names the
+        // destination, not the file that stood in for it.
+        std::string Why = E.what();
+        if (Output) {
+            const std::string Stands[] = {std::filesystem::absolute(Output->File()).string(), Output->File()};
+            for (const std::string& Stand : Stands)
+                for (std::size_t At = Why.find(Stand); At != std::string::npos; At = Why.find(Stand, At + O.To.size()))
+                    Why.replace(At, Stand.size(), O.To);
         }
-        std::fprintf(stderr, "qor: run: %s: %s\n", O.Form.c_str(), E.what());
+        Output.reset();
+        std::fprintf(stderr, "qor: run: %s: %s\n", O.Form.c_str(), Why.c_str());
         return 1;
     }
     if (!O.PngDir.empty()) {

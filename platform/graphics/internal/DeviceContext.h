@@ -172,7 +172,12 @@ public:
     virtual bool PageIsOpen() const { return false; }
     virtual bool OpenPage() { return true; }
     virtual bool ClosePage() { return true; }
-    virtual void EndDocument(bool Discard) { (void)Discard; }
+    // False when the document could not be written complete (never for a discarded one).
+    virtual bool EndDocument(bool Discard)
+    {
+        (void)Discard;
+        return true;
+    }
     // Called when the context is deleted.
     virtual void Release() {}
 
