@@ -6,12 +6,13 @@ include(CMakePackageConfigHelpers)
 set(QOR_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/qor)
 
 # Installed programs and libraries find the libraries beside them.
-set_target_properties(qorplatform qorrun PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(qorplatform qorrun qordsgn PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(qor PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
 
 install(TARGETS qorplatform qorrun EXPORT qorTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${QOR_INSTALL_INCLUDEDIR})
+install(TARGETS qordsgn LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS qor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Headers under internal/ are private to their library: no public header includes them.

@@ -372,5 +372,6 @@ QOR_PUBLISH(TKivRuler)
 }
 
 QOR_PUBLISH(TKivRulerContainer) {}
+QOR_PUBLISH(TKivNoScaleBtn) {}
 
 } // namespace qor

@@ -3,6 +3,7 @@
 // report components, conversion between inches, millimetres and centimetres, and the designer's
 // measuring rulers.
 
+#include "platform/ui/Buttons.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivPageIntf.h"
 
@@ -102,6 +103,14 @@ private:
     bool FShowCrossHair = true;
     Integer FCrossHairPosition = 0;
     std::unique_ptr<TKivUnitMaster> FUnitMaster;
+};
+
+// A button of the designer's tool bar: keeps its size when the form rescales.
+class TKivNoScaleBtn : public TSpeedButton {
+    QOR_CLASS(TKivNoScaleBtn, TSpeedButton)
+public:
+    using TSpeedButton::TSpeedButton;
+    void ChangeScale(Integer, Integer) override {}
 };
 
 // The rulers of a page's bands, standing just left of the page.

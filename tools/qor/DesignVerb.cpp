@@ -1,5 +1,7 @@
 #include "tools/qor/DesignVerb.h"
 
+#include "designer/KIVREG.h"
+
 #include "platform/ide/DesignWindows.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
@@ -68,6 +70,7 @@ int RunDesign(int argc, char** argv)
     try {
         if (makeNew && std::filesystem::exists(file))
             throw Exception(file + " exists already (open it without --new)");
+        RegisterDesignPackage(); // the report designer
         TDesignEnvironment env;
         if (makeNew)
             env.New(file);

@@ -1,0 +1,150 @@
+#include "designer/PAGEMAN.h"
+
+#include "platform/db/DataSource.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/TypeInfo.h"
+#include "platform/ui/StdCtrls.h"
+#include "runtime/engine/KivBand.h"
+#include "runtime/engine/KivGroup.h"
+#include "runtime/engine/KivPage.h"
+#include "runtime/output/QorFormParts.h"
+#include "runtime/output/QorUtil.h"
+
+#include <algorithm>
+
+namespace qor {
+
+QOR_PUBLISH(TKivPageManager) { b.Method("FormShow", &TKivPageManager::FormShow); }
+
+QOR_MESSAGE(KIV_PM_REFRESH, &TKivPageManager::UpdateForm);
+QOR_MESSAGE(KIV_PM_FILLDSLISTS, &TKivPageManager::SetDataListsMsg);
+QOR_MESSAGE(KIV_PM_SELECTPAGE, &TKivPageManager::SelectGroupPage);
+
+// ---- Helpers on the form designer --------------------------------------------------------------
+
+void ComponentSelect(IDesigner* Designer, TPersistent* Component)
+{
+    if (Designer)
+        Designer->SelectComponent(Component);
+}
+
+String QorGetMethodValue(TPersistent* Instance, const String& PropName, IDesigner* Designer)
+{
+    if (!Instance || !Designer)
+        return {};
+    for (const TPropInfo* p : Instance->ClassType()->AllProperties())
+        if (p->Kind == TPropKind::Method && p->Name == PropName)
+            return Designer->GetMethodName(Instance, p);
+    return {};
+}
+
+void QorRevertToAncestor(TPersistent* Instance, IDesigner* Designer)
+{
+    if (!Instance || !Designer)
+        return;
+    for (const TPropInfo* p : Instance->ClassType()->AllProperties())
+        Designer->Revert(Instance, p);
+}
+
+void KivSetDataLists(IDesigner* Designer, TKivPage* Page)
+{
+    if (!Page)
+        return;
+    Page->FullDSList().clear();
+    Page->FullDSNames()->Clear();
+    if (!Designer)
+        return;
+    std::vector<String> names;
+    Designer->GetComponentNames(TDataSource::StaticClass(), [&](const String& S) { names.push_back(S); });
+    for (const String& n : names)
+        KivAddDataLists(Designer, Page, n);
+}
+
+void KivAddDataLists(IDesigner* Designer, TKivPage* Page, const String& Name)
+{
+    auto* source = dynamic_cast<TDataSource*>(Designer->GetComponent(Name));
+    if (!source)
+        return;
+    auto& list = Page->FullDSList();
+    if (std::find(list.begin(), list.end(), source) != list.end())
+        return;
+    // a source of a form this one inherits from reaches it through the root itself
+    TComponent* root = Designer->GetRoot();
+    TComponent* owner = source->Owner();
+    if (!QorIsAncestor(source) && Designer->IsComponentLinkable(source) && owner && root &&
+        owner->ClassType() != root->ClassType() && root->InheritsFrom(owner->ClassType()))
+        return;
+    Page->FullDSNames()->Add(Name);
+    list.push_back(source);
+}
+
+// ---- The form ----------------------------------------------------------------------------------
+
+TKivPageManager::TKivPageManager(TComponent* AOwner) : TForm(AOwner)
+{
+    ReadFormResource(this, "forms/pageman.qfm");
+    BandPanel = FormPart<TPanel>(*this, "BandPanel");
+    dslabel = FormPart<TLabel>(*this, "dslabel");
+    BandList = FormPart<TListBox>(*this, "BandList");
+    GroupPanel = FormPart<TPanel>(*this, "GroupPanel");
+    GroupLabel = FormPart<TLabel>(*this, "GroupLabel");
+    VariableLabel = FormPart<TLabel>(*this, "VariableLabel");
+    EventLabel = FormPart<TLabel>(*this, "EventLabel");
+    grouplist = FormPart<TListBox>(*this, "grouplist");
+}
+
+TKivPageManager::~TKivPageManager() = default;
+
+void TKivPageManager::FormShow(TObject*) { UpdateLists(); }
+
+void TKivPageManager::UpdateLists()
+{
+    if (InUpdateLists)
+        return;
+    InUpdateLists = true;
+    struct TClear {
+        bool& Flag;
+        ~TClear() { Flag = false; }
+    } clear{InUpdateLists};
+    grouplist->Items()->Clear();
+    FGroupPosList.clear();
+    if (auto* gp = dynamic_cast<TKivGrouppage*>(FPage)) {
+        for (TKivGroup* g : gp->GroupList()) {
+            grouplist->Items()->Add(g->Name());
+            FGroupPosList.push_back(g);
+        }
+    }
+    if (FPage)
+        SetCaption("Band Manager for " + FPage->Name());
+    UpdateOutline();
+}
+
+void TKivPageManager::UpdateOutline()
+{
+    if (InUpdateOutline)
+        return;
+    InUpdateOutline = true;
+    struct TClear {
+        bool& Flag;
+        ~TClear() { Flag = false; }
+    } clear{InUpdateOutline};
+    BandList->Items()->Clear();
+    if (FPage)
+        for (TKivBand* b : FPage->BandList())
+            BandList->Items()->AddObject(b->BandName(), b);
+}
+
+void TKivPageManager::UpdateForm(TMessage&) { UpdateLists(); }
+
+void TKivPageManager::SetDataListsMsg(TMessage&)
+{
+    if (!FPageDesigner || !FPage)
+        return;
+    FPageDesigner->GetComponentNames(TDataSource::StaticClass(),
+                                     [&](const String& S) { KivAddDataLists(FPageDesigner, FPage, S); });
+}
+
+void TKivPageManager::SelectGroupPage(TMessage&) { ComponentSelect(FPageDesigner, FPage); }
+
+} // namespace qor
