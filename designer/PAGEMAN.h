@@ -9,9 +9,13 @@
 
 #include <vector>
 
+namespace qor { class TDataSource; }
+
 namespace qor {
 
+class TKivBand;
 class TKivGroup;
+class TKivLevel;
 class TKivPage;
 class TLabel;
 class TListBox;
@@ -34,6 +38,34 @@ void KivSetDataLists(IDesigner* Designer, TKivPage* Page);
 // Adds the data source Name to the page's lists, unless it is there already or cannot be used.
 void KivAddDataLists(IDesigner* Designer, TKivPage* Page, const String& Name);
 
+// Whether Dragged may be hung on Target by a drop in the band list.
+bool KivValidMove(const TKivPage* Page, const TKivBand* Dragged, const TKivBand* Target);
+// Whether the data source's guide on Band's page updates on Band's level.
+bool KivIsSameLevel(const TKivPage* Page, const TDataSource* Source, const TKivBand* Band);
+// The header or footer band of a group of Page, else null.
+TKivGroup* KivGroupOfBand(const TKivPage* Page, const TKivBand* Band, bool* IsHeader = nullptr);
+
+// Which items of the band list's menu are enabled for Band (null: none selected).
+struct TKivBandMenuState {
+    bool Move = false, AddSubBand = false, AddDataBand = false, AddHeadFoot = false;
+    bool Header = false, Footer = false, Delete = false, AddOverlay = true;
+    bool operator==(const TKivBandMenuState&) const = default;
+};
+TKivBandMenuState KivBandMenuState(const TKivPage* Page, const TKivBand* Band);
+// Which items of the group list's menu are enabled for the selected row of Count rows.
+struct TKivGroupMenuState {
+    bool Add = true, Delete = false, MoveUp = false, MoveDown = false;
+    bool operator==(const TKivGroupMenuState&) const = default;
+};
+TKivGroupMenuState KivGroupMenuState(Integer Selected, Integer Count);
+
+// Texts of the designer's refusals and questions.
+inline constexpr const char* KivAncestorText =
+    "Selection contains a component introduced in an ancestor form which cannot be deleted";
+inline constexpr const char* KivDeleteBandText = "This band contains labels or child bands.  Delete Anyway?";
+inline constexpr const char* KivNoBandText = "Could not create band.";
+inline constexpr const char* KivBadBandNameText = "Invalid band name";
+
 class TKivPageManager : public TForm {
     QOR_CLASS(TKivPageManager, TForm)
 public:
@@ -49,6 +81,28 @@ public:
     // Refills the group list and the band list from the page.
     void UpdateLists();
     void UpdateOutline();
+
+    // ---- Structure edits (each ends with the page ordered and arranged and the lists refilled).
+    // A sub band above or below Target, sharing its level.
+    TKivBand* AddSubBand(TKivBand* Target, bool Above);
+    // A sub-data band on Target with a level of its own; Guide > 0 takes that data-source guide.
+    TKivBand* AddSubDataBand(TKivBand* Target, Integer Guide);
+    // A data header or footer band of the sub-data band Target.
+    TKivBand* AddHeadFootBand(TKivBand* Target, bool Header);
+    TKivBand* AddOverlayBand(bool PrintFirst);
+    TKivGroup* AddGroup();
+    // Deletes the group at Row with the bands hanging on its header and footer.
+    void DeleteGroup(Integer Row);
+    // Moves the group at Row one place up or down.
+    void MoveGroup(Integer Row, bool Up);
+    // Deletes Band (after asking when it holds labels or bands); false when nothing was deleted.
+    bool DeleteBand(TKivBand* Band);
+    // Moves Band one place among its siblings, flipping a sub band or overlay across its target.
+    void MoveBand(TKivBand* Band, bool Up);
+    // Hangs Dragged on Target when KivValidMove allows it.
+    bool DropBand(TKivBand* Dragged, TKivBand* Target);
+    // Selects Band's row and the band in the designer.
+    void SelectBand(TKivBand* Band);
 
     // The message handlers.
     void UpdateForm(TMessage& M);
@@ -67,6 +121,13 @@ public:
     TListBox* grouplist = nullptr;
 
 private:
+    TKivLevel* NewLevel(const String& Name, bool IsHeader);
+    void Finish(TKivBand* Selected);
+    void DeleteDependants(TKivBand* Band, bool SubData, bool Sub, bool HeadFoot);
+    void DeleteFrom(const std::vector<TKivBand*>& (TKivPage::*List)() const, TKivBand* Band);
+    void FreeBand(TKivBand* Band, bool WithLevel);
+    void Modified();
+
     TKivPage* FPage = nullptr;
     std::vector<TKivGroup*> FGroupPosList;
     IDesigner* FPageDesigner = nullptr;
