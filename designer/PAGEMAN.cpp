@@ -15,7 +15,24 @@
 
 namespace qor {
 
-QOR_PUBLISH(TKivPageManager) { b.Method("FormShow", &TKivPageManager::FormShow); }
+QOR_PUBLISH(TKivPageManager)
+{
+    b.Method("FormShow", &TKivPageManager::FormShow);
+    b.Method("GroupListPopupPopup", &TKivPageManager::GroupListPopupPopup);
+    b.Method("BandListPopupPopup", &TKivPageManager::BandListPopupPopup);
+    b.Method("GroupAddClick", &TKivPageManager::GroupAddClick);
+    b.Method("GroupDeleteClick", &TKivPageManager::GroupDeleteClick);
+    b.Method("MoveUpClick", &TKivPageManager::MoveUpClick);
+    b.Method("MoveDownClick", &TKivPageManager::MoveDownClick);
+    b.Method("MoveUp1Click", &TKivPageManager::MoveUp1Click);
+    b.Method("addbandClick", &TKivPageManager::addbandClick);
+    b.Method("subdataaddClick", &TKivPageManager::subdataaddClick);
+    b.Method("addheadfootbandClick", &TKivPageManager::addheadfootbandClick);
+    b.Method("AddOverLayClick", &TKivPageManager::AddOverLayClick);
+    b.Method("btnDeleteClick", &TKivPageManager::btnDeleteClick);
+    b.Method("BandListClick", &TKivPageManager::BandListClick);
+    b.Method("grouplistClick", &TKivPageManager::grouplistClick);
+}
 
 QOR_MESSAGE(KIV_PM_REFRESH, &TKivPageManager::UpdateForm);
 QOR_MESSAGE(KIV_PM_FILLDSLISTS, &TKivPageManager::SetDataListsMsg);
@@ -92,6 +109,26 @@ TKivPageManager::TKivPageManager(TComponent* AOwner) : TForm(AOwner)
     VariableLabel = FormPart<TLabel>(*this, "VariableLabel");
     EventLabel = FormPart<TLabel>(*this, "EventLabel");
     grouplist = FormPart<TListBox>(*this, "grouplist");
+    GroupListPopup = FormPart<TPopupMenu>(*this, "GroupListPopup");
+    BandListPopup = FormPart<TPopupMenu>(*this, "BandListPopup");
+    GroupDelete = FormPart<TMenuItem>(*this, "GroupDelete");
+    MoveUp = FormPart<TMenuItem>(*this, "MoveUp");
+    MoveDown = FormPart<TMenuItem>(*this, "MoveDown");
+    MoveUp1 = FormPart<TMenuItem>(*this, "MoveUp1");
+    MoveDown1 = FormPart<TMenuItem>(*this, "MoveDown1");
+    AddSubBand1 = FormPart<TMenuItem>(*this, "AddSubBand1");
+    AddDataBand1 = FormPart<TMenuItem>(*this, "AddDataBand1");
+    AddHeadFoot1 = FormPart<TMenuItem>(*this, "AddHeadFoot1");
+    DataHeader1 = FormPart<TMenuItem>(*this, "DataHeader1");
+    DataFooter1 = FormPart<TMenuItem>(*this, "DataFooter1");
+    AddOverlay1 = FormPart<TMenuItem>(*this, "AddOverlay1");
+    Above1 = FormPart<TMenuItem>(*this, "Above1");
+    PrintFirst1 = FormPart<TMenuItem>(*this, "PrintFirst1");
+    Delete1 = FormPart<TMenuItem>(*this, "Delete1");
+    BandList->OnDrawItem = [this](TWinControl* C, Integer I, TRect R, TOwnerDrawState S) { BandListDrawItem(C, I, R, S); };
+    grouplist->OnDrawItem = [this](TWinControl* C, Integer I, TRect R, TOwnerDrawState S) {
+        grouplistDrawItem(C, I, R, S);
+    };
 }
 
 TKivPageManager::~TKivPageManager() = default;
@@ -117,6 +154,7 @@ void TKivPageManager::UpdateLists()
     }
     if (FPage)
         SetCaption("Band Manager for " + FPage->Name());
+    FMismatchShown = false;
     UpdateOutline();
 }
 
@@ -133,6 +171,30 @@ void TKivPageManager::UpdateOutline()
     if (FPage)
         for (TKivBand* b : FPage->BandList())
             BandList->Items()->AddObject(b->BandName(), b);
+}
+
+Integer TKivPageManager::GroupIndex() const { return grouplist->ItemIndex(); }
+
+Integer TKivPageManager::BandIndex() const { return BandList->ItemIndex(); }
+
+TKivBand* TKivPageManager::SelectedBand() const
+{
+    const Integer i = BandIndex();
+    return i >= 0 && i < BandList->Count() ? static_cast<TKivBand*>(BandList->Items()->Objects(i)) : nullptr;
+}
+
+void TKivPageManager::grouplistClick(TObject*)
+{
+    const Integer i = GroupIndex();
+    if (i >= 0 && i < static_cast<Integer>(FGroupPosList.size()))
+        ComponentSelect(FPageDesigner, FGroupPosList[static_cast<size_t>(i)]);
+}
+
+void TKivPageManager::BandListClick(TObject*)
+{
+    if (TKivBand* b = SelectedBand())
+        ComponentSelect(FPageDesigner, b);
+    grouplist->SetItemIndex(-1);
 }
 
 void TKivPageManager::UpdateForm(TMessage&) { UpdateLists(); }

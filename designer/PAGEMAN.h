@@ -5,6 +5,8 @@
 
 #include "platform/ide/DesignIntf.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/ui/MessageQueue.h"
 
 #include <vector>
@@ -17,9 +19,6 @@ class TKivBand;
 class TKivGroup;
 class TKivLevel;
 class TKivPage;
-class TLabel;
-class TListBox;
-class TPanel;
 
 // Messages of the band and group manager, besides the page's (KivPage.h).
 constexpr UINT KIV_PM_SELECTPAGE = WM_USER + 5;   // posted: select the group page in the designer
@@ -58,6 +57,23 @@ struct TKivGroupMenuState {
     bool operator==(const TKivGroupMenuState&) const = default;
 };
 TKivGroupMenuState KivGroupMenuState(Integer Selected, Integer Count);
+
+// How one row of the band tree is drawn: its indent (10 pixels a level), its colour, and the
+// connector lines left of its text (in the coordinates of Rect, the row's rectangle).
+struct TKivTreeLine {
+    Integer X1, Y1, X2, Y2;
+    bool operator==(const TKivTreeLine&) const = default;
+};
+struct TKivTreeRow {
+    Integer Depth = 0;
+    Integer Colour = 0;
+    std::vector<TKivTreeLine> Lines;
+};
+TKivTreeRow KivBandTreeRow(const TKivPage* Page, const std::vector<TKivBand*>& Rows, Integer Index, const TRect& Rect);
+// The data-source column of a band row; Mismatch when the source updates on another level.
+String KivBandSourceText(const TKivPage* Page, const TKivBand* Band, bool& Mismatch);
+// The variable and event columns of a group row.
+void KivGroupRowTexts(TKivGroup* Group, IDesigner* Designer, String& Variable, String& Event);
 
 // Texts of the designer's refusals and questions.
 inline constexpr const char* KivAncestorText =
@@ -110,6 +126,26 @@ public:
     void SelectGroupPage(TMessage& M);
 
     void FormShow(TObject* Sender);
+    // The menus and the lists' clicks.
+    void GroupListPopupPopup(TObject* Sender);
+    void BandListPopupPopup(TObject* Sender);
+    void GroupAddClick(TObject* Sender);
+    void GroupDeleteClick(TObject* Sender);
+    void MoveUpClick(TObject* Sender);
+    void MoveDownClick(TObject* Sender);
+    void MoveUp1Click(TObject* Sender);
+    void addbandClick(TObject* Sender);
+    void subdataaddClick(TObject* Sender);
+    void addheadfootbandClick(TObject* Sender);
+    void AddOverLayClick(TObject* Sender);
+    void btnDeleteClick(TObject* Sender);
+    void BandListClick(TObject* Sender);
+    void grouplistClick(TObject* Sender);
+    Integer GroupIndex() const;
+    Integer BandIndex() const;
+    TKivBand* SelectedBand() const;
+    void BandListDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State);
+    void grouplistDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State);
 
     TPanel* BandPanel = nullptr;
     TLabel* dslabel = nullptr;
@@ -119,6 +155,12 @@ public:
     TLabel* VariableLabel = nullptr;
     TLabel* EventLabel = nullptr;
     TListBox* grouplist = nullptr;
+    TPopupMenu* GroupListPopup = nullptr;
+    TPopupMenu* BandListPopup = nullptr;
+    TMenuItem *GroupDelete = nullptr, *MoveUp = nullptr, *MoveDown = nullptr;
+    TMenuItem *MoveUp1 = nullptr, *MoveDown1 = nullptr, *AddSubBand1 = nullptr, *AddDataBand1 = nullptr;
+    TMenuItem *AddHeadFoot1 = nullptr, *DataHeader1 = nullptr, *DataFooter1 = nullptr, *AddOverlay1 = nullptr;
+    TMenuItem *Above1 = nullptr, *PrintFirst1 = nullptr, *Delete1 = nullptr;
 
 private:
     TKivLevel* NewLevel(const String& Name, bool IsHeader);
@@ -131,6 +173,7 @@ private:
     TKivPage* FPage = nullptr;
     std::vector<TKivGroup*> FGroupPosList;
     IDesigner* FPageDesigner = nullptr;
+    bool FMismatchShown = false;
     bool InUpdateLists = false;
     bool InUpdateOutline = false;
 };

@@ -3,6 +3,7 @@
 
 #include "designer/PAGEMAN.h"
 
+#include "platform/db/DataSource.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivBand.h"
@@ -470,5 +471,76 @@ bool TKivPageManager::DropBand(TKivBand* Dragged, TKivBand* Target)
     Modified();
     return true;
 }
+
+} // namespace qor
+
+namespace qor {
+
+// ---- The menus ---------------------------------------------------------------------------------
+
+void TKivPageManager::GroupListPopupPopup(TObject*)
+{
+    const TKivGroupMenuState s = KivGroupMenuState(GroupIndex(), grouplist->Count());
+    GroupDelete->SetEnabled(s.Delete);
+    MoveUp->SetEnabled(s.MoveUp);
+    MoveDown->SetEnabled(s.MoveDown);
+}
+
+void TKivPageManager::BandListPopupPopup(TObject*)
+{
+    const TKivBandMenuState s = KivBandMenuState(FPage, SelectedBand());
+    MoveUp1->SetEnabled(s.Move);
+    MoveDown1->SetEnabled(s.Move);
+    AddSubBand1->SetEnabled(s.AddSubBand);
+    AddDataBand1->SetEnabled(s.AddDataBand);
+    AddHeadFoot1->SetEnabled(s.AddHeadFoot);
+    DataHeader1->SetEnabled(s.Header);
+    DataFooter1->SetEnabled(s.Footer);
+    AddOverlay1->SetEnabled(s.AddOverlay);
+    Delete1->SetEnabled(s.Delete);
+    // the data-source items are made again at each pop-up; the menu item owns and frees them
+    AddDataBand1->Clear();
+    if (!s.AddDataBand || !FPage)
+        return;
+    auto add = [&](const String& Caption, Integer Tag) {
+        auto* item = new TMenuItem(nullptr);
+        item->SetCaption(Caption);
+        item->SetTag(Tag);
+        item->OnClick = [this](TObject* S) { subdataaddClick(S); };
+        AddDataBand1->Add(item);
+    };
+    add("No DataSource", 0);
+    Integer tag = 1;
+    for (const TKivDSGuide* g : FPage->DataSourceList()) {
+        const TDataSource* d = g->DataSource();
+        add(d ? d->Name() : String(), tag++);
+    }
+}
+
+void TKivPageManager::GroupAddClick(TObject*) { AddGroup(); }
+
+void TKivPageManager::GroupDeleteClick(TObject*) { DeleteGroup(GroupIndex()); }
+
+void TKivPageManager::MoveUpClick(TObject*) { MoveGroup(GroupIndex(), true); }
+
+void TKivPageManager::MoveDownClick(TObject*) { MoveGroup(GroupIndex(), false); }
+
+void TKivPageManager::MoveUp1Click(TObject* Sender)
+{
+    MoveBand(SelectedBand(), dynamic_cast<TComponent*>(Sender)->Tag() == 0);
+}
+
+void TKivPageManager::addbandClick(TObject* Sender) { AddSubBand(SelectedBand(), Sender == Above1); }
+
+void TKivPageManager::subdataaddClick(TObject* Sender)
+{
+    AddSubDataBand(SelectedBand(), static_cast<Integer>(dynamic_cast<TComponent*>(Sender)->Tag()));
+}
+
+void TKivPageManager::addheadfootbandClick(TObject* Sender) { AddHeadFootBand(SelectedBand(), Sender == DataHeader1); }
+
+void TKivPageManager::AddOverLayClick(TObject* Sender) { AddOverlayBand(Sender == PrintFirst1); }
+
+void TKivPageManager::btnDeleteClick(TObject*) { DeleteBand(SelectedBand()); }
 
 } // namespace qor

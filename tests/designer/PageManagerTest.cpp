@@ -3,6 +3,8 @@
 
 #include "designer/DesignerSupport.h"
 #include "designer/PAGEMAN.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Gdi.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivBandKinds.h"
 #include "runtime/engine/KivGroup.h"
@@ -181,4 +183,113 @@ TEST_F(PageManagerTest, LevelsOfDataSourcesAreCompared)
     // the example has no data-source guides
     EXPECT_FALSE(KivIsSameLevel(Page(), source, lines));
     EXPECT_FALSE(KivIsSameLevel(Page(), nullptr, lines));
+}
+
+TEST_F(PageManagerTest, TheTreeIndentsBandsByTheirDepthAndDrawsTheirConnectors)
+{
+    Manager->AddGroup();
+    Manager->AddGroup();
+    TKivBand* detail = Band("CustomerBand");
+    TKivBand* sub = Manager->AddSubBand(detail, false);
+    std::vector<TKivBand*> rows(Page()->BandList().begin(), Page()->BandList().end());
+    const auto at = [&](const TKivBand* B) { return static_cast<Integer>(std::find(rows.begin(), rows.end(), B) - rows.begin()); };
+    const TRect rect = Bounds(0, 140, 300, 14);
+    const TKivTreeRow row = KivBandTreeRow(Page(), rows, at(sub), rect);
+    EXPECT_EQ(row.Depth, 4); // 1 step to the detail band, which stands 1 + 2 groups deep
+    EXPECT_EQ(row.Colour, clBlack);
+    ASSERT_FALSE(row.Lines.empty());
+    EXPECT_EQ(row.Lines[0], (TKivTreeLine{35, 147, 39, 147})); // the stub left of the 40 pixel indent
+    // the last band below the detail: its segment goes up from mid-row only
+    EXPECT_EQ(row.Lines[1], (TKivTreeLine{35, 140, 35, 147}));
+    EXPECT_EQ(KivBandTreeRow(Page(), rows, at(detail), rect).Depth, 3);
+    EXPECT_EQ(KivBandTreeRow(Page(), rows, at(detail), rect).Colour, clBlue);
+    EXPECT_EQ(KivBandTreeRow(Page(), rows, at(Band("OrderLines")), rect).Colour, clMaroon);
+    EXPECT_EQ(KivBandTreeRow(Page(), rows, at(Page()->GroupList()[0]->Header()), rect).Depth, 1);
+    EXPECT_EQ(KivBandTreeRow(Page(), rows, at(Page()->GroupList()[1]->Footer()), rect).Colour, clGreen);
+
+    // attached bands in a loop (a hand-edited file) end the walk
+    auto* a = dynamic_cast<TKivAttachedBand*>(Band("OrderLines"));
+    auto* b = dynamic_cast<TKivAttachedBand*>(Band("OrderHead"));
+    a->SetBand(b);
+    b->SetBand(a);
+    EXPECT_GT(KivBandTreeRow(Page(), rows, at(a), rect).Depth, 100);
+    EXPECT_TRUE(KivValidMove(Page(), sub, a)); // the loop does not hang the drop test either
+    a->SetBand(detail);
+    b->SetBand(a);
+}
+
+TEST_F(PageManagerTest, RowsTellWhatIsMissingAndMismatchedLevels)
+{
+    bool mismatch = false;
+    // the example's sources have no guides, so their levels cannot match
+    EXPECT_EQ(KivBandSourceText(Page(), Band("OrderLines"), mismatch), "OrderSource (UpdateLevels do not match)");
+    EXPECT_TRUE(mismatch);
+    EXPECT_EQ(KivBandSourceText(Page(), Band("CustomerBand"), mismatch), "CustomerSource (UpdateLevels do not match)");
+    TKivBand* data = Manager->AddSubDataBand(Band("CustomerBand"), 0);
+    EXPECT_EQ(KivBandSourceText(Page(), data, mismatch), "Fill in DataSource.");
+    EXPECT_FALSE(mismatch);
+    EXPECT_EQ(KivBandSourceText(Page(), Manager->AddOverlayBand(false), mismatch), "PrintLast at Offset: 0");
+
+    TKivGroup* g = Manager->AddGroup();
+    String variable, event;
+    KivGroupRowTexts(g, &Host, variable, event);
+    EXPECT_EQ(variable, "Fill in Variable");
+    EXPECT_EQ(event, "Fill in OnCheckBroken event.");
+    g->SetVariable(Find<TKivVar>("OrderIdVar"));
+    KivGroupRowTexts(g, &Host, variable, event);
+    EXPECT_EQ(variable, "OrderIdVar");
+    EXPECT_EQ(event, "Not assigned.");
+
+    // a mismatch marks the caption once, however often the rows are drawn
+    Manager->UpdateLists();
+    Manager->Show();
+    HDC dc = CreateRasterDC(500, 450);
+    for (int i = 0; i < 3; ++i)
+        Manager->PaintTo(dc, 0, 0);
+    DeleteDC(dc);
+    EXPECT_EQ(Manager->Caption(), "* Band Manager for ShopPage");
+    Manager->Hide();
+}
+
+TEST_F(PageManagerTest, MenusOfferWhatFitsAndRefusalsChangeNothing)
+{
+    TKivBand* lines = Band("OrderLines");
+    Manager->SelectBand(lines);
+    Manager->BandListPopup->Popup(0, 0);
+    EXPECT_TRUE(Manager->MoveUp1->Enabled());
+    EXPECT_FALSE(Manager->DataHeader1->Enabled()); // it has its head band
+    ASSERT_EQ(Manager->AddDataBand1->Count(), 1);  // no guides: only "No DataSource"
+    EXPECT_EQ(Manager->AddDataBand1->Items(0)->Caption(), "No DataSource");
+    Manager->BandListPopup->Popup(0, 0); // made again, not added to
+    ASSERT_EQ(Manager->AddDataBand1->Count(), 1);
+    const size_t bands = Page()->BandList().size();
+    Manager->AddDataBand1->Items(0)->Click();
+    EXPECT_EQ(Page()->BandList().size(), bands + 1);
+    EXPECT_EQ(dynamic_cast<TKivBand*>(Manager->SelectedBand())->Band(), lines);
+
+    // an ancestor's band is refused with a message, and stays
+    TKivBand* sub = Manager->AddSubBand(lines, true);
+    sub->SetAncestor(true);
+    DialogService().Expect(TDialogKind::dkMessageBox, IDOK);
+    EXPECT_FALSE(Manager->DeleteBand(sub));
+    EXPECT_EQ(DialogService().History().back().Text,
+              "Selection contains a component introduced in an ancestor form which cannot be deleted");
+    sub->SetAncestor(false);
+    // main bands are not deleted here
+    EXPECT_FALSE(Manager->DeleteBand(Band("PageFoot")));
+
+    // a band that cannot be placed is not kept half made (a plain page takes no attached bands)
+    auto* plain = new TKivPage(Host.Root());
+    const Integer components = Host.Root()->ComponentCount();
+    Manager->SetPage(plain);
+    EXPECT_THROW(Manager->AddSubDataBand(lines, 0), EAbort);
+    EXPECT_THROW(Manager->AddOverlayBand(true), EAbort);
+    EXPECT_EQ(Host.Root()->ComponentCount(), components);
+    Manager->SetPage(Page());
+    Free(plain);
+
+    Manager->GroupListPopup->Popup(0, 0);
+    EXPECT_FALSE(Manager->GroupDelete->Enabled());
+    Manager->GroupListPopup->Items()->Items(0)->Click(); // "&Add"
+    EXPECT_EQ(Manager->grouplist->Count(), 1);
 }
