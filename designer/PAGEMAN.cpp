@@ -123,6 +123,7 @@ TKivPageManager::TKivPageManager(TComponent* AOwner) : TForm(AOwner)
     DataFooter1 = FormPart<TMenuItem>(*this, "DataFooter1");
     AddOverlay1 = FormPart<TMenuItem>(*this, "AddOverlay1");
     Above1 = FormPart<TMenuItem>(*this, "Above1");
+    Below1 = FormPart<TMenuItem>(*this, "Below1");
     PrintFirst1 = FormPart<TMenuItem>(*this, "PrintFirst1");
     Delete1 = FormPart<TMenuItem>(*this, "Delete1");
     BandList->OnDrawItem = [this](TWinControl* C, Integer I, TRect R, TOwnerDrawState S) { BandListDrawItem(C, I, R, S); };

@@ -160,7 +160,7 @@ public:
     TMenuItem *GroupDelete = nullptr, *MoveUp = nullptr, *MoveDown = nullptr;
     TMenuItem *MoveUp1 = nullptr, *MoveDown1 = nullptr, *AddSubBand1 = nullptr, *AddDataBand1 = nullptr;
     TMenuItem *AddHeadFoot1 = nullptr, *DataHeader1 = nullptr, *DataFooter1 = nullptr, *AddOverlay1 = nullptr;
-    TMenuItem *Above1 = nullptr, *PrintFirst1 = nullptr, *Delete1 = nullptr;
+    TMenuItem *Above1 = nullptr, *Below1 = nullptr, *PrintFirst1 = nullptr, *Delete1 = nullptr;
 
 private:
     TKivLevel* NewLevel(const String& Name, bool IsHeader);
