@@ -171,7 +171,8 @@ void TKivPageManager::UpdateOutline()
     BandList->Items()->Clear();
     if (FPage)
         for (TKivBand* b : FPage->BandList())
-            BandList->Items()->AddObject(b->BandName(), b);
+            // main bands read from a file may have no title: their name stands in
+            BandList->Items()->AddObject(b->BandName().empty() ? b->Name() : b->BandName(), b);
 }
 
 Integer TKivPageManager::GroupIndex() const { return grouplist->ItemIndex(); }

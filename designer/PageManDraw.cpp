@@ -226,7 +226,7 @@ void TKivPageManager::BandListDrawItem(TWinControl*, Integer Index, TRect Rect, 
         c->LineTo(l.X2, l.Y2);
     }
     const Integer left = Rect.Left + 10 * tree.Depth;
-    c->TextOut(left + 2, Rect.Top + 1, band->BandName());
+    c->TextOut(left + 2, Rect.Top + 1, BandList->Items()->Strings(Index));
     bool mismatch = false;
     const String source = KivBandSourceText(FPage, band, mismatch);
     const Integer column = Rect.Right - static_cast<Integer>(std::nearbyint(Rect.Width() * 0.4));
