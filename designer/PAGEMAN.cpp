@@ -32,6 +32,8 @@ QOR_PUBLISH(TKivPageManager)
     b.Method("btnDeleteClick", &TKivPageManager::btnDeleteClick);
     b.Method("BandListClick", &TKivPageManager::BandListClick);
     b.Method("grouplistClick", &TKivPageManager::grouplistClick);
+    b.Method("BandListDragOver", &TKivPageManager::BandListDragOver);
+    b.Method("BandListDragDrop", &TKivPageManager::BandListDragDrop);
 }
 
 QOR_MESSAGE(KIV_PM_REFRESH, &TKivPageManager::UpdateForm);
@@ -197,6 +199,30 @@ void TKivPageManager::BandListClick(TObject*)
     if (TKivBand* b = SelectedBand())
         ComponentSelect(FPageDesigner, b);
     grouplist->SetItemIndex(-1);
+}
+
+namespace {
+
+TKivBand* BandAt(TListBox* List, Integer X, Integer Y)
+{
+    const Integer i = List->ItemAtPos(TPoint(X, Y), true);
+    return i >= 0 ? static_cast<TKivBand*>(List->Items()->Objects(i)) : nullptr;
+}
+
+} // namespace
+
+void TKivPageManager::BandListDragOver(TObject*, TObject* Source, Integer X, Integer Y, TDragState, bool& Accept)
+{
+    // only rows of this list are dragged here
+    Accept = Source == BandList;
+    if (Accept && SelectedBand() && BandAt(BandList, X, Y))
+        Accept = KivValidMove(FPage, SelectedBand(), BandAt(BandList, X, Y));
+}
+
+void TKivPageManager::BandListDragDrop(TObject*, TObject* Source, Integer X, Integer Y)
+{
+    if (Source == BandList)
+        DropBand(SelectedBand(), BandAt(BandList, X, Y));
 }
 
 void TKivPageManager::UpdateForm(TMessage&) { UpdateLists(); }

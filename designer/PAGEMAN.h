@@ -140,6 +140,8 @@ public:
     void AddOverLayClick(TObject* Sender);
     void btnDeleteClick(TObject* Sender);
     void BandListClick(TObject* Sender);
+    void BandListDragOver(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+    void BandListDragDrop(TObject* Sender, TObject* Source, Integer X, Integer Y);
     void grouplistClick(TObject* Sender);
     Integer GroupIndex() const;
     Integer BandIndex() const;

@@ -147,6 +147,14 @@ TEST_F(PageManagerTest, DropsAndMenusFollowTheBandKinds)
         EXPECT_EQ(KivValidMove(Page(), m.Dragged, m.Target), m.Valid)
             << m.Dragged->Name() << " onto " << (m.Target ? m.Target->Name() : String("nothing"));
     EXPECT_FALSE(Manager->DropBand(lines, foot));
+    // a drag from another control is refused; one of the list's rows goes by the table
+    Manager->SelectBand(inner);
+    bool accept = true;
+    Manager->BandListDragOver(Manager->BandList, Manager->grouplist, 5, 5, dsDragMove, accept);
+    EXPECT_FALSE(accept);
+    const Integer y = Row(detail) * Manager->BandList->ItemHeight() + 2;
+    Manager->BandListDragOver(Manager->BandList, Manager->BandList, 5, y, dsDragMove, accept);
+    EXPECT_TRUE(accept);
     EXPECT_TRUE(Manager->DropBand(inner, detail));
     EXPECT_EQ(inner->Band(), detail);
 

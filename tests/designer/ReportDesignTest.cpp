@@ -64,6 +64,8 @@ TEST_F(ReportDesignTest, ADesignedReportGetsTheToolBarAndRulers)
         EXPECT_EQ(r.Button->Glyph()->Empty(), r.Caption[0] != '\0');
     }
     EXPECT_EQ(d->SelectButton()->Glyph()->Width(), 24);
+    d->RunButton()->ChangeScale(2, 1); // the form's rescaling leaves the tool bar as it is
+    EXPECT_EQ(d->RunButton()->Width(), 35);
     EXPECT_EQ(d->AlignButton(3)->Glyph()->Width(), 14);
     // the rulers stand beside the page
     TKivPage* page = Page();
