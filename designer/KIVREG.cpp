@@ -321,6 +321,23 @@ void Register()
     RegisterComponents(page, {TQorPreview::StaticClass()});
 }
 
-void RegisterDesignPackage() { RegisterPackage("qordsgn", &Register); }
+namespace {
+
+// A report is not copied: each report of the form refuses a clipboard that holds one.
+void RefuseReportCopies(IDesigner* Designer)
+{
+    TComponent* root = Designer ? Designer->GetRoot() : nullptr;
+    for (Integer i = 0; root && i < root->ComponentCount(); ++i)
+        if (auto* r = dynamic_cast<TKivReport*>(root->Components(i)))
+            SendMessage(r->Handle(), KIV_NOCOPYREPORT, 0, 0);
+}
+
+} // namespace
+
+void RegisterDesignPackage()
+{
+    RegisterPackage("qordsgn", &Register);
+    RegisterCopyNotifier(&RefuseReportCopies);
+}
 
 } // namespace qor

@@ -482,8 +482,10 @@ bool TDesignHost::DeleteSelection()
 void TDesignHost::CopySelection()
 {
     const std::vector<TComponent*> top = TopSelected();
-    if (!top.empty())
-        Clipboard()->SetAsText(WriteComponentsToText(FRoot.get(), top));
+    if (top.empty())
+        return;
+    Clipboard()->SetAsText(WriteComponentsToText(FRoot.get(), top));
+    NotifyCopied(this);
 }
 
 void TDesignHost::CutSelection()

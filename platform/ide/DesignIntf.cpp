@@ -142,6 +142,7 @@ struct TDesignRegistry {
     std::vector<TPropertyEditorEntry> PropertyEditors;
     std::vector<TComponentEditorEntry> ComponentEditors;
     std::vector<TPackage> Packages;
+    std::vector<TCopyNotifier> CopyNotifiers;
 };
 
 TDesignRegistry& Registry()
@@ -200,6 +201,19 @@ void RegisterPropertyEditor(TClass PropertyType, TClass ComponentClass, const St
 void RegisterComponentEditor(TClass ComponentClass, TComponentEditorClass EditorClass)
 {
     Registry().ComponentEditors.push_back({ComponentClass, std::move(EditorClass)});
+}
+
+void RegisterCopyNotifier(TCopyNotifier Notifier)
+{
+    auto& n = Registry().CopyNotifiers;
+    if (std::find(n.begin(), n.end(), Notifier) == n.end())
+        n.push_back(Notifier);
+}
+
+void NotifyCopied(IDesigner* Designer)
+{
+    for (TCopyNotifier n : Registry().CopyNotifiers)
+        n(Designer);
 }
 
 void RegisterPackage(const String& Name, void (*Register)())

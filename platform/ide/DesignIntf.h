@@ -189,6 +189,13 @@ void RegisterPropertyEditor(TClass PropertyType, TClass ComponentClass, const St
                             TPropertyEditorClass EditorClass);
 void RegisterComponentEditor(TClass ComponentClass, TComponentEditorClass EditorClass);
 
+// Told after the form designer copied its selection to the clipboard; a notifier may refuse the
+// copy by clearing the clipboard and raising (a cut then deletes nothing).
+using TCopyNotifier = void (*)(IDesigner* Designer);
+void RegisterCopyNotifier(TCopyNotifier Notifier);
+// Tells every copy notifier, in the order registered.
+void NotifyCopied(IDesigner* Designer);
+
 // A design package: its Register is called once by RegisterPackages.
 void RegisterPackage(const String& Name, void (*Register)());
 // Calls the Register of every package not yet registered, in the order the packages came.

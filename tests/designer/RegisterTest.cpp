@@ -5,6 +5,7 @@
 #include "designer/PAGEMAN.h"
 #include "designer/QorAlign.h"
 #include "platform/db/DataSource.h"
+#include "platform/ui/Clipboard.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivBandKinds.h"
 #include "runtime/engine/KivDSGuide.h"
@@ -227,4 +228,16 @@ TEST_F(DesignerTest, AlignMovesSelectedLabelsOfThePage)
     QorAlignLabel(Page(), QorAlignLeft);
     EXPECT_TRUE(told);
     Host.OnModified = nullptr;
+}
+
+TEST_F(DesignerTest, CopyingAReportIsRefusedAndACutKeepsIt)
+{
+    Host.SelectComponent(Find<TComponent>("Report"));
+    EXPECT_EQ(ErrorOf([&] { Host.CopySelection(); }), "You cannot copy a report.");
+    EXPECT_FALSE(Clipboard()->HasText());
+    EXPECT_EQ(ErrorOf([&] { Host.CutSelection(); }), "You cannot copy a report.");
+    EXPECT_NE(Host.Root()->FindComponent("Report"), nullptr);
+    Host.SelectComponent(Find<TComponent>("OrderSource")); // other components copy as before
+    Host.CopySelection();
+    EXPECT_TRUE(Clipboard()->HasText());
 }
