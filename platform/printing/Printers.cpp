@@ -312,6 +312,7 @@ void TPrinter::EndDoc()
         throw EPrinter("The print file " + State->Job->PdfFile() + " could not be written");
     }
     State->Job->Finish();
+    FLastDelivery = State->Job->Delivery();
 }
 
 void TPrinter::Abort()

@@ -14,7 +14,9 @@
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorView.h"
 #include "tools/qor/Args.h"
+#include "tools/qor/Delivery.h"
 #include "tools/qor/RenderVerb.h"
+#include "tools/qor/Usage.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,20 +50,14 @@ struct TRunOptions {
     std::string PrinterName;
     bool HasPrinter = false;
     bool View = false;
+    bool Quiet = false;
     int First = 0;
     int Last = 0;
     int Copies = 0;
     TTarget Target = TTarget::PageFile;
 };
 
-int Usage(const std::string& Why)
-{
-    std::fprintf(stderr,
-                 "qor: run: %s (usage: qor run REPORT.qfm [--to FILE.qor | FILE.pdf | FILE.rtf] [--png DIR] "
-                 "[--printer NAME] [--view] [--pages A-B] [--copies N])\n",
-                 Why.c_str());
-    return 2;
-}
+int Usage(const std::string& Why) { return UsageError("run", Why); }
 
 std::string Extension(const std::string& File)
 {
@@ -98,6 +94,9 @@ int ParseOptions(int argc, char** argv, TRunOptions& O)
                 return Usage("--copies wants a number from 1 to 9999");
         } else if (Arg == "--view") {
             O.View = true;
+            continue;
+        } else if (Arg == "--quiet" || Arg == "-q") {
+            O.Quiet = true;
             continue;
         } else if (!Arg.empty() && Arg[0] == '-') {
             return Usage("unknown option '" + Arg + "'");
@@ -137,8 +136,8 @@ int ParseOptions(int argc, char** argv, TRunOptions& O)
 String ReadText(const std::string& File)
 {
     std::ifstream In(File, std::ios::binary);
-    if (!In)
-        throw Exception("cannot open the report form");
+    if (!In || std::filesystem::is_directory(File))
+        throw Exception("cannot open the report form: " + OpenFailure(File));
     std::ostringstream Text;
     Text << In.rdbuf();
     return Text.str();
@@ -353,9 +352,10 @@ int RunReport(int argc, char** argv)
                 RunError = E.Message();
         };
         TProgress Progress;
-        Page->OnUpdateStatus = [&Progress, Report](TKivPage* P, TKivStatus S) {
-            Progress.Update(P, S, Report->PassCount() > 1 && Report->Pass() == 1);
-        };
+        if (!O.Quiet)
+            Page->OnUpdateStatus = [&Progress, Report](TKivPage* P, TKivStatus S) {
+                Progress.Update(P, S, Report->PassCount() > 1 && Report->Pass() == 1);
+            };
 
         Report->Run();
         if (!RunError.empty())
@@ -377,8 +377,8 @@ int RunReport(int argc, char** argv)
             break;
         case TTarget::Printer:
             std::printf("Printed %s on %s\n", PagesText(PagesWritten(Page)).c_str(), O.PrinterName.c_str());
-            if (!Device.LastOutputFile().empty())
-                std::printf("Written: %s\n", Device.LastOutputFile().c_str());
+            if (const std::string Line = DeliveryLine(Device.LastDelivery()); !Line.empty())
+                std::printf("%s\n", Line.c_str());
             break;
         case TTarget::Screen: WaitForViewers(); break;
         }
@@ -388,7 +388,7 @@ int RunReport(int argc, char** argv)
             std::error_code Ignored;
             std::filesystem::remove(O.To, Ignored);
         }
-        std::fprintf(stderr, "qor: run: %s: %s\n", O.Form.c_str(), E.what());
+        FileError("run", O.Form, E.what());
         return 1;
     }
     if (!O.PngDir.empty()) {
