@@ -402,8 +402,9 @@ void TQorViewer::GotoPage1Click(TObject*)
 void TQorViewer::FormKeyDown(TObject*, Word& Key, TShiftState Shift)
 {
     const bool Ctrl = Shift.Contains(ssCtrl);
+    // Sent, not posted: a message posted to a control without a window of its own would wait for one.
     const auto Scroll = [&](UINT Msg, Word Code, Word Position = 0) {
-        PostMessageTo(FCurrentPreview, Msg, MAKEWPARAM(Code, Position));
+        FCurrentPreview->Perform(Msg, MAKEWPARAM(Code, Position));
         Key = 0;
     };
     switch (Key) {

@@ -2,6 +2,7 @@
 // published properties, so a property added without them fails here; every worked example in it
 // runs with qor run. QOR_WRITE_DOCS=1 writes the file anew from the registry.
 
+#include "common/TestOutput.h"
 #include "output/OutputTestSupport.h"
 #include "platform/rtl/ClassRegistry.h"
 #include "platform/rtl/TypeInfo.h"
@@ -28,7 +29,8 @@ const std::string Marker = "<!-- Everything below is made from the class registr
 const std::vector<std::pair<std::string, std::vector<std::string>>> Topics = {
     {"Report, pages, bands and groups",
      {"TKivReport", "TKivGrouppage", "TKivBand", "TKivSubBand", "TKivAttachedBand", "TKivOverlayBand",
-      "TKivSubDataBand", "TKivDataHeadBand", "TKivDataFootBand", "TKivGroup", "TKivLevel", "TKivReportButton"}},
+      "TKivSubDataBand", "TKivDataHeadBand", "TKivDataFootBand", "TKivGroup", "TKivLevel", "TKivReportButton",
+      "TKivReportDestination"}},
     {"Variables",
      {"TKivDBVar", "TKivExprVar", "TKivDateTimeVar", "TKivPageVar", "TKivTotalvar", "TKivCalc", "TKivCurrCalc"}},
     {"Labels",
@@ -37,10 +39,11 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> Topics = {
     {"Data", {"TDatabase", "TQuery", "TCsvDataSet", "TMemoryDataSet", "TDataSource"}},
 };
 
-// Report classes that are made by a program or the designer, never written in a form.
-const std::set<std::string> NotInForms = {"TKivBandHead", "TKivDSGuide",        "TKivDataSourceGuide",
-                                          "TKivRuler",    "TKivRulerContainer", "TKivUnitMaster",
-                                          "TKivPage"};
+// Report classes that are made by a program or the designer, never written in a form, and the base
+// classes (listed with the base classes).
+const std::set<std::string> NotInForms = {
+    "TKivBandHead", "TKivDSGuide", "TKivDataSourceGuide", "TKivRuler", "TKivRulerContainer", "TKivUnitMaster",
+    "TKivPage",     "TKivLabel",   "TKivTVLabel",         "TKivVar",   "TKivVarRefLabel"};
 
 std::string Code(const std::string& Text) { return "`" + Text + "`"; }
 
@@ -226,7 +229,7 @@ TEST(FormsReference, EveryWorkedExampleRuns)
         std::ofstream((Dir / (Name + ".qfm")).string(), std::ios::binary) << Form;
         const test::TToolRun Run = test::RunQorTool("run --quiet '" + (Dir / (Name + ".qfm")).string() + "' --to '" +
                                                         (Dir / (Name + ".qor")).string() + "'",
-                                                    Dir, "QT_QPA_PLATFORM=offscreen QOR_NO_PRINTERS=1");
+                                                    Dir, "QT_QPA_PLATFORM=offscreen CUPS_SERVER=127.0.0.1:9");
         ASSERT_EQ(Run.Exit, 0) << Run.Err;
         EXPECT_EQ(Run.Err, "") << "--quiet leaves stderr empty";
         const test::TToolRun Dump = test::RunQorTool("dump '" + (Dir / (Name + ".qor")).string() + "'", Dir);

@@ -13,8 +13,7 @@ const std::vector<TVerbHelp>& VerbHelps()
         {"run",
          "REPORT.qfm [--to FILE.qor | FILE.pdf | FILE.rtf] [--png DIR] [--printer NAME] [--view] [--pages A-B] "
          "[--copies N] [--quiet]",
-         "run the report in a form file (with its data sets) into a page file, a PDF or RTF file, onto a printer or "
-         "into the viewer",
+         "run a report form into a page file, a PDF or RTF file, onto a printer or into the viewer",
          "  --to FILE       where the pages go: FILE.qor (a page file, the default is REPORT.qor in the current\n"
          "                  folder), FILE.pdf (printed on the PDF printer) or FILE.rtf (RTF text)\n"
          "  --png DIR       also play the page file into pictures, DIR/page-N.png\n"
