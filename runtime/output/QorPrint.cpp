@@ -125,9 +125,10 @@ void TPrintRun::Print(Integer StartPage, Integer EndPage, bool Ignore)
     Integer Copies;
     bool Collate;
     if (IgnoreSettings) {
+        // The printer's settings hold, collation among them (the page setup does not read it back).
         Setup.GetData();
         Copies = Setup.Copies();
-        Collate = Setup.CollatedCopies();
+        Collate = Setup.PrinterCollatedCopies();
         if (Copies > 1) {
             Setup.SetCopies(1);
             Setup.SetData();
