@@ -111,7 +111,8 @@ void TQorPrinterSetup::CopyToPrinterSettings()
     for (const auto& [Index, Value] : Values)
         if (FPrintSet[Index])
             S.SetPSProperty(Index, Value);
-    // Collation goes to the printer's record, changed or not: a run under the printer's settings reads it there.
+    // Collation goes to the printer's record, changed or not: a run under the printer's settings
+    // reads it there.
     S.SetPSProperty(qpsCollate, FCollatedCopies ? 1 : 0);
     if (FPrintSet[qpsFormName])
         S.SetFormName(FFormName);
