@@ -125,10 +125,9 @@ void TPrintRun::Print(Integer StartPage, Integer EndPage, bool Ignore)
     Integer Copies;
     bool Collate;
     if (IgnoreSettings) {
-        // The printer's settings hold, collation among them (the page setup does not read it back).
         Setup.GetData();
         Copies = Setup.Copies();
-        Collate = Setup.PrinterCollatedCopies();
+        Collate = Setup.CollatedCopies();
         if (Copies > 1) {
             Setup.SetCopies(1);
             Setup.SetData();
@@ -140,6 +139,8 @@ void TPrintRun::Print(Integer StartPage, Integer EndPage, bool Ignore)
         Setup.SetData();
         Setup.GetData();
     }
+    if (Printer.CollateCopies)
+        Collate = *Printer.CollateCopies;
     Output.SetQorPrinterSetup(&Setup);
     Scratch.Assign(Setup);
     PrinterSetup.Assign(Setup);

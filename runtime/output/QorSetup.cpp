@@ -111,9 +111,6 @@ void TQorPrinterSetup::CopyToPrinterSettings()
     for (const auto& [Index, Value] : Values)
         if (FPrintSet[Index])
             S.SetPSProperty(Index, Value);
-    // Collation goes to the printer's record, changed or not: a run under the printer's settings
-    // reads it there.
-    S.SetPSProperty(qpsCollate, FCollatedCopies ? 1 : 0);
     if (FPrintSet[qpsFormName])
         S.SetFormName(FFormName);
 }
@@ -168,14 +165,6 @@ void TQorPrinterSetup::SetDataReset()
     if (QorGetPrinterCount() > 0)
         FPrinterSettings->SetValues(true);
     GetData();
-}
-
-bool TQorPrinterSetup::PrinterCollatedCopies() const
-{
-    if (QorGetPrinterCount() <= 0)
-        return FCollatedCopies;
-    FPrinterSettings->GetValues();
-    return FPrinterSettings->GetPSProperty(qpsCollate) != 0;
 }
 
 void TQorPrinterSetup::GetData()

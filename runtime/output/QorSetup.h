@@ -40,8 +40,6 @@ public:
     Integer YResolution() const { return FYResolution; }
     Integer TTOption() const { return FTTOption; }
     bool CollatedCopies() const { return FCollatedCopies; }
-    // Whether the selected printer's record says collated copies (what SetData gave it).
-    bool PrinterCollatedCopies() const;
     const String& FormName() const { return FFormName; }
 
     // Each setter stores a different value and flags it; an equal value changes nothing.

@@ -99,7 +99,7 @@ TEST_F(DumpToolTest, EveryVerbAnswersHelpAndTakesOptionEqualsValue)
     for (const std::string Args : {"help", "--help"}) {
         const qor::test::TToolRun R = Run(Args);
         EXPECT_EQ(R.Exit, 0);
-        EXPECT_NE(R.Out.find("  render     "), std::string::npos) << R.Out;
+        EXPECT_NE(R.Out.find("  qor render FILE.qor --png DIR"), std::string::npos) << R.Out;
     }
     EXPECT_EQ(Run("help nothing").Exit, 2);
     EXPECT_EQ(Run("frobnicate").Exit, 2);

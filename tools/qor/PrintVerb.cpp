@@ -112,15 +112,14 @@ int RunPrint(int argc, char** argv)
         SelectPrinter(O.PrinterName);
 
         TQorPrinter Printer;
-        if (O.Copies || O.Collate.has_value() || O.Duplex) {
-            // What the command line asks for replaces the stored copies, collation and sides: the
-            // first page's setup goes to the printer with them, and every page prints that way.
+        // Collation from the command line replaces the stored one; so do copies and sides: the first
+        // page's setup goes to the printer with them, and every page prints that way.
+        Printer.CollateCopies = O.Collate;
+        if (O.Copies || O.Duplex) {
             TQorPrinterSetup Setup;
             F.GetPagePrinterInfo(&Setup, First);
             if (O.Copies)
                 Setup.SetCopies(O.Copies);
-            if (O.Collate)
-                Setup.SetCollatedCopies(*O.Collate);
             if (O.Duplex)
                 Setup.SetDuplex(2);
             Setup.SetData();

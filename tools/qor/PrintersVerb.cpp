@@ -60,7 +60,7 @@ void ListPrinter(TPrinter& P, Integer Index, const String& DefaultName)
 int RunPrinters(int argc, char** argv)
 {
     if (argc > 0)
-        return UsageError("printers", "takes no arguments, got '" + std::string(argv[0]) + "'");
+        return UsageError("printers", "it takes no arguments, got '" + std::string(argv[0]) + "'");
     try {
         TPrinter& P = *Printer();
         const Integer Count = P.Printers()->Count();

@@ -72,7 +72,7 @@ void PrintOverview(FILE* Out)
 {
     std::fprintf(Out, "usage: qor VERB [ARGUMENTS]\n\n");
     for (const TVerbHelp& V : VerbHelps())
-        std::fprintf(Out, "  %-10s %s\n", V.Name, V.Summary);
+        std::fprintf(Out, "  qor %s %s\n      %s\n", V.Name, V.Synopsis, V.Summary);
     std::fprintf(Out, "\n  qor VERB --help, qor help VERB   the arguments of one verb\n"
                       "  qor --version                    the library version\n");
 }
