@@ -7,6 +7,10 @@ CLANGXX    ?= $(shell command -v clang++-14 || command -v clang++)
 CLANG      ?= $(shell command -v clang-14 || command -v clang)
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+# The main tree is built as Release (libraries without debug info); make test-asan builds Debug.
+BUILD_TYPE ?= Release
+# More arguments for ctest, as in make test CTEST_ARGS='-R Cups'.
+CTEST_ARGS ?=
 # Rows of the demo sales database (make demo SALES_ROWS=1000000 for the benchmark size).
 SALES_ROWS ?= 100000
 
@@ -41,7 +45,7 @@ demo: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "Opening the sales report in the viewer (close it to finish)"; ./$(BUILD)/tools/qor run $(BUILD)/demo/sales.qfm --view; fi
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 	@if [ -n "$(CLANGXX)" ]; then $(MAKE) --no-print-directory fuzz-smoke; else echo "No clang: the fuzz targets are not run"; fi
 
 fuzz-smoke:
@@ -61,7 +65,7 @@ deps:
 	bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 clean:

@@ -1,7 +1,11 @@
 # `cmake --install BUILD --prefix P`: the libraries, the qor tool, the public headers under
-# include/qor (so includes keep their form: "runtime/engine/...", "platform/..."), and a CMake
-# package: find_package(qor) gives qor::qorplatform and qor::qorrun.
+# include/qor (so includes keep their form: "runtime/engine/...", "platform/..."), a CMake
+# package (find_package(qor) gives qor::qorplatform and qor::qorrun) and a pkg-config file
+# (pkg-config --cflags --libs qor).
 include(CMakePackageConfigHelpers)
+
+# Versioned libraries: libqorrun.so.1 (the SONAME) -> libqorrun.so.1.0.0.
+set_target_properties(qorplatform qorrun PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 
 set(QOR_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/qor)
 
@@ -29,3 +33,10 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/qorConfigVersion.cmake
                                  COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/qorConfig.cmake ${PROJECT_BINARY_DIR}/qorConfigVersion.cmake
         DESTINATION ${QOR_INSTALL_CMAKEDIR})
+
+# qor.pc, relocatable: its prefix is found from where the file lies.
+set(QOR_INSTALL_PKGCONFIGDIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+file(RELATIVE_PATH QOR_PC_TO_PREFIX /prefix/${QOR_INSTALL_PKGCONFIGDIR} /prefix)
+string(REGEX REPLACE "/$" "" QOR_PC_TO_PREFIX "${QOR_PC_TO_PREFIX}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/qor.pc.in ${PROJECT_BINARY_DIR}/qor.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/qor.pc DESTINATION ${QOR_INSTALL_PKGCONFIGDIR})

@@ -296,6 +296,8 @@ public:
         std::filesystem::remove(PdfFile(), Ec);
         if (JobId == 0)
             throw EPrinter("Printer " + D.Name() + " did not accept the job: " + Error);
+        FDelivery.Queue = D.FQueue;
+        FDelivery.JobId = JobId;
     }
 };
 

@@ -153,6 +153,7 @@ public:
         F.write(QJsonDocument(Log).toJson(QJsonDocument::Indented));
         if (!F.commit())
             throw EPrinter("Cannot write the job log " + LogFile() + ": " + F.errorString().toStdString());
+        FDelivery.File = PdfFile();
     }
 };
 

@@ -57,6 +57,7 @@ void TPrintJob::AddPage(const TDeviceMode& DevMode, const TPageGeometry& Geometr
 
 void TPrintJob::Finish()
 {
+    FDelivery.File = FPdfFile;
 }
 
 void TPrintJob::Cancel()

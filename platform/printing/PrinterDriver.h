@@ -72,6 +72,15 @@ struct TJobPage {
 
 class TPrinterDriver;
 
+// Where a finished document went: a PDF file that stays, or a job on a print queue (whose PDF file
+// was only the way there and is gone).
+struct TJobDelivery {
+    String File;      // the PDF file kept, when there is one
+    String Queue;     // the print queue that took the job, when there is one
+    Integer JobId = 0; // the queue's number for the job
+    bool operator==(const TJobDelivery&) const = default;
+};
+
 // One document on a printer. The printer object makes it at BeginDoc, reports every page and
 // ends it with Finish (the document is delivered) or Cancel (nothing is delivered).
 class TPrintJob {
@@ -93,9 +102,12 @@ public:
     virtual void Finish();
     // Drops the document: files the job made for itself are removed, none it did not write.
     virtual void Cancel();
+    // Where the document went, once Finish delivered it (by default: its PDF file stays).
+    const TJobDelivery& Delivery() const { return FDelivery; }
 
 protected:
     const TPrinterDriver& FDriver;
+    TJobDelivery FDelivery;
 
 private:
     String FTitle;

@@ -314,6 +314,7 @@ void TPrinter::EndDoc()
                        (Why.empty() ? String() : ": " + Why));
     }
     State->Job->Finish();
+    FLastDelivery = State->Job->Delivery();
 }
 
 void TPrinter::Abort()

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/GdiTypes.h"
 #include "platform/printing/DevMode.h"
+#include "platform/printing/PrinterDriver.h"
 #include "platform/rtl/Object.h"
 
 #include <memory>
@@ -69,6 +70,8 @@ public:
     void SetNextOutputFile(const String& FileName) { FNextOutputFile = FileName; }
     // The PDF file of the last job that was started (for users and tests).
     const String& LastOutputFile() const { return FLastOutputFile; }
+    // Where the last job that ended went: its PDF file, or the print queue and job number.
+    const TJobDelivery& LastDelivery() const { return FLastDelivery; }
 
 private:
     struct TJobState;
@@ -91,6 +94,7 @@ private:
     std::unique_ptr<TCanvas> FCanvas;
     String FNextOutputFile;
     String FLastOutputFile;
+    TJobDelivery FLastDelivery;
 };
 
 // The global printer object, made on first use.

@@ -4,6 +4,7 @@
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/TypeInfo.h"
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
@@ -48,6 +49,19 @@ void UnRegisterClass(TClass AClass)
     auto It = Reg.ByName.find(UpperCase(AClass->Name));
     if (It != Reg.ByName.end() && It->second == AClass)
         Reg.ByName.erase(It);
+}
+
+std::vector<TClass> RegisteredClasses()
+{
+    auto& Reg = Registry();
+    std::vector<TClass> Classes;
+    {
+        std::lock_guard Guard(Reg.Lock);
+        for (const auto& [Name, Class] : Reg.ByName)
+            Classes.push_back(Class);
+    }
+    std::sort(Classes.begin(), Classes.end(), [](TClass A, TClass B) { return A->Name < B->Name; });
+    return Classes;
 }
 
 TClass GetClass(const String& ClassName)

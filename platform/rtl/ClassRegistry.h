@@ -6,6 +6,7 @@
 #include "platform/rtl/Types.h"
 
 #include <initializer_list>
+#include <vector>
 
 namespace qor {
 
@@ -18,6 +19,8 @@ void UnRegisterClass(TClass AClass);
 TClass GetClass(const String& ClassName);
 // Raises EClassNotFound "Class X not found".
 TClass FindClass(const String& ClassName);
+// Every registered class, sorted by name (for references and tools).
+std::vector<TClass> RegisteredClasses();
 // A new component of a registered class; raises EClassNotFound, or EComponentError when the class
 // cannot be created by name.
 TComponent* CreateComponent(const String& ClassName, TComponent* Owner);

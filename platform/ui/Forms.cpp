@@ -71,6 +71,7 @@ QOR_PUBLISH(TForm)
 
 QOR_MESSAGE(WM_HSCROLL, &TScrollingWinControl::WMHScroll);
 QOR_MESSAGE(WM_VSCROLL, &TScrollingWinControl::WMVScroll);
+QOR_MESSAGE(WM_MOUSEWHEEL, &TScrollingWinControl::WMMouseWheel);
 QOR_MESSAGE(CM_RELEASE, &TCustomForm::CMRelease);
 QOR_MESSAGE(WM_CLOSE, &TCustomForm::WMClose);
 
@@ -259,6 +260,20 @@ void TScrollingWinControl::WMHScroll(TMessage& M)
 void TScrollingWinControl::WMVScroll(TMessage& M)
 {
     FVertScrollBar->ScrollMessage(LOWORD(M.WParam), static_cast<SmallInt>(HIWORD(M.WParam)));
+}
+
+void TScrollingWinControl::WMMouseWheel(TMessage& M)
+{
+    // Three lines a notch (120), down when the wheel turns towards the user; Shift scrolls sideways.
+    const Integer Delta = static_cast<SmallInt>(HIWORD(M.WParam));
+    const bool Sideways = (LOWORD(M.WParam) & MK_SHIFT) != 0;
+    TControlScrollBar* Bar = Sideways ? FHorzScrollBar.get() : FVertScrollBar.get();
+    if (!Bar->IsScrollBarVisible())
+        return; // nothing to scroll here: a parent may take it
+    const Integer Step = 3 * Bar->Increment() * Delta / 120;
+    Bar->SetPosition(Bar->Position() - (Step != 0 ? Step : (Delta > 0 ? 1 : -1)));
+    Perform(Sideways ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0));
+    M.Result = 1;
 }
 
 TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner)

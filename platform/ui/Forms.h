@@ -84,6 +84,8 @@ public:
 
     void WMHScroll(TMessage& M);
     void WMVScroll(TMessage& M);
+    // The mouse wheel scrolls the content (answers 1), when there is more of it than shows.
+    void WMMouseWheel(TMessage& M);
 
 protected:
     void AlignControls(TRect& R) override;

@@ -41,8 +41,10 @@
 #include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QVariant>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <cstdlib>
@@ -173,6 +175,22 @@ Word VirtualKey(int Key)
     case Qt::Key_Delete: return VK_DELETE;
     default: return 0;
     }
+}
+
+// The Qt key VirtualKey maps to Vk; 0 when there is none.
+int QtKeyOf(Word Vk)
+{
+    static const int Keys[] = {Qt::Key_Backspace, Qt::Key_Tab,    Qt::Key_Return,   Qt::Key_Escape, Qt::Key_Space,
+                               Qt::Key_PageUp,    Qt::Key_PageDown, Qt::Key_End,    Qt::Key_Home,   Qt::Key_Left,
+                               Qt::Key_Up,        Qt::Key_Right,  Qt::Key_Down,     Qt::Key_Insert, Qt::Key_Delete};
+    for (int K : Keys)
+        if (VirtualKey(K) == Vk)
+            return K;
+    if ((Vk >= 'A' && Vk <= 'Z') || (Vk >= '0' && Vk <= '9'))
+        return Vk; // Qt's letter and digit keys are their upper-case characters
+    if (Vk >= VK_F1 && Vk < VK_F1 + 12)
+        return Qt::Key_F1 + (Vk - VK_F1);
+    return 0;
 }
 
 TShiftState ShiftOf(Qt::KeyboardModifiers M)
@@ -319,6 +337,32 @@ protected:
     {
         if (const Word vk = VirtualKey(E->key()))
             Guard(FControl, [&] { FControl->Perform(WM_KEYUP, vk); });
+    }
+    // The wheel goes to the control under it, then up its parents until one takes it (answers
+    // non-zero), as WM_MOUSEWHEEL does.
+    void wheelEvent(QWheelEvent* E) override
+    {
+        const QPoint step = E->angleDelta();
+        const bool horizontal = step.y() == 0 && step.x() != 0;
+        const int delta = horizontal ? step.x() : step.y();
+        if (delta == 0)
+            return;
+        SetKeyboardShiftState(ShiftOf(E->modifiers()));
+        Word keys = 0;
+        if (E->modifiers() & Qt::ShiftModifier)
+            keys |= MK_SHIFT;
+        if (E->modifiers() & Qt::ControlModifier)
+            keys |= MK_CONTROL;
+        if (horizontal)
+            keys |= MK_SHIFT; // a sideways wheel scrolls as Shift with the wheel does
+        const QPoint g = E->globalPosition().toPoint();
+        bool taken = false;
+        Guard(FControl, [&] {
+            for (TControl* c = FControl; c && !taken; c = c->Parent())
+                taken = c->Perform(WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<Word>(static_cast<SmallInt>(delta))),
+                                   MAKELPARAM(static_cast<Word>(g.x()), static_cast<Word>(g.y())));
+        });
+        E->setAccepted(taken);
     }
 
 private:
@@ -1007,6 +1051,57 @@ bool NativeGrabToPng(TCustomForm* Form, const String& FileName)
     if (!w)
         return false;
     return w->grab().save(Q(FileName), "PNG");
+}
+
+bool NativeGrabScreen(TControl* C, const String& FileName, TRect& Part)
+{
+    QWidget* w = WidgetOf(C);
+    if (!w || !w->isVisible())
+        return false;
+    const QRect visible = w->visibleRegion().boundingRect();
+    QScreen* screen = w->screen();
+    if (visible.isEmpty() || !screen)
+        return false;
+    const QPoint at = w->mapToGlobal(visible.topLeft()) - screen->geometry().topLeft();
+    const QPixmap shot = screen->grabWindow(0, at.x(), at.y(), visible.width(), visible.height());
+    if (shot.isNull())
+        return false;
+    Part = Bounds(visible.x(), visible.y(), shot.width(), shot.height());
+    return shot.save(Q(FileName), "PNG");
+}
+
+void NativeKey(TCustomForm* Form, Word Key, TShiftState Shift)
+{
+    QWidget* top = WidgetOf(Form);
+    const int qtKey = QtKeyOf(Key);
+    if (!top || !qtKey)
+        return;
+    QWidget* target = top->focusWidget() ? top->focusWidget() : ClientOf(Form);
+    Qt::KeyboardModifiers mods;
+    if (Shift.Contains(ssShift))
+        mods |= Qt::ShiftModifier;
+    if (Shift.Contains(ssCtrl))
+        mods |= Qt::ControlModifier;
+    if (Shift.Contains(ssAlt))
+        mods |= Qt::AltModifier;
+    QKeyEvent press(QEvent::KeyPress, qtKey, mods);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, mods);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void NativeWheel(TControl* C, Integer Delta)
+{
+    QWidget* w = WidgetOf(C);
+    if (!w)
+        return;
+    const QPoint middle(w->width() / 2, w->height() / 2);
+    QWidget* under = w->childAt(middle);
+    QWidget* target = under ? under : w;
+    const QPointF at = target->mapFrom(w, middle);
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &wheel);
 }
 
 } // namespace qor

@@ -18,6 +18,7 @@
 #include <functional>
 #include <array>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -397,6 +398,9 @@ public:
     void SetPageNumber(Integer Value) { FPageNumber = Value; }
     // Called with the printer at each page and at the start and end of a run.
     TNotifyEvent OnStatus;
+    // Copies collated or not whatever the pages' setup says (as a command line asks); empty: as the
+    // pages' setup says.
+    std::optional<bool> CollateCopies;
 
 private:
     bool FAbortPrinting = false;

@@ -161,12 +161,12 @@ void TQorPreview::SizePage()
     if (FPrinting || !QorFile())
         return;
     const TSize Size = PageSize();
-    if (FPaintBox->Width() == Size.cx && FPaintBox->Height() == Size.cy) {
-        Invalidate();
-        return;
+    if (FPaintBox->Width() != Size.cx || FPaintBox->Height() != Size.cy) {
+        FPaintBox->SetHeight(Size.cy);
+        FPaintBox->SetWidth(Size.cx);
     }
-    FPaintBox->SetHeight(Size.cy);
-    FPaintBox->SetWidth(Size.cx);
+    // The page box has a widget of its own: repainting the preview around it leaves it as it was.
+    FPaintBox->Invalidate();
     Invalidate();
 }
 

@@ -139,6 +139,8 @@ void TPrintRun::Print(Integer StartPage, Integer EndPage, bool Ignore)
         Setup.SetData();
         Setup.GetData();
     }
+    if (Printer.CollateCopies)
+        Collate = *Printer.CollateCopies;
     Output.SetQorPrinterSetup(&Setup);
     Scratch.Assign(Setup);
     PrinterSetup.Assign(Setup);

@@ -4,6 +4,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Screen.h"
+#include "platform/printing/Printers.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/StringList.h"
@@ -12,6 +13,7 @@
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Buttons.h"
+#include "platform/ui/DialogService.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/MessageQueue.h"
@@ -195,9 +197,12 @@ void TQorViewer::FormCreate()
 {
     SetGenerating(false);
     ShowFirst = true;
+    // Nine tenths of the screen's height, and wide enough for a letter or A4 page at 100 % with the
+    // scroll bar and borders where the screen allows.
     const Integer ScreenW = UiScreen()->Width(), ScreenH = UiScreen()->Height();
     const Integer H = ScreenH * 9 / 10;
-    SetBounds(ScreenW / 20, ScreenH / 20, std::min(H * 3 / 4, ScreenW * 9 / 10), H);
+    const Integer PageW = ScreenPixelsPerInch() * 17 / 2 + 48;
+    SetBounds(ScreenW / 20, ScreenH / 20, std::min(std::max(H * 3 / 4, PageW), ScreenW * 9 / 10), H);
     SetCaptions();
     MakeGlyphs();
     for (TQorPreview* P : {LeftPreview, RightPreview}) {
@@ -397,8 +402,9 @@ void TQorViewer::GotoPage1Click(TObject*)
 void TQorViewer::FormKeyDown(TObject*, Word& Key, TShiftState Shift)
 {
     const bool Ctrl = Shift.Contains(ssCtrl);
+    // Sent, not posted: a message posted to a control without a window of its own would wait for one.
     const auto Scroll = [&](UINT Msg, Word Code, Word Position = 0) {
-        PostMessageTo(FCurrentPreview, Msg, MAKEWPARAM(Code, Position));
+        FCurrentPreview->Perform(Msg, MAKEWPARAM(Code, Position));
         Key = 0;
     };
     switch (Key) {
@@ -675,7 +681,18 @@ void TQorViewer::PrintPages(bool WithDialog)
     Status->Show();
     TQorPreviewStatus* S = Status.get();
     FCurrentPreview->PrintStatus = [S](TObject* Sender) { S->UpdateStatus(Sender); };
+    const TJobDelivery Before = Printer()->LastDelivery();
     FCurrentPreview->SendPagesToPrinter(StartPage, EndPage);
+    Status.reset();
+    // Where the pages went, for whoever is there to read it.
+    const TJobDelivery& After = Printer()->LastDelivery();
+    if (After == Before || !DialogService().CanAnswer())
+        return;
+    if (!After.Queue.empty())
+        ShowMessage("The pages were sent to the print queue " + After.Queue + " as job " + std::to_string(After.JobId) +
+                    ".");
+    else if (!After.File.empty())
+        ShowMessage("The pages were written to " + After.File);
 }
 
 void TQorViewer::sendprinterClick(TObject*) { PrintPages(true); }

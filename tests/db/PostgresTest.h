@@ -4,6 +4,7 @@
 
 #include "engine/PrivatePostgres.h"
 #include "platform/db/SqlDataSet.h"
+#include "common/NeedTool.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ protected:
         const std::string Why = Server.Start();
         if (!Why.empty()) {
             if (Server.BinariesMissing())
-                GTEST_SKIP() << Why;
+                QOR_SKIP_WITHOUT_TOOL(Why);
             FAIL() << "the private PostgreSQL server did not start: " << Why;
         }
         Db.SetDriverName("QPSQL");

@@ -3,6 +3,7 @@
 
 #include "platform/db/SqlDataSet.h"
 #include "platform/rtl/StringList.h"
+#include "common/NeedTool.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,8 @@ bool BuildSales(const String& File, int Rows)
 
 TEST(SalesScript, BuildsTheRowsItIsAskedForTheSameEveryTime)
 {
-    if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "the sqlite3 program is not installed (Debian package sqlite3)";
+    if (!test::HaveProgram("sqlite3"))
+        QOR_SKIP_WITHOUT_TOOL("the sqlite3 program is not installed (Debian package sqlite3)");
     const String File = "/tmp/qor_sales_" + std::to_string(getpid()) + ".db";
     ASSERT_TRUE(BuildSales(File, 2000));
     TDatabase Db(nullptr);

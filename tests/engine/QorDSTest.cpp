@@ -8,6 +8,7 @@
 #include "platform/db/MemoryDataSet.h"
 #include "platform/db/SqlDataSet.h"
 #include "platform/rtl/StringList.h"
+#include "common/NeedTool.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +117,7 @@ protected:
                 // skipped only when the server programs are not installed; a server that fails fails
                 if (!Missing)
                     FAIL() << "the private PostgreSQL server did not start: " << Why;
-                GTEST_SKIP() << Why;
+                QOR_SKIP_WITHOUT_TOOL(Why);
             }
         }
     }

@@ -14,6 +14,7 @@
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorSetup.h"
+#include "common/NeedTool.h"
 
 #include <gtest/gtest.h>
 
@@ -269,7 +270,6 @@ std::vector<std::string> UnrtfParagraphs(const std::string& Path)
     return Paragraphs;
 }
 
-bool HaveUnrtf() { return std::system("command -v unrtf >/dev/null 2>&1") == 0; }
 
 // Writes a document on the letter page: Body writes its paragraphs.
 void WriteLetterDocument(const std::string& Path, const std::function<void(TKivRtfFile&)>& Body)
@@ -347,8 +347,8 @@ TEST_F(RtfWriterTest, CustomLandscapePaperInMillimetres)
 
 TEST_F(RtfWriterTest, EveryGoldenDocumentReadsTheSameInUnrtf)
 {
-    if (!HaveUnrtf())
-        GTEST_SKIP() << "unrtf is not installed";
+    if (!test::HaveProgram("unrtf"))
+        QOR_SKIP_WITHOUT_TOOL("unrtf is not installed");
     for (const char* Name : {"rtf-empty.rtf", "rtf-report.rtf", "rtf-custom.rtf"}) {
         const std::string Path = EngineDataFile(Name);
         std::vector<std::string> Expected;

@@ -167,14 +167,22 @@ TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)
     EXPECT_EQ(R.Exit, 2);
     OneLine(R, "choose one of --to, --printer and --view");
 
+    // A form that cannot be read says why, and names the file once.
     R = Run("'" + Path("missing.qfm") + "'");
     EXPECT_EQ(R.Exit, 1);
-    OneLine(R, "cannot open the report form");
+    OneLine(R, "qor: run: " + Path("missing.qfm") + ": cannot open the report form: there is no such file\n");
+    R = Run("'" + Dir.string() + "'");
+    OneLine(R, "cannot open the report form: it is a folder, not a file");
+    std::ofstream(Path("picture.qfm")) << "\x89PNG\r\n\x1a\n";
+    R = Run("'" + Path("picture.qfm") + "'");
+    EXPECT_EQ(R.Exit, 1);
+    EXPECT_EQ(Count(R.Err, Path("picture.qfm")), 1) << R.Err;
 
     std::ofstream(Path("unknown.qfm")) << "object F: TForm\n  object R: TNoSuchReport\n  end\nend\n";
     R = Run("'" + Path("unknown.qfm") + "'");
     EXPECT_EQ(R.Exit, 1);
     OneLine(R, "TNoSuchReport");
+    EXPECT_EQ(Count(R.Err, "unknown.qfm"), 1) << R.Err;
 
     std::ofstream(Path("empty.qfm")) << "object F: TForm\nend\n";
     R = Run("'" + Path("empty.qfm") + "'");

@@ -4,6 +4,7 @@
 #include "platform/graphics/Gdi.h"
 #include "printing/PrintTestSupport.h"
 #include "runtime/output/QorCtrl.h"
+#include "common/NeedTool.h"
 
 #include <gtest/gtest.h>
 
@@ -166,8 +167,8 @@ std::string Decode(const std::string& Png)
 
 TEST(BarCodeReader, CodesDrawnAt300PpiDecodeToTheirData)
 {
-    if (std::system("command -v zbarimg >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "zbarimg (zbar-tools) is not installed";
+    if (!test::HaveProgram("zbarimg"))
+        QOR_SKIP_WITHOUT_TOOL("zbarimg (zbar-tools) is not installed");
     const auto Dir = std::filesystem::temp_directory_path() / ("qor-bars-" + std::to_string(::getpid()));
     std::filesystem::create_directories(Dir);
     struct TCase {

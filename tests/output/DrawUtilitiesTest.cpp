@@ -1,6 +1,7 @@
 // The drawing routines of the page output: call sequences on the recording context (fixed
 // metrics: every character 8 pixels wide at the default font) and pixels on the raster context.
 
+#include "common/TestOutput.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/FileUtils.h"
 #include "runtime/output/QorUtil.h"
@@ -390,10 +391,8 @@ TEST(DrawUtilitiesSheet, RendersEveryRoutine)
     QorTextJustify(DC, Para, 210, 215, "A centred line", true, Para);
     SetTextAlign(DC, TA_RIGHT);
     QorTextJustify(DC, Para, 409, 233, "A right-aligned line", true, Para);
-    String Dir = GetEnvironmentVariable("QOR_PNG_DIR");
-    if (Dir.empty())
-        Dir = GetTempDir();
-    const String File = Dir + "/qor-draw-utilities.png";
+    const String Dir = GetEnvironmentVariable("QOR_PNG_DIR");
+    const String File = Dir.empty() ? test::TestOutputFile("qor-draw-utilities.png") : Dir + "/qor-draw-utilities.png";
     EXPECT_TRUE(SaveDCToPng(DC, File));
     EXPECT_TRUE(FileExists(File));
     SelectObject(DC, OldFont);

@@ -27,6 +27,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(Dir); }
     static std::string Golden() { return "'" + qor::test::OutputDataFile("mixed-document.qor") + "'"; }
+    qor::test::TToolRun Run(const std::string& Args) const { return qor::test::RunQorTool(Args, Dir); }
     std::filesystem::path Dir;
 };
 
@@ -80,6 +81,32 @@ TEST_F(DumpToolTest, ABadOrMissingFileIsOneLineAndExitOne)
     const auto Missing = RunDump("'" + (Dir / "none.qor").string() + "'", Dir);
     EXPECT_EQ(Missing.Exit, 1);
     EXPECT_NE(Missing.Err.find("Cannot open file"), std::string::npos) << Missing.Err;
+}
+
+// Every verb answers --help (and qor help VERB) with its own usage on stdout and exit 0; options
+// take their value after '='.
+TEST_F(DumpToolTest, EveryVerbAnswersHelpAndTakesOptionEqualsValue)
+{
+    for (const std::string Verb : {"run", "dump", "view", "render", "print", "printers", "design"}) {
+        SCOPED_TRACE(Verb);
+        for (const std::string& Args : {Verb + " --help", Verb + " -h", "help " + Verb, Verb + " x.qor --help"}) {
+            const qor::test::TToolRun R = Run(Args);
+            EXPECT_EQ(R.Exit, 0) << Args << ": " << R.Err;
+            EXPECT_EQ(R.Out.rfind("usage: qor " + Verb, 0), 0) << Args << ": " << R.Out;
+            EXPECT_EQ(R.Err, "");
+        }
+    }
+    for (const std::string Args : {"help", "--help"}) {
+        const qor::test::TToolRun R = Run(Args);
+        EXPECT_EQ(R.Exit, 0);
+        EXPECT_NE(R.Out.find("  qor render FILE.qor --png DIR"), std::string::npos) << R.Out;
+    }
+    EXPECT_EQ(Run("help nothing").Exit, 2);
+    EXPECT_EQ(Run("frobnicate").Exit, 2);
+    EXPECT_EQ(Run("dump --pages=2 " + Golden()).Out, Run("dump --pages 2 " + Golden()).Out);
+    const qor::test::TToolRun Bad = Run("dump --pages=x " + Golden());
+    EXPECT_EQ(Bad.Exit, 2);
+    EXPECT_NE(Bad.Err.find("qor dump --help"), std::string::npos) << Bad.Err;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Memo text layout: wrapping through the hidden memo, line height, suppression, paragraph ends
 // under justification, tab stops, alignment and the drawing calls of each line.
 
+#include "common/TestOutput.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/StrUtils.h"
@@ -364,7 +365,7 @@ TEST_F(MemoLayout, JustifiedParagraphRendersToPng)
         TDCCanvas C(DC);
         Memo.Print(&C, 20, 10);
     }
-    const String File = ::testing::TempDir() + "memo_justified.png";
+    const String File = test::TestOutputFile("memo_justified.png");
     ASSERT_TRUE(SaveDCToPng(DC, File));
     std::printf("memo page: %s\n", File.c_str());
     // Each spread line reaches the right edge (x = 219); the ragged last line of the paragraph

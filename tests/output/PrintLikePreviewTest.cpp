@@ -9,6 +9,7 @@
 #include "platform/graphics/Pen.h"
 #include "runtime/output/QorFile.h"
 #include "runtime/output/QorSetup.h"
+#include "common/NeedTool.h"
 
 #include <gtest/gtest.h>
 
@@ -118,8 +119,8 @@ class PrintLikePreviewTest : public test::DescribedPrinterTest {};
 
 TEST_F(PrintLikePreviewTest, HatchesAndDashesKeepTheirSizeOnA600DpiPrinter)
 {
-    if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    if (!test::HaveProgram("pdftoppm"))
+        QOR_SKIP_WITHOUT_TOOL("pdftoppm (poppler-utils) is not installed");
     Select("Works Laser"); // 600 dpi
     TQorQorFile F;
     RecordStyledPage(F);

@@ -8,6 +8,7 @@
 #include "runtime/output/QorFile.h"
 #include "runtime/output/QorOut.h"
 #include "runtime/output/QorSetup.h"
+#include "common/NeedTool.h"
 
 #include <gtest/gtest.h>
 
@@ -311,7 +312,7 @@ TEST_F(PrintPageFileTest, ThroughCupsTheJobArrivesWithItsCopiesSidesAndPages)
 {
     test::PrivateCupsServer Server;
     if (const std::string Why = Server.Start(Dir); !Why.empty())
-        GTEST_SKIP() << "No private CUPS server for this test: " << Why;
+        QOR_SKIP_WITHOUT_TOOL("No private CUPS server for this test: " + Why);
     setenv("CUPS_SERVER", Server.Address().c_str(), 1);
     RefreshPrinterDrivers();
     delete ::qor::SetPrinter(nullptr);

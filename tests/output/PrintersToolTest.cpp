@@ -82,7 +82,7 @@ TEST_F(PrintersToolTest, BadUsageAndHelp)
     const TRun R = RunQor(Described(), "printers --all", Dir);
     EXPECT_EQ(R.Exit, 2);
     EXPECT_EQ(R.Out, "");
-    EXPECT_NE(R.Err.find("qor: printers takes no arguments"), std::string::npos) << R.Err;
+    EXPECT_NE(R.Err.find("qor: printers: it takes no arguments"), std::string::npos) << R.Err;
     const TRun Help = RunQor("", "--help", Dir);
     EXPECT_EQ(Help.Exit, 0);
     EXPECT_NE(Help.Out.find("qor printers"), std::string::npos);

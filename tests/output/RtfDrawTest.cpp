@@ -1,5 +1,6 @@
 // Rich-text drawing: measuring what fits in a rectangle, drawing it and moving on.
 
+#include "common/TestOutput.h"
 #include "output/OutputTestSupport.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
@@ -282,7 +283,7 @@ TEST_F(RtfDraw, LetterRendersToPng)
     const HDC DC = CreateRasterDC(400, 300, 96);
     D.SetHandle(DC);
     D.Print();
-    const String File = ::testing::TempDir() + "rtf_letter.png";
+    const String File = test::TestOutputFile("rtf_letter.png");
     ASSERT_TRUE(SaveDCToPng(DC, File));
     std::printf("rich text: %s\n", File.c_str());
     Integer Red = 0, Ink = 0;

@@ -225,10 +225,16 @@ TEST_F(ViewerTest, PrintWithRangeAndCopiesThroughTheDestinationDialog)
     });
     bool ToolbarOff = false;
     Viewer->CurrentPreview()->PrintStatus = nullptr;
+    String Told; // the viewer says where the pages went
+    DialogService().Expect(TDialogKind::dkMessageBox, [&](const TDialogRequest& R) {
+        Told = R.Text;
+        return IDOK;
+    });
     Viewer->sendprinterClick(nullptr);
     (void)ToolbarOff;
     const auto Pdf = Dir / "Numbers.pdf";
     ASSERT_TRUE(std::filesystem::exists(Pdf));
+    EXPECT_EQ(Told, "The pages were written to " + Pdf.string());
     const std::string Text = test::RunCommand("pdftotext '" + Pdf.string() + "' -");
     std::string Printed;
     for (size_t At = Text.find("Page "); At != std::string::npos; At = Text.find("Page ", At + 1))

@@ -6,6 +6,7 @@
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/Capabilities.h"
 #include "platform/rtl/StringList.h"
+#include "common/NeedTool.h"
 
 
 namespace qor {
@@ -18,7 +19,7 @@ protected:
         PrintingTest::SetUp();
         const std::string Why = Server.Start(Dir);
         if (!Why.empty())
-            GTEST_SKIP() << "No private CUPS server for this test: " << Why;
+            QOR_SKIP_WITHOUT_TOOL("No private CUPS server for this test: " + Why);
         setenv("CUPS_SERVER", Server.Address().c_str(), 1);
         RefreshPrinterDrivers();
     }

@@ -11,6 +11,7 @@
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Render.h"
 #include "platform/ui/internal/NativeBridge.h"
+#include "common/RealWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -29,31 +30,6 @@ using namespace qor;
 using namespace qor::test;
 
 namespace {
-
-#define REQUIRE_DISPLAY()                                                                                  \
-    do {                                                                                                   \
-        if (!std::getenv("DISPLAY"))                                                                       \
-            GTEST_SKIP() << "no DISPLAY: this test opens real windows (run scripts/xvfb-ui-tests.sh)";      \
-        EnsureQtApplication();                                                                             \
-        if (!QtCanShowWindows())                                                                           \
-            GTEST_SKIP() << "Qt cannot show windows here (QT_QPA_PLATFORM=offscreen?); set it to xcb";     \
-    } while (0)
-
-// Lets events run until Done answers true. A window appears and paints when the window system
-// gets to it, which on a loaded machine may take many seconds: the wait ends as soon as Done holds,
-// and only a long safety limit ends it otherwise.
-bool PumpUntil(const std::function<bool()>& Done)
-{
-    const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done())
-            return true;
-        if (std::chrono::steady_clock::now() > Limit)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5)); // leave the display server the processor
-    }
-}
 
 // A demo form that clicks its own OK button natively when it gets WM_USER + 5.
 class TSelfClosing : public TForm {

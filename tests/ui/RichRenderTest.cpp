@@ -1,5 +1,6 @@
 // Rich text on real fonts: device independence of the layout and drawing on raster contexts.
 
+#include "common/TestOutput.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/ui/RichLayout.h"
 
@@ -113,7 +114,7 @@ TEST(RichRender, MixedPageRendersToPng)
     const HDC DC = CreateRasterDC(816, 1056, 96);
     TFormatRange R{DC, DC, TRect(1440, 1440, 12240 - 1440, 10 * 1440), TRect(0, 0, 12240, 15840), 0, -1};
     EXPECT_EQ(Engine.FormatRange(&R, true), Engine.TextLength());
-    const String File = ::testing::TempDir() + "rich_mixed_page.png";
+    const String File = test::TestOutputFile("rich_mixed_page.png");
     ASSERT_TRUE(SaveDCToPng(DC, File));
     std::printf("rendered page: %s\n", File.c_str());
 

@@ -4,6 +4,7 @@
 #include "runtime/output/QorFile.h"
 #include "tools/qor/Args.h"
 #include "tools/qor/PageRange.h"
+#include "tools/qor/Usage.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,25 +20,19 @@ int RunDump(int argc, char** argv)
     for (int I = 0; I < argc; ++I) {
         const std::string Arg = argv[I];
         if (Arg == "--pages") {
-            if (I + 1 >= argc || !ParseRange(argv[I + 1], First, Last)) {
-                std::fprintf(stderr, "qor: dump: --pages wants a range A-B of pages from 1 on, as in --pages 2-5\n");
-                return 2;
-            }
+            if (I + 1 >= argc || !ParseRange(argv[I + 1], First, Last))
+                return UsageError("dump", "--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
             ++I;
         } else if (!Arg.empty() && Arg[0] == '-') {
-            std::fprintf(stderr, "qor: dump: unknown option '%s' (try --help)\n", Arg.c_str());
-            return 2;
+            return UsageError("dump", "unknown option '" + Arg + "'");
         } else if (File.empty()) {
             File = Arg;
         } else {
-            std::fprintf(stderr, "qor: dump: one page file only, got '%s' as well (try --help)\n", Arg.c_str());
-            return 2;
+            return UsageError("dump", "one page file only, got '" + Arg + "' as well");
         }
     }
-    if (File.empty()) {
-        std::fprintf(stderr, "qor: dump: which page file? usage: qor dump FILE.qor [--pages A-B]\n");
-        return 2;
-    }
+    if (File.empty())
+        return UsageError("dump", "which page file?");
     try {
         TQorQorFile F;
         F.LoadFromFile(File);
@@ -47,7 +42,7 @@ int RunDump(int argc, char** argv)
         std::fflush(stdout);
         return 0;
     } catch (const std::exception& E) {
-        std::fprintf(stderr, "qor: dump: %s: %s\n", File.c_str(), E.what());
+        FileError("dump", File, E.what());
         return 1;
     }
 }

@@ -2,13 +2,18 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "runtime/output/QorFile.h"
+#include "tools/qor/Usage.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace qor::tool {
 
 TPageRange LoadPageFile(TQorQorFile& F, const std::string& File, int First, int Last)
 {
+    if (std::ifstream In(File, std::ios::binary); !In || std::filesystem::is_directory(File))
+        throw Exception("cannot open the page file: " + OpenFailure(File));
     F.LoadFromFile(File);
     TPageRange R;
     R.Count = F.PageCount();

@@ -5,11 +5,15 @@
 #include "runtime/output/QorFile.h"
 #include "runtime/output/QorSetup.h"
 #include "tools/qor/Args.h"
+#include "tools/qor/Delivery.h"
 #include "tools/qor/PageRange.h"
+#include "tools/qor/Usage.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,19 +26,14 @@ struct TPrintOptions {
     std::string PrinterName;
     int First = 0;
     int Last = 0;
+    std::string To; // the PDF printer's file
     int Copies = 0; // 0: as stored with the pages
-    bool Collate = false;
+    std::optional<bool> Collate; // none: as stored with the pages
     bool Duplex = false;
+    bool Quiet = false;
 };
 
-int Usage(const std::string& Why)
-{
-    std::fprintf(stderr,
-                 "qor: print: %s (usage: qor print FILE.qor [--printer NAME] [--pages A-B] [--copies N] [--collate] "
-                 "[--duplex])\n",
-                 Why.c_str());
-    return 2;
-}
+int Usage(const std::string& Why) { return UsageError("print", Why); }
 
 int ParseOptions(int argc, char** argv, TPrintOptions& O)
 {
@@ -54,10 +53,19 @@ int ParseOptions(int argc, char** argv, TPrintOptions& O)
             if (!ParseNumber(Value, 1, 9999, O.Copies))
                 return Usage("--copies wants a number from 1 to 9999");
             ++I;
-        } else if (Arg == "--collate") {
-            O.Collate = true;
+        } else if (Arg == "--to") {
+            if (Value.empty())
+                return Usage("--to wants the PDF file to write, as in --to out.pdf");
+            O.To = Value;
+            ++I;
+        } else if (Arg == "--collate" || Arg == "--no-collate") {
+            if (O.Collate && *O.Collate != (Arg == "--collate"))
+                return Usage("choose one of --collate and --no-collate");
+            O.Collate = Arg == "--collate";
         } else if (Arg == "--duplex") {
             O.Duplex = true;
+        } else if (Arg == "--quiet" || Arg == "-q") {
+            O.Quiet = true;
         } else if (!Arg.empty() && Arg[0] == '-') {
             return Usage("unknown option '" + Arg + "'");
         } else if (O.File.empty()) {
@@ -66,7 +74,14 @@ int ParseOptions(int argc, char** argv, TPrintOptions& O)
             return Usage("one page file only, got '" + Arg + "' as well");
         }
     }
-    return O.File.empty() ? Usage("which page file?") : 0;
+    if (O.File.empty())
+        return Usage("which page file?");
+    if (!O.To.empty()) {
+        if (!O.PrinterName.empty() && O.PrinterName != "PDF")
+            return Usage("--to names the file of the PDF printer, not of printer \"" + O.PrinterName + "\"");
+        O.PrinterName = "PDF";
+    }
+    return 0;
 }
 
 void SelectPrinter(const std::string& Name)
@@ -98,32 +113,34 @@ int RunPrint(int argc, char** argv)
         SelectPrinter(O.PrinterName);
 
         TQorPrinter Printer;
-        if (O.Copies || O.Collate || O.Duplex) {
-            // What the command line asks for replaces the stored copies, collation and sides: the
-            // first page's setup goes to the printer with them, and every page prints that way.
+        // Collation from the command line replaces the stored one; so do copies and sides: the first
+        // page's setup goes to the printer with them, and every page prints that way.
+        Printer.CollateCopies = O.Collate;
+        if (O.Copies || O.Duplex) {
             TQorPrinterSetup Setup;
             F.GetPagePrinterInfo(&Setup, First);
             if (O.Copies)
                 Setup.SetCopies(O.Copies);
-            Setup.SetCollatedCopies(O.Collate);
             if (O.Duplex)
                 Setup.SetDuplex(2);
             Setup.SetData();
             Printer.SetIgnorePrinterSettings(true);
         }
-        // The files the jobs wrote (a run may be several jobs), as each job ends.
+        // Where the jobs went (a run may be several jobs), as each job ends.
         TPrinter& Device = *::qor::Printer();
-        Device.SetNextOutputFile(String());
-        const String Before = Device.LastOutputFile();
-        std::vector<String> Outputs;
+        Device.SetNextOutputFile(O.To.empty() ? String() : std::filesystem::absolute(O.To).string());
+        TJobDelivery Seen = Device.LastDelivery();
+        std::vector<std::string> Deliveries;
         const auto NoteOutput = [&] {
-            const String& Out = Device.LastOutputFile();
-            if (!Out.empty() && Out != Before && std::find(Outputs.begin(), Outputs.end(), Out) == Outputs.end())
-                Outputs.push_back(Out);
+            if (Device.LastDelivery() == Seen)
+                return;
+            Seen = Device.LastDelivery();
+            if (const std::string Line = DeliveryLine(Seen); !Line.empty())
+                Deliveries.push_back(Line);
         };
         Printer.OnStatus = [&](TObject*) {
             NoteOutput();
-            if (Device.Printing())
+            if (Device.Printing() && !O.Quiet)
                 std::fprintf(stderr, "qor: print: page %d of %d\n", int(Printer.PageNumber()), Last);
         };
         Printer.LoadPages(&F, First, Last);
@@ -132,11 +149,11 @@ int RunPrint(int argc, char** argv)
             throw EPrinter(Printer.ExceptionText());
         std::printf("Printed pages %d-%d of %s on %s\n", First, Last, O.File.c_str(),
                     Device.Printers()->Get(Device.PrinterIndex()).c_str());
-        for (const String& File : Outputs)
-            std::printf("Written: %s\n", File.c_str());
+        for (const std::string& Line : Deliveries)
+            std::printf("%s\n", Line.c_str());
         return 0;
     } catch (const std::exception& E) {
-        std::fprintf(stderr, "qor: print: %s: %s\n", O.File.c_str(), E.what());
+        FileError("print", O.File, E.what());
         return 1;
     }
 }

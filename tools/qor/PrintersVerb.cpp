@@ -5,6 +5,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringList.h"
 #include "runtime/output/QorPSet.h"
+#include "tools/qor/Usage.h"
 
 #include <cstdio>
 #include <exception>
@@ -58,10 +59,8 @@ void ListPrinter(TPrinter& P, Integer Index, const String& DefaultName)
 
 int RunPrinters(int argc, char** argv)
 {
-    if (argc > 0) {
-        std::fprintf(stderr, "qor: printers takes no arguments, got '%s' (try --help)\n", argv[0]);
-        return 2;
-    }
+    if (argc > 0)
+        return UsageError("printers", "it takes no arguments, got '" + std::string(argv[0]) + "'");
     try {
         TPrinter& P = *Printer();
         const Integer Count = P.Printers()->Count();

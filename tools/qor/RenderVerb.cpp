@@ -5,6 +5,7 @@
 #include "runtime/output/QorSetup.h"
 #include "tools/qor/Args.h"
 #include "tools/qor/PageRange.h"
+#include "tools/qor/Usage.h"
 
 #include <cmath>
 #include <cstdio>
@@ -27,12 +28,7 @@ struct TRenderOptions {
     int Last = 0;
 };
 
-int Usage(const char* Why)
-{
-    std::fprintf(stderr, "qor: render: %s (usage: qor render FILE.qor --png DIR [--dpi N] [--zoom P] [--pages A-B])\n",
-                 Why);
-    return 2;
-}
+int Usage(const std::string& Why) { return UsageError("render", Why); }
 
 // Fills Options from the arguments; a non-zero exit code when they are wrong.
 int ParseOptions(int argc, char** argv, TRenderOptions& O)
@@ -55,12 +51,12 @@ int ParseOptions(int argc, char** argv, TRenderOptions& O)
             if (!ParseRange(Value, O.First, O.Last))
                 return Usage("--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
         } else if (!Arg.empty() && Arg[0] == '-') {
-            return Usage(("unknown option '" + Arg + "'").c_str());
+            return Usage("unknown option '" + Arg + "'");
         } else if (O.File.empty()) {
             O.File = Arg;
             continue;
         } else {
-            return Usage(("one page file only, got '" + Arg + "' as well").c_str());
+            return Usage("one page file only, got '" + Arg + "' as well");
         }
         ++I; // the option's value
     }
@@ -131,7 +127,7 @@ int RunRender(int argc, char** argv)
         }
         return 0;
     } catch (const std::exception& E) {
-        std::fprintf(stderr, "qor: render: %s: %s\n", O.File.c_str(), E.what());
+        FileError("render", O.File, E.what());
         return 1;
     }
 }

@@ -15,7 +15,9 @@
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorView.h"
 #include "tools/qor/Args.h"
+#include "tools/qor/Delivery.h"
 #include "tools/qor/RenderVerb.h"
+#include "tools/qor/Usage.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -52,20 +54,14 @@ struct TRunOptions {
     std::string PrinterName;
     bool HasPrinter = false;
     bool View = false;
+    bool Quiet = false;
     int First = 0;
     int Last = 0;
     int Copies = 0;
     TTarget Target = TTarget::PageFile;
 };
 
-int Usage(const std::string& Why)
-{
-    std::fprintf(stderr,
-                 "qor: run: %s (usage: qor run REPORT.qfm [--to FILE.qor | FILE.pdf | FILE.rtf] [--png DIR] "
-                 "[--printer NAME] [--view] [--pages A-B] [--copies N])\n",
-                 Why.c_str());
-    return 2;
-}
+int Usage(const std::string& Why) { return UsageError("run", Why); }
 
 std::string Extension(const std::string& File)
 {
@@ -142,6 +138,9 @@ int ParseOptions(int argc, char** argv, TRunOptions& O)
         } else if (Arg == "--view") {
             O.View = true;
             continue;
+        } else if (Arg == "--quiet" || Arg == "-q") {
+            O.Quiet = true;
+            continue;
         } else if (!Arg.empty() && Arg[0] == '-') {
             return Usage("unknown option '" + Arg + "'");
         } else if (O.Form.empty()) {
@@ -184,8 +183,8 @@ int ParseOptions(int argc, char** argv, TRunOptions& O)
 String ReadText(const std::string& File)
 {
     std::ifstream In(File, std::ios::binary);
-    if (!In)
-        throw Exception("cannot open the report form");
+    if (!In || std::filesystem::is_directory(File))
+        throw Exception("cannot open the report form: " + OpenFailure(File));
     std::ostringstream Text;
     Text << In.rdbuf();
     return Text.str();
@@ -397,9 +396,10 @@ int RunReport(int argc, char** argv)
                 RunError = E.Message();
         };
         TProgress Progress;
-        Page->OnUpdateStatus = [&Progress, Report](TKivPage* P, TKivStatus S) {
-            Progress.Update(P, S, Report->PassCount() > 1 && Report->Pass() == 1);
-        };
+        if (!O.Quiet)
+            Page->OnUpdateStatus = [&Progress, Report](TKivPage* P, TKivStatus S) {
+                Progress.Update(P, S, Report->PassCount() > 1 && Report->Pass() == 1);
+            };
 
         Report->Run();
         if (!RunError.empty())
@@ -420,8 +420,8 @@ int RunReport(int argc, char** argv)
             break;
         case TTarget::Printer:
             std::printf("Printed %s on %s\n", PagesText(PagesWritten(Page)).c_str(), O.PrinterName.c_str());
-            if (!Device.LastOutputFile().empty())
-                std::printf("Written: %s\n", Device.LastOutputFile().c_str());
+            if (const std::string Line = DeliveryLine(Device.LastDelivery()); !Line.empty())
+                std::printf("%s\n", Line.c_str());
             break;
         case TTarget::Screen: WaitForViewers(); break;
         }
@@ -437,7 +437,7 @@ int RunReport(int argc, char** argv)
                     Why.replace(At, Stand.size(), O.To);
         }
         Output.reset();
-        std::fprintf(stderr, "qor: run: %s: %s\n", O.Form.c_str(), Why.c_str());
+        FileError("run", O.Form, Why);
         return 1;
     }
     if (!O.PngDir.empty()) {

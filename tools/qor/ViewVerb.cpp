@@ -4,6 +4,7 @@
 #include "runtime/output/QorFile.h"
 #include "runtime/output/QorView.h"
 #include "tools/qor/PageRange.h"
+#include "tools/qor/Usage.h"
 
 #include <cstdio>
 #include <exception>
@@ -13,10 +14,8 @@ namespace qor::tool {
 
 int RunView(int argc, char** argv)
 {
-    if (argc != 1 || argv[0][0] == '-') {
-        std::fprintf(stderr, "qor: view: one page file to show (usage: qor view FILE.qor)\n");
-        return 2;
-    }
+    if (argc != 1 || argv[0][0] == '-')
+        return UsageError("view", "one page file to show");
     const std::string File = argv[0];
     try {
         // Checked first, so a bad file is told plainly before any window opens.
@@ -27,7 +26,7 @@ int RunView(int argc, char** argv)
         QorFileView(File);
         return 0;
     } catch (const std::exception& E) {
-        std::fprintf(stderr, "qor: view: %s: %s\n", File.c_str(), E.what());
+        FileError("view", File, E.what());
         return 1;
     }
 }

@@ -81,6 +81,14 @@ void NativeSelectItem(TControl* Control, Integer Index);
 void NativeScroll(TControl* Control, bool Horizontal, Integer Position);
 // A picture of the form's window as it is on screen; false when the form has no window.
 bool NativeGrabToPng(TCustomForm* Form, const String& FileName);
+// What the screen shows of the control's widget, read back from the display (not painted afresh):
+// the part of it not hidden by its parents or siblings. Part is that part in the control's own
+// coordinates. False without a display or when nothing of it shows.
+bool NativeGrabScreen(TControl* Control, const String& FileName, TRect& Part);
+// A key pressed and let go on the form's window: it goes to the widget that has the focus.
+void NativeKey(TCustomForm* Form, Word Key, TShiftState Shift = {});
+// The mouse wheel turned over the middle of the control (120 a notch, below 0 towards the user).
+void NativeWheel(TControl* Control, Integer Delta);
 
 } // namespace qor
 
