@@ -43,6 +43,7 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> Topics = {
 // classes (listed with the base classes).
 const std::set<std::string> NotInForms = {
     "TKivBandHead", "TKivDSGuide", "TKivDataSourceGuide", "TKivRuler", "TKivRulerContainer", "TKivUnitMaster",
+    "TKivNoScaleBtn",
     "TKivPage",     "TKivLabel",   "TKivTVLabel",         "TKivVar",   "TKivVarRefLabel"};
 
 std::string Code(const std::string& Text) { return "`" + Text + "`"; }
