@@ -17,6 +17,8 @@
 #include "runtime/engine/KivPage.h"
 #include "runtime/engine/KivRep.h"
 
+#include "common/PngColours.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -28,20 +30,6 @@ using namespace qor;
 using namespace qor::test;
 
 namespace {
-
-int Colours(const std::string& Png)
-{
-    TPicture picture;
-    picture.LoadFromFile(Png);
-    TBitmap b;
-    b.SetSize(picture.Width(), picture.Height());
-    b.Canvas()->Draw(0, 0, picture.Graphic());
-    std::set<TColor> seen;
-    for (Integer y = 0; y < b.Height(); y += 2)
-        for (Integer x = 0; x < b.Width(); x += 2)
-            seen.insert(b.Canvas()->Pixel(x, y));
-    return static_cast<int>(seen.size());
-}
 
 void Settle()
 {
@@ -94,7 +82,7 @@ TEST(DesignerWindow, TheReportShowsItsToolBarRulersAndTheManagerItsTree)
     for (const auto& g : grabs) {
         const std::string file = (dir / g.File).string();
         ASSERT_TRUE(GrabWindowToPng(g.Window, file)) << g.File;
-        EXPECT_GT(Colours(file), 4) << g.File;
+        EXPECT_GT(PngColours(file), 4) << g.File;
     }
     EXPECT_EQ(design->TopRuler()->CrossHairPosition(), 180);
     manager->Hide();

@@ -1,6 +1,7 @@
 // The examples in the designer: written back by `qor design --save-as` as they run, the sales title
 // edited by mouse and inspector in process, and pictures of the designer's windows.
 
+#include "common/PngColours.h"
 #include "output/OutputTestSupport.h"
 #include "printing/PrintTestSupport.h"
 #include "platform/graphics/Bitmap.h"
@@ -140,17 +141,7 @@ bool NotBlank(const std::string& Png)
 {
     TPicture picture;
     picture.LoadFromFile(Png);
-    if (!picture.Graphic() || picture.Width() < 50 || picture.Height() < 50)
-        return false;
-    auto b = std::make_unique<TBitmap>();
-    b->SetSize(picture.Width(), picture.Height());
-    b->Canvas()->Draw(0, 0, picture.Graphic());
-    const TColor first = b->Canvas()->Pixel(0, 0);
-    for (Integer y = 0; y < b->Height(); y += 3)
-        for (Integer x = 0; x < b->Width(); x += 3)
-            if (b->Canvas()->Pixel(x, y) != first)
-                return true;
-    return false;
+    return picture.Width() >= 50 && picture.Height() >= 50 && PngColours(Png) > 1;
 }
 
 TEST_F(DesignExamples, PicturesOfTheDesignersWindowsAreNotBlank)

@@ -10,6 +10,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Render.h"
 
+#include "common/PngColours.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -25,21 +27,6 @@ using namespace qor;
 using namespace qor::test;
 
 namespace {
-
-// How many different colours a picture has, sampled (a blank window has one or two).
-int Colours(const std::string& Png)
-{
-    TPicture picture;
-    picture.LoadFromFile(Png);
-    TBitmap b;
-    b.SetSize(picture.Width(), picture.Height());
-    b.Canvas()->Draw(0, 0, picture.Graphic());
-    std::set<TColor> seen;
-    for (Integer y = 0; y < b.Height(); y += 2)
-        for (Integer x = 0; x < b.Width(); x += 2)
-            seen.insert(b.Canvas()->Pixel(x, y));
-    return static_cast<int>(seen.size());
-}
 
 TEST(DesignWindow, TheWindowsShowOnTheScreenWithTheFormItsHandlesAndTheInspectorRows)
 {
@@ -68,7 +55,7 @@ TEST(DesignWindow, TheWindowsShowOnTheScreenWithTheFormItsHandlesAndTheInspector
     for (const auto& g : grabs) {
         const std::string file = (dir / g.File).string();
         ASSERT_TRUE(GrabWindowToPng(g.Window, file)) << g.File;
-        EXPECT_GT(Colours(file), 4) << g.File;
+        EXPECT_GT(PngColours(file), 4) << g.File;
     }
 }
 
