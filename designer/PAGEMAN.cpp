@@ -1,5 +1,6 @@
 #include "designer/PAGEMAN.h"
 
+#include "designer/KivVOpt.h"
 #include "platform/db/DataSource.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StringList.h"
@@ -39,6 +40,9 @@ QOR_PUBLISH(TKivPageManager)
 QOR_MESSAGE(KIV_PM_REFRESH, &TKivPageManager::UpdateForm);
 QOR_MESSAGE(KIV_PM_FILLDSLISTS, &TKivPageManager::SetDataListsMsg);
 QOR_MESSAGE(KIV_PM_SELECTPAGE, &TKivPageManager::SelectGroupPage);
+QOR_MESSAGE(KIV_PM_DATACONTROL, &TKivPageManager::DoDataControl);
+QOR_MESSAGE(KIV_PM_VARLIST, &TKivPageManager::DataUpdateVars);
+QOR_MESSAGE(KIV_PM_VARCHANGED, &TKivPageManager::VarChanged);
 
 // ---- Helpers on the form designer --------------------------------------------------------------
 
@@ -225,7 +229,64 @@ void TKivPageManager::BandListDragDrop(TObject*, TObject* Source, Integer X, Int
         DropBand(SelectedBand(), BandAt(BandList, X, Y));
 }
 
-void TKivPageManager::UpdateForm(TMessage&) { UpdateLists(); }
+void TKivPageManager::UpdateForm(TMessage&)
+{
+    UpdateLists();
+    RefreshVars();
+}
+
+namespace {
+
+// Sets a guard for a scope; it is cleared again however the scope is left.
+struct TGuard {
+    explicit TGuard(bool& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TGuard() { FFlag = false; }
+    TGuard(const TGuard&) = delete;
+    TGuard& operator=(const TGuard&) = delete;
+    bool& FFlag;
+};
+
+} // namespace
+
+TKivDSVariableOptions* TKivPageManager::MakeDataControl()
+{
+    if (!FDataControl) {
+        FDataControl = std::make_unique<TKivDSVariableOptions>(nullptr);
+        FDataControl->PageManager = this;
+    }
+    return FDataControl.get();
+}
+
+void TKivPageManager::DoDataControl(TMessage&)
+{
+    if (InDataControl)
+        return;
+    TGuard guard(InDataControl);
+    if (FPage)
+        FPage->UpdateVarList();
+    if (MakeDataControl()->UpdateVars())
+        FDataControl->Show();
+}
+
+void TKivPageManager::DataUpdateVars(TMessage&)
+{
+    if (InDataControl)
+        return;
+    TGuard guard(InDataControl);
+    MakeDataControl()->UpdateVars();
+}
+
+void TKivPageManager::VarChanged(TMessage&)
+{
+    if (FDataControl)
+        FDataControl->ObjectChanged();
+}
+
+void TKivPageManager::RefreshVars()
+{
+    if (FDataControl)
+        PostMessage(FDataControl->Handle(), KIV_VO_REFRESH, 0, 0);
+}
 
 void TKivPageManager::SetDataListsMsg(TMessage&)
 {

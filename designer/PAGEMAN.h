@@ -9,6 +9,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/MessageQueue.h"
 
+#include <memory>
 #include <vector>
 
 namespace qor { class TDataSource; }
@@ -19,6 +20,7 @@ class TKivBand;
 class TKivGroup;
 class TKivLevel;
 class TKivPage;
+class TKivDSVariableOptions;
 
 // Messages of the band and group manager, besides the page's (KivPage.h).
 constexpr UINT KIV_PM_SELECTPAGE = WM_USER + 5;   // posted: select the group page in the designer
@@ -124,6 +126,16 @@ public:
     void UpdateForm(TMessage& M);
     void SetDataListsMsg(TMessage& M);
     void SelectGroupPage(TMessage& M);
+    // Opens the data control center (made on first use) once its variables are up to date.
+    void DoDataControl(TMessage& M);
+    // Brings the data control center's variables up to date (made on first use).
+    void DataUpdateVars(TMessage& M);
+    // A variable changed: the data control center refreshes after the current event.
+    void VarChanged(TMessage& M);
+    // The data control center's lists refresh after the current event.
+    void RefreshVars();
+    // The data control center, made when first asked for (null before).
+    TKivDSVariableOptions* DataControl() const { return FDataControl.get(); }
 
     void FormShow(TObject* Sender);
     // The menus and the lists' clicks.
@@ -175,7 +187,11 @@ private:
     TKivPage* FPage = nullptr;
     std::vector<TKivGroup*> FGroupPosList;
     IDesigner* FPageDesigner = nullptr;
+    TKivDSVariableOptions* MakeDataControl();
+
     bool FMismatchShown = false;
+    bool InDataControl = false;
+    std::unique_ptr<TKivDSVariableOptions> FDataControl;
     bool InUpdateLists = false;
     bool InUpdateOutline = false;
 };

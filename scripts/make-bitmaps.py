@@ -138,6 +138,23 @@ def glasses():
     return img
 
 
+def zoom_glyph(zoom_in):
+    """A magnifying glass with a plus (zoom this list) or a minus (give the space back)."""
+    img = Image(13, 13)
+    img.ring(5, 5, 4, BLACK)
+    for y in range(2, 9):
+        for x in range(2, 9):
+            if (x - 5) ** 2 + (y - 5) ** 2 <= 8:
+                img.set(x, y, WHITE)
+    img.hline(3, 7, 5, NAVY)
+    if zoom_in:
+        img.vline(5, 3, 7, NAVY)
+    for i in range(3):
+        img.set(8 + i, 9 + i, BLACK)
+        img.set(9 + i, 9 + i, BLACK)
+    return img
+
+
 PALETTE_CLASSES = {
     'TKIVVARLABEL': ('VL', BLUE), 'TKIVTOTALVARLABEL': ('TL', GREEN), 'TKIVLINE': ('LN', GRAY),
     'TKIVSHAPE': ('SH', TEAL), 'TKIVIMAGELABEL': ('IM', PURPLE), 'TKIVVERTICALDIVIDER': ('VD', GRAY),
@@ -152,6 +169,8 @@ if __name__ == '__main__':
     for name, (caption, colour) in PALETTE_CLASSES.items():
         palette_bitmap(caption, colour).save(out / f'{name}.bmp')
     glasses().save(out / 'KIVGLASSES.bmp')
+    zoom_glyph(True).save(out / 'ZOOMIN.bmp')
+    zoom_glyph(False).save(out / 'ZOOMOUT.bmp')
     for mode, name in [('left', 'KIVLEFTALIGN'), ('center', 'KIVCENTERALIGN'), ('right', 'KIVRIGHTALIGN'),
                        ('page', 'KIVPAGECENTER')]:
         align_glyph(mode).save(out / f'{name}.bmp')

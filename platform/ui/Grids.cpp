@@ -83,6 +83,11 @@ void TCustomGrid::SetFixedCols(Integer Value)
 {
     if (Value < 0 || Value >= ColCount())
         throw EInvalidOperation("Fixed column count must be less than column count");
+    // the first ordinary column stays the current and first shown one
+    if (FCol == FFixedCols)
+        FCol = Value;
+    if (FLeftCol == FFixedCols)
+        FLeftCol = Value;
     FFixedCols = Value;
     ClampCurrent();
     Invalidate();
@@ -92,6 +97,10 @@ void TCustomGrid::SetFixedRows(Integer Value)
 {
     if (Value < 0 || Value >= RowCount())
         throw EInvalidOperation("Fixed row count must be less than row count");
+    if (FRow == FFixedRows)
+        FRow = Value;
+    if (FTopRow == FFixedRows)
+        FTopRow = Value;
     FFixedRows = Value;
     ClampCurrent();
     Invalidate();

@@ -9,6 +9,21 @@
 
 namespace qor {
 
+String StripHotkey(const String& Caption)
+{
+    String out;
+    out.reserve(Caption.size());
+    for (std::size_t i = 0; i < Caption.size(); ++i) {
+        if (Caption[i] == '&') {
+            if (i + 1 >= Caption.size())
+                break;
+            ++i;
+        }
+        out += Caption[i];
+    }
+    return out;
+}
+
 QOR_PUBLISH(TMenuItem)
 {
     b.Property("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption).Default(String());

@@ -14,6 +14,9 @@ class TControl;
 
 using TShortCut = Word;
 
+// A caption as it reads without its hot-key marker: each "&" goes, and "&&" stands for one "&".
+String StripHotkey(const String& Caption);
+
 class TMenuItem : public TComponent {
     QOR_CLASS(TMenuItem, TComponent)
 public:

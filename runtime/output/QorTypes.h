@@ -1,6 +1,8 @@
 #pragma once
 // Shared types of the page output: records stored in page files.
 
+#include "platform/graphics/Geometry.h"
+#include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
 namespace qor {
@@ -35,5 +37,44 @@ inline constexpr Integer QorFilePrinterInfoShortSize = 36;
 // CollatedCopies becomes true. A short stream raises EReadError.
 TQorFilePrinterInfo ReadQorFilePrinterInfo(TStream& Stream, bool WithCollate = true);
 void WriteQorFilePrinterInfo(TStream& Stream, const TQorFilePrinterInfo& Info);
+
+// Rows of the designer's data control center: one per data-source guide, persistent database
+// variable, expression variable and total variable of a page, rebuilt from the page on every
+// refresh. Texts of settings that are missing are the "Fill in ..." prompts shown to the author.
+class TDsgItem : public TObject {
+public:
+    bool CreateVariables = false;
+    String DataSourceName; // the data source's full name
+    String UpdateLevelName;
+    TRect CheckRect;       // where the check box was last drawn, in grid coordinates
+};
+
+class TDBItem : public TObject {
+public:
+    String DBName;
+    String DataSourceName;
+    String DataField;
+    String LevelName;
+    bool Used = false;
+    bool LevelMatch = true;
+};
+
+class TExprItem : public TObject {
+public:
+    String ExprName;
+    String ExprLevelName;
+    String ExprEventName;
+    String ExprTypeName;
+    bool Used = false;
+};
+
+class TTotalItem : public TObject {
+public:
+    String TotalName;
+    String TotalLevelName;
+    String TotalVarName;
+    bool Used = false;
+    bool LevelMatch = true;
+};
 
 } // namespace qor

@@ -15,7 +15,8 @@
 
 namespace qor::test {
 
-class DesignerTest : public ::testing::Test {
+// The design package registered, no dialog scripted, and an empty folder for the test's files.
+class DesignerFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -26,12 +27,23 @@ protected:
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(Dir);
         std::filesystem::create_directories(Dir);
+    }
+    void TearDown() override { DialogService().Reset(); }
+
+    std::filesystem::path Dir;
+    TDesignHost Host;
+};
+
+class DesignerTest : public DesignerFolderTest {
+protected:
+    void SetUp() override
+    {
+        DesignerFolderTest::SetUp();
         const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/masterdetail/";
         RunCommand("sqlite3 '" + (Dir / "shop.db").string() + "' < '" + examples + "shop.sql'");
         std::filesystem::copy_file(examples + "shop.qfm", Dir / "shop.qfm");
         Host.Open((Dir / "shop.qfm").string());
     }
-    void TearDown() override { DialogService().Reset(); }
 
     template <class T = TComponent>
     T* Find(const char* Name)
@@ -53,9 +65,6 @@ protected:
         E.GetValues([&](const String& S) { v.push_back(S); });
         return v;
     }
-
-    std::filesystem::path Dir;
-    TDesignHost Host;
 };
 
 } // namespace qor::test

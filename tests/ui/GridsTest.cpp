@@ -117,6 +117,13 @@ TEST_F(GridFixture, StringCellsFollowResizingAndRejectBadIndexes)
     EXPECT_THROW(grid->SetFixedCols(3), EInvalidOperation);
     EXPECT_THROW(grid->SetColCount(1), EInvalidOperation); // not fewer than the fixed ones
     EXPECT_THROW(grid->ColWidths(3), EListError);
+    // without fixed cells the first cell is current and shown first
+    grid->FocusCell(1, 1);
+    grid->SetFixedCols(0);
+    grid->SetFixedRows(0);
+    EXPECT_EQ(grid->Col(), 0);
+    EXPECT_EQ(grid->Row(), 0);
+    EXPECT_EQ(grid->MouseCoord(1, 1), (TGridCoord{0, 0}));
 }
 
 TEST_F(GridFixture, DrawGridAsksOnDrawCellForEveryVisibleCellWithItsState)
