@@ -23,4 +23,8 @@ void RunVReport(TKivPage* Page, const std::vector<std::unique_ptr<TDsgItem>>& Ds
                 const std::vector<std::unique_ptr<TDBItem>>& DBList,
                 const std::function<void(TKivReport*)>& Prepare = {});
 
+// The same for a page being designed: its band and group manager and data control center made
+// when missing, its variables brought up to date and the center's lists refreshed first.
+void RunVReportOfPage(TKivPage* Page, const std::function<void(TKivReport*)>& Prepare = {});
+
 } // namespace qor

@@ -3,10 +3,12 @@
 // form saved; the saved form runs with the new group and reads back into the same text.
 
 #include "designer/DesignerSupport.h"
+#include "designer/KivVOpt.h"
 #include "designer/Kivrepds.h"
 #include "designer/PAGEMAN.h"
 #include "output/OutputTestSupport.h"
 #include "platform/rtl/Filer.h"
+#include "platform/ui/Application.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivGroup.h"
 #include "runtime/engine/KivRep.h"
@@ -86,4 +88,122 @@ TEST_F(DesignerTest, AnAuthorEditsTheExampleThroughTheToolBarAndTheManager)
     again.Open(saved.string());
     again.SaveAs((Dir / "again.qfm").string());
     EXPECT_EQ(ReadAll(Dir / "again.qfm"), text);
+}
+
+namespace {
+
+// The sales example with a small database beside it, in the test's folder.
+void CopySalesExample(const std::filesystem::path& Dir)
+{
+    const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/sales/";
+    RunCommand("sqlite3 -cmd 'CREATE TEMP TABLE sales_rows AS SELECT 60 AS n' '" + (Dir / "sales.db").string() +
+               "' < '" + examples + "sales.sql'");
+    std::filesystem::copy_file(examples + "sales.qfm", Dir / "sales.qfm");
+}
+
+std::vector<String> ListItems(TListBox* List)
+{
+    std::vector<String> v;
+    for (Integer i = 0; i < List->Count(); ++i)
+        v.push_back(List->Items()->Strings(i));
+    return v;
+}
+
+// Clicks "Data" on the report's tool bar and answers the center it opens.
+TKivDSVariableOptions* OpenDataControl(TDesignHost& Host)
+{
+    auto* design = dynamic_cast<TKivReportDesign*>(KivFindReport(Host.Root())->RepDesign());
+    design->DataButton()->Click();
+    Application()->ProcessMessages(); // the button posts its message
+    auto* manager = dynamic_cast<TKivPageManager*>(KivFindReport(Host.Root())->Page()->AsPage()->PageManager());
+    return manager ? manager->DataControl() : nullptr;
+}
+
+} // namespace
+
+TEST_F(DesignerFolderTest, TheDataControlCenterMakesTheSalesVariablesAndTheirTotal)
+{
+    CopySalesExample(Dir);
+    Host.Open((Dir / "sales.qfm").string());
+    TKivDSVariableOptions* center = OpenDataControl(Host);
+    ASSERT_NE(center, nullptr);
+    EXPECT_TRUE(center->Visible());
+    ASSERT_EQ(center->DsgList.size(), 1u);
+    EXPECT_EQ(center->DsgList[0]->DataSourceName, "SalesSource");
+    for (const char* name : {"salesidVar", "salesregionVar", "salescustomerVar", "salesamountVar", "salesdateVar"})
+        EXPECT_NE(Host.Root()->FindComponent(name), nullptr) << name;
+    const std::vector<String> fields = ListItems(center->clist);
+    EXPECT_EQ(fields, (std::vector<String>{"id", "region", "customer", "amount", "date"}));
+    EXPECT_EQ(ListItems(center->DBVarList), (std::vector<String>{"Id", "Region", "Customer", "Amount", "Date"}));
+
+    center->clist->SetSelected(3, true); // "amount" dragged onto the totals
+    bool accept = false;
+    center->ListDragOver(center->TotalVarList, center->clist, 5, 5, dsDragMove, accept);
+    ASSERT_TRUE(accept);
+    center->ListDragDrop(center->TotalVarList, center->clist, 5, 5);
+    EXPECT_EQ(ListItems(center->TotalVarList), (std::vector<String>{"AmountTotal", "TotalOfamount"}));
+    center->Hide();
+    const std::vector<String> totals = ListItems(center->TotalVarList);
+
+    const std::filesystem::path saved = Dir / "saved.qfm";
+    Host.SaveAs(saved.string());
+    const TToolRun run = RunQorTool("run '" + saved.string() + "' --to '" + (Dir / "saved.qor").string() + "'", Dir);
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+
+    TDesignHost again;
+    again.Open(saved.string());
+    TKivDSVariableOptions* reopened = OpenDataControl(again);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->DsgList.size(), 1u);
+    EXPECT_EQ(ListItems(reopened->clist), fields);
+    EXPECT_EQ(ListItems(reopened->TotalVarList), totals);
+    EXPECT_FALSE(again.IsDirty()); // looking changed nothing
+    reopened->Hide();
+}
+
+TEST_F(DesignerFolderTest, TheVariableReportIsWrittenWithNoWindow)
+{
+    CopySalesExample(Dir);
+    // a guide that leaves four fields undefined
+    std::string form = ReadAll(Dir / "sales.qfm");
+    form.replace(form.find("      object PageNo: TKivPageVar"), 0,
+                 "      object SalesGuide: TKivDataSourceGuide\n        DataSource = SalesSource\n"
+                 "        UpdateLevel = DetailLevel\n        CreateVariables = False\n      end\n"
+                 "      object salesidVar: TKivDBVar\n        DataSource = SalesSource\n        DataField = 'id'\n"
+                 "        ID = vidAutoDataVar\n      end\n");
+    std::ofstream(Dir / "guided.qfm") << form;
+    const auto in = [&](const char* File) { return "'" + (Dir / File).string() + "'"; };
+    const TToolRun design = RunQorTool("design " + in("guided.qfm") + " --variables " + in("vars.qor"), Dir);
+    ASSERT_EQ(design.Exit, 0) << design.Err;
+    EXPECT_NE(design.Out.find("Written: " + (Dir / "vars.qor").string()), std::string::npos) << design.Out;
+    const std::string dump = RunQorTool("dump " + in("vars.qor"), Dir).Out;
+    for (const char* text : {"Data Control Center Report", "Data Source Guides", "SalesSource", "salesidVar",
+                             "Fields Not defined as QOR Vars:", "\"region   customer   amount   date\"",
+                             "Expression Variables", "AmountTotal"})
+        EXPECT_NE(dump.find(text), std::string::npos) << text;
+    EXPECT_EQ(dump.find("AutoCreate"), std::string::npos);
+    // the empty section has its title only
+    const size_t expr = dump.find("Expression Variables"), db = dump.find("Database Variables");
+    ASSERT_LT(expr, db);
+    EXPECT_EQ(dump.substr(expr, db - expr).find("Variable Name"), std::string::npos);
+
+    EXPECT_EQ(RunQorTool("design " + in("sales.qfm") + " --variables vars.txt", Dir).Exit, 2);
+
+    // 100 fields: the message and the center shown modally have no one to answer them
+    std::ofstream csv(Dir / "wide.csv");
+    for (int i = 0; i < 100; ++i)
+        csv << (i ? "," : "") << "c" << i;
+    csv << "\n";
+    csv.close();
+    std::ofstream(Dir / "wide.qfm")
+        << "object WideForm: TForm\n  object Wide: TCsvDataSet\n    FileName = 'wide.csv'\n  end\n"
+           "  object WideSource: TDataSource\n    DataSet = Wide\n  end\n  object Report: TKivReport\n"
+           "    object WidePage: TKivGrouppage\n    end\n  end\nend\n";
+    const TToolRun wide = RunQorTool("design " + in("wide.qfm") + " --variables " + in("wide.pdf"), Dir,
+                                     "QT_QPA_PLATFORM=offscreen CUPS_SERVER=127.0.0.1:9");
+    ASSERT_EQ(wide.Exit, 0) << wide.Err;
+    EXPECT_NE(wide.Err.find("message box \"There is 100 fields."), std::string::npos) << wide.Err;
+    EXPECT_NE(wide.Err.find("modal form \"Data Control Center\" has no one to answer it: answered Cancel"),
+              std::string::npos) << wide.Err;
+    EXPECT_NE(RunCommand("pdftotext '" + (Dir / "wide.pdf").string() + "' -").find("WideSource"), std::string::npos);
 }

@@ -1,12 +1,18 @@
 #include "tools/qor/DesignVerb.h"
 
 #include "designer/KIVREG.h"
+#include "designer/KIVVREP.h"
 
 #include "platform/ide/DesignWindows.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
 #include "platform/rtl/Streams.h"
+#include "platform/printing/Printers.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/DialogService.h"
+#include "runtime/engine/KivPage.h"
+#include "runtime/engine/KivRep.h"
+#include "runtime/engine/PSetup.h"
 #include "tools/qor/RunVerb.h"
 
 #include <cstdio>
@@ -20,7 +26,7 @@ namespace {
 
 int Usage(const std::string& Why)
 {
-    std::fprintf(stderr, "qor: design: %s (usage: qor design FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR])\n",
+    std::fprintf(stderr, "qor: design: %s (usage: qor design FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR] [--variables OUT.qor|OUT.pdf])\n",
                  Why.c_str());
     return 2;
 }
@@ -43,17 +49,63 @@ void RunDesignedForm(TDesignEnvironment& Env)
     DeleteFile(temp);
 }
 
+// --variables: the data control center's report of the form's first page, with no window. A
+// question asked on the way has no one to answer it: it is answered Cancel, and said so.
+void WriteVariableReport(TDesignEnvironment& Env, const std::string& Out)
+{
+    TKivReport* report = KivFindReport(Env.Host().Root());
+    TKivPage* page = report && report->PageCount() > 0 ? report->Pages(0)->AsPage() : nullptr;
+    if (!page)
+        throw Exception("the form holds no report page");
+    DialogService().SetDriver([](const TDialogRequest& R) -> Integer {
+        const String what = R.Text.empty() ? R.Caption : R.Text;
+        std::fprintf(stderr, "qor: design: %s \"%s\" has no one to answer it: answered Cancel\n",
+                     DialogKindName(R.Kind).c_str(), what.c_str());
+        return R.Kind == TDialogKind::dkMessageBox ? IDCANCEL : R.Kind == TDialogKind::dkModalForm ? mrCancel : 0;
+    });
+    const bool pdf = std::filesystem::path(Out).extension() == ".pdf";
+    const String file = std::filesystem::absolute(Out).string();
+    std::filesystem::remove(file);
+    RunVReportOfPage(page, [&](TKivReport* Run) {
+        Run->SetPrompt(false);
+        Run->SetSuppressStatus(true);
+        TKivPage* p = Run->Pages(0)->AsPage();
+        if (pdf) {
+            TPrinter* device = Printer();
+            const Integer index = device->Printers()->IndexOf("PDF");
+            if (index < 0)
+                throw Exception("there is no PDF printer");
+            device->SetPrinterIndex(index);
+            device->SetNextOutputFile(file);
+            p->PageSetup()->SetDestination(destPrinter);
+        } else {
+            p->PageSetup()->SetDestination(destFile);
+            p->SetQorFileName(file);
+        }
+    });
+    DialogService().SetDriver({});
+    if (!std::filesystem::exists(file))
+        throw Exception("the variable report wrote no " + Out);
+    std::printf("Written: %s\n", Out.c_str());
+}
+
 } // namespace
 
 int RunDesign(int argc, char** argv)
 {
-    std::string file, saveAs, pngDir;
+    std::string file, saveAs, pngDir, variables;
     bool makeNew = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--new")
             makeNew = true;
-        else if (arg == "--save-as" || arg == "--png") {
+        else if (arg == "--variables") {
+            const std::string out = i + 1 < argc ? argv[i + 1] : "";
+            const std::string ext = std::filesystem::path(out).extension().string();
+            if (ext != ".qor" && ext != ".pdf")
+                return Usage("--variables wants the file to write the variable report into: OUT.qor or OUT.pdf");
+            variables = argv[++i];
+        } else if (arg == "--save-as" || arg == "--png") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return Usage(arg == "--png" ? "--png wants the folder to write the pictures into"
                                             : "--save-as wants the form file to write");
@@ -76,6 +128,12 @@ int RunDesign(int argc, char** argv)
             env.New(file);
         else
             env.Open(file); // a bad file is told before anything else
+        if (makeNew && !variables.empty())
+            throw Exception("a new form has no variables to report (open an existing one)");
+        if (!variables.empty()) {
+            WriteVariableReport(env, variables);
+            return 0;
+        }
         if (saveAs.empty() && pngDir.empty() && !QtCanShowWindows())
             throw Exception("there is no display to show the designer on (--png DIR writes its windows as "
                             "pictures, --save-as OUT.qfm saves the form)");
