@@ -4,6 +4,7 @@
 
 #include "designer/DesignerSupport.h"
 #include "designer/KivVOpt.h"
+#include "designer/kivvhelp.h"
 #include "designer/PAGEMAN.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Gdi.h"
@@ -122,6 +123,25 @@ TEST_F(DataControlTest, WithoutGuidesTheGridShowsOneEmptyRow)
     // the header labels wait where no column is drawn yet
     Center->FormResize(nullptr);
     EXPECT_EQ(Center->DataSourceLabel->Left(), Center->PixelsPerInch());
+
+    // "&Help" shows the manual modally
+    DialogService().Expect(TDialogKind::dkModalForm, [](const TDialogRequest& R) {
+        auto* help = dynamic_cast<TKivVarHelp*>(R.Form);
+        EXPECT_NE(help, nullptr);
+        if (!help)
+            return mrCancel;
+        EXPECT_EQ(help->Caption(), "Help for Data Control");
+        EXPECT_EQ(help->ClientHeight(), 440);
+        EXPECT_EQ(help->ClientWidth(), help->ExitBtn->Left() + help->ExitBtn->Width() + 10);
+        const String text = help->Memo1->Lines()->Text();
+        for (const char* section : {"General Tips", "Overview", "Automatic Database Variables", "DataSourceGuides",
+                                    "Expression Variables", "Total Variables", "Manual (Persistent) DB Variables",
+                                    "Optimize Button", "Zoom Buttons", "Special Notations"})
+            EXPECT_NE(text.find(section), String::npos) << section;
+        return mrCancel;
+    });
+    Center->HelpClick(nullptr);
+    EXPECT_EQ(DialogService().PendingAnswers(), 0);
 }
 
 TEST_F(DataControlTest, AutomaticVariablesFollowTheFieldsOfTheirDataSet)

@@ -4,6 +4,7 @@
 
 #include "common/XvfbRun.h"
 #include "designer/KIVREG.h"
+#include "designer/KivVOpt.h"
 #include "designer/Kivrepds.h"
 #include "designer/PAGEMAN.h"
 #include "platform/graphics/Bitmap.h"
@@ -40,20 +41,27 @@ void Settle()
     }
 }
 
-TEST(DesignerWindow, TheReportShowsItsToolBarRulersAndTheManagerItsTree)
-{
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no DISPLAY: this test opens real windows";
-    EnsureQtApplication();
-    if (!QtCanShowWindows())
-        GTEST_SKIP() << "Qt cannot show windows here (QT_QPA_PLATFORM=offscreen?)";
+class DesignerWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no DISPLAY: this test opens real windows";
+        EnsureQtApplication();
+        if (!QtCanShowWindows())
+            GTEST_SKIP() << "Qt cannot show windows here (QT_QPA_PLATFORM=offscreen?)";
+        std::filesystem::create_directories(dir);
+        RegisterDesignPackage();
+    }
     const std::filesystem::path dir = std::filesystem::path(QOR_BINARY_DIR) / "tests" / "designer-out" / "grabs";
-    std::filesystem::create_directories(dir);
+};
+
+TEST_F(DesignerWindow, TheReportShowsItsToolBarRulersAndTheManagerItsTree)
+{
     const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/masterdetail/";
     RunCommand("rm -f '" + (dir / "shop.db").string() + "'; sqlite3 '" + (dir / "shop.db").string() + "' < '" +
                examples + "shop.sql'");
     std::filesystem::copy_file(examples + "shop.qfm", dir / "shop.qfm", std::filesystem::copy_options::overwrite_existing);
-    RegisterDesignPackage();
     TDesignEnvironment env;
     env.Open((dir / "shop.qfm").string());
     env.ShowAll();
@@ -85,6 +93,42 @@ TEST(DesignerWindow, TheReportShowsItsToolBarRulersAndTheManagerItsTree)
         EXPECT_GT(PngColours(file), 4) << g.File;
     }
     EXPECT_EQ(design->TopRuler()->CrossHairPosition(), 180);
+    manager->Hide();
+}
+
+TEST_F(DesignerWindow, TheDataControlCenterShowsItsListsZoomedAndNot)
+{
+    const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/sales/";
+    RunCommand("rm -f '" + (dir / "sales.db").string() + "'; sqlite3 -cmd 'CREATE TEMP TABLE sales_rows AS SELECT 50 AS n' '" +
+               (dir / "sales.db").string() + "' < '" + examples + "sales.sql'");
+    std::filesystem::copy_file(examples + "sales.qfm", dir / "sales.qfm", std::filesystem::copy_options::overwrite_existing);
+    TDesignEnvironment env;
+    env.Open((dir / "sales.qfm").string());
+    env.ShowAll();
+    auto* report = dynamic_cast<TKivReport*>(env.Host().Root()->FindComponent("Report"));
+    ASSERT_NE(report, nullptr);
+    auto* design = dynamic_cast<TKivReportDesign*>(report->RepDesign());
+    design->DataButton()->Click();
+    Settle();
+    auto* manager = dynamic_cast<TKivPageManager*>(report->Page()->AsPage()->PageManager());
+    ASSERT_NE(manager, nullptr);
+    TKivDSVariableOptions* center = manager->DataControl();
+    ASSERT_NE(center, nullptr);
+    center->SetBounds(40, 40, 720, 540);
+    center->clist->SetSelected(3, true);
+    center->ListDragDrop(center->TotalVarList, center->clist, 5, 5);
+    center->DataSourceList->SetRow(0);
+    Settle();
+    const std::string plain = (dir / "datacontrol.png").string();
+    ASSERT_TRUE(GrabWindowToPng(center, plain));
+    EXPECT_GT(PngColours(plain), 4);
+    center->DataSourceZoomClick(center->DbVarZoom);
+    center->FieldZoomClick(center->VarZoom);
+    Settle();
+    const std::string zoomed = (dir / "datacontrol-zoomed.png").string();
+    ASSERT_TRUE(GrabWindowToPng(center, zoomed));
+    EXPECT_GT(PngColours(zoomed), 4);
+    center->Hide();
     manager->Hide();
 }
 

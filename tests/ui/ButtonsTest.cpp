@@ -213,6 +213,8 @@ TEST_F(ControlsTest, RightClickPopsUpTheNearestPopupMenu)
     Free(menu);
     EXPECT_EQ(form.PopupMenu(), nullptr);
     panel->Perform(WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    // a caption as it reads: hot-key markers go, "&&" is one "&"
+    EXPECT_EQ(StripHotkey("Se&lect A&&B&"), "Select A&B");
 }
 
 TEST_F(ControlsTest, ScreenKnowsTheFormsTheActiveOneAndTheCursor)
