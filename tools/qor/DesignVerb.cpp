@@ -26,7 +26,9 @@ namespace {
 
 int Usage(const std::string& Why)
 {
-    std::fprintf(stderr, "qor: design: %s (usage: qor design FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR] [--variables OUT.qor|OUT.pdf])\n",
+    std::fprintf(stderr,
+                 "qor: design: %s (usage: qor design FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR] "
+                 "[--variables OUT.qor|OUT.pdf])\n",
                  Why.c_str());
     return 2;
 }

@@ -44,10 +44,12 @@ const std::vector<TVerbHelp>& VerbHelps()
          "  --to FILE.pdf   the file the PDF printer writes (else a new file in $QOR_PDF_DIR or ~/qor-output)\n"
          "  -q, --quiet     no progress on stderr\n"},
         {"printers", "", "list the printers with their papers, bins, resolutions, copies and duplex", ""},
-        {"design", "FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR]", "design a form in the designer",
+        {"design", "FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR] [--variables OUT.qor|OUT.pdf]",
+         "design a form in the designer",
          "  --new           a new form, saved as FILE.qfm\n"
          "  --save-as OUT   write the form again, as OUT.qfm\n"
-         "  --png DIR       write pictures of the designer's windows into DIR\n"},
+         "  --png DIR       write pictures of the designer's windows into DIR\n"
+         "  --variables OUT write the data control center's variable report (no window)\n"},
     };
     return Verbs;
 }
