@@ -274,6 +274,17 @@ TEST_F(DataControlTest, OptimizeKeepsUsedVariablesAndTheirGuide)
     EXPECT_FALSE(Guide(0)->CreateVariables());
     EXPECT_EQ(Page->NoDsgList()->IndexOf("BSource"), 0);
     EXPECT_EQ(Items(Center->flist), (std::vector<String>{"z"}));
+
+    // a guide whose source the page does not list has no full name: it goes all the same
+    TDataSource outside(nullptr);
+    auto* stray = Create<TKivDataSourceGuide>(Host.Root());
+    stray->SetParent(Page);
+    stray->SetDataSource(&outside);
+    const Integer remembered = Page->NoDsgList()->Count();
+    DialogService().Expect(TDialogKind::dkMessageBox, IDYES);
+    EXPECT_NO_THROW(Center->Optimize());
+    EXPECT_EQ(Page->DataSourceList().size(), 1u);
+    EXPECT_EQ(Page->NoDsgList()->Count(), remembered);
 }
 
 TEST_F(DataControlTest, DropsMakeVariablesAndTotalsNamedAfterWhatWasDropped)
