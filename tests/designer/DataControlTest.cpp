@@ -158,6 +158,13 @@ TEST_F(DataControlTest, AutomaticVariablesFollowTheFieldsOfTheirDataSet)
     EXPECT_TRUE(Items(Center->flist).empty());
     EXPECT_TRUE(Center->UpdateVars()); // again: nothing more
     EXPECT_EQ(VarNames().size(), 2u);
+    // a change made elsewhere reaches the rows once the current event is over
+    Guide(0)->SetCreateVariables(false);
+    EXPECT_TRUE(Center->DsgList[0]->CreateVariables);
+    Application()->ProcessMessages();
+    EXPECT_FALSE(Center->DsgList[0]->CreateVariables);
+    Guide(0)->SetCreateVariables(true);
+    Application()->ProcessMessages();
 
     // a field renamed: its old variable goes, unless inherited, and a new one comes; a field
     // renamed only in case keeps its variable
@@ -328,6 +335,14 @@ TEST_F(DataControlTest, DropsMakeVariablesAndTotalsNamedAfterWhatWasDropped)
     clist->SetSelected(1, true);
     Center->ListDragOver(flist, clist, 0, 0, dsDragMove, accept);
     ASSERT_TRUE(accept);
+    Center->clistPopup->Popup(0, 0);
+    EXPECT_TRUE(Center->clistUnDefine->Enabled());
+    Guide(0)->SetAncestor(true); // an ancestor's guide is changed there
+    Center->clistPopup->Popup(0, 0);
+    EXPECT_FALSE(Center->clistUnDefine->Enabled());
+    Center->flistpopup->Popup(0, 0);
+    EXPECT_FALSE(Center->flistAdd->Enabled());
+    Guide(0)->SetAncestor(false);
     Center->ListDragDrop(flist, clist, 0, 0);
     EXPECT_EQ(Find("salesregionVar"), nullptr);
     EXPECT_EQ(Items(flist), (std::vector<String>{"region"}));
@@ -370,6 +385,13 @@ TEST_F(DataControlTest, AClickTogglesTheGuideOfTheRowUnderTheMouse)
     EXPECT_FALSE(Guide(1)->CreateVariables()) << Guide(0)->CreateVariables() << Guide(2)->CreateVariables() << Center->DsgList[1]->DataSourceName << Guide(1)->DataSource()->Name();
     Center->DataSourceListMouseUp(grid, mbLeft, {}, box.Right, box.Bottom); // edges count
     EXPECT_TRUE(Guide(1)->CreateVariables());
+    // an ancestor's guide does not toggle
+    Guide(2)->SetAncestor(true);
+    const TRect last = Center->CheckBoxRect(2);
+    ASSERT_GE(last.Left, 0); // in view
+    Center->DataSourceListMouseUp(grid, mbLeft, {}, last.Left + 1, last.Top + 1);
+    EXPECT_TRUE(Guide(2)->CreateVariables());
+    Guide(2)->SetAncestor(false);
     grid->Canvas()->SetHandle(nullptr);
     DeleteDC(dc);
 }
