@@ -1,5 +1,7 @@
 #include "designer/KIVVREP.h"
 
+#include <algorithm>
+
 #include "designer/KivVOpt.h"
 #include "designer/PAGEMAN.h"
 #include "runtime/engine/KivRptDsgn.h"
@@ -32,6 +34,8 @@ public:
     void GuideVarSkip(TKivSubDataBand* B) { MoveGuideVar(B, DataSpot + 1); }
     void RowStart(TKivSubDataBand* B) { MoveRow(B, 0); }
     void RowSkip(TKivSubDataBand* B) { MoveRow(B, DataSpot + 1); }
+    // An empty list still runs one (unprinted) row, so its section prints its column titles.
+    void RowPrintWhen(TKivBand* B, bool& Print) { Print = DataSpot < RowCount(B); }
     void UnusedPrintWhen(TKivBand*, bool& Print)
     {
         TKivDSGuide* g = Guide();
@@ -81,6 +85,7 @@ QOR_PUBLISH(TKIVVREPForm)
     b.Method("GuideVarSkip", &TKIVVREPForm::GuideVarSkip);
     b.Method("RowStart", &TKIVVREPForm::RowStart);
     b.Method("RowSkip", &TKIVVREPForm::RowSkip);
+    b.Method("RowPrintWhen", &TKIVVREPForm::RowPrintWhen);
     b.Method("UnusedPrintWhen", &TKIVVREPForm::UnusedPrintWhen);
     b.Method("lbUnusedBeforePrint", &TKIVVREPForm::lbUnusedBeforePrint);
     b.Method("VarGetData", &TKIVVREPForm::VarGetData);
@@ -126,9 +131,9 @@ bool TKIVVREPForm::RowUsed(const TKivBand* B) const
 void TKIVVREPForm::MoveRow(TKivSubDataBand* B, Integer At)
 {
     DataSpot = At;
-    const bool finished = DataSpot >= RowCount(B);
-    B->SetDataIsFinished(finished);
-    if (!finished)
+    const Integer count = RowCount(B);
+    B->SetDataIsFinished(DataSpot >= std::max<Integer>(count, 1));
+    if (DataSpot < count)
         SetBandBold(B, RowUsed(B));
 }
 
