@@ -2,6 +2,7 @@
 
 #include "designer/PAGEMAN.h"
 #include "designer/QorFAsk.h"
+#include "designer/QorOView.h"
 
 #include "platform/db/DataSet.h"
 #include "platform/db/DataSource.h"
@@ -622,27 +623,27 @@ bool TQorDropLabels::CheckWidth()
     const Integer pageWidth = Page->PageWidth();
     if (VarLabelList.size() < 2 || VarLabelList.back()->Left() + VarLabelList.back()->Width() <= pageWidth)
         return false;
-    auto* ask = Create<TQorFastAskForm>(Application());
-    struct TFree {
-        TComponent* C;
-        ~TFree() { Free(C); }
-    } freeAsk{ask};
-    ask->ShowModal();
-    if (ask->Canceled) {
-        DeleteFrom(0);
-        return false;
-    }
-    if (ask->WrapButton->Checked()) {
-        ArrangeLabels(true);
-        return true;
-    }
-    if (ask->ShrinkButton->Checked())
-        ShrinkLabels();
-    else if (ask->DeleteButton->Checked()) {
+    enum { Cancel, Wrap, Shrink, Delete, Ignore } answer = Ignore;
+    QorWithAppForm<TQorFastAskForm>([&](TQorFastAskForm* ask) {
+        ask->ShowModal();
+        answer = ask->Canceled                   ? Cancel
+                 : ask->WrapButton->Checked()    ? Wrap
+                 : ask->ShrinkButton->Checked()  ? Shrink
+                 : ask->DeleteButton->Checked()  ? Delete
+                                                 : Ignore;
+    });
+    switch (answer) {
+    case Cancel: DeleteFrom(0); break;
+    case Wrap: ArrangeLabels(true); return true;
+    case Shrink: ShrinkLabels(); break;
+    case Delete: {
         size_t keep = VarLabelList.size();
         while (keep > 0 && VarLabelList[keep - 1]->Left() + VarLabelList[keep - 1]->Width() > pageWidth)
             --keep;
         DeleteFrom(keep);
+        break;
+    }
+    case Ignore: break;
     }
     return false;
 }

@@ -356,7 +356,7 @@ void QorRunOverview(TKivPage* Page, const TQorReportRoute& Route)
     auto* gp = dynamic_cast<TKivGrouppage*>(Page);
     if (!gp)
         return;
-    QorWithDocForm<TQorOverview>([&](TQorOverview* form) {
+    QorWithAppForm<TQorOverview>([&](TQorOverview* form) {
         form->Report = dynamic_cast<TKivReport*>(gp->Parent());
         form->GP = gp;
         form->Run(Route);

@@ -70,10 +70,10 @@ private:
     void LabelAt(TKivSubDataBand* Sender);
 };
 
-// Makes a documentation form owned by the application, hands it to Use and frees it afterwards,
+// Makes a form owned by the application, hands it to Use and frees it afterwards,
 // also when Use raises.
 template <class F, class Fn>
-void QorWithDocForm(Fn&& Use)
+void QorWithAppForm(Fn&& Use)
 {
     F* form = Create<F>(Application());
     struct TFree {

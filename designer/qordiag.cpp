@@ -367,7 +367,7 @@ void TQorDiagForm::MiscDataFilter(TObject*, bool& Accept)
 
 void QorRunDiagnostic(TKivReport* Report, IDesigner* Designer, const TQorReportRoute& Route)
 {
-    QorWithDocForm<TQorDiagForm>([&](TQorDiagForm* form) {
+    QorWithAppForm<TQorDiagForm>([&](TQorDiagForm* form) {
         form->PageDesigner = Designer;
         form->DiagProc(Report, Route);
     });
