@@ -155,10 +155,9 @@ TEST_F(ReportDesignTest, ButtonsMakeTheManagerThroughADoubleClickOnThePage)
     ASSERT_EQ(Host.Selection().size(), 1u);
     EXPECT_EQ(Host.Selection()[0], page);
 
-    // "Data" does nothing yet; the two reports each run into the viewer
+    // the two reports each run into the viewer
     CustomPreview = &RecordPreview;
     Previewed.clear();
-    d->DataButton()->Click();
     d->Rep1Button()->Click();
     d->Rep2Button()->Click();
     DeliverPostedMessages();
