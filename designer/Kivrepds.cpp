@@ -3,6 +3,9 @@
 #include "designer/PAGEMAN.h"
 #include "platform/ide/DesignIntf.h"
 #include "designer/QorAlign.h"
+#include "designer/QorDrop.h"
+#include "platform/ui/Application.h"
+#include "runtime/engine/KivBand.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Screen.h"
 #include "platform/rtl/Resources.h"
@@ -147,6 +150,8 @@ void TKivReportDesign::Forget(TComponent* Component)
         FTopRuler = nullptr;
     if (FLeftRuler == Component)
         FLeftRuler = nullptr;
+    if (FDropForm == Component)
+        FDropForm = nullptr;
 }
 
 TKivNoScaleBtn* TKivReportDesign::AlignButton(Integer Mode) const
@@ -276,10 +281,18 @@ void TKivReportDesign::RulerInvalid()
         FLeftRuler->Invalidate();
 }
 
-// The fast label tool comes later: until it exists no drag is ever accepted.
-bool TKivReportDesign::KivDropOK(TObject*) { return false; }
+// Only the fast label tool's variable list is dragged onto bands.
+bool TKivReportDesign::KivDropOK(TObject* Source)
+{
+    auto* tool = dynamic_cast<TQorDropLabels*>(FDropForm);
+    return tool && Source && Source == tool->SList;
+}
 
-void TKivReportDesign::KivDroplabels(TObject* Source, TObject*, Integer, Integer) { (void)KivDropOK(Source); }
+void TKivReportDesign::KivDroplabels(TObject* Source, TObject* Target, Integer X, Integer Y)
+{
+    if (KivDropOK(Source))
+        static_cast<TQorDropLabels*>(FDropForm)->DropLabels(dynamic_cast<TKivBand*>(Target), X, Y);
+}
 
 // ---- The tool bar ------------------------------------------------------------------------------
 
@@ -323,7 +336,6 @@ void TKivReportDesign::DataClick(TObject*)
         PostMessage(m->Handle(), KIV_PM_DATACONTROL, 0, 0);
 }
 
-// The fast label tool comes later: the button makes the manager and refreshes the variables.
 void TKivReportDesign::AutoLabelClick(TObject*)
 {
     TKivPage* p = Page();
@@ -331,6 +343,15 @@ void TKivReportDesign::AutoLabelClick(TObject*)
         return;
     CreatePageManager();
     p->UpdateVarList();
+    if (!FDropForm) {
+        auto* tool = Create<TQorDropLabels>(Application());
+        tool->Page = p;
+        tool->FreeNotification(FKeeper.get());
+        FDropForm = tool;
+    }
+    auto* tool = static_cast<TQorDropLabels*>(FDropForm);
+    tool->FillComboBoxes();
+    tool->Show();
 }
 
 void TKivReportDesign::RunButtonMouseUp(TObject*, TMouseButton Button, TShiftState, Integer, Integer)

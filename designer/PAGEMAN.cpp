@@ -1,6 +1,9 @@
 #include "designer/PAGEMAN.h"
 
 #include "designer/KivVOpt.h"
+#include "designer/QorOView.h"
+#include "designer/qordiag.h"
+
 #include "platform/db/DataSource.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StringList.h"
@@ -9,6 +12,7 @@
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivGroup.h"
 #include "runtime/engine/KivPage.h"
+#include "runtime/engine/KivRep.h"
 #include "runtime/output/QorFormParts.h"
 #include "runtime/output/QorUtil.h"
 
@@ -43,6 +47,8 @@ QOR_MESSAGE(KIV_PM_SELECTPAGE, &TKivPageManager::SelectGroupPage);
 QOR_MESSAGE(KIV_PM_DATACONTROL, &TKivPageManager::DoDataControl);
 QOR_MESSAGE(KIV_PM_VARLIST, &TKivPageManager::DataUpdateVars);
 QOR_MESSAGE(KIV_PM_VARCHANGED, &TKivPageManager::VarChanged);
+QOR_MESSAGE(KIV_PM_OVERVIEW, &TKivPageManager::RunOverReport);
+QOR_MESSAGE(KIV_PM_DIAGNOSTIC, &TKivPageManager::RunDiagReport);
 
 // ---- Helpers on the form designer --------------------------------------------------------------
 
@@ -297,5 +303,13 @@ void TKivPageManager::SetDataListsMsg(TMessage&)
 }
 
 void TKivPageManager::SelectGroupPage(TMessage&) { ComponentSelect(FPageDesigner, FPage); }
+
+void TKivPageManager::RunOverReport(TMessage&) { QorRunOverview(FPage); }
+
+void TKivPageManager::RunDiagReport(TMessage&)
+{
+    if (FPage)
+        QorRunDiagnostic(dynamic_cast<TKivReport*>(FPage->Parent()), FPageDesigner);
+}
 
 } // namespace qor

@@ -136,6 +136,9 @@ public:
     void RefreshVars();
     // The data control center, made when first asked for (null before).
     TKivDSVariableOptions* DataControl() const { return FDataControl.get(); }
+    // Run the overview and the diagnostic report of the page.
+    void RunOverReport(TMessage& M);
+    void RunDiagReport(TMessage& M);
 
     void FormShow(TObject* Sender);
     // The menus and the lists' clicks.

@@ -6,6 +6,9 @@
 #include "designer/KivVOpt.h"
 #include "designer/Kivrepds.h"
 #include "designer/PAGEMAN.h"
+#include "designer/QorDrop.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/StdCtrls.h"
 #include "output/OutputTestSupport.h"
 #include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
@@ -16,6 +19,7 @@
 #include "runtime/engine/KivVarBase.h"
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 using namespace qor;
@@ -208,4 +212,56 @@ TEST_F(DesignerFolderTest, TheVariableReportIsWrittenWithNoWindow)
     EXPECT_NE(wide.Err.find("modal form \"Data Control Center\" has no one to answer it: answered Cancel"),
               std::string::npos) << wide.Err;
     EXPECT_NE(RunCommand("pdftotext '" + (Dir / "wide.pdf").string() + "' -").find("WideSource"), std::string::npos);
+}
+
+TEST(EndToEnd, FastLabelsDroppedInTheHostPrintOnEveryDetailLine)
+{
+    RegisterDesignPackage();
+    RegisterPackages();
+    DialogService().Reset();
+    const std::filesystem::path dir = std::filesystem::path(QOR_BINARY_DIR) / "tests" / "designer-out" / "fast-sales";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    CopySalesExample(dir);
+    const auto run = [&dir](const std::string& Form, const std::string& Out) {
+        const TToolRun r = RunQorTool("run '" + (dir / Form).string() + "' --to '" + (dir / Out).string() + "'", dir);
+        EXPECT_EQ(r.Exit, 0) << r.Err;
+        return RunQorTool("dump '" + (dir / Out).string() + "'", dir).Out;
+    };
+
+    TDesignHost host;
+    host.Open((dir / "sales.qfm").string());
+    auto* report = dynamic_cast<TKivReport*>(host.Root()->FindComponent("Report"));
+    auto* design = dynamic_cast<TKivReportDesign*>(report->RepDesign());
+    design->AutoLabelButton()->Click(); // "Fast"
+    auto* tool = dynamic_cast<TQorDropLabels*>(design->DropForm());
+    ASSERT_NE(tool, nullptr);
+    for (const char* name : {"Customer", "Amount", "Region"}) {
+        tool->QorVariableList->SetSelected(tool->QorVariableList->Items()->IndexOf(name), true);
+        tool->QorVariableListClick(nullptr);
+    }
+    tool->sbVert->Click(); // a column to the right of the band's labels
+    tool->TextBand->SetItemIndex(tool->TextBand->Items()->IndexOf("PageHead"));
+    auto* detail = dynamic_cast<TKivBand*>(host.Root()->FindComponent("Detail"));
+    detail->DragDrop(tool->SList, 610, 0);
+    ASSERT_EQ(tool->VarLabelList.size(), 3u);
+    EXPECT_EQ(host.Selection().size(), 3u);
+    host.SaveAs((dir / "fast.qfm").string());
+
+    // right of the example's own columns: three captions in each page head, three values on
+    // every detail line
+    std::stringstream dump(run("fast.qfm", "fast.qor"));
+    Integer pages = 0, captions = 0, values = 0;
+    static const std::regex drawn(R"re(^  TextOut (\d+) \d+ "(.*)"$)re");
+    std::smatch m;
+    for (std::string line; std::getline(dump, line);) {
+        pages += line == "  PageBegin";
+        if (!std::regex_match(line, m, drawn) || std::stoi(m[1]) < 640 || m[2].str().rfind("Page ", 0) == 0)
+            continue;
+        const std::string text = m[2];
+        (text == "customer" || text == "amount" || text == "region" ? captions : values) += 1;
+    }
+    EXPECT_GT(pages, 1);
+    EXPECT_EQ(captions, 3 * pages);
+    EXPECT_EQ(values, 3 * 60);
 }

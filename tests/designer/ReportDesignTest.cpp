@@ -20,7 +20,12 @@ protected:
 };
 
 int Previews = 0, Prompts = 0;
-void RecordPreview(TKivPage*) { ++Previews; }
+std::vector<String> Previewed;
+void RecordPreview(TKivPage* P)
+{
+    ++Previews;
+    Previewed.push_back(P->Description());
+}
 void RecordPrompt(TKivPage*, bool& Result)
 {
     ++Prompts;
@@ -150,11 +155,14 @@ TEST_F(ReportDesignTest, ButtonsMakeTheManagerThroughADoubleClickOnThePage)
     ASSERT_EQ(Host.Selection().size(), 1u);
     EXPECT_EQ(Host.Selection()[0], page);
 
-    // "Data", the two reports: the manager gets their messages, which do nothing yet
-    d->DataButton()->Click();
+    // the two reports each run into the viewer
+    CustomPreview = &RecordPreview;
+    Previewed.clear();
     d->Rep1Button()->Click();
     d->Rep2Button()->Click();
     DeliverPostedMessages();
+    CustomPreview = nullptr;
+    EXPECT_EQ(Previewed, (std::vector<String>{"QOR Overview Report", "QOR Diagnostic Report"}));
     EXPECT_FALSE(manager->Visible());
     EXPECT_TRUE(DialogService().History().empty());
 

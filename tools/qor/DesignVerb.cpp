@@ -2,6 +2,8 @@
 
 #include "designer/KIVREG.h"
 #include "designer/KIVVREP.h"
+#include "designer/QorOView.h"
+#include "designer/qordiag.h"
 
 #include "platform/ide/DesignWindows.h"
 #include "platform/rtl/FileUtils.h"
@@ -28,7 +30,7 @@ int Usage(const std::string& Why)
 {
     std::fprintf(stderr,
                  "qor: design: %s (usage: qor design FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR] "
-                 "[--variables OUT.qor|OUT.pdf])\n",
+                 "[--variables|--overview|--diagnostic OUT.qor|OUT.pdf])\n",
                  Why.c_str());
     return 2;
 }
@@ -51,9 +53,14 @@ void RunDesignedForm(TDesignEnvironment& Env)
     DeleteFile(temp);
 }
 
-// --variables: the data control center's report of the form's first page, with no window. A
-// question asked on the way has no one to answer it: it is answered Cancel, and said so.
-void WriteVariableReport(TDesignEnvironment& Env, const std::string& Out)
+// The documentation reports qor design writes with no window.
+enum class TDocReport { Variables, Overview, Diagnostic };
+
+// --variables, --overview, --diagnostic: a report of the form's first page, with no window. A
+// question asked on the way has no one to answer it: it is answered Cancel, and said so; a handler
+// that raises during the run is shown by the application and the run goes on, and the verb fails
+// with the first of them.
+void WriteDocReport(TDesignEnvironment& Env, TDocReport Kind, const std::string& Out)
 {
     TKivReport* report = KivFindReport(Env.Host().Root());
     TKivPage* page = report && report->PageCount() > 0 ? report->Pages(0)->AsPage() : nullptr;
@@ -65,13 +72,19 @@ void WriteVariableReport(TDesignEnvironment& Env, const std::string& Out)
                      DialogKindName(R.Kind).c_str(), what.c_str());
         return R.Kind == TDialogKind::dkMessageBox ? IDCANCEL : R.Kind == TDialogKind::dkModalForm ? mrCancel : 0;
     });
+    String error;
+    Application()->OnException = [&error](TObject*, const Exception& E) {
+        if (error.empty())
+            error = E.Message();
+    };
     const bool pdf = std::filesystem::path(Out).extension() == ".pdf";
     const String file = std::filesystem::absolute(Out).string();
     std::filesystem::remove(file);
-    RunVReportOfPage(page, [&](TKivReport* Run) {
+    const TQorReportRoute route = [&](TKivReport* Run) {
         Run->SetPrompt(false);
         Run->SetSuppressStatus(true);
         TKivPage* p = Run->Pages(0)->AsPage();
+        p->SetOutputType(otNormal);
         if (pdf) {
             TPrinter* device = Printer();
             const Integer index = device->Printers()->IndexOf("PDF");
@@ -84,10 +97,21 @@ void WriteVariableReport(TDesignEnvironment& Env, const std::string& Out)
             p->PageSetup()->SetDestination(destFile);
             p->SetQorFileName(file);
         }
-    });
+    };
+    switch (Kind) {
+    case TDocReport::Variables: RunVReportOfPage(page, route); break;
+    case TDocReport::Overview: QorRunOverview(page, route); break;
+    case TDocReport::Diagnostic: QorRunDiagnostic(report, &Env.Host(), route); break;
+    }
     DialogService().SetDriver({});
+    Application()->OnException = nullptr;
+    if (!error.empty())
+        throw Exception(error);
     if (!std::filesystem::exists(file))
-        throw Exception("the variable report wrote no " + Out);
+        throw Exception(String(Kind == TDocReport::Variables ? "the variable report"
+                               : Kind == TDocReport::Overview ? "the overview"
+                                                              : "the diagnostic report") +
+                        " wrote no " + Out);
     std::printf("Written: %s\n", Out.c_str());
 }
 
@@ -95,18 +119,26 @@ void WriteVariableReport(TDesignEnvironment& Env, const std::string& Out)
 
 int RunDesign(int argc, char** argv)
 {
-    std::string file, saveAs, pngDir, variables;
+    std::string file, saveAs, pngDir, docOut;
+    TDocReport docKind = TDocReport::Variables;
     bool makeNew = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--new")
             makeNew = true;
-        else if (arg == "--variables") {
+        else if (arg == "--variables" || arg == "--overview" || arg == "--diagnostic") {
             const std::string out = i + 1 < argc ? argv[i + 1] : "";
             const std::string ext = std::filesystem::path(out).extension().string();
+            const char* what = arg == "--variables" ? "the variable report" : arg == "--overview" ? "the overview"
+                                                                                                : "the diagnostic report";
             if (ext != ".qor" && ext != ".pdf")
-                return Usage("--variables wants the file to write the variable report into: OUT.qor or OUT.pdf");
-            variables = argv[++i];
+                return Usage(arg + " wants the file to write " + what + " into: OUT.qor or OUT.pdf");
+            if (!docOut.empty())
+                return Usage("one of --variables, --overview and --diagnostic at a time");
+            docKind = arg == "--variables" ? TDocReport::Variables
+                      : arg == "--overview" ? TDocReport::Overview
+                                            : TDocReport::Diagnostic;
+            docOut = argv[++i];
         } else if (arg == "--save-as" || arg == "--png") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return Usage(arg == "--png" ? "--png wants the folder to write the pictures into"
@@ -130,10 +162,10 @@ int RunDesign(int argc, char** argv)
             env.New(file);
         else
             env.Open(file); // a bad file is told before anything else
-        if (makeNew && !variables.empty())
-            throw Exception("a new form has no variables to report (open an existing one)");
-        if (!variables.empty()) {
-            WriteVariableReport(env, variables);
+        if (makeNew && !docOut.empty())
+            throw Exception("a new form has no report to document (open an existing one)");
+        if (!docOut.empty()) {
+            WriteDocReport(env, docKind, docOut);
             return 0;
         }
         if (saveAs.empty() && pngDir.empty() && !QtCanShowWindows())
