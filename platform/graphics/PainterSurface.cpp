@@ -152,6 +152,9 @@ struct TShape {
     bool ClosedOutline = true;
 };
 
+const QPainterPath& ShapeFill(const TShape& S) { return S.Fill; }
+const QPainterPath& ShapeOutline(const TShape& S) { return S.Outline; }
+
 namespace {
 
 QPainterPath PolyPath(const TPoint* Pts, Integer Count, Double Offset, bool Close)
@@ -345,7 +348,7 @@ bool TPainterSurface::Polyline(TDc& Dc, const std::vector<TPoint>& Points, bool 
     TPenInfo pen = PenInfo(Dc);
     if (pen.Null || Dc.S.Rop2() == R2_NOP)
         return true;
-    if (!Painter(Dc))
+    if (!Ready(Dc))
         return false;
     if (ExactOutline(Dc, Points, Close, pen))
         return true;
