@@ -445,25 +445,30 @@ bool TPainterSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Ru
         p->fillRect(QRectF(QRect(At.StartX, At.BaseY - tm.tmAscent, Run.Width, tm.tmHeight)).translated(Origin),
                     ToQColor(Dc.S.BkColor()));
     if (!Run.Cps.empty() && font.Raw()) {
-        // One run per face: the font's own and the fallback for characters it lacks.
-        QList<quint32> glyphs[2];
-        QList<QPointF> positions[2];
+        // One run per face: the font's own and the fallbacks for characters it lacks.
+        const std::size_t faces = std::size_t(font.FaceCount());
+        std::vector<QList<quint32>> glyphs(faces);
+        std::vector<QList<QPointF>> positions(faces);
         glyphs[0].reserve(qsizetype(Run.Cps.size()));
         positions[0].reserve(qsizetype(Run.Cps.size()));
         Integer x = At.StartX;
         for (std::size_t i = 0; i < Run.Cps.size(); ++i) {
             char32_t c = Run.Cps[i];
             if (c != U' ' && c != U'\t' && c >= 0x20) {
-                bool fallback = false;
-                std::uint32_t g = font.Glyph(c, &fallback);
-                glyphs[fallback].push_back(g);
-                positions[fallback].push_back(QPointF(x, At.BaseY));
+                int k = 0;
+                std::uint32_t g = font.Glyph(c, &k);
+                if (std::size_t(k) >= glyphs.size()) { // a fallback first needed by this run
+                    glyphs.resize(std::size_t(k) + 1);
+                    positions.resize(std::size_t(k) + 1);
+                }
+                glyphs[std::size_t(k)].push_back(g);
+                positions[std::size_t(k)].push_back(QPointF(x, At.BaseY));
             }
             x += Run.Adv[i];
         }
         p->setPen(ToQColor(Dc.S.TextColor()));
-        for (int k = 0; k < 2; ++k) {
-            QRawFont* face = k == 0 ? font.Raw() : font.Fallback();
+        for (std::size_t k = 0; k < glyphs.size(); ++k) {
+            QRawFont* face = font.Face(int(k));
             if (glyphs[k].isEmpty() || !face)
                 continue;
             QGlyphRun gr;

@@ -1,6 +1,7 @@
 // The same drawing on the raster and PDF backends; the recording backend; printer driver hooks.
 
 #include "platform/graphics/Gdi.h"
+#include "common/NeedTool.h"
 #include "platform/graphics/internal/PrinterDriverSink.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,15 @@ bool ReadPpm(const String& File, Integer& W, Integer& H, std::vector<Byte>& Rgb)
     Rgb.resize(std::size_t(W) * std::size_t(H) * 3);
     in.read(reinterpret_cast<char*>(Rgb.data()), std::streamsize(Rgb.size()));
     return bool(in);
+}
+
+// qpdf finds nothing wrong with the file.
+void ExpectSound(const String& File)
+{
+    if (!qor::test::HaveProgram("qpdf"))
+        return; // the tests that need qpdf say so
+    EXPECT_NE(Shell("qpdf --check '" + File + "' 2>&1").find("No syntax or stream encoding errors"), String::npos)
+        << File;
 }
 
 // A small report-like page: a frame, a shaded box, a line and some text.
@@ -94,6 +104,7 @@ TEST(PdfBackend, SameTextAndGeometryAsTheRasterBackend)
     DrawSample(ras);
     ASSERT_TRUE(SaveDCToPng(ras, pngFile));
 
+    ExpectSound(pdfFile);
     String info = Shell("pdfinfo '" + pdfFile + "' 2>&1");
     EXPECT_NE(info.find("Pages: 1"), String::npos) << info;
     EXPECT_NE(info.find("288 x 216 pts"), String::npos) << info;
@@ -161,6 +172,7 @@ TEST(PdfBackend, PagesTakeTheFormatInForceWhenTheyBegin)
     EndPage(pdf);
     EndDoc(pdf);
     DeleteDC(pdf);
+    ExpectSound(file);
     String info = Shell("pdfinfo -f 1 -l 2 '" + file + "' 2>&1");
     EXPECT_NE(info.find("Page 1 size: 595 x 842"), String::npos) << info;
     EXPECT_NE(info.find("Page 2 size: 842 x 595"), String::npos) << info;
@@ -186,6 +198,7 @@ TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
     DeleteDC(pdf);
     DeleteDC(mem);
     DeleteObject(mono);
+    ExpectSound(file);
     const String ppm = testing::TempDir() + "mono";
     Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
     Integer w = 0, h = 0;
@@ -217,6 +230,7 @@ TEST(PdfBackend, APictureStretchedFarPastThePageCostsWhatThePageShows)
     DeleteDC(pdf);
     DeleteDC(mem);
     DeleteObject(red);
+    ExpectSound(file);
     const String ppm = testing::TempDir() + "huge";
     Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
     Integer w = 0, h = 0;
@@ -256,6 +270,7 @@ TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)
     EXPECT_EQ(EndPage(pdf), 1);
     DeleteDC(pdf);
     EXPECT_NE(Shell("pdfinfo '" + kept + "' 2>&1").find("Pages: 1\n"), String::npos);
+    ExpectSound(kept);
     // After the end of the document nothing more is drawn.
     pdf = CreatePdfDC(kept, TPdfPageFormat{200, 100, 72});
     StartPage(pdf);
@@ -270,6 +285,65 @@ TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)
     EXPECT_EQ(AbortDoc(pdf), 1);
     DeleteDC(pdf);
     EXPECT_FALSE(std::ifstream(aborted).good());
+}
+
+TEST(PdfBackend, TextOfEveryScriptReadsBackInOrderFromEmbeddedSubsets)
+{
+    for (const char* tool : {"pdftotext", "pdffonts", "qpdf"})
+        if (!qor::test::HaveProgram(tool))
+            QOR_SKIP_WITHOUT_TOOL(std::string(tool) + " is not installed");
+    const String file = testing::TempDir() + "scripts.pdf";
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{595, 842, 150});
+    ASSERT_TRUE(pdf);
+    DOCINFO di;
+    di.lpszDocName = "Überblick Σ";
+    StartDoc(pdf, di);
+    StartPage(pdf);
+    SetBkMode(pdf, TRANSPARENT);
+    // Faces named and not: a label's characters its face lacks come from the face fontconfig names.
+    const struct {
+        const char* Face;
+        const char* Text;
+    } labels[] = {
+        {"Arial", "Invoice total"},   {"", "Σύνολο τιμολογίου"}, {"Arial", "שלום עולם"},
+        {"", "مرحبا بالعالم"},        {"Arial", "发票总额"},      {"", "合計 金額"},
+        {"Times New Roman", "Total 42 שקל"},
+    };
+    Integer y = 50;
+    for (const auto& l : labels) {
+        HFONT font = CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, l.Face);
+        HGDIOBJ old = SelectObject(pdf, font);
+        TextOut(pdf, 50, y, l.Text);
+        SelectObject(pdf, old);
+        DeleteObject(font);
+        y += 80;
+    }
+    EXPECT_EQ(EndDoc(pdf), 1);
+    DeleteDC(pdf);
+    // The reader marks right-to-left runs with embedding controls (U+202A to U+202E): dropped.
+    String text = Shell("pdftotext '" + file + "' - 2>&1");
+    for (std::size_t i; (i = text.find("\xE2\x80")) != String::npos && i + 2 < text.size() &&
+                        Byte(text[i + 2]) >= 0xAA && Byte(text[i + 2]) <= 0xAE;)
+        text.erase(i, 3);
+    std::size_t at = 0;
+    for (const auto& l : labels) {
+        const std::size_t found = text.find(l.Text, at);
+        EXPECT_NE(found, String::npos) << l.Text << " in\n" << text;
+        if (found != String::npos)
+            at = found;
+    }
+    const String fonts = Shell("pdffonts '" + file + "' 2>&1");
+    Integer faces = 0;
+    std::istringstream rows(fonts);
+    for (String row; std::getline(rows, row);)
+        if (row.find("Identity-H") != String::npos) {
+            ++faces;
+            EXPECT_EQ(row.find('+'), 6u) << row;
+            EXPECT_NE(row.find("yes yes yes"), String::npos) << row;
+        }
+    EXPECT_GE(faces, 3) << fonts; // Liberation Sans and Serif, DejaVu Sans and a face for CJK
+    EXPECT_NE(Shell("pdfinfo '" + file + "' 2>&1").find("Title: Überblick Σ"), String::npos);
+    ExpectSound(file);
 }
 
 TEST(RecordingBackend, LogsOneReadableLinePerCall)
