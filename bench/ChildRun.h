@@ -14,6 +14,7 @@ namespace qor::bench {
 struct TChild {
     int Exit = -1;
     double Seconds = 0;
+    double CpuSeconds = 0; // user and system, every thread
     long PeakKb = 0;
 };
 
@@ -33,6 +34,8 @@ inline TChild ForkAndWait(const std::string& Command)
     C.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
     C.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
     C.PeakKb = Usage.ru_maxrss;
+    C.CpuSeconds = double(Usage.ru_utime.tv_sec + Usage.ru_stime.tv_sec) +
+                   double(Usage.ru_utime.tv_usec + Usage.ru_stime.tv_usec) / 1e6;
     return C;
 }
 

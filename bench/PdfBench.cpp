@@ -4,11 +4,12 @@
 //     C++ example), against KReport's document;
 //   - to PDF (`qor run --to x.pdf`), against KReport to PDF; `qor print` of the page file to the
 //     PDF printer, against the time of writing the page file; the PDF's size.
-// Every figure is a child process's wall time, its start included, and its peak resident memory.
+// Every figure is a child process's wall time, its start included, its processor time (user and
+// system, all threads: the fairer figure on a busy machine) and its peak resident memory.
 //
 // Usage: bench_PdfBench [ROWS] [--baseline QOR]   (default 100000 rows)
 //   --baseline QOR   another build's qor program, measured in the same rounds (before and after)
-// The peer is built with its build.sh; when its packages (libkreport3-dev qtbase5-dev) are not
+// The peer (../shared/peer/kreport, or QOR_PEER_KREPORT) is built with its build.sh; when its packages (libkreport3-dev qtbase5-dev) are not
 // installed its columns are left out with a line that says so. Missed targets are reported, not failed.
 
 #include "ChildRun.h"
@@ -34,12 +35,12 @@ qor::bench::TChild Run(const std::string& Command) { return qor::bench::ForkAndW
 std::string Quote(const std::string& S) { return "'" + S + "'"; }
 
 struct TFigure {
-    std::vector<double> Seconds;
+    std::vector<double> Seconds, Cpu;
     long PeakKb = 0;
     bool Failed = false;
-    double Median() const
+    double Median(bool OfCpu = false) const
     {
-        std::vector<double> v = Seconds;
+        std::vector<double> v = OfCpu ? Cpu : Seconds;
         std::sort(v.begin(), v.end());
         return v.empty() ? 0 : v[v.size() / 2];
     }
@@ -48,7 +49,12 @@ struct TFigure {
 // The peer's program, built into Dir ("" when it cannot be built here).
 std::string BuildPeer(const fs::path& Dir)
 {
-    const std::string Script = Source + "/../shared/peer/kreport/build.sh";
+    // The peer's folder beside the source tree (or a worktree's), or where QOR_PEER_KREPORT says.
+    std::string Script = Source + "/../shared/peer/kreport/build.sh";
+    if (const char* Env = std::getenv("QOR_PEER_KREPORT"))
+        Script = std::string(Env) + "/build.sh";
+    else if (!fs::exists(Script))
+        Script = Source + "/../../shared/peer/kreport/build.sh";
     const std::string Peer = (Dir / "kreport" / "kreport_bench").string();
     if (!fs::exists(Script) ||
         std::system((Quote(Script) + " " + Quote((Dir / "kreport").string()) + " >/dev/null 2>&1").c_str()) != 0 ||
@@ -61,7 +67,8 @@ void Line(const char* What, const TFigure& F)
 {
     if (F.Seconds.empty())
         return;
-    std::printf("%-52s %8.2f s %8.1f MB%s\n", What, F.Median(), F.PeakKb / 1024.0, F.Failed ? "  (FAILED)" : "");
+    std::printf("%-52s %8.2f s %8.2f s cpu %8.1f MB%s\n", What, F.Median(), F.Median(true), F.PeakKb / 1024.0,
+                F.Failed ? "  (FAILED)" : "");
 }
 
 void Ratio(const char* What, double Ours, double Theirs, double Target)
@@ -76,6 +83,7 @@ void Ratio(const char* What, double Ours, double Theirs, double Target)
 
 int main(int argc, char** argv)
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     long Rows = 100000;
     std::string Baseline;
     for (int I = 1; I < argc; ++I) {
@@ -129,6 +137,7 @@ int main(int argc, char** argv)
             const qor::bench::TChild Once = Run(Command);
             TFigure& F = Figures[Name];
             F.Seconds.push_back(Once.Seconds);
+            F.Cpu.push_back(Once.CpuSeconds);
             F.PeakKb = std::max(F.PeakKb, Once.PeakKb);
             F.Failed |= Once.Exit != 0;
         }
@@ -141,6 +150,10 @@ int main(int argc, char** argv)
         auto It = Figures.find(Name);
         return It == Figures.end() ? 0.0 : It->second.Median();
     };
+    const auto Cpu = [&](const char* Name) {
+        auto It = Figures.find(Name);
+        return It == Figures.end() ? 0.0 : It->second.Median(true);
+    };
     const double One = Median("page file, one pass (qor run --to x.qor)");
     const double Two = Median("page file, both passes, Page N of M (sales_report)");
     const double Pdf = Median("to PDF (qor run --to x.pdf)");
@@ -149,6 +162,9 @@ int main(int argc, char** argv)
     Ratio("one pass / KReport document", One, Median("KReport: document"), 0.07);
     Ratio("to PDF / KReport to PDF", Pdf, Median("KReport: to PDF"), 0.20);
     Ratio("qor print / writing the page file (one pass)", Print, One, 3.0);
+    Ratio("processor time: both passes / KReport document", Cpu("page file, both passes, Page N of M (sales_report)"),
+          Cpu("KReport: document"), 0.10);
+    Ratio("processor time: to PDF / KReport to PDF", Cpu("to PDF (qor run --to x.pdf)"), Cpu("KReport: to PDF"), 0.20);
     if (!Baseline.empty()) {
         Ratio("to PDF / baseline to PDF", Pdf, Median("baseline: to PDF (qor run --to x.pdf)"), 1.0);
         Ratio("qor print / baseline qor print", Print, Median("baseline: qor print to the PDF printer"), 1.0);

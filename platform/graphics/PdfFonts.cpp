@@ -108,11 +108,20 @@ struct TPdfFonts::TFace {
             w = float(std::round(hb_font_get_glyph_h_advance(Font, G) * 10000.0 / Upem) / 10.0);
         return w;
     }
+    // Marks G used, standing for T (the first text a glyph stands for is kept).
     void Map(std::uint32_t G, const std::u32string& T)
     {
+        if (G >= Widths.size())
+            return;
+        const bool used = Widths[G] >= 0;
         Width(G);
-        if (!T.empty())
+        if (!T.empty() && (!used || !Text.count(G)))
             Text.emplace(G, T);
+    }
+    void Map(std::uint32_t G, char32_t C)
+    {
+        if (G < Widths.size() && Widths[G] < 0)
+            Map(G, std::u32string(1, C));
     }
 };
 
@@ -247,7 +256,7 @@ void TPdfFonts::Layout(int Face, double Em, const std::u32string& Cps, const std
             const char32_t c = Cps[i];
             if (Drawn(c)) {
                 auto [face, glyph] = m.Pick(Face, c);
-                m.Faces[std::size_t(face)]->Map(glyph, std::u32string(1, c));
+                m.Faces[std::size_t(face)]->Map(glyph, c);
                 Out.push_back({face, glyph, x, 0});
             }
             x += Adv[i];

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 
 using namespace qor;
@@ -238,6 +239,49 @@ TEST(PdfBackend, APictureStretchedFarPastThePageCostsWhatThePageShows)
     ASSERT_TRUE(ReadPpm(ppm + ".ppm", w, h, rgb));
     EXPECT_GT(rgb[(50 * std::size_t(w) + 100) * 3], 240);
     EXPECT_LT(rgb[(50 * std::size_t(w) + 100) * 3 + 1], 16);
+}
+
+TEST(PdfBackend, APictureOnEveryPageIsStoredOnceAsItCame)
+{
+    if (!qor::test::HaveProgram("pdfimages"))
+        QOR_SKIP_WITHOUT_TOOL("pdfimages is not installed");
+    const String file = testing::TempDir() + "logo.pdf";
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{200, 100, 72});
+    ASSERT_TRUE(pdf);
+    std::uint32_t* bits = nullptr;
+    HBITMAP logo = CreateDIBSection32(16, 8, &bits);
+    for (Integer i = 0; i < 16 * 8; ++i)
+        bits[i] = 0xFF000000u | std::uint32_t(i * 0x020301);
+    HDC mem = CreateCompatibleDC(HDC());
+    SelectObject(mem, logo);
+    StartDoc(pdf, DOCINFO());
+    for (Integer page = 0; page < 3; ++page) {
+        StartPage(pdf);
+        EXPECT_TRUE(StretchBlt(pdf, 10 + page, 10, 32, 16, mem, 0, 0, 16, 8, SRCCOPY));
+        EndPage(pdf);
+    }
+    EXPECT_EQ(EndDoc(pdf), 1);
+    DeleteDC(pdf);
+    DeleteDC(mem);
+    DeleteObject(logo);
+    ExpectSound(file);
+    // Three uses of one object, at the picture's own size, compressed without loss (not JPEG).
+    std::istringstream rows(Shell("pdfimages -list '" + file + "' 2>&1"));
+    std::set<String> objects;
+    Integer uses = 0;
+    for (String row; std::getline(rows, row);) {
+        std::istringstream f(row);
+        String page, num, type, width, height, color, comp, bpc, enc, interp, object;
+        if (f >> page >> num >> type >> width >> height >> color >> comp >> bpc >> enc >> interp >> object &&
+            type == "image") {
+            ++uses;
+            objects.insert(object);
+            EXPECT_EQ(width + "x" + height, "16x8");
+            EXPECT_EQ(enc, "image") << row;
+        }
+    }
+    EXPECT_EQ(uses, 3);
+    EXPECT_EQ(objects.size(), 1u);
 }
 
 TEST(PdfBackend, AnUnfinishedDocumentNeverTakesTheFilesPlace)
