@@ -20,7 +20,7 @@ namespace qor::gdi::pdf {
 namespace {
 
 // Scripts whose letters join, reorder or combine, and right-to-left text: such runs are shaped.
-bool NeedsShaping(char32_t C)
+bool NeedsShapingChar(char32_t C)
 {
     return (C >= 0x0590 && C <= 0x08FF) || (C >= 0x0900 && C <= 0x0DFF) || (C >= 0x0E00 && C <= 0x0EFF) ||
            (C >= 0x0F00 && C <= 0x109F) || (C >= 0x1780 && C <= 0x18AF) || (C >= 0x200E && C <= 0x200F) ||
@@ -244,11 +244,21 @@ double TPdfFonts::Width(int Face, std::uint32_t Glyph) { return FImpl->Faces[std
 
 const std::string& TPdfFonts::Name(int Face) { return FImpl->Faces[std::size_t(Face)]->Name; }
 
+const String& TPdfFonts::File(int Face, int* Index)
+{
+    const TFace& f = *FImpl->Faces[std::size_t(Face)];
+    if (Index)
+        *Index = f.Index;
+    return f.File;
+}
+
+bool NeedsShaping(const std::u32string& Cps) { return std::any_of(Cps.begin(), Cps.end(), NeedsShapingChar); }
+
 void TPdfFonts::Layout(int Face, double Em, const std::u32string& Cps, const std::vector<Integer>& Adv,
                        std::vector<TPlacedGlyph>& Out)
 {
     TImpl& m = *FImpl;
-    const bool shape = std::any_of(Cps.begin(), Cps.end(), NeedsShaping);
+    const bool shape = NeedsShaping(Cps);
     if (!shape) {
         // Glyph by glyph at the advances the line was laid out with, as the page's picture has it.
         double x = 0;

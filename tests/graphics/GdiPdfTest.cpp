@@ -339,11 +339,12 @@ TEST(PdfBackend, TextOfEveryScriptReadsBackInOrderFromEmbeddedSubsets)
     const String file = testing::TempDir() + "scripts.pdf";
     HDC pdf = CreatePdfDC(file, TPdfPageFormat{595, 842, 150});
     ASSERT_TRUE(pdf);
+    HDC ras = CreateRasterDC(1240, 800, 150);
+    PatBlt(ras, 0, 0, 1240, 800, WHITENESS);
     DOCINFO di;
     di.lpszDocName = "Überblick Σ";
     StartDoc(pdf, di);
     StartPage(pdf);
-    SetBkMode(pdf, TRANSPARENT);
     // Faces named and not: a label's characters its face lacks come from the face fontconfig names.
     const struct {
         const char* Face;
@@ -353,17 +354,49 @@ TEST(PdfBackend, TextOfEveryScriptReadsBackInOrderFromEmbeddedSubsets)
         {"", "مرحبا بالعالم"},        {"Arial", "发票总额"},      {"", "合計 金額"},
         {"Times New Roman", "Total 42 שקל"},
     };
-    Integer y = 50;
-    for (const auto& l : labels) {
-        HFONT font = CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, l.Face);
-        HGDIOBJ old = SelectObject(pdf, font);
-        TextOut(pdf, 50, y, l.Text);
-        SelectObject(pdf, old);
-        DeleteObject(font);
-        y += 80;
+    for (HDC dc : {pdf, ras}) {
+        SetBkMode(dc, TRANSPARENT);
+        Integer y = 50;
+        for (const auto& l : labels) {
+            HFONT font = CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, l.Face);
+            HGDIOBJ old = SelectObject(dc, font);
+            TextOut(dc, 50, y, l.Text);
+            SelectObject(dc, old);
+            DeleteObject(font);
+            y += 80;
+        }
     }
     EXPECT_EQ(EndDoc(pdf), 1);
     DeleteDC(pdf);
+    // The picture of the same labels has the same ink where the PDF has it: shaped, ordered and
+    // from the same faces (within a pixel or two of the rasterizers' smoothing).
+    const String png = testing::TempDir() + "scripts.png";
+    ASSERT_TRUE(SaveDCToPng(ras, png));
+    Shell("pdftoppm -r 150 -x 0 -y 0 -W 1240 -H 800 -aa no -singlefile '" + file + "' '" + testing::TempDir() +
+          "scripts'");
+    Integer w = 0, h = 0;
+    std::vector<Byte> rgb;
+    ASSERT_TRUE(ReadPpm(testing::TempDir() + "scripts.ppm", w, h, rgb));
+    ASSERT_EQ(w, 1240);
+    const auto pdfDark = [&](Integer X, Integer Y) { return rgb[(std::size_t(Y) * 1240 + std::size_t(X)) * 3] < 128; };
+    const auto rasDark = [&](Integer X, Integer Y) { return (GetPixel(ras, X, Y) & 0xFF) < 128; };
+    const auto unmatched = [&](auto&& A, auto&& B) {
+        Integer ink = 0, alone = 0;
+        for (Integer y = 2; y < 798; ++y)
+            for (Integer x = 2; x < 1238; ++x)
+                if (A(x, y)) {
+                    ++ink;
+                    bool near = false;
+                    for (Integer dy = -2; dy <= 2 && !near; ++dy)
+                        for (Integer dx = -2; dx <= 2 && !near; ++dx)
+                            near = B(x + dx, y + dy);
+                    alone += !near;
+                }
+        return ink ? Double(alone) / Double(ink) : 1.0;
+    };
+    EXPECT_LT(unmatched(pdfDark, rasDark), 0.02);
+    EXPECT_LT(unmatched(rasDark, pdfDark), 0.02);
+    DeleteDC(ras);
     // The reader marks right-to-left runs with embedding controls (U+202A to U+202E): dropped.
     String text = Shell("pdftotext '" + file + "' - 2>&1");
     for (std::size_t i; (i = text.find("\xE2\x80")) != String::npos && i + 2 < text.size() &&

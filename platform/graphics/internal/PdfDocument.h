@@ -86,6 +86,9 @@ struct TPlacedGlyph {
     double X = 0, Y = 0;
 };
 
+// Text that must be shaped and ordered (right-to-left text, scripts whose letters join or reorder).
+bool NeedsShaping(const std::u32string& Cps);
+
 // The faces a document uses, found through fontconfig, and the glyphs it takes from each, embedded
 // as subsets when the document ends.
 class TPdfFonts {
@@ -104,8 +107,9 @@ public:
                 std::vector<TPlacedGlyph>& Out);
     // A glyph's advance in thousandths of an em, as the document's width table gives it.
     double Width(int Face, std::uint32_t Glyph);
-    // The resource name of a face ("F3").
+    // The resource name of a face ("F3"); its font file and the face's index in it.
     const std::string& Name(int Face);
+    const String& File(int Face, int* Index);
     // Writes every face used as a subset with its widths and text map; returns the entries of the
     // resource dictionary's font dictionary.
     std::string Write(TPdfDocument& Doc);
