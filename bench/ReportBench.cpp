@@ -28,6 +28,8 @@
 #include "runtime/output/QorDump.h"
 #include "runtime/output/QorFile.h"
 
+#include "ChildRun.h"
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +47,8 @@
 #include <vector>
 
 using namespace qor;
+using qor::bench::ForkAndWait;
+using qor::bench::TChild;
 namespace fs = std::filesystem;
 
 namespace {
@@ -94,32 +98,6 @@ void BuildDatabase(const std::string& Db, long Rows)
                                 " AS n\" '" + Db + "' < '" + Source + "/examples/sales/sales.sql'";
     if (std::system(Command.c_str()) != 0)
         throw Exception("sqlite3 could not build " + Db);
-}
-
-// A child process's wall time and peak resident memory.
-struct TChild {
-    int Exit = -1;
-    double Seconds = 0;
-    long PeakKb = 0;
-};
-
-// Runs Command through sh in a child of this process and waits for it.
-TChild ForkAndWait(const std::string& Command)
-{
-    const auto Start = std::chrono::steady_clock::now();
-    const pid_t Pid = fork();
-    if (Pid == 0) {
-        execl("/bin/sh", "sh", "-c", Command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int Status = 0;
-    rusage Usage{};
-    wait4(Pid, &Status, 0, &Usage);
-    TChild C;
-    C.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    C.Seconds = Seconds(Start);
-    C.PeakKb = Usage.ru_maxrss;
-    return C;
 }
 
 // A forked child starts with the pages of the process that forked it, and the kernel keeps that

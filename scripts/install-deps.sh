@@ -8,8 +8,9 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6svg6 qt6-image-formats-plugins
   libcups2-dev cups cups-bsd cups-client
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation fonts-dejavu-core fontconfig
-  poppler-utils zbar-tools unrtf xvfb xauth
+  libharfbuzz-dev libfribidi-dev libfontconfig-dev zlib1g-dev
+  fonts-liberation fonts-dejavu-core fonts-droid-fallback fontconfig
+  poppler-utils qpdf zbar-tools unrtf xvfb xauth
   postgresql sqlite3
 )
 

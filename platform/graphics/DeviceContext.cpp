@@ -373,6 +373,7 @@ Integer TDirectCalls::StartDoc(TDc& Dc, const DOCINFO& Info)
 {
     if (Dc.Sink && !Dc.Sink->StartDoc(Dc.Handle, Info))
         return 0;
+    Dc.Surface->BeginDocument(Info);
     return NextJobId++;
 }
 

@@ -11,10 +11,13 @@
 #include <QRawFont>
 #include <QString>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <mutex>
 
 namespace qor {
 
@@ -106,6 +109,38 @@ QRawFont MakeRaw(const String& Family, Integer Em, const LOGFONT& Log)
     if (!raw.isValid())
         raw = QRawFont::fromFont(MakeQFont("DejaVu Sans", Em, Log));
     return raw;
+}
+
+// The family fontconfig names for a character no face at hand has ("" for none).
+String FallbackFamily(char32_t C)
+{
+    static std::mutex lock;
+    static std::map<char32_t, String> known;
+    std::lock_guard<std::mutex> g(lock);
+    auto it = known.find(C);
+    if (it != known.end())
+        return it->second;
+    String family;
+    FcPattern* p = FcPatternCreate();
+    FcCharSet* cs = FcCharSetCreate();
+    FcCharSetAddChar(cs, FcChar32(C));
+    FcPatternAddCharSet(p, FC_CHARSET, cs);
+    FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, p, FcMatchPattern);
+    FcDefaultSubstitute(p);
+    FcResult result = FcResultNoMatch;
+    if (FcPattern* found = FcFontMatch(nullptr, p, &result)) {
+        FcChar8* name = nullptr;
+        FcCharSet* has = nullptr;
+        if (FcPatternGetCharSet(found, FC_CHARSET, 0, &has) == FcResultMatch && FcCharSetHasChar(has, FcChar32(C)) &&
+            FcPatternGetString(found, FC_FAMILY, 0, &name) == FcResultMatch && name)
+            family = reinterpret_cast<const char*>(name);
+        FcPatternDestroy(found);
+    }
+    FcPatternDestroy(p);
+    FcCharSetDestroy(cs);
+    known.emplace(C, family);
+    return family;
 }
 
 // (ascent + descent) / em of a family and style, for cell heights.
@@ -210,14 +245,24 @@ TFontInstance::TCharInfo& TFontInstance::Info(char32_t C)
     QList<quint32> glyphs = FRaw->glyphIndexesForString(text);
     info->Glyph = glyphs.isEmpty() ? 0 : glyphs.first();
     QRawFont* face = FRaw.get();
-    if (info->Glyph == 0 && C >= 0x20 && FFamily != "DejaVu Sans") {
-        if (!FFallback)
-            FFallback = std::make_unique<QRawFont>(MakeRaw("DejaVu Sans", FEm, FLog));
-        QList<quint32> fb = FFallback->isValid() ? FFallback->glyphIndexesForString(text) : QList<quint32>();
-        if (!fb.isEmpty() && fb.first() != 0) {
-            info->Glyph = fb.first();
-            info->Fallback = true;
-            face = FFallback.get();
+    if (info->Glyph == 0 && C >= 0x20) {
+        for (const String& family : {String("DejaVu Sans"), FallbackFamily(C)}) {
+            if (family.empty() || family == FFamily)
+                continue;
+            auto known = std::find(FFallbackFamilies.begin(), FFallbackFamilies.end(), family);
+            if (known == FFallbackFamilies.end()) {
+                FFallbacks.push_back(std::make_unique<QRawFont>(MakeRaw(family, FEm, FLog)));
+                FFallbackFamilies.push_back(family);
+                known = FFallbackFamilies.end() - 1;
+            }
+            QRawFont* fb = FFallbacks[std::size_t(known - FFallbackFamilies.begin())].get();
+            QList<quint32> g = fb->isValid() ? fb->glyphIndexesForString(text) : QList<quint32>();
+            if (!g.isEmpty() && g.first() != 0) {
+                info->Glyph = g.first();
+                info->Face = int(known - FFallbackFamilies.begin()) + 1;
+                face = fb;
+                break;
+            }
         }
     }
     QList<QPointF> adv = face->advancesForGlyphIndexes(QList<quint32>{info->Glyph});
@@ -227,11 +272,11 @@ TFontInstance::TCharInfo& TFontInstance::Info(char32_t C)
 
 Integer TFontInstance::Advance(char32_t C) { return Info(C).Advance; }
 
-std::uint32_t TFontInstance::Glyph(char32_t C, bool* FromFallback)
+std::uint32_t TFontInstance::Glyph(char32_t C, int* FaceIndex)
 {
     TCharInfo& info = Info(C);
-    if (FromFallback)
-        *FromFallback = info.Fallback;
+    if (FaceIndex)
+        *FaceIndex = info.Face;
     return info.Glyph;
 }
 

@@ -2,6 +2,7 @@
 // brushes and glyph runs, in device pixels.
 
 #include "platform/graphics/internal/PainterSurface.h"
+#include "platform/graphics/internal/PdfDocument.h"
 
 #include <QBrush>
 #include <QColor>
@@ -13,6 +14,7 @@
 #include <QRegion>
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 #include <numbers>
 
@@ -151,6 +153,9 @@ struct TShape {
     std::vector<TPoint> OutlinePoints;
     bool ClosedOutline = true;
 };
+
+const QPainterPath& ShapeFill(const TShape& S) { return S.Fill; }
+const QPainterPath& ShapeOutline(const TShape& S) { return S.Outline; }
 
 namespace {
 
@@ -345,7 +350,7 @@ bool TPainterSurface::Polyline(TDc& Dc, const std::vector<TPoint>& Points, bool 
     TPenInfo pen = PenInfo(Dc);
     if (pen.Null || Dc.S.Rop2() == R2_NOP)
         return true;
-    if (!Painter(Dc))
+    if (!Ready(Dc))
         return false;
     if (ExactOutline(Dc, Points, Close, pen))
         return true;
@@ -410,6 +415,93 @@ bool TPainterSurface::Blit(TDc& Dc, const TBlit& B)
     return DrawBlit(Dc, blit);
 }
 
+namespace {
+
+// Glyph by glyph at the run's advances: one glyph run per face (the font's own and the fallbacks
+// for characters it lacks).
+void DrawGlyphs(QPainter& P, QPointF Origin, const TTextPlacement& At, const TTextRun& Run, TFontInstance& font,
+                const TDc& Dc)
+{
+    QPainter* p = &P;
+    // One run per face: the font's own and the fallbacks for characters it lacks.
+    const std::size_t faces = std::size_t(font.FaceCount());
+    std::vector<QList<quint32>> glyphs(faces);
+    std::vector<QList<QPointF>> positions(faces);
+    glyphs[0].reserve(qsizetype(Run.Cps.size()));
+    positions[0].reserve(qsizetype(Run.Cps.size()));
+    Integer x = At.StartX;
+    for (std::size_t i = 0; i < Run.Cps.size(); ++i) {
+        char32_t c = Run.Cps[i];
+        if (c != U' ' && c != U'\t' && c >= 0x20) {
+            int k = 0;
+            std::uint32_t g = font.Glyph(c, &k);
+            if (std::size_t(k) >= glyphs.size()) { // a fallback first needed by this run
+                glyphs.resize(std::size_t(k) + 1);
+                positions.resize(std::size_t(k) + 1);
+            }
+            glyphs[std::size_t(k)].push_back(g);
+            positions[std::size_t(k)].push_back(QPointF(x, At.BaseY));
+        }
+        x += Run.Adv[i];
+    }
+    p->setPen(ToQColor(Dc.S.TextColor()));
+    for (std::size_t k = 0; k < glyphs.size(); ++k) {
+        QRawFont* face = font.Face(int(k));
+        if (glyphs[k].isEmpty() || !face)
+            continue;
+        QGlyphRun gr;
+        gr.setRawFont(*face);
+        gr.setGlyphIndexes(glyphs[k]);
+        gr.setPositions(positions[k]);
+        p->drawGlyphRun(Origin, gr);
+    }
+}
+
+// Right-to-left text and scripts whose letters join or reorder: shaped and ordered as the PDF
+// backend does it, from the same faces. False when the run needs none of that (or no face is found).
+bool DrawShaped(QPainter& P, QPointF Origin, const TTextPlacement& At, const TTextRun& Run, TFontInstance& Font,
+                const TDc& Dc)
+{
+    if (!pdf::NeedsShaping(Run.Cps))
+        return false;
+    thread_local pdf::TPdfFonts Faces;
+    thread_local std::map<std::pair<int, Integer>, QRawFont> Raw;
+    const TEXTMETRIC& tm = Font.Metrics();
+    const int face = Faces.FaceFor(Font.Family(), tm.tmWeight, tm.tmItalic != 0);
+    if (face < 0)
+        return false;
+    std::vector<pdf::TPlacedGlyph> glyphs;
+    Faces.Layout(face, Font.Em(), Run.Cps, Run.Adv, glyphs);
+    std::map<int, std::pair<QList<quint32>, QList<QPointF>>> byFace;
+    for (const pdf::TPlacedGlyph& g : glyphs) {
+        auto& [ids, at] = byFace[g.Face];
+        ids.push_back(g.Glyph);
+        at.push_back(QPointF(At.StartX + g.X, At.BaseY + g.Y));
+    }
+    P.setPen(ToQColor(Dc.S.TextColor()));
+    for (const auto& [f, run] : byFace) {
+        auto it = Raw.find({f, Font.Em()});
+        if (it == Raw.end()) {
+            int index = 0;
+            const String& file = Faces.File(f, &index);
+            QRawFont raw;
+            if (index == 0) // Qt loads a file's first face only
+                raw = QRawFont(QString::fromStdString(file), Font.Em());
+            it = Raw.emplace(std::make_pair(f, Font.Em()), raw).first;
+        }
+        if (!it->second.isValid())
+            continue;
+        QGlyphRun gr;
+        gr.setRawFont(it->second);
+        gr.setGlyphIndexes(run.first);
+        gr.setPositions(run.second);
+        P.drawGlyphRun(Origin, gr);
+    }
+    return true;
+}
+
+} // namespace
+
 bool TPainterSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Run)
 {
     QPainter* p = Painter(Dc);
@@ -441,35 +533,8 @@ bool TPainterSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Ru
     if (Dc.S.BkMode() == OPAQUE && Run.Width > 0)
         p->fillRect(QRectF(QRect(At.StartX, At.BaseY - tm.tmAscent, Run.Width, tm.tmHeight)).translated(Origin),
                     ToQColor(Dc.S.BkColor()));
-    if (!Run.Cps.empty() && font.Raw()) {
-        // One run per face: the font's own and the fallback for characters it lacks.
-        QList<quint32> glyphs[2];
-        QList<QPointF> positions[2];
-        glyphs[0].reserve(qsizetype(Run.Cps.size()));
-        positions[0].reserve(qsizetype(Run.Cps.size()));
-        Integer x = At.StartX;
-        for (std::size_t i = 0; i < Run.Cps.size(); ++i) {
-            char32_t c = Run.Cps[i];
-            if (c != U' ' && c != U'\t' && c >= 0x20) {
-                bool fallback = false;
-                std::uint32_t g = font.Glyph(c, &fallback);
-                glyphs[fallback].push_back(g);
-                positions[fallback].push_back(QPointF(x, At.BaseY));
-            }
-            x += Run.Adv[i];
-        }
-        p->setPen(ToQColor(Dc.S.TextColor()));
-        for (int k = 0; k < 2; ++k) {
-            QRawFont* face = k == 0 ? font.Raw() : font.Fallback();
-            if (glyphs[k].isEmpty() || !face)
-                continue;
-            QGlyphRun gr;
-            gr.setRawFont(*face);
-            gr.setGlyphIndexes(glyphs[k]);
-            gr.setPositions(positions[k]);
-            p->drawGlyphRun(Origin, gr);
-        }
-    }
+    if (!Run.Cps.empty() && font.Raw() && !DrawShaped(*p, Origin, At, Run, font, Dc))
+        DrawGlyphs(*p, Origin, At, Run, font, Dc);
     const QColor tc = ToQColor(Dc.S.TextColor());
     const Integer thick = font.LineThickness();
     if (log.lfUnderline && Run.Width > 0)

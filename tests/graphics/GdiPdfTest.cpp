@@ -1,6 +1,7 @@
 // The same drawing on the raster and PDF backends; the recording backend; printer driver hooks.
 
 #include "platform/graphics/Gdi.h"
+#include "common/NeedTool.h"
 #include "platform/graphics/internal/PrinterDriverSink.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 
 using namespace qor;
@@ -46,6 +48,15 @@ bool ReadPpm(const String& File, Integer& W, Integer& H, std::vector<Byte>& Rgb)
     Rgb.resize(std::size_t(W) * std::size_t(H) * 3);
     in.read(reinterpret_cast<char*>(Rgb.data()), std::streamsize(Rgb.size()));
     return bool(in);
+}
+
+// qpdf finds nothing wrong with the file.
+void ExpectSound(const String& File)
+{
+    if (!qor::test::HaveProgram("qpdf"))
+        return; // the tests that need qpdf say so
+    EXPECT_NE(Shell("qpdf --check '" + File + "' 2>&1").find("No syntax or stream encoding errors"), String::npos)
+        << File;
 }
 
 // A small report-like page: a frame, a shaded box, a line and some text.
@@ -94,6 +105,7 @@ TEST(PdfBackend, SameTextAndGeometryAsTheRasterBackend)
     DrawSample(ras);
     ASSERT_TRUE(SaveDCToPng(ras, pngFile));
 
+    ExpectSound(pdfFile);
     String info = Shell("pdfinfo '" + pdfFile + "' 2>&1");
     EXPECT_NE(info.find("Pages: 1"), String::npos) << info;
     EXPECT_NE(info.find("288 x 216 pts"), String::npos) << info;
@@ -161,6 +173,7 @@ TEST(PdfBackend, PagesTakeTheFormatInForceWhenTheyBegin)
     EndPage(pdf);
     EndDoc(pdf);
     DeleteDC(pdf);
+    ExpectSound(file);
     String info = Shell("pdfinfo -f 1 -l 2 '" + file + "' 2>&1");
     EXPECT_NE(info.find("Page 1 size: 595 x 842"), String::npos) << info;
     EXPECT_NE(info.find("Page 2 size: 842 x 595"), String::npos) << info;
@@ -186,6 +199,7 @@ TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
     DeleteDC(pdf);
     DeleteDC(mem);
     DeleteObject(mono);
+    ExpectSound(file);
     const String ppm = testing::TempDir() + "mono";
     Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
     Integer w = 0, h = 0;
@@ -217,6 +231,7 @@ TEST(PdfBackend, APictureStretchedFarPastThePageCostsWhatThePageShows)
     DeleteDC(pdf);
     DeleteDC(mem);
     DeleteObject(red);
+    ExpectSound(file);
     const String ppm = testing::TempDir() + "huge";
     Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
     Integer w = 0, h = 0;
@@ -224,6 +239,49 @@ TEST(PdfBackend, APictureStretchedFarPastThePageCostsWhatThePageShows)
     ASSERT_TRUE(ReadPpm(ppm + ".ppm", w, h, rgb));
     EXPECT_GT(rgb[(50 * std::size_t(w) + 100) * 3], 240);
     EXPECT_LT(rgb[(50 * std::size_t(w) + 100) * 3 + 1], 16);
+}
+
+TEST(PdfBackend, APictureOnEveryPageIsStoredOnceAsItCame)
+{
+    if (!qor::test::HaveProgram("pdfimages"))
+        QOR_SKIP_WITHOUT_TOOL("pdfimages is not installed");
+    const String file = testing::TempDir() + "logo.pdf";
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{200, 100, 72});
+    ASSERT_TRUE(pdf);
+    std::uint32_t* bits = nullptr;
+    HBITMAP logo = CreateDIBSection32(16, 8, &bits);
+    for (Integer i = 0; i < 16 * 8; ++i)
+        bits[i] = 0xFF000000u | std::uint32_t(i * 0x020301);
+    HDC mem = CreateCompatibleDC(HDC());
+    SelectObject(mem, logo);
+    StartDoc(pdf, DOCINFO());
+    for (Integer page = 0; page < 3; ++page) {
+        StartPage(pdf);
+        EXPECT_TRUE(StretchBlt(pdf, 10 + page, 10, 32, 16, mem, 0, 0, 16, 8, SRCCOPY));
+        EndPage(pdf);
+    }
+    EXPECT_EQ(EndDoc(pdf), 1);
+    DeleteDC(pdf);
+    DeleteDC(mem);
+    DeleteObject(logo);
+    ExpectSound(file);
+    // Three uses of one object, at the picture's own size, compressed without loss (not JPEG).
+    std::istringstream rows(Shell("pdfimages -list '" + file + "' 2>&1"));
+    std::set<String> objects;
+    Integer uses = 0;
+    for (String row; std::getline(rows, row);) {
+        std::istringstream f(row);
+        String page, num, type, width, height, color, comp, bpc, enc, interp, object;
+        if (f >> page >> num >> type >> width >> height >> color >> comp >> bpc >> enc >> interp >> object &&
+            type == "image") {
+            ++uses;
+            objects.insert(object);
+            EXPECT_EQ(width + "x" + height, "16x8");
+            EXPECT_EQ(enc, "image") << row;
+        }
+    }
+    EXPECT_EQ(uses, 3);
+    EXPECT_EQ(objects.size(), 1u);
 }
 
 TEST(PdfBackend, AnUnfinishedDocumentNeverTakesTheFilesPlace)
@@ -256,6 +314,7 @@ TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)
     EXPECT_EQ(EndPage(pdf), 1);
     DeleteDC(pdf);
     EXPECT_NE(Shell("pdfinfo '" + kept + "' 2>&1").find("Pages: 1\n"), String::npos);
+    ExpectSound(kept);
     // After the end of the document nothing more is drawn.
     pdf = CreatePdfDC(kept, TPdfPageFormat{200, 100, 72});
     StartPage(pdf);
@@ -270,6 +329,98 @@ TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)
     EXPECT_EQ(AbortDoc(pdf), 1);
     DeleteDC(pdf);
     EXPECT_FALSE(std::ifstream(aborted).good());
+}
+
+TEST(PdfBackend, TextOfEveryScriptReadsBackInOrderFromEmbeddedSubsets)
+{
+    for (const char* tool : {"pdftotext", "pdffonts", "qpdf"})
+        if (!qor::test::HaveProgram(tool))
+            QOR_SKIP_WITHOUT_TOOL(std::string(tool) + " is not installed");
+    const String file = testing::TempDir() + "scripts.pdf";
+    HDC pdf = CreatePdfDC(file, TPdfPageFormat{595, 842, 150});
+    ASSERT_TRUE(pdf);
+    HDC ras = CreateRasterDC(1240, 800, 150);
+    PatBlt(ras, 0, 0, 1240, 800, WHITENESS);
+    DOCINFO di;
+    di.lpszDocName = "Überblick Σ";
+    StartDoc(pdf, di);
+    StartPage(pdf);
+    // Faces named and not: a label's characters its face lacks come from the face fontconfig names.
+    const struct {
+        const char* Face;
+        const char* Text;
+    } labels[] = {
+        {"Arial", "Invoice total"},   {"", "Σύνολο τιμολογίου"}, {"Arial", "שלום עולם"},
+        {"", "مرحبا بالعالم"},        {"Arial", "发票总额"},      {"", "合計 金額"},
+        {"Times New Roman", "Total 42 שקל"},
+    };
+    for (HDC dc : {pdf, ras}) {
+        SetBkMode(dc, TRANSPARENT);
+        Integer y = 50;
+        for (const auto& l : labels) {
+            HFONT font = CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, l.Face);
+            HGDIOBJ old = SelectObject(dc, font);
+            TextOut(dc, 50, y, l.Text);
+            SelectObject(dc, old);
+            DeleteObject(font);
+            y += 80;
+        }
+    }
+    EXPECT_EQ(EndDoc(pdf), 1);
+    DeleteDC(pdf);
+    // The picture of the same labels has the same ink where the PDF has it: shaped, ordered and
+    // from the same faces (within a pixel or two of the rasterizers' smoothing).
+    const String png = testing::TempDir() + "scripts.png";
+    ASSERT_TRUE(SaveDCToPng(ras, png));
+    Shell("pdftoppm -r 150 -x 0 -y 0 -W 1240 -H 800 -aa no -singlefile '" + file + "' '" + testing::TempDir() +
+          "scripts'");
+    Integer w = 0, h = 0;
+    std::vector<Byte> rgb;
+    ASSERT_TRUE(ReadPpm(testing::TempDir() + "scripts.ppm", w, h, rgb));
+    ASSERT_EQ(w, 1240);
+    const auto pdfDark = [&](Integer X, Integer Y) { return rgb[(std::size_t(Y) * 1240 + std::size_t(X)) * 3] < 128; };
+    const auto rasDark = [&](Integer X, Integer Y) { return (GetPixel(ras, X, Y) & 0xFF) < 128; };
+    const auto unmatched = [&](auto&& A, auto&& B) {
+        Integer ink = 0, alone = 0;
+        for (Integer y = 2; y < 798; ++y)
+            for (Integer x = 2; x < 1238; ++x)
+                if (A(x, y)) {
+                    ++ink;
+                    bool near = false;
+                    for (Integer dy = -2; dy <= 2 && !near; ++dy)
+                        for (Integer dx = -2; dx <= 2 && !near; ++dx)
+                            near = B(x + dx, y + dy);
+                    alone += !near;
+                }
+        return ink ? Double(alone) / Double(ink) : 1.0;
+    };
+    EXPECT_LT(unmatched(pdfDark, rasDark), 0.02);
+    EXPECT_LT(unmatched(rasDark, pdfDark), 0.02);
+    DeleteDC(ras);
+    // The reader marks right-to-left runs with embedding controls (U+202A to U+202E): dropped.
+    String text = Shell("pdftotext '" + file + "' - 2>&1");
+    for (std::size_t i; (i = text.find("\xE2\x80")) != String::npos && i + 2 < text.size() &&
+                        Byte(text[i + 2]) >= 0xAA && Byte(text[i + 2]) <= 0xAE;)
+        text.erase(i, 3);
+    std::size_t at = 0;
+    for (const auto& l : labels) {
+        const std::size_t found = text.find(l.Text, at);
+        EXPECT_NE(found, String::npos) << l.Text << " in\n" << text;
+        if (found != String::npos)
+            at = found;
+    }
+    const String fonts = Shell("pdffonts '" + file + "' 2>&1");
+    Integer faces = 0;
+    std::istringstream rows(fonts);
+    for (String row; std::getline(rows, row);)
+        if (row.find("Identity-H") != String::npos) {
+            ++faces;
+            EXPECT_EQ(row.find('+'), 6u) << row;
+            EXPECT_NE(row.find("yes yes yes"), String::npos) << row;
+        }
+    EXPECT_GE(faces, 3) << fonts; // Liberation Sans and Serif, DejaVu Sans and a face for CJK
+    EXPECT_NE(Shell("pdfinfo '" + file + "' 2>&1").find("Title: Überblick Σ"), String::npos);
+    ExpectSound(file);
 }
 
 TEST(RecordingBackend, LogsOneReadableLinePerCall)

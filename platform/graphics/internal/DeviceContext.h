@@ -167,6 +167,8 @@ public:
     // The paper of a paged surface (null for others).
     virtual const TPdfPageFormat* PageFormat() const { return nullptr; }
 
+    // The document begins (StartDoc): its title names a written document.
+    virtual void BeginDocument(const DOCINFO& Info) { (void)Info; }
     // Pages and documents. OpenPage: false on failure. PageIsOpen: a second begin is ignored.
     // ClosePage: false when the surface has pages and none is open (the end is then ignored).
     virtual bool PageIsOpen() const { return false; }

@@ -106,17 +106,19 @@ public:
 
     // Advance of one code point, pixels.
     Integer Advance(char32_t C);
-    // The glyph index of one code point, and the face it comes from: characters the face lacks
-    // are taken from the fallback face (DejaVu Sans) when that has them.
-    std::uint32_t Glyph(char32_t C, bool* FromFallback = nullptr);
+    // The glyph index of one code point, and the face it comes from (0: the font's own): characters
+    // the font lacks are taken from DejaVu Sans, else from the face fontconfig names for them.
+    std::uint32_t Glyph(char32_t C, int* FaceIndex = nullptr);
     QRawFont* Raw() { return FRaw.get(); }
-    QRawFont* Fallback() { return FFallback.get(); }
+    // The faces glyphs come from: 0 the font's own, then the fallbacks in the order first needed.
+    int FaceCount() const { return 1 + int(FFallbacks.size()); }
+    QRawFont* Face(int Index) { return Index == 0 ? FRaw.get() : FFallbacks[std::size_t(Index - 1)].get(); }
 
 private:
     struct TCharInfo {
         Integer Advance = -1;
         std::uint32_t Glyph = 0;
-        bool Fallback = false;
+        int Face = 0;
     };
     TCharInfo& Info(char32_t C);
 
@@ -128,7 +130,8 @@ private:
     Integer FStrikePos = 1;
     Integer FLineThickness = 1;
     std::unique_ptr<QRawFont> FRaw;
-    std::unique_ptr<QRawFont> FFallback;
+    std::vector<std::unique_ptr<QRawFont>> FFallbacks;
+    std::vector<String> FFallbackFamilies;
     LOGFONT FLog;
     std::vector<TCharInfo> FLatin; // code points below 0x250
     std::unordered_map<char32_t, TCharInfo> FOther;

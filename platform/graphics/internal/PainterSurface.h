@@ -10,6 +10,7 @@ class QBrush;
 class QColor;
 class QImage;
 class QPainter;
+class QPainterPath;
 
 namespace qor::gdi {
 
@@ -45,6 +46,9 @@ void ApplyClip(const TDc& Dc, QPainter& P, const TRect* Extra = nullptr);
 void ForgetAppliedClip();
 
 struct TShape;
+// What a shape fills with the brush, and the pixel-centre path its pen draws.
+const QPainterPath& ShapeFill(const TShape& S);
+const QPainterPath& ShapeOutline(const TShape& S);
 
 class TPainterSurface : public TSurface {
 public:
@@ -66,10 +70,10 @@ protected:
     virtual bool ExactOutline(TDc& Dc, const std::vector<TPoint>& Points, bool Closed, const TPenInfo& Pen);
     // A checked blit with a positive destination size.
     virtual bool DrawBlit(TDc& Dc, const TBlit& B) = 0;
-
-private:
     // Fills Shape with the brush (UseBrush), then outlines it with the pen.
-    bool DrawShape(TDc& Dc, const TShape& Shape, bool UseBrush);
+    virtual bool DrawShape(TDc& Dc, const TShape& Shape, bool UseBrush);
+    // There is something to draw on (a page opened when needed).
+    virtual bool Ready(TDc& Dc) { return Painter(Dc) != nullptr; }
 };
 
 } // namespace qor::gdi
