@@ -101,8 +101,8 @@ void BM_JustifiedLinePlayback(benchmark::State& State)
 }
 BENCHMARK(BM_JustifiedLinePlayback)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond)->Complexity();
 
-// A form of Range(0) bands on one page, read (every name checked against its family) or freed
-// (every removal told to the family).
+// A form of Range(0) bands on one page, read (every name checked against its family, every band
+// placed on the page) or freed (every band leaving its owner and its page).
 void BM_FormOfManyBands(benchmark::State& State)
 {
     EnsureQtApplication();

@@ -50,9 +50,8 @@ void TComponent::BeforeDestruction()
 void TComponent::NotifyFreeNotifies()
 {
     // Tell everyone who asked to know, then forget them.
-    while (!FFreeNotifies.empty()) {
-        TComponent* c = FFreeNotifies.back();
-        FFreeNotifies.pop_back();
+    while (!FFreeNotifies.Empty()) {
+        TComponent* c = FFreeNotifies.TakeLast();
         c->RemoveNotification(this);
         c->Notification(this, opRemove);
     }
@@ -217,6 +216,17 @@ void TComponent::Remove(TComponent* AComponent)
 
 void TComponent::DestroyComponents()
 {
+    const bool Outer = !FFreeingFamily;
+    FFreeingFamily = true;
+    struct TDone {
+        TComponent* Self;
+        bool Outer;
+        ~TDone()
+        {
+            if (Outer)
+                Self->FFreeingFamily = false;
+        }
+    } Done{this, Outer};
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
         c->Destroying();
@@ -234,9 +244,18 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation)
 {
     if (Operation == opRemove && AComponent)
         RemoveFreeNotification(AComponent);
+    // A family freed whole (this one going, or freeing all it owns) is not told of each member's
+    // going: they all go, and what they refer to tells them itself (FreeNotification).
+    if (Operation == opRemove && (FFreeingFamily || FComponentState.Contains(csDestroying)))
+        return;
+    // While this one is read, an arrival is told only to the members that were there before:
+    // those being read are loading, and see the whole family in Loaded.
+    std::size_t Told = FComponents.size();
+    if (Operation == opInsert && FComponentState.Contains(csReading) && FRemovals == FReadRemovals)
+        Told = std::min(Told, FReadFrom);
     // Tell the owned family. Handlers may change the list, even free other members of it: walk a
     // copy, and once anything has left the family, tell only those still in it.
-    const std::vector<TComponent*> family = FComponents;
+    const std::vector<TComponent*> family(FComponents.begin(), FComponents.begin() + static_cast<std::ptrdiff_t>(Told));
     const UInt64 removals = FRemovals;
     for (TComponent* c : family) {
         if (FRemovals != removals && std::find(FComponents.begin(), FComponents.end(), c) == FComponents.end())
@@ -250,11 +269,8 @@ void TComponent::FreeNotification(TComponent* AComponent)
 {
     if (!AComponent || AComponent == this)
         return;
-    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end())
-        FFreeNotifies.push_back(AComponent);
-    if (std::find(AComponent->FFreeNotifies.begin(), AComponent->FFreeNotifies.end(), this) ==
-        AComponent->FFreeNotifies.end())
-        AComponent->FFreeNotifies.push_back(this);
+    FFreeNotifies.Add(AComponent);
+    AComponent->FFreeNotifies.Add(this);
     FComponentState.Include(csFreeNotification);
 }
 
@@ -265,11 +281,73 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent)
         AComponent->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent)
+void TComponent::RemoveNotification(TComponent* AComponent) { FFreeNotifies.Remove(AComponent); }
+
+namespace {
+
+// Shorter lists are searched; longer ones keep an index.
+constexpr std::size_t NotifyIndexFrom = 16;
+
+} // namespace
+
+void TComponent::TNotifyList::Add(TComponent* AComponent)
 {
-    auto it = std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent);
-    if (it != FFreeNotifies.end())
-        FFreeNotifies.erase(it);
+    if (!FAt.empty() || FItems.size() >= NotifyIndexFrom) {
+        if (FAt.empty())
+            for (std::size_t I = 0; I < FItems.size(); ++I)
+                if (FItems[I])
+                    FAt.emplace(FItems[I], I);
+        if (!FAt.emplace(AComponent, FItems.size()).second)
+            return;
+    } else if (std::find(FItems.begin(), FItems.end(), AComponent) != FItems.end()) {
+        return;
+    }
+    FItems.push_back(AComponent);
+    ++FLive;
+}
+
+void TComponent::TNotifyList::Remove(TComponent* AComponent)
+{
+    if (!AComponent)
+        return;
+    if (FAt.empty()) {
+        const auto It = std::find(FItems.begin(), FItems.end(), AComponent);
+        if (It == FItems.end())
+            return;
+        FItems.erase(It);
+        --FLive;
+        return;
+    }
+    const auto It = FAt.find(AComponent);
+    if (It == FAt.end())
+        return;
+    FItems[It->second] = nullptr;
+    FAt.erase(It);
+    --FLive;
+    Trim();
+}
+
+TComponent* TComponent::TNotifyList::TakeLast()
+{
+    TComponent* Last = FItems.back(); // Trim keeps the last one live
+    FItems.pop_back();
+    FAt.erase(Last);
+    --FLive;
+    Trim();
+    return Last;
+}
+
+void TComponent::TNotifyList::Trim()
+{
+    while (!FItems.empty() && !FItems.back())
+        FItems.pop_back();
+    if (FAt.empty() || FItems.size() <= 2 * FLive + NotifyIndexFrom)
+        return;
+    // Mostly holes: close them up, in order, and index the rest afresh.
+    std::erase(FItems, nullptr);
+    FAt.clear();
+    for (std::size_t I = 0; I < FItems.size(); ++I)
+        FAt.emplace(FItems[I], I);
 }
 
 void TComponent::SetDesigning(bool Value, bool SetChildren)
@@ -291,6 +369,10 @@ void TComponent::SetAncestor(bool Value)
 
 void TComponent::SetComponentStateFlag(TComponentStateItem Item, bool Value)
 {
+    if (Item == csReading && Value && !FComponentState.Contains(csReading)) {
+        FReadFrom = FComponents.size();
+        FReadRemovals = FRemovals;
+    }
     if (Value)
         FComponentState.Include(Item);
     else

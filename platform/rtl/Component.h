@@ -68,6 +68,8 @@ public:
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
     // Frees every owned component, each through its BeforeDestruction (a refusal is overruled).
+    // The family goes whole: its members are not told of each other's going (that would cost the
+    // square of its size); what they refer to they hear of through FreeNotification.
     void DestroyComponents();
     // Sets csDestroying on this component and everything it owns.
     void Destroying();
@@ -79,7 +81,9 @@ public:
     // For the form reader and writer: include or exclude one state flag.
     void SetComponentStateFlag(TComponentStateItem Item, bool Value);
 
-    // AComponent will tell this one (Notification opRemove) when it is freed.
+    // AComponent will tell this one (Notification opRemove) when it is freed, and this one tells
+    // AComponent. Every reference to another component asks for this, siblings too: it is the only
+    // word of a sibling's going when the owner frees the whole family.
     void FreeNotification(TComponent* AComponent);
     void RemoveFreeNotification(TComponent* AComponent);
 
@@ -104,7 +108,9 @@ public:
 protected:
     // Told of components inserted into and removed from the owner's family, and of components this
     // one asked FreeNotification of. Overrides clear references to a removed component and call
-    // the inherited version.
+    // the inherited version. The family is not told of removals while its owner is destroyed or
+    // frees all it owns (a reference to a sibling asks FreeNotification), and members read
+    // together are not told of each other's arrival (they look at their family in Loaded).
     virtual void Notification(TComponent* AComponent, TOperation Operation);
     virtual void ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName);
     virtual void ValidateInsert(TComponent* AComponent);
@@ -131,7 +137,29 @@ private:
     std::vector<TComponent*> FComponents;
     std::unordered_multimap<String, TComponent*> FNames; // by the name in ASCII lower case
     UInt64 FRemovals = 0; // components that have left FComponents, for Notification's walk
-    std::vector<TComponent*> FFreeNotifies;
+    // When this one began to be read: its family's size and FRemovals. Arrivals after these are
+    // being read with it.
+    std::size_t FReadFrom = 0;
+    UInt64 FReadRemovals = 0;
+    // Those to tell of this one's going, in the order they asked; finding one is a look-up, so a
+    // component that many refer to (a level, a variable) comes and goes in constant time.
+    class TNotifyList {
+    public:
+        bool Empty() const { return FLive == 0; }
+        void Add(TComponent* AComponent);
+        void Remove(TComponent* AComponent);
+        // The last to have asked, taken off the list.
+        TComponent* TakeLast();
+
+    private:
+        void Trim();
+        std::vector<TComponent*> FItems; // null where one has left
+        std::unordered_map<TComponent*, std::size_t> FAt; // kept once the list is long
+        std::size_t FLive = 0;
+    };
+
+    TNotifyList FFreeNotifies;
+    bool FFreeingFamily = false; // DestroyComponents is at work
 };
 
 // Checks a component name: a valid identifier.

@@ -770,6 +770,8 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl()
 {
+    // Going, as through Free: what it owns need not hear of its children leaving one by one.
+    Destroying();
     // Child controls go with their parent window, whoever owns them: a control made with no
     // owner and given this parent is freed here (its owner, if any, hears of it as usual).
     while (!FControls.empty()) {
@@ -798,7 +800,7 @@ TControl* TWinControl::Controls(Integer Index) const
 
 void TWinControl::InsertControl(TControl* AControl)
 {
-    if (!AControl || ContainsControl(AControl))
+    if (!AControl || AControl->FParent == this) // listed here exactly while its parent is this
         return;
     FControls.push_back(AControl);
     AControl->FParent = this;
@@ -809,9 +811,11 @@ void TWinControl::InsertControl(TControl* AControl)
 
 void TWinControl::RemoveControl(TControl* AControl)
 {
-    auto it = std::find(FControls.begin(), FControls.end(), AControl);
-    if (it == FControls.end())
+    // From the back: children are freed last first.
+    const auto Back = std::find(FControls.rbegin(), FControls.rend(), AControl);
+    if (Back == FControls.rend())
         return;
+    const auto it = std::next(Back).base();
     if (TCustomForm* form = GetParentForm()) {
         if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
             TWinControl* active = form->ActiveControl();

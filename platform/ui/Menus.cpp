@@ -52,9 +52,18 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
 
 TMenuItem::~TMenuItem()
 {
-    for (TMenuItem* i : FItems)
+    // Sub-items owned by a form are freed by it and only lose their parent here; one made with no
+    // owner has no one else to free it, and goes with its item (as a parent window frees its
+    // controls).
+    std::vector<TMenuItem*> Orphans;
+    for (TMenuItem* i : FItems) {
         i->FParent = nullptr;
+        if (!i->Owner())
+            Orphans.push_back(i);
+    }
     FItems.clear();
+    for (TMenuItem* i : Orphans)
+        delete i;
     if (FParent)
         FParent->Remove(this);
 }
@@ -211,10 +220,8 @@ TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(std::make_unique<T
 
 TMenu::~TMenu()
 {
+    // The root item goes: items owned by the form only lose their parent, the others go with it.
     const std::unique_ptr<TMenuItem> root = std::move(FItems);
-    // items owned by the form are freed by it; here they only lose their parent
-    while (root->Count() > 0)
-        root->Remove(root->Items(root->Count() - 1));
 }
 
 void TMenu::GetChildren(const TGetChildProc& Proc, TComponent* Root) { FItems->GetChildren(Proc, Root); }

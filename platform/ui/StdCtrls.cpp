@@ -229,6 +229,17 @@ void TLabel::Paint()
     }
 }
 
+void TLabel::SetFocusControl(TWinControl* Value)
+{
+    if (Value == FFocusControl)
+        return;
+    if (FFocusControl)
+        FFocusControl->RemoveFreeNotification(this);
+    FFocusControl = Value;
+    if (FFocusControl)
+        FFocusControl->FreeNotification(this);
+}
+
 void TLabel::Notification(TComponent* AComponent, TOperation Operation)
 {
     TGraphicControl::Notification(AComponent, Operation);

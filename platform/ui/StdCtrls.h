@@ -76,7 +76,7 @@ public:
     TWinControl* FocusControl() const { return FFocusControl; }
     void CMFontChanged(TMessage& M);
     void Loaded() override;
-    void SetFocusControl(TWinControl* Value) { FFocusControl = Value; }
+    void SetFocusControl(TWinControl* Value);
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -259,10 +259,10 @@ void TKivBand::InsertLabel(TKivLabel* Label)
 
 void TKivBand::RemoveLabel(TKivLabel* Label)
 {
-    const auto It = std::find(FLabels.begin(), FLabels.end(), Label);
-    if (It == FLabels.end())
+    const auto It = std::find(FLabels.rbegin(), FLabels.rend(), Label); // freed last first
+    if (It == FLabels.rend())
         return;
-    FLabels.erase(It);
+    FLabels.erase(std::next(It).base());
     if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
         P->RemovePageLabel(Label);
 }

@@ -135,7 +135,7 @@ TDataSet* TKivSubDataBand::DataSet() const { return DataSource() ? DataSource()-
 void TKivSubDataBand::SetDataSet(TDataSet* Value)
 {
     if (!Value)
-        FDataSet = nullptr;
+        KivSetReference<TDataSet>(this, FDataSet, nullptr);
 }
 
 void TKivSubDataBand::Notification(TComponent* AComponent, TOperation Operation)
@@ -147,7 +147,7 @@ void TKivSubDataBand::Notification(TComponent* AComponent, TOperation Operation)
         FDataSet = nullptr;
     if (AComponent == DataSource()) {
         SetDataSource(nullptr);
-        FDataSet = nullptr;
+        KivSetReference<TDataSet>(this, FDataSet, nullptr);
     }
 }
 
@@ -183,7 +183,7 @@ void TKivSubDataBand::DataStart()
     FDataIsFinished = false;
     try {
         TDataSet* DS = DataSet();
-        FDataSet = DS;
+        KivSetReference(this, FDataSet, DS);
         if (OnDataStart) {
             OnDataStart(this);
         } else if (DS) {

@@ -81,10 +81,12 @@ TKivPage::~TKivPage()
     if (FReport)
         FReport->RemovePage(this);
     FReport = nullptr;
-    // What is still placed on the page no longer reports to it.
-    for (TKivBand* B : std::vector<TKivBand*>(FBands))
-        if (B->Parent() == this)
-            B->SetParent(nullptr);
+    // What is still placed on the page no longer reports to it (last first: each leaves the end
+    // of the lists).
+    const std::vector<TKivBand*> Bands(FBands);
+    for (auto It = Bands.rbegin(); It != Bands.rend(); ++It)
+        if ((*It)->Parent() == this)
+            (*It)->SetParent(nullptr);
     FLabels.clear();
     FVars.clear();
     FTotalVars.clear();

@@ -15,6 +15,7 @@
 #include "runtime/engine/PSetup.h"
 
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace qor {
@@ -472,6 +473,7 @@ private:
     std::vector<TKivVar*> FVars;
     std::vector<TKivTotalvar*> FTotalVars;
     std::vector<TKivBand*> FBands;
+    std::unordered_set<const TKivBand*> FBandSet; // FBands' members, to find one at once
     std::vector<TKivLevel*> FLevels;
     TQorOutput* FPrintTo = nullptr;
     Integer FxPos = 0;

@@ -21,7 +21,10 @@ void TKivPage::AddTo(std::vector<T*>& List, T* Item)
 template <class T>
 void TKivPage::RemoveFrom(std::vector<T*>& List, T* Item)
 {
-    List.erase(std::remove(List.begin(), List.end(), Item), List.end());
+    // Listed once (AddTo); from the back, as a form's components are freed last first.
+    const auto It = std::find(List.rbegin(), List.rend(), Item);
+    if (It != List.rend())
+        List.erase(std::next(It).base());
 }
 
 // ---- Registration --------------------------------------------------------------------------------

@@ -95,7 +95,7 @@ void TKivPage::InsertBand(TKivBand* Band)
         return;
     FPageState += psInsertBand;
     try {
-        const bool New = std::find(FBands.begin(), FBands.end(), Band) == FBands.end();
+        const bool New = FBandSet.insert(Band).second;
         if (New)
             FBands.push_back(Band);
         // A page made in the designer keeps a strip for every band, whatever comes later.
@@ -110,10 +110,13 @@ void TKivPage::InsertBand(TKivBand* Band)
 
 void TKivPage::RemoveBand(TKivBand* Band)
 {
-    const auto It = std::find(FBands.begin(), FBands.end(), Band);
-    if (It != FBands.end()) {
+    // From the back: a form's bands are freed last first.
+    const auto Back = std::find(FBands.rbegin(), FBands.rend(), Band);
+    if (Back != FBands.rend()) {
+        const auto It = std::next(Back).base();
         const auto Index = static_cast<std::size_t>(It - FBands.begin());
         FBands.erase(It);
+        FBandSet.erase(Band);
         if (!PageDestroying() && Index < FBandHeads.size()) {
             TKivBandHead* Strip = FBandHeads[Index];
             FBandHeads.erase(FBandHeads.begin() + static_cast<std::ptrdiff_t>(Index));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace qor;
 
 TEST(Component, OwnerFreesWhatItOwnsAndKeepsNamesUnique)
@@ -126,6 +128,22 @@ TEST(Component, NotificationsReachTheOwnersFamilyWithTheRealClass)
         EXPECT_EQ(rem.ClassName, "TTestNode");
         EXPECT_EQ(rem.Label, "part");
     }
+}
+
+TEST(Component, MembersThereBeforeAReadHearOfEachArrival)
+{
+    TWatching<TTestForm> form(nullptr);
+    auto* before = Create<TWatching<TTestNode>>(&form);
+    ReadComponentIntoRoot(&form, "object F: TTestForm\n  object A: TTestNode\n  end\n"
+                                 "  object B: TTestNode\n    Link = A\n  end\nend\n");
+    for (const auto* seen : {&form.Seen, &before->Seen}) {
+        ASSERT_EQ(seen->size(), 3u);
+        EXPECT_EQ((*seen)[2].Op, opInsert);
+    }
+    // Members read together are told of each other's going again once read.
+    Free(form.FindComponent("A"));
+    EXPECT_EQ(dynamic_cast<TTestNode*>(form.FindComponent("B"))->GetLink(), nullptr);
+    EXPECT_EQ(before->Seen.back().Op, opRemove);
 }
 
 TEST(Component, ComponentsFreedByTheirOwnerAreWholeWhenTheirWatchersHear)
@@ -367,5 +385,54 @@ TEST(Component, OwnersParentsAndReferencesMayDieInAnyOrder)
             break;
         }
         EXPECT_EQ(TTestNode::Alive, alive) << "order " << order;
+    }
+}
+
+namespace {
+
+// At its end, checks that what it refers to is still alive.
+struct TChecked : TTestNode {
+    static inline std::set<const TComponent*> Living;
+    static inline Integer Dangling = 0;
+    explicit TChecked(TComponent* AOwner) : TTestNode(AOwner) { Living.insert(this); }
+    ~TChecked() override
+    {
+        if (GetLink() && !Living.count(GetLink()))
+            ++Dangling;
+        Living.erase(this);
+    }
+};
+
+} // namespace
+
+TEST(Component, AFamilyFreedWholeLeavesNoMemberPointingAtAGoneSibling)
+{
+    // Members referring to siblings before and after them, many to one (a long list of those to
+    // tell) and into a member's own family.
+    const Integer alive = TTestNode::Alive;
+    // 0: Free, 1: delete, 2: DestroyComponents on a form that stays.
+    for (int way = 0; way < 3; ++way) {
+        auto* form = new TTestForm(nullptr);
+        std::vector<TChecked*> m;
+        for (int i = 0; i < 60; ++i)
+            m.push_back(new TChecked(form));
+        auto* inner = new TChecked(m[5]); // owned by a member
+        for (int i = 0; i < 60; ++i)
+            m[static_cast<size_t>(i)]->SetLink(i < 30 ? m[0] : m[static_cast<size_t>((i * 7) % 60)]);
+        m[0]->SetLink(m[59]);
+        m[1]->SetLink(inner);
+        inner->SetLink(m[2]);
+        if (way == 0)
+            Free(form);
+        else if (way == 1)
+            delete form;
+        else {
+            form->DestroyComponents();
+            EXPECT_EQ(form->ComponentCount(), 0);
+            delete form;
+        }
+        EXPECT_EQ(TChecked::Dangling, 0) << "way " << way;
+        EXPECT_TRUE(TChecked::Living.empty());
+        EXPECT_EQ(TTestNode::Alive, alive);
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <gtest/gtest.h>
 
@@ -418,7 +419,12 @@ TEST_F(UiTest, ParentsAndOwnershipHoldTogether)
     // freeing a child takes it out of its parent's list
     Free(inner);
     EXPECT_EQ(panel->ControlCount(), 0);
+    // a label's focus control on another form: freeing it clears the reference
+    TForm other(nullptr);
+    auto* label = new TLabel(&other);
+    label->SetFocusControl(panel);
     Free(f);
+    EXPECT_EQ(label->FocusControl(), nullptr);
 }
 
 TEST_F(UiTest, MenuItemsFormATreeWithRadioGroups)
@@ -453,6 +459,17 @@ TEST_F(UiTest, MenuItemsFormATreeWithRadioGroups)
     f.SetMenu(menu);
     Free(menu);
     EXPECT_EQ(f.Menu(), nullptr);
+    // a sub-item made with no owner goes with its item; those the form owns stay for it to free
+    struct TTracedItem : TMenuItem {
+        explicit TTracedItem(bool* Gone) : TMenuItem(nullptr), FGone(Gone) {}
+        ~TTracedItem() override { *FGone = true; }
+        bool* FGone;
+    };
+    bool gone = false;
+    options->Add(new TTracedItem(&gone));
+    Free(options);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(a->Parent(), nullptr);
 }
 
 namespace {
