@@ -97,7 +97,7 @@ int main(int argc, char** argv)
             if (Pdf < 0)
                 throw Exception("the PDF printer is not installed");
             P->SetPrinterIndex(Pdf);
-            P->SetNextOutputFile(std::filesystem::absolute(Output).string());
+            Page->SetPrintFileName(std::filesystem::absolute(Output).string());
             Setup->SetDestination(destPrinter);
         } else {
             Setup->SetDestination(destFile);

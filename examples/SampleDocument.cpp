@@ -37,8 +37,8 @@ int main(int argc, char** argv)
             return 1;
         }
         P->SetPrinterIndex(PdfIndex);
-        P->SetNextOutputFile(Pdf);
         TQorOutput ToPrinter;
+        ToPrinter.SetPrintFileName(Pdf);
         ToPrinter.SetDescription("Sample document");
         ToPrinter.BeginDoc();
         sample::DrawSampleDocument(ToPrinter);

@@ -251,13 +251,17 @@ Integer TPrinter::PageHeight()
     return GetDeviceCaps(Handle(), VERTRES);
 }
 
-void TPrinter::BeginDoc()
+void TPrinter::BeginDoc() { BeginDoc(String()); }
+
+void TPrinter::BeginDoc(const String& OutputFile)
 {
     CheckPrinting(false);
     const TPrinterDriver& D = SelectedDriver();
     EnsureDevMode();
     const TDeviceMode DevMode = FDevMode.block()->DevMode;
-    const String Output = std::exchange(FNextOutputFile, String());
+    String Output = std::exchange(FNextOutputFile, String());
+    if (!OutputFile.empty())
+        Output = OutputFile;
 
     auto State = std::make_unique<TJobState>();
     State->Job = D.CreateJob(FTitle, Output, DevMode);

@@ -48,6 +48,8 @@ public:
     // Starts a job on the selected printer under its settings record and begins page 1.
     // EPrinter "Printing in progress" when a job is running.
     void BeginDoc();
+    // The same, the job of a PDF or described printer writing OutputFile (empty: as BeginDoc()).
+    void BeginDoc(const String& OutputFile);
     // Ends the current page and begins the next one.
     void NewPage();
     // Ends the job and delivers it; EPrinter when the printer refuses it (the job is over anyway).

@@ -464,10 +464,8 @@ void TKivPage::AbortGeneration(TObject*)
     FStatusMuted = true;
     if (FPageSetup->Destination() == destScreen && FPrintTo) {
         FPrintTo->EndDoc();
-        if (FQorViewer) {
-            FQorViewer->TakeQorFile();
-            FPrintTo->DetachQorFile().release();
-        }
+        if (FQorViewer)
+            FQorViewer->TakeQorFile(FPrintTo->DetachQorFile());
         FPrintTo->SetDestination(qdNoWhere);
         FCanvas = FPrintTo->QorCanvas();
     }
@@ -626,10 +624,8 @@ void TKivPage::ReleaseViewer(bool Finished)
         Free(Viewer);
         return;
     }
-    if (FPrintTo && FPrintTo->QorFile()) {
-        Viewer->TakeQorFile();
-        FPrintTo->DetachQorFile().release();
-    }
+    if (FPrintTo && FPrintTo->QorFile())
+        Viewer->TakeQorFile(FPrintTo->DetachQorFile());
     Viewer->UpdatePage();
     if (FPageSetup->PreviewSettings()->ModalPreview() == mpModal) {
         try {
@@ -670,6 +666,7 @@ void TKivPage::EndDocOutput()
         std::unique_ptr<TQorQorFile> File = FPrintTo->DetachQorFile();
         FQorPrinter = std::make_unique<TQorPrinter>();
         FQorPrinter->OnStatus.Bind(this, &TKivPage::PrintingStatus, "PrintingStatus");
+        FQorPrinter->SetPrintFileName(FPrintFileName);
         if (File)
             FQorPrinter->LoadPages(File.get(), 1, File->PageCount());
         if (!FQorPrinter->ExceptionText().empty() && FReport)

@@ -113,6 +113,9 @@ public:
     void SetOutputType(TKivOutputType Value) { FOutputType = Value; }
     const String& QorFileName() const { return FQorFileName; }
     void SetQorFileName(const String& Value) { FQorFileName = Value; }
+    // The file a run printed on a PDF or described printer writes (empty: the printer chooses).
+    const String& PrintFileName() const { return FPrintFileName; }
+    void SetPrintFileName(const String& Value) { FPrintFileName = Value; }
     const String& Description() const { return FDescription; }
     void SetDescription(const String& Value) { FDescription = Value; }
     bool CloseDataSet() const { return FCloseDataSet; }
@@ -491,6 +494,7 @@ private:
     TQorViewer* FQorViewer = nullptr;
     bool FTwoPass = false;
     String FQorFileName;
+    String FPrintFileName;
     String FDescription;
     Integer FPageCount = 0;
     TQorCanvas* FCanvas = nullptr;

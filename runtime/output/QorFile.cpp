@@ -139,13 +139,13 @@ void TQorQorFileObject::DeleteObject()
 
 // ---- TQorQorFile: recording ------------------------------------------------------------------------
 
-TQorQorFile::TQorQorFile() : FUserStream(std::make_unique<TMemoryStream>()) { FRecentObjects.fill(-1); }
+TQorQorFile::TQorQorFile() = default;
 
 TQorQorFile::~TQorQorFile() = default;
 
 void TQorQorFile::CheckRecording() const
 {
-    if (!FRunning)
+    if (!FDoc.Running)
         throw EInvalidOperation("The page file is not recording: no document has begun");
 }
 
@@ -171,7 +171,7 @@ void TQorQorFile::PutPageStart()
 
 void TQorQorFile::BeginDoc()
 {
-    FPercentDone = 0;
+    FDoc.PercentDone = 0;
     QorFileHeader = TQorFileHeader();
     Clear();
     FStream = std::make_unique<TQorStream>();
@@ -179,7 +179,7 @@ void TQorQorFile::BeginDoc()
     FQorStartPrinterSetup->Assign(*FQorPrinterSetup);
     AddPage(0);
     PutPageStart();
-    FRunning = true;
+    FDoc.Running = true;
 }
 
 void TQorQorFile::NewPage()
@@ -192,7 +192,7 @@ void TQorQorFile::NewPage()
         throw EInvalidOperation("The page file has grown past the 2 GB its page index can address");
     AddPage(static_cast<Integer>(Position));
     PutPageStart();
-    for (const Integer Index : {FCurrFont, FCurrPen, FCurrBrush})
+    for (const Integer Index : {FDoc.CurrFont, FDoc.CurrPen, FDoc.CurrBrush})
         if (Index != -1)
             PutSelect(Index);
 }
@@ -203,17 +203,17 @@ void TQorQorFile::AbortDoc() { FinishDoc(false); }
 
 void TQorQorFile::FinishDoc(bool WriteFile)
 {
-    if (!FRunning)
+    if (!FDoc.Running)
         return;
     FRecord.Code = rcPageEnd;
     Put(FRecord);
     QorFileInfo.Pages = PageCount();
-    QorFileInfo.Objects = static_cast<Word>(FObjects.size());
-    QorFileHeader.Description = Utf8ToUtf16(FDescription);
+    QorFileInfo.Objects = static_cast<Word>(FDoc.Objects.size());
+    QorFileHeader.Description = Utf8ToUtf16(FDoc.Description);
     const auto Finish = [this] {
         FQorStartPrinterSetup.reset();
-        FRunning = false;
-        FPercentDone = 100.0f;
+        FDoc.Running = false;
+        FDoc.PercentDone = 100.0f;
     };
     if (!WriteFile) {
         FQorPrinterSetup->Assign(*FQorStartPrinterSetup);
@@ -260,17 +260,17 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
     F.Quality = Lf.lfQuality;
     F.PitchAndFamily = Lf.lfPitchAndFamily;
     if (SameName && F == FLastFontRecord) {
-        FCurrFont = FLastFontIndex;
+        FDoc.CurrFont = FLastFontIndex;
     } else {
         // Compared as it is stored: at most 31 units.
         if (!SameName)
             F.Name = Utf8ToUtf16(Font->Name()).substr(0, 31);
-        FCurrFont = ShareObject(R);
-        FLastFontIndex = FCurrFont;
+        FDoc.CurrFont = ShareObject(R);
+        FLastFontIndex = FDoc.CurrFont;
         FLastFontName = Font->Name();
         FLastFontRecord = F;
     }
-    PutSelect(FCurrFont);
+    PutSelect(FDoc.CurrFont);
 }
 
 void TQorQorFile::SetPen(TPen* Pen)
@@ -282,8 +282,8 @@ void TQorQorFile::SetPen(TPen* Pen)
     R.LogPen.Style = Pen->Style();
     R.LogPen.Width = static_cast<Word>(Pen->Width());
     R.LogPen.Mode = Pen->Mode();
-    FCurrPen = ShareObject(R);
-    PutSelect(FCurrPen);
+    FDoc.CurrPen = ShareObject(R);
+    PutSelect(FDoc.CurrPen);
 }
 
 void TQorQorFile::SetBrush(TBrush* Brush)
@@ -293,8 +293,8 @@ void TQorQorFile::SetBrush(TBrush* Brush)
     R.ObjectType = qotBrush;
     R.LogBrush.Color = Brush->Color();
     R.LogBrush.Style = Brush->Style();
-    FCurrBrush = ShareObject(R);
-    PutSelect(FCurrBrush);
+    FDoc.CurrBrush = ShareObject(R);
+    PutSelect(FDoc.CurrBrush);
 }
 
 namespace {
@@ -321,29 +321,29 @@ bool SameObject(const TQorQorFileObject& Object, const TQorObjectRecord& Record)
 Integer TQorQorFile::ShareObject(const TQorObjectRecord& Record)
 {
     // Only indices the index gave are kept here, so both ways answer the same entry.
-    for (const Integer Recent : FRecentObjects)
-        if (Recent >= 0 && Recent < static_cast<Integer>(FObjects.size()) &&
-            SameObject(*FObjects[static_cast<std::size_t>(Recent)], Record))
+    for (const Integer Recent : FDoc.RecentObjects)
+        if (Recent >= 0 && Recent < static_cast<Integer>(FDoc.Objects.size()) &&
+            SameObject(*FDoc.Objects[static_cast<std::size_t>(Recent)], Record))
             return Recent;
     const std::string Key = ObjectKey(Record);
     Integer Index;
-    if (const auto It = FObjectIndex.find(Key); It != FObjectIndex.end()) {
+    if (const auto It = FDoc.ObjectIndex.find(Key); It != FDoc.ObjectIndex.end()) {
         Index = It->second;
     } else {
-        if (static_cast<Integer>(FObjects.size()) >= QorMaxObjects)
+        if (static_cast<Integer>(FDoc.Objects.size()) >= QorMaxObjects)
             throw EInvalidOperation("A page file holds at most 32767 different fonts, pens and brushes");
-        FObjects.push_back(std::make_unique<TQorQorFileObject>(Record));
-        Index = static_cast<Integer>(FObjects.size()) - 1;
-        FObjectIndex.emplace(Key, Index);
+        FDoc.Objects.push_back(std::make_unique<TQorQorFileObject>(Record));
+        Index = static_cast<Integer>(FDoc.Objects.size()) - 1;
+        FDoc.ObjectIndex.emplace(Key, Index);
     }
-    FRecentObjects[FNextRecent] = Index;
-    FNextRecent = (FNextRecent + 1) % FRecentObjects.size();
+    FDoc.RecentObjects[FDoc.NextRecent] = Index;
+    FDoc.NextRecent = (FDoc.NextRecent + 1) % FDoc.RecentObjects.size();
     return Index;
 }
 
 void TQorQorFile::IndexObject(Integer Index)
 {
-    FObjectIndex.emplace(ObjectKey(FObjects[static_cast<size_t>(Index)]->Record()), Index);
+    FDoc.ObjectIndex.emplace(ObjectKey(FDoc.Objects[static_cast<size_t>(Index)]->Record()), Index);
 }
 
 void TQorQorFile::SetTextAlign(Word Flags)
@@ -655,35 +655,35 @@ void TQorQorFile::SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPag
 void TQorQorFile::Clear()
 {
     TQorFile::Clear();
-    FLastFont = FLastPen = FLastBrush = -1;
-    FCurrFont = FCurrPen = FCurrBrush = -1;
-    FObjects.clear();
-    FObjectIndex.clear();
-    FRecentObjects.fill(-1);
+    FDoc.LastFont = FDoc.LastPen = FDoc.LastBrush = -1;
+    FDoc.CurrFont = FDoc.CurrPen = FDoc.CurrBrush = -1;
+    FDoc.Objects.clear();
+    FDoc.ObjectIndex.clear();
+    FDoc.RecentObjects.fill(-1);
     FLastFontIndex = -1;
-    FUserStream->Clear();
+    FDoc.UserStream->Clear();
 }
 
 void TQorQorFile::SetUserStream(TStream* Value)
 {
-    FUserStream->Clear();
+    FDoc.UserStream->Clear();
     if (!Value)
         return;
     const Int64 Count = Value->Size() - Value->Position();
     if (Count > 0)
-        FUserStream->CopyFrom(Value, Count);
+        FDoc.UserStream->CopyFrom(Value, Count);
 }
 
 bool TQorQorFile::GetPagePrinterInfo(TQorPrinterSetup* Setup, Integer Page)
 {
     const Integer Count = PageCount();
-    if (Count == 0 || !FStream || (FRunning && Count < 2)) {
+    if (Count == 0 || !FStream || (FDoc.Running && Count < 2)) {
         Setup->Assign(*FQorPrinterSetup);
         return false;
     }
     if (Page < 1)
         Page = 1;
-    if (FRunning && Page > Count - 1)
+    if (FDoc.Running && Page > Count - 1)
         Page = Count - 1;
     else if (Page > Count)
         Page = Count;
@@ -712,20 +712,20 @@ void TQorQorFile::WriteDocument(TStream& Stream, const TQorPrinterSetup& Setup)
     Header.Key = QorFileKey;
     Header.Version = QorFileVersion;
     Header.HeaderLen = 0;
-    Header.Description = Utf8ToUtf16(FDescription);
+    Header.Description = Utf8ToUtf16(FDoc.Description);
     QorFileInfo.Pages = PageCount();
-    QorFileInfo.Objects = static_cast<Word>(FObjects.size());
+    QorFileInfo.Objects = static_cast<Word>(FDoc.Objects.size());
 
     WriteQorFileHeader(Stream, Header);
     WriteQorFileInfo(Stream, QorFileInfo);
     Setup.WriteToStream(Stream);
     TQorWriter W(Stream);
-    W.WriteLongInt(static_cast<Integer>(FUserStream->Size()));
-    if (FUserStream->Size() > 0)
-        Stream.WriteBuffer(FUserStream->Memory(), FUserStream->Size());
+    W.WriteLongInt(static_cast<Integer>(FDoc.UserStream->Size()));
+    if (FDoc.UserStream->Size() > 0)
+        Stream.WriteBuffer(FDoc.UserStream->Memory(), FDoc.UserStream->Size());
     for (Integer I = 1; I <= PageCount(); ++I)
         W.WriteLongInt(PagePosition(I));
-    for (const auto& Object : FObjects)
+    for (const auto& Object : FDoc.Objects)
         Object->Write(Stream);
 
     // The header is rewritten at the start of this document, not of the stream.
@@ -756,14 +756,14 @@ void TQorQorFile::WriteFileSafely(const String& FileName, const TQorPrinterSetup
 
 void TQorQorFile::SaveToFile(const String& FileName)
 {
-    if (FRunning)
+    if (FDoc.Running)
         return;
     WriteFileSafely(FileName, *FQorPrinterSetup);
 }
 
 void TQorQorFile::SaveToStream(TStream* SaveStream)
 {
-    if (FRunning || !SaveStream)
+    if (FDoc.Running || !SaveStream)
         return;
     WriteDocument(*SaveStream, *FQorPrinterSetup);
 }
@@ -796,7 +796,7 @@ void TQorQorFile::LoadDocument(TStream& Stream)
     if (UserSize < 0 || UserSize > R.Remaining())
         R.Damaged("a user stream longer than the rest of the file");
     if (UserSize > 0)
-        FUserStream->CopyFrom(&Stream, UserSize);
+        FDoc.UserStream->CopyFrom(&Stream, UserSize);
 
     if (QorFileInfo.Pages > R.Remaining() / 4)
         R.Damaged("a page index longer than the rest of the file");
@@ -807,8 +807,8 @@ void TQorQorFile::LoadDocument(TStream& Stream)
     for (Word I = 0; I < QorFileInfo.Objects; ++I) {
         auto Object = std::make_unique<TQorQorFileObject>();
         Object->Read(R);
-        FObjects.push_back(std::move(Object));
-        IndexObject(static_cast<Integer>(FObjects.size()) - 1);
+        FDoc.Objects.push_back(std::move(Object));
+        IndexObject(static_cast<Integer>(FDoc.Objects.size()) - 1);
     }
 
     const Int64 RecordSize = R.Remaining();
@@ -823,9 +823,9 @@ void TQorQorFile::LoadDocument(TStream& Stream)
         FStream->CopyFrom(&Stream, RecordSize);
     CheckRecords();
     FStream->SetPosition(0);
-    FDescription = Utf16ToUtf8(QorFileHeader.Description);
-    FPercentDone = 100.0f;
-    FRunning = false;
+    FDoc.Description = Utf16ToUtf8(QorFileHeader.Description);
+    FDoc.PercentDone = 100.0f;
+    FDoc.Running = false;
 }
 
 // A file cut after a complete record, or with an object index past its objects, is refused here as
@@ -857,30 +857,20 @@ void TQorQorFile::CheckRecords()
     }
 }
 
-void TQorQorFile::SwapDocument(TQorQorFile& Other)
+void TQorFile::SwapPages(TQorFile& Other)
 {
     std::swap(FStream, Other.FStream);
     std::swap(FPages, Other.FPages);
     std::swap(FPagePositions, Other.FPagePositions);
     std::swap(FQorPrinterSetup, Other.FQorPrinterSetup);
-    std::swap(FObjects, Other.FObjects);
-    std::swap(FObjectIndex, Other.FObjectIndex);
-    std::swap(FRecentObjects, Other.FRecentObjects);
-    std::swap(FNextRecent, Other.FNextRecent);
+}
+
+void TQorQorFile::SwapDocument(TQorQorFile& Other)
+{
+    SwapPages(Other);
+    std::swap(FDoc, Other.FDoc);
+    // What the recorder remembers of the font it shared last belongs to neither document now.
     FLastFontIndex = Other.FLastFontIndex = -1;
-    std::swap(FUserStream, Other.FUserStream);
-    std::swap(FDescription, Other.FDescription);
-    std::swap(FPercentDone, Other.FPercentDone);
-    std::swap(FRunning, Other.FRunning);
-    std::swap(FLastFont, Other.FLastFont);
-    std::swap(FLastPen, Other.FLastPen);
-    std::swap(FLastBrush, Other.FLastBrush);
-    std::swap(FCurrFont, Other.FCurrFont);
-    std::swap(FCurrPen, Other.FCurrPen);
-    std::swap(FCurrBrush, Other.FCurrBrush);
-    std::swap(QorFileHeader, Other.QorFileHeader);
-    std::swap(QorFileInfo, Other.QorFileInfo);
-    std::swap(QorFilePrinterInfo, Other.QorFilePrinterInfo);
 }
 
 void TQorQorFile::LoadFromStream(TStream* LoadStream)
@@ -927,21 +917,33 @@ TQorFiler::TQorFiler() = default;
 
 TQorFiler::~TQorFiler() = default;
 
-void TQorFiler::SetQorFile(TQorFile* Value)
+void TQorFiler::SetQorFile(std::unique_ptr<TQorFile> Value)
 {
-    if (Value == FQorFile.get())
-        return;
-    if (Value)
-        FQorFile.reset(Value);
+    if (Value.get() != FHeld.get())
+        FHeld = std::move(Value);
     else
-        static_cast<void>(FQorFile.release()); // letting go: the caller holds the file now
+        static_cast<void>(Value.release()); // held already: one owner
+    FQorFile = FHeld.get();
+}
+
+void TQorFiler::ShowQorFile(TQorFile* Value)
+{
+    if (FHeld.get() != Value)
+        FHeld.reset();
+    FQorFile = Value;
+}
+
+std::unique_ptr<TQorFile> TQorFiler::TakeQorFile()
+{
+    FQorFile = nullptr;
+    return std::move(FHeld);
 }
 
 void TQorFiler::LoadFromStream(TStream* Stream)
 {
     auto Loaded = std::make_unique<TQorQorFile>();
     Loaded->LoadFromStream(Stream);
-    SetQorFile(Loaded.release());
+    SetQorFile(std::move(Loaded));
 }
 
 void TQorFiler::LoadFromFile(const String& FileName)

@@ -95,10 +95,14 @@ protected:
     void AddPage(Integer Position);
     // Frees every page-index entry and empties the index.
     void ClearPages();
+    // Exchanges the record stream, the page index and the printer setup with Other's (the
+    // container's contents; its settings stay).
+    void SwapPages(TQorFile& Other);
     // The page a printer or device context takes for a request of Page from QorFile: while it is
     // still recording, at most its last complete page; otherwise at most its last page; at least 1.
     static Integer PageInRange(const TQorFile* QorFile, Integer Page);
 
+    // The contents (SwapPages exchanges these four).
     std::unique_ptr<TQorStream> FStream;
     std::unique_ptr<TQorList> FPages;   // the index: pointers to the entries below (they go together)
     std::vector<std::unique_ptr<TQorPagePosition>> FPagePositions;
@@ -235,7 +239,7 @@ public:
     // Plays one record whose code RecType was just read from the record stream.
     void PlayRecord(Word RecType, HDC DC);
     void Clear() override;
-    bool IsRunning() const override { return FRunning; }
+    bool IsRunning() const override { return FDoc.Running; }
 
     bool Exporting() const { return FExporting; }
     void SetExporting(bool Value) { FExporting = Value; }
@@ -247,24 +251,24 @@ public:
     // Empties UserStream and copies Value from its position to its end into it.
     void SetUserStream(TStream* Value);
 
-    const std::vector<std::unique_ptr<TQorQorFileObject>>& Objects() const { return FObjects; }
-    Integer ObjectCount() const { return static_cast<Integer>(FObjects.size()); }
+    const std::vector<std::unique_ptr<TQorQorFileObject>>& Objects() const { return FDoc.Objects; }
+    Integer ObjectCount() const { return static_cast<Integer>(FDoc.Objects.size()); }
     const String& FileName() const { return FFileName; }
     void SetFileName(const String& Value) { FFileName = Value; }
-    const String& Description() const { return FDescription; }
-    void SetDescription(const String& Value) { FDescription = Value; }
+    const String& Description() const { return FDoc.Description; }
+    void SetDescription(const String& Value) { FDoc.Description = Value; }
     bool CreateFile() const { return FCreateFile; }
     void SetCreateFile(bool Value) { FCreateFile = Value; }
-    bool Running() const { return FRunning; }
-    Single PercentDone() const { return FPercentDone; }
-    void SetPercentDone(Single Value) { FPercentDone = Value; }
-    TMemoryStream* UserStream() const { return FUserStream.get(); }
-    Integer LastFont() const { return FLastFont; }
-    Integer LastPen() const { return FLastPen; }
-    Integer LastBrush() const { return FLastBrush; }
-    Integer CurrFont() const { return FCurrFont; }
-    Integer CurrPen() const { return FCurrPen; }
-    Integer CurrBrush() const { return FCurrBrush; }
+    bool Running() const { return FDoc.Running; }
+    Single PercentDone() const { return FDoc.PercentDone; }
+    void SetPercentDone(Single Value) { FDoc.PercentDone = Value; }
+    TMemoryStream* UserStream() const { return FDoc.UserStream.get(); }
+    Integer LastFont() const { return FDoc.LastFont; }
+    Integer LastPen() const { return FDoc.LastPen; }
+    Integer LastBrush() const { return FDoc.LastBrush; }
+    Integer CurrFont() const { return FDoc.CurrFont; }
+    Integer CurrPen() const { return FDoc.CurrPen; }
+    Integer CurrBrush() const { return FDoc.CurrBrush; }
     Word PixelsPerInchX() const { return QorFileInfo.PixelsPerInchX; }
     void SetPixelsPerInchX(Word Value) { QorFileInfo.PixelsPerInchX = Value; }
     Word PixelsPerInchY() const { return QorFileInfo.PixelsPerInchY; }
@@ -272,9 +276,38 @@ public:
     Integer PageWidth() const;
     Integer PageHeight() const;
 
-    TQorFileHeader QorFileHeader;
-    TQorFileInfo QorFileInfo;
-    TQorFilePrinterInfo QorFilePrinterInfo;
+
+    // What one document is: its records' objects, the recorder's state and the stored blocks.
+    // Loading a file swaps the whole of it, so a field added here cannot be forgotten there.
+    struct TDocument {
+        std::vector<std::unique_ptr<TQorQorFileObject>> Objects;
+        // Encoded entry -> its first index, so sharing costs no scan of the table.
+        std::unordered_map<std::string, Integer> ObjectIndex;
+        // The entries ShareObject answered last: a label selects the same few fonts, pens and
+        // brushes over and over, and comparing records costs less than encoding one for the index.
+        std::array<Integer, 8> RecentObjects{-1, -1, -1, -1, -1, -1, -1, -1};
+        std::size_t NextRecent = 0;
+        Integer LastFont = -1;
+        Integer LastPen = -1;
+        Integer LastBrush = -1;
+        Integer CurrFont = -1;
+        Integer CurrPen = -1;
+        Integer CurrBrush = -1;
+        bool Running = false;
+        Single PercentDone = 0;
+        String Description;
+        std::unique_ptr<TMemoryStream> UserStream = std::make_unique<TMemoryStream>();
+        TQorFileHeader QorFileHeader;
+        TQorFileInfo QorFileInfo;
+        TQorFilePrinterInfo QorFilePrinterInfo;
+    };
+    TDocument FDoc;
+
+public:
+    // The stored blocks of the document (parts of FDoc, so they swap with it).
+    TQorFileHeader& QorFileHeader = FDoc.QorFileHeader;
+    TQorFileInfo& QorFileInfo = FDoc.QorFileInfo;
+    TQorFilePrinterInfo& QorFilePrinterInfo = FDoc.QorFilePrinterInfo;
 
 private:
     void CheckRecording() const;
@@ -301,29 +334,12 @@ private:
     void CheckRecords();
     void SwapDocument(TQorQorFile& Other);
 
-    std::vector<std::unique_ptr<TQorQorFileObject>> FObjects;
-    // Encoded entry -> its first index, so sharing costs no scan of the table.
-    std::unordered_map<std::string, Integer> FObjectIndex;
-    // The entries ShareObject answered last: a label selects the same few fonts, pens and brushes
-    // over and over, and comparing records costs less than encoding one for the index.
-    std::array<Integer, 8> FRecentObjects;
-    std::size_t FNextRecent = 0;
     // The font SetLogFont shared last, the name it was given (its entry's name is converted) and
     // its entry; no entry while FLastFontIndex is -1.
     Integer FLastFontIndex = -1;
     String FLastFontName;
     TQorLogFont FLastFontRecord;
     String FFileName;
-    Integer FLastFont = -1;
-    Integer FLastPen = -1;
-    Integer FLastBrush = -1;
-    Integer FCurrFont = -1;
-    Integer FCurrPen = -1;
-    Integer FCurrBrush = -1;
-    bool FRunning = false;
-    Single FPercentDone = 0;
-    String FDescription;
-    std::unique_ptr<TMemoryStream> FUserStream;
     bool FCreateFile = false;
     std::unique_ptr<TQorPrinterSetup> FQorStartPrinterSetup;
     TQorRecord FRecord; // reused by the writers
@@ -401,11 +417,16 @@ public:
     // Copies collated or not whatever the pages' setup says (as a command line asks); empty: as the
     // pages' setup says.
     std::optional<bool> CollateCopies;
+    // The file the first job writes on a PDF or described printer (empty, and for any later job of
+    // the run: the printer chooses).
+    const String& PrintFileName() const { return FPrintFileName; }
+    void SetPrintFileName(const String& Value) { FPrintFileName = Value; }
 
 private:
     bool FAbortPrinting = false;
     bool FStopPrinting = false;
     Integer FPageNumber = 0;
+    String FPrintFileName;
 };
 
 // Loads a saved page file and prints all its pages on the selected printer. A printer error at the
@@ -419,9 +440,16 @@ public:
     TQorFiler();
     ~TQorFiler() override;
 
-    TQorFile* QorFile() const { return FQorFile.get(); }
-    // Another container replaces (and frees) the held one; none lets go without freeing.
-    virtual void SetQorFile(TQorFile* Value);
+    // The container shown: the held one, or one shown without being held.
+    TQorFile* QorFile() const { return FQorFile; }
+    // Holds Value from now on (freeing a container held before, unless it is Value itself).
+    virtual void SetQorFile(std::unique_ptr<TQorFile> Value);
+    // Shows Value without holding it: its owner keeps it and frees it (a held one is freed first).
+    void ShowQorFile(TQorFile* Value);
+    // Lets go of the container: the held one is the caller's now (null when it was only shown).
+    std::unique_ptr<TQorFile> TakeQorFile();
+    // Whether the filer holds what it shows.
+    bool HoldsQorFile() const { return FQorFile && FQorFile == FHeld.get(); }
     // Loads a page file into a new container, which replaces the held one only when it loaded.
     virtual void LoadFromStream(TStream* Stream);
     virtual void LoadFromFile(const String& FileName);
@@ -432,7 +460,8 @@ public:
     virtual void SendPages(TQorFile* QorFile, Integer StartPage, Integer EndPage);
 
 private:
-    std::unique_ptr<TQorFile> FQorFile;
+    std::unique_ptr<TQorFile> FHeld;
+    TQorFile* FQorFile = nullptr;
 };
 
 } // namespace qor

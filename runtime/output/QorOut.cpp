@@ -577,10 +577,8 @@ void TQorOutput::HandOverToViewer()
     if (!Viewer)
         return;
     Viewer->SetOutput(nullptr);
-    if (FQorFile) {
-        Viewer->TakeQorFile();
-        FQorFile.release();
-    }
+    if (FQorFile)
+        Viewer->TakeQorFile(std::move(FQorFile));
     Viewer->SetGenerating(false);
 }
 
@@ -649,7 +647,7 @@ void TQorOutput::BeginDoc()
         FQorPrinterSetup->SetData();
         FQorPrinterSetup->GetData();
         Printer()->SetTitle(FDescription.empty() ? String("Untitled Report") : FDescription);
-        Printer()->BeginDoc();
+        Printer()->BeginDoc(FPrintFileName);
         FixupPage();
         break;
     case qdQorFile:

@@ -158,9 +158,9 @@ private:
 };
 
 // What the output job needs of the viewer that shows a preview job while it grows.
-// The job shows the page file it records; the file stays the job's until it calls TakeQorFile
-// (when its document ends, or when the job goes first). A viewer that goes first tells the job
-// (ViewerGone) and lets go of the file without freeing it.
+// The job shows the page file it records; the file stays the job's until it hands it over with
+// TakeQorFile (when its document ends, or when the job goes first). A viewer that goes first tells
+// the job (ViewerGone); the file was never the viewer's to free.
 class IQorViewer {
 public:
     virtual ~IQorViewer() = default;
@@ -168,8 +168,8 @@ public:
     virtual void SetOutput(TQorOutput* Output) = 0;
     virtual void SetGenerating(bool Value) = 0;
     virtual void SetQorFile(TQorQorFile* Value) = 0;
-    // The page file is the viewer's from now on.
-    virtual void TakeQorFile() = 0;
+    // The page file the viewer shows is the viewer's from now on (one it no longer shows is freed).
+    virtual void TakeQorFile(std::unique_ptr<TQorQorFile> File) = 0;
     virtual void Show() = 0;
 };
 
@@ -198,6 +198,9 @@ public:
     HDC Handle() const;
     const String& FileName() const { return FFileName; }
     void SetFileName(const String& Value) { FFileName = Value; }
+    // The file a printer job writes on a PDF or described printer (empty: the printer chooses).
+    const String& PrintFileName() const { return FPrintFileName; }
+    void SetPrintFileName(const String& Value) { FPrintFileName = Value; }
     TQorQorFile* QorFile() const { return FQorFile.get(); }
     // The job lets go of its page file: the caller owns it from now on (null when there is none).
     std::unique_ptr<TQorQorFile> DetachQorFile();
@@ -238,6 +241,7 @@ private:
     TQorDestination FDestination = qdPrinter;
     std::unique_ptr<TQorCanvas> FQorCanvas;
     String FFileName;
+    String FPrintFileName;
     std::unique_ptr<TQorQorFile> FQorFile;
     std::unique_ptr<TQorPrinterSetup> FQorPrinterSetup;
     Integer FPixelsPerInchX;

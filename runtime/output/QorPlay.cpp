@@ -198,14 +198,14 @@ TQorQorFileObject& TQorPlayer::Entry(Integer Index) const
     if (Index < 0 || Index >= F.ObjectCount())
         throw EQorFileError("The page file is damaged: object " + std::to_string(Index) + " selected of " +
                             std::to_string(F.ObjectCount()) + " objects");
-    return *F.FObjects[static_cast<std::size_t>(Index)];
+    return *F.FDoc.Objects[static_cast<std::size_t>(Index)];
 }
 
 TQorQorFileObject* TQorPlayer::Selected(Integer Index, TQorQorFileObjectTypes Type) const
 {
     if (Index < 0 || Index >= F.ObjectCount())
         return nullptr;
-    TQorQorFileObject& E = *F.FObjects[static_cast<std::size_t>(Index)];
+    TQorQorFileObject& E = *F.FDoc.Objects[static_cast<std::size_t>(Index)];
     if (E.ObjectType != Type)
         return nullptr;
     E.CreateObject(DY);
@@ -218,7 +218,7 @@ void TQorPlayer::Select(Integer Index)
     E.CreateObject(DY);
     switch (E.ObjectType) {
     case qotBrush:
-        F.FLastBrush = Index;
+        F.FDoc.LastBrush = Index;
         if (Filter) {
             Filter->SetBrush(E.Brush.get());
         } else {
@@ -229,7 +229,7 @@ void TQorPlayer::Select(Integer Index)
         }
         break;
     case qotFont:
-        F.FLastFont = Index;
+        F.FDoc.LastFont = Index;
         if (Filter) {
             LOGFONT Lf;
             QorGetObject(E.SelectFont, sizeof(LOGFONT), &Lf);
@@ -240,7 +240,7 @@ void TQorPlayer::Select(Integer Index)
         }
         break;
     case qotPen:
-        F.FLastPen = Index;
+        F.FDoc.LastPen = Index;
         if (Filter)
             Filter->SetPen(E.Pen.get());
         else
@@ -254,7 +254,7 @@ void TQorPlayer::Select(Integer Index)
 template <typename Fn>
 void TQorPlayer::WithScaledPen(Fn&& Draw)
 {
-    TQorQorFileObject* Pen = Filter ? nullptr : Selected(F.FLastPen, qotPen);
+    TQorQorFileObject* Pen = Filter ? nullptr : Selected(F.FDoc.LastPen, qotPen);
     if (!Pen) {
         Draw();
         return;
@@ -345,7 +345,7 @@ void TQorPlayer::PlayRichText(const TQorRecord& R)
     }
     // Rich text met before any font takes the default font.
     TFont Default;
-    TQorQorFileObject* FontEntry = Selected(F.FLastFont, qotFont);
+    TQorQorFileObject* FontEntry = Selected(F.FDoc.LastFont, qotFont);
     TQorRtfDraw Rtf;
     Rtf.SetFont(FontEntry ? FontEntry->Font.get() : &Default);
     Rtf.SetDefaultFont = R.Flag;
@@ -365,7 +365,7 @@ void TQorPlayer::PlayBarcode(const TQorRecord& R)
     const TPoint P = SP(R.X, R.Y);
     const Integer Width = SX(R.N[0]), Height = SY(R.N[1]);
     if (Filter) {
-        if (F.FLastBrush == -1)
+        if (F.FDoc.LastBrush == -1)
             return;
         if (ThreeOfNine)
             Filter->Print3of9Barcode(P.X, P.Y, Width, Height, R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
@@ -373,7 +373,7 @@ void TQorPlayer::PlayBarcode(const TQorRecord& R)
             Filter->Print2of5Barcode(P.X, P.Y, Width, Height, R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
         return;
     }
-    TQorQorFileObject* Brush = Selected(F.FLastBrush, qotBrush);
+    TQorQorFileObject* Brush = Selected(F.FDoc.LastBrush, qotBrush);
     if (!Brush || !Brush->SelectBrush)
         return;
     std::unique_ptr<TQorBarCode> Code;
@@ -468,7 +468,7 @@ void TQorPlayer::Play(Word Code)
             break;
         }
         Cardinal Options = ETO_CLIPPED;
-        if (const TQorQorFileObject* Brush = Selected(F.FLastBrush, qotBrush); Brush && Brush->Brush->Style() != bsClear)
+        if (const TQorQorFileObject* Brush = Selected(F.FDoc.LastBrush, qotBrush); Brush && Brush->Brush->Style() != bsClear)
             Options |= ETO_OPAQUE;
         ExtTextOut(DC, SX(R.X), SY(R.Y), Options, &Rect, R.Text);
         break;
@@ -476,11 +476,11 @@ void TQorPlayer::Play(Word Code)
     case rcFillRect: {
         TRect Rect = SR(R.Rect);
         if (Filter) {
-            if (F.FLastBrush != -1)
+            if (F.FDoc.LastBrush != -1)
                 Filter->FillRect(Rect);
             break;
         }
-        const TQorQorFileObject* Brush = Selected(F.FLastBrush, qotBrush);
+        const TQorQorFileObject* Brush = Selected(F.FDoc.LastBrush, qotBrush);
         if (!Brush || !Brush->SelectBrush)
             break;
         if (QorIsScreen(DC)) {
@@ -532,7 +532,7 @@ void TQorPlayer::Play(Word Code)
             ::qor::SetBkColor(DC, static_cast<COLORREF>(R.N[0]));
         break;
     case rcTextJustify:
-        if (F.FLastFont == -1)
+        if (F.FDoc.LastFont == -1)
             break;
         if (Filter)
             Filter->TextJustify(SR(R.Rect), SX(R.X), SY(R.Y), R.Text, R.Flag, SR(R.FullRect));
@@ -598,7 +598,7 @@ void TQorQorFile::PlayRecord(Word RecType, HDC DC) { TQorPlayer(*this, DC).Play(
 void TQorQorFile::PlayPage(HDC DC, Integer Page)
 {
     const Integer Count = PageCount();
-    if (!FStream || Count == 0 || Page < 1 || Page > Count || (FRunning && Page >= Count))
+    if (!FStream || Count == 0 || Page < 1 || Page > Count || (FDoc.Running && Page >= Count))
         return;
     const Int64 Saved = FStream->Position();
     // Whatever happens, the device lets go of the file's objects, they are freed, and a file that
@@ -612,7 +612,7 @@ void TQorQorFile::PlayPage(HDC DC, Integer Page)
             SelectObject(DC, GetStockObject(SYSTEM_FONT));
             SelectObject(DC, GetStockObject(NULL_BRUSH));
             SelectObject(DC, GetStockObject(BLACK_PEN));
-            for (const auto& Object : File.FObjects)
+            for (const auto& Object : File.FDoc.Objects)
                 Object->DeleteObject();
             File.FStream->SetPosition(Saved);
         }

@@ -116,12 +116,21 @@ void TQorPreview::LoadFromFile(const String& FileName)
     SetPage(1);
 }
 
-void TQorPreview::LoadFromQorFile(TQorFile* AF)
+void TQorPreview::LoadFromQorFile(std::unique_ptr<TQorFile> AF)
+{
+    TQorFile* Shown = AF.get();
+    if (!Shown)
+        return;
+    FFiler->SetQorFile(std::move(AF));
+    ShowQorFile(Shown);
+}
+
+void TQorPreview::ShowQorFile(TQorFile* AF)
 {
     if (!AF)
         return;
     FPage = 1;
-    FFiler->SetQorFile(AF);
+    FFiler->ShowQorFile(AF);
     AttachPainter();
     LoadCurrentQPS();
     SizePage();

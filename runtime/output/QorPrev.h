@@ -35,8 +35,11 @@ public:
     // ---- the page file ----
     void LoadFromStream(TStream* Stream);
     void LoadFromFile(const String& FileName);
-    // Shows AF (a page file the filer then holds); null does nothing.
-    void LoadFromQorFile(TQorFile* AF);
+    // Shows AF, which the filer holds from now on; null does nothing.
+    void LoadFromQorFile(std::unique_ptr<TQorFile> AF);
+    // Shows AF, which its owner keeps (a report still making it, or the other preview); null does
+    // nothing.
+    void ShowQorFile(TQorFile* AF);
     void SaveToFile(const String& FileName);
     void SaveToStream(TStream* Stream);
     TQorFiler* Filer() const { return FFiler.get(); }

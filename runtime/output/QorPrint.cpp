@@ -78,6 +78,7 @@ void TPrintRun::NewJob()
     JobSetup.Assign(IgnoreSettings ? PrinterSetup : Setup);
     JobSetup.SetCopies(1);
     Output.SetQorPrinterSetup(&JobSetup);
+    Output.SetPrintFileName(String());
     Output.BeginDoc();
 }
 
@@ -147,6 +148,7 @@ void TPrintRun::Print(Integer StartPage, Integer EndPage, bool Ignore)
 
     Printer.SetPageNumber(StartPage);
     Status();
+    Output.SetPrintFileName(Printer.PrintFileName());
     Output.BeginDoc();
     F.SetHorzScale(100);
     F.SetVertScale(100);

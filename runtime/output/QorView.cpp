@@ -280,11 +280,28 @@ void TQorViewer::SetQorFile(TQorQorFile* AF)
     ShowFirst = true;
     FGeneratedFile = AF;
     FCurrentPreview->SetQorPrinterSetup(AF->QorPrinterSetup());
-    FCurrentPreview->LoadFromQorFile(AF);
+    FCurrentPreview->ShowQorFile(AF);
     UpdatePage();
 }
 
-void TQorViewer::TakeQorFile() { FGeneratedFile = nullptr; }
+void TQorViewer::TakeQorFile(std::unique_ptr<TQorQorFile> File)
+{
+    FGeneratedFile = nullptr;
+    for (TQorPreview* P : {LeftPreview, RightPreview})
+        if (File && P->QorFile() == File.get()) {
+            P->Filer()->SetQorFile(std::move(File));
+            return;
+        }
+}
+
+void TQorViewer::LetGo(TQorPreview* Preview)
+{
+    TQorPreview* Other = Preview == LeftPreview ? RightPreview : LeftPreview;
+    const bool Shared = Preview->QorFile() && Preview->QorFile() == Other->QorFile();
+    std::unique_ptr<TQorFile> Held = Preview->Filer()->TakeQorFile();
+    if (Held && Shared)
+        Other->Filer()->SetQorFile(std::move(Held));
+}
 
 void TQorViewer::SetGenerating(bool Value)
 {
@@ -462,7 +479,7 @@ void TQorViewer::TwoPagesClick(TObject*)
     TwoPages->SetChecked(!TwoPages->Checked());
     const bool Two = TwoPages->Checked();
     if (Two && !RightPreview->QorFile() && LeftPreview->QorFile())
-        RightPreview->LoadFromQorFile(LeftPreview->QorFile());
+        RightPreview->ShowQorFile(LeftPreview->QorFile());
     if (!Two && FCurrentPreview == RightPreview)
         SelectPreview(LeftPreview);
     RightPreview->SetWidth(Width() / 2);
@@ -537,22 +554,14 @@ void TQorViewer::Open1Click(TObject*)
 {
     if (!OpenFileDialog->Execute())
         return;
-    if (LeftPreview->QorFile() && LeftPreview->QorFile() == RightPreview->QorFile())
-        FCurrentPreview->Filer()->SetQorFile(nullptr); // the other preview keeps it
+    LetGo(FCurrentPreview);
     FCurrentPreview->LoadFromFile(OpenFileDialog->FileName());
     UpdatePage();
 }
 
 void TQorViewer::Close1Click(TObject*)
 {
-    TQorQorFile* Mine = FCurrentPreview->QorFile();
-    const bool Shared = Mine && Mine == OtherPreview()->QorFile();
-    if (Shared || Mine == FGeneratedFile)
-        FCurrentPreview->Filer()->SetQorFile(nullptr); // kept by the other preview or the job
-    else {
-        FCurrentPreview->Filer()->SetQorFile(nullptr);
-        delete Mine;
-    }
+    LetGo(FCurrentPreview);
     FCurrentPreview->Invalidate();
     UpdatePage();
 }
@@ -740,12 +749,11 @@ void TQorViewer::FormClose(TObject*, TCloseAction& Action)
 
 void TQorViewer::FormDestroy(TObject*)
 {
-    if (LeftPreview->QorFile() && LeftPreview->QorFile() == RightPreview->QorFile())
-        RightPreview->Filer()->SetQorFile(nullptr);
-    // The page file a report is still making stays with its job.
+    // A preview that only shows its page file (the other preview's, or the one a report is still
+    // making) lets go of it first; the holders free theirs.
     for (TQorPreview* P : {LeftPreview, RightPreview})
-        if (FGeneratedFile && P->QorFile() == FGeneratedFile)
-            P->Filer()->SetQorFile(nullptr);
+        if (!P->Filer()->HoldsQorFile())
+            P->Filer()->TakeQorFile();
     if (FOutput)
         std::exchange(FOutput, nullptr)->ViewerGone(this);
 }

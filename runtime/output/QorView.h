@@ -48,7 +48,7 @@ public:
     void SetQorFile(TQorQorFile* AF) override;
     void SetGenerating(bool Value) override;
     void Show() override { TForm::Show(); }
-    void TakeQorFile() override;
+    void TakeQorFile(std::unique_ptr<TQorQorFile> File) override;
 
     bool Generating() const { return FGenerating; }
     TQorViewerMode ViewerMode() const { return FViewerMode; }
@@ -141,13 +141,15 @@ private:
     // Two synchronised pages scroll together: the other preview follows From.
     void FollowScrollOf(TQorPreview* From, bool Horizontal);
     void ExportTo(Integer FilterIndex, const String& FileName);
+    // Preview lets go of its page file: one the other preview shows too becomes that one's.
+    void LetGo(TQorPreview* Preview);
 
     bool MouseIsDown = false;
     bool ShowFirst = true;
     bool FGenerating = false;
     TQorViewerMode FViewerMode;
     TQorPreview* FCurrentPreview = nullptr;
-    // The page file a running report is still making (owned by its job until TakeQorFile).
+    // The page file a running report is still making (shown, the job's until TakeQorFile).
     TQorQorFile* FGeneratedFile = nullptr;
     TQorOutput* FOutput = nullptr;
 };

@@ -238,9 +238,10 @@ public:
         Shown = Value;
         Log.push_back("file");
     }
-    void TakeQorFile() override
+    void TakeQorFile(std::unique_ptr<TQorQorFile> Value) override
     {
-        File.reset(Shown);
+        EXPECT_EQ(Value.get(), Shown) << "the job hands over the file it showed";
+        File = std::move(Value);
         Log.push_back("take");
     }
     void Show() override { Log.push_back("show"); }

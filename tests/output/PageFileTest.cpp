@@ -547,23 +547,26 @@ private:
     int& FAlive;
 };
 
-TEST(PageContainers, FilerOwnsItsFileAndLetsGoWhenToldNone)
+TEST(PageContainers, FilerHoldsOrShowsItsFileAndHandsItOver)
 {
     int Alive = 0;
     {
         TQorFiler Filer;
         auto* A = new TCountedFile(Alive);
-        Filer.SetQorFile(A);
-        Filer.SetQorFile(A);
+        Filer.SetQorFile(std::unique_ptr<TQorFile>(A));
+        Filer.SetQorFile(std::unique_ptr<TQorFile>(A));
         EXPECT_EQ(Alive, 1);
-        Filer.SetQorFile(new TCountedFile(Alive));
+        Filer.SetQorFile(std::make_unique<TCountedFile>(Alive));
         EXPECT_EQ(Alive, 1) << "the file held before is freed";
-        TQorFile* Held = Filer.QorFile();
-        Filer.SetQorFile(nullptr);
-        EXPECT_EQ(Alive, 1) << "letting go does not free";
-        delete Held;
+        std::unique_ptr<TQorFile> Held = Filer.TakeQorFile();
+        EXPECT_EQ(Alive, 1) << "letting go hands the file over";
+        EXPECT_EQ(Filer.QorFile(), nullptr);
+        Filer.ShowQorFile(Held.get());
+        EXPECT_FALSE(Filer.HoldsQorFile());
+        EXPECT_EQ(Filer.TakeQorFile(), nullptr) << "a file only shown stays its owner's";
+        Held.reset();
         EXPECT_EQ(Alive, 0);
-        Filer.SetQorFile(new TCountedFile(Alive));
+        Filer.SetQorFile(std::make_unique<TCountedFile>(Alive));
     }
     EXPECT_EQ(Alive, 0);
     TQorFiler Empty;

@@ -17,9 +17,9 @@ namespace qor {
 namespace {
 
 // A4 pages, each with a black square at one inch whose side is 10 pixels per page number.
-TQorQorFile* A4Pages(int Count)
+std::unique_ptr<TQorFile> A4Pages(int Count)
 {
-    auto* F = new TQorQorFile;
+    auto F = std::make_unique<TQorQorFile>();
     TQorPrinterSetup Setup;
     Setup.SetPaperSize(9);
     F->SetQorPrinterSetup(&Setup);
@@ -152,7 +152,7 @@ TEST_F(PreviewTest, APageShownWhileItWasRecordedIsShownAgainOnceComplete)
     F->NewPage();
     F->SetBrush(&Black);
     F->FillRect(TRect(96, 96, 116, 116));
-    Preview->LoadFromQorFile(F);
+    Preview->LoadFromQorFile(std::unique_ptr<TQorFile>(F));
     Preview->SetPage(2);
     EXPECT_EQ(At(110, 110), Rgb(clWhite)) << "the page being recorded is not played yet";
     Preview->PagesChanged();

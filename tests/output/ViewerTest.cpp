@@ -64,7 +64,7 @@ protected:
     }
     void Load(TQorQorFile* F)
     {
-        Viewer->LeftPreview->LoadFromQorFile(F);
+        Viewer->LeftPreview->LoadFromQorFile(std::unique_ptr<TQorFile>(F));
         Viewer->UpdatePage();
     }
     String Counter() const { return Viewer->PageNum->Caption(); }

@@ -128,7 +128,7 @@ int RunPrint(int argc, char** argv)
         }
         // Where the jobs went (a run may be several jobs), as each job ends.
         TPrinter& Device = *::qor::Printer();
-        Device.SetNextOutputFile(O.To.empty() ? String() : std::filesystem::absolute(O.To).string());
+        Printer.SetPrintFileName(O.To.empty() ? String() : std::filesystem::absolute(O.To).string());
         TJobDelivery Seen = Device.LastDelivery();
         std::vector<std::string> Deliveries;
         const auto NoteOutput = [&] {

@@ -372,7 +372,7 @@ int RunReport(int argc, char** argv)
             break;
         case TTarget::Pdf:
             SelectPrinter("PDF");
-            Device.SetNextOutputFile(std::filesystem::absolute(Output->File()).string());
+            Page->SetPrintFileName(std::filesystem::absolute(Output->File()).string());
             Setup->SetDestination(destPrinter);
             break;
         case TTarget::Rtf:
@@ -381,7 +381,6 @@ int RunReport(int argc, char** argv)
             break;
         case TTarget::Printer:
             SelectPrinter(O.PrinterName);
-            Device.SetNextOutputFile(String());
             Setup->SetDestination(destPrinter);
             break;
         case TTarget::Screen: Setup->SetDestination(destScreen); break;
