@@ -12,11 +12,12 @@
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Streams.h"
+#include "runtime/output/QorDraw.h"
 #include "runtime/output/QorFormat.h"
 #include "runtime/output/QorUtil.h"
 
-#include <functional>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -104,7 +105,7 @@ protected:
 
     // The contents (SwapPages exchanges these four).
     std::unique_ptr<TQorStream> FStream;
-    std::unique_ptr<TQorList> FPages;   // the index: pointers to the entries below (they go together)
+    std::unique_ptr<TQorList> FPages; // the index: pointers to the entries below (they go together)
     std::vector<std::unique_ptr<TQorPagePosition>> FPagePositions;
     std::unique_ptr<TQorPrinterSetup> FQorPrinterSetup;
     Integer FHorzScale = 100;
@@ -160,8 +161,9 @@ using TQorRecordPrintEvent = std::function<void(HDC Handle, TQorQorFile& QorFile
 // same code may be registered more than once: the first registration is the one played.
 Integer QorAddRecordType(SmallInt RecordType, TQorRecordPrintEvent RecordPrintEvent);
 
-// The page file in memory: recorder, loader and saver.
-class TQorQorFile : public TQorFile {
+// The page file in memory: recorder (a drawing target: each call becomes a record), loader and
+// saver.
+class TQorQorFile : public TQorFile, public IQorDrawTarget {
     QOR_CLASS(TQorQorFile, TQorFile)
 public:
     TQorQorFile();
@@ -175,38 +177,43 @@ public:
     void AbortDoc();
 
     void SetFont(TFont* Font);
-    void SetLogFont(TFont* Font, const LOGFONT& LogFont);
-    void SetPen(TPen* Pen);
-    void SetBrush(TBrush* Brush);
+    void SetLogFont(TFont* Font, const LOGFONT& LogFont) override;
+    void SetPen(TPen* Pen) override;
+    void SetBrush(TBrush* Brush) override;
 
-    void SetTextAlign(Word Flags);
-    void Textout(Integer X, Integer Y, const String& Text);
-    void MoveTo(Integer X, Integer Y);
-    void LineTo(Integer X, Integer Y);
-    void PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count);
-    void ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count);
-    void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text);
-    void FillRect(const TRect& Rect);
-    void Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2);
-    void RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3);
-    void Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2);
-    void Draw(Integer X, Integer Y, TGraphic* Graphic);
-    void StretchDraw(const TRect& Rect, TGraphic* Graphic);
-    void ShadeRect(const TRect& Rect, TQorShadePercent Shade);
-    void SetBkColor(Integer Color);
+    void SetTextAlign(Word Flags) override;
+    void Textout(Integer X, Integer Y, const String& Text) override;
+    void MoveTo(Integer X, Integer Y) override;
+    void LineTo(Integer X, Integer Y) override;
+    void PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count) override;
+    void ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count) override;
+    void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text) override;
+    void FillRect(const TRect& Rect) override;
+    void Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2) override;
+    void RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3) override;
+    void Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2) override;
+    void Draw(Integer X, Integer Y, TGraphic* Graphic) override;
+    void StretchDraw(const TRect& Rect, TGraphic* Graphic) override;
+    void ShadeRect(const TRect& Rect, TQorShadePercent Shade) override;
+    void SetBkColor(Integer Color) override;
     void TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
-                     const TRect& FullRect);
-    void DrawBitmap(Integer X, Integer Y, TStream* Stream);
-    void StretchDrawBitmap(const TRect& Rect, TStream* Stream);
-    void RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont);
-    void DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness);
-    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
-                       Integer Y3, Integer X4, Integer Y4);
+                     const TRect& FullRect) override;
+    void DrawBitmap(Integer X, Integer Y, TStream* Stream) override;
+    void StretchDrawBitmap(const TRect& Rect, TStream* Stream) override;
+    void RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont) override;
+    void DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness) override;
+    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3,
+                       Integer X4, Integer Y4) override;
+    // LastIndex + 1 points, as the canvas passes them.
     void PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integer LastIndex);
+    void DrawPoly(TQorPolyType PolyType, const TPoint* Points, Integer Count) override
+    {
+        PolyDrawType(PolyType, Points, Count - 1);
+    }
     void Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
-                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData) override;
     void Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
-                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData) override;
     void WritePrinterInfo(const TQorFilePrinterInfo& Info);
 
     // Primitive encodings on the record stream (for records of an application's own kinds).
@@ -276,7 +283,6 @@ public:
     Integer PageWidth() const;
     Integer PageHeight() const;
 
-
     // What one document is: its records' objects, the recorder's state and the stored blocks.
     // Loading a file swaps the whole of it, so a field added here cannot be forgotten there.
     struct TDocument {
@@ -342,7 +348,7 @@ private:
     String FFileName;
     bool FCreateFile = false;
     std::unique_ptr<TQorPrinterSetup> FQorStartPrinterSetup;
-    TQorRecord FRecord; // reused by the writers
+    TQorRecord FRecord;     // reused by the writers
     TQorRecord FPlayRecord; // reused by playback
     bool FExporting = false;
     TQorExportFilter* FExportFilter = nullptr;

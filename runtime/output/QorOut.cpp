@@ -8,10 +8,7 @@
 #include "platform/graphics/Pen.h"
 #include "platform/graphics/Screen.h"
 #include "platform/printing/Printers.h"
-#include "runtime/output/QorCtrl.h"
 #include "runtime/output/QorFile.h"
-#include "runtime/output/QorImg.h"
-#include "runtime/output/QorRtfP.h"
 #include "runtime/output/QorSetup.h"
 
 #include <utility>
@@ -30,7 +27,8 @@ TQorPrintOffsetEvent OnPrintOffset;
 
 TQorCanvas::TQorCanvas()
     : FFont(std::make_unique<TFont>()), FBrush(std::make_unique<TBrush>()), FPen(std::make_unique<TPen>()),
-      FPixelsPerInchX(ScreenPixelsPerInch()), FPixelsPerInchY(ScreenPixelsPerInch())
+      FPixelsPerInchX(ScreenPixelsPerInch()), FPixelsPerInchY(ScreenPixelsPerInch()),
+      FDevice(std::make_unique<TQorDeviceTarget>(*this))
 {
     BindNotifications(true);
 }
@@ -72,14 +70,20 @@ void TQorCanvas::BindNotifications(bool Bound)
     }
 }
 
-TQorQorFile* TQorCanvas::Recorder() const
+IQorDrawTarget* TQorCanvas::Target() const
 {
-    if (FDestination != qdQorFile && FDestination != qdPreview)
-        return nullptr;
-    TQorQorFile* File = FQorOutput ? FQorOutput->QorFile() : nullptr;
-    if (!File || !File->Running())
-        throw EInvalidOperation("The canvas has no open document to record into");
-    return File;
+    switch (FDestination) {
+    case qdPrinter: return FDevice.get();
+    case qdQorFile:
+    case qdPreview: {
+        TQorQorFile* File = FQorOutput ? FQorOutput->QorFile() : nullptr;
+        if (!File || !File->Running())
+            throw EInvalidOperation("The canvas has no open document to record into");
+        return File;
+    }
+    case qdNoWhere: break;
+    }
+    return nullptr;
 }
 
 namespace {
@@ -164,12 +168,8 @@ void TQorCanvas::SetLogFont(const LOGFONT& Value)
 
 void TQorCanvas::FontChanged()
 {
-    if (OnPrinter()) {
-        SelectObject(FHandle, SelectFont());
-        ::qor::SetTextColor(FHandle, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
-    } else if (TQorQorFile* File = Recorder()) {
-        File->SetLogFont(FFont.get(), FLogFont);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->SetLogFont(FFont.get(), FLogFont);
 }
 
 void TQorCanvas::SetFontAngle(Integer Angle)
@@ -191,10 +191,8 @@ void TQorCanvas::UpdatePen()
     LOGPEN Lp;
     QorGetObject(FPen->Handle(), sizeof(LOGPEN), &Lp);
     SetLogPen(Lp);
-    if (OnPrinter())
-        SelectObject(FHandle, SelectPen());
-    else if (TQorQorFile* File = Recorder())
-        File->SetPen(FPen.get());
+    if (IQorDrawTarget* T = Target())
+        T->SetPen(FPen.get());
 }
 
 void TQorCanvas::SetLogBrush(const LOGBRUSH& Value)
@@ -213,13 +211,8 @@ void TQorCanvas::UpdateBrush()
         FBrushObjectRead = FBrushCopied;
     }
     SetLogBrush(FBrushObject);
-    if (OnPrinter()) {
-        SelectObject(FHandle, SelectBrush());
-        ::qor::SetBkColor(FHandle, FLogBrush.lbColor);
-        SetBkMode(FHandle, FLogBrush.lbStyle == BS_SOLID ? OPAQUE : TRANSPARENT);
-    } else if (TQorQorFile* File = Recorder()) {
-        File->SetBrush(FBrush.get());
-    }
+    if (IQorDrawTarget* T = Target())
+        T->SetBrush(FBrush.get());
 }
 
 void TQorCanvas::SetHandle(HDC DC)
@@ -279,210 +272,133 @@ void TQorCanvas::SetSelectPen(HPEN Value) { ReplaceSelected(FHandle, BLACK_PEN, 
 
 void TQorCanvas::SetTextAlign(Word Flags)
 {
-    if (OnPrinter())
-        ::qor::SetTextAlign(FHandle, Flags);
-    else if (TQorQorFile* File = Recorder())
-        File->SetTextAlign(Flags);
+    if (IQorDrawTarget* T = Target())
+        T->SetTextAlign(Flags);
 }
 
 void TQorCanvas::Textout(Integer X, Integer Y, const String& Text)
 {
-    if (OnPrinter()) {
-        if (!Text.empty())
-            TextOut(FHandle, X, Y, Text);
-    } else if (TQorQorFile* File = Recorder()) {
-        File->Textout(X, Y, Text);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->Textout(X, Y, Text);
 }
 
 void TQorCanvas::MoveTo(Integer X, Integer Y)
 {
-    if (OnPrinter())
-        MoveToEx(FHandle, X, Y);
-    else if (TQorQorFile* File = Recorder())
-        File->MoveTo(X, Y);
+    if (IQorDrawTarget* T = Target())
+        T->MoveTo(X, Y);
 }
 
 void TQorCanvas::LineTo(Integer X, Integer Y)
 {
-    if (OnPrinter())
-        ::qor::LineTo(FHandle, X, Y);
-    else if (TQorQorFile* File = Recorder())
-        File->LineTo(X, Y);
+    if (IQorDrawTarget* T = Target())
+        T->LineTo(X, Y);
 }
 
 void TQorCanvas::PTextOut(Integer X, Integer Y, const WideChar* Text, Integer Count)
 {
-    if (OnPrinter())
-        TextOut(FHandle, X, Y, Text, Count);
-    else if (TQorQorFile* File = Recorder())
-        File->PTextout(X, Y, Text, Count);
+    if (IQorDrawTarget* T = Target())
+        T->PTextout(X, Y, Text, Count);
 }
 
 void TQorCanvas::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count)
 {
-    if (OnPrinter())
-        ExtTextOut(FHandle, X, Y, Options, &Rect, Text, Count);
-    else if (TQorQorFile* File = Recorder())
-        File->ExtTextout(X, Y, Options, Rect, Text, Count);
+    if (IQorDrawTarget* T = Target())
+        T->ExtTextout(X, Y, Options, Rect, Text, Count);
 }
 
 void TQorCanvas::TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text)
 {
-    if (OnPrinter()) {
-        const Cardinal Options = FBrush->Style() == bsClear ? ETO_CLIPPED : ETO_CLIPPED | ETO_OPAQUE;
-        ExtTextOut(FHandle, X, Y, Options, &Rect, Text);
-    } else if (TQorQorFile* File = Recorder()) {
-        File->TextRect(Rect, X, Y, Text);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->TextRect(Rect, X, Y, Text);
 }
 
 void TQorCanvas::FillRect(const TRect& Rect)
 {
-    if (OnPrinter())
-        ::qor::FillRect(FHandle, Rect, SelectBrush());
-    else if (TQorQorFile* File = Recorder())
-        File->FillRect(Rect);
+    if (IQorDrawTarget* T = Target())
+        T->FillRect(Rect);
 }
 
 void TQorCanvas::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
-    if (OnPrinter())
-        ::qor::Rectangle(FHandle, X1, Y1, X2, Y2);
-    else if (TQorQorFile* File = Recorder())
-        File->Rectangle(X1, Y1, X2, Y2);
+    if (IQorDrawTarget* T = Target())
+        T->Rectangle(X1, Y1, X2, Y2);
 }
 
 void TQorCanvas::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3)
 {
-    if (OnPrinter())
-        ::qor::RoundRect(FHandle, X1, Y1, X2, Y2, X3, Y3);
-    else if (TQorQorFile* File = Recorder())
-        File->RoundRect(X1, Y1, X2, Y2, X3, Y3);
+    if (IQorDrawTarget* T = Target())
+        T->RoundRect(X1, Y1, X2, Y2, X3, Y3);
 }
 
 void TQorCanvas::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
-    if (OnPrinter())
-        ::qor::Ellipse(FHandle, X1, Y1, X2, Y2);
-    else if (TQorQorFile* File = Recorder())
-        File->Ellipse(X1, Y1, X2, Y2);
-}
-
-void TQorCanvas::SetImageColors()
-{
-    ::qor::SetBkColor(FHandle, static_cast<COLORREF>(ColorToRGB(FBrush->Color())));
-    ::qor::SetTextColor(FHandle, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
+    if (IQorDrawTarget* T = Target())
+        T->Ellipse(X1, Y1, X2, Y2);
 }
 
 void TQorCanvas::Draw(Integer X, Integer Y, TGraphic* Graphic)
 {
     if (!Graphic || Graphic->Empty())
         return;
-    if (OnPrinter()) {
-        SetImageColors();
-        QorDrawBitMap(FHandle, X, Y, Graphic);
-    } else if (TQorQorFile* File = Recorder()) {
-        File->Draw(X, Y, Graphic);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->Draw(X, Y, Graphic);
 }
 
 void TQorCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic)
 {
     if (!Graphic || Graphic->Empty())
         return;
-    if (OnPrinter()) {
-        SetImageColors();
-        QorStretchDrawBitMap(FHandle, Rect, Graphic);
-    } else if (TQorQorFile* File = Recorder()) {
-        File->StretchDraw(Rect, Graphic);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->StretchDraw(Rect, Graphic);
 }
 
 void TQorCanvas::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
 {
-    if (OnPrinter())
-        QorShadeRect(FHandle, Rect, Shade);
-    else if (TQorQorFile* File = Recorder())
-        File->ShadeRect(Rect, Shade);
+    if (IQorDrawTarget* T = Target())
+        T->ShadeRect(Rect, Shade);
 }
 
 void TQorCanvas::SetBkColor(Integer Color)
 {
-    if (OnPrinter())
-        ::qor::SetBkColor(FHandle, static_cast<COLORREF>(Color));
-    else if (TQorQorFile* File = Recorder())
-        File->SetBkColor(Color);
+    if (IQorDrawTarget* T = Target())
+        T->SetBkColor(Color);
 }
 
 void TQorCanvas::TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
                              const TRect& FullRect)
 {
-    if (OnPrinter())
-        QorTextJustify(FHandle, Rect, X, Y, Text, EndParagraph, FullRect);
-    else if (TQorQorFile* File = Recorder())
-        File->TextJustify(Rect, X, Y, Text, EndParagraph, FullRect);
+    if (IQorDrawTarget* T = Target())
+        T->TextJustify(Rect, X, Y, Text, EndParagraph, FullRect);
 }
 
 void TQorCanvas::DrawBitmap(Integer X, Integer Y, TStream* Stream)
 {
     if (!Stream || Stream->Size() == 0)
         return;
-    if (OnPrinter()) {
-        SetImageColors();
-        TQorBitmap Bitmap;
-        Stream->SetPosition(0);
-        Bitmap.LoadFromStream(Stream);
-        Bitmap.Draw(FHandle, X, Y);
-    } else if (TQorQorFile* File = Recorder()) {
-        File->DrawBitmap(X, Y, Stream);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->DrawBitmap(X, Y, Stream);
 }
 
 void TQorCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream)
 {
     if (!Stream || Stream->Size() == 0)
         return;
-    if (OnPrinter()) {
-        SetImageColors();
-        TQorBitmap Bitmap;
-        Stream->SetPosition(0);
-        Bitmap.LoadFromStream(Stream);
-        Bitmap.StretchDraw(FHandle, Rect);
-    } else if (TQorQorFile* File = Recorder()) {
-        File->StretchDrawBitmap(Rect, Stream);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->StretchDrawBitmap(Rect, Stream);
 }
 
 void TQorCanvas::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont)
 {
     if (!Stream || Stream->Size() == 0)
         return;
-    if (OnPrinter()) {
-        TQorRtfDraw Rtf;
-        Rtf.SetFont(FFont.get());
-        Rtf.SetDefaultFont = SetDefFont;
-        Rtf.SetRangeStart(StartPos);
-        Rtf.SetRangeEnd(EndPos);
-        Rtf.SetPixelsPerInchX(FPixelsPerInchX);
-        Rtf.SetPixelsPerInchY(FPixelsPerInchY);
-        Rtf.SetOutRect(Rect);
-        Rtf.SetHandle(FHandle);
-        Stream->SetPosition(0);
-        Rtf.LoadFromStream(Stream);
-        SetImageColors();
-        Rtf.Print();
-    } else if (TQorQorFile* File = Recorder()) {
-        File->RtfDraw(Rect, Stream, StartPos, EndPos, SetDefFont);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->RtfDraw(Rect, Stream, StartPos, EndPos, SetDefFont);
 }
 
 void TQorCanvas::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness)
 {
-    if (OnPrinter())
-        QorDrawCheckBox(FHandle, Rect, CheckStyle, Color, Thickness);
-    else if (TQorQorFile* File = Recorder())
-        File->DrawCheckBox(Rect, CheckStyle, Color, Thickness);
+    if (IQorDrawTarget* T = Target())
+        T->DrawCheckBox(Rect, CheckStyle, Color, Thickness);
 }
 
 void TQorCanvas::Arc(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4)
@@ -503,10 +419,8 @@ void TQorCanvas::Pie(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
 void TQorCanvas::DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
                                Integer Y3, Integer X4, Integer Y4)
 {
-    if (OnPrinter())
-        QorDrawShapeType(FHandle, DrawType, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
-    else if (TQorQorFile* File = Recorder())
-        File->DrawShapeType(DrawType, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+    if (IQorDrawTarget* T = Target())
+        T->DrawShapeType(DrawType, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
 void TQorCanvas::Polygon(const TPoint* Points, Integer LastIndex) { PolyDrawType(ptPolygon, Points, LastIndex); }
@@ -515,46 +429,22 @@ void TQorCanvas::Polyline(const TPoint* Points, Integer LastIndex) { PolyDrawTyp
 
 void TQorCanvas::PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integer LastIndex)
 {
-    if (OnPrinter())
-        QorPolyDrawType(FHandle, PolyType, Points, LastIndex + 1);
-    else if (TQorQorFile* File = Recorder())
-        File->PolyDrawType(PolyType, Points, LastIndex);
-}
-
-void TQorCanvas::PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,
-                              Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
-{
-    if (OnPrinter()) {
-        std::unique_ptr<TQorBarCode> Code;
-        if (ThreeOfNine)
-            Code = std::make_unique<TQor3of9BarCode>();
-        else
-            Code = std::make_unique<TQor2of5BarCode>();
-        Code->NarrowWidth = NarrowWidth;
-        Code->WideWidth = WideWidth;
-        Code->Vertical = Vertical;
-        Code->WidthInInches_1000 = Inches;
-        Code->Width = Width;
-        Code->Height = Height;
-        Code->Print(*this, Left, Top, BarData);
-    } else if (TQorQorFile* File = Recorder()) {
-        if (ThreeOfNine)
-            File->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
-        else
-            File->Print2of5Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
-    }
+    if (IQorDrawTarget* T = Target())
+        T->DrawPoly(PolyType, Points, LastIndex + 1);
 }
 
 void TQorCanvas::Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
                                   Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
 {
-    PrintBarcode(true, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+    if (IQorDrawTarget* T = Target())
+        T->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
 }
 
 void TQorCanvas::Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
                                   Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
 {
-    PrintBarcode(false, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+    if (IQorDrawTarget* T = Target())
+        T->Print2of5Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
 }
 
 // ---- TQorOutput ----------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "platform/graphics/GdiTypes.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/rtl/Object.h"
+#include "runtime/output/QorDraw.h"
 #include "runtime/output/QorMemoU.h"
 #include "runtime/output/QorUtil.h"
 
@@ -29,7 +30,10 @@ class TStream;
 
 enum TQorDestination : Byte { qdPrinter, qdQorFile, qdPreview, qdNoWhere };
 
-class TQorCanvas : public TObject, public TQorMemoCanvas {
+// The canvas keeps the state; each change and each drawing call goes to the target of its
+// destination: the device target on the printer, the job's page-file recorder on a file route, none
+// nowhere.
+class TQorCanvas : public TObject, public TQorMemoCanvas, public IQorDeviceObjects {
     QOR_CLASS(TQorCanvas, TObject)
 public:
     TQorCanvas();
@@ -39,14 +43,14 @@ public:
     void SetQorOutput(TQorOutput* Value) { FQorOutput = Value; }
     TQorDestination Destination() const { return FDestination; }
     void SetDestination(TQorDestination Value) { FDestination = Value; }
-    Integer PixelsPerInchX() const { return FPixelsPerInchX; }
+    Integer PixelsPerInchX() const override { return FPixelsPerInchX; }
     void SetPixelsPerInchX(Integer Value) { FPixelsPerInchX = Value; }
-    Integer PixelsPerInchY() const { return FPixelsPerInchY; }
+    Integer PixelsPerInchY() const override { return FPixelsPerInchY; }
     void SetPixelsPerInchY(Integer Value) { FPixelsPerInchY = Value; }
 
-    TFont* Font() const { return FFont.get(); }
+    TFont* Font() const override { return FFont.get(); }
     TPen* Pen() const { return FPen.get(); }
-    TBrush* Brush() const { return FBrush.get(); }
+    TBrush* Brush() const override { return FBrush.get(); }
     // Copy the given object into the canvas's own; the change then takes effect once.
     void SetFont(TFont* Value) override;
     void SetPen(TPen* Value);
@@ -57,20 +61,20 @@ public:
     void SetLogFont(const LOGFONT& Value);
     const LOGPEN& LogPen() const { return FLogPen; }
     void SetLogPen(const LOGPEN& Value);
-    const LOGBRUSH& LogBrush() const { return FLogBrush; }
+    const LOGBRUSH& LogBrush() const override { return FLogBrush; }
     void SetLogBrush(const LOGBRUSH& Value);
     // Angle in degrees (counter-clockwise); the next font change returns to 0.
     void SetFontAngle(Integer Angle);
 
-    HDC Handle() const { return FHandle; }
+    HDC Handle() const override { return FHandle; }
     // Releases the selected objects, resets font, pen and brush to the stock ones and takes DC;
     // nothing is selected into DC or recorded until the next change.
     void SetHandle(HDC DC);
 
     // The GDI objects of the current descriptions, made on first reading.
-    HFONT SelectFont();
-    HBRUSH SelectBrush();
-    HPEN SelectPen();
+    HFONT SelectFont() override;
+    HBRUSH SelectBrush() override;
+    HPEN SelectPen() override;
     // Replaces a selected object: the stock one is selected first and the old one deleted.
     void SetSelectFont(HFONT Value);
     void SetSelectBrush(HBRUSH Value);
@@ -106,8 +110,8 @@ public:
     void Arc(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4);
     void Chord(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4);
     void Pie(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3, Integer X4, Integer Y4);
-    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
-                       Integer Y3, Integer X4, Integer Y4);
+    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3,
+                       Integer X4, Integer Y4);
     void Polygon(const TPoint* Points, Integer LastIndex);
     void Polyline(const TPoint* Points, Integer LastIndex);
     // Draws LastIndex + 1 points.
@@ -118,10 +122,10 @@ public:
                           Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
 
 private:
-    bool OnPrinter() const { return FDestination == qdPrinter; }
-    // The recorder of a file route; null on the printer and nowhere. A file route with no page
-    // file (no document open) raises EInvalidOperation.
-    TQorQorFile* Recorder() const;
+    // The target of the destination: the device target on the printer, the recorder of a file
+    // route, none nowhere. A file route with no page file (no document open) raises
+    // EInvalidOperation.
+    IQorDrawTarget* Target() const;
     void BindNotifications(bool Bound);
     // While set, changes to the canvas's font, pen and brush are not passed on (the canvas is
     // copying a whole object in, and passes it on once at the end).
@@ -136,10 +140,6 @@ private:
     bool FFontObjectRead = false;
     LOGBRUSH FBrushObject;
     bool FBrushObjectRead = false;
-    // Background and text colours from brush and font, for images and rich text on the printer.
-    void SetImageColors();
-    void PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,
-                      Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
 
     TQorOutput* FQorOutput = nullptr;
     std::unique_ptr<TFont> FFont;
@@ -155,6 +155,7 @@ private:
     HFONT FSelectFont;
     HBRUSH FSelectBrush;
     HPEN FSelectPen;
+    std::unique_ptr<TQorDeviceTarget> FDevice;
 };
 
 // What the output job needs of the viewer that shows a preview job while it grows.

@@ -130,22 +130,77 @@ void TQorQorFileObject::CreateObject(Integer PixelsPerInchY)
             SelectBrush = CreateBrushIndirect(Lb);
         break;
     }
-    case qotNone:
-        break;
+    case qotNone: break;
     }
 }
 
 // ---- the player ---------------------------------------------------------------------------------
 
-// Plays the records of one page; the record currently played is in File.FPlayRecord.
+class TQorPlayer;
+
+// Playback's device-context target: draws with the objects of the page file's table (selected by
+// the player before each change reaches it) at the device's scale.
+class TQorPlayDevice final : public IQorDrawTarget {
+public:
+    explicit TQorPlayDevice(TQorPlayer& Player) : P(Player) {}
+
+    void SetLogFont(TFont* Font, const LOGFONT& LogFont) override;
+    void SetPen(TPen* Pen) override;
+    void SetBrush(TBrush* Brush) override;
+    void SetTextAlign(Word Flags) override;
+    void SetBkColor(Integer Color) override;
+    void Textout(Integer X, Integer Y, const String& Text) override;
+    void MoveTo(Integer X, Integer Y) override;
+    void LineTo(Integer X, Integer Y) override;
+    void PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count) override;
+    void ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count) override;
+    void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text) override;
+    void FillRect(const TRect& Rect) override;
+    void Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2) override;
+    void RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3) override;
+    void Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2) override;
+    void Draw(Integer X, Integer Y, TGraphic* Graphic) override;
+    void StretchDraw(const TRect& Rect, TGraphic* Graphic) override;
+    void ShadeRect(const TRect& Rect, TQorShadePercent Shade) override;
+    void TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
+                     const TRect& FullRect) override;
+    void DrawBitmap(Integer X, Integer Y, TStream* Stream) override;
+    void StretchDrawBitmap(const TRect& Rect, TStream* Stream) override;
+    void RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont) override;
+    void DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness) override;
+    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3,
+                       Integer X4, Integer Y4) override;
+    void DrawPoly(TQorPolyType PolyType, const TPoint* Points, Integer Count) override;
+    void Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData) override;
+    void Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData) override;
+
+private:
+    // Runs Draw with the selected pen widened by the scale (shapes), the file's own pen after.
+    template <typename Fn>
+    void WithScaledPen(Fn&& Draw);
+    void PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                      Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+
+    TQorPlayer& P;
+};
+
+// Plays the records of one page onto a drawing target: an export filter that takes the drawing
+// calls, or the device context. The record currently played is in File.FPlayRecord.
 class TQorPlayer {
 public:
-    TQorPlayer(TQorQorFile& File, HDC DC) : F(File), DC(DC), Filter(ExportRoute(File)) {}
+    TQorPlayer(TQorQorFile& File, HDC DC)
+        : F(File), DC(DC), Device(*this), Target(ExportRoute(File) ? *ExportRoute(File) : Device)
+    {
+    }
 
     void Play(Word Code);
 
 private:
-    static TQorExportFilter* ExportRoute(const TQorQorFile& File)
+    friend class TQorPlayDevice;
+
+    static IQorDrawTarget* ExportRoute(const TQorQorFile& File)
     {
         TQorExportFilter* Filter = File.FExporting ? File.FExportFilter : nullptr;
         return Filter && !Filter->IsGraphicExport() ? Filter : nullptr;
@@ -166,19 +221,13 @@ private:
     TQorQorFileObject& Entry(Integer Index) const;
     TQorQorFileObject* Selected(Integer Index, TQorQorFileObjectTypes Type) const;
     void Select(Integer Index);
-    // Runs Draw with the selected pen widened by the scale (shapes), the file's own pen after.
-    template <typename Fn>
-    void WithScaledPen(Fn&& Draw);
     std::unique_ptr<TMemoryStream> DataStream() const;
     void PlayGraphic(const TQorRecord& R, bool Stretch);
-    void PlayBitmap(const TQorRecord& R, bool Stretch);
-    void PlayRichText(const TQorRecord& R);
-    void PlayBarcode(const TQorRecord& R);
-    void PlayPrinterSetup();
 
     TQorQorFile& F;
     HDC DC;
-    TQorExportFilter* Filter;
+    TQorPlayDevice Device;
+    IQorDrawTarget& Target;
     Integer DX = 96;
     Integer DY = 96;
 };
@@ -219,61 +268,21 @@ void TQorPlayer::Select(Integer Index)
     switch (E.ObjectType) {
     case qotBrush:
         F.FDoc.LastBrush = Index;
-        if (Filter) {
-            Filter->SetBrush(E.Brush.get());
-        } else {
-            if (E.SelectBrush)
-                SelectObject(DC, E.SelectBrush);
-            ::qor::SetBkColor(DC, static_cast<COLORREF>(ColorToRGB(E.Brush->Color())));
-            SetBkMode(DC, E.Brush->Style() == bsSolid ? OPAQUE : TRANSPARENT);
-        }
+        Target.SetBrush(E.Brush.get());
         break;
-    case qotFont:
+    case qotFont: {
         F.FDoc.LastFont = Index;
-        if (Filter) {
-            LOGFONT Lf;
-            QorGetObject(E.SelectFont, sizeof(LOGFONT), &Lf);
-            Filter->SetLogFont(E.Font.get(), Lf);
-        } else {
-            SelectObject(DC, E.SelectFont);
-            SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(E.Font->Color())));
-        }
+        LOGFONT Lf;
+        QorGetObject(E.SelectFont, sizeof(LOGFONT), &Lf);
+        Target.SetLogFont(E.Font.get(), Lf);
         break;
+    }
     case qotPen:
         F.FDoc.LastPen = Index;
-        if (Filter)
-            Filter->SetPen(E.Pen.get());
-        else
-            SelectObject(DC, E.SelectPen);
+        Target.SetPen(E.Pen.get());
         break;
-    case qotNone:
-        break;
+    case qotNone: break;
     }
-}
-
-template <typename Fn>
-void TQorPlayer::WithScaledPen(Fn&& Draw)
-{
-    TQorQorFileObject* Pen = Filter ? nullptr : Selected(F.FDoc.LastPen, qotPen);
-    if (!Pen) {
-        Draw();
-        return;
-    }
-    LOGPEN Lp;
-    QorGetObject(Pen->SelectPen, sizeof(LOGPEN), &Lp);
-    Lp.lopnWidth.X = SX(Lp.lopnWidth.X);
-    const HPEN Scaled = CreatePenIndirect(Lp);
-    SelectObject(DC, Scaled);
-    struct TRestore {
-        HDC DC;
-        HPEN Own, Scaled;
-        ~TRestore()
-        {
-            SelectObject(DC, Own);
-            DeleteObject(Scaled);
-        }
-    } Restore{DC, Pen->SelectPen, Scaled};
-    Draw();
 }
 
 std::unique_ptr<TMemoryStream> TQorPlayer::DataStream() const
@@ -292,115 +301,14 @@ void TQorPlayer::PlayGraphic(const TQorRecord& R, bool Stretch)
     std::unique_ptr<TGraphic> Graphic = QorGetGraphic(*S);
     if (!Graphic)
         return;
-    TRect Target;
+    TRect Rect;
     if (Stretch) {
-        Target = SR(R.Rect);
+        Rect = SR(R.Rect);
     } else {
         const TPoint P = SP(R.X, R.Y);
-        Target = TRect(P.X, P.Y, P.X + SX(Graphic->Width()), P.Y + SY(Graphic->Height()));
+        Rect = TRect(P.X, P.Y, P.X + SX(Graphic->Width()), P.Y + SY(Graphic->Height()));
     }
-    if (Filter)
-        Filter->StretchDraw(Target, Graphic.get());
-    else
-        QorStretchDrawBitMap(DC, Target, Graphic.get());
-}
-
-void TQorPlayer::PlayBitmap(const TQorRecord& R, bool Stretch)
-{
-    auto S = DataStream();
-    if (Filter) {
-        if (Stretch)
-            Filter->StretchDrawBitmap(SR(R.Rect), S.get());
-        else
-            Filter->DrawBitmap(SX(R.X), SY(R.Y), S.get());
-        return;
-    }
-    TQorBitmap Bitmap;
-    Bitmap.LoadFromStream(S.get());
-    if (Stretch) {
-        Bitmap.SetPixelsPerInch(F.PixelsPerInchX());
-        Bitmap.StretchDraw(DC, SR(R.Rect));
-        return;
-    }
-    // A bitmap without a resolution of its own has one pixel per file pixel.
-    Bitmap.SetPixelsPerInch(MulDiv(F.PixelsPerInchX(), 100, std::max(F.VertScale(), 1)));
-    const TPoint P = SP(R.X, R.Y);
-    if (!Bitmap.HasResolution()) {
-        Bitmap.Draw(DC, P.X, P.Y);
-        return;
-    }
-    // One with a resolution has its physical size, which the zoom scales like everything else.
-    const Integer W = MulDiv(Bitmap.GetWidth(DC), F.HorzScale(), 100);
-    const Integer H = MulDiv(Bitmap.GetHeight(DC), F.VertScale(), 100);
-    Bitmap.StretchDraw(DC, TRect(P.X, P.Y, P.X + W - 1, P.Y + H - 1));
-}
-
-void TQorPlayer::PlayRichText(const TQorRecord& R)
-{
-    auto S = DataStream();
-    const TRect Out = SR(R.Rect);
-    if (Filter) {
-        Filter->RtfDraw(Out, S.get(), R.N[1], R.N[2], R.Flag);
-        return;
-    }
-    // Rich text met before any font takes the default font.
-    TFont Default;
-    TQorQorFileObject* FontEntry = Selected(F.FDoc.LastFont, qotFont);
-    TQorRtfDraw Rtf;
-    Rtf.SetFont(FontEntry ? FontEntry->Font.get() : &Default);
-    Rtf.SetDefaultFont = R.Flag;
-    Rtf.SetHandle(DC);
-    Rtf.SetRangeStart(R.N[1]);
-    Rtf.SetRangeEnd(R.N[2]);
-    Rtf.SetPixelsPerInchX(DX);
-    Rtf.SetPixelsPerInchY(DY);
-    Rtf.SetOutRect(Out);
-    Rtf.LoadFromStream(S.get());
-    Rtf.Print();
-}
-
-void TQorPlayer::PlayBarcode(const TQorRecord& R)
-{
-    const bool ThreeOfNine = R.Code == rcPrint3of9Barcode;
-    const TPoint P = SP(R.X, R.Y);
-    const Integer Width = SX(R.N[0]), Height = SY(R.N[1]);
-    if (Filter) {
-        if (F.FDoc.LastBrush == -1)
-            return;
-        if (ThreeOfNine)
-            Filter->Print3of9Barcode(P.X, P.Y, Width, Height, R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
-        else
-            Filter->Print2of5Barcode(P.X, P.Y, Width, Height, R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
-        return;
-    }
-    TQorQorFileObject* Brush = Selected(F.FDoc.LastBrush, qotBrush);
-    if (!Brush || !Brush->SelectBrush)
-        return;
-    std::unique_ptr<TQorBarCode> Code;
-    if (ThreeOfNine)
-        Code = std::make_unique<TQor3of9BarCode>();
-    else
-        Code = std::make_unique<TQor2of5BarCode>();
-    Code->Vertical = R.Flag2;
-    Code->Width = Width;
-    Code->Height = Height;
-    // Element widths become device pixels at the played size: pixels of the file scale with it, and
-    // thousandths of an inch with the device's resolution at the zoom.
-    const Integer Along = Code->Vertical ? DY : DX;
-    const Integer FileAlong = Code->Vertical ? F.PixelsPerInchY() : F.PixelsPerInchX();
-    const Integer Unit = R.Flag ? 1000 : FileAlong;
-    // An element keeps at least a pixel, so a small view still shows every bar.
-    const auto Element = [&](Integer Stored) { return Stored > 0 ? std::max(1, MulDiv(Stored, Along, Unit)) : 0; };
-    Code->NarrowWidth = Element(R.N[2]);
-    Code->WideWidth = Element(R.N[3]);
-    Code->WidthInInches_1000 = false;
-    Code->PrintDC(DC, Brush->SelectBrush, P.X, P.Y, R.Text);
-}
-
-void TQorPlayer::PlayPrinterSetup()
-{
-    auto S = DataStream();
-    F.FQorPrinterSetup->ReadFromStream(*S);
+    Target.StretchDraw(Rect, Graphic.get());
 }
 
 void TQorPlayer::Play(Word Code)
@@ -416,179 +324,314 @@ void TQorPlayer::Play(Word Code)
     R.Code = Code;
     ReadQorRecord(Reader, R); // an unknown code is a damaged file: its payload cannot be skipped
     ComputeScale();
+    IQorDrawTarget& T = Target;
     switch (Code) {
-    case rcSelectObject:
-        Select(R.N[0]);
-        break;
-    case rcPageBegin:
-        break;
-    case rcSetTextAlign:
-        if (Filter)
-            Filter->SetTextAlign(static_cast<Word>(R.N[0]));
-        else
-            SetTextAlign(DC, static_cast<Cardinal>(R.N[0]));
-        break;
-    case rcTextout:
-        if (Filter)
-            Filter->Textout(SX(R.X), SY(R.Y), R.Text);
-        else
-            TextOut(DC, SX(R.X), SY(R.Y), R.Text);
-        break;
-    case rcMoveTo:
-    case rcLineTo:
-        if (Filter)
-            Code == rcMoveTo ? Filter->MoveTo(SX(R.X), SY(R.Y)) : Filter->LineTo(SX(R.X), SY(R.Y));
-        else if (Code == rcMoveTo)
-            MoveToEx(DC, SX(R.X), SY(R.Y));
-        else
-            LineTo(DC, SX(R.X), SY(R.Y));
-        break;
+    case rcSelectObject: Select(R.N[0]); break;
+    case rcPageBegin: break;
+    case rcSetTextAlign: T.SetTextAlign(static_cast<Word>(R.N[0])); break;
+    case rcTextout: T.Textout(SX(R.X), SY(R.Y), R.Text); break;
+    case rcMoveTo: T.MoveTo(SX(R.X), SY(R.Y)); break;
+    case rcLineTo: T.LineTo(SX(R.X), SY(R.Y)); break;
     case rcPTextout:
     case rcExtTextout: {
         const WideString Units = Utf8ToUtf16(R.Text);
         const Integer Count = static_cast<Integer>(Units.size());
-        const TRect Rect = SR(R.Rect);
-        if (Code == rcPTextout) {
-            if (Filter)
-                Filter->PTextout(SX(R.X), SY(R.Y), Units.data(), Count);
-            else
-                TextOut(DC, SX(R.X), SY(R.Y), Units.data(), Count);
-        } else if (Filter) {
-            Filter->ExtTextout(SX(R.X), SY(R.Y), static_cast<Word>(R.N[0]), Rect, Units.data(),
-                               static_cast<Word>(std::min(Count, 0xFFFF)));
-        } else {
-            ExtTextOut(DC, SX(R.X), SY(R.Y), static_cast<Cardinal>(R.N[0]), &Rect, Units.data(), Count);
-        }
+        if (Code == rcPTextout)
+            T.PTextout(SX(R.X), SY(R.Y), Units.data(), Count);
+        else
+            T.ExtTextout(SX(R.X), SY(R.Y), static_cast<Word>(R.N[0]), SR(R.Rect), Units.data(),
+                         static_cast<Word>(std::min(Count, 0xFFFF)));
         break;
     }
-    case rcTextRect: {
-        const TRect Rect = SR(R.Rect);
-        if (Filter) {
-            Filter->TextRect(Rect, SX(R.X), SY(R.Y), R.Text);
-            break;
-        }
-        Cardinal Options = ETO_CLIPPED;
-        if (const TQorQorFileObject* Brush = Selected(F.FDoc.LastBrush, qotBrush); Brush && Brush->Brush->Style() != bsClear)
-            Options |= ETO_OPAQUE;
-        ExtTextOut(DC, SX(R.X), SY(R.Y), Options, &Rect, R.Text);
+    case rcTextRect: T.TextRect(SR(R.Rect), SX(R.X), SY(R.Y), R.Text); break;
+    case rcFillRect:
+        if (F.FDoc.LastBrush != -1)
+            T.FillRect(SR(R.Rect));
         break;
-    }
-    case rcFillRect: {
-        TRect Rect = SR(R.Rect);
-        if (Filter) {
-            if (F.FDoc.LastBrush != -1)
-                Filter->FillRect(Rect);
-            break;
-        }
-        const TQorQorFileObject* Brush = Selected(F.FDoc.LastBrush, qotBrush);
-        if (!Brush || !Brush->SelectBrush)
-            break;
-        if (QorIsScreen(DC)) {
-            // An empty rectangle still shows on screen, one pixel wide.
-            if (Rect.Left >= Rect.Right)
-                Rect.Right = Rect.Left + 1;
-            if (Rect.Top >= Rect.Bottom)
-                Rect.Bottom = Rect.Top + 1;
-        }
-        FillRect(DC, Rect, Brush->SelectBrush);
-        break;
-    }
     case rcRectangle:
     case rcEllipse: {
         const TRect Rect = SR(TRect(R.N[0], R.N[1], R.N[2], R.N[3]));
-        if (Filter)
-            Code == rcRectangle ? Filter->Rectangle(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom)
-                                : Filter->Ellipse(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
+        if (Code == rcRectangle)
+            T.Rectangle(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
         else
-            WithScaledPen([&] {
-                Code == rcRectangle ? Rectangle(DC, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom)
-                                    : Ellipse(DC, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
-            });
+            T.Ellipse(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
         break;
     }
     case rcRoundRect: {
         const TRect Rect = SR(TRect(R.N[0], R.N[1], R.N[2], R.N[3]));
-        const Integer W = SX(R.N[4]), H = SY(R.N[5]);
-        if (Filter)
-            Filter->RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, W, H);
-        else
-            WithScaledPen([&] { RoundRect(DC, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, W, H); });
+        T.RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, SX(R.N[4]), SY(R.N[5]));
         break;
     }
     case rcDraw:
-    case rcStretchDraw:
-        PlayGraphic(R, Code == rcStretchDraw);
-        break;
-    case rcShadeRect:
-        if (Filter)
-            Filter->ShadeRect(SR(R.Rect), static_cast<TQorShadePercent>(R.N[0]));
-        else
-            QorShadeRect(DC, SR(R.Rect), static_cast<TQorShadePercent>(R.N[0]));
-        break;
-    case rcSetBkColor:
-        if (Filter)
-            Filter->SetBkColor(R.N[0]);
-        else
-            ::qor::SetBkColor(DC, static_cast<COLORREF>(R.N[0]));
-        break;
+    case rcStretchDraw: PlayGraphic(R, Code == rcStretchDraw); break;
+    case rcShadeRect: T.ShadeRect(SR(R.Rect), static_cast<TQorShadePercent>(R.N[0])); break;
+    case rcSetBkColor: T.SetBkColor(R.N[0]); break;
     case rcTextJustify:
-        if (F.FDoc.LastFont == -1)
-            break;
-        if (Filter)
-            Filter->TextJustify(SR(R.Rect), SX(R.X), SY(R.Y), R.Text, R.Flag, SR(R.FullRect));
-        else
-            QorTextJustify(DC, SR(R.Rect), SX(R.X), SY(R.Y), R.Text, R.Flag, SR(R.FullRect));
+        if (F.FDoc.LastFont != -1)
+            T.TextJustify(SR(R.Rect), SX(R.X), SY(R.Y), R.Text, R.Flag, SR(R.FullRect));
         break;
-    case rcDrawBitmap:
-    case rcStretchDrawBitmap:
-        PlayBitmap(R, Code == rcStretchDrawBitmap);
-        break;
-    case rcRtfDraw:
-        PlayRichText(R);
-        break;
-    case rcDrawCheckBox:
-        if (Filter)
-            Filter->DrawCheckBox(SR(R.Rect), static_cast<TQorCheckStyle>(R.N[0]), static_cast<TColor>(R.N[1]),
-                                 SX(R.N[2]));
-        else
-            QorDrawCheckBox(DC, SR(R.Rect), static_cast<TQorCheckStyle>(R.N[0]), static_cast<TColor>(R.N[1]),
-                            SX(R.N[2]));
-        break;
-    case rcDrawShapeType: {
-        const auto Shape = static_cast<TQorDrawType>(R.N[0]);
-        const Integer X1 = SX(R.N[1]), X2 = SX(R.N[2]), X3 = SX(R.N[3]), X4 = SX(R.N[4]);
-        const Integer Y1 = SY(R.N[5]), Y2 = SY(R.N[6]), Y3 = SY(R.N[7]), Y4 = SY(R.N[8]);
-        if (Filter)
-            Filter->DrawShapeType(Shape, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
-        else
-            WithScaledPen([&] { QorDrawShapeType(DC, Shape, X1, Y1, X2, Y2, X3, Y3, X4, Y4); });
+    case rcDrawBitmap: {
+        auto S = DataStream();
+        T.DrawBitmap(SX(R.X), SY(R.Y), S.get());
         break;
     }
+    case rcStretchDrawBitmap: {
+        auto S = DataStream();
+        T.StretchDrawBitmap(SR(R.Rect), S.get());
+        break;
+    }
+    case rcRtfDraw: {
+        auto S = DataStream();
+        T.RtfDraw(SR(R.Rect), S.get(), R.N[1], R.N[2], R.Flag);
+        break;
+    }
+    case rcDrawCheckBox:
+        T.DrawCheckBox(SR(R.Rect), static_cast<TQorCheckStyle>(R.N[0]), static_cast<TColor>(R.N[1]), SX(R.N[2]));
+        break;
+    case rcDrawShapeType:
+        T.DrawShapeType(static_cast<TQorDrawType>(R.N[0]), SX(R.N[1]), SY(R.N[5]), SX(R.N[2]), SY(R.N[6]), SX(R.N[3]),
+                        SY(R.N[7]), SX(R.N[4]), SY(R.N[8]));
+        break;
     case rcPolyDrawType: {
         std::vector<TPoint> Points(R.Points.size());
-        std::transform(R.Points.begin(), R.Points.end(), Points.begin(),
-                       [&](const TPoint& P) { return SP(P.X, P.Y); });
-        const auto Kind = static_cast<TQorPolyType>(R.N[0]);
-        const Integer Count = static_cast<Integer>(Points.size());
-        if (Filter)
-            Filter->PolyDrawType(Kind, Points.data(), Count);
-        else
-            WithScaledPen([&] { QorPolyDrawType(DC, Kind, Points.data(), Count); });
+        std::transform(R.Points.begin(), R.Points.end(), Points.begin(), [&](const TPoint& P) { return SP(P.X, P.Y); });
+        T.DrawPoly(static_cast<TQorPolyType>(R.N[0]), Points.data(), static_cast<Integer>(Points.size()));
         break;
     }
     case rcPrint3of9Barcode:
-    case rcPrint2of5Barcode:
-        PlayBarcode(R);
-        break;
-    case rcPrinterInfo:
-        F.QorFilePrinterInfo = R.PrinterInfo;
-        break;
-    case rcPrinterSetup:
-        PlayPrinterSetup();
-        break;
-    default:
+    case rcPrint2of5Barcode: {
+        if (F.FDoc.LastBrush == -1)
+            break;
+        const TPoint P = SP(R.X, R.Y);
+        if (Code == rcPrint3of9Barcode)
+            T.Print3of9Barcode(P.X, P.Y, SX(R.N[0]), SY(R.N[1]), R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
+        else
+            T.Print2of5Barcode(P.X, P.Y, SX(R.N[0]), SY(R.N[1]), R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
         break;
     }
+    case rcPrinterInfo: F.QorFilePrinterInfo = R.PrinterInfo; break;
+    case rcPrinterSetup: {
+        auto S = DataStream();
+        F.FQorPrinterSetup->ReadFromStream(*S);
+        break;
+    }
+    default: break;
+    }
+}
+
+// ---- playback's device target -----------------------------------------------------------------
+
+void TQorPlayDevice::SetBrush(TBrush*)
+{
+    TQorQorFileObject& E = P.Entry(P.F.LastBrush());
+    if (E.SelectBrush)
+        SelectObject(P.DC, E.SelectBrush);
+    ::qor::SetBkColor(P.DC, static_cast<COLORREF>(ColorToRGB(E.Brush->Color())));
+    SetBkMode(P.DC, E.Brush->Style() == bsSolid ? OPAQUE : TRANSPARENT);
+}
+
+void TQorPlayDevice::SetLogFont(TFont* Font, const LOGFONT&)
+{
+    SelectObject(P.DC, P.Entry(P.F.LastFont()).SelectFont);
+    ::qor::SetTextColor(P.DC, static_cast<COLORREF>(ColorToRGB(Font->Color())));
+}
+
+void TQorPlayDevice::SetPen(TPen*) { SelectObject(P.DC, P.Entry(P.F.LastPen()).SelectPen); }
+
+void TQorPlayDevice::SetTextAlign(Word Flags) { ::qor::SetTextAlign(P.DC, Flags); }
+
+void TQorPlayDevice::SetBkColor(Integer Color) { ::qor::SetBkColor(P.DC, static_cast<COLORREF>(Color)); }
+
+void TQorPlayDevice::Textout(Integer X, Integer Y, const String& Text) { TextOut(P.DC, X, Y, Text); }
+
+void TQorPlayDevice::MoveTo(Integer X, Integer Y) { MoveToEx(P.DC, X, Y); }
+
+void TQorPlayDevice::LineTo(Integer X, Integer Y) { ::qor::LineTo(P.DC, X, Y); }
+
+void TQorPlayDevice::PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count)
+{
+    TextOut(P.DC, X, Y, Text, Count);
+}
+
+void TQorPlayDevice::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count)
+{
+    ExtTextOut(P.DC, X, Y, Options, &Rect, Text, Count);
+}
+
+void TQorPlayDevice::TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text)
+{
+    Cardinal Options = ETO_CLIPPED;
+    if (const TQorQorFileObject* Brush = P.Selected(P.F.LastBrush(), qotBrush);
+        Brush && Brush->Brush->Style() != bsClear)
+        Options |= ETO_OPAQUE;
+    ExtTextOut(P.DC, X, Y, Options, &Rect, Text);
+}
+
+void TQorPlayDevice::FillRect(const TRect& Area)
+{
+    const TQorQorFileObject* Brush = P.Selected(P.F.LastBrush(), qotBrush);
+    if (!Brush || !Brush->SelectBrush)
+        return;
+    TRect Rect = Area;
+    if (QorIsScreen(P.DC)) {
+        // An empty rectangle still shows on screen, one pixel wide.
+        if (Rect.Left >= Rect.Right)
+            Rect.Right = Rect.Left + 1;
+        if (Rect.Top >= Rect.Bottom)
+            Rect.Bottom = Rect.Top + 1;
+    }
+    ::qor::FillRect(P.DC, Rect, Brush->SelectBrush);
+}
+
+template <typename Fn>
+void TQorPlayDevice::WithScaledPen(Fn&& Draw)
+{
+    TQorQorFileObject* Pen = P.Selected(P.F.LastPen(), qotPen);
+    if (!Pen) {
+        Draw();
+        return;
+    }
+    LOGPEN Lp;
+    QorGetObject(Pen->SelectPen, sizeof(LOGPEN), &Lp);
+    Lp.lopnWidth.X = P.SX(Lp.lopnWidth.X);
+    const HPEN Scaled = CreatePenIndirect(Lp);
+    SelectObject(P.DC, Scaled);
+    struct TRestore {
+        HDC DC;
+        HPEN Own, Scaled;
+        ~TRestore()
+        {
+            SelectObject(DC, Own);
+            DeleteObject(Scaled);
+        }
+    } Restore{P.DC, Pen->SelectPen, Scaled};
+    Draw();
+}
+
+void TQorPlayDevice::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
+{
+    WithScaledPen([&] { ::qor::Rectangle(P.DC, X1, Y1, X2, Y2); });
+}
+
+void TQorPlayDevice::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3)
+{
+    WithScaledPen([&] { ::qor::RoundRect(P.DC, X1, Y1, X2, Y2, X3, Y3); });
+}
+
+void TQorPlayDevice::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
+{
+    WithScaledPen([&] { ::qor::Ellipse(P.DC, X1, Y1, X2, Y2); });
+}
+
+void TQorPlayDevice::Draw(Integer X, Integer Y, TGraphic* Graphic) { QorDrawBitMap(P.DC, X, Y, Graphic); }
+
+void TQorPlayDevice::StretchDraw(const TRect& Rect, TGraphic* Graphic) { QorStretchDrawBitMap(P.DC, Rect, Graphic); }
+
+void TQorPlayDevice::ShadeRect(const TRect& Rect, TQorShadePercent Shade) { QorShadeRect(P.DC, Rect, Shade); }
+
+void TQorPlayDevice::TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
+                                 const TRect& FullRect)
+{
+    QorTextJustify(P.DC, Rect, X, Y, Text, EndParagraph, FullRect);
+}
+
+void TQorPlayDevice::DrawBitmap(Integer X, Integer Y, TStream* Stream)
+{
+    const TQorQorFile& F = P.F;
+    TQorBitmap Bitmap;
+    Bitmap.LoadFromStream(Stream);
+    // A bitmap without a resolution of its own has one pixel per file pixel.
+    Bitmap.SetPixelsPerInch(MulDiv(F.PixelsPerInchX(), 100, std::max(F.VertScale(), 1)));
+    if (!Bitmap.HasResolution()) {
+        Bitmap.Draw(P.DC, X, Y);
+        return;
+    }
+    // One with a resolution has its physical size, which the zoom scales like everything else.
+    const Integer W = MulDiv(Bitmap.GetWidth(P.DC), F.HorzScale(), 100);
+    const Integer H = MulDiv(Bitmap.GetHeight(P.DC), F.VertScale(), 100);
+    Bitmap.StretchDraw(P.DC, TRect(X, Y, X + W - 1, Y + H - 1));
+}
+
+void TQorPlayDevice::StretchDrawBitmap(const TRect& Rect, TStream* Stream)
+{
+    TQorBitmap Bitmap;
+    Bitmap.LoadFromStream(Stream);
+    Bitmap.SetPixelsPerInch(P.F.PixelsPerInchX());
+    Bitmap.StretchDraw(P.DC, Rect);
+}
+
+void TQorPlayDevice::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont)
+{
+    // Rich text met before any font takes the default font.
+    TFont Default;
+    TQorQorFileObject* FontEntry = P.Selected(P.F.LastFont(), qotFont);
+    TQorRtfDraw Rtf;
+    Rtf.SetFont(FontEntry ? FontEntry->Font.get() : &Default);
+    Rtf.SetDefaultFont = SetDefFont;
+    Rtf.SetHandle(P.DC);
+    Rtf.SetRangeStart(StartPos);
+    Rtf.SetRangeEnd(EndPos);
+    Rtf.SetPixelsPerInchX(P.DX);
+    Rtf.SetPixelsPerInchY(P.DY);
+    Rtf.SetOutRect(Rect);
+    Rtf.LoadFromStream(Stream);
+    Rtf.Print();
+}
+
+void TQorPlayDevice::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness)
+{
+    QorDrawCheckBox(P.DC, Rect, CheckStyle, Color, Thickness);
+}
+
+void TQorPlayDevice::DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
+                                   Integer Y3, Integer X4, Integer Y4)
+{
+    WithScaledPen([&] { QorDrawShapeType(P.DC, DrawType, X1, Y1, X2, Y2, X3, Y3, X4, Y4); });
+}
+
+void TQorPlayDevice::DrawPoly(TQorPolyType PolyType, const TPoint* Points, Integer Count)
+{
+    WithScaledPen([&] { QorPolyDrawType(P.DC, PolyType, Points, Count); });
+}
+
+void TQorPlayDevice::PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, Integer Width, Integer Height,
+                                  Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical,
+                                  const String& BarData)
+{
+    TQorQorFileObject* Brush = P.Selected(P.F.LastBrush(), qotBrush);
+    if (!Brush || !Brush->SelectBrush)
+        return;
+    std::unique_ptr<TQorBarCode> Code;
+    if (ThreeOfNine)
+        Code = std::make_unique<TQor3of9BarCode>();
+    else
+        Code = std::make_unique<TQor2of5BarCode>();
+    Code->Vertical = Vertical;
+    Code->Width = Width;
+    Code->Height = Height;
+    // Element widths become device pixels at the played size: pixels of the file scale with it, and
+    // thousandths of an inch with the device's resolution at the zoom.
+    const Integer Along = Vertical ? P.DY : P.DX;
+    const Integer FileAlong = Vertical ? P.F.PixelsPerInchY() : P.F.PixelsPerInchX();
+    const Integer Unit = Inches ? 1000 : FileAlong;
+    // An element keeps at least a pixel, so a small view still shows every bar.
+    const auto Element = [&](Integer Stored) { return Stored > 0 ? std::max(1, MulDiv(Stored, Along, Unit)) : 0; };
+    Code->NarrowWidth = Element(NarrowWidth);
+    Code->WideWidth = Element(WideWidth);
+    Code->WidthInInches_1000 = false;
+    Code->PrintDC(P.DC, Brush->SelectBrush, Left, Top, BarData);
+}
+
+void TQorPlayDevice::Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                                      Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
+{
+    PrintBarcode(true, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+}
+
+void TQorPlayDevice::Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                                      Integer WideWidth, bool Inches, bool Vertical, const String& BarData)
+{
+    PrintBarcode(false, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
 }
 
 // ---- playing pages ------------------------------------------------------------------------------

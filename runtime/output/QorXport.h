@@ -4,9 +4,10 @@
 // drawing records to the filter's drawing operations, which mirror the page canvas one to one.
 // While Active, a filter is listed in the registry that the viewer's Save dialog offers.
 
-#include "platform/graphics/Geometry.h"
 #include "platform/graphics/GdiTypes.h"
+#include "platform/graphics/Geometry.h"
 #include "platform/rtl/Component.h"
+#include "runtime/output/QorDraw.h"
 #include "runtime/output/QorUtil.h"
 
 #include <vector>
@@ -19,7 +20,7 @@ class TGraphic;
 class TPen;
 class TStream;
 
-class TQorExportFilter : public TComponent {
+class TQorExportFilter : public TComponent, public IQorDrawTarget {
     QOR_CLASS(TQorExportFilter, TComponent)
 public:
     // Registers the filter (it is Active from the start).
@@ -47,37 +48,41 @@ public:
     virtual void BeginPage();
     virtual void EndPage();
     virtual void SetFont(TFont* Font);
-    virtual void SetLogFont(TFont* Font, const LOGFONT& LogFont);
-    virtual void SetPen(TPen* Pen);
-    virtual void SetBrush(TBrush* Brush);
-    virtual void SetTextAlign(Word Flags);
-    virtual void Textout(Integer X, Integer Y, const String& Text);
-    virtual void MoveTo(Integer X, Integer Y);
-    virtual void LineTo(Integer X, Integer Y);
-    virtual void PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count);
-    virtual void ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count);
-    virtual void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text);
-    virtual void FillRect(const TRect& Rect);
-    virtual void Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2);
-    virtual void RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3);
-    virtual void Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2);
-    virtual void Draw(Integer X, Integer Y, TGraphic* Graphic);
-    virtual void StretchDraw(const TRect& Rect, TGraphic* Graphic);
-    virtual void DrawBitmap(Integer X, Integer Y, TStream* Stream);
-    virtual void StretchDrawBitmap(const TRect& Rect, TStream* Stream);
-    virtual void ShadeRect(const TRect& Rect, TQorShadePercent Shade);
-    virtual void SetBkColor(Integer BkColor);
-    virtual void TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
-                             const TRect& FullRect);
-    virtual void RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont);
-    virtual void DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness);
-    virtual void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3,
-                               Integer Y3, Integer X4, Integer Y4);
+    void SetLogFont(TFont* Font, const LOGFONT& LogFont) override;
+    void SetPen(TPen* Pen) override;
+    void SetBrush(TBrush* Brush) override;
+    void SetTextAlign(Word Flags) override;
+    void Textout(Integer X, Integer Y, const String& Text) override;
+    void MoveTo(Integer X, Integer Y) override;
+    void LineTo(Integer X, Integer Y) override;
+    void PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count) override;
+    void ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count) override;
+    void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text) override;
+    void FillRect(const TRect& Rect) override;
+    void Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2) override;
+    void RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3) override;
+    void Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2) override;
+    void Draw(Integer X, Integer Y, TGraphic* Graphic) override;
+    void StretchDraw(const TRect& Rect, TGraphic* Graphic) override;
+    void DrawBitmap(Integer X, Integer Y, TStream* Stream) override;
+    void StretchDrawBitmap(const TRect& Rect, TStream* Stream) override;
+    void ShadeRect(const TRect& Rect, TQorShadePercent Shade) override;
+    void SetBkColor(Integer BkColor) override;
+    void TextJustify(const TRect& Rect, Integer X, Integer Y, const String& Text, bool EndParagraph,
+                     const TRect& FullRect) override;
+    void RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, Integer EndPos, bool SetDefFont) override;
+    void DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness) override;
+    void DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3,
+                       Integer X4, Integer Y4) override;
     virtual void PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Integer Count);
-    virtual void Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
-                                  Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
-    virtual void Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
-                                  Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+    void DrawPoly(TQorPolyType PolyType, const TPoint* Points, Integer Count) override
+    {
+        PolyDrawType(PolyType, Points, Count);
+    }
+    void Print3of9Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData) override;
+    void Print2of5Barcode(Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
+                          Integer WideWidth, bool Inches, bool Vertical, const String& BarData) override;
 
 protected:
     TStream* FMainStream = nullptr;
