@@ -6,6 +6,7 @@
 #   public headers never include internal/ ones
 #   Qt headers only in platform/**/*.cpp
 #   includes are written from the source root ("platform/rtl/Types.h"), never with ../
+#   two units of one folder (a unit: Name.h with Name.cpp) never include each other
 # Prints each offending include as file:line: reason and exits 1; exits 0 when all is well.
 #
 # Usage: scripts/check-layering.sh [ROOT]   (ROOT defaults to the source tree this script is in)
@@ -94,6 +95,14 @@ check_include() {
         fi
     fi
 
+    # Units of one folder: note which includes which, for the two-way check at the end.
+    if [[ $file =~ ^(platform|runtime|designer)/ && ${target%/*} == "${file%/*}" ]]; then
+        local from_unit=${file%.*} to_unit=${target%.*}
+        if [[ $from_unit != "$to_unit" && -z ${unit_edges["$from_unit|$to_unit"]-} ]]; then
+            unit_edges["$from_unit|$to_unit"]="$file:$line"
+        fi
+    fi
+
     # Direction between the layers.
     if [[ $target =~ ^(platform|runtime/output|runtime/engine|designer)/ ]]; then
         local from to
@@ -117,6 +126,14 @@ check_include() {
     fi
 }
 
+declare -A unit_edges=()
+# Pairs of units that include each other today, to be untangled; any other pair is refused.
+known_two_way=" platform/db/DataSet|platform/db/DataSource platform/db/DataSet|platform/db/Field \
+ platform/ide/DesignEditors|platform/ide/DesignIntf platform/rtl/ClassRegistry|platform/rtl/TypeInfo \
+ platform/rtl/Component|platform/rtl/Filer platform/rtl/Object|platform/rtl/TypeInfo \
+ platform/ui/Application|platform/ui/Forms platform/ui/Controls|platform/ui/Forms platform/ui/Forms|platform/ui/Menus \
+ platform/ui/Forms|platform/ui/StdCtrls runtime/engine/KivData|runtime/engine/KivFormat \
+ runtime/output/QorFile|runtime/output/QorSetup " 
 files=0
 while IFS= read -r -d '' file; do
     file=${file#./}
@@ -130,6 +147,16 @@ while IFS= read -r -d '' file; do
     done < <(grep -n '^[[:space:]]*#[[:space:]]*include' "$file")
 done < <(find $(ls -d platform runtime designer tools examples bench fuzz tests 2>/dev/null) -type f \
               \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print0 | sort -z)
+
+# Two units of one folder that include each other are one unit in two halves: report the pair once.
+for edge in "${!unit_edges[@]}"; do
+    from=${edge%%|*}
+    to=${edge#*|}
+    if [[ $from < $to && -n ${unit_edges["$to|$from"]-} && $known_two_way != *" $from|$to "* ]]; then
+        where=${unit_edges[$edge]}
+        report "${where%:*}" "${where##*:}" "${from##*/} and ${to##*/} include each other (${unit_edges["$to|$from"]}); one of them must not"
+    fi
+done
 
 if ((problems > 0)); then
     echo "layering: $problems include(s) against the direction of the layers in $files files"

@@ -108,6 +108,16 @@ TEST_F(LayeringCheck, IncludesUpTheLayersAreReportedWithTheirLine)
     ExpectReported("runtime/output/QorView.cpp:3:", "include by the path from the source root");
 }
 
+TEST_F(LayeringCheck, UnitsOfOneFolderIncludeEachOtherOneWayOnly)
+{
+    Write("runtime/output/QorA.cpp", "\"runtime/output/QorA.h\"");
+    Write("runtime/output/QorA.h", "\"runtime/output/QorB.h\"");
+    Write("runtime/output/QorC.cpp", "\"runtime/output/QorB.h\"");
+    ExpectClean();
+    Write("runtime/output/QorB.cpp", "\"runtime/output/QorA.h\"");
+    ExpectReported("runtime/output/QorA.h:3:", "QorA and QorB include each other (runtime/output/QorB.cpp:3)");
+}
+
 TEST_F(LayeringCheck, PlatformFoldersKeepTheirOrder)
 {
     Write("platform/db/DataSet.cpp", "\"platform/ui/Controls.h\"");
