@@ -133,7 +133,7 @@ known_two_way=" platform/db/DataSet|platform/db/DataSource platform/db/DataSet|p
  platform/rtl/Component|platform/rtl/Filer platform/rtl/Object|platform/rtl/TypeInfo \
  platform/ui/Application|platform/ui/Forms platform/ui/Controls|platform/ui/Forms platform/ui/Forms|platform/ui/Menus \
  platform/ui/Forms|platform/ui/StdCtrls runtime/engine/KivData|runtime/engine/KivFormat \
- runtime/output/QorFile|runtime/output/QorSetup " 
+ runtime/output/QorFile|runtime/output/QorSetup designer/KivVOpt|designer/PAGEMAN " 
 files=0
 while IFS= read -r -d '' file; do
     file=${file#./}
