@@ -3,6 +3,7 @@
 // and that the page and the report designer's tool bar talk to by messages; and three helpers on
 // the form designer that the designer's windows share.
 
+#include "designer/PageManQueries.h"
 #include "platform/ide/DesignIntf.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
@@ -30,8 +31,6 @@ constexpr UINT KIV_PM_DIAGNOSTIC = WM_USER + 12;  // posted: run the diagnostic 
 
 // Selects Component in the form and the inspector.
 void ComponentSelect(IDesigner* Designer, TPersistent* Component);
-// The name of the handler assigned to the published event PropName (exact case) of Instance.
-String QorGetMethodValue(TPersistent* Instance, const String& PropName, IDesigner* Designer);
 // Gives every published property of Instance back its inherited or default value.
 void QorRevertToAncestor(TPersistent* Instance, IDesigner* Designer);
 // Refills the page's lists of the form's data sources (names and components).
@@ -39,12 +38,6 @@ void KivSetDataLists(IDesigner* Designer, TKivPage* Page);
 // Adds the data source Name to the page's lists, unless it is there already or cannot be used.
 void KivAddDataLists(IDesigner* Designer, TKivPage* Page, const String& Name);
 
-// Whether Dragged may be hung on Target by a drop in the band list.
-bool KivValidMove(const TKivPage* Page, const TKivBand* Dragged, const TKivBand* Target);
-// Whether the data source's guide on Band's page updates on Band's level.
-bool KivIsSameLevel(const TKivPage* Page, const TDataSource* Source, const TKivBand* Band);
-// The header or footer band of a group of Page, else null.
-TKivGroup* KivGroupOfBand(const TKivPage* Page, const TKivBand* Band, bool* IsHeader = nullptr);
 
 // Which items of the band list's menu are enabled for Band (null: none selected).
 struct TKivBandMenuState {
@@ -60,18 +53,6 @@ struct TKivGroupMenuState {
 };
 TKivGroupMenuState KivGroupMenuState(Integer Selected, Integer Count);
 
-// How one row of the band tree is drawn: its indent (10 pixels a level), its colour, and the
-// connector lines left of its text (in the coordinates of Rect, the row's rectangle).
-struct TKivTreeLine {
-    Integer X1, Y1, X2, Y2;
-    bool operator==(const TKivTreeLine&) const = default;
-};
-struct TKivTreeRow {
-    Integer Depth = 0;
-    Integer Colour = 0;
-    std::vector<TKivTreeLine> Lines;
-};
-TKivTreeRow KivBandTreeRow(const TKivPage* Page, const std::vector<TKivBand*>& Rows, Integer Index, const TRect& Rect);
 // The data-source column of a band row; Mismatch when the source updates on another level.
 String KivBandSourceText(const TKivPage* Page, const TKivBand* Band, bool& Mismatch);
 // The variable and event columns of a group row.

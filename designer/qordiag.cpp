@@ -1,6 +1,6 @@
 #include "designer/qordiag.h"
 
-#include "designer/PAGEMAN.h"
+#include "designer/PageManQueries.h"
 
 #include "platform/db/DataSource.h"
 #include "platform/graphics/Color.h"
