@@ -371,15 +371,21 @@ void TKivPageSetup::SetSize(TKivPaperSize Value)
     if (Value == FSize)
         return;
     FSize = Value;
-    const auto It = std::find_if(std::begin(Sheets), std::end(Sheets),
-                                 [&](const TSheet& S) { return S.Size == Value; });
-    if (It != std::end(Sheets)) {
-        FWidth = It->Metric ? FUM->MMTo(FUnits, It->Width) : FUM->InTo(FUnits, It->Width);
-        FHeight = It->Metric ? FUM->MMTo(FUnits, It->Height) : FUM->InTo(FUnits, It->Height);
-        if (FOrientation == poLandscape)
-            std::swap(FWidth, FHeight);
-    }
+    FSheetFromSize = TakeSheetSize() && PageReading();
     PageRefresh();
+}
+
+bool TKivPageSetup::TakeSheetSize()
+{
+    const auto It = std::find_if(std::begin(Sheets), std::end(Sheets),
+                                 [&](const TSheet& S) { return S.Size == FSize; });
+    if (It == std::end(Sheets))
+        return false;
+    FWidth = It->Metric ? FUM->MMTo(FUnits, It->Width) : FUM->InTo(FUnits, It->Width);
+    FHeight = It->Metric ? FUM->MMTo(FUnits, It->Height) : FUM->InTo(FUnits, It->Height);
+    if (FOrientation == poLandscape)
+        std::swap(FWidth, FHeight);
+    return true;
 }
 
 void TKivPageSetup::SetSource(TKivPaperSource Value)
@@ -417,8 +423,16 @@ void TKivPageSetup::ChangeLength(Double& Field, Double Value)
     PageRefresh();
 }
 
-void TKivPageSetup::SetHeight(Double Value) { ChangeLength(FHeight, Value); }
-void TKivPageSetup::SetWidth(Double Value) { ChangeLength(FWidth, Value); }
+void TKivPageSetup::SetHeight(Double Value)
+{
+    FSheetFromSize = false;
+    ChangeLength(FHeight, Value);
+}
+void TKivPageSetup::SetWidth(Double Value)
+{
+    FSheetFromSize = false;
+    ChangeLength(FWidth, Value);
+}
 void TKivPageSetup::SetPixelsPerUnit(Double Value) { ChangeLength(FPixelsPerUnit, Value); }
 void TKivPageSetup::SetLeftMargin(Double Value) { ChangeLength(FLeftMargin, Value); }
 void TKivPageSetup::SetTopMargin(Double Value) { ChangeLength(FTopMargin, Value); }
@@ -460,6 +474,10 @@ void TKivPageSetup::SetUnits(TKivUnits Value)
         FPixelsPerUnit *= OneNew;
     }
     FUnits = Value;
+    // A form that names its sheet but not its size, with units read after the sheet: the sheet's
+    // size is taken again in the units read.
+    if (PageReading() && FSheetFromSize)
+        TakeSheetSize();
     PageRefresh();
 }
 

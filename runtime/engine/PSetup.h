@@ -254,6 +254,8 @@ private:
     void ReadMarginsFromQPS();
     // The page is being read from a form file.
     bool PageReading() const;
+    // Width and height from the named sheet in the current units; false when Size names none.
+    bool TakeSheetSize();
     // Sets a length field that changed and repaints.
     void ChangeLength(Double& Field, Double Value);
     void DefineMargin(TFiler& Filer, const char* Name, Double& Field);
@@ -261,6 +263,8 @@ private:
     TComponent* FPage = nullptr;
     TKivPaperOrientation FOrientation = poUseCurrent;
     TKivPaperSize FSize = psUseCurrent;
+    // Read: the width and height come from the named sheet, not from the form.
+    bool FSheetFromSize = false;
     TKivPaperSource FSource = ppsUseCurrent;
     Integer FSourceNum = 0;
     TKivPaperDuplex FDuplex = pdUseCurrent;

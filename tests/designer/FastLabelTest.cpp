@@ -28,8 +28,7 @@ protected:
     void SetUp() override
     {
         DesignerTest::SetUp();
-        // the example's paper size is read before its units, which leaves its width in inches
-        // counted as centimetres; set again, the size is converted
+        // the expected positions below are laid out on a Letter page
         Page()->PageSetup()->SetSize(psLetter);
         for (auto [name, type] : std::vector<std::pair<const char*, TKivDataTypes>>{
                  {"Flag1", dtypeBoolean}, {"Flag2", dtypeBoolean}, {"Flag3", dtypeBoolean},

@@ -470,6 +470,18 @@ TEST(PageStream, OrderAlwaysNoDsgListWhenFilledAndAnOldDataSetIsDropped)
     ASSERT_NE(A, nullptr);
     EXPECT_TRUE(A->OmitLastPgFt());
     EXPECT_EQ(A->NoDsgList()->Count(), 1);
+
+    // A named sheet read before the units takes its size in those units; a size the form stores is kept.
+    for (const auto& [Extra, Width] : std::vector<std::pair<String, Double>>{{"", 21.0}, {"  PageSetup.Width = 10\n", 10.0}}) {
+        const String Sheet = "object Grouppage1: TKivGrouppage\n  PageSetup.Size = psA4\n" + Extra +
+                             "  PageSetup.Units = unitCentiMeters\nend\n";
+        std::unique_ptr<TComponent> Metric(ReadComponentFromText(Sheet));
+        auto* M = dynamic_cast<TKivGrouppage*>(Metric.get());
+        ASSERT_NE(M, nullptr);
+        EXPECT_NEAR(M->PageSetup()->Width(), Width, 0.01) << Sheet;
+        if (Extra.empty())
+            EXPECT_NEAR(M->PageSetup()->Height(), 29.7, 0.01);
+    }
 }
 
 } // namespace
