@@ -306,13 +306,13 @@ void TPdfFonts::Layout(int Face, double Em, const std::u32string& Cps, const std
     }
     // Visual order: from the highest level down to the lowest odd one, every sequence of runs at
     // that level or above is reversed.
-    FriBidiLevel high = 0, lowOdd = 255;
+    int high = 0, lowOdd = 255;
     for (const TRun& r : runs) {
-        high = std::max(high, r.Level);
+        high = std::max(high, int(r.Level));
         if (r.Level & 1)
-            lowOdd = std::min(lowOdd, r.Level);
+            lowOdd = std::min(lowOdd, int(r.Level));
     }
-    for (int level = high; level >= int(lowOdd) && level > 0; --level)
+    for (int level = high; level >= lowOdd && level > 0; --level)
         for (std::size_t i = 0; i < runs.size();) {
             if (runs[i].Level < level) {
                 ++i;

@@ -460,7 +460,7 @@ bool TPdfSurface::Text(TDc& Dc, const TTextPlacement& At, const TTextRun& Run)
     // Turned text: the run's frame turned about the reference point, counter-clockwise.
     const Double rad = log.lfEscapement / 10.0 * std::numbers::pi / 180.0;
     const Double cs = log.lfEscapement ? std::cos(rad) : 1.0, sn = log.lfEscapement ? std::sin(rad) : 0.0;
-    const TPointF origin(At.Ref.X, At.Ref.Y);
+    const TPointF origin{Double(At.Ref.X), Double(At.Ref.Y)};
     if (Dc.S.BkMode() == OPAQUE && Run.Width > 0) {
         FContent.FillColor(Dc.S.BkColor());
         FillTurned(origin, cs, sn, At.StartX, At.BaseY - tm.tmAscent, Run.Width, tm.tmHeight);

@@ -479,8 +479,9 @@ TEST(PageStream, OrderAlwaysNoDsgListWhenFilledAndAnOldDataSetIsDropped)
         auto* M = dynamic_cast<TKivGrouppage*>(Metric.get());
         ASSERT_NE(M, nullptr);
         EXPECT_NEAR(M->PageSetup()->Width(), Width, 0.01) << Sheet;
-        if (Extra.empty())
+        if (Extra.empty()) {
             EXPECT_NEAR(M->PageSetup()->Height(), 29.7, 0.01);
+        }
     }
 }
 
