@@ -96,9 +96,14 @@ struct DragState {
     TPoint LastPos;
 };
 DragState gDrag;
+TPoint gMousePos; // where the last mouse message happened, in screen coordinates
 
-TControl* FindControlAt(const TPoint& ScreenPos)
+TControl* FindControlAt(const TPoint& ScreenPos, TPoint& Local)
 {
+    // with windows on a display, the window system says which window lies under the mouse
+    TControl* found = nullptr;
+    if (gDrag.Source && NativeControlAt(gDrag.Source, ScreenPos, found, Local))
+        return found;
     // the most recently shown visible form that holds the point
     for (Integer i = FormCount() - 1; i >= 0; --i) {
         TCustomForm* f = Forms(i);
@@ -119,6 +124,7 @@ TControl* FindControlAt(const TPoint& ScreenPos)
             p = p - child->BoundsRect().TopLeft() - child->ClientOffset();
             current = child;
         }
+        Local = p;
         return current;
     }
     return nullptr;
@@ -164,16 +170,28 @@ void DragMoveTo(const TPoint& ScreenPos)
         gDrag.Active = true;
         gDrag.Source->OnStartDrag(gDrag.Source);
     }
-    gDrag.LastPos = ScreenPos;
-    TControl* target = FindControlAt(ScreenPos);
+    TPoint local;
+    TControl* target = FindControlAt(ScreenPos, local);
+    // the point as the target sees it (its window may stand elsewhere than its form says)
+    const TPoint at = target ? target->ClientToScreen(local) : ScreenPos;
     if (target != gDrag.Target) {
         if (gDrag.Target)
-            SendDrag(gDrag.Target, dmDragLeave, ScreenPos);
+            SendDrag(gDrag.Target, dmDragLeave, gDrag.LastPos);
         gDrag.Target = target;
-        gDrag.Accepted = target && SendDrag(target, dmDragEnter, ScreenPos) != 0;
+        gDrag.Accepted = target && SendDrag(target, dmDragEnter, at) != 0;
     } else if (target) {
-        gDrag.Accepted = SendDrag(target, dmDragMove, ScreenPos) != 0;
+        gDrag.Accepted = SendDrag(target, dmDragMove, at) != 0;
     }
+    gDrag.LastPos = at;
+    if (gDrag.Source)
+        NativeDragFeedback(gDrag.Source, gDrag.Accepted ? gDrag.Source->DragCursor() : crNoDrop);
+}
+
+void DragMouseDown(TControl* Source, const TPoint& ScreenPos)
+{
+    gMousePos = ScreenPos;
+    if (Source && Source->DragMode() == dmAutomatic && !Source->ComponentState().Contains(csDesigning))
+        Source->BeginDrag(false);
 }
 
 void DragFinish(bool Drop)
@@ -184,6 +202,7 @@ void DragFinish(bool Drop)
     gDrag = DragState();
     if (!d.Active)
         return; // the mouse never moved far enough: it was a click, not a drag
+    NativeDragFeedback(d.Source, crDefault);
     TControl* dropTarget = nullptr;
     TPoint local;
     if (d.Target) {
@@ -231,8 +250,14 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 
 TControl::~TControl()
 {
-    if (gDrag.Source == this || gDrag.Target == this)
+    if (gDrag.Source == this) {
+        if (gDrag.Active)
+            NativeDragFeedback(this, crDefault);
         gDrag = DragState();
+    } else if (gDrag.Target == this) {
+        gDrag.Target = nullptr;
+        gDrag.Accepted = false;
+    }
     FNative.reset();
     if (FParent)
         FParent->RemoveControl(this);
@@ -630,8 +655,7 @@ void TControl::WMLButtonDown(TMessage& M)
 {
     FMouseDown = true;
     const Integer x = MouseX(M.LParam), y = MouseY(M.LParam);
-    if (FDragMode == dmAutomatic && !ComponentState().Contains(csDesigning))
-        BeginDrag(false);
+    DragMouseDown(this, ClientToScreen(Point(x, y)));
     MouseDown(mbLeft, KeysToShiftState(M.WParam) + ssLeft, x, y);
 }
 
@@ -685,8 +709,9 @@ void TControl::WMRButtonUp(TMessage& M)
 void TControl::WMMouseMove(TMessage& M)
 {
     const Integer x = MouseX(M.LParam), y = MouseY(M.LParam);
+    gMousePos = ClientToScreen(Point(x, y));
     if (gDrag.Source == this)
-        DragMoveTo(ClientToScreen(Point(x, y)));
+        DragMoveTo(gMousePos);
     MouseMove(KeysToShiftState(M.WParam), x, y);
 }
 
@@ -696,7 +721,9 @@ void TControl::BeginDrag(bool Immediate, Integer Threshold)
         DragFinish(false);
     gDrag = DragState();
     gDrag.Source = this;
-    gDrag.StartPos = ClientToScreen(Point(0, 0));
+    // the threshold counts from where the mouse was (over this control), not from its corner
+    gDrag.StartPos = gMousePos;
+    gDrag.LastPos = gMousePos;
     gDrag.Threshold = Threshold < 0 ? 5 : Threshold;
     if (Immediate) {
         gDrag.Active = true;

@@ -444,8 +444,14 @@ private:
 TControl* DragControl();
 
 // For the native layer: finds the control under the mouse and drives a drag: moves (sending
-// CM_DRAG enter/leave/move to targets) and the drop.
+// CM_DRAG enter/leave/move to targets) and the drop. The target may lie in any window of the
+// application; while a drag runs the source keeps the mouse and the cursor tells whether the
+// control under it accepts.
 void DragMoveTo(const TPoint& ScreenPos);
 void DragFinish(bool Drop);
+// For the native layer: the left button went down at ScreenPos on Source, whose widget takes the
+// mouse itself (a standard list box): a source that drags automatically waits for the mouse to
+// move away from there.
+void DragMouseDown(TControl* Source, const TPoint& ScreenPos);
 
 } // namespace qor

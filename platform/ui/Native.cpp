@@ -48,6 +48,8 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <memory>
+#include <utility>
 
 namespace qor {
 
@@ -464,6 +466,82 @@ private:
 
 TFormWindow* FormWindowOf(TControl* C) { return dynamic_cast<TFormWindow*>(WidgetOf(C)); }
 
+// A standard list box's widget takes the mouse itself. For a list that drags automatically its
+// presses, moves and releases also drive the drag; while the button is held the list does not
+// select by sweeping, and a press on a row already selected keeps the selection (a drag of several
+// rows starts there) until the button comes up without a drag.
+class TListDragFilter : public QObject {
+public:
+    TListDragFilter(TControl* C, QListWidget* List) : QObject(List), FControl(C), FList(List) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* E) override
+    {
+        if (FReplaying)
+            return false;
+        switch (E->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* m = static_cast<QMouseEvent*>(E);
+            if (m->button() != Qt::LeftButton || FControl->DragMode() != dmAutomatic ||
+                FControl->ComponentState().Contains(csDesigning))
+                return false;
+            FPressed = true;
+            Guard(FControl, [&] { DragMouseDown(FControl, ScreenPos(m)); });
+            const QListWidgetItem* item = FList->itemAt(m->position().toPoint());
+            FHeld = item && item->isSelected() && m->modifiers() == Qt::NoModifier &&
+                    FList->selectionMode() == QAbstractItemView::ExtendedSelection;
+            if (FHeld)
+                FPress = std::make_unique<QMouseEvent>(QEvent::MouseButtonPress, m->position(), m->globalPosition(),
+                                                       m->button(), m->buttons(), m->modifiers());
+            return FHeld;
+        }
+        case QEvent::MouseMove: {
+            auto* m = static_cast<QMouseEvent*>(E);
+            if (!FPressed || !(m->buttons() & Qt::LeftButton))
+                return false;
+            Guard(FControl, [&] { DragMoveTo(ScreenPos(m)); });
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto* m = static_cast<QMouseEvent*>(E);
+            if (!FPressed || m->button() != Qt::LeftButton)
+                return false;
+            FPressed = false;
+            const bool dragged = FControl->Dragging();
+            if (dragged)
+                Guard(FControl, [&] { DragMoveTo(ScreenPos(m)); });
+            Guard(FControl, [&] { FControl->EndDrag(true); });
+            const bool held = std::exchange(FHeld, false);
+            std::unique_ptr<QMouseEvent> press = std::move(FPress);
+            if (dragged)
+                return true; // a release far away would change the selection the drag carried
+            if (held && press && FList) {
+                // a click on a selected row: the list selects it now, as it would have on the press
+                FReplaying = true;
+                QCoreApplication::sendEvent(FList->viewport(), press.get());
+                FReplaying = false;
+            }
+            return false;
+        }
+        default: return false;
+        }
+    }
+
+private:
+    // The mouse in the control's screen coordinates.
+    TPoint ScreenPos(const QMouseEvent* M) const
+    {
+        const QPoint p = FList->viewport()->mapTo(FList, M->position().toPoint());
+        const TPoint o = FControl->ClientOffset();
+        return FControl->ClientToScreen(Point(p.x() - o.X, p.y() - o.Y));
+    }
+
+    TControl* FControl;
+    QPointer<QListWidget> FList;
+    bool FPressed = false, FHeld = false, FReplaying = false;
+    std::unique_ptr<QMouseEvent> FPress;
+};
+
 bool SameItems(const TStrings* Items, QStringList Current)
 {
     if (Items->Count() != Current.size())
@@ -522,13 +600,19 @@ QWidget* CreateWidget(TControl* C, QWidget* Parent)
     }
     if (auto* lb = dynamic_cast<TListBox*>(C); lb && lb->Style() == lbStandard) {
         auto* w = new QListWidget(Parent);
+        w->viewport()->installEventFilter(new TListDragFilter(lb, w));
         QObject::connect(w, &QListWidget::itemSelectionChanged, [lb, w] {
             if (gMirroring)
                 return;
             Guard(lb, [&] {
-                if (lb->MultiSelect())
+                if (lb->MultiSelect()) {
+                    // read the whole selection first: each change mirrors the control back
+                    std::vector<bool> selected;
                     for (Integer i = 0; i < lb->Count() && i < w->count(); ++i)
-                        lb->SetSelected(i, w->item(i)->isSelected());
+                        selected.push_back(w->item(i)->isSelected());
+                    for (size_t i = 0; i < selected.size(); ++i)
+                        lb->SetSelected(static_cast<Integer>(i), selected[i]);
+                }
                 const int row = w->currentRow();
                 if (row >= -1 && row < lb->Count() && row != lb->ItemIndex())
                     lb->SetItemIndex(row);
@@ -615,7 +699,21 @@ void MirrorSpecific(TControl* C, QWidget* W)
         }
         w->setSelectionMode(lb->MultiSelect() ? QAbstractItemView::ExtendedSelection
                                               : QAbstractItemView::SingleSelection);
-        w->setCurrentRow(lb->ItemIndex());
+        // columns as the control lays them out: rows ItemHeight high, filled top to bottom
+        if (lb->Columns() > 0) {
+            w->setFlow(QListView::TopToBottom);
+            w->setWrapping(true);
+            w->setGridSize(QSize(std::max(1, lb->ClientWidth() / lb->Columns()), std::max(1, lb->ItemHeight())));
+        } else if (w->isWrapping()) {
+            w->setWrapping(false);
+            w->setGridSize(QSize());
+        }
+        // the current row moves without selecting: in a list of several rows that would take the
+        // others' selection away
+        if (lb->MultiSelect())
+            w->setCurrentRow(lb->ItemIndex(), QItemSelectionModel::NoUpdate);
+        else
+            w->setCurrentRow(lb->ItemIndex());
         if (lb->MultiSelect())
             for (Integer i = 0; i < lb->Count() && i < w->count(); ++i)
                 w->item(i)->setSelected(lb->Selected(i));
@@ -779,7 +877,12 @@ void MirrorForm(TCustomForm* Form, TFormWindow* Top)
     Top->setFont(QtFont(Form->Font()));
     ApplyTopmost(Form, Top);
     Top->SetMenu(Form->Menu());
-    Top->resize(Form->Width(), Form->Height() + Top->MenuHeight());
+    // a shown window goes where the form was moved (as its move events report it: the client
+    // area's corner, without the frame)
+    if (Top->isVisible() && Form->WindowState() == wsNormal && Top->geometry().topLeft() != QPoint(Form->Left(), Form->Top()))
+        Top->setGeometry(Form->Left(), Form->Top(), Form->Width(), Form->Height() + Top->MenuHeight());
+    else
+        Top->resize(Form->Width(), Form->Height() + Top->MenuHeight());
     Top->Arrange();
     Top->Client()->update();
 }
@@ -877,7 +980,9 @@ void NativeShowForm(TCustomForm* Form, bool Modal)
     top->setWindowModality(Modal ? Qt::ApplicationModal : Qt::NonModal);
     if (Form->Position() == poScreenCenter || Form->Position() == poDesktopCenter) {
         const TSize screen = ScreenSizeInPixels();
-        top->move((screen.cx - top->width()) / 2, (screen.cy - top->height()) / 2);
+        const int x = (screen.cx - top->width()) / 2, y = (screen.cy - top->height()) / 2;
+        Form->SetBounds(x, y, Form->Width(), Form->Height()); // so mirroring the form keeps it there
+        top->move(x, y);
     } else {
         top->move(Form->Left(), Form->Top());
     }
@@ -927,14 +1032,101 @@ void NativePopupMenu(TPopupMenu* Menu, Integer X, Integer Y)
     menu.exec(QPoint(X, Y));
 }
 
+namespace {
+QPointer<QWidget> gDragGrab; // the source of the drag under way, which has the mouse
+bool gDragCursor = false;    // the drag's cursor is on the override stack
+} // namespace
+
 void NativeSetScreenCursor(SmallInt Cursor)
 {
     if (!QtApplicationExists())
         return;
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
+    gDragCursor = false; // a drag's cursor went with the others
     if (Cursor != crDefault)
         QApplication::setOverrideCursor(QCursor(CursorShape(Cursor)));
+}
+
+namespace {
+
+// The widget that has the control's mouse messages.
+QWidget* MouseWidgetOf(TControl* C)
+{
+    QWidget* w = WidgetOf(C);
+    if (auto* list = dynamic_cast<QListWidget*>(w))
+        return list->viewport();
+    return ClientOf(C);
+}
+
+} // namespace
+
+bool NativeControlAt(TControl* Source, const TPoint& ScreenPos, TControl*& Target, TPoint& Local)
+{
+    Target = nullptr;
+    QWidget* from = WidgetOf(Source);
+    if (!from || !from->isVisible() || !QtCanShowWindows())
+        return false;
+    const TPoint o = Source->ClientOffset();
+    const TPoint inSource = Source->ScreenToClient(ScreenPos);
+    const QPoint global = from->mapToGlobal(QPoint(inSource.X + o.X, inSource.Y + o.Y));
+    // the deepest widget of ours under the mouse, in any top-level window
+    TControl* found = nullptr;
+    QWidget* marked = nullptr;
+    for (QWidget* w = QApplication::widgetAt(global); w && !found; w = w->parentWidget()) {
+        const QVariant v = w->property("qorControl");
+        if (v.isValid()) {
+            found = reinterpret_cast<TControl*>(v.value<quintptr>());
+            marked = w;
+        }
+    }
+    if (!found)
+        return true;
+    const QPoint p = marked->mapFromGlobal(global);
+    const TPoint fo = found->ClientOffset();
+    TPoint local(p.x() - fo.X, p.y() - fo.Y);
+    // controls whose widgets let the mouse through (those being designed) are found as the
+    // controls do it
+    while (auto* w = dynamic_cast<TWinControl*>(found)) {
+        TControl* child = w->ControlAtPos(local, true);
+        if (!child)
+            break;
+        local = local - child->BoundsRect().TopLeft() - child->ClientOffset();
+        found = child;
+    }
+    Target = found;
+    Local = local;
+    return true;
+}
+
+void NativeDragFeedback(TControl* Source, SmallInt Cursor)
+{
+    if (!QtApplicationExists())
+        return;
+    if (Cursor == crDefault) {
+        if (gDragGrab)
+            gDragGrab->releaseMouse();
+        gDragGrab = nullptr;
+        if (gDragCursor && QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        gDragCursor = false;
+        return;
+    }
+    QWidget* w = MouseWidgetOf(Source);
+    if (!w || !w->isVisible() || !QtCanShowWindows())
+        return;
+    if (gDragGrab != w) {
+        if (gDragGrab)
+            gDragGrab->releaseMouse();
+        w->grabMouse();
+        gDragGrab = w;
+    }
+    const QCursor shape(CursorShape(Cursor));
+    if (gDragCursor && QApplication::overrideCursor())
+        QApplication::changeOverrideCursor(shape);
+    else
+        QApplication::setOverrideCursor(shape);
+    gDragCursor = true;
 }
 
 // ---- Inspection and user actions ---------------------------------------------------------------

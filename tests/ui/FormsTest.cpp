@@ -401,6 +401,13 @@ TEST_F(UiTest, AutomaticDragDropsOnAnAcceptingControl)
     source->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     source->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(clicked);
+    // and so is one where the hand shook: the threshold counts from where the button went down
+    clicked = false;
+    source->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 15));
+    source->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(42, 16));
+    EXPECT_FALSE(source->Dragging());
+    source->Perform(WM_LBUTTONUP, 0, MAKELPARAM(42, 16));
+    EXPECT_TRUE(clicked);
 }
 
 TEST_F(UiTest, ParentsAndOwnershipHoldTogether)
