@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libharfbuzz-dev libfribidi-dev libfontconfig-dev zlib1g-dev
   fonts-liberation fonts-dejavu-core fonts-droid-fallback fontconfig
-  poppler-utils qpdf zbar-tools unrtf xvfb xauth
+  poppler-utils qpdf zbar-tools unrtf xvfb xauth xdotool imagemagick
   postgresql sqlite3
 )
 

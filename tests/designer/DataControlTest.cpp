@@ -229,6 +229,21 @@ TEST_F(DataControlTest, ThreeDigitFieldCountsAreLeftToTheAuthor)
     EXPECT_FALSE(Guide(0)->CreateVariables());
     EXPECT_FALSE(Center->State().Contains(dsoUpdatingVars));
     EXPECT_EQ(Center->flist->Count(), 100); // all there to define by hand
+
+    // an exception passing through leaves neither flag set, so the next call does its work
+    Guide(0)->SetCreateVariables(true);
+    DialogService().Expect(TDialogKind::dkModalForm, mrCancel); // the message box comes first
+    EXPECT_THROW(Center->UpdateVars(), EDialogUnanswered);
+    TForm refusing(nullptr);
+    refusing.OnCloseQuery = [](TObject*, bool&) { throw Exception("refused"); };
+    PostMessage(refusing.Handle(), WM_CLOSE, 0, 0);
+    DialogService().Expect(TDialogKind::dkModalForm, mrCancel); // nor is the report of the failure
+    Center->flist->Clear();
+    EXPECT_THROW(Center->RefreshLists(), EDialogUnanswered);
+    EXPECT_FALSE(Center->State().Contains(dsoUpdatingVars) || Center->State().Contains(dsoRefreshLists));
+    Guide(0)->SetCreateVariables(false);
+    Center->RefreshLists();
+    EXPECT_EQ(Center->flist->Count(), 100);
 }
 
 TEST_F(DataControlTest, DeletingAGuideAsksOnlyWhenItsVariablesAreUsed)
@@ -267,16 +282,18 @@ TEST_F(DataControlTest, DeletingAGuideAsksOnlyWhenItsVariablesAreUsed)
 
 TEST_F(DataControlTest, OptimizeKeepsUsedVariablesAndTheirGuide)
 {
-    Open(FormText(MemorySet("A", {"x", "z"}) + MemorySet("B", {"y"})));
+    Open(FormText(MemorySet("A", {"x", "z"}) + MemorySet("B", {"y"}) + MemorySet("C", {"w"})));
     Use(dynamic_cast<TKivVar*>(Find("axVar")));
     DialogService().Expect(TDialogKind::dkMessageBox, IDNO);
     Center->Optimize();
-    EXPECT_EQ(VarNames().size(), 3u);
+    EXPECT_EQ(VarNames().size(), 4u);
 
+    Guide(2)->SetAncestor(true); // an inherited guide is left as it is
     DialogService().Expect(TDialogKind::dkMessageBox, IDYES);
     Center->Optimize();
-    EXPECT_EQ(VarNames(), (std::vector<String>{"axVar"}));
-    ASSERT_EQ(Page->DataSourceList().size(), 1u);
+    EXPECT_EQ(VarNames(), (std::vector<String>{"axVar", "cwVar"}));
+    ASSERT_EQ(Page->DataSourceList().size(), 2u);
+    EXPECT_TRUE(Guide(1)->CreateVariables());
     EXPECT_EQ(Guide(0)->DataSource(), Find("ASource"));
     EXPECT_FALSE(Guide(0)->CreateVariables());
     EXPECT_EQ(Page->NoDsgList()->IndexOf("BSource"), 0);
@@ -290,7 +307,7 @@ TEST_F(DataControlTest, OptimizeKeepsUsedVariablesAndTheirGuide)
     const Integer remembered = Page->NoDsgList()->Count();
     DialogService().Expect(TDialogKind::dkMessageBox, IDYES);
     EXPECT_NO_THROW(Center->Optimize());
-    EXPECT_EQ(Page->DataSourceList().size(), 1u);
+    EXPECT_EQ(Page->DataSourceList().size(), 2u);
     EXPECT_EQ(Page->NoDsgList()->Count(), remembered);
 }
 
@@ -342,6 +359,9 @@ TEST_F(DataControlTest, DropsMakeVariablesAndTotalsNamedAfterWhatWasDropped)
     EXPECT_FALSE(Center->clistUnDefine->Enabled());
     Center->flistpopup->Popup(0, 0);
     EXPECT_FALSE(Center->flistAdd->Enabled());
+    DialogService().Expect(TDialogKind::dkMessageBox, IDOK);
+    Center->flistAddClick(nullptr); // "&Define" all the same
+    EXPECT_EQ(DialogService().History().back().Text, KivDefineAncestorText);
     Guide(0)->SetAncestor(false);
     Center->ListDragDrop(flist, clist, 0, 0);
     EXPECT_EQ(Find("salesregionVar"), nullptr);

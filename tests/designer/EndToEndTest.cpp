@@ -168,13 +168,19 @@ TEST_F(DesignerFolderTest, TheDataControlCenterMakesTheSalesVariablesAndTheirTot
 TEST_F(DesignerFolderTest, TheVariableReportIsWrittenWithNoWindow)
 {
     CopySalesExample(Dir);
-    // a guide that leaves four fields undefined
+    // a guide that leaves four fields undefined, and one over a second source that makes them all
     std::string form = ReadAll(Dir / "sales.qfm");
+    form.replace(form.find("  object Report: TKivReport"), 0,
+                 "  object Regions: TQuery\n    Database = SalesDb\n"
+                 "    SQL.Strings = ('SELECT DISTINCT region FROM sales')\n  end\n"
+                 "  object RegionsSource: TDataSource\n    DataSet = Regions\n  end\n");
     form.replace(form.find("      object PageNo: TKivPageVar"), 0,
                  "      object SalesGuide: TKivDataSourceGuide\n        DataSource = SalesSource\n"
                  "        UpdateLevel = DetailLevel\n        CreateVariables = False\n      end\n"
                  "      object salesidVar: TKivDBVar\n        DataSource = SalesSource\n        DataField = 'id'\n"
-                 "        ID = vidAutoDataVar\n      end\n");
+                 "        ID = vidAutoDataVar\n      end\n"
+                 "      object RegionsGuide: TKivDataSourceGuide\n        DataSource = RegionsSource\n"
+                 "        UpdateLevel = DetailLevel\n      end\n");
     std::ofstream(Dir / "guided.qfm") << form;
     const auto in = [&](const char* File) { return "'" + (Dir / File).string() + "'"; };
     const TToolRun design = RunQorTool("design " + in("guided.qfm") + " --variables " + in("vars.qor"), Dir);
@@ -183,9 +189,14 @@ TEST_F(DesignerFolderTest, TheVariableReportIsWrittenWithNoWindow)
     const std::string dump = RunQorTool("dump " + in("vars.qor"), Dir).Out;
     for (const char* text : {"Data Control Center Report", "Data Source Guides", "SalesSource", "salesidVar",
                              "Fields Not defined as QOR Vars:", "\"region   customer   amount   date\"",
-                             "Expression Variables", "AmountTotal"})
+                             "RegionsSource", "regionsregionVar", "Expression Variables", "AmountTotal"})
         EXPECT_NE(dump.find(text), std::string::npos) << text;
-    EXPECT_EQ(dump.find("AutoCreate"), std::string::npos);
+    // the guide that makes its variables says so, and lists no undefined fields
+    const size_t autoCreate = dump.find("\"AutoCreate\"");
+    ASSERT_NE(autoCreate, std::string::npos) << dump;
+    EXPECT_EQ(dump.find("\"AutoCreate\"", autoCreate + 1), std::string::npos);
+    EXPECT_EQ(dump.find("Fields Not defined as QOR Vars:", dump.find("Fields Not defined as QOR Vars:") + 1),
+              std::string::npos);
     // the empty section has its title and column titles, and no row
     const size_t expr = dump.find("Expression Variables"), db = dump.find("Database Variables");
     ASSERT_LT(expr, db);

@@ -127,6 +127,13 @@ TEST_F(FastLabelTest, RowsBecomeLabelsInTheOrderPickedAndOfTheVariablesKinds)
     Drop(0, 1, true);
     ASSERT_EQ(Tool->VarLabelList.size(), 1u);
     EXPECT_EQ(Tool->TextLabelList[0]->Caption(), "Loose");
+
+    // a data source no longer among the page's (its name has no index) lists nothing
+    Tool->VariableSelection->Items()->Add("GoneSource");
+    Tool->VariableSelection->SetItemIndex(Tool->VariableSelection->Items()->Count() - 1);
+    Tool->VariableSelectionChange(nullptr);
+    EXPECT_EQ(Tool->QorVariableList->Count(), 0);
+    EXPECT_TRUE(Tool->SelectedList.empty());
 }
 
 TEST_F(FastLabelTest, TheEightLayoutsPlaceLabelsAndCaptions)
