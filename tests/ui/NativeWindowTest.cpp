@@ -186,6 +186,9 @@ TEST(NativeWindow, AWindowGoesOnTopAndBackWithoutMovingOrTakingTheKeyboard)
     EXPECT_TRUE(NativeStateOf(&viewer).Topmost);
     EXPECT_EQ(NativeStateOf(&viewer).Bounds, where);
     EXPECT_EQ(NativeStateOf(&viewer).ActiveWindow, viewerHadKeyboard);
+    // moved by the program, the shown window goes along
+    viewer.SetBounds(where.Left + 30, where.Top + 20, 220, 140);
+    EXPECT_EQ(NativeStateOf(&viewer).Bounds.TopLeft(), TPoint(where.Left + 30, where.Top + 20));
     dialog.Hide();
     viewer.Hide();
 }
