@@ -83,7 +83,7 @@ bool TKivGroup::CheckBroken()
         FBroken = !KivSameValue(Now, Last);
     }
     if (OnCheckBroken)
-        KivFirePrintEvent([this] { OnCheckBroken(this); }, this);
+        KivReportAndGoOn(this, [this] { OnCheckBroken(this); });
     return FBroken;
 }
 

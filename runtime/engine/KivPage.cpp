@@ -42,17 +42,6 @@ bool IsQueryClass(const TObject* Object)
     return false;
 }
 
-// Runs a handler of the page; its exception is shown and the run goes on.
-template <class F>
-void Shown(TObject* Sender, F&& Fn)
-{
-    try {
-        Fn();
-    } catch (...) {
-        Application()->HandleException(Sender);
-    }
-}
-
 } // namespace
 
 // ---- Construction and deletion -------------------------------------------------------------------
@@ -515,7 +504,7 @@ bool TKivPage::DoOnDataFilter()
 void TKivPage::DoAfterDataSkip()
 {
     if (OnAfterDataSkip)
-        Shown(this, [this] { OnAfterDataSkip(this); });
+        KivReportAndGoOn(this, [this] { OnAfterDataSkip(this); });
 }
 
 void TKivPage::DataStart()
@@ -602,7 +591,7 @@ void TKivPage::DataSkip()
 void TKivPage::DataFinish()
 {
     FSkipped = FRecords;
-    Shown(this, [this] {
+    KivReportAndGoOn(this, [this] {
         if (OnDataFinish)
             OnDataFinish(this);
         else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)

@@ -63,19 +63,6 @@ void RunEvery(std::initializer_list<std::function<void()>> Steps)
         std::rethrow_exception(First);
 }
 
-// Calls a handler that answers through a Boolean; an exception inside counts as false.
-template <class F>
-bool AskQuietly(F&& Ask)
-{
-    bool Result = false;
-    try {
-        Ask(Result);
-    } catch (...) {
-        return false;
-    }
-    return Result;
-}
-
 } // namespace
 
 TKivReport::TKivPageFactory TKivReport::PageFactory = &NewGroupPage;
@@ -290,27 +277,24 @@ void TKivReport::TakePrinterSettings(TKivPageSetup* Setup)
 bool TKivReport::PromptPrint(TKivRunPageIntf* Page)
 {
     if (OnPromptPrint)
-        return AskQuietly([&](bool& Result) { OnPromptPrint(Page->AsPage(), Result); });
+        return KivAskOrRefuse([&](bool& Result) { OnPromptPrint(Page->AsPage(), Result); });
     if (CustomPrompt)
-        return AskQuietly([&](bool& Result) { CustomPrompt(Page->AsPage(), Result); });
+        return KivAskOrRefuse([&](bool& Result) { CustomPrompt(Page->AsPage(), Result); });
     std::unique_ptr<TKivReportDestination> Dialog(Create<TKivReportDestination>(Application()));
     Dialog->PageSetup = Page->PageSetup();
     return Dialog->ShowModal() == mrOk;
 }
 
-void TKivReport::BeforePrint() { FireRunEvent(OnBeforePrint); }
-
-void TKivReport::AfterPrint() { FireRunEvent(OnAfterPrint); }
-
-void TKivReport::FireRunEvent(const TNotifyEvent& Event)
+void TKivReport::BeforePrint()
 {
-    if (!Event)
-        return;
-    try {
-        Event(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnBeforePrint)
+        KivReportAndGoOn(this, [this] { OnBeforePrint(this); });
+}
+
+void TKivReport::AfterPrint()
+{
+    if (OnAfterPrint)
+        KivReportAndGoOn(this, [this] { OnAfterPrint(this); });
 }
 
 void TKivReport::UpdateStatus(Integer)
