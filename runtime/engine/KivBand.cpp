@@ -9,6 +9,7 @@
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVarBase.h"
 
@@ -120,7 +121,7 @@ bool TKivBand::AllowDelete() const
 void TKivBand::BeforeDestruction()
 {
     if (!AllowDelete())
-        throw Exception(LoadStr(56402));
+        throw Exception(LoadStr(SKivBandDelete));
     TCustomPanel::BeforeDestruction();
 }
 

@@ -18,6 +18,7 @@
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVar.h"
 #include "runtime/engine/QorDS.h"
@@ -93,7 +94,7 @@ bool TKivPage::OkDelete() const
 void TKivPage::BeforeDestruction()
 {
     if (!OkDelete())
-        throw Exception(LoadStr(56410));
+        throw Exception(LoadStr(SKivPageDelete));
     TScrollBox::BeforeDestruction();
 }
 
@@ -516,7 +517,7 @@ void TKivPage::DataStart()
         TDataSet* DS = DataSet();
         if (FDataRange == drAllRecords && !DS && !OnDataStart) {
             FDataIsFinished = true;
-            throw Exception(LoadStr(56400));
+            throw Exception(LoadStr(SKivNoDataSource));
         }
         if (OnDataStart)
             OnDataStart(this);

@@ -13,6 +13,7 @@
 #include "runtime/engine/KivDest.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorOut.h"
@@ -96,7 +97,7 @@ bool TKivReport::OkDelete() const { return !Designing() || ComponentState().Cont
 
 void TKivReport::BeforeDestruction()
 {
-    if (!OkDelete() && Application()->MessageBox(LoadStr(56403), LoadStr(56404), MB_YESNO) != IDYES)
+    if (!OkDelete() && Application()->MessageBox(LoadStr(SKivDeleteReport), LoadStr(SKivDeleteReportCaption), MB_YESNO) != IDYES)
         Abort();
     TScrollBox::BeforeDestruction();
 }
@@ -234,12 +235,12 @@ bool TKivReport::PrepareRun()
             Setup->SetDestination(destScreen);
     }
     if (Printer()->Printing())
-        throw Exception(LoadStr(56405));
+        throw Exception(LoadStr(SKivPrinterBusy));
     if (FGroupPage->OutputType() == otNormal) {
         try {
             FPrintTo = std::make_unique<TQorOutput>();
         } catch (...) {
-            throw Exception(LoadStr(56406));
+            throw Exception(LoadStr(SKivCouldNotRun));
         }
         FPrintTo->SetPixelsPerInchX(FPixelsPerInch);
         FPrintTo->SetPixelsPerInchY(FPixelsPerInch);
