@@ -26,11 +26,10 @@ TKivReportDestination::TKivReportDestination(TComponent* AOwner) : TForm(AOwner)
 {
     QorReadForm(*this, "forms/kivdest.qfm",
                 {QOR_FORM_PART(lbCopies), QOR_FORM_PART(Copies), QOR_FORM_PART(CollatedCopies),
-                 QOR_FORM_PART(destgroup), QOR_FORM_PART(goPrinter), QOR_FORM_PART(goScreen),
-                 QOR_FORM_PART(rangegroup), QOR_FORM_PART(rangeAll), QOR_FORM_PART(rangePages),
-                 QOR_FORM_PART(lbFrom), QOR_FORM_PART(lbTo), QOR_FORM_PART(StartRange), QOR_FORM_PART(EndRange),
-                 QOR_FORM_PART(btnPrint), QOR_FORM_PART(btnCancel), QOR_FORM_PART(printersetup),
-                 QOR_FORM_PART(Printsetup)});
+                 QOR_FORM_PART(destgroup), QOR_FORM_PART(goPrinter), QOR_FORM_PART(goScreen), QOR_FORM_PART(rangegroup),
+                 QOR_FORM_PART(rangeAll), QOR_FORM_PART(rangePages), QOR_FORM_PART(lbFrom), QOR_FORM_PART(lbTo),
+                 QOR_FORM_PART(StartRange), QOR_FORM_PART(EndRange), QOR_FORM_PART(btnPrint), QOR_FORM_PART(btnCancel),
+                 QOR_FORM_PART(printersetup), QOR_FORM_PART(Printsetup)});
 }
 
 bool TKivReportDestination::AnyPrinters() const { return PageSetup && PageSetup->AnyPrinters(); }

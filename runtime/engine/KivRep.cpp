@@ -97,7 +97,8 @@ bool TKivReport::OkDelete() const { return !Designing() || ComponentState().Cont
 
 void TKivReport::BeforeDestruction()
 {
-    if (!OkDelete() && Application()->MessageBox(LoadStr(SKivDeleteReport), LoadStr(SKivDeleteReportCaption), MB_YESNO) != IDYES)
+    if (!OkDelete() &&
+        Application()->MessageBox(LoadStr(SKivDeleteReport), LoadStr(SKivDeleteReportCaption), MB_YESNO) != IDYES)
         Abort();
     TScrollBox::BeforeDestruction();
 }

@@ -39,9 +39,9 @@ void QorSetDestinationCaptions(TForm& Dialog)
     const struct {
         const char* Name;
         Integer Id;
-    } Parts[] = {{"CollatedCopies", SQorCollate}, {"rangegroup", SQorRange},     {"rangeAll", SQorAll},
-                 {"rangePages", SQorPages},       {"lbFrom", SQorFrom},          {"lbTo", SQorTo},
-                 {"btnPrint", SQorPrint},         {"btnCancel", SQorCancel},     {"printersetup", SQorPrinterSetup},
+    } Parts[] = {{"CollatedCopies", SQorCollate}, {"rangegroup", SQorRange}, {"rangeAll", SQorAll},
+                 {"rangePages", SQorPages},       {"lbFrom", SQorFrom},      {"lbTo", SQorTo},
+                 {"btnPrint", SQorPrint},         {"btnCancel", SQorCancel}, {"printersetup", SQorPrinterSetup},
                  {"lbCopies", SQorCopies}};
     for (const auto& Part : Parts)
         if (auto* Control = FormPart<TControl>(Dialog, Part.Name))

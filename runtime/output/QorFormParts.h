@@ -26,9 +26,8 @@ class TFormPartRef {
 public:
     template <class T>
     TFormPartRef(T*& Field, const char* Name)
-        : FField(&Field), FName(Name), FBind([](void* F, TComponent& Form, const char* N) {
-              *static_cast<T**>(F) = FormPart<T>(Form, N);
-          })
+        : FField(&Field), FName(Name),
+          FBind([](void* F, TComponent& Form, const char* N) { *static_cast<T**>(F) = FormPart<T>(Form, N); })
     {
     }
     void Bind(TComponent& Form) const { FBind(FField, Form, FName); }

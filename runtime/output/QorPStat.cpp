@@ -28,8 +28,7 @@ TQorPreviewStatus::TQorPreviewStatus(TComponent* AOwner) : TForm(AOwner)
 {
     QorReadForm(*this, "forms/qorpstat.qfm",
                 {QOR_FORM_PART(Label1), QOR_FORM_PART(lbPage), QOR_FORM_PART(PageNumber), QOR_FORM_PART(AbortButton)});
-    QorSetCaptions(
-        {{Label1, SQorPrintingWait}, {AbortButton, SQorAbort}, {lbPage, SQorPage}, {this, SQorPrintStatus}});
+    QorSetCaptions({{Label1, SQorPrintingWait}, {AbortButton, SQorAbort}, {lbPage, SQorPage}, {this, SQorPrintStatus}});
 }
 
 void TQorPreviewStatus::UpdateStatus(TObject*)

@@ -577,7 +577,8 @@ String QorGetTempFile(std::string_view Prefix)
 
 Integer QorAskAbort()
 {
-    const String Text = LoadStr(SQorDiscardReport) + '\r' + LoadStr(SQorRetainPartialReport) + '\r' + LoadStr(SQorContinueGenerating);
+    const String Text = LoadStr(SQorDiscardReport) + '\r' + LoadStr(SQorRetainPartialReport) + '\r' +
+                        LoadStr(SQorContinueGenerating);
     return Application()->MessageBox(Text, LoadStr(SQorAbortReportQuestion), MB_YESNOCANCEL);
 }
 
