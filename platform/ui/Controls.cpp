@@ -98,34 +98,34 @@ struct DragState {
 DragState gDrag;
 TPoint gMousePos; // where the last mouse message happened, in screen coordinates
 
+// The deepest control at P, in From's client coordinates; P becomes that control's.
+TControl* DeepestAt(TControl* From, TPoint& P)
+{
+    TControl* current = From;
+    while (auto* w = dynamic_cast<TWinControl*>(current)) {
+        TControl* child = w->ControlAtPos(P, true);
+        if (!child)
+            break;
+        P = P - child->BoundsRect().TopLeft() - child->ClientOffset();
+        current = child;
+    }
+    return current;
+}
+
 TControl* FindControlAt(const TPoint& ScreenPos, TPoint& Local)
 {
     // with windows on a display, the window system says which window lies under the mouse
     TControl* found = nullptr;
     if (gDrag.Source && NativeControlAt(gDrag.Source, ScreenPos, found, Local))
-        return found;
-    // the most recently shown visible form that holds the point
+        return found ? DeepestAt(found, Local) : nullptr;
+    // else the most recently shown visible form that holds the point
     for (Integer i = FormCount() - 1; i >= 0; --i) {
         TCustomForm* f = Forms(i);
         if (!f->Visible())
             continue;
-        const TPoint o = f->ClientOrigin();
-        TPoint p = ScreenPos - o;
-        if (!f->ClientRect().Contains(p))
-            continue;
-        TControl* current = f;
-        for (;;) {
-            auto* w = dynamic_cast<TWinControl*>(current);
-            if (!w)
-                break;
-            TControl* child = w->ControlAtPos(p, true);
-            if (!child)
-                break;
-            p = p - child->BoundsRect().TopLeft() - child->ClientOffset();
-            current = child;
-        }
-        Local = p;
-        return current;
+        Local = ScreenPos - f->ClientOrigin();
+        if (f->ClientRect().Contains(Local))
+            return DeepestAt(f, Local);
     }
     return nullptr;
 }

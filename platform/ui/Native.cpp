@@ -1084,18 +1084,8 @@ bool NativeControlAt(TControl* Source, const TPoint& ScreenPos, TControl*& Targe
         return true;
     const QPoint p = marked->mapFromGlobal(global);
     const TPoint fo = found->ClientOffset();
-    TPoint local(p.x() - fo.X, p.y() - fo.Y);
-    // controls whose widgets let the mouse through (those being designed) are found as the
-    // controls do it
-    while (auto* w = dynamic_cast<TWinControl*>(found)) {
-        TControl* child = w->ControlAtPos(local, true);
-        if (!child)
-            break;
-        local = local - child->BoundsRect().TopLeft() - child->ClientOffset();
-        found = child;
-    }
     Target = found;
-    Local = local;
+    Local = TPoint(p.x() - fo.X, p.y() - fo.Y);
     return true;
 }
 

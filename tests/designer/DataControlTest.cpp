@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 using namespace qor;
@@ -476,7 +477,7 @@ TEST_F(DataControlTest, ListsDrawTheirMarksAndColumns)
         List->Canvas()->Font()->SetColor(clBlack);
         ClearRecordedCalls(dc);
         const TOwnerDrawState state = Selected ? TOwnerDrawState{odSelected} : TOwnerDrawState{};
-        (Center->*Handler)(List, 0, TRect(0, 0, 300, 16), state);
+        std::invoke(Handler, Center, List, 0, TRect(0, 0, 300, 16), state);
         std::string calls;
         for (const String& c : GetRecordedCalls(dc))
             calls += c + "\n";

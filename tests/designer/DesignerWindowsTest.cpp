@@ -60,24 +60,32 @@ protected:
         std::filesystem::create_directories(dir);
         RegisterDesignPackage();
     }
+    // Opens a copy of an example form (as Name) in the host and shows the windows; answers its report.
+    TKivReport* OpenExample(TDesignEnvironment& Env, const std::string& Example, const char* Name)
+    {
+        std::filesystem::copy_file(std::string(QOR_SOURCE_DIR) + "/examples/" + Example + ".qfm", dir / Name,
+                                   std::filesystem::copy_options::overwrite_existing);
+        Env.Open((dir / Name).string());
+        Env.ShowAll();
+        auto* report = dynamic_cast<TKivReport*>(Env.Host().Root()->FindComponent("Report"));
+        EXPECT_NE(report, nullptr);
+        return report;
+    }
+    static TKivReportDesign* Design(TKivReport* R) { return dynamic_cast<TKivReportDesign*>(R->RepDesign()); }
     const std::filesystem::path dir = std::filesystem::path(QOR_BINARY_DIR) / "tests" / "designer-out" / "grabs";
 };
 
 TEST_F(DesignerWindow, TheReportShowsItsToolBarRulersAndTheManagerItsTree)
 {
-    const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/masterdetail/";
     RunCommand("rm -f '" + (dir / "shop.db").string() + "'; sqlite3 '" + (dir / "shop.db").string() + "' < '" +
-               examples + "shop.sql'");
-    std::filesystem::copy_file(examples + "shop.qfm", dir / "shop.qfm", std::filesystem::copy_options::overwrite_existing);
+               QOR_SOURCE_DIR + "/examples/masterdetail/shop.sql'");
     TDesignEnvironment env;
-    env.Open((dir / "shop.qfm").string());
-    env.ShowAll();
+    TKivReport* report = OpenExample(env, "masterdetail/shop", "shop.qfm");
+    ASSERT_NE(report, nullptr);
     TCustomForm* form = env.Host().Form();
     form->SetBounds(300, 100, 900, 760);
-    auto* report = dynamic_cast<TKivReport*>(env.Host().Root()->FindComponent("Report"));
-    ASSERT_NE(report, nullptr);
     report->SetBounds(10, 10, 860, 700);
-    auto* design = dynamic_cast<TKivReportDesign*>(report->RepDesign());
+    auto* design = Design(report);
     ASSERT_NE(design, nullptr);
     design->PageManButton()->Click();
     auto* manager = dynamic_cast<TKivPageManager*>(report->Page()->AsPage()->PageManager());
@@ -108,14 +116,10 @@ TEST_F(DesignerWindow, TheDataControlCenterShowsItsListsZoomedAndNot)
     const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/sales/";
     RunCommand("rm -f '" + (dir / "sales.db").string() + "'; sqlite3 -cmd 'CREATE TEMP TABLE sales_rows AS SELECT 50 AS n' '" +
                (dir / "sales.db").string() + "' < '" + examples + "sales.sql'");
-    std::filesystem::copy_file(examples + "sales.qfm", dir / "sales.qfm", std::filesystem::copy_options::overwrite_existing);
     TDesignEnvironment env;
-    env.Open((dir / "sales.qfm").string());
-    env.ShowAll();
-    auto* report = dynamic_cast<TKivReport*>(env.Host().Root()->FindComponent("Report"));
+    TKivReport* report = OpenExample(env, "sales/sales", "sales.qfm");
     ASSERT_NE(report, nullptr);
-    auto* design = dynamic_cast<TKivReportDesign*>(report->RepDesign());
-    design->DataButton()->Click();
+    Design(report)->DataButton()->Click();
     Settle();
     auto* manager = dynamic_cast<TKivPageManager*>(report->Page()->AsPage()->PageManager());
     ASSERT_NE(manager, nullptr);
@@ -146,18 +150,13 @@ TEST_F(DesignerWindow, FastLabelsAreDraggedFromTheToolOntoTheDesignWindow)
 {
     if (!HaveProgram("xdotool") || !HaveProgram("import"))
         QOR_SKIP_WITHOUT_TOOL("xdotool and ImageMagick's import drive and grab the screen (scripts/install-deps.sh)");
-    const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/masterdetail/";
-    std::filesystem::copy_file(examples + "shop.qfm", dir / "fast.qfm", std::filesystem::copy_options::overwrite_existing);
     TDesignEnvironment env;
-    env.Open((dir / "fast.qfm").string());
-    env.ShowAll();
-    TCustomForm* form = env.Host().Form();
-    form->SetBounds(520, 40, 700, 700);
-    auto* report = dynamic_cast<TKivReport*>(env.Host().Root()->FindComponent("Report"));
+    TKivReport* report = OpenExample(env, "masterdetail/shop", "fast.qfm");
+    ASSERT_NE(report, nullptr);
+    env.Host().Form()->SetBounds(520, 40, 700, 700);
     report->SetBounds(10, 10, 660, 640);
-    auto* design = dynamic_cast<TKivReportDesign*>(report->RepDesign());
-    design->AutoLabelButton()->Click(); // "Fast"
-    auto* tool = dynamic_cast<TQorDropLabels*>(design->DropForm());
+    Design(report)->AutoLabelButton()->Click(); // "Fast"
+    auto* tool = dynamic_cast<TQorDropLabels*>(Design(report)->DropForm());
     ASSERT_NE(tool, nullptr);
     tool->SetBounds(20, 300, tool->Width(), 250);
     tool->sbVert->Click(); // a column: nothing to ask on a display without a person
@@ -245,14 +244,9 @@ protected:
 // page, the page setup and the band tree, is grabbed as the window system shows it.
 TEST_F(DesignerWindow, TheOverviewShowsItsBandTreeInTheViewer)
 {
-    const std::string examples = std::string(QOR_SOURCE_DIR) + "/examples/masterdetail/";
-    std::filesystem::copy_file(examples + "shop.qfm", dir / "view.qfm", std::filesystem::copy_options::overwrite_existing);
     TDesignEnvironment env;
-    env.Open((dir / "view.qfm").string());
-    env.ShowAll();
-    auto* report = dynamic_cast<TKivReport*>(env.Host().Root()->FindComponent("Report"));
+    TKivReport* report = OpenExample(env, "masterdetail/shop", "view.qfm");
     ASSERT_NE(report, nullptr);
-    auto* design = dynamic_cast<TKivReportDesign*>(report->RepDesign());
     TQorViewer* viewer = nullptr;
     QorViewEvent = [&](TQorViewer* V) {
         viewer = V;
@@ -273,7 +267,7 @@ TEST_F(DesignerWindow, TheOverviewShowsItsBandTreeInTheViewer)
         viewer = nullptr;
         return true;
     };
-    design->Rep1Button()->Click(); // "Overview"
+    Design(report)->Rep1Button()->Click(); // "Overview"
     stepper.Start();
     const bool closed = PumpUntil([&] { return !caption.empty(); });
     QorViewEvent = nullptr;

@@ -52,9 +52,10 @@ void NativeFree(TNativeWidget* Widget);
 void NativePopupMenu(TPopupMenu* Menu, Integer X, Integer Y);
 // The cursor over every window while it is not crDefault (0).
 void NativeSetScreenCursor(SmallInt Cursor);
-// A drag from Source: the control under ScreenPos (Source's screen coordinates), in whichever
-// window of the application it lies, and the point in its client coordinates; Target is null
-// over no control of ours. False when Source has no window on a display to ask from.
+// A drag from Source: the control whose widget lies under ScreenPos (Source's screen
+// coordinates), in whichever window of the application it is, and the point in its client
+// coordinates (controls whose widgets let the mouse through lie inside it); Target is null over no
+// control of ours. False when Source has no window on a display to ask from.
 bool NativeControlAt(TControl* Source, const TPoint& ScreenPos, TControl*& Target, TPoint& Local);
 // While a drag from Source runs: Source keeps the mouse and the cursor shows Cursor (whether the
 // control under it accepts). crDefault ends both.
