@@ -260,9 +260,16 @@ struct TSalesEngine {
                 const Int64 Day = Doy - (153 * Mp + 2) / 5 + 1;
                 const Int64 Month = Mp < 10 ? Mp + 3 : Mp - 9;
                 const Int64 Year = Yoe + Era * 400 + (Month <= 2);
-                const int N = std::snprintf(Buf, sizeof Buf, "%04d-%02d-%02d", static_cast<int>(Year),
-                                            static_cast<int>(Month), static_cast<int>(Day));
-                Sums.Take(std::string_view(Buf, static_cast<std::size_t>(N)));
+                const auto Put = [&](char* At, Int64 Value, int Width) {
+                    for (int I = Width - 1; I >= 0; --I, Value /= 10)
+                        At[I] = static_cast<char>('0' + Value % 10);
+                };
+                Put(Buf, Year, 4);
+                Buf[4] = '-';
+                Put(Buf + 5, Month, 2);
+                Buf[7] = '-';
+                Put(Buf + 8, Day, 2);
+                Sums.Take(std::string_view(Buf, 10));
             }
         }
         Sums.GrandCents = GrandCents;
