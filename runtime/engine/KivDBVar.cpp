@@ -4,6 +4,8 @@
 #include "platform/rtl/Streams.h"
 #include "runtime/engine/QorDS.h"
 
+#include <typeinfo>
+
 namespace qor {
 
 bool kivvarFmtBCDUseCurrency = false;
@@ -202,7 +204,10 @@ void TKivDBVar::ReadField(TField* F, TKivData* D)
 {
     switch (GetQorDataType(F->DataType())) {
     case dtypeString:
-        D->SetAsString(F->AsString());
+        if (typeid(*D) == typeid(TKivString))
+            static_cast<TKivString*>(D)->TakeString(F->AsString());
+        else
+            D->SetAsString(F->AsString());
         break;
     case dtypeInteger:
         D->SetAsInteger(F->AsLargeInt()); // all 64 bits
