@@ -713,10 +713,40 @@ TMaskSection ScanSection(std::string_view Text)
     return s;
 }
 
-// Lays the digits of D (already rounded for the section) into the section's placeholders.
-String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TFormatSettings& S)
+// Text of a bounded length on the stack: what a short mask makes of a number.
+template <std::size_t N>
+class TShortText {
+public:
+    std::size_t size() const { return FSize; }
+    bool empty() const { return FSize == 0; }
+    const char* data() const { return FText; }
+    char operator[](std::size_t I) const { return FText[I]; }
+    char back() const { return FText[FSize - 1]; }
+    void pop_back() { --FSize; }
+    void clear() { FSize = 0; }
+    TShortText& operator+=(char C)
+    {
+        FText[FSize++] = C;
+        return *this;
+    }
+    void insert(std::size_t, std::size_t Count, char C)
+    {
+        std::memmove(FText + Count, FText, FSize);
+        std::memset(FText, C, Count);
+        FSize += Count;
+    }
+
+private:
+    char FText[N];
+    std::size_t FSize = 0;
+};
+
+// Lays the digits of D (already rounded for the section) into the section's placeholders. TText is
+// String, or for a short mask without an exponent TShortText.
+template <class TText>
+String LaySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TFormatSettings& S)
 {
-    String out;
+    TText out;
     if (Negative)
         out += '-';
     int exponent = 0;
@@ -725,7 +755,7 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
         D.Exponent = Sec.IntPlaces;
     }
     // Integer digits, with leading zeros up to MinInt.
-    String intDigits;
+    TText intDigits;
     for (int i = 0; i < D.Exponent; ++i)
         intDigits += static_cast<char>(DigitAt(D, i));
     if (D.Count == 0 || D.Exponent <= 0)
@@ -733,7 +763,7 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
     if (static_cast<int>(intDigits.size()) < Sec.MinInt)
         intDigits.insert(0, static_cast<std::size_t>(Sec.MinInt) - intDigits.size(), '0');
     // Decimal digits, trailing zeros dropped down to MinDec.
-    String decDigits;
+    TText decDigits;
     for (int i = 0; i < Sec.DecPlaces; ++i)
         decDigits += static_cast<char>(DigitAt(D, D.Exponent + i));
     while (static_cast<int>(decDigits.size()) > Sec.MinDec && decDigits.back() == '0')
@@ -811,7 +841,8 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
                     ++i;
                 }
                 --i;
-                AppendExponent(out, exponent, always, zeros);
+                if constexpr (std::is_same_v<TText, String>)
+                    AppendExponent(out, exponent, always, zeros);
             } else {
                 out += c;
             }
@@ -823,7 +854,19 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
     }
     if (!afterPoint && Sec.HasPlaces())
         emitInt(intCount);
-    return out;
+    if constexpr (std::is_same_v<TText, String>)
+        return out;
+    else
+        return String(out.data(), out.size());
+}
+
+// Masks of up to 40 characters without an exponent fit the stack: digits at most 40 (or 19 when
+// the value is larger), and their text at most 1 + 2 × 40 + 40 + 40.
+String ApplySection(const TMaskSection& Sec, const TDecimal& D, bool Negative, const TFormatSettings& S)
+{
+    if (Sec.Text.size() <= 40 && !Sec.Scientific)
+        return LaySection<TShortText<256>>(Sec, D, Negative, S);
+    return LaySection<String>(Sec, D, Negative, S);
 }
 
 // Rounds D for the section: to its decimals, or to its significant digits when scientific.

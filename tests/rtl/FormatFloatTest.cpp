@@ -213,4 +213,8 @@ TEST(NumberMask, FormatsAsFormatFloatAndFormatCurr)
                 const Currency C(V > 1e14 || V < -1e14 ? 1.0 : V);
                 EXPECT_EQ(M.FormatCurr(C, *S), FormatCurr(Mask, C, *S)) << Mask << " " << V;
             }
+    // Short masks are laid out on the stack, long ones not: empty literals make no difference.
+    const String Long = "#,##0.00;(#,##0.00)" + String(40, '\'');
+    for (double V : {0.0, 1234.5, -1234567.891, 0.004})
+        EXPECT_EQ(FormatFloat(Long, V), FormatFloat("#,##0.00;(#,##0.00)", V)) << V;
 }
