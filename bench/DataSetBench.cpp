@@ -11,10 +11,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include "Timing.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -22,6 +23,8 @@
 #include <unistd.h>
 
 using namespace qor;
+using qor::bench::Median;
+using qor::bench::Seconds;
 
 namespace {
 
@@ -182,20 +185,6 @@ TSalesSums ReadSalesByQuery(const std::string& File, bool Bidirectional)
     Q.Close();
     Db.Close();
     return Sums;
-}
-
-double Median(std::vector<double> V)
-{
-    std::sort(V.begin(), V.end());
-    return V[V.size() / 2];
-}
-
-template <typename F>
-double Seconds(F&& Run)
-{
-    const auto Start = std::chrono::steady_clock::now();
-    Run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
 }
 
 // Builds the sales database of examples/sales with Rows rows.

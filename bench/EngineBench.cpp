@@ -23,15 +23,18 @@
 
 #include <benchmark/benchmark.h>
 
+#include "Timing.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 using namespace qor;
+using qor::bench::Median;
+using qor::bench::Seconds;
 
 namespace {
 
@@ -276,20 +279,6 @@ struct TSalesEngine {
         return Sums;
     }
 };
-
-double Median(std::vector<double> V)
-{
-    std::sort(V.begin(), V.end());
-    return V[V.size() / 2];
-}
-
-template <typename F>
-double Seconds(F&& Run)
-{
-    const auto Start = std::chrono::steady_clock::now();
-    Run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-}
 
 // Three interleaved passes of each, medians compared.
 bool CompareSalesRecords()
