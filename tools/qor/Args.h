@@ -113,17 +113,24 @@ std::string ReadArgs(const std::vector<std::string>& Args, const TOptionTable<O>
 template <class O>
 std::string OptionHelp(const TOptionTable<O>& Table)
 {
+    auto Spelling = [](const TOption<O>& Option) {
+        std::string Spelt = Option.Alias ? std::string(Option.Alias) + ", " + Option.Name : Option.Name;
+        return Option.ValueName ? Spelt + " " + Option.ValueName : Spelt;
+    };
+    // The help texts start in one column, one blank past the longest spelling (at least 16 wide).
+    size_t Column = 15;
+    for (const TOption<O>& Option : Table.Options)
+        if (Option.Help)
+            Column = std::max(Column, Spelling(Option).size());
     std::string Text;
     for (const TOption<O>& Option : Table.Options) {
         if (!Option.Help)
             continue;
-        std::string Spelt = Option.Alias ? std::string(Option.Alias) + ", " + Option.Name : Option.Name;
-        if (Option.ValueName)
-            Spelt += std::string(" ") + Option.ValueName;
-        Spelt.resize(std::max<size_t>(Spelt.size() + 1, 16), ' ');
+        std::string Spelt = Spelling(Option);
+        Spelt.resize(Column + 1, ' ');
         Text += "  " + Spelt;
         for (const char* C = Option.Help; *C; ++C)
-            Text += *C == '\n' ? "\n" + std::string(18, ' ') : std::string(1, *C);
+            Text += *C == '\n' ? "\n" + std::string(Column + 3, ' ') : std::string(1, *C);
         Text += '\n';
     }
     return Text;

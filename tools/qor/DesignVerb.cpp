@@ -6,10 +6,10 @@
 #include "designer/qordiag.h"
 
 #include "platform/ide/DesignWindows.h"
+#include "platform/printing/Printers.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
 #include "platform/rtl/Streams.h"
-#include "platform/printing/Printers.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DialogService.h"
 #include "runtime/engine/KivPage.h"
@@ -107,7 +107,7 @@ void WriteDocReport(TDesignEnvironment& Env, TDocReport Kind, const std::string&
     if (!error.empty())
         throw Exception(error);
     if (!std::filesystem::exists(file))
-        throw Exception(String(Kind == TDocReport::Variables ? "the variable report"
+        throw Exception(String(Kind == TDocReport::Variables  ? "the variable report"
                                : Kind == TDocReport::Overview ? "the overview"
                                                               : "the diagnostic report") +
                         " wrote no " + Out);
@@ -147,8 +147,9 @@ const TOptionTable<TDesignOptions>& DesignOptions()
              TakeText(&O::PngDir, "--png wants the folder to write the pictures into")},
             {"--variables", "OUT", "write the data control center's variable report (no window)",
              TakeDocReport(TDocReport::Variables, "--variables", "the variable report")},
-            {"--overview", "OUT", nullptr, TakeDocReport(TDocReport::Overview, "--overview", "the overview")},
-            {"--diagnostic", "OUT", nullptr,
+            {"--overview", "OUT", "write the overview report of the form's design (no window)",
+             TakeDocReport(TDocReport::Overview, "--overview", "the overview")},
+            {"--diagnostic", "OUT", "write the diagnostic report of the form's design (no window)",
              TakeDocReport(TDocReport::Diagnostic, "--diagnostic", "the diagnostic report")},
         },
         [](O& options, const std::string& arg) -> std::string {

@@ -30,7 +30,7 @@ const std::vector<TVerbHelp>& VerbHelps()
          "[--to FILE.pdf] [--quiet]",
          "print pages on a printer (the default one unless named) and say where they went", PrintOptionHelp},
         {"printers", "", "list the printers with their papers, bins, resolutions, copies and duplex", nullptr},
-        {"design", "FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR] [--variables OUT.qor|OUT.pdf]",
+        {"design", "FILE.qfm [--new] [--save-as OUT.qfm] [--png DIR] [--variables|--overview|--diagnostic OUT.qor|OUT.pdf]",
          "design a form in the designer", DesignOptionHelp},
     };
     return Verbs;
