@@ -5,6 +5,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivCtrl.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVarBase.h"
 
@@ -73,11 +74,11 @@ bool TKivGroup::CheckBroken()
         TKivData* Last = FVariable->DataLast();
         // A variable the run has not given values to has nothing to compare.
         if (!Now || !Last)
-            throw Exception(FmtLoadStr(56414, {FVariable->Name()}));
+            throw Exception(FmtLoadStr(SKivBadDatatype, {FVariable->Name()}));
         FBroken = !KivSameValue(Now, Last);
     }
     if (OnCheckBroken)
-        KivFirePrintEvent([this] { OnCheckBroken(this); }, this);
+        KivReportAndGoOn(this, [this] { OnCheckBroken(this); });
     return FBroken;
 }
 
@@ -164,7 +165,7 @@ bool TKivGroup::AllowDelete() const { return FDeleteGuard.Allows(this); }
 
 void TKivGroup::BeforeDestruction()
 {
-    FDeleteGuard.Check(this, 56401);
+    FDeleteGuard.Check(this, SKivGroupDelete);
     TControl::BeforeDestruction();
 }
 

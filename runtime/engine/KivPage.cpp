@@ -19,6 +19,7 @@
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVar.h"
 #include "runtime/engine/QorDS.h"
@@ -41,17 +42,6 @@ bool IsQueryClass(const TObject* Object)
         if (UpperCase(C->Name) == "TQUERY")
             return true;
     return false;
-}
-
-// Runs a handler of the page; its exception is shown and the run goes on.
-template <class F>
-void Shown(TObject* Sender, F&& Fn)
-{
-    try {
-        Fn();
-    } catch (...) {
-        Application()->HandleException(Sender);
-    }
 }
 
 } // namespace
@@ -101,7 +91,7 @@ bool TKivPage::OkDelete() const { return FDeleteGuard.Allows(this); }
 
 void TKivPage::BeforeDestruction()
 {
-    FDeleteGuard.Check(this, 56410);
+    FDeleteGuard.Check(this, SKivPageDelete);
     TScrollBox::BeforeDestruction();
 }
 
@@ -504,7 +494,7 @@ bool TKivPage::DoOnDataFilter()
 void TKivPage::DoAfterDataSkip()
 {
     if (OnAfterDataSkip)
-        Shown(this, [this] { OnAfterDataSkip(this); });
+        KivReportAndGoOn(this, [this] { OnAfterDataSkip(this); });
 }
 
 void TKivPage::DataStart()
@@ -517,7 +507,7 @@ void TKivPage::DataStart()
         TDataSet* DS = DataSet();
         if (FDataRange == drAllRecords && !DS && !OnDataStart) {
             F.DataIsFinished = true;
-            throw Exception(LoadStr(56400));
+            throw Exception(LoadStr(SKivNoDataSource));
         }
         if (OnDataStart)
             OnDataStart(this);
@@ -594,7 +584,7 @@ void TKivPage::DataSkip()
 void TKivPage::DataFinish()
 {
     FRun->Figures.Skipped = FRun->Figures.Records;
-    Shown(this, [this] {
+    KivReportAndGoOn(this, [this] {
         if (OnDataFinish)
             OnDataFinish(this);
         else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)

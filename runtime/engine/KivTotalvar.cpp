@@ -3,6 +3,7 @@
 #include "platform/rtl/StringTable.h"
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 
 namespace qor {
@@ -65,7 +66,7 @@ bool TKivTotalvar::GetActive() const
     return FVariable && AskVariable([](TKivVar& V) { return V.Active(); });
 }
 
-TKivData* TKivTotalvar::GetDataNow() { throw Exception(FmtLoadStr(56415, {Name()})); }
+TKivData* TKivTotalvar::GetDataNow() { throw Exception(FmtLoadStr(SKivTotalvarAccess, {Name()})); }
 
 std::size_t TKivTotalvar::CheckLevel(Integer Level) const
 {

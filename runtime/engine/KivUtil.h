@@ -14,6 +14,36 @@
 
 namespace qor {
 
+// Hands the exception being handled to the application's exception handler.
+void KivReportHandlerError(TObject* Sender);
+
+// The two ways a run treats an exception raised by a user's event handler.
+//
+// Report and go on: the exception goes to the application's exception handler (with Sender) and
+// the run goes on.
+template <class F>
+void KivReportAndGoOn(TObject* Sender, F&& Handler)
+{
+    try {
+        Handler();
+    } catch (...) {
+        KivReportHandlerError(Sender);
+    }
+}
+// Counts as a refusal: a handler that answers through a Boolean (which starts False) answers False
+// when it raises; nothing is shown.
+template <class F>
+bool KivAskOrRefuse(F&& Ask)
+{
+    bool Result = false;
+    try {
+        Ask(Result);
+    } catch (...) {
+        return false;
+    }
+    return Result;
+}
+
 // True when every character is a blank (also for empty text).
 // Lets the application handle its messages (a stop button, the viewer's paint) while a data loop
 // runs: at most every few milliseconds, as handling them costs more than a record does.

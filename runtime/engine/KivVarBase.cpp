@@ -5,6 +5,7 @@
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
 #include "runtime/engine/KivReference.h"
+#include "runtime/engine/KivStrIds.h"
 
 namespace qor {
 
@@ -108,7 +109,7 @@ TKivData* TKivVar::SettableData()
     if (FUpdateMode == umNeedUpdate)
         UpdateData();
     if (!FDataNow)
-        throw Exception(FmtLoadStr(56414, {Name()}));
+        throw Exception(FmtLoadStr(SKivBadDatatype, {Name()}));
     return FDataNow.get();
 }
 
@@ -116,11 +117,11 @@ TKivData* TKivVar::CheckedData()
 {
     TKivData* D = GetData();
     if (!D)
-        throw Exception(FmtLoadStr(56414, {Name()}));
+        throw Exception(FmtLoadStr(SKivBadDatatype, {Name()}));
     return D;
 }
 
-void TKivVar::CircularError() const { throw Exception(FmtLoadStr(56413, {Name()})); }
+void TKivVar::CircularError() const { throw Exception(FmtLoadStr(SKivCircularVariable, {Name()})); }
 
 String TKivVar::GetAsString() { return CheckedData()->AsString(); }
 Int64 TKivVar::GetAsInteger() { return CheckedData()->AsInteger(); }

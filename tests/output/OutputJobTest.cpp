@@ -315,8 +315,8 @@ TEST_F(OutputJobTest, ThreePagesOnThePdfPrinter)
 {
     Select("PDF");
     const std::string Pdf = (Dir / "sample.pdf").string();
-    Printer()->SetNextOutputFile(Pdf);
     TQorOutput Job;
+    Job.SetPrintFileName(Pdf);
     Job.SetDestination(qdPrinter);
     DrawSample(Job);
     EXPECT_EQ(Printer()->Title(), "Sample document");
@@ -345,8 +345,8 @@ TEST_F(OutputJobTest, ThreePagesOnThePdfPrinter)
 TEST_F(OutputJobTest, AnEmptyDescriptionPrintsAsUntitled)
 {
     Select("PDF");
-    Printer()->SetNextOutputFile((Dir / "untitled.pdf").string());
     TQorOutput Job;
+    Job.SetPrintFileName((Dir / "untitled.pdf").string());
     Job.BeginDoc();
     EXPECT_EQ(Printer()->Title(), "Untitled Report");
     Job.Abort();
@@ -357,7 +357,6 @@ TEST_F(OutputJobTest, AnEmptyDescriptionPrintsAsUntitled)
 TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
 {
     Select("Works Laser"); // 600 dpi
-    Printer()->SetNextOutputFile((Dir / "offset.pdf").string());
     int Calls = 0;
     OnPrintOffset = [&Calls] {
         ++Calls;
@@ -365,6 +364,7 @@ TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
         PrintOffsetY = 150;
     };
     TQorOutput Job;
+    Job.SetPrintFileName((Dir / "offset.pdf").string());
     Job.BeginDoc();
     EXPECT_EQ(Job.PixelsPerInchX(), 600);
     const Double Left = Job.QorPrinterSetup()->LeftPrintArea();
@@ -386,8 +386,8 @@ TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
 std::string PlainLinePixels(const std::filesystem::path& Dir, bool ItalicFirst)
 {
     const std::string Pdf = (Dir / (ItalicFirst ? "after-italic.pdf" : "plain.pdf")).string();
-    Printer()->SetNextOutputFile(Pdf);
     TQorOutput Job;
+    Job.SetPrintFileName(Pdf);
     Job.BeginDoc();
     TQorCanvas& C = *Job.QorCanvas();
     const Integer Inch = Job.PixelsPerInchY();

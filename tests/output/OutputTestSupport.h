@@ -155,9 +155,8 @@ protected:
     void PrintJob(const std::string& File, int Pages, F&& BetweenPages)
     {
         TPrinter* P = Printer();
-        P->SetNextOutputFile(File);
         P->SetTitle("Output test");
-        P->BeginDoc();
+        P->BeginDoc(File);
         for (int I = 1; I < Pages; ++I) {
             BetweenPages(I);
             P->NewPage();

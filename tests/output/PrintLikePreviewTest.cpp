@@ -125,8 +125,8 @@ TEST_F(PrintLikePreviewTest, HatchesAndDashesKeepTheirSizeOnA600DpiPrinter)
     TQorQorFile F;
     RecordStyledPage(F);
     const std::string Pdf = (Dir / "styles.pdf").string();
-    Printer()->SetNextOutputFile(Pdf);
     TQorPrinter P;
+    P.SetPrintFileName(Pdf);
     P.LoadPages(&F, 1, 1);
     ASSERT_EQ(P.ExceptionText(), "");
     const std::string Pgm = (Dir / "printed").string();

@@ -240,15 +240,15 @@ TEST_F(PrintPageFileTest, APrinterErrorAtTheEndIsReportedNotThrown)
     RecordPages(F, 2);
     // A folder where the job log should go: the job fails as it ends.
     std::filesystem::create_directories(Dir / "x.json");
-    Printer()->SetNextOutputFile((Dir / "x.pdf").string());
     TQorPrinter P;
+    P.SetPrintFileName((Dir / "x.pdf").string());
     EXPECT_NO_THROW(P.LoadPages(&F, 1, 2));
     EXPECT_NE(P.ExceptionText().find("Cannot write the job log"), std::string::npos) << P.ExceptionText();
     EXPECT_FALSE(Printer()->Printing());
     // The one-call routine says so.
     const std::string Saved = (Dir / "saved.qor").string();
     F.SaveToFile(Saved);
-    Printer()->SetNextOutputFile((Dir / "x.pdf").string());
+    std::filesystem::create_directories(Dir / "Pages.json"); // the log of the job named after the pages
     EXPECT_THROW(QorFilePrint(Saved), EPrinter);
 }
 
@@ -269,8 +269,8 @@ TEST_F(PrintPageFileTest, AnErrorWhilePlayingLeavesNoJobOpen)
 
 TEST_F(PrintPageFileTest, APageBegunOrEndedTwiceGivesNoBlankPage)
 {
-    Printer()->SetNextOutputFile((Dir / "twice.pdf").string());
     TQorOutput Out;
+    Out.SetPrintFileName((Dir / "twice.pdf").string());
     Out.SetDescription("Twice");
     Out.BeginDoc();
     Out.StartPage(); // the first page is open already

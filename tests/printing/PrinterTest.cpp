@@ -65,8 +65,7 @@ TEST_F(PrinterTest, JobStateRules)
     TPrinter* P = Printer();
     EXPECT_THROW(P->NewPage(), EPrinter);
     EXPECT_THROW(P->EndDoc(), EPrinter);
-    P->SetNextOutputFile((Dir / "state.pdf").string());
-    P->BeginDoc();
+    P->BeginDoc((Dir / "state.pdf").string());
     EXPECT_TRUE(P->Printing());
     EXPECT_EQ(P->PageNumber(), 1);
     try {
@@ -96,8 +95,7 @@ TEST_F(PrinterTest, ThreePagesWithPaperAndOrientationChangedOnPageTwo)
     });
     const String File = (Dir / "three.pdf").string();
     P->SetTitle("Three pages");
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     HDC DC = P->Handle();
     EXPECT_EQ(GetDeviceCaps(DC, LOGPIXELSX), 600);
     EXPECT_EQ(GetDeviceCaps(DC, PHYSICALWIDTH), MulDiv(2100, 600, 254));
@@ -146,8 +144,7 @@ TEST_F(PrinterTest, DescribedPrinterLogsBinChangeAndDuplex)
     });
     const String File = (Dir / "duplex.pdf").string();
     P->SetTitle("Duplex job");
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     HDC DC = P->Handle();
     // The printable area leaves the described border.
     EXPECT_EQ(GetDeviceCaps(DC, PHYSICALOFFSETX), MulDiv(50, 600, 254));
@@ -190,8 +187,7 @@ TEST_F(PrinterTest, CustomPaperAndCopiesBeyondTheMaximum)
         D.dmOrientation = DMORIENT_LANDSCAPE;
         D.dmCopies = 500;
     });
-    P->SetNextOutputFile((Dir / "custom.pdf").string());
-    P->BeginDoc();
+    P->BeginDoc((Dir / "custom.pdf").string());
     P->EndDoc();
     const test::TJobLog Log = test::ReadJobLog((Dir / "custom.json").string());
     ASSERT_EQ(Log.Pages.size(), 1u);
@@ -302,16 +298,14 @@ TEST_F(PrinterTest, AbortDeliversNothing)
     TPrinter* P = Printer();
     Select(P, "Office Laser");
     const String File = (Dir / "aborted.pdf").string();
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     P->NewPage();
     P->Abort();
     EXPECT_TRUE(P->Aborted());
     EXPECT_FALSE(P->Printing());
     EXPECT_FALSE(std::filesystem::exists(File));
     EXPECT_FALSE(std::filesystem::exists(Dir / "aborted.json"));
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     EXPECT_FALSE(P->Aborted());
     P->EndDoc();
     EXPECT_TRUE(std::filesystem::exists(File));
@@ -321,8 +315,7 @@ TEST_F(PrinterTest, ExtraPageBeginsAndEndsAreIgnored)
 {
     TPrinter* P = Printer();
     const String File = (Dir / "pages.pdf").string();
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     HDC DC = P->Handle();
     EXPECT_EQ(StartPage(DC), 1); // page 1 is already open: ignored, nothing changes
     Rectangle(DC, 0, 0, 10, 10);
@@ -341,8 +334,7 @@ TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
     C->Font()->SetSize(12);
     EXPECT_EQ(C->Handle(), P->Handle()); // the information context outside a job
     const String File = (Dir / "canvas.pdf").string();
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     EXPECT_EQ(C->Handle(), P->Handle());
     EXPECT_EQ(C->Font()->PixelsPerInch(), 600);
     EXPECT_EQ(C->Font()->Size(), 12); // the point size is kept at the printer's resolution
