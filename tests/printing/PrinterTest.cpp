@@ -1,4 +1,5 @@
 #include "PrintTestSupport.h"
+#include "common/SoundPdf.h"
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Font.h"
@@ -82,6 +83,7 @@ TEST_F(PrinterTest, JobStateRules)
     EXPECT_FALSE(P->Printing());
     EXPECT_EQ(P->PageNumber(), 0);
     EXPECT_EQ(test::PdfPageCount((Dir / "state.pdf").string()), 2);
+    test::ExpectSoundPdf((Dir / "state.pdf").string());
 }
 
 TEST_F(PrinterTest, ThreePagesWithPaperAndOrientationChangedOnPageTwo)
@@ -122,6 +124,7 @@ TEST_F(PrinterTest, ThreePagesWithPaperAndOrientationChangedOnPageTwo)
     P->NewPage();
     P->EndDoc();
 
+    test::ExpectSoundPdf(File);
     const auto Sizes = test::PdfPageSizes(File, 3);
     ASSERT_EQ(Sizes.size(), 3u) << "pdfinfo could not read " << File;
     EXPECT_NEAR(Sizes[0].Width, 595.28, 1.0);
@@ -159,6 +162,7 @@ TEST_F(PrinterTest, DescribedPrinterLogsBinChangeAndDuplex)
     P->EndDoc();
 
     EXPECT_EQ(test::PdfPageCount(File), 2);
+    test::ExpectSoundPdf(File);
     const test::TJobLog Log = test::ReadJobLog((Dir / "duplex.json").string());
     ASSERT_EQ(Log.Pages.size(), 2u);
     EXPECT_EQ(Log.Top.at("printer"), "\"Office Laser\"");
@@ -195,6 +199,7 @@ TEST_F(PrinterTest, CustomPaperAndCopiesBeyondTheMaximum)
     EXPECT_EQ(Log.Pages[0].at("width"), "1800");
     EXPECT_EQ(Log.Pages[0].at("length"), "1200");
     EXPECT_EQ(Log.Pages[0].at("orientation"), "2");
+    test::ExpectSoundPdf((Dir / "custom.pdf").string());
     const auto Sizes = test::PdfPageSizes((Dir / "custom.pdf").string(), 1);
     ASSERT_EQ(Sizes.size(), 1u);
     EXPECT_NEAR(Sizes[0].Width, 180 / 25.4 * 72, 1.0);
@@ -276,6 +281,7 @@ TEST_F(PrinterTest, OutputNamedAfterTheTitleInTheOutputFolder)
     P->EndDoc();
     EXPECT_EQ(P->LastOutputFile(), (Dir / "Q3_Sales_ _final_.pdf").string());
     EXPECT_TRUE(std::filesystem::exists(P->LastOutputFile()));
+    test::ExpectSoundPdf(P->LastOutputFile());
     P->BeginDoc();
     P->EndDoc();
     EXPECT_EQ(P->LastOutputFile(), (Dir / "Q3_Sales_ _final_ (2).pdf").string());
@@ -325,6 +331,7 @@ TEST_F(PrinterTest, ExtraPageBeginsAndEndsAreIgnored)
     Rectangle(DC, 0, 0, 10, 10);
     P->EndDoc();
     EXPECT_EQ(test::PdfPageCount(File), 2);
+    test::ExpectSoundPdf(File);
 }
 
 TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
@@ -343,6 +350,7 @@ TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
     C->Rectangle(100, 100, 600, 600);
     P->EndDoc();
     EXPECT_EQ(test::PdfPageCount(File), 2);
+    test::ExpectSoundPdf(File);
     EXPECT_NE(test::RunCommand("pdftotext -f 1 -l 1 '" + File + "' - 2>/dev/null").find("Page one"), std::string::npos);
     EXPECT_EQ(C->Handle(), P->Handle()); // back on the information context
 }
