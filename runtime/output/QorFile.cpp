@@ -158,7 +158,7 @@ void TQorQorFile::Put(const TQorRecord& Record)
 void TQorQorFile::PutSelect(Integer Index)
 {
     FRecord.Code = rcSelectObject;
-    FRecord.N[0] = Index;
+    FRecord.Index = Index;
     Put(FRecord);
 }
 
@@ -350,7 +350,7 @@ void TQorQorFile::SetTextAlign(Word Flags)
 {
     CheckRecording();
     FRecord.Code = rcSetTextAlign;
-    FRecord.N[0] = Flags;
+    FRecord.Align = Flags;
     Put(FRecord);
 }
 
@@ -391,7 +391,7 @@ void TQorQorFile::PTextout(Integer X, Integer Y, const WideChar* Text, Integer C
 void TQorQorFile::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count)
 {
     StartRecord(rcExtTextout, X, Y);
-    FRecord.N[0] = Options;
+    FRecord.Options = Options;
     FRecord.Rect = Rect;
     FRecord.Text = Utf16ToUtf8(std::u16string_view(Text, Text ? Count : 0));
     Put(FRecord);
@@ -420,7 +420,7 @@ void TQorQorFile::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     CheckRecording();
     FRecord.Code = rcRectangle;
-    FRecord.N = {X1, Y1, X2, Y2};
+    FRecord.Rect = TRect(X1, Y1, X2, Y2);
     Put(FRecord);
 }
 
@@ -428,7 +428,8 @@ void TQorQorFile::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Inte
 {
     CheckRecording();
     FRecord.Code = rcRoundRect;
-    FRecord.N = {X1, Y1, X2, Y2, X3, Y3};
+    FRecord.Rect = TRect(X1, Y1, X2, Y2);
+    FRecord.Corner = TPoint(X3, Y3);
     Put(FRecord);
 }
 
@@ -436,7 +437,7 @@ void TQorQorFile::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     CheckRecording();
     FRecord.Code = rcEllipse;
-    FRecord.N = {X1, Y1, X2, Y2};
+    FRecord.Rect = TRect(X1, Y1, X2, Y2);
     Put(FRecord);
 }
 
@@ -471,7 +472,7 @@ void TQorQorFile::PutGraphic(Word Code, TGraphic* Graphic, Integer X, Integer Y,
     FRecord.X = X;
     FRecord.Y = Y;
     FRecord.Rect = Rect;
-    FRecord.N[0] = GraphicKind(Graphic);
+    FRecord.GraphicKind = GraphicKind(Graphic);
     FRecord.Data = Saved.Bytes();
     Put(FRecord);
 }
@@ -485,7 +486,7 @@ void TQorQorFile::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
     CheckRecording();
     FRecord.Code = rcShadeRect;
     FRecord.Rect = Rect;
-    FRecord.N[0] = Shade;
+    FRecord.Shade = Shade;
     Put(FRecord);
 }
 
@@ -493,7 +494,7 @@ void TQorQorFile::SetBkColor(Integer Color)
 {
     CheckRecording();
     FRecord.Code = rcSetBkColor;
-    FRecord.N[0] = Color;
+    FRecord.Color = Color;
     Put(FRecord);
 }
 
@@ -506,7 +507,7 @@ void TQorQorFile::TextJustify(const TRect& Rect, Integer X, Integer Y, const Str
     FRecord.X = X;
     FRecord.Y = Y;
     FRecord.Text = Text;
-    FRecord.Flag = EndParagraph;
+    FRecord.EndParagraph = EndParagraph;
     FRecord.FullRect = FullRect;
     Put(FRecord);
 }
@@ -543,9 +544,9 @@ void TQorQorFile::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, 
     CheckRecording();
     if (!Stream || Stream->Size() == 0)
         return;
-    FRecord.Flag = SetDefFont;
-    FRecord.N[1] = StartPos;
-    FRecord.N[2] = EndPos;
+    FRecord.SetDefFont = SetDefFont;
+    FRecord.RangeStart = StartPos;
+    FRecord.RangeEnd = EndPos;
     PutStream(rcRtfDraw, Stream, 0, 0, Rect);
 }
 
@@ -554,9 +555,9 @@ void TQorQorFile::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TCo
     CheckRecording();
     FRecord.Code = rcDrawCheckBox;
     FRecord.Rect = Rect;
-    FRecord.N[0] = CheckStyle;
-    FRecord.N[1] = Color;
-    FRecord.N[2] = Thickness;
+    FRecord.CheckStyle = CheckStyle;
+    FRecord.Color = Color;
+    FRecord.Thickness = Thickness;
     Put(FRecord);
 }
 
@@ -565,7 +566,8 @@ void TQorQorFile::DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, I
 {
     CheckRecording();
     FRecord.Code = rcDrawShapeType;
-    FRecord.N = {DrawType, X1, X2, X3, X4, Y1, Y2, Y3, Y4};
+    FRecord.Shape = DrawType;
+    FRecord.ArcPoints = {TPoint(X1, Y1), TPoint(X2, Y2), TPoint(X3, Y3), TPoint(X4, Y4)};
     Put(FRecord);
 }
 
@@ -576,7 +578,7 @@ void TQorQorFile::PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Inte
     if (Count > 32767)
         throw EInvalidOperation("A polygon in a page file has at most 32767 points");
     FRecord.Code = rcPolyDrawType;
-    FRecord.N[0] = PolyType;
+    FRecord.PolyType = PolyType;
     FRecord.Points.assign(Points, Points + Count);
     Put(FRecord);
 }
@@ -588,9 +590,12 @@ void TQorQorFile::PutBarcode(Word Code, Integer Left, Integer Top, Integer Width
     FRecord.Code = Code;
     FRecord.X = Left;
     FRecord.Y = Top;
-    FRecord.N = {Width, Height, NarrowWidth, WideWidth};
-    FRecord.Flag = Inches;
-    FRecord.Flag2 = Vertical;
+    FRecord.BarWidth = Width;
+    FRecord.BarHeight = Height;
+    FRecord.NarrowWidth = NarrowWidth;
+    FRecord.WideWidth = WideWidth;
+    FRecord.Inches = Inches;
+    FRecord.Vertical = Vertical;
     FRecord.Text = BarData;
     Put(FRecord);
 }
@@ -847,8 +852,8 @@ void TQorQorFile::CheckRecords()
                 break;
             }
             ReadQorRecord(R, Rec);
-            if (Rec.Code == rcSelectObject && (Rec.N[0] < 0 || Rec.N[0] >= ObjectCount()))
-                R.Damaged("object " + std::to_string(Rec.N[0]) + " selected of " + std::to_string(ObjectCount()) +
+            if (Rec.Code == rcSelectObject && (Rec.Index < 0 || Rec.Index >= ObjectCount()))
+                R.Damaged("object " + std::to_string(Rec.Index) + " selected of " + std::to_string(ObjectCount()) +
                           " objects");
             Ended = Rec.Code == rcPageEnd;
         }
