@@ -924,10 +924,7 @@ TQorFiler::~TQorFiler() = default;
 
 void TQorFiler::SetQorFile(std::unique_ptr<TQorFile> Value)
 {
-    if (Value.get() != FHeld.get())
-        FHeld = std::move(Value);
-    else
-        static_cast<void>(Value.release()); // held already: one owner
+    FHeld = std::move(Value);
     FQorFile = FHeld.get();
 }
 

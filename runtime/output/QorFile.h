@@ -448,7 +448,7 @@ public:
 
     // The container shown: the held one, or one shown without being held.
     TQorFile* QorFile() const { return FQorFile; }
-    // Holds Value from now on (freeing a container held before, unless it is Value itself).
+    // Holds Value from now on, freeing the container held before.
     virtual void SetQorFile(std::unique_ptr<TQorFile> Value);
     // Shows Value without holding it: its owner keeps it and frees it (a held one is freed first).
     void ShowQorFile(TQorFile* Value);

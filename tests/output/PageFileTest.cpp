@@ -552,9 +552,7 @@ TEST(PageContainers, FilerHoldsOrShowsItsFileAndHandsItOver)
     int Alive = 0;
     {
         TQorFiler Filer;
-        auto* A = new TCountedFile(Alive);
-        Filer.SetQorFile(std::unique_ptr<TQorFile>(A));
-        Filer.SetQorFile(std::unique_ptr<TQorFile>(A));
+        Filer.SetQorFile(std::make_unique<TCountedFile>(Alive));
         EXPECT_EQ(Alive, 1);
         Filer.SetQorFile(std::make_unique<TCountedFile>(Alive));
         EXPECT_EQ(Alive, 1) << "the file held before is freed";
