@@ -10,6 +10,9 @@
 #include "platform/graphics/Pen.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/ui/RichLayout.h"
+#include "platform/ui/RtfReader.h"
+#include "platform/ui/RtfWriter.h"
 #include "runtime/output/QorSetup.h"
 #include "runtime/output/QorStr.h"
 
@@ -139,6 +142,12 @@ void TQorQorFileObject::DeleteObject()
 
 // ---- TQorQorFile: recording ------------------------------------------------------------------------
 
+// The text read last, kept so that the pages of one document parse it once.
+struct TQorQorFile::TRtfSource {
+    std::vector<Byte> Bytes;
+    TRichDocument Document;
+};
+
 TQorQorFile::TQorQorFile() = default;
 
 TQorQorFile::~TQorQorFile() = default;
@@ -217,6 +226,7 @@ void TQorQorFile::FinishDoc(bool WriteFile)
     QorFileHeader.Description = Utf8ToUtf16(FDoc.Description);
     const auto Finish = [this] {
         FQorStartPrinterSetup.reset();
+        FRtfSource.reset();
         FDoc.Running = false;
         FDoc.PercentDone = 100.0f;
     };
@@ -531,8 +541,8 @@ void TQorQorFile::TextJustify(const TRect& Rect, Integer X, Integer Y, const Str
     Put(FRecord);
 }
 
-// The whole of Stream, from its start, as the Data of a record.
-void TQorQorFile::PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect)
+// The whole of Stream, from its start, as the Data of a record (written by PutStream).
+void TQorQorFile::TakeStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect)
 {
     FRecord.Code = Code;
     FRecord.X = X;
@@ -541,6 +551,11 @@ void TQorQorFile::PutStream(Word Code, TStream* Stream, Integer X, Integer Y, co
     FRecord.Data.resize(static_cast<size_t>(Stream->Size()));
     Stream->SetPosition(0);
     Stream->ReadBuffer(FRecord.Data.data(), Stream->Size());
+}
+
+void TQorQorFile::PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect)
+{
+    TakeStream(Code, Stream, X, Y, Rect);
     Put(FRecord);
 }
 
@@ -563,10 +578,28 @@ void TQorQorFile::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, 
     CheckRecording();
     if (!Stream || Stream->Size() == 0)
         return;
+    TakeStream(rcRtfDraw, Stream, 0, 0, Rect);
     FRecord.SetDefFont = SetDefFont;
+    // A page keeps only the part of a longer text that it draws, as a document of its own with the
+    // range moved onto it, so that a text over many pages is stored about once, not once a page.
+    if (!FRtfSource)
+        FRtfSource = std::make_unique<TRtfSource>();
+    if (FRtfSource->Bytes != FRecord.Data) {
+        FRtfSource->Bytes = FRecord.Data;
+        ReadRichText(FRtfSource->Bytes, FRtfSource->Document);
+    }
+    if (StartPos > 0 || (EndPos >= 0 && EndPos < FRtfSource->Document.TextLength())) {
+        Integer Start = StartPos, End = EndPos;
+        const std::string Part = WriteRtf(RichRangePart(FRtfSource->Document, Start, End));
+        if (Part.size() < FRecord.Data.size()) {
+            FRecord.Data.assign(Part.begin(), Part.end());
+            StartPos = Start;
+            EndPos = End;
+        }
+    }
     FRecord.RangeStart = StartPos;
     FRecord.RangeEnd = EndPos;
-    PutStream(rcRtfDraw, Stream, 0, 0, Rect);
+    Put(FRecord);
 }
 
 void TQorQorFile::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness)

@@ -339,6 +339,7 @@ private:
     void PutPageStart();
     void PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
                     Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+    void TakeStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect);
     void PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect);
     void PutGraphic(Word Code, TGraphic* Graphic, Integer X, Integer Y, const TRect& Rect);
     // The index of an entry equal to Record, appended when there is none.
@@ -363,6 +364,8 @@ private:
     String FFileName;
     bool FCreateFile = false;
     std::unique_ptr<TQorPrinterSetup> FQorStartPrinterSetup;
+    struct TRtfSource;
+    std::unique_ptr<TRtfSource> FRtfSource; // the rich text recorded last, parsed
     TQorRecord FRecord;     // reused by the writers
     TQorRecord FPlayRecord; // reused by playback
     bool FExporting = false;
