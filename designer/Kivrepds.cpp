@@ -14,6 +14,7 @@
 #include "platform/ui/Forms.h"
 #include "runtime/engine/KivPage.h"
 #include "runtime/engine/KivRep.h"
+#include "runtime/engine/KivStrIds.h"
 
 namespace qor {
 
@@ -223,7 +224,7 @@ void TKivReportDesign::RepositionButtons()
 void TKivReportDesign::SetMinMax()
 {
     if (FMinMaxButton)
-        FMinMaxButton->SetCaption(LoadStr(FRep->Minimized() ? 56407 : 56408));
+        FMinMaxButton->SetCaption(LoadStr(FRep->Minimized() ? SKivMax : SKivMin));
 }
 
 void TKivReportDesign::CreatePageManager()

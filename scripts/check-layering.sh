@@ -30,23 +30,24 @@ declare -A platform_uses=(
 internal_seams=" platform/printing:platform/graphics "
 
 # The rank of the code layers: a file may include its own layer and those of a lower rank.
+# Both helpers set a variable instead of printing: a subshell per include made the check slow.
 layer_rank() {
     case $1 in
-        platform/*) echo 0 ;;
-        runtime/output/*) echo 1 ;;
-        runtime/engine/*) echo 2 ;;
-        designer/*) echo 3 ;;
-        *) echo 9 ;;   # tools, examples, tests, bench, fuzz: above every layer
+        platform/*) rank=0 ;;
+        runtime/output/*) rank=1 ;;
+        runtime/engine/*) rank=2 ;;
+        designer/*) rank=3 ;;
+        *) rank=9 ;;   # tools, examples, tests, bench, fuzz: above every layer
     esac
 }
 
 layer_name() {
     case $1 in
-        platform/*) echo platform ;;
-        runtime/output/*) echo runtime/output ;;
-        runtime/engine/*) echo runtime/engine ;;
-        designer/*) echo designer ;;
-        *) echo "${1%%/*}" ;;
+        platform/*) name=platform ;;
+        runtime/output/*) name=runtime/output ;;
+        runtime/engine/*) name=runtime/engine ;;
+        designer/*) name=designer ;;
+        *) name="${1%%/*}" ;;
     esac
 }
 
@@ -88,7 +89,7 @@ check_include() {
             :
         else
             local includer_folder
-            includer_folder=$(echo "$file" | cut -d/ -f1-2)
+            [[ $file =~ ^([^/]+/[^/]+) ]] && includer_folder=${BASH_REMATCH[1]} || includer_folder=$file
             if [[ $internal_seams != *" $includer_folder:$owner "* ]]; then
                 report "$file" "$line" "includes $target, private to $owner"
             fi
@@ -105,11 +106,13 @@ check_include() {
 
     # Direction between the layers.
     if [[ $target =~ ^(platform|runtime/output|runtime/engine|designer)/ ]]; then
-        local from to
-        from=$(layer_rank "$file")
-        to=$(layer_rank "$target")
+        local rank name from to from_name
+        layer_rank "$file"; from=$rank
+        layer_rank "$target"; to=$rank
         if ((to > from)); then
-            report "$file" "$line" "$(layer_name "$file") includes $(layer_name "$target") ($target); layers go designer -> engine -> output -> platform"
+            layer_name "$file"; from_name=$name
+            layer_name "$target"
+            report "$file" "$line" "$from_name includes $name ($target); layers go designer -> engine -> output -> platform"
         fi
     fi
 
@@ -134,19 +137,18 @@ known_two_way=" platform/db/DataSet|platform/db/DataSource platform/db/DataSet|p
  platform/ui/Application|platform/ui/Forms platform/ui/Controls|platform/ui/Forms platform/ui/Forms|platform/ui/Menus \
  platform/ui/Forms|platform/ui/StdCtrls runtime/engine/KivData|runtime/engine/KivFormat \
  runtime/output/QorFile|runtime/output/QorSetup designer/KivVOpt|designer/PAGEMAN " 
-files=0
-while IFS= read -r -d '' file; do
+# One grep over every source reads all the includes (a process per file made the check slow).
+mapfile -d '' sources < <(find $(ls -d platform runtime designer tools examples bench fuzz tests 2>/dev/null) -type f \
+                            \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print0 | sort -z)
+files=${#sources[@]}
+while IFS=: read -r file line text; do
     file=${file#./}
-    files=$((files + 1))
-    while IFS=: read -r line text; do
-        if [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]]; then
-            check_include "$file" "$line" "${BASH_REMATCH[1]}" 1
-        elif [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\<([^\>]+)\> ]]; then
-            check_include "$file" "$line" "${BASH_REMATCH[1]}" 0
-        fi
-    done < <(grep -n '^[[:space:]]*#[[:space:]]*include' "$file")
-done < <(find $(ls -d platform runtime designer tools examples bench fuzz tests 2>/dev/null) -type f \
-              \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print0 | sort -z)
+    if [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]]; then
+        check_include "$file" "$line" "${BASH_REMATCH[1]}" 1
+    elif [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\<([^\>]+)\> ]]; then
+        check_include "$file" "$line" "${BASH_REMATCH[1]}" 0
+    fi
+done < <(((files > 0)) && grep -Hn '^[[:space:]]*#[[:space:]]*include' -- "${sources[@]}")
 
 # Two units of one folder that include each other are one unit in two halves: report the pair once.
 for edge in "${!unit_edges[@]}"; do

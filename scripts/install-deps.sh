@@ -11,7 +11,7 @@ packages=(
   libharfbuzz-dev libfribidi-dev libfontconfig-dev zlib1g-dev
   fonts-liberation fonts-dejavu-core fonts-droid-fallback fontconfig
   poppler-utils qpdf zbar-tools unrtf xvfb xauth
-  postgresql sqlite3
+  postgresql sqlite3 libsqlite3-dev
 )
 
 missing=()

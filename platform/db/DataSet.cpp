@@ -1,6 +1,7 @@
 #include "platform/db/DataSet.h"
 
 #include "platform/db/DataSource.h"
+#include "platform/db/internal/Snapshot.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
 
@@ -773,7 +774,7 @@ void TDataSet::DataEvent(TDataEvent Event, TField* Field, Integer Info)
         }
         FStateWhenDisabled = dsInactive;
     }
-    for (TDataSource* S : std::vector<TDataSource*>(FDataSources))
+    for (TDataSource* S : TSnapshot<TDataSource>(FDataSources))
         S->DataEvent(Event, Field, Info);
 }
 

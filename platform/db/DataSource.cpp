@@ -1,6 +1,7 @@
 #include "platform/db/DataSource.h"
 
 #include "platform/db/internal/DataSetInternals.h"
+#include "platform/db/internal/Snapshot.h"
 
 #include <algorithm>
 
@@ -100,7 +101,7 @@ void TDataSource::DataEvent(TDataEvent Event, TField* Field, Integer Info)
 
 void TDataSource::NotifyLinks(TDataEvent Event, TField* Field, Integer Info)
 {
-    for (TDataLink* L : std::vector<TDataLink*>(FDataLinks))
+    for (TDataLink* L : TSnapshot<TDataLink>(FDataLinks))
         if (std::find(FDataLinks.begin(), FDataLinks.end(), L) != FDataLinks.end())
             L->DataEvent(Event, Field, Info);
 }

@@ -202,4 +202,11 @@ void TRecordStore::SetText(Int64 Row, Integer Col, String Value)
     C.Nulls[Row] = 0;
 }
 
+void TRecordStore::AssignText(Int64 Row, Integer Col, std::string_view Value)
+{
+    TColumn& C = FColumns[Col];
+    C.Texts[Row].assign(Value);
+    C.Nulls[Row] = 0;
+}
+
 } // namespace qor

@@ -6,6 +6,7 @@
 #include "platform/db/FieldTypes.h"
 #include "platform/db/FieldValue.h"
 
+#include <string_view>
 #include <vector>
 
 namespace qor {
@@ -45,6 +46,8 @@ public:
     void SetInt(Int64 Row, Integer Col, Int64 Value);
     void SetFloat(Int64 Row, Integer Col, Double Value);
     void SetText(Int64 Row, Integer Col, String Value);
+    // As SetText, reusing the cell's buffer.
+    void AssignText(Int64 Row, Integer Col, std::string_view Value);
 
 private:
     struct TColumn {

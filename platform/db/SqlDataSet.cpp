@@ -23,7 +23,7 @@
 #include <QTime>
 #include <QVariant>
 
-#include <dlfcn.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
@@ -47,20 +47,25 @@ String FromQ(const QString& S)
 
 // One message for a failure: the database's own words when it gave some (the driver's words,
 // "Unable to execute statement", only when it did not), on one line.
-String ErrorText(const QSqlError& E)
+String OneLineError(const String& DatabaseText, const String& DriverText, const String& WholeText)
 {
-    String Text = Trim(FromQ(E.databaseText()));
+    String Text = Trim(DatabaseText);
     // SQLite's own text of a statement refused before it ran (several statements at once).
     if (Text == "not an error")
         Text.clear();
     if (Text.empty())
-        Text = Trim(FromQ(E.driverText()));
+        Text = Trim(DriverText);
     if (Text.empty())
-        Text = Trim(FromQ(E.text()));
+        Text = Trim(WholeText);
     for (char& C : Text)
         if (C == '\n' || C == '\r')
             C = ' ';
     return Text;
+}
+
+String ErrorText(const QSqlError& E)
+{
+    return OneLineError(FromQ(E.databaseText()), FromQ(E.driverText()), FromQ(E.text()));
 }
 
 // Report data sets only read: their statements run on a connection that refuses changes (SQLite's
@@ -162,61 +167,102 @@ QVariant ParamToQ(const TFieldValue& V)
     return QVariant();
 }
 
-// ---- declared column types of SQLite results ---------------------------------------------------
-// Qt reports SQLite columns by storage class only, so DATE, DECIMAL(p,s) or VARCHAR(n) would be
-// lost; the declared types are read from the statement through the library the driver itself uses.
+// ---- SQLite through its own library -----------------------------------------------------------
+// The Qt driver opens SQLite databases and runs the statements that change them; a query's rows
+// are read through the library itself, on the driver's connection: a value passes straight into
+// the store instead of through a QVariant and UTF-16 and back. What the rows hold, the errors and
+// their texts are those the driver gives.
 
-struct TSqliteApi {
-    using TPrepare = int (*)(void*, const char*, int, void**, const char**);
-    using TColumnCount = int (*)(void*);
-    using TDeclType = const char* (*)(void*, int);
-    using TFinalize = int (*)(void*);
-    TPrepare Prepare = nullptr;
-    TColumnCount ColumnCount = nullptr;
-    TDeclType DeclType = nullptr;
-    TFinalize Finalize = nullptr;
-    bool Ok = false;
-};
-
-const TSqliteApi& SqliteApi()
+// The driver's connection, or null when Db is not an open SQLite database.
+sqlite3* SqliteHandle(const QSqlDatabase& Db)
 {
-    static const TSqliteApi Api = [] {
-        TSqliteApi A;
-        void* Lib = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_NOLOAD);
-        if (!Lib)
-            return A;
-        A.Prepare = reinterpret_cast<TSqliteApi::TPrepare>(dlsym(Lib, "sqlite3_prepare_v2"));
-        A.ColumnCount = reinterpret_cast<TSqliteApi::TColumnCount>(dlsym(Lib, "sqlite3_column_count"));
-        A.DeclType = reinterpret_cast<TSqliteApi::TDeclType>(dlsym(Lib, "sqlite3_column_decltype"));
-        A.Finalize = reinterpret_cast<TSqliteApi::TFinalize>(dlsym(Lib, "sqlite3_finalize"));
-        A.Ok = A.Prepare && A.ColumnCount && A.DeclType && A.Finalize;
-        return A;
-    }();
-    return Api;
+    const QSqlDriver* Driver = Db.driver();
+    if (!Driver)
+        return nullptr;
+    const QVariant H = Driver->handle();
+    if (!H.isValid() || qstrcmp(H.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(H.constData());
 }
 
-// Null when the connection is not SQLite or the statement cannot be examined; else one entry per
-// result column (none for a statement that returns no rows).
-std::optional<std::vector<String>> SqliteDeclaredTypes(const QSqlDatabase& Db, const String& Sql)
+// The library's message for the last failure on H, as ErrorText words the driver's.
+String SqliteErrorText(sqlite3* H, const char* DriverText)
 {
-    std::vector<String> Result;
-    const QVariant H = Db.driver()->handle();
-    if (!H.isValid() || qstrcmp(H.typeName(), "sqlite3*") != 0)
-        return std::nullopt;
-    void* Handle = *static_cast<void* const*>(H.constData());
-    const TSqliteApi& Api = SqliteApi();
-    if (!Handle || !Api.Ok)
-        return std::nullopt;
-    void* Stmt = nullptr;
-    if (Api.Prepare(Handle, Sql.c_str(), static_cast<int>(Sql.size()), &Stmt, nullptr) != 0 || !Stmt)
-        return std::nullopt;
-    const int Count = Api.ColumnCount(Stmt);
-    for (int i = 0; i < Count; ++i) {
-        const char* T = Api.DeclType(Stmt, i);
-        Result.push_back(T ? T : "");
+    return OneLineError(FromQ(QString::fromUtf8(sqlite3_errmsg(H))), DriverText, DriverText);
+}
+
+// A parameter bound as the driver binds the QVariant it would be given.
+int BindSqliteParam(sqlite3_stmt* Stmt, int Index, const TFieldValue& Value)
+{
+    const QVariant V = ParamToQ(Value);
+    if (V.isNull())
+        return sqlite3_bind_null(Stmt, Index);
+    switch (V.typeId()) {
+    case QMetaType::QByteArray: {
+        const QByteArray B = V.toByteArray();
+        return sqlite3_bind_blob(Stmt, Index, B.constData(), static_cast<int>(B.size()), SQLITE_TRANSIENT);
     }
-    Api.Finalize(Stmt);
-    return Result;
+    case QMetaType::Bool: return sqlite3_bind_int(Stmt, Index, V.toInt());
+    case QMetaType::Double: return sqlite3_bind_double(Stmt, Index, V.toDouble());
+    case QMetaType::LongLong: return sqlite3_bind_int64(Stmt, Index, V.toLongLong());
+    default: {
+        const QString Text = V.toString();
+        return sqlite3_bind_text16(Stmt, Index, Text.utf16(), static_cast<int>(Text.size() * sizeof(QChar)),
+                                   SQLITE_TRANSIENT);
+    }
+    }
+}
+
+// Column Col of the current row as the driver hands it over.
+QVariant SqliteValueAsQt(sqlite3_stmt* Stmt, int Col)
+{
+    switch (sqlite3_column_type(Stmt, Col)) {
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(Stmt, Col)), sqlite3_column_bytes(Stmt, Col));
+    case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(Stmt, Col)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(Stmt, Col));
+    case SQLITE_NULL: return QVariant(QMetaType::fromType<QString>());
+    default:
+        return QString(reinterpret_cast<const QChar*>(sqlite3_column_text16(Stmt, Col)),
+                       sqlite3_column_bytes16(Stmt, Col) / static_cast<int>(sizeof(QChar)));
+    }
+}
+
+// The text reads the same after the round trip through UTF-16 the driver makes: valid UTF-8
+// without U+FFFE and U+FFFF (which the library turns into U+FFFD on the way).
+bool SurvivesUtf16(std::string_view Text)
+{
+    std::size_t i = 0;
+    while (i < Text.size() && static_cast<unsigned char>(Text[i]) < 0x80)
+        ++i;
+    if (i == Text.size())
+        return true;
+    return IsValidUtf8(Text) && Text.find("\xEF\xBF\xBE") == std::string_view::npos &&
+           Text.find("\xEF\xBF\xBF") == std::string_view::npos;
+}
+
+// The field type the driver gives a column whose declared type we do not know: by the declared
+// type's name, or, without one, by the first row's storage class.
+TFieldType SqliteFallbackType(const char* Declared, int StorageClass)
+{
+    if (Declared && *Declared) {
+        const String T = LowerCase(Declared);
+        if (T == "integer" || T == "int")
+            return ftInteger;
+        if (T == "double" || T == "float" || T == "real" || T.rfind("numeric", 0) == 0)
+            return ftFloat;
+        if (T == "blob")
+            return ftBlob;
+        if (T == "boolean" || T == "bool")
+            return ftBoolean;
+        return ftString;
+    }
+    switch (StorageClass) {
+    case SQLITE_INTEGER: return ftInteger;
+    case SQLITE_FLOAT: return ftFloat;
+    case SQLITE_BLOB: return ftBlob;
+    default: return ftString;
+    }
 }
 
 TFieldType FieldTypeOfMetaType(const QMetaType& Type)
@@ -621,9 +667,13 @@ void TParams::Rebuild(const std::vector<String>& Names)
 // ---- TQuery ---------------------------------------------------------------------------------------
 
 struct TQuery::TCursor {
-    // A statement on Db; with OwnConnection on a connection of its own, made like Db's.
+    // A statement on Db; with OwnConnection on a connection of its own, made like Db's. An SQLite
+    // statement is made by Execute, through the library.
     TCursor(const QSqlDatabase& Db, bool OwnConnection)
     {
+        Handle = SqliteHandle(Db);
+        if (Handle)
+            return;
         if (!OwnConnection) {
             Query.emplace(Db);
             return;
@@ -636,6 +686,8 @@ struct TQuery::TCursor {
     }
     ~TCursor()
     {
+        if (Stmt)
+            sqlite3_finalize(Stmt);
         Query.reset();
         if (!Connection.isEmpty()) {
             QSqlDatabase::database(Connection, false).close();
@@ -645,11 +697,42 @@ struct TQuery::TCursor {
     TCursor(const TCursor&) = delete;
     TCursor& operator=(const TCursor&) = delete;
 
-    std::optional<QSqlQuery> Query;
+    Integer ColumnCount() const
+    {
+        return Query ? static_cast<Integer>(Query->record().count()) : static_cast<Integer>(Columns.size());
+    }
+
+    std::optional<QSqlQuery> Query; // the statement, through a Qt driver
     QString Connection;           // the cursor's own connection, when it has one
     String Failure;               // why that connection did not open
     std::vector<String> Declared; // the columns' declared types, where the driver tells them
     Int64 RecNo = 0;              // records read so far
+
+    // SQLite, read through the library.
+    struct TColumn {
+        String Name;
+        TFieldType Fallback; // the type the driver gives when the declared one says nothing known
+        Integer Length;      // its text length, when the driver knows it
+    };
+    sqlite3* Handle = nullptr;
+    sqlite3_stmt* Stmt = nullptr;
+    std::vector<TColumn> Columns;
+    bool RowPending = false; // the statement stands on a row not yet read
+    bool Done = false;       // it has no more rows
+    String Failed;           // why reading failed (raised again by every later read)
+
+    // Moves the statement to its next row; false at the end or on a failure (then Failed says why).
+    bool Step()
+    {
+        const int Rc = sqlite3_step(Stmt);
+        if (Rc == SQLITE_ROW)
+            return true;
+        Done = true;
+        if (Rc != SQLITE_DONE)
+            Failed = SqliteErrorText(Handle, "Unable to fetch row");
+        sqlite3_reset(Stmt);
+        return false;
+    }
 };
 
 // Follows the master of a detail query.
@@ -782,7 +865,7 @@ void TQuery::Reread()
     try {
         FCursor.reset();
         std::unique_ptr<TCursor> Cursor = Execute();
-        if (Cursor->Query->record().count() != FieldDefs()->Count())
+        if (Cursor->ColumnCount() != FieldDefs()->Count())
             Error("The statement's columns changed since the query was opened");
         Store().Clear();
         if (FMasterEmpty) {
@@ -881,6 +964,27 @@ namespace {
                   DataSet);
 }
 
+// A currency value from its text: exact to four decimals, else a number within range, rounded.
+bool StoreCurrencyText(TRecordStore& S, Int64 Row, Integer Col, std::string_view Text)
+{
+    Int64 C;
+    if (ParseInvariantCurrency(Text, C)) {
+        S.SetInt(Row, Col, C);
+        return true;
+    }
+    Double D;
+    if (ParseInvariantFloat(Text, D) && D > -9.2e14 && D < 9.2e14) {
+        S.SetInt(Row, Col, static_cast<Int64>(Round(D * 10000)));
+        return true;
+    }
+    return false;
+}
+
+bool IsBinaryFloat(TFieldType Type)
+{
+    return Type == ftFloat || Type == ftSingle || Type == ftCurrency || Type == ftExtended;
+}
+
 // Stores V in row Row of S; RecNo is the record's number in the result, for messages.
 void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, const QVariant& V,
                 const TDataSet* DataSet, Int64 RecNo)
@@ -911,7 +1015,7 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
         BadValue(DataSet, Def, RecNo, V);
     }
     case TStorageKind::Float:
-        if (Type == ftFloat || Type == ftSingle || Type == ftCurrency || Type == ftExtended) {
+        if (IsBinaryFloat(Type)) {
             bool Ok = false;
             const Double D = V.toDouble(&Ok);
             if (Ok) {
@@ -953,20 +1057,11 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
             }
         }
         BadValue(DataSet, Def, RecNo, V);
-    case TStorageKind::Currency: {
-        Int64 C;
-        const String Text = Id == QMetaType::Double ? FormatInvariantFloat(V.toDouble()) : FromQ(V.toString());
-        if (ParseInvariantCurrency(Text, C)) {
-            S.SetInt(Row, Col, C);
+    case TStorageKind::Currency:
+        if (StoreCurrencyText(S, Row, Col,
+                              Id == QMetaType::Double ? FormatInvariantFloat(V.toDouble()) : FromQ(V.toString())))
             return;
-        }
-        Double D;
-        if (ParseInvariantFloat(Text, D) && D > -9.2e14 && D < 9.2e14) {
-            S.SetInt(Row, Col, static_cast<Int64>(Round(D * 10000)));
-            return;
-        }
         BadValue(DataSet, Def, RecNo, V);
-    }
     case TStorageKind::Text:
         if (Id == QMetaType::QByteArray) {
             const QByteArray B = V.toByteArray();
@@ -994,6 +1089,105 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
     }
 }
 
+// Stores column Col of the statement's row as StoreValue stores what the driver would hand over,
+// for the values that need no QVariant to read so; answers false for the others.
+bool StoreSqliteValue(TRecordStore& S, Int64 Row, Integer Col, TFieldType Type, sqlite3_stmt* Stmt)
+{
+    const TStorageKind Kind = StorageKindOf(Type);
+    switch (sqlite3_column_type(Stmt, Col)) {
+    case SQLITE_NULL:
+        S.SetNull(Row, Col);
+        return true;
+    case SQLITE_INTEGER: {
+        const Int64 I = sqlite3_column_int64(Stmt, Col);
+        char Buf[24];
+        const auto Digits = [&] {
+            const auto End = std::to_chars(Buf, Buf + sizeof Buf, I).ptr;
+            return std::string_view(Buf, static_cast<std::size_t>(End - Buf));
+        };
+        switch (Kind) {
+        case TStorageKind::Integer:
+            S.SetInt(Row, Col, I);
+            return true;
+        case TStorageKind::Float:
+            if (!IsBinaryFloat(Type))
+                return false;
+            S.SetFloat(Row, Col, static_cast<Double>(I));
+            return true;
+        case TStorageKind::Currency:
+            return StoreCurrencyText(S, Row, Col, Digits());
+        case TStorageKind::Text:
+            if (Type == ftFMTBcd)
+                return false;
+            S.AssignText(Row, Col, Digits());
+            return true;
+        }
+        return false;
+    }
+    case SQLITE_FLOAT: {
+        const Double D = sqlite3_column_double(Stmt, Col);
+        switch (Kind) {
+        case TStorageKind::Integer:
+            if (!(D >= -9.2233720368547758e18 && D < 9.2233720368547758e18 && D == std::trunc(D)))
+                return false;
+            S.SetInt(Row, Col, static_cast<Int64>(D));
+            return true;
+        case TStorageKind::Float:
+            if (!IsBinaryFloat(Type))
+                return false;
+            S.SetFloat(Row, Col, D);
+            return true;
+        case TStorageKind::Currency: {
+            // A number of whole cents of moderate size (an amount stored as REAL) is that many
+            // cents whichever way its shortest text is written: the text is skipped.
+            if (std::fabs(D) < 1e9) {
+                const Double Cents = std::nearbyint(D * 100);
+                if (Cents / 100 == D) {
+                    S.SetInt(Row, Col, static_cast<Int64>(Cents) * 100);
+                    return true;
+                }
+            }
+            char Buf[64];
+            const auto [End, Ec] = std::to_chars(Buf, Buf + sizeof Buf, D);
+            return Ec == std::errc() &&
+                   StoreCurrencyText(S, Row, Col, std::string_view(Buf, static_cast<std::size_t>(End - Buf)));
+        }
+        case TStorageKind::Text:
+            return false;
+        }
+        return false;
+    }
+    case SQLITE_TEXT: {
+        const std::string_view Text(reinterpret_cast<const char*>(sqlite3_column_text(Stmt, Col)),
+                                    static_cast<std::size_t>(sqlite3_column_bytes(Stmt, Col)));
+        if (!SurvivesUtf16(Text))
+            return false;
+        switch (Kind) {
+        case TStorageKind::Integer:
+            return StoreInvariantText(S, Row, Col, Type, Text);
+        case TStorageKind::Float:
+            return !IsBinaryFloat(Type) && StoreInvariantText(S, Row, Col, Type, Text);
+        case TStorageKind::Currency:
+            return StoreCurrencyText(S, Row, Col, Text);
+        case TStorageKind::Text:
+            if (Type == ftFMTBcd)
+                return false;
+            S.AssignText(Row, Col, Text);
+            return true;
+        }
+        return false;
+    }
+    case SQLITE_BLOB:
+        if (Kind != TStorageKind::Text)
+            return false;
+        S.AssignText(Row, Col,
+                     std::string_view(static_cast<const char*>(sqlite3_column_blob(Stmt, Col)),
+                                      static_cast<std::size_t>(sqlite3_column_bytes(Stmt, Col))));
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::unique_ptr<TQuery::TCursor> TQuery::Execute()
@@ -1014,23 +1208,18 @@ std::unique_ptr<TQuery::TCursor> TQuery::Execute()
     auto Cursor = std::make_unique<TCursor>(Db, ForwardOnly() && Database->DriverName() != "QSQLITE");
     if (!Cursor->Failure.empty())
         Error("Cannot connect to '" + FromQ(Db.databaseName()) + "': " + Cursor->Failure);
-    QSqlQuery& Q = *Cursor->Query;
     SetReadOnly(Cursor->Connection.isEmpty() ? Db : QSqlDatabase::database(Cursor->Connection, false), true);
+    if (!Cursor->Query) {
+        ExecuteSqlite(*Cursor, Sql, Names);
+        return Cursor;
+    }
+    QSqlQuery& Q = *Cursor->Query;
     Q.setForwardOnly(true);
     if (!Q.prepare(ToQ(Sql)))
         Error("SQL error: " + ErrorText(Q.lastError()));
-    // Known before running it, where the driver allows: a statement that returns no rows must
-    // not be run by opening.
-    const std::optional<std::vector<String>> DeclaredTypes = SqliteDeclaredTypes(Db, Sql);
-    if (DeclaredTypes && DeclaredTypes->empty())
-        Error("The statement returns no rows (use ExecSQL)");
-    Cursor->Declared = DeclaredTypes.value_or(std::vector<String>());
-    FMasterValues.clear();
-    FMasterEmpty = MasterHasNoRecord();
-    for (std::size_t i = 0; i < Names.size(); ++i) {
-        FMasterValues.push_back(BoundValue(Names[i]));
-        Q.bindValue(static_cast<int>(i), ParamToQ(FMasterValues.back()));
-    }
+    TakeMasterValues(Names);
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        Q.bindValue(static_cast<int>(i), ParamToQ(FMasterValues[i]));
     if (!Q.exec())
         Error("SQL error: " + ErrorText(Q.lastError()));
     if (!Q.isSelect())
@@ -1038,30 +1227,87 @@ std::unique_ptr<TQuery::TCursor> TQuery::Execute()
     return Cursor;
 }
 
+void TQuery::TakeMasterValues(const std::vector<String>& Names)
+{
+    FMasterValues.clear();
+    FMasterEmpty = MasterHasNoRecord();
+    for (const String& Name : Names)
+        FMasterValues.push_back(BoundValue(Name));
+}
+
+void TQuery::ExecuteSqlite(TCursor& Cursor, const String& Sql, const std::vector<String>& Names)
+{
+    sqlite3* H = Cursor.Handle;
+    // The driver hands the library UTF-16: text that is not UTF-8 reaches it with replacements.
+    const String Statement = IsValidUtf8(Sql) ? Sql : FromQ(ToQ(Sql));
+    const char* Tail = nullptr;
+    if (sqlite3_prepare_v2(H, Statement.c_str(), static_cast<int>(Statement.size() + 1), &Cursor.Stmt, &Tail) !=
+        SQLITE_OK)
+        Error("SQL error: " + SqliteErrorText(H, "Unable to execute statement"));
+    if (Tail && !QString::fromUtf8(Tail).trimmed().isEmpty())
+        Error("SQL error: " + SqliteErrorText(H, "Unable to execute multiple statements at a time"));
+    sqlite3_stmt* Stmt = Cursor.Stmt;
+    // Known before running it: a statement that returns no rows must not be run by opening.
+    const int Count = Stmt ? sqlite3_column_count(Stmt) : -1;
+    if (Count == 0)
+        Error("The statement returns no rows (use ExecSQL)");
+    for (int i = 0; i < Count; ++i) {
+        const char* Declared = sqlite3_column_decltype(Stmt, i);
+        Cursor.Declared.push_back(Declared ? Declared : "");
+    }
+    TakeMasterValues(Names);
+    if ((Stmt ? sqlite3_bind_parameter_count(Stmt) : 0) != static_cast<int>(Names.size()))
+        Error("SQL error: Parameter count mismatch");
+    if (!Stmt)
+        Error("SQL error: No query");
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        if (BindSqliteParam(Stmt, static_cast<int>(i) + 1, FMasterValues[i]) != SQLITE_OK)
+            Error("SQL error: " + SqliteErrorText(H, "Unable to bind parameters"));
+    Cursor.RowPending = Cursor.Step();
+    if (!Cursor.Failed.empty())
+        Error("SQL error: " + Cursor.Failed);
+    // Names as the driver gives them (without double quotes); a column without a declared type
+    // takes the type of its first value.
+    for (int i = 0; i < Count; ++i) {
+        const auto* Name = static_cast<const QChar*>(sqlite3_column_name16(Stmt, i));
+        Cursor.Columns.push_back({FromQ(QString(Name).remove(u'"')),
+                                  SqliteFallbackType(sqlite3_column_decltype(Stmt, i),
+                                                     Cursor.RowPending ? sqlite3_column_type(Stmt, i) : -1),
+                                  0});
+    }
+}
+
 std::vector<bool> TQuery::DefineFields(const TCursor& Cursor)
 {
-    const QSqlRecord Rec = Cursor.Query->record();
+    std::vector<TCursor::TColumn> Columns = Cursor.Columns;
+    if (Cursor.Query) {
+        const QSqlRecord Rec = Cursor.Query->record();
+        for (int i = 0; i < Rec.count(); ++i) {
+            const QSqlField F = Rec.field(i);
+            Columns.push_back({FromQ(F.name()), FieldTypeOfMetaType(F.metaType()), static_cast<Integer>(F.length())});
+        }
+    }
     const std::vector<String>& Declared = Cursor.Declared;
     FieldDefs()->Clear();
     std::vector<bool> SizeFromData;
-    for (int i = 0; i < Rec.count(); ++i) {
-        const QSqlField F = Rec.field(i);
+    for (std::size_t i = 0; i < Columns.size(); ++i) {
+        const TCursor::TColumn& C = Columns[i];
         Integer Size = 0, Precision = 0;
         TFieldType Type = ftUnknown;
-        if (static_cast<std::size_t>(i) < Declared.size())
-            Type = FieldTypeOfDeclaredType(Declared[static_cast<std::size_t>(i)], Size, Precision);
+        if (i < Declared.size())
+            Type = FieldTypeOfDeclaredType(Declared[i], Size, Precision);
         if (Type == ftUnknown) {
-            Type = FieldTypeOfMetaType(F.metaType());
-            if (F.length() > 0 && (Type == ftString))
-                Size = F.length();
+            Type = C.Fallback;
+            if (C.Length > 0 && Type == ftString)
+                Size = C.Length;
         }
-        String Name = FromQ(F.name());
+        String Name = C.Name;
         for (Integer n = 2; FieldDefs()->IndexOf(Name) >= 0; ++n)
-            Name = FromQ(F.name()) + "_" + std::to_string(n);
+            Name = C.Name + "_" + std::to_string(n);
         TFieldDef* D = FieldDefs()->Add(Name, Type, Size);
         D->SetPrecision(Precision);
-        if (static_cast<std::size_t>(i) < Declared.size())
-            D->SetSourceType(Declared[static_cast<std::size_t>(i)]);
+        if (i < Declared.size())
+            D->SetSourceType(Declared[i]);
         SizeFromData.push_back((Type == ftString || Type == ftWideString) && Size == 0);
     }
     return SizeFromData;
@@ -1069,6 +1315,8 @@ std::vector<bool> TQuery::DefineFields(const TCursor& Cursor)
 
 bool TQuery::ReadRow(TCursor& Cursor, bool Replace)
 {
+    if (!Cursor.Query)
+        return ReadSqliteRow(Cursor, Replace);
     QSqlQuery& Q = *Cursor.Query;
     if (!Q.next()) {
         if (Q.lastError().isValid())
@@ -1086,6 +1334,26 @@ bool TQuery::ReadRow(TCursor& Cursor, bool Replace)
         if (V.isNull() && !Q.isNull(c))
             Error("row " + std::to_string(RecNo) + ": the value of field '" + Def->Name() + "' cannot be read");
         StoreValue(S, Row, c, Def, V, this, RecNo);
+    }
+    return true;
+}
+
+bool TQuery::ReadSqliteRow(TCursor& Cursor, bool Replace)
+{
+    if (Cursor.RowPending)
+        Cursor.RowPending = false;
+    else if (Cursor.Done || !Cursor.Step()) {
+        if (!Cursor.Failed.empty())
+            Error("SQL error: " + Cursor.Failed);
+        return false;
+    }
+    TRecordStore& S = Store();
+    const Int64 Row = Replace && S.RowCount() > 0 ? 0 : S.AppendRow();
+    const Int64 RecNo = ++Cursor.RecNo;
+    for (Integer c = 0; c < S.ColumnCount(); ++c) {
+        const TFieldDef* Def = FieldDefs()->Items(c);
+        if (!StoreSqliteValue(S, Row, c, Def->DataType(), Cursor.Stmt))
+            StoreValue(S, Row, c, Def, SqliteValueAsQt(Cursor.Stmt, c), this, RecNo);
     }
     return true;
 }
@@ -1142,7 +1410,7 @@ void TQuery::RestartRows()
 {
     FCursor.reset();
     std::unique_ptr<TCursor> Cursor = Execute();
-    if (Cursor->Query->record().count() != FieldDefs()->Count())
+    if (Cursor->ColumnCount() != FieldDefs()->Count())
         Error("The statement's columns changed since the query was opened");
     Store().Clear();
     if (FMasterEmpty)

@@ -176,11 +176,16 @@ private:
     TDatabase* CheckDatabase() const;
     // Runs the statement for its rows; the cursor stands before the first row.
     std::unique_ptr<TCursor> Execute();
+    // Execute on SQLite, through the library.
+    void ExecuteSqlite(TCursor& Cursor, const String& Sql, const std::vector<String>& Names);
+    // The values the statement's parameters Names are bound to, kept to see when the master moves.
+    void TakeMasterValues(const std::vector<String>& Names);
     // Field definitions from the cursor's columns; answers which text columns take their width
     // from the data.
     std::vector<bool> DefineFields(const TCursor& Cursor);
     // Reads the cursor's next row into the store (replacing its one row when Replace); false at the end.
     bool ReadRow(TCursor& Cursor, bool Replace);
+    bool ReadSqliteRow(TCursor& Cursor, bool Replace);
     void FitTextSizes(const std::vector<bool>& SizeFromData, const std::vector<std::size_t>& Longest);
 
     TDatabase* FDatabase = nullptr;

@@ -100,6 +100,8 @@ std::string Deflate(std::string_view In, int Level)
 // Page streams are made at this level: nearly the size of the default at about half the time.
 constexpr int PageLevel = 3;
 constexpr int PictureLevel = 6;
+// The pixels kept of pictures already stored, to tell a repeat from a hash collision.
+constexpr std::size_t KeptImageBytes = std::size_t(16) << 20;
 
 } // namespace
 
@@ -196,6 +198,7 @@ TPdfDocument::TPdfDocument(std::FILE* File)
     Write("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
     FPagesNumber = Reserve();
     FResourcesNumber = Reserve();
+    FImageHash = [](std::string_view Bytes) { return std::hash<std::string_view>()(Bytes); };
 }
 
 TPdfDocument::~TPdfDocument()
@@ -293,10 +296,12 @@ void TPdfDocument::FlushPages(bool All)
 std::string TPdfDocument::Image(const std::vector<std::uint32_t>& Pixels, Integer Width, Integer Height)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(Pixels.data()), Pixels.size() * 4);
-    const auto key = std::make_tuple(std::hash<std::string_view>()(bytes), Width, Height);
-    auto it = FImageNames.find(key);
-    if (it != FImageNames.end())
-        return it->second;
+    const std::size_t hash = FImageHash(bytes);
+    for (auto [it, end] = FImageIndex.equal_range(hash); it != end; ++it)
+        if (it->second->Width == Width && it->second->Height == Height && it->second->Pixels == Pixels) {
+            FImages.splice(FImages.begin(), FImages, it->second);
+            return it->second->Name;
+        }
     std::string rgb, alpha;
     rgb.reserve(Pixels.size() * 3);
     bool translucent = false;
@@ -324,10 +329,22 @@ std::string TPdfDocument::Image(const std::vector<std::uint32_t>& Pixels, Intege
         dict += " 0 R";
     }
     WriteStream(number, dict, rgb);
-    std::string name = "Im" + std::to_string(FImageNames.size());
+    std::string name = "Im" + std::to_string(FImageNumbers.size());
     FXObjects += " /" + name + " " + std::to_string(number) + " 0 R";
-    FImageNames.emplace(key, name);
     FImageNumbers[name] = number;
+    FImages.push_front({hash, Width, Height, Pixels, name});
+    FImageIndex.emplace(hash, FImages.begin());
+    FImageBytes += bytes.size();
+    while (FImageBytes > KeptImageBytes && FImages.size() > 1) {
+        const auto last = std::prev(FImages.end());
+        for (auto [it, end] = FImageIndex.equal_range(last->Hash); it != end; ++it)
+            if (it->second == last) {
+                FImageIndex.erase(it);
+                break;
+            }
+        FImageBytes -= last->Pixels.size() * 4;
+        FImages.pop_back();
+    }
     return name;
 }
 

@@ -259,12 +259,8 @@ void TPrinter::BeginDoc(const String& OutputFile)
     const TPrinterDriver& D = SelectedDriver();
     EnsureDevMode();
     const TDeviceMode DevMode = FDevMode.block()->DevMode;
-    String Output = std::exchange(FNextOutputFile, String());
-    if (!OutputFile.empty())
-        Output = OutputFile;
-
     auto State = std::make_unique<TJobState>();
-    State->Job = D.CreateJob(FTitle, Output, DevMode);
+    State->Job = D.CreateJob(FTitle, OutputFile, DevMode);
     FLastOutputFile = State->Job->PdfFile();
     const TPageGeometry G = D.Geometry(DevMode);
     State->DC = CreatePdfDC(State->Job->PdfFile(), PdfFormat(G));

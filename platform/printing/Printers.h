@@ -67,9 +67,6 @@ public:
     // Enumerates the printers again, keeping the selected printer when it is still there.
     void Refresh();
 
-    // The file the next job on a PDF or described printer writes to (used once; empty: the
-    // printer chooses a file in its output folder).
-    void SetNextOutputFile(const String& FileName) { FNextOutputFile = FileName; }
     // The PDF file of the last job that was started (for users and tests).
     const String& LastOutputFile() const { return FLastOutputFile; }
     // Where the last job that ended went: its PDF file, or the print queue and job number.
@@ -94,7 +91,6 @@ private:
     HDC FInfoDC;
     std::unique_ptr<TJobState> FJob;
     std::unique_ptr<TCanvas> FCanvas;
-    String FNextOutputFile;
     String FLastOutputFile;
     TJobDelivery FLastDelivery;
 };

@@ -484,9 +484,21 @@ void TFileStream::PrepareFor(bool Writing)
 {
     // Standard I/O needs a seek between a write and a read that follows it, and vice versa.
     Byte Op = Writing ? 2 : 1;
-    if (FLastOp != 0 && FLastOp != Op)
+    if (FLastOp != 0 && FLastOp != Op) {
+        FlushWrites();
         ::fseeko(FFile, 0, SEEK_CUR);
+    }
     FLastOp = Op;
+}
+
+void TFileStream::FlushWrites() const
+{
+    // The bytes standard I/O holds are written here: a full disk refuses them here, not in Write.
+    if (FLastOp == 2 && std::fflush(FFile) != 0) {
+        FWriteErrno = errno;
+        std::clearerr(FFile);
+        WriteError();
+    }
 }
 
 Int64 TFileStream::Read(void* Buffer, Int64 Count)
@@ -520,6 +532,7 @@ Int64 TFileStream::Seek(Int64 Offset, TSeekOrigin Origin)
         return Current;
     Int64 Target = SeekTarget(Offset, Origin, Current,
                               Origin == TSeekOrigin::soEnd ? Size() : 0);
+    FlushWrites();
     if (::fseeko(FFile, static_cast<off_t>(Target), SEEK_SET) != 0)
         SeekError();
     FLastOp = 0;
@@ -528,8 +541,7 @@ Int64 TFileStream::Seek(Int64 Offset, TSeekOrigin Origin)
 
 Int64 TFileStream::Size() const
 {
-    if (FLastOp == 2)
-        std::fflush(FFile);
+    FlushWrites();
     struct stat St {};
     if (::fstat(::fileno(FFile), &St) != 0)
         return 0;

@@ -195,8 +195,10 @@ public:
 
 private:
     void PrepareFor(bool Writing);
+    // Writes what standard I/O holds of earlier writes; raises EWriteError when that fails.
+    void FlushWrites() const;
     String FFileName;
-    int FWriteErrno = 0;
+    mutable int FWriteErrno = 0;
     std::FILE* FFile = nullptr;
     bool FCanRead = false;
     bool FCanWrite = false;

@@ -186,6 +186,37 @@ void TrimZeros(TDecimal& D)
         D.Exponent = 0;
 }
 
+// A normal double that is the nearest to c / 10^m for a whole c of at most Significant (<= 15)
+// digits: that decimal is its correctly rounded one, for it lies within half a unit of the double's
+// last bit, closer than half a unit of the 15th digit. Answers false for any other.
+bool ShortDecimal(double A, int Significant, TDecimal& D)
+{
+    if (Significant > 15 || !(A >= std::numeric_limits<double>::min()))
+        return false;
+    double Scale = 1;
+    for (int m = 0; m <= 8; ++m, Scale *= 10) {
+        const double S = A * Scale;
+        if (!(S < 1e15))
+            return false;
+        const double C = std::nearbyint(S);
+        if (C / Scale != A)
+            continue;
+        char buf[24];
+        const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<Int64>(C));
+        const int n = static_cast<int>(r.ptr - buf);
+        int Kept = n;
+        while (Kept > 0 && buf[Kept - 1] == '0')
+            --Kept;
+        if (Kept > Significant)
+            return false;
+        std::memcpy(D.Digits, buf, static_cast<std::size_t>(Kept));
+        D.Count = Kept;
+        D.Exponent = n - m;
+        return true;
+    }
+    return false;
+}
+
 // Significant: 1..17 digits of the double's value, correctly rounded from its binary value.
 void DecimalFromDouble(double V, int Significant, TDecimal& D)
 {
@@ -194,6 +225,9 @@ void DecimalFromDouble(double V, int Significant, TDecimal& D)
     if (V == 0)
         return;
     Significant = std::clamp(Significant, 1, 17);
+    // Amounts, counts and the like are quick.
+    if (ShortDecimal(std::fabs(V), Significant, D))
+        return;
     char buf[48];
     const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(V), std::chars_format::scientific, Significant - 1);
     const char* p = buf;
@@ -679,10 +713,40 @@ TMaskSection ScanSection(std::string_view Text)
     return s;
 }
 
-// Lays the digits of D (already rounded for the section) into the section's placeholders.
-String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TFormatSettings& S)
+// Text of a bounded length on the stack: what a short mask makes of a number.
+template <std::size_t N>
+class TShortText {
+public:
+    std::size_t size() const { return FSize; }
+    bool empty() const { return FSize == 0; }
+    const char* data() const { return FText; }
+    char operator[](std::size_t I) const { return FText[I]; }
+    char back() const { return FText[FSize - 1]; }
+    void pop_back() { --FSize; }
+    void clear() { FSize = 0; }
+    TShortText& operator+=(char C)
+    {
+        FText[FSize++] = C;
+        return *this;
+    }
+    void insert(std::size_t, std::size_t Count, char C)
+    {
+        std::memmove(FText + Count, FText, FSize);
+        std::memset(FText, C, Count);
+        FSize += Count;
+    }
+
+private:
+    char FText[N];
+    std::size_t FSize = 0;
+};
+
+// Lays the digits of D (already rounded for the section) into the section's placeholders. TText is
+// String, or for a short mask without an exponent TShortText.
+template <class TText>
+String LaySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TFormatSettings& S)
 {
-    String out;
+    TText out;
     if (Negative)
         out += '-';
     int exponent = 0;
@@ -691,7 +755,7 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
         D.Exponent = Sec.IntPlaces;
     }
     // Integer digits, with leading zeros up to MinInt.
-    String intDigits;
+    TText intDigits;
     for (int i = 0; i < D.Exponent; ++i)
         intDigits += static_cast<char>(DigitAt(D, i));
     if (D.Count == 0 || D.Exponent <= 0)
@@ -699,7 +763,7 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
     if (static_cast<int>(intDigits.size()) < Sec.MinInt)
         intDigits.insert(0, static_cast<std::size_t>(Sec.MinInt) - intDigits.size(), '0');
     // Decimal digits, trailing zeros dropped down to MinDec.
-    String decDigits;
+    TText decDigits;
     for (int i = 0; i < Sec.DecPlaces; ++i)
         decDigits += static_cast<char>(DigitAt(D, D.Exponent + i));
     while (static_cast<int>(decDigits.size()) > Sec.MinDec && decDigits.back() == '0')
@@ -777,7 +841,8 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
                     ++i;
                 }
                 --i;
-                AppendExponent(out, exponent, always, zeros);
+                if constexpr (std::is_same_v<TText, String>)
+                    AppendExponent(out, exponent, always, zeros);
             } else {
                 out += c;
             }
@@ -789,7 +854,19 @@ String ApplySection(const TMaskSection& Sec, TDecimal D, bool Negative, const TF
     }
     if (!afterPoint && Sec.HasPlaces())
         emitInt(intCount);
-    return out;
+    if constexpr (std::is_same_v<TText, String>)
+        return out;
+    else
+        return String(out.data(), out.size());
+}
+
+// Masks of up to 40 characters without an exponent fit the stack: digits at most 40 (or 19 when
+// the value is larger), and their text at most 1 + 2 × 40 + 40 + 40.
+String ApplySection(const TMaskSection& Sec, const TDecimal& D, bool Negative, const TFormatSettings& S)
+{
+    if (Sec.Text.size() <= 40 && !Sec.Scientific)
+        return LaySection<TShortText<256>>(Sec, D, Negative, S);
+    return LaySection<String>(Sec, D, Negative, S);
 }
 
 // Rounds D for the section: to its decimals, or to its significant digits when scientific.
@@ -801,14 +878,27 @@ void RoundForSection(const TMaskSection& Sec, TDecimal& D)
         RoundToDecimals(D, Sec.DecPlaces);
 }
 
-String FormatWithMask(std::string_view Format, const TDecimal& Value, const TFormatSettings& S)
-{
-    std::string_view parts[3];
-    const int n = SplitSections(Format, parts);
-    TMaskSection secs[3];
-    for (int i = 0; i < n; ++i)
-        secs[i] = ScanSection(parts[i]);
+// A mask split into its sections, each scanned; its views are into the mask's text.
+struct TScannedMask {
+    std::string_view Parts[3];
+    TMaskSection Sections[3];
+    int Count = 0;
+};
 
+TScannedMask ScanMask(std::string_view Format)
+{
+    TScannedMask M;
+    M.Count = SplitSections(Format, M.Parts);
+    for (int i = 0; i < M.Count; ++i)
+        M.Sections[i] = ScanSection(M.Parts[i]);
+    return M;
+}
+
+String ApplyMask(const TScannedMask& M, const TDecimal& Value, const TFormatSettings& S)
+{
+    const int n = M.Count;
+    const std::string_view(&parts)[3] = M.Parts;
+    const TMaskSection(&secs)[3] = M.Sections;
     const bool negative = Value.Negative && Value.Count > 0;
     const bool useNegative = negative && n >= 2 && !parts[1].empty();
     if (Value.Exponent > 18 && !secs[useNegative ? 1 : 0].Scientific) {
@@ -832,6 +922,11 @@ String FormatWithMask(std::string_view Format, const TDecimal& Value, const TFor
     }
     d.Negative = false;
     return ApplySection(secs[0], d, negative && !zero, S);
+}
+
+String FormatWithMask(std::string_view Format, const TDecimal& Value, const TFormatSettings& S)
+{
+    return ApplyMask(ScanMask(Format), Value, S);
 }
 
 } // namespace
@@ -880,6 +975,38 @@ String FormatCurr(std::string_view Format, Currency Value, const TFormatSettings
     TDecimal d;
     DecimalFromCurrency(Value, d);
     return FormatWithMask(Format, d, Settings);
+}
+
+// ---- Masks read once ------------------------------------------------------------------------------
+
+struct TNumberMask::TImpl {
+    explicit TImpl(std::string_view Format) : Text(Format), Scanned(ScanMask(Text)) {}
+    const String Text;
+    const TScannedMask Scanned; // views into Text
+};
+
+TNumberMask::TNumberMask(std::string_view Format) : FImpl(std::make_shared<const TImpl>(Format)) {}
+
+const String& TNumberMask::Format() const { return FImpl->Text; }
+
+String TNumberMask::FormatFloat(Extended Value, const TFormatSettings& Settings) const
+{
+    if (const TSpecial s = SpecialOf(Value); s != TSpecial::None)
+        return SpecialText(s);
+    if (FImpl->Text.empty())
+        return FloatToStr(Value, Settings);
+    TDecimal d;
+    DecimalFromDouble(Value, 15, d);
+    return ApplyMask(FImpl->Scanned, d, Settings);
+}
+
+String TNumberMask::FormatCurr(Currency Value, const TFormatSettings& Settings) const
+{
+    if (FImpl->Text.empty())
+        return CurrToStr(Value, Settings);
+    TDecimal d;
+    DecimalFromCurrency(Value, d);
+    return ApplyMask(FImpl->Scanned, d, Settings);
 }
 
 bool TryStrToCurr(std::string_view S, Currency& Value, const TFormatSettings& Settings)

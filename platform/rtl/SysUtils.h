@@ -13,6 +13,7 @@
 #include <array>
 #include <concepts>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -125,6 +126,20 @@ bool TryStrToCurr(std::string_view S, Currency& Value, const TFormatSettings& Se
 String FormatCurr(std::string_view Format, Currency Value);
 String FormatCurr(std::string_view Format, Currency Value, const TFormatSettings& Settings);
 
+// A numeric mask read once, for the many values a report formats with it: the same text as
+// FormatFloat and FormatCurr with the mask. Copies share what was read.
+class TNumberMask {
+public:
+    explicit TNumberMask(std::string_view Format = {});
+    const String& Format() const;
+    String FormatFloat(Extended Value, const TFormatSettings& Settings) const;
+    String FormatCurr(Currency Value, const TFormatSettings& Settings) const;
+
+private:
+    struct TImpl;
+    std::shared_ptr<const TImpl> FImpl;
+};
+
 // ---- Dates and times ----------------------------------------------------------------------------
 
 // Date-time masks (letters are case-insensitive): c (short date, then long time unless midnight),
@@ -133,6 +148,17 @@ String FormatCurr(std::string_view Format, Currency Value, const TFormatSettings
 // clock), '/' date separator, ':' time separator, '...' and "..." literals. An empty mask is "c".
 String FormatDateTime(std::string_view Format, TDateTime DateTime);
 String FormatDateTime(std::string_view Format, TDateTime DateTime, const TFormatSettings& Settings);
+// A date-time mask read once: the same text as FormatDateTime with the mask.
+class TDateTimeMask {
+public:
+    explicit TDateTimeMask(std::string_view Format = {});
+    const String& Format() const;
+    String FormatDateTime(TDateTime DateTime, const TFormatSettings& Settings) const;
+
+private:
+    struct TImpl;
+    std::shared_ptr<const TImpl> FImpl;
+};
 String DateToStr(TDateTime Date);
 String DateToStr(TDateTime Date, const TFormatSettings& Settings);
 String TimeToStr(TDateTime Time);

@@ -3,6 +3,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <cmath>
+#include <vector>
 
 namespace qor {
 
@@ -28,16 +29,16 @@ bool StartsWithNoCase(std::string_view S, std::size_t At, std::string_view Prefi
 
 void AppendNumber(String& Out, unsigned Value, int MinDigits)
 {
-    char buf[12];
-    int n = 0;
+    // Written from the right into a buffer wide enough for any unsigned and the widest pad (4).
+    char buf[16];
+    char* p = buf + sizeof buf;
     do {
-        buf[n++] = static_cast<char>('0' + Value % 10);
+        *--p = static_cast<char>('0' + Value % 10);
         Value /= 10;
     } while (Value != 0);
-    for (int i = n; i < MinDigits; ++i)
-        Out += '0';
-    while (n > 0)
-        Out += buf[--n];
+    while (buf + sizeof buf - p < MinDigits)
+        *--p = '0';
+    Out.append(p, static_cast<std::size_t>(buf + sizeof buf - p));
 }
 
 // True when an am/pm, a/p or ampm specifier follows (outside quotes) before the next hour.
@@ -198,6 +199,87 @@ String FormatDateTime(std::string_view Format, TDateTime DateTime, const TFormat
     const TParts parts = PartsOf(DateTime);
     FormatInto(out, Format.empty() ? std::string_view("c") : Format, parts, Settings, 0);
     return out;
+}
+
+// ---- Masks read once ------------------------------------------------------------------------------
+// A mask of day, month and year numbers, separators and literal text is laid out once into steps;
+// any other mask is formatted by FormatDateTime every time.
+
+struct TDateTimeMask::TImpl {
+    enum class TKind : Byte { Text, DateSeparator, TimeSeparator, Year, Month, Day };
+    struct TStep {
+        TKind Kind;
+        int Digits;  // at least this many digits; for the year, 2 means its last two
+        String Text; // Text
+    };
+    explicit TImpl(std::string_view Format) : Text(Format) { Simple = Lay(Text); }
+    // The steps of F; false when F has more than numbers of dates, separators and text.
+    bool Lay(std::string_view F)
+    {
+        if (F.empty())
+            return false; // "c"
+        std::size_t i = 0;
+        while (i < F.size()) {
+            const char c = F[i];
+            if (c == '\'' || c == '"') {
+                const std::size_t close = F.find(c, i + 1);
+                const std::size_t end = close == std::string_view::npos ? F.size() : close;
+                Steps.push_back({TKind::Text, 0, String(F.substr(i + 1, end - i - 1))});
+                i = end == F.size() ? end : end + 1;
+                continue;
+            }
+            if (!IsLetter(c)) {
+                if (c == '/')
+                    Steps.push_back({TKind::DateSeparator, 0, {}});
+                else if (c == ':')
+                    Steps.push_back({TKind::TimeSeparator, 0, {}});
+                else
+                    Steps.push_back({TKind::Text, 0, String(1, c)});
+                ++i;
+                continue;
+            }
+            const char token = Upper(c);
+            std::size_t count = 1;
+            while (i + count < F.size() && Upper(F[i + count]) == token)
+                ++count;
+            if (token == 'Y')
+                Steps.push_back({TKind::Year, count <= 2 ? 2 : 4, {}});
+            else if ((token == 'M' || token == 'D') && count <= 2)
+                Steps.push_back({token == 'M' ? TKind::Month : TKind::Day, static_cast<int>(count), {}});
+            else
+                return false;
+            i += count;
+        }
+        return true;
+    }
+
+    const String Text;
+    bool Simple = false;
+    std::vector<TStep> Steps;
+};
+
+TDateTimeMask::TDateTimeMask(std::string_view Format) : FImpl(std::make_shared<const TImpl>(Format)) {}
+
+const String& TDateTimeMask::Format() const { return FImpl->Text; }
+
+String TDateTimeMask::FormatDateTime(TDateTime DateTime, const TFormatSettings& Settings) const
+{
+    if (!FImpl->Simple)
+        return qor::FormatDateTime(FImpl->Text, DateTime, Settings);
+    TParts P; // the date is all the steps need
+    DecodeDateFully(DateTime, P.Year, P.Month, P.Day, P.DOW);
+    String Out;
+    for (const TImpl::TStep& Step : FImpl->Steps) {
+        switch (Step.Kind) {
+        case TImpl::TKind::Text: Out += Step.Text; break;
+        case TImpl::TKind::DateSeparator: Out += Settings.DateSeparator; break;
+        case TImpl::TKind::TimeSeparator: Out += Settings.TimeSeparator; break;
+        case TImpl::TKind::Year: AppendNumber(Out, Step.Digits == 2 ? P.Year % 100 : P.Year, Step.Digits); break;
+        case TImpl::TKind::Month: AppendNumber(Out, P.Month, Step.Digits); break;
+        case TImpl::TKind::Day: AppendNumber(Out, P.Day, Step.Digits); break;
+        }
+    }
+    return Out;
 }
 
 String DateToStr(TDateTime Date) { return FormatDateTime("ddddd", Date, FormatSettings()); }

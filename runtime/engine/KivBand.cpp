@@ -9,6 +9,8 @@
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivStrIds.h"
+#include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVarBase.h"
 
 #include <algorithm>
@@ -119,7 +121,7 @@ bool TKivBand::AllowDelete() const
 void TKivBand::BeforeDestruction()
 {
     if (!AllowDelete())
-        throw Exception(LoadStr(56402));
+        throw Exception(LoadStr(SKivBandDelete));
     TCustomPanel::BeforeDestruction();
 }
 
@@ -396,19 +398,19 @@ bool TKivBand::PrintOk()
 {
     if (!FVisible || (FContinued && !FNewPageRepeat))
         return false;
-    return !OnPrintWhen || KivAskPrintWhen([this](bool& Result) { OnPrintWhen(this, Result); });
+    return !OnPrintWhen || KivAskOrRefuse([this](bool& Result) { OnPrintWhen(this, Result); });
 }
 
 void TKivBand::BeforePrint()
 {
     if (OnBeforePrint)
-        KivFirePrintEvent([this] { OnBeforePrint(this); }, this);
+        KivReportAndGoOn(this, [this] { OnBeforePrint(this); });
 }
 
 void TKivBand::AfterPrint()
 {
     if (OnAfterPrint)
-        KivFirePrintEvent([this] { OnAfterPrint(this); }, this);
+        KivReportAndGoOn(this, [this] { OnAfterPrint(this); });
 }
 
 void TKivBand::PushDest(TKivBandPageIntf* Page)

@@ -8,21 +8,6 @@
 
 namespace qor {
 
-namespace {
-
-// Runs a handler of a band kind; its exception is shown with the band and the loop goes on.
-template <class F>
-void Guarded(TObject* Sender, F&& Fn)
-{
-    try {
-        Fn();
-    } catch (...) {
-        Application()->HandleException(Sender);
-    }
-}
-
-} // namespace
-
 // ---- Attachment ----------------------------------------------------------------------------------
 
 TKivAttachedBand::~TKivAttachedBand()
@@ -169,7 +154,7 @@ bool TKivSubDataBand::DoOnDataFilter()
 void TKivSubDataBand::AfterDataSkip()
 {
     if (OnAfterDataSkip)
-        Guarded(this, [this] { OnAfterDataSkip(this); });
+        KivReportAndGoOn(this, [this] { OnAfterDataSkip(this); });
 }
 
 void TKivSubDataBand::ActivateDataSource()
@@ -245,7 +230,7 @@ void TKivSubDataBand::DataSkip()
 
 void TKivSubDataBand::DataFinish()
 {
-    Guarded(this, [this] {
+    KivReportAndGoOn(this, [this] {
         if (OnDataFinish)
             OnDataFinish(this);
         else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)

@@ -5,6 +5,7 @@
 #include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
 #include "runtime/engine/KivRtf.h"
+#include "runtime/engine/KivUtil.h"
 #include "runtime/output/QorOut.h"
 
 #include <algorithm>
@@ -370,44 +371,23 @@ String TKivLabel::GetDataNow() { return GetDisplayText(); }
 
 String TKivLabel::GetDisplayText() { return Caption(); }
 
-bool KivAskPrintWhen(const std::function<void(bool&)>& Ask)
-{
-    bool Result = false;
-    try {
-        Ask(Result);
-    } catch (...) {
-        // A handler that fails refuses the print, silently.
-        return false;
-    }
-    return Result;
-}
-
-void KivFirePrintEvent(const std::function<void()>& Fire, TObject* Sender)
-{
-    try {
-        Fire();
-    } catch (...) {
-        Application()->HandleException(Sender);
-    }
-}
-
 bool TKivLabel::PrintOk()
 {
     if (!FIsVisible || FEndPrint)
         return false;
-    return !LabelPrintWhen || KivAskPrintWhen([this](bool& Result) { LabelPrintWhen(this, Result); });
+    return !LabelPrintWhen || KivAskOrRefuse([this](bool& Result) { LabelPrintWhen(this, Result); });
 }
 
 void TKivLabel::BeforePrint()
 {
     if (OnBeforePrint)
-        KivFirePrintEvent([this] { OnBeforePrint(this); }, this);
+        KivReportAndGoOn(this, [this] { OnBeforePrint(this); });
 }
 
 void TKivLabel::AfterPrint()
 {
     if (OnAfterPrint)
-        KivFirePrintEvent([this] { OnAfterPrint(this); }, this);
+        KivReportAndGoOn(this, [this] { OnAfterPrint(this); });
 }
 
 void TKivLabel::StartPrint()

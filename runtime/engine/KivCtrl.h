@@ -8,7 +8,6 @@
 #include "runtime/engine/KivPageIntf.h"
 #include "runtime/output/QorUtil.h"
 
-#include <functional>
 #include <memory>
 #include <typeinfo>
 
@@ -36,13 +35,6 @@ using TKivLabelPrintEvent = TEvent<TKivLabel*>;
 // Draws the border of Rect; with Design, also the outline that shows a label's extent in the
 // designer (dotted black, or a silver frame for btSmall).
 void KivDrawBorder(TQorCanvas* QorCanvas, const TRect& Rect, TKivBorderType BorderType, bool Design);
-
-// Runs a print-when handler through Ask with Result preset to false; a handler that raises
-// refuses the print, silently.
-bool KivAskPrintWhen(const std::function<void(bool&)>& Ask);
-// Runs a before- or after-print handler; an exception it raises is shown by the application's
-// handler for Sender and printing goes on.
-void KivFirePrintEvent(const std::function<void()>& Fire, TObject* Sender);
 
 // After loading, at run time: a control's own font of another resolution keeps its pixel height
 // at PPI, and the control is told its font changed.

@@ -4,6 +4,8 @@
 #include "platform/rtl/Streams.h"
 #include "runtime/engine/QorDS.h"
 
+#include <typeinfo>
+
 namespace qor {
 
 bool kivvarFmtBCDUseCurrency = false;
@@ -198,11 +200,14 @@ bool TKivDBVar::IgnoresNulls(const TField* F) const
     return Ordinal && *Ordinal == 4;
 }
 
-void TKivDBVar::ReadField(TField* F, TKivData* D)
+void TKivDBVar::ReadField(TField* F, TKivData* D, bool Null)
 {
     switch (GetQorDataType(F->DataType())) {
     case dtypeString:
-        D->SetAsString(F->AsString());
+        if (typeid(*D) == typeid(TKivString))
+            static_cast<TKivString*>(D)->TakeString(F->AsString());
+        else
+            D->SetAsString(F->AsString());
         break;
     case dtypeInteger:
         D->SetAsInteger(F->AsLargeInt()); // all 64 bits
@@ -214,12 +219,12 @@ void TKivDBVar::ReadField(TField* F, TKivData* D)
     case dtypeCurrency:
         // currency values are taken exactly
         if (D->DataType() == dtypeCurrency)
-            D->SetAsCurrency(F->IsNull() ? Currency() : F->AsCurrency());
+            D->SetAsCurrency(Null ? Currency() : F->AsCurrency());
         else
-            D->SetAsFloat(F->IsNull() ? 0.0 : F->AsFloat());
+            D->SetAsFloat(Null ? 0.0 : F->AsFloat());
         break;
     case dtypeDateTime:
-        D->SetAsDateTime(F->IsNull() ? 0.0 : F->AsDateTime());
+        D->SetAsDateTime(Null ? 0.0 : F->AsDateTime());
         break;
     case dtypeMemo: {
         D->Reset();
@@ -268,13 +273,14 @@ void TKivDBVar::UpdateData()
     }
     try {
         FDisplayPending = true;
-        if (F->IsNull() && !IgnoresNulls(F)) {
+        const bool Null = F->IsNull();
+        if (Null && !IgnoresNulls(F)) {
             D->Reset();
             D->SetIsNull(true);
             return;
         }
         D->SetIsNull(false);
-        ReadField(F, D);
+        ReadField(F, D, Null);
     } catch (const Exception&) {
         D->Reset();
     }

@@ -45,7 +45,8 @@ protected:
 private:
     // The link's data set opened or closed: the variable follows.
     void ActiveChange(TObject* Sender);
-    void ReadField(TField* F, TKivData* D);
+    // Null: the field is null (read all the same, as an ASCII table reads its empty fields).
+    void ReadField(TField* F, TKivData* D, bool Null);
     bool IgnoresNulls(const TField* F) const;
 
     Integer FFieldNo = -1;

@@ -6,6 +6,7 @@
 #include "platform/ui/Controls.h"
 
 #include <cmath>
+#include <typeinfo>
 
 namespace qor {
 
@@ -46,6 +47,9 @@ bool KivSameValue(TKivData* A, TKivData* B)
 {
     if (Textless(A->DataType()) || Textless(B->DataType()))
         return A->DataType() == B->DataType() && StreamBytes(A->AsStream()) == StreamBytes(B->AsStream());
+    // A group's values are compared on every record: two texts without copies.
+    if (typeid(*A) == typeid(TKivString) && typeid(*B) == typeid(TKivString))
+        return static_cast<TKivString*>(A)->Value() == static_cast<TKivString*>(B)->Value();
     return A->AsString() == B->AsString();
 }
 
@@ -150,7 +154,10 @@ void TKivString::SetValue(const TKivRawValue& Raw)
 
 void TKivString::SetData(TKivData* D)
 {
-    FValueString = D->AsString();
+    if (typeid(*D) == typeid(TKivString))
+        FValueString = static_cast<TKivString*>(D)->FValueString; // keeps this one's buffer
+    else
+        FValueString = D->AsString();
     FIsNull = D->IsNull();
 }
 

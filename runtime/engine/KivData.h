@@ -110,6 +110,10 @@ public:
     TKivString();
 
     String GetAsString() const override { return FValueString; }
+    // The text itself, without a copy.
+    const String& Value() const { return FValueString; }
+    // As SetAsString, taking the text over.
+    void TakeString(String Value) { FValueString = std::move(Value); }
     Int64 GetAsInteger() const override;
     Double GetAsFloat() const override;
     TDateTime GetAsDateTime() const override;

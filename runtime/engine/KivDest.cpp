@@ -9,6 +9,7 @@
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorDest.h"
 #include "runtime/output/QorFormParts.h"
+#include "runtime/output/QorStrIds.h"
 
 namespace qor {
 
@@ -23,44 +24,20 @@ QOR_PUBLISH(TKivReportDestination)
 
 TKivReportDestination::TKivReportDestination(TComponent* AOwner) : TForm(AOwner)
 {
-    ReadFormResource(this, "forms/kivdest.qfm");
-    lbCopies = FormPart<TLabel>(*this, "lbCopies");
-    Copies = FormPart<TEdit>(*this, "Copies");
-    CollatedCopies = FormPart<TCheckBox>(*this, "CollatedCopies");
-    destgroup = FormPart<TGroupBox>(*this, "destgroup");
-    goPrinter = FormPart<TRadioButton>(*this, "goPrinter");
-    goScreen = FormPart<TRadioButton>(*this, "goScreen");
-    rangegroup = FormPart<TGroupBox>(*this, "rangegroup");
-    rangeAll = FormPart<TRadioButton>(*this, "rangeAll");
-    rangePages = FormPart<TRadioButton>(*this, "rangePages");
-    lbFrom = FormPart<TLabel>(*this, "lbFrom");
-    lbTo = FormPart<TLabel>(*this, "lbTo");
-    StartRange = FormPart<TEdit>(*this, "StartRange");
-    EndRange = FormPart<TEdit>(*this, "EndRange");
-    btnPrint = FormPart<TButton>(*this, "btnPrint");
-    btnCancel = FormPart<TButton>(*this, "btnCancel");
-    printersetup = FormPart<TButton>(*this, "printersetup");
-    Printsetup = FormPart<TPrinterSetupDialog>(*this, "Printsetup");
+    QorReadForm(*this, "forms/kivdest.qfm",
+                {QOR_FORM_PART(lbCopies), QOR_FORM_PART(Copies), QOR_FORM_PART(CollatedCopies),
+                 QOR_FORM_PART(destgroup), QOR_FORM_PART(goPrinter), QOR_FORM_PART(goScreen), QOR_FORM_PART(rangegroup),
+                 QOR_FORM_PART(rangeAll), QOR_FORM_PART(rangePages), QOR_FORM_PART(lbFrom), QOR_FORM_PART(lbTo),
+                 QOR_FORM_PART(StartRange), QOR_FORM_PART(EndRange), QOR_FORM_PART(btnPrint), QOR_FORM_PART(btnCancel),
+                 QOR_FORM_PART(printersetup), QOR_FORM_PART(Printsetup)});
 }
 
 bool TKivReportDestination::AnyPrinters() const { return PageSetup && PageSetup->AnyPrinters(); }
 
 void TKivReportDestination::FormShow(TObject*)
 {
-    goPrinter->SetCaption(LoadStr(56424));
-    goScreen->SetCaption(LoadStr(56425));
-    rangeAll->SetCaption(LoadStr(56426));
-    rangePages->SetCaption(LoadStr(56427));
-    lbFrom->SetCaption(LoadStr(56428));
-    lbTo->SetCaption(LoadStr(56429));
-    btnPrint->SetCaption(LoadStr(56430));
-    btnCancel->SetCaption(LoadStr(56431));
-    printersetup->SetCaption(LoadStr(56432));
-    lbCopies->SetCaption(LoadStr(56433));
-    CollatedCopies->SetCaption(LoadStr(56420));
-    SetCaption(LoadStr(56421));
-    destgroup->SetCaption(LoadStr(56423));
-    rangegroup->SetCaption(LoadStr(56422));
+    QorSetDestinationCaptions(*this);
+    QorSetCaptions({{goPrinter, SQorPrinter}, {goScreen, SQorScreen}, {destgroup, SQorDestination}});
     const bool Printers = AnyPrinters();
     goPrinter->SetEnabled(Printers);
     printersetup->SetEnabled(Printers);
@@ -86,13 +63,7 @@ void TKivReportDestination::FormShow(TObject*)
         PageSetup->LoadSettings();
 }
 
-void TKivReportDestination::rangeAllClick(TObject*)
-{
-    for (TEdit* Edit : {StartRange, EndRange}) {
-        Edit->SetText("");
-        Edit->SetEnabled(false);
-    }
-}
+void TKivReportDestination::rangeAllClick(TObject*) { QorClearPageRange(StartRange, EndRange); }
 
 void TKivReportDestination::rangePagesClick(TObject*)
 {

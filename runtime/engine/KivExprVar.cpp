@@ -1,6 +1,7 @@
 #include "runtime/engine/KivExprVar.h"
 
 #include "platform/rtl/StringTable.h"
+#include "runtime/engine/KivStrIds.h"
 
 namespace qor {
 
@@ -18,7 +19,7 @@ void TKivExprVar::UpdateData()
         return;
     TKivUpdateScope Scope(FUpdateMode);
     if (!FDataNow)
-        throw Exception(FmtLoadStr(56414, {Name()}));
+        throw Exception(FmtLoadStr(SKivBadDatatype, {Name()}));
     if (OnGetData) {
         FDataNow->Reset();
         OnGetData(this);

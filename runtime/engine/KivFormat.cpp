@@ -5,6 +5,8 @@
 #include "platform/ui/Controls.h"
 #include "runtime/engine/KivData.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -126,6 +128,40 @@ void TKivRootFormat::SetUseCurrencyDecimals(bool Value)
         Changed();
 }
 
+const TNumberMask& TKivRootFormat::NumberMask() const
+{
+    if (FNumberMask.Format() != FDisplayFormat)
+        FNumberMask = TNumberMask(FDisplayFormat);
+    return FNumberMask;
+}
+
+const TDateTimeMask& TKivRootFormat::DateTimeMask() const
+{
+    if (FDateTimeMask.Format() != FDisplayFormat)
+        FDateTimeMask = TDateTimeMask(FDisplayFormat);
+    return FDateTimeMask;
+}
+
+namespace {
+
+// FloatToStrF(Value, ffGeneral, Precision, ...) of a whole number of at most Precision digits
+// (below 10^15, so exact in a Double): its digits.
+bool WholeNumberText(Double Value, Integer Precision, String& Text)
+{
+    if (!(Value > -1e15 && Value < 1e15) || Value != std::trunc(Value))
+        return false;
+    char Buf[24];
+    const Int64 I = static_cast<Int64>(Value);
+    const auto End = std::to_chars(Buf, Buf + sizeof Buf, I).ptr;
+    const auto Digits = End - Buf - (I < 0 ? 1 : 0);
+    if (Digits > std::clamp<Integer>(Precision, 1, 18))
+        return false;
+    Text.assign(Buf, End);
+    return true;
+}
+
+} // namespace
+
 String TKivRootFormat::FormatAsString(TKivData* Value) const
 {
     const bool NoFormat = TrimBlanks(FDisplayFormat).empty();
@@ -141,12 +177,15 @@ String TKivRootFormat::FormatAsString(TKivData* Value) const
         break;
     case dtypeFloat:
     case dtypeInteger:
-        if (NoFormat)
-            Text = FloatToStrF(Value->AsFloat(), FFloatFormat, FWidth, Digits);
-        else if (FDisplayFormat == HoursFormat)
+        if (NoFormat) {
+            const Double F = Value->AsFloat();
+            if (FFloatFormat != ffGeneral || !WholeNumberText(F, FWidth, Text))
+                Text = FloatToStrF(F, FFloatFormat, FWidth, Digits);
+        } else if (FDisplayFormat == HoursFormat) {
             Text = HoursText(MinutesOfDays(Value->AsFloat()), false);
-        else
-            Text = FormatFloat(FDisplayFormat, Value->AsFloat());
+        } else {
+            Text = NumberMask().FormatFloat(Value->AsFloat(), FormatSettings());
+        }
         break;
     case dtypeCurrency:
         if (NoFormat)
@@ -154,7 +193,7 @@ String TKivRootFormat::FormatAsString(TKivData* Value) const
         else if (FDisplayFormat == HoursFormat)
             Text = HoursText(MinutesOfCurrency(Value->AsCurrency().Raw()), true);
         else
-            Text = FormatCurr(FDisplayFormat, Value->AsCurrency());
+            Text = NumberMask().FormatCurr(Value->AsCurrency(), FormatSettings());
         break;
     case dtypeBoolean:
         if (NoFormat)
@@ -168,7 +207,7 @@ String TKivRootFormat::FormatAsString(TKivData* Value) const
         }
         break;
     case dtypeDateTime:
-        Text = NoFormat ? Value->AsString() : FormatDateTime(FDisplayFormat, Value->AsDateTime());
+        Text = NoFormat ? Value->AsString() : DateTimeMask().FormatDateTime(Value->AsDateTime(), FormatSettings());
         break;
     default:
         Text = Value->AsString();

@@ -61,6 +61,13 @@ protected:
     std::unique_ptr<TMemoryStream> FReturnStream;
     bool FSuppressNulls = false;
     bool FUseCurrencyDecimals = false;
+
+private:
+    // The display format read once, for every value a run formats with it.
+    const TNumberMask& NumberMask() const;
+    const TDateTimeMask& DateTimeMask() const;
+    mutable TNumberMask FNumberMask;
+    mutable TDateTimeMask FDateTimeMask;
 };
 
 // The format of text and variable labels.

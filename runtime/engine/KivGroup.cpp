@@ -5,6 +5,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivCtrl.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVarBase.h"
 
@@ -79,11 +80,11 @@ bool TKivGroup::CheckBroken()
         TKivData* Last = FVariable->DataLast();
         // A variable the run has not given values to has nothing to compare.
         if (!Now || !Last)
-            throw Exception(FmtLoadStr(56414, {FVariable->Name()}));
+            throw Exception(FmtLoadStr(SKivBadDatatype, {FVariable->Name()}));
         FBroken = !KivSameValue(Now, Last);
     }
     if (OnCheckBroken)
-        KivFirePrintEvent([this] { OnCheckBroken(this); }, this);
+        KivReportAndGoOn(this, [this] { OnCheckBroken(this); });
     return FBroken;
 }
 
@@ -182,7 +183,7 @@ bool TKivGroup::AllowDelete() const
 void TKivGroup::BeforeDestruction()
 {
     if (!AllowDelete())
-        throw Exception(LoadStr(56401));
+        throw Exception(LoadStr(SKivGroupDelete));
     TControl::BeforeDestruction();
 }
 

@@ -18,6 +18,7 @@
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/KivVar.h"
 #include "runtime/engine/QorDS.h"
@@ -40,17 +41,6 @@ bool IsQueryClass(const TObject* Object)
         if (UpperCase(C->Name) == "TQUERY")
             return true;
     return false;
-}
-
-// Runs a handler of the page; its exception is shown and the run goes on.
-template <class F>
-void Shown(TObject* Sender, F&& Fn)
-{
-    try {
-        Fn();
-    } catch (...) {
-        Application()->HandleException(Sender);
-    }
 }
 
 } // namespace
@@ -104,7 +94,7 @@ bool TKivPage::OkDelete() const
 void TKivPage::BeforeDestruction()
 {
     if (!OkDelete())
-        throw Exception(LoadStr(56410));
+        throw Exception(LoadStr(SKivPageDelete));
     TScrollBox::BeforeDestruction();
 }
 
@@ -515,7 +505,7 @@ bool TKivPage::DoOnDataFilter()
 void TKivPage::DoAfterDataSkip()
 {
     if (OnAfterDataSkip)
-        Shown(this, [this] { OnAfterDataSkip(this); });
+        KivReportAndGoOn(this, [this] { OnAfterDataSkip(this); });
 }
 
 void TKivPage::DataStart()
@@ -527,7 +517,7 @@ void TKivPage::DataStart()
         TDataSet* DS = DataSet();
         if (FDataRange == drAllRecords && !DS && !OnDataStart) {
             FDataIsFinished = true;
-            throw Exception(LoadStr(56400));
+            throw Exception(LoadStr(SKivNoDataSource));
         }
         if (OnDataStart)
             OnDataStart(this);
@@ -602,7 +592,7 @@ void TKivPage::DataSkip()
 void TKivPage::DataFinish()
 {
     FSkipped = FRecords;
-    Shown(this, [this] {
+    KivReportAndGoOn(this, [this] {
         if (OnDataFinish)
             OnDataFinish(this);
         else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)

@@ -13,6 +13,7 @@
 #include "runtime/engine/KivDest.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivStat.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorOut.h"
@@ -63,19 +64,6 @@ void RunEvery(std::initializer_list<std::function<void()>> Steps)
         std::rethrow_exception(First);
 }
 
-// Calls a handler that answers through a Boolean; an exception inside counts as false.
-template <class F>
-bool AskQuietly(F&& Ask)
-{
-    bool Result = false;
-    try {
-        Ask(Result);
-    } catch (...) {
-        return false;
-    }
-    return Result;
-}
-
 } // namespace
 
 TKivReport::TKivPageFactory TKivReport::PageFactory = &NewGroupPage;
@@ -109,7 +97,8 @@ bool TKivReport::OkDelete() const { return !Designing() || ComponentState().Cont
 
 void TKivReport::BeforeDestruction()
 {
-    if (!OkDelete() && Application()->MessageBox(LoadStr(56403), LoadStr(56404), MB_YESNO) != IDYES)
+    if (!OkDelete() &&
+        Application()->MessageBox(LoadStr(SKivDeleteReport), LoadStr(SKivDeleteReportCaption), MB_YESNO) != IDYES)
         Abort();
     TScrollBox::BeforeDestruction();
 }
@@ -247,12 +236,12 @@ bool TKivReport::PrepareRun()
             Setup->SetDestination(destScreen);
     }
     if (Printer()->Printing())
-        throw Exception(LoadStr(56405));
+        throw Exception(LoadStr(SKivPrinterBusy));
     if (FGroupPage->OutputType() == otNormal) {
         try {
             FPrintTo = std::make_unique<TQorOutput>();
         } catch (...) {
-            throw Exception(LoadStr(56406));
+            throw Exception(LoadStr(SKivCouldNotRun));
         }
         FPrintTo->SetPixelsPerInchX(FPixelsPerInch);
         FPrintTo->SetPixelsPerInchY(FPixelsPerInch);
@@ -290,27 +279,24 @@ void TKivReport::TakePrinterSettings(TKivPageSetup* Setup)
 bool TKivReport::PromptPrint(TKivRunPageIntf* Page)
 {
     if (OnPromptPrint)
-        return AskQuietly([&](bool& Result) { OnPromptPrint(Page->AsPage(), Result); });
+        return KivAskOrRefuse([&](bool& Result) { OnPromptPrint(Page->AsPage(), Result); });
     if (CustomPrompt)
-        return AskQuietly([&](bool& Result) { CustomPrompt(Page->AsPage(), Result); });
+        return KivAskOrRefuse([&](bool& Result) { CustomPrompt(Page->AsPage(), Result); });
     std::unique_ptr<TKivReportDestination> Dialog(Create<TKivReportDestination>(Application()));
     Dialog->PageSetup = Page->PageSetup();
     return Dialog->ShowModal() == mrOk;
 }
 
-void TKivReport::BeforePrint() { FireRunEvent(OnBeforePrint); }
-
-void TKivReport::AfterPrint() { FireRunEvent(OnAfterPrint); }
-
-void TKivReport::FireRunEvent(const TNotifyEvent& Event)
+void TKivReport::BeforePrint()
 {
-    if (!Event)
-        return;
-    try {
-        Event(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    if (OnBeforePrint)
+        KivReportAndGoOn(this, [this] { OnBeforePrint(this); });
+}
+
+void TKivReport::AfterPrint()
+{
+    if (OnAfterPrint)
+        KivReportAndGoOn(this, [this] { OnAfterPrint(this); });
 }
 
 void TKivReport::UpdateStatus(Integer)

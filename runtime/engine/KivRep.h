@@ -140,8 +140,6 @@ protected:
 
 private:
     bool Designing() const;
-    // Calls an event of the run; its exception is shown and the run goes on.
-    void FireRunEvent(const TNotifyEvent& Event);
     // The steps of a run.
     bool InitReport();
     // Step 3 to 10 of the start: printer, output job, prompt, page setup into the job.

@@ -7,6 +7,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "runtime/output/QorFormParts.h"
 #include "runtime/output/QorMeter.h"
+#include "runtime/output/QorStrIds.h"
 #include "runtime/output/QorUtil.h"
 
 namespace qor {
@@ -21,28 +22,23 @@ QOR_PUBLISH(TFormPrintStatus)
 
 TFormPrintStatus::TFormPrintStatus(TComponent* AOwner) : TForm(AOwner)
 {
-    ReadFormResource(this, "forms/kivstat.qfm");
-    lbWait = FormPart<TLabel>(*this, "lbWait");
-    lbPage = FormPart<TLabel>(*this, "lbPage");
-    pagenumber = FormPart<TPanel>(*this, "pagenumber");
-    LoadMeter = FormPart<TQorMeter>(*this, "LoadMeter");
-    Abortbutton = FormPart<TButton>(*this, "Abortbutton");
+    QorReadForm(*this, "forms/kivstat.qfm",
+                {QOR_FORM_PART(lbWait), QOR_FORM_PART(lbPage), QOR_FORM_PART(pagenumber), QOR_FORM_PART(LoadMeter),
+                 QOR_FORM_PART(Abortbutton)});
 }
 
 void TFormPrintStatus::FormShow(TObject*)
 {
-    lbPage->SetCaption(LoadStr(56443));
-    Abortbutton->SetCaption(LoadStr(56444));
-    SetCaption(LoadStr(56445));
+    QorSetCaptions({{lbPage, SQorPage}, {Abortbutton, SQorAbort}, {this, SQorPrintStatus}});
 }
 
 void TFormPrintStatus::UpdateStatus(TKivStatusPageIntf* Page, TKivStatus Stat)
 {
     FPage = Page;
     if (Stat == ssPrinting)
-        lbWait->SetCaption(LoadStr(56441));
+        lbWait->SetCaption(LoadStr(SQorPrintingWait));
     else if (Stat == ssGenerating)
-        lbWait->SetCaption(LoadStr(56442));
+        lbWait->SetCaption(LoadStr(SQorGeneratingWait));
     if (Page) {
         pagenumber->SetCaption(std::to_string(Page->PageNumber()));
         LoadMeter->SetProgress(Integer(Round(Page->PercentDone())));

@@ -3,6 +3,7 @@
 #include "platform/rtl/StringTable.h"
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
+#include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
 
 namespace qor {
@@ -22,6 +23,16 @@ void SetTotalTypeOf(TKivData* D, TKivTotalType T)
 TKivTotalvar::TKivTotalvar(TComponent* AOwner) : TKivVar(AOwner) { FId = vidTotalVar; }
 
 TKivTotalvar::~TKivTotalvar() = default;
+
+void TKivTotalvar::CopyAccumulator(TKivData* To, const TKivData* From) const
+{
+    // What SetData does for accumulators of one kind: calculator and null flag.
+    if (FCurrencyLists)
+        static_cast<TKivCurrency*>(To)->Calc()->Assign(*static_cast<const TKivCurrency*>(From)->Calc());
+    else
+        static_cast<TKivFloat*>(To)->Calc()->Assign(*static_cast<const TKivFloat*>(From)->Calc());
+    To->SetIsNull(From->IsNull());
+}
 
 void TKivTotalvar::SetVariable(TKivVar* Value)
 {
@@ -65,7 +76,7 @@ bool TKivTotalvar::GetActive() const
     return FVariable && AskVariable([](TKivVar& V) { return V.Active(); });
 }
 
-TKivData* TKivTotalvar::GetDataNow() { throw Exception(FmtLoadStr(56415, {Name()})); }
+TKivData* TKivTotalvar::GetDataNow() { throw Exception(FmtLoadStr(SKivTotalvarAccess, {Name()})); }
 
 std::size_t TKivTotalvar::CheckLevel(Integer Level) const
 {
@@ -110,13 +121,13 @@ void TKivTotalvar::ResetAtlevel(Integer Level) { FDataNowList[CheckLevel(Level)]
 void TKivTotalvar::UpdateAtlevel(Integer Level)
 {
     const std::size_t I = CheckLevel(Level);
-    FDataLastList[I]->SetData(FDataNowList[I].get());
+    CopyAccumulator(FDataLastList[I].get(), FDataNowList[I].get());
 }
 
 void TKivTotalvar::UpdateLast()
 {
     for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
-        FDataLastList[I]->SetData(FDataNowList[I].get());
+        CopyAccumulator(FDataLastList[I].get(), FDataNowList[I].get());
         FResetLastList[I] = FResetNowList[I];
     }
 }
@@ -124,7 +135,7 @@ void TKivTotalvar::UpdateLast()
 void TKivTotalvar::ReverseUpdate()
 {
     for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
-        FDataNowList[I]->SetData(FDataLastList[I].get());
+        CopyAccumulator(FDataNowList[I].get(), FDataLastList[I].get());
         FResetNowList[I] = FResetLastList[I];
     }
 }
@@ -154,6 +165,7 @@ void TKivTotalvar::AddLevels()
 {
     DeleteLevels();
     FIsCurrency = FVariable && AskVariable([](TKivVar& V) { return V.DataType(); }) == dtypeCurrency;
+    FCurrencyLists = FIsCurrency;
     TKivPageIntf* P = Page();
     const Integer Count = P ? P->LevelCount() : 0;
     for (Integer I = 0; I < Count; ++I) {
@@ -186,13 +198,14 @@ void TKivTotalvar::TakeIn(Double F, Currency C, bool Null)
             FResetNowList[I] = 0;
         }
         const Integer Index = static_cast<Integer>(I);
-        const bool Header = Index < PageLevels && P->Levels(Index) && P->Levels(Index)->IsHeader();
-        if (Header || (FIgnoreNulls && Null))
+        const TKivLevel* Level = Index < PageLevels ? P->Levels(Index) : nullptr;
+        if ((Level && Level->IsHeader()) || (FIgnoreNulls && Null))
             continue;
-        if (FIsCurrency)
-            static_cast<TKivCurrency*>(FDataNowList[I].get())->SetValueCurrency(C);
+        // The accumulators are plain TKivFloat or TKivCurrency values: their calculators take the value.
+        if (FCurrencyLists)
+            static_cast<TKivCurrency*>(FDataNowList[I].get())->Calc()->NewVal(C);
         else
-            static_cast<TKivFloat*>(FDataNowList[I].get())->SetValueFloat(F);
+            static_cast<TKivFloat*>(FDataNowList[I].get())->Calc()->NewVal(F);
     }
 }
 

@@ -60,12 +60,14 @@ private:
     void TakeIn(Double F, Currency C, bool Null);
     template <typename F>
     auto AskVariable(F&& Ask) const;
+    void CopyAccumulator(TKivData* To, const TKivData* From) const;
 
     TKivVar* FVariable = nullptr;
     std::vector<std::unique_ptr<TKivData>> FDataNowList;
     std::vector<std::unique_ptr<TKivData>> FDataLastList;
     std::vector<Byte> FResetNowList;
     std::vector<Byte> FResetLastList;
+    bool FCurrencyLists = false;      // the accumulators are TKivCurrency values, else TKivFloat
     bool FIgnoreNulls = false;
     mutable bool FIsCurrency = false;
     mutable bool FAsking = false; // asking FVariable (a cycle comes back here)

@@ -24,6 +24,8 @@ void KivPumpMessages()
 
 // ---- text and names ----------------------------------------------------------------------------
 
+void KivReportHandlerError(TObject* Sender) { Application()->HandleException(Sender); }
+
 bool KivEmpty(const String& Text)
 {
     return std::all_of(Text.begin(), Text.end(), [](char C) { return C == ' '; });

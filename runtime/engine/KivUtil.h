@@ -27,6 +27,36 @@ bool KivSetReference(TComponent* Holder, T*& Field, T* Value)
     return true;
 }
 
+// Hands the exception being handled to the application's exception handler.
+void KivReportHandlerError(TObject* Sender);
+
+// The two ways a run treats an exception raised by a user's event handler.
+//
+// Report and go on: the exception goes to the application's exception handler (with Sender) and
+// the run goes on.
+template <class F>
+void KivReportAndGoOn(TObject* Sender, F&& Handler)
+{
+    try {
+        Handler();
+    } catch (...) {
+        KivReportHandlerError(Sender);
+    }
+}
+// Counts as a refusal: a handler that answers through a Boolean (which starts False) answers False
+// when it raises; nothing is shown.
+template <class F>
+bool KivAskOrRefuse(F&& Ask)
+{
+    bool Result = false;
+    try {
+        Ask(Result);
+    } catch (...) {
+        return false;
+    }
+    return Result;
+}
+
 enum TKivUnits : Byte { unitInches, unitMiliMeters, unitCentiMeters };
 QOR_ENUM_NAMES(TKivUnits, "unitInches", "unitMiliMeters", "unitCentiMeters");
 

@@ -4,6 +4,7 @@
 #include "platform/rtl/StringTable.h"
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
+#include "runtime/engine/KivStrIds.h"
 
 namespace qor {
 
@@ -107,7 +108,7 @@ TKivData* TKivVar::SettableData()
     if (FUpdateMode == umNeedUpdate)
         UpdateData();
     if (!FDataNow)
-        throw Exception(FmtLoadStr(56414, {Name()}));
+        throw Exception(FmtLoadStr(SKivBadDatatype, {Name()}));
     return FDataNow.get();
 }
 
@@ -115,11 +116,11 @@ TKivData* TKivVar::CheckedData()
 {
     TKivData* D = GetData();
     if (!D)
-        throw Exception(FmtLoadStr(56414, {Name()}));
+        throw Exception(FmtLoadStr(SKivBadDatatype, {Name()}));
     return D;
 }
 
-void TKivVar::CircularError() const { throw Exception(FmtLoadStr(56413, {Name()})); }
+void TKivVar::CircularError() const { throw Exception(FmtLoadStr(SKivCircularVariable, {Name()})); }
 
 String TKivVar::GetAsString() { return CheckedData()->AsString(); }
 Int64 TKivVar::GetAsInteger() { return CheckedData()->AsInteger(); }

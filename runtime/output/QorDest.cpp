@@ -9,6 +9,7 @@
 #include "runtime/output/QorFormParts.h"
 #include "runtime/output/QorPrev.h"
 #include "runtime/output/QorSetup.h"
+#include "runtime/output/QorStrIds.h"
 #include "runtime/output/QorUtil.h"
 
 namespace qor {
@@ -24,38 +25,41 @@ QOR_PUBLISH(TQorPrintDestination)
 
 TQorPrintDestination::TQorPrintDestination(TComponent* AOwner) : TForm(AOwner)
 {
-    ReadFormResource(this, "forms/qordest.qfm");
-    lbCopies = FormPart<TLabel>(*this, "lbCopies");
-    Copies = FormPart<TEdit>(*this, "Copies");
-    CollatedCopies = FormPart<TCheckBox>(*this, "CollatedCopies");
-    rangegroup = FormPart<TGroupBox>(*this, "rangegroup");
-    rangeAll = FormPart<TRadioButton>(*this, "rangeAll");
-    rangeCurrent = FormPart<TRadioButton>(*this, "rangeCurrent");
-    rangePages = FormPart<TRadioButton>(*this, "rangePages");
-    lbFrom = FormPart<TLabel>(*this, "lbFrom");
-    lbTo = FormPart<TLabel>(*this, "lbTo");
-    StartRange = FormPart<TEdit>(*this, "StartRange");
-    EndRange = FormPart<TEdit>(*this, "EndRange");
-    btnPrint = FormPart<TButton>(*this, "btnPrint");
-    btnCancel = FormPart<TButton>(*this, "btnCancel");
-    printersetup = FormPart<TButton>(*this, "printersetup");
-    Printsetup = FormPart<TPrinterSetupDialog>(*this, "Printsetup");
+    QorReadForm(*this, "forms/qordest.qfm",
+                {QOR_FORM_PART(lbCopies), QOR_FORM_PART(Copies), QOR_FORM_PART(CollatedCopies),
+                 QOR_FORM_PART(rangegroup), QOR_FORM_PART(rangeAll), QOR_FORM_PART(rangeCurrent),
+                 QOR_FORM_PART(rangePages), QOR_FORM_PART(lbFrom), QOR_FORM_PART(lbTo), QOR_FORM_PART(StartRange),
+                 QOR_FORM_PART(EndRange), QOR_FORM_PART(btnPrint), QOR_FORM_PART(btnCancel),
+                 QOR_FORM_PART(printersetup), QOR_FORM_PART(Printsetup)});
+}
+
+void QorSetDestinationCaptions(TForm& Dialog)
+{
+    QorSetCaptions({{&Dialog, SQorReportDestination}});
+    const struct {
+        const char* Name;
+        Integer Id;
+    } Parts[] = {{"CollatedCopies", SQorCollate}, {"rangegroup", SQorRange}, {"rangeAll", SQorAll},
+                 {"rangePages", SQorPages},       {"lbFrom", SQorFrom},      {"lbTo", SQorTo},
+                 {"btnPrint", SQorPrint},         {"btnCancel", SQorCancel}, {"printersetup", SQorPrinterSetup},
+                 {"lbCopies", SQorCopies}};
+    for (const auto& Part : Parts)
+        if (auto* Control = FormPart<TControl>(Dialog, Part.Name))
+            Control->SetCaption(LoadStr(Part.Id));
+}
+
+void QorClearPageRange(TEdit* StartRange, TEdit* EndRange)
+{
+    for (TEdit* Edit : {StartRange, EndRange}) {
+        Edit->SetText("");
+        Edit->SetEnabled(false);
+    }
 }
 
 void TQorPrintDestination::FormShow(TObject*)
 {
-    CollatedCopies->SetCaption(LoadStr(56420));
-    SetCaption(LoadStr(56421));
-    rangegroup->SetCaption(LoadStr(56422));
-    rangeAll->SetCaption(LoadStr(56426));
-    rangePages->SetCaption(LoadStr(56427));
-    rangeCurrent->SetCaption(LoadStr(56440));
-    lbFrom->SetCaption(LoadStr(56428));
-    lbTo->SetCaption(LoadStr(56429));
-    btnPrint->SetCaption(LoadStr(56430));
-    btnCancel->SetCaption(LoadStr(56431));
-    printersetup->SetCaption(LoadStr(56432));
-    lbCopies->SetCaption(LoadStr(56433));
+    QorSetDestinationCaptions(*this);
+    QorSetCaptions({{rangeCurrent, SQorCurrentPage}});
     StartRange->SetText("");
     EndRange->SetText("");
     if (QorPrinterSetup) {
@@ -65,13 +69,7 @@ void TQorPrintDestination::FormShow(TObject*)
     StartPage = EndPage = 0;
 }
 
-void TQorPrintDestination::rangeAllClick(TObject*)
-{
-    for (TEdit* Edit : {StartRange, EndRange}) {
-        Edit->SetText("");
-        Edit->SetEnabled(false);
-    }
-}
+void TQorPrintDestination::rangeAllClick(TObject*) { QorClearPageRange(StartRange, EndRange); }
 
 void TQorPrintDestination::rangePagesClick(TObject*)
 {

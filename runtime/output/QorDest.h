@@ -24,6 +24,12 @@ class TRadioButton;
 // dialog raises. Null entries are skipped.
 bool QorExecuteBelowTopmost(TPrinterSetupDialog& Dialog, std::initializer_list<TCustomForm*> Forms);
 
+// The captions the viewer's and the report's destination dialogs share (their own, the copies, the
+// range and the buttons), set on the parts of those names that Dialog has.
+void QorSetDestinationCaptions(TForm& Dialog);
+// The range "All": both edits of the page range emptied and disabled.
+void QorClearPageRange(TEdit* StartRange, TEdit* EndRange);
+
 class TQorPrintDestination : public TForm {
     QOR_CLASS(TQorPrintDestination, TForm)
 public:

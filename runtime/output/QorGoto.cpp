@@ -21,11 +21,8 @@ TQorGotoPage::~TQorGotoPage()
 
 TQorGotoPage::TQorGotoPage(TComponent* AOwner) : TForm(AOwner)
 {
-    ReadFormResource(this, "forms/qorgoto.qfm");
-    Label1 = FormPart<TLabel>(*this, "Label1");
-    PageNum = FormPart<TMaskEdit>(*this, "PageNum");
-    Button1 = FormPart<TButton>(*this, "Button1");
-    Button2 = FormPart<TButton>(*this, "Button2");
+    QorReadForm(*this, "forms/qorgoto.qfm",
+                {QOR_FORM_PART(Label1), QOR_FORM_PART(PageNum), QOR_FORM_PART(Button1), QOR_FORM_PART(Button2)});
 }
 
 } // namespace qor

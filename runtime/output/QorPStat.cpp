@@ -9,6 +9,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "runtime/output/QorFile.h"
 #include "runtime/output/QorPrev.h"
+#include "runtime/output/QorStrIds.h"
 #include "runtime/output/QorUtil.h"
 
 namespace qor {
@@ -25,15 +26,9 @@ TQorPreviewStatus::~TQorPreviewStatus()
 
 TQorPreviewStatus::TQorPreviewStatus(TComponent* AOwner) : TForm(AOwner)
 {
-    ReadFormResource(this, "forms/qorpstat.qfm");
-    Label1 = FormPart<TLabel>(*this, "Label1");
-    lbPage = FormPart<TLabel>(*this, "lbPage");
-    PageNumber = FormPart<TPanel>(*this, "PageNumber");
-    AbortButton = FormPart<TButton>(*this, "AbortButton");
-    Label1->SetCaption(LoadStr(56441));
-    AbortButton->SetCaption(LoadStr(56444));
-    lbPage->SetCaption(LoadStr(56443));
-    SetCaption(LoadStr(56445));
+    QorReadForm(*this, "forms/qorpstat.qfm",
+                {QOR_FORM_PART(Label1), QOR_FORM_PART(lbPage), QOR_FORM_PART(PageNumber), QOR_FORM_PART(AbortButton)});
+    QorSetCaptions({{Label1, SQorPrintingWait}, {AbortButton, SQorAbort}, {lbPage, SQorPage}, {this, SQorPrintStatus}});
 }
 
 void TQorPreviewStatus::UpdateStatus(TObject*)

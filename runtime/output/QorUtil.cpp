@@ -10,6 +10,7 @@
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Application.h"
 #include "runtime/Version.h"
+#include "runtime/output/QorStrIds.h"
 
 #include <algorithm>
 #include <array>
@@ -576,8 +577,9 @@ String QorGetTempFile(std::string_view Prefix)
 
 Integer QorAskAbort()
 {
-    const String Text = LoadStr(56450) + '\r' + LoadStr(56451) + '\r' + LoadStr(56452);
-    return Application()->MessageBox(Text, LoadStr(56453), MB_YESNOCANCEL);
+    const String Text = LoadStr(SQorDiscardReport) + '\r' + LoadStr(SQorRetainPartialReport) + '\r' +
+                        LoadStr(SQorContinueGenerating);
+    return Application()->MessageBox(Text, LoadStr(SQorAbortReportQuestion), MB_YESNOCANCEL);
 }
 
 } // namespace qor

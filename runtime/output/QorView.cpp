@@ -27,6 +27,7 @@
 #include "runtime/output/QorPStat.h"
 #include "runtime/output/QorSetup.h"
 #include "runtime/output/QorStr.h"
+#include "runtime/output/QorStrIds.h"
 #include "runtime/output/QorXport.h"
 
 #include <algorithm>
@@ -154,8 +155,15 @@ void FollowScroll(TQorPreview* From, TQorPreview* To, bool Horizontal)
 
 TQorViewer::TQorViewer(TComponent* AOwner) : TForm(AOwner)
 {
-    ReadFormResource(this, "forms/qorview.qfm");
-    BindComponents();
+    QorReadForm(*this, "forms/qorview.qfm",
+                {QOR_FORM_PART(ToolBar),        QOR_FORM_PART(btnOpen),        QOR_FORM_PART(btnSave),
+                 QOR_FORM_PART(sendprinter),    QOR_FORM_PART(btnClose),       QOR_FORM_PART(ZoomValues),
+                 QOR_FORM_PART(firstpage),      QOR_FORM_PART(PreviousPage),   QOR_FORM_PART(PageNum),
+                 QOR_FORM_PART(NextPage),       QOR_FORM_PART(LastPage),       QOR_FORM_PART(LoadMeter),
+                 QOR_FORM_PART(Stop),           QOR_FORM_PART(LeftPreview),    QOR_FORM_PART(Divider),
+                 QOR_FORM_PART(CursorPosition), QOR_FORM_PART(RightPreview),   QOR_FORM_PART(File1),
+                 QOR_FORM_PART(Synchronized),   QOR_FORM_PART(ViewToolbar),    QOR_FORM_PART(TwoPages),
+                 QOR_FORM_PART(PrinterSetup),   QOR_FORM_PART(OpenFileDialog), QOR_FORM_PART(SaveFileDialog)});
     FormCreate();
 }
 
@@ -163,34 +171,6 @@ TQorViewer::~TQorViewer()
 {
     if (QorViewer == this)
         QorViewer = nullptr;
-}
-
-void TQorViewer::BindComponents()
-{
-    ToolBar = FormPart<TPanel>(*this, "ToolBar");
-    btnOpen = FormPart<TSpeedButton>(*this, "btnOpen");
-    btnSave = FormPart<TSpeedButton>(*this, "btnSave");
-    sendprinter = FormPart<TSpeedButton>(*this, "sendprinter");
-    btnClose = FormPart<TSpeedButton>(*this, "btnClose");
-    ZoomValues = FormPart<TComboBox>(*this, "ZoomValues");
-    firstpage = FormPart<TSpeedButton>(*this, "firstpage");
-    PreviousPage = FormPart<TSpeedButton>(*this, "PreviousPage");
-    PageNum = FormPart<TLabel>(*this, "PageNum");
-    NextPage = FormPart<TSpeedButton>(*this, "NextPage");
-    LastPage = FormPart<TSpeedButton>(*this, "LastPage");
-    LoadMeter = FormPart<TQorMeter>(*this, "LoadMeter");
-    Stop = FormPart<TSpeedButton>(*this, "Stop");
-    LeftPreview = FormPart<TQorPreview>(*this, "LeftPreview");
-    Divider = FormPart<TPanel>(*this, "Divider");
-    CursorPosition = FormPart<TPanel>(*this, "CursorPosition");
-    RightPreview = FormPart<TQorPreview>(*this, "RightPreview");
-    File1 = FormPart<TMenuItem>(*this, "File1");
-    Synchronized = FormPart<TMenuItem>(*this, "Synchronized");
-    ViewToolbar = FormPart<TMenuItem>(*this, "ViewToolbar");
-    TwoPages = FormPart<TMenuItem>(*this, "TwoPages");
-    PrinterSetup = FormPart<TPrinterSetupDialog>(*this, "PrinterSetup");
-    OpenFileDialog = FormPart<TOpenDialog>(*this, "OpenFileDialog");
-    SaveFileDialog = FormPart<TSaveDialog>(*this, "SaveFileDialog");
 }
 
 void TQorViewer::FormCreate()
@@ -225,33 +205,33 @@ void TQorViewer::SetCaptions()
         if (auto* M = FormPart<TMenuItem>(*this, Name))
             M->SetCaption(LoadStr(Id));
     };
-    Item("File1", 56471);
-    Item("Options1", 56472);
-    Item("Navigate1", 56473);
-    Item("Open1", 56474);
-    Item("Close1", 56475);
-    Item("Save1", 56476);
-    Item("PrintSetup1", 56477);
-    Item("Print1", 56478);
-    Item("mitemExit", 56479);
-    Item("Synchronized", 56480);
-    Item("ViewToolbar", 56481);
-    Item("TwoPages", 56482);
-    Item("Next1", 56483);
-    Item("Back1", 56484);
-    Item("FirstPage1", 56485);
-    Item("LastPage1", 56486);
-    Item("GotoPage1", 56487);
-    NextPage->SetHint(LoadStr(56483));
-    PreviousPage->SetHint(LoadStr(56484));
-    firstpage->SetHint(LoadStr(56485));
-    LastPage->SetHint(LoadStr(56486));
-    btnClose->SetCaption(LoadStr(56488));
-    btnClose->SetHint(LoadStr(56489));
-    sendprinter->SetHint(LoadStr(56490));
-    Stop->SetHint(LoadStr(56491));
-    ZoomValues->SetHint(LoadStr(56492));
-    PageNum->SetHint(LoadStr(56493));
+    Item("File1", SQorMenuFile);
+    Item("Options1", SQorMenuOptions);
+    Item("Navigate1", SQorMenuNavigate);
+    Item("Open1", SQorMenuOpen);
+    Item("Close1", SQorMenuClose);
+    Item("Save1", SQorMenuSave);
+    Item("PrintSetup1", SQorMenuPrinterSetup);
+    Item("Print1", SQorMenuPrint);
+    Item("mitemExit", SQorMenuExit);
+    Item("Synchronized", SQorMenuSynchronize);
+    Item("ViewToolbar", SQorMenuToolbar);
+    Item("TwoPages", SQorMenuTwoPage);
+    Item("Next1", SQorNextPage);
+    Item("Back1", SQorPreviousPage);
+    Item("FirstPage1", SQorFirstPage);
+    Item("LastPage1", SQorLastPage);
+    Item("GotoPage1", SQorJumpToPage);
+    NextPage->SetHint(LoadStr(SQorNextPage));
+    PreviousPage->SetHint(LoadStr(SQorPreviousPage));
+    firstpage->SetHint(LoadStr(SQorFirstPage));
+    LastPage->SetHint(LoadStr(SQorLastPage));
+    btnClose->SetCaption(LoadStr(SQorClose));
+    btnClose->SetHint(LoadStr(SQorCloseHint));
+    sendprinter->SetHint(LoadStr(SQorSendToPrinterHint));
+    Stop->SetHint(LoadStr(SQorAbortReportHint));
+    ZoomValues->SetHint(LoadStr(SQorZoomHint));
+    PageNum->SetHint(LoadStr(SQorJumpToPageHint));
     for (TControl* C : {static_cast<TControl*>(NextPage), static_cast<TControl*>(PreviousPage),
                         static_cast<TControl*>(firstpage), static_cast<TControl*>(LastPage),
                         static_cast<TControl*>(btnClose), static_cast<TControl*>(sendprinter),
@@ -324,7 +304,7 @@ void TQorViewer::UpdatePage()
 {
     LoadMeter->SetProgress(Integer(Round(GetLoadPercent())));
     const Integer Count = FCurrentPreview->PageCount();
-    PageNum->SetCaption(LoadStr(56443) + " " + std::to_string(Count ? FCurrentPreview->Page() : 0) + "/" +
+    PageNum->SetCaption(LoadStr(SQorPage) + " " + std::to_string(Count ? FCurrentPreview->Page() : 0) + "/" +
                         std::to_string(Count));
     if (ShowFirst && (Count > 1 || LoadMeter->Progress() == 100)) {
         ShowFirst = false;
@@ -332,7 +312,7 @@ void TQorViewer::UpdatePage()
     }
     FCurrentPreview->PagesChanged();
     const String Description = FCurrentPreview->Description();
-    SetCaption(Description.empty() ? LoadStr(56470) : Description);
+    SetCaption(Description.empty() ? LoadStr(SQorViewer) : Description);
 }
 
 void TQorViewer::UpdateControls()
@@ -400,10 +380,10 @@ void TQorViewer::LastPageClick(TObject*)
 void TQorViewer::GotoPage1Click(TObject*)
 {
     std::unique_ptr<TQorGotoPage> Goto(new TQorGotoPage(nullptr));
-    Goto->SetCaption(LoadStr(56460));
-    Goto->Label1->SetCaption(LoadStr(56461));
-    Goto->Button1->SetCaption(LoadStr(56462));
-    Goto->Button2->SetCaption(LoadStr(56463));
+    QorSetCaptions({{Goto.get(), SQorPageMovement},
+                    {Goto->Label1, SQorGotoPage},
+                    {Goto->Button1, SQorGo},
+                    {Goto->Button2, SQorGotoCancel}});
     if (Goto->ShowModal() != mrOk)
         return;
     const Integer N = StrToInt(QorRightTrim(Goto->PageNum->Text()));

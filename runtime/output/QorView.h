@@ -131,7 +131,6 @@ public:
 
 private:
     void FormCreate();
-    void BindComponents();
     void SetCaptions();
     void MakeGlyphs();
     TQorPreview* OtherPreview() const { return FCurrentPreview == LeftPreview ? RightPreview : LeftPreview; }

@@ -166,6 +166,43 @@ TEST(SqlParameters, EveryKindRoundTrips)
     EXPECT_EQ(Q.FieldByName("n")->AsInteger(), 0);
 }
 
+// SQLite rows are read as the values the database holds: amounts kept as REAL in a DECIMAL column
+// by their shortest text (rounded to four decimals, half to even), text as the driver hands it over
+// (what is not UTF-8, and U+FFFF, as U+FFFD), in both reading modes.
+TEST(SqliteValues, ReadAsTheDatabaseHoldsThem)
+{
+    TDatabase Db(nullptr);
+    Db.SetDatabaseName(":memory:");
+    Db.ExecSQL("CREATE TABLE t (n INTEGER, a DECIMAL(10,2), s TEXT)");
+    Db.ExecSQL("INSERT INTO t VALUES (1, 0.1 + 0.2, CAST(x'efbfbf41' AS TEXT)), (2, 123.456789, CAST(x'41ff' AS TEXT)), "
+               "(3, -0.0, 'caf\xC3\xA9'), (4, 100000.0, NULL), (5, -1234.05, ''), (6, 0.00005, 'x')");
+    const Int64 Raw[] = {3000, 1234568, 0, 1000000000, -12340500, 0};
+    const char* const Texts[] = {"\xEF\xBF\xBD" "A", "A\xEF\xBF\xBD", "caf\xC3\xA9", "", "", "x"};
+    for (bool ForwardOnly : {true, false}) {
+        TQuery Q(nullptr);
+        Q.SetDatabase(&Db);
+        Q.SetForwardOnly(ForwardOnly);
+        // A colon word in a comment is no parameter.
+        Q.SQL()->SetText("SELECT n, a, s FROM t -- read at 10:30\nORDER BY n /* n:1 */");
+        Q.Open();
+        for (std::size_t i = 0; i < 6; ++i, Q.Next()) {
+            ASSERT_FALSE(Q.Eof());
+            EXPECT_EQ(Q.FieldByName("a")->AsCurrency().Raw(), Raw[i]) << i;
+            EXPECT_EQ(Q.FieldByName("s")->AsString(), Texts[i]) << i;
+        }
+        EXPECT_TRUE(Q.Eof());
+    }
+    // A column of no declared type takes the type of its first value.
+    TQuery Q(nullptr);
+    Q.SetDatabase(&Db);
+    Q.SQL()->SetText("SELECT a * 1e10 AS a FROM t WHERE n = 2");
+    Q.Open();
+    EXPECT_EQ(Q.FieldByName("a")->DataType(), ftFloat);
+    Db.ExecSQL("UPDATE t SET a = 1e15 WHERE n = 2");
+    Q.SQL()->SetText("SELECT a FROM t WHERE n = 2");
+    EXPECT_EQ(ErrorOf([&] { Q.Open(); }), "TQuery: row 1: '1000000000000000' is not a valid BCD value for field 'a'");
+}
+
 TEST(EditingNotifications, FieldChangesReachOnlyTheirLinks)
 {
     TMemoryDataSet DS(nullptr);

@@ -3,6 +3,7 @@
 // diagnostic (each finding), the fast-label question, and qor design --overview/--diagnostic.
 
 #include "common/Golden.h"
+#include "common/SoundPdf.h"
 #include "designer/DesignerSupport.h"
 #include "designer/Kivrepds.h"
 #include "designer/PAGEMAN.h"
@@ -290,6 +291,7 @@ TEST(DocReportVerbTest, OverviewAndDiagnosticOfTheExamples)
         run = RunQorTool("design '" + form + "' --diagnostic '" + (dir / (name + "-diagnostic.pdf")).string() + "'", dir,
                          "QT_QPA_PLATFORM=offscreen");
         EXPECT_EQ(run.Exit, 0) << run.Err;
+        ExpectSoundPdf((dir / (name + "-diagnostic.pdf")).string());
     }
     const std::string pdf = RunCommand("pdftotext '" + (dir / "shop-diagnostic.pdf").string() + "' -");
     EXPECT_NE(pdf.find("Diagnostic Report"), std::string::npos);

@@ -2,6 +2,7 @@
 // added and a band deleted through the manager's menus, labels aligned from the tool bar, and the
 // form saved; the saved form runs with the new group and reads back into the same text.
 
+#include "common/SoundPdf.h"
 #include "designer/DesignerSupport.h"
 #include "designer/KivVOpt.h"
 #include "designer/Kivrepds.h"
@@ -212,6 +213,7 @@ TEST_F(DesignerFolderTest, TheVariableReportIsWrittenWithNoWindow)
     EXPECT_NE(wide.Err.find("modal form \"Data Control Center\" has no one to answer it: answered Cancel"),
               std::string::npos) << wide.Err;
     EXPECT_NE(RunCommand("pdftotext '" + (Dir / "wide.pdf").string() + "' -").find("WideSource"), std::string::npos);
+    ExpectSoundPdf((Dir / "wide.pdf").string());
 }
 
 TEST(EndToEnd, FastLabelsDroppedInTheHostPrintOnEveryDetailLine)

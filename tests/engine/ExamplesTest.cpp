@@ -2,6 +2,7 @@
 // from the example's SQL script, and the C++ program that runs it with handlers of its own. Sums are
 // checked against the database's own, page numbers and texts against pdftotext.
 
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "printing/PrintTestSupport.h"
 #include "runtime/output/QorDump.h"
@@ -155,6 +156,7 @@ TEST_F(SalesExample, TheCppProgramPrintsPageNOfMOnEveryPageAndLeavesOutSalesOfNo
     ASSERT_EQ(R.Exit, 0) << R.Err;
     const int Pages = PdfPageCount(Path("sales.pdf"));
     ASSERT_GT(Pages, 10);
+    ExpectSoundPdf(Path("sales.pdf"));
     EXPECT_NE(R.Out.find("(" + std::to_string(Pages) + " pages)"), std::string::npos) << R.Out;
     for (int P = 1; P <= Pages; ++P) {
         const std::string Text = RunCommand("pdftotext -f " + std::to_string(P) + " -l " + std::to_string(P) + " '" +

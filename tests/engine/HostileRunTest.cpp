@@ -1,8 +1,11 @@
 // qor run, render and dump under faults and hostile forms: a full disk, a stopped run, a form that
 // names its own output, SQL that would write. Nothing is lost, nothing passes for success.
 
+#include "common/SoundPdf.h"
+#include "engine/PrivatePostgres.h"
 #include "output/OutputTestSupport.h"
 #include "platform/db/SqlDataSet.h"
+#include "platform/rtl/Streams.h"
 #include "runtime/output/QorFile.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +103,19 @@ TEST_F(HostileRun, AFullDiskFailsWithItsReasonAndLeavesTheEarlierFile)
     const TToolRun Png = QorOnAFullDisk("render " + Q(Path("rows.qor")) + " --png " + Q(Path("png")), 1);
     EXPECT_EQ(Png.Exit, 1) << Png.Err;
     EXPECT_TRUE(std::filesystem::is_empty(Path("png"))) << "a cut picture, or its temporary file, was left";
+
+    // A full file system (ENOSPC, as /dev/full gives it) rather than a file too large: the page
+    // file's writer fails with the system's reason too (the PDF's: PdfBackend).
+    TQorQorFile Rows;
+    Rows.LoadFromFile(Path("rows.qor"));
+    TFileStream Full("/dev/full", fmOpenWrite);
+    EXPECT_THROW(
+        {
+            Rows.SaveToStream(&Full);
+            Full.Flush();
+        },
+        EWriteError);
+    EXPECT_EQ(Full.WriteFailure(), "No space left on device");
 }
 
 TEST_F(HostileRun, AFailedOrStoppedRunKeepsTheFileAnEarlierRunWrote)
@@ -108,6 +124,7 @@ TEST_F(HostileRun, AFailedOrStoppedRunKeepsTheFileAnEarlierRunWrote)
     ASSERT_EQ(Qor("run " + Q(TallRows) + " --to " + Q(Path("rows.pdf"))).Exit, 0);
     ASSERT_EQ(Qor("run " + Q(TallRows) + " --to " + Q(Path("rows.qor"))).Exit, 0);
     const std::string Pdf = ReadWholeFile(Path("rows.pdf")), Qor1 = ReadWholeFile(Path("rows.qor"));
+    ExpectSoundPdf(Path("rows.pdf"));
     std::string Form = ReadForm();
     const std::size_t From = Form.find("  object Orders"), To = Form.find("  object OrderSource");
     Form.replace(From, To - From,
@@ -156,6 +173,7 @@ TEST_F(HostileRun, TheCommandLineSaysWhereTheOutputGoes)
     const TToolRun R = Qor("run " + Q(Path("a/b/rtf.qfm")) + " --to " + Q(Path("a/b/out.pdf")));
     EXPECT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(RunCommand("pdftotext " + Q(Path("a/b/out.pdf")) + " -").find("A row"), std::string::npos);
+    ExpectSoundPdf(Path("a/b/out.pdf"));
     EXPECT_FALSE(std::filesystem::exists(Path("claimed.rtf")));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "../../claimed.rtf"));
 
@@ -183,11 +201,11 @@ TEST_F(HostileRun, ReportQueriesOnlyReadTheirDatabase)
         Db.ExecSQL("CREATE TABLE t (n INTEGER)");
         Db.ExecSQL("INSERT INTO t VALUES (1), (2), (3)");
     }
-    const auto FormWithSql = [&](const std::string& Sql) {
+    const auto FormWithSql = [&](const std::string& Sql, const std::string& Database = "DatabaseName = 'rows.db'") {
         std::string Form = ReadForm();
         const std::size_t From = Form.find("  object Orders"), To = Form.find("  object OrderSource");
         Form.replace(From, To - From,
-                     "  object Db: TDatabase\n    DatabaseName = 'rows.db'\n  end\n"
+                     "  object Db: TDatabase\n    " + Database + "\n  end\n"
                      "  object Orders: TQuery\n    Database = Db\n    SQL.Strings = ('" +
                          Sql + "')\n  end\n");
         std::ofstream(Path("sql.qfm")) << Form;
@@ -207,6 +225,32 @@ TEST_F(HostileRun, ReportQueriesOnlyReadTheirDatabase)
     Count.SQL()->SetText("SELECT count(*) FROM t");
     Count.Open();
     EXPECT_EQ(Count.Fields()->Fields(0)->AsInteger(), 3) << "the rows are all still there";
+
+    // PostgreSQL: the report's statements run in read-only transactions.
+    PrivatePostgres Server;
+    if (const std::string Why = Server.Start(); !Why.empty()) {
+        if (Server.BinariesMissing())
+            QOR_SKIP_WITHOUT_TOOL(Why);
+        FAIL() << "the private PostgreSQL server did not start: " << Why;
+    }
+    TDatabase Pg(nullptr);
+    Pg.SetDriverName("QPSQL");
+    Pg.SetHostName(Server.SocketDir());
+    Pg.SetUserName(PrivatePostgres::User());
+    Pg.SetDatabaseName("postgres");
+    Pg.ExecSQL("CREATE TABLE t (n INTEGER)");
+    Pg.ExecSQL("INSERT INTO t VALUES (1), (2), (3)");
+    const TToolRun PgDelete =
+        FormWithSql("DELETE FROM t RETURNING n", "DriverName = 'QPSQL'\n    ConnectionString = 'host=" +
+                                                     Server.SocketDir() + " dbname=postgres user=" +
+                                                     PrivatePostgres::User() + "'");
+    EXPECT_EQ(PgDelete.Exit, 1);
+    EXPECT_NE(PgDelete.Err.find("read-only transaction"), std::string::npos) << PgDelete.Err;
+    TQuery PgCount(nullptr);
+    PgCount.SetDatabase(&Pg);
+    PgCount.SQL()->SetText("SELECT count(*) FROM t");
+    PgCount.Open();
+    EXPECT_EQ(PgCount.Fields()->Fields(0)->AsInteger(), 3) << "the rows are all still there";
 }
 
 TEST_F(HostileRun, DumpAndRenderRefuseAlikeWhatIsNotThere)

@@ -2,6 +2,7 @@
 // back by zbarimg, its total checked, and its custom label drawn by a handler bound in C++.
 
 #include "common/Golden.h"
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "platform/rtl/Filer.h"
 #include "platform/ui/Application.h"
@@ -61,6 +62,7 @@ TEST_F(InvoiceExample, RunsWithItsTotalAndABarCodeAScannerReads)
     const std::string Text = RunCommand("pdftotext '" + Pdf + "' -");
     for (const char* Part : {"Invoice", "Toner cartridge", "191.00", "Thank you", "paid in full"})
         EXPECT_NE(Text.find(Part), std::string::npos) << Part << "\n" << Text;
+    ExpectSoundPdf(Pdf);
     R = RunQorTool("render '" + Qor + "' --png '" + (Dir / "png").string() + "' --dpi 300", Dir);
     ASSERT_EQ(R.Exit, 0) << R.Err;
     std::string Png;

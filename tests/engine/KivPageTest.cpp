@@ -4,6 +4,7 @@
 #include "engine/PageTestSupport.h"
 
 #include "common/Golden.h"
+#include "common/SoundPdf.h"
 #include "common/TestErrors.h"
 #include "platform/rtl/ClassRegistry.h"
 #include "platform/rtl/Filer.h"
@@ -368,7 +369,10 @@ TEST_F(PageOutput, APrinterPassPlaysThePagesOnThePrinter)
     EXPECT_EQ(Told.back(), ssEnd);
     Integer Pdfs = 0;
     for (const auto& E : std::filesystem::directory_iterator(Dir))
-        Pdfs += E.path().extension() == ".pdf";
+        if (E.path().extension() == ".pdf") {
+            ++Pdfs;
+            test::ExpectSoundPdf(E.path());
+        }
     EXPECT_EQ(Pdfs, 1);
 }
 

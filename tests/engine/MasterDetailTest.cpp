@@ -3,6 +3,7 @@
 // count and total of all orders, checked against sqlite3's own answers in the page file and in the
 // PDF, with the queries read all at once or row by row.
 
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "printing/PrintTestSupport.h"
 #include "runtime/output/QorDump.h"
@@ -155,9 +156,11 @@ protected:
                 Out.push_back(Line.substr(Line.find('"') + 1, Line.rfind('"') - Line.find('"') - 1));
         return Out;
     }
-    // The texts of a PDF as pdftotext lays them out, split where two or more blanks part them.
+    // The texts of a PDF as pdftotext lays them out, split where two or more blanks part them (the
+    // file passing qpdf's check).
     std::vector<std::string> PdfTexts(const std::string& Name) const
     {
+        ExpectSoundPdf(Path(Name));
         std::vector<std::string> Out;
         std::istringstream In(RunCommand("pdftotext -layout '" + Path(Name) + "' -"));
         for (std::string Line; std::getline(In, Line);) {

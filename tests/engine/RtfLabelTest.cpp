@@ -6,6 +6,7 @@
 #include "runtime/engine/QorRtfC.h"
 
 #include "common/Golden.h"
+#include "common/SoundPdf.h"
 #include "engine/PageTestSupport.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/StrUtils.h"
@@ -376,6 +377,7 @@ TEST_F(RtfLabelRun, AFormPrintsItsMemoDocumentsOverPagesEveryParagraphOnce)
     R = Run("run '" + Form + "' --to '" + Path("rich.pdf") + "'");
     ASSERT_EQ(R.Exit, 0) << R.Err;
     const std::string Pdf = RunCommand("pdftotext -layout '" + Path("rich.pdf") + "' -");
+    ExpectSoundPdf(Path("rich.pdf"));
     EXPECT_GE(Count(Pdf, "\f"), 2) << "two pages or more";
     for (int I = 1; I <= 56; ++I) {
         const std::string Mark = (I < 10 ? "Paragraph 0" : "Paragraph ") + std::to_string(I) + ".";

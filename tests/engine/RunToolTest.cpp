@@ -1,6 +1,7 @@
 // qor run: a report form with its data set run into a page file, a PDF and an RTF file, a page
 // range, and one clear line with a non-zero exit for each kind of bad input.
 
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "platform/db/SqlDataSet.h"
 #include "runtime/output/QorFile.h"
@@ -59,6 +60,7 @@ TEST_F(RunTool, RunsIntoAPageFileAPdfAndAnRtfFileSayingWhereEachWent)
     EXPECT_EQ(Count(Pdf, "A row"), 12);
     EXPECT_EQ(Count(Pdf, "Tall rows"), 4);
     EXPECT_EQ(Count(Pdf, "The end"), 1);
+    ExpectSoundPdf(Path("rows.pdf"));
 
     R = Run("'" + TallRows + "' --to '" + Path("rows.rtf") + "'");
     ASSERT_EQ(R.Exit, 0) << R.Err;
@@ -81,6 +83,7 @@ TEST_F(RunTool, RunsIntoAPageFileAPdfAndAnRtfFileSayingWhereEachWent)
     const std::string Range = RunCommand("pdftotext '" + Path("range.pdf") + "' -");
     EXPECT_EQ(Count(Range, "A row"), 6);
     EXPECT_EQ(Count(Range, "The end"), 0);
+    ExpectSoundPdf(Path("range.pdf"));
 }
 
 // The rows come from a forward-only query on a SQLite file named relative to the form, which sits
@@ -110,6 +113,7 @@ TEST_F(RunTool, ReadsAQueryOnADatabaseBesideTheForm)
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(R.Out.find("(4 pages)"), std::string::npos) << R.Out;
     EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("rows.pdf") + "' -"), "A row"), 12);
+    ExpectSoundPdf(Path("rows.pdf"));
     EXPECT_NE(R.Err.find("generating page 2\n"), std::string::npos) << "progress without a record count: " << R.Err;
 
     // A query that fails and a database that is missing end the run with the reason, not with a
@@ -152,6 +156,7 @@ TEST_F(RunTool, AnUnwritableFileFailsAtOnceAndAMisspeltFieldIsToldOnce)
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_EQ(Count(R.Err, "variable NVar: Orders has no field \"Nmbr\""), 1) << R.Err;
     EXPECT_EQ(Count(RunCommand("pdftotext '" + Path("typo.pdf") + "' -"), "Unknown type"), 12) << "the page text stays";
+    ExpectSoundPdf(Path("typo.pdf"));
 }
 
 TEST_F(RunTool, BadInputGivesOneClearLineAndANonZeroExit)

@@ -2,6 +2,8 @@
 
 #include "platform/graphics/Gdi.h"
 #include "common/NeedTool.h"
+#include "common/SoundPdf.h"
+#include "platform/graphics/internal/PdfDocument.h"
 #include "platform/graphics/internal/PrinterDriverSink.h"
 
 #include <gtest/gtest.h>
@@ -50,15 +52,6 @@ bool ReadPpm(const String& File, Integer& W, Integer& H, std::vector<Byte>& Rgb)
     return bool(in);
 }
 
-// qpdf finds nothing wrong with the file.
-void ExpectSound(const String& File)
-{
-    if (!qor::test::HaveProgram("qpdf"))
-        return; // the tests that need qpdf say so
-    EXPECT_NE(Shell("qpdf --check '" + File + "' 2>&1").find("No syntax or stream encoding errors"), String::npos)
-        << File;
-}
-
 // A small report-like page: a frame, a shaded box, a line and some text.
 void DrawSample(HDC DC)
 {
@@ -105,7 +98,7 @@ TEST(PdfBackend, SameTextAndGeometryAsTheRasterBackend)
     DrawSample(ras);
     ASSERT_TRUE(SaveDCToPng(ras, pngFile));
 
-    ExpectSound(pdfFile);
+    qor::test::ExpectSoundPdf(pdfFile);
     String info = Shell("pdfinfo '" + pdfFile + "' 2>&1");
     EXPECT_NE(info.find("Pages: 1"), String::npos) << info;
     EXPECT_NE(info.find("288 x 216 pts"), String::npos) << info;
@@ -173,7 +166,7 @@ TEST(PdfBackend, PagesTakeTheFormatInForceWhenTheyBegin)
     EndPage(pdf);
     EndDoc(pdf);
     DeleteDC(pdf);
-    ExpectSound(file);
+    qor::test::ExpectSoundPdf(file);
     String info = Shell("pdfinfo -f 1 -l 2 '" + file + "' 2>&1");
     EXPECT_NE(info.find("Page 1 size: 595 x 842"), String::npos) << info;
     EXPECT_NE(info.find("Page 2 size: 842 x 595"), String::npos) << info;
@@ -199,7 +192,7 @@ TEST(PdfBackend, MonochromeSourcesTakeTheTextAndBackgroundColours)
     DeleteDC(pdf);
     DeleteDC(mem);
     DeleteObject(mono);
-    ExpectSound(file);
+    qor::test::ExpectSoundPdf(file);
     const String ppm = testing::TempDir() + "mono";
     Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
     Integer w = 0, h = 0;
@@ -231,7 +224,7 @@ TEST(PdfBackend, APictureStretchedFarPastThePageCostsWhatThePageShows)
     DeleteDC(pdf);
     DeleteDC(mem);
     DeleteObject(red);
-    ExpectSound(file);
+    qor::test::ExpectSoundPdf(file);
     const String ppm = testing::TempDir() + "huge";
     Shell("pdftoppm -r 72 -singlefile '" + file + "' '" + ppm + "'");
     Integer w = 0, h = 0;
@@ -264,7 +257,7 @@ TEST(PdfBackend, APictureOnEveryPageIsStoredOnceAsItCame)
     DeleteDC(pdf);
     DeleteDC(mem);
     DeleteObject(logo);
-    ExpectSound(file);
+    qor::test::ExpectSoundPdf(file);
     // Three uses of one object, at the picture's own size, compressed without loss (not JPEG).
     std::istringstream rows(Shell("pdfimages -list '" + file + "' 2>&1"));
     std::set<String> objects;
@@ -282,6 +275,34 @@ TEST(PdfBackend, APictureOnEveryPageIsStoredOnceAsItCame)
     }
     EXPECT_EQ(uses, 3);
     EXPECT_EQ(objects.size(), 1u);
+}
+
+TEST(PdfBackend, PicturesWhoseHashesCollideAreToldApartByTheirBytes)
+{
+    const String file = testing::TempDir() + "collide.pdf";
+    gdi::pdf::TPdfDocument doc(std::fopen(file.c_str(), "wb"));
+    doc.SetImageHash([](std::string_view) { return std::size_t(7); });
+    const std::vector<std::uint32_t> red(4, 0xFFFF0000u), blue(4, 0xFF0000FFu);
+    const std::string a = doc.Image(red, 2, 2), b = doc.Image(blue, 2, 2);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(doc.Image(red, 2, 2), a);
+    EXPECT_EQ(doc.Image(blue, 2, 2), b);
+    EXPECT_NE(doc.Image(red, 4, 1), a) << "the same bytes in another shape";
+    doc.AddPage("q 10 0 0 10 0 0 cm /" + a + " Do Q /" + b + " Do", 100, 100);
+    ASSERT_TRUE(doc.Finish()) << doc.Failure();
+    qor::test::ExpectSoundPdf(file);
+}
+
+TEST(PdfBackend, AFullDiskFailsTheDocumentWithTheSystemsReason)
+{
+    // ENOSPC (a full file system) as /dev/full gives it; EFBIG under a file size limit is
+    // HostileRun's.
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    ASSERT_TRUE(full);
+    gdi::pdf::TPdfDocument doc(full);
+    doc.AddPage(String(1000, ' '), 100, 100);
+    EXPECT_FALSE(doc.Finish());
+    EXPECT_EQ(doc.Failure(), "No space left on device");
 }
 
 TEST(PdfBackend, AnUnfinishedDocumentNeverTakesTheFilesPlace)
@@ -314,7 +335,7 @@ TEST(PdfBackend, DocumentEndsOnEndDocDeleteOrAbort)
     EXPECT_EQ(EndPage(pdf), 1);
     DeleteDC(pdf);
     EXPECT_NE(Shell("pdfinfo '" + kept + "' 2>&1").find("Pages: 1\n"), String::npos);
-    ExpectSound(kept);
+    qor::test::ExpectSoundPdf(kept);
     // After the end of the document nothing more is drawn.
     pdf = CreatePdfDC(kept, TPdfPageFormat{200, 100, 72});
     StartPage(pdf);
@@ -420,7 +441,7 @@ TEST(PdfBackend, TextOfEveryScriptReadsBackInOrderFromEmbeddedSubsets)
         }
     EXPECT_GE(faces, 3) << fonts; // Liberation Sans and Serif, DejaVu Sans and a face for CJK
     EXPECT_NE(Shell("pdfinfo '" + file + "' 2>&1").find("Title: Überblick Σ"), String::npos);
-    ExpectSound(file);
+    qor::test::ExpectSoundPdf(file);
 }
 
 TEST(RecordingBackend, LogsOneReadableLinePerCall)

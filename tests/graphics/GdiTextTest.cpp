@@ -1,5 +1,6 @@
 // Text output and measurement: alignment, backgrounds, clipping, rotation, metrics, fonts.
 
+#include "common/SoundPdf.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Gdi.h"
 
@@ -239,6 +240,7 @@ TEST(Fonts, SameMetricsOnRasterAndPdfAtTheSameResolution)
     GetTextExtentPoint32(ras, "Quarterly report 2024", sb);
     EXPECT_EQ(sa, sb);
     DeleteDC(pdf);
+    qor::test::ExpectSoundPdf(file);
     DeleteDC(ras);
     DeleteObject(f);
 }

@@ -4,6 +4,7 @@
 
 #include "common/Golden.h"
 #include "examples/SampleDocument.h"
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "output/PageFileTestSupport.h"
 #include "platform/graphics/Gdi.h"
@@ -315,8 +316,8 @@ TEST_F(OutputJobTest, ThreePagesOnThePdfPrinter)
 {
     Select("PDF");
     const std::string Pdf = (Dir / "sample.pdf").string();
-    Printer()->SetNextOutputFile(Pdf);
     TQorOutput Job;
+    Job.SetPrintFileName(Pdf);
     Job.SetDestination(qdPrinter);
     DrawSample(Job);
     EXPECT_EQ(Printer()->Title(), "Sample document");
@@ -324,6 +325,7 @@ TEST_F(OutputJobTest, ThreePagesOnThePdfPrinter)
     Job.EndDoc();
     EXPECT_EQ(Job.ExceptionText(), "");
     ASSERT_EQ(PdfPageCount(Pdf), 3);
+    test::ExpectSoundPdf(Pdf);
     const std::string Text = RunCommand("pdftotext -layout '" + Pdf + "' -");
     for (const char* Line : {"Sample document, page 1", "Counted text from a character buffer",
                              "Text in a rectangle", "Rich text with", "bold", "Images and bar codes"})
@@ -345,8 +347,8 @@ TEST_F(OutputJobTest, ThreePagesOnThePdfPrinter)
 TEST_F(OutputJobTest, AnEmptyDescriptionPrintsAsUntitled)
 {
     Select("PDF");
-    Printer()->SetNextOutputFile((Dir / "untitled.pdf").string());
     TQorOutput Job;
+    Job.SetPrintFileName((Dir / "untitled.pdf").string());
     Job.BeginDoc();
     EXPECT_EQ(Printer()->Title(), "Untitled Report");
     Job.Abort();
@@ -357,7 +359,6 @@ TEST_F(OutputJobTest, AnEmptyDescriptionPrintsAsUntitled)
 TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
 {
     Select("Works Laser"); // 600 dpi
-    Printer()->SetNextOutputFile((Dir / "offset.pdf").string());
     int Calls = 0;
     OnPrintOffset = [&Calls] {
         ++Calls;
@@ -365,6 +366,7 @@ TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
         PrintOffsetY = 150;
     };
     TQorOutput Job;
+    Job.SetPrintFileName((Dir / "offset.pdf").string());
     Job.BeginDoc();
     EXPECT_EQ(Job.PixelsPerInchX(), 600);
     const Double Left = Job.QorPrinterSetup()->LeftPrintArea();
@@ -379,6 +381,7 @@ TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
     EXPECT_EQ(Origin.X, 600 - static_cast<Integer>(Round(600 * Left)));
     EXPECT_EQ(Calls, 2);
     Job.EndDoc();
+    test::ExpectSoundPdf((Dir / "offset.pdf").string());
 }
 
 // The plain-text line of a one-page print, as pixels: drawn after an italic font of the same face
@@ -386,8 +389,8 @@ TEST_F(OutputJobTest, PrintOffsetMovesTheOriginOnEveryPage)
 std::string PlainLinePixels(const std::filesystem::path& Dir, bool ItalicFirst)
 {
     const std::string Pdf = (Dir / (ItalicFirst ? "after-italic.pdf" : "plain.pdf")).string();
-    Printer()->SetNextOutputFile(Pdf);
     TQorOutput Job;
+    Job.SetPrintFileName(Pdf);
     Job.BeginDoc();
     TQorCanvas& C = *Job.QorCanvas();
     const Integer Inch = Job.PixelsPerInchY();
@@ -412,6 +415,7 @@ std::string PlainLinePixels(const std::filesystem::path& Dir, bool ItalicFirst)
     C.SetFont(&Font);
     C.Textout(Inch, 2 * Inch, "Plain words");
     Job.EndDoc();
+    test::ExpectSoundPdf(Pdf);
     const std::string Png = (Dir / (ItalicFirst ? "after" : "plain")).string();
     RunCommand("pdftoppm -gray -r 100 -x 0 -y 180 -W 600 -H 60 -singlefile '" + Pdf + "' '" + Png + "'");
     return ReadWholeFile(Png + ".pgm");

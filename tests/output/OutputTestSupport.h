@@ -4,6 +4,7 @@
 // printer's capabilities are taken into the process-wide cache while its settings are the
 // driver's defaults, so the defaults the cache keeps do not depend on the order tests run in.
 
+#include "common/SoundPdf.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/printing/Printers.h"
@@ -150,19 +151,20 @@ protected:
         return FindPrinterDriver(Device)->DefaultDevMode();
     }
 
-    // Prints one page per call of Draw on the selected printer into File (PDF and job log).
+    // Prints one page per call of Draw on the selected printer into File (PDF and job log); the PDF
+    // passes qpdf's check.
     template <class F>
     void PrintJob(const std::string& File, int Pages, F&& BetweenPages)
     {
         TPrinter* P = Printer();
-        P->SetNextOutputFile(File);
         P->SetTitle("Output test");
-        P->BeginDoc();
+        P->BeginDoc(File);
         for (int I = 1; I < Pages; ++I) {
             BetweenPages(I);
             P->NewPage();
         }
         P->EndDoc();
+        ExpectSoundPdf(File);
     }
 
     std::filesystem::path Dir;

@@ -2,6 +2,7 @@
 // brushes and styled pens keep their screen size on paper. The print, rendered back at 96 dpi by an
 // independent reader (pdftoppm), is laid over the page played at 96 dpi.
 
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 
 #include "platform/graphics/Brush.h"
@@ -125,10 +126,11 @@ TEST_F(PrintLikePreviewTest, HatchesAndDashesKeepTheirSizeOnA600DpiPrinter)
     TQorQorFile F;
     RecordStyledPage(F);
     const std::string Pdf = (Dir / "styles.pdf").string();
-    Printer()->SetNextOutputFile(Pdf);
     TQorPrinter P;
+    P.SetPrintFileName(Pdf);
     P.LoadPages(&F, 1, 1);
     ASSERT_EQ(P.ExceptionText(), "");
+    test::ExpectSoundPdf(Pdf);
     const std::string Pgm = (Dir / "printed").string();
     test::RunCommand("pdftoppm -gray -r 96 -singlefile '" + Pdf + "' '" + Pgm + "'");
     const TGrey Printed = ReadPgm(Pgm + ".pgm");

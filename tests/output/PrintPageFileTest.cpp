@@ -1,6 +1,7 @@
 // Printing a page file on a described printer: ranges, copies with and without collation, duplex
 // jobs, each page's own settings, stop and abort, read back from the printer's PDFs and job logs.
 
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "printing/CupsTestSupport.h"
 
@@ -63,7 +64,8 @@ protected:
         DuplexNewJob = false;
         DescribedPrinterTest::TearDown();
     }
-    // The PDFs the printer wrote, in the order of their jobs ("Pages.pdf", "Pages (2).pdf", ...).
+    // The PDFs the printer wrote, in the order of their jobs ("Pages.pdf", "Pages (2).pdf", ...);
+    // each passes qpdf's check.
     std::vector<std::string> Jobs() const
     {
         std::vector<std::string> Out;
@@ -72,6 +74,7 @@ protected:
             if (!std::filesystem::exists(Pdf))
                 return Out;
             Out.push_back(Pdf.string());
+            test::ExpectSoundPdf(Out.back());
         }
     }
     // The page numbers printed in a job, in order.
@@ -240,15 +243,15 @@ TEST_F(PrintPageFileTest, APrinterErrorAtTheEndIsReportedNotThrown)
     RecordPages(F, 2);
     // A folder where the job log should go: the job fails as it ends.
     std::filesystem::create_directories(Dir / "x.json");
-    Printer()->SetNextOutputFile((Dir / "x.pdf").string());
     TQorPrinter P;
+    P.SetPrintFileName((Dir / "x.pdf").string());
     EXPECT_NO_THROW(P.LoadPages(&F, 1, 2));
     EXPECT_NE(P.ExceptionText().find("Cannot write the job log"), std::string::npos) << P.ExceptionText();
     EXPECT_FALSE(Printer()->Printing());
     // The one-call routine says so.
     const std::string Saved = (Dir / "saved.qor").string();
     F.SaveToFile(Saved);
-    Printer()->SetNextOutputFile((Dir / "x.pdf").string());
+    std::filesystem::create_directories(Dir / "Pages.json"); // the log of the job named after the pages
     EXPECT_THROW(QorFilePrint(Saved), EPrinter);
 }
 
@@ -269,8 +272,8 @@ TEST_F(PrintPageFileTest, AnErrorWhilePlayingLeavesNoJobOpen)
 
 TEST_F(PrintPageFileTest, APageBegunOrEndedTwiceGivesNoBlankPage)
 {
-    Printer()->SetNextOutputFile((Dir / "twice.pdf").string());
     TQorOutput Out;
+    Out.SetPrintFileName((Dir / "twice.pdf").string());
     Out.SetDescription("Twice");
     Out.BeginDoc();
     Out.StartPage(); // the first page is open already
@@ -281,6 +284,7 @@ TEST_F(PrintPageFileTest, APageBegunOrEndedTwiceGivesNoBlankPage)
     Out.QorCanvas()->Textout(100, 100, "two");
     Out.EndDoc();
     EXPECT_EQ(test::PdfPageCount((Dir / "twice.pdf").string()), 2);
+    test::ExpectSoundPdf((Dir / "twice.pdf").string());
     EXPECT_EQ(ReadJobLog((Dir / "twice.json").string()).Top.at("pageCount"), "2");
 }
 

@@ -2,6 +2,7 @@
 // printer wrote named on stdout.
 
 #include "common/NeedTool.h"
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "platform/graphics/Font.h"
 #include "printing/CupsTestSupport.h"
@@ -86,6 +87,7 @@ TEST_F(PrintToolTest, PrintsOnThePdfPrinterAndSaysWhere)
                          Pdf + "\n");
     EXPECT_EQ(R.Err, "qor: print: page 1 of 2\nqor: print: page 2 of 2\n");
     EXPECT_EQ(qor::test::PdfPageCount(Pdf), 2);
+    qor::test::ExpectSoundPdf(Pdf);
 }
 
 TEST_F(PrintToolTest, CopiesCollationAndSidesComeFromTheCommandLine)
@@ -146,6 +148,7 @@ TEST_F(PrintToolTest, ThePdfPrinterAndACupsQueueSayWhereThePagesWent)
     ASSERT_EQ(To.Exit, 0) << To.Err;
     EXPECT_NE(To.Out.find(" on PDF\nWritten: " + Named + "\n"), std::string::npos) << To.Out;
     EXPECT_EQ(qor::test::PdfPageCount(Named), 2);
+    qor::test::ExpectSoundPdf(Named);
 
     qor::test::PrivateCupsServer Server;
     if (const std::string Why = Server.Start(Dir / "cups"); !Why.empty())

@@ -2,6 +2,7 @@
 // counter, generation, saving and exporting, printing with ranges and copies, the abort question,
 // going to a page, keys and closing.
 
+#include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 
 #include "platform/graphics/Font.h"
@@ -234,6 +235,7 @@ TEST_F(ViewerTest, PrintWithRangeAndCopiesThroughTheDestinationDialog)
     (void)ToolbarOff;
     const auto Pdf = Dir / "Numbers.pdf";
     ASSERT_TRUE(std::filesystem::exists(Pdf));
+    test::ExpectSoundPdf(Pdf.string());
     EXPECT_EQ(Told, "The pages were written to " + Pdf.string());
     const std::string Text = test::RunCommand("pdftotext '" + Pdf.string() + "' -");
     std::string Printed;
@@ -309,6 +311,8 @@ TEST_F(ViewerTest, TheAbortQuestionsThreeAnswers)
         };
         Viewer->CurrentPreview()->SendPagesToPrinter(0, 0);
         const auto Pdf = Dir / "Numbers.pdf";
+        if (Answer != IDYES)
+            test::ExpectSoundPdf(Pdf.string());
         if (Answer == IDCANCEL)
             EXPECT_EQ(test::PdfPageCount(Pdf.string()), 4) << "printing goes on";
         else if (Answer == IDNO)

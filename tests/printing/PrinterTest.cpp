@@ -1,4 +1,5 @@
 #include "PrintTestSupport.h"
+#include "common/SoundPdf.h"
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Font.h"
@@ -65,8 +66,7 @@ TEST_F(PrinterTest, JobStateRules)
     TPrinter* P = Printer();
     EXPECT_THROW(P->NewPage(), EPrinter);
     EXPECT_THROW(P->EndDoc(), EPrinter);
-    P->SetNextOutputFile((Dir / "state.pdf").string());
-    P->BeginDoc();
+    P->BeginDoc((Dir / "state.pdf").string());
     EXPECT_TRUE(P->Printing());
     EXPECT_EQ(P->PageNumber(), 1);
     try {
@@ -83,6 +83,7 @@ TEST_F(PrinterTest, JobStateRules)
     EXPECT_FALSE(P->Printing());
     EXPECT_EQ(P->PageNumber(), 0);
     EXPECT_EQ(test::PdfPageCount((Dir / "state.pdf").string()), 2);
+    test::ExpectSoundPdf((Dir / "state.pdf").string());
 }
 
 TEST_F(PrinterTest, ThreePagesWithPaperAndOrientationChangedOnPageTwo)
@@ -96,8 +97,7 @@ TEST_F(PrinterTest, ThreePagesWithPaperAndOrientationChangedOnPageTwo)
     });
     const String File = (Dir / "three.pdf").string();
     P->SetTitle("Three pages");
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     HDC DC = P->Handle();
     EXPECT_EQ(GetDeviceCaps(DC, LOGPIXELSX), 600);
     EXPECT_EQ(GetDeviceCaps(DC, PHYSICALWIDTH), MulDiv(2100, 600, 254));
@@ -124,6 +124,7 @@ TEST_F(PrinterTest, ThreePagesWithPaperAndOrientationChangedOnPageTwo)
     P->NewPage();
     P->EndDoc();
 
+    test::ExpectSoundPdf(File);
     const auto Sizes = test::PdfPageSizes(File, 3);
     ASSERT_EQ(Sizes.size(), 3u) << "pdfinfo could not read " << File;
     EXPECT_NEAR(Sizes[0].Width, 595.28, 1.0);
@@ -146,8 +147,7 @@ TEST_F(PrinterTest, DescribedPrinterLogsBinChangeAndDuplex)
     });
     const String File = (Dir / "duplex.pdf").string();
     P->SetTitle("Duplex job");
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     HDC DC = P->Handle();
     // The printable area leaves the described border.
     EXPECT_EQ(GetDeviceCaps(DC, PHYSICALOFFSETX), MulDiv(50, 600, 254));
@@ -162,6 +162,7 @@ TEST_F(PrinterTest, DescribedPrinterLogsBinChangeAndDuplex)
     P->EndDoc();
 
     EXPECT_EQ(test::PdfPageCount(File), 2);
+    test::ExpectSoundPdf(File);
     const test::TJobLog Log = test::ReadJobLog((Dir / "duplex.json").string());
     ASSERT_EQ(Log.Pages.size(), 2u);
     EXPECT_EQ(Log.Top.at("printer"), "\"Office Laser\"");
@@ -190,8 +191,7 @@ TEST_F(PrinterTest, CustomPaperAndCopiesBeyondTheMaximum)
         D.dmOrientation = DMORIENT_LANDSCAPE;
         D.dmCopies = 500;
     });
-    P->SetNextOutputFile((Dir / "custom.pdf").string());
-    P->BeginDoc();
+    P->BeginDoc((Dir / "custom.pdf").string());
     P->EndDoc();
     const test::TJobLog Log = test::ReadJobLog((Dir / "custom.json").string());
     ASSERT_EQ(Log.Pages.size(), 1u);
@@ -199,6 +199,7 @@ TEST_F(PrinterTest, CustomPaperAndCopiesBeyondTheMaximum)
     EXPECT_EQ(Log.Pages[0].at("width"), "1800");
     EXPECT_EQ(Log.Pages[0].at("length"), "1200");
     EXPECT_EQ(Log.Pages[0].at("orientation"), "2");
+    test::ExpectSoundPdf((Dir / "custom.pdf").string());
     const auto Sizes = test::PdfPageSizes((Dir / "custom.pdf").string(), 1);
     ASSERT_EQ(Sizes.size(), 1u);
     EXPECT_NEAR(Sizes[0].Width, 180 / 25.4 * 72, 1.0);
@@ -280,6 +281,7 @@ TEST_F(PrinterTest, OutputNamedAfterTheTitleInTheOutputFolder)
     P->EndDoc();
     EXPECT_EQ(P->LastOutputFile(), (Dir / "Q3_Sales_ _final_.pdf").string());
     EXPECT_TRUE(std::filesystem::exists(P->LastOutputFile()));
+    test::ExpectSoundPdf(P->LastOutputFile());
     P->BeginDoc();
     P->EndDoc();
     EXPECT_EQ(P->LastOutputFile(), (Dir / "Q3_Sales_ _final_ (2).pdf").string());
@@ -302,16 +304,14 @@ TEST_F(PrinterTest, AbortDeliversNothing)
     TPrinter* P = Printer();
     Select(P, "Office Laser");
     const String File = (Dir / "aborted.pdf").string();
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     P->NewPage();
     P->Abort();
     EXPECT_TRUE(P->Aborted());
     EXPECT_FALSE(P->Printing());
     EXPECT_FALSE(std::filesystem::exists(File));
     EXPECT_FALSE(std::filesystem::exists(Dir / "aborted.json"));
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     EXPECT_FALSE(P->Aborted());
     P->EndDoc();
     EXPECT_TRUE(std::filesystem::exists(File));
@@ -321,8 +321,7 @@ TEST_F(PrinterTest, ExtraPageBeginsAndEndsAreIgnored)
 {
     TPrinter* P = Printer();
     const String File = (Dir / "pages.pdf").string();
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     HDC DC = P->Handle();
     EXPECT_EQ(StartPage(DC), 1); // page 1 is already open: ignored, nothing changes
     Rectangle(DC, 0, 0, 10, 10);
@@ -332,6 +331,7 @@ TEST_F(PrinterTest, ExtraPageBeginsAndEndsAreIgnored)
     Rectangle(DC, 0, 0, 10, 10);
     P->EndDoc();
     EXPECT_EQ(test::PdfPageCount(File), 2);
+    test::ExpectSoundPdf(File);
 }
 
 TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
@@ -341,8 +341,7 @@ TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
     C->Font()->SetSize(12);
     EXPECT_EQ(C->Handle(), P->Handle()); // the information context outside a job
     const String File = (Dir / "canvas.pdf").string();
-    P->SetNextOutputFile(File);
-    P->BeginDoc();
+    P->BeginDoc(File);
     EXPECT_EQ(C->Handle(), P->Handle());
     EXPECT_EQ(C->Font()->PixelsPerInch(), 600);
     EXPECT_EQ(C->Font()->Size(), 12); // the point size is kept at the printer's resolution
@@ -351,6 +350,7 @@ TEST_F(PrinterTest, CanvasFollowsTheContextOfTheJob)
     C->Rectangle(100, 100, 600, 600);
     P->EndDoc();
     EXPECT_EQ(test::PdfPageCount(File), 2);
+    test::ExpectSoundPdf(File);
     EXPECT_NE(test::RunCommand("pdftotext -f 1 -l 1 '" + File + "' - 2>/dev/null").find("Page one"), std::string::npos);
     EXPECT_EQ(C->Handle(), P->Handle()); // back on the information context
 }

@@ -151,3 +151,19 @@ TEST(StrToDate, BadTextRaisesConventionalMessages)
     EXPECT_FALSE(TryStrToDate("", v));
     EXPECT_EQ(v, 7);
 }
+
+// A mask read once formats as FormatDateTime does, whether it is laid out in steps (numbers,
+// separators, text) or not.
+TEST(DateTimeMask, FormatsAsFormatDateTime)
+{
+    TFormatSettings Default = FormatSettings();
+    TFormatSettings Dotted;
+    Dotted.DateSeparator = '.';
+    Dotted.TimeSeparator = 'h';
+    const char* const Masks[] = {"yyyy-mm-dd", "d/m/yy", "dd.mm.yyyy", "yyy Mm D", "'Date:' yyyy\"/\"mm", "'open",
+                                 "", "c", "ddd d", "mmm", "hh:nn", "yyyy-mm-dd hh:mm", "m:d", "xyz", "Y"};
+    for (const char* Mask : Masks)
+        for (TDateTime T : {Sample(), TDateTime(0), TDateTime(-700000.25), EncodeDate(9999, 12, 31), TDateTime(1e9)})
+            for (const TFormatSettings* S : {&Default, &Dotted})
+                EXPECT_EQ(TDateTimeMask(Mask).FormatDateTime(T, *S), FormatDateTime(Mask, T, *S)) << Mask << " " << T;
+}

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
 using namespace qor;
 
 TEST(FormatFloat, PinnedOutputs)
@@ -160,4 +166,55 @@ TEST(CurrToStr, Forms)
     EXPECT_EQ(CurrToStrF(Currency::FromRaw(12355), ffFixed, 3), "1.236");
     EXPECT_EQ(CurrToStrF(Currency(1234567), ffNumber, 2), "1,234,567.00");
     EXPECT_EQ(CurrToStrF(Currency(-12), ffCurrency, 2), "($12.00)");
+}
+
+// Fifteen significant digits are those the C library prints for the double, whatever shortcut
+// finds them (amounts of cents, whole numbers, and any other value).
+TEST(FloatToStrF, FifteenDigitsAreTheCorrectlyRoundedOnes)
+{
+    std::vector<double> Values = {0.1 + 0.2, 1.005, 2.675, 1e15, 999999999999999.0, 123456789012345.6, 5e-324,
+                                  2.2250738585072014e-308, 1.7976931348623157e308, -0.5, 1.0 / 3};
+    for (long long C = -200000; C <= 200000; C += 7)
+        for (double Scale : {1.0, 10.0, 100.0, 1000.0, 1e8})
+            Values.push_back(static_cast<double>(C) / Scale);
+    unsigned long long Bits = 88172645463325252ULL;
+    for (int i = 0; i < 20000; ++i) {
+        Bits ^= Bits << 13, Bits ^= Bits >> 7, Bits ^= Bits << 17;
+        double V;
+        std::memcpy(&V, &Bits, sizeof V);
+        if (std::isfinite(V))
+            Values.push_back(V);
+    }
+    for (double V : Values) {
+        char Buf[64];
+        std::snprintf(Buf, sizeof Buf, "%.14e", V);
+        String Expected(Buf);
+        const std::size_t E = Expected.find('e');
+        const int Exp = std::atoi(Expected.c_str() + E + 1);
+        Expected = Expected.substr(0, E) + "E" + (Exp < 0 ? "-" : "+") + std::to_string(std::abs(Exp) + 1000).substr(1);
+        if (V == 0)
+            Expected = (std::signbit(V) ? "-" : "") + String("0.00000000000000E+000");
+        EXPECT_EQ(FloatToStrF(V, ffExponent, 15, 3), Expected) << V;
+    }
+}
+
+// A mask read once formats as the mask does each time.
+TEST(NumberMask, FormatsAsFormatFloatAndFormatCurr)
+{
+    TFormatSettings Default = FormatSettings();
+    TFormatSettings German;
+    German.DecimalSeparator = ',';
+    German.ThousandSeparator = '.';
+    for (const char* Mask : {"#,##0.00", "0.00;(0.00);zero", "", "0.###E+00", "'x'#\"y\"0", "#", ";;"})
+        for (double V : {0.0, -0.0, 1234.5, -1234.567, 0.125, 1e20, -1e-5, 99.995})
+            for (const TFormatSettings* S : {&Default, &German}) {
+                const TNumberMask M(Mask);
+                EXPECT_EQ(M.FormatFloat(V, *S), FormatFloat(Mask, V, *S)) << Mask << " " << V;
+                const Currency C(V > 1e14 || V < -1e14 ? 1.0 : V);
+                EXPECT_EQ(M.FormatCurr(C, *S), FormatCurr(Mask, C, *S)) << Mask << " " << V;
+            }
+    // Short masks are laid out on the stack, long ones not: empty literals make no difference.
+    const String Long = "#,##0.00;(#,##0.00)" + String(40, '\'');
+    for (double V : {0.0, 1234.5, -1234567.891, 0.004})
+        EXPECT_EQ(FormatFloat(Long, V), FormatFloat("#,##0.00;(#,##0.00)", V)) << V;
 }

@@ -6,15 +6,16 @@
 #include "designer/qordiag.h"
 
 #include "platform/ide/DesignWindows.h"
+#include "platform/printing/Printers.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/QtHost.h"
 #include "platform/rtl/Streams.h"
-#include "platform/printing/Printers.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DialogService.h"
 #include "runtime/engine/KivPage.h"
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/PSetup.h"
+#include "tools/qor/Args.h"
 #include "tools/qor/RunVerb.h"
 
 #include <cstdio>
@@ -43,9 +44,7 @@ void RunDesignedForm(TDesignEnvironment& Env)
     try {
         const String text = Env.Host().FormText();
         SaveFileSafely(temp, [&](TStream& S) { S.WriteBuffer(text.data(), static_cast<Int64>(text.size())); });
-        std::string form = temp, view = "--view";
-        char* args[] = {form.data(), view.data()};
-        RunReport(2, args);
+        RunReport({temp, "--view"});
     } catch (...) {
         DeleteFile(temp);
         throw;
@@ -91,7 +90,7 @@ void WriteDocReport(TDesignEnvironment& Env, TDocReport Kind, const std::string&
             if (index < 0)
                 throw Exception("there is no PDF printer");
             device->SetPrinterIndex(index);
-            device->SetNextOutputFile(file);
+            p->SetPrintFileName(file);
             p->PageSetup()->SetDestination(destPrinter);
         } else {
             p->PageSetup()->SetDestination(destFile);
@@ -108,49 +107,71 @@ void WriteDocReport(TDesignEnvironment& Env, TDocReport Kind, const std::string&
     if (!error.empty())
         throw Exception(error);
     if (!std::filesystem::exists(file))
-        throw Exception(String(Kind == TDocReport::Variables ? "the variable report"
+        throw Exception(String(Kind == TDocReport::Variables  ? "the variable report"
                                : Kind == TDocReport::Overview ? "the overview"
                                                               : "the diagnostic report") +
                         " wrote no " + Out);
     std::printf("Written: %s\n", Out.c_str());
 }
 
+struct TDesignOptions {
+    std::string File, SaveAs, PngDir, DocOut;
+    TDocReport DocKind = TDocReport::Variables;
+    bool MakeNew = false;
+};
+
+// --variables, --overview, --diagnostic OUT: the documentation report Kind, into OUT.
+TTake<TDesignOptions> TakeDocReport(TDocReport Kind, const char* Option, const char* What)
+{
+    return [=](TDesignOptions& options, const std::string& out) -> std::string {
+        const std::string ext = std::filesystem::path(out).extension().string();
+        if (ext != ".qor" && ext != ".pdf")
+            return std::string(Option) + " wants the file to write " + What + " into: OUT.qor or OUT.pdf";
+        if (!options.DocOut.empty())
+            return "one of --variables, --overview and --diagnostic at a time";
+        options.DocKind = Kind;
+        options.DocOut = out;
+        return {};
+    };
+}
+
+const TOptionTable<TDesignOptions>& DesignOptions()
+{
+    using O = TDesignOptions;
+    static const TOptionTable<O> table{
+        {
+            {"--new", nullptr, "a new form, saved as FILE.qfm", TakeFlag(&O::MakeNew)},
+            {"--save-as", "OUT", "write the form again, as OUT.qfm",
+             TakeText(&O::SaveAs, "--save-as wants the form file to write")},
+            {"--png", "DIR", "write pictures of the designer's windows into DIR",
+             TakeText(&O::PngDir, "--png wants the folder to write the pictures into")},
+            {"--variables", "OUT", "write the data control center's variable report (no window)",
+             TakeDocReport(TDocReport::Variables, "--variables", "the variable report")},
+            {"--overview", "OUT", "write the overview report of the form's design (no window)",
+             TakeDocReport(TDocReport::Overview, "--overview", "the overview")},
+            {"--diagnostic", "OUT", "write the diagnostic report of the form's design (no window)",
+             TakeDocReport(TDocReport::Diagnostic, "--diagnostic", "the diagnostic report")},
+        },
+        [](O& options, const std::string& arg) -> std::string {
+            if (!options.File.empty())
+                return "one form file at a time";
+            options.File = arg;
+            return {};
+        },
+    };
+    return table;
+}
+
 } // namespace
 
-int RunDesign(int argc, char** argv)
+std::string DesignOptionHelp() { return OptionHelp(DesignOptions()); }
+
+int RunDesign(const std::vector<std::string>& Args)
 {
-    std::string file, saveAs, pngDir, docOut;
-    TDocReport docKind = TDocReport::Variables;
-    bool makeNew = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--new")
-            makeNew = true;
-        else if (arg == "--variables" || arg == "--overview" || arg == "--diagnostic") {
-            const std::string out = i + 1 < argc ? argv[i + 1] : "";
-            const std::string ext = std::filesystem::path(out).extension().string();
-            const char* what = arg == "--variables" ? "the variable report" : arg == "--overview" ? "the overview"
-                                                                                                : "the diagnostic report";
-            if (ext != ".qor" && ext != ".pdf")
-                return Usage(arg + " wants the file to write " + what + " into: OUT.qor or OUT.pdf");
-            if (!docOut.empty())
-                return Usage("one of --variables, --overview and --diagnostic at a time");
-            docKind = arg == "--variables" ? TDocReport::Variables
-                      : arg == "--overview" ? TDocReport::Overview
-                                            : TDocReport::Diagnostic;
-            docOut = argv[++i];
-        } else if (arg == "--save-as" || arg == "--png") {
-            if (i + 1 >= argc || argv[i + 1][0] == '\0')
-                return Usage(arg == "--png" ? "--png wants the folder to write the pictures into"
-                                            : "--save-as wants the form file to write");
-            (arg == "--png" ? pngDir : saveAs) = argv[++i];
-        } else if (!arg.empty() && arg[0] == '-')
-            return Usage("unknown option '" + arg + "'");
-        else if (file.empty())
-            file = arg;
-        else
-            return Usage("one form file at a time");
-    }
+    TDesignOptions options;
+    if (const std::string why = ReadArgs(Args, DesignOptions(), options); !why.empty())
+        return Usage(why);
+    const auto& [file, saveAs, pngDir, docOut, docKind, makeNew] = options;
     if (file.empty())
         return Usage("which form file?");
     try {

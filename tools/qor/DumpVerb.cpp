@@ -7,37 +7,46 @@
 #include "tools/qor/Usage.h"
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 
 namespace qor::tool {
 
-int RunDump(int argc, char** argv)
-{
+namespace {
+
+struct TDumpOptions {
     std::string File;
-    int First = 0, Last = 0;
-    for (int I = 0; I < argc; ++I) {
-        const std::string Arg = argv[I];
-        if (Arg == "--pages") {
-            if (I + 1 >= argc || !ParseRange(argv[I + 1], First, Last))
-                return UsageError("dump", "--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
-            ++I;
-        } else if (!Arg.empty() && Arg[0] == '-') {
-            return UsageError("dump", "unknown option '" + Arg + "'");
-        } else if (File.empty()) {
-            File = Arg;
-        } else {
-            return UsageError("dump", "one page file only, got '" + Arg + "' as well");
-        }
-    }
+    int First = 0;
+    int Last = 0;
+};
+
+const TOptionTable<TDumpOptions>& DumpOptions()
+{
+    using O = TDumpOptions;
+    static const TOptionTable<O> Table{
+        {{"--pages", "A-B", "only pages A to B", TakeRange(&O::First, &O::Last)}},
+        TakeOneFile(&O::File, "one page file only"),
+    };
+    return Table;
+}
+
+} // namespace
+
+std::string DumpOptionHelp() { return OptionHelp(DumpOptions()); }
+
+int RunDump(const std::vector<std::string>& Args)
+{
+    TDumpOptions O;
+    if (const std::string Why = ReadArgs(Args, DumpOptions(), O); !Why.empty())
+        return UsageError("dump", Why);
+    const std::string& File = O.File;
     if (File.empty())
         return UsageError("dump", "which page file?");
     try {
         TQorQorFile F;
         F.LoadFromFile(File);
-        CheckFirstPage(F.PageCount(), First);
-        const std::string Text = QorDumpQorFile(F, First, Last);
+        CheckFirstPage(F.PageCount(), O.First);
+        const std::string Text = QorDumpQorFile(F, O.First, O.Last);
         std::fwrite(Text.data(), 1, Text.size(), stdout);
         std::fflush(stdout);
         return 0;

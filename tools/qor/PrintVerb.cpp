@@ -33,47 +33,42 @@ struct TPrintOptions {
     bool Quiet = false;
 };
 
+const TOptionTable<TPrintOptions>& PrintOptions()
+{
+    using O = TPrintOptions;
+    const auto Collate = [](O& Options, const std::string&, bool Value) -> std::string {
+        if (Options.Collate && *Options.Collate != Value)
+            return "choose one of --collate and --no-collate";
+        Options.Collate = Value;
+        return {};
+    };
+    static const TOptionTable<O> Table{
+        {
+            {"--printer", "NAME", "the printer (qor printers lists them); PDF writes a PDF file",
+             TakeText(&O::PrinterName, "--printer wants a printer's name (qor printers lists them)")},
+            {"--pages", "A-B", "only pages A to B", TakeRange(&O::First, &O::Last)},
+            {"--copies", "N", "N copies instead of the copies stored with the pages",
+             TakeNumber(&O::Copies, 1, 9999, "--copies wants a number from 1 to 9999")},
+            {"--collate", nullptr, "print the copies one whole set after the other",
+             [Collate](O& Options, const std::string& V) { return Collate(Options, V, true); }},
+            {"--no-collate", nullptr, "print each page's copies together; without either the stored setting holds",
+             [Collate](O& Options, const std::string& V) { return Collate(Options, V, false); }},
+            {"--duplex", nullptr, "print on both sides", TakeFlag(&O::Duplex)},
+            {"--to", "FILE.pdf", "the file the PDF printer writes (else a new file in $QOR_PDF_DIR or ~/qor-output)",
+             TakeText(&O::To, "--to wants the PDF file to write, as in --to out.pdf")},
+            {"--quiet", nullptr, "no progress on stderr", TakeFlag(&O::Quiet), "-q"},
+        },
+        TakeOneFile(&O::File, "one page file only"),
+    };
+    return Table;
+}
+
 int Usage(const std::string& Why) { return UsageError("print", Why); }
 
-int ParseOptions(int argc, char** argv, TPrintOptions& O)
+int ParseOptions(const std::vector<std::string>& Args, TPrintOptions& O)
 {
-    for (int I = 0; I < argc; ++I) {
-        const std::string Arg = argv[I];
-        const std::string Value = I + 1 < argc ? argv[I + 1] : "";
-        if (Arg == "--printer") {
-            if (Value.empty())
-                return Usage("--printer wants a printer's name (qor printers lists them)");
-            O.PrinterName = Value;
-            ++I;
-        } else if (Arg == "--pages") {
-            if (!ParseRange(Value, O.First, O.Last))
-                return Usage("--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
-            ++I;
-        } else if (Arg == "--copies") {
-            if (!ParseNumber(Value, 1, 9999, O.Copies))
-                return Usage("--copies wants a number from 1 to 9999");
-            ++I;
-        } else if (Arg == "--to") {
-            if (Value.empty())
-                return Usage("--to wants the PDF file to write, as in --to out.pdf");
-            O.To = Value;
-            ++I;
-        } else if (Arg == "--collate" || Arg == "--no-collate") {
-            if (O.Collate && *O.Collate != (Arg == "--collate"))
-                return Usage("choose one of --collate and --no-collate");
-            O.Collate = Arg == "--collate";
-        } else if (Arg == "--duplex") {
-            O.Duplex = true;
-        } else if (Arg == "--quiet" || Arg == "-q") {
-            O.Quiet = true;
-        } else if (!Arg.empty() && Arg[0] == '-') {
-            return Usage("unknown option '" + Arg + "'");
-        } else if (O.File.empty()) {
-            O.File = Arg;
-        } else {
-            return Usage("one page file only, got '" + Arg + "' as well");
-        }
-    }
+    if (const std::string Why = ReadArgs(Args, PrintOptions(), O); !Why.empty())
+        return Usage(Why);
     if (O.File.empty())
         return Usage("which page file?");
     if (!O.To.empty()) {
@@ -84,27 +79,14 @@ int ParseOptions(int argc, char** argv, TPrintOptions& O)
     return 0;
 }
 
-void SelectPrinter(const std::string& Name)
-{
-    TPrinter* P = Printer();
-    if (Name.empty()) {
-        if (P->Printers()->Count() == 0)
-            throw EPrinter("there is no printer");
-        P->SetPrinterIndex(-1);
-        return;
-    }
-    const Integer Index = P->Printers()->IndexOf(Name);
-    if (Index < 0)
-        throw EPrinter("there is no printer named \"" + Name + "\" (qor printers lists them)");
-    P->SetPrinterIndex(Index);
-}
-
 } // namespace
 
-int RunPrint(int argc, char** argv)
+std::string PrintOptionHelp() { return OptionHelp(PrintOptions()); }
+
+int RunPrint(const std::vector<std::string>& Args)
 {
     TPrintOptions O;
-    if (const int Code = ParseOptions(argc, argv, O))
+    if (const int Code = ParseOptions(Args, O))
         return Code;
     try {
         TQorQorFile F;

@@ -57,10 +57,10 @@ void ListPrinter(TPrinter& P, Integer Index, const String& DefaultName)
 
 } // namespace
 
-int RunPrinters(int argc, char** argv)
+int RunPrinters(const std::vector<std::string>& Args)
 {
-    if (argc > 0)
-        return UsageError("printers", "it takes no arguments, got '" + std::string(argv[0]) + "'");
+    if (!Args.empty())
+        return UsageError("printers", "it takes no arguments, got '" + Args[0] + "'");
     try {
         TPrinter& P = *Printer();
         const Integer Count = P.Printers()->Count();

@@ -19,56 +19,28 @@ namespace {
 
 constexpr long long MaxPagePixels = 1LL << 28;
 
-struct TRenderOptions {
-    std::string File;
-    std::string Dir;
-    int Dpi = 96;
-    int Zoom = 100;
-    int First = 0;
-    int Last = 0;
-};
+const TOptionTable<TRenderJob>& RenderOptions()
+{
+    using O = TRenderJob;
+    static const TOptionTable<O> Table{
+        {
+            {"--png", "DIR", "the folder for the pictures (made when missing)",
+             TakeText(&O::Dir, "--png wants the folder to write the pictures into")},
+            {"--dpi", "N", "pixels per inch, 10 to 2400 (96)",
+             TakeNumber(&O::Dpi, 10, 2400, "--dpi wants pixels per inch from 10 to 2400, as in --dpi 150")},
+            {"--zoom", "P", "percent, 1 to 1000 (100)",
+             TakeNumber(&O::Zoom, 1, 1000, "--zoom wants a percentage from 1 to 1000, as in --zoom 200")},
+            {"--pages", "A-B", "only pages A to B", TakeRange(&O::First, &O::Last)},
+        },
+        TakeOneFile(&O::File, "one page file only"),
+    };
+    return Table;
+}
 
 int Usage(const std::string& Why) { return UsageError("render", Why); }
 
-// Fills Options from the arguments; a non-zero exit code when they are wrong.
-int ParseOptions(int argc, char** argv, TRenderOptions& O)
-{
-    for (int I = 0; I < argc; ++I) {
-        const std::string Arg = argv[I];
-        const bool HasValue = I + 1 < argc;
-        const std::string Value = HasValue ? argv[I + 1] : "";
-        if (Arg == "--png") {
-            if (!HasValue || Value.empty())
-                return Usage("--png wants the folder to write the pictures into");
-            O.Dir = Value;
-        } else if (Arg == "--dpi") {
-            if (!ParseNumber(Value, 10, 2400, O.Dpi))
-                return Usage("--dpi wants pixels per inch from 10 to 2400, as in --dpi 150");
-        } else if (Arg == "--zoom") {
-            if (!ParseNumber(Value, 1, 1000, O.Zoom))
-                return Usage("--zoom wants a percentage from 1 to 1000, as in --zoom 200");
-        } else if (Arg == "--pages") {
-            if (!ParseRange(Value, O.First, O.Last))
-                return Usage("--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
-        } else if (!Arg.empty() && Arg[0] == '-') {
-            return Usage("unknown option '" + Arg + "'");
-        } else if (O.File.empty()) {
-            O.File = Arg;
-            continue;
-        } else {
-            return Usage("one page file only, got '" + Arg + "' as well");
-        }
-        ++I; // the option's value
-    }
-    if (O.File.empty())
-        return Usage("which page file?");
-    if (O.Dir.empty())
-        return Usage("where to? name a folder with --png DIR");
-    return 0;
-}
-
 // The page's size in device pixels, from the printer setup it was recorded with.
-bool PageSize(TQorQorFile& F, int Page, const TRenderOptions& O, int& Width, int& Height)
+bool PageSize(TQorQorFile& F, int Page, const TRenderJob& O, int& Width, int& Height)
 {
     TQorPrinterSetup Setup;
     F.GetPagePrinterInfo(&Setup, Page);
@@ -92,11 +64,22 @@ std::string PageFileName(const std::string& Dir, int Page, int Count)
 
 } // namespace
 
-int RunRender(int argc, char** argv)
+std::string RenderOptionHelp() { return OptionHelp(RenderOptions()); }
+
+int RunRender(const std::vector<std::string>& Args)
 {
-    TRenderOptions O;
-    if (const int Code = ParseOptions(argc, argv, O))
-        return Code;
+    TRenderJob O;
+    if (const std::string Why = ReadArgs(Args, RenderOptions(), O); !Why.empty())
+        return Usage(Why);
+    if (O.File.empty())
+        return Usage("which page file?");
+    if (O.Dir.empty())
+        return Usage("where to? name a folder with --png DIR");
+    return RenderPages(O);
+}
+
+int RenderPages(const TRenderJob& O)
+{
     try {
         TQorQorFile F;
         const auto [First, Last, Count] = LoadPageFile(F, O.File, O.First, O.Last);

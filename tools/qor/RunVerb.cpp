@@ -34,9 +34,6 @@
 #include <thread>
 #include <vector>
 
-#include <cerrno>
-#include <cstring>
-
 namespace qor::tool {
 
 namespace {
@@ -51,8 +48,7 @@ struct TRunOptions {
     std::string Form;
     std::string To;
     std::string PngDir;
-    std::string PrinterName;
-    bool HasPrinter = false;
+    std::string PrinterName; // empty: no printer named
     bool View = false;
     bool Quiet = false;
     int First = 0;
@@ -110,54 +106,41 @@ private:
     std::string FTo, FTemp;
 };
 
-int ParseOptions(int argc, char** argv, TRunOptions& O)
+const TOptionTable<TRunOptions>& RunOptions()
 {
-    for (int I = 0; I < argc; ++I) {
-        const std::string Arg = argv[I];
-        const bool HasValue = I + 1 < argc;
-        const std::string Value = HasValue ? argv[I + 1] : "";
-        if (Arg == "--to") {
-            if (Value.empty())
-                return Usage("--to wants a file: FILE.qor, FILE.pdf or FILE.rtf");
-            O.To = Value;
-        } else if (Arg == "--png") {
-            if (Value.empty())
-                return Usage("--png wants the folder to write the pictures into");
-            O.PngDir = Value;
-        } else if (Arg == "--printer") {
-            if (Value.empty())
-                return Usage("--printer wants a printer's name (qor printers lists them)");
-            O.PrinterName = Value;
-            O.HasPrinter = true;
-        } else if (Arg == "--pages") {
-            if (!ParseRange(Value, O.First, O.Last))
-                return Usage("--pages wants a range A-B of pages from 1 on, as in --pages 2-5");
-        } else if (Arg == "--copies") {
-            if (!ParseNumber(Value, 1, 9999, O.Copies))
-                return Usage("--copies wants a number from 1 to 9999");
-        } else if (Arg == "--view") {
-            O.View = true;
-            continue;
-        } else if (Arg == "--quiet" || Arg == "-q") {
-            O.Quiet = true;
-            continue;
-        } else if (!Arg.empty() && Arg[0] == '-') {
-            return Usage("unknown option '" + Arg + "'");
-        } else if (O.Form.empty()) {
-            O.Form = Arg;
-            continue;
-        } else {
-            return Usage("one report form only, got '" + Arg + "' as well");
-        }
-        ++I; // the option's value
-    }
+    using O = TRunOptions;
+    static const TOptionTable<O> Table{
+        {
+            {"--to", "FILE",
+             "where the pages go: FILE.qor (a page file, the default is REPORT.qor in the current\n"
+             "folder), FILE.pdf (printed on the PDF printer) or FILE.rtf (RTF text)",
+             TakeText(&O::To, "--to wants a file: FILE.qor, FILE.pdf or FILE.rtf")},
+            {"--png", "DIR", "also play the page file into pictures, DIR/page-N.png",
+             TakeText(&O::PngDir, "--png wants the folder to write the pictures into")},
+            {"--printer", "NAME", "print on a printer (qor printers lists them)",
+             TakeText(&O::PrinterName, "--printer wants a printer's name (qor printers lists them)")},
+            {"--view", nullptr, "show the pages in the viewer while they are made", TakeFlag(&O::View)},
+            {"--pages", "A-B", "only pages A to B", TakeRange(&O::First, &O::Last)},
+            {"--copies", "N", "print N copies",
+             TakeNumber(&O::Copies, 1, 9999, "--copies wants a number from 1 to 9999")},
+            {"--quiet", nullptr, "no progress on stderr", TakeFlag(&O::Quiet), "-q"},
+        },
+        TakeOneFile(&O::Form, "one report form only"),
+    };
+    return Table;
+}
+
+int ParseOptions(const std::vector<std::string>& Args, TRunOptions& O)
+{
+    if (const std::string Why = ReadArgs(Args, RunOptions(), O); !Why.empty())
+        return Usage(Why);
     if (O.Form.empty())
         return Usage("which report form?");
-    if (int(!O.To.empty()) + int(O.HasPrinter) + int(O.View) > 1)
+    if (int(!O.To.empty()) + int(!O.PrinterName.empty()) + int(O.View) > 1)
         return Usage("choose one of --to, --printer and --view");
     if (O.View) {
         O.Target = TTarget::Screen;
-    } else if (O.HasPrinter) {
+    } else if (!O.PrinterName.empty()) {
         O.Target = TTarget::Printer;
     } else if (O.To.empty()) {
         // By default the pages go into a page file named after the report, in the current folder.
@@ -188,15 +171,6 @@ String ReadText(const std::string& File)
     std::ostringstream Text;
     Text << In.rdbuf();
     return Text.str();
-}
-
-void SelectPrinter(const std::string& Name)
-{
-    TPrinter* P = Printer();
-    const Integer Index = P->Printers()->IndexOf(Name);
-    if (Index < 0)
-        throw EPrinter("there is no printer named \"" + Name + "\" (qor printers lists them)");
-    P->SetPrinterIndex(Index);
 }
 
 // Progress on stderr: each tenth of the way, and the page count at the end of a pass. The first
@@ -329,10 +303,12 @@ void WaitForViewers()
 
 } // namespace
 
-int RunReport(int argc, char** argv)
+std::string RunOptionHelp() { return OptionHelp(RunOptions()); }
+
+int RunReport(const std::vector<std::string>& Args)
 {
     TRunOptions O;
-    if (const int Code = ParseOptions(argc, argv, O))
+    if (const int Code = ParseOptions(Args, O))
         return Code;
     std::unique_ptr<TPendingOutput> Output;
     try {
@@ -440,9 +416,10 @@ int RunReport(int argc, char** argv)
         return 1;
     }
     if (!O.PngDir.empty()) {
-        std::string File = O.To, Png = "--png", Dir = O.PngDir;
-        char* Args[] = {File.data(), Png.data(), Dir.data()};
-        return RunRender(3, Args);
+        TRenderJob Pictures;
+        Pictures.File = O.To;
+        Pictures.Dir = O.PngDir;
+        return RenderPages(Pictures);
     }
     return 0;
 }

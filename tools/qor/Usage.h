@@ -12,7 +12,7 @@ struct TVerbHelp {
     const char* Name;
     const char* Synopsis; // the arguments after the verb's name
     const char* Summary;  // one line on what it does
-    const char* Options;  // one option a line, "  --name   what it does"
+    std::string (*Options)(); // the lines of its options (nullptr: it has none)
 };
 
 // Every verb, in the order the overall help lists them.

@@ -12,11 +12,11 @@
 
 namespace qor::tool {
 
-int RunView(int argc, char** argv)
+int RunView(const std::vector<std::string>& Args)
 {
-    if (argc != 1 || argv[0][0] == '-')
+    if (Args.size() != 1 || Args[0][0] == '-')
         return UsageError("view", "one page file to show");
-    const std::string File = argv[0];
+    const std::string File = Args[0];
     try {
         // Checked first, so a bad file is told plainly before any window opens.
         TQorQorFile Check;

@@ -1,5 +1,6 @@
 // qor: runs report forms, opens, prints and renders page files, and lists the printers.
 #include "runtime/Version.h"
+#include "tools/qor/Args.h"
 #include "tools/qor/DesignVerb.h"
 #include "tools/qor/DumpVerb.h"
 #include "tools/qor/PrintVerb.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-using TVerbMain = int (*)(int, char**);
+using TVerbMain = int (*)(const std::vector<std::string>&);
 
 TVerbMain VerbMain(const std::string& Name)
 {
@@ -29,8 +30,6 @@ TVerbMain VerbMain(const std::string& Name)
             return Main;
     return nullptr;
 }
-
-bool IsHelp(const std::string& Arg) { return Arg == "--help" || Arg == "-h"; }
 
 } // namespace
 
@@ -46,7 +45,7 @@ int main(int argc, char** argv)
         PrintOverview(stderr);
         return 2;
     }
-    if ((argc == 2 && IsHelp(First)) || (First == "help" && argc == 2)) {
+    if ((argc == 2 && IsHelpOption(First)) || (First == "help" && argc == 2)) {
         PrintOverview(stdout);
         return 0;
     }
@@ -64,25 +63,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "qor: there is no verb or option '%s' (qor help lists them)\n", First.c_str());
         return 2;
     }
-    // The verb's arguments, each --name=value written as --name value.
-    std::vector<std::string> Args;
-    for (int I = 2; I < argc; ++I) {
-        const std::string Arg = argv[I];
-        if (IsHelp(Arg)) {
+    for (int I = 2; I < argc; ++I)
+        if (IsHelpOption(argv[I])) {
             PrintVerbHelp(stdout, *FindVerbHelp(First));
             return 0;
         }
-        const size_t Equals = Arg.find('=');
-        if (Arg.rfind("--", 0) == 0 && Equals != std::string::npos && Equals > 2) {
-            Args.push_back(Arg.substr(0, Equals));
-            Args.push_back(Arg.substr(Equals + 1));
-        } else {
-            Args.push_back(Arg);
-        }
-    }
-    std::vector<char*> Pointers;
-    for (std::string& Arg : Args)
-        Pointers.push_back(Arg.data());
-    Pointers.push_back(nullptr);
-    return Main(int(Args.size()), Pointers.data());
+    return Main(SplitArgs(argc, argv, 2));
 }

@@ -9,11 +9,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <list>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace qor::gdi::pdf {
@@ -41,8 +43,11 @@ public:
     // A page of Content (its drawing in pixels, with the transformation to points at its start).
     void AddPage(std::string Content, double WidthPoints, double HeightPoints);
     // The resource name of a picture (0xAARRGGBB pixels, top row first); the same pixels give the
-    // same picture, stored once.
+    // same picture, stored once (while the pictures kept to compare stay within a budget).
     std::string Image(const std::vector<std::uint32_t>& Pixels, Integer Width, Integer Height);
+    // The hash that finds a picture stored before; a hit is compared byte for byte. A test may give
+    // one under which every picture collides.
+    void SetImageHash(std::size_t (*Hash)(std::string_view Bytes)) { FImageHash = Hash; }
     // The resource name of a tiling pattern of the picture Image (Width x Height pixels) whose
     // pattern space is the page's pixel space (Matrix maps it to points).
     std::string Pattern(const std::string& Image, Integer Width, Integer Height, const std::string& Matrix);
@@ -72,7 +77,18 @@ private:
     String FTitle;
     std::unique_ptr<TPdfFonts> FFonts;
     std::unique_ptr<TPageCompressor> FCompressor;
-    std::map<std::tuple<std::size_t, Integer, Integer>, std::string> FImageNames;
+    // The pictures stored, most recently used first, with their pixels to compare a hash hit
+    // against; the least recently used are forgotten past a budget (stored again if they return).
+    struct TStoredImage {
+        std::size_t Hash;
+        Integer Width, Height;
+        std::vector<std::uint32_t> Pixels;
+        std::string Name;
+    };
+    std::list<TStoredImage> FImages;
+    std::unordered_multimap<std::size_t, std::list<TStoredImage>::iterator> FImageIndex;
+    std::size_t FImageBytes = 0;
+    std::size_t (*FImageHash)(std::string_view);
     std::map<std::string, int> FImageNumbers;
     std::map<std::string, std::string> FPatternNames, FStateNames;
     std::string FXObjects, FPatterns, FStates; // resource dictionary entries
