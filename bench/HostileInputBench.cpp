@@ -1,6 +1,7 @@
 // Work that grows with hostile input, each at two sizes so its growth shows: a wrapping memo that
-// stretches over many pages, a justified line of many words played back, and a form of many
-// bands read and freed. Each must take about twice the time at twice the size.
+// stretches over many pages, a rich-text memo over many pages into a page file (time and file
+// size), a justified line of many words played back, and a form of many bands read and freed.
+// Each must take about twice the time at twice the size.
 
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/Filer.h"
@@ -83,6 +84,60 @@ void BM_StretchingMemoOverPages(benchmark::State& State)
     State.SetComplexityN(State.range(0));
 }
 BENCHMARK(BM_StretchingMemoOverPages)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// An RTF memo of about Range(0) KB in a stretching rich-text label, into a page file: paragraphs of
+// about 200 characters, or (Range(1) = 1) one paragraph of it all. Each page stores the part of the
+// memo it draws, so the page file grows with the memo, not memo x pages.
+std::string RtfMemo(Int64 KB, bool OneParagraph)
+{
+    std::string Rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 ";
+    for (Int64 I = 0; Rtf.size() < std::size_t(KB * 1024); ++I)
+        Rtf += "{\\b Part " + std::to_string(I) + ".} Words of the memo that run on over the lines of the label, " +
+               "with {\\i some in italics} and more words after them to fill the width." +
+               (OneParagraph ? " " : "\\par ");
+    return Rtf + "}";
+}
+
+std::string RtfMemoForm(const std::string& Rtf)
+{
+    std::string Row = "1,\"" + Rtf + "\"", Lines;
+    for (std::size_t At = 0; At < Row.size(); At += 200)
+        Lines += (At ? " +\n        '" : "'") + Row.substr(At, 200) + "'";
+    return "object F: TForm\n"
+           "  object Rows: TMemoryDataSet\n    Columns.Strings = ('N:Integer' 'Doc:Memo')\n    Rows.Strings = (\n        " +
+           Lines + ")\n  end\n"
+           "  object Source: TDataSource\n    DataSet = Rows\n  end\n"
+           "  object Report: TKivReport\n    object Page1: TKivGrouppage\n      Detail = D\n      DataSource = Source\n"
+           "      object D: TKivBand\n        Height = 60\n        Stretch = True\n        Updatelevel = L\n"
+           "        object Memo: TKivRichTextLabel\n          Width = 600\n          Height = 40\n"
+           "          Variable = V\n          Stretch = True\n        end\n      end\n"
+           "      object L: TKivLevel\n      end\n"
+           "      object V: TKivDBVar\n        DataSource = Source\n        DataField = 'Doc'\n        UpdateLevel = L\n"
+           "      end\n    end\n  end\nend\n";
+}
+
+void BM_RichTextMemoPageFile(benchmark::State& State)
+{
+    EnsureQtApplication();
+    const std::string Rtf = RtfMemo(State.range(0), State.range(1) != 0);
+    const std::string Form = RtfMemoForm(Rtf);
+    const std::string PageFile =
+        (std::filesystem::temp_directory_path() / ("qor-bench-rtf-" + std::to_string(getpid()) + ".qor")).string();
+    Integer Pages = 0;
+    for (auto _ : State)
+        Pages = RunToPageFile(Form, PageFile);
+    const double Size = double(std::filesystem::file_size(PageFile));
+    std::filesystem::remove(PageFile);
+    State.counters["pages"] = Pages;
+    State.counters["file_KB"] = Size / 1024;
+    State.counters["file_per_memo"] = Size / double(Rtf.size());
+}
+BENCHMARK(BM_RichTextMemoPageFile)
+    ->Args({100, 0})
+    ->Args({200, 0})
+    ->Args({100, 1})
+    ->Args({200, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // One justified line of Range(0) words played onto a printer's information context.
 void BM_JustifiedLinePlayback(benchmark::State& State)

@@ -2,6 +2,7 @@
 // Scrolling controls, scroll boxes and forms.
 
 #include "platform/ui/Controls.h"
+#include "platform/ui/WindowState.h"
 
 #include <vector>
 
@@ -126,8 +127,6 @@ private:
 
 enum TFormStyle : Byte { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 QOR_ENUM_NAMES(TFormStyle, "fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop");
-enum TWindowState : Byte { wsNormal, wsMinimized, wsMaximized };
-QOR_ENUM_NAMES(TWindowState, "wsNormal", "wsMinimized", "wsMaximized");
 enum TPosition : Byte {
     poDesigned,
     poDefault,

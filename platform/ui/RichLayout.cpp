@@ -593,6 +593,97 @@ struct TRichTextEngine::TImpl {
     }
 };
 
+namespace {
+
+// The first offset of Para's text from From on whose unit matches, or its length.
+template <class Pred>
+Integer FindUnit(const TRichParagraph& Para, Integer From, Pred Match)
+{
+    Integer Pos = 0;
+    for (const TRichRun& Run : Para.Runs) {
+        const Integer N = static_cast<Integer>(Run.Text.size());
+        for (Integer I = std::max(0, From - Pos); I < N; ++I)
+            if (Match(Run.Text[static_cast<std::size_t>(I)]))
+                return Pos + I;
+        Pos += N;
+    }
+    return Pos;
+}
+
+// Where the text kept of Para after offset From ends: one unit after the first line or page break
+// from From on, else the paragraph's end (its length); when that is more than Limit units on,
+// Lookahead units on (a surrogate pair kept whole).
+Integer PartEnd(const TRichParagraph& Para, Integer From, Integer Lookahead, Int64 Limit)
+{
+    const Integer N = Para.TextLength();
+    const Integer Break = FindUnit(Para, From, [](char16_t C) { return C == RichLineBreak || C == RichPageBreak; });
+    const Integer End = std::min(N, Break + 2);
+    if (End - From <= Limit)
+        return End;
+    const Integer Cut = From + Lookahead;
+    bool AtLow = false;
+    FindUnit(Para, Cut, [&AtLow](char16_t C) {
+        AtLow = IsLowSurrogate(C);
+        return true;
+    });
+    return std::min(End, Cut + (AtLow ? 1 : 0));
+}
+
+// Appends units [From, To) of Para's runs to Part's open paragraph.
+void AppendRuns(TRichDocument& Part, const TRichParagraph& Para, Integer From, Integer To)
+{
+    Integer Pos = 0;
+    for (const TRichRun& Run : Para.Runs) {
+        const Integer RunEnd = Pos + static_cast<Integer>(Run.Text.size());
+        const Integer A = std::max(Pos, From), B = std::min(RunEnd, To);
+        if (A < B)
+            Part.AddText(std::u16string_view(Run.Text).substr(static_cast<std::size_t>(A - Pos),
+                                                               static_cast<std::size_t>(B - A)),
+                         Run.Format);
+        Pos = RunEnd;
+    }
+}
+
+} // namespace
+
+TRichDocument RichRangePart(const TRichDocument& Doc, Integer& Start, Integer& End)
+{
+    const Integer Length = Doc.TextLength();
+    const Integer S = std::clamp(Start, 0, Length);
+    const Integer E = End < 0 ? Length : std::clamp(End, S, Length);
+    const Integer First = Doc.ParagraphAt(S);
+    const Integer Last = E > S ? Doc.ParagraphAt(E - 1) : First;
+    TRichDocument Part;
+    Part.SetDefaultTab(Doc.DefaultTab());
+    for (Integer P = First; P <= Last; ++P) {
+        const TRichParagraph& Para = Doc.Paragraph(P);
+        const Integer ParaStart = Doc.ParagraphStart(P);
+        const Integer From = P == First ? std::min(S - ParaStart, Para.TextLength()) : 0;
+        Integer To = Para.TextLength();
+        bool Whole = true;
+        if (P == Last && E < ParaStart + Para.Length()) {
+            const Integer Lookahead = std::max(RichPartLookahead, E - S);
+            To = PartEnd(Para, E - ParaStart, Lookahead, 2 * Int64(Lookahead));
+            Whole = To >= Para.TextLength();
+        }
+        AppendRuns(Part, Para, From, To);
+        TRichParaFormat Format = Para.Format;
+        if (From > 0) {
+            Format.FirstIndent = 0;
+            Format.SpaceBefore = 0;
+        }
+        if (Whole && Para.HasEnd)
+            Part.EndParagraph(Format, Para.EndFormat);
+        else
+            Part.SetLastParagraphFormat(Format, Para.EndFormat);
+    }
+    Part.Finish();
+    Start = 0;
+    if (End >= 0)
+        End = E - S;
+    return Part;
+}
+
 TRichTextEngine::TRichTextEngine() : FImpl(std::make_unique<TImpl>()) {}
 
 TRichTextEngine::~TRichTextEngine() = default;

@@ -43,6 +43,17 @@ struct TRichDefaultFont {
     friend bool operator==(const TRichDefaultFont&, const TRichDefaultFont&) = default;
 };
 
+// The part of Doc that laying out and drawing its characters [Start, End) needs, as a document of
+// its own; Start and End are moved onto it (an End of -1 stays -1). Its first paragraph begins at
+// Start, laid out as the continuation it is when that is inside a paragraph (no first-line indent,
+// no space above). Its last paragraph goes on past End up to the first line or page break after it
+// (and one character more), or to its end: no line is laid out past either, so the range's lines
+// break and align as they do in Doc, whatever the width. Only when that is more than twice the
+// range's length and RichPartLookahead is it cut as far past End as the larger of them: further
+// than the range's last line can reach, since the range holds at least one whole line.
+inline constexpr Integer RichPartLookahead = 1024;
+TRichDocument RichRangePart(const TRichDocument& Doc, Integer& Start, Integer& End);
+
 class TRichTextEngine {
 public:
     TRichTextEngine();

@@ -6,6 +6,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipboard.h"
 #include "runtime/engine/KivLabels.h"
+#include "runtime/engine/KivReference.h"
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
@@ -80,11 +81,11 @@ void TKivReserveSpace::SetBand(TKivBand* Value)
 {
     if (Value == FBand)
         return;
-    if (FBand && FOwner)
-        FBand->RemoveFreeNotification(FOwner);
-    FBand = Value;
-    if (FBand && FOwner)
-        FBand->FreeNotification(FOwner);
+    // A reserve made on its own (no owning band) hears of nothing.
+    if (FOwner)
+        KivSetReference<TKivBand>(FOwner, FBand, Value);
+    else
+        FBand = Value;
 }
 
 TPersistent* TKivReserveSpace::GetOwner() const { return FOwner; }
@@ -112,28 +113,15 @@ TKivBand::~TKivBand()
 
 TKivReport* TKivBand::Report() const { return FPage ? dynamic_cast<TKivReport*>(FPage->Parent()) : nullptr; }
 
-bool TKivBand::AllowDelete() const
-{
-    const TComponentState& S = ComponentState();
-    return !S.Contains(csDesigning) || FAllowDelete || S.Contains(csDestroying) || !Parent() || S.Contains(csAncestor);
-}
+bool TKivBand::AllowDelete() const { return FDeleteGuard.Allows(this); }
 
 void TKivBand::BeforeDestruction()
 {
-    if (!AllowDelete())
-        throw Exception(LoadStr(SKivBandDelete));
+    FDeleteGuard.Check(this, SKivBandDelete);
     TCustomPanel::BeforeDestruction();
 }
 
-void TKivBand::SafeDelete()
-{
-    FAllowDelete = true;
-    try {
-        Free(this);
-    } catch (...) {
-        FAllowDelete = false;
-    }
-}
+void TKivBand::SafeDelete() { FDeleteGuard.SafeDelete(this); }
 
 void TKivBand::Notification(TComponent* AComponent, TOperation Operation)
 {
@@ -166,16 +154,7 @@ void TKivBand::SetStretch(bool Value) { SetFlag(FStretch, Value); }
 void TKivBand::SetNewPage(bool Value) { SetFlag(FNewPage, Value); }
 void TKivBand::SetNewPageRepeat(bool Value) { SetFlag(FNewPageRepeat, Value); }
 
-void TKivBand::SetUpdateLevel(TKivLevel* Value)
-{
-    if (Value == FUpdateLevel)
-        return;
-    if (FUpdateLevel)
-        FUpdateLevel->RemoveFreeNotification(this);
-    FUpdateLevel = Value;
-    if (FUpdateLevel)
-        FUpdateLevel->FreeNotification(this);
-}
+void TKivBand::SetUpdateLevel(TKivLevel* Value) { KivSetReference(this, FUpdateLevel, Value); }
 
 void TKivBand::SetBandName(const String& Value)
 {

@@ -7,6 +7,7 @@
 #include "platform/rtl/Set.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivCtrl.h"
+#include "runtime/engine/KivDeleteGuard.h"
 #include "runtime/engine/KivPageIntf.h"
 #include "runtime/output/QorOut.h"
 
@@ -52,6 +53,10 @@ private:
     TKivBand* FOwner;
 };
 
+// A band's kind: a main band (report or page head or foot, detail, group head or foot) or one of
+// the kinds attached to another band (KivBandKinds.h).
+enum TKivBandKind : Byte { bkMain, bkSub, bkOverlay, bkSubData, bkDataHead, bkDataFoot };
+
 class TKivBand : public TCustomPanel, public TKivBandIntf {
     QOR_CLASS(TKivBand, TCustomPanel)
 public:
@@ -90,6 +95,7 @@ public:
     TKivBand* Band() const { return FBand; }
     void SetBand(TKivBand* Value) { FBand = Value; }
     virtual TKivBand* GetMainBand() { return this; }
+    virtual TKivBandKind Kind() const { return bkMain; }
     bool EndPrint() const { return FEndPrint; }
     void SetEndPrint(bool Value) { FEndPrint = Value; }
     bool FirstPass() const { return FFirstPass; }
@@ -192,7 +198,7 @@ private:
     bool FVisible = true;
     bool FStretch = false;
     String FBandName;
-    bool FAllowDelete = false;
+    TKivDeleteGuard FDeleteGuard{true};
     TWinControl* FPage = nullptr;
     TKivLevel* FUpdateLevel = nullptr;
     bool FEndPrint = false;

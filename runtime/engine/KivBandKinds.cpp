@@ -34,13 +34,9 @@ TKivBand* TKivAttachedBand::GetMainBand()
 
 void TKivAttachedBand::SetAttachedBand(TKivBand* Value)
 {
-    if (Value == Band())
-        return;
-    if (Band())
-        Band()->RemoveFreeNotification(this);
-    SetBand(Value);
-    if (Value)
-        Value->FreeNotification(this);
+    TKivBand* Attached = Band();
+    if (KivSetReference(this, Attached, Value))
+        SetBand(Attached);
 }
 
 void TKivAttachedBand::SetParent(TWinControl* AParent)

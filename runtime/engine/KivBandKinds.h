@@ -48,6 +48,7 @@ class TKivSubBand : public TKivAttachedBand {
     QOR_CLASS(TKivSubBand, TKivAttachedBand)
 public:
     explicit TKivSubBand(TComponent* AOwner) : TKivAttachedBand(AOwner) {}
+    TKivBandKind Kind() const override { return bkSub; }
     bool Above() const { return FAbove; }
     void SetAbove(bool Value);
 
@@ -64,6 +65,7 @@ class TKivOverlayBand : public TKivAttachedBand {
 public:
     explicit TKivOverlayBand(TComponent* AOwner) : TKivAttachedBand(AOwner) {}
     TKivBand* GetMainBand() override { return this; }
+    TKivBandKind Kind() const override { return bkOverlay; }
     bool First() const { return FFirst; }
     void SetFirst(bool Value);
     Integer TopOffset() const { return FTopOffset; }
@@ -89,6 +91,7 @@ class TKivSubDataBand : public TKivAttachedBand {
 public:
     explicit TKivSubDataBand(TComponent* AOwner);
     ~TKivSubDataBand() override;
+    TKivBandKind Kind() const override { return bkSubData; }
 
     TDataSource* DataSource() const { return FDataLink->DataSource(); }
     void SetDataSource(TDataSource* Value);
@@ -144,6 +147,7 @@ class TKivDataHeadBand : public TKivAttachedBand {
     QOR_CLASS(TKivDataHeadBand, TKivAttachedBand)
 public:
     explicit TKivDataHeadBand(TComponent* AOwner) : TKivAttachedBand(AOwner) {}
+    TKivBandKind Kind() const override { return bkDataHead; }
 
 protected:
     TListOp JoinOp() const override { return &TKivGroupPageIntf::InsertDataHFBand; }
@@ -154,6 +158,7 @@ class TKivDataFootBand : public TKivDataHeadBand {
     QOR_CLASS(TKivDataFootBand, TKivDataHeadBand)
 public:
     explicit TKivDataFootBand(TComponent* AOwner) : TKivDataHeadBand(AOwner) {}
+    TKivBandKind Kind() const override { return bkDataFoot; }
 };
 
 } // namespace qor

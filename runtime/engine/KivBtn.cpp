@@ -2,6 +2,7 @@
 
 #include "platform/rtl/TypeInfo.h"
 #include "platform/ui/Application.h"
+#include "runtime/engine/KivReference.h"
 #include "runtime/engine/PSetup.h"
 
 namespace qor {
@@ -17,16 +18,7 @@ QOR_PUBLISH(TKivReportButton)
 
 TKivReportButton::TKivReportButton(TComponent* AOwner) : TBitBtn(AOwner) {}
 
-void TKivReportButton::SetReport(TComponent* Value)
-{
-    if (Value == FReport)
-        return;
-    if (FReport)
-        FReport->RemoveFreeNotification(this);
-    FReport = Value;
-    if (FReport)
-        FReport->FreeNotification(this);
-}
+void TKivReportButton::SetReport(TComponent* Value) { KivSetReference(this, FReport, Value); }
 
 void TKivReportButton::Notification(TComponent* AComponent, TOperation Operation)
 {

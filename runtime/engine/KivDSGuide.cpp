@@ -1,5 +1,6 @@
 #include "runtime/engine/KivDSGuide.h"
 
+#include "runtime/engine/KivReference.h"
 #include "runtime/engine/KivVarBase.h"
 #include "runtime/engine/QorDS.h"
 
@@ -35,9 +36,7 @@ void TKivDSGuide::SetUpdateLevel(TKivLevel* Level)
 {
     if (Level == FUpdateLevel)
         return;
-    if (FUpdateLevel)
-        FUpdateLevel->RemoveFreeNotification(this);
-    FUpdateLevel = nullptr;
+    KivSetReference<TKivLevel>(this, FUpdateLevel, nullptr);
     AssignLevel(Level);
 }
 
@@ -47,9 +46,7 @@ void TKivDSGuide::AssignLevel(TKivLevel* Level)
     const bool Destroying = !P || P->PageDestroying();
     if (!Level && !Destroying)
         Level = P->DetailLevel();
-    FUpdateLevel = Level;
-    if (FUpdateLevel)
-        FUpdateLevel->FreeNotification(this);
+    KivSetReference(this, FUpdateLevel, Level);
     if (!Destroying) {
         P->PostUpdateVarlist();
         P->VarChanged();

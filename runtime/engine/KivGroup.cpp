@@ -15,7 +15,7 @@ TKivGroup::TKivGroup(TComponent* AOwner) : TControl(AOwner) { TControl::SetBound
 
 TKivGroup::~TKivGroup()
 {
-    if (FAllowDelete)
+    if (FDeleteGuard.Deleting())
         DeleteBands();
     if (auto* P = dynamic_cast<TKivGroupPageIntf*>(Parent()))
         P->RemoveGroup(this);
@@ -25,14 +25,8 @@ TKivGroup::~TKivGroup()
 
 void TKivGroup::SetVariable(TKivVar* Value)
 {
-    if (Value == FVariable)
-        return;
-    if (FVariable)
-        FVariable->RemoveFreeNotification(this);
-    FVariable = Value;
-    if (FVariable)
-        FVariable->FreeNotification(this);
-    UpdatePageManager();
+    if (KivSetReference(this, FVariable, Value))
+        UpdatePageManager();
 }
 
 void TKivGroup::SetLevel(Integer Pos)
@@ -118,14 +112,7 @@ TKivBand* TKivGroup::NewBand(TWinControl* BandParent, const String& Text, bool I
     return Band;
 }
 
-void TKivGroup::SetBand(TKivBand*& Field, TKivBand* Value)
-{
-    if (Field)
-        Field->RemoveFreeNotification(this);
-    Field = Value;
-    if (Field)
-        Field->FreeNotification(this);
-}
+void TKivGroup::SetBand(TKivBand*& Field, TKivBand* Value) { KivSetReference(this, Field, Value); }
 
 void TKivGroup::AddBands(TWinControl* BandParent)
 {
@@ -174,28 +161,15 @@ void TKivGroup::SetParent(TWinControl* AParent)
 
 void TKivGroup::SetBounds(Integer, Integer, Integer, Integer) { TControl::SetBounds(0, 0, 0, 0); }
 
-bool TKivGroup::AllowDelete() const
-{
-    const TComponentState& S = ComponentState();
-    return !S.Contains(csDesigning) || FAllowDelete || S.Contains(csDestroying) || !Parent() || S.Contains(csAncestor);
-}
+bool TKivGroup::AllowDelete() const { return FDeleteGuard.Allows(this); }
 
 void TKivGroup::BeforeDestruction()
 {
-    if (!AllowDelete())
-        throw Exception(LoadStr(SKivGroupDelete));
+    FDeleteGuard.Check(this, SKivGroupDelete);
     TControl::BeforeDestruction();
 }
 
-void TKivGroup::SafeDelete()
-{
-    FAllowDelete = true;
-    try {
-        Free(this);
-    } catch (...) {
-        FAllowDelete = false;
-    }
-}
+void TKivGroup::SafeDelete() { FDeleteGuard.SafeDelete(this); }
 
 void TKivGroup::Notification(TComponent* AComponent, TOperation Operation)
 {

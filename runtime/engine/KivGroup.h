@@ -5,6 +5,7 @@
 
 #include "platform/rtl/Events.h"
 #include "platform/ui/Controls.h"
+#include "runtime/engine/KivDeleteGuard.h"
 #include "runtime/engine/KivPageIntf.h"
 
 namespace qor {
@@ -106,7 +107,7 @@ private:
     bool FBroken = false;
     Integer FLevel = 0;
     String FGroupName;
-    bool FAllowDelete = false;
+    TKivDeleteGuard FDeleteGuard{true};
 };
 
 } // namespace qor

@@ -15,6 +15,7 @@
 #include "runtime/engine/KivBandKinds.h"
 #include "runtime/engine/KivDSGuide.h"
 #include "runtime/engine/KivGroup.h"
+#include "runtime/engine/KivPageRun.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivStat.h"
@@ -49,8 +50,9 @@ bool IsQueryClass(const TObject* Object)
 
 TKivPage::TKivPage(TComponent* AOwner)
     : TScrollBox(AOwner), FPageSetup(std::make_unique<TKivPageSetup>()),
-      FDataSourceManager(std::make_unique<TQorDataSourceManager>()), FFullDSNames(std::make_unique<TStringList>()),
-      FNoDsgList(std::make_unique<TStringList>()), FPen(std::make_unique<TPen>())
+      FDataSourceManager(std::make_unique<TQorDataSourceManager>()), FRun(std::make_unique<TKivPageRun>()),
+      FFullDSNames(std::make_unique<TStringList>()), FNoDsgList(std::make_unique<TStringList>()),
+      FPen(std::make_unique<TPen>())
 {
     FHasBandHeads = ComponentState().Contains(csDesigning);
     SetColor(White);
@@ -62,7 +64,7 @@ TKivPage::TKivPage(TComponent* AOwner)
 
 TKivPage::~TKivPage()
 {
-    if (FAllowDelete)
+    if (FDeleteGuard.Deleting())
         DeleteAllGroups();
     for (TKivBandHead* Strip : FBandHeads)
         Free(Strip);
@@ -85,28 +87,15 @@ TKivPage::~TKivPage()
     FDataSourceList.clear();
 }
 
-bool TKivPage::OkDelete() const
-{
-    const TComponentState& S = ComponentState();
-    return !S.Contains(csDesigning) || FAllowDelete || S.Contains(csDestroying) || !Parent();
-}
+bool TKivPage::OkDelete() const { return FDeleteGuard.Allows(this); }
 
 void TKivPage::BeforeDestruction()
 {
-    if (!OkDelete())
-        throw Exception(LoadStr(SKivPageDelete));
+    FDeleteGuard.Check(this, SKivPageDelete);
     TScrollBox::BeforeDestruction();
 }
 
-void TKivPage::SafeDelete()
-{
-    FAllowDelete = true;
-    try {
-        Free(this);
-    } catch (...) {
-        FAllowDelete = false;
-    }
-}
+void TKivPage::SafeDelete() { FDeleteGuard.SafeDelete(this); }
 
 void TKivPage::DeleteAllGroups()
 {
@@ -238,24 +227,24 @@ Int64 TKivPage::PageBottom() const { return static_cast<Int64>(PageHeight()) + T
 
 void TKivPage::Position(Integer X, Integer Y)
 {
-    FxPos = X + LeftMarginPixels();
-    FyPos = Y + TopMarginPixels();
+    FRun->XPos = X + LeftMarginPixels();
+    FRun->YPos = Y + TopMarginPixels();
 }
 
-Integer TKivPage::GetPageFootHeight() const { return FGroupPageState.Contains(gpsPrintHead) ? 0 : FPFHeight; }
+Integer TKivPage::GetPageFootHeight() const { return FRun->GroupPageState.Contains(gpsPrintHead) ? 0 : FRun->PFHeight; }
 
 bool TKivPage::PageInRange() const
 {
     const Integer RangeEnd = FPageSetup->RangeEnd();
-    return FPgNum >= FPageSetup->RangeStart() && (RangeEnd == 0 || FPgNum <= RangeEnd);
+    return FRun->PgNum >= FPageSetup->RangeStart() && (RangeEnd == 0 || FRun->PgNum <= RangeEnd);
 }
 
 bool TKivPage::PrintOk()
 {
-    if (FPgNum < FPageSetup->RangeStart())
+    if (FRun->PgNum < FPageSetup->RangeStart())
         return false;
-    if (FPageSetup->RangeEnd() != 0 && FPgNum > FPageSetup->RangeEnd()) {
-        FAbortPrinting = true;
+    if (FPageSetup->RangeEnd() != 0 && FRun->PgNum > FPageSetup->RangeEnd()) {
+        FRun->Figures.AbortPrinting = true;
         return false;
     }
     return true;
@@ -271,20 +260,23 @@ void TKivPage::SetOutputDest(TQorDestination Value)
 
 void TKivPage::MoveTo(Integer X, Integer Y)
 {
-    if (FCanvas && PrintOk())
-        FCanvas->MoveTo(FxPos + X, FyPos + Y);
+    const TKivPageRun& R = *FRun;
+    if (R.Canvas && PrintOk())
+        R.Canvas->MoveTo(R.XPos + X, R.YPos + Y);
 }
 
 void TKivPage::LineTo(Integer X, Integer Y)
 {
-    if (FCanvas && PrintOk())
-        FCanvas->LineTo(FxPos + X, FyPos + Y);
+    const TKivPageRun& R = *FRun;
+    if (R.Canvas && PrintOk())
+        R.Canvas->LineTo(R.XPos + X, R.YPos + Y);
 }
 
 void TKivPage::FillRect(const TRect& Rect)
 {
-    if (FCanvas && PrintOk())
-        FCanvas->FillRect(TRect(Rect.Left + FxPos, Rect.Top + FyPos, Rect.Right + FxPos, Rect.Bottom + FyPos));
+    const TKivPageRun& R = *FRun;
+    if (R.Canvas && PrintOk())
+        R.Canvas->FillRect(TRect(Rect.Left + R.XPos, Rect.Top + R.YPos, Rect.Right + R.XPos, Rect.Bottom + R.YPos));
 }
 
 // ---- Level operations ----------------------------------------------------------------------------
@@ -319,7 +311,7 @@ void TKivPage::UpdateData() { KivUpdateAllData(FVars); }
 
 void TKivPage::AddUpdateBand(TKivBand* Band)
 {
-    FUpdateBandLevelList.push_back(Band->UpdateLevel());
+    FRun->UpdateBandLevelList.push_back(Band->UpdateLevel());
     UpdateDataLevel(Band->UpdateLevel());
 }
 
@@ -333,42 +325,35 @@ void TKivPage::PageStart()
 
 bool TKivPage::InitReport()
 {
-    if (FOutputType == otRichText) {
-        FRtf = std::make_unique<TKivRtfFile>(FRtfFileName.empty() ? String("QorRtf.rtf") : FRtfFileName);
-        FRtf->SetPageSetup(FPageSetup.get());
-        FContinuous = true;
-    } else {
-        FContinuous = false;
-    }
-    FPrintDataList.clear();
-    FPrintList.clear();
-    FUpdateBandLevelList.clear();
+    // Each pass starts from a fresh state; the band lists of the run (built by its first pass) and
+    // the figures of the pass before carry over.
+    auto Pass = std::make_unique<TKivPageRun>();
+    Pass->Figures = FRun->Figures;
+    Pass->BandLists = std::move(FRun->BandLists);
+    FRun = std::move(Pass);
+    TKivPageRun& R = *FRun;
+    if (FOutputType == otRichText)
+        R.Sink = KivRtfSink(FRtfFileName.empty() ? String("QorRtf.rtf") : FRtfFileName, FPageSetup.get());
     for (TKivBand* B : FBands)
         B->SetContinued(false);
-    FAtGroupLevel = -1;
-    FLastPagePos = 0;
-    FFirstNewPage = true;
-    FAbortPrinting = false;
-    FStatusMuted = false;
-    FGroupPageState = {};
+    R.Figures.AbortPrinting = false;
     OrderBands();
     FPageSetup->SetUnits(unitInches);
-    if (!FPageList) {
-        FPageList = std::make_unique<std::vector<std::vector<TKivBand*>>>();
+    if (!R.BandLists) {
+        R.BandLists = std::make_unique<TKivBandLists>();
         MakeList();
     }
-    FPFHeight = 0;
     if (FPageFoot)
         for (TKivBand* B : ListOf(FPageFoot))
             if (B->PrintVisible())
-                FPFHeight += B->Height();
+                R.PFHeight += B->Height();
     Position(0, 0);
     for (std::size_t I = 0; I < FLevels.size(); ++I)
         FLevels[I]->SetLevel(static_cast<Integer>(I));
-    auto StartVars = [this](bool DataVars) {
+    auto StartVars = [this, &R](bool DataVars) {
         for (TKivVar* V : FVars)
             if ((dynamic_cast<TKivDBVar*>(V) || dynamic_cast<TKivTotalvar*>(V)) == DataVars) {
-                if (!FDataIsFinished)
+                if (!R.Figures.DataIsFinished)
                     V->SetRunning(true);
                 V->Initialize();
             }
@@ -376,11 +361,11 @@ bool TKivPage::InitReport()
     StartVars(false);
     DataStart();
     StartVars(true);
-    if (!FDataIsFinished)
+    if (!R.Figures.DataIsFinished)
         return true;
     bool Result = true;
     if (FNoDataQuit) {
-        FPrinting = false;
+        R.Printing = false;
         Result = false;
     }
     if (OnNoData) {
@@ -388,7 +373,7 @@ bool TKivPage::InitReport()
             OnNoData(this);
         } catch (...) {
             Application()->HandleException(this);
-            FPrinting = false;
+            R.Printing = false;
             Result = false;
         }
     }
@@ -397,20 +382,21 @@ bool TKivPage::InitReport()
 
 void TKivPage::BeginDoc()
 {
-    FPercentDone = 0;
-    FPgNum = 1;
-    FPageNumber = 1;
-    FPagesPrinted = 0;
+    TKivPageRun& R = *FRun;
+    R.Figures.PercentDone = 0;
+    R.PgNum = 1;
+    R.Figures.PageNumber = 1;
+    R.Figures.PagesPrinted = 0;
     if (FOutputType == otNormal && FPrintTo) {
         FPrintTo->SetCreateFile(FPageSetup->Destination() == destFile);
         FPrintTo->SetFileName(FQorFileName);
         FPrintTo->SetDescription(FDescription);
         FPrintTo->BeginDoc();
-        FCanvas = FPrintTo->QorCanvas();
+        R.Canvas = FPrintTo->QorCanvas();
         if (FPrintTo->Destination() == qdQorFile)
             Preview();
         else if (FPrintTo->Destination() == qdNoWhere)
-            FPageCount = 0;
+            R.Figures.PageCount = 0;
     }
     UpdateStatus(ssBegin);
 }
@@ -431,37 +417,39 @@ void TKivPage::Preview()
     const bool Designing = ComponentState().Contains(csDesigning);
     TComponent* ViewerOwner = Designing || PS->PreviewOwner() != TKivPreviewOwner::poFormOwned ? Application()
                                                                                                : Owner();
-    FQorViewer = new TQorViewer(ViewerOwner);
+    auto* Viewer = new TQorViewer(ViewerOwner);
+    FRun->Viewer = Viewer;
     switch (PS->FormStyle()) {
-    case pfsNormal: FQorViewer->SetFormStyle(fsNormal); break;
-    case pfsMDIChild: FQorViewer->SetFormStyle(Designing ? fsNormal : fsMDIChild); break;
-    case pfsStayOnTop: FQorViewer->SetFormStyle(fsStayOnTop); break;
+    case pfsNormal: Viewer->SetFormStyle(fsNormal); break;
+    case pfsMDIChild: Viewer->SetFormStyle(Designing ? fsNormal : fsMDIChild); break;
+    case pfsStayOnTop: Viewer->SetFormStyle(fsStayOnTop); break;
     case pfsDefault: break;
     }
-    FQorViewer->SetWindowState(PS->WindowState());
-    FQorViewer->SetZoom(PS->Zoom());
-    FQorViewer->SetQorFile(FPrintTo->QorFile());
-    FQorViewer->OnAbort.Bind(this, &TKivPage::AbortGeneration, "AbortGeneration");
-    FQorViewer->SetGenerating(true);
+    Viewer->SetWindowState(PS->WindowState());
+    Viewer->SetZoom(PS->Zoom());
+    Viewer->SetQorFile(FPrintTo->QorFile());
+    Viewer->OnAbort.Bind(this, &TKivPage::AbortGeneration, "AbortGeneration");
+    Viewer->SetGenerating(true);
     if (PS->ModalPreview() != mpModal)
-        FQorViewer->Show();
+        Viewer->Show();
 }
 
 void TKivPage::AbortGeneration(TObject*)
 {
-    FAbortPrinting = true;
+    TKivPageRun& R = *FRun;
+    R.Figures.AbortPrinting = true;
     // The application's status handlers stay assigned for later runs; this pass stops telling them.
-    FStatusMuted = true;
+    R.StatusMuted = true;
     if (FPageSetup->Destination() == destScreen && FPrintTo) {
         FPrintTo->EndDoc();
-        if (FQorViewer)
-            FQorViewer->TakeQorFile(FPrintTo->DetachQorFile());
+        if (R.Viewer)
+            R.Viewer->TakeQorFile(FPrintTo->DetachQorFile());
         FPrintTo->SetDestination(qdNoWhere);
-        FCanvas = FPrintTo->QorCanvas();
+        R.Canvas = FPrintTo->QorCanvas();
     }
-    if (FQorViewer) {
-        FQorViewer->OnAbort = nullptr;
-        FQorViewer = nullptr;
+    if (R.Viewer) {
+        R.Viewer->OnAbort = nullptr;
+        R.Viewer = nullptr;
     }
 }
 
@@ -469,13 +457,14 @@ void TKivPage::AbortGeneration(TObject*)
 
 void TKivPage::UpdateStatus(TKivStatus Status)
 {
+    const TKivPageRun& R = *FRun;
     if (FReport)
-        FReport->UpdateStatus(FPageNumber);
-    if (FQorViewer)
-        FQorViewer->UpdatePage();
+        FReport->UpdateStatus(R.Figures.PageNumber);
+    if (R.Viewer)
+        R.Viewer->UpdatePage();
     if (FStatusForm)
         FStatusForm->UpdateStatus(this, Status);
-    if (FStatusMuted)
+    if (R.StatusMuted)
         return;
     try {
         if (OnUpdateStatus) {
@@ -510,13 +499,14 @@ void TKivPage::DoAfterDataSkip()
 
 void TKivPage::DataStart()
 {
-    FSkipped = 0;
-    FRecords = 0;
-    FDataIsFinished = false;
+    TKivRunFigures& F = FRun->Figures;
+    F.Skipped = 0;
+    F.Records = 0;
+    F.DataIsFinished = false;
     try {
         TDataSet* DS = DataSet();
         if (FDataRange == drAllRecords && !DS && !OnDataStart) {
-            FDataIsFinished = true;
+            F.DataIsFinished = true;
             throw Exception(LoadStr(SKivNoDataSource));
         }
         if (OnDataStart)
@@ -525,21 +515,21 @@ void TKivPage::DataStart()
             FDataSourceManager->RequireDataSource(FDataSource);
             if (FDataRange == drAllRecords) {
                 if (!FNoRecordCount)
-                    FRecords = IsQueryClass(DS) && !DS->Active()
-                                   ? 0
-                                   : std::max<Integer>(0, DS->RecordCount()); // -1: unknown
+                    F.Records = IsQueryClass(DS) && !DS->Active()
+                                    ? 0
+                                    : std::max<Integer>(0, DS->RecordCount()); // -1: unknown
                 DS->First();
                 if (DS->Eof())
-                    FDataIsFinished = true;
+                    F.DataIsFinished = true;
             }
         }
-        if (FDataIsFinished)
+        if (F.DataIsFinished)
             return;
         if (FDataRange == drSingleRecord) {
-            FSkipped = 1;
-            FRecords = 1;
-            FDataIsFinished = !DoOnDataFilter();
-            if (!FDataIsFinished)
+            F.Skipped = 1;
+            F.Records = 1;
+            F.DataIsFinished = !DoOnDataFilter();
+            if (!F.DataIsFinished)
                 DoAfterDataSkip();
         } else if (DoOnDataFilter()) {
             DoAfterDataSkip();
@@ -547,51 +537,53 @@ void TKivPage::DataStart()
             DataSkip();
         }
     } catch (...) {
-        FDataIsFinished = true;
+        F.DataIsFinished = true;
         Application()->HandleException(this);
     }
 }
 
 void TKivPage::DoSkip()
 {
+    TKivRunFigures& F = FRun->Figures;
     if (OnDataSkip) {
         OnDataSkip(this);
     } else if (TDataSet* DS = DataSet()) {
         DS->Next();
         if (DS->Eof())
-            FDataIsFinished = true;
+            F.DataIsFinished = true;
     } else {
-        FDataIsFinished = true;
+        F.DataIsFinished = true;
     }
-    ++FSkipped;
+    ++F.Skipped;
 }
 
 void TKivPage::DataSkip()
 {
+    TKivRunFigures& F = FRun->Figures;
     if (FDataRange == drSingleRecord) {
-        FDataIsFinished = true;
+        F.DataIsFinished = true;
     } else {
         try {
             DoSkip();
-            while (!FDataIsFinished && !DoOnDataFilter())
+            while (!F.DataIsFinished && !DoOnDataFilter())
                 DoSkip();
-            if (!FDataIsFinished)
+            if (!F.DataIsFinished)
                 DoAfterDataSkip();
         } catch (...) {
             Application()->HandleException(this);
         }
     }
     KivPumpMessages();
-    if (FRecords > 0) {
-        FPercentDone = static_cast<Double>(FSkipped) / FRecords * 100.0;
-        if (FPercentDone >= 100.0)
-            FPercentDone = 99.0;
+    if (F.Records > 0) {
+        F.PercentDone = static_cast<Double>(F.Skipped) / F.Records * 100.0;
+        if (F.PercentDone >= 100.0)
+            F.PercentDone = 99.0;
     }
 }
 
 void TKivPage::DataFinish()
 {
-    FSkipped = FRecords;
+    FRun->Figures.Skipped = FRun->Figures.Records;
     KivReportAndGoOn(this, [this] {
         if (OnDataFinish)
             OnDataFinish(this);
@@ -604,7 +596,7 @@ void TKivPage::DataFinish()
 
 void TKivPage::ReleaseViewer(bool Finished)
 {
-    TQorViewer* Viewer = std::exchange(FQorViewer, nullptr);
+    TQorViewer* Viewer = std::exchange(FRun->Viewer, nullptr);
     if (!Viewer)
         return;
     Viewer->OnAbort = nullptr;
@@ -632,13 +624,14 @@ void TKivPage::DropViewer() { ReleaseViewer(false); }
 
 void TKivPage::PrintingStatus(TObject* Sender)
 {
+    TKivRunFigures& F = FRun->Figures;
     auto* P = static_cast<TQorPrinter*>(Sender);
-    if (FAbortPrinting)
+    if (F.AbortPrinting)
         P->SetStopPrinting(true);
     if (FReport && FReport->CancelPrintJob())
         P->SetAbortPrinting(true);
-    FPageNumber = P->PageNumber();
-    FPercentDone = FPageCount == 0 ? 0.0 : static_cast<Double>(FPageNumber) / FPageCount * 100.0;
+    F.PageNumber = P->PageNumber();
+    F.PercentDone = F.PageCount == 0 ? 0.0 : static_cast<Double>(F.PageNumber) / F.PageCount * 100.0;
     UpdateStatus(ssPrinting);
 }
 
@@ -650,18 +643,18 @@ void TKivPage::EndDocOutput()
     if (FPrintTo->Destination() == qdNoWhere)
         return;
     if (Dest == destPrinter) {
-        FAbortPrinting = false;
-        FPageNumber = 1;
-        FPercentDone = 0;
+        TKivRunFigures& F = FRun->Figures;
+        F.AbortPrinting = false;
+        F.PageNumber = 1;
+        F.PercentDone = 0;
         std::unique_ptr<TQorQorFile> File = FPrintTo->DetachQorFile();
-        FQorPrinter = std::make_unique<TQorPrinter>();
-        FQorPrinter->OnStatus.Bind(this, &TKivPage::PrintingStatus, "PrintingStatus");
-        FQorPrinter->SetPrintFileName(FPrintFileName);
+        TQorPrinter Printer;
+        Printer.OnStatus.Bind(this, &TKivPage::PrintingStatus, "PrintingStatus");
+        Printer.SetPrintFileName(FPrintFileName);
         if (File)
-            FQorPrinter->LoadPages(File.get(), 1, File->PageCount());
-        if (!FQorPrinter->ExceptionText().empty() && FReport)
-            FReport->SetExceptionText(FQorPrinter->ExceptionText());
-        FQorPrinter.reset();
+            Printer.LoadPages(File.get(), 1, File->PageCount());
+        if (!Printer.ExceptionText().empty() && FReport)
+            FReport->SetExceptionText(Printer.ExceptionText());
     } else if (Dest == destFile) {
         FPrintTo->DetachQorFile(); // written by the job's document end
     }
@@ -669,29 +662,29 @@ void TKivPage::EndDocOutput()
 
 void TKivPage::EndDoc()
 {
-    FPageCount = FPageNumber;
-    FPercentDone = 100;
+    TKivPageRun& R = *FRun;
+    R.Figures.PageCount = R.Figures.PageNumber;
+    R.Figures.PercentDone = 100;
     if (FOutputType == otRichText || !FPrintTo)
         return;
     // Whatever the ending raises (file write, printer, playback), the page lets go of the output's
-    // canvas, the printer and a viewer, so the report can still end the run.
+    // canvas and a viewer, so the report can still end the run.
     try {
         EndDocOutput();
     } catch (...) {
-        FQorPrinter.reset();
-        FCanvas = nullptr;
+        R.Canvas = nullptr;
         ReleaseViewer(false);
         FPrintTo->DetachQorFile();
         throw;
     }
-    FCanvas = nullptr;
+    R.Canvas = nullptr;
     ReleaseViewer(true);
 }
 
 void TKivPage::PageEnd()
 {
     UpdateStatus(ssEnd);
-    FStatusMuted = false;
+    FRun->StatusMuted = false;
     FPageSetup->SetUnits(FSaveUnits);
 }
 
@@ -700,19 +693,43 @@ void TKivPage::UnInitReport()
     DataFinish();
     for (TKivVar* V : FVars)
         V->SetRunning(false);
-    FPageList.reset();
-    FMainList.clear();
-    FPrintDataList.clear();
-    FPrintList.clear();
-    FUpdateBandLevelList.clear();
-    FStatusMuted = false;
+    // The state of the run goes; the page keeps the figures it leaves.
+    auto Idle = std::make_unique<TKivPageRun>();
+    Idle->Figures = FRun->Figures;
+    const std::unique_ptr<TKivPageRun> Ended = std::exchange(FRun, std::move(Idle));
     // The RTF file is written last, and a failure to write it (a full disk) is the run's failure.
-    const std::unique_ptr<TKivRtfFile> Rtf = std::move(FRtf);
     if (FCloseDataSources)
         FDataSourceManager->CloseDataSources();
-    if (Rtf)
-        Rtf->Finish();
+    Ended->Sink->Finish();
 }
+
+// ---- The state of the pass -----------------------------------------------------------------------
+
+TQorCanvas* TKivPage::Canvas() const { return FRun->Canvas; }
+Integer TKivPage::XPos() const { return FRun->XPos; }
+Integer TKivPage::YPos() const { return FRun->YPos; }
+void TKivPage::SetYPos(Integer Value) { FRun->YPos = Value; }
+Integer TKivPage::PageNumber() const { return FRun->Figures.PageNumber; }
+Integer TKivPage::PagesPrinted() const { return FRun->Figures.PagesPrinted; }
+Integer TKivPage::PageCount() const { return FRun->Figures.PageCount; }
+Double TKivPage::PercentDone() const { return FRun->Figures.PercentDone; }
+bool TKivPage::AbortPrinting() const { return FRun->Figures.AbortPrinting; }
+void TKivPage::SetAbortPrinting(bool Value) { FRun->Figures.AbortPrinting = Value; }
+bool TKivPage::Aborted() const { return FRun->Figures.AbortPrinting; }
+TQorViewer* TKivPage::QorViewer() const { return FRun->Viewer; }
+Integer TKivPage::LastPagePos() const { return FRun->LastPagePos; }
+Integer TKivPage::AtGroupLevel() const { return FRun->AtGroupLevel; }
+bool TKivPage::DataIsFinished() const { return FRun->Figures.DataIsFinished; }
+void TKivPage::SetDataIsFinished(bool Value) { FRun->Figures.DataIsFinished = Value; }
+Integer TKivPage::PFHeight() const { return FRun->PFHeight; }
+const TKivGroupPageState& TKivPage::GroupPageState() const { return FRun->GroupPageState; }
+bool TKivPage::Continuous() const { return FRun->Continuous(); }
+Integer TKivPage::Records() const { return FRun->Figures.Records; }
+Integer TKivPage::Skipped() const { return FRun->Figures.Skipped; }
+TKivRtfFile* TKivPage::Rtf() const { return FRun->Sink->RtfFile(); }
+bool TKivPage::Printing() const { return FRun->Printing; }
+bool TKivPage::AtPageTop() const { return FRun->YPos <= FRun->LastPagePos; }
+bool TKivPage::FirstNewPage() const { return FRun->FirstNewPage; }
 
 // ---- Published properties ------------------------------------------------------------------------
 

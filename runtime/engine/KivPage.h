@@ -11,6 +11,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivCtrl.h"
+#include "runtime/engine/KivDeleteGuard.h"
 #include "runtime/engine/KivPageIntf.h"
 #include "runtime/engine/PSetup.h"
 
@@ -25,24 +26,10 @@ class TPen;
 class TDataSource;
 class TFormPrintStatus;
 class TKivRtfFile;
+class TKivPageRun;
 class TKivTotalvar;
-class TQorPrinter;
 class TQorViewer;
 class TStringList;
-
-// What the page is printing, one member per part of a page.
-enum TKivGroupPageStateItem : Byte {
-    gpsPrintHead,
-    gpsPrintPageHead,
-    gpsPrintDetail,
-    gpsPrintPageFoot,
-    gpsPrintFoot,
-    gpsPrintRepeats,
-    gpsPrintGroupHead,
-    gpsPrintGroupFoot,
-    gpsPrintOverLays
-};
-using TKivGroupPageState = TSet<TKivGroupPageStateItem>;
 
 // Re-entry guards of the page's design-time layout.
 enum TKivPageStateItem : Byte { psArrangeBands, psUpdateVarList, psInsertBand };
@@ -160,32 +147,36 @@ public:
     TKivPageEvent OnAfterDataSkip;
 
     // ---- Public run-time state -----------------------------------------------------------------
-    TQorCanvas* Canvas() const { return FCanvas; }
-    Integer XPos() const override { return FxPos; }
-    Integer YPos() const override { return FyPos; }
-    void SetYPos(Integer Value) { FyPos = Value; }
-    Integer PageNumber() const override { return FPageNumber; }
-    Integer PagesPrinted() const { return FPagesPrinted; }
-    Integer PageCount() const { return FPageCount; }
-    Double PercentDone() const override { return FPercentDone; }
-    bool AbortPrinting() const { return FAbortPrinting; }
-    void SetAbortPrinting(bool Value) override { FAbortPrinting = Value; }
+    // The state of the pass under way (KivPageRun.h); between runs the figures of the last one
+    // (page number and count, pages printed, progress, records, the abort and data-finished flags)
+    // and nothing else.
+    TQorCanvas* Canvas() const;
+    Integer XPos() const override;
+    Integer YPos() const override;
+    void SetYPos(Integer Value);
+    Integer PageNumber() const override;
+    Integer PagesPrinted() const;
+    Integer PageCount() const;
+    Double PercentDone() const override;
+    bool AbortPrinting() const;
+    void SetAbortPrinting(bool Value) override;
     TDateTime StartDateTime() const { return FStartDateTime; }
-    TQorViewer* QorViewer() const { return FQorViewer; }
-    Integer LastPagePos() const { return FLastPagePos; }
-    Integer AtGroupLevel() const { return FAtGroupLevel; }
-    bool DataIsFinished() const { return FDataIsFinished; }
-    void SetDataIsFinished(bool Value) { FDataIsFinished = Value; }
-    Integer PFHeight() const { return FPFHeight; }
-    const TKivGroupPageState& GroupPageState() const { return FGroupPageState; }
-    bool Continuous() const { return FContinuous; }
-    Integer Records() const { return FRecords; }
-    Integer Skipped() const { return FSkipped; }
+    TQorViewer* QorViewer() const;
+    Integer LastPagePos() const;
+    Integer AtGroupLevel() const;
+    bool DataIsFinished() const;
+    void SetDataIsFinished(bool Value);
+    Integer PFHeight() const;
+    const TKivGroupPageState& GroupPageState() const;
+    bool Continuous() const;
+    Integer Records() const;
+    Integer Skipped() const;
     TKivUnits Units() const { return FPageSetup->Units(); }
     // The data set of DataSource, else the obsolete direct one.
     TDataSet* DataSet() const;
     void SetDataSet(TDataSet* Value);
-    TKivRtfFile* Rtf() const { return FRtf.get(); }
+    // The RTF writer of a pass with OutputType otRichText; null otherwise.
+    TKivRtfFile* Rtf() const;
     TKivReportIntf* Report() const { return FReport; }
     // The resolution the page works at: its report's, else the screen's.
     Integer PixelsPerInch() const { return GetPPI(); }
@@ -237,11 +228,11 @@ public:
     bool InitReport() override;
     void BeginDoc() override;
     void StartReport() override;
-    bool Printing() const override { return FPrinting; }
+    bool Printing() const override;
     void Process() override;
     void EndReport() override;
     void EndDoc() override;
-    bool HasViewer() const override { return FQorViewer != nullptr; }
+    bool HasViewer() const override { return QorViewer() != nullptr; }
     void DropViewer() override;
     void PageEnd() override;
     void UnInitReport() override;
@@ -296,7 +287,7 @@ public:
     TWinControl* PageControl() override { return this; }
 
     // ---- TKivPrintPageIntf ---------------------------------------------------------------------
-    TQorCanvas* OutputCanvas() override { return FCanvas; }
+    TQorCanvas* OutputCanvas() override { return Canvas(); }
     void RulerXY(Integer X, Integer Y) override;
 
     // ---- TKivBandPageIntf ----------------------------------------------------------------------
@@ -316,8 +307,8 @@ public:
     Double LeftMargin() const override { return FPageSetup->LeftMargin(); }
     Double PrintWidthInches() const override;
     bool PageInRange() const override;
-    bool AtPageTop() const override { return FyPos <= FLastPagePos; }
-    bool FirstNewPage() const override { return FFirstNewPage; }
+    bool AtPageTop() const override;
+    bool FirstNewPage() const override;
     TQorDestination OutputDest() const override;
     void SetOutputDest(TQorDestination Value) override;
 
@@ -402,8 +393,6 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    friend class TKivPagePrinter;
-
     void SetMainBand(TKivBand*& Field, TKivBand* Value);
     // Band order.
     void OrderGroups();
@@ -412,6 +401,8 @@ private:
     void MakeList();
     void MakeBandList(TKivBand* Band);
     const std::vector<TKivBand*>& ListOf(TKivBand* Band) const;
+    // A band taken off the page leaves the run's overlay list.
+    void ForgetOverlay(TKivBand* Band);
     std::vector<TKivBand*> MainBands() const;
 
     // Printing (KivPagePrint.cpp).
@@ -431,6 +422,9 @@ private:
     void PrintBandPrelude(TKivBand* Band);
     // Prints a stretching band in pieces until it ends; FootHeight is kept free under each piece.
     void PrintStretchPieces(TKivBand* Band, Integer FootHeight);
+    // In continuous output a band other than the page head ends the page's first place once it has
+    // printed (the RTF writer asks while the band prints whether to break before it).
+    void LeaveFirstNewPage(TKivBand* Band);
     void PrintGroupHeads(Integer L);
     void PrintGroupFeet(Integer L);
     void PrintPageFoot();
@@ -452,7 +446,7 @@ private:
     Int64 PageBottom() const;
     Integer TopMarginPixels() const;
     Integer LeftMarginPixels() const;
-    bool Aborted() const { return FAbortPrinting; }
+    bool Aborted() const;
     bool InPrintList(TKivBand* Band) const;
     bool IsInnermost(TKivBand* Band) const;
 
@@ -478,27 +472,21 @@ private:
     std::vector<TKivBand*> FBands;
     std::unordered_set<const TKivBand*> FBandSet; // FBands' members, to find one at once
     std::vector<TKivLevel*> FLevels;
-    TQorOutput* FPrintTo = nullptr;
-    Integer FxPos = 0;
-    Integer FyPos = 0;
+    std::vector<TKivDSGuide*> FDataSourceList;
+    std::vector<TKivGroup*> FGroups;
+    std::vector<TKivBand*> FSubBands;
+    std::vector<TKivBand*> FSubDataBands;
+    std::vector<TKivBand*> FDataHFBands;
+    std::vector<TKivBand*> FOverLayBands;
+    // Published properties.
     std::unique_ptr<TKivPageSetup> FPageSetup;
     TDateTime FStartDateTime = 0;
-    bool FAbortPrinting = false;
-    Integer FPageNumber = 0;
-    Integer FPagesPrinted = 0;
-    Integer FPgNum = 0;
-    TKivUnits FSaveUnits = unitInches;
     TKivBorderType FBorderType = btNone;
     TKivOutputType FOutputType = otNormal;
-    Double FPercentDone = 0;
-    TQorViewer* FQorViewer = nullptr;
     bool FTwoPass = false;
     String FQorFileName;
     String FPrintFileName;
     String FDescription;
-    Integer FPageCount = 0;
-    TQorCanvas* FCanvas = nullptr;
-    std::unique_ptr<TQorPrinter> FQorPrinter;
     TDataSet* FDataSet = nullptr;
     TDataSource* FDataSource = nullptr;
     TKivBand* FDetail = nullptr;
@@ -506,50 +494,21 @@ private:
     TKivBand* FFoot = nullptr;
     TKivBand* FPageHead = nullptr;
     TKivBand* FPageFoot = nullptr;
-    std::vector<TKivDSGuide*> FDataSourceList;
-    std::vector<TKivGroup*> FGroups;
-    bool FDataIsFinished = false;
     bool FOmitLastPgFt = false;
     TKivDataRange FDataRange = drAllRecords;
     bool FCloseDataSet = false;
-    std::unique_ptr<std::vector<std::vector<TKivBand*>>> FPageList;
-    std::vector<TKivBand*> FMainList;
-    Integer FPFHeight = 0;
-    std::vector<TKivBand*> FSubBands;
-    std::vector<TKivBand*> FSubDataBands;
-    std::vector<TKivBand*> FDataHFBands;
-    std::vector<TKivBand*> FOverLayBands;
-    std::vector<TKivBand*> FOverLayList;
-    bool FFirstNewPage = true;
-    bool FFirstBorder = true;
-    bool FPrintedHead = false;
-    Integer FLastPagePos = 0;
-    TKivGroupPageState FGroupPageState;
-    Integer FAtGroupLevel = -1;
-    std::vector<TKivBand*> FPrintDataList;
-    std::vector<TKivBand*> FPrintList;
-    std::vector<TKivLevel*> FUpdateBandLevelList;
-    bool FContinuous = false;
-    std::unique_ptr<TKivRtfFile> FRtf;
     String FRtfFileName;
-    Integer FSkipped = 0;
-    Integer FRecords = 0;
-    bool FPrinting = false;
-    bool FFirstTime = true;
-    bool FInProcess = false;
     bool FNoDataQuit = false;
     bool FNoRecordCount = false;
-    std::unique_ptr<TQorDataSourceManager> FDataSourceManager;
     bool FCloseDataSources = true;
     bool FGroupPageBreaks = false;
-    // The status window of the pass, told before the application's own handler.
+    // The run: what the report hands over (the output job, the pass's status window), the units
+    // PageStart saved, the data sources the run opened, and the state of the pass under way.
+    TQorOutput* FPrintTo = nullptr;
     TFormPrintStatus* FStatusForm = nullptr;
-    // The viewer stopped generation: the application's status handlers stay assigned but are not
-    // called again before the pass ends.
-    bool FStatusMuted = false;
-    // The page head and repeated bands of a new page are being printed: a band there that does
-    // not fit is placed anyway, never on yet another page.
-    bool FInHeading = false;
+    TKivUnits FSaveUnits = unitInches;
+    std::unique_ptr<TQorDataSourceManager> FDataSourceManager;
+    std::unique_ptr<TKivPageRun> FRun;
     // Design time.
     void MakeBandHead(TKivBand* Band);
     // The strip at Index shows the band at Index: caption, check boxes and which of them apply.
@@ -570,7 +529,7 @@ private:
     std::unique_ptr<TStringList> FFullDSNames;
     bool FInUpdateDataLists = false;
     bool FLetUpdateDataList = true;
-    bool FAllowDelete = false;
+    TKivDeleteGuard FDeleteGuard{false};
     bool FClipLabels = false;
     String FPageName;
     Integer FOrder = 0;

@@ -5,6 +5,8 @@
 #include "runtime/engine/KivDSGuide.h"
 #include "runtime/engine/KivGroup.h"
 #include "runtime/engine/KivPage.h"
+#include "runtime/engine/KivPageRun.h"
+#include "runtime/engine/KivReference.h"
 #include "runtime/engine/KivRptDsgn.h"
 #include "runtime/engine/KivVar.h"
 
@@ -29,14 +31,14 @@ void TKivPage::RemoveFrom(std::vector<T*>& List, T* Item)
 
 // ---- Registration --------------------------------------------------------------------------------
 
-bool TKivPage::IsGroupPage() const { return dynamic_cast<const TKivGrouppage*>(this) != nullptr; }
+bool TKivPage::IsGroupPage() const { return TakesGroups(); }
 bool TKivPage::PageDestroying() const { return ComponentState().Contains(csDestroying); }
 
 void TKivPage::InsertLevel(TKivLevel* Level) { AddTo(FLevels, Level); }
 void TKivPage::RemoveLevel(TKivLevel* Level)
 {
     RemoveFrom(FLevels, Level);
-    RemoveFrom(FUpdateBandLevelList, Level);
+    RemoveFrom(FRun->UpdateBandLevelList, Level);
 }
 
 void TKivPage::InsertVar(TKivVar* Var)
@@ -64,7 +66,13 @@ void TKivPage::InsertOverLayBand(TKivBand* Band) { AddTo(FOverLayBands, Band); }
 void TKivPage::RemoveOverLayBand(TKivBand* Band)
 {
     RemoveFrom(FOverLayBands, Band);
-    RemoveFrom(FOverLayList, Band);
+    ForgetOverlay(Band);
+}
+
+void TKivPage::ForgetOverlay(TKivBand* Band)
+{
+    if (FRun->BandLists)
+        RemoveFrom(FRun->BandLists->OverLayList, Band);
 }
 void TKivPage::InsertSubDataBand(TKivBand* Band) { AddTo(FSubDataBands, Band); }
 void TKivPage::RemoveSubDataBand(TKivBand* Band) { RemoveFrom(FSubDataBands, Band); }
@@ -94,40 +102,13 @@ void TKivPage::RulerXY(Integer X, Integer Y)
         D->RulerXY(X, Y);
 }
 
-void TKivPage::SetMainBand(TKivBand*& Field, TKivBand* Value)
-{
-    if (Field == Value)
-        return;
-    if (Field)
-        Field->RemoveFreeNotification(this);
-    Field = Value;
-    if (Field)
-        Field->FreeNotification(this);
-}
+void TKivPage::SetMainBand(TKivBand*& Field, TKivBand* Value) { KivSetReference(this, Field, Value); }
 
-void TKivPage::SetDataSource(TDataSource* Value)
-{
-    if (Value == FDataSource)
-        return;
-    if (FDataSource)
-        FDataSource->RemoveFreeNotification(this);
-    FDataSource = Value;
-    if (FDataSource)
-        FDataSource->FreeNotification(this);
-}
+void TKivPage::SetDataSource(TDataSource* Value) { KivSetReference(this, FDataSource, Value); }
 
 TDataSet* TKivPage::DataSet() const { return FDataSource ? FDataSource->DataSet() : FDataSet; }
 
-void TKivPage::SetDataSet(TDataSet* Value)
-{
-    if (Value == FDataSet)
-        return;
-    if (FDataSet)
-        FDataSet->RemoveFreeNotification(this);
-    FDataSet = Value;
-    if (FDataSet)
-        FDataSet->FreeNotification(this);
-}
+void TKivPage::SetDataSet(TDataSet* Value) { KivSetReference(this, FDataSet, Value); }
 
 // ---- Band order ----------------------------------------------------------------------------------
 
@@ -181,16 +162,13 @@ bool Any(TKivBand*) { return true; }
 
 void TKivPage::AddSubBand(std::vector<TKivBand*>& List, TKivBand* Band)
 {
-    const bool SubData = dynamic_cast<TKivSubDataBand*>(Band) != nullptr;
-    auto IsHead = [](TKivBand* B) { return !dynamic_cast<TKivDataFootBand*>(B); };
-    auto IsFoot = [](TKivBand* B) { return dynamic_cast<TKivDataFootBand*>(B) != nullptr; };
+    const bool SubData = Band->Kind() == bkSubData;
+    auto IsHead = [](TKivBand* B) { return B->Kind() != bkDataFoot; };
+    auto IsFoot = [](TKivBand* B) { return B->Kind() == bkDataFoot; };
     if (SubData)
         for (TKivBand* H : Attached(FDataHFBands, Band, IsHead))
             AddSubBand(List, H);
-    auto IsAbove = [](TKivBand* B) {
-        auto* S = dynamic_cast<TKivSubBand*>(B);
-        return S && S->Above();
-    };
+    auto IsAbove = [](TKivBand* B) { return B->Kind() == bkSub && static_cast<TKivSubBand*>(B)->Above(); };
     auto IsBelow = [&IsAbove](TKivBand* B) { return !IsAbove(B); };
     for (TKivBand* S : ByOrder(Attached(FSubBands, Band, IsAbove), true))
         AddBand(List, S);
@@ -254,14 +232,14 @@ void TKivPage::OrderBands()
 
 void TKivPage::MakeBandList(TKivBand* Band)
 {
-    Band->SetListPos(static_cast<Integer>(FPageList->size()));
-    FPageList->emplace_back();
+    std::vector<std::vector<TKivBand*>>& Lists = FRun->BandLists->Lists;
+    Band->SetListPos(static_cast<Integer>(Lists.size()));
+    Lists.emplace_back();
     std::vector<TKivBand*> Own;
     for (TKivBand* B : FBands)
-        if (B == Band || (B->Band() == Band && (dynamic_cast<TKivSubBand*>(B) || dynamic_cast<TKivSubDataBand*>(B) ||
-                                                dynamic_cast<TKivDataHeadBand*>(B))))
+        if (B == Band || (B->Band() == Band && B->Kind() != bkMain && B->Kind() != bkOverlay))
             Own.push_back(B);
-    (*FPageList)[static_cast<std::size_t>(Band->ListPos())] = Own;
+    Lists[static_cast<std::size_t>(Band->ListPos())] = Own;
     for (TKivBand* B : Own)
         if (B != Band)
             MakeBandList(B);
@@ -269,13 +247,14 @@ void TKivPage::MakeBandList(TKivBand* Band)
 
 void TKivPage::MakeList()
 {
-    FMainList = MainBands();
-    for (TKivBand* B : FMainList)
+    TKivBandLists& L = *FRun->BandLists;
+    L.MainList = MainBands();
+    for (TKivBand* B : L.MainList)
         MakeBandList(B);
-    FOverLayList.clear();
+    L.OverLayList.clear();
     for (TKivBand* B : FBands)
-        if (dynamic_cast<TKivOverlayBand*>(B)) {
-            FOverLayList.push_back(B);
+        if (B->Kind() == bkOverlay) {
+            L.OverLayList.push_back(B);
             MakeBandList(B);
         }
 }
@@ -284,12 +263,13 @@ const std::vector<TKivBand*>& TKivPage::ListOf(TKivBand* Band) const
 {
     static const std::vector<TKivBand*> None;
     const auto Pos = static_cast<std::size_t>(Band->ListPos());
-    if (!FPageList || Pos >= FPageList->size())
+    const TKivBandLists* Built = FRun->BandLists.get();
+    if (!Built || Pos >= Built->Lists.size())
         return None;
-    const std::vector<TKivBand*>& List = (*FPageList)[Pos];
+    const std::vector<TKivBand*>& List = Built->Lists[Pos];
     if (std::find(List.begin(), List.end(), Band) == List.end())
         return None; // a band the run did not list (placed after the run started)
-    return (*FPageList)[Pos];
+    return List;
 }
 
 } // namespace qor

@@ -124,7 +124,7 @@ void TKivPage::RemoveBand(TKivBand* Band)
             Free(Strip);
         }
     }
-    FOverLayList.erase(std::remove(FOverLayList.begin(), FOverLayList.end(), Band), FOverLayList.end());
+    ForgetOverlay(Band);
 }
 
 void TKivPage::MakeBandHead(TKivBand* Band)
@@ -148,9 +148,9 @@ void TKivPage::SetBandLabels(TKivBand* Band, TKivBandHead* Strip)
         NewPage = Repeat = false;
     else if (Band == FHead)
         NewPage = false;
-    else if (Band == FPageFoot || dynamic_cast<TKivOverlayBand*>(Band))
+    else if (Band == FPageFoot || Band->Kind() == bkOverlay)
         NewPage = Repeat = Stretch = false;
-    else if (dynamic_cast<TKivSubDataBand*>(Band))
+    else if (Band->Kind() == bkSubData)
         Repeat = false;
     Strip->VisibleCheck()->SetVisible(true);
     Strip->NewPageCheck()->SetVisible(NewPage);

@@ -3,6 +3,7 @@
 // ask of the page, and what a ruler container asks of its report. The page and the report
 // implement these; parts find them by looking at their parent control.
 
+#include "platform/rtl/Set.h"
 #include "platform/rtl/TypeInfo.h"
 #include "platform/rtl/Types.h"
 
@@ -93,6 +94,20 @@ public:
     // Lays the page out again inside the report box (design time).
     virtual void PositionButtons() = 0;
 };
+
+// What the page is printing, one member per part of a page.
+enum TKivGroupPageStateItem : Byte {
+    gpsPrintHead,
+    gpsPrintPageHead,
+    gpsPrintDetail,
+    gpsPrintPageFoot,
+    gpsPrintFoot,
+    gpsPrintRepeats,
+    gpsPrintGroupHead,
+    gpsPrintGroupFoot,
+    gpsPrintOverLays
+};
+using TKivGroupPageState = TSet<TKivGroupPageStateItem>;
 
 // How far a page's run has got, as it tells its status window.
 enum TKivStatus : Byte { ssBegin, ssEnd, ssPrinting, ssNoWhere, ssGenerating };

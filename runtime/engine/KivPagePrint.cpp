@@ -4,11 +4,13 @@
 #include "runtime/engine/KivBandKinds.h"
 #include "runtime/engine/KivGroup.h"
 #include "runtime/engine/KivPage.h"
+#include "runtime/engine/KivPageRun.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivTotalvar.h"
 #include "runtime/output/QorSetup.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace qor {
 
@@ -30,9 +32,43 @@ private:
     TKivGroupPageStateItem FItem;
 };
 
-bool IsSubBand(TKivBand* B) { return dynamic_cast<TKivSubBand*>(B) != nullptr; }
-bool IsOverlay(TKivBand* B) { return dynamic_cast<TKivOverlayBand*>(B) != nullptr; }
-TKivSubDataBand* AsSubData(TKivBand* B) { return dynamic_cast<TKivSubDataBand*>(B); }
+// Sets a flag for as long as the scope lasts.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TFlagScope() { FFlag = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+// Turns the NewPage setting of a list's bands off for as long as the scope lasts.
+class TNewPageOff {
+public:
+    explicit TNewPageOff(const std::vector<TKivBand*>& Bands)
+    {
+        for (TKivBand* B : Bands) {
+            FSaved.emplace_back(B, B->NewPage());
+            B->SetNewPage(false);
+        }
+    }
+    ~TNewPageOff()
+    {
+        for (auto& [B, Flag] : FSaved)
+            B->SetNewPage(Flag);
+    }
+    TNewPageOff(const TNewPageOff&) = delete;
+    TNewPageOff& operator=(const TNewPageOff&) = delete;
+
+private:
+    std::vector<std::pair<TKivBand*, bool>> FSaved;
+};
+
+bool IsSubBand(TKivBand* B) { return B->Kind() == bkSub; }
+bool IsOverlay(TKivBand* B) { return B->Kind() == bkOverlay; }
+TKivSubDataBand* AsSubData(TKivBand* B) { return B->Kind() == bkSubData ? static_cast<TKivSubDataBand*>(B) : nullptr; }
 
 // The data head and data foot bands of a sub-data band in its list.
 void FindDataHeadFoot(TKivBand* Band, const std::vector<TKivBand*>& List, TKivBand*& Head, TKivBand*& Foot)
@@ -40,9 +76,9 @@ void FindDataHeadFoot(TKivBand* Band, const std::vector<TKivBand*>& List, TKivBa
     for (TKivBand* B : List) {
         if (B->Band() != Band)
             continue;
-        if (dynamic_cast<TKivDataFootBand*>(B))
+        if (B->Kind() == bkDataFoot)
             Foot = B;
-        else if (dynamic_cast<TKivDataHeadBand*>(B))
+        else if (B->Kind() == bkDataHead)
             Head = B;
     }
 }
@@ -55,7 +91,7 @@ void TKivPage::StartOutputPage()
 {
     // The document began with its first page: the first page drawn goes there, so a range that
     // starts past page 1 makes no blank page in front.
-    if (FPagesPrinted == 0)
+    if (FRun->Figures.PagesPrinted == 0)
         return;
     FPrintTo->StartPage();
 }
@@ -63,70 +99,70 @@ void TKivPage::StartOutputPage()
 void TKivPage::NextPageNumber()
 {
     if (PrintOk())
-        ++FPagesPrinted;
-    ++FPgNum;
+        ++FRun->Figures.PagesPrinted;
+    ++FRun->PgNum;
     PrintOk(); // past the range's end this stops the run
     if (!Aborted())
-        ++FPageNumber;
+        ++FRun->Figures.PageNumber;
     Position(0, 0);
 }
 
 void TKivPage::LeaveUpdateLevel(TKivLevel* Level)
 {
-    const auto It = std::find(FUpdateBandLevelList.begin(), FUpdateBandLevelList.end(), Level);
-    if (It != FUpdateBandLevelList.end())
-        FUpdateBandLevelList.erase(It);
+    const auto It = std::find(FRun->UpdateBandLevelList.begin(), FRun->UpdateBandLevelList.end(), Level);
+    if (It != FRun->UpdateBandLevelList.end())
+        FRun->UpdateBandLevelList.erase(It);
 }
 
 void TKivPage::EndHeadPage()
 {
     NextPageNumber();
-    if (!Aborted() && FOutputType == otNormal && FPrintTo && PrintOk() && FPagesPrinted > 0)
+    if (!Aborted() && FOutputType == otNormal && FPrintTo && PrintOk() && FRun->Figures.PagesPrinted > 0)
         FPrintTo->NewPage();
     UpdateStatus(ssGenerating);
 }
 
 void TKivPage::StartReport()
 {
-    FFirstBorder = true;
-    FPrintedHead = false;
+    FRun->FirstBorder = true;
+    FRun->PrintedHead = false;
     UpdateStatus(ssGenerating);
-    if (!FDataIsFinished && DetailLevel())
+    if (!FRun->Figures.DataIsFinished && DetailLevel())
         UpdateDataLevel(DetailLevel());
     if (FHead) {
-        TStateScope Head(FGroupPageState, gpsPrintHead);
+        TStateScope Head(FRun->GroupPageState, gpsPrintHead);
         PrintBandList(FHead, false);
     }
-    if (FPrintedHead)
+    if (FRun->PrintedHead)
         EndHeadPage();
     if (Aborted())
         return;
-    FFirstNewPage = true;
+    FRun->FirstNewPage = true;
     PrintOverLays(true);
     PrintBorder();
     if (FPageHead) {
-        TStateScope PageHead(FGroupPageState, gpsPrintPageHead);
+        TStateScope PageHead(FRun->GroupPageState, gpsPrintPageHead);
         PrintBandList(FPageHead, false);
     }
-    FLastPagePos = FyPos;
+    FRun->LastPagePos = FRun->YPos;
     PrintGroupHeads(0);
     if (DetailLevel())
         ReverseUpdateDataLevel(DetailLevel());
-    FGroupPageState += gpsPrintDetail;
-    FFirstTime = true;
-    FPrinting = true;
-    FInProcess = false;
+    FRun->GroupPageState += gpsPrintDetail;
+    FRun->FirstTime = true;
+    FRun->Printing = true;
+    FRun->InProcess = false;
 }
 
 void TKivPage::Process()
 {
-    if (FInProcess)
+    if (FRun->InProcess)
         return;
-    FInProcess = true;
+    FRun->InProcess = true;
     try {
         TKivLevel* Level = DetailLevel();
-        if (FFirstTime) {
-            FFirstTime = false;
+        if (FRun->FirstTime) {
+            FRun->FirstTime = false;
         } else if (Level) {
             UpdateDataLevel(Level);
             Integer Broke = -1;
@@ -142,7 +178,7 @@ void TKivPage::Process()
                 ReverseUpdateDataLevel(Level);
             }
         }
-        if (!FDataIsFinished) {
+        if (!FRun->Figures.DataIsFinished) {
             if (!FPrintTo)
                 UpdateStatus(ssGenerating);
             if (FDetail)
@@ -152,22 +188,22 @@ void TKivPage::Process()
         }
     } catch (...) {
         // A failing record ends the data loop; the pass then ends with what was made.
-        FInProcess = false;
-        FPrinting = false;
+        FRun->InProcess = false;
+        FRun->Printing = false;
         return;
     }
-    FPrinting = !(FDataIsFinished || FAbortPrinting);
-    FInProcess = false;
+    FRun->Printing = !(FRun->Figures.DataIsFinished || FRun->Figures.AbortPrinting);
+    FRun->InProcess = false;
 }
 
 void TKivPage::EndReport()
 {
-    FGroupPageState -= gpsPrintDetail;
+    FRun->GroupPageState -= gpsPrintDetail;
     if (Aborted())
         return;
     PrintGroupFeet(0);
     if (FFoot) {
-        TStateScope Foot(FGroupPageState, gpsPrintFoot);
+        TStateScope Foot(FRun->GroupPageState, gpsPrintFoot);
         PrintBandList(FFoot, false);
     }
     if (!FOmitLastPgFt)
@@ -181,33 +217,19 @@ void TKivPage::PrintGroupHeads(Integer L)
 {
     if (FGroups.empty())
         return;
-    TStateScope Heads(FGroupPageState, gpsPrintGroupHead);
+    TStateScope Heads(FRun->GroupPageState, gpsPrintGroupHead);
     for (Integer I = L; I < static_cast<Integer>(FGroups.size()); ++I) {
-        FAtGroupLevel = I;
+        FRun->AtGroupLevel = I;
         TKivGroup* Group = FGroups[static_cast<std::size_t>(I)];
         TKivBand* Header = Group->Header();
         // The head's band list prints whatever ShowHead says: ShowHead gates only PrintHead.
         if (!Header)
             continue;
-        if (!FGroupPageBreaks && I != L) {
-            // An inner head printed at an outer break does not start a page of its own.
-            std::vector<std::pair<TKivBand*, bool>> Saved;
-            for (TKivBand* B : ListOf(Header)) {
-                Saved.emplace_back(B, B->NewPage());
-                B->SetNewPage(false);
-            }
-            try {
-                PrintBandList(Header, false);
-            } catch (...) {
-                for (auto& [B, Flag] : Saved)
-                    B->SetNewPage(Flag);
-                throw;
-            }
-            for (auto& [B, Flag] : Saved)
-                B->SetNewPage(Flag);
-        } else {
-            PrintBandList(Header, false);
-        }
+        // An inner head printed at an outer break does not start a page of its own.
+        std::optional<TNewPageOff> Off;
+        if (!FGroupPageBreaks && I != L)
+            Off.emplace(ListOf(Header));
+        PrintBandList(Header, false);
     }
 }
 
@@ -215,12 +237,12 @@ void TKivPage::PrintGroupFeet(Integer L)
 {
     if (FGroups.empty())
         return;
-    TStateScope Feet(FGroupPageState, gpsPrintGroupFoot);
+    TStateScope Feet(FRun->GroupPageState, gpsPrintGroupFoot);
     for (Integer I = static_cast<Integer>(FGroups.size()) - 1; I >= L; --I) {
         TKivGroup* Group = FGroups[static_cast<std::size_t>(I)];
         if (Group->Footer())
             PrintBandList(Group->Footer(), false);
-        FAtGroupLevel = I - 1;
+        FRun->AtGroupLevel = I - 1;
     }
 }
 
@@ -245,7 +267,7 @@ void TKivPage::PrintSubDataBandList(TKivBand* Band)
     FindDataHeadFoot(Band, List, DataHead, DataFoot);
     TKivLevel* Level = Band->UpdateLevel();
     Sub->DataStart();
-    FPrintDataList.push_back(Band);
+    FRun->PrintDataList.push_back(Band);
     if (Sub->DataIsFinished()) {
         NoSubData(Band);
     } else {
@@ -259,7 +281,7 @@ void TKivPage::PrintSubDataBandList(TKivBand* Band)
         PrintSubDataRecords(Band, List, DataHead, DataFoot, false);
     }
     Sub->DataFinish();
-    FPrintDataList.erase(std::find(FPrintDataList.begin(), FPrintDataList.end(), Band));
+    FRun->PrintDataList.erase(std::find(FRun->PrintDataList.begin(), FRun->PrintDataList.end(), Band));
 }
 
 void TKivPage::PrintSubDataRecords(TKivBand* Band, const std::vector<TKivBand*>& List, TKivBand* DataHead,
@@ -296,11 +318,11 @@ void TKivPage::PrintSubDataRecords(TKivBand* Band, const std::vector<TKivBand*>&
 
 void TKivPage::PrintBandList(TKivBand* Band, bool PageFootBand)
 {
-    FPrintList.push_back(Band);
+    FRun->PrintList.push_back(Band);
     struct TPop {
         std::vector<TKivBand*>& List;
         ~TPop() { List.pop_back(); }
-    } Pop{FPrintList};
+    } Pop{FRun->PrintList};
     if (AsSubData(Band)) {
         PrintSubDataBandList(Band);
         return;
@@ -324,7 +346,7 @@ void TKivPage::PrintBandList(TKivBand* Band, bool PageFootBand)
 
 void TKivPage::BreakBefore(TKivBand* Band)
 {
-    if (Band->NewPage() && !FFirstNewPage)
+    if (Band->NewPage() && !FRun->FirstNewPage)
         NewPage();
     else
         CheckBandHeight(Band);
@@ -348,52 +370,55 @@ void TKivPage::CheckBandHeight(TKivBand* Band)
 
 void TKivPage::CheckHeight(Integer H)
 {
-    if (FContinuous)
+    if (FRun->Continuous())
         return;
-    const Integer Used = GetPageFootHeight() + H + FyPos;
+    const Integer Used = GetPageFootHeight() + H + FRun->YPos;
     if (Used >= PageBottom())
         NewPage();
 }
 
 void TKivPage::PrintBandPrelude(TKivBand* Band)
 {
-    if (FGroupPageState.Contains(gpsPrintHead))
-        FPrintedHead = true;
-    if (FFirstBorder)
+    if (FRun->GroupPageState.Contains(gpsPrintHead))
+        FRun->PrintedHead = true;
+    if (FRun->FirstBorder)
         PrintBorder();
-    if (Band != FPageHead && FOutputType != otRichText)
-        FFirstNewPage = false;
+    if (Band != FPageHead && !FRun->Continuous())
+        FRun->FirstNewPage = false;
 }
 
 void TKivPage::PrintStretchPieces(TKivBand* Band, Integer FootHeight)
 {
+    TKivPageRun& R = *FRun;
     do {
         CheckHeight(0);
-        const Integer Room = FContinuous ? -1 : static_cast<Integer>(PageBottom() - FootHeight - FyPos);
-        if (FRtf) {
-            Band->PrintRtf(this, FRtf.get());
-            if (Band != FPageHead)
-                FFirstNewPage = false;
-            continue;
-        }
+        const Integer Room = R.Continuous() ? -1 : static_cast<Integer>(PageBottom() - FootHeight - R.YPos);
         const bool AtTop = AtPageTop();
-        const Integer H = Band->PrintHeight(this, Room);
-        if (!FContinuous)
-            FyPos += H;
+        // Continuous output takes the band whole: its piece ends it.
+        const Integer H = R.Sink->PrintPiece(Band, this, Room);
+        LeaveFirstNewPage(Band);
+        if (!R.Continuous())
+            R.YPos += H;
         if (H == 0 && !Band->EndPrint()) {
             // Nothing fitted: the rest goes on a fresh page; when even a fresh page takes nothing,
             // the band can never fit and ends here rather than make pages for ever.
-            if (AtTop || FContinuous) {
+            if (AtTop || R.Continuous()) {
                 Band->SetEndPrint(true);
             } else {
-                const Integer Before = FyPos;
+                const Integer Before = R.YPos;
                 NewPage();
-                if (FyPos == Before && !AtPageTop())
+                if (R.YPos == Before && !AtPageTop())
                     Band->SetEndPrint(true);
             }
         }
     } while (!Band->EndPrint() && !Aborted());
     Band->FinishedPrint();
+}
+
+void TKivPage::LeaveFirstNewPage(TKivBand* Band)
+{
+    if (FRun->Continuous() && Band != FPageHead)
+        FRun->FirstNewPage = false;
 }
 
 void TKivPage::PrintBand(TKivBand* Band, bool PageFootBand)
@@ -407,23 +432,18 @@ void TKivPage::PrintBand(TKivBand* Band, bool PageFootBand)
             if (!IsOverlay(Band) && !PageFootBand)
                 CheckHeight(Reserve + Band->Height());
             LeaveLevel();
-            if (FRtf) {
-                Band->PrintRtf(this, FRtf.get());
-                if (Band != FPageHead)
-                    FFirstNewPage = false;
-            } else {
-                Band->Print(this);
-            }
-            if (!FContinuous)
-                FyPos += Band->Height();
+            FRun->Sink->Print(Band, this);
+            LeaveFirstNewPage(Band);
+            if (!FRun->Continuous())
+                FRun->YPos += Band->Height();
         }
     } else if (Band->PrintOk()) {
         PrintBandPrelude(Band);
         Band->StartPrint();
-        if (!IsOverlay(Band) && !FContinuous) {
+        if (!IsOverlay(Band) && !FRun->Continuous()) {
             const Integer Space = Band->KeepTogether()
                                       ? PageHeight()
-                                      : static_cast<Integer>(PageBottom() - GetPageFootHeight() - FyPos - 1);
+                                      : static_cast<Integer>(PageBottom() - GetPageFootHeight() - FRun->YPos - 1);
             Integer H = Band->SpendHeight(this, Space);
             if (Reserve + Band->Height() >= H)
                 H = Reserve + Band->Height();
@@ -439,31 +459,31 @@ void TKivPage::PrintBand(TKivBand* Band, bool PageFootBand)
 
 void TKivPage::NewPage()
 {
-    if (FyPos <= FLastPagePos || FGroupPageState.Contains(gpsPrintOverLays) || FInHeading)
+    if (FRun->YPos <= FRun->LastPagePos || FRun->GroupPageState.Contains(gpsPrintOverLays) || FRun->InHeading)
         return;
     if (OnBeforeNewPage) {
         bool Allow = true;
-        const Integer Before = FyPos;
+        const Integer Before = FRun->YPos;
         OnBeforeNewPage(this, Allow);
         // Refusing counts only when the handler made room by moving the position up.
-        if (!Allow && FyPos < Before)
+        if (!Allow && FRun->YPos < Before)
             return;
     }
-    for (auto It = FUpdateBandLevelList.rbegin(); It != FUpdateBandLevelList.rend(); ++It)
+    for (auto It = FRun->UpdateBandLevelList.rbegin(); It != FRun->UpdateBandLevelList.rend(); ++It)
         ReverseUpdateDataLevel(*It);
     PrintPageFoot();
     PrintOverLays(false);
     NextPageNumber();
-    for (TKivLevel* Level : std::vector<TKivLevel*>(FUpdateBandLevelList))
+    for (TKivLevel* Level : std::vector<TKivLevel*>(FRun->UpdateBandLevelList))
         UpdateDataLevel(Level);
     if (PrintOk()) {
         if (FPrintTo && FOutputType == otNormal) {
-            if (FPagesPrinted > 0)
+            if (FRun->Figures.PagesPrinted > 0)
                 FPrintTo->EndPage();
             FPrintTo->QorPrinterSetup()->ClearSettings();
             if (OnNewPage) {
                 try {
-                    OnNewPage(this, FPrintTo, FPageNumber);
+                    OnNewPage(this, FPrintTo, FRun->Figures.PageNumber);
                     FPageSetup->LoadSettings();
                     FPageSetup->GetQorPrinterSetup(*FPrintTo->QorPrinterSetup());
                     FPrintTo->QorPrinterSetup()->SetData();
@@ -471,34 +491,28 @@ void TKivPage::NewPage()
                 }
             }
             StartOutputPage();
-            FPrintTo->SetLoadPercent(static_cast<Single>(FPercentDone));
+            FPrintTo->SetLoadPercent(static_cast<Single>(FRun->Figures.PercentDone));
         }
         PrintOverLays(true);
         PrintBorder();
     }
     UpdateStatus(ssGenerating);
-    if (!FGroupPageState.Contains(gpsPrintPageHead)) {
-        FInHeading = true;
-        try {
-            if (!FGroupPageState.Contains(gpsPrintHead) && FPageHead) {
-                TStateScope PageHead(FGroupPageState, gpsPrintPageHead);
-                PrintBandList(FPageHead, false);
-            }
-            PrintNewPageRepeats();
-        } catch (...) {
-            FInHeading = false;
-            throw;
+    if (!FRun->GroupPageState.Contains(gpsPrintPageHead)) {
+        TFlagScope Heading(FRun->InHeading);
+        if (!FRun->GroupPageState.Contains(gpsPrintHead) && FPageHead) {
+            TStateScope PageHead(FRun->GroupPageState, gpsPrintPageHead);
+            PrintBandList(FPageHead, false);
         }
-        FInHeading = false;
+        PrintNewPageRepeats();
     }
-    FLastPagePos = FyPos;
+    FRun->LastPagePos = FRun->YPos;
 }
 
 void TKivPage::PrintPageFoot()
 {
-    if (FGroupPageState.Contains(gpsPrintHead) || FGroupPageState.Contains(gpsPrintPageFoot) || !FPageFoot)
+    if (FRun->GroupPageState.Contains(gpsPrintHead) || FRun->GroupPageState.Contains(gpsPrintPageFoot) || !FPageFoot)
         return;
-    TStateScope Foot(FGroupPageState, gpsPrintPageFoot);
+    TStateScope Foot(FRun->GroupPageState, gpsPrintPageFoot);
     TKivLevel* Level = FPageFoot->UpdateLevel();
     if (Level) {
         for (TKivTotalvar* T : FTotalVars)
@@ -507,11 +521,8 @@ void TKivPage::PrintPageFoot()
     }
     Integer Placed = 0;
     for (TKivBand* B : ListOf(FPageFoot)) {
-        Position(0, PageHeight() + Placed - FPFHeight);
-        if (FRtf)
-            B->PrintRtf(this, FRtf.get());
-        else
-            B->Print(this);
+        Position(0, PageHeight() + Placed - FRun->PFHeight);
+        FRun->Sink->Print(B, this);
         if (B->PrintVisible())
             Placed += B->Height();
     }
@@ -524,16 +535,16 @@ void TKivPage::PrintPageFoot()
 
 void TKivPage::PrintOverLays(bool First)
 {
-    if (FGroupPageState.Contains(gpsPrintHead))
+    if (FRun->GroupPageState.Contains(gpsPrintHead))
         return;
-    TStateScope Overlays(FGroupPageState, gpsPrintOverLays);
-    for (TKivBand* B : FOverLayList) {
+    TStateScope Overlays(FRun->GroupPageState, gpsPrintOverLays);
+    for (TKivBand* B : FRun->BandLists->OverLayList) {
         auto* O = static_cast<TKivOverlayBand*>(B);
         if (O->UseMargins())
             Position(O->LeftOffset(), O->TopOffset());
         else {
-            FxPos = O->LeftOffset();
-            FyPos = O->TopOffset();
+            FRun->XPos = O->LeftOffset();
+            FRun->YPos = O->TopOffset();
         }
         if (First == O->First())
             PrintBandList(B, false);
@@ -543,44 +554,44 @@ void TKivPage::PrintOverLays(bool First)
 
 void TKivPage::PrintBorder()
 {
-    FFirstBorder = false;
-    if (FBorderType != btSingle || FOutputType != otNormal || !FCanvas || !PageInRange())
+    FRun->FirstBorder = false;
+    if (FBorderType != btSingle || FOutputType != otNormal || !FRun->Canvas || !PageInRange())
         return;
     const TRect R = Bounds(LeftMarginPixels(), TopMarginPixels(), PageWidth() - 1, PageHeight());
-    KivDrawBorder(FCanvas, R, btSingle, false);
+    KivDrawBorder(FRun->Canvas, R, btSingle, false);
 }
 
 // ---- Repeated bands ------------------------------------------------------------------------------
 
 bool TKivPage::InPrintList(TKivBand* Band) const
 {
-    return std::find(FPrintList.begin(), FPrintList.end(), Band) != FPrintList.end();
+    return std::find(FRun->PrintList.begin(), FRun->PrintList.end(), Band) != FRun->PrintList.end();
 }
 
-bool TKivPage::IsInnermost(TKivBand* Band) const { return FPrintList.empty() || FPrintList.back() == Band; }
+bool TKivPage::IsInnermost(TKivBand* Band) const { return FRun->PrintList.empty() || FRun->PrintList.back() == Band; }
 
 void TKivPage::PrintNewPageRepeats()
 {
-    if (FGroupPageState.Contains(gpsPrintRepeats))
+    if (FRun->GroupPageState.Contains(gpsPrintRepeats))
         return;
-    TStateScope Repeats(FGroupPageState, gpsPrintRepeats);
+    TStateScope Repeats(FRun->GroupPageState, gpsPrintRepeats);
     for (TKivBand* B : FBands)
         B->SetContinued(true);
-    if (FGroupPageState.Contains(gpsPrintHead) && FHead)
+    if (FRun->GroupPageState.Contains(gpsPrintHead) && FHead)
         PrintRepeats(FHead);
     const auto Groups = static_cast<Integer>(FGroups.size());
-    const bool LevelValid = FAtGroupLevel >= 0 && FAtGroupLevel < Groups;
+    const bool LevelValid = FRun->AtGroupLevel >= 0 && FRun->AtGroupLevel < Groups;
     if (LevelValid)
-        for (Integer I = 0; I <= FAtGroupLevel; ++I)
+        for (Integer I = 0; I <= FRun->AtGroupLevel; ++I)
             if (TKivBand* H = FGroups[static_cast<std::size_t>(I)]->Header())
                 PrintRepeats(H);
-    if (FGroupPageState.Contains(gpsPrintDetail) && FDetail)
+    if (FRun->GroupPageState.Contains(gpsPrintDetail) && FDetail)
         PrintRepeats(FDetail);
-    if (LevelValid && FGroupPageState.Contains(gpsPrintGroupFoot))
-        for (Integer I = FAtGroupLevel; I >= 0; --I)
+    if (LevelValid && FRun->GroupPageState.Contains(gpsPrintGroupFoot))
+        for (Integer I = FRun->AtGroupLevel; I >= 0; --I)
             if (TKivBand* F = FGroups[static_cast<std::size_t>(I)]->Footer())
                 PrintRepeats(F);
-    if (FGroupPageState.Contains(gpsPrintFoot) && FFoot)
+    if (FRun->GroupPageState.Contains(gpsPrintFoot) && FFoot)
         PrintRepeats(FFoot);
     for (TKivBand* B : FBands)
         B->SetContinued(false);
@@ -588,18 +599,19 @@ void TKivPage::PrintNewPageRepeats()
 
 void TKivPage::PrintRepeats(TKivBand* Band)
 {
-    if (AsSubData(Band) && std::find(FPrintDataList.begin(), FPrintDataList.end(), Band) == FPrintDataList.end())
+    if (AsSubData(Band) &&
+        std::find(FRun->PrintDataList.begin(), FRun->PrintDataList.end(), Band) == FRun->PrintDataList.end())
         return;
     const std::vector<TKivBand*> List = ListOf(Band);
     bool Whole = Band->NewPageRepeat() && !IsInnermost(Band);
     if (Whole && InPrintList(Band)) {
         // A band before Band in its own list that is further inside the print list is still
         // printing: Band itself has printed already on the page before.
-        const auto Pos = std::find(FPrintList.begin(), FPrintList.end(), Band);
+        const auto Pos = std::find(FRun->PrintList.begin(), FRun->PrintList.end(), Band);
         for (TKivBand* B : List) {
             if (B == Band)
                 break;
-            if (std::find(Pos, FPrintList.end(), B) != FPrintList.end())
+            if (std::find(Pos, FRun->PrintList.end(), B) != FRun->PrintList.end())
                 Whole = false;
         }
     }
@@ -614,7 +626,7 @@ void TKivPage::PrintRepeats(TKivBand* Band)
             else
                 PrintRepeats(B);
         }
-        if (!FPrintList.empty() && B == FPrintList.back())
+        if (!FRun->PrintList.empty() && B == FRun->PrintList.back())
             break;
     }
 }
@@ -624,7 +636,8 @@ void TKivPage::RepeatPrintBandList(TKivBand* Band)
     const std::vector<TKivBand*> List = ListOf(Band);
     TKivSubDataBand* Sub = AsSubData(Band);
     if (!Sub) {
-        if ((!FPrintList.empty() && FPrintList.back() == Band) || (FPrintList.empty() && !InPrintList(Band)))
+        if ((!FRun->PrintList.empty() && FRun->PrintList.back() == Band) ||
+            (FRun->PrintList.empty() && !InPrintList(Band)))
             return;
         const bool Counts = !IsSubBand(Band) && Band != FDetail && Band->NewPageRepeat();
         if (Counts)
@@ -672,16 +685,13 @@ void TKivPage::RepeatPrintBand(TKivBand* Band)
         return;
     if (Band->Stretch()) {
         Band->StartPrint();
-        PrintStretchPieces(Band, FPFHeight);
+        PrintStretchPieces(Band, FRun->PFHeight);
         return;
     }
     CheckBandHeight(Band);
-    if (FRtf)
-        Band->PrintRtf(this, FRtf.get());
-    else
-        Band->Print(this);
-    if (!FContinuous)
-        FyPos += Band->Height();
+    FRun->Sink->Print(Band, this);
+    if (!FRun->Continuous())
+        FRun->YPos += Band->Height();
 }
 
 } // namespace qor

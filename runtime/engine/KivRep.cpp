@@ -113,10 +113,9 @@ TKivPageIntf* TKivReport::FirstPage() const
 void TKivReport::InsertPage(TKivRunPageIntf* Page)
 {
     if (std::find(FPages.begin(), FPages.end(), Page) == FPages.end()) {
-        TWinControl* Control = Page->RunPageControl();
         FPages.push_back(Page);
-        FPageControls.push_back(Control);
-        Control->FreeNotification(this);
+        FPageControls.push_back(nullptr);
+        KivSetReference<TComponent>(this, FPageControls.back(), Page->RunPageControl());
     }
     Page->SetReport(this);
     FPage = Page;
@@ -128,7 +127,7 @@ void TKivReport::RemovePage(TKivRunPageIntf* Page)
     auto It = std::find(FPages.begin(), FPages.end(), Page);
     if (It != FPages.end()) {
         const auto Index = It - FPages.begin();
-        FPageControls[static_cast<std::size_t>(Index)]->RemoveFreeNotification(this);
+        KivSetReference<TComponent>(this, FPageControls[static_cast<std::size_t>(Index)], nullptr);
         FPages.erase(It);
         FPageControls.erase(FPageControls.begin() + Index);
     }

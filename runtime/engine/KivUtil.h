@@ -6,26 +6,13 @@
 #include "platform/ui/Buttons.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivPageIntf.h"
+#include "runtime/engine/KivReference.h"
+#include "runtime/engine/KivUnits.h"
 
 #include <memory>
 #include <vector>
 
 namespace qor {
-
-// Points a reference property at Value, moving the free notification that clears it when the
-// component referred to goes. Answers false when it already pointed there.
-template <class T>
-bool KivSetReference(TComponent* Holder, T*& Field, T* Value)
-{
-    if (Field == Value)
-        return false;
-    if (Field)
-        Field->RemoveFreeNotification(Holder);
-    Field = Value;
-    if (Field)
-        Field->FreeNotification(Holder);
-    return true;
-}
 
 // Hands the exception being handled to the application's exception handler.
 void KivReportHandlerError(TObject* Sender);
@@ -57,9 +44,6 @@ bool KivAskOrRefuse(F&& Ask)
     return Result;
 }
 
-enum TKivUnits : Byte { unitInches, unitMiliMeters, unitCentiMeters };
-QOR_ENUM_NAMES(TKivUnits, "unitInches", "unitMiliMeters", "unitCentiMeters");
-
 // True when every character is a blank (also for empty text).
 // Lets the application handle its messages (a stop button, the viewer's paint) while a data loop
 // runs: at most every few milliseconds, as handling them costs more than a record does.
@@ -78,20 +62,6 @@ bool KivSetComponentName(TComponent* Component, const String& Ident);
 // Names Component after Text, then Text1, Text2 ... until a name is free; false when Text makes
 // no valid identifier.
 bool KivAutoSetComponentName(TComponent* Component, const String& Text, bool StripFirst);
-
-// Conversions between units; an unknown unit gives 0.
-class TKivUnitMaster : public TObject {
-    QOR_CLASS(TKivUnitMaster, TObject)
-public:
-    TKivUnitMaster() = default;
-    Double ToIn(TKivUnits From, Double Value) const;
-    Double ToMM(TKivUnits From, Double Value) const;
-    Double ToCM(TKivUnits From, Double Value) const;
-    Double InTo(TKivUnits UTo, Double Value) const;
-    Double MMTo(TKivUnits UTo, Double Value) const;
-    Double CMTo(TKivUnits UTo, Double Value) const;
-    Double UnitToUnit(TKivUnits From, TKivUnits UTo, Double Value) const;
-};
 
 // A measuring ruler beside a band (vertical) or above the page (horizontal), with a cross-hair at
 // the mouse position.

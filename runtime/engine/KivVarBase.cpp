@@ -4,6 +4,7 @@
 #include "platform/rtl/StringTable.h"
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
+#include "runtime/engine/KivReference.h"
 #include "runtime/engine/KivStrIds.h"
 
 namespace qor {
@@ -204,13 +205,8 @@ void TKivVar::SetRunning(bool Value)
 
 void TKivVar::SetUpdateLevel(TKivLevel* Value)
 {
-    if (Value == FUpdateLevel)
+    if (!KivSetReference(this, FUpdateLevel, Value))
         return;
-    if (FUpdateLevel)
-        FUpdateLevel->RemoveFreeNotification(this);
-    FUpdateLevel = Value;
-    if (FUpdateLevel)
-        FUpdateLevel->FreeNotification(this);
     if (TKivPageIntf* P = Page())
         P->VarChanged();
 }

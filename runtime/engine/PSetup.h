@@ -7,9 +7,9 @@
 
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/TypeInfo.h"
-#include "platform/ui/Forms.h"
-#include "runtime/engine/KivUtil.h"
-#include "runtime/output/QorPrev.h"
+#include "platform/ui/WindowState.h"
+#include "runtime/engine/KivUnits.h"
+#include "runtime/output/QorZoom.h"
 
 #include <memory>
 

@@ -1,19 +1,15 @@
 #include "runtime/engine/QorDS.h"
 
 #include "platform/db/DataSource.h"
+#include "runtime/engine/KivReference.h"
 
 namespace qor {
 
 void KivSetLinkSource(TDataLink* Link, TComponent* Owner, TDataSource* Value)
 {
-    TDataSource* Old = Link->DataSource();
-    if (Value == Old)
-        return;
-    if (Old)
-        Old->RemoveFreeNotification(Owner);
-    Link->SetDataSource(Value);
-    if (Value)
-        Value->FreeNotification(Owner);
+    TDataSource* Source = Link->DataSource();
+    if (KivSetReference(Owner, Source, Value))
+        Link->SetDataSource(Value);
 }
 
 TQorDataSource::~TQorDataSource()

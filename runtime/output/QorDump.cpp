@@ -58,7 +58,7 @@ String Quoted(std::string_view Text)
 
 String Quoted(const WideString& Text) { return Quoted(Utf16ToUtf8(Text)); }
 
-String Rect(const TRect& R)
+String RectText(const TRect& R)
 {
     return "(" + Num(R.Left) + "," + Num(R.Top) + "," + Num(R.Right) + "," + Num(R.Bottom) + ")";
 }
@@ -80,7 +80,7 @@ const char* const SettingNames[QorPrintSettingsCount] = {
     "Orientation", "PaperSize", "PaperLength", "PaperWidth", "Scale", "Copies", "DefaultSource",
     "PrintQuality", "Color", "Duplex", "YResolution", "TTOption", "Collate", "FormName"};
 
-String PrinterInfo(const TQorFilePrinterInfo& I)
+String PrinterInfoText(const TQorFilePrinterInfo& I)
 {
     return "orientation " + Num(I.Orientation) + " paper " + Num(I.PaperSize) + " length " + Real(I.Length) +
            " width " + Real(I.Width) + " scale " + Num(I.Scale) + " copies " + Num(I.Copies) + " source " +
@@ -112,82 +112,86 @@ String ObjectLine(Integer Index, const TQorQorFileObject& O)
     return L + "none";
 }
 
-String SetupOfRecord(const TQorRecord& R)
+String SetupOfRecord(const std::vector<Byte>& Body)
 {
-    TSpanStream S(R.Data.data(), static_cast<Int64>(R.Data.size()));
+    TSpanStream S(Body.data(), static_cast<Int64>(Body.size()));
     TQorPrinterSetup Setup;
-    if (R.Data.size() < 4 || !Setup.ReadFromStream(S))
+    if (Body.size() < 4 || !Setup.ReadFromStream(S))
         return "empty";
     return QorDumpPrinterSetup(Setup);
 }
 
-const char* ShapeName(Integer V)
-{
-    switch (V) {
-    case 0: return "arc";
-    case 1: return "chord";
-    case 2: return "pie";
-    default: return "shape?";
+// Writes the fields TransferQorRecord names as the dump shows them, each " word value".
+class TFieldDump {
+public:
+    explicit TFieldDump(String& Line) : L(Line) {}
+
+    void Small(Integer V, const char* Label = nullptr, const TQorValueNames* Names = nullptr)
+    {
+        if (!Names)
+            Put(Label, Num(V));
+        else if (V >= 0 && V < static_cast<Integer>(Names->Names.size()) && Names->Names[static_cast<size_t>(V)])
+            Put(Label, Names->Names[static_cast<size_t>(V)]);
+        else
+            Put(Label, Names->Other);
     }
-}
+    void Unsigned(Word V, const char* Label = nullptr) { Put(Label, Num(V)); }
+    void Long(Integer V, const char* Label = nullptr) { Put(Label, Num(V)); }
+    void Colour(Integer V, const char* Label = nullptr) { Put(Label, Color(V)); }
+    void Flag(bool V, const char* Label = nullptr) { Put(Label, Num(V)); }
+    void Point(Integer X, Integer Y, const char* Label = nullptr) { Put(Label, Num(X) + " " + Num(Y)); }
+    void Rect(const TRect& V, const char* Label = nullptr) { Put(Label, RectText(V)); }
+    void Corners(const TRect& V)
+    {
+        Put(nullptr, Num(V.Left) + " " + Num(V.Top) + " " + Num(V.Right) + " " + Num(V.Bottom));
+    }
+    void FullRect(const TRect& V, const TRect&, const char* Label) { Rect(V, Label); }
+    void Text(const String& V) { Put(nullptr, Quoted(V)); }
+    void Counted(const String& V) { Text(V); }
+    void Bytes(const std::vector<Byte>& V) { Put(nullptr, Data(V)); }
+    void RtfLength(const std::vector<Byte>&) {}
+    void RtfText(const std::vector<Byte>& V)
+    {
+        Bytes(V);
+        Put("text", Quoted(std::string_view(reinterpret_cast<const char*>(V.data()), V.size())));
+    }
+    void Arc(const std::array<TPoint, 4>& P)
+    {
+        Put("box", "(" + Num(P[0].X) + "," + Num(P[0].Y) + "," + Num(P[1].X) + "," + Num(P[1].Y) + ")");
+        Put("start", "(" + Num(P[2].X) + "," + Num(P[2].Y) + ")");
+        Put("end", "(" + Num(P[3].X) + "," + Num(P[3].Y) + ")");
+    }
+    void Poly(const std::vector<TPoint>& V)
+    {
+        String S = Num(static_cast<Int64>(V.size())) + " points";
+        for (const TPoint& P : V)
+            S += " (" + Num(P.X) + "," + Num(P.Y) + ")";
+        Put(nullptr, S);
+    }
+    void PrinterInfo(const TQorFilePrinterInfo& V) { Put(nullptr, PrinterInfoText(V)); }
+    void PrinterSetup(const std::vector<Byte>& V) { Put(nullptr, SetupOfRecord(V)); }
+    void Unknown(Word Code) { L = "Record " + Num(Code); }
+
+private:
+    void Put(const char* Label, const String& Value)
+    {
+        L += ' ';
+        if (Label) {
+            L += Label;
+            L += ' ';
+        }
+        L += Value;
+    }
+
+    String& L;
+};
 
 String RecordLine(const TQorRecord& R)
 {
     String L = QorRecordName(R.Code);
-    const String XY = " " + Num(R.X) + " " + Num(R.Y);
-    switch (R.Code) {
-    case rcSelectObject: return L + " " + Num(R.N[0]);
-    case rcPageBegin:
-    case rcPageEnd: return L;
-    case rcSetTextAlign: return L + " " + Num(R.N[0]);
-    case rcTextout:
-    case rcPTextout: return L + XY + " " + Quoted(R.Text);
-    case rcMoveTo:
-    case rcLineTo: return L + XY;
-    case rcExtTextout:
-        return L + XY + " options " + Num(R.N[0]) + " rect " + Rect(R.Rect) + " " + Quoted(R.Text);
-    case rcTextRect: return L + " rect " + Rect(R.Rect) + XY + " " + Quoted(R.Text);
-    case rcFillRect: return L + " " + Rect(R.Rect);
-    case rcRectangle:
-    case rcEllipse: return L + " " + Num(R.N[0]) + " " + Num(R.N[1]) + " " + Num(R.N[2]) + " " + Num(R.N[3]);
-    case rcRoundRect:
-        return L + " " + Num(R.N[0]) + " " + Num(R.N[1]) + " " + Num(R.N[2]) + " " + Num(R.N[3]) + " corner " +
-               Num(R.N[4]) + " " + Num(R.N[5]);
-    case rcDraw: return L + XY + " kind " + Num(R.N[0]) + " " + Data(R.Data);
-    case rcStretchDraw: return L + " rect " + Rect(R.Rect) + " kind " + Num(R.N[0]) + " " + Data(R.Data);
-    case rcShadeRect: return L + " rect " + Rect(R.Rect) + " shade " + Num(R.N[0]);
-    case rcSetBkColor: return L + " " + Color(R.N[0]);
-    case rcTextJustify:
-        return L + " rect " + Rect(R.Rect) + XY + " " + Quoted(R.Text) + " endparagraph " + Num(R.Flag) +
-               " fullrect " + Rect(R.FullRect);
-    case rcDrawBitmap: return L + XY + " " + Data(R.Data);
-    case rcStretchDrawBitmap: return L + " rect " + Rect(R.Rect) + " " + Data(R.Data);
-    case rcRtfDraw:
-        return L + " rect " + Rect(R.Rect) + " setdeffont " + Num(R.Flag) + " start " + Num(R.N[1]) + " end " +
-               Num(R.N[2]) + " " + Data(R.Data) + " text " +
-               Quoted(std::string_view(reinterpret_cast<const char*>(R.Data.data()), R.Data.size()));
-    case rcDrawCheckBox:
-        return L + " rect " + Rect(R.Rect) + " style " + Num(R.N[0]) + " color " + Color(R.N[1]) + " thickness " +
-               Num(R.N[2]);
-    case rcDrawShapeType:
-        return L + " " + ShapeName(R.N[0]) + " box (" + Num(R.N[1]) + "," + Num(R.N[5]) + "," + Num(R.N[2]) + "," +
-               Num(R.N[6]) + ") start (" + Num(R.N[3]) + "," + Num(R.N[7]) + ") end (" + Num(R.N[4]) + "," +
-               Num(R.N[8]) + ")";
-    case rcPolyDrawType: {
-        L += R.N[0] == 0 ? " polygon " : R.N[0] == 1 ? " polyline " : " poly? ";
-        L += Num(static_cast<Int64>(R.Points.size())) + " points";
-        for (const TPoint& P : R.Points)
-            L += " (" + Num(P.X) + "," + Num(P.Y) + ")";
-        return L;
-    }
-    case rcPrint3of9Barcode:
-    case rcPrint2of5Barcode:
-        return L + XY + " width " + Num(R.N[0]) + " height " + Num(R.N[1]) + " narrow " + Num(R.N[2]) + " wide " +
-               Num(R.N[3]) + " inches " + Num(R.Flag) + " vertical " + Num(R.Flag2) + " " + Quoted(R.Text);
-    case rcPrinterInfo: return L + " " + PrinterInfo(R.PrinterInfo);
-    case rcPrinterSetup: return L + " " + SetupOfRecord(R);
-    default: return "Record " + Num(R.Code);
-    }
+    TFieldDump Fields(L);
+    TransferQorRecord(Fields, R);
+    return L;
 }
 
 } // namespace

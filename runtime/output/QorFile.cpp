@@ -10,6 +10,9 @@
 #include "platform/graphics/Pen.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/ui/RichLayout.h"
+#include "platform/ui/RtfReader.h"
+#include "platform/ui/RtfWriter.h"
 #include "runtime/output/QorSetup.h"
 #include "runtime/output/QorStr.h"
 
@@ -139,6 +142,12 @@ void TQorQorFileObject::DeleteObject()
 
 // ---- TQorQorFile: recording ------------------------------------------------------------------------
 
+// The text read last, kept so that the pages of one document parse it once.
+struct TQorQorFile::TRtfSource {
+    std::vector<Byte> Bytes;
+    TRichDocument Document;
+};
+
 TQorQorFile::TQorQorFile() = default;
 
 TQorQorFile::~TQorQorFile() = default;
@@ -155,15 +164,20 @@ void TQorQorFile::Put(const TQorRecord& Record)
     WriteQorRecord(W, Record);
 }
 
-void TQorQorFile::PutSelect(Integer Index)
+void TQorQorFile::PutSelect(Integer Index, Integer& Current)
 {
+    if (Index == Current)
+        return;
+    Current = Index;
     FRecord.Code = rcSelectObject;
-    FRecord.N[0] = Index;
+    FRecord.Index = Index;
     Put(FRecord);
 }
 
 void TQorQorFile::PutPageStart()
 {
+    // Every page plays alone: nothing of the page before is in force.
+    FDoc.InForce = {};
     FQorPrinterSetup->WriteToStream(*FStream);
     FRecord.Code = rcPageBegin;
     Put(FRecord);
@@ -192,9 +206,9 @@ void TQorQorFile::NewPage()
         throw EInvalidOperation("The page file has grown past the 2 GB its page index can address");
     AddPage(static_cast<Integer>(Position));
     PutPageStart();
-    for (const Integer Index : {FDoc.CurrFont, FDoc.CurrPen, FDoc.CurrBrush})
-        if (Index != -1)
-            PutSelect(Index);
+    PutSelect(FDoc.CurrFont, FDoc.InForce.Font);
+    PutSelect(FDoc.CurrPen, FDoc.InForce.Pen);
+    PutSelect(FDoc.CurrBrush, FDoc.InForce.Brush);
 }
 
 void TQorQorFile::EndDoc() { FinishDoc(FCreateFile); }
@@ -212,6 +226,7 @@ void TQorQorFile::FinishDoc(bool WriteFile)
     QorFileHeader.Description = Utf8ToUtf16(FDoc.Description);
     const auto Finish = [this] {
         FQorStartPrinterSetup.reset();
+        FRtfSource.reset();
         FDoc.Running = false;
         FDoc.PercentDone = 100.0f;
     };
@@ -270,7 +285,7 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
         FLastFontName = Font->Name();
         FLastFontRecord = F;
     }
-    PutSelect(FDoc.CurrFont);
+    PutSelect(FDoc.CurrFont, FDoc.InForce.Font);
 }
 
 void TQorQorFile::SetPen(TPen* Pen)
@@ -283,7 +298,7 @@ void TQorQorFile::SetPen(TPen* Pen)
     R.LogPen.Width = static_cast<Word>(Pen->Width());
     R.LogPen.Mode = Pen->Mode();
     FDoc.CurrPen = ShareObject(R);
-    PutSelect(FDoc.CurrPen);
+    PutSelect(FDoc.CurrPen, FDoc.InForce.Pen);
 }
 
 void TQorQorFile::SetBrush(TBrush* Brush)
@@ -294,7 +309,10 @@ void TQorQorFile::SetBrush(TBrush* Brush)
     R.LogBrush.Color = Brush->Color();
     R.LogBrush.Style = Brush->Style();
     FDoc.CurrBrush = ShareObject(R);
-    PutSelect(FDoc.CurrBrush);
+    // Playing a brush also sets the background colour and mode.
+    if (FDoc.CurrBrush != FDoc.InForce.Brush)
+        FDoc.InForce.HasBkColor = false;
+    PutSelect(FDoc.CurrBrush, FDoc.InForce.Brush);
 }
 
 namespace {
@@ -349,8 +367,11 @@ void TQorQorFile::IndexObject(Integer Index)
 void TQorQorFile::SetTextAlign(Word Flags)
 {
     CheckRecording();
+    if (FDoc.InForce.Align == Flags)
+        return;
+    FDoc.InForce.Align = Flags;
     FRecord.Code = rcSetTextAlign;
-    FRecord.N[0] = Flags;
+    FRecord.Align = Flags;
     Put(FRecord);
 }
 
@@ -391,7 +412,7 @@ void TQorQorFile::PTextout(Integer X, Integer Y, const WideChar* Text, Integer C
 void TQorQorFile::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Rect, const WideChar* Text, Word Count)
 {
     StartRecord(rcExtTextout, X, Y);
-    FRecord.N[0] = Options;
+    FRecord.Options = Options;
     FRecord.Rect = Rect;
     FRecord.Text = Utf16ToUtf8(std::u16string_view(Text, Text ? Count : 0));
     Put(FRecord);
@@ -420,7 +441,7 @@ void TQorQorFile::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     CheckRecording();
     FRecord.Code = rcRectangle;
-    FRecord.N = {X1, Y1, X2, Y2};
+    FRecord.Rect = TRect(X1, Y1, X2, Y2);
     Put(FRecord);
 }
 
@@ -428,7 +449,8 @@ void TQorQorFile::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Inte
 {
     CheckRecording();
     FRecord.Code = rcRoundRect;
-    FRecord.N = {X1, Y1, X2, Y2, X3, Y3};
+    FRecord.Rect = TRect(X1, Y1, X2, Y2);
+    FRecord.Corner = TPoint(X3, Y3);
     Put(FRecord);
 }
 
@@ -436,7 +458,7 @@ void TQorQorFile::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     CheckRecording();
     FRecord.Code = rcEllipse;
-    FRecord.N = {X1, Y1, X2, Y2};
+    FRecord.Rect = TRect(X1, Y1, X2, Y2);
     Put(FRecord);
 }
 
@@ -471,7 +493,7 @@ void TQorQorFile::PutGraphic(Word Code, TGraphic* Graphic, Integer X, Integer Y,
     FRecord.X = X;
     FRecord.Y = Y;
     FRecord.Rect = Rect;
-    FRecord.N[0] = GraphicKind(Graphic);
+    FRecord.GraphicKind = GraphicKind(Graphic);
     FRecord.Data = Saved.Bytes();
     Put(FRecord);
 }
@@ -485,15 +507,23 @@ void TQorQorFile::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
     CheckRecording();
     FRecord.Code = rcShadeRect;
     FRecord.Rect = Rect;
-    FRecord.N[0] = Shade;
+    FRecord.Shade = Shade;
     Put(FRecord);
+    // Shading leaves the background transparent: a brush selected again must be written.
+    FDoc.InForce.Brush = -1;
 }
 
 void TQorQorFile::SetBkColor(Integer Color)
 {
     CheckRecording();
+    if (FDoc.InForce.HasBkColor && FDoc.InForce.BkColor == Color)
+        return;
+    FDoc.InForce.HasBkColor = true;
+    FDoc.InForce.BkColor = Color;
+    // A brush selected again sets its own colour back: it must be written.
+    FDoc.InForce.Brush = -1;
     FRecord.Code = rcSetBkColor;
-    FRecord.N[0] = Color;
+    FRecord.Color = Color;
     Put(FRecord);
 }
 
@@ -506,13 +536,13 @@ void TQorQorFile::TextJustify(const TRect& Rect, Integer X, Integer Y, const Str
     FRecord.X = X;
     FRecord.Y = Y;
     FRecord.Text = Text;
-    FRecord.Flag = EndParagraph;
+    FRecord.EndParagraph = EndParagraph;
     FRecord.FullRect = FullRect;
     Put(FRecord);
 }
 
-// The whole of Stream, from its start, as the Data of a record.
-void TQorQorFile::PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect)
+// The whole of Stream, from its start, as the Data of a record (written by PutStream).
+void TQorQorFile::TakeStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect)
 {
     FRecord.Code = Code;
     FRecord.X = X;
@@ -521,6 +551,11 @@ void TQorQorFile::PutStream(Word Code, TStream* Stream, Integer X, Integer Y, co
     FRecord.Data.resize(static_cast<size_t>(Stream->Size()));
     Stream->SetPosition(0);
     Stream->ReadBuffer(FRecord.Data.data(), Stream->Size());
+}
+
+void TQorQorFile::PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect)
+{
+    TakeStream(Code, Stream, X, Y, Rect);
     Put(FRecord);
 }
 
@@ -543,10 +578,28 @@ void TQorQorFile::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, 
     CheckRecording();
     if (!Stream || Stream->Size() == 0)
         return;
-    FRecord.Flag = SetDefFont;
-    FRecord.N[1] = StartPos;
-    FRecord.N[2] = EndPos;
-    PutStream(rcRtfDraw, Stream, 0, 0, Rect);
+    TakeStream(rcRtfDraw, Stream, 0, 0, Rect);
+    FRecord.SetDefFont = SetDefFont;
+    // A page keeps only the part of a longer text that it draws, as a document of its own with the
+    // range moved onto it, so that a text over many pages is stored about once, not once a page.
+    if (!FRtfSource)
+        FRtfSource = std::make_unique<TRtfSource>();
+    if (FRtfSource->Bytes != FRecord.Data) {
+        FRtfSource->Bytes = FRecord.Data;
+        ReadRichText(FRtfSource->Bytes, FRtfSource->Document);
+    }
+    if (StartPos > 0 || (EndPos >= 0 && EndPos < FRtfSource->Document.TextLength())) {
+        Integer Start = StartPos, End = EndPos;
+        const std::string Part = WriteRtf(RichRangePart(FRtfSource->Document, Start, End));
+        if (Part.size() < FRecord.Data.size()) {
+            FRecord.Data.assign(Part.begin(), Part.end());
+            StartPos = Start;
+            EndPos = End;
+        }
+    }
+    FRecord.RangeStart = StartPos;
+    FRecord.RangeEnd = EndPos;
+    Put(FRecord);
 }
 
 void TQorQorFile::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TColor Color, Integer Thickness)
@@ -554,9 +607,9 @@ void TQorQorFile::DrawCheckBox(const TRect& Rect, TQorCheckStyle CheckStyle, TCo
     CheckRecording();
     FRecord.Code = rcDrawCheckBox;
     FRecord.Rect = Rect;
-    FRecord.N[0] = CheckStyle;
-    FRecord.N[1] = Color;
-    FRecord.N[2] = Thickness;
+    FRecord.CheckStyle = CheckStyle;
+    FRecord.Color = Color;
+    FRecord.Thickness = Thickness;
     Put(FRecord);
 }
 
@@ -565,7 +618,8 @@ void TQorQorFile::DrawShapeType(TQorDrawType DrawType, Integer X1, Integer Y1, I
 {
     CheckRecording();
     FRecord.Code = rcDrawShapeType;
-    FRecord.N = {DrawType, X1, X2, X3, X4, Y1, Y2, Y3, Y4};
+    FRecord.Shape = DrawType;
+    FRecord.ArcPoints = {TPoint(X1, Y1), TPoint(X2, Y2), TPoint(X3, Y3), TPoint(X4, Y4)};
     Put(FRecord);
 }
 
@@ -576,7 +630,7 @@ void TQorQorFile::PolyDrawType(TQorPolyType PolyType, const TPoint* Points, Inte
     if (Count > 32767)
         throw EInvalidOperation("A polygon in a page file has at most 32767 points");
     FRecord.Code = rcPolyDrawType;
-    FRecord.N[0] = PolyType;
+    FRecord.PolyType = PolyType;
     FRecord.Points.assign(Points, Points + Count);
     Put(FRecord);
 }
@@ -588,9 +642,12 @@ void TQorQorFile::PutBarcode(Word Code, Integer Left, Integer Top, Integer Width
     FRecord.Code = Code;
     FRecord.X = Left;
     FRecord.Y = Top;
-    FRecord.N = {Width, Height, NarrowWidth, WideWidth};
-    FRecord.Flag = Inches;
-    FRecord.Flag2 = Vertical;
+    FRecord.BarWidth = Width;
+    FRecord.BarHeight = Height;
+    FRecord.NarrowWidth = NarrowWidth;
+    FRecord.WideWidth = WideWidth;
+    FRecord.Inches = Inches;
+    FRecord.Vertical = Vertical;
     FRecord.Text = BarData;
     Put(FRecord);
 }
@@ -615,10 +672,11 @@ void TQorQorFile::WritePrinterInfo(const TQorFilePrinterInfo& Info)
     Put(FRecord);
 }
 
-TQorWriter TQorQorFile::Writer() const
+TQorWriter TQorQorFile::Writer()
 {
     if (!FStream)
         throw EInvalidOperation("The page file has no record stream");
+    FDoc.InForce = {};
     return TQorWriter(*FStream);
 }
 
@@ -847,8 +905,8 @@ void TQorQorFile::CheckRecords()
                 break;
             }
             ReadQorRecord(R, Rec);
-            if (Rec.Code == rcSelectObject && (Rec.N[0] < 0 || Rec.N[0] >= ObjectCount()))
-                R.Damaged("object " + std::to_string(Rec.N[0]) + " selected of " + std::to_string(ObjectCount()) +
+            if (Rec.Code == rcSelectObject && (Rec.Index < 0 || Rec.Index >= ObjectCount()))
+                R.Damaged("object " + std::to_string(Rec.Index) + " selected of " + std::to_string(ObjectCount()) +
                           " objects");
             Ended = Rec.Code == rcPageEnd;
         }
@@ -919,10 +977,7 @@ TQorFiler::~TQorFiler() = default;
 
 void TQorFiler::SetQorFile(std::unique_ptr<TQorFile> Value)
 {
-    if (Value.get() != FHeld.get())
-        FHeld = std::move(Value);
-    else
-        static_cast<void>(Value.release()); // held already: one owner
+    FHeld = std::move(Value);
     FQorFile = FHeld.get();
 }
 

@@ -217,8 +217,9 @@ public:
     void WritePrinterInfo(const TQorFilePrinterInfo& Info);
 
     // Primitive encodings on the record stream (for records of an application's own kinds).
-    // Reading follows the file's version.
-    TQorWriter Writer() const;
+    // Reading follows the file's version. Taking the writer makes the recorder forget what the page
+    // has in force (a record of the application's own may draw with anything).
+    TQorWriter Writer();
     TQorReader Reader() const;
 
     // ---- containers ----
@@ -299,6 +300,19 @@ public:
         Integer CurrFont = -1;
         Integer CurrPen = -1;
         Integer CurrBrush = -1;
+        // What the records of the page being recorded have put in force, so that setting it
+        // again writes nothing: the font, pen and brush entries selected (-1 none), the text
+        // alignment (-1 none) and the background colour. Playing a brush sets the background
+        // colour and mode too, and a few records change them on their own (see Forget), so each
+        // is known only until something else may have changed it.
+        struct TInForce {
+            Integer Font = -1;
+            Integer Pen = -1;
+            Integer Brush = -1;
+            Integer Align = -1;
+            bool HasBkColor = false;
+            Integer BkColor = 0;
+        } InForce;
         bool Running = false;
         Single PercentDone = 0;
         String Description;
@@ -320,10 +334,12 @@ private:
     void Put(const TQorRecord& Record);
     // Checks that a document is being recorded and starts the reused record at a point.
     void StartRecord(Word Code, Integer X, Integer Y);
-    void PutSelect(Integer Index);
+    // Writes a select record unless Index is the entry of its kind in force (Current).
+    void PutSelect(Integer Index, Integer& Current);
     void PutPageStart();
     void PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
                     Integer WideWidth, bool Inches, bool Vertical, const String& BarData);
+    void TakeStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect);
     void PutStream(Word Code, TStream* Stream, Integer X, Integer Y, const TRect& Rect);
     void PutGraphic(Word Code, TGraphic* Graphic, Integer X, Integer Y, const TRect& Rect);
     // The index of an entry equal to Record, appended when there is none.
@@ -348,6 +364,8 @@ private:
     String FFileName;
     bool FCreateFile = false;
     std::unique_ptr<TQorPrinterSetup> FQorStartPrinterSetup;
+    struct TRtfSource;
+    std::unique_ptr<TRtfSource> FRtfSource; // the rich text recorded last, parsed
     TQorRecord FRecord;     // reused by the writers
     TQorRecord FPlayRecord; // reused by playback
     bool FExporting = false;
@@ -448,7 +466,7 @@ public:
 
     // The container shown: the held one, or one shown without being held.
     TQorFile* QorFile() const { return FQorFile; }
-    // Holds Value from now on (freeing a container held before, unless it is Value itself).
+    // Holds Value from now on, freeing the container held before.
     virtual void SetQorFile(std::unique_ptr<TQorFile> Value);
     // Shows Value without holding it: its owner keeps it and frees it (a held one is freed first).
     void ShowQorFile(TQorFile* Value);

@@ -457,46 +457,194 @@ namespace {
 // rectangle, the flag, the two positions and the text's own count.
 constexpr Integer RtfFixedPart = 25;
 
-void ReadXY(TQorReader& R, TQorRecord& Rec)
-{
-    Rec.X = R.ReadSmallInt();
-    Rec.Y = R.ReadSmallInt();
-}
+// Reads the fields TransferQorRecord names, in its order.
+class TFieldReader {
+public:
+    explicit TFieldReader(TQorReader& Reader) : R(Reader) {}
 
-void WriteXY(TQorWriter& W, const TQorRecord& Rec)
-{
-    Byte B[4];
-    Byte* At = B;
-    PutSmallInt(At, Rec.X);
-    PutSmallInt(At, Rec.Y);
-    W.Stream().WriteBuffer(B, sizeof B);
-}
+    void Small(Integer& V, const char* = nullptr, const TQorValueNames* = nullptr) { V = R.ReadSmallInt(); }
+    void Unsigned(Word& V, const char* = nullptr) { V = R.ReadWord(); }
+    void Long(Integer& V, const char* = nullptr) { V = R.ReadLongInt(); }
+    void Colour(Integer& V, const char* = nullptr) { V = R.ReadLongInt(); }
+    void Flag(bool& V, const char* = nullptr) { V = R.ReadBoolean(); }
+    void Point(Integer& X, Integer& Y, const char* = nullptr)
+    {
+        X = R.ReadSmallInt();
+        Y = R.ReadSmallInt();
+    }
+    void Rect(TRect& V, const char* = nullptr) { V = R.ReadRect(); }
+    void Corners(TRect& V) { V = R.ReadRect(); }
+    void FullRect(TRect& V, const TRect& Rect, const char*) { V = R.Version() <= 1 ? Rect : R.ReadRect(); }
+    void Text(String& V) { V = R.ReadString(); }
+    void Counted(String& V) { V = R.ReadPChar(); }
+    void Bytes(std::vector<Byte>& V) { R.ReadStream(V); }
+    void RtfLength(std::vector<Byte>&) { FRtfLength = R.ReadLongInt(); }
+    void RtfText(std::vector<Byte>& V)
+    {
+        R.ReadStream(V);
+        if (static_cast<Int64>(FRtfLength) != static_cast<Int64>(V.size()) + RtfFixedPart)
+            R.Damaged("a rich-text record whose length does not match its text");
+    }
+    void Arc(std::array<TPoint, 4>& V)
+    {
+        for (TPoint& P : V)
+            P.X = R.ReadLongInt();
+        for (TPoint& P : V)
+            P.Y = R.ReadLongInt();
+    }
+    void Poly(std::vector<TPoint>& V)
+    {
+        const SmallInt Count = R.ReadSmallInt();
+        if (Count < 0)
+            R.Damaged("a negative point count");
+        if (Count > R.Remaining() / 8)
+            R.Damaged("a point count longer than the rest of the file");
+        V.resize(static_cast<size_t>(Count));
+        for (TPoint& P : V) {
+            P.X = R.ReadLongInt();
+            P.Y = R.ReadLongInt();
+        }
+    }
+    void PrinterInfo(TQorFilePrinterInfo& V) { V = R.ReadPrinterInfo(); }
+    // The body of record 101 with its length, kept as it is stored.
+    void PrinterSetup(std::vector<Byte>& V)
+    {
+        const Integer Length = R.ReadLongInt();
+        const Cardinal L = static_cast<Cardinal>(Length);
+        V = {static_cast<Byte>(L), static_cast<Byte>(L >> 8), static_cast<Byte>(L >> 16), static_cast<Byte>(L >> 24)};
+        if (Length <= 0)
+            return;
+        if (Length > R.Remaining())
+            R.Damaged("a printer setup longer than the rest of the file");
+        V.resize(4 + static_cast<size_t>(Length));
+        R.ReadBytes(V.data() + 4, Length);
+    }
+    [[noreturn]] void Unknown(Word Code) { R.Damaged("unknown record code " + std::to_string(Code)); }
 
-void ReadSmallInts(TQorReader& R, TQorRecord& Rec, size_t Count)
-{
-    for (size_t i = 0; i < Count; ++i)
-        Rec.N[i] = R.ReadSmallInt();
-}
+private:
+    TQorReader& R;
+    Integer FRtfLength = 0;
+};
 
-void WriteSmallInts(TQorWriter& W, const TQorRecord& Rec, size_t Count)
-{
-    for (size_t i = 0; i < Count; ++i)
-        W.WriteSmallInt(Rec.N[i]);
-}
+// Writes the fields TransferQorRecord names, in its order. The fixed ones are gathered and go out
+// in one piece with the code, up to the first text or stream: a page is mostly select, alignment
+// and text records.
+class TFieldWriter {
+public:
+    TFieldWriter(TQorWriter& Writer, Word Code) : W(Writer) { PutWord(Code); }
 
-void ReadPrinterSetupBody(TQorReader& R, TQorRecord& Rec)
-{
-    const Integer Length = R.ReadLongInt();
-    const Cardinal L = static_cast<Cardinal>(Length);
-    Rec.Data = {static_cast<Byte>(L), static_cast<Byte>(L >> 8), static_cast<Byte>(L >> 16),
-                static_cast<Byte>(L >> 24)};
-    if (Length <= 0)
-        return;
-    if (Length > R.Remaining())
-        R.Damaged("a printer setup longer than the rest of the file");
-    Rec.Data.resize(4 + static_cast<size_t>(Length));
-    R.ReadBytes(Rec.Data.data() + 4, Length);
-}
+    void Small(Integer V, const char* = nullptr, const TQorValueNames* = nullptr) { PutSmall(V); }
+    void Unsigned(Word V, const char* = nullptr) { PutWord(V); }
+    void Long(Integer V, const char* = nullptr) { PutLong(V); }
+    void Colour(Integer V, const char* = nullptr) { PutLong(V); }
+    void Flag(bool V, const char* = nullptr)
+    {
+        Room(1);
+        *At++ = V ? 1 : 0;
+    }
+    void Point(Integer X, Integer Y, const char* = nullptr)
+    {
+        PutSmall(X);
+        PutSmall(Y);
+    }
+    void Rect(const TRect& V, const char* = nullptr) { PutRect(V); }
+    void Corners(const TRect& V) { PutRect(V); }
+    void FullRect(const TRect& V, const TRect&, const char*) { PutRect(V); }
+    void Text(const String& V)
+    {
+        Flush();
+        W.WriteString(V);
+    }
+    void Counted(const String& V)
+    {
+        Flush();
+        W.WritePChar(Utf8ToUtf16(V));
+    }
+    void Bytes(const std::vector<Byte>& V)
+    {
+        Flush();
+        W.WriteStream(V.data(), static_cast<Int64>(V.size()));
+    }
+    void RtfLength(const std::vector<Byte>& V) { PutLong(static_cast<Integer>(V.size()) + RtfFixedPart); }
+    void RtfText(const std::vector<Byte>& V) { Bytes(V); }
+    void Arc(const std::array<TPoint, 4>& V)
+    {
+        for (const TPoint& P : V)
+            PutLong(P.X);
+        for (const TPoint& P : V)
+            PutLong(P.Y);
+    }
+    void Poly(const std::vector<TPoint>& V)
+    {
+        // A count is a SmallInt: more points than it can say are not stored.
+        const size_t Count = std::min<size_t>(V.size(), 32767);
+        PutSmall(static_cast<Integer>(Count));
+        for (size_t i = 0; i < Count; ++i) {
+            PutLong(V[i].X);
+            PutLong(V[i].Y);
+        }
+    }
+    void PrinterInfo(const TQorFilePrinterInfo& V)
+    {
+        Flush();
+        W.WritePrinterInfo(V);
+    }
+    void PrinterSetup(const std::vector<Byte>& V)
+    {
+        if (V.empty()) {
+            PutLong(0);
+            return;
+        }
+        Flush();
+        W.Stream().WriteBuffer(V.data(), static_cast<Int64>(V.size()));
+    }
+    [[noreturn]] void Unknown(Word Code)
+    {
+        throw EQorFileError("Cannot write record code " + std::to_string(Code) + ": it is not a page-file record");
+    }
+
+    void Flush()
+    {
+        if (At != Buffer)
+            W.Stream().WriteBuffer(Buffer, At - Buffer);
+        At = Buffer;
+    }
+
+private:
+    void Room(size_t Count)
+    {
+        if (At + Count > std::end(Buffer))
+            Flush();
+    }
+    void PutSmall(Integer V)
+    {
+        Room(2);
+        PutSmallInt(At, V);
+    }
+    void PutWord(Word V)
+    {
+        Room(2);
+        *At++ = static_cast<Byte>(V);
+        *At++ = static_cast<Byte>(V >> 8);
+    }
+    void PutLong(Integer V)
+    {
+        Room(4);
+        const Cardinal C = static_cast<Cardinal>(V);
+        for (int i = 0; i < 4; ++i)
+            *At++ = static_cast<Byte>(C >> (8 * i));
+    }
+    void PutRect(const TRect& R)
+    {
+        Room(8);
+        for (const Integer V : {R.Left, R.Top, R.Right, R.Bottom})
+            PutSmallInt(At, V);
+    }
+
+    TQorWriter& W;
+    Byte Buffer[64];
+    Byte* At = Buffer;
+};
 
 } // namespace
 
@@ -505,133 +653,8 @@ void ReadQorRecord(TQorReader& R, TQorRecord& Rec)
     const Word Code = Rec.Code;
     Rec = TQorRecord();
     Rec.Code = Code;
-    switch (Code) {
-    case rcSelectObject:
-        Rec.N[0] = R.ReadSmallInt();
-        break;
-    case rcPageBegin:
-    case rcPageEnd:
-        break;
-    case rcSetTextAlign:
-        Rec.N[0] = R.ReadWord();
-        break;
-    case rcTextout:
-        ReadXY(R, Rec);
-        Rec.Text = R.ReadString();
-        break;
-    case rcMoveTo:
-    case rcLineTo:
-        ReadXY(R, Rec);
-        break;
-    case rcPTextout:
-        ReadXY(R, Rec);
-        Rec.Text = R.ReadPChar();
-        break;
-    case rcExtTextout:
-        ReadXY(R, Rec);
-        Rec.N[0] = R.ReadWord();
-        Rec.Rect = R.ReadRect();
-        Rec.Text = R.ReadPChar();
-        break;
-    case rcTextRect:
-        Rec.Rect = R.ReadRect();
-        ReadXY(R, Rec);
-        Rec.Text = R.ReadString();
-        break;
-    case rcFillRect:
-        Rec.Rect = R.ReadRect();
-        break;
-    case rcRectangle:
-    case rcEllipse:
-        ReadSmallInts(R, Rec, 4);
-        break;
-    case rcRoundRect:
-        ReadSmallInts(R, Rec, 6);
-        break;
-    case rcDraw:
-        ReadXY(R, Rec);
-        Rec.N[0] = R.ReadWord();
-        R.ReadStream(Rec.Data);
-        break;
-    case rcStretchDraw:
-        Rec.Rect = R.ReadRect();
-        Rec.N[0] = R.ReadWord();
-        R.ReadStream(Rec.Data);
-        break;
-    case rcShadeRect:
-        Rec.Rect = R.ReadRect();
-        Rec.N[0] = R.ReadSmallInt();
-        break;
-    case rcSetBkColor:
-        Rec.N[0] = R.ReadLongInt();
-        break;
-    case rcTextJustify:
-        Rec.Rect = R.ReadRect();
-        ReadXY(R, Rec);
-        Rec.Text = R.ReadString();
-        Rec.Flag = R.ReadBoolean();
-        Rec.FullRect = R.Version() <= 1 ? Rec.Rect : R.ReadRect();
-        break;
-    case rcDrawBitmap:
-        ReadXY(R, Rec);
-        R.ReadStream(Rec.Data);
-        break;
-    case rcStretchDrawBitmap:
-        Rec.Rect = R.ReadRect();
-        R.ReadStream(Rec.Data);
-        break;
-    case rcRtfDraw:
-        Rec.N[0] = R.ReadLongInt();
-        Rec.Rect = R.ReadRect();
-        Rec.Flag = R.ReadBoolean();
-        Rec.N[1] = R.ReadLongInt();
-        Rec.N[2] = R.ReadLongInt();
-        R.ReadStream(Rec.Data);
-        if (static_cast<Int64>(Rec.N[0]) != static_cast<Int64>(Rec.Data.size()) + RtfFixedPart)
-            R.Damaged("a rich-text record whose length does not match its text");
-        break;
-    case rcDrawCheckBox:
-        Rec.Rect = R.ReadRect();
-        Rec.N[0] = R.ReadSmallInt();
-        Rec.N[1] = R.ReadLongInt();
-        Rec.N[2] = R.ReadSmallInt();
-        break;
-    case rcDrawShapeType:
-        Rec.N[0] = R.ReadSmallInt();
-        for (size_t i = 1; i <= 8; ++i)
-            Rec.N[i] = R.ReadLongInt();
-        break;
-    case rcPolyDrawType: {
-        Rec.N[0] = R.ReadSmallInt();
-        const SmallInt Count = R.ReadSmallInt();
-        if (Count < 0)
-            R.Damaged("a negative point count");
-        if (Count > R.Remaining() / 8)
-            R.Damaged("a point count longer than the rest of the file");
-        Rec.Points.resize(static_cast<size_t>(Count));
-        for (TPoint& P : Rec.Points) {
-            P.X = R.ReadLongInt();
-            P.Y = R.ReadLongInt();
-        }
-        break;
-    }
-    case rcPrint3of9Barcode:
-    case rcPrint2of5Barcode:
-        ReadXY(R, Rec);
-        ReadSmallInts(R, Rec, 4);
-        Rec.Flag = R.ReadBoolean();
-        Rec.Flag2 = R.ReadBoolean();
-        Rec.Text = R.ReadString();
-        break;
-    case rcPrinterInfo:
-        Rec.PrinterInfo = R.ReadPrinterInfo();
-        break;
-    case rcPrinterSetup:
-        ReadPrinterSetupBody(R, Rec);
-        break;
-    default:
-        R.Damaged("unknown record code " + std::to_string(Code));
-    }
+    TFieldReader Fields(R);
+    TransferQorRecord(Fields, Rec);
 }
 
 bool ReadNextQorRecord(TQorReader& R, TQorRecord& Rec)
@@ -645,159 +668,9 @@ bool ReadNextQorRecord(TQorReader& R, TQorRecord& Rec)
 
 void WriteQorRecord(TQorWriter& W, const TQorRecord& Rec)
 {
-    // The records a page is mostly made of go out with their fixed part in one piece.
-    Byte Head[6];
-    Byte* At = Head;
-    const Word Code = Rec.Code;
-    *At++ = static_cast<Byte>(Code);
-    *At++ = static_cast<Byte>(Code >> 8);
-    switch (Rec.Code) {
-    case rcSelectObject:
-        PutSmallInt(At, Rec.N[0]);
-        W.Stream().WriteBuffer(Head, At - Head);
-        return;
-    case rcSetTextAlign: {
-        const Word Flags = static_cast<Word>(Rec.N[0]);
-        *At++ = static_cast<Byte>(Flags);
-        *At++ = static_cast<Byte>(Flags >> 8);
-        W.Stream().WriteBuffer(Head, At - Head);
-        return;
-    }
-    case rcTextout:
-        PutSmallInt(At, Rec.X);
-        PutSmallInt(At, Rec.Y);
-        W.Stream().WriteBuffer(Head, At - Head);
-        W.WriteString(Rec.Text);
-        return;
-    default:
-        break;
-    }
-    W.WriteType(Rec.Code);
-    switch (Rec.Code) {
-    case rcSelectObject:
-        W.WriteSmallInt(Rec.N[0]);
-        break;
-    case rcPageBegin:
-    case rcPageEnd:
-        break;
-    case rcSetTextAlign:
-        W.WriteWord(static_cast<Word>(Rec.N[0]));
-        break;
-    case rcTextout:
-        WriteXY(W, Rec);
-        W.WriteString(Rec.Text);
-        break;
-    case rcMoveTo:
-    case rcLineTo:
-        WriteXY(W, Rec);
-        break;
-    case rcPTextout:
-        WriteXY(W, Rec);
-        W.WritePChar(Utf8ToUtf16(Rec.Text));
-        break;
-    case rcExtTextout:
-        WriteXY(W, Rec);
-        W.WriteWord(static_cast<Word>(Rec.N[0]));
-        W.WriteRect(Rec.Rect);
-        W.WritePChar(Utf8ToUtf16(Rec.Text));
-        break;
-    case rcTextRect:
-        W.WriteRect(Rec.Rect);
-        WriteXY(W, Rec);
-        W.WriteString(Rec.Text);
-        break;
-    case rcFillRect:
-        W.WriteRect(Rec.Rect);
-        break;
-    case rcRectangle:
-    case rcEllipse:
-        WriteSmallInts(W, Rec, 4);
-        break;
-    case rcRoundRect:
-        WriteSmallInts(W, Rec, 6);
-        break;
-    case rcDraw:
-        WriteXY(W, Rec);
-        W.WriteWord(static_cast<Word>(Rec.N[0]));
-        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
-        break;
-    case rcStretchDraw:
-        W.WriteRect(Rec.Rect);
-        W.WriteWord(static_cast<Word>(Rec.N[0]));
-        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
-        break;
-    case rcShadeRect:
-        W.WriteRect(Rec.Rect);
-        W.WriteSmallInt(Rec.N[0]);
-        break;
-    case rcSetBkColor:
-        W.WriteLongInt(Rec.N[0]);
-        break;
-    case rcTextJustify:
-        W.WriteRect(Rec.Rect);
-        WriteXY(W, Rec);
-        W.WriteString(Rec.Text);
-        W.WriteBoolean(Rec.Flag);
-        W.WriteRect(Rec.FullRect);
-        break;
-    case rcDrawBitmap:
-        WriteXY(W, Rec);
-        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
-        break;
-    case rcStretchDrawBitmap:
-        W.WriteRect(Rec.Rect);
-        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
-        break;
-    case rcRtfDraw:
-        W.WriteLongInt(static_cast<Integer>(Rec.Data.size()) + RtfFixedPart);
-        W.WriteRect(Rec.Rect);
-        W.WriteBoolean(Rec.Flag);
-        W.WriteLongInt(Rec.N[1]);
-        W.WriteLongInt(Rec.N[2]);
-        W.WriteStream(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
-        break;
-    case rcDrawCheckBox:
-        W.WriteRect(Rec.Rect);
-        W.WriteSmallInt(Rec.N[0]);
-        W.WriteLongInt(Rec.N[1]);
-        W.WriteSmallInt(Rec.N[2]);
-        break;
-    case rcDrawShapeType:
-        W.WriteSmallInt(Rec.N[0]);
-        for (size_t i = 1; i <= 8; ++i)
-            W.WriteLongInt(Rec.N[i]);
-        break;
-    case rcPolyDrawType: {
-        // A count is a SmallInt: more points than it can say are not stored.
-        const size_t Count = std::min<size_t>(Rec.Points.size(), 32767);
-        W.WriteSmallInt(Rec.N[0]);
-        W.WriteSmallInt(static_cast<Integer>(Count));
-        for (size_t i = 0; i < Count; ++i) {
-            W.WriteLongInt(Rec.Points[i].X);
-            W.WriteLongInt(Rec.Points[i].Y);
-        }
-        break;
-    }
-    case rcPrint3of9Barcode:
-    case rcPrint2of5Barcode:
-        WriteXY(W, Rec);
-        WriteSmallInts(W, Rec, 4);
-        W.WriteBoolean(Rec.Flag);
-        W.WriteBoolean(Rec.Flag2);
-        W.WriteString(Rec.Text);
-        break;
-    case rcPrinterInfo:
-        W.WritePrinterInfo(Rec.PrinterInfo);
-        break;
-    case rcPrinterSetup:
-        if (!Rec.Data.empty())
-            W.Stream().WriteBuffer(Rec.Data.data(), static_cast<Int64>(Rec.Data.size()));
-        else
-            W.WriteLongInt(0);
-        break;
-    default:
-        throw EQorFileError("Cannot write record code " + std::to_string(Rec.Code) + ": it is not a page-file record");
-    }
+    TFieldWriter Fields(W, Rec.Code);
+    TransferQorRecord(Fields, Rec);
+    Fields.Flush();
 }
 
 } // namespace qor

@@ -216,46 +216,179 @@ TQorObjectRecord ReadQorObject(TQorReader& Reader);
 
 // ---- drawing records ---------------------------------------------------------------------------------
 
-// One decoded record of the record stream. Which fields a code uses, in payload order:
-//   4 select object      N[0] index              20 text alignment   N[0] flags
-//   21 text out          X Y Text                23/24 move/line to  X Y
-//   25 text out (count)  X Y Text                26 ext text out     X Y N[0] options, Rect, Text
-//   27 text rect         Rect X Y Text           28 fill rect        Rect
-//   29 rectangle, 31 ellipse  N[0..3]            30 rounded rect     N[0..5]
-//   32 draw graphic      X Y N[0] kind, Data     33 stretch-draw     Rect N[0] kind, Data
-//   34 shade             Rect N[0] shade         35 background       N[0] colour
-//   37 justified line    Rect X Y Text Flag (end of paragraph) FullRect
-//   38 draw bitmap       X Y Data                39 stretch bitmap   Rect Data
-//   40 rich text         N[0] payload length, Rect, Flag (default font), N[1] start, N[2] end, Data
-//   41 check box         Rect N[0] style, N[1] colour, N[2] thickness
-//   42 arc/chord/pie     N[0] shape, N[1..4] x1..x4, N[5..8] y1..y4
-//   43 poly              N[0] kind, Points
-//   44/45 bar codes      X Y N[0] width, N[1] height, N[2] narrow, N[3] wide, Flag (inches),
-//                        Flag2 (vertical), Text
-//   100 printer info     PrinterInfo             101 printer setup   Data (the body, length first)
+// One decoded record of the record stream: the code and the fields its payload carries (the
+// others keep their defaults). TransferQorRecord below says which fields a code stores.
 struct TQorRecord {
     Word Code = 0;
-    Integer X = 0;
+    // Where it draws.
+    Integer X = 0; // the point of a text, a line end, a graphic, a bitmap or a bar code
     Integer Y = 0;
-    std::array<Integer, 9> N{};
-    TRect Rect;
-    TRect FullRect;
-    bool Flag = false;
-    bool Flag2 = false;
+    TRect Rect;                      // the record's rectangle; the shape's corners for 29 to 31
+    TRect FullRect;                  // 37: the whole width the line may take
+    TPoint Corner;                   // 30: width and height of the rounded corners
+    std::array<TPoint, 4> ArcPoints; // 42: the box's two corners, then the start and the end point
+    std::vector<TPoint> Points;      // 43
+    // What it draws with.
+    Integer Index = 0;       // 4: the object-table entry selected
+    Word Align = 0;          // 20: text-alignment flags
+    Word Options = 0;        // 26: text-out options
+    Word GraphicKind = 0;    // 32, 33: 1 bitmap, 0 icon, 2 metafile, 3 another class
+    Integer Shade = 0;       // 34: TQorShadePercent
+    Integer Color = 0;       // 35: the background colour; 41: the mark's colour
+    Integer CheckStyle = 0;  // 41: TQorCheckStyle
+    Integer Thickness = 0;   // 41
+    Integer Shape = 0;       // 42: TQorDrawType
+    Integer PolyType = 0;    // 43: TQorPolyType
+    Integer BarWidth = 0;    // 44, 45: the bar code's extent and its elements' widths
+    Integer BarHeight = 0;
+    Integer NarrowWidth = 0;
+    Integer WideWidth = 0;
+    bool Inches = false;     // 44, 45: element widths in thousandths of an inch
+    bool Vertical = false;   // 44, 45
+    bool EndParagraph = false; // 37
+    bool SetDefFont = false; // 40
+    Integer RangeStart = 0;  // 40: the range of the rich text drawn
+    Integer RangeEnd = 0;
     String Text;
-    std::vector<Byte> Data;
-    std::vector<TPoint> Points;
-    TQorFilePrinterInfo PrinterInfo;
+    std::vector<Byte> Data; // a graphic, a bitmap, rich text, or the body of a printer setup
+    TQorFilePrinterInfo PrinterInfo; // 100
 
     bool operator==(const TQorRecord&) const = default;
 };
+
+// Names the dump gives the values of a field (one by value from 0), and what it gives any other.
+struct TQorValueNames {
+    std::array<const char*, 3> Names;
+    const char* Other;
+};
+inline constexpr TQorValueNames QorShapeNames{{"arc", "chord", "pie"}, "shape?"};
+inline constexpr TQorValueNames QorPolyNames{{"polygon", "polyline", nullptr}, "poly?"};
+
+// The one description of every record's payload: its fields in stored order, each by its encoding
+// (the visitor's member called) and the word the dump writes before it (none for nullptr). The
+// writer, the reader and the dump each visit it; a new record kind is one case here.
+//   Small, Unsigned, Long, Colour, Flag  SmallInt, Word, Int32, Int32, Boolean
+//   Point                                x, y (SmallInt)
+//   Rect, Corners                        Rect (the dump shows (l,t,r,b) and l t r b)
+//   FullRect                             Rect, taken equal to the record's Rect in version 1 files
+//   Text, Counted                        String, counted text (Int32 N, N UTF-16 units)
+//   Bytes, RtfText                       Stream (the dump shows RtfText's text too)
+//   RtfLength                            Int32 the payload's length: the stream's size + 25
+//   Arc                                  Int32 x1..x4, then Int32 y1..y4
+//   Poly                                 SmallInt n, then n x (Int32 x, Int32 y)
+//   PrinterInfo, PrinterSetup            37 bytes; the body of record 101 (length first)
+template <class V, class R>
+void TransferQorRecord(V& v, R& Rec)
+{
+    switch (Rec.Code) {
+    case rcSelectObject: v.Small(Rec.Index); break;
+    case rcPageBegin:
+    case rcPageEnd: break;
+    case rcSetTextAlign: v.Unsigned(Rec.Align); break;
+    case rcTextout:
+        v.Point(Rec.X, Rec.Y);
+        v.Text(Rec.Text);
+        break;
+    case rcMoveTo:
+    case rcLineTo: v.Point(Rec.X, Rec.Y); break;
+    case rcPTextout:
+        v.Point(Rec.X, Rec.Y);
+        v.Counted(Rec.Text);
+        break;
+    case rcExtTextout:
+        v.Point(Rec.X, Rec.Y);
+        v.Unsigned(Rec.Options, "options");
+        v.Rect(Rec.Rect, "rect");
+        v.Counted(Rec.Text);
+        break;
+    case rcTextRect:
+        v.Rect(Rec.Rect, "rect");
+        v.Point(Rec.X, Rec.Y);
+        v.Text(Rec.Text);
+        break;
+    case rcFillRect: v.Rect(Rec.Rect); break;
+    case rcRectangle:
+    case rcEllipse: v.Corners(Rec.Rect); break;
+    case rcRoundRect:
+        v.Corners(Rec.Rect);
+        v.Point(Rec.Corner.X, Rec.Corner.Y, "corner");
+        break;
+    case rcDraw:
+        v.Point(Rec.X, Rec.Y);
+        v.Unsigned(Rec.GraphicKind, "kind");
+        v.Bytes(Rec.Data);
+        break;
+    case rcStretchDraw:
+        v.Rect(Rec.Rect, "rect");
+        v.Unsigned(Rec.GraphicKind, "kind");
+        v.Bytes(Rec.Data);
+        break;
+    case rcShadeRect:
+        v.Rect(Rec.Rect, "rect");
+        v.Small(Rec.Shade, "shade");
+        break;
+    case rcSetBkColor: v.Colour(Rec.Color); break;
+    case rcTextJustify:
+        v.Rect(Rec.Rect, "rect");
+        v.Point(Rec.X, Rec.Y);
+        v.Text(Rec.Text);
+        v.Flag(Rec.EndParagraph, "endparagraph");
+        v.FullRect(Rec.FullRect, Rec.Rect, "fullrect");
+        break;
+    case rcDrawBitmap:
+        v.Point(Rec.X, Rec.Y);
+        v.Bytes(Rec.Data);
+        break;
+    case rcStretchDrawBitmap:
+        v.Rect(Rec.Rect, "rect");
+        v.Bytes(Rec.Data);
+        break;
+    case rcRtfDraw:
+        v.RtfLength(Rec.Data);
+        v.Rect(Rec.Rect, "rect");
+        v.Flag(Rec.SetDefFont, "setdeffont");
+        v.Long(Rec.RangeStart, "start");
+        v.Long(Rec.RangeEnd, "end");
+        v.RtfText(Rec.Data);
+        break;
+    case rcDrawCheckBox:
+        v.Rect(Rec.Rect, "rect");
+        v.Small(Rec.CheckStyle, "style");
+        v.Colour(Rec.Color, "color");
+        v.Small(Rec.Thickness, "thickness");
+        break;
+    case rcDrawShapeType:
+        v.Small(Rec.Shape, nullptr, &QorShapeNames);
+        v.Arc(Rec.ArcPoints);
+        break;
+    case rcPolyDrawType:
+        v.Small(Rec.PolyType, nullptr, &QorPolyNames);
+        v.Poly(Rec.Points);
+        break;
+    case rcPrint3of9Barcode:
+    case rcPrint2of5Barcode:
+        v.Point(Rec.X, Rec.Y);
+        v.Small(Rec.BarWidth, "width");
+        v.Small(Rec.BarHeight, "height");
+        v.Small(Rec.NarrowWidth, "narrow");
+        v.Small(Rec.WideWidth, "wide");
+        v.Flag(Rec.Inches, "inches");
+        v.Flag(Rec.Vertical, "vertical");
+        v.Text(Rec.Text);
+        break;
+    case rcPrinterInfo: v.PrinterInfo(Rec.PrinterInfo); break;
+    case rcPrinterSetup: v.PrinterSetup(Rec.Data); break;
+    default: v.Unknown(Rec.Code);
+    }
+}
 
 // Reads the payload of a record whose code Record.Code was just read. An unknown code raises
 // EQorFileError (nothing records the length of a payload, so it cannot be skipped).
 void ReadQorRecord(TQorReader& Reader, TQorRecord& Record);
 // Reads code and payload; false at the end of the input.
 bool ReadNextQorRecord(TQorReader& Reader, TQorRecord& Record);
-// Writes code and payload.
+// Writes code and payload in one piece up to its first text or stream. An unknown code raises
+// EQorFileError and writes nothing.
 void WriteQorRecord(TQorWriter& Writer, const TQorRecord& Record);
 
 } // namespace qor

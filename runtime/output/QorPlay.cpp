@@ -326,9 +326,9 @@ void TQorPlayer::Play(Word Code)
     ComputeScale();
     IQorDrawTarget& T = Target;
     switch (Code) {
-    case rcSelectObject: Select(R.N[0]); break;
+    case rcSelectObject: Select(R.Index); break;
     case rcPageBegin: break;
-    case rcSetTextAlign: T.SetTextAlign(static_cast<Word>(R.N[0])); break;
+    case rcSetTextAlign: T.SetTextAlign(R.Align); break;
     case rcTextout: T.Textout(SX(R.X), SY(R.Y), R.Text); break;
     case rcMoveTo: T.MoveTo(SX(R.X), SY(R.Y)); break;
     case rcLineTo: T.LineTo(SX(R.X), SY(R.Y)); break;
@@ -339,7 +339,7 @@ void TQorPlayer::Play(Word Code)
         if (Code == rcPTextout)
             T.PTextout(SX(R.X), SY(R.Y), Units.data(), Count);
         else
-            T.ExtTextout(SX(R.X), SY(R.Y), static_cast<Word>(R.N[0]), SR(R.Rect), Units.data(),
+            T.ExtTextout(SX(R.X), SY(R.Y), R.Options, SR(R.Rect), Units.data(),
                          static_cast<Word>(std::min(Count, 0xFFFF)));
         break;
     }
@@ -350,7 +350,7 @@ void TQorPlayer::Play(Word Code)
         break;
     case rcRectangle:
     case rcEllipse: {
-        const TRect Rect = SR(TRect(R.N[0], R.N[1], R.N[2], R.N[3]));
+        const TRect Rect = SR(R.Rect);
         if (Code == rcRectangle)
             T.Rectangle(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
         else
@@ -358,17 +358,17 @@ void TQorPlayer::Play(Word Code)
         break;
     }
     case rcRoundRect: {
-        const TRect Rect = SR(TRect(R.N[0], R.N[1], R.N[2], R.N[3]));
-        T.RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, SX(R.N[4]), SY(R.N[5]));
+        const TRect Rect = SR(R.Rect);
+        T.RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, SX(R.Corner.X), SY(R.Corner.Y));
         break;
     }
     case rcDraw:
     case rcStretchDraw: PlayGraphic(R, Code == rcStretchDraw); break;
-    case rcShadeRect: T.ShadeRect(SR(R.Rect), static_cast<TQorShadePercent>(R.N[0])); break;
-    case rcSetBkColor: T.SetBkColor(R.N[0]); break;
+    case rcShadeRect: T.ShadeRect(SR(R.Rect), static_cast<TQorShadePercent>(R.Shade)); break;
+    case rcSetBkColor: T.SetBkColor(R.Color); break;
     case rcTextJustify:
         if (F.FDoc.LastFont != -1)
-            T.TextJustify(SR(R.Rect), SX(R.X), SY(R.Y), R.Text, R.Flag, SR(R.FullRect));
+            T.TextJustify(SR(R.Rect), SX(R.X), SY(R.Y), R.Text, R.EndParagraph, SR(R.FullRect));
         break;
     case rcDrawBitmap: {
         auto S = DataStream();
@@ -382,20 +382,23 @@ void TQorPlayer::Play(Word Code)
     }
     case rcRtfDraw: {
         auto S = DataStream();
-        T.RtfDraw(SR(R.Rect), S.get(), R.N[1], R.N[2], R.Flag);
+        T.RtfDraw(SR(R.Rect), S.get(), R.RangeStart, R.RangeEnd, R.SetDefFont);
         break;
     }
     case rcDrawCheckBox:
-        T.DrawCheckBox(SR(R.Rect), static_cast<TQorCheckStyle>(R.N[0]), static_cast<TColor>(R.N[1]), SX(R.N[2]));
+        T.DrawCheckBox(SR(R.Rect), static_cast<TQorCheckStyle>(R.CheckStyle), static_cast<TColor>(R.Color),
+                       SX(R.Thickness));
         break;
-    case rcDrawShapeType:
-        T.DrawShapeType(static_cast<TQorDrawType>(R.N[0]), SX(R.N[1]), SY(R.N[5]), SX(R.N[2]), SY(R.N[6]), SX(R.N[3]),
-                        SY(R.N[7]), SX(R.N[4]), SY(R.N[8]));
+    case rcDrawShapeType: {
+        const auto& A = R.ArcPoints;
+        T.DrawShapeType(static_cast<TQorDrawType>(R.Shape), SX(A[0].X), SY(A[0].Y), SX(A[1].X), SY(A[1].Y), SX(A[2].X),
+                        SY(A[2].Y), SX(A[3].X), SY(A[3].Y));
         break;
+    }
     case rcPolyDrawType: {
         std::vector<TPoint> Points(R.Points.size());
         std::transform(R.Points.begin(), R.Points.end(), Points.begin(), [&](const TPoint& P) { return SP(P.X, P.Y); });
-        T.DrawPoly(static_cast<TQorPolyType>(R.N[0]), Points.data(), static_cast<Integer>(Points.size()));
+        T.DrawPoly(static_cast<TQorPolyType>(R.PolyType), Points.data(), static_cast<Integer>(Points.size()));
         break;
     }
     case rcPrint3of9Barcode:
@@ -404,9 +407,11 @@ void TQorPlayer::Play(Word Code)
             break;
         const TPoint P = SP(R.X, R.Y);
         if (Code == rcPrint3of9Barcode)
-            T.Print3of9Barcode(P.X, P.Y, SX(R.N[0]), SY(R.N[1]), R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
+            T.Print3of9Barcode(P.X, P.Y, SX(R.BarWidth), SY(R.BarHeight), R.NarrowWidth, R.WideWidth, R.Inches,
+                               R.Vertical, R.Text);
         else
-            T.Print2of5Barcode(P.X, P.Y, SX(R.N[0]), SY(R.N[1]), R.N[2], R.N[3], R.Flag, R.Flag2, R.Text);
+            T.Print2of5Barcode(P.X, P.Y, SX(R.BarWidth), SY(R.BarHeight), R.NarrowWidth, R.WideWidth, R.Inches,
+                               R.Vertical, R.Text);
         break;
     }
     case rcPrinterInfo: F.QorFilePrinterInfo = R.PrinterInfo; break;

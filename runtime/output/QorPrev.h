@@ -9,6 +9,7 @@
 #include "platform/graphics/GdiTypes.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "runtime/output/QorZoom.h"
 
 #include <memory>
 
@@ -21,10 +22,6 @@ class TQorPrinter;
 class TQorPrinterSetup;
 class TQorQorFile;
 class TStream;
-
-enum TQorZoom : Byte { qz200, qz150, qz100, qz75, qz50, qz25, qz10, qzWidth, qzHeight, qzPage };
-QOR_ENUM_NAMES(TQorZoom, "qz200", "qz150", "qz100", "qz75", "qz50", "qz25", "qz10", "qzWidth", "qzHeight",
-               "qzPage");
 
 class TQorPreview : public TScrollBox {
     QOR_CLASS(TQorPreview, TScrollBox)

@@ -5,6 +5,7 @@
 #include "common/TestOutput.h"
 #include "output/OutputTestSupport.h"
 #include "platform/rtl/ClassRegistry.h"
+#include "platform/rtl/Component.h"
 #include "platform/rtl/TypeInfo.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 using namespace qor;
@@ -207,6 +209,53 @@ TEST(FormsReference, EveryReportClassAFormCanHoldIsListed)
     for (TClass C : RegisteredClasses())
         if (C->Name.rfind("TKiv", 0) == 0 && C->NewComponent && !Listed.count(C->Name) && !NotInForms.count(C->Name))
             ADD_FAILURE() << C->Name << " can be written in a form but docs/forms.md does not list it";
+}
+
+// A form freed whole does not tell its members of each other's going: a reference from one report
+// component to another hears of the other's going only through its free notification. The holder
+// and the component it refers to have different owners here, so nothing else tells the holder.
+TEST(FormsReference, EveryComponentReferenceIsClearedWhenItsComponentGoes)
+{
+    const std::vector<TClass> Classes = RegisteredClasses();
+    // The class itself when it can be made, else a report class derived from it, else any.
+    auto Creatable = [&Classes](TClass Of) -> TClass {
+        if (!Of || Of->NewComponent)
+            return Of;
+        TClass Any = nullptr;
+        for (TClass C : Classes)
+            if (C->NewComponent && C->InheritsFrom(Of)) {
+                if (C->Name.rfind("TKiv", 0) == 0)
+                    return C;
+                Any = Any ? Any : C;
+            }
+        return Any;
+    };
+    int Checked = 0;
+    for (TClass C : Classes) {
+        if (C->Name.rfind("TKiv", 0) != 0 || !C->NewComponent)
+            continue;
+        for (const TPropInfo* P : C->AllProperties()) {
+            const TClass Target = P->Kind == TPropKind::Component && !P->ReadOnly ? Creatable(P->ObjectClass())
+                                                                                  : nullptr;
+            if (!Target)
+                continue;
+            SCOPED_TRACE(C->Name + "." + P->Name + " = " + Target->Name);
+            TComponent Holders(nullptr), Targets(nullptr);
+            TComponent* Holder = C->NewComponent(&Holders);
+            TComponent* Referred = Target->NewComponent(&Targets);
+            try {
+                P->SetValue(Holder, static_cast<TObject*>(Referred));
+            } catch (const Exception&) {
+                continue; // a reference only to a component of the holder's own form (a focus control)
+            }
+            if (std::get<TObject*>(P->GetValue(Holder)) != Referred)
+                continue; // a property only cleared, never set (an obsolete one)
+            Free(Referred);
+            EXPECT_EQ(std::get<TObject*>(P->GetValue(Holder)), nullptr);
+            ++Checked;
+        }
+    }
+    EXPECT_GE(Checked, 40);
 }
 
 // The ```qfm examples of the reference, each with the text its page file must hold (the line

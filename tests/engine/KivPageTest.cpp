@@ -113,6 +113,13 @@ TEST_F(PageBreak, OmitLastPgFtLeavesTheFootOffTheLastPageOnly)
     EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "D2", "D3", "PF"}, {"PH", "D4", "RF"}}));
 }
 
+// A label whose printing fails.
+class TFailingLabel : public TKivLabel {
+public:
+    explicit TFailingLabel(TComponent* AOwner) : TKivLabel(AOwner) {}
+    String GetDataNow() override { throw Exception("the label fails"); }
+};
+
 // Three nested groups over records that break the middle group in the second record.
 class PageGroups : public PageFixture {
 protected:
@@ -158,6 +165,14 @@ TEST_F(PageGroups, AMiddleBreakPrintsFeetInnermostFirstThenHeadsOutermostFirst)
     const TTexts Broken = RunTexts();
     ASSERT_EQ(Broken.size(), 4u) << "H3 starts a page at the start and at each break";
     EXPECT_EQ(Broken[1].at(1), "H3");
+
+    // A head that fails while an outer break has turned its new-page setting off gets it back.
+    Page->SetGroupPageBreaks(false);
+    auto* Failing = new TFailingLabel(&Root);
+    Failing->SetParent(Groups[2]->Header());
+    EXPECT_THROW(Run(), Exception);
+    EXPECT_TRUE(Groups[2]->Header()->NewPage());
+    Free(Failing);
 
     // ShowHead and ShowFoot gate only the group's own PrintHead and PrintFoot: in a run its head
     // and foot band lists print all the same, as stored forms expect.
@@ -352,6 +367,12 @@ TEST_F(PageOutput, ARichTextPassWritesTheBandsAsParagraphs)
     for (const char* Part : {"PH", "D1", "D2", "RF", "PF"})
         EXPECT_NE(Text.find(Part), std::string::npos) << Part;
     EXPECT_LT(Text.find("D1"), Text.find("D2"));
+
+    // The RTF writer goes with the run: the next run draws pages again.
+    EXPECT_EQ(Page->Rtf(), nullptr);
+    Page->SetOutputType(otNormal);
+    EXPECT_EQ(RunTexts(), (TTexts{{"PH", "D1", "D2", "RF", "PF"}}));
+    EXPECT_FALSE(Page->Continuous());
 }
 
 TEST_F(PageOutput, APrinterPassPlaysThePagesOnThePrinter)

@@ -91,44 +91,44 @@ std::vector<TGolden> GoldenRecords()
     const TRect R(1, 2, 300, -4);
     const std::string RB = "01 00 02 00 2c 01 fc ff";
     return {
-        {Rec(rcSelectObject, [](auto& r) { r.N[0] = 3; }), "04 00 03 00"},
+        {Rec(rcSelectObject, [](auto& r) { r.Index = 3; }), "04 00 03 00"},
         {Rec(rcPageBegin), "05 00"},
         {Rec(rcPageEnd), "06 00"},
-        {Rec(rcSetTextAlign, [](auto& r) { r.N[0] = 0x18; }), "14 00 18 00"},
+        {Rec(rcSetTextAlign, [](auto& r) { r.Align = 0x18; }), "14 00 18 00"},
         {Rec(rcTextout, [](auto& r) { r.X = 10; r.Y = -2; r.Text = "Hi\xE2\x82\xAC"; }),
          "15 00 0a 00 fe ff 06 00 00 00 48 00 69 00 ac 20"},
         {Rec(rcMoveTo, [](auto& r) { r.X = 5; r.Y = 6; }), "17 00 05 00 06 00"},
         {Rec(rcLineTo, [](auto& r) { r.X = 32767; r.Y = -32768; }), "18 00 ff 7f 00 80"},
         {Rec(rcPTextout, [](auto& r) { r.X = 1; r.Y = 2; r.Text = "ab"; }), "19 00 01 00 02 00 02 00 00 00 61 00 62 00"},
-        {Rec(rcExtTextout, [&](auto& r) { r.X = 1; r.Y = 2; r.N[0] = 4; r.Rect = R; r.Text = "a"; }),
+        {Rec(rcExtTextout, [&](auto& r) { r.X = 1; r.Y = 2; r.Options = 4; r.Rect = R; r.Text = "a"; }),
          "1a 00 01 00 02 00 04 00 " + RB + " 01 00 00 00 61 00"},
         {Rec(rcTextRect, [&](auto& r) { r.Rect = R; r.X = 7; r.Y = 8; r.Text = ""; }),
          "1b 00 " + RB + " 07 00 08 00 00 00 00 00"},
         {Rec(rcFillRect, [&](auto& r) { r.Rect = R; }), "1c 00 " + RB},
-        {Rec(rcRectangle, [](auto& r) { r.N = {1, 2, 3, 4}; }), "1d 00 01 00 02 00 03 00 04 00"},
-        {Rec(rcRoundRect, [](auto& r) { r.N = {1, 2, 3, 4, 5, 6}; }), "1e 00 01 00 02 00 03 00 04 00 05 00 06 00"},
-        {Rec(rcEllipse, [](auto& r) { r.N = {-1, 2, 3, 4}; }), "1f 00 ff ff 02 00 03 00 04 00"},
-        {Rec(rcDraw, [](auto& r) { r.X = 1; r.Y = 2; r.N[0] = 1; r.Data = {0xAB, 0xCD}; }),
+        {Rec(rcRectangle, [](auto& r) { r.Rect = TRect(1, 2, 3, 4); }), "1d 00 01 00 02 00 03 00 04 00"},
+        {Rec(rcRoundRect, [](auto& r) { r.Rect = TRect(1, 2, 3, 4); r.Corner = TPoint(5, 6); }), "1e 00 01 00 02 00 03 00 04 00 05 00 06 00"},
+        {Rec(rcEllipse, [](auto& r) { r.Rect = TRect(-1, 2, 3, 4); }), "1f 00 ff ff 02 00 03 00 04 00"},
+        {Rec(rcDraw, [](auto& r) { r.X = 1; r.Y = 2; r.GraphicKind = 1; r.Data = {0xAB, 0xCD}; }),
          "20 00 01 00 02 00 01 00 02 00 00 00 ab cd"},
-        {Rec(rcStretchDraw, [&](auto& r) { r.Rect = R; r.N[0] = 2; r.Data = {9}; }),
+        {Rec(rcStretchDraw, [&](auto& r) { r.Rect = R; r.GraphicKind = 2; r.Data = {9}; }),
          "21 00 " + RB + " 02 00 01 00 00 00 09"},
-        {Rec(rcShadeRect, [&](auto& r) { r.Rect = R; r.N[0] = 5; }), "22 00 " + RB + " 05 00"},
-        {Rec(rcSetBkColor, [](auto& r) { r.N[0] = static_cast<Integer>(0x80000005u); }), "23 00 05 00 00 80"},
-        {Rec(rcTextJustify, [&](auto& r) { r.Rect = R; r.X = 3; r.Y = 4; r.Text = "x"; r.Flag = true; r.FullRect = TRect(0, 0, 9, 9); }),
+        {Rec(rcShadeRect, [&](auto& r) { r.Rect = R; r.Shade = 5; }), "22 00 " + RB + " 05 00"},
+        {Rec(rcSetBkColor, [](auto& r) { r.Color = static_cast<Integer>(0x80000005u); }), "23 00 05 00 00 80"},
+        {Rec(rcTextJustify, [&](auto& r) { r.Rect = R; r.X = 3; r.Y = 4; r.Text = "x"; r.EndParagraph = true; r.FullRect = TRect(0, 0, 9, 9); }),
          "25 00 " + RB + " 03 00 04 00 02 00 00 00 78 00 01 00 00 00 00 09 00 09 00"},
         {Rec(rcDrawBitmap, [](auto& r) { r.X = 1; r.Y = 1; r.Data = {'B', 'M'}; }), "26 00 01 00 01 00 02 00 00 00 42 4d"},
         {Rec(rcStretchDrawBitmap, [&](auto& r) { r.Rect = R; r.Data = {}; }), "27 00 " + RB + " 00 00 00 00"},
-        {Rec(rcRtfDraw, [&](auto& r) { r.N[0] = 28; r.Rect = R; r.Flag = true; r.N[1] = 0; r.N[2] = -1; r.Data = {'{', 'x', '}'}; }),
+        {Rec(rcRtfDraw, [&](auto& r) { r.Rect = R; r.SetDefFont = true; r.RangeStart = 0; r.RangeEnd = -1; r.Data = {'{', 'x', '}'}; }),
          "28 00 1c 00 00 00 " + RB + " 01 00 00 00 00 ff ff ff ff 03 00 00 00 7b 78 7d"},
-        {Rec(rcDrawCheckBox, [&](auto& r) { r.Rect = R; r.N[0] = 1; r.N[1] = 0xFF; r.N[2] = 2; }),
+        {Rec(rcDrawCheckBox, [&](auto& r) { r.Rect = R; r.CheckStyle = 1; r.Color = 0xFF; r.Thickness = 2; }),
          "29 00 " + RB + " 01 00 ff 00 00 00 02 00"},
-        {Rec(rcDrawShapeType, [](auto& r) { r.N = {2, 1, 2, 3, 4, 5, 6, 7, 8}; }),
+        {Rec(rcDrawShapeType, [](auto& r) { r.Shape = 2; r.ArcPoints = {TPoint(1, 5), TPoint(2, 6), TPoint(3, 7), TPoint(4, 8)}; }),
          "2a 00 02 00 01 00 00 00 02 00 00 00 03 00 00 00 04 00 00 00 05 00 00 00 06 00 00 00 07 00 00 00 08 00 00 00"},
-        {Rec(rcPolyDrawType, [](auto& r) { r.N[0] = 1; r.Points = {{1, 2}, {-3, 4}, {5, 70000}}; }),
+        {Rec(rcPolyDrawType, [](auto& r) { r.PolyType = 1; r.Points = {{1, 2}, {-3, 4}, {5, 70000}}; }),
          "2b 00 01 00 03 00 01 00 00 00 02 00 00 00 fd ff ff ff 04 00 00 00 05 00 00 00 70 11 01 00"},
-        {Rec(rcPrint3of9Barcode, [](auto& r) { r.X = 1; r.Y = 2; r.N = {100, 50, 10, 25}; r.Flag = true; r.Text = "A1"; }),
+        {Rec(rcPrint3of9Barcode, [](auto& r) { r.X = 1; r.Y = 2; r.BarWidth = 100; r.BarHeight = 50; r.NarrowWidth = 10; r.WideWidth = 25; r.Inches = true; r.Text = "A1"; }),
          "2c 00 01 00 02 00 64 00 32 00 0a 00 19 00 01 00 04 00 00 00 41 00 31 00"},
-        {Rec(rcPrint2of5Barcode, [](auto& r) { r.X = 1; r.Y = 2; r.N = {100, 50, 2, 5}; r.Flag2 = true; r.Text = "12"; }),
+        {Rec(rcPrint2of5Barcode, [](auto& r) { r.X = 1; r.Y = 2; r.BarWidth = 100; r.BarHeight = 50; r.NarrowWidth = 2; r.WideWidth = 5; r.Vertical = true; r.Text = "12"; }),
          "2d 00 01 00 02 00 64 00 32 00 02 00 05 00 00 01 04 00 00 00 31 00 32 00"},
         {Rec(rcPrinterInfo, [](auto& r) {
              r.PrinterInfo = {1, 9, 11.0, 8.5, 100, 2, 7, -4, 1, 1, 600, 2, true};
@@ -161,11 +161,11 @@ TEST(PageFileFormat, WritersKeepValuesInsideWhatTheFormatCanHold)
     EXPECT_EQ(EncodeRecord(Rec(rcMoveTo, [](auto& r) { r.X = 40000; r.Y = -40000; })), "17 00 ff 7f 00 80");
     EXPECT_EQ(EncodeRecord(Rec(rcTextout, [](auto& r) { r.X = -40000; r.Y = 40000; r.Text = "A"; })),
               "15 00 00 80 ff 7f 02 00 00 00 41 00");
-    EXPECT_EQ(EncodeRecord(Rec(rcSelectObject, [](auto& r) { r.N[0] = 40000; })), "04 00 ff 7f");
+    EXPECT_EQ(EncodeRecord(Rec(rcSelectObject, [](auto& r) { r.Index = 40000; })), "04 00 ff 7f");
     // text-alignment flags are a word, all sixteen bits of it
-    EXPECT_EQ(EncodeRecord(Rec(rcSetTextAlign, [](auto& r) { r.N[0] = 0xFFFF; })), "14 00 ff ff");
-    // the rich-text length is always the text's size plus the fixed part
-    EXPECT_EQ(EncodeRecord(Rec(rcRtfDraw, [](auto& r) { r.N[0] = 999; r.Data = {1}; })).substr(6, 11), "1a 00 00 00");
+    EXPECT_EQ(EncodeRecord(Rec(rcSetTextAlign, [](auto& r) { r.Align = 0xFFFF; })), "14 00 ff ff");
+    // the rich-text length is the text's size plus the fixed part
+    EXPECT_EQ(EncodeRecord(Rec(rcRtfDraw, [](auto& r) { r.Data = {1}; })).substr(6, 11), "1a 00 00 00");
     EXPECT_THROW(EncodeRecord(Rec(22)), EQorFileError);
 }
 
@@ -284,7 +284,7 @@ TEST(PageFileFormat, OlderVersionsReadAsTheirTableSays)
     THexStream V1("25 00 01 00 02 00 03 00 04 00 05 00 06 00 01 00 78 01");
     const TQorRecord J = DecodeRecord(V1, 1.0f);
     EXPECT_EQ(J.FullRect, TRect(1, 2, 3, 4));
-    EXPECT_TRUE(J.Flag);
+    EXPECT_TRUE(J.EndParagraph);
     // the printer block of files below 3 is 36 bytes, collated copies taken as set
     THexStream Short("01 00 09 00 00 00 00 00 00 00 26 40 00 00 00 00 00 00 21 40 64 00 02 00 07 00 fc ff 01 00 01 00 "
                                 "58 02 02 00");

@@ -3,6 +3,7 @@
 #include "common/TestOutput.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/ui/RichLayout.h"
+#include "platform/ui/RtfWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -193,4 +194,56 @@ TEST(RichRender, DrawingScalesWithResolutionAndMapping)
     ASSERT_GT(W96, 50);
     EXPECT_NEAR((At192.Right - At192.Left) / W96, 2.0, 0.1);
     EXPECT_NEAR((Mapped.Right - Mapped.Left) / W96, 1.0, 0.1);
+}
+
+// A part of a document (RichRangePart) draws its range as the whole document draws it, pixel for
+// pixel: continued paragraphs, justified lines ending the range, spacing, hard breaks, a paragraph
+// far longer than the range; also in a column a little narrower, as another zoom lays it out.
+TEST(RichRender, APartDrawsItsRangeAsTheWholeDocumentDoes)
+{
+    std::string Rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}\\f0\\fs20 ";
+    for (int I = 0; I < 40; ++I)
+        Rtf += std::string(I % 3 ? "\\pard\\qj\\fi360\\sb120\\sa120 " : "\\pard\\qr ") + "Paragraph " +
+               std::to_string(I) + " has {\\b bold} and {\\f1\\i italic} words that wrap over lines of the column." +
+               (I % 7 == 0 ? "\\line after a break\\page on a new page" : "") + "\\par ";
+    Rtf += "\\pard\\qj ";
+    for (int I = 0; I < 3000; ++I)
+        Rtf += "word" + std::to_string(I % 10) + " ";
+    Rtf += "}";
+    TRichTextEngine Whole;
+    Whole.LoadRtf(Bytes(Rtf.c_str()));
+    const HDC Target = CreateRasterDC(10, 10, 96);
+    Integer Height = 0;
+    const std::vector<Integer> Ends = Breaks(Whole, Target, 4 * 1440, 2 * 1440, Height);
+    ASSERT_GT(Ends.size(), 20u);
+    std::size_t Stored = 0;
+    for (const Integer Width : {4 * 1440, 4 * 1440 - 40}) {
+        Integer From = 0;
+        for (const Integer To : Ends) {
+            Integer Start = From, End = To;
+            const std::string Part = WriteRtf(RichRangePart(Whole.Document(), Start, End));
+            if (Width == 4 * 1440)
+                Stored += Part.size();
+            TRichTextEngine Piece;
+            Piece.LoadRtf(Bytes(Part.c_str()));
+            auto Draw = [&](TRichTextEngine& Engine, Integer A, Integer B) {
+                const HDC DC = CreateRasterDC(400, 250, 96);
+                TFormatRange R{DC, DC, TRect(0, 0, Width, 2 * 1440), TRect(0, 0, Width, 2 * 1440), A, B};
+                Engine.FormatRange(nullptr, false);
+                Engine.FormatRange(&R, true);
+                return DC;
+            };
+            const HDC A = Draw(Whole, From, To), B = Draw(Piece, Start, End);
+            bool Same = true;
+            for (Integer Y = 0; Y < 250 && Same; ++Y)
+                for (Integer X = 0; X < 400 && Same; ++X)
+                    Same = GetPixel(A, X, Y) == GetPixel(B, X, Y);
+            EXPECT_TRUE(Same) << "characters " << From << " to " << To << " in " << Width << " twips";
+            DeleteDC(A);
+            DeleteDC(B);
+            From = To;
+        }
+    }
+    EXPECT_LT(Stored, Rtf.size() * 3) << "the parts together a few times the document, not once a page";
+    DeleteDC(Target);
 }

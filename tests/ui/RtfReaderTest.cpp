@@ -1,4 +1,5 @@
 #include "platform/ui/RtfReader.h"
+#include "platform/ui/RtfWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -239,4 +240,37 @@ TEST(RtfReader, FontNamesAreCapped)
     std::string Pair = "{\\rtf1{\\fonttbl{\\f0\\fcharset0 " + std::string(30, 'a') + "\\u55357?\\u56832?;}}\\f0 z}";
     const TRichDocument WithPair = Read(Pair);
     EXPECT_EQ(RunWith(WithPair, u"z")->Format.FontName.size(), 30u);
+}
+
+// What the writer makes reads back to the same document: every format of runs, paragraphs and
+// their end marks, unset attributes left unset, and characters of every kind.
+TEST(RtfWriter, WrittenRtfReadsBackToTheSameDocument)
+{
+    const std::string Sources[] = {
+        "{\\rtf1\\ansi\\deff0\\deftab567{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Times New Roman;}"
+        "{\\f2 Caf\\'e9\\'3b Sans;}{\\f3\\fcharset128 ;}}{\\colortbl ;\\red200\\green0\\blue0;\\red0\\green0\\blue0;}"
+        "\\pard\\qj\\li720\\ri360\\fi-360\\sb120\\sa240\\sl-300\\tx720\\tx2880 {\\b bold} {\\b0 not bold} {\\i\\ul it} "
+        "{\\strike s}{\\ulnone u}\\tab t\\line l\\page p\\par"
+        "\\pard\\qc\\sl360\\slmult1\\f1\\fs28\\cf1\\highlight2 \\'c4\\'e0 {\\f2 x} {\\f3 y} \\u8364? \\u-10179?\\u-8704? "
+        "\\{\\}\\\\ \\u13?\\u0?\\u7?\\par"
+        "\\pard\\par\\plain\\fs48\\qr last {\\cf1 red}\\fs10}",
+        "plain text\nover\r\nthree lines \xe2\x82\xac"};
+    for (const std::string& Source : Sources) {
+        const TRichDocument A = Read(Source);
+        const std::string Rtf = WriteRtf(A);
+        const TRichDocument B = Read(Rtf);
+        EXPECT_EQ(B.DefaultTab(), A.DefaultTab());
+        ASSERT_EQ(B.ParagraphCount(), A.ParagraphCount()) << Rtf;
+        for (Integer P = 0; P < A.ParagraphCount(); ++P) {
+            const TRichParagraph &X = A.Paragraph(P), &Y = B.Paragraph(P);
+            EXPECT_EQ(Y.Format, X.Format) << P;
+            EXPECT_EQ(Y.EndFormat, X.EndFormat) << P;
+            EXPECT_EQ(Y.HasEnd, X.HasEnd) << P;
+            ASSERT_EQ(Y.Runs.size(), X.Runs.size()) << P << " " << Rtf;
+            for (std::size_t R = 0; R < X.Runs.size(); ++R) {
+                EXPECT_EQ(Y.Runs[R].Text, X.Runs[R].Text) << P << " " << R;
+                EXPECT_EQ(Y.Runs[R].Format, X.Runs[R].Format) << P << " " << R << " " << Rtf;
+            }
+        }
+    }
 }
