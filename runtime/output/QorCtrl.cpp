@@ -138,4 +138,11 @@ void TQor2of5BarCode::PrintDC(HDC Handle, HBRUSH Brush, Integer X, Integer Y, co
     DrawElements(Handle, Brush, X, Y, Elements(Code), TwoOfFiveBar, TwoOfFiveWide);
 }
 
+std::unique_ptr<TQorBarCode> QorNewBarCode(bool ThreeOfNine)
+{
+    if (ThreeOfNine)
+        return std::make_unique<TQor3of9BarCode>();
+    return std::make_unique<TQor2of5BarCode>();
+}
+
 } // namespace qor

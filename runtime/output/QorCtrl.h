@@ -6,6 +6,8 @@
 // '1' (wide) and '0' (narrow), bars and spaces alternating within each character, a bar first;
 // interleaved 2 of 5 uses '0' narrow bar, '1' narrow space, '2' wide bar, '3' wide space.
 
+#include <memory>
+
 #include "platform/graphics/GdiTypes.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
@@ -69,5 +71,8 @@ public:
     // odd), stop "210". Empty when the code is empty or holds anything but the digits 0 to 9.
     static String Elements(const String& Code);
 };
+
+// A new bar code of the given kind: 3 of 9 when ThreeOfNine, else 2 of 5 interleaved.
+std::unique_ptr<TQorBarCode> QorNewBarCode(bool ThreeOfNine);
 
 } // namespace qor

@@ -158,11 +158,7 @@ void TQorDeviceTarget::PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top,
                                     Integer NarrowWidth, Integer WideWidth, bool Inches, bool Vertical,
                                     const String& BarData)
 {
-    std::unique_ptr<TQorBarCode> Code;
-    if (ThreeOfNine)
-        Code = std::make_unique<TQor3of9BarCode>();
-    else
-        Code = std::make_unique<TQor2of5BarCode>();
+    std::unique_ptr<TQorBarCode> Code = QorNewBarCode(ThreeOfNine);
     Code->NarrowWidth = NarrowWidth;
     Code->WideWidth = WideWidth;
     Code->Vertical = Vertical;

@@ -164,11 +164,8 @@ void TQorQorFile::Put(const TQorRecord& Record)
     WriteQorRecord(W, Record);
 }
 
-void TQorQorFile::PutSelect(Integer Index, Integer& Current)
+void TQorQorFile::PutSelect(Integer Index)
 {
-    if (Index == Current)
-        return;
-    Current = Index;
     FRecord.Code = rcSelectObject;
     FRecord.Index = Index;
     Put(FRecord);
@@ -176,8 +173,6 @@ void TQorQorFile::PutSelect(Integer Index, Integer& Current)
 
 void TQorQorFile::PutPageStart()
 {
-    // Every page plays alone: nothing of the page before is in force.
-    FDoc.InForce = {};
     FQorPrinterSetup->WriteToStream(*FStream);
     FRecord.Code = rcPageBegin;
     Put(FRecord);
@@ -206,9 +201,9 @@ void TQorQorFile::NewPage()
         throw EInvalidOperation("The page file has grown past the 2 GB its page index can address");
     AddPage(static_cast<Integer>(Position));
     PutPageStart();
-    PutSelect(FDoc.CurrFont, FDoc.InForce.Font);
-    PutSelect(FDoc.CurrPen, FDoc.InForce.Pen);
-    PutSelect(FDoc.CurrBrush, FDoc.InForce.Brush);
+    for (const Integer Index : {FDoc.CurrFont, FDoc.CurrPen, FDoc.CurrBrush})
+        if (Index != -1)
+            PutSelect(Index);
 }
 
 void TQorQorFile::EndDoc() { FinishDoc(FCreateFile); }
@@ -285,7 +280,7 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
         FLastFontName = Font->Name();
         FLastFontRecord = F;
     }
-    PutSelect(FDoc.CurrFont, FDoc.InForce.Font);
+    PutSelect(FDoc.CurrFont);
 }
 
 void TQorQorFile::SetPen(TPen* Pen)
@@ -298,7 +293,7 @@ void TQorQorFile::SetPen(TPen* Pen)
     R.LogPen.Width = static_cast<Word>(Pen->Width());
     R.LogPen.Mode = Pen->Mode();
     FDoc.CurrPen = ShareObject(R);
-    PutSelect(FDoc.CurrPen, FDoc.InForce.Pen);
+    PutSelect(FDoc.CurrPen);
 }
 
 void TQorQorFile::SetBrush(TBrush* Brush)
@@ -309,10 +304,7 @@ void TQorQorFile::SetBrush(TBrush* Brush)
     R.LogBrush.Color = Brush->Color();
     R.LogBrush.Style = Brush->Style();
     FDoc.CurrBrush = ShareObject(R);
-    // Playing a brush also sets the background colour and mode.
-    if (FDoc.CurrBrush != FDoc.InForce.Brush)
-        FDoc.InForce.HasBkColor = false;
-    PutSelect(FDoc.CurrBrush, FDoc.InForce.Brush);
+    PutSelect(FDoc.CurrBrush);
 }
 
 namespace {
@@ -367,9 +359,6 @@ void TQorQorFile::IndexObject(Integer Index)
 void TQorQorFile::SetTextAlign(Word Flags)
 {
     CheckRecording();
-    if (FDoc.InForce.Align == Flags)
-        return;
-    FDoc.InForce.Align = Flags;
     FRecord.Code = rcSetTextAlign;
     FRecord.Align = Flags;
     Put(FRecord);
@@ -509,19 +498,11 @@ void TQorQorFile::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
     FRecord.Rect = Rect;
     FRecord.Shade = Shade;
     Put(FRecord);
-    // Shading leaves the background transparent: a brush selected again must be written.
-    FDoc.InForce.Brush = -1;
 }
 
 void TQorQorFile::SetBkColor(Integer Color)
 {
     CheckRecording();
-    if (FDoc.InForce.HasBkColor && FDoc.InForce.BkColor == Color)
-        return;
-    FDoc.InForce.HasBkColor = true;
-    FDoc.InForce.BkColor = Color;
-    // A brush selected again sets its own colour back: it must be written.
-    FDoc.InForce.Brush = -1;
     FRecord.Code = rcSetBkColor;
     FRecord.Color = Color;
     Put(FRecord);
@@ -672,11 +653,10 @@ void TQorQorFile::WritePrinterInfo(const TQorFilePrinterInfo& Info)
     Put(FRecord);
 }
 
-TQorWriter TQorQorFile::Writer()
+TQorWriter TQorQorFile::Writer() const
 {
     if (!FStream)
         throw EInvalidOperation("The page file has no record stream");
-    FDoc.InForce = {};
     return TQorWriter(*FStream);
 }
 

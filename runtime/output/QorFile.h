@@ -217,9 +217,8 @@ public:
     void WritePrinterInfo(const TQorFilePrinterInfo& Info);
 
     // Primitive encodings on the record stream (for records of an application's own kinds).
-    // Reading follows the file's version. Taking the writer makes the recorder forget what the page
-    // has in force (a record of the application's own may draw with anything).
-    TQorWriter Writer();
+    // Reading follows the file's version.
+    TQorWriter Writer() const;
     TQorReader Reader() const;
 
     // ---- containers ----
@@ -300,19 +299,6 @@ public:
         Integer CurrFont = -1;
         Integer CurrPen = -1;
         Integer CurrBrush = -1;
-        // What the records of the page being recorded have put in force, so that setting it
-        // again writes nothing: the font, pen and brush entries selected (-1 none), the text
-        // alignment (-1 none) and the background colour. Playing a brush sets the background
-        // colour and mode too, and a few records change them on their own (see Forget), so each
-        // is known only until something else may have changed it.
-        struct TInForce {
-            Integer Font = -1;
-            Integer Pen = -1;
-            Integer Brush = -1;
-            Integer Align = -1;
-            bool HasBkColor = false;
-            Integer BkColor = 0;
-        } InForce;
         bool Running = false;
         Single PercentDone = 0;
         String Description;
@@ -334,8 +320,7 @@ private:
     void Put(const TQorRecord& Record);
     // Checks that a document is being recorded and starts the reused record at a point.
     void StartRecord(Word Code, Integer X, Integer Y);
-    // Writes a select record unless Index is the entry of its kind in force (Current).
-    void PutSelect(Integer Index, Integer& Current);
+    void PutSelect(Integer Index);
     void PutPageStart();
     void PutBarcode(Word Code, Integer Left, Integer Top, Integer Width, Integer Height, Integer NarrowWidth,
                     Integer WideWidth, bool Inches, bool Vertical, const String& BarData);

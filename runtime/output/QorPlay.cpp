@@ -606,11 +606,7 @@ void TQorPlayDevice::PrintBarcode(bool ThreeOfNine, Integer Left, Integer Top, I
     TQorQorFileObject* Brush = P.Selected(P.F.LastBrush(), qotBrush);
     if (!Brush || !Brush->SelectBrush)
         return;
-    std::unique_ptr<TQorBarCode> Code;
-    if (ThreeOfNine)
-        Code = std::make_unique<TQor3of9BarCode>();
-    else
-        Code = std::make_unique<TQor2of5BarCode>();
+    std::unique_ptr<TQorBarCode> Code = QorNewBarCode(ThreeOfNine);
     Code->Vertical = Vertical;
     Code->Width = Width;
     Code->Height = Height;

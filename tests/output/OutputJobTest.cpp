@@ -221,8 +221,8 @@ TEST_F(OutputJobTest, TheCanvasRecordsWhatItWasGivenLastWhateverChangedBetween)
             Selected.push_back(O.ObjectType == qotFont ? "font " + std::to_string(O.LogFont.Size)
                                                        : "brush " + std::to_string(O.LogBrush.Style));
         }
-    EXPECT_EQ(Selected, (std::vector<std::string>{"font 10", "font 12", "font 20", "font 12", "brush 0", "brush 1",
-                                                  "brush 0"}));
+    EXPECT_EQ(Selected, (std::vector<std::string>{"font 10", "font 10", "font 12", "font 20", "font 12", "brush 0",
+                                                  "brush 1", "brush 0"}));
 }
 
 // A viewer that logs what the job asks of it and owns the file once it is handed over.
