@@ -174,6 +174,11 @@ TEST_F(DataControlTest, MissingSettingsShowTheirFillInTexts)
     Center->ExprUnusedClick(nullptr);
     EXPECT_EQ(Center->ExprVarList->SelCount(), 1);
     EXPECT_TRUE(Center->ExprVarList->Selected(1));
+    Center->ExprListPopup->Popup(0, 0);
+    EXPECT_TRUE(Center->ExprDelete->Enabled() && Center->ExprAddType->Enabled());
+    Center->DBListPopup->Popup(0, 0); // items, none selected
+    EXPECT_FALSE(Center->DBDelete->Enabled());
+    EXPECT_TRUE(Center->DBSelectUnused->Enabled() && Center->DBSelectAll->Enabled());
     Center->TotalVarList->SetSelected(0, true);
     Center->ExprVarList->SetItemIndex(0);
     Center->ExprVarListClick(Center->ExprVarList);
