@@ -626,11 +626,11 @@ bool TQorDropLabels::CheckWidth()
     enum { Cancel, Wrap, Shrink, Delete, Ignore } answer = Ignore;
     QorWithAppForm<TQorFastAskForm>([&](TQorFastAskForm* ask) {
         ask->ShowModal();
-        answer = ask->Canceled                   ? Cancel
-                 : ask->WrapButton->Checked()    ? Wrap
-                 : ask->ShrinkButton->Checked()  ? Shrink
-                 : ask->DeleteButton->Checked()  ? Delete
-                                                 : Ignore;
+        answer = ask->Canceled            ? Cancel
+                 : ask->Wrap->Checked()   ? Wrap
+                 : ask->Shrink->Checked() ? Shrink
+                 : ask->Delete->Checked() ? Delete
+                                          : Ignore;
     });
     switch (answer) {
     case Cancel: DeleteFrom(0); break;

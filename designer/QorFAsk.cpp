@@ -10,36 +10,34 @@ namespace qor {
 QOR_PUBLISH(TQorFastAskForm)
 {
     b.Method("FormCreate", &TQorFastAskForm::FormCreate);
-    b.Method("OkButtonClick", &TQorFastAskForm::OkButtonClick);
-    b.Method("CancelButtonClick", &TQorFastAskForm::CancelButtonClick);
+    b.Method("OkBtnClick", &TQorFastAskForm::OkBtnClick);
+    b.Method("CancelBtnClick", &TQorFastAskForm::CancelBtnClick);
 }
 
-TQorFastAskForm::TQorFastAskForm(TComponent* AOwner) : TForm(AOwner)
-{
-    ReadFormResource(this, "forms/qorfask.qfm");
-}
+TQorFastAskForm::TQorFastAskForm(TComponent* AOwner) : TForm(AOwner) { ReadFormResource(this, "forms/qorfask.qfm"); }
 
 void TQorFastAskForm::FormCreate(TObject*)
 {
     Label1 = FormPart<TLabel>(*this, "Label1");
-    WrapButton = FormPart<TRadioButton>(*this, "WrapButton");
-    ShrinkButton = FormPart<TRadioButton>(*this, "ShrinkButton");
-    DeleteButton = FormPart<TRadioButton>(*this, "DeleteButton");
-    IgnoreButton = FormPart<TRadioButton>(*this, "IgnoreButton");
-    OkButton = FormPart<TButton>(*this, "OkButton");
-    CancelButton = FormPart<TButton>(*this, "CancelButton");
-    SetClientWidth(CancelButton->Left() + CancelButton->Width() + 15);
-    SetClientHeight(CancelButton->Top() + CancelButton->Height() + 15);
+    Label2 = FormPart<TLabel>(*this, "Label2");
+    Wrap = FormPart<TRadioButton>(*this, "Wrap");
+    Shrink = FormPart<TRadioButton>(*this, "Shrink");
+    Delete = FormPart<TRadioButton>(*this, "Delete");
+    Ignore = FormPart<TRadioButton>(*this, "Ignore");
+    OkBtn = FormPart<TButton>(*this, "OkBtn");
+    CancelBtn = FormPart<TButton>(*this, "CancelBtn");
+    SetClientWidth(CancelBtn->Left() + CancelBtn->Width() + 15);
+    SetClientHeight(CancelBtn->Top() + CancelBtn->Height() + 15);
     Canceled = true;
 }
 
-void TQorFastAskForm::OkButtonClick(TObject*)
+void TQorFastAskForm::OkBtnClick(TObject*)
 {
     Canceled = false;
     Close();
 }
 
-void TQorFastAskForm::CancelButtonClick(TObject*)
+void TQorFastAskForm::CancelBtnClick(TObject*)
 {
     Canceled = true;
     Close();

@@ -16,17 +16,18 @@ public:
     explicit TQorFastAskForm(TComponent* AOwner);
 
     void FormCreate(TObject* Sender);
-    void OkButtonClick(TObject* Sender);
-    void CancelButtonClick(TObject* Sender);
+    void OkBtnClick(TObject* Sender);
+    void CancelBtnClick(TObject* Sender);
 
     bool Canceled = true;
     TLabel* Label1 = nullptr;
-    TRadioButton* WrapButton = nullptr;
-    TRadioButton* ShrinkButton = nullptr;
-    TRadioButton* DeleteButton = nullptr;
-    TRadioButton* IgnoreButton = nullptr;
-    TButton* OkButton = nullptr;
-    TButton* CancelButton = nullptr;
+    TLabel* Label2 = nullptr;
+    TRadioButton* Wrap = nullptr;
+    TRadioButton* Shrink = nullptr;
+    TRadioButton* Delete = nullptr;
+    TRadioButton* Ignore = nullptr;
+    TButton* OkBtn = nullptr;
+    TButton* CancelBtn = nullptr;
 };
 
 } // namespace qor

@@ -145,6 +145,47 @@ TEST_F(DataControlTest, WithoutGuidesTheGridShowsOneEmptyRow)
     EXPECT_EQ(DialogService().PendingAnswers(), 0);
 }
 
+TEST_F(DataControlTest, MissingSettingsShowTheirFillInTexts)
+{
+    Open(FormText(""));
+    Center->Add1Click(nullptr); // the DB list's "&Add"
+    Center->ExprAddClick(Center->FindComponent("ExprAddInteger"));
+    Center->ExprAddClick(Center->FindComponent("ExprAddCurrency"));
+    auto* total = Create<TKivTotalvar>(Host.Root());
+    total->SetName("Loose");
+    total->SetParent(Page);
+    Center->RefreshLists();
+    ASSERT_EQ(Center->DBList.size(), 1u);
+    EXPECT_EQ(Center->DBList[0]->DataSourceName, "Fill in DataSource.");
+    EXPECT_EQ(Center->DBList[0]->DataField, "Fill in Field.");
+    EXPECT_EQ(Center->DBList[0]->LevelName, "DetailLevel");
+    ASSERT_EQ(Center->ExprList.size(), 2u);
+    EXPECT_EQ(Center->ExprList[0]->ExprEventName, "Fill in OnGetData event.");
+    EXPECT_EQ(Center->ExprList[0]->ExprTypeName, "Integer");
+    EXPECT_EQ(Center->ExprList[1]->ExprTypeName, "Currency");
+    ASSERT_EQ(Center->TotalList.size(), 1u);
+    EXPECT_EQ(Center->TotalList[0]->TotalLevelName, "Fill in UpdateLevel.");
+    EXPECT_EQ(Center->TotalList[0]->TotalVarName, "Fill in Variable.");
+
+    // "Select All &Unused" picks what no label shows; a click selects the variable in the designer
+    auto* first = dynamic_cast<TKivVar*>(Find(Center->ExprList[0]->ExprName.c_str()));
+    Use(first);
+    Center->RefreshLists();
+    Center->ExprUnusedClick(nullptr);
+    EXPECT_EQ(Center->ExprVarList->SelCount(), 1);
+    EXPECT_TRUE(Center->ExprVarList->Selected(1));
+    Center->ExprListPopup->Popup(0, 0);
+    EXPECT_TRUE(Center->ExprDelete->Enabled() && Center->ExprAddType->Enabled());
+    Center->DBListPopup->Popup(0, 0); // items, none selected
+    EXPECT_FALSE(Center->DBDelete->Enabled());
+    EXPECT_TRUE(Center->DBSelectUnused->Enabled() && Center->DBSelectAll->Enabled());
+    Center->TotalVarList->SetSelected(0, true);
+    Center->ExprVarList->SetItemIndex(0);
+    Center->ExprVarListClick(Center->ExprVarList);
+    EXPECT_EQ(Host.Selection(), (std::vector<TPersistent*>{first}));
+    EXPECT_EQ(Center->TotalVarList->SelCount(), 0);
+}
+
 TEST_F(DataControlTest, AutomaticVariablesFollowTheFieldsOfTheirDataSet)
 {
     Open(FormText(MemorySet("Cust", {"Name", "City"})));
@@ -157,6 +198,13 @@ TEST_F(DataControlTest, AutomaticVariablesFollowTheFieldsOfTheirDataSet)
     EXPECT_EQ(Center->DataSourceList->Cells(1, 0), "CustSource");
     EXPECT_EQ(Items(Center->clist), (std::vector<String>{"Name", "City"}));
     EXPECT_TRUE(Items(Center->flist).empty());
+    // clicks select the guide and the variable in the designer
+    Center->DataSourceListClick(nullptr);
+    EXPECT_EQ(Host.Selection(), (std::vector<TPersistent*>{Guide(0)}));
+    Center->clist->SetItemIndex(1);
+    Center->clist->SetSelected(1, true);
+    Center->clistClick(nullptr);
+    EXPECT_EQ(Host.Selection(), (std::vector<TPersistent*>{Find("custCityVar")}));
     EXPECT_TRUE(Center->UpdateVars()); // again: nothing more
     EXPECT_EQ(VarNames().size(), 2u);
     // a change made elsewhere reaches the rows once the current event is over
@@ -363,6 +411,13 @@ TEST_F(DataControlTest, DropsMakeVariablesAndTotalsNamedAfterWhatWasDropped)
     DialogService().Expect(TDialogKind::dkMessageBox, IDOK);
     Center->flistAddClick(nullptr); // "&Define" all the same
     EXPECT_EQ(DialogService().History().back().Text, KivDefineAncestorText);
+    DialogService().Expect(TDialogKind::dkMessageBox, IDOK);
+    Center->Delete1Click(nullptr); // "Un&Define"
+    EXPECT_EQ(DialogService().History().back().Text, KivAncestorText);
+    DialogService().Expect(TDialogKind::dkMessageBox, IDOK);
+    Center->DeleteDsgItemClick(nullptr);
+    EXPECT_EQ(DialogService().History().back().Text, KivAncestorText);
+    EXPECT_EQ(Page->DataSourceList().size(), 1u);
     Guide(0)->SetAncestor(false);
     Center->ListDragDrop(flist, clist, 0, 0);
     EXPECT_EQ(Find("salesregionVar"), nullptr);
@@ -434,8 +489,17 @@ TEST_F(DataControlTest, ZoomingGivesOneListMostOfItsColumn)
     EXPECT_EQ(Center->ButtonPanel->Left(), 490);
     EXPECT_EQ(Center->ButtonPanel->Width(), 209);
 
+    // each of the four zoomed and zoomed again
+    TSpeedButton* const left[] = {Center->DataSourceZoom, Center->ExprZoom, Center->TotalZoom, Center->DbVarZoom};
+    for (size_t i = 0; i < 4; ++i) {
+        std::vector<Integer> zoomed(4, 50);
+        zoomed[i] = 350;
+        Center->DataSourceZoomClick(left[i]);
+        EXPECT_EQ(heights(), zoomed) << i;
+        Center->DataSourceZoomClick(left[i]);
+        EXPECT_EQ(heights(), (std::vector<Integer>{200, 100, 100, 100})) << i;
+    }
     Center->DataSourceZoomClick(Center->TotalZoom);
-    EXPECT_EQ(heights(), (std::vector<Integer>{50, 50, 350, 50}));
     Center->DataSourceZoomClick(Center->ExprZoom); // the zoom moves
     EXPECT_EQ(heights(), (std::vector<Integer>{50, 350, 50, 50}));
     EXPECT_FALSE(Center->TotalZoomed);
@@ -443,6 +507,10 @@ TEST_F(DataControlTest, ZoomingGivesOneListMostOfItsColumn)
     EXPECT_EQ(heights(), (std::vector<Integer>{200, 100, 100, 100}));
 
     const Integer D = 500 - Center->ButtonPanel->Height();
+    EXPECT_EQ(Center->FieldsPanel->Height() + 1, static_cast<Integer>(Round(D * 0.5)));
+    Center->FieldZoomClick(Center->FieldZoom);
+    EXPECT_EQ(Center->FieldsPanel->Height() + 1, static_cast<Integer>(Round(D * 0.9)));
+    EXPECT_EQ(Center->VarPanel->Top(), static_cast<Integer>(Round(D * 0.9)));
     Center->FieldZoomClick(Center->VarZoom);
     EXPECT_EQ(Center->FieldsPanel->Height() + 1, static_cast<Integer>(Round(D * 0.1)));
     EXPECT_EQ(Center->VarPanel->Height() + 1, static_cast<Integer>(Round(D * 0.9)));
@@ -510,6 +578,7 @@ TEST_F(DataControlTest, ListsDrawTheirMarksAndColumns)
     std::string cell;
     for (const String& c : GetRecordedCalls(dc))
         cell += c + "\n";
+    EXPECT_NE(cell.find("color=$800000"), std::string::npos) << cell; // navy, the selected row
     EXPECT_NE(cell.find("Rectangle(5,3,17,15)"), std::string::npos) << cell;
     EXPECT_NE(cell.find("LineTo(15,13)"), std::string::npos) << cell;
     EXPECT_NE(cell.find("LineTo(7,13)"), std::string::npos) << cell;

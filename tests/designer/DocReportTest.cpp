@@ -94,14 +94,14 @@ TEST_F(DesignerTest, TheFastLabelQuestionIsCanceledUnlessOkClosesIt)
         return f->Canceled;
     };
     EXPECT_FALSE(ask([](TQorFastAskForm* f) {
-        f->ShrinkButton->SetChecked(true);
-        f->OkButton->Click();
+        f->Shrink->SetChecked(true);
+        f->OkBtn->Click();
     }));
-    EXPECT_TRUE(ask([](TQorFastAskForm* f) { f->CancelButton->Click(); }));
+    EXPECT_TRUE(ask([](TQorFastAskForm* f) { f->CancelBtn->Click(); }));
     EXPECT_TRUE(ask([](TQorFastAskForm* f) { f->Close(); })); // the close box
     TQorFastAskForm f(nullptr);
-    EXPECT_EQ(f.ClientWidth(), f.CancelButton->Left() + f.CancelButton->Width() + 15);
-    EXPECT_TRUE(f.WrapButton->Checked());
+    EXPECT_EQ(f.ClientWidth(), f.CancelBtn->Left() + f.CancelBtn->Width() + 15);
+    EXPECT_TRUE(f.Wrap->Checked());
 }
 
 TEST_F(DocReportTest, OverviewDocumentsBandsGroupsLabelsAndTheTree)

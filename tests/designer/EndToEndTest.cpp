@@ -20,6 +20,7 @@
 #include "runtime/engine/KivVarBase.h"
 
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -192,6 +193,26 @@ TEST_F(DesignerFolderTest, TheVariableReportIsWrittenWithNoWindow)
                              "Fields Not defined as QOR Vars:", "\"region   customer   amount   date\"",
                              "RegionsSource", "regionsregionVar", "Expression Variables", "AmountTotal"})
         EXPECT_NE(dump.find(text), std::string::npos) << text;
+    // rows of variables in use are bold; the section titles stand on money green
+    const auto weight = [&dump](const std::string& Text) {
+        std::map<std::string, std::string> fonts;
+        std::string current;
+        std::stringstream in(dump);
+        static const std::regex font(R"re(^object (\d+) font .* weight (\d+) .*$)re"), select(R"re(^\s+SelectObject (\d+)$)re");
+        std::smatch m;
+        for (std::string line; std::getline(in, line);) {
+            if (std::regex_match(line, m, font))
+                fonts[m[1]] = m[2];
+            else if (std::regex_match(line, m, select) && fonts.count(m[1]))
+                current = fonts[m[1]];
+            else if (line.ends_with(" \"" + Text + "\""))
+                return current;
+        }
+        return std::string("none");
+    };
+    EXPECT_EQ(weight("Id"), "700");         // shown by the example's labels
+    EXPECT_EQ(weight("salesidVar"), "400"); // shown by none
+    EXPECT_NE(dump.find("brush color 0x00c0dcc0"), std::string::npos);
     // the guide that makes its variables says so, and lists no undefined fields
     const size_t autoCreate = dump.find("\"AutoCreate\"");
     ASSERT_NE(autoCreate, std::string::npos) << dump;

@@ -71,7 +71,7 @@ protected:
         DialogService().Expect(TDialogKind::dkModalForm, [Choice, Cancel](const TDialogRequest& R) {
             auto* f = dynamic_cast<TQorFastAskForm*>(R.Form);
             (f->*Choice)->SetChecked(true);
-            (Cancel ? f->CancelButton : f->OkButton)->Click();
+            (Cancel ? f->CancelBtn : f->OkBtn)->Click();
             return f->ModalResult();
         });
     }
@@ -178,14 +178,14 @@ TEST_F(FastLabelTest, OverflowingRowsAskAndEachAnswerIsKept)
     EXPECT_TRUE(DialogService().History().empty());
     Tool->SpeedButton1Click(nullptr);
 
-    AnswerQuestion(&TQorFastAskForm::IgnoreButton, true); // Cancel
+    AnswerQuestion(&TQorFastAskForm::Ignore, true); // Cancel
     Drop(1, 1, true, x);
     EXPECT_TRUE(Tool->VarLabelList.empty());
     EXPECT_TRUE(Tool->VarDivList.empty());
     EXPECT_TRUE(Host.Selection().empty());
     EXPECT_EQ(Page()->LabelList().size(), before);
 
-    AnswerQuestion(&TQorFastAskForm::WrapButton);
+    AnswerQuestion(&TQorFastAskForm::Wrap);
     Drop(1, 0, true, x);
     ASSERT_EQ(Tool->VarLabelList.size(), 3u);
     EXPECT_GT(Tool->VarLabelList[2]->Top(), Tool->VarLabelList[0]->Top());
@@ -193,27 +193,27 @@ TEST_F(FastLabelTest, OverflowingRowsAskAndEachAnswerIsKept)
     EXPECT_TRUE(Tool->VarDivList.empty()); // wrapped rows get no dividers
     Tool->SpeedButton1Click(nullptr);
 
-    AnswerQuestion(&TQorFastAskForm::ShrinkButton);
+    AnswerQuestion(&TQorFastAskForm::Shrink);
     Drop(0, 0, true, w - 20); // far over: the factor is under a quarter
     for (TKivLabel* l : Tool->VarLabelList)
         EXPECT_EQ(l->Width(), p / 2);
     Tool->SpeedButton1Click(nullptr);
 
-    AnswerQuestion(&TQorFastAskForm::DeleteButton);
+    AnswerQuestion(&TQorFastAskForm::Delete);
     Drop(0, 0, true, x);
     ASSERT_FALSE(Tool->VarLabelList.empty());
     EXPECT_LE(Right(Tool->VarLabelList.back()), w);
     EXPECT_EQ(Page()->LabelList().size(), before + Tool->VarLabelList.size());
     Tool->SpeedButton1Click(nullptr);
 
-    AnswerQuestion(&TQorFastAskForm::IgnoreButton);
+    AnswerQuestion(&TQorFastAskForm::Ignore);
     Drop(0, 0, true, x);
     EXPECT_EQ(Tool->VarLabelList.size(), 3u);
     EXPECT_GT(Right(Tool->VarLabelList.back()), w);
     Tool->SpeedButton1Click(nullptr);
 
     // only check labels: there is nothing to shrink
-    AnswerQuestion(&TQorFastAskForm::ShrinkButton);
+    AnswerQuestion(&TQorFastAskForm::Shrink);
     Pick({"Flag1", "Flag2", "Flag3"});
     Drop(0, 0, true, w - 20);
     for (TKivLabel* l : Tool->VarLabelList)
