@@ -146,6 +146,10 @@ TEST_F(DocReportTest, OverviewDocumentsBandsGroupsLabelsAndTheTree)
     const std::string dump = QorDumpPageFile((Dir / "doc.qor").string());
     EXPECT_TRUE(std::regex_search(dump, std::regex("TextOut 90 \\d+ \"" + sub->Name() + "\"")));
     EXPECT_TRUE(std::regex_search(dump, std::regex("LineTo 83 \\d+")));
+    // no line of the tree stands left of its rows (which start at 48)
+    static const std::regex stroke(R"((?:MoveTo|LineTo) (\d+))");
+    for (std::sregex_iterator i(dump.begin(), dump.end(), stroke), end; i != end; ++i)
+        EXPECT_GE(std::stoi((*i)[1]), 48) << (*i)[0];
 
     // a page without bands prints its setup and no band record
     auto* bare = dynamic_cast<TKivGrouppage*>(Host.Place(TKivGrouppage::StaticClass(), Report(), {0, 0}));
