@@ -181,7 +181,11 @@ void TObjectInspector::Refresh()
         }
     }
     FCurrent = current.empty() ? -1 : FindRow(current);
-    FGrid->SetBounds(0, 0, FScroll->ClientWidth(), std::max<Integer>(RowHeight, RowCount() * RowHeight));
+    // the rows start at the top of the box's content, wherever it is scrolled to; fewer rows than
+    // before may end above the old position, which then moves up
+    TControlScrollBar* bar = FScroll->VertScrollBar();
+    FGrid->SetBounds(0, -bar->Position(), FScroll->ClientWidth(), std::max<Integer>(RowHeight, RowCount() * RowHeight));
+    bar->SetPosition(bar->Position());
     PlaceEditors();
     FGrid->Invalidate();
 }
