@@ -9,6 +9,8 @@
 #include "platform/rtl/QtHost.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Render.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/internal/NativeBridge.h"
 
 #include "common/PngColours.h"
 
@@ -57,6 +59,17 @@ TEST(DesignWindow, TheWindowsShowOnTheScreenWithTheFormItsHandlesAndTheInspector
         ASSERT_TRUE(GrabWindowToPng(g.Window, file)) << g.File;
         EXPECT_GT(PngColours(file), 4) << g.File;
     }
+
+    // a value typed into the inspector's edit is taken on Return, as the window system delivers it
+    TObjectInspector* inspector = env.Inspector();
+    inspector->SetCurrentRow(inspector->FindRow("Caption"));
+    TEdit* edit = inspector->ValueEdit();
+    ASSERT_TRUE(edit->Visible());
+    edit->SetText("Typed title");
+    edit->SetFocus();
+    Application()->ProcessMessages();
+    NativeKey(inspector, VK_RETURN);
+    EXPECT_EQ(inspector->Row(inspector->FindRow("Caption")).Value, "Typed title");
 }
 
 // Runs the window test above under a virtual X server, so plain ctest runs it too.
