@@ -291,10 +291,8 @@ void TObjectInspector::CommitEdit()
     if (FCurrent < 0)
         return;
     const String path = FRows[static_cast<size_t>(FCurrent)].Editor->Path();
-    String value = FEdit->Visible() ? FEdit->Text() : FValueBox->Text();
-    if (FValueBox->Visible() && FValueBox->ItemIndex() >= 0)
-        value = FValueBox->Items()->Strings(FValueBox->ItemIndex());
-    SetValue(path, value);
+    // the box's text is the item picked, or what was typed over it
+    SetValue(path, FEdit->Visible() ? FEdit->Text() : FValueBox->Text());
 }
 
 TInspectorGrid::TInspectorGrid(TComponent* AOwner, TObjectInspector* AInspector)

@@ -70,6 +70,16 @@ TEST(DesignWindow, TheWindowsShowOnTheScreenWithTheFormItsHandlesAndTheInspector
     Application()->ProcessMessages();
     NativeKey(inspector, VK_RETURN);
     EXPECT_EQ(inspector->Row(inspector->FindRow("Caption")).Value, "Typed title");
+    // and a name typed over the one a value box shows
+    env.Host().SelectComponent(env.Host().Root()->FindComponent("InvoiceSource"));
+    inspector->SetCurrentRow(inspector->FindRow("DataSet"));
+    TComboBox* box = inspector->ValueBox();
+    ASSERT_TRUE(box->Visible());
+    box->SetText("Lines");
+    box->SetFocus();
+    Application()->ProcessMessages();
+    NativeKey(inspector, VK_RETURN);
+    EXPECT_EQ(inspector->Row(inspector->FindRow("DataSet")).Value, "Lines");
 }
 
 // Runs the window test above under a virtual X server, so plain ctest runs it too.
