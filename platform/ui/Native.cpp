@@ -745,6 +745,10 @@ void MirrorSpecific(TControl* C, QWidget* W)
         if (lb->MultiSelect())
             for (Integer i = 0; i < lb->Count() && i < w->count(); ++i)
                 w->item(i)->setSelected(lb->Selected(i));
+    } else if (auto* painted = dynamic_cast<TPaintedWidget*>(W)) {
+        // a changed control (its text, font, colour) is painted again over its background: a
+        // transparent one would otherwise draw its new text over the old
+        painted->InvalidateAll();
     } else {
         W->update();
     }

@@ -152,6 +152,12 @@ TEST(NativeWindow, PartOfAControlRepaintsWithOrWithoutErasing)
     swatch->InvalidateRect(Rect(10, 10, 20, 20), true);
     ASSERT_TRUE(PumpUntil([&] { return !swatch->Under.empty(); }));
     EXPECT_EQ(swatch->Under.back(), clBlue);
+
+    // a change of the control (its caption) paints it again over the background
+    swatch->Under.clear();
+    swatch->SetCaption("changed");
+    ASSERT_TRUE(PumpUntil([&] { return !swatch->Under.empty(); }));
+    EXPECT_EQ(swatch->Under.back(), clBlue);
     form.Hide();
 }
 
