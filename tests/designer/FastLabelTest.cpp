@@ -136,6 +136,45 @@ TEST_F(FastLabelTest, RowsBecomeLabelsInTheOrderPickedAndOfTheVariablesKinds)
     EXPECT_TRUE(Tool->SelectedList.empty());
 }
 
+TEST_F(FastLabelTest, TheFirstBoxChoosesWhichVariablesAreListed)
+{
+    const auto items = [](TStrings* S, Integer From = 0) {
+        std::vector<String> v;
+        for (Integer i = From; i < S->Count(); ++i)
+            v.push_back(S->Strings(i));
+        return v;
+    };
+    ASSERT_GT(Tool->VariableSelection->Items()->Count(), 5);
+    EXPECT_EQ(items(Tool->VariableSelection->Items()), (std::vector<String>{"All", "Expression", "Total", "System",
+                                                                            "Manual DB", "CustomerSource", "OrderSource"}));
+    EXPECT_EQ(items(Tool->TextBand->Items()).front(), "No Text Label");
+    EXPECT_EQ(Tool->TextBand->Items()->Count(), static_cast<Integer>(Page()->BandList().size()) + 1);
+    const std::vector<std::pair<Integer, std::vector<String>>> kinds = {
+        {1, {"Flag1", "Flag2", "Flag3", "Photo", "Blob", "Text1", "Text2", "Text3"}},
+        {2, {"OrderAmountTotal"}},
+        {3, {"PageNo", "svarDateTime"}},
+        {4, {"CustomerNameVar", "CustomerCityVar", "OrderIdVar", "OrderDateVar", "OrderAmountVar"}},
+        {5, {"customer_id", "name", "city"}},
+    };
+    for (const auto& [kind, rows] : kinds) {
+        Tool->VariableSelection->SetItemIndex(kind);
+        Tool->VariableSelectionChange(nullptr);
+        EXPECT_EQ(items(Tool->QorVariableList->Items()), rows) << kind;
+    }
+    Tool->VariableSelection->SetItemIndex(0);
+    Tool->VariableSelectionChange(nullptr);
+    EXPECT_EQ(Tool->QorVariableList->Count(), static_cast<Integer>(Page()->VarList().size()));
+
+    // a database variable's label is formatted and sized from its field, its caption is the field's
+    Pick({"CustomerNameVar", "OrderIdVar"});
+    Drop(0, 1, true);
+    ASSERT_EQ(Tool->VarLabelList.size(), 2u);
+    TKivLabel* name = Tool->VarLabelList[0];
+    EXPECT_EQ(name->Width(), 20 * name->Canvas()->TextWidth("X")); // VARCHAR(20)
+    EXPECT_EQ(dynamic_cast<TKivvarlabel*>(Tool->VarLabelList[1])->AlignHorizontal(), laRight);
+    EXPECT_EQ(Tool->TextLabelList[0]->Caption(), "name");
+}
+
 TEST_F(FastLabelTest, TheEightLayoutsPlaceLabelsAndCaptions)
 {
     struct Case {
@@ -197,6 +236,16 @@ TEST_F(FastLabelTest, OverflowingRowsAskAndEachAnswerIsKept)
     Drop(0, 0, true, w - 20); // far over: the factor is under a quarter
     for (TKivLabel* l : Tool->VarLabelList)
         EXPECT_EQ(l->Width(), p / 2);
+    Tool->SpeedButton1Click(nullptr);
+
+    AnswerQuestion(&TQorFastAskForm::IgnoreButton);
+    Drop(0, 0, true, x);
+    const Integer row = Right(Tool->VarLabelList.back()) - x;
+    Tool->SpeedButton1Click(nullptr);
+    AnswerQuestion(&TQorFastAskForm::ShrinkButton);
+    Drop(0, 0, true, w - row + 15); // a little over: shrunk just to fit
+    EXPECT_LE(Right(Tool->VarLabelList.back()), w);
+    EXPECT_GE(Right(Tool->VarLabelList.back()), w - 3);
     Tool->SpeedButton1Click(nullptr);
 
     AnswerQuestion(&TQorFastAskForm::DeleteButton);
