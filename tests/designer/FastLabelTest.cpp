@@ -6,11 +6,13 @@
 #include "designer/Kivrepds.h"
 #include "designer/QorDrop.h"
 #include "designer/QorFAsk.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivDBVar.h"
 #include "runtime/engine/KivExprVar.h"
+#include "runtime/engine/KivFormat.h"
 #include "runtime/engine/KivLabels.h"
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivText.h"
@@ -127,6 +129,28 @@ TEST_F(FastLabelTest, RowsBecomeLabelsInTheOrderPickedAndOfTheVariablesKinds)
     Drop(0, 1, true);
     ASSERT_EQ(Tool->VarLabelList.size(), 1u);
     EXPECT_EQ(Tool->TextLabelList[0]->Caption(), "Loose");
+
+    // formats by the variable's type
+    for (auto [name, type] : std::vector<std::pair<const char*, TKivDataTypes>>{
+             {"Num", dtypeFloat}, {"Count", dtypeInteger}, {"When", dtypeDateTime}, {"Notes", dtypeMemo}}) {
+        auto* v = Create<TKivExprVar>(Host.Root());
+        v->SetName(name);
+        v->SetParent(Page());
+        v->SetDataType(type);
+    }
+    Tool->FillComboBoxes();
+    Pick({"Num", "Count", "When", "Notes"});
+    Drop(2, 0, true);
+    ASSERT_EQ(Tool->VarLabelList.size(), 4u);
+    const auto var = [this](size_t I) { return dynamic_cast<TKivvarlabel*>(Tool->VarLabelList[I]); };
+    EXPECT_EQ(var(0)->DataFormat()->FloatFormat(), ffNumber);
+    EXPECT_EQ(var(0)->DataFormat()->Digits(), 2);
+    EXPECT_EQ(var(0)->AlignHorizontal(), laRight);
+    EXPECT_EQ(var(1)->DataFormat()->FloatFormat(), ffNumber);
+    EXPECT_EQ(var(1)->AlignHorizontal(), laRight);
+    EXPECT_EQ(var(2)->DataFormat()->DisplayFormat(), "ddddd");
+    EXPECT_TRUE(var(3)->WrapText() && var(3)->Stretch());
+    EXPECT_EQ(var(3)->Width(), 2 * p);
 
     // a data source no longer among the page's (its name has no index) lists nothing
     Tool->VariableSelection->Items()->Add("GoneSource");
@@ -311,4 +335,12 @@ TEST_F(FastLabelTest, DividersUndoAndDropRouting)
         Tool->SpeedButton3->Click();
     EXPECT_EQ(Tool->QorVariableList->Columns(), 2);
     EXPECT_EQ(Tool->Hint(), "Decreasing the number of columns by one.");
+
+    // "Fast" again shows the same tool, which goes with the report's designer
+    Design()->AutoLabelButton()->Click();
+    EXPECT_EQ(Design()->DropForm(), Tool);
+    const Integer tools = Application()->ComponentCount();
+    DialogService().Expect(TDialogKind::dkMessageBox, IDYES); // "Are you sure you want to delete this report?"
+    Free(Find<TKivReport>("Report"));
+    EXPECT_EQ(Application()->ComponentCount(), tools - 1);
 }
