@@ -531,6 +531,17 @@ TEST_F(DesignHostTest, ModifiedMarksTheFormAndRefreshesInspectorAndListAndSaveIs
     DialogService().Expect(TDialogKind::dkMessageBox, IDOK);
     EXPECT_FALSE(inspector->SetValue("Left", "left"));
     EXPECT_EQ(inspector->Row(inspector->FindRow("Left")).Value, "5");
+    // Return in a value box takes the name typed over the one it showed
+    host.SelectComponent(host.Root()->FindComponent("Source1"));
+    inspector->SetCurrentRow(inspector->FindRow("DataSet"));
+    ASSERT_TRUE(inspector->ValueBox()->Visible());
+    inspector->ValueBox()->SetText("");
+    inspector->ValueBox()->Perform(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(inspector->Row(inspector->FindRow("DataSet")).Value, "");
+    inspector->ValueBox()->SetText("Data1");
+    inspector->ValueBox()->Perform(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(inspector->Row(inspector->FindRow("DataSet")).Value, "Data1");
+    host.SelectComponent(host.Root()->FindComponent("Label1"));
     inspector->Toggle("Font");
     EXPECT_GE(inspector->FindRow("Font.Name"), 0);
     // scrolled down the label's rows, then a component with fewer: its rows are in view
