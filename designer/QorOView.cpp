@@ -276,6 +276,10 @@ void TQorOverview::DrawBand(TQorCanvas* Canvas, const TRect& R, TKivBand* B)
     Canvas->Pen()->SetWidth(1);
     Canvas->Pen()->SetColor(clBlack);
     for (const TKivTreeLine& l : row.Lines) {
+        // the two outermost columns fall left of the row (the band list clips them); on the page
+        // they would stand beside the tree
+        if (l.X1 < R.Left)
+            continue;
         Canvas->MoveTo(l.X1, l.Y1);
         Canvas->LineTo(l.X2, l.Y2);
     }

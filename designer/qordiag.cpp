@@ -186,7 +186,7 @@ Integer TQorDiagForm::LabelCount() const { return RPage ? static_cast<Integer>(R
 void TQorDiagForm::DiagProc(TKivReport* Rep, const TQorReportRoute& Route)
 {
     Report = Rep;
-    RPage = Rep && Rep->PageCount() > 0 ? Rep->Pages(0)->AsPage() : nullptr;
+    RPage = Rep && Rep->Page() ? Rep->Page()->AsPage() : nullptr; // the report's current page
     MiscError = false;
     BlankLabError = false;
     if (!RPage)

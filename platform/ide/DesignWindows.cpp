@@ -181,7 +181,11 @@ void TObjectInspector::Refresh()
         }
     }
     FCurrent = current.empty() ? -1 : FindRow(current);
-    FGrid->SetBounds(0, 0, FScroll->ClientWidth(), std::max<Integer>(RowHeight, RowCount() * RowHeight));
+    // the rows start at the top of the box's content, wherever it is scrolled to; fewer rows than
+    // before may end above the old position, which then moves up
+    TControlScrollBar* bar = FScroll->VertScrollBar();
+    FGrid->SetBounds(0, -bar->Position(), FScroll->ClientWidth(), std::max<Integer>(RowHeight, RowCount() * RowHeight));
+    bar->SetPosition(bar->Position());
     PlaceEditors();
     FGrid->Invalidate();
 }
@@ -287,10 +291,8 @@ void TObjectInspector::CommitEdit()
     if (FCurrent < 0)
         return;
     const String path = FRows[static_cast<size_t>(FCurrent)].Editor->Path();
-    String value = FEdit->Visible() ? FEdit->Text() : FValueBox->Text();
-    if (FValueBox->Visible() && FValueBox->ItemIndex() >= 0)
-        value = FValueBox->Items()->Strings(FValueBox->ItemIndex());
-    SetValue(path, value);
+    // the box's text is the item picked, or what was typed over it
+    SetValue(path, FEdit->Visible() ? FEdit->Text() : FValueBox->Text());
 }
 
 TInspectorGrid::TInspectorGrid(TComponent* AOwner, TObjectInspector* AInspector)

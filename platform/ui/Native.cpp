@@ -466,6 +466,32 @@ private:
 
 TFormWindow* FormWindowOf(TControl* C) { return dynamic_cast<TFormWindow*>(WidgetOf(C)); }
 
+// An edit's or a combo box's widget takes the keyboard itself. Each key goes first to the
+// control as WM_KEYDOWN (its OnKeyDown, then the form's dialog keys: Return, Escape, Tab); a key
+// taken there goes no further, any other is typed into the widget as usual.
+class TEditKeyFilter : public QObject {
+public:
+    TEditKeyFilter(TWinControl* C, QWidget* W) : QObject(W), FControl(C) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* E) override
+    {
+        if (E->type() != QEvent::KeyPress)
+            return false;
+        auto* k = static_cast<QKeyEvent*>(E);
+        const Word vk = VirtualKey(k->key());
+        if (!vk)
+            return false;
+        SetKeyboardShiftState(ShiftOf(k->modifiers()));
+        TMessage m{WM_KEYDOWN, vk, 0, 0};
+        Guard(FControl, [&] { FControl->WndProc(m); });
+        return m.WParam == 0;
+    }
+
+private:
+    TWinControl* FControl;
+};
+
 // A standard list box's widget takes the mouse itself. For a list that drags automatically its
 // presses, moves and releases also drive the drag; while the button is held the list does not
 // select by sweeping, and a press on a row already selected keeps the selection (a drag of several
@@ -580,6 +606,7 @@ QWidget* CreateWidget(TControl* C, QWidget* Parent)
     }
     if (auto* e = dynamic_cast<TCustomEdit*>(C)) {
         auto* w = new QLineEdit(Parent);
+        w->installEventFilter(new TEditKeyFilter(e, w));
         QObject::connect(w, &QLineEdit::textChanged, [e](const QString& T) {
             if (!gMirroring)
                 Guard(e, [&] { e->SetText(S(T)); });
@@ -588,6 +615,7 @@ QWidget* CreateWidget(TControl* C, QWidget* Parent)
     }
     if (auto* cb = dynamic_cast<TComboBox*>(C)) {
         auto* w = new QComboBox(Parent);
+        w->installEventFilter(new TEditKeyFilter(cb, w));
         QObject::connect(w, &QComboBox::activated, [cb](int Index) {
             if (!gMirroring)
                 Guard(cb, [&] { cb->UserSelect(Index); });
@@ -717,6 +745,10 @@ void MirrorSpecific(TControl* C, QWidget* W)
         if (lb->MultiSelect())
             for (Integer i = 0; i < lb->Count() && i < w->count(); ++i)
                 w->item(i)->setSelected(lb->Selected(i));
+    } else if (auto* painted = dynamic_cast<TPaintedWidget*>(W)) {
+        // a changed control (its text, font, colour) is painted again over its background: a
+        // transparent one would otherwise draw its new text over the old
+        painted->InvalidateAll();
     } else {
         W->update();
     }

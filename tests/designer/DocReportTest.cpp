@@ -12,6 +12,7 @@
 #include "designer/qordiag.h"
 #include "output/OutputTestSupport.h"
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivBand.h"
@@ -25,6 +26,7 @@
 #include "runtime/engine/KivTotalvar.h"
 #include "runtime/engine/PSetup.h"
 #include "runtime/output/QorDump.h"
+#include "runtime/output/QorUtil.h"
 
 #include <regex>
 
@@ -138,14 +140,21 @@ TEST_F(DocReportTest, OverviewDocumentsBandsGroupsLabelsAndTheTree)
     ASSERT_NE(one, t.end());
     EXPECT_EQ(std::vector<std::string>(one - 1, one + 3), (std::vector<std::string>{"Lines", "one", "two", "three"}));
     // the groups' new footer bands hold no labels
-    bool zero = false;
-    for (size_t i = 0; i + 1 < t.size(); ++i)
+    bool zero = false, unassigned = false;
+    for (size_t i = 0; i + 1 < t.size(); ++i) {
         zero = zero || (t[i] == "Label Count" && t[i + 1] == "0");
+        unassigned = unassigned || (t[i] == "Grouped On" && t[i + 1] == "Not assigned"); // the group without a variable
+    }
     EXPECT_TRUE(zero);
+    EXPECT_TRUE(unassigned);
     // in the tree, a sub band of the detail band of a page with two groups stands at depth 4
     const std::string dump = QorDumpPageFile((Dir / "doc.qor").string());
     EXPECT_TRUE(std::regex_search(dump, std::regex("TextOut 90 \\d+ \"" + sub->Name() + "\"")));
     EXPECT_TRUE(std::regex_search(dump, std::regex("LineTo 83 \\d+")));
+    // no line of the tree stands left of its rows (which start at 48)
+    static const std::regex stroke(R"((?:MoveTo|LineTo) (\d+))");
+    for (std::sregex_iterator i(dump.begin(), dump.end(), stroke), end; i != end; ++i)
+        EXPECT_GE(std::stoi((*i)[1]), 48) << (*i)[0];
 
     // a page without bands prints its setup and no band record
     auto* bare = dynamic_cast<TKivGrouppage*>(Host.Place(TKivGrouppage::StaticClass(), Report(), {0, 0}));
@@ -232,6 +241,32 @@ TEST_F(DocReportTest, DiagnosticReportsEachFinding)
     for (const char* s : {"HeadLabel's variable", "B010 ", "B001 ", "B100 ", "color of Stretchy", "No miscellaneous"})
         EXPECT_EQ(text.find(s), std::string::npos) << s;
 
+    // the memo texts go as UTF-16 behind a byte-order mark
+    TQorDiagForm form(nullptr);
+    form.RPage = Page();
+    const auto utf16 = [&form](const char* Var, const std::string& Start) {
+        TStream* s = dynamic_cast<TKivVar*>(form.FindComponent(Var))->AsStream();
+        ASSERT_NE(s, nullptr) << Var;
+        std::string bytes(static_cast<size_t>(s->Size()), '\0');
+        s->SetPosition(0);
+        s->ReadBuffer(bytes.data(), s->Size());
+        std::string expected = "\xFF\xFE";
+        for (char c : Start)
+            expected += std::string{c, '\0'};
+        EXPECT_EQ(bytes.substr(0, expected.size()), expected) << Var;
+    };
+    for (const char* v : {"blanklabsum", "MiscVar", "MiscSumVar"})
+        dynamic_cast<TKivVar*>(form.FindComponent(v))->Initialize(); // as a run does
+    form.BlankLabError = true;
+    form.blanklabsumGetData(dynamic_cast<TKivVar*>(form.FindComponent("blanklabsum")));
+    utf16("blanklabsum", "The above errors were caused by varlabels");
+    const auto& labels = Page()->LabelList();
+    form.m = static_cast<Integer>(std::find(labels.begin(), labels.end(), stretchy) - labels.begin());
+    bool accept = false;
+    form.MiscDataFilter(nullptr, accept);
+    EXPECT_TRUE(accept);
+    utf16("MiscVar", "The label Stretchy has its Stretch property ");
+
     // with both data events the page is no finding
     Page()->OnDataStart.Assign([](TKivPage*) {}, "ShopPageStart");
     Page()->OnDataSkip.Assign([](TKivPage*) {}, "ShopPageSkip");
@@ -243,26 +278,41 @@ TEST_F(DocReportTest, DiagnosticReportsEachFinding)
 
 TEST_F(DocReportTest, APageWithoutLabelsHasNothingToCheck)
 {
-    std::unique_ptr<TComponent> root(ReadComponentFromText(R"(object Bare: TForm
-  object BareReport: TKivReport
-    object BarePage: TKivGrouppage
-      Detail = BareDetail
-      object BareDetail: TKivBand
-        Height = 20
-        Updatelevel = BareLevel
-      end
-      object BareLevel: TKivLevel
-      end
-    end
-  end
-end
-)", nullptr, "bare.qfm"));
-    QorRunDiagnostic(KivFindReport(root.get()), nullptr, ToFile());
-    const std::string text = Prose();
+    // Guide: the page's own data source, with the guide on the level Guide names (none: no source)
+    const auto run = [&](const std::string& Guide) {
+        const std::string source = Guide.empty() ? "" : "      DataSource = BareSource\n";
+        const std::string guide = Guide.empty() ? ""
+                                                : "      object BareGuide: TKivDataSourceGuide\n        DataSource = "
+                                                  "BareSource\n        UpdateLevel = " + Guide +
+                                                      "\n        CreateVariables = False\n      end\n";
+        std::unique_ptr<TComponent> root(ReadComponentFromText("object Bare: TForm\n"
+                                                               "  object BareData: TMemoryDataSet\n  end\n"
+                                                               "  object BareSource: TDataSource\n    DataSet = BareData\n  end\n"
+                                                               "  object BareReport: TKivReport\n"
+                                                               "    object BarePage: TKivGrouppage\n"
+                                                               "      Detail = BareDetail\n" + source +
+                                                                   "      object BareDetail: TKivBand\n"
+                                                                   "        Height = 20\n        Updatelevel = BareLevel\n"
+                                                                   "      end\n"
+                                                                   "      object BareLevel: TKivLevel\n      end\n"
+                                                                   "      object OtherLevel: TKivLevel\n      end\n" +
+                                                                   guide + "    end\n  end\nend\n",
+                                                               nullptr, "bare.qfm"));
+        QorRunDiagnostic(KivFindReport(root.get()), nullptr, ToFile());
+        return Prose();
+    };
+    std::string text = run("");
     EXPECT_NE(text.find("There are no labels to check."), std::string::npos);
     EXPECT_NE(text.find("There are no Labels to check."), std::string::npos);
     EXPECT_NE(text.find("The TKivGroupPage, BarePage, has a nil DataSource"), std::string::npos);
     EXPECT_EQ(text.find("UpdateLevel Errors"), std::string::npos);
+    // the page's data source updates on another level than its detail band: the page record
+    text = run("OtherLevel");
+    EXPECT_NE(text.find("The DataSources updatelevel is different than the Detail bands updatelevel"),
+              std::string::npos) << text;
+    EXPECT_EQ(text.find("has a nil DataSource"), std::string::npos);
+    text = run("BareLevel");
+    EXPECT_EQ(text.find("UpdateLevel Errors"), std::string::npos) << text;
 }
 
 TEST(DocReportVerbTest, OverviewAndDiagnosticOfTheExamples)
@@ -287,6 +337,17 @@ TEST(DocReportVerbTest, OverviewAndDiagnosticOfTheExamples)
     const std::string pdf = RunCommand("pdftotext '" + (dir / "shop-diagnostic.pdf").string() + "' -");
     EXPECT_NE(pdf.find("Diagnostic Report"), std::string::npos);
     EXPECT_NE(pdf.find("No miscellaneous errors to report."), std::string::npos);
+    EXPECT_NE(pdf.find(QorVersion()), std::string::npos);
+    // the overview through the PDF printer too
+    const std::string overview = (dir / "sales-overview.pdf").string();
+    const TToolRun run = RunQorTool("design '" + std::string(QOR_SOURCE_DIR) + "/examples/sales/sales.qfm' --overview '" +
+                                        overview + "'",
+                                    dir, "QT_QPA_PLATFORM=offscreen");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    ExpectSoundPdf(overview);
+    const std::string text = RunCommand("pdftotext '" + overview + "' -");
+    for (const char* s : {"Report Overview Documentation", "Band Tree", "RegionHead", "Band Count"})
+        EXPECT_NE(text.find(s), std::string::npos) << s;
 
     std::ofstream(dir / "broken.qfm") << "object Broken: TForm\n  Nonsense = 1\nend\n";
     const TToolRun bad = RunQorTool("design '" + (dir / "broken.qfm").string() + "' --overview x.qor", dir);

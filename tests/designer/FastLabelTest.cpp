@@ -6,11 +6,13 @@
 #include "designer/Kivrepds.h"
 #include "designer/QorDrop.h"
 #include "designer/QorFAsk.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/StdCtrls.h"
 #include "runtime/engine/KivBand.h"
 #include "runtime/engine/KivDBVar.h"
 #include "runtime/engine/KivExprVar.h"
+#include "runtime/engine/KivFormat.h"
 #include "runtime/engine/KivLabels.h"
 #include "runtime/engine/KivRep.h"
 #include "runtime/engine/KivText.h"
@@ -128,12 +130,73 @@ TEST_F(FastLabelTest, RowsBecomeLabelsInTheOrderPickedAndOfTheVariablesKinds)
     ASSERT_EQ(Tool->VarLabelList.size(), 1u);
     EXPECT_EQ(Tool->TextLabelList[0]->Caption(), "Loose");
 
+    // formats by the variable's type
+    for (auto [name, type] : std::vector<std::pair<const char*, TKivDataTypes>>{
+             {"Num", dtypeFloat}, {"Count", dtypeInteger}, {"When", dtypeDateTime}, {"Notes", dtypeMemo}}) {
+        auto* v = Create<TKivExprVar>(Host.Root());
+        v->SetName(name);
+        v->SetParent(Page());
+        v->SetDataType(type);
+    }
+    Tool->FillComboBoxes();
+    Pick({"Num", "Count", "When", "Notes"});
+    Drop(2, 0, true);
+    ASSERT_EQ(Tool->VarLabelList.size(), 4u);
+    const auto var = [this](size_t I) { return dynamic_cast<TKivvarlabel*>(Tool->VarLabelList[I]); };
+    EXPECT_EQ(var(0)->DataFormat()->FloatFormat(), ffNumber);
+    EXPECT_EQ(var(0)->DataFormat()->Digits(), 2);
+    EXPECT_EQ(var(0)->AlignHorizontal(), laRight);
+    EXPECT_EQ(var(1)->DataFormat()->FloatFormat(), ffNumber);
+    EXPECT_EQ(var(1)->AlignHorizontal(), laRight);
+    EXPECT_EQ(var(2)->DataFormat()->DisplayFormat(), "ddddd");
+    EXPECT_TRUE(var(3)->WrapText() && var(3)->Stretch());
+    EXPECT_EQ(var(3)->Width(), 2 * p);
+
     // a data source no longer among the page's (its name has no index) lists nothing
     Tool->VariableSelection->Items()->Add("GoneSource");
     Tool->VariableSelection->SetItemIndex(Tool->VariableSelection->Items()->Count() - 1);
     Tool->VariableSelectionChange(nullptr);
     EXPECT_EQ(Tool->QorVariableList->Count(), 0);
     EXPECT_TRUE(Tool->SelectedList.empty());
+}
+
+TEST_F(FastLabelTest, TheFirstBoxChoosesWhichVariablesAreListed)
+{
+    const auto items = [](TStrings* S, Integer From = 0) {
+        std::vector<String> v;
+        for (Integer i = From; i < S->Count(); ++i)
+            v.push_back(S->Strings(i));
+        return v;
+    };
+    ASSERT_GT(Tool->VariableSelection->Items()->Count(), 5);
+    EXPECT_EQ(items(Tool->VariableSelection->Items()), (std::vector<String>{"All", "Expression", "Total", "System",
+                                                                            "Manual DB", "CustomerSource", "OrderSource"}));
+    EXPECT_EQ(items(Tool->TextBand->Items()).front(), "No Text Label");
+    EXPECT_EQ(Tool->TextBand->Items()->Count(), static_cast<Integer>(Page()->BandList().size()) + 1);
+    const std::vector<std::pair<Integer, std::vector<String>>> kinds = {
+        {1, {"Flag1", "Flag2", "Flag3", "Photo", "Blob", "Text1", "Text2", "Text3"}},
+        {2, {"OrderAmountTotal"}},
+        {3, {"PageNo", "svarDateTime"}},
+        {4, {"CustomerNameVar", "CustomerCityVar", "OrderIdVar", "OrderDateVar", "OrderAmountVar"}},
+        {5, {"customer_id", "name", "city"}},
+    };
+    for (const auto& [kind, rows] : kinds) {
+        Tool->VariableSelection->SetItemIndex(kind);
+        Tool->VariableSelectionChange(nullptr);
+        EXPECT_EQ(items(Tool->QorVariableList->Items()), rows) << kind;
+    }
+    Tool->VariableSelection->SetItemIndex(0);
+    Tool->VariableSelectionChange(nullptr);
+    EXPECT_EQ(Tool->QorVariableList->Count(), static_cast<Integer>(Page()->VarList().size()));
+
+    // a database variable's label is formatted and sized from its field, its caption is the field's
+    Pick({"CustomerNameVar", "OrderIdVar"});
+    Drop(0, 1, true);
+    ASSERT_EQ(Tool->VarLabelList.size(), 2u);
+    TKivLabel* name = Tool->VarLabelList[0];
+    EXPECT_EQ(name->Width(), 20 * name->Canvas()->TextWidth("X")); // VARCHAR(20)
+    EXPECT_EQ(dynamic_cast<TKivvarlabel*>(Tool->VarLabelList[1])->AlignHorizontal(), laRight);
+    EXPECT_EQ(Tool->TextLabelList[0]->Caption(), "name");
 }
 
 TEST_F(FastLabelTest, TheEightLayoutsPlaceLabelsAndCaptions)
@@ -199,6 +262,16 @@ TEST_F(FastLabelTest, OverflowingRowsAskAndEachAnswerIsKept)
         EXPECT_EQ(l->Width(), p / 2);
     Tool->SpeedButton1Click(nullptr);
 
+    AnswerQuestion(&TQorFastAskForm::Ignore);
+    Drop(0, 0, true, x);
+    const Integer row = Right(Tool->VarLabelList.back()) - x;
+    Tool->SpeedButton1Click(nullptr);
+    AnswerQuestion(&TQorFastAskForm::Shrink);
+    Drop(0, 0, true, w - row + 15); // a little over: shrunk just to fit
+    EXPECT_LE(Right(Tool->VarLabelList.back()), w);
+    EXPECT_GE(Right(Tool->VarLabelList.back()), w - 3);
+    Tool->SpeedButton1Click(nullptr);
+
     AnswerQuestion(&TQorFastAskForm::Delete);
     Drop(0, 0, true, x);
     ASSERT_FALSE(Tool->VarLabelList.empty());
@@ -262,4 +335,12 @@ TEST_F(FastLabelTest, DividersUndoAndDropRouting)
         Tool->SpeedButton3->Click();
     EXPECT_EQ(Tool->QorVariableList->Columns(), 2);
     EXPECT_EQ(Tool->Hint(), "Decreasing the number of columns by one.");
+
+    // "Fast" again shows the same tool, which goes with the report's designer
+    Design()->AutoLabelButton()->Click();
+    EXPECT_EQ(Design()->DropForm(), Tool);
+    const Integer tools = Application()->ComponentCount();
+    DialogService().Expect(TDialogKind::dkMessageBox, IDYES); // "Are you sure you want to delete this report?"
+    Free(Find<TKivReport>("Report"));
+    EXPECT_EQ(Application()->ComponentCount(), tools - 1);
 }

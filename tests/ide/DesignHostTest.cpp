@@ -531,8 +531,29 @@ TEST_F(DesignHostTest, ModifiedMarksTheFormAndRefreshesInspectorAndListAndSaveIs
     DialogService().Expect(TDialogKind::dkMessageBox, IDOK);
     EXPECT_FALSE(inspector->SetValue("Left", "left"));
     EXPECT_EQ(inspector->Row(inspector->FindRow("Left")).Value, "5");
+    // Return in a value box takes the name typed over the one it showed
+    host.SelectComponent(host.Root()->FindComponent("Source1"));
+    inspector->SetCurrentRow(inspector->FindRow("DataSet"));
+    ASSERT_TRUE(inspector->ValueBox()->Visible());
+    inspector->ValueBox()->SetText("");
+    inspector->ValueBox()->Perform(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(inspector->Row(inspector->FindRow("DataSet")).Value, "");
+    inspector->ValueBox()->SetText("Data1");
+    inspector->ValueBox()->Perform(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(inspector->Row(inspector->FindRow("DataSet")).Value, "Data1");
+    host.SelectComponent(host.Root()->FindComponent("Label1"));
     inspector->Toggle("Font");
     EXPECT_GE(inspector->FindRow("Font.Name"), 0);
+    // scrolled down the label's rows, then a component with fewer: its rows are in view
+    auto* box = dynamic_cast<TScrollingWinControl*>(inspector->Grid()->Parent());
+    ASSERT_NE(box, nullptr);
+    box->VertScrollBar()->SetPosition(10000);
+    ASSERT_GT(box->VertScrollBar()->Position(), 0);
+    host.SelectComponent(host.Root()->FindComponent("Source1"));
+    EXPECT_EQ(inspector->Grid()->Top(), -box->VertScrollBar()->Position());
+    EXPECT_LE(box->VertScrollBar()->Position(),
+              std::max<Integer>(0, inspector->Grid()->Height() - box->ClientRect().Height()));
+    host.SelectComponent(host.Root()->FindComponent("Label1"));
 
     host.Place(TPanel::StaticClass(), host.Form(), TPoint(5, 200));
     const TListBox* list = env.ComponentList()->List();

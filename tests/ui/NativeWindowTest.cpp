@@ -107,6 +107,15 @@ TEST(NativeWindow, DemoFormOpensAsARealWindowMirroringItsControls)
     // focus moved on screen becomes the form's active control
     NativeSetFocus(demo.Edit);
     EXPECT_TRUE(PumpUntil([&] { return demo.Form->ActiveControl() == demo.Edit; }));
+    // a key pressed in an edit reaches its OnKeyDown (the inspector takes a value on Return)
+    Word pressed = 0;
+    demo.Edit->OnKeyDown = [&pressed](TObject*, Word& Key, TShiftState) {
+        pressed = Key;
+        Key = 0;
+    };
+    NativeKey(demo.Form, VK_RETURN);
+    EXPECT_EQ(pressed, VK_RETURN);
+    demo.Edit->OnKeyDown = nullptr;
 
     const char* keep = std::getenv("QOR_KEEP_GRAB");
     const String path = keep && *keep ? String(keep) : CreateTempFile("qor-grab") + ".png";
@@ -150,6 +159,12 @@ TEST(NativeWindow, PartOfAControlRepaintsWithOrWithoutErasing)
 
     swatch->Under.clear();
     swatch->InvalidateRect(Rect(10, 10, 20, 20), true);
+    ASSERT_TRUE(PumpUntil([&] { return !swatch->Under.empty(); }));
+    EXPECT_EQ(swatch->Under.back(), clBlue);
+
+    // a change of the control (its caption) paints it again over the background
+    swatch->Under.clear();
+    swatch->SetCaption("changed");
     ASSERT_TRUE(PumpUntil([&] { return !swatch->Under.empty(); }));
     EXPECT_EQ(swatch->Under.back(), clBlue);
     form.Hide();
