@@ -50,8 +50,7 @@ struct TParaCache {
     std::vector<Integer> Style;     // index into TImpl::Styles, per unit
     std::vector<Integer> RunEnds;   // where each run of the paragraph ends
     Integer EndStyle = 0;
-    std::vector<Integer> Advance;   // per unit, where its block is measured
-    std::vector<bool> Measured;     // per block of MeasureBlock units
+    std::unordered_map<Integer, std::vector<Integer>> Advances;  // per unit, by block measured
     UInt64 Used = 0;                // the last period of measurements that used it
 };
 
@@ -179,8 +178,7 @@ struct TRichTextEngine::TImpl {
                 It = Paras.erase(It);
                 continue;
             }
-            It->second.Advance = {};
-            It->second.Measured = {};
+            It->second.Advances.clear();
             ++It;
         }
         ++Period;
@@ -278,24 +276,22 @@ struct TRichTextEngine::TImpl {
     // The advance of unit I of C on the target.
     Integer AdvanceOf(TParaCache& C, Integer I)
     {
-        const std::size_t Block = static_cast<std::size_t>(I / MeasureBlock);
-        if (C.Measured.empty()) {
-            C.Advance.assign(C.Text.size(), 0);
-            C.Measured.assign(C.Text.size() / MeasureBlock + 1, false);
-        }
-        if (!C.Measured[Block])
-            MeasureUnits(C, static_cast<Integer>(Block) * MeasureBlock);
-        return C.Advance[static_cast<std::size_t>(I)];
+        const Integer From = I / MeasureBlock * MeasureBlock;
+        auto [It, New] = C.Advances.try_emplace(From / MeasureBlock);
+        if (New)
+            It->second = MeasureUnits(C, From);
+        return It->second[static_cast<std::size_t>(I - From)];
     }
 
-    // Measures the block of units from From, run by run as the whole paragraph would be: a
-    // character's advance does not depend on its neighbours, and a surrogate pair is one character
-    // whose first unit takes its width (a pair the block's end cuts is measured here whole).
-    void MeasureUnits(TParaCache& C, Integer From)
+    // The advances of the block of units from From, measured run by run as the whole paragraph
+    // would be: a character's advance does not depend on its neighbours, and a surrogate pair is
+    // one character whose first unit takes its width (a pair the block's end cuts is measured here
+    // whole).
+    std::vector<Integer> MeasureUnits(const TParaCache& C, Integer From)
     {
-        C.Measured[static_cast<std::size_t>(From / MeasureBlock)] = true;
         const Integer N = static_cast<Integer>(C.Text.size());
         const Integer To = std::min(N, From + MeasureBlock);
+        std::vector<Integer> Advance(static_cast<std::size_t>(To - From), 0);
         auto Run = std::upper_bound(C.RunEnds.begin(), C.RunEnds.end(), From);
         std::vector<Integer> Extents;
         for (Integer S = From; S < To; ++Run) {
@@ -305,7 +301,7 @@ struct TRichTextEngine::TImpl {
             if (E < RunEnd && IsHighSurrogate(Unit(E - 1)) && IsLowSurrogate(Unit(E)))
                 ++E;
             if (S > RunStart && IsLowSurrogate(Unit(S)) && IsHighSurrogate(Unit(S - 1)))
-                C.Advance[static_cast<std::size_t>(S++)] = 0; // measured with the block before
+                ++S; // measured with the block before, no width of its own
             const Integer Count = E - S;
             if (Count > 0) {
                 const Integer Style = C.Style[static_cast<std::size_t>(S)];
@@ -325,11 +321,13 @@ struct TRichTextEngine::TImpl {
                         Prev = Extents[static_cast<std::size_t>(I)];
                     if (IsZeroWidth(Unit(S + I)) || W < 0)
                         W = 0;
-                    C.Advance[static_cast<std::size_t>(S + I)] = W;
+                    if (S + I < To)
+                        Advance[static_cast<std::size_t>(S + I - From)] = W;
                 }
             }
             S = E;
         }
+        return Advance;
     }
 
     // ---- line breaking
@@ -664,38 +662,37 @@ struct TRichTextEngine::TImpl {
 
 namespace {
 
-// The first offset of Para's text from From on whose unit matches, or its length.
+// The first offset of Para's text in [From, Before) whose unit matches, or Before.
 template <class Pred>
-Integer FindUnit(const TRichParagraph& Para, Integer From, Pred Match)
+Integer FindUnit(const TRichParagraph& Para, Integer From, Integer Before, Pred Match)
 {
     Integer Pos = 0;
     for (const TRichRun& Run : Para.Runs) {
+        if (Pos >= Before)
+            break;
         const Integer N = static_cast<Integer>(Run.Text.size());
-        for (Integer I = std::max(0, From - Pos); I < N; ++I)
+        for (Integer I = std::max(0, From - Pos); I < N && Pos + I < Before; ++I)
             if (Match(Run.Text[static_cast<std::size_t>(I)]))
                 return Pos + I;
         Pos += N;
     }
-    return Pos;
+    return Before;
 }
 
-// Where the text kept of Para after offset From ends: one unit after the first line or page break
-// from From on, else the paragraph's end (its length); when that is more than Limit units on,
-// Lookahead units on (a surrogate pair kept whole).
-Integer PartEnd(const TRichParagraph& Para, Integer From, Integer Lookahead, Int64 Limit)
+// Where the text kept of Para (TextLength units) after offset From ends: one unit after the first
+// line or page break from From on, else the paragraph's end; when that is more than Limit units
+// on, Lookahead units on (a surrogate pair kept whole). Only Limit units are looked at.
+Integer PartEnd(const TRichParagraph& Para, Integer TextLength, Integer From, Integer Lookahead, Int64 Limit)
 {
-    const Integer N = Para.TextLength();
-    const Integer Break = FindUnit(Para, From, [](char16_t C) { return C == RichLineBreak || C == RichPageBreak; });
-    const Integer End = std::min(N, Break + 2);
+    const Integer Before = static_cast<Integer>(std::min<Int64>(TextLength, From + Limit));
+    const Integer Break =
+        FindUnit(Para, From, Before, [](char16_t C) { return C == RichLineBreak || C == RichPageBreak; });
+    const Integer End = Break < Before ? std::min(TextLength, Break + 2) : TextLength;
     if (End - From <= Limit)
         return End;
     const Integer Cut = From + Lookahead;
-    bool AtLow = false;
-    FindUnit(Para, Cut, [&AtLow](char16_t C) {
-        AtLow = IsLowSurrogate(C);
-        return true;
-    });
-    return std::min(End, Cut + (AtLow ? 1 : 0));
+    const Integer Low = FindUnit(Para, Cut, Cut + 1, [](char16_t C) { return IsLowSurrogate(C); });
+    return std::min(End, Cut + (Low == Cut ? 1 : 0));
 }
 
 // Appends units [From, To) of Para's runs to Part's open paragraph.
@@ -727,13 +724,14 @@ TRichDocument RichRangePart(const TRichDocument& Doc, Integer& Start, Integer& E
     for (Integer P = First; P <= Last; ++P) {
         const TRichParagraph& Para = Doc.Paragraph(P);
         const Integer ParaStart = Doc.ParagraphStart(P);
-        const Integer From = P == First ? std::min(S - ParaStart, Para.TextLength()) : 0;
-        Integer To = Para.TextLength();
+        const Integer TextLength = Doc.ParagraphStart(P + 1) - ParaStart - (Para.HasEnd ? 1 : 0);
+        const Integer From = P == First ? std::min(S - ParaStart, TextLength) : 0;
+        Integer To = TextLength;
         bool Whole = true;
-        if (P == Last && E < ParaStart + Para.Length()) {
+        if (P == Last && E < ParaStart + TextLength + (Para.HasEnd ? 1 : 0)) {
             const Integer Lookahead = std::max(RichPartLookahead, E - S);
-            To = PartEnd(Para, E - ParaStart, Lookahead, 2 * Int64(Lookahead));
-            Whole = To >= Para.TextLength();
+            To = PartEnd(Para, TextLength, E - ParaStart, Lookahead, 2 * Int64(Lookahead));
+            Whole = To >= TextLength;
         }
         AppendRuns(Part, Para, From, To);
         TRichParaFormat Format = Para.Format;
