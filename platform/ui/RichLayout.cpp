@@ -11,6 +11,7 @@
 #include <climits>
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace qor {
@@ -40,12 +41,17 @@ struct TMeasureFont {
     Integer Descent = 0;
 };
 
-// One paragraph's characters with their advances (twips) and styles.
+// One paragraph's characters with their styles, and their advances (twips) on the target, measured
+// a block at a time as lines need them: a line costs what it holds, however long its paragraph.
+inline constexpr Integer MeasureBlock = 512;
+
 struct TParaCache {
     WideString Text;
-    std::vector<Integer> Advance;
-    std::vector<Integer> Style;   // index into TImpl::FStyles, per unit
+    std::vector<Integer> Style;     // index into TImpl::Styles, per unit
+    std::vector<Integer> RunEnds;   // where each run of the paragraph ends
     Integer EndStyle = 0;
+    std::unordered_map<Integer, std::vector<Integer>> Advances;  // per unit, by block measured
+    UInt64 Used = 0;                // the last period of measurements that used it
 };
 
 // One laid-out line. Offsets are within the paragraph; X holds the left edge of every unit from
@@ -126,14 +132,19 @@ struct TRichTextEngine::TImpl {
     TRichDocument Doc;
     TRichDefaultFont Default;
 
-    // Measurements, valid for FMeasureDC.
-    HDC MeasureDC;
-    HDC OwnScreenDC;
+    // What the document and the default font give: the styles and the paragraphs' characters.
     std::vector<TCharStyle> Styles;
     std::map<TCharStyle, Integer> StyleIndex;
+    std::unordered_map<Integer, TParaCache> Paras;  // by paragraph index
+    // Measurements, valid for MeasureDC.
+    HDC MeasureDC;
+    HDC OwnScreenDC;
     std::map<TFontKey, TMeasureFont> Fonts;
-    std::vector<std::optional<TParaCache>> Paras;
     std::vector<const TMeasureFont*> StyleFonts;   // by style index
+    // Dropping the measurements starts a new period; a paragraph no period since the last one
+    // used is let go.
+    UInt64 Period = 1;
+    bool PeriodUsed = false;
 
     ~TImpl()
     {
@@ -142,16 +153,36 @@ struct TRichTextEngine::TImpl {
             DeleteDC(OwnScreenDC);
     }
 
+    // Everything, for another document or default font.
     void ClearCache()
+    {
+        ClearMeasurements();
+        Paras.clear();
+        Styles.clear();
+        StyleIndex.clear();
+    }
+
+    // What depends on the target. The characters of the paragraphs the last period used stay, so
+    // that a long paragraph laid out a page at a time is not gathered again for every page.
+    void ClearMeasurements()
     {
         for (auto& [Key, Font] : Fonts)
             DeleteObject(Font.Handle);
         Fonts.clear();
-        Styles.clear();
-        StyleIndex.clear();
         StyleFonts.clear();
-        Paras.clear();
         MeasureDC = HDC();
+        if (!PeriodUsed)
+            return;
+        for (auto It = Paras.begin(); It != Paras.end();) {
+            if (It->second.Used != Period) {
+                It = Paras.erase(It);
+                continue;
+            }
+            It->second.Advances.clear();
+            ++It;
+        }
+        ++Period;
+        PeriodUsed = false;
     }
 
     // ---- styles and measuring
@@ -219,48 +250,84 @@ struct TRichTextEngine::TImpl {
             DC = OwnScreenDC;
         }
         if (DC != MeasureDC) {
-            ClearCache();
+            ClearMeasurements();
             MeasureDC = DC;
         }
     }
 
-    const TParaCache& Para(Integer Index)
+    TParaCache& Para(Integer Index)
     {
-        if (Paras.size() != static_cast<std::size_t>(Doc.ParagraphCount()))
-            Paras.assign(static_cast<std::size_t>(Doc.ParagraphCount()), std::nullopt);
-        std::optional<TParaCache>& Slot = Paras[static_cast<std::size_t>(Index)];
-        if (Slot)
-            return *Slot;
+        PeriodUsed = true;
+        auto [It, New] = Paras.try_emplace(Index);
+        TParaCache& C = It->second;
+        C.Used = Period;
+        if (!New)
+            return C;
         const TRichParagraph& P = Doc.Paragraph(Index);
-        TParaCache C;
         C.EndStyle = StyleOf(P.EndFormat);
-        std::vector<Integer> Extents;
         for (const TRichRun& Run : P.Runs) {
-            const Integer Style = StyleOf(Run.Format);
-            const TFontKey& Key = Styles[static_cast<std::size_t>(Style)].Font;
-            const TMeasureFont& Font = MeasureFont(Key);
-            const Integer N = static_cast<Integer>(Run.Text.size());
-            Extents.assign(static_cast<std::size_t>(N), 0);
-            TMeasureScope Scope(MeasureDC);
-            const HGDIOBJ Old = SelectObject(MeasureDC, Font.Handle);
-            TSize Size;
-            const bool Ok = GetTextExtentExPoint(MeasureDC, Run.Text.data(), N, INT_MAX, nullptr, Extents.data(), Size);
-            SelectObject(MeasureDC, Old);
-            Integer Prev = 0;
-            for (Integer I = 0; I < N; ++I) {
-                const char16_t Ch = Run.Text[static_cast<std::size_t>(I)];
-                Integer W = Ok ? Extents[static_cast<std::size_t>(I)] - Prev : Key.Size / 2;
-                if (Ok)
-                    Prev = Extents[static_cast<std::size_t>(I)];
-                if (IsZeroWidth(Ch) || W < 0)
-                    W = 0;
-                C.Advance.push_back(W);
-                C.Style.push_back(Style);
-            }
             C.Text += Run.Text;
+            C.Style.resize(C.Text.size(), StyleOf(Run.Format));
+            C.RunEnds.push_back(static_cast<Integer>(C.Text.size()));
         }
-        Slot = std::move(C);
-        return *Slot;
+        return C;
+    }
+
+    // The advance of unit I of C on the target.
+    Integer AdvanceOf(TParaCache& C, Integer I)
+    {
+        const Integer From = I / MeasureBlock * MeasureBlock;
+        auto [It, New] = C.Advances.try_emplace(From / MeasureBlock);
+        if (New)
+            It->second = MeasureUnits(C, From);
+        return It->second[static_cast<std::size_t>(I - From)];
+    }
+
+    // The advances of the block of units from From, measured run by run as the whole paragraph
+    // would be: a character's advance does not depend on its neighbours, and a surrogate pair is
+    // one character whose first unit takes its width (a pair the block's end cuts is measured here
+    // whole).
+    std::vector<Integer> MeasureUnits(const TParaCache& C, Integer From)
+    {
+        const Integer N = static_cast<Integer>(C.Text.size());
+        const Integer To = std::min(N, From + MeasureBlock);
+        std::vector<Integer> Advance(static_cast<std::size_t>(To - From), 0);
+        auto Run = std::upper_bound(C.RunEnds.begin(), C.RunEnds.end(), From);
+        std::vector<Integer> Extents;
+        for (Integer S = From; S < To; ++Run) {
+            const Integer RunStart = Run == C.RunEnds.begin() ? 0 : *(Run - 1), RunEnd = *Run;
+            Integer E = std::min(To, RunEnd);
+            const auto Unit = [&C](Integer At) { return C.Text[static_cast<std::size_t>(At)]; };
+            if (E < RunEnd && IsHighSurrogate(Unit(E - 1)) && IsLowSurrogate(Unit(E)))
+                ++E;
+            if (S > RunStart && IsLowSurrogate(Unit(S)) && IsHighSurrogate(Unit(S - 1)))
+                ++S; // measured with the block before, no width of its own
+            const Integer Count = E - S;
+            if (Count > 0) {
+                const Integer Style = C.Style[static_cast<std::size_t>(S)];
+                const TFontKey& Key = Styles[static_cast<std::size_t>(Style)].Font;
+                const TMeasureFont& Font = FontOfStyle(Style);
+                Extents.assign(static_cast<std::size_t>(Count), 0);
+                TMeasureScope Scope(MeasureDC);
+                const HGDIOBJ Old = SelectObject(MeasureDC, Font.Handle);
+                TSize Size;
+                const bool Ok = GetTextExtentExPoint(MeasureDC, C.Text.data() + S, Count, INT_MAX, nullptr,
+                                                     Extents.data(), Size);
+                SelectObject(MeasureDC, Old);
+                Integer Prev = 0;
+                for (Integer I = 0; I < Count; ++I) {
+                    Integer W = Ok ? Extents[static_cast<std::size_t>(I)] - Prev : Key.Size / 2;
+                    if (Ok)
+                        Prev = Extents[static_cast<std::size_t>(I)];
+                    if (IsZeroWidth(Unit(S + I)) || W < 0)
+                        W = 0;
+                    if (S + I < To)
+                        Advance[static_cast<std::size_t>(S + I - From)] = W;
+                }
+            }
+            S = E;
+        }
+        return Advance;
     }
 
     // ---- line breaking
@@ -295,7 +362,7 @@ struct TRichTextEngine::TImpl {
     TLine BreakLine(Integer Index, Integer Start, Integer Width)
     {
         const TRichParaFormat& F = Doc.Paragraph(Index).Format;
-        const TParaCache& C = Para(Index);
+        TParaCache& C = Para(Index);
         const Integer N = static_cast<Integer>(C.Text.size());
 
         const Integer Left = std::max(0, F.LeftIndent + (Start == 0 ? F.FirstIndent : 0));
@@ -315,7 +382,7 @@ struct TRichTextEngine::TImpl {
 
     // Pass 1: takes units from Start while they fit between Left and Right, breaking after the
     // last blank or tab that fits (or inside a word longer than the line), or at a hard break.
-    TLineFit FitLine(const TParaCache& C, const TRichParaFormat& F, Integer Start, Integer Left, Integer Right) const
+    TLineFit FitLine(TParaCache& C, const TRichParaFormat& F, Integer Start, Integer Left, Integer Right)
     {
         const Integer N = static_cast<Integer>(C.Text.size());
         TLineFit Fit;
@@ -340,17 +407,17 @@ struct TRichTextEngine::TImpl {
                     BreakRight = Fit.ContentRight;
                     BreakContentEnd = Fit.ContentEnd;
                 }
-                const Integer Adv = C.Advance[static_cast<std::size_t>(I)];
+                const Integer Adv = AdvanceOf(C, I);
                 Fit.W.push_back(Adv);
                 X += Adv;
                 BreakAt = ++I;
                 continue;
             }
             Integer Units = 1;
-            Integer Adv = Ch == RichTab ? NextTab(X, F) - X : C.Advance[static_cast<std::size_t>(I)];
+            Integer Adv = Ch == RichTab ? NextTab(X, F) - X : AdvanceOf(C, I);
             if (IsHighSurrogate(Ch) && I + 1 < N && IsLowSurrogate(C.Text[static_cast<std::size_t>(I) + 1])) {
                 Units = 2;
-                Adv += C.Advance[static_cast<std::size_t>(I) + 1];
+                Adv += AdvanceOf(C, I + 1);
             }
             if (X + Adv > Right && I > Start) {
                 if (BreakAt > Start) {
@@ -551,7 +618,7 @@ struct TRichTextEngine::TImpl {
             const Integer ParaStart = Doc.ParagraphStart(P);
             const TRichParagraph& Para = Doc.Paragraph(P);
             Integer Offset = P == Doc.ParagraphAt(CpMin) ? CpMin - ParaStart : 0;
-            const Integer TextLen = Para.TextLength();
+            const Integer TextLen = Doc.ParagraphStart(P + 1) - ParaStart - (Para.HasEnd ? 1 : 0);
             Offset = std::min(Offset, TextLen);
             do {
                 if (ParaStart + Offset >= CpMax) {
@@ -595,38 +662,37 @@ struct TRichTextEngine::TImpl {
 
 namespace {
 
-// The first offset of Para's text from From on whose unit matches, or its length.
+// The first offset of Para's text in [From, Before) whose unit matches, or Before.
 template <class Pred>
-Integer FindUnit(const TRichParagraph& Para, Integer From, Pred Match)
+Integer FindUnit(const TRichParagraph& Para, Integer From, Integer Before, Pred Match)
 {
     Integer Pos = 0;
     for (const TRichRun& Run : Para.Runs) {
+        if (Pos >= Before)
+            break;
         const Integer N = static_cast<Integer>(Run.Text.size());
-        for (Integer I = std::max(0, From - Pos); I < N; ++I)
+        for (Integer I = std::max(0, From - Pos); I < N && Pos + I < Before; ++I)
             if (Match(Run.Text[static_cast<std::size_t>(I)]))
                 return Pos + I;
         Pos += N;
     }
-    return Pos;
+    return Before;
 }
 
-// Where the text kept of Para after offset From ends: one unit after the first line or page break
-// from From on, else the paragraph's end (its length); when that is more than Limit units on,
-// Lookahead units on (a surrogate pair kept whole).
-Integer PartEnd(const TRichParagraph& Para, Integer From, Integer Lookahead, Int64 Limit)
+// Where the text kept of Para (TextLength units) after offset From ends: one unit after the first
+// line or page break from From on, else the paragraph's end; when that is more than Limit units
+// on, Lookahead units on (a surrogate pair kept whole). Only Limit units are looked at.
+Integer PartEnd(const TRichParagraph& Para, Integer TextLength, Integer From, Integer Lookahead, Int64 Limit)
 {
-    const Integer N = Para.TextLength();
-    const Integer Break = FindUnit(Para, From, [](char16_t C) { return C == RichLineBreak || C == RichPageBreak; });
-    const Integer End = std::min(N, Break + 2);
+    const Integer Before = static_cast<Integer>(std::min<Int64>(TextLength, From + Limit));
+    const Integer Break =
+        FindUnit(Para, From, Before, [](char16_t C) { return C == RichLineBreak || C == RichPageBreak; });
+    const Integer End = Break < Before ? std::min(TextLength, Break + 2) : TextLength;
     if (End - From <= Limit)
         return End;
     const Integer Cut = From + Lookahead;
-    bool AtLow = false;
-    FindUnit(Para, Cut, [&AtLow](char16_t C) {
-        AtLow = IsLowSurrogate(C);
-        return true;
-    });
-    return std::min(End, Cut + (AtLow ? 1 : 0));
+    const Integer Low = FindUnit(Para, Cut, Cut + 1, [](char16_t C) { return IsLowSurrogate(C); });
+    return std::min(End, Cut + (Low == Cut ? 1 : 0));
 }
 
 // Appends units [From, To) of Para's runs to Part's open paragraph.
@@ -658,13 +724,14 @@ TRichDocument RichRangePart(const TRichDocument& Doc, Integer& Start, Integer& E
     for (Integer P = First; P <= Last; ++P) {
         const TRichParagraph& Para = Doc.Paragraph(P);
         const Integer ParaStart = Doc.ParagraphStart(P);
-        const Integer From = P == First ? std::min(S - ParaStart, Para.TextLength()) : 0;
-        Integer To = Para.TextLength();
+        const Integer TextLength = Doc.ParagraphStart(P + 1) - ParaStart - (Para.HasEnd ? 1 : 0);
+        const Integer From = P == First ? std::min(S - ParaStart, TextLength) : 0;
+        Integer To = TextLength;
         bool Whole = true;
-        if (P == Last && E < ParaStart + Para.Length()) {
+        if (P == Last && E < ParaStart + TextLength + (Para.HasEnd ? 1 : 0)) {
             const Integer Lookahead = std::max(RichPartLookahead, E - S);
-            To = PartEnd(Para, E - ParaStart, Lookahead, 2 * Int64(Lookahead));
-            Whole = To >= Para.TextLength();
+            To = PartEnd(Para, TextLength, E - ParaStart, Lookahead, 2 * Int64(Lookahead));
+            Whole = To >= TextLength;
         }
         AppendRuns(Part, Para, From, To);
         TRichParaFormat Format = Para.Format;
@@ -763,7 +830,7 @@ const TRichDefaultFont& TRichTextEngine::DefaultFont() const
 Integer TRichTextEngine::FormatRange(TFormatRange* Range, bool Render)
 {
     if (!Range) {
-        FImpl->ClearCache();
+        FImpl->ClearMeasurements();
         return 0;
     }
     return FImpl->Format(*Range, Render);

@@ -26,7 +26,7 @@ class TPen;
 class TDataSource;
 class TFormPrintStatus;
 class TKivRtfFile;
-class TKivPageRun;
+struct TKivPageRun;
 class TKivTotalvar;
 class TQorViewer;
 class TStringList;

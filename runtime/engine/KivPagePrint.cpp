@@ -7,6 +7,7 @@
 #include "runtime/engine/KivPageRun.h"
 #include "runtime/engine/KivRtf.h"
 #include "runtime/engine/KivTotalvar.h"
+#include "runtime/engine/KivUtil.h"
 #include "runtime/output/QorSetup.h"
 
 #include <algorithm>
@@ -187,7 +188,9 @@ void TKivPage::Process()
                 DataSkip();
         }
     } catch (...) {
-        // A failing record ends the data loop; the pass then ends with what was made.
+        // A failing record ends the data loop, and the application's handler hears why: the pass
+        // then ends with what was made, which is not the whole report.
+        KivReportHandlerError(this);
         FRun->InProcess = false;
         FRun->Printing = false;
         return;

@@ -19,10 +19,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 namespace qor {
 
@@ -559,25 +561,39 @@ void TQorQorFile::RtfDraw(const TRect& Rect, TStream* Stream, Integer StartPos, 
     CheckRecording();
     if (!Stream || Stream->Size() == 0)
         return;
-    TakeStream(rcRtfDraw, Stream, 0, 0, Rect);
+    // The pages of one text parse it once; a text held in memory is compared where it is, so a
+    // page costs what it draws rather than a copy of the whole text.
+    if (!FRtfSource)
+        FRtfSource = std::make_unique<TRtfSource>();
+    const auto* Held = dynamic_cast<const TCustomMemoryStream*>(Stream);
+    if (!Held || !std::ranges::equal(std::span(static_cast<const Byte*>(Held->Memory()), static_cast<std::size_t>(Held->Size())),
+                                     FRtfSource->Bytes)) {
+        TakeStream(rcRtfDraw, Stream, 0, 0, Rect);
+        if (FRtfSource->Bytes != FRecord.Data) {
+            FRtfSource->Bytes = FRecord.Data;
+            ReadRichText(FRtfSource->Bytes, FRtfSource->Document);
+        }
+    }
+    FRecord.Code = rcRtfDraw;
+    FRecord.X = 0;
+    FRecord.Y = 0;
+    FRecord.Rect = Rect;
     FRecord.SetDefFont = SetDefFont;
     // A page keeps only the part of a longer text that it draws, as a document of its own with the
     // range moved onto it, so that a text over many pages is stored about once, not once a page.
-    if (!FRtfSource)
-        FRtfSource = std::make_unique<TRtfSource>();
-    if (FRtfSource->Bytes != FRecord.Data) {
-        FRtfSource->Bytes = FRecord.Data;
-        ReadRichText(FRtfSource->Bytes, FRtfSource->Document);
-    }
+    bool Whole = true;
     if (StartPos > 0 || (EndPos >= 0 && EndPos < FRtfSource->Document.TextLength())) {
         Integer Start = StartPos, End = EndPos;
         const std::string Part = WriteRtf(RichRangePart(FRtfSource->Document, Start, End));
-        if (Part.size() < FRecord.Data.size()) {
+        if (Part.size() < FRtfSource->Bytes.size()) {
             FRecord.Data.assign(Part.begin(), Part.end());
             StartPos = Start;
             EndPos = End;
+            Whole = false;
         }
     }
+    if (Whole)
+        FRecord.Data = FRtfSource->Bytes;
     FRecord.RangeStart = StartPos;
     FRecord.RangeEnd = EndPos;
     Put(FRecord);

@@ -133,6 +133,22 @@ TEST_F(HostileRun, AFailedOrStoppedRunKeepsTheFileAnEarlierRunWrote)
     std::ofstream(Path("failing.qfm")) << Form;
     for (const char* Out : {"rows.pdf", "rows.qor"})
         EXPECT_EQ(Qor("run " + Q(Path("failing.qfm")) + " --to " + Q(Path(Out))).Exit, 1);
+    // Nor does a record that fails while its band prints (a variable label cannot show a total):
+    // the run says why rather than passing the pages made so far off as the report.
+    Form = ReadForm();
+    Form.insert(Form.find("      object DLevel"),
+                "      object NVar: TKivDBVar\n        DataSource = OrderSource\n        DataField = 'N'\n"
+                "        UpdateLevel = DLevel\n      end\n"
+                "      object Total: TKivTotalvar\n        Variable = NVar\n        UpdateLevel = DLevel\n      end\n");
+    Form.insert(Form.find("        object DLabel"), "        object Wrong: TKivVarLabel\n          Left = 220\n"
+                                                     "          Width = 100\n          Height = 20\n"
+                                                     "          Variable = Total\n        end\n");
+    std::ofstream(Path("failing-record.qfm")) << Form;
+    for (const char* Out : {"rows.pdf", "rows.qor"}) {
+        const TToolRun R = Qor("run " + Q(Path("failing-record.qfm")) + " --to " + Q(Path(Out)));
+        EXPECT_EQ(R.Exit, 1) << R.Out;
+        EXPECT_NE(R.Err.find("Invalid access to totalvar: Total"), std::string::npos) << R.Err;
+    }
     EXPECT_TRUE(ReadWholeFile(Path("rows.pdf")) == Pdf);
     EXPECT_TRUE(ReadWholeFile(Path("rows.qor")) == Qor1);
 

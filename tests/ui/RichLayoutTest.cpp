@@ -78,6 +78,17 @@ TEST_F(RichLayout, ACharacterAboveTheBasicPlaneIsNeverSplitBetweenLines)
             Cp = Next;
         }
     }
+    // A long paragraph is measured in parts as its lines need them (the measurements dropped
+    // between calls, as a label over pages does): each pair is one character wherever a part ends.
+    std::string Rtf = "{\\rtf1 a";
+    for (int I = 0; I < 600; ++I)
+        Rtf += "\\u-10179?\\u-8704?";
+    Load(Rtf + "}");
+    for (Integer Cp = 0, Line = 0; Cp < FEngine.TextLength(); ++Line) {
+        FEngine.FormatRange(nullptr, false);
+        Cp = Format(Cp, 1000, 200);
+        ASSERT_EQ(Cp, std::min(19 + 20 * Line, FEngine.TextLength())) << "ten characters a line";
+    }
 }
 
 TEST_F(RichLayout, SuccessiveCallsCoverEveryCharacterOnceAndHeightsAddUp)
