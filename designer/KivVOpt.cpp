@@ -2,8 +2,10 @@
 
 #include "designer/KivVOpt.h"
 
-#include "designer/PAGEMAN.h"
+#include "designer/PageManIntf.h"
+#include "designer/PageManQueries.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/ide/DesignIntf.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Resources.h"
 #include "platform/rtl/Streams.h"

@@ -22,7 +22,7 @@ namespace qor {
 class TKivDSGuide;
 class TKivDBVar;
 class TKivPage;
-class TKivPageManager;
+class IKivPageManager;
 class TKivVar;
 class TStringList;
 
@@ -52,7 +52,7 @@ public:
     explicit TKivDSVariableOptions(TComponent* AOwner);
     ~TKivDSVariableOptions() override;
 
-    TKivPageManager* PageManager = nullptr;
+    IKivPageManager* PageManager = nullptr;
 
     // ---- Called by the band and group manager ---------------------------------------------
     // Brings every guide's automatic variables up to date; false when there were 100 fields or

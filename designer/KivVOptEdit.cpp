@@ -3,7 +3,7 @@
 
 #include "designer/KIVVREP.h"
 #include "designer/KivVOpt.h"
-#include "designer/PAGEMAN.h"
+#include "designer/PageManIntf.h"
 #include "designer/kivvhelp.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Application.h"

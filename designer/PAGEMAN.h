@@ -1,8 +1,10 @@
 #pragma once
 // The band and group manager of a group page: a window that lists the page's bands and groups
-// and that the page and the report designer's tool bar talk to by messages; and three helpers on
-// the form designer that the designer's windows share.
+// and that the page and the report designer's tool bar talk to by messages; and helpers on the
+// form designer that the designer's windows share (those the data control center uses too are in
+// PageManIntf.h).
 
+#include "designer/PageManIntf.h"
 #include "designer/PageManQueries.h"
 #include "platform/ide/DesignIntf.h"
 #include "platform/ui/Forms.h"
@@ -29,10 +31,6 @@ constexpr UINT KIV_PM_DATACONTROL = WM_USER + 8;  // posted: open the data contr
 constexpr UINT KIV_PM_OVERVIEW = WM_USER + 11;    // posted: run the overview report
 constexpr UINT KIV_PM_DIAGNOSTIC = WM_USER + 12;  // posted: run the diagnostic report
 
-// Selects Component in the form and the inspector.
-void ComponentSelect(IDesigner* Designer, TPersistent* Component);
-// Gives every published property of Instance back its inherited or default value.
-void QorRevertToAncestor(TPersistent* Instance, IDesigner* Designer);
 // Refills the page's lists of the form's data sources (names and components).
 void KivSetDataLists(IDesigner* Designer, TKivPage* Page);
 // Adds the data source Name to the page's lists, unless it is there already or cannot be used.
@@ -59,22 +57,20 @@ String KivBandSourceText(const TKivPage* Page, const TKivBand* Band, bool& Misma
 void KivGroupRowTexts(TKivGroup* Group, IDesigner* Designer, String& Variable, String& Event);
 
 // Texts of the designer's refusals and questions.
-inline constexpr const char* KivAncestorText =
-    "Selection contains a component introduced in an ancestor form which cannot be deleted";
 inline constexpr const char* KivDeleteBandText = "This band contains labels or child bands.  Delete Anyway?";
 inline constexpr const char* KivNoBandText = "Could not create band.";
 inline constexpr const char* KivBadBandNameText = "Invalid band name";
 
-class TKivPageManager : public TForm {
+class TKivPageManager : public TForm, public IKivPageManager {
     QOR_CLASS(TKivPageManager, TForm)
 public:
     explicit TKivPageManager(TComponent* AOwner);
     ~TKivPageManager() override;
 
-    TKivPage* Page() const { return FPage; }
+    TKivPage* Page() const override { return FPage; }
     void SetPage(TKivPage* Value) { FPage = Value; }
     const std::vector<TKivGroup*>& GroupPosList() const { return FGroupPosList; }
-    IDesigner* PageDesigner() const { return FPageDesigner; }
+    IDesigner* PageDesigner() const override { return FPageDesigner; }
     void SetPageDesigner(IDesigner* Value) { FPageDesigner = Value; }
 
     // Refills the group list and the band list from the page.

@@ -11,6 +11,23 @@
 
 namespace qor {
 
+// ---- TObject's class ---------------------------------------------------------------------------
+// The root of every class description; its class information lives with the type information.
+
+TClass TObject::StaticClass()
+{
+    static const TClassInfo* info = [] {
+        auto* i = new TClassInfo;
+        i->Name = "TObject";
+        return i;
+    }();
+    return info;
+}
+
+const String& TObject::ClassName() const { return ClassType()->Name; }
+
+bool TObject::InheritsFrom(TClass AClass) const { return ClassType()->InheritsFrom(AClass); }
+
 // ---------------------------------------------------------------------------------------------
 // Enumerations
 

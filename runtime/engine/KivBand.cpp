@@ -106,7 +106,7 @@ TKivBand::~TKivBand()
 {
     // The labels are freed with the band's children; they no longer report to a band list.
     FLabels.clear();
-    if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
+    if (auto* P = dynamic_cast<IKivBandPage*>(FPage))
         P->RemoveBand(this);
     FPage = nullptr;
 }
@@ -145,7 +145,7 @@ void TKivBand::SetFlag(bool& Field, bool Value)
     Field = Value;
     const TComponentState& S = ComponentState();
     if (S.Contains(csDesigning) && !S.Contains(csLoading) && !S.Contains(csReading))
-        if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
+        if (auto* P = dynamic_cast<IKivBandPage*>(FPage))
             P->BandChanged(this);
 }
 
@@ -161,10 +161,10 @@ void TKivBand::SetBandName(const String& Value)
     if (Value == FBandName)
         return;
     FBandName = Value;
-    if (auto* P = dynamic_cast<TKivPageIntf*>(Parent()))
+    if (auto* P = dynamic_cast<IKivPage*>(Parent()))
         P->UpdatePageManager();
     if (ComponentState().Contains(csDesigning))
-        if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
+        if (auto* P = dynamic_cast<IKivBandPage*>(FPage))
             P->BandChanged(this);
 }
 
@@ -189,7 +189,7 @@ void TKivBand::SetOrder(Integer Value)
     if (Value == FOrder)
         return;
     FOrder = Value;
-    auto* P = dynamic_cast<TKivBandPageIntf*>(FPage);
+    auto* P = dynamic_cast<IKivBandPage*>(FPage);
     if (P && ComponentState().Contains(csDesigning) && !ComponentState().Contains(csReading)) {
         P->OrderBands();
         P->ArrangeBands();
@@ -199,14 +199,14 @@ void TKivBand::SetOrder(Integer Value)
 void TKivBand::SetName(const String& NewName)
 {
     TCustomPanel::SetName(NewName);
-    if (auto* P = dynamic_cast<TKivPageIntf*>(Parent()))
+    if (auto* P = dynamic_cast<IKivPage*>(Parent()))
         P->UpdatePageManager();
 }
 
 void TKivBand::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
 {
     TCustomPanel::SetBounds(ALeft, ATop, AWidth, AHeight);
-    auto* P = dynamic_cast<TKivBandPageIntf*>(FPage);
+    auto* P = dynamic_cast<IKivBandPage*>(FPage);
     if (P && !P->ArrangingBands())
         P->ArrangeBands();
 }
@@ -217,11 +217,11 @@ void TKivBand::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    auto* NewPage = dynamic_cast<TKivBandPageIntf*>(AParent);
+    auto* NewPage = dynamic_cast<IKivBandPage*>(AParent);
     if (AParent && !NewPage)
         Abort();
     // A band moved from one page to another leaves the first page's list too.
-    if (auto* Old = dynamic_cast<TKivBandPageIntf*>(FPage))
+    if (auto* Old = dynamic_cast<IKivBandPage*>(FPage))
         Old->RemoveBand(this);
     FPage = AParent;
     if (NewPage)
@@ -234,7 +234,7 @@ void TKivBand::InsertLabel(TKivLabel* Label)
     if (std::find(FLabels.begin(), FLabels.end(), Label) != FLabels.end())
         return;
     FLabels.push_back(Label);
-    if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
+    if (auto* P = dynamic_cast<IKivBandPage*>(FPage))
         P->InsertPageLabel(Label);
 }
 
@@ -244,13 +244,13 @@ void TKivBand::RemoveLabel(TKivLabel* Label)
     if (It == FLabels.rend())
         return;
     FLabels.erase(std::next(It).base());
-    if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage))
+    if (auto* P = dynamic_cast<IKivBandPage*>(FPage))
         P->RemovePageLabel(Label);
 }
 
 Integer TKivBand::GetPPI() const
 {
-    if (auto* P = dynamic_cast<TKivPrintPageIntf*>(FPage))
+    if (auto* P = dynamic_cast<IKivPrintPage*>(FPage))
         return P->GetPPI();
     return ScreenPixelsPerInch();
 }
@@ -263,13 +263,13 @@ void TKivBand::Loaded()
 
 // ---- Design time ---------------------------------------------------------------------------------
 
-TKivReportIntf* TKivBand::ReportOf() const { return FPage ? dynamic_cast<TKivReportIntf*>(FPage->Parent()) : nullptr; }
+IKivReport* TKivBand::ReportOf() const { return FPage ? dynamic_cast<IKivReport*>(FPage->Parent()) : nullptr; }
 
 TKivRptDsgn* TKivBand::Designer() const
 {
     if (!ComponentState().Contains(csDesigning))
         return nullptr;
-    TKivReportIntf* R = ReportOf();
+    IKivReport* R = ReportOf();
     return R ? R->RepDesign() : nullptr;
 }
 
@@ -281,7 +281,7 @@ void TKivBand::WMSize(TMessage& M)
     for (TKivLabel* L : std::vector<TKivLabel*>(FLabels))
         if (dynamic_cast<TKivVerticalDivider*>(L))
             L->SetBounds(L->Left(), L->Top(), L->Width(), L->Height());
-    if (TKivReportIntf* R = ReportOf())
+    if (IKivReport* R = ReportOf())
         R->PositionButtons();
 }
 
@@ -289,7 +289,7 @@ void TKivBand::WMMove(TMessage& M)
 {
     InheritedMessage<TKivBand>(M);
     if (ComponentState().Contains(csDesigning))
-        if (TKivReportIntf* R = ReportOf())
+        if (IKivReport* R = ReportOf())
             R->PositionButtons();
 }
 
@@ -337,7 +337,7 @@ void TKivBand::Paint()
         QorShadeRect(C->Handle(), Client, FShade);
         C->Brush()->SetStyle(bsClear);
     }
-    if (auto* P = dynamic_cast<TKivBandPageIntf*>(FPage)) {
+    if (auto* P = dynamic_cast<IKivBandPage*>(FPage)) {
         const auto X = static_cast<Integer>(Round(GetPPI() * P->PrintWidthInches()));
         C->Pen()->SetColor(Black);
         C->Pen()->SetStyle(psDot);
@@ -353,21 +353,21 @@ void TKivBand::Paint()
 
 // ---- Print protocol ------------------------------------------------------------------------------
 
-TKivBandPageIntf* TKivBand::BandPage(TComponent* oPage)
+IKivBandPage* TKivBand::BandPage(TComponent* oPage)
 {
     const std::type_info* Type = oPage ? &typeid(*oPage) : nullptr;
     if (oPage != FPageOf || Type != FPageType) {
         FPageOf = oPage;
         FPageType = Type;
-        FBandPage = dynamic_cast<TKivBandPageIntf*>(oPage);
-        FPrintPage = dynamic_cast<TKivPrintPageIntf*>(oPage);
+        FBandPage = dynamic_cast<IKivBandPage*>(oPage);
+        FPrintPage = dynamic_cast<IKivPrintPage*>(oPage);
     }
     if (!FBandPage || !FPrintPage)
         throw EInvalidOperation("A band prints on a report page only");
     return FBandPage;
 }
 
-TKivPrintPageIntf* TKivBand::PrintPage(TComponent* oPage)
+IKivPrintPage* TKivBand::PrintPage(TComponent* oPage)
 {
     BandPage(oPage);
     return FPrintPage;
@@ -392,14 +392,14 @@ void TKivBand::AfterPrint()
         KivReportAndGoOn(this, [this] { OnAfterPrint(this); });
 }
 
-void TKivBand::PushDest(TKivBandPageIntf* Page)
+void TKivBand::PushDest(IKivBandPage* Page)
 {
     FSaveOutputDest = Page->OutputDest();
     if (!Page->PageInRange())
         Page->SetOutputDest(qdNoWhere);
 }
 
-void TKivBand::PopDest(TKivBandPageIntf* Page) { Page->SetOutputDest(FSaveOutputDest); }
+void TKivBand::PopDest(IKivBandPage* Page) { Page->SetOutputDest(FSaveOutputDest); }
 
 void TKivBand::PrintBackground(TQorCanvas* Canvas, const TRect& ShadeRect, const TRect& Fill, const TRect& Border)
 {
@@ -422,8 +422,8 @@ void TKivBand::PrintBackground(TQorCanvas* Canvas, const TRect& ShadeRect, const
 
 void TKivBand::Print(TComponent* oPage)
 {
-    TKivBandPageIntf* BP = BandPage(oPage);
-    TKivPrintPageIntf* PP = PrintPage(oPage);
+    IKivBandPage* BP = BandPage(oPage);
+    IKivPrintPage* PP = PrintPage(oPage);
     if (!PrintOk())
         return;
     BeforePrint();
@@ -474,7 +474,7 @@ Integer TKivBand::LabelsSpend(TComponent* oPage, Integer Space)
 
 Integer TKivBand::SpendHeight(TComponent* oPage, Integer Space)
 {
-    TKivBandPageIntf* BP = BandPage(oPage);
+    IKivBandPage* BP = BandPage(oPage);
     if (!PrintOk())
         return 0;
     if (!FStretch)
@@ -486,8 +486,8 @@ Integer TKivBand::SpendHeight(TComponent* oPage, Integer Space)
 
 Integer TKivBand::PrintHeight(TComponent* oPage, Integer Space)
 {
-    TKivBandPageIntf* BP = BandPage(oPage);
-    TKivPrintPageIntf* PP = PrintPage(oPage);
+    IKivBandPage* BP = BandPage(oPage);
+    IKivPrintPage* PP = PrintPage(oPage);
     if (!PrintOk()) {
         FEndPrint = true;
         return 0;
@@ -529,7 +529,7 @@ Integer TKivBand::PrintHeight(TComponent* oPage, Integer Space)
 
 void TKivBand::PrintRtf(TComponent* oPage, TKivRtfFile* RtfFile)
 {
-    TKivBandPageIntf* BP = BandPage(oPage);
+    IKivBandPage* BP = BandPage(oPage);
     auto* Page = dynamic_cast<TWinControl*>(oPage);
     if (PrintOk()) {
         std::vector<TKivLabel*> Sorted;

@@ -57,7 +57,7 @@ private:
 // the kinds attached to another band (KivBandKinds.h).
 enum TKivBandKind : Byte { bkMain, bkSub, bkOverlay, bkSubData, bkDataHead, bkDataFoot };
 
-class TKivBand : public TCustomPanel, public TKivBandIntf {
+class TKivBand : public TCustomPanel, public IKivBand {
     QOR_CLASS(TKivBand, TCustomPanel)
 public:
     explicit TKivBand(TComponent* AOwner);
@@ -171,22 +171,22 @@ protected:
     void BeforePrint();
     void AfterPrint();
     // Saves the output destination, sending output nowhere while the page is outside the range.
-    void PushDest(TKivBandPageIntf* Page);
-    void PopDest(TKivBandPageIntf* Page);
+    void PushDest(IKivBandPage* Page);
+    void PopDest(IKivBandPage* Page);
 
 private:
     // Stores a flag; at design time the band's caption strip follows.
     void SetFlag(bool& Field, bool Value);
-    TKivReportIntf* ReportOf() const;
+    IKivReport* ReportOf() const;
     TKivRptDsgn* Designer() const;
     // The page oPage as a band prints on it; EInvalidOperation when it is none. The last page
     // asked for is kept (with its class): a band prints on the same page for a whole run.
-    TKivBandPageIntf* BandPage(TComponent* oPage);
-    TKivPrintPageIntf* PrintPage(TComponent* oPage);
+    IKivBandPage* BandPage(TComponent* oPage);
+    IKivPrintPage* PrintPage(TComponent* oPage);
     TComponent* FPageOf = nullptr;
     const std::type_info* FPageType = nullptr;
-    TKivBandPageIntf* FBandPage = nullptr;
-    TKivPrintPageIntf* FPrintPage = nullptr;
+    IKivBandPage* FBandPage = nullptr;
+    IKivPrintPage* FPrintPage = nullptr;
     // Shade, fill and border of a band print whose rectangle is Rect (Fill: where the colour goes).
     void PrintBackground(TQorCanvas* Canvas, const TRect& ShadeRect, const TRect& Fill, const TRect& Border);
     // The labels still printing in a stretch, and the largest height they would spend.

@@ -43,7 +43,7 @@ void TKivAttachedBand::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    auto* NewPage = dynamic_cast<TKivGroupPageIntf*>(AParent);
+    auto* NewPage = dynamic_cast<IKivGroupPage*>(AParent);
     if (AParent && !(NewPage && NewPage->TakesGroups()))
         Abort();
     if (FGroupPage)
@@ -66,7 +66,7 @@ void TKivAttachedBand::Notification(TComponent* AComponent, TOperation Operation
 
 void TKivAttachedBand::Reorder()
 {
-    auto* P = dynamic_cast<TKivBandPageIntf*>(Page());
+    auto* P = dynamic_cast<IKivBandPage*>(Page());
     if (P && ComponentState().Contains(csDesigning) && !ComponentState().Contains(csReading)) {
         P->OrderBands();
         P->ArrangeBands();
@@ -155,7 +155,7 @@ void TKivSubDataBand::AfterDataSkip()
 
 void TKivSubDataBand::ActivateDataSource()
 {
-    if (auto* P = dynamic_cast<TKivPageIntf*>(Parent()))
+    if (auto* P = dynamic_cast<IKivPage*>(Parent()))
         P->DataSourceManager()->RequireDataSource(DataSource());
 }
 

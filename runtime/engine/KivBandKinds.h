@@ -30,18 +30,18 @@ public:
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // The page's insert and remove for this kind's list.
-    using TListOp = void (TKivGroupPageIntf::*)(TKivBand*);
+    using TListOp = void (IKivGroupPage::*)(TKivBand*);
     virtual TListOp JoinOp() const = 0;
     virtual TListOp LeaveOp() const = 0;
     // Orders the page's bands again after a change made at design time.
     void Reorder();
-    TKivGroupPageIntf* GroupPage() const { return FGroupPage; }
+    IKivGroupPage* GroupPage() const { return FGroupPage; }
 
 private:
-    TKivGroupPageIntf* FGroupPage = nullptr;
+    IKivGroupPage* FGroupPage = nullptr;
     // How the kind leaves the page's list (kept from registration: the destructor of the base
     // cannot ask the kind any more).
-    void (TKivGroupPageIntf::*FLeave)(TKivBand*) = nullptr;
+    void (IKivGroupPage::*FLeave)(TKivBand*) = nullptr;
 };
 
 class TKivSubBand : public TKivAttachedBand {
@@ -53,8 +53,8 @@ public:
     void SetAbove(bool Value);
 
 protected:
-    TListOp JoinOp() const override { return &TKivGroupPageIntf::InsertSubBand; }
-    TListOp LeaveOp() const override { return &TKivGroupPageIntf::RemoveSubBand; }
+    TListOp JoinOp() const override { return &IKivGroupPage::InsertSubBand; }
+    TListOp LeaveOp() const override { return &IKivGroupPage::RemoveSubBand; }
 
 private:
     bool FAbove = false;
@@ -76,8 +76,8 @@ public:
     void SetUseMargins(bool Value) { FUseMargins = Value; }
 
 protected:
-    TListOp JoinOp() const override { return &TKivGroupPageIntf::InsertOverLayBand; }
-    TListOp LeaveOp() const override { return &TKivGroupPageIntf::RemoveOverLayBand; }
+    TListOp JoinOp() const override { return &IKivGroupPage::InsertOverLayBand; }
+    TListOp LeaveOp() const override { return &IKivGroupPage::RemoveOverLayBand; }
 
 private:
     bool FFirst = true;
@@ -126,8 +126,8 @@ public:
     TKivDataFilterEvent OnDataFilter;
 
 protected:
-    TListOp JoinOp() const override { return &TKivGroupPageIntf::InsertSubDataBand; }
-    TListOp LeaveOp() const override { return &TKivGroupPageIntf::RemoveSubDataBand; }
+    TListOp JoinOp() const override { return &IKivGroupPage::InsertSubDataBand; }
+    TListOp LeaveOp() const override { return &IKivGroupPage::RemoveSubDataBand; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
@@ -150,8 +150,8 @@ public:
     TKivBandKind Kind() const override { return bkDataHead; }
 
 protected:
-    TListOp JoinOp() const override { return &TKivGroupPageIntf::InsertDataHFBand; }
-    TListOp LeaveOp() const override { return &TKivGroupPageIntf::RemoveDataHFBand; }
+    TListOp JoinOp() const override { return &IKivGroupPage::InsertDataHFBand; }
+    TListOp LeaveOp() const override { return &IKivGroupPage::RemoveDataHFBand; }
 };
 
 class TKivDataFootBand : public TKivDataHeadBand {

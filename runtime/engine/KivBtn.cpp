@@ -30,13 +30,13 @@ void TKivReportButton::Notification(TComponent* AComponent, TOperation Operation
 void TKivReportButton::SetParent(TWinControl* AParent)
 {
     // Not on a page, a band or a report.
-    if (dynamic_cast<TKivPageIntf*>(AParent) || dynamic_cast<TKivBandIntf*>(AParent) ||
-        dynamic_cast<TKivReportIntf*>(AParent) || dynamic_cast<TKivRunReportIntf*>(AParent))
+    if (dynamic_cast<IKivPage*>(AParent) || dynamic_cast<IKivBand*>(AParent) || dynamic_cast<IKivReport*>(AParent) ||
+        dynamic_cast<IKivRunReport*>(AParent))
         Abort();
     TBitBtn::SetParent(AParent);
 }
 
-void TKivReportButton::RunReport(TKivRunReportIntf& Run)
+void TKivReportButton::RunReport(IKivRunReport& Run)
 {
     TKivPageSetup* Setup = Run.RunPageSetup();
     if (Setup && FDestination != bdDefault)
@@ -58,7 +58,7 @@ void TKivReportButton::RunReport(TKivRunReportIntf& Run)
 
 void TKivReportButton::Click()
 {
-    if (auto* Run = dynamic_cast<TKivRunReportIntf*>(FReport))
+    if (auto* Run = dynamic_cast<IKivRunReport*>(FReport))
         RunReport(*Run);
     TBitBtn::Click();
 }

@@ -44,7 +44,7 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    void RunReport(TKivRunReportIntf& Run);
+    void RunReport(IKivRunReport& Run);
 
     TComponent* FReport = nullptr;
     TKivBtnDest FDestination = bdDefault;

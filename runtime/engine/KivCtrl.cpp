@@ -96,7 +96,7 @@ TKivLabel::~TKivLabel()
 {
     // The band must not keep a label that is gone (the class library's own parent change cannot
     // reach this class's override any more).
-    if (TKivBandIntf* B = Band())
+    if (IKivBand* B = Band())
         B->RemoveLabel(this);
 }
 
@@ -110,26 +110,26 @@ const TKivLabel::TPlacement& TKivLabel::Placement() const
     if (P == C.Parent && G == C.Grand && PType == C.ParentType && GType == C.GrandType)
         return C;
     C = TPlacement{P, G, PType, GType};
-    C.Band = dynamic_cast<TKivBandIntf*>(P);
-    if (dynamic_cast<TKivPrintPageIntf*>(P))
+    C.Band = dynamic_cast<IKivBand*>(P);
+    if (dynamic_cast<IKivPrintPage*>(P))
         C.Page = P;
     else if (C.Band)
         C.Page = G;
-    C.PrintPage = dynamic_cast<TKivPrintPageIntf*>(C.Page);
+    C.PrintPage = dynamic_cast<IKivPrintPage*>(C.Page);
     return C;
 }
 
-TKivBandIntf* TKivLabel::Band() const { return Placement().Band; }
+IKivBand* TKivLabel::Band() const { return Placement().Band; }
 
 TWinControl* TKivLabel::Page() const { return Placement().Page; }
 
-TKivPrintPageIntf* TKivLabel::PrintPage(TComponent* oPage)
+IKivPrintPage* TKivLabel::PrintPage(TComponent* oPage)
 {
     const std::type_info* Type = oPage ? &typeid(*oPage) : nullptr;
     if (oPage != FPrintPageOf || Type != FPrintPageType) {
         FPrintPageOf = oPage;
         FPrintPageType = Type;
-        FPrintPage = dynamic_cast<TKivPrintPageIntf*>(oPage);
+        FPrintPage = dynamic_cast<IKivPrintPage*>(oPage);
     }
     if (!FPrintPage)
         throw EInvalidOperation("A label prints only on a report page");
@@ -138,7 +138,7 @@ TKivPrintPageIntf* TKivLabel::PrintPage(TComponent* oPage)
 
 Integer TKivLabel::GetPPI() const
 {
-    if (TKivBandIntf* B = Band())
+    if (IKivBand* B = Band())
         return B->GetPPI();
     return ScreenPixelsPerInch();
 }
@@ -263,11 +263,11 @@ void TKivLabel::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    auto* NewBand = dynamic_cast<TKivBandIntf*>(AParent);
+    auto* NewBand = dynamic_cast<IKivBand*>(AParent);
     if (AParent && !NewBand)
         Abort();
     // A label moved from one band to another leaves the first band's list too.
-    if (TKivBandIntf* Old = Band())
+    if (IKivBand* Old = Band())
         Old->RemoveLabel(this);
     if (NewBand)
         NewBand->InsertLabel(this);
@@ -303,7 +303,7 @@ bool TKivLabel::ClipRect() const
     case ctNoClip: return false;
     case ctDefault: break;
     }
-    TKivPrintPageIntf* P = Placement().PrintPage;
+    IKivPrintPage* P = Placement().PrintPage;
     return P && P->ClipLabels();
 }
 
@@ -404,7 +404,7 @@ bool TKivLabel::StartStretchPrint()
         FEndPrint = true;
         return false;
     }
-    auto* RunPage = dynamic_cast<TKivRunPageIntf*>(Page());
+    auto* RunPage = dynamic_cast<IKivRunPage*>(Page());
     if (!FRtfPrint && RunPage && RunPage->OutputType() == otRichText) {
         FEndPrint = true;
         return false;
@@ -429,7 +429,7 @@ void TKivLabel::Print(TComponent* oPage, Integer Space)
 {
     FEndPrint = false;
     if (PrintOk()) {
-        TKivPrintPageIntf* P = PrintPage(oPage);
+        IKivPrintPage* P = PrintPage(oPage);
         BeforePrint();
         PrintLabel(P->OutputCanvas(), Bounds(P->XPos() + Left(), P->YPos() + Top(), Width(), Height()), Space);
         AfterPrint();
@@ -585,7 +585,7 @@ void TKivLabel::AdjustBounds()
     const TComponentState& State = ComponentState();
     if (State.Contains(csReading) || State.Contains(csLoading) || !FAutoSize || !State.Contains(csDesigning))
         return;
-    auto* P = dynamic_cast<TKivPrintPageIntf*>(Page());
+    auto* P = dynamic_cast<IKivPrintPage*>(Page());
     if (!P || P->Printing())
         return;
     Canvas()->Font()->Assign(Font());
@@ -606,7 +606,7 @@ void TKivLabel::DefineLegacyAutoSize(TFiler& Filer)
 void TKivLabel::MouseMovement(TMessage& M)
 {
     InheritedMessage<TKivLabel>(M);
-    auto* P = dynamic_cast<TKivPrintPageIntf*>(Page());
+    auto* P = dynamic_cast<IKivPrintPage*>(Page());
     if (!P)
         return;
     const Integer X = static_cast<SmallInt>(LOWORD(static_cast<std::uintptr_t>(M.LParam)));

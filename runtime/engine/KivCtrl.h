@@ -168,8 +168,8 @@ protected:
     // Sizes an auto-sized label in the designer to its caption.
     void AdjustBounds();
     // The page oPage as the print protocol needs it; EInvalidOperation when it is none.
-    TKivPrintPageIntf* PrintPage(TComponent* oPage);
-    TKivBandIntf* Band() const;
+    IKivPrintPage* PrintPage(TComponent* oPage);
+    IKivBand* Band() const;
     // The legacy "AutoSize" of older form files, read and dropped, never written.
     void DefineLegacyAutoSize(TFiler& Filer);
 
@@ -184,16 +184,16 @@ private:
         const TWinControl* Grand = nullptr;
         const std::type_info* ParentType = nullptr;
         const std::type_info* GrandType = nullptr;
-        TKivBandIntf* Band = nullptr;
+        IKivBand* Band = nullptr;
         TWinControl* Page = nullptr;
-        TKivPrintPageIntf* PrintPage = nullptr;
+        IKivPrintPage* PrintPage = nullptr;
     };
     const TPlacement& Placement() const;
     mutable TPlacement FPlacement;
     // The last page PrintPage was asked for, and its class.
     TComponent* FPrintPageOf = nullptr;
     const std::type_info* FPrintPageType = nullptr;
-    TKivPrintPageIntf* FPrintPage = nullptr;
+    IKivPrintPage* FPrintPage = nullptr;
 
     TWinControl* FPage = nullptr;
     TKivClipTypes FClipType = ctDefault;

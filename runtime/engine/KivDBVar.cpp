@@ -170,7 +170,7 @@ void TKivDBVar::Initialize()
     if (DS && DS->DataSet()) {
         FInitializing = true;
         try {
-            TKivPageIntf* P = Page();
+            IKivPage* P = Page();
             if (FRunning && P && P->DataSourceManager())
                 FActive = P->DataSourceManager()->ActivateDataSource(DS);
             else

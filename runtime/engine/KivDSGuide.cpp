@@ -11,7 +11,7 @@ void TQorDataLink::ActiveChanged()
     TDataLink::ActiveChanged();
     if (!FGuide || !FGuide->ComponentState().Contains(csDesigning))
         return;
-    if (TKivPageIntf* P = FGuide->Page(); P && !P->PageDestroying())
+    if (IKivPage* P = FGuide->Page(); P && !P->PageDestroying())
         P->Redraw();
 }
 
@@ -24,7 +24,7 @@ TKivDSGuide::~TKivDSGuide()
 {
     FDataLink->SetGuide(nullptr);
     FDataLink->SetDataSource(nullptr);
-    if (TKivPageIntf* P = Page())
+    if (IKivPage* P = Page())
         P->RemoveDataSourceGuide(this);
 }
 
@@ -42,7 +42,7 @@ void TKivDSGuide::SetUpdateLevel(TKivLevel* Level)
 
 void TKivDSGuide::AssignLevel(TKivLevel* Level)
 {
-    TKivPageIntf* P = Page();
+    IKivPage* P = Page();
     const bool Destroying = !P || P->PageDestroying();
     if (!Level && !Destroying)
         Level = P->DetailLevel();
@@ -58,7 +58,7 @@ void TKivDSGuide::SetCreateVariables(bool Value)
     if (Value == FCreateVariables)
         return;
     FCreateVariables = Value;
-    if (TKivPageIntf* P = Page(); P && !P->PageDestroying())
+    if (IKivPage* P = Page(); P && !P->PageDestroying())
         P->VarChanged();
 }
 
@@ -66,13 +66,13 @@ void TKivDSGuide::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    TKivPageIntf* NewPage = nullptr;
+    IKivPage* NewPage = nullptr;
     if (AParent) {
-        NewPage = dynamic_cast<TKivPageIntf*>(AParent);
+        NewPage = dynamic_cast<IKivPage*>(AParent);
         if (!NewPage || !NewPage->IsGroupPage())
             Abort();
     }
-    if (TKivPageIntf* Old = Page())
+    if (IKivPage* Old = Page())
         Old->RemoveDataSourceGuide(this);
     if (NewPage)
         NewPage->InsertDataSourceGuide(this);

@@ -38,7 +38,7 @@ public:
     TKivLevel* UpdateLevel() const { return FUpdateLevel; }
     bool CreateVariables() const { return FCreateVariables; }
     TQorDataLink* DataLink() const { return FDataLink.get(); }
-    TKivPageIntf* Page() const { return dynamic_cast<TKivPageIntf*>(Parent()); }
+    IKivPage* Page() const { return dynamic_cast<IKivPage*>(Parent()); }
 
     // Null takes the page's detail level (unless the page is being destroyed).
     virtual void SetUpdateLevel(TKivLevel* Level);

@@ -115,8 +115,6 @@ TStrings* TKivData::GetAsStrings()
     return FStrings.get();
 }
 
-String TKivData::AsFormat(TKivRootFormat* Format) { return Format->FormatAsString(this); }
-
 // ---- TKivString ----------------------------------------------------------------------------------
 
 TKivString::TKivString() { FDataType = dtypeString; }

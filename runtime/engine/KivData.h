@@ -251,5 +251,3 @@ void KivWriteUtf16(TStream* Stream, const String& Text);
 bool KivSameValue(TKivData* A, TKivData* B);
 
 } // namespace qor
-
-#include "runtime/engine/KivFormat.h"

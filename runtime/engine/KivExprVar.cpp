@@ -40,7 +40,7 @@ void TKivDateTimeVar::Initialize()
     UpdateLast();
 }
 
-TKivLevel* TKivDateTimeVar::DefaultLevel(TKivPageIntf* Page) const { return Page->HeadLevel(); }
+TKivLevel* TKivDateTimeVar::DefaultLevel(IKivPage* Page) const { return Page->HeadLevel(); }
 
 TKivPageVar::TKivPageVar(TComponent* AOwner) : TKivVar(AOwner)
 {
@@ -58,7 +58,7 @@ void TKivPageVar::UpdateData()
         FDataNow->SetAsInteger(FDataNow->AsInteger() + 1);
 }
 
-TKivLevel* TKivPageVar::DefaultLevel(TKivPageIntf* Page) const { return Page->PageHeadLevel(); }
+TKivLevel* TKivPageVar::DefaultLevel(IKivPage* Page) const { return Page->PageHeadLevel(); }
 
 QOR_PUBLISH(TKivExprVar)
 {

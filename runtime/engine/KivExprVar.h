@@ -29,7 +29,7 @@ public:
     void Initialize() override;
 
 protected:
-    TKivLevel* DefaultLevel(TKivPageIntf* Page) const override;
+    TKivLevel* DefaultLevel(IKivPage* Page) const override;
 };
 
 class TKivPageVar : public TKivVar {
@@ -40,7 +40,7 @@ public:
     void UpdateData() override;
 
 protected:
-    TKivLevel* DefaultLevel(TKivPageIntf* Page) const override;
+    TKivLevel* DefaultLevel(IKivPage* Page) const override;
 };
 
 } // namespace qor

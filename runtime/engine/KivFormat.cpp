@@ -162,6 +162,8 @@ bool WholeNumberText(Double Value, Integer Precision, String& Text)
 
 } // namespace
 
+String TKivData::AsFormat(TKivRootFormat* Format) { return Format->FormatAsString(this); }
+
 String TKivRootFormat::FormatAsString(TKivData* Value) const
 {
     const bool NoFormat = TrimBlanks(FDisplayFormat).empty();

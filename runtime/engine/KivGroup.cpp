@@ -17,7 +17,7 @@ TKivGroup::~TKivGroup()
 {
     if (FDeleteGuard.Deleting())
         DeleteBands();
-    if (auto* P = dynamic_cast<TKivGroupPageIntf*>(Parent()))
+    if (auto* P = dynamic_cast<IKivGroupPage*>(Parent()))
         P->RemoveGroup(this);
 }
 
@@ -52,7 +52,7 @@ void TKivGroup::TitleBands()
 
 void TKivGroup::UpdatePageManager()
 {
-    if (auto* P = dynamic_cast<TKivPageIntf*>(Parent()))
+    if (auto* P = dynamic_cast<IKivPage*>(Parent()))
         P->UpdatePageManager();
 }
 
@@ -148,11 +148,11 @@ void TKivGroup::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    auto* NewPage = dynamic_cast<TKivGroupPageIntf*>(AParent);
+    auto* NewPage = dynamic_cast<IKivGroupPage*>(AParent);
     if (AParent && !(NewPage && NewPage->TakesGroups()))
         Abort();
     // A group moved from one page to another leaves the first page's list too.
-    if (auto* Old = dynamic_cast<TKivGroupPageIntf*>(Parent()))
+    if (auto* Old = dynamic_cast<IKivGroupPage*>(Parent()))
         Old->RemoveGroup(this);
     if (NewPage)
         NewPage->InsertGroup(this);

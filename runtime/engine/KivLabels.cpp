@@ -395,7 +395,7 @@ void TKivVerticalDivider::Print(TComponent* oPage, Integer Space)
     // The print events fire in PrintLabel, once a print (the base would fire them around it too).
     SetEndPrint(false);
     if (PrintOk()) {
-        TKivPrintPageIntf* P = PrintPage(oPage);
+        IKivPrintPage* P = PrintPage(oPage);
         PrintLabel(P->OutputCanvas(), Bounds(P->XPos() + Left(), P->YPos() + Top(), Width(), Height()), Space);
     }
     SetEndPrint(true);

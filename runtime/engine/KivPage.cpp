@@ -109,7 +109,7 @@ void TKivPage::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    auto* NewReport = dynamic_cast<TKivReportIntf*>(AParent);
+    auto* NewReport = dynamic_cast<IKivReport*>(AParent);
     if (AParent && !NewReport)
         Abort();
     if (FReport)

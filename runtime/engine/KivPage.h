@@ -76,13 +76,13 @@ using TKivPageAllowEvent = TEvent<TKivPage*, bool&>;
 using TKivNewPageEvent = TEvent<TKivPage*, TQorOutput*, Integer>;
 
 class TKivPage : public TScrollBox,
-                 public TKivPageIntf,
-                 public TKivPrintPageIntf,
-                 public TKivBandPageIntf,
-                 public TKivGroupPageIntf,
-                 public TKivStatusPageIntf,
-                 public TKivRunPageIntf,
-                 public TKivPageSetupHost {
+                 public IKivPage,
+                 public IKivPrintPage,
+                 public IKivBandPage,
+                 public IKivGroupPage,
+                 public IKivStatusPage,
+                 public IKivRunPage,
+                 public IKivPageSetupHost {
     QOR_CLASS(TKivPage, TScrollBox)
 public:
     explicit TKivPage(TComponent* AOwner);
@@ -177,7 +177,7 @@ public:
     void SetDataSet(TDataSet* Value);
     // The RTF writer of a pass with OutputType otRichText; null otherwise.
     TKivRtfFile* Rtf() const;
-    TKivReportIntf* Report() const { return FReport; }
+    IKivReport* Report() const { return FReport; }
     // The resolution the page works at: its report's, else the screen's.
     Integer PixelsPerInch() const { return GetPPI(); }
     // The page's own pen (black, one pixel), for drawing on the page at design time.
@@ -219,7 +219,7 @@ public:
     // ---- The run -------------------------------------------------------------------------------
     TWinControl* RunPageControl() override { return this; }
     TKivPage* AsPage() override { return this; }
-    void SetReport(TKivReportIntf* Report) override { FReport = Report; }
+    void SetReport(IKivReport* Report) override { FReport = Report; }
     void SetPrintTo(TQorOutput* Output) override { FPrintTo = Output; }
     TQorOutput* PrintTo() const override { return FPrintTo; }
     void SetUpdateStatusTo(TFormPrintStatus* Status) override { FStatusForm = Status; }
@@ -258,7 +258,7 @@ public:
     void DataSkip();
     void DataFinish();
 
-    // ---- TKivPageIntf --------------------------------------------------------------------------
+    // ---- IKivPage --------------------------------------------------------------------------
     bool IsGroupPage() const override;
     bool PageDestroying() const override;
     void InsertLevel(TKivLevel* Level) override;
@@ -286,11 +286,11 @@ public:
     bool HasBorder() const override { return BorderStyle() != bsNone; }
     TWinControl* PageControl() override { return this; }
 
-    // ---- TKivPrintPageIntf ---------------------------------------------------------------------
+    // ---- IKivPrintPage ---------------------------------------------------------------------
     TQorCanvas* OutputCanvas() override { return Canvas(); }
     void RulerXY(Integer X, Integer Y) override;
 
-    // ---- TKivBandPageIntf ----------------------------------------------------------------------
+    // ---- IKivBandPage ----------------------------------------------------------------------
     void InsertBand(TKivBand* Band) override;
     void RemoveBand(TKivBand* Band) override;
     void InsertPageLabel(TKivLabel* Label) override { InsertLabel(Label); }
@@ -312,7 +312,7 @@ public:
     TQorDestination OutputDest() const override;
     void SetOutputDest(TQorDestination Value) override;
 
-    // ---- TKivGroupPageIntf ---------------------------------------------------------------------
+    // ---- IKivGroupPage ---------------------------------------------------------------------
     bool TakesGroups() const override { return false; }
     void InsertGroup(TKivGroup* Group) override;
     void RemoveGroup(TKivGroup* Group) override;
@@ -465,7 +465,7 @@ private:
     template <class T>
     static void RemoveFrom(std::vector<T*>& List, T* Item);
 
-    TKivReportIntf* FReport = nullptr;
+    IKivReport* FReport = nullptr;
     std::vector<TKivLabel*> FLabels;
     std::vector<TKivVar*> FVars;
     std::vector<TKivTotalvar*> FTotalVars;

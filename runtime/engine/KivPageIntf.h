@@ -22,9 +22,9 @@ class TQorDataSourceManager;
 class TWinControl;
 enum TQorDestination : Byte;
 
-class TKivPageIntf {
+class IKivPage {
 public:
-    virtual ~TKivPageIntf() = default;
+    virtual ~IKivPage() = default;
 
     // A group page (levels of its main bands, data-source guides) rather than a plain page.
     virtual bool IsGroupPage() const = 0;
@@ -68,19 +68,19 @@ public:
     virtual TWinControl* PageControl() = 0;
 };
 
-class TKivRunPageIntf;
+class IKivRunPage;
 class TKivRptDsgn;
 
 // What a page asks of the report it sits on; only a control with this interface takes pages.
-class TKivReportIntf {
+class IKivReport {
 public:
-    virtual ~TKivReportIntf() = default;
+    virtual ~IKivReport() = default;
     // The report's first page; null when it has none.
-    virtual TKivPageIntf* FirstPage() const = 0;
+    virtual IKivPage* FirstPage() const = 0;
     // The report's pages: a page joins when it is parented to the report and leaves when it is
     // taken off or destroyed.
-    virtual void InsertPage(TKivRunPageIntf* Page) = 0;
-    virtual void RemovePage(TKivRunPageIntf* Page) = 0;
+    virtual void InsertPage(IKivRunPage* Page) = 0;
+    virtual void RemovePage(IKivRunPage* Page) = 0;
     // The resolution the report's pages lay out in.
     virtual Integer ReportPixelsPerInch() const = 0;
     // A page's status changed: pumps the message queue once unless status display is suppressed.
@@ -120,9 +120,9 @@ enum TKivOutputType : Byte { otNormal, otRichText };
 QOR_ENUM_NAMES(TKivOutputType, "otNormal", "otRichText");
 
 // What the status window of a run asks of the page it shows.
-class TKivStatusPageIntf {
+class IKivStatusPage {
 public:
-    virtual ~TKivStatusPageIntf() = default;
+    virtual ~IKivStatusPage() = default;
     virtual Integer PageNumber() const = 0;
     virtual Double PercentDone() const = 0;
     // Stops generating (or printing) after the current page.
@@ -132,9 +132,9 @@ public:
 };
 
 // What the status window and the report button ask of a report.
-class TKivRunReportIntf {
+class IKivRunReport {
 public:
-    virtual ~TKivRunReportIntf() = default;
+    virtual ~IKivRunReport() = default;
     // Discards the output of the run under way.
     virtual void SetCancelPrintJob(bool Value) = 0;
     // Stops the run under way after the current record, keeping what was made; a stop in the
@@ -154,14 +154,14 @@ class TQorOutput;
 // What a report asks of the page a run drives, in the order of one pass: PageStart, InitReport,
 // BeginDoc, StartReport, Process while Printing, EndReport, EndDoc (or DropViewer on a cancelled
 // pass), PageEnd; UnInitReport once the run ends.
-class TKivRunPageIntf {
+class IKivRunPage {
 public:
-    virtual ~TKivRunPageIntf() = default;
+    virtual ~IKivRunPage() = default;
     // The page as a control, and as the page class the hooks of a run are called with.
     virtual TWinControl* RunPageControl() = 0;
     virtual TKivPage* AsPage() = 0;
     // The report the page sits on (set by the report's InsertPage; null when it leaves).
-    virtual void SetReport(TKivReportIntf* Report) = 0;
+    virtual void SetReport(IKivReport* Report) = 0;
 
     virtual TKivPageSetup* PageSetup() const = 0;
     // The page's place among the report's pages (1 for the first); names the page after it.
@@ -207,9 +207,9 @@ public:
 };
 
 // What a label asks of the band it sits on.
-class TKivBandIntf {
+class IKivBand {
 public:
-    virtual ~TKivBandIntf() = default;
+    virtual ~IKivBand() = default;
     // The band's list of the labels it prints.
     virtual void InsertLabel(TKivLabel* Label) = 0;
     virtual void RemoveLabel(TKivLabel* Label) = 0;
@@ -218,9 +218,9 @@ public:
 };
 
 // What a label asks of the page it prints on.
-class TKivPrintPageIntf {
+class IKivPrintPage {
 public:
-    virtual ~TKivPrintPageIntf() = default;
+    virtual ~IKivPrintPage() = default;
     // The top-left corner of the band being printed, in page coordinates.
     virtual Integer XPos() const = 0;
     virtual Integer YPos() const = 0;
@@ -237,9 +237,9 @@ public:
 };
 
 // What a band asks of the page it sits on; only a control with this interface takes bands.
-class TKivBandPageIntf {
+class IKivBandPage {
 public:
-    virtual ~TKivBandPageIntf() = default;
+    virtual ~IKivBandPage() = default;
     // The page's band list, and its list of the labels on all of its bands.
     virtual void InsertBand(TKivBand* Band) = 0;
     virtual void RemoveBand(TKivBand* Band) = 0;
@@ -269,9 +269,9 @@ public:
 };
 
 // What a group asks of the group page it sits on; only a control with this interface takes groups.
-class TKivGroupPageIntf {
+class IKivGroupPage {
 public:
-    virtual ~TKivGroupPageIntf() = default;
+    virtual ~IKivGroupPage() = default;
     // Only a group page takes groups and the attached band kinds; a plain page refuses them.
     virtual bool TakesGroups() const = 0;
     // The page's group list, outermost first.

@@ -7,7 +7,7 @@ namespace qor {
 
 namespace {
 
-class TPageSink final : public TKivBandSink {
+class TPageSink final : public IKivBandSink {
 public:
     bool Continuous() const override { return false; }
     void Print(TKivBand* Band, TComponent* Page) override { Band->Print(Page); }
@@ -18,7 +18,7 @@ public:
 };
 
 // A stretching band goes into the RTF file whole: its first piece is all of it.
-class TRtfSink final : public TKivBandSink {
+class TRtfSink final : public IKivBandSink {
 public:
     TRtfSink(const String& FileName, TKivPageSetup* Setup) : FFile(FileName) { FFile.SetPageSetup(Setup); }
     bool Continuous() const override { return true; }
@@ -37,9 +37,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<TKivBandSink> KivPageSink() { return std::make_unique<TPageSink>(); }
+std::unique_ptr<IKivBandSink> KivPageSink() { return std::make_unique<TPageSink>(); }
 
-std::unique_ptr<TKivBandSink> KivRtfSink(const String& FileName, TKivPageSetup* Setup)
+std::unique_ptr<IKivBandSink> KivRtfSink(const String& FileName, TKivPageSetup* Setup)
 {
     return std::make_unique<TRtfSink>(FileName, Setup);
 }

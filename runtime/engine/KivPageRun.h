@@ -21,9 +21,9 @@ class TQorCanvas;
 class TQorViewer;
 
 // Where a pass's bands go: the pages of the output job, or an RTF file.
-class TKivBandSink {
+class IKivBandSink {
 public:
-    virtual ~TKivBandSink() = default;
+    virtual ~IKivBandSink() = default;
     // No page geometry: the bands follow one another, no band waits for room (RTF).
     virtual bool Continuous() const = 0;
     // Prints Band whole at the page's print position.
@@ -38,9 +38,9 @@ public:
 };
 
 // Bands drawn on the canvas of the output job.
-std::unique_ptr<TKivBandSink> KivPageSink();
+std::unique_ptr<IKivBandSink> KivPageSink();
 // Bands written as RTF paragraphs into FileName, with the paper of Setup.
-std::unique_ptr<TKivBandSink> KivRtfSink(const String& FileName, TKivPageSetup* Setup);
+std::unique_ptr<IKivBandSink> KivRtfSink(const String& FileName, TKivPageSetup* Setup);
 
 // What a run tells its caller while it goes and leaves behind when it ends.
 struct TKivRunFigures {
@@ -67,7 +67,7 @@ struct TKivPageRun {
     // Null until the run's first pass builds them.
     std::unique_ptr<TKivBandLists> BandLists;
     // Where the bands go; the output job's canvas while a document is open; the run's preview.
-    std::unique_ptr<TKivBandSink> Sink = KivPageSink();
+    std::unique_ptr<IKivBandSink> Sink = KivPageSink();
     TQorCanvas* Canvas = nullptr;
     TQorViewer* Viewer = nullptr;
 

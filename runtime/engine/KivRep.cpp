@@ -84,7 +84,7 @@ TKivReport::~TKivReport()
 {
     FQorDestroying = true;
     // The pages are freed with the report's window; they no longer tell this report.
-    for (TKivRunPageIntf* P : FPages)
+    for (IKivRunPage* P : FPages)
         P->SetReport(nullptr);
     FPages.clear();
     FPageControls.clear();
@@ -105,12 +105,9 @@ void TKivReport::BeforeDestruction()
 
 // ---- Pages ---------------------------------------------------------------------------------------
 
-TKivPageIntf* TKivReport::FirstPage() const
-{
-    return FPages.empty() ? nullptr : dynamic_cast<TKivPageIntf*>(FPages.front());
-}
+IKivPage* TKivReport::FirstPage() const { return FPages.empty() ? nullptr : dynamic_cast<IKivPage*>(FPages.front()); }
 
-void TKivReport::InsertPage(TKivRunPageIntf* Page)
+void TKivReport::InsertPage(IKivRunPage* Page)
 {
     if (std::find(FPages.begin(), FPages.end(), Page) == FPages.end()) {
         FPages.push_back(Page);
@@ -121,7 +118,7 @@ void TKivReport::InsertPage(TKivRunPageIntf* Page)
     FPage = Page;
 }
 
-void TKivReport::RemovePage(TKivRunPageIntf* Page)
+void TKivReport::RemovePage(IKivRunPage* Page)
 {
     // The page may be going away: only what the report kept of it is used.
     auto It = std::find(FPages.begin(), FPages.end(), Page);
@@ -153,7 +150,7 @@ void TKivReport::ToolAddPage(TObject*)
     NewPage->SetParent(this);
     KivAutoSetComponentName(NewPage, "ReportPage", false);
     NewPage->SetText(" ");
-    if (auto* P = dynamic_cast<TKivRunPageIntf*>(NewPage))
+    if (auto* P = dynamic_cast<IKivRunPage*>(NewPage))
         P->SetOrder(PageCount());
 }
 
@@ -275,7 +272,7 @@ void TKivReport::TakePrinterSettings(TKivPageSetup* Setup)
     }
 }
 
-bool TKivReport::PromptPrint(TKivRunPageIntf* Page)
+bool TKivReport::PromptPrint(IKivRunPage* Page)
 {
     if (OnPromptPrint)
         return KivAskOrRefuse([&](bool& Result) { OnPromptPrint(Page->AsPage(), Result); });
@@ -441,7 +438,7 @@ void TKivReport::EndReport()
     // Ended once: a failure while ending does not end it a second time.
     if (!FPrinting)
         return;
-    TKivRunPageIntf* Page = FGroupPage;
+    IKivRunPage* Page = FGroupPage;
     try {
         RunEvery({[&] {
                       if (FSaveSetup && Page)
@@ -539,7 +536,7 @@ void TKivReport::SetPixelsPerInch(Integer Value)
         return;
     FPixelsPerInch = Value;
     Invalidate();
-    if (auto* Current = dynamic_cast<TKivPageIntf*>(FPage))
+    if (auto* Current = dynamic_cast<IKivPage*>(FPage))
         Current->Redraw();
     Redraw();
 }

@@ -30,7 +30,7 @@ constexpr UINT KIV_CREATEPAGE = WM_USER + 3;
 // Sent to a report after a copy at design time: a copied report is taken off the clipboard.
 constexpr UINT KIV_NOCOPYREPORT = WM_USER + 14;
 
-class TKivReport : public TScrollBox, public TKivReportIntf, public TKivRunReportIntf {
+class TKivReport : public TScrollBox, public IKivReport, public IKivRunReport {
     QOR_CLASS(TKivReport, TScrollBox)
 public:
     explicit TKivReport(TComponent* AOwner);
@@ -51,7 +51,7 @@ public:
     // Stops the driven page's data loop; the pass ends with what was made and the run ends.
     void AbortReport() override;
     // Asks where the run goes: OnPromptPrint, else CustomPrompt, else the destination dialog.
-    virtual bool PromptPrint(TKivRunPageIntf* Page);
+    virtual bool PromptPrint(IKivRunPage* Page);
     // OnBeforePrint / OnAfterPrint around each pass; their exceptions are shown and the run goes on.
     virtual void BeforePrint();
     virtual void AfterPrint();
@@ -63,9 +63,9 @@ public:
 
     // ---- Pages -----------------------------------------------------------------------------
     Integer PageCount() const { return static_cast<Integer>(FPages.size()); }
-    TKivRunPageIntf* Pages(Integer Index) const { return FPages.at(static_cast<std::size_t>(Index)); }
+    IKivRunPage* Pages(Integer Index) const { return FPages.at(static_cast<std::size_t>(Index)); }
     // The page inserted last; null once it has left.
-    TKivRunPageIntf* Page() const { return FPage; }
+    IKivRunPage* Page() const { return FPage; }
     // Adds a new group page to the report (design time).
     void ToolAddPage(TObject* Sender);
 
@@ -102,10 +102,10 @@ public:
     TNotifyEvent OnBeforePrint;
     TNotifyEvent OnAfterPrint;
 
-    // ---- What pages ask (TKivReportIntf) ---------------------------------------------------
-    TKivPageIntf* FirstPage() const override;
-    void InsertPage(TKivRunPageIntf* Page) override;
-    void RemovePage(TKivRunPageIntf* Page) override;
+    // ---- What pages ask (IKivReport) ---------------------------------------------------
+    IKivPage* FirstPage() const override;
+    void InsertPage(IKivRunPage* Page) override;
+    void RemovePage(IKivRunPage* Page) override;
     Integer ReportPixelsPerInch() const override { return FPixelsPerInch; }
     // Pumps messages once unless SuppressStatus.
     void UpdateStatus(Integer PageNumber) override;
@@ -115,7 +115,7 @@ public:
     // Fits the current page into the box again; at design time the designer's buttons follow.
     void PositionButtons() override;
 
-    // ---- What the status window and the report button ask (TKivRunReportIntf) --------------
+    // ---- What the status window and the report button ask (IKivRunReport) --------------
     void SetCancelPrintJob(bool Value) override { FCancelPrintJob = Value; }
     TKivPageSetup* RunPageSetup() override;
     void SetRunDataRange(TKivDataRange Value) override;
@@ -165,10 +165,10 @@ private:
     void HideScrollBars();
 
     TKivRptDsgn* FRepDesign = nullptr;
-    std::vector<TKivRunPageIntf*> FPages;
+    std::vector<IKivRunPage*> FPages;
     // Each page as a component, kept so a page that is going away can be recognised safely.
     std::vector<TComponent*> FPageControls;
-    TKivRunPageIntf* FPage = nullptr;
+    IKivRunPage* FPage = nullptr;
     bool FPrompt = true;
     Integer FPixelsPerInch;
     bool FAutoRun = false;
@@ -186,7 +186,7 @@ private:
     bool FSuppressStatus = false;
     bool FPrinting = false;
     // The page the run drives (the first page at the start); the setup kept is restored into it.
-    TKivRunPageIntf* FGroupPage = nullptr;
+    IKivRunPage* FGroupPage = nullptr;
     bool FSavePrompt = true;
     bool FPromptSaved = false;
     std::unique_ptr<TKivPageSetup> FSaveSetup;

@@ -32,7 +32,7 @@ void TFormPrintStatus::FormShow(TObject*)
     QorSetCaptions({{lbPage, SQorPage}, {Abortbutton, SQorAbort}, {this, SQorPrintStatus}});
 }
 
-void TFormPrintStatus::UpdateStatus(TKivStatusPageIntf* Page, TKivStatus Stat)
+void TFormPrintStatus::UpdateStatus(IKivStatusPage* Page, TKivStatus Stat)
 {
     FPage = Page;
     if (Stat == ssPrinting)

@@ -19,7 +19,7 @@ public:
 
     // The page's status event during the run: the text, the page and the progress; at ssEnd the
     // page stops telling and the window closes.
-    void UpdateStatus(TKivStatusPageIntf* Page, TKivStatus Stat);
+    void UpdateStatus(IKivStatusPage* Page, TKivStatus Stat);
     void FormShow(TObject* Sender);
     // A close request while the run goes on asks whether to abort instead.
     void FormCloseQuery(TObject* Sender, bool& CanClose);
@@ -28,7 +28,7 @@ public:
     void AbortbuttonClick(TObject* Sender);
 
     bool Closing = false;
-    TKivRunReportIntf* Report = nullptr;
+    IKivRunReport* Report = nullptr;
 
     TLabel* lbWait = nullptr;
     TLabel* lbPage = nullptr;
@@ -38,7 +38,7 @@ public:
 
 private:
     void AskAbort();
-    TKivStatusPageIntf* FPage = nullptr; // the page that last told its status
+    IKivStatusPage* FPage = nullptr; // the page that last told its status
 };
 
 } // namespace qor

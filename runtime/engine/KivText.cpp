@@ -240,7 +240,7 @@ void TKivTVLabel::UpdateMemo()
         return;
     TQorMemo& Memo = *FQorMemo;
     Memo.SetMemoStream(nullptr);
-    if (auto* RunPage = dynamic_cast<TKivRunPageIntf*>(Page()))
+    if (auto* RunPage = dynamic_cast<IKivRunPage*>(Page()))
         Memo.SetTextDriverCompatibility(RunPage->PageSetup()->TextDriverCompatibility());
     Memo.SetPixelsPerInch(GetPPI());
     Memo.SetFont(Font());
@@ -273,7 +273,7 @@ Integer TKivTVLabel::PrintMemo(TQorCanvas* QorCanvas, const TRect& Rect, Integer
             H = std::max(H, Height());
         SetEndPrint(M <= 0 || FDataRow + N >= M);
         if (N <= 0 && M > 0) {
-            auto* BandPage = dynamic_cast<TKivBandPageIntf*>(Page());
+            auto* BandPage = dynamic_cast<IKivBandPage*>(Page());
             if (!FirstTime() && BandPage && BandPage->AtPageTop()) {
                 // Not even a fresh page holds the next line: place it there, cut off at the page's
                 // end, rather than asking for new pages for ever.
@@ -346,7 +346,7 @@ void TKivTVLabel::Print(TComponent* oPage, Integer Space)
     FContinuing = false;
     SetEndPrint(false);
     if (PrintOk()) {
-        TKivPrintPageIntf* P = PrintPage(oPage);
+        IKivPrintPage* P = PrintPage(oPage);
         BeforePrint();
         const TRect R = Bounds(P->XPos() + Left(), P->YPos() + Top(), Width(), Height());
         FDataRow = 0;
@@ -394,7 +394,7 @@ Integer TKivTVLabel::PrintHeight(TComponent* oPage, Integer Space, Integer)
     }
     Integer H = 0;
     if (IsMemo()) {
-        TKivPrintPageIntf* P = PrintPage(oPage);
+        IKivPrintPage* P = PrintPage(oPage);
         const bool First = FirstTime();
         if (First)
             BeforePrint();

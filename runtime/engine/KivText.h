@@ -6,13 +6,13 @@
 // as it needs, and writes its lines, part by part between tabs, into RTF output.
 
 #include "runtime/engine/KivCtrl.h"
+#include "runtime/engine/KivFormat.h"
 
 #include <memory>
 
 namespace qor {
 
 class TKivDBVar;
-class TKivFormat;
 class TKivVar;
 class TQorMemo;
 class TStringList;

@@ -38,7 +38,7 @@ void TKivTotalvar::SetVariable(TKivVar* Value)
 {
     if (!KivSetReference(this, FVariable, Value))
         return;
-    if (TKivPageIntf* P = Page())
+    if (IKivPage* P = Page())
         P->VarChanged();
 }
 
@@ -166,7 +166,7 @@ void TKivTotalvar::AddLevels()
     DeleteLevels();
     FIsCurrency = FVariable && AskVariable([](TKivVar& V) { return V.DataType(); }) == dtypeCurrency;
     FCurrencyLists = FIsCurrency;
-    TKivPageIntf* P = Page();
+    IKivPage* P = Page();
     const Integer Count = P ? P->LevelCount() : 0;
     for (Integer I = 0; I < Count; ++I) {
         FDataNowList.push_back(KivNewData(FIsCurrency ? dtypeCurrency : dtypeFloat));
@@ -190,7 +190,7 @@ void TKivTotalvar::Initialize()
 
 void TKivTotalvar::TakeIn(Double F, Currency C, bool Null)
 {
-    TKivPageIntf* P = Page();
+    IKivPage* P = Page();
     const Integer PageLevels = P ? P->LevelCount() : 0;
     for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
         if (FResetNowList[I]) {

@@ -296,15 +296,15 @@ void TKivRulerContainer::SetUnits(TKivUnits Value)
         R->SetUnits(Value);
 }
 
-TKivPageIntf* TKivRulerContainer::GetPage() const
+IKivPage* TKivRulerContainer::GetPage() const
 {
-    const auto* Report = dynamic_cast<const TKivReportIntf*>(Parent());
+    const auto* Report = dynamic_cast<const IKivReport*>(Parent());
     return Report ? Report->FirstPage() : nullptr;
 }
 
 void TKivRulerContainer::UpdateRulers()
 {
-    TKivPageIntf* Page = GetPage();
+    IKivPage* Page = GetPage();
     if (!Page || !Page->HasBandList())
         return;
     TWinControl* PageControl = Page->PageControl();

@@ -131,7 +131,7 @@ public:
     void SetUnits(TKivUnits Value);
 
     // The report's first page when the container stands on a report.
-    TKivPageIntf* GetPage() const;
+    IKivPage* GetPage() const;
     // One ruler per band of the page, placed beside it.
     void UpdateRulers();
     // Moves the cross-hair to Position (container coordinates) across the rulers.

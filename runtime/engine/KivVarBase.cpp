@@ -15,23 +15,23 @@ TKivLevel::TKivLevel(TComponent* AOwner) : TControl(AOwner) {}
 
 TKivLevel::~TKivLevel()
 {
-    if (TKivPageIntf* P = GetPage())
+    if (IKivPage* P = GetPage())
         P->RemoveLevel(this);
 }
 
-TKivPageIntf* TKivLevel::GetPage() const { return dynamic_cast<TKivPageIntf*>(Parent()); }
+IKivPage* TKivLevel::GetPage() const { return dynamic_cast<IKivPage*>(Parent()); }
 
 void TKivLevel::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    TKivPageIntf* NewPage = nullptr;
+    IKivPage* NewPage = nullptr;
     if (AParent) {
-        NewPage = dynamic_cast<TKivPageIntf*>(AParent);
+        NewPage = dynamic_cast<IKivPage*>(AParent);
         if (!NewPage)
             Abort();
     }
-    if (TKivPageIntf* Old = GetPage())
+    if (IKivPage* Old = GetPage())
         Old->RemoveLevel(this);
     if (NewPage)
         NewPage->InsertLevel(this);
@@ -78,18 +78,18 @@ TKivVar::TKivVar(TComponent* AOwner) : TControl(AOwner) { SetVisible(false); }
 
 TKivVar::~TKivVar()
 {
-    if (TKivPageIntf* P = Page())
+    if (IKivPage* P = Page())
         P->RemoveVar(this);
 }
 
-TKivPageIntf* TKivVar::Page() const
+IKivPage* TKivVar::Page() const
 {
     TWinControl* P = Parent();
     const std::type_info* Type = P ? &typeid(*P) : nullptr;
     if (P != FPageOf || Type != FPageType) {
         FPageOf = P;
         FPageType = Type;
-        FPage = dynamic_cast<TKivPageIntf*>(P);
+        FPage = dynamic_cast<IKivPage*>(P);
     }
     return FPage;
 }
@@ -207,7 +207,7 @@ void TKivVar::SetUpdateLevel(TKivLevel* Value)
 {
     if (!KivSetReference(this, FUpdateLevel, Value))
         return;
-    if (TKivPageIntf* P = Page())
+    if (IKivPage* P = Page())
         P->VarChanged();
 }
 
@@ -216,14 +216,14 @@ void TKivVar::SetDataType(TKivDataTypes Value)
     if (Value == FDataType)
         return;
     FDataType = Value;
-    if (TKivPageIntf* P = Page())
+    if (IKivPage* P = Page())
         P->VarChanged();
 }
 
 void TKivVar::SetName(const String& NewName)
 {
     TControl::SetName(NewName);
-    if (TKivPageIntf* P = Page())
+    if (IKivPage* P = Page())
         P->UpdatePageManager();
 }
 
@@ -238,18 +238,18 @@ void TKivVar::SetParent(TWinControl* AParent)
 {
     if (AParent == Parent())
         return;
-    if (TKivPageIntf* Old = Page())
+    if (IKivPage* Old = Page())
         Old->RemoveVar(this);
     TControl::SetParent(AParent);
-    if (TKivPageIntf* New = Page())
+    if (IKivPage* New = Page())
         New->InsertVar(this);
 }
 
-TKivLevel* TKivVar::DefaultLevel(TKivPageIntf* P) const { return P->DetailLevel(); }
+TKivLevel* TKivVar::DefaultLevel(IKivPage* P) const { return P->DetailLevel(); }
 
 void TKivVar::Loaded()
 {
-    TKivPageIntf* P = Page();
+    IKivPage* P = Page();
     if (!FUpdateLevel && P && P->IsGroupPage())
         SetUpdateLevel(DefaultLevel(P));
     TControl::Loaded();

@@ -42,7 +42,7 @@ public:
     // Totals do not accumulate at a header level.
     bool IsHeader() const { return FIsHeader; }
     void SetIsHeader(bool Value) { FIsHeader = Value; }
-    virtual TKivPageIntf* GetPage() const;
+    virtual IKivPage* GetPage() const;
 
     // Only a page is accepted; any other parent is refused with a silent abort.
     void SetParent(TWinControl* AParent) override;
@@ -79,7 +79,7 @@ public:
     bool Running() const { return FRunning; }
     // Switching running off initialises the variable again.
     void SetRunning(bool Value);
-    TKivPageIntf* Page() const;
+    IKivPage* Page() const;
 
     // The current value, refreshed first when stale. Reading a variable that has no value yet
     // raises "Datatype is bad for variable: %s"; reading an expression variable or a total during
@@ -140,7 +140,7 @@ protected:
     TKivData* SettableData();
     [[noreturn]] void CircularError() const;
     // The level a variable without one takes when loaded on a group page.
-    virtual TKivLevel* DefaultLevel(TKivPageIntf* Page) const;
+    virtual TKivLevel* DefaultLevel(IKivPage* Page) const;
 
     std::unique_ptr<TKivData> FDataLast;
     std::unique_ptr<TKivData> FDataNow;
@@ -157,7 +157,7 @@ private:
     // The parent Page last looked at, its class, and the page it is (totals ask on every record).
     mutable const TWinControl* FPageOf = nullptr;
     mutable const std::type_info* FPageType = nullptr;
-    mutable TKivPageIntf* FPage = nullptr;
+    mutable IKivPage* FPage = nullptr;
 };
 
 // A new value of the kind that holds Type (TKivUnknown for dtypeUnknown).

@@ -343,7 +343,7 @@ void TKivPageSetup::PageRefresh()
 {
     if (!FPage || !FPage->ComponentState().Contains(csDesigning) || FPage->ComponentState().Contains(csLoading))
         return;
-    if (auto* Host = dynamic_cast<TKivPageSetupHost*>(FPage))
+    if (auto* Host = dynamic_cast<IKivPageSetupHost*>(FPage))
         Host->PageSetupChanged();
 }
 

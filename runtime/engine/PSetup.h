@@ -135,9 +135,9 @@ private:
 
 // What a page setup asks of the page that owns it: after a change made while the page is being
 // designed, the page lays out and repaints its bands, rulers and buttons.
-class TKivPageSetupHost {
+class IKivPageSetupHost {
 public:
-    virtual ~TKivPageSetupHost() = default;
+    virtual ~IKivPageSetupHost() = default;
     virtual void PageSetupChanged() = 0;
 };
 
@@ -161,7 +161,7 @@ public:
     // Takes over the printer's current settings.
     virtual void CopySettings();
 
-    // The page (a component that is a TKivPageSetupHost) that owns the setup; null for none.
+    // The page (a component that is a IKivPageSetupHost) that owns the setup; null for none.
     TComponent* Page() const { return FPage; }
     void SetPage(TComponent* Value) { FPage = Value; }
 

@@ -166,7 +166,7 @@ bool TKivRichTextLabel::AtFreshPage() const
 {
     if (Painting())
         return false;
-    auto* BandPage = dynamic_cast<TKivBandPageIntf*>(Page());
+    auto* BandPage = dynamic_cast<IKivBandPage*>(Page());
     return BandPage && BandPage->AtPageTop();
 }
 
@@ -240,7 +240,7 @@ Integer TKivRichTextLabel::PrintHeight(TComponent* oPage, Integer Space, Integer
         SetEndPrint(true);
         return 0;
     }
-    TKivPrintPageIntf* P = PrintPage(oPage);
+    IKivPrintPage* P = PrintPage(oPage);
     const bool First = FirstTime();
     TRect R = Bounds(P->XPos() + Left(), P->YPos() + 1, Width(), Space);
     if (First) {
@@ -307,7 +307,7 @@ void TKivRichTextLabel::Print(TComponent* oPage, Integer Space)
 {
     SetEndPrint(false);
     if (PrintOk()) {
-        TKivPrintPageIntf* P = PrintPage(oPage);
+        IKivPrintPage* P = PrintPage(oPage);
         BeforePrint();
         SetFirstTime(true);
         FreshMeasurer();

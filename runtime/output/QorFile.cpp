@@ -173,6 +173,22 @@ void TQorQorFile::PutSelect(Integer Index)
     Put(FRecord);
 }
 
+// A printer setup read from and written to the record stream of a page file (record 101).
+namespace {
+
+TStream& RecordStream(const TQorQorFile& QorFile)
+{
+    if (!QorFile.Stream())
+        throw EStreamError("The page file has no record stream open");
+    return *QorFile.Stream();
+}
+
+} // namespace
+
+void TQorPrinterSetup::WriteToQorFile(TQorQorFile& QorFile) const { WriteToStream(RecordStream(QorFile)); }
+
+bool TQorPrinterSetup::ReadFromQorFile(TQorQorFile& QorFile) { return ReadFromStream(RecordStream(QorFile)); }
+
 void TQorQorFile::PutPageStart()
 {
     FQorPrinterSetup->WriteToStream(*FStream);

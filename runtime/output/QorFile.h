@@ -137,6 +137,8 @@ public:
     HFONT SelectFont;
     HPEN SelectPen;
     HBRUSH SelectBrush;
+    // The description of SelectFont as the device gives it back, read once when it is made.
+    LOGFONT SelectLogFont{};
 
     // Same type and the same record (font names compared exactly).
     bool FontSame(const TQorLogFont& Value) const { return ObjectType == qotFont && LogFont == Value; }

@@ -651,7 +651,8 @@ private:
 void ReadQorRecord(TQorReader& R, TQorRecord& Rec)
 {
     const Word Code = Rec.Code;
-    Rec = TQorRecord();
+    static const TQorRecord Blank;
+    Rec = Blank; // a copy keeps the buffers of the texts and streams for the next record
     Rec.Code = Code;
     TFieldReader Fields(R);
     TransferQorRecord(Fields, Rec);

@@ -220,7 +220,7 @@ Integer TQorMemo::GetPrintHeight() const
     return std::max(0, (LastLine() - FirstLine() + 1) * FLineHeight);
 }
 
-void TQorMemo::Print(TQorMemoCanvas* QorCanvas, Integer X, Integer Y)
+void TQorMemo::Print(IQorMemoCanvas* QorCanvas, Integer X, Integer Y)
 {
     if (FStale)
         UpdateMemo();
@@ -250,7 +250,7 @@ bool TQorMemo::JustifyLine(Integer Spot) const
     return true;
 }
 
-void TQorMemo::PrintLine(TQorMemoCanvas* QorCanvas, const String& Text, const TRect& Rect, Integer Spot)
+void TQorMemo::PrintLine(IQorMemoCanvas* QorCanvas, const String& Text, const TRect& Rect, Integer Spot)
 {
     const bool justify = JustifyLine(Spot);
     QorCanvas->SetFont(FFont.get());

@@ -30,9 +30,9 @@ TMemo* GMemo();
 enum TQorMemoAlignment : Byte { maLeft, maCenter, maRight, maJustify };
 
 // What the memo draws with: the operations of the page canvas it needs, with the canvas's names.
-class TQorMemoCanvas {
+class IQorMemoCanvas {
 public:
-    virtual ~TQorMemoCanvas() = default;
+    virtual ~IQorMemoCanvas() = default;
     virtual void SetFont(TFont* Font) = 0;
     virtual void SetTextAlign(Word Flags) = 0;
     virtual void Textout(Integer X, Integer Y, const String& Text) = 0;
@@ -104,9 +104,9 @@ public:
     Integer GetPrintHeight() const;
     // Lays out (when anything was set since the last layout) and draws the current range with its
     // top-left corner at (X, Y).
-    void Print(TQorMemoCanvas* QorCanvas, Integer X, Integer Y);
+    void Print(IQorMemoCanvas* QorCanvas, Integer X, Integer Y);
     // Draws wrapped line number Spot in Rect.
-    void PrintLine(TQorMemoCanvas* QorCanvas, const String& Text, const TRect& Rect, Integer Spot);
+    void PrintLine(IQorMemoCanvas* QorCanvas, const String& Text, const TRect& Rect, Integer Spot);
     // Splits a line at its tabs into Parts.
     void ParseString(const String& S);
     // Width of the line last parsed: the last part's start plus its width (0 without parts).

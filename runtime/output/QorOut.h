@@ -33,7 +33,7 @@ enum TQorDestination : Byte { qdPrinter, qdQorFile, qdPreview, qdNoWhere };
 // The canvas keeps the state; each change and each drawing call goes to the target of its
 // destination: the device target on the printer, the job's page-file recorder on a file route, none
 // nowhere.
-class TQorCanvas : public TObject, public TQorMemoCanvas, public IQorDeviceObjects {
+class TQorCanvas : public TObject, public IQorMemoCanvas, public IQorDeviceObjects {
     QOR_CLASS(TQorCanvas, TObject)
 public:
     TQorCanvas();

@@ -87,6 +87,7 @@ void TQorQorFileObject::CreateObject(Integer PixelsPerInchY)
         std::copy_n(LogFont.Name.begin(), Units, Lf.lfFaceName);
         Lf.lfFaceName[Units] = 0;
         SelectFont = CreateFontIndirect(Lf);
+        QorGetObject(SelectFont, sizeof(LOGFONT), &SelectLogFont);
         Font = std::make_unique<TFont>();
         Font->SetName(Utf16ToUtf8(LogFont.Name));
         Font->SetPixelsPerInch(PixelsPerInchY);
@@ -228,6 +229,8 @@ private:
     HDC DC;
     TQorPlayDevice Device;
     IQorDrawTarget& Target;
+    // The entry whose object Select is handing to the target.
+    const TQorQorFileObject* Selecting = nullptr;
     Integer DX = 96;
     Integer DY = 96;
 };
@@ -265,18 +268,16 @@ void TQorPlayer::Select(Integer Index)
 {
     TQorQorFileObject& E = Entry(Index);
     E.CreateObject(DY);
+    Selecting = &E;
     switch (E.ObjectType) {
     case qotBrush:
         F.FDoc.LastBrush = Index;
         Target.SetBrush(E.Brush.get());
         break;
-    case qotFont: {
+    case qotFont:
         F.FDoc.LastFont = Index;
-        LOGFONT Lf;
-        QorGetObject(E.SelectFont, sizeof(LOGFONT), &Lf);
-        Target.SetLogFont(E.Font.get(), Lf);
+        Target.SetLogFont(E.Font.get(), E.SelectLogFont);
         break;
-    }
     case qotPen:
         F.FDoc.LastPen = Index;
         Target.SetPen(E.Pen.get());
@@ -428,7 +429,7 @@ void TQorPlayer::Play(Word Code)
 
 void TQorPlayDevice::SetBrush(TBrush*)
 {
-    TQorQorFileObject& E = P.Entry(P.F.LastBrush());
+    const TQorQorFileObject& E = *P.Selecting;
     if (E.SelectBrush)
         SelectObject(P.DC, E.SelectBrush);
     ::qor::SetBkColor(P.DC, static_cast<COLORREF>(ColorToRGB(E.Brush->Color())));
@@ -437,11 +438,11 @@ void TQorPlayDevice::SetBrush(TBrush*)
 
 void TQorPlayDevice::SetLogFont(TFont* Font, const LOGFONT&)
 {
-    SelectObject(P.DC, P.Entry(P.F.LastFont()).SelectFont);
+    SelectObject(P.DC, P.Selecting->SelectFont);
     ::qor::SetTextColor(P.DC, static_cast<COLORREF>(ColorToRGB(Font->Color())));
 }
 
-void TQorPlayDevice::SetPen(TPen*) { SelectObject(P.DC, P.Entry(P.F.LastPen()).SelectPen); }
+void TQorPlayDevice::SetPen(TPen*) { SelectObject(P.DC, P.Selecting->SelectPen); }
 
 void TQorPlayDevice::SetTextAlign(Word Flags) { ::qor::SetTextAlign(P.DC, Flags); }
 

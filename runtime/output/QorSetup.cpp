@@ -7,7 +7,6 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypeInfo.h"
 #include "platform/rtl/Utf16.h"
-#include "runtime/output/QorFile.h"
 #include "runtime/output/QorStr.h"
 #include "runtime/output/QorUtil.h"
 
@@ -330,21 +329,6 @@ bool TQorPrinterSetup::ReadFromStream(TStream& Stream)
     Stream.SetPosition(End);
     return true;
 }
-
-namespace {
-
-TStream& RecordStream(const TQorQorFile& QorFile)
-{
-    if (!QorFile.Stream())
-        throw EStreamError("The page file has no record stream open");
-    return *QorFile.Stream();
-}
-
-} // namespace
-
-void TQorPrinterSetup::WriteToQorFile(TQorQorFile& QorFile) const { WriteToStream(RecordStream(QorFile)); }
-
-bool TQorPrinterSetup::ReadFromQorFile(TQorQorFile& QorFile) { return ReadFromStream(RecordStream(QorFile)); }
 
 // Reads the value of one item; false for an unknown tag or a value that does not fit before End.
 bool TQorPrinterSetup::ReadItem(TStream& Stream, SmallInt Tag, Int64 End)

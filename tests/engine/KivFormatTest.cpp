@@ -6,6 +6,7 @@
 #include "platform/ui/Controls.h"
 #include "runtime/engine/KivCurr.h"
 #include "runtime/engine/KivFloat.h"
+#include "runtime/engine/KivFormat.h"
 #include "runtime/engine/KivVar.h"
 
 #include <gtest/gtest.h>

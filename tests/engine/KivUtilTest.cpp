@@ -225,12 +225,12 @@ TEST(KivRuler, VerticalCentimetreRulers)
 }
 
 // A report stand-in whose first page is a stand-in page.
-class TStandInReport : public TWinControl, public TKivReportIntf {
+class TStandInReport : public TWinControl, public IKivReport {
 public:
     explicit TStandInReport(TComponent* AOwner) : TWinControl(AOwner) {}
-    TKivPageIntf* FirstPage() const override { return Page; }
-    void InsertPage(TKivRunPageIntf*) override {}
-    void RemovePage(TKivRunPageIntf*) override {}
+    IKivPage* FirstPage() const override { return Page; }
+    void InsertPage(IKivRunPage*) override {}
+    void RemovePage(IKivRunPage*) override {}
     Integer ReportPixelsPerInch() const override { return 96; }
     void UpdateStatus(Integer) override {}
     bool CancelPrintJob() const override { return false; }

@@ -11,7 +11,7 @@
 
 namespace qor::test {
 
-class TStandInBand : public TWinControl, public TKivBandIntf {
+class TStandInBand : public TWinControl, public IKivBand {
 public:
     explicit TStandInBand(TComponent* AOwner = nullptr, Integer PPI = 96) : TWinControl(AOwner), PPI(PPI) {}
 
@@ -26,7 +26,7 @@ public:
     Integer PPI;
 };
 
-class TStandInPrintPage : public TWinControl, public TKivPrintPageIntf {
+class TStandInPrintPage : public TWinControl, public IKivPrintPage {
 public:
     explicit TStandInPrintPage(TQorCanvas* Canvas = nullptr) : TWinControl(nullptr), Canvas(Canvas) {}
 

@@ -10,7 +10,7 @@
 
 namespace qor::test {
 
-class TStandInBandPage : public TStandInPrintPage, public TKivBandPageIntf {
+class TStandInBandPage : public TStandInPrintPage, public IKivBandPage {
 public:
     explicit TStandInBandPage(TQorCanvas* Canvas = nullptr) : TStandInPrintPage(Canvas) {}
 

@@ -8,7 +8,7 @@
 
 namespace qor::test {
 
-class TStandInGroupPage : public TStandInPage, public TKivBandPageIntf, public TKivGroupPageIntf {
+class TStandInGroupPage : public TStandInPage, public IKivBandPage, public IKivGroupPage {
 public:
     explicit TStandInGroupPage(TComponent* AOwner) : TStandInPage(AOwner) {}
 

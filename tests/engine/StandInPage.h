@@ -13,7 +13,7 @@
 
 namespace qor::test {
 
-class TStandInPage : public TWinControl, public TKivPageIntf {
+class TStandInPage : public TWinControl, public IKivPage {
 public:
     explicit TStandInPage(TComponent* AOwner, bool GroupPage = true) : TWinControl(AOwner), FGroupPage(GroupPage) {}
     ~TStandInPage() override { FDestroying = true; }

@@ -14,23 +14,23 @@
 
 namespace qor::test {
 
-class TStandInReport : public TWinControl, public TKivReportIntf {
+class TStandInReport : public TWinControl, public IKivReport {
 public:
     explicit TStandInReport(TComponent* AOwner = nullptr) : TWinControl(AOwner) {}
     // As the report does: its pages no longer tell a report that is going.
     ~TStandInReport() override
     {
-        for (TKivRunPageIntf* P : Pages)
+        for (IKivRunPage* P : Pages)
             P->SetReport(nullptr);
     }
 
-    TKivPageIntf* FirstPage() const override { return Pages.empty() ? nullptr : Pages.front()->AsPage(); }
-    void InsertPage(TKivRunPageIntf* Page) override
+    IKivPage* FirstPage() const override { return Pages.empty() ? nullptr : Pages.front()->AsPage(); }
+    void InsertPage(IKivRunPage* Page) override
     {
         Pages.push_back(Page);
         Page->SetReport(this);
     }
-    void RemovePage(TKivRunPageIntf* Page) override
+    void RemovePage(IKivRunPage* Page) override
     {
         Pages.erase(std::remove(Pages.begin(), Pages.end(), Page), Pages.end());
         Page->SetReport(nullptr);
@@ -42,7 +42,7 @@ public:
     TKivRptDsgn* RepDesign() const override { return nullptr; }
     void PositionButtons() override {}
 
-    std::vector<TKivRunPageIntf*> Pages;
+    std::vector<IKivRunPage*> Pages;
     std::vector<Integer> StatusPages;
     Integer PPI = 96;
     bool Cancel = false;

@@ -13,7 +13,7 @@
 
 namespace qor::test {
 
-class TStandInRunPage : public TStandInPage, public TKivRunPageIntf {
+class TStandInRunPage : public TStandInPage, public IKivRunPage {
     QOR_CLASS(TStandInRunPage, TWinControl)
 public:
     explicit TStandInRunPage(TComponent* AOwner) : TStandInPage(AOwner) {}
@@ -27,13 +27,13 @@ public:
         if (Report && AParent != Parent())
             Report->RemovePage(this);
         TWinControl::SetParent(AParent);
-        if (auto* R = dynamic_cast<TKivReportIntf*>(AParent))
+        if (auto* R = dynamic_cast<IKivReport*>(AParent))
             R->InsertPage(this);
     }
 
     TWinControl* RunPageControl() override { return this; }
     TKivPage* AsPage() override { return nullptr; }
-    void SetReport(TKivReportIntf* Value) override { Report = Value; }
+    void SetReport(IKivReport* Value) override { Report = Value; }
     TKivPageSetup* PageSetup() const override { return &Setup; }
     bool TwoPass() const override { return TwoPassRun; }
     TKivOutputType OutputType() const override { return Output; }
@@ -90,7 +90,7 @@ public:
     Integer Count(const String& Name) const { return Integer(std::count(Calls.begin(), Calls.end(), Name)); }
 
     std::vector<String> Calls;
-    TKivReportIntf* Report = nullptr;
+    IKivReport* Report = nullptr;
     mutable TKivPageSetup Setup;
     bool TwoPassRun = false;
     TKivOutputType Output = otNormal;

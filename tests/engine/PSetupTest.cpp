@@ -14,7 +14,7 @@ using namespace qor;
 
 namespace qor {
 // A page as far as its page setup sees it: the owner of the setup, told about changes.
-class TSetupPage : public TComponent, public TKivPageSetupHost {
+class TSetupPage : public TComponent, public IKivPageSetupHost {
     QOR_CLASS(TSetupPage, TComponent)
 public:
     explicit TSetupPage(TComponent* AOwner) : TComponent(AOwner), FPageSetup(std::make_unique<TKivPageSetup>())

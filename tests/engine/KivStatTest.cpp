@@ -12,7 +12,7 @@
 namespace qor {
 namespace {
 
-struct TFakePage : TKivStatusPageIntf {
+struct TFakePage : IKivStatusPage {
     Integer Number = 3;
     Double Percent = 42.4;
     bool Abort = false;
@@ -23,7 +23,7 @@ struct TFakePage : TKivStatusPageIntf {
     void ClearUpdateStatus() override { Cleared = true; }
 };
 
-struct TFakeReport : TKivRunReportIntf {
+struct TFakeReport : IKivRunReport {
     bool Cancel = false;
     bool Stopped = false;
     void SetCancelPrintJob(bool Value) override { Cancel = Value; }

@@ -14,7 +14,7 @@
 namespace qor {
 namespace {
 
-class TFakeRunReport : public TWinControl, public TKivRunReportIntf {
+class TFakeRunReport : public TWinControl, public IKivRunReport {
 public:
     using TWinControl::TWinControl;
     TKivPageSetup Setup;

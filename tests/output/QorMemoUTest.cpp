@@ -23,7 +23,7 @@ using namespace qor;
 namespace {
 
 // Logs what the memo asks of its canvas, one line per call.
-class TLogCanvas : public TQorMemoCanvas {
+class TLogCanvas : public IQorMemoCanvas {
 public:
     std::vector<std::string> Calls;
     void SetFont(TFont* Font) override { Calls.push_back("SetFont(" + Font->Name() + ")"); }
@@ -57,7 +57,7 @@ private:
 };
 
 // Draws on a device context the way the page canvas does on a printer.
-class TDCCanvas : public TQorMemoCanvas {
+class TDCCanvas : public IQorMemoCanvas {
 public:
     explicit TDCCanvas(HDC ADC) : DC(ADC) {}
     ~TDCCanvas() override
