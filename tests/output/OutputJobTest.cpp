@@ -7,6 +7,7 @@
 #include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "output/PageFileTestSupport.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/Printers.h"
 #include "runtime/output/QorDump.h"
@@ -501,6 +502,28 @@ TEST_F(CanvasPrinterRoute, EmptyTextDrawsNothingAndTextRectIsOpaqueUnlessTheBrus
     const auto Opaque = Calls();
     ASSERT_EQ(Opaque.size(), 1u);
     EXPECT_NE(Opaque[0].find(",6,"), std::string::npos) << Opaque[0];
+}
+
+TEST_F(CanvasPrinterRoute, ABrushIsDescribedAsTheObjectItMakes)
+{
+    for (const TColor Colour : {clRed, clBtnFace})
+        for (const TBrushStyle Style : {bsSolid, bsClear, bsHorizontal, bsDiagCross}) {
+            TBrush Brush;
+            Brush.SetColor(Colour);
+            Brush.SetStyle(Style);
+            C.SetBrush(&Brush);
+            LOGBRUSH Made;
+            ASSERT_TRUE(GetObject(Brush.Handle(), Made));
+            EXPECT_EQ(C.LogBrush().lbStyle, Made.lbStyle) << Style;
+            EXPECT_EQ(C.LogBrush().lbColor, Made.lbColor) << Style;
+            EXPECT_EQ(C.LogBrush().lbHatch, Made.lbHatch) << Style;
+        }
+    TBitmap Pattern;
+    Pattern.SetSize(8, 8);
+    TBrush Brush;
+    Brush.SetBitmap(&Pattern);
+    C.SetBrush(&Brush);
+    EXPECT_EQ(C.LogBrush().lbStyle, BS_PATTERN) << "a pattern is read from its object";
 }
 
 TEST_F(CanvasPrinterRoute, ObjectsAreMadeOnceAndReleasedOnDetach)
