@@ -59,10 +59,15 @@ void TQorReader::Damaged(const String& What) const
 
 void TQorReader::ReadBytes(void* Buffer, Int64 Count)
 {
-    if (Count < 0 || Count > Remaining())
+    if (Count < 0)
         Damaged("it ends in the middle of a record");
-    if (Count > 0 && FStream.Read(Buffer, Count) != Count)
+    // Read first, asked after: a short read is rare, and the position goes back to where it began.
+    if (Count == 0)
+        return;
+    if (const Int64 Got = FStream.Read(Buffer, Count); Got != Count) {
+        FStream.Seek(-std::max<Int64>(Got, 0), TSeekOrigin::soCurrent);
         Damaged("it ends in the middle of a record");
+    }
 }
 
 Int64 TQorReader::CheckedCount(Int64 Count, Int64 Unit, const char* What)
@@ -676,7 +681,17 @@ private:
 void ReadQorRecord(TQorReader& R, TQorRecord& Rec)
 {
     const Word Code = Rec.Code;
+    // Every field back to its default, the texts' and lists' memory kept for the next record.
+    String Text = std::move(Rec.Text);
+    std::vector<TPoint> Points = std::move(Rec.Points);
+    std::vector<Byte> Data = std::move(Rec.Data);
     Rec = TQorRecord();
+    Text.clear();
+    Points.clear();
+    Data.clear();
+    Rec.Text = std::move(Text);
+    Rec.Points = std::move(Points);
+    Rec.Data = std::move(Data);
     Rec.Code = Code;
     TFieldReader Fields(R);
     TransferQorRecord(Fields, Rec);
