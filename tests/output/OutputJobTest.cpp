@@ -567,7 +567,7 @@ TEST(GoldenPageFile, SmallDocumentBytesAndDump)
     if (const char* U = std::getenv("QOR_UPDATE_GOLDEN"); U && std::string(U) == "1")
         WriteWholeFile(Path, std::string(Bytes.begin(), Bytes.end()));
     EXPECT_EQ(Bytes, ReadBytes(Path));
-    ExpectGolden("mixed-document.dump", QorDumpQorFile(F));
+    ExpectGoldenPageFile(OutputDataFile("mixed-document.dump"), F);
     EXPECT_EQ(QorDumpPageFile(Path), QorDumpQorFile(F));
 }
 
