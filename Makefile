@@ -59,7 +59,7 @@ test-asan: deps
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # bench_PdfBench compares with the KReport peer at 100,000 and 1,000,000 rows, 3 rounds each; the
-# whole run takes about 10 minutes on a busy 8-core machine, most of it the peer at a million rows.
+# whole run takes about 7 minutes on an 8-core machine, most of it the peer at a million rows.
 # install-peer.sh installs the peer's packages first, or says in one line why it cannot.
 bench: build
 	bash bench/install-peer.sh

@@ -81,8 +81,14 @@ void Line(const std::string& What, const TFigure& F)
     char Cpu[32] = "-";
     if (!F.Cpu.empty())
         std::snprintf(Cpu, sizeof Cpu, "%.2f s", F.Median(true));
-    std::printf("%-52s %8.2f s %8s cpu %8.1f MB%s\n", What.c_str(), F.Median(), Cpu, F.PeakKb / 1024.0,
-                F.Failed ? "  (FAILED)" : "");
+    std::string Each; // every round's wall time
+    for (const double S : F.Seconds) {
+        char One[32];
+        std::snprintf(One, sizeof One, Each.empty() ? "%.2f" : " %.2f", S);
+        Each += One;
+    }
+    std::printf("%-52s %8.2f s %8s cpu %8.1f MB  (%s)%s\n", What.c_str(), F.Median(), Cpu, F.PeakKb / 1024.0,
+                Each.c_str(), F.Failed ? "  (FAILED)" : "");
 }
 
 void Ratio(const char* What, double Ours, double Theirs, double Target)
