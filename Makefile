@@ -58,9 +58,9 @@ test-asan: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-# bench_PdfBench compares with the KReport peer at 100,000 and 1,000,000 rows; the whole run took
-# 11 minutes on a busy 8-core machine, 4 of them the peer at a million rows. install-peer.sh
-# installs the peer's packages first, or says in one line why it cannot.
+# bench_PdfBench compares with the KReport peer at 100,000 and 1,000,000 rows, 3 rounds each; the
+# whole run takes about 7 minutes on an 8-core machine, most of it the peer at a million rows.
+# install-peer.sh installs the peer's packages first, or says in one line why it cannot.
 bench: build
 	bash bench/install-peer.sh
 	for b in $(BUILD)/bench/bench_*; do $$b; done

@@ -24,6 +24,7 @@ public:
     // Takes colour and style from a brush object; the brush uses that handle without owning it.
     void SetHandle(HBRUSH Value);
     LOGBRUSH LogBrush() const;
+    bool HandleAllocated() const { return bool(FHandle); }
 
     TColor Color() const { return FColor; }
     void SetColor(TColor Value);

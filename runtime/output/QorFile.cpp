@@ -265,16 +265,11 @@ void TQorQorFile::SetFont(TFont* Font)
     SetLogFont(Font, Lf);
 }
 
-void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
+namespace {
+
+// The stored fields of a font record but its name.
+void TakeFontFields(TQorLogFont& F, TFont* Font, const LOGFONT& Lf)
 {
-    CheckRecording();
-    TQorObjectRecord R;
-    R.ObjectType = qotFont;
-    TQorLogFont& F = R.LogFont;
-    // The name is converted once for a run of the same font.
-    const bool SameName = FLastFontIndex >= 0 && Font->Name() == FLastFontName;
-    if (SameName)
-        F.Name = FLastFontRecord.Name;
     F.Color = Font->Color();
     F.Size = static_cast<Word>(Font->Size());
     F.Italic = Lf.lfItalic;
@@ -287,41 +282,95 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
     F.ClipPrecision = Lf.lfClipPrecision;
     F.Quality = Lf.lfQuality;
     F.PitchAndFamily = Lf.lfPitchAndFamily;
-    if (SameName && F == FLastFontRecord) {
-        FDoc.CurrFont = FLastFontIndex;
-    } else {
-        // Compared as it is stored: at most 31 units.
-        if (!SameName)
-            F.Name = Utf8ToUtf16(Font->Name()).substr(0, 31);
-        FDoc.CurrFont = ShareObject(R);
-        FLastFontIndex = FDoc.CurrFont;
-        FLastFontName = Font->Name();
-        FLastFontRecord = F;
+}
+
+bool SameFontFields(const TQorLogFont& A, const TQorLogFont& B)
+{
+    return A.Color == B.Color && A.Size == B.Size && A.Italic == B.Italic && A.Underline == B.Underline &&
+           A.StrikeOut == B.StrikeOut && A.Escapement == B.Escapement && A.Weight == B.Weight &&
+           A.CharSet == B.CharSet && A.OutPrecision == B.OutPrecision && A.ClipPrecision == B.ClipPrecision &&
+           A.Quality == B.Quality && A.PitchAndFamily == B.PitchAndFamily;
+}
+
+} // namespace
+
+void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
+{
+    CheckRecording();
+    // A label selects the font it selected last over and over: that one is known by the name it
+    // was given and its other fields, without building a record (the name is converted once).
+    const bool SameName = FLastFontIndex >= 0 && Font->Name() == FLastFontName;
+    if (SameName) {
+        TQorLogFont Fields;
+        TakeFontFields(Fields, Font, Lf);
+        if (SameFontFields(Fields, FLastFontRecord)) {
+            FDoc.CurrFont = FLastFontIndex;
+            PutSelect(FDoc.CurrFont);
+            return;
+        }
     }
+    TQorObjectRecord R;
+    R.ObjectType = qotFont;
+    TQorLogFont& F = R.LogFont;
+    TakeFontFields(F, Font, Lf);
+    // Compared as it is stored: at most 31 units.
+    F.Name = SameName ? FLastFontRecord.Name : Utf8ToUtf16(Font->Name()).substr(0, 31);
+    FDoc.CurrFont = ShareObject(R);
+    FLastFontIndex = FDoc.CurrFont;
+    if (!SameName)
+        FLastFontName = Font->Name();
+    FLastFontRecord = F;
     PutSelect(FDoc.CurrFont);
+}
+
+namespace {
+
+void TakeObject(TQorObjectRecord& Record, const TQorLogPen& Pen)
+{
+    Record.ObjectType = qotPen;
+    Record.LogPen = Pen;
+}
+
+void TakeObject(TQorObjectRecord& Record, const TQorLogBrush& Brush)
+{
+    Record.ObjectType = qotBrush;
+    Record.LogBrush = Brush;
+}
+
+bool IsObject(const TQorQorFileObject& Object, const TQorLogPen& Pen) { return Object.PenSame(Pen); }
+bool IsObject(const TQorQorFileObject& Object, const TQorLogBrush& Brush) { return Object.BrushSame(Brush); }
+
+} // namespace
+
+template <class TLogObject>
+Integer TQorQorFile::ShareAgain(Integer Current, const TLogObject& Value)
+{
+    if (Current >= 0 && IsObject(*FDoc.Objects[static_cast<std::size_t>(Current)], Value))
+        return Current;
+    TQorObjectRecord R;
+    TakeObject(R, Value);
+    return ShareObject(R);
 }
 
 void TQorQorFile::SetPen(TPen* Pen)
 {
     CheckRecording();
-    TQorObjectRecord R;
-    R.ObjectType = qotPen;
-    R.LogPen.Color = Pen->Color();
-    R.LogPen.Style = Pen->Style();
-    R.LogPen.Width = static_cast<Word>(Pen->Width());
-    R.LogPen.Mode = Pen->Mode();
-    FDoc.CurrPen = ShareObject(R);
+    TQorLogPen P;
+    P.Color = Pen->Color();
+    P.Style = Pen->Style();
+    P.Width = static_cast<Word>(Pen->Width());
+    P.Mode = Pen->Mode();
+    FDoc.CurrPen = ShareAgain(FDoc.CurrPen, P);
     PutSelect(FDoc.CurrPen);
 }
 
 void TQorQorFile::SetBrush(TBrush* Brush)
 {
     CheckRecording();
-    TQorObjectRecord R;
-    R.ObjectType = qotBrush;
-    R.LogBrush.Color = Brush->Color();
-    R.LogBrush.Style = Brush->Style();
-    FDoc.CurrBrush = ShareObject(R);
+    TQorLogBrush B;
+    B.Color = Brush->Color();
+    B.Style = Brush->Style();
+    FDoc.CurrBrush = ShareAgain(FDoc.CurrBrush, B);
     PutSelect(FDoc.CurrBrush);
 }
 

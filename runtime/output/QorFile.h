@@ -331,6 +331,10 @@ private:
     void PutGraphic(Word Code, TGraphic* Graphic, Integer X, Integer Y, const TRect& Rect);
     // The index of an entry equal to Record, appended when there is none.
     Integer ShareObject(const TQorObjectRecord& Record);
+    // The entry of a pen or brush: Current (-1: none) when it is that one, so selecting the
+    // current one again needs no record built and no look-up; else as ShareObject.
+    template <class TLogObject>
+    Integer ShareAgain(Integer Current, const TLogObject& Value);
     void IndexObject(Integer Index);
     void FinishDoc(bool WriteFile);
     // Blocks 1 to 7 from Stream's position; the header is rewritten at that position.

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Streams.h"
+#include "runtime/output/QorStr.h"
 
 #include <algorithm>
 #include <cstring>
@@ -58,10 +59,15 @@ void TQorReader::Damaged(const String& What) const
 
 void TQorReader::ReadBytes(void* Buffer, Int64 Count)
 {
-    if (Count < 0 || Count > Remaining())
+    if (Count < 0)
         Damaged("it ends in the middle of a record");
-    if (Count > 0 && FStream.Read(Buffer, Count) != Count)
+    // Read first, asked after: a short read is rare, and the position goes back to where it began.
+    if (Count == 0)
+        return;
+    if (const Int64 Got = FStream.Read(Buffer, Count); Got != Count) {
+        FStream.Seek(-std::max<Int64>(Got, 0), TSeekOrigin::soCurrent);
         Damaged("it ends in the middle of a record");
+    }
 }
 
 Int64 TQorReader::CheckedCount(Int64 Count, Int64 Unit, const char* What)
@@ -200,6 +206,12 @@ void TQorWriter::WriteLongInt(Integer Value)
     FStream.WriteBuffer(B, 4);
 }
 
+TQorWriter::TQorWriter(TQorStream& Stream) : FStream(Stream), FRecordStream(&Stream) {}
+
+Byte* TQorWriter::AppendRoom(Int64 Count) { return FRecordStream ? FRecordStream->AppendRoom(Count) : nullptr; }
+
+void TQorWriter::Appended(Int64 Count) { FRecordStream->Appended(Count); }
+
 void TQorWriter::WriteByte(Byte Value) { FStream.WriteBuffer(&Value, 1); }
 
 void TQorWriter::WriteBoolean(bool Value) { WriteByte(Value ? 1 : 0); }
@@ -239,13 +251,18 @@ void TQorWriter::WriteString(const String& Text)
         std::all_of(Text.begin(), Text.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; })) {
         Byte B[4 + 512];
         const Cardinal Size = static_cast<Cardinal>(Text.size() * 2);
+        Byte* const Room = AppendRoom(4 + Size);
+        Byte* const Out = Room ? Room : B;
         for (int i = 0; i < 4; ++i)
-            B[i] = static_cast<Byte>(Size >> (8 * i));
+            Out[i] = static_cast<Byte>(Size >> (8 * i));
         for (size_t i = 0; i < Text.size(); ++i) {
-            B[4 + 2 * i] = static_cast<Byte>(Text[i]);
-            B[4 + 2 * i + 1] = 0;
+            Out[4 + 2 * i] = static_cast<Byte>(Text[i]);
+            Out[4 + 2 * i + 1] = 0;
         }
-        FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
+        if (Room)
+            Appended(4 + Size);
+        else
+            FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
         return;
     }
     const WideString Units = Utf8ToUtf16(Text);
@@ -528,7 +545,7 @@ private:
 
 // Writes the fields TransferQorRecord names, in its order. The fixed ones are gathered and go out
 // in one piece with the code, up to the first text or stream: a page is mostly select, alignment
-// and text records.
+// and text records. On a record stream they are gathered in place at its end.
 class TFieldWriter {
 public:
     TFieldWriter(TQorWriter& Writer, Word Code) : W(Writer) { PutWord(Code); }
@@ -605,16 +622,26 @@ public:
 
     void Flush()
     {
-        if (At != Buffer)
-            W.Stream().WriteBuffer(Buffer, At - Buffer);
-        At = Buffer;
+        if (At != Start) {
+            if (Start == Buffer)
+                W.Stream().WriteBuffer(Buffer, At - Buffer);
+            else
+                W.Appended(At - Start);
+        }
+        Start = At = End = nullptr;
     }
 
 private:
     void Room(size_t Count)
     {
-        if (At + Count > std::end(Buffer))
-            Flush();
+        if (static_cast<size_t>(End - At) >= Count)
+            return;
+        Flush();
+        Start = W.AppendRoom(sizeof Buffer);
+        if (!Start)
+            Start = Buffer;
+        At = Start;
+        End = Start + sizeof Buffer;
     }
     void PutSmall(Integer V)
     {
@@ -643,7 +670,10 @@ private:
 
     TQorWriter& W;
     Byte Buffer[64];
-    Byte* At = Buffer;
+    // The bytes gathered, in Buffer or in place on the stream; none yet when At is nullptr.
+    Byte* Start = nullptr;
+    Byte* At = nullptr;
+    Byte* End = nullptr;
 };
 
 } // namespace

@@ -15,6 +15,7 @@
 namespace qor {
 
 class TStream;
+class TQorStream;
 
 // A page file that cannot be read: damaged, cut short, or not a page file at all.
 QOR_DECLARE_EXCEPTION(EQorFileError, Exception);
@@ -181,8 +182,15 @@ private:
 class TQorWriter {
 public:
     explicit TQorWriter(TStream& Stream) : FStream(Stream) {}
+    // On a record stream, records are encoded in place at its end.
+    explicit TQorWriter(TQorStream& Stream);
 
     TStream& Stream() const { return FStream; }
+
+    // Room for Count bytes encoded in place at the stream's end, or nullptr (write them then);
+    // Appended says how many were written there, before anything else writes.
+    Byte* AppendRoom(Int64 Count);
+    void Appended(Int64 Count);
 
     void WriteType(Word Code);
     void WriteWord(Word Value);
@@ -200,6 +208,7 @@ public:
 
 private:
     TStream& FStream;
+    TQorStream* FRecordStream = nullptr;
 };
 
 // Blocks 1, 2 and the object-table entries. ReadQorFileHeader checks the key ("ERROR: not an QOR

@@ -206,8 +206,14 @@ void TQorCanvas::UpdateBrush()
     if (FDestination == qdNoWhere)
         return;
     if (!FBrushCopied || !FBrushObjectRead) {
-        FBrushObject = LOGBRUSH();
-        QorGetObject(FBrush->Handle(), sizeof(LOGBRUSH), &FBrushObject);
+        // A brush of a colour and a style that has no object yet reads as the object it would
+        // make: none is made only to be read.
+        if (!FBrush->Bitmap() && !FBrush->HandleAllocated()) {
+            FBrushObject = FBrush->LogBrush();
+        } else {
+            FBrushObject = LOGBRUSH();
+            QorGetObject(FBrush->Handle(), sizeof(LOGBRUSH), &FBrushObject);
+        }
         FBrushObjectRead = FBrushCopied;
     }
     SetLogBrush(FBrushObject);

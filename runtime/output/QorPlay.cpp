@@ -192,7 +192,8 @@ private:
 class TQorPlayer {
 public:
     TQorPlayer(TQorQorFile& File, HDC DC)
-        : F(File), DC(DC), Device(*this), Target(ExportRoute(File) ? *ExportRoute(File) : Device)
+        : F(File), DC(DC), Device(*this), Target(ExportRoute(File) ? *ExportRoute(File) : Device),
+          DeviceX(GetDeviceCaps(DC, LOGPIXELSX)), DeviceY(GetDeviceCaps(DC, LOGPIXELSY))
     {
     }
 
@@ -231,14 +232,17 @@ private:
     IQorDrawTarget& Target;
     // The entry whose object Select is handing to the target.
     const TQorQorFileObject* Selecting = nullptr;
+    // The device's pixels per inch (a device context keeps its own), and with the zoom.
+    const Integer DeviceX;
+    const Integer DeviceY;
     Integer DX = 96;
     Integer DY = 96;
 };
 
 void TQorPlayer::ComputeScale()
 {
-    DX = GetDeviceCaps(DC, LOGPIXELSX);
-    DY = GetDeviceCaps(DC, LOGPIXELSY);
+    DX = DeviceX;
+    DY = DeviceY;
     if (F.HorzScale() != 100)
         DX = MulDiv(DX, F.HorzScale(), 100);
     if (F.VertScale() != 100)

@@ -25,6 +25,27 @@ public:
     TQorStream();
     ~TQorStream() override;
 
+    // Room for Count bytes at the end of the memory part, for a writer that encodes in place
+    // (bytes gathered elsewhere and copied cost more than the encoding): the caller writes there,
+    // then Appended with the count it wrote (at most Count), before anything else uses the stream.
+    // nullptr when the position is not at the end: Write then.
+    Byte* AppendRoom(Int64 Count)
+    {
+        if (FStreamPos != FStreamSize || FStreamPos - FFileStreamSize != FMemorySize)
+            return nullptr;
+        if (FMemorySize > FMaxMemUsage)
+            DumpToFile();
+        if (FMemorySize + Count > FMemoryCapacity)
+            ReserveMemory(FMemorySize + Count);
+        return FMemory.get() + FMemorySize;
+    }
+    void Appended(Int64 Count)
+    {
+        FMemorySize += Count;
+        FStreamPos += Count;
+        FStreamSize += Count;
+    }
+
     Int64 Read(void* Buffer, Int64 Count) override;
     Int64 Write(const void* Buffer, Int64 Count) override;
     // Clamps the new position to 0..Size.

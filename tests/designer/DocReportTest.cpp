@@ -11,6 +11,7 @@
 #include "designer/QorOView.h"
 #include "designer/qordiag.h"
 #include "output/OutputTestSupport.h"
+#include "output/PageFileTestSupport.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
@@ -329,6 +330,9 @@ TEST(DocReportVerbTest, OverviewAndDiagnosticOfTheExamples)
         const std::string dump = std::regex_replace(QorDumpPageFile(qor), std::regex(R"re("\d{4}-\d\d-\d\d"|"\d\d:\d\d")re"),
                                                     "\"(when)\"");
         ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/designer/" + name + "-overview.txt", dump);
+        TQorQorFile overview;
+        overview.LoadFromFile(qor);
+        ExpectLoadsAndPlays(overview, QorDumpQorFile(overview));
         run = RunQorTool("design '" + form + "' --diagnostic '" + (dir / (name + "-diagnostic.pdf")).string() + "'", dir,
                          "QT_QPA_PLATFORM=offscreen");
         EXPECT_EQ(run.Exit, 0) << run.Err;

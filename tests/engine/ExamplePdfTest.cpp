@@ -127,15 +127,7 @@ TEST_P(ExamplePdf, EveryPageMatchesItsPictureAndTheFileIsSound)
     }
 
     ExpectSoundPdf(Path("r.pdf"));
-    // Every face is embedded as a subset: the table's rows all say yes, yes, yes.
-    std::istringstream fonts(RunCommand("pdffonts '" + Path("r.pdf") + "'"));
-    int faces = 0;
-    for (std::string line; std::getline(fonts, line);)
-        if (line.find("Identity-H") != std::string::npos) {
-            ++faces;
-            EXPECT_TRUE(std::regex_search(line, std::regex("^[A-Z]{6}\\+\\S+ .* yes +yes +yes "))) << line;
-        }
-    EXPECT_GT(faces, 0);
+    EXPECT_GT(ExpectSubsetFaces(Path("r.pdf")), 0);
     // Each picture is one object however often the pages show it.
     std::istringstream images(RunCommand("pdfimages -list '" + Path("r.pdf") + "'"));
     std::set<std::string> objects;
@@ -145,6 +137,27 @@ TEST_P(ExamplePdf, EveryPageMatchesItsPictureAndTheFileIsSound)
             objects.insert(m[1]);
     }
     EXPECT_EQ(int(objects.size()), e.Pictures);
+}
+
+// A report's labels in Latin, Greek, Hebrew, Arabic and CJK, in faces named and not (a label's
+// characters its face lacks come from the face fontconfig names), read back in reading order.
+TEST(ReportPdf, LabelsOfEveryScriptReadBackInOrderFromSubsetFaces)
+{
+    for (const char* tool : {"pdftotext", "pdffonts", "qpdf"})
+        if (!HaveProgram(tool))
+            QOR_SKIP_WITHOUT_TOOL(std::string(tool) + " is not installed");
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qor-scripts-pdf-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string form = std::string(QOR_SOURCE_DIR) + "/tests/data/engine/scripts.qfm";
+    const TToolRun run = RunQorTool("run '" + form + "' --to scripts.pdf", dir, "-C '" + dir.string() + "' QT_QPA_PLATFORM=offscreen");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    const std::string pdf = (dir / "scripts.pdf").string();
+    ExpectTextsInOrder(pdf, {"Invoice total", "Σύνολο τιμολογίου", "שלום עולם", "مرحبا بالعالم", "发票总额",
+                             "合計 金額", "Total 42 שקל"});
+    EXPECT_GE(ExpectSubsetFaces(pdf), 3); // Liberation Sans and Serif, DejaVu Sans and a face for CJK
+    ExpectSoundPdf(pdf);
+    std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExamplePdf,

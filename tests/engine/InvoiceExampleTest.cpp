@@ -1,6 +1,7 @@
 // The invoice example: every kind of label in one report form, run by qor run; its bar code read
 // back by zbarimg, its total checked, and its custom label drawn by a handler bound in C++.
 
+#include "output/PageFileTestSupport.h"
 #include "common/Golden.h"
 #include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
@@ -55,7 +56,7 @@ TEST_F(InvoiceExample, RunsWithItsTotalAndABarCodeAScannerReads)
     for (const char* Kind : {"DrawCheckBox", "DrawBitmap", "RoundRect", "Print3of9Barcode", "RtfDraw"})
         EXPECT_NE(Dump.find(Kind), std::string::npos) << Kind;
     // Every kind of label, pinned.
-    ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/labels/invoice.dump", Dump);
+    ExpectGoldenPageFile(std::string(QOR_TEST_DATA_DIR) + "/engine/labels/invoice.dump", File);
     const std::string Pdf = (Dir / "invoice.pdf").string();
     R = RunQorTool("run '" + InvoiceForm + "' --to '" + Pdf + "'", Dir, "QT_QPA_PLATFORM=offscreen");
     ASSERT_EQ(R.Exit, 0) << R.Err;

@@ -2,6 +2,7 @@
 // recording device context and into a page file, RTF output order, reserve space, the deletion
 // guard, the font after loading, its published print flag, and pasting a copied text label.
 
+#include "output/PageFileTestSupport.h"
 #include "common/Golden.h"
 #include "engine/RtfScratch.h"
 #include "engine/StandInBandPage.h"
@@ -613,7 +614,7 @@ TEST_F(BandPageFile, BandsPrintIntoThePageFileAsTheGoldenDumpShows)
     EXPECT_EQ(Stretching.PrintHeight(&Page, 500), 10);
     EXPECT_TRUE(Stretching.EndPrint());
     Job.EndDoc();
-    ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/band-print.dump", QorDumpQorFile(*Job.QorFile()));
+    ExpectGoldenPageFile(std::string(QOR_TEST_DATA_DIR) + "/engine/band-print.dump", *Job.QorFile());
     if (const char* Keep = std::getenv("QOR_BAND_QOR")) // to look at it: qor render
         Job.QorFile()->SaveToFile(Keep);
 }

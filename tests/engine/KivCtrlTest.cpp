@@ -2,6 +2,7 @@
 // and into a page file, alignment anchors, clipping, background, borders (pixels, design-time
 // outlines), RTF output, and what it tells the designer.
 
+#include "output/PageFileTestSupport.h"
 #include "common/Golden.h"
 #include "engine/RtfScratch.h"
 #include "engine/StandInBand.h"
@@ -561,8 +562,7 @@ TEST_F(LabelPageFile, LabelsPrintIntoThePageFileAsTheGoldenDumpShows)
             L->Print(&Page, 1000);
     }
     Job.EndDoc();
-    const std::string Dump = QorDumpQorFile(*Job.QorFile());
-    ExpectGoldenFile(std::string(QOR_TEST_DATA_DIR) + "/engine/label-print.dump", Dump);
+    ExpectGoldenPageFile(std::string(QOR_TEST_DATA_DIR) + "/engine/label-print.dump", *Job.QorFile());
 }
 
 TEST(LabelDesign, AutoSizeFitsTheCaptionInTheDesignerButNotWhileThePagePrints)

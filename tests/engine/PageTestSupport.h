@@ -5,6 +5,7 @@
 
 #include "engine/StandInReport.h"
 #include "output/OutputTestSupport.h"
+#include "output/PageFileTestSupport.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemoryDataSet.h"
 #include "platform/rtl/StringList.h"
@@ -161,6 +162,8 @@ protected:
         TQorOutput Job;
         RunPagePass(Page, Job);
         const std::string Dump = Job.QorFile() ? QorDumpQorFile(*Job.QorFile()) : std::string();
+        if (Job.QorFile())
+            ExpectLoadsAndPlays(*Job.QorFile(), Dump);
         if (const char* Keep = std::getenv("QOR_KEEP_QOR"); Keep && Job.QorFile()) // to look at: qor render
             Job.QorFile()->SaveToFile(Keep);
         return Dump;

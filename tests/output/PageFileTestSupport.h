@@ -1,13 +1,17 @@
 #pragma once
 // Helpers for the page-file tests: a private folder, file bytes, saved bytes of a page file, a
-// small document of two pages drawn straight into a page file, and error texts.
+// page file's golden dump with its loading and playing, a small document of two pages drawn
+// straight into a page file, and error texts.
 
+#include "common/Golden.h"
 #include "common/TestErrors.h"
+#include "platform/graphics/Gdi.h"
 #include "platform/graphics/Brush.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Pen.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
+#include "runtime/output/QorDump.h"
 #include "runtime/output/QorFile.h"
 
 #include <unistd.h>
@@ -57,6 +61,38 @@ inline std::vector<Byte> SavedBytes(TQorQorFile& F)
     TBytesStream S;
     F.SaveToStream(&S);
     return S.Bytes();
+}
+
+// F saved and loaded again reads as Dump (F's dump) and plays every page. The header's length and
+// the file's printer setup are the saved file's own.
+inline void ExpectLoadsAndPlays(TQorQorFile& F, const std::string& Dump)
+{
+    const auto Body = [](const std::string& Text) {
+        std::istringstream In(Text);
+        std::string Out;
+        for (std::string Line; std::getline(In, Line);)
+            if (Line.rfind("header ", 0) != 0 && Line.rfind("setup ", 0) != 0)
+                Out += Line + "\n";
+        return Out;
+    };
+    TBytesStream S;
+    F.SaveToStream(&S);
+    S.SetPosition(0);
+    TQorQorFile Loaded;
+    Loaded.LoadFromStream(&S);
+    EXPECT_EQ(Body(QorDumpQorFile(Loaded)), Body(Dump)) << "the page file loaded again";
+    const HDC DC = CreateRasterDC(Loaded.PageWidth(), Loaded.PageHeight(), Loaded.PixelsPerInchY());
+    for (Integer Page = 1; Page <= Loaded.PageCount(); ++Page)
+        EXPECT_NO_THROW(Loaded.PlayPage(DC, Page)) << "page " << Page;
+    DeleteDC(DC);
+}
+
+// F's dump is the golden file's, and F loads again and plays.
+inline void ExpectGoldenPageFile(const std::string& Golden, TQorQorFile& F)
+{
+    const std::string Dump = QorDumpQorFile(F);
+    ExpectGoldenFile(Golden, Dump);
+    ExpectLoadsAndPlays(F, Dump);
 }
 
 // Two pages with two fonts, two pens and a brush, text and shapes.

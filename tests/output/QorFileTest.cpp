@@ -135,15 +135,20 @@ TEST(PageFileRecording, SharesEqualFontsPensAndBrushes)
     TBrush Brush;
     F.SetBrush(&Brush);
     F.SetBrush(&Brush);
+    Lower.SetSize(12); // the name of the font selected last, another size
+    F.SetFont(&Lower);
+    F.SetFont(&Arial);
     F.EndDoc();
 
-    ASSERT_EQ(F.ObjectCount(), 5);
+    ASSERT_EQ(F.ObjectCount(), 6);
     EXPECT_EQ(F.Objects()[0]->ObjectType, qotFont);
     EXPECT_EQ(F.Objects()[0]->LogFont.Name, u"Arial");
     EXPECT_EQ(F.Objects()[1]->LogFont.Name, u"arial") << "names differing in case are two fonts";
     EXPECT_EQ(F.Objects()[2]->LogPen.Width, 1);
     EXPECT_EQ(F.Objects()[3]->LogPen.Width, 3);
     EXPECT_EQ(F.Objects()[4]->ObjectType, qotBrush);
+    EXPECT_EQ(F.Objects()[5]->LogFont.Name, u"arial");
+    EXPECT_EQ(F.Objects()[5]->LogFont.Size, 12);
     const std::vector<std::string> Expected = {"PrinterSetup " + QorDumpPrinterSetup(*F.QorPrinterSetup()),
                                                "PageBegin",
                                                "SelectObject 0",
@@ -154,9 +159,11 @@ TEST(PageFileRecording, SharesEqualFontsPensAndBrushes)
                                                "SelectObject 2",
                                                "SelectObject 4",
                                                "SelectObject 4",
+                                               "SelectObject 5",
+                                               "SelectObject 0",
                                                "PageEnd"};
     EXPECT_EQ(PageRecords(F, 1), Expected);
-    EXPECT_EQ(F.CurrFont(), 1);
+    EXPECT_EQ(F.CurrFont(), 0);
     EXPECT_EQ(F.CurrPen(), 2);
     EXPECT_EQ(F.CurrBrush(), 4);
 }

@@ -323,7 +323,7 @@ TEST(PageFileFormat, LyingLengthsAreDamageNeverAReadOrAllocationBeyondTheFile)
         {"28 00 99 00 00 00 01 00 02 00 03 00 04 00 00 00 00 00 00 00 00 00 00 01 00 00 00 7b",
          "rich-text record whose length does not match"},
         {"65 00 00 00 00 10 01", "printer setup longer than the rest"},
-        {"1d 00 01 00 02", "ends in the middle of a record"},
+        {"1d 00 01 00 02", "ends in the middle of a record at offset 4"},
         {"16 00", "unknown record code 22"},
     };
     for (const auto& [Input, Expected] : Cases) {

@@ -7,6 +7,7 @@
 #include "common/SoundPdf.h"
 #include "output/OutputTestSupport.h"
 #include "output/PageFileTestSupport.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/printing/Printers.h"
 #include "runtime/output/QorDump.h"
@@ -503,6 +504,28 @@ TEST_F(CanvasPrinterRoute, EmptyTextDrawsNothingAndTextRectIsOpaqueUnlessTheBrus
     EXPECT_NE(Opaque[0].find(",6,"), std::string::npos) << Opaque[0];
 }
 
+TEST_F(CanvasPrinterRoute, ABrushIsDescribedAsTheObjectItMakes)
+{
+    for (const TColor Colour : {clRed, clBtnFace})
+        for (const TBrushStyle Style : {bsSolid, bsClear, bsHorizontal, bsDiagCross}) {
+            TBrush Brush;
+            Brush.SetColor(Colour);
+            Brush.SetStyle(Style);
+            C.SetBrush(&Brush);
+            LOGBRUSH Made;
+            ASSERT_TRUE(GetObject(Brush.Handle(), Made));
+            EXPECT_EQ(C.LogBrush().lbStyle, Made.lbStyle) << Style;
+            EXPECT_EQ(C.LogBrush().lbColor, Made.lbColor) << Style;
+            EXPECT_EQ(C.LogBrush().lbHatch, Made.lbHatch) << Style;
+        }
+    TBitmap Pattern;
+    Pattern.SetSize(8, 8);
+    TBrush Brush;
+    Brush.SetBitmap(&Pattern);
+    C.SetBrush(&Brush);
+    EXPECT_EQ(C.LogBrush().lbStyle, BS_PATTERN) << "a pattern is read from its object";
+}
+
 TEST_F(CanvasPrinterRoute, ObjectsAreMadeOnceAndReleasedOnDetach)
 {
     TPen Pen;
@@ -544,7 +567,7 @@ TEST(GoldenPageFile, SmallDocumentBytesAndDump)
     if (const char* U = std::getenv("QOR_UPDATE_GOLDEN"); U && std::string(U) == "1")
         WriteWholeFile(Path, std::string(Bytes.begin(), Bytes.end()));
     EXPECT_EQ(Bytes, ReadBytes(Path));
-    ExpectGolden("mixed-document.dump", QorDumpQorFile(F));
+    ExpectGoldenPageFile(OutputDataFile("mixed-document.dump"), F);
     EXPECT_EQ(QorDumpPageFile(Path), QorDumpQorFile(F));
 }
 

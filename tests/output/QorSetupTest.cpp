@@ -536,6 +536,7 @@ TEST_F(SetupPrinterTest, CustomPaperAndFormNameTravelToThePrinter)
     const test::TJobLog Log = test::ReadJobLog((Dir / "label.json").string());
     EXPECT_EQ(Log.Pages[0].at("paper"), "300");
     EXPECT_EQ(Log.Pages[0].at("paperName"), "\"Label 100 x 150 mm\"");
+    test::ExpectSoundPdf(Label);
 }
 
 TEST_F(SetupPrinterTest, ResetStartsFromTheDefaults)

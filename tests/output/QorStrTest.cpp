@@ -85,18 +85,26 @@ TEST(SpillStream, TheSameBytesComeBackWhateverTheLimit)
         TQorStream S;
         std::vector<Byte> Expected;
         std::mt19937 Random(42);
-        // Records of all sizes appended, with the preview reading earlier ones between them.
+        // Records of all sizes appended, every other one encoded in place, with the preview
+        // reading earlier ones between them.
         for (int i = 0; i < 250; ++i) { // about 375 KB: spilled only under the small limits
             std::vector<Byte> Record(std::uniform_int_distribution<size_t>(1, 3000)(Random));
             for (Byte& B : Record)
                 B = static_cast<Byte>(Random());
-            S.WriteBuffer(Record.data(), static_cast<Int64>(Record.size()));
+            const Int64 Size = static_cast<Int64>(Record.size());
+            if (Byte* Room = i % 2 ? S.AppendRoom(Size + 5) : nullptr) {
+                std::copy(Record.begin(), Record.end(), Room);
+                S.Appended(Size);
+            } else {
+                S.WriteBuffer(Record.data(), Size);
+            }
             Expected.insert(Expected.end(), Record.begin(), Record.end());
             if (i % 7 == 0) {
                 const Int64 End = S.Position();
                 const Int64 At = std::uniform_int_distribution<Int64>(0, End - 1)(Random);
                 std::vector<Byte> Part(static_cast<size_t>(std::min<Int64>(40, End - At)));
                 S.SetPosition(At);
+                EXPECT_EQ(S.AppendRoom(1), nullptr) << "room only at the end";
                 S.ReadBuffer(Part.data(), static_cast<Int64>(Part.size()));
                 EXPECT_TRUE(std::equal(Part.begin(), Part.end(), Expected.begin() + At)) << Limit;
                 S.SetPosition(End);

@@ -3,6 +3,7 @@
 // no reachable print server), reading files, asking pdfinfo about page sizes, and picking
 // values out of a job log.
 
+#include "common/SoundPdf.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/printing/Printers.h"
 
@@ -56,9 +57,10 @@ struct TPdfPageSize {
     double Height = 0;
 };
 
-// Page sizes of a PDF in points, by pdfinfo.
+// Page sizes of a PDF in points, by pdfinfo; the file passes qpdf's check.
 inline std::vector<TPdfPageSize> PdfPageSizes(const std::string& File, int Pages)
 {
+    ExpectSoundPdf(File);
     const std::string Out =
         RunCommand("pdfinfo -f 1 -l " + std::to_string(Pages) + " '" + File + "' 2>/dev/null");
     std::vector<TPdfPageSize> Sizes;
