@@ -132,7 +132,7 @@ check_include() {
 declare -A unit_edges=()
 # Pairs of units that include each other today, to be untangled; any other pair is refused.
 known_two_way=" platform/db/DataSet|platform/db/DataSource platform/db/DataSet|platform/db/Field \
- platform/ide/DesignEditors|platform/ide/DesignIntf \
+ \
  \
  platform/ui/Application|platform/ui/Forms platform/ui/Controls|platform/ui/Forms platform/ui/Forms|platform/ui/Menus \
  platform/ui/Forms|platform/ui/StdCtrls " 
