@@ -1,10 +1,10 @@
 #include "platform/ui/Forms.h"
 
 #include "platform/graphics/Screen.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/internal/ApplicationHooks.h"
 #include "platform/ui/internal/NativeBridge.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/Filer.h"
@@ -13,6 +13,15 @@
 #include <algorithm>
 
 namespace qor {
+
+namespace {
+
+// Set by the application object when the library is loaded.
+constinit TApplicationHooks GApplication{};
+
+} // namespace
+
+void SetApplicationHooks(const TApplicationHooks& Hooks) { GApplication = Hooks; }
 
 QOR_PUBLISH(TControlScrollBar)
 {
@@ -505,9 +514,9 @@ void TCustomForm::Close()
     DoClose(action);
     if (action == caNone)
         return;
-    if (Application()->MainForm() == this) {
+    if (GApplication.IsMainForm && GApplication.IsMainForm(this)) {
         Hide();
-        Application()->Terminate();
+        GApplication.Terminate();
         return;
     }
     switch (action) {
