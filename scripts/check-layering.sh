@@ -131,7 +131,7 @@ check_include() {
 
 declare -A unit_edges=()
 # Pairs of units that include each other today, to be untangled; any other pair is refused.
-known_two_way=" platform/db/DataSet|platform/db/DataSource platform/db/DataSet|platform/db/Field \
+known_two_way=" platform/db/DataSet|platform/db/Field \
  \
  \
  platform/ui/Controls|platform/ui/Forms \
