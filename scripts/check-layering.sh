@@ -134,7 +134,7 @@ declare -A unit_edges=()
 known_two_way=" platform/db/DataSet|platform/db/Field \
  \
  \
- platform/ui/Controls|platform/ui/Forms \
+ \
  " 
 # One grep over every source reads all the includes (a process per file made the check slow).
 mapfile -d '' sources < <(find $(ls -d platform runtime designer tools examples bench fuzz tests 2>/dev/null) -type f \

@@ -5,6 +5,7 @@
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/internal/ApplicationHooks.h"
+#include "platform/ui/internal/FormHooks.h"
 #include "platform/ui/internal/NativeBridge.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/Filer.h"
@@ -22,6 +23,47 @@ constinit TApplicationHooks GApplication{};
 } // namespace
 
 void SetApplicationHooks(const TApplicationHooks& Hooks) { GApplication = Hooks; }
+
+namespace {
+
+// Controls reach the form they lie on through these.
+const struct TFormHooksSet {
+    TFormHooksSet()
+    {
+        TFormHooks h;
+        h.AsForm = [](const TControl* C) { return dynamic_cast<TCustomForm*>(const_cast<TControl*>(C)); };
+        h.FormAt = [](const TPoint& ScreenPos, TPoint& Local) -> TControl* {
+            for (Integer i = FormCount() - 1; i >= 0; --i) {
+                TCustomForm* f = Forms(i);
+                if (!f->Visible())
+                    continue;
+                Local = ScreenPos - f->ClientOrigin();
+                if (f->ClientRect().Contains(Local))
+                    return f;
+            }
+            return nullptr;
+        };
+        h.ActiveControl = [](const TCustomForm* F) { return F->ActiveControl(); };
+        h.SetActiveControl = [](TCustomForm* F, TWinControl* C) { F->SetActiveControl(C); };
+        h.IsDesignMsg = [](TCustomForm* F, TControl* Sender, TMessage& Message) {
+            TFormDesigner* d = F->Designer();
+            return d && d->IsDesignMsg(Sender, Message);
+        };
+        h.PreviewKeyDown = [](TCustomForm* F, Word& Key, TShiftState Shift) {
+            return F->KeyPreview() && F->PreviewKeyDown(Key, Shift);
+        };
+        h.PreviewKeyPress = [](TCustomForm* F, char& Key) { return F->KeyPreview() && F->PreviewKeyPress(Key); };
+        h.PreviewKeyUp = [](TCustomForm* F, Word& Key, TShiftState Shift) {
+            return F->KeyPreview() && F->PreviewKeyUp(Key, Shift);
+        };
+        h.DialogKey = [](TCustomForm* F, Word Key, TShiftState Shift, TWinControl* From) {
+            return F->DialogKey(Key, Shift, From);
+        };
+        SetFormHooks(h);
+    }
+} GFormHooksSet;
+
+} // namespace
 
 QOR_PUBLISH(TControlScrollBar)
 {
