@@ -1,6 +1,5 @@
 #include "platform/db/DataSet.h"
 
-#include "platform/db/DataSource.h"
 #include "platform/db/internal/Snapshot.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/StringList.h"
@@ -168,7 +167,7 @@ TDataSet::~TDataSet()
         F->FColumn = -1;
     }
     FFields->FList.clear();
-    for (TDataSource* S : std::vector<TDataSource*>(FDataSources))
+    for (TDataSetObserver* S : std::vector<TDataSetObserver*>(FDataSources))
         S->DataSetGone();
 }
 
@@ -774,23 +773,23 @@ void TDataSet::DataEvent(TDataEvent Event, TField* Field, Integer Info)
         }
         FStateWhenDisabled = dsInactive;
     }
-    for (TDataSource* S : TSnapshot<TDataSource>(FDataSources))
+    for (TDataSetObserver* S : TSnapshot<TDataSetObserver>(FDataSources))
         S->DataEvent(Event, Field, Info);
 }
 
 void TDataSet::SyncActive()
 {
-    for (TDataSource* S : std::vector<TDataSource*>(FDataSources))
+    for (TDataSetObserver* S : std::vector<TDataSetObserver*>(FDataSources))
         S->DataEvent(deUpdateState, nullptr, 0);
 }
 
-void TDataSet::AddDataSource(TDataSource* Source)
+void TDataSet::AddDataSource(TDataSetObserver* Source)
 {
     if (std::find(FDataSources.begin(), FDataSources.end(), Source) == FDataSources.end())
         FDataSources.push_back(Source);
 }
 
-void TDataSet::RemoveDataSource(TDataSource* Source)
+void TDataSet::RemoveDataSource(TDataSetObserver* Source)
 {
     FDataSources.erase(std::remove(FDataSources.begin(), FDataSources.end(), Source), FDataSources.end());
 }

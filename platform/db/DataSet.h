@@ -3,6 +3,7 @@
 // definitions, and notifications to the data sources that show it. Every kind keeps its open rows in
 // a TRecordStore; descendants fill it in InternalOpen.
 
+#include "platform/db/DataSetObserver.h"
 #include "platform/db/Field.h"
 #include "platform/db/RecordStore.h"
 #include "platform/rtl/Component.h"
@@ -241,8 +242,8 @@ private:
     TRecordStore* EditBuffer() { return &FEditBuffer; }
     // Tells the data sources (unless controls are disabled).
     void DataEvent(TDataEvent Event, TField* Field = nullptr, Integer Info = 0);
-    void AddDataSource(TDataSource* Source);
-    void RemoveDataSource(TDataSource* Source);
+    void AddDataSource(TDataSetObserver* Source);
+    void RemoveDataSource(TDataSetObserver* Source);
     void AddField(TField* Field);
     void RemoveField(TField* Field);
     void CreateFields();
@@ -264,7 +265,7 @@ private:
     std::unique_ptr<TFieldDefs> FFieldDefs;
     TRecordStore FStore;
     TRecordStore FEditBuffer;
-    std::vector<TDataSource*> FDataSources;
+    std::vector<TDataSetObserver*> FDataSources; // the data sources
     const TRecordStore* FActiveStore = nullptr;
     Int64 FActiveRow = 0;
     Int64 FCurrent = -1;            // 0-based row; -1 when empty

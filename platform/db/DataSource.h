@@ -14,7 +14,7 @@ class TDataLink;
 
 using TDataChangeEvent = TEvent<TObject*, TField*>;
 
-class TDataSource : public TComponent {
+class TDataSource : public TComponent, public TDataSetObserver {
     QOR_CLASS(TDataSource, TComponent)
 public:
     explicit TDataSource(TComponent* AOwner);
@@ -33,8 +33,8 @@ public:
     TNotifyEvent OnUpdateData;
 
     // ---- for data sets and links ---------------------------------------------------------------------
-    void DataEvent(TDataEvent Event, TField* Field, Integer Info);
-    void DataSetGone();
+    void DataEvent(TDataEvent Event, TField* Field, Integer Info) override;
+    void DataSetGone() override;
     void AddDataLink(TDataLink* Link);
     void RemoveDataLink(TDataLink* Link);
     Integer DataLinkCount() const { return static_cast<Integer>(FDataLinks.size()); }

@@ -1,4 +1,5 @@
 #include "platform/ide/DesignEditors.h"
+#include "platform/ide/internal/DefaultEditors.h"
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Picture.h"
@@ -330,5 +331,13 @@ TPropertyEditorClass DefaultPropertyEditor(const TPropInfo* Prop)
     }
     return PropertyEditorClassOf<TTextProperty>();
 }
+
+namespace {
+
+const struct TDefaultEditorsSet {
+    TDefaultEditorsSet() { SetDefaultPropertyEditorProc(&DefaultPropertyEditor); }
+} GDefaultEditorsSet;
+
+} // namespace
 
 } // namespace qor

@@ -1,6 +1,6 @@
 #include "platform/ide/DesignIntf.h"
 
-#include "platform/ide/DesignEditors.h"
+#include "platform/ide/internal/DefaultEditors.h"
 #include "platform/rtl/ClassRegistry.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/StrUtils.h"
@@ -257,6 +257,15 @@ bool IsNoIcon(TClass Class)
     return std::find(v.begin(), v.end(), Class) != v.end();
 }
 
+namespace {
+
+// Set by the default editors when the library is loaded.
+TDefaultPropertyEditorProc GDefaultPropertyEditor = nullptr;
+
+} // namespace
+
+void SetDefaultPropertyEditorProc(TDefaultPropertyEditorProc Proc) { GDefaultPropertyEditor = Proc; }
+
 TPropertyEditorClass FindPropertyEditor(TClass HolderClass, const TPropInfo* Prop)
 {
     const TClass propClass = Prop->ObjectClass();
@@ -288,7 +297,9 @@ TPropertyEditorClass FindPropertyEditor(TClass HolderClass, const TPropInfo* Pro
             bestKey = key;
         }
     }
-    return best ? best->EditorClass : DefaultPropertyEditor(Prop);
+    if (best)
+        return best->EditorClass;
+    return GDefaultPropertyEditor ? GDefaultPropertyEditor(Prop) : PropertyEditorClassOf<TPropertyEditor>();
 }
 
 std::unique_ptr<TPropertyEditor> MakePropertyEditor(IDesigner* Designer, const std::vector<TObject*>& Components,

@@ -1,8 +1,8 @@
 #include "platform/rtl/ClassRegistry.h"
 
+#include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StrUtils.h"
-#include "platform/rtl/TypeInfo.h"
 
 #include <algorithm>
 #include <mutex>

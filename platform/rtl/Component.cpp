@@ -1,6 +1,5 @@
 #include "platform/rtl/Component.h"
 
-#include "platform/rtl/Filer.h"
 #include "platform/rtl/StrUtils.h"
 
 #include <algorithm>
@@ -388,10 +387,6 @@ void TComponent::GetChildren(const TGetChildProc& Proc, TComponent* Root)
             Proc(c);
 }
 
-void TComponent::ReadState(TReader& Reader) { Reader.ReadData(this); }
-
-void TComponent::WriteState(TWriter& Writer) { Writer.WriteData(this); }
-
 String TComponent::GetNamePath() const { return FName; }
 
 void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
@@ -399,5 +394,41 @@ void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
 void TComponent::Updating() { FComponentState.Include(csUpdating); }
 
 void TComponent::Updated() { FComponentState.Exclude(csUpdating); }
+
+// ---------------------------------------------------------------------------------------------
+// Modules: roots that Module.Name references may point into
+
+namespace {
+
+std::vector<TComponent*>& Modules()
+{
+    static std::vector<TComponent*> modules;
+    return modules;
+}
+
+} // namespace
+
+void AddModule(TComponent* Module)
+{
+    auto& m = Modules();
+    if (Module && std::find(m.begin(), m.end(), Module) == m.end())
+        m.push_back(Module);
+}
+
+void RemoveModule(TComponent* Module)
+{
+    auto& m = Modules();
+    auto it = std::find(m.begin(), m.end(), Module);
+    if (it != m.end())
+        m.erase(it);
+}
+
+TComponent* FindModule(const String& Name)
+{
+    for (TComponent* c : Modules())
+        if (SameText(c->Name(), Name))
+            return c;
+    return nullptr;
+}
 
 } // namespace qor

@@ -165,4 +165,10 @@ private:
 // Checks a component name: a valid identifier.
 bool IsValidComponentName(const String& Name);
 
+// Roots that references of the form Module.Name may point into. Roots read from form files are
+// added automatically; a component leaves the list when it is freed.
+void AddModule(TComponent* Module);
+void RemoveModule(TComponent* Module);
+TComponent* FindModule(const String& Name);
+
 } // namespace qor

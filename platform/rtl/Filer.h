@@ -171,10 +171,7 @@ std::vector<TComponent*> ReadComponentsIntoRoot(TComponent* Root, const String& 
 TComponent* ReadComponent(TStream& Stream, TComponent* Instance = nullptr, TComponent* Owner = nullptr);
 void WriteComponent(TStream& Stream, TComponent* Instance);
 
-// Roots that references of the form Module.Name may point into. Roots read from form files are
-// added automatically and removed when freed.
-void AddModule(TComponent* Module);
-void RemoveModule(TComponent* Module);
-TComponent* FindModule(const String& Name);
+// The roots that references of the form Module.Name point into (AddModule, FindModule) are in
+// Component.h; roots read from form files are added to them.
 
 } // namespace qor

@@ -18,42 +18,6 @@
 namespace qor {
 
 // ---------------------------------------------------------------------------------------------
-// Modules: roots that Module.Name references may point into
-
-namespace {
-
-std::vector<TComponent*>& Modules()
-{
-    static std::vector<TComponent*> modules;
-    return modules;
-}
-
-} // namespace
-
-void AddModule(TComponent* Module)
-{
-    auto& m = Modules();
-    if (Module && std::find(m.begin(), m.end(), Module) == m.end())
-        m.push_back(Module);
-}
-
-void RemoveModule(TComponent* Module)
-{
-    auto& m = Modules();
-    auto it = std::find(m.begin(), m.end(), Module);
-    if (it != m.end())
-        m.erase(it);
-}
-
-TComponent* FindModule(const String& Name)
-{
-    for (TComponent* c : Modules())
-        if (SameText(c->Name(), Name))
-            return c;
-    return nullptr;
-}
-
-// ---------------------------------------------------------------------------------------------
 // The loader: maps a parsed form file onto components
 
 class TFormLoader {
@@ -721,6 +685,9 @@ void TReader::ReadListEnd()
         Error("List has more values than were read");
     FCursor.pop_back();
 }
+
+// A component reads itself through the reader by default (it lives here with the reader it calls).
+void TComponent::ReadState(TReader& Reader) { Reader.ReadData(this); }
 
 void TReader::ReadData(TComponent* Instance) { FLoader->ReadData(Instance); }
 

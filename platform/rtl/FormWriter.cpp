@@ -306,6 +306,9 @@ void TWriter::WriteListEnd()
     Append(std::move(*list));
 }
 
+// A component writes itself through the writer by default (it lives here with the writer it calls).
+void TComponent::WriteState(TWriter& Writer) { Writer.WriteData(this); }
+
 void TWriter::WriteData(TComponent* Instance) { FSaver->WriteData(Instance); }
 
 // ---------------------------------------------------------------------------------------------

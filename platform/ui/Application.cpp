@@ -2,6 +2,7 @@
 
 #include "platform/rtl/QtHost.h"
 #include "platform/ui/DialogService.h"
+#include "platform/ui/internal/ApplicationHooks.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -181,6 +182,21 @@ TApplication* Application()
     static TApplication* app = new TApplication(nullptr); // lives for the whole process
     return app;
 }
+
+namespace {
+
+// Closing the main form ends the run: forms learn which it is from here.
+const struct TApplicationHooksSet {
+    TApplicationHooksSet()
+    {
+        TApplicationHooks h;
+        h.IsMainForm = [](const TCustomForm* Form) { return Application()->MainForm() == Form; };
+        h.Terminate = [] { Application()->Terminate(); };
+        SetApplicationHooks(h);
+    }
+} GApplicationHooksSet;
+
+} // namespace
 
 Integer MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer)
 {

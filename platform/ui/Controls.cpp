@@ -1,7 +1,7 @@
 #include "platform/ui/Controls.h"
 
-#include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/internal/FormHooks.h"
 #include "platform/ui/internal/NativeBridge.h"
 #include "platform/rtl/List.h"
 
@@ -10,6 +10,15 @@
 #include <cstdlib>
 
 namespace qor {
+
+namespace {
+
+// Set by the form unit when the library is loaded.
+constinit TFormHooks GForms{};
+
+} // namespace
+
+void SetFormHooks(const TFormHooks& Hooks) { GForms = Hooks; }
 
 // ---- Publishing --------------------------------------------------------------------------------
 
@@ -119,15 +128,8 @@ TControl* FindControlAt(const TPoint& ScreenPos, TPoint& Local)
     if (gDrag.Source && NativeControlAt(gDrag.Source, ScreenPos, found, Local))
         return found ? DeepestAt(found, Local) : nullptr;
     // else the most recently shown visible form that holds the point
-    for (Integer i = FormCount() - 1; i >= 0; --i) {
-        TCustomForm* f = Forms(i);
-        if (!f->Visible())
-            continue;
-        Local = ScreenPos - f->ClientOrigin();
-        if (f->ClientRect().Contains(Local))
-            return DeepestAt(f, Local);
-    }
-    return nullptr;
+    TControl* form = GForms.FormAt ? GForms.FormAt(ScreenPos, Local) : nullptr;
+    return form ? DeepestAt(form, Local) : nullptr;
 }
 
 LRESULT SendDrag(TControl* Target, TDragMessage Kind, const TPoint& Pos)
@@ -366,7 +368,7 @@ bool TControl::Showing() const
 {
     if (!FVisible)
         return false;
-    return FParent ? FParent->Showing() : dynamic_cast<const TCustomForm*>(this) != nullptr;
+    return FParent ? FParent->Showing() : GForms.AsForm && GForms.AsForm(this);
 }
 
 void TControl::SetEnabled(bool Value)
@@ -643,10 +645,8 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Intege
 void TControl::WndProc(TMessage& Message)
 {
     if (ComponentState().Contains(csDesigning)) {
-        if (TCustomForm* form = GetParentForm())
-            if (TFormDesigner* d = form->Designer())
-                if (d->IsDesignMsg(this, Message))
-                    return;
+        if (TCustomForm* form = GetParentForm(); form && GForms.IsDesignMsg(form, this, Message))
+            return;
     }
     TMessageTarget::WndProc(Message);
 }
@@ -780,7 +780,7 @@ TCustomForm* TControl::GetParentForm() const
     const TControl* c = this;
     while (c->FParent)
         c = c->FParent;
-    return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
+    return GForms.AsForm ? GForms.AsForm(c) : nullptr;
 }
 
 void TControl::TNativeDeleter::operator()(TNativeWidget* W) const { NativeFree(W); }
@@ -845,10 +845,10 @@ void TWinControl::RemoveControl(TControl* AControl)
     const auto it = std::next(Back).base();
     if (TCustomForm* form = GetParentForm()) {
         if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
-            TWinControl* active = form->ActiveControl();
+            TWinControl* active = GForms.ActiveControl(form);
             for (TWinControl* a = active; a; a = a->Parent())
                 if (a == w) {
-                    form->SetActiveControl(nullptr);
+                    GForms.SetActiveControl(form, nullptr);
                     break;
                 }
         }
@@ -1027,24 +1027,25 @@ bool TWinControl::CanFocus() const
 bool TWinControl::Focused() const
 {
     TCustomForm* f = GetParentForm();
-    return f && f->ActiveControl() == this;
+    return f && GForms.ActiveControl(f) == this;
 }
 
 void TWinControl::SetFocus()
 {
     TCustomForm* form = GetParentForm();
-    if (form == this)
-        return;
+    if (form && !Parent())
+        return; // this is the form
     if (!CanFocus())
         throw EInvalidOperation("Cannot focus a disabled or invisible window");
-    form->SetActiveControl(this);
+    GForms.SetActiveControl(form, this);
     NativeSetFocus(this);
 }
 
+// The form previews the keys of its controls (a control with a parent is not the form itself).
 bool TWinControl::DoKeyDown(Word& Key, TShiftState Shift)
 {
     TCustomForm* form = GetParentForm();
-    if (form && form != this && form->KeyPreview() && form->PreviewKeyDown(Key, Shift))
+    if (form && Parent() && GForms.PreviewKeyDown(form, Key, Shift))
         return true;
     OnKeyDown(this, Key, Shift);
     return Key == 0;
@@ -1053,7 +1054,7 @@ bool TWinControl::DoKeyDown(Word& Key, TShiftState Shift)
 bool TWinControl::DoKeyPress(char& Key)
 {
     TCustomForm* form = GetParentForm();
-    if (form && form != this && form->KeyPreview() && form->PreviewKeyPress(Key))
+    if (form && Parent() && GForms.PreviewKeyPress(form, Key))
         return true;
     OnKeyPress(this, Key);
     return Key == 0;
@@ -1062,7 +1063,7 @@ bool TWinControl::DoKeyPress(char& Key)
 bool TWinControl::DoKeyUp(Word& Key, TShiftState Shift)
 {
     TCustomForm* form = GetParentForm();
-    if (form && form != this && form->KeyPreview() && form->PreviewKeyUp(Key, Shift))
+    if (form && Parent() && GForms.PreviewKeyUp(form, Key, Shift))
         return true;
     OnKeyUp(this, Key, Shift);
     return Key == 0;
@@ -1075,7 +1076,7 @@ void TWinControl::WMKeyDown(TMessage& M)
     if (DoKeyDown(key, shift))
         M.Result = 0;
     else if (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB)
-        if (TCustomForm* form = GetParentForm(); form && form->DialogKey(key, shift, this))
+        if (TCustomForm* form = GetParentForm(); form && GForms.DialogKey(form, key, shift, this))
             key = 0;
     M.WParam = key;
 }

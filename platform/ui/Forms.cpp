@@ -1,12 +1,12 @@
 #include "platform/ui/Forms.h"
 
 #include "platform/graphics/Screen.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/ControlPaint.h"
 #include "platform/ui/DialogService.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/internal/ApplicationHooks.h"
+#include "platform/ui/internal/FormHooks.h"
 #include "platform/ui/internal/NativeBridge.h"
-#include "platform/ui/StdCtrls.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/QtHost.h"
@@ -14,6 +14,56 @@
 #include <algorithm>
 
 namespace qor {
+
+namespace {
+
+// Set by the application object when the library is loaded.
+constinit TApplicationHooks GApplication{};
+
+} // namespace
+
+void SetApplicationHooks(const TApplicationHooks& Hooks) { GApplication = Hooks; }
+
+namespace {
+
+// Controls reach the form they lie on through these.
+const struct TFormHooksSet {
+    TFormHooksSet()
+    {
+        TFormHooks h;
+        h.AsForm = [](const TControl* C) { return dynamic_cast<TCustomForm*>(const_cast<TControl*>(C)); };
+        h.FormAt = [](const TPoint& ScreenPos, TPoint& Local) -> TControl* {
+            for (Integer i = FormCount() - 1; i >= 0; --i) {
+                TCustomForm* f = Forms(i);
+                if (!f->Visible())
+                    continue;
+                Local = ScreenPos - f->ClientOrigin();
+                if (f->ClientRect().Contains(Local))
+                    return f;
+            }
+            return nullptr;
+        };
+        h.ActiveControl = [](const TCustomForm* F) { return F->ActiveControl(); };
+        h.SetActiveControl = [](TCustomForm* F, TWinControl* C) { F->SetActiveControl(C); };
+        h.IsDesignMsg = [](TCustomForm* F, TControl* Sender, TMessage& Message) {
+            TFormDesigner* d = F->Designer();
+            return d && d->IsDesignMsg(Sender, Message);
+        };
+        h.PreviewKeyDown = [](TCustomForm* F, Word& Key, TShiftState Shift) {
+            return F->KeyPreview() && F->PreviewKeyDown(Key, Shift);
+        };
+        h.PreviewKeyPress = [](TCustomForm* F, char& Key) { return F->KeyPreview() && F->PreviewKeyPress(Key); };
+        h.PreviewKeyUp = [](TCustomForm* F, Word& Key, TShiftState Shift) {
+            return F->KeyPreview() && F->PreviewKeyUp(Key, Shift);
+        };
+        h.DialogKey = [](TCustomForm* F, Word Key, TShiftState Shift, TWinControl* From) {
+            return F->DialogKey(Key, Shift, From);
+        };
+        SetFormHooks(h);
+    }
+} GFormHooksSet;
+
+} // namespace
 
 QOR_PUBLISH(TControlScrollBar)
 {
@@ -506,9 +556,9 @@ void TCustomForm::Close()
     DoClose(action);
     if (action == caNone)
         return;
-    if (Application()->MainForm() == this) {
+    if (GApplication.IsMainForm && GApplication.IsMainForm(this)) {
         Hide();
-        Application()->Terminate();
+        GApplication.Terminate();
         return;
     }
     switch (action) {
@@ -655,20 +705,21 @@ void CollectTabOrder(TWinControl* Parent, std::vector<TWinControl*>& Out)
     }
 }
 
-// The first visible, enabled button of the form with Default (or Cancel) set.
-TButton* FindRoleButton(TWinControl* Parent, bool Default)
+// Offers Key as a dialog key (CM_DIALOGKEY) to the visible, enabled controls of Parent, depth
+// first, until one takes it (the default or the cancel button). True when one did.
+bool OfferDialogKey(TWinControl* Parent, Word Key)
 {
     for (Integer i = 0; i < Parent->ControlCount(); ++i) {
         TControl* c = Parent->Controls(i);
         if (!c->Visible() || !c->Enabled())
             continue;
-        if (auto* b = dynamic_cast<TButton*>(c); b && (Default ? b->Default() : b->Cancel()))
-            return b;
+        if (c->Perform(CM_DIALOGKEY, Key, 0) != 0)
+            return true;
         if (auto* w = dynamic_cast<TWinControl*>(c))
-            if (TButton* found = FindRoleButton(w, Default))
-                return found;
+            if (OfferDialogKey(w, Key))
+                return true;
     }
-    return nullptr;
+    return false;
 }
 
 } // namespace
@@ -695,23 +746,14 @@ void TCustomForm::SelectNext(TWinControl* Current, bool Forward)
 bool TCustomForm::DialogKey(Word Key, TShiftState Shift, TWinControl* From)
 {
     switch (Key) {
-    case VK_RETURN: {
-        if (dynamic_cast<TMemo*>(From))
-            return false; // a new line
-        TButton* b = dynamic_cast<TButton*>(From);
-        if (!b)
-            b = FindRoleButton(this, true);
-        if (!b)
+    case VK_RETURN:
+        // A control that takes Return itself (a memo: a new line) keeps it; a focused button is
+        // clicked, else the default button.
+        if (From && (From->Perform(WM_GETDLGCODE) & DLGC_WANTALLKEYS) != 0)
             return false;
-        b->Click();
-        return true;
-    }
+        return (From && From->Perform(CM_DIALOGKEY, VK_RETURN, 1) != 0) || OfferDialogKey(this, VK_RETURN);
     case VK_ESCAPE:
-        if (TButton* b = FindRoleButton(this, false)) {
-            b->Click();
-            return true;
-        }
-        return false;
+        return OfferDialogKey(this, VK_ESCAPE);
     case VK_TAB:
         SelectNext(From == this ? nullptr : From, !Shift.Contains(ssShift));
         return true;

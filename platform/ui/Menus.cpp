@@ -1,5 +1,4 @@
 #include "platform/ui/Menus.h"
-#include "platform/ui/Forms.h"
 #include "platform/ui/internal/NativeBridge.h"
 
 #include "platform/rtl/Exceptions.h"
@@ -74,11 +73,7 @@ void TMenuItem::Changed()
     const TMenuItem* root = this;
     while (root->FParent)
         root = root->FParent;
-    for (Integer i = 0; i < FormCount(); ++i) {
-        TCustomForm* f = Forms(i);
-        if (f->Menu() && f->Menu()->Items() == root)
-            NativeMenuChanged(f);
-    }
+    NativeMenuChanged(root);
 }
 
 void TMenuItem::SetCaption(const String& Value)

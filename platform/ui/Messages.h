@@ -88,6 +88,9 @@ constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
 constexpr UINT CM_GOTFOCUS = CM_BASE + 2;
 constexpr UINT CM_LOSTFOCUS = CM_BASE + 3;
 constexpr UINT CM_CANCELMODE = CM_BASE + 4;
+// A key the focused control left alone, offered by its form: WParam the key (VK_RETURN,
+// VK_ESCAPE), LParam 1 when the control offered it to has the focus. A control that uses it
+// answers 1.
 constexpr UINT CM_DIALOGKEY = CM_BASE + 5;
 constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;
 constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;

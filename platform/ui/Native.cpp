@@ -951,11 +951,16 @@ void NativeScrollBarsChanged(TControl* C)
     }
 }
 
-void NativeMenuChanged(TCustomForm* Form)
+void NativeMenuChanged(const TMenuItem* Items)
 {
-    if (auto* top = FormWindowOf(Form)) {
-        Mirroring m;
-        MirrorForm(Form, top);
+    for (Integer i = 0; i < FormCount(); ++i) {
+        TCustomForm* f = Forms(i);
+        if (!f->Menu() || f->Menu()->Items() != Items)
+            continue;
+        if (auto* top = FormWindowOf(f)) {
+            Mirroring m;
+            MirrorForm(f, top);
+        }
     }
 }
 

@@ -84,6 +84,8 @@ QOR_PUBLISH(TComboBox)
 
 QOR_MESSAGE(WM_LBUTTONDOWN, &TListBox::WMLButtonDown);
 QOR_MESSAGE(CM_FONTCHANGED, &TLabel::CMFontChanged);
+QOR_MESSAGE(CM_DIALOGKEY, &TButton::CMDialogKey);
+QOR_MESSAGE(WM_GETDLGCODE, &TMemo::WMGetDlgCode);
 
 // ---- Panels, paint boxes, labels ---------------------------------------------------------------
 
@@ -265,6 +267,15 @@ void TButton::Click()
         if (TCustomForm* f = GetParentForm())
             f->SetModalResult(FModalResult);
     TButtonControl::Click();
+}
+
+void TButton::CMDialogKey(TMessage& M)
+{
+    const bool focused = M.LParam != 0;
+    if ((M.WParam == VK_RETURN && (focused || FDefault)) || (M.WParam == VK_ESCAPE && !focused && FCancel)) {
+        Click();
+        M.Result = 1;
+    }
 }
 
 void TButton::PaintControl(TCanvas* ACanvas)
@@ -487,6 +498,8 @@ TMemo::TMemo(TComponent* AOwner)
 }
 
 TMemo::~TMemo() = default;
+
+void TMemo::WMGetDlgCode(TMessage& M) { M.Result = DLGC_WANTALLKEYS; }
 
 void TMemo::SetLines(TStrings* Value) { FLines->Assign(Value); }
 

@@ -109,6 +109,9 @@ public:
     void SetCancel(bool Value) { FCancel = Value; }
     // Sets the form's ModalResult (when this button has one), then OnClick.
     void Click() override;
+    // A dialog key of the form (CM_DIALOGKEY, see Messages.h): Return when the button has the
+    // focus or is the default button, Escape when it is the cancel button, clicks it (answers 1).
+    void CMDialogKey(TMessage& M);
 
 protected:
     void PaintControl(TCanvas* ACanvas) override;
@@ -256,6 +259,8 @@ public:
     // The lines the control shows when TextWidth measures them: the text wrapped at the client
     // width (with word wrap off, the paragraphs themselves).
     std::vector<String> DisplayLines(const TTextWidthFn& TextWidth) const;
+    // A memo keeps every key, Return included (a new line): answers DLGC_WANTALLKEYS.
+    void WMGetDlgCode(TMessage& M);
 
 protected:
     void TextChanged() override;

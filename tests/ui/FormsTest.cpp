@@ -328,6 +328,17 @@ TEST_F(UiTest, CloseWithCaFreeReleasesTheFormAfterWaitingMessages)
     g.OnCloseQuery = [](TObject*, bool& CanClose) { CanClose = false; };
     g.Close();
     EXPECT_TRUE(g.Visible());
+
+    // closing the main form ends the application's run (and frees nothing)
+    TForm m(nullptr);
+    m.OnClose = [](TObject*, TCloseAction& A) { A = caFree; };
+    Application()->SetMainForm(&m);
+    m.Show();
+    EXPECT_FALSE(Application()->Terminated());
+    m.Close();
+    EXPECT_FALSE(m.Visible());
+    EXPECT_TRUE(Application()->Terminated());
+    Application()->SetMainForm(nullptr);
 }
 
 TEST_F(UiTest, KeyPreviewLetsTheFormSeeKeysFirst)

@@ -16,8 +16,8 @@ public:
     static TRecordStore* EditBuffer(TDataSet& D) { return D.EditBuffer(); }
     // Tells the data sources (unless controls are disabled).
     static void DataEvent(TDataSet& D, TDataEvent Event, TField* Field = nullptr) { D.DataEvent(Event, Field); }
-    static void AddDataSource(TDataSet& D, TDataSource* Source) { D.AddDataSource(Source); }
-    static void RemoveDataSource(TDataSet& D, TDataSource* Source) { D.RemoveDataSource(Source); }
+    static void AddDataSource(TDataSet& D, TDataSetObserver* Source) { D.AddDataSource(Source); }
+    static void RemoveDataSource(TDataSet& D, TDataSetObserver* Source) { D.RemoveDataSource(Source); }
     static void AddField(TDataSet& D, TField* Field) { D.AddField(Field); }
     static void RemoveField(TDataSet& D, TField* Field) { D.RemoveField(Field); }
     static void CheckInactive(const TDataSet& D) { D.CheckInactive(); }

@@ -10,6 +10,7 @@
 namespace qor {
 
 class TCustomForm;
+class TMenuItem;
 class TPopupMenu;
 struct TNativeWidget;
 
@@ -44,8 +45,9 @@ void NativeSetTopmost(TCustomForm* Form);
 int NativeRunModal(TCustomForm* Form);
 // A scroll box's content or size changed: its scroll bars on screen follow.
 void NativeScrollBarsChanged(TControl* Control);
-// The items of the form's main menu changed: its menu bar, when it has one, is made again.
-void NativeMenuChanged(TCustomForm* Form);
+// The menu tree under Items changed: the menu bar of each form whose main menu it is, when the
+// form has one on screen, is made again.
+void NativeMenuChanged(const TMenuItem* Items);
 // Frees a widget (and with it the widgets inside it).
 void NativeFree(TNativeWidget* Widget);
 // Shows the menu at screen point (X, Y) and clicks the item chosen; nothing without a display.
