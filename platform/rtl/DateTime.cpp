@@ -49,6 +49,11 @@ bool SplitDateTime(TDateTime Value, Int64& Day, Integer& MSec)
         return false;
     const double whole = std::trunc(Value);
     Day = static_cast<Int64>(whole);
+    if (Value == whole) {
+        // a date without a time, as most are
+        MSec = 0;
+        return Day >= MinSerial && Day <= MaxSerial;
+    }
     Int64 ms = static_cast<Int64>(std::llround(std::fabs(Value - whole) * MSecsPerDay));
     if (ms >= MSecsPerDay) {
         ms -= MSecsPerDay;

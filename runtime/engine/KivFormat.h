@@ -63,11 +63,20 @@ protected:
     bool FUseCurrencyDecimals = false;
 
 private:
+    // FormatAsString's text before its letter case.
+    String ValueText(TKivData* Value) const;
+    // The decimals FloatFormat shows without a display format.
+    Integer DecimalsShown() const;
+    // Reads what the display format is (none, the hours format, a mask), once for each format.
+    void Plan() const;
     // The display format read once, for every value a run formats with it.
     const TNumberMask& NumberMask() const;
     const TDateTimeMask& DateTimeMask() const;
     mutable TNumberMask FNumberMask;
     mutable TDateTimeMask FDateTimeMask;
+    mutable bool FPlanned = false;
+    mutable bool FNoFormat = true;
+    mutable bool FHoursFormat = false;
 };
 
 // The format of text and variable labels.
