@@ -132,15 +132,19 @@ void TKivRootFormat::SetUseCurrencyDecimals(bool Value)
 
 const TNumberMask& TKivRootFormat::NumberMask() const
 {
-    if (FNumberMask.Format() != FDisplayFormat)
+    if (!FNumberMaskMade) {
         FNumberMask = TNumberMask(FDisplayFormat);
+        FNumberMaskMade = true;
+    }
     return FNumberMask;
 }
 
 const TDateTimeMask& TKivRootFormat::DateTimeMask() const
 {
-    if (FDateTimeMask.Format() != FDisplayFormat)
+    if (!FDateTimeMaskMade) {
         FDateTimeMask = TDateTimeMask(FDisplayFormat);
+        FDateTimeMaskMade = true;
+    }
     return FDateTimeMask;
 }
 
@@ -169,6 +173,7 @@ void TKivRootFormat::Plan() const
 {
     FNoFormat = TrimBlanks(FDisplayFormat).empty();
     FHoursFormat = FDisplayFormat == HoursFormat;
+    FNumberMaskMade = FDateTimeMaskMade = false;
     FPlanned = true;
 }
 

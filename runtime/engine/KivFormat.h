@@ -69,7 +69,7 @@ private:
     Integer DecimalsShown() const;
     // Reads what the display format is (none, the hours format, a mask), once for each format.
     void Plan() const;
-    // The display format read once, for every value a run formats with it.
+    // The display format read once, for every value a run formats with it (after Plan).
     const TNumberMask& NumberMask() const;
     const TDateTimeMask& DateTimeMask() const;
     mutable TNumberMask FNumberMask;
@@ -77,6 +77,8 @@ private:
     mutable bool FPlanned = false;
     mutable bool FNoFormat = true;
     mutable bool FHoursFormat = false;
+    mutable bool FNumberMaskMade = false; // for the display format Plan read
+    mutable bool FDateTimeMaskMade = false;
 };
 
 // The format of text and variable labels.

@@ -203,7 +203,8 @@ void TKivTotalvar::Initialize()
 void TKivTotalvar::TakeIn(Double F, Currency C, bool Null)
 {
     IKivPage* P = Page();
-    const Integer PageLevels = P ? P->LevelCount() : 0;
+    const std::vector<TKivLevel*>* List = P ? P->LevelsInOrder() : nullptr;
+    const Integer PageLevels = List ? static_cast<Integer>(List->size()) : P ? P->LevelCount() : 0;
     const std::size_t Count = FDataNowList.size();
     const bool Skip = FIgnoreNulls && Null;
     for (std::size_t I = 0; I < Count; ++I) {
@@ -215,9 +216,11 @@ void TKivTotalvar::TakeIn(Double F, Currency C, bool Null)
         if (Skip)
             continue;
         const Integer Index = static_cast<Integer>(I);
-        if (Index < PageLevels)
-            if (const TKivLevel* Level = P->Levels(Index); Level && Level->IsHeader())
+        if (Index < PageLevels) {
+            const TKivLevel* Level = List ? (*List)[I] : P->Levels(Index);
+            if (Level && Level->IsHeader())
                 continue;
+        }
         // The accumulators are plain TKivFloat or TKivCurrency values: their calculators take the value.
         if (FCurrencyLists)
             static_cast<TKivCurrency*>(D)->Calc()->NewVal(C);
