@@ -138,12 +138,17 @@ void TKivTotalvar::CopyLevels(TLevels& To, std::vector<Byte>& ToReset, const TLe
     // Every level on every record: one loop over calculators of the one kind.
     const auto Copy = [&](auto* Kind) {
         using TKind = std::remove_pointer_t<decltype(Kind)>;
-        for (std::size_t I = 0; I < From.size(); ++I) {
-            auto* T = static_cast<TKind*>(To[I].get());
-            const auto* F = static_cast<const TKind*>(From[I].get());
+        const std::size_t Count = From.size();
+        const std::unique_ptr<TKivData>* Source = From.data();
+        const std::unique_ptr<TKivData>* Target = To.data();
+        const Byte* SourceReset = FromReset.data();
+        Byte* TargetReset = ToReset.data();
+        for (std::size_t I = 0; I < Count; ++I) {
+            auto* T = static_cast<TKind*>(Target[I].get());
+            const auto* F = static_cast<const TKind*>(Source[I].get());
             T->Calc()->Assign(*F->Calc());
             T->SetIsNull(F->IsNull());
-            ToReset[I] = FromReset[I];
+            TargetReset[I] = SourceReset[I];
         }
     };
     if (FCurrencyLists)
