@@ -659,24 +659,34 @@ bool IsExponentAt(std::string_view T, std::size_t i)
     return (T[i] == 'E' || T[i] == 'e') && i + 1 < T.size() && (T[i + 1] == '+' || T[i + 1] == '-');
 }
 
-TMaskSection ScanSection(std::string_view Text)
+// Walks a section's text: Quoted(c) for each character between quotes, Outside(c, i) for each
+// other one but the quotes themselves (Outside may move i on past what it reads).
+template <class TOutside, class TQuoted>
+void WalkSection(std::string_view Text, TOutside&& Outside, TQuoted&& Quoted)
 {
-    TMaskSection s;
-    s.Text = Text;
-    int firstZero = -1; // index among integer places
     char quote = 0;
     for (std::size_t i = 0; i < Text.size(); ++i) {
         const char c = Text[i];
         if (quote) {
             if (c == quote)
                 quote = 0;
-            continue;
-        }
-        switch (c) {
-        case '\'':
-        case '"':
+            else
+                Quoted(c);
+        } else if (c == '\'' || c == '"') {
             quote = c;
-            break;
+        } else {
+            Outside(c, i);
+        }
+    }
+}
+
+TMaskSection ScanSection(std::string_view Text)
+{
+    TMaskSection s;
+    s.Text = Text;
+    int firstZero = -1; // index among integer places
+    const auto Outside = [&](char c, std::size_t& i) {
+        switch (c) {
         case '0':
         case '#':
             if (s.HasPoint) {
@@ -710,7 +720,8 @@ TMaskSection ScanSection(std::string_view Text)
         default:
             break;
         }
-    }
+    };
+    WalkSection(Text, Outside, [](char) {});
     s.MinInt = firstZero < 0 ? 0 : s.IntPlaces - firstZero;
     return s;
 }
@@ -962,22 +973,9 @@ TSectionPlan PlanSection(const TMaskSection& Sec)
             P.Steps.push_back({TSectionPlan::Literal, static_cast<std::uint32_t>(P.Literals.size()), 1});
         P.Literals += C;
     };
-    const std::string_view T = Sec.Text;
-    char quote = 0;
     bool afterPoint = false;
-    for (const char c : T) {
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-            else
-                Literal(c);
-            continue;
-        }
+    const auto Outside = [&](char c, std::size_t&) {
         switch (c) {
-        case '\'':
-        case '"':
-            quote = c;
-            break;
         case '0':
         case '#':
             P.Steps.push_back({afterPoint ? TSectionPlan::DecPlace : TSectionPlan::IntPlace, 0, 0});
@@ -993,7 +991,8 @@ TSectionPlan PlanSection(const TMaskSection& Sec)
             Literal(c); // an 'E' or 'e' here starts no exponent: the section has none
             break;
         }
-    }
+    };
+    WalkSection(Sec.Text, Outside, Literal);
     P.Planned = true;
     return P;
 }
