@@ -201,7 +201,9 @@ bool ShortDecimal(double A, int Significant, TDecimal& D)
         if (!(S < 1e15))
             return false;
         const double C = std::nearbyint(S);
-        if (C / Scale != A)
+        // C / Scale can be A only when C is within two units of S's last binary place (of A x Scale
+        // and of its rounding): a scale further off is passed over without the division.
+        if (std::fabs(S - C) > S * 0x1p-40 || C / Scale != A)
             continue;
         char buf[24];
         const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<Int64>(C));

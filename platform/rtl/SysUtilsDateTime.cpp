@@ -282,7 +282,7 @@ String TDateTimeMask::FormatDateTime(TDateTime DateTime, const TFormatSettings& 
     if (!FImpl->Simple)
         return qor::FormatDateTime(FImpl->Text, DateTime, Settings);
     TParts P; // the date is all the steps need
-    DecodeDateFully(DateTime, P.Year, P.Month, P.Day, P.DOW);
+    DecodeDate(DateTime, P.Year, P.Month, P.Day);
     // The text is put together on the stack when it fits there: numbers of a date have at most 5
     // digits.
     char Buf[128];
