@@ -200,7 +200,8 @@ bool ShortDecimal(double A, int Significant, TDecimal& D)
         const double S = A * Scale;
         if (!(S < 1e15))
             return false;
-        const double C = std::nearbyint(S);
+        // nearbyint(S): 0 <= S < 2^52, where adding 2^52 leaves no fraction, rounded the same way
+        const double C = (S + 0x1p52) - 0x1p52;
         // C / Scale can be A only when C is within two units of S's last binary place (of A x Scale
         // and of its rounding): a scale further off is passed over without the division.
         if (std::fabs(S - C) > S * 0x1p-40 || C / Scale != A)
