@@ -49,6 +49,11 @@ bool SplitDateTime(TDateTime Value, Int64& Day, Integer& MSec)
         return false;
     const double whole = std::trunc(Value);
     Day = static_cast<Int64>(whole);
+    if (Value == whole) {
+        // a date without a time, as most are
+        MSec = 0;
+        return Day >= MinSerial && Day <= MaxSerial;
+    }
     Int64 ms = static_cast<Int64>(std::llround(std::fabs(Value - whole) * MSecsPerDay));
     if (ms >= MSecsPerDay) {
         ms -= MSecsPerDay;
@@ -117,28 +122,42 @@ TDateTime ComposeDateTime(TDateTime Date, TDateTime Time)
     return day < 0 ? day - time : day + time;
 }
 
-bool DecodeDateFully(TDateTime Date, Word& Year, Word& Month, Word& Day, Word& DOW)
+namespace {
+
+// The calendar date of Date and its day number; all 0 (and false) out of the date range.
+bool CivilDate(TDateTime Date, Int64& Serial, Word& Year, Word& Month, Word& Day)
 {
-    Int64 serial;
     Integer ms;
-    if (!SplitDateTime(Date, serial, ms)) {
-        Year = Month = Day = DOW = 0;
+    if (!SplitDateTime(Date, Serial, ms)) {
+        Year = Month = Day = 0;
         return false;
     }
     Int64 y;
     unsigned m, d;
-    CivilFromDays(serial - UnixToSerial, y, m, d);
+    CivilFromDays(Serial - UnixToSerial, y, m, d);
     Year = static_cast<Word>(y);
     Month = static_cast<Word>(m);
     Day = static_cast<Word>(d);
+    return true;
+}
+
+} // namespace
+
+bool DecodeDateFully(TDateTime Date, Word& Year, Word& Month, Word& Day, Word& DOW)
+{
+    Int64 serial = 0;
+    if (!CivilDate(Date, serial, Year, Month, Day)) {
+        DOW = 0;
+        return false;
+    }
     DOW = static_cast<Word>(((serial + 6) % 7 + 7) % 7 + 1);
     return IsLeapYear(Year);
 }
 
 void DecodeDate(TDateTime Date, Word& Year, Word& Month, Word& Day)
 {
-    Word dow;
-    DecodeDateFully(Date, Year, Month, Day, dow);
+    Int64 serial = 0;
+    CivilDate(Date, serial, Year, Month, Day);
 }
 
 void DecodeTime(TDateTime Time, Word& Hour, Word& Min, Word& Sec, Word& MSec)

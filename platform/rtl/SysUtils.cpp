@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 #include <limits>
 
 namespace qor {
@@ -198,8 +200,11 @@ bool ShortDecimal(double A, int Significant, TDecimal& D)
         const double S = A * Scale;
         if (!(S < 1e15))
             return false;
-        const double C = std::nearbyint(S);
-        if (C / Scale != A)
+        // nearbyint(S): 0 <= S < 2^52, where adding 2^52 leaves no fraction, rounded the same way
+        const double C = (S + 0x1p52) - 0x1p52;
+        // C / Scale can be A only when C is within two units of S's last binary place (of A x Scale
+        // and of its rounding): a scale further off is passed over without the division.
+        if (std::fabs(S - C) > S * 0x1p-40 || C / Scale != A)
             continue;
         char buf[24];
         const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<Int64>(C));
@@ -657,24 +662,34 @@ bool IsExponentAt(std::string_view T, std::size_t i)
     return (T[i] == 'E' || T[i] == 'e') && i + 1 < T.size() && (T[i + 1] == '+' || T[i + 1] == '-');
 }
 
-TMaskSection ScanSection(std::string_view Text)
+// Walks a section's text: Quoted(c) for each character between quotes, Outside(c, i) for each
+// other one but the quotes themselves (Outside may move i on past what it reads).
+template <class TOutside, class TQuoted>
+void WalkSection(std::string_view Text, TOutside&& Outside, TQuoted&& Quoted)
 {
-    TMaskSection s;
-    s.Text = Text;
-    int firstZero = -1; // index among integer places
     char quote = 0;
     for (std::size_t i = 0; i < Text.size(); ++i) {
         const char c = Text[i];
         if (quote) {
             if (c == quote)
                 quote = 0;
-            continue;
-        }
-        switch (c) {
-        case '\'':
-        case '"':
+            else
+                Quoted(c);
+        } else if (c == '\'' || c == '"') {
             quote = c;
-            break;
+        } else {
+            Outside(c, i);
+        }
+    }
+}
+
+TMaskSection ScanSection(std::string_view Text)
+{
+    TMaskSection s;
+    s.Text = Text;
+    int firstZero = -1; // index among integer places
+    const auto Outside = [&](char c, std::size_t& i) {
+        switch (c) {
         case '0':
         case '#':
             if (s.HasPoint) {
@@ -708,7 +723,8 @@ TMaskSection ScanSection(std::string_view Text)
         default:
             break;
         }
-    }
+    };
+    WalkSection(Text, Outside, [](char) {});
     s.MinInt = firstZero < 0 ? 0 : s.IntPlaces - firstZero;
     return s;
 }
@@ -894,7 +910,10 @@ TScannedMask ScanMask(std::string_view Format)
     return M;
 }
 
-String ApplyMask(const TScannedMask& M, const TDecimal& Value, const TFormatSettings& S)
+// The text of Value through M: Apply(Section, Digits, Negative) lays the digits into section
+// Section (0 positive, 1 negative, 2 zero) of M.
+template <class TApply>
+String ApplyMaskWith(const TScannedMask& M, const TDecimal& Value, const TFormatSettings& S, TApply&& Apply)
 {
     const int n = M.Count;
     const std::string_view(&parts)[3] = M.Parts;
@@ -912,16 +931,138 @@ String ApplyMask(const TScannedMask& M, const TDecimal& Value, const TFormatSett
     const bool zero = d.Count == 0;
     if (zero && n == 3 && !parts[2].empty()) {
         TDecimal z;
-        return ApplySection(secs[2], z, false, S);
+        return Apply(2, z, false);
     }
     if (!zero && useNegative) {
         TDecimal m = Value;
         m.Negative = false;
         RoundForSection(secs[1], m);
-        return ApplySection(secs[1], m, false, S);
+        return Apply(1, m, false);
     }
     d.Negative = false;
-    return ApplySection(secs[0], d, negative && !zero, S);
+    return Apply(0, d, negative && !zero);
+}
+
+String ApplyMask(const TScannedMask& M, const TDecimal& Value, const TFormatSettings& S)
+{
+    return ApplyMaskWith(M, Value, S, [&](int Section, const TDecimal& D, bool Negative) {
+        return ApplySection(M.Sections[Section], D, Negative, S);
+    });
+}
+
+// A section without an exponent laid out once into steps: the placeholders, the decimal point and
+// the literal text that LaySection finds in the section's text for every value.
+struct TSectionPlan {
+    enum TKind : Byte { Literal, IntPlace, DecPlace, Point };
+    struct TStep {
+        TKind Kind;
+        std::uint32_t Offset; // Literal: its bytes in Literals
+        std::uint32_t Length;
+    };
+    bool Planned = false;
+    std::vector<TStep> Steps;
+    String Literals;
+};
+
+TSectionPlan PlanSection(const TMaskSection& Sec)
+{
+    TSectionPlan P;
+    if (Sec.Scientific)
+        return P;
+    const auto Literal = [&P](char C) {
+        if (!P.Steps.empty() && P.Steps.back().Kind == TSectionPlan::Literal)
+            ++P.Steps.back().Length;
+        else
+            P.Steps.push_back({TSectionPlan::Literal, static_cast<std::uint32_t>(P.Literals.size()), 1});
+        P.Literals += C;
+    };
+    bool afterPoint = false;
+    const auto Outside = [&](char c, std::size_t&) {
+        switch (c) {
+        case '0':
+        case '#':
+            P.Steps.push_back({afterPoint ? TSectionPlan::DecPlace : TSectionPlan::IntPlace, 0, 0});
+            break;
+        case '.':
+            if (!afterPoint)
+                P.Steps.push_back({TSectionPlan::Point, 0, 0});
+            afterPoint = true;
+            break;
+        case ',':
+            break;
+        default:
+            Literal(c); // an 'E' or 'e' here starts no exponent: the section has none
+            break;
+        }
+    };
+    WalkSection(Sec.Text, Outside, Literal);
+    P.Planned = true;
+    return P;
+}
+
+// What LaySection makes of D with section Sec, from the section's plan.
+String LayPlan(const TSectionPlan& P, const TMaskSection& Sec, const TDecimal& D, bool Negative,
+               const TFormatSettings& S)
+{
+    // Integer digits: D's own, behind leading zeros up to MinInt.
+    const int own = D.Count == 0 || D.Exponent <= 0 ? 0 : D.Exponent;
+    const int pad = std::max(0, Sec.MinInt - own);
+    const int intCount = own + pad;
+    // Decimal digits, trailing zeros dropped down to MinDec.
+    int decCount = Sec.DecPlaces;
+    while (decCount > Sec.MinDec && DigitAt(D, D.Exponent + decCount - 1) == '0')
+        --decCount;
+    const std::size_t room = 2 + 2 * static_cast<std::size_t>(intCount) + static_cast<std::size_t>(decCount) +
+                             P.Literals.size();
+    if (room > 256)
+        return LaySection<String>(Sec, D, Negative, S);
+    char buf[256];
+    char* out = buf;
+    if (Negative)
+        *out++ = '-';
+    const bool group = Sec.Thousands && S.ThousandSeparator != '\0';
+    int nextInt = 0;
+    const auto emitInt = [&](int Count) {
+        for (int k = 0; k < Count && nextInt < intCount; ++k, ++nextInt) {
+            *out++ = nextInt < pad ? '0' : static_cast<char>(DigitAt(D, nextInt - pad));
+            const int left = intCount - 1 - nextInt;
+            if (group && left > 0 && left % 3 == 0)
+                *out++ = S.ThousandSeparator;
+        }
+    };
+    int intPlace = 0;
+    int decPlace = 0;
+    bool afterPoint = false;
+    for (const TSectionPlan::TStep& Step : P.Steps) {
+        switch (Step.Kind) {
+        case TSectionPlan::Literal:
+            std::memcpy(out, P.Literals.data() + Step.Offset, Step.Length);
+            out += Step.Length;
+            break;
+        case TSectionPlan::IntPlace:
+            // As LaySection: the first placeholder also takes every digit without one of its own.
+            if (intPlace == 0 && intCount > Sec.IntPlaces)
+                emitInt(intCount - Sec.IntPlaces + 1);
+            else if (intCount - nextInt >= Sec.IntPlaces - intPlace)
+                emitInt(1);
+            ++intPlace;
+            break;
+        case TSectionPlan::DecPlace:
+            if (decPlace < decCount)
+                *out++ = static_cast<char>(DigitAt(D, D.Exponent + decPlace));
+            ++decPlace;
+            break;
+        case TSectionPlan::Point:
+            emitInt(intCount);
+            afterPoint = true;
+            if (decCount > 0)
+                *out++ = S.DecimalSeparator;
+            break;
+        }
+    }
+    if (!afterPoint && Sec.HasPlaces())
+        emitInt(intCount);
+    return String(buf, static_cast<std::size_t>(out - buf));
 }
 
 String FormatWithMask(std::string_view Format, const TDecimal& Value, const TFormatSettings& S)
@@ -980,9 +1121,22 @@ String FormatCurr(std::string_view Format, Currency Value, const TFormatSettings
 // ---- Masks read once ------------------------------------------------------------------------------
 
 struct TNumberMask::TImpl {
-    explicit TImpl(std::string_view Format) : Text(Format), Scanned(ScanMask(Text)) {}
+    explicit TImpl(std::string_view Format) : Text(Format), Scanned(ScanMask(Text))
+    {
+        for (int i = 0; i < Scanned.Count; ++i)
+            Plans[i] = PlanSection(Scanned.Sections[i]);
+    }
+    String Apply(const TDecimal& Value, const TFormatSettings& S) const
+    {
+        return ApplyMaskWith(Scanned, Value, S, [&](int Section, const TDecimal& D, bool Negative) {
+            const TMaskSection& Sec = Scanned.Sections[Section];
+            const TSectionPlan& Plan = Plans[Section];
+            return Plan.Planned ? LayPlan(Plan, Sec, D, Negative, S) : ApplySection(Sec, D, Negative, S);
+        });
+    }
     const String Text;
     const TScannedMask Scanned; // views into Text
+    TSectionPlan Plans[3];
 };
 
 TNumberMask::TNumberMask(std::string_view Format) : FImpl(std::make_shared<const TImpl>(Format)) {}
@@ -997,7 +1151,7 @@ String TNumberMask::FormatFloat(Extended Value, const TFormatSettings& Settings)
         return FloatToStr(Value, Settings);
     TDecimal d;
     DecimalFromDouble(Value, 15, d);
-    return ApplyMask(FImpl->Scanned, d, Settings);
+    return FImpl->Apply(d, Settings);
 }
 
 String TNumberMask::FormatCurr(Currency Value, const TFormatSettings& Settings) const
@@ -1006,7 +1160,7 @@ String TNumberMask::FormatCurr(Currency Value, const TFormatSettings& Settings) 
         return CurrToStr(Value, Settings);
     TDecimal d;
     DecimalFromCurrency(Value, d);
-    return ApplyMask(FImpl->Scanned, d, Settings);
+    return FImpl->Apply(d, Settings);
 }
 
 bool TryStrToCurr(std::string_view S, Currency& Value, const TFormatSettings& Settings)

@@ -3,6 +3,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace qor {
@@ -27,17 +28,25 @@ bool StartsWithNoCase(std::string_view S, std::size_t At, std::string_view Prefi
     return true;
 }
 
-void AppendNumber(String& Out, unsigned Value, int MinDigits)
+// Writes Value with at least MinDigits digits (at most 4) at the end of the room before End; answers
+// where the digits start.
+char* NumberBefore(char* End, unsigned Value, int MinDigits)
 {
-    // Written from the right into a buffer wide enough for any unsigned and the widest pad (4).
-    char buf[16];
-    char* p = buf + sizeof buf;
+    char* p = End;
     do {
         *--p = static_cast<char>('0' + Value % 10);
         Value /= 10;
     } while (Value != 0);
-    while (buf + sizeof buf - p < MinDigits)
+    while (End - p < MinDigits)
         *--p = '0';
+    return p;
+}
+
+void AppendNumber(String& Out, unsigned Value, int MinDigits)
+{
+    // Written from the right into a buffer wide enough for any unsigned and the widest pad (4).
+    char buf[16];
+    const char* p = NumberBefore(buf + sizeof buf, Value, MinDigits);
     Out.append(p, static_cast<std::size_t>(buf + sizeof buf - p));
 }
 
@@ -212,7 +221,12 @@ struct TDateTimeMask::TImpl {
         int Digits;  // at least this many digits; for the year, 2 means its last two
         String Text; // Text
     };
-    explicit TImpl(std::string_view Format) : Text(Format) { Simple = Lay(Text); }
+    explicit TImpl(std::string_view Format) : Text(Format)
+    {
+        Simple = Lay(Text);
+        for (const TStep& Step : Steps)
+            Room += Step.Kind == TKind::Text ? Step.Text.size() : 5;
+    }
     // The steps of F; false when F has more than numbers of dates, separators and text.
     bool Lay(std::string_view F)
     {
@@ -256,6 +270,7 @@ struct TDateTimeMask::TImpl {
     const String Text;
     bool Simple = false;
     std::vector<TStep> Steps;
+    std::size_t Room = 0; // the most the steps write
 };
 
 TDateTimeMask::TDateTimeMask(std::string_view Format) : FImpl(std::make_shared<const TImpl>(Format)) {}
@@ -267,19 +282,38 @@ String TDateTimeMask::FormatDateTime(TDateTime DateTime, const TFormatSettings& 
     if (!FImpl->Simple)
         return qor::FormatDateTime(FImpl->Text, DateTime, Settings);
     TParts P; // the date is all the steps need
-    DecodeDateFully(DateTime, P.Year, P.Month, P.Day, P.DOW);
-    String Out;
+    DecodeDate(DateTime, P.Year, P.Month, P.Day);
+    // The text is put together on the stack when it fits there: numbers of a date have at most 5
+    // digits.
+    char Buf[128];
+    String Long;
+    char* const Start = FImpl->Room <= sizeof Buf ? Buf : (Long.resize(FImpl->Room), Long.data());
+    char* Out = Start;
+    const auto Put = [&Out](unsigned Value, int Digits) {
+        char Num[8];
+        const char* First = NumberBefore(Num + sizeof Num, Value, Digits);
+        const std::size_t N = static_cast<std::size_t>(Num + sizeof Num - First);
+        std::memcpy(Out, First, N);
+        Out += N;
+    };
     for (const TImpl::TStep& Step : FImpl->Steps) {
         switch (Step.Kind) {
-        case TImpl::TKind::Text: Out += Step.Text; break;
-        case TImpl::TKind::DateSeparator: Out += Settings.DateSeparator; break;
-        case TImpl::TKind::TimeSeparator: Out += Settings.TimeSeparator; break;
-        case TImpl::TKind::Year: AppendNumber(Out, Step.Digits == 2 ? P.Year % 100 : P.Year, Step.Digits); break;
-        case TImpl::TKind::Month: AppendNumber(Out, P.Month, Step.Digits); break;
-        case TImpl::TKind::Day: AppendNumber(Out, P.Day, Step.Digits); break;
+        case TImpl::TKind::Text:
+            std::memcpy(Out, Step.Text.data(), Step.Text.size());
+            Out += Step.Text.size();
+            break;
+        case TImpl::TKind::DateSeparator: *Out++ = Settings.DateSeparator; break;
+        case TImpl::TKind::TimeSeparator: *Out++ = Settings.TimeSeparator; break;
+        case TImpl::TKind::Year: Put(Step.Digits == 2 ? P.Year % 100 : P.Year, Step.Digits); break;
+        case TImpl::TKind::Month: Put(P.Month, Step.Digits); break;
+        case TImpl::TKind::Day: Put(P.Day, Step.Digits); break;
         }
     }
-    return Out;
+    const std::size_t Size = static_cast<std::size_t>(Out - Start);
+    if (Start == Buf)
+        return String(Buf, Size);
+    Long.resize(Size);
+    return Long;
 }
 
 String DateToStr(TDateTime Date) { return FormatDateTime("ddddd", Date, FormatSettings()); }

@@ -58,7 +58,7 @@ protected:
     Integer FCount = 0;
 };
 
-class TKivCalc : public TKivCalcOf<Double> {
+class TKivCalc final : public TKivCalcOf<Double> {
     QOR_CLASS(TKivCalc, TObject)
 public:
     TKivCalc() = default;
@@ -67,7 +67,7 @@ public:
 };
 
 // A sum leaving the currency range raises ECurrencyError.
-class TKivCurrCalc : public TKivCalcOf<Currency> {
+class TKivCurrCalc final : public TKivCalcOf<Currency> {
     QOR_CLASS(TKivCurrCalc, TObject)
 public:
     TKivCurrCalc() = default;

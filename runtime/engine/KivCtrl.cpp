@@ -554,7 +554,9 @@ String ShownPart(const String& Text, Word Align)
 
 void TKivLabel::PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& FullText)
 {
-    const String Text = ShownPart(FullText, AlignFlags());
+    // Most texts are shown whole: without a copy.
+    String Cut;
+    const String& Text = FullText.size() <= MaxShownBytes ? FullText : (Cut = ShownPart(FullText, AlignFlags()));
     const Integer Xs = GetXSpot(Rect.Left), Ys = GetYSpot(Rect.Top);
     InitPrint(QorCanvas, Rect);
     QorCanvas->SetFont(Font());

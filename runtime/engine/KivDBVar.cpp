@@ -2,6 +2,8 @@
 
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/Streams.h"
+#include "runtime/engine/KivCurr.h"
+#include "runtime/engine/KivFloat.h"
 #include "runtime/engine/QorDS.h"
 
 #include <typeinfo>
@@ -136,7 +138,18 @@ TFieldType TKivDBVar::GetFieldDataType() const
 TKivDataTypes TKivDBVar::GetDataType() const
 {
     TField* F = Field();
-    return F ? GetQorDataType(F->DataType()) : dtypeUnknown;
+    return F ? KindOf(F->DataType()) : dtypeUnknown;
+}
+
+TKivDataTypes TKivDBVar::KindOf(TFieldType FieldType) const
+{
+    // Asked for every record, by the variable and its labels: the last answer is kept, but for
+    // FMTBcd fields, whose kind follows kivvarFmtBCDUseCurrency.
+    if (FieldType != FKindFieldType || (static_cast<Integer>(FieldType) & 0x7F) == ftFMTBcd) {
+        FKindFieldType = FieldType;
+        FKind = GetQorDataType(FieldType);
+    }
+    return FKind;
 }
 
 void TKivDBVar::Notification(TComponent* AComponent, TOperation Operation)
@@ -202,29 +215,45 @@ bool TKivDBVar::IgnoresNulls(const TField* F) const
 
 void TKivDBVar::ReadField(TField* F, TKivData* D, bool Null)
 {
-    switch (GetQorDataType(F->DataType())) {
+    const TKivDataTypes Kind = KindOf(F->DataType());
+    // The current value is of the kind Initialize made it: set without asking it.
+    const bool Own = D == FDataNow.get() && Kind == FValueType;
+    switch (Kind) {
     case dtypeString:
-        if (typeid(*D) == typeid(TKivString))
+        if (Own || typeid(*D) == typeid(TKivString))
             static_cast<TKivString*>(D)->TakeString(F->AsString());
         else
             D->SetAsString(F->AsString());
         break;
     case dtypeInteger:
-        D->SetAsInteger(F->AsLargeInt()); // all 64 bits
+        if (Own)
+            static_cast<TKivInteger*>(D)->TKivInteger::SetAsInteger(F->AsLargeInt());
+        else
+            D->SetAsInteger(F->AsLargeInt()); // all 64 bits
         break;
     case dtypeBoolean:
-        D->SetAsBoolean(F->AsBoolean());
+        if (Own)
+            static_cast<TKivBoolean*>(D)->TKivBoolean::SetAsBoolean(F->AsBoolean());
+        else
+            D->SetAsBoolean(F->AsBoolean());
         break;
     case dtypeFloat:
     case dtypeCurrency:
         // currency values are taken exactly
-        if (D->DataType() == dtypeCurrency)
+        if (Own && Kind == dtypeCurrency)
+            static_cast<TKivCurrency*>(D)->TKivCurrency::SetValueCurrency(Null ? Currency() : F->AsCurrency());
+        else if (Own)
+            static_cast<TKivFloat*>(D)->TKivFloat::SetValueFloat(Null ? 0.0 : F->AsFloat());
+        else if (D->DataType() == dtypeCurrency)
             D->SetAsCurrency(Null ? Currency() : F->AsCurrency());
         else
             D->SetAsFloat(Null ? 0.0 : F->AsFloat());
         break;
     case dtypeDateTime:
-        D->SetAsDateTime(Null ? 0.0 : F->AsDateTime());
+        if (Own)
+            static_cast<TKivDateTime*>(D)->TKivDateTime::SetAsDateTime(Null ? 0.0 : F->AsDateTime());
+        else
+            D->SetAsDateTime(Null ? 0.0 : F->AsDateTime());
         break;
     case dtypeMemo: {
         D->Reset();

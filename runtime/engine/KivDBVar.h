@@ -48,6 +48,8 @@ private:
     // Null: the field is null (read all the same, as an ASCII table reads its empty fields).
     void ReadField(TField* F, TKivData* D, bool Null);
     bool IgnoresNulls(const TField* F) const;
+    // GetQorDataType(FieldType).
+    TKivDataTypes KindOf(TFieldType FieldType) const;
 
     Integer FFieldNo = -1;
     String FDataField;
@@ -55,6 +57,8 @@ private:
     mutable String FDisplayText;
     mutable bool FDisplayPending = false; // the text is still to be made from the field
     bool FInitializing = false;
+    mutable TFieldType FKindFieldType = ftUnknown; // the field type KindOf last answered for
+    mutable TKivDataTypes FKind = dtypeUnknown;
 };
 
 } // namespace qor

@@ -88,8 +88,10 @@ static bool Store(T& Field, const T& Value)
 
 void TKivRootFormat::SetDisplayFormat(const String& Value)
 {
-    if (Store(FDisplayFormat, Value))
+    if (Store(FDisplayFormat, Value)) {
+        FPlanned = false;
         Changed();
+    }
 }
 
 void TKivRootFormat::SetTextCase(TKivTextCase Value)
@@ -130,33 +132,36 @@ void TKivRootFormat::SetUseCurrencyDecimals(bool Value)
 
 const TNumberMask& TKivRootFormat::NumberMask() const
 {
-    if (FNumberMask.Format() != FDisplayFormat)
+    if (!FNumberMaskMade) {
         FNumberMask = TNumberMask(FDisplayFormat);
+        FNumberMaskMade = true;
+    }
     return FNumberMask;
 }
 
 const TDateTimeMask& TKivRootFormat::DateTimeMask() const
 {
-    if (FDateTimeMask.Format() != FDisplayFormat)
+    if (!FDateTimeMaskMade) {
         FDateTimeMask = TDateTimeMask(FDisplayFormat);
+        FDateTimeMaskMade = true;
+    }
     return FDateTimeMask;
 }
 
 namespace {
 
 // FloatToStrF(Value, ffGeneral, Precision, ...) of a whole number of at most Precision digits
-// (below 10^15, so exact in a Double): its digits.
-bool WholeNumberText(Double Value, Integer Precision, String& Text)
+// (below 10^15, so exact in a Double): its digits, Size of them in Text.
+bool WholeNumberText(Double Value, Integer Precision, char (&Text)[24], std::size_t& Size)
 {
     if (!(Value > -1e15 && Value < 1e15) || Value != std::trunc(Value))
         return false;
-    char Buf[24];
     const Int64 I = static_cast<Int64>(Value);
-    const auto End = std::to_chars(Buf, Buf + sizeof Buf, I).ptr;
-    const auto Digits = End - Buf - (I < 0 ? 1 : 0);
+    const auto End = std::to_chars(Text, Text + sizeof Text, I).ptr;
+    const auto Digits = End - Text - (I < 0 ? 1 : 0);
     if (Digits > std::clamp<Integer>(Precision, 1, 18))
         return false;
-    Text.assign(Buf, End);
+    Size = static_cast<std::size_t>(End - Text);
     return true;
 }
 
@@ -164,64 +169,75 @@ bool WholeNumberText(Double Value, Integer Precision, String& Text)
 
 String TKivData::AsFormat(TKivRootFormat* Format) { return Format->FormatAsString(this); }
 
+void TKivRootFormat::Plan() const
+{
+    FNoFormat = TrimBlanks(FDisplayFormat).empty();
+    FHoursFormat = FDisplayFormat == HoursFormat;
+    FNumberMaskMade = FDateTimeMaskMade = false;
+    FPlanned = true;
+}
+
+Integer TKivRootFormat::DecimalsShown() const
+{
+    return (FFloatFormat == ffCurrency && FUseCurrencyDecimals) ? static_cast<Integer>(FormatSettings().CurrencyDecimals)
+                                                                : FDigits;
+}
+
 String TKivRootFormat::FormatAsString(TKivData* Value) const
 {
-    const bool NoFormat = TrimBlanks(FDisplayFormat).empty();
     if (FSuppressNulls && Value->IsNull())
         return String();
-    const Integer Digits = (FFloatFormat == ffCurrency && FUseCurrencyDecimals)
-                               ? static_cast<Integer>(FormatSettings().CurrencyDecimals)
-                               : FDigits;
-    String Text;
-    switch (Value->DataType()) {
-    case dtypeString:
-        Text = NoFormat ? Value->AsString() : FormatMaskText(FDisplayFormat, Value->AsString());
-        break;
-    case dtypeFloat:
-    case dtypeInteger:
-        if (NoFormat) {
-            const Double F = Value->AsFloat();
-            if (FFloatFormat != ffGeneral || !WholeNumberText(F, FWidth, Text))
-                Text = FloatToStrF(F, FFloatFormat, FWidth, Digits);
-        } else if (FDisplayFormat == HoursFormat) {
-            Text = HoursText(MinutesOfDays(Value->AsFloat()), false);
-        } else {
-            Text = NumberMask().FormatFloat(Value->AsFloat(), FormatSettings());
-        }
-        break;
-    case dtypeCurrency:
-        if (NoFormat)
-            Text = CurrToStrF(Value->AsCurrency(), FFloatFormat, Digits);
-        else if (FDisplayFormat == HoursFormat)
-            Text = HoursText(MinutesOfCurrency(Value->AsCurrency().Raw()), true);
-        else
-            Text = NumberMask().FormatCurr(Value->AsCurrency(), FormatSettings());
-        break;
-    case dtypeBoolean:
-        if (NoFormat)
-            Text = Value->AsString();
-        else {
-            const std::size_t P = FDisplayFormat.find(';');
-            if (Value->AsBoolean())
-                Text = Utf8Prefix(std::string_view(FDisplayFormat).substr(0, P), 255);
-            else if (P != String::npos)
-                Text = Utf8Prefix(std::string_view(FDisplayFormat).substr(P + 1), 255);
-        }
-        break;
-    case dtypeDateTime:
-        Text = NoFormat ? Value->AsString() : DateTimeMask().FormatDateTime(Value->AsDateTime(), FormatSettings());
-        break;
-    default:
-        Text = Value->AsString();
-        break;
-    }
     switch (FTextCase) {
     case tcUpper:
-        return UpperCase(Text);
+        return UpperCase(ValueText(Value));
     case tcLower:
-        return LowerCase(Text);
+        return LowerCase(ValueText(Value));
     default:
-        return Text;
+        return ValueText(Value);
+    }
+}
+
+String TKivRootFormat::ValueText(TKivData* Value) const
+{
+    // Each kind's text is made where it is returned: a label asks on every record.
+    if (!FPlanned)
+        Plan();
+    switch (Value->DataType()) {
+    case dtypeString:
+        return FNoFormat ? Value->AsString() : FormatMaskText(FDisplayFormat, Value->AsString());
+    case dtypeFloat:
+    case dtypeInteger:
+        if (FNoFormat) {
+            const Double F = Value->AsFloat();
+            char Whole[24];
+            std::size_t Size = 0;
+            if (FFloatFormat == ffGeneral && WholeNumberText(F, FWidth, Whole, Size))
+                return String(Whole, Size);
+            return FloatToStrF(F, FFloatFormat, FWidth, DecimalsShown());
+        }
+        if (FHoursFormat)
+            return HoursText(MinutesOfDays(Value->AsFloat()), false);
+        return NumberMask().FormatFloat(Value->AsFloat(), FormatSettings());
+    case dtypeCurrency:
+        if (FNoFormat)
+            return CurrToStrF(Value->AsCurrency(), FFloatFormat, DecimalsShown());
+        if (FHoursFormat)
+            return HoursText(MinutesOfCurrency(Value->AsCurrency().Raw()), true);
+        return NumberMask().FormatCurr(Value->AsCurrency(), FormatSettings());
+    case dtypeBoolean: {
+        if (FNoFormat)
+            return Value->AsString();
+        const std::size_t P = FDisplayFormat.find(';');
+        if (Value->AsBoolean())
+            return Utf8Prefix(std::string_view(FDisplayFormat).substr(0, P), 255);
+        if (P != String::npos)
+            return Utf8Prefix(std::string_view(FDisplayFormat).substr(P + 1), 255);
+        return String();
+    }
+    case dtypeDateTime:
+        return FNoFormat ? Value->AsString() : DateTimeMask().FormatDateTime(Value->AsDateTime(), FormatSettings());
+    default:
+        return Value->AsString();
     }
 }
 

@@ -63,11 +63,22 @@ protected:
     bool FUseCurrencyDecimals = false;
 
 private:
-    // The display format read once, for every value a run formats with it.
+    // FormatAsString's text before its letter case.
+    String ValueText(TKivData* Value) const;
+    // The decimals FloatFormat shows without a display format.
+    Integer DecimalsShown() const;
+    // Reads what the display format is (none, the hours format, a mask), once for each format.
+    void Plan() const;
+    // The display format read once, for every value a run formats with it (after Plan).
     const TNumberMask& NumberMask() const;
     const TDateTimeMask& DateTimeMask() const;
     mutable TNumberMask FNumberMask;
     mutable TDateTimeMask FDateTimeMask;
+    mutable bool FPlanned = false;
+    mutable bool FNoFormat = true;
+    mutable bool FHoursFormat = false;
+    mutable bool FNumberMaskMade = false; // for the display format Plan read
+    mutable bool FDateTimeMaskMade = false;
 };
 
 // The format of text and variable labels.

@@ -265,6 +265,7 @@ public:
     void RemoveLevel(TKivLevel* Level) override;
     Integer LevelCount() const override { return static_cast<Integer>(FLevels.size()); }
     TKivLevel* Levels(Integer Index) const override { return FLevels.at(static_cast<std::size_t>(Index)); }
+    const std::vector<TKivLevel*>* LevelsInOrder() const override { return &FLevels; }
     void InsertVar(TKivVar* Var) override;
     void RemoveVar(TKivVar* Var) override;
     // Sends the band and group manager "a variable changed".

@@ -7,6 +7,8 @@
 #include "platform/rtl/TypeInfo.h"
 #include "platform/rtl/Types.h"
 
+#include <vector>
+
 namespace qor {
 
 class TControl;
@@ -36,6 +38,8 @@ public:
     virtual void RemoveLevel(TKivLevel* Level) = 0;
     virtual Integer LevelCount() const = 0;
     virtual TKivLevel* Levels(Integer Index) const = 0;
+    // The levels as a list, element I being Levels(I), for a page that keeps one; else null.
+    virtual const std::vector<TKivLevel*>* LevelsInOrder() const { return nullptr; }
 
     // Variables (totals are also kept in the page's total list).
     virtual void InsertVar(TKivVar* Var) = 0;

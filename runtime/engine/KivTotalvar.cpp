@@ -2,9 +2,13 @@
 
 #include "platform/rtl/StringTable.h"
 #include "runtime/engine/KivCurr.h"
+#include "runtime/engine/KivDBVar.h"
 #include "runtime/engine/KivFloat.h"
 #include "runtime/engine/KivStrIds.h"
 #include "runtime/engine/KivUtil.h"
+
+#include <type_traits>
+#include <typeinfo>
 
 namespace qor {
 
@@ -124,20 +128,33 @@ void TKivTotalvar::UpdateAtlevel(Integer Level)
     CopyAccumulator(FDataLastList[I].get(), FDataNowList[I].get());
 }
 
-void TKivTotalvar::UpdateLast()
-{
-    for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
-        CopyAccumulator(FDataLastList[I].get(), FDataNowList[I].get());
-        FResetLastList[I] = FResetNowList[I];
-    }
-}
+void TKivTotalvar::UpdateLast() { CopyLevels(FDataLastList, FResetLastList, FDataNowList, FResetNowList); }
 
-void TKivTotalvar::ReverseUpdate()
+void TKivTotalvar::ReverseUpdate() { CopyLevels(FDataNowList, FResetNowList, FDataLastList, FResetLastList); }
+
+void TKivTotalvar::CopyLevels(TLevels& To, std::vector<Byte>& ToReset, const TLevels& From,
+                              const std::vector<Byte>& FromReset) const
 {
-    for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
-        CopyAccumulator(FDataNowList[I].get(), FDataLastList[I].get());
-        FResetNowList[I] = FResetLastList[I];
-    }
+    // Every level on every record: one loop over calculators of the one kind.
+    const auto Copy = [&](auto* Kind) {
+        using TKind = std::remove_pointer_t<decltype(Kind)>;
+        const std::size_t Count = From.size();
+        const std::unique_ptr<TKivData>* Source = From.data();
+        const std::unique_ptr<TKivData>* Target = To.data();
+        const Byte* SourceReset = FromReset.data();
+        Byte* TargetReset = ToReset.data();
+        for (std::size_t I = 0; I < Count; ++I) {
+            auto* T = static_cast<TKind*>(Target[I].get());
+            const auto* F = static_cast<const TKind*>(Source[I].get());
+            T->Calc()->Assign(*F->Calc());
+            T->SetIsNull(F->IsNull());
+            TargetReset[I] = SourceReset[I];
+        }
+    };
+    if (FCurrencyLists)
+        Copy(static_cast<TKivCurrency*>(nullptr));
+    else
+        Copy(static_cast<TKivFloat*>(nullptr));
 }
 
 void TKivTotalvar::ResetData()
@@ -191,21 +208,29 @@ void TKivTotalvar::Initialize()
 void TKivTotalvar::TakeIn(Double F, Currency C, bool Null)
 {
     IKivPage* P = Page();
-    const Integer PageLevels = P ? P->LevelCount() : 0;
-    for (std::size_t I = 0; I < FDataNowList.size(); ++I) {
+    const std::vector<TKivLevel*>* List = P ? P->LevelsInOrder() : nullptr;
+    const Integer PageLevels = List ? static_cast<Integer>(List->size()) : P ? P->LevelCount() : 0;
+    const std::size_t Count = FDataNowList.size();
+    const bool Skip = FIgnoreNulls && Null;
+    for (std::size_t I = 0; I < Count; ++I) {
+        TKivData* D = FDataNowList[I].get();
         if (FResetNowList[I]) {
-            FDataNowList[I]->Reset();
+            D->Reset();
             FResetNowList[I] = 0;
         }
-        const Integer Index = static_cast<Integer>(I);
-        const TKivLevel* Level = Index < PageLevels ? P->Levels(Index) : nullptr;
-        if ((Level && Level->IsHeader()) || (FIgnoreNulls && Null))
+        if (Skip)
             continue;
+        const Integer Index = static_cast<Integer>(I);
+        if (Index < PageLevels) {
+            const TKivLevel* Level = List ? (*List)[I] : P->Levels(Index);
+            if (Level && Level->IsHeader())
+                continue;
+        }
         // The accumulators are plain TKivFloat or TKivCurrency values: their calculators take the value.
         if (FCurrencyLists)
-            static_cast<TKivCurrency*>(FDataNowList[I].get())->Calc()->NewVal(C);
+            static_cast<TKivCurrency*>(D)->Calc()->NewVal(C);
         else
-            static_cast<TKivFloat*>(FDataNowList[I].get())->Calc()->NewVal(F);
+            static_cast<TKivFloat*>(D)->Calc()->NewVal(F);
     }
 }
 
@@ -225,17 +250,20 @@ void TKivTotalvar::UpdateData()
             FVariable->Initialize();
         Read = FVariable->Active();
     }
-    if (Read && FVariable->Data()) {
-        Null = FVariable->IsNull();
-        switch (FVariable->DataType()) {
+    if (TKivData* D = Read ? FVariable->Data() : nullptr) {
+        // A database variable's answers are those of its current value: asked directly.
+        TKivVar& V = *FVariable;
+        const bool Direct = typeid(V) == typeid(TKivDBVar);
+        Null = Direct ? D->IsNull() : V.IsNull();
+        switch (V.DataType()) {
         case dtypeFloat:
         case dtypeInteger:
         case dtypeCurrency:
-            F = FVariable->AsFloat();
-            C = FVariable->AsCurrency();
+            F = Direct ? D->AsFloat() : V.AsFloat();
+            C = Direct ? D->AsCurrency() : V.AsCurrency();
             break;
         case dtypeBoolean:
-            F = FVariable->AsBoolean() ? 1 : 0;
+            F = (Direct ? D->AsBoolean() : V.AsBoolean()) ? 1 : 0;
             break;
         default:
             break;

@@ -61,10 +61,14 @@ private:
     template <typename F>
     auto AskVariable(F&& Ask) const;
     void CopyAccumulator(TKivData* To, const TKivData* From) const;
+    using TLevels = std::vector<std::unique_ptr<TKivData>>;
+    // Each accumulator of To takes over From's, and each reset mark From's mark.
+    void CopyLevels(TLevels& To, std::vector<Byte>& ToReset, const TLevels& From,
+                    const std::vector<Byte>& FromReset) const;
 
     TKivVar* FVariable = nullptr;
-    std::vector<std::unique_ptr<TKivData>> FDataNowList;
-    std::vector<std::unique_ptr<TKivData>> FDataLastList;
+    TLevels FDataNowList;
+    TLevels FDataLastList;
     std::vector<Byte> FResetNowList;
     std::vector<Byte> FResetLastList;
     bool FCurrencyLists = false;      // the accumulators are TKivCurrency values, else TKivFloat

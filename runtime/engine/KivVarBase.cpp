@@ -149,18 +149,66 @@ void TKivVar::UpdateData()
     TKivUpdateScope Scope(FUpdateMode);
 }
 
+namespace {
+
+// To->SetData(From) for two values KivNewData(Type) made, without asking either which kind it is.
+void CopySameKind(TKivDataTypes Type, TKivData* To, TKivData* From)
+{
+    switch (Type) {
+    case dtypeString:
+        static_cast<TKivString*>(To)->TKivString::SetAsString(static_cast<TKivString*>(From)->Value());
+        break;
+    case dtypeInteger:
+        static_cast<TKivInteger*>(To)->TKivInteger::SetAsInteger(
+            static_cast<TKivInteger*>(From)->TKivInteger::GetAsInteger());
+        break;
+    case dtypeDateTime:
+        static_cast<TKivDateTime*>(To)->TKivDateTime::SetAsDateTime(
+            static_cast<TKivDateTime*>(From)->TKivDateTime::GetAsDateTime());
+        break;
+    case dtypeBoolean:
+        static_cast<TKivBoolean*>(To)->TKivBoolean::SetAsBoolean(
+            static_cast<TKivBoolean*>(From)->TKivBoolean::GetAsBoolean());
+        break;
+    case dtypeFloat:
+        static_cast<TKivFloat*>(To)->Calc()->Assign(*static_cast<TKivFloat*>(From)->Calc());
+        break;
+    case dtypeCurrency:
+        static_cast<TKivCurrency*>(To)->Calc()->Assign(*static_cast<TKivCurrency*>(From)->Calc());
+        break;
+    default:
+        To->SetData(From);
+        return;
+    }
+    To->SetIsNull(From->IsNull());
+}
+
+} // namespace
+
+void TKivVar::CopyValue(TKivData* To, TKivData* From) const
+{
+    // The current and previous values are of the kind Initialize made them, unless GetDataNow
+    // answers another value.
+    const bool Own = (To == FDataNow.get() && From == FDataLast.get()) ||
+                     (To == FDataLast.get() && From == FDataNow.get());
+    if (Own)
+        CopySameKind(FValueType, To, From);
+    else
+        To->SetData(From);
+}
+
 void TKivVar::UpdateLast()
 {
     TKivData* Now = GetDataNow();
     if (Now && FDataLast)
-        FDataLast->SetData(Now);
+        CopyValue(FDataLast.get(), Now);
 }
 
 void TKivVar::ReverseUpdate()
 {
     TKivData* Now = GetDataNow();
     if (Now && FDataLast)
-        Now->SetData(FDataLast.get());
+        CopyValue(Now, FDataLast.get());
 }
 
 void TKivVar::Initialize()
@@ -171,6 +219,7 @@ void TKivVar::Initialize()
     const TKivDataTypes Type = GetDataType();
     FDataNow = KivNewData(Type);
     FDataLast = KivNewData(Type);
+    FValueType = Type;
     if (Type == dtypeUnknown)
         FInitialized = false;
     if (ComponentState().Contains(csDesigning) && !FRunning)

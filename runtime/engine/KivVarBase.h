@@ -139,11 +139,14 @@ protected:
     // The current value for a setter: refreshed first when stale, not while being refreshed.
     TKivData* SettableData();
     [[noreturn]] void CircularError() const;
+    // To->SetData(From), directly between the variable's own current and previous values.
+    void CopyValue(TKivData* To, TKivData* From) const;
     // The level a variable without one takes when loaded on a group page.
     virtual TKivLevel* DefaultLevel(IKivPage* Page) const;
 
     std::unique_ptr<TKivData> FDataLast;
     std::unique_ptr<TKivData> FDataNow;
+    TKivDataTypes FValueType = dtypeUnknown; // the kind KivNewData made both values of
     bool FAutovar = false;
     TKivDataTypes FDataType = dtypeUnknown;
     TKivUpdateMode FUpdateMode = umNoUpdate;

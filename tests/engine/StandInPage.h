@@ -25,6 +25,7 @@ public:
     void RemoveLevel(TKivLevel* Level) override { Remove(Levels_, Level); }
     Integer LevelCount() const override { return static_cast<Integer>(Levels_.size()); }
     TKivLevel* Levels(Integer Index) const override { return Levels_.at(static_cast<std::size_t>(Index)); }
+    const std::vector<TKivLevel*>* LevelsInOrder() const override { return &Levels_; }
 
     void InsertVar(TKivVar* Var) override
     {

@@ -166,4 +166,8 @@ TEST(DateTimeMask, FormatsAsFormatDateTime)
         for (TDateTime T : {Sample(), TDateTime(0), TDateTime(-700000.25), EncodeDate(9999, 12, 31), TDateTime(1e9)})
             for (const TFormatSettings* S : {&Default, &Dotted})
                 EXPECT_EQ(TDateTimeMask(Mask).FormatDateTime(T, *S), FormatDateTime(Mask, T, *S)) << Mask << " " << T;
+    // Text longer than a short mask's room.
+    const String Long = "'" + String(150, 'x') + "' yyyy-mm-dd/" + String(40, '-');
+    for (TDateTime T : {Sample(), EncodeDate(2024, 2, 29), TDateTime(45000.75)})
+        EXPECT_EQ(TDateTimeMask(Long).FormatDateTime(T, Default), FormatDateTime(Long, T, Default)) << T;
 }

@@ -205,8 +205,13 @@ TEST(NumberMask, FormatsAsFormatFloatAndFormatCurr)
     TFormatSettings German;
     German.DecimalSeparator = ',';
     German.ThousandSeparator = '.';
-    for (const char* Mask : {"#,##0.00", "0.00;(0.00);zero", "", "0.###E+00", "'x'#\"y\"0", "#", ";;"})
-        for (double V : {0.0, -0.0, 1234.5, -1234.567, 0.125, 1e20, -1e-5, 99.995})
+    // Groups, a negative and an empty section, literals in and out of quotes, padding zeros, a
+    // second point, a letter E without a sign, and values whose rounding carries into a new digit.
+    for (const char* Mask : {"#,##0.00", "0.00;(0.00);zero", "", "0.###E+00", "'x'#\"y\"0", "#", ";;",
+                             "#,##0.00;;'none'", "#,##0;-#,##0 'cr'", "000,000.0#", "0.0.0", "0E0", "#.##",
+                             "'open 0", "#,#", ".00", "$ #,##0.##;($ #,##0.##)"})
+        for (double V : {0.0, -0.0, 1234.5, -1234.567, 0.125, 1e20, -1e-5, 99.995, 999999.999, -0.5, 1e15,
+                         123456789012.345})
             for (const TFormatSettings* S : {&Default, &German}) {
                 const TNumberMask M(Mask);
                 EXPECT_EQ(M.FormatFloat(V, *S), FormatFloat(Mask, V, *S)) << Mask << " " << V;
