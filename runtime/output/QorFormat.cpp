@@ -206,12 +206,6 @@ void TQorWriter::WriteLongInt(Integer Value)
     FStream.WriteBuffer(B, 4);
 }
 
-TQorWriter::TQorWriter(TQorStream& Stream) : FStream(Stream), FRecordStream(&Stream) {}
-
-Byte* TQorWriter::AppendRoom(Int64 Count) { return FRecordStream ? FRecordStream->AppendRoom(Count) : nullptr; }
-
-void TQorWriter::Appended(Int64 Count) { FRecordStream->Appended(Count); }
-
 void TQorWriter::WriteByte(Byte Value) { FStream.WriteBuffer(&Value, 1); }
 
 void TQorWriter::WriteBoolean(bool Value) { WriteByte(Value ? 1 : 0); }
@@ -632,10 +626,15 @@ public:
     }
 
 private:
+    // Room for a fixed field (at most 8 bytes): the few instructions of the usual case stay where
+    // the field is written, the new room is taken apart.
     void Room(size_t Count)
     {
-        if (static_cast<size_t>(End - At) >= Count)
-            return;
+        if (static_cast<size_t>(End - At) < Count)
+            NewRoom();
+    }
+    void NewRoom()
+    {
         Flush();
         Start = W.AppendRoom(sizeof Buffer);
         if (!Start)
@@ -703,5 +702,26 @@ void WriteQorRecord(TQorWriter& W, const TQorRecord& Rec)
     TransferQorRecord(Fields, Rec);
     Fields.Flush();
 }
+
+template <Word Code>
+void WriteQorRecordOf(TQorWriter& W, const TQorRecord& Rec)
+{
+    TFieldWriter Fields(W, Code);
+    TransferQorRecordOf(std::integral_constant<Word, Code>(), Fields, Rec);
+    Fields.Flush();
+}
+
+template void WriteQorRecordOf<rcSelectObject>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcPageBegin>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcPageEnd>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcSetTextAlign>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcTextout>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcMoveTo>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcLineTo>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcTextRect>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcFillRect>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcRectangle>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcEllipse>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcShadeRect>(TQorWriter&, const TQorRecord&);
 
 } // namespace qor

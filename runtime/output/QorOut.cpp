@@ -129,6 +129,7 @@ void TQorCanvas::SetPen(TPen* Value)
         FPen->Assign(Value);
         FMuted = false;
         FPenCopied = Value != FPen.get();
+        FPenObjectRead = false;
     }
     UpdatePen();
 }
@@ -158,10 +159,19 @@ void TQorCanvas::UpdateFont()
     SetLogFont(FFontObject);
 }
 
+Integer TQorCanvas::DeviceFontHeight()
+{
+    const Integer Height = FFont->Height(), FontPPI = FFont->PixelsPerInch();
+    if (!FDeviceHeight.Known || Height != FDeviceHeight.Height || FontPPI != FDeviceHeight.FontPPI ||
+        FPixelsPerInchY != FDeviceHeight.PPI)
+        FDeviceHeight = {true, Height, FontPPI, FPixelsPerInchY, -MulDiv(FFont->Size(), FPixelsPerInchY, 72)};
+    return FDeviceHeight.Value;
+}
+
 void TQorCanvas::SetLogFont(const LOGFONT& Value)
 {
     FLogFont = Value;
-    FLogFont.lfHeight = -MulDiv(FFont->Size(), FPixelsPerInchY, 72);
+    FLogFont.lfHeight = DeviceFontHeight();
     SetSelectFont(HFONT());
     FontChanged();
 }
@@ -188,9 +198,12 @@ void TQorCanvas::UpdatePen()
 {
     if (FDestination == qdNoWhere)
         return;
-    LOGPEN Lp;
-    QorGetObject(FPen->Handle(), sizeof(LOGPEN), &Lp);
-    SetLogPen(Lp);
+    if (!FPenCopied || !FPenObjectRead) {
+        FPenObject = LOGPEN();
+        QorGetObject(FPen->Handle(), sizeof(LOGPEN), &FPenObject);
+        FPenObjectRead = FPenCopied;
+    }
+    SetLogPen(FPenObject);
     if (IQorDrawTarget* T = Target())
         T->SetPen(FPen.get());
 }
