@@ -542,7 +542,11 @@ private:
 // and text records. On a record stream they are gathered in place at its end.
 class TFieldWriter {
 public:
-    TFieldWriter(TQorWriter& Writer, Word Code) : W(Writer) { PutWord(Code); }
+    TFieldWriter(TQorWriter& Writer, Word Code) : W(Writer)
+    {
+        TakeRoom();
+        PutWord(Code);
+    }
 
     void Small(Integer V, const char* = nullptr, const TQorValueNames* = nullptr) { PutSmall(V); }
     void Unsigned(Word V, const char* = nullptr) { PutWord(V); }
@@ -633,38 +637,52 @@ private:
         if (static_cast<size_t>(End - At) < Count)
             NewRoom();
     }
-    void NewRoom()
+    [[gnu::noinline]] void NewRoom()
     {
         Flush();
+        TakeRoom();
+    }
+    void TakeRoom()
+    {
         Start = W.AppendRoom(sizeof Buffer);
         if (!Start)
             Start = Buffer;
         At = Start;
         End = Start + sizeof Buffer;
     }
+    // The fixed fields write through a copy of At: a byte written through At itself might be
+    // At (to the compiler), which would be read again after every byte.
     void PutSmall(Integer V)
     {
         Room(2);
-        PutSmallInt(At, V);
+        Byte* P = At;
+        PutSmallInt(P, V);
+        At = P;
     }
     void PutWord(Word V)
     {
         Room(2);
-        *At++ = static_cast<Byte>(V);
-        *At++ = static_cast<Byte>(V >> 8);
+        Byte* const P = At;
+        P[0] = static_cast<Byte>(V);
+        P[1] = static_cast<Byte>(V >> 8);
+        At = P + 2;
     }
     void PutLong(Integer V)
     {
         Room(4);
+        Byte* const P = At;
         const Cardinal C = static_cast<Cardinal>(V);
         for (int i = 0; i < 4; ++i)
-            *At++ = static_cast<Byte>(C >> (8 * i));
+            P[i] = static_cast<Byte>(C >> (8 * i));
+        At = P + 4;
     }
     void PutRect(const TRect& R)
     {
         Room(8);
+        Byte* P = At;
         for (const Integer V : {R.Left, R.Top, R.Right, R.Bottom})
-            PutSmallInt(At, V);
+            PutSmallInt(P, V);
+        At = P;
     }
 
     TQorWriter& W;
