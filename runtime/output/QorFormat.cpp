@@ -240,24 +240,30 @@ void WriteUnits(TQorWriter& W, std::u16string_view Units)
 
 void TQorWriter::WriteString(const String& Text)
 {
-    // Plain ASCII, the usual text of a report, is its own UTF-16 unit by unit.
-    if (Text.size() <= 256 &&
-        std::all_of(Text.begin(), Text.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; })) {
+    // Plain ASCII, the usual text of a report, is its own UTF-16 unit by unit: widened in one go,
+    // and given up (nothing is appended before Appended) at the end if a byte was not ASCII.
+    if (Text.size() <= 256) {
         Byte B[4 + 512];
         const Cardinal Size = static_cast<Cardinal>(Text.size() * 2);
         Byte* const Room = AppendRoom(4 + Size);
         Byte* const Out = Room ? Room : B;
-        for (int i = 0; i < 4; ++i)
-            Out[i] = static_cast<Byte>(Size >> (8 * i));
+        const char* const In = Text.data();
+        unsigned char Bits = 0;
         for (size_t i = 0; i < Text.size(); ++i) {
-            Out[4 + 2 * i] = static_cast<Byte>(Text[i]);
+            const unsigned char C = static_cast<unsigned char>(In[i]);
+            Bits |= C;
+            Out[4 + 2 * i] = C;
             Out[4 + 2 * i + 1] = 0;
         }
-        if (Room)
-            Appended(4 + Size);
-        else
-            FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
-        return;
+        if (Bits < 0x80) {
+            for (int i = 0; i < 4; ++i)
+                Out[i] = static_cast<Byte>(Size >> (8 * i));
+            if (Room)
+                Appended(4 + Size);
+            else
+                FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
+            return;
+        }
     }
     const WideString Units = Utf8ToUtf16(Text);
     WriteLongInt(static_cast<Integer>(Units.size() * 2));
