@@ -70,7 +70,8 @@ void TQorCanvas::BindNotifications(bool Bound)
     }
 }
 
-IQorDrawTarget* TQorCanvas::Target() const
+// Inline: every drawing call asks it, and only this file does.
+inline IQorDrawTarget* TQorCanvas::Target() const
 {
     switch (FDestination) {
     case qdPrinter: return FDevice.get();
