@@ -287,12 +287,14 @@ void TakeFontFields(TQorLogFont& F, TFont* Font, const LOGFONT& Lf, Word Size)
     F.PitchAndFamily = Lf.lfPitchAndFamily;
 }
 
-bool SameFontFields(const TQorLogFont& A, const TQorLogFont& B)
+// Whether F holds the fields TakeFontFields would take (none is built to compare).
+bool SameFontFields(const TQorLogFont& F, TFont* Font, const LOGFONT& Lf, Word Size)
 {
-    return A.Color == B.Color && A.Size == B.Size && A.Italic == B.Italic && A.Underline == B.Underline &&
-           A.StrikeOut == B.StrikeOut && A.Escapement == B.Escapement && A.Weight == B.Weight &&
-           A.CharSet == B.CharSet && A.OutPrecision == B.OutPrecision && A.ClipPrecision == B.ClipPrecision &&
-           A.Quality == B.Quality && A.PitchAndFamily == B.PitchAndFamily;
+    return F.Color == Font->Color() && F.Size == Size && F.Italic == Lf.lfItalic && F.Underline == Lf.lfUnderline &&
+           F.StrikeOut == Lf.lfStrikeOut && F.Escapement == static_cast<Word>(Lf.lfEscapement) &&
+           F.Weight == static_cast<Word>(Lf.lfWeight) && F.CharSet == Lf.lfCharSet &&
+           F.OutPrecision == Lf.lfOutPrecision && F.ClipPrecision == Lf.lfClipPrecision &&
+           F.Quality == Lf.lfQuality && F.PitchAndFamily == Lf.lfPitchAndFamily;
 }
 
 } // namespace
@@ -306,14 +308,10 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
     // The size follows from the height and the resolution: the same pair gives the same size.
     const bool SameHeight = SameName && Font->Height() == FLastFontHeight && Font->PixelsPerInch() == FLastFontPPI;
     const Word Size = SameHeight ? FLastFontRecord.Size : static_cast<Word>(Font->Size());
-    if (SameName) {
-        TQorLogFont Fields;
-        TakeFontFields(Fields, Font, Lf, Size);
-        if (SameFontFields(Fields, FLastFontRecord)) {
-            FDoc.CurrFont = FLastFontIndex;
-            PutSelect(FDoc.CurrFont);
-            return;
-        }
+    if (SameName && SameFontFields(FLastFontRecord, Font, Lf, Size)) {
+        FDoc.CurrFont = FLastFontIndex;
+        PutSelect(FDoc.CurrFont);
+        return;
     }
     TQorObjectRecord R;
     R.ObjectType = qotFont;
