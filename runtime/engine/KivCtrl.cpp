@@ -532,10 +532,9 @@ namespace {
 // stored whole for every record.
 constexpr std::size_t MaxShownBytes = std::size_t(4) << 16;
 
+// The part of a text longer than MaxShownBytes that is kept.
 String ShownPart(const String& Text, Word Align)
 {
-    if (Text.size() <= MaxShownBytes)
-        return Text;
     const auto Boundary = [&](std::size_t At) {
         while (At > 0 && At < Text.size() && (static_cast<unsigned char>(Text[At]) & 0xC0) == 0x80)
             --At;
@@ -554,13 +553,15 @@ String ShownPart(const String& Text, Word Align)
 
 void TKivLabel::PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& FullText)
 {
-    // Most texts are shown whole: without a copy.
+    const Word Align = AlignFlags();
     String Cut;
-    const String& Text = FullText.size() <= MaxShownBytes ? FullText : (Cut = ShownPart(FullText, AlignFlags()));
+    if (FullText.size() > MaxShownBytes)
+        Cut = ShownPart(FullText, Align);
+    const String& Text = FullText.size() > MaxShownBytes ? Cut : FullText;
     const Integer Xs = GetXSpot(Rect.Left), Ys = GetYSpot(Rect.Top);
     InitPrint(QorCanvas, Rect);
     QorCanvas->SetFont(Font());
-    QorCanvas->SetTextAlign(AlignFlags());
+    QorCanvas->SetTextAlign(Align);
     QorCanvas->SetFontAngle(FRotateFont);
     if (ClipRect())
         QorCanvas->TextRect(Rect, Xs, Ys, Text);

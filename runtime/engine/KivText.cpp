@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 namespace qor {
 
@@ -22,6 +23,22 @@ namespace {
 
 // Values that have no text to show: a blob prints through the memo, a picture not at all.
 bool Textless(TKivDataTypes Type) { return Type == dtypeBlob || Type == dtypeMemo || Type == dtypeGraphic; }
+
+// Whether Format makes the text of every value of Type without fail, so that leaving it unmade
+// changes nothing but the text. Only numbers shown in hours and minutes refuse some values (those
+// too large to count in minutes).
+bool FormatsWithoutFail(const TKivRootFormat& Format, TKivDataTypes Type)
+{
+    switch (Type) {
+    case dtypeString:
+    case dtypeBoolean:
+    case dtypeDateTime: return true;
+    case dtypeFloat:
+    case dtypeInteger:
+    case dtypeCurrency: return Format.DisplayFormat() != "HH:MM";
+    default: return false;
+    }
+}
 
 TQorMemoAlignment MemoAlignmentOf(TKivHorizontalAlign Align)
 {
@@ -338,7 +355,28 @@ void TKivTVLabel::PrintLabel(TQorCanvas* QorCanvas, const TRect& Rect, Integer S
         if (Now && Last && KivSameValue(Now, Last))
             return;
     }
+    if (Var && QorCanvas->Destination() == qdNoWhere && ReadsOnlyNowhere()) {
+        // Nothing is drawn (a counting pass, or a page outside the printed range): the variable is
+        // read as GetDataNow reads it (reading may refresh it, through the application's handler)
+        // and the canvas set as drawing sets it, but a text nobody sees is made only where making
+        // it could fail, so that a failure comes where it would come.
+        TKivData* Data = FVariable->GetData();
+        const bool Unseen = Data && FormatsWithoutFail(*FDataFormat, Data->DataType());
+        PrintTextLine(QorCanvas, Rect, Unseen ? String() : FDataFormat->FormatAsString(Data));
+        return;
+    }
     PrintTextLine(QorCanvas, Rect, Var ? VarText() : GetDataNow());
+}
+
+bool TKivTVLabel::ReadsOnlyNowhere() const
+{
+    // The text comes from GetDataNow of this class (not one of an application's), from the value,
+    // not its field's display text; the value has a one-line text and is read at run time.
+    const std::type_info& Type = typeid(*this);
+    if (Type != typeid(TKivvarlabel) && Type != typeid(TKivTextLabel) && Type != typeid(TKivTVLabel))
+        return false;
+    return !DisplayTextVar() && !ComponentState().Contains(csDesigning) && FVariable->Initialized() &&
+           !Textless(FVariable->DataType());
 }
 
 void TKivTVLabel::Print(TComponent* oPage, Integer Space)

@@ -79,6 +79,9 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // The variable as a database variable that prints its display text, or null.
     TKivDBVar* DisplayTextVar() const;
+    // Whether the one-line text of the active variable comes from this class's GetDataNow out of
+    // the value alone (a text that may be left unmade where nothing is drawn).
+    bool ReadsOnlyNowhere() const;
     // The variable, when it has a value the label can print; initialised first when needed.
     TKivVar* ActiveVar();
     // The one-line text of an active variable now: the display text, or the formatted value

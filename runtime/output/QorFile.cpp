@@ -166,11 +166,17 @@ void TQorQorFile::Put(const TQorRecord& Record)
     WriteQorRecord(W, Record);
 }
 
+template <Word Code>
+void TQorQorFile::Put()
+{
+    TQorWriter W(*FStream);
+    WriteQorRecordOf<Code>(W, FRecord);
+}
+
 void TQorQorFile::PutSelect(Integer Index)
 {
-    FRecord.Code = rcSelectObject;
     FRecord.Index = Index;
-    Put(FRecord);
+    Put<rcSelectObject>();
 }
 
 // A printer setup read from and written to the record stream of a page file (record 101).
@@ -192,8 +198,7 @@ bool TQorPrinterSetup::ReadFromQorFile(TQorQorFile& QorFile) { return ReadFromSt
 void TQorQorFile::PutPageStart()
 {
     FQorPrinterSetup->WriteToStream(*FStream);
-    FRecord.Code = rcPageBegin;
-    Put(FRecord);
+    Put<rcPageBegin>();
 }
 
 void TQorQorFile::BeginDoc()
@@ -212,8 +217,7 @@ void TQorQorFile::BeginDoc()
 void TQorQorFile::NewPage()
 {
     CheckRecording();
-    FRecord.Code = rcPageEnd;
-    Put(FRecord);
+    Put<rcPageEnd>();
     const Int64 Position = FStream->Position();
     if (Position > INT32_MAX)
         throw EInvalidOperation("The page file has grown past the 2 GB its page index can address");
@@ -232,8 +236,7 @@ void TQorQorFile::FinishDoc(bool WriteFile)
 {
     if (!FDoc.Running)
         return;
-    FRecord.Code = rcPageEnd;
-    Put(FRecord);
+    Put<rcPageEnd>();
     QorFileInfo.Pages = PageCount();
     QorFileInfo.Objects = static_cast<Word>(FDoc.Objects.size());
     QorFileHeader.Description = Utf8ToUtf16(FDoc.Description);
@@ -267,11 +270,11 @@ void TQorQorFile::SetFont(TFont* Font)
 
 namespace {
 
-// The stored fields of a font record but its name.
-void TakeFontFields(TQorLogFont& F, TFont* Font, const LOGFONT& Lf)
+// The stored fields of a font record but its name, with the size the font gives.
+void TakeFontFields(TQorLogFont& F, TFont* Font, const LOGFONT& Lf, Word Size)
 {
     F.Color = Font->Color();
-    F.Size = static_cast<Word>(Font->Size());
+    F.Size = Size;
     F.Italic = Lf.lfItalic;
     F.Underline = Lf.lfUnderline;
     F.StrikeOut = Lf.lfStrikeOut;
@@ -284,12 +287,14 @@ void TakeFontFields(TQorLogFont& F, TFont* Font, const LOGFONT& Lf)
     F.PitchAndFamily = Lf.lfPitchAndFamily;
 }
 
-bool SameFontFields(const TQorLogFont& A, const TQorLogFont& B)
+// Whether F holds the fields TakeFontFields would take (none is built to compare).
+bool SameFontFields(const TQorLogFont& F, TFont* Font, const LOGFONT& Lf, Word Size)
 {
-    return A.Color == B.Color && A.Size == B.Size && A.Italic == B.Italic && A.Underline == B.Underline &&
-           A.StrikeOut == B.StrikeOut && A.Escapement == B.Escapement && A.Weight == B.Weight &&
-           A.CharSet == B.CharSet && A.OutPrecision == B.OutPrecision && A.ClipPrecision == B.ClipPrecision &&
-           A.Quality == B.Quality && A.PitchAndFamily == B.PitchAndFamily;
+    return F.Color == Font->Color() && F.Size == Size && F.Italic == Lf.lfItalic && F.Underline == Lf.lfUnderline &&
+           F.StrikeOut == Lf.lfStrikeOut && F.Escapement == static_cast<Word>(Lf.lfEscapement) &&
+           F.Weight == static_cast<Word>(Lf.lfWeight) && F.CharSet == Lf.lfCharSet &&
+           F.OutPrecision == Lf.lfOutPrecision && F.ClipPrecision == Lf.lfClipPrecision &&
+           F.Quality == Lf.lfQuality && F.PitchAndFamily == Lf.lfPitchAndFamily;
 }
 
 } // namespace
@@ -300,19 +305,18 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
     // A label selects the font it selected last over and over: that one is known by the name it
     // was given and its other fields, without building a record (the name is converted once).
     const bool SameName = FLastFontIndex >= 0 && Font->Name() == FLastFontName;
-    if (SameName) {
-        TQorLogFont Fields;
-        TakeFontFields(Fields, Font, Lf);
-        if (SameFontFields(Fields, FLastFontRecord)) {
-            FDoc.CurrFont = FLastFontIndex;
-            PutSelect(FDoc.CurrFont);
-            return;
-        }
+    // The size follows from the height and the resolution: the same pair gives the same size.
+    const bool SameHeight = SameName && Font->Height() == FLastFontHeight && Font->PixelsPerInch() == FLastFontPPI;
+    const Word Size = SameHeight ? FLastFontRecord.Size : static_cast<Word>(Font->Size());
+    if (SameName && SameFontFields(FLastFontRecord, Font, Lf, Size)) {
+        FDoc.CurrFont = FLastFontIndex;
+        PutSelect(FDoc.CurrFont);
+        return;
     }
     TQorObjectRecord R;
     R.ObjectType = qotFont;
     TQorLogFont& F = R.LogFont;
-    TakeFontFields(F, Font, Lf);
+    TakeFontFields(F, Font, Lf, Size);
     // Compared as it is stored: at most 31 units.
     F.Name = SameName ? FLastFontRecord.Name : Utf8ToUtf16(Font->Name()).substr(0, 31);
     FDoc.CurrFont = ShareObject(R);
@@ -320,6 +324,8 @@ void TQorQorFile::SetLogFont(TFont* Font, const LOGFONT& Lf)
     if (!SameName)
         FLastFontName = Font->Name();
     FLastFontRecord = F;
+    FLastFontHeight = Font->Height();
+    FLastFontPPI = Font->PixelsPerInch();
     PutSelect(FDoc.CurrFont);
 }
 
@@ -426,9 +432,8 @@ void TQorQorFile::IndexObject(Integer Index)
 void TQorQorFile::SetTextAlign(Word Flags)
 {
     CheckRecording();
-    FRecord.Code = rcSetTextAlign;
     FRecord.Align = Flags;
-    Put(FRecord);
+    Put<rcSetTextAlign>();
 }
 
 void TQorQorFile::StartRecord(Word Code, Integer X, Integer Y)
@@ -443,19 +448,19 @@ void TQorQorFile::Textout(Integer X, Integer Y, const String& Text)
 {
     StartRecord(rcTextout, X, Y);
     FRecord.Text = Text;
-    Put(FRecord);
+    Put<rcTextout>();
 }
 
 void TQorQorFile::MoveTo(Integer X, Integer Y)
 {
     StartRecord(rcMoveTo, X, Y);
-    Put(FRecord);
+    Put<rcMoveTo>();
 }
 
 void TQorQorFile::LineTo(Integer X, Integer Y)
 {
     StartRecord(rcLineTo, X, Y);
-    Put(FRecord);
+    Put<rcLineTo>();
 }
 
 void TQorQorFile::PTextout(Integer X, Integer Y, const WideChar* Text, Integer Count)
@@ -477,28 +482,25 @@ void TQorQorFile::ExtTextout(Integer X, Integer Y, Word Options, const TRect& Re
 void TQorQorFile::TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text)
 {
     CheckRecording();
-    FRecord.Code = rcTextRect;
     FRecord.Rect = Rect;
     FRecord.X = X;
     FRecord.Y = Y;
     FRecord.Text = Text;
-    Put(FRecord);
+    Put<rcTextRect>();
 }
 
 void TQorQorFile::FillRect(const TRect& Rect)
 {
     CheckRecording();
-    FRecord.Code = rcFillRect;
     FRecord.Rect = Rect;
-    Put(FRecord);
+    Put<rcFillRect>();
 }
 
 void TQorQorFile::Rectangle(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     CheckRecording();
-    FRecord.Code = rcRectangle;
     FRecord.Rect = TRect(X1, Y1, X2, Y2);
-    Put(FRecord);
+    Put<rcRectangle>();
 }
 
 void TQorQorFile::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer X3, Integer Y3)
@@ -513,9 +515,8 @@ void TQorQorFile::RoundRect(Integer X1, Integer Y1, Integer X2, Integer Y2, Inte
 void TQorQorFile::Ellipse(Integer X1, Integer Y1, Integer X2, Integer Y2)
 {
     CheckRecording();
-    FRecord.Code = rcEllipse;
     FRecord.Rect = TRect(X1, Y1, X2, Y2);
-    Put(FRecord);
+    Put<rcEllipse>();
 }
 
 namespace {
@@ -561,10 +562,9 @@ void TQorQorFile::StretchDraw(const TRect& Rect, TGraphic* Graphic) { PutGraphic
 void TQorQorFile::ShadeRect(const TRect& Rect, TQorShadePercent Shade)
 {
     CheckRecording();
-    FRecord.Code = rcShadeRect;
     FRecord.Rect = Rect;
     FRecord.Shade = Shade;
-    Put(FRecord);
+    Put<rcShadeRect>();
 }
 
 void TQorQorFile::SetBkColor(Integer Color)

@@ -320,6 +320,9 @@ public:
 private:
     void CheckRecording() const;
     void Put(const TQorRecord& Record);
+    // Writes the reused record as a record of code Code.
+    template <Word Code>
+    void Put();
     // Checks that a document is being recorded and starts the reused record at a point.
     void StartRecord(Word Code, Integer X, Integer Y);
     void PutSelect(Integer Index);
@@ -347,10 +350,12 @@ private:
     void CheckRecords();
     void SwapDocument(TQorQorFile& Other);
 
-    // The font SetLogFont shared last, the name it was given (its entry's name is converted) and
-    // its entry; no entry while FLastFontIndex is -1.
+    // The font SetLogFont shared last, the name it was given (its entry's name is converted), the
+    // height and resolution its size came from, and its entry; no entry while FLastFontIndex is -1.
     Integer FLastFontIndex = -1;
     String FLastFontName;
+    Integer FLastFontHeight = 0;
+    Integer FLastFontPPI = 0;
     TQorLogFont FLastFontRecord;
     String FFileName;
     bool FCreateFile = false;

@@ -206,12 +206,6 @@ void TQorWriter::WriteLongInt(Integer Value)
     FStream.WriteBuffer(B, 4);
 }
 
-TQorWriter::TQorWriter(TQorStream& Stream) : FStream(Stream), FRecordStream(&Stream) {}
-
-Byte* TQorWriter::AppendRoom(Int64 Count) { return FRecordStream ? FRecordStream->AppendRoom(Count) : nullptr; }
-
-void TQorWriter::Appended(Int64 Count) { FRecordStream->Appended(Count); }
-
 void TQorWriter::WriteByte(Byte Value) { FStream.WriteBuffer(&Value, 1); }
 
 void TQorWriter::WriteBoolean(bool Value) { WriteByte(Value ? 1 : 0); }
@@ -246,24 +240,30 @@ void WriteUnits(TQorWriter& W, std::u16string_view Units)
 
 void TQorWriter::WriteString(const String& Text)
 {
-    // Plain ASCII, the usual text of a report, is its own UTF-16 unit by unit.
-    if (Text.size() <= 256 &&
-        std::all_of(Text.begin(), Text.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; })) {
+    // Plain ASCII, the usual text of a report, is its own UTF-16 unit by unit: widened in one go,
+    // and given up (nothing is appended before Appended) at the end if a byte was not ASCII.
+    if (Text.size() <= 256) {
         Byte B[4 + 512];
         const Cardinal Size = static_cast<Cardinal>(Text.size() * 2);
         Byte* const Room = AppendRoom(4 + Size);
         Byte* const Out = Room ? Room : B;
-        for (int i = 0; i < 4; ++i)
-            Out[i] = static_cast<Byte>(Size >> (8 * i));
+        const char* const In = Text.data();
+        unsigned char Bits = 0;
         for (size_t i = 0; i < Text.size(); ++i) {
-            Out[4 + 2 * i] = static_cast<Byte>(Text[i]);
+            const unsigned char C = static_cast<unsigned char>(In[i]);
+            Bits |= C;
+            Out[4 + 2 * i] = C;
             Out[4 + 2 * i + 1] = 0;
         }
-        if (Room)
-            Appended(4 + Size);
-        else
-            FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
-        return;
+        if (Bits < 0x80) {
+            for (int i = 0; i < 4; ++i)
+                Out[i] = static_cast<Byte>(Size >> (8 * i));
+            if (Room)
+                Appended(4 + Size);
+            else
+                FStream.WriteBuffer(B, static_cast<Int64>(4 + Size));
+            return;
+        }
     }
     const WideString Units = Utf8ToUtf16(Text);
     WriteLongInt(static_cast<Integer>(Units.size() * 2));
@@ -548,7 +548,11 @@ private:
 // and text records. On a record stream they are gathered in place at its end.
 class TFieldWriter {
 public:
-    TFieldWriter(TQorWriter& Writer, Word Code) : W(Writer) { PutWord(Code); }
+    TFieldWriter(TQorWriter& Writer, Word Code) : W(Writer)
+    {
+        TakeRoom();
+        PutWord(Code);
+    }
 
     void Small(Integer V, const char* = nullptr, const TQorValueNames* = nullptr) { PutSmall(V); }
     void Unsigned(Word V, const char* = nullptr) { PutWord(V); }
@@ -632,40 +636,59 @@ public:
     }
 
 private:
+    // Room for a fixed field (at most 8 bytes): the few instructions of the usual case stay where
+    // the field is written, the new room is taken apart.
     void Room(size_t Count)
     {
-        if (static_cast<size_t>(End - At) >= Count)
-            return;
+        if (static_cast<size_t>(End - At) < Count)
+            NewRoom();
+    }
+    [[gnu::noinline]] void NewRoom()
+    {
         Flush();
+        TakeRoom();
+    }
+    void TakeRoom()
+    {
         Start = W.AppendRoom(sizeof Buffer);
         if (!Start)
             Start = Buffer;
         At = Start;
         End = Start + sizeof Buffer;
     }
+    // The fixed fields write through a copy of At: a byte written through At itself might be
+    // At (to the compiler), which would be read again after every byte.
     void PutSmall(Integer V)
     {
         Room(2);
-        PutSmallInt(At, V);
+        Byte* P = At;
+        PutSmallInt(P, V);
+        At = P;
     }
     void PutWord(Word V)
     {
         Room(2);
-        *At++ = static_cast<Byte>(V);
-        *At++ = static_cast<Byte>(V >> 8);
+        Byte* const P = At;
+        P[0] = static_cast<Byte>(V);
+        P[1] = static_cast<Byte>(V >> 8);
+        At = P + 2;
     }
     void PutLong(Integer V)
     {
         Room(4);
+        Byte* const P = At;
         const Cardinal C = static_cast<Cardinal>(V);
         for (int i = 0; i < 4; ++i)
-            *At++ = static_cast<Byte>(C >> (8 * i));
+            P[i] = static_cast<Byte>(C >> (8 * i));
+        At = P + 4;
     }
     void PutRect(const TRect& R)
     {
         Room(8);
+        Byte* P = At;
         for (const Integer V : {R.Left, R.Top, R.Right, R.Bottom})
-            PutSmallInt(At, V);
+            PutSmallInt(P, V);
+        At = P;
     }
 
     TQorWriter& W;
@@ -703,5 +726,26 @@ void WriteQorRecord(TQorWriter& W, const TQorRecord& Rec)
     TransferQorRecord(Fields, Rec);
     Fields.Flush();
 }
+
+template <Word Code>
+void WriteQorRecordOf(TQorWriter& W, const TQorRecord& Rec)
+{
+    TFieldWriter Fields(W, Code);
+    TransferQorRecordOf(std::integral_constant<Word, Code>(), Fields, Rec);
+    Fields.Flush();
+}
+
+template void WriteQorRecordOf<rcSelectObject>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcPageBegin>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcPageEnd>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcSetTextAlign>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcTextout>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcMoveTo>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcLineTo>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcTextRect>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcFillRect>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcRectangle>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcEllipse>(TQorWriter&, const TQorRecord&);
+template void WriteQorRecordOf<rcShadeRect>(TQorWriter&, const TQorRecord&);
 
 } // namespace qor

@@ -7,15 +7,14 @@
 
 #include "platform/graphics/Geometry.h"
 #include "platform/rtl/Exceptions.h"
+#include "runtime/output/QorStr.h"
 #include "runtime/output/QorTypes.h"
 
 #include <array>
+#include <type_traits>
 #include <vector>
 
 namespace qor {
-
-class TStream;
-class TQorStream;
 
 // A page file that cannot be read: damaged, cut short, or not a page file at all.
 QOR_DECLARE_EXCEPTION(EQorFileError, Exception);
@@ -183,14 +182,14 @@ class TQorWriter {
 public:
     explicit TQorWriter(TStream& Stream) : FStream(Stream) {}
     // On a record stream, records are encoded in place at its end.
-    explicit TQorWriter(TQorStream& Stream);
+    explicit TQorWriter(TQorStream& Stream) : FStream(Stream), FRecordStream(&Stream) {}
 
     TStream& Stream() const { return FStream; }
 
     // Room for Count bytes encoded in place at the stream's end, or nullptr (write them then);
     // Appended says how many were written there, before anything else writes.
-    Byte* AppendRoom(Int64 Count);
-    void Appended(Int64 Count);
+    Byte* AppendRoom(Int64 Count) { return FRecordStream ? FRecordStream->AppendRoom(Count) : nullptr; }
+    void Appended(Int64 Count) { FRecordStream->Appended(Count); }
 
     void WriteType(Word Code);
     void WriteWord(Word Value);
@@ -286,10 +285,12 @@ inline constexpr TQorValueNames QorPolyNames{{"polygon", "polyline", nullptr}, "
 //   Arc                                  Int32 x1..x4, then Int32 y1..y4
 //   Poly                                 SmallInt n, then n x (Int32 x, Int32 y)
 //   PrinterInfo, PrinterSetup            37 bytes; the body of record 101 (length first)
-template <class V, class R>
-void TransferQorRecord(V& v, R& Rec)
+// The code is passed apart from the record: a writer that knows it where it writes passes it as a
+// std::integral_constant, and its visit is made of that one case.
+template <class V, class R, class TCode>
+void TransferQorRecordOf(TCode Code, V& v, R& Rec)
 {
-    switch (Rec.Code) {
+    switch (Code) {
     case rcSelectObject: v.Small(Rec.Index); break;
     case rcPageBegin:
     case rcPageEnd: break;
@@ -387,8 +388,14 @@ void TransferQorRecord(V& v, R& Rec)
         break;
     case rcPrinterInfo: v.PrinterInfo(Rec.PrinterInfo); break;
     case rcPrinterSetup: v.PrinterSetup(Rec.Data); break;
-    default: v.Unknown(Rec.Code);
+    default: v.Unknown(static_cast<Word>(Code));
     }
+}
+
+template <class V, class R>
+void TransferQorRecord(V& v, R& Rec)
+{
+    TransferQorRecordOf(Rec.Code, v, Rec);
 }
 
 // Reads the payload of a record whose code Record.Code was just read. An unknown code raises
@@ -399,5 +406,9 @@ bool ReadNextQorRecord(TQorReader& Reader, TQorRecord& Record);
 // Writes code and payload in one piece up to its first text or stream. An unknown code raises
 // EQorFileError and writes nothing.
 void WriteQorRecord(TQorWriter& Writer, const TQorRecord& Record);
+// The same for a record of code Code, whatever Record.Code holds: the recorder's writers know the
+// code of what they write. Made for the codes the recorder writes.
+template <Word Code>
+void WriteQorRecordOf(TQorWriter& Writer, const TQorRecord& Record);
 
 } // namespace qor

@@ -70,7 +70,8 @@ void TQorCanvas::BindNotifications(bool Bound)
     }
 }
 
-IQorDrawTarget* TQorCanvas::Target() const
+// Inline: every drawing call asks it, and only this file does.
+inline IQorDrawTarget* TQorCanvas::Target() const
 {
     switch (FDestination) {
     case qdPrinter: return FDevice.get();
@@ -129,6 +130,7 @@ void TQorCanvas::SetPen(TPen* Value)
         FPen->Assign(Value);
         FMuted = false;
         FPenCopied = Value != FPen.get();
+        FPenObjectRead = false;
     }
     UpdatePen();
 }
@@ -158,10 +160,19 @@ void TQorCanvas::UpdateFont()
     SetLogFont(FFontObject);
 }
 
+Integer TQorCanvas::DeviceFontHeight()
+{
+    const Integer Height = FFont->Height(), FontPPI = FFont->PixelsPerInch();
+    if (!FDeviceHeight.Known || Height != FDeviceHeight.Height || FontPPI != FDeviceHeight.FontPPI ||
+        FPixelsPerInchY != FDeviceHeight.PPI)
+        FDeviceHeight = {true, Height, FontPPI, FPixelsPerInchY, -MulDiv(FFont->Size(), FPixelsPerInchY, 72)};
+    return FDeviceHeight.Value;
+}
+
 void TQorCanvas::SetLogFont(const LOGFONT& Value)
 {
     FLogFont = Value;
-    FLogFont.lfHeight = -MulDiv(FFont->Size(), FPixelsPerInchY, 72);
+    FLogFont.lfHeight = DeviceFontHeight();
     SetSelectFont(HFONT());
     FontChanged();
 }
@@ -188,9 +199,12 @@ void TQorCanvas::UpdatePen()
 {
     if (FDestination == qdNoWhere)
         return;
-    LOGPEN Lp;
-    QorGetObject(FPen->Handle(), sizeof(LOGPEN), &Lp);
-    SetLogPen(Lp);
+    if (!FPenCopied || !FPenObjectRead) {
+        FPenObject = LOGPEN();
+        QorGetObject(FPen->Handle(), sizeof(LOGPEN), &FPenObject);
+        FPenObjectRead = FPenCopied;
+    }
+    SetLogPen(FPenObject);
     if (IQorDrawTarget* T = Target())
         T->SetPen(FPen.get());
 }

@@ -135,11 +135,23 @@ private:
     bool FFontCopied = false;
     bool FPenCopied = false;
     bool FBrushCopied = false;
-    // What the font's and the brush's objects read, kept while they are such copies.
+    // What the font's, the pen's and the brush's objects read, kept while they are such copies.
     LOGFONT FFontObject;
     bool FFontObjectRead = false;
+    LOGPEN FPenObject;
+    bool FPenObjectRead = false;
     LOGBRUSH FBrushObject;
     bool FBrushObjectRead = false;
+    // The font's height in device pixels (its size at PixelsPerInchY), kept with the font height
+    // and the resolutions it was worked out from.
+    struct TDeviceHeight {
+        bool Known = false;
+        Integer Height = 0;
+        Integer FontPPI = 0;
+        Integer PPI = 0;
+        Integer Value = 0;
+    } FDeviceHeight;
+    Integer DeviceFontHeight();
 
     TQorOutput* FQorOutput = nullptr;
     std::unique_ptr<TFont> FFont;

@@ -11,7 +11,9 @@
 #include "platform/rtl/StringList.h"
 
 #include "platform/ui/DialogService.h"
+#include "runtime/engine/KivExprVar.h"
 #include "runtime/engine/KivRep.h"
+#include "runtime/engine/KivText.h"
 #include "runtime/output/QorView.h"
 
 #include <gtest/gtest.h>
@@ -441,6 +443,46 @@ TEST_F(PageOnReport, AReportRunsThePageInOneOrTwoPassesAndGivesItsSetupBack)
     EXPECT_EQ(Told.back(), ssEnd);
     EXPECT_EQ(Page->PageSetup()->Units(), unitCentiMeters);
     EXPECT_EQ(Page->PageSetup()->Orientation(), Before);
+}
+
+TEST_F(PageOnReport, ACountingPassReadsItsVariableLabelsAndFiresTheirEventsAsTheRecordingPass)
+{
+    Records(4);
+    Page->Detail()->SetHeight(230);
+    // A value of the application's, half the record's number, shown by two variable labels: in
+    // text, and in hours (the one format that refuses some numbers, still made where nothing is
+    // drawn).
+    auto* Var = new TKivExprVar(&Root);
+    Var->SetParent(Page);
+    Var->SetDataType(dtypeFloat);
+    Var->SetUpdateLevel(Page->Detail()->UpdateLevel());
+    Integer Reads = 0;
+    Var->OnGetData = [&](TKivVar* V) {
+        ++Reads;
+        V->SetAsFloat(0.5 * Page->DataSource()->DataSet()->FieldByName("N")->AsInteger());
+    };
+    Integer Events = 0;
+    for (const char* Format : {"0.0", "HH:MM"}) {
+        auto* L = new TKivvarlabel(&Root);
+        L->SetParent(Page->Detail());
+        L->SetBounds(300, String(Format) == "HH:MM" ? 40 : 20, 100, 16);
+        L->SetVariable(Var);
+        L->DataFormat()->SetDisplayFormat(Format);
+        L->OnBeforePrint = [&Events](TKivLabel*) { ++Events; };
+        L->OnAfterPrint = [&Events](TKivLabel*) { ++Events; };
+    }
+    const std::string OnePass = RunOnReport(true);
+    const Integer OnePassReads = Reads;
+    EXPECT_GE(Reads, 4);
+    EXPECT_EQ(Events, 16);
+    EXPECT_NE(OnePass.find("\"1.5\""), std::string::npos) << OnePass;
+    EXPECT_NE(OnePass.find("\"36:00\""), std::string::npos) << OnePass;
+
+    Reads = Events = 0;
+    Page->SetTwoPass(true);
+    EXPECT_EQ(RunOnReport(true), OnePass) << "the second pass records what one pass records";
+    EXPECT_EQ(Reads, 2 * OnePassReads) << "the counting pass reads as often as the recording pass";
+    EXPECT_EQ(Events, 32);
 }
 
 // ---- The page on its report ----------------------------------------------------------------------
