@@ -101,8 +101,10 @@ void TDataSource::DataEvent(TDataEvent Event, TField* Field, Integer Info)
 
 void TDataSource::NotifyLinks(TDataEvent Event, TField* Field, Integer Info)
 {
+    // A link that left while the others heard is not told; while none left, none is looked for.
+    const std::size_t Removals = FLinkRemovals;
     for (TDataLink* L : TSnapshot<TDataLink>(FDataLinks))
-        if (std::find(FDataLinks.begin(), FDataLinks.end(), L) != FDataLinks.end())
+        if (Removals == FLinkRemovals || std::find(FDataLinks.begin(), FDataLinks.end(), L) != FDataLinks.end())
             L->DataEvent(Event, Field, Info);
 }
 
@@ -114,6 +116,7 @@ void TDataSource::AddDataLink(TDataLink* Link)
 
 void TDataSource::RemoveDataLink(TDataLink* Link)
 {
+    ++FLinkRemovals;
     FDataLinks.erase(std::remove(FDataLinks.begin(), FDataLinks.end(), Link), FDataLinks.end());
 }
 

@@ -50,6 +50,7 @@ private:
     bool FEnabled = true;
     TDataSetState FState = dsInactive;
     std::vector<TDataLink*> FDataLinks;
+    std::size_t FLinkRemovals = 0; // links removed so far
 };
 
 class TDataLink : public TPersistent {

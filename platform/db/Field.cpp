@@ -197,7 +197,14 @@ void TField::Changed()
         TDataSetInternals::DataEvent(*FDataSet, deLayoutChange);
 }
 
-bool TField::IsNull() const { return RawIsNull(); }
+bool TField::IsNull() const
+{
+    // As RawIsNull, without a second call through the library's exports (the engine asks this
+    // for every field of every record).
+    Int64 Row = 0;
+    const TRecordStore* S = ReadStore(FDataSet, FColumn, Row);
+    return !S || S->IsNull(Row, FColumn);
+}
 
 void TField::Clear() { RawSetNull(); }
 
@@ -343,11 +350,13 @@ void TStringField::SetFixedChar(bool Value)
 
 String TStringField::GetAsString() const
 {
-    if (RawIsNull())
+    Int64 Row = 0;
+    const TRecordStore* Cells = ReadStore(FDataSet, FColumn, Row);
+    if (!Cells || Cells->IsNull(Row, FColumn))
         return {};
+    const String& S = Cells->Text(Row, FColumn);
     if (!FixedChar())
-        return RawText();
-    const String& S = RawText();
+        return S;
     std::size_t n = S.size();
     while (n > 0 && S[n - 1] == ' ')
         --n;

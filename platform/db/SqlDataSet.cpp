@@ -30,6 +30,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <tuple>
 
@@ -232,7 +234,14 @@ QVariant SqliteValueAsQt(sqlite3_stmt* Stmt, int Col)
 // without U+FFFE and U+FFFF (which the library turns into U+FFFD on the way).
 bool SurvivesUtf16(std::string_view Text)
 {
+    // Plain ASCII, the usual case, is seen eight bytes at a time.
     std::size_t i = 0;
+    for (; i + 8 <= Text.size(); i += 8) {
+        std::uint64_t Word;
+        std::memcpy(&Word, Text.data() + i, 8);
+        if (Word & 0x8080808080808080u)
+            break;
+    }
     while (i < Text.size() && static_cast<unsigned char>(Text[i]) < 0x80)
         ++i;
     if (i == Text.size())
@@ -717,6 +726,7 @@ struct TQuery::TCursor {
     sqlite3* Handle = nullptr;
     sqlite3_stmt* Stmt = nullptr;
     std::vector<TColumn> Columns;
+    std::vector<std::pair<TFieldType, TStorageKind>> Types; // each column's field type, as the rows are read
     bool RowPending = false; // the statement stands on a row not yet read
     bool Done = false;       // it has no more rows
     String Failed;           // why reading failed (raised again by every later read)
@@ -1089,17 +1099,18 @@ void StoreValue(TRecordStore& S, Int64 Row, Integer Col, const TFieldDef* Def, c
     }
 }
 
-// Stores column Col of the statement's row as StoreValue stores what the driver would hand over,
-// for the values that need no QVariant to read so; answers false for the others.
-bool StoreSqliteValue(TRecordStore& S, Int64 Row, Integer Col, TFieldType Type, sqlite3_stmt* Stmt)
+// Stores the value V of column Col of the statement's row as StoreValue stores what the driver
+// would hand over, for the values that need no QVariant to read so; answers false for the others.
+// V is the column's own value, read without the statement's locking: a connection is used from
+// the thread that opened it only.
+bool StoreSqliteValue(TRecordStore& S, Int64 Row, Integer Col, TFieldType Type, TStorageKind Kind, sqlite3_value* V)
 {
-    const TStorageKind Kind = StorageKindOf(Type);
-    switch (sqlite3_column_type(Stmt, Col)) {
+    switch (sqlite3_value_type(V)) {
     case SQLITE_NULL:
         S.SetNull(Row, Col);
         return true;
     case SQLITE_INTEGER: {
-        const Int64 I = sqlite3_column_int64(Stmt, Col);
+        const Int64 I = sqlite3_value_int64(V);
         char Buf[24];
         const auto Digits = [&] {
             const auto End = std::to_chars(Buf, Buf + sizeof Buf, I).ptr;
@@ -1125,7 +1136,7 @@ bool StoreSqliteValue(TRecordStore& S, Int64 Row, Integer Col, TFieldType Type, 
         return false;
     }
     case SQLITE_FLOAT: {
-        const Double D = sqlite3_column_double(Stmt, Col);
+        const Double D = sqlite3_value_double(V);
         switch (Kind) {
         case TStorageKind::Integer:
             if (!(D >= -9.2233720368547758e18 && D < 9.2233720368547758e18 && D == std::trunc(D)))
@@ -1158,8 +1169,8 @@ bool StoreSqliteValue(TRecordStore& S, Int64 Row, Integer Col, TFieldType Type, 
         return false;
     }
     case SQLITE_TEXT: {
-        const std::string_view Text(reinterpret_cast<const char*>(sqlite3_column_text(Stmt, Col)),
-                                    static_cast<std::size_t>(sqlite3_column_bytes(Stmt, Col)));
+        const auto* Chars = reinterpret_cast<const char*>(sqlite3_value_text(V));
+        const std::string_view Text(Chars ? Chars : "", Chars ? static_cast<std::size_t>(sqlite3_value_bytes(V)) : 0);
         if (!SurvivesUtf16(Text))
             return false;
         switch (Kind) {
@@ -1181,8 +1192,8 @@ bool StoreSqliteValue(TRecordStore& S, Int64 Row, Integer Col, TFieldType Type, 
         if (Kind != TStorageKind::Text)
             return false;
         S.AssignText(Row, Col,
-                     std::string_view(static_cast<const char*>(sqlite3_column_blob(Stmt, Col)),
-                                      static_cast<std::size_t>(sqlite3_column_bytes(Stmt, Col))));
+                     std::string_view(static_cast<const char*>(sqlite3_value_blob(V)),
+                                      static_cast<std::size_t>(sqlite3_value_bytes(V))));
         return true;
     }
     return false;
@@ -1350,10 +1361,18 @@ bool TQuery::ReadSqliteRow(TCursor& Cursor, bool Replace)
     TRecordStore& S = Store();
     const Int64 Row = Replace && S.RowCount() > 0 ? 0 : S.AppendRow();
     const Int64 RecNo = ++Cursor.RecNo;
+    // Looked up once a cursor: the field definitions stay while it is open.
+    if (Cursor.Types.size() != static_cast<std::size_t>(S.ColumnCount())) {
+        Cursor.Types.clear();
+        for (Integer c = 0; c < S.ColumnCount(); ++c) {
+            const TFieldType Type = FieldDefs()->Items(c)->DataType();
+            Cursor.Types.push_back({Type, StorageKindOf(Type)});
+        }
+    }
     for (Integer c = 0; c < S.ColumnCount(); ++c) {
-        const TFieldDef* Def = FieldDefs()->Items(c);
-        if (!StoreSqliteValue(S, Row, c, Def->DataType(), Cursor.Stmt))
-            StoreValue(S, Row, c, Def, SqliteValueAsQt(Cursor.Stmt, c), this, RecNo);
+        const auto [Type, Kind] = Cursor.Types[static_cast<std::size_t>(c)];
+        if (!StoreSqliteValue(S, Row, c, Type, Kind, sqlite3_column_value(Cursor.Stmt, c)))
+            StoreValue(S, Row, c, FieldDefs()->Items(c), SqliteValueAsQt(Cursor.Stmt, c), this, RecNo);
     }
     return true;
 }

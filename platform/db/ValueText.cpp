@@ -139,7 +139,8 @@ bool ParseInvariantBoolean(std::string_view S, bool& Value)
 
 bool ParseIsoDate(std::string_view S, Double& Value)
 {
-    S = TrimBlanks(S);
+    if (S.size() != 10)
+        S = TrimBlanks(S);
     Integer Y, M, D;
     if (S.size() != 10 || S[4] != '-' || S[7] != '-' || !ReadDigits(S, 0, 4, Y) || !ReadDigits(S, 5, 2, M) ||
         !ReadDigits(S, 8, 2, D))

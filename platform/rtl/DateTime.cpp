@@ -63,17 +63,21 @@ bool SplitDateTime(TDateTime Value, Int64& Day, Integer& MSec)
     return Day >= MinSerial && Day <= MaxSerial;
 }
 
-} // namespace
+bool LeapYear(Word Year) { return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0); }
 
-bool IsLeapYear(Word Year) { return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0); }
-
-Word DaysInMonth(Word Year, Word Month)
+Word MonthDays(Word Year, Word Month)
 {
     static constexpr Word Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (Month < 1 || Month > 12)
         return 0;
-    return Month == 2 && IsLeapYear(Year) ? 29 : Days[Month - 1];
+    return Month == 2 && LeapYear(Year) ? 29 : Days[Month - 1];
 }
+
+} // namespace
+
+bool IsLeapYear(Word Year) { return LeapYear(Year); }
+
+Word DaysInMonth(Word Year, Word Month) { return MonthDays(Year, Month); }
 
 Word DaysInMonth(TDateTime Value)
 {
@@ -84,7 +88,7 @@ Word DaysInMonth(TDateTime Value)
 
 bool TryEncodeDate(Word Year, Word Month, Word Day, TDateTime& Date)
 {
-    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 || Day > DaysInMonth(Year, Month))
+    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 || Day > MonthDays(Year, Month))
         return false;
     Date = static_cast<double>(DaysFromCivil(Year, Month, Day) + UnixToSerial);
     return true;
@@ -151,7 +155,7 @@ bool DecodeDateFully(TDateTime Date, Word& Year, Word& Month, Word& Day, Word& D
         return false;
     }
     DOW = static_cast<Word>(((serial + 6) % 7 + 7) % 7 + 1);
-    return IsLeapYear(Year);
+    return LeapYear(Year);
 }
 
 void DecodeDate(TDateTime Date, Word& Year, Word& Month, Word& Day)
@@ -220,7 +224,7 @@ TDateTime IncMonth(TDateTime Value, Integer Months)
     const Word nm = static_cast<Word>(total % 12 + 1);
     if (ny < 1 || ny > 9999)
         throw EConvertError("Invalid argument to date encode");
-    const Word maxDay = DaysInMonth(static_cast<Word>(ny), nm);
+    const Word maxDay = MonthDays(static_cast<Word>(ny), nm);
     return ComposeDateTime(EncodeDate(static_cast<Word>(ny), nm, d > maxDay ? maxDay : d), TimeOf(Value));
 }
 

@@ -175,9 +175,11 @@ TEST(SqliteValues, ReadAsTheDatabaseHoldsThem)
     Db.SetDatabaseName(":memory:");
     Db.ExecSQL("CREATE TABLE t (n INTEGER, a DECIMAL(10,2), s TEXT)");
     Db.ExecSQL("INSERT INTO t VALUES (1, 0.1 + 0.2, CAST(x'efbfbf41' AS TEXT)), (2, 123.456789, CAST(x'41ff' AS TEXT)), "
-               "(3, -0.0, 'caf\xC3\xA9'), (4, 100000.0, NULL), (5, -1234.05, ''), (6, 0.00005, 'x')");
-    const Int64 Raw[] = {3000, 1234568, 0, 1000000000, -12340500, 0};
-    const char* const Texts[] = {"\xEF\xBF\xBD" "A", "A\xEF\xBF\xBD", "caf\xC3\xA9", "", "", "x"};
+               "(3, -0.0, 'caf\xC3\xA9'), (4, 100000.0, NULL), (5, -1234.05, ''), (6, 0.00005, 'x'), "
+               "(7, 0, CAST(x'41424344454647484aefbfbf' AS TEXT))");
+    const Int64 Raw[] = {3000, 1234568, 0, 1000000000, -12340500, 0, 0};
+    const char* const Texts[] = {"\xEF\xBF\xBD" "A", "A\xEF\xBF\xBD", "caf\xC3\xA9", "", "", "x",
+                                 "ABCDEFGHJ\xEF\xBF\xBD"};
     for (bool ForwardOnly : {true, false}) {
         TQuery Q(nullptr);
         Q.SetDatabase(&Db);
@@ -185,7 +187,7 @@ TEST(SqliteValues, ReadAsTheDatabaseHoldsThem)
         // A colon word in a comment is no parameter.
         Q.SQL()->SetText("SELECT n, a, s FROM t -- read at 10:30\nORDER BY n /* n:1 */");
         Q.Open();
-        for (std::size_t i = 0; i < 6; ++i, Q.Next()) {
+        for (std::size_t i = 0; i < 7; ++i, Q.Next()) {
             ASSERT_FALSE(Q.Eof());
             EXPECT_EQ(Q.FieldByName("a")->AsCurrency().Raw(), Raw[i]) << i;
             EXPECT_EQ(Q.FieldByName("s")->AsString(), Texts[i]) << i;
