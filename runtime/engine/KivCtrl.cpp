@@ -554,10 +554,8 @@ String ShownPart(const String& Text, Word Align)
 void TKivLabel::PrintTextLine(TQorCanvas* QorCanvas, const TRect& Rect, const String& FullText)
 {
     const Word Align = AlignFlags();
-    String Cut;
-    if (FullText.size() > MaxShownBytes)
-        Cut = ShownPart(FullText, Align);
-    const String& Text = FullText.size() > MaxShownBytes ? Cut : FullText;
+    String Cut; // only a text too long to store whole is copied
+    const String& Text = FullText.size() > MaxShownBytes ? (Cut = ShownPart(FullText, Align)) : FullText;
     const Integer Xs = GetXSpot(Rect.Left), Ys = GetYSpot(Rect.Top);
     InitPrint(QorCanvas, Rect);
     QorCanvas->SetFont(Font());

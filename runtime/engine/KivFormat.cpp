@@ -183,6 +183,22 @@ Integer TKivRootFormat::DecimalsShown() const
                                                                 : FDigits;
 }
 
+bool TKivRootFormat::FormatsEveryValue(TKivDataTypes Type) const
+{
+    switch (Type) {
+    case dtypeString:
+    case dtypeBoolean:
+    case dtypeDateTime: return true;
+    case dtypeFloat:
+    case dtypeInteger:
+    case dtypeCurrency:
+        if (!FPlanned)
+            Plan();
+        return !FHoursFormat;
+    default: return false;
+    }
+}
+
 String TKivRootFormat::FormatAsString(TKivData* Value) const
 {
     if (FSuppressNulls && Value->IsNull())

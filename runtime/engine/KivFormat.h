@@ -14,6 +14,7 @@ class TControl;
 class TKivData;
 class TMemoryStream;
 class TStream;
+enum TKivDataTypes : Byte;
 
 enum TKivTextCase : Byte { tcNone, tcUpper, tcLower };
 QOR_ENUM_NAMES(TKivTextCase, "tcNone", "tcUpper", "tcLower");
@@ -45,6 +46,9 @@ public:
     void SetKivLabel(TControl* Value) { FKivLabel = Value; }
 
     String FormatAsString(TKivData* Value) const;
+    // Whether FormatAsString makes a text for every value of Type without fail. Only numbers in
+    // the hours format refuse some values (those too large to count in minutes).
+    bool FormatsEveryValue(TKivDataTypes Type) const;
     // The UTF-16 little-endian byte-order mark and FormatAsString's text; owned by the format,
     // positioned at 0.
     TStream* FormatAsStream(TKivData* Value);

@@ -24,22 +24,6 @@ namespace {
 // Values that have no text to show: a blob prints through the memo, a picture not at all.
 bool Textless(TKivDataTypes Type) { return Type == dtypeBlob || Type == dtypeMemo || Type == dtypeGraphic; }
 
-// Whether Format makes the text of every value of Type without fail, so that leaving it unmade
-// changes nothing but the text. Only numbers shown in hours and minutes refuse some values (those
-// too large to count in minutes).
-bool FormatsWithoutFail(const TKivRootFormat& Format, TKivDataTypes Type)
-{
-    switch (Type) {
-    case dtypeString:
-    case dtypeBoolean:
-    case dtypeDateTime: return true;
-    case dtypeFloat:
-    case dtypeInteger:
-    case dtypeCurrency: return Format.DisplayFormat() != "HH:MM";
-    default: return false;
-    }
-}
-
 TQorMemoAlignment MemoAlignmentOf(TKivHorizontalAlign Align)
 {
     switch (Align) {
@@ -361,7 +345,7 @@ void TKivTVLabel::PrintLabel(TQorCanvas* QorCanvas, const TRect& Rect, Integer S
         // and the canvas set as drawing sets it, but a text nobody sees is made only where making
         // it could fail, so that a failure comes where it would come.
         TKivData* Data = FVariable->GetData();
-        const bool Unseen = Data && FormatsWithoutFail(*FDataFormat, Data->DataType());
+        const bool Unseen = Data && FDataFormat->FormatsEveryValue(Data->DataType());
         PrintTextLine(QorCanvas, Rect, Unseen ? String() : FDataFormat->FormatAsString(Data));
         return;
     }

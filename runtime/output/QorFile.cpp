@@ -169,6 +169,7 @@ void TQorQorFile::Put(const TQorRecord& Record)
 template <Word Code>
 void TQorQorFile::Put()
 {
+    FRecord.Code = Code;
     TQorWriter W(*FStream);
     WriteQorRecordOf<Code>(W, FRecord);
 }
